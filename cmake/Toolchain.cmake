@@ -1,0 +1,21 @@
+# Compiler settings every target shares: warnings, ccache, sanitizers.
+
+find_program(CCACHE_PROGRAM ccache)
+if(CCACHE_PROGRAM)
+  set(CMAKE_C_COMPILER_LAUNCHER ${CCACHE_PROGRAM})
+  set(CMAKE_CXX_COMPILER_LAUNCHER ${CCACHE_PROGRAM})
+endif()
+
+add_compile_options(-Wall -Wextra)
+
+# GLY_SANITIZE: empty, "address" (address + undefined behaviour) or "thread".
+set(GLY_SANITIZE "" CACHE STRING "Sanitizer build: address or thread")
+if(GLY_SANITIZE STREQUAL "address")
+  add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+  add_link_options(-fsanitize=address,undefined)
+elseif(GLY_SANITIZE STREQUAL "thread")
+  add_compile_options(-fsanitize=thread -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=thread)
+elseif(NOT GLY_SANITIZE STREQUAL "")
+  message(FATAL_ERROR "GLY_SANITIZE must be empty, address or thread")
+endif()

@@ -1,0 +1,40 @@
+// Modules: LoadLibraryA / GetProcAddress / FreeLibrary.
+//
+// Names are compared without case. A name registered as a built-in module
+// ("WSOCK32.DLL", "ICMP.DLL", ...) resolves to its table of entry points;
+// any other name is opened with dlopen. Loading the same module again
+// returns the same handle and adds a reference; FreeLibrary drops one.
+#pragma once
+
+#include "platform/types.h"
+
+typedef struct PlatformExport {
+  const char* name;
+  FARPROC address;
+} PlatformExport;
+
+// A built-in module: its entry points, ended by a {NULL, NULL} row.
+typedef struct PlatformModuleTable {
+  const char* name;
+  const PlatformExport* exports;
+} PlatformModuleTable;
+
+PLATFORM_BEGIN_DECLS
+
+PLATFORM_API HMODULE LoadLibraryA(const char* name);
+PLATFORM_API FARPROC GetProcAddress(HMODULE module, const char* procName);
+PLATFORM_API BOOL FreeLibrary(HMODULE module);
+// The full path of the running program (module NULL) or of a loaded module.
+PLATFORM_API DWORD GetModuleFileNameA(HMODULE module, char* buffer, DWORD size);
+
+// Registers a built-in module under table->name. The table must outlive the
+// registration. Returns FALSE if a module of that name is already built in.
+PLATFORM_API BOOL PlatformRegisterModule(const PlatformModuleTable* table);
+
+// Puts `table` in place of whatever the name resolves to, until
+// PlatformRestoreModule(name) is called; tests use it to supply failing
+// entry points. Handles loaded before the replacement keep their module.
+PLATFORM_API BOOL PlatformReplaceModule(const PlatformModuleTable* table);
+PLATFORM_API BOOL PlatformRestoreModule(const char* name);
+
+PLATFORM_END_DECLS

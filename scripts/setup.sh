@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# Installs every Debian package the build, the tests and the demo need.
+# Idempotent: it only calls apt-get when something is missing.
+set -euo pipefail
+
+packages=(
+  # build
+  cmake ninja-build g++ ccache pkg-config git
+  libgtest-dev libgmock-dev libbenchmark-dev
+  qt6-base-dev libfreetype-dev libsqlite3-dev
+  clang libclang-rt-14-dev
+  # independent peers used by tests and benchmarks
+  ghostscript t1utils fontforge-nox python3-fonttools
+  fonts-urw-base35 fonts-dejavu-core fonts-liberation2
+  snmp snmpd snmpsim libspdlog-dev
+  xvfb xauth poppler-utils
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+    missing+=("$p")
+  fi
+done
+
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "setup: installing ${missing[*]}"
+  sudo_cmd=()
+  [ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
+  "${sudo_cmd[@]}" apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
