@@ -19,3 +19,15 @@ elseif(GLY_SANITIZE STREQUAL "thread")
 elseif(NOT GLY_SANITIZE STREQUAL "")
   message(FATAL_ERROR "GLY_SANITIZE must be empty, address or thread")
 endif()
+
+# Adds every immediate subfolder that has a CMakeLists.txt, so a new feature
+# folder joins the build without editing its parent.
+function(gly_add_subdirectories)
+  file(GLOB children LIST_DIRECTORIES true RELATIVE ${CMAKE_CURRENT_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR}/*)
+  list(SORT children)
+  foreach(child ${children})
+    if(IS_DIRECTORY ${CMAKE_CURRENT_SOURCE_DIR}/${child} AND EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/${child}/CMakeLists.txt)
+      add_subdirectory(${child})
+    endif()
+  endforeach()
+endfunction()
