@@ -1,0 +1,15 @@
+#include "shell/printer_list.h"
+
+PrinterList::PrinterList() { printers_.reserve(kInitialCapacity); }
+
+PrinterList::~PrinterList() {
+  for (PrinterRecord* record : printers_) delete record;
+}
+
+bool PrinterList::InsertPrinter(int index, std::unique_ptr<PrinterRecord> record) {
+  if (!record || index < 0 || index > count()) return false;
+  // std::vector keeps the order when it grows and shifts the tail up by one.
+  printers_.insert(printers_.begin() + index, record.get());
+  record.release();
+  return true;
+}

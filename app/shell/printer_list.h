@@ -1,0 +1,36 @@
+// The printers of this run, in the order of the main window's list box.
+//
+// The list owns its records: they are only ever added, and all are freed
+// with the list. Used on the user-interface thread only.
+#pragma once
+
+#include <memory>
+#include <vector>
+
+#include "shell/printer_record.h"
+
+class PrinterList {
+ public:
+  static constexpr int kInitialCapacity = 400;
+
+  PrinterList();
+  ~PrinterList();
+  PrinterList(const PrinterList&) = delete;
+  PrinterList& operator=(const PrinterList&) = delete;
+
+  // Stores `record` at `index` (where the list box placed the new item),
+  // moving the entries from `index` on up by one. The array grows when it
+  // is full. An index outside 0..count() is refused (false; the record is
+  // freed) rather than written past the end.
+  bool InsertPrinter(int index, std::unique_ptr<PrinterRecord> record);
+
+  int count() const { return static_cast<int>(printers_.size()); }
+  int capacity() const { return static_cast<int>(printers_.capacity()); }
+  PrinterRecord* at(int index) const { return printers_.at(static_cast<size_t>(index)); }
+  // The array of record pointers, entry i for list item i; valid until the
+  // next InsertPrinter.
+  PrinterRecord* const* printers() const { return printers_.data(); }
+
+ private:
+  std::vector<PrinterRecord*> printers_;  // owned
+};

@@ -1,0 +1,143 @@
+// The SNMP access library (libGLYSNMP.so): the program's only way to talk
+// SNMP to printers. The program links against these functions by name; the
+// ordinal of each operation in the original library is noted beside it.
+//
+// Threads: the deletion operations (SnmpDeleteFont*) are called from the
+// font deletion worker; every other operation, and the PrinterFoundCallback,
+// runs on the user-interface thread, because the callback changes the
+// printer list without a lock.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "shell/printer_record.h"
+
+// Library state kept in the main window; zero before SnmpInitContext and
+// interpreted only by the library.
+struct SnmpContext {
+  uint32_t words[3];
+};
+
+// What the library reports about a device that answered.
+struct DeviceInfo {
+  uint32_t address;        // IPv4, first octet in the most significant byte
+  char systemId[48];       // sysObjectID as dotted text, matched against ModelProfile::systemId
+  char deviceName[32];     // sysName
+  char description[256];   // sysDescr, NUL-terminated
+  uint8_t reserved[4];     // the library may fill up to 344 bytes
+};
+static_assert(sizeof(DeviceInfo) == 344);
+static_assert(offsetof(DeviceInfo, systemId) == 4);
+static_assert(offsetof(DeviceInfo, deviceName) == 52);
+static_assert(offsetof(DeviceInfo, description) == 84);
+
+// Called for each printer found; `device` lives only during the call.
+typedef void (*PrinterFoundCallback)(const DeviceInfo* device, void* context);
+
+// Values of FontEntry::location.
+enum FontLocation : int32_t {
+  kFontInRam = 1,
+  kFontOnHardDisk = 2,
+  kFontInRom = 3,
+  kFontInFlash = 4,
+};
+// Values of FontEntry::fontType.
+enum FontType : int32_t {
+  kFontTypePcl = 3,
+  kFontTypePostScript = 6,
+};
+// Values of FontEntry::persistence.
+enum FontPersistence : int32_t {
+  kFontOnlyInRam = 3,
+  kFontDownloaded = 4,
+  kFontPermanent = 5,
+};
+// FontEntry::fontId of a font without a PCL font ID.
+inline constexpr int32_t kNoFontId = -2;
+
+// One font of a printer, in the library's fixed 92-byte layout. Codes
+// outside the enums above are legal.
+struct FontEntry {
+  char name[68];
+  int32_t fontId;       // signed PCL font ID, kNoFontId when none
+  int32_t index;        // the printer's own index: key for deletion and partial reads
+  int32_t location;     // FontLocation
+  int32_t reserved80;   // filled by the library, not read by the program
+  int32_t fontType;     // FontType
+  int32_t persistence;  // FontPersistence
+};
+static_assert(sizeof(FontEntry) == 92);
+static_assert(offsetof(FontEntry, fontId) == 68);
+static_assert(offsetof(FontEntry, index) == 72);
+static_assert(offsetof(FontEntry, location) == 76);
+static_assert(offsetof(FontEntry, fontType) == 84);
+static_assert(offsetof(FontEntry, persistence) == 88);
+
+// `count` consecutive entries. Lists filled by SnmpGetFontList or
+// SnmpGetFontListFrom are released with SnmpFreeFontList, and only those.
+struct FontList {
+  int32_t count;
+  FontEntry* entries;
+};
+
+// One font deletion run: the printer and a word the library may use between
+// calls (0 at the start of the run).
+struct DeleteContext {
+  PrinterRecord* printer;
+  int32_t state;
+};
+
+// Results of SnmpAddPrinter.
+enum SnmpAddResult : int32_t {
+  kSnmpAddAnswered = 0,
+  kSnmpAddAlreadyListed = 1,
+  kSnmpAddNotAPrinter = 2,
+};
+
+extern "C" {
+
+// (7) Once, when the main window starts; printer reports may arrive through
+// `onPrinterFound` with `callbackContext` from then on. `reserved` is 0.
+int32_t SnmpInitContext(SnmpContext* context, PrinterFoundCallback onPrinterFound,
+                        void* callbackContext, uint32_t reserved);
+
+// (10) 0: `address` holds the address first offered for adding a printer.
+int32_t SnmpGetDefaultAddress(uint32_t* address);
+
+// (11) A discovery target for SnmpDiscoverPrinters, opaque to the program.
+uint32_t SnmpSubnetTarget(uint32_t subnetAddress, uint32_t subnetMask);
+
+// (9) Reports every printer found through the PrinterFoundCallback before it
+// returns. `reserved1` and `reserved2` are 0.
+int32_t SnmpDiscoverPrinters(SnmpContext* context, uint32_t target, uint32_t reserved1,
+                             uint32_t reserved2);
+
+// (12) SnmpAddResult; on kSnmpAddAnswered `device` is filled.
+int32_t SnmpAddPrinter(SnmpContext* context, uint32_t address, DeviceInfo* device);
+
+// (4) Fills printer->storageOptions (PrinterStorage).
+int32_t SnmpGetPrinterOptions(PrinterRecord* printer);
+
+// (1) 0: `fonts` holds the printer's whole font table. Otherwise it is left
+// empty.
+int32_t SnmpGetFontList(PrinterRecord* printer, FontList* fonts);
+
+// (2) Fills `fonts` with the entries that follow the font whose index is
+// `afterIndex`; a count of 0 means there is nothing further.
+int32_t SnmpGetFontListFrom(PrinterRecord* printer, FontList* fonts, int32_t afterIndex);
+
+// (6) Releases what (1) or (2) returned and leaves `fonts` empty.
+int32_t SnmpFreeFontList(FontList* fonts);
+
+// (18) 0: the printer accepted the request to delete font `fontIndex`.
+int32_t SnmpDeleteFontStart(DeleteContext* context, int32_t fontIndex);
+
+// (19) The font is gone when this returns 0 and `*pending` is 0; anything
+// else means the deletion is still pending.
+int32_t SnmpDeleteFontPoll(DeleteContext* context, int32_t fontIndex, uint32_t* pending);
+
+// (20) Ends a deletion run, however it ended.
+int32_t SnmpDeleteFontEnd(DeleteContext* context);
+
+}  // extern "C"
