@@ -1,0 +1,180 @@
+#include "download/lpr.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <memory>
+#include <vector>
+
+#include "download/lpr_socket.h"
+
+namespace {
+
+constexpr char kQueue[] = "lp";
+constexpr uint32_t kCommandPauseMs = 250;
+constexpr uint32_t kBlockPauseMs = 10;
+constexpr uint32_t kClosingPauseMs = 200;
+constexpr size_t kBlockSize = 1024;
+constexpr size_t kMostSourceNameChars = 31;
+
+struct ResultRow {
+  int code;
+  const char* name;
+  const char* message;
+};
+
+constexpr ResultRow kResults[] = {
+#define LPR_RESULT_ROW(name, code, message) {code, #name, message},
+    LPR_RESULT_MAP(LPR_RESULT_ROW)
+#undef LPR_RESULT_ROW
+};
+
+const ResultRow* FindResult(int result) {
+  for (const ResultRow& row : kResults) {
+    if (row.code == result) return &row;
+  }
+  return nullptr;
+}
+
+struct FileCloser {
+  void operator()(std::FILE* file) const { std::fclose(file); }
+};
+using File = std::unique_ptr<std::FILE, FileCloser>;
+
+// Sends `bytes` and reads the acknowledgement that follows them; a non-zero
+// acknowledgement becomes `refusal`.
+int SendAcknowledged(LprSocket& socket, const std::string& bytes, int refusal,
+                     const LprSettings& settings) {
+  if (int error = socket.Send(bytes.data(), bytes.size())) return error;
+  uint8_t ack = 0;
+  if (int error = socket.ReceiveByte(ack, settings.ackTimeoutMs)) return error;
+  return ack == 0 ? 0 : refusal;
+}
+
+std::string ControlFile(const std::string& host, const std::string& job,
+                        const std::string& sourceName) {
+  return "H" + host + "\n" +                      // host
+         "P" + host + "\n" +                      // user
+         "fdfA" + job + host + "\n" +             // print the data file as plain text
+         "UdfA" + job + host + "\n" +             // delete it afterwards
+         "N" + sourceName + "\n";                 // the name it came from
+}
+
+// Steps 10 to 12 of the exchange: the data file in 1024-byte blocks, then the
+// rest and the closing NUL in one send, then its acknowledgement.
+int SendDataFile(LprSocket& socket, const char* jobFilePath, uintmax_t size,
+                 const LprSettings& settings) {
+  File file(std::fopen(jobFilePath, "rb"));
+  if (!file) return LPR_ERR_JOB_FILE_READ;
+  std::vector<char> block(kBlockSize);
+  for (uintmax_t blocks = size / kBlockSize; blocks > 0; --blocks) {
+    // The size was announced; a file that shrank since cannot honour it.
+    if (std::fread(block.data(), 1, kBlockSize, file.get()) != kBlockSize) {
+      return LPR_ERR_JOB_FILE_READ;
+    }
+    if (int error = socket.Send(block.data(), kBlockSize)) return error;
+    settings.clock->SleepMs(kBlockPauseMs);
+  }
+  size_t rest = static_cast<size_t>(size % kBlockSize);
+  if (std::fread(block.data(), 1, rest, file.get()) != rest) return LPR_ERR_JOB_FILE_READ;
+  std::string tail(block.data(), rest);
+  tail.push_back('\0');
+  return SendAcknowledged(socket, tail, LPR_ERR_DATA_FILE_REFUSED, settings);
+}
+
+}  // namespace
+
+const char* LprResultName(int result) {
+  const ResultRow* row = FindResult(result);
+  return row ? row->name : nullptr;
+}
+
+const char* LprResultMessage(int result) {
+  const ResultRow* row = FindResult(result);
+  return row ? row->message : nullptr;
+}
+
+LprSettings DefaultLprSettings() {
+  LprSettings settings;
+  if (const char* text = std::getenv(kLprPortEnv)) {
+    char* end = nullptr;
+    long port = std::strtol(text, &end, 10);
+    if (end != text && *end == '\0' && port >= 1 && port <= 65535) {
+      settings.port = static_cast<uint16_t>(port);
+    }
+  }
+  return settings;
+}
+
+std::string MakeJobNumber(int n) {
+  int number = n % 1000;
+  if (number < 0) number += 1000;
+  char text[4] = {static_cast<char>('0' + number / 100), static_cast<char>('0' + number / 10 % 10),
+                  static_cast<char>('0' + number % 10), '\0'};
+  return text;
+}
+
+std::string LprSourceName(const char* jobFilePath) {
+  std::string path(jobFilePath);
+  size_t separator = path.find_last_of("/\\");
+  std::string name =
+      separator == std::string::npos ? path : "\\" + path.substr(separator + 1);
+  if (name.size() > kMostSourceNameChars) name.resize(kMostSourceNameChars);
+  return name;
+}
+
+int SubmitLprJob(const char* printerAddress, const char* jobFilePath, const char* hostName,
+                 int jobNumber) {
+  return SubmitLprJob(printerAddress, jobFilePath, hostName, jobNumber, DefaultLprSettings());
+}
+
+int SubmitLprJob(const char* printerAddress, const char* jobFilePath, const char* hostName,
+                 int jobNumber, const LprSettings& settings) {
+  std::unique_ptr<LprSocket> socket = MakeTcpLprSocket();
+  return SubmitLprJobOn(*socket, printerAddress, jobFilePath, hostName, jobNumber, settings);
+}
+
+int SubmitLprJobOn(LprSocket& socket, const char* printerAddress, const char* jobFilePath,
+                   const char* hostName, int jobNumber, const LprSettings& settings) {
+  std::error_code error;
+  uintmax_t size = std::filesystem::file_size(jobFilePath, error);
+  if (error) return LPR_ERR_JOB_FILE_UNREADABLE;
+
+  if (int result = socket.Connect(printerAddress, settings.port)) return result;
+
+  Clock& clock = *settings.clock;
+  const std::string host(hostName);
+  const std::string job = MakeJobNumber(jobNumber);
+
+  std::string receiveJob = "\x02" + std::string(kQueue) + "\n";
+  if (int result = SendAcknowledged(socket, receiveJob, LPR_ERR_QUEUE_REFUSED, settings)) {
+    return result;
+  }
+  clock.SleepMs(kCommandPauseMs);
+
+  std::string control = ControlFile(host, job, LprSourceName(jobFilePath));
+  std::string controlCommand =
+      "\x02" + std::to_string(control.size()) + " cfA" + job + host + "\n";
+  if (int result =
+          SendAcknowledged(socket, controlCommand, LPR_ERR_CONTROL_FILE_REFUSED, settings)) {
+    return result;
+  }
+  clock.SleepMs(kCommandPauseMs);
+  control.push_back('\0');
+  if (int result = SendAcknowledged(socket, control, LPR_ERR_CONTROL_FILE_REFUSED, settings)) {
+    return result;
+  }
+
+  std::string dataCommand = "\x03" + std::to_string(size) + " dfA" + job + host + "\n";
+  clock.SleepMs(kCommandPauseMs);
+  if (int result = SendAcknowledged(socket, dataCommand, LPR_ERR_DATA_FILE_REFUSED, settings)) {
+    return result;
+  }
+
+  if (int result = SendDataFile(socket, jobFilePath, size, settings)) return result;
+
+  clock.SleepMs(kClosingPauseMs);
+  socket.ShutdownSend();
+  return 0;
+}

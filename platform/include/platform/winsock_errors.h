@@ -1,0 +1,66 @@
+// Winsock error numbers, and the one place where POSIX errno values become
+// them. Socket code anywhere in the tree reports these numbers, so callers
+// see the codes Windows Sockets would have given.
+#pragma once
+
+#include "platform/types.h"
+
+#define WSAEINTR 10004
+#define WSAEBADF 10009
+#define WSAEACCES 10013
+#define WSAEFAULT 10014
+#define WSAEINVAL 10022
+#define WSAEMFILE 10024
+#define WSAEWOULDBLOCK 10035
+#define WSAEINPROGRESS 10036
+#define WSAEALREADY 10037
+#define WSAENOTSOCK 10038
+#define WSAEDESTADDRREQ 10039
+#define WSAEMSGSIZE 10040
+#define WSAEPROTOTYPE 10041
+#define WSAENOPROTOOPT 10042
+#define WSAEPROTONOSUPPORT 10043
+#define WSAESOCKTNOSUPPORT 10044
+#define WSAEOPNOTSUPP 10045
+#define WSAEPFNOSUPPORT 10046
+#define WSAEAFNOSUPPORT 10047
+#define WSAEADDRINUSE 10048
+#define WSAEADDRNOTAVAIL 10049
+#define WSAENETDOWN 10050
+#define WSAENETUNREACH 10051
+#define WSAENETRESET 10052
+#define WSAECONNABORTED 10053
+#define WSAECONNRESET 10054
+#define WSAENOBUFS 10055
+#define WSAEISCONN 10056
+#define WSAENOTCONN 10057
+#define WSAESHUTDOWN 10058
+#define WSAETOOMANYREFS 10059
+#define WSAETIMEDOUT 10060
+#define WSAECONNREFUSED 10061
+#define WSAELOOP 10062
+#define WSAENAMETOOLONG 10063
+#define WSAEHOSTDOWN 10064
+#define WSAEHOSTUNREACH 10065
+#define WSAENOTEMPTY 10066
+#define WSAEPROCLIM 10067
+#define WSAEUSERS 10068
+#define WSAEDQUOT 10069
+#define WSAESTALE 10070
+#define WSAEREMOTE 10071
+#define WSASYSNOTREADY 10091
+#define WSAVERNOTSUPPORTED 10092
+#define WSANOTINITIALISED 10093
+#define WSAHOST_NOT_FOUND 11001
+#define WSATRY_AGAIN 11002
+#define WSANO_RECOVERY 11003
+#define WSANO_DATA 11004
+
+PLATFORM_BEGIN_DECLS
+
+// The Winsock number for a POSIX errno value from a socket call. EPIPE (the
+// peer is gone) becomes WSAECONNRESET; ENOMEM becomes WSAENOBUFS; a value
+// with no Winsock counterpart becomes WSAEINVAL. 0 stays 0.
+PLATFORM_API int PlatformWinsockErrorFromErrno(int error);
+
+PLATFORM_END_DECLS
