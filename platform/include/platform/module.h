@@ -1,9 +1,17 @@
 // Modules: LoadLibraryA / GetProcAddress / FreeLibrary.
 //
-// Names are compared without case. A name registered as a built-in module
-// ("WSOCK32.DLL", "ICMP.DLL", ...) resolves to its table of entry points;
-// any other name is opened with dlopen. Loading the same module again
-// returns the same handle and adds a reference; FreeLibrary drops one.
+// Names are compared without case, and, as on Windows, a name without an
+// extension means the same name with ".DLL" ("wsock32" is "WSOCK32.DLL"; a
+// trailing dot, "name.", means no extension). A name registered as a
+// built-in module ("WSOCK32.DLL", "ICMP.DLL", ...) resolves to its table of
+// entry points; any other name is opened with dlopen, a bare name first in
+// the program's directory. Loading the same name again returns the same
+// handle and adds a reference; FreeLibrary drops one and closes the module
+// at zero. Failures return NULL / FALSE and set the last error:
+// ERROR_MOD_NOT_FOUND, ERROR_PROC_NOT_FOUND, ERROR_INVALID_HANDLE.
+// Entry points of built-in modules are looked up by exact name, as
+// GetProcAddress does; ordinals are not supported. All functions may be
+// called from any thread.
 #pragma once
 
 #include "platform/types.h"
@@ -24,7 +32,9 @@ PLATFORM_BEGIN_DECLS
 PLATFORM_API HMODULE LoadLibraryA(const char* name);
 PLATFORM_API FARPROC GetProcAddress(HMODULE module, const char* procName);
 PLATFORM_API BOOL FreeLibrary(HMODULE module);
-// The full path of the running program (module NULL) or of a loaded module.
+// The full path of the running program (module NULL) or of a loaded module;
+// a built-in module has no file and reports its registered name. A path
+// that does not fit is cut and `size` returned (ERROR_INSUFFICIENT_BUFFER).
 PLATFORM_API DWORD GetModuleFileNameA(HMODULE module, char* buffer, DWORD size);
 
 // Registers a built-in module under table->name. The table must outlive the
