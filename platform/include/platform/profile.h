@@ -15,12 +15,21 @@ PLATFORM_BEGIN_DECLS
 // keys match without case. A NULL key lists the section's keys, a NULL
 // section the file's section names, in file order, each NUL-terminated and
 // the list ended by a second NUL (cut to the buffer: returns size - 2).
-// The default comes back when the file, the section or the key is missing.
+// The default comes back when the file, the section or the key is missing
+// (trailing blanks of the default dropped, NULL taken as ""). Values lose
+// their surrounding blanks and one pair of matching quotes; lines starting
+// with ';' are comments. A NULL buffer or a size of 0 gives 0. The file is
+// read on every call; any thread may call.
 PLATFORM_API DWORD GetPrivateProfileStringA(const char* section, const char* key,
                                             const char* defaultValue, char* buffer,
                                             DWORD size, const char* fileName);
+// The key's value as a decimal number: an optional sign, then digits up to
+// the first non-digit (none gives 0). A negative number comes back as its
+// two's complement. The default when the file, section or key is missing.
 PLATFORM_API UINT GetPrivateProfileIntA(const char* section, const char* key,
                                         int defaultValue, const char* fileName);
+// Copies the Windows directory and returns its length; when it does not fit
+// (or buffer is NULL), returns the size needed, NUL included.
 PLATFORM_API UINT GetWindowsDirectoryA(char* buffer, UINT size);
 
 PLATFORM_END_DECLS
