@@ -2,7 +2,9 @@
 //
 // Every kernel-style object (event, thread) is a HANDLE closed with
 // CloseHandle and waited on with WaitForSingleObject/WaitForMultipleObjects.
-// All functions here may be called from any thread.
+// All functions here may be called from any thread. Handles are looked up
+// in a table, so a closed or made-up handle fails with ERROR_INVALID_HANDLE
+// (WAIT_FAILED for the waits) instead of being followed.
 #pragma once
 
 #include "platform/types.h"
@@ -11,6 +13,8 @@
 #define WAIT_TIMEOUT 0x00000102u
 #define WAIT_FAILED 0xFFFFFFFFu
 #define MAXIMUM_WAIT_OBJECTS 64u
+
+#define INVALID_HANDLE_VALUE ((HANDLE)(intptr_t)-1)
 
 // A re-entrant lock. The storage is opaque; its size only has to hold the
 // implementation's state and is checked there at compile time.
@@ -32,11 +36,14 @@ PLATFORM_API BOOL ResetEvent(HANDLE event);
 // consumes it. Returns WAIT_OBJECT_0, WAIT_TIMEOUT or WAIT_FAILED.
 PLATFORM_API DWORD WaitForSingleObject(HANDLE handle, DWORD milliseconds);
 // Returns WAIT_OBJECT_0 + i for the first signalled handle i (waitAll
-// FALSE), WAIT_OBJECT_0 when all are signalled (waitAll TRUE).
+// FALSE), WAIT_OBJECT_0 when all are signalled (waitAll TRUE; the same
+// handle twice is refused). count is 1..MAXIMUM_WAIT_OBJECTS.
 PLATFORM_API DWORD WaitForMultipleObjects(DWORD count, const HANDLE* handles,
                                           BOOL waitAll, DWORD milliseconds);
 PLATFORM_API BOOL CloseHandle(HANDLE handle);
 
+// Re-entrant: the owning thread may enter again and leaves as often as it
+// entered. Only the owner may leave.
 PLATFORM_API void InitializeCriticalSection(CRITICAL_SECTION* section);
 PLATFORM_API void DeleteCriticalSection(CRITICAL_SECTION* section);
 PLATFORM_API void EnterCriticalSection(CRITICAL_SECTION* section);
