@@ -1,0 +1,184 @@
+// The process-wide log: enable, disable, write and the settings read at
+// library start.
+//
+// Locks: the logging lock guards the log object's fields and the queue, and
+// is re-entrant because enable and disable log through QRTLWriteToLog while
+// holding it. The object lock guards creating and releasing the object and
+// is only ever taken inside the logging lock.
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <deque>
+#include <new>
+#include <string>
+
+#include "critical_section_lock.h"
+#include "log_file.h"
+#include "log_line.h"
+#include "log_settings.h"
+#include "platform/sync.h"
+#include "runtime.h"
+#include "tessel/qrtl.h"
+
+namespace {
+
+struct LogObject {
+  int refCount = 0;
+  bool enabled = false;
+  int32_t flushCount = 0;
+  int32_t levelMask = 0;
+  std::string path;
+  std::deque<std::string> queue;
+};
+
+CRITICAL_SECTION g_loggingLock;
+CRITICAL_SECTION g_objectLock;
+LogObject* g_log = nullptr;
+tessel::qrtl::LogSettings g_settings;
+
+// A mirrored line longer than the debugger output takes is cut there; the
+// file keeps it whole.
+constexpr size_t kMirrorLimit = 160;
+constexpr size_t kMirrorKept = 158;
+
+int32_t AcquireLogObject() {
+  tessel::CriticalSectionLock lock(g_objectLock);
+  if (g_log == nullptr) {
+    g_log = new (std::nothrow) LogObject;
+    if (g_log == nullptr) return QRTLERR_NOMEM;
+  }
+  ++g_log->refCount;
+  return QRTL_SUCCESS;
+}
+
+int32_t ReleaseLogObject() {
+  tessel::CriticalSectionLock lock(g_objectLock);
+  if (g_log == nullptr) return QRTLERR_INTERNAL;
+  if (--g_log->refCount == 0) {
+    delete g_log;
+    g_log = nullptr;
+  }
+  return QRTL_SUCCESS;
+}
+
+int32_t Flush() {
+  return tessel::qrtl::FlushLogQueue(g_log->path, g_log->queue,
+                                     {g_settings.upperThreshold, g_settings.lowerThreshold});
+}
+
+void Mirror(const std::string& line) {
+  if (line.size() < kMirrorLimit) {
+    std::fwrite(line.data(), 1, line.size(), stderr);
+  } else {
+    std::fwrite(line.data(), 1, kMirrorKept, stderr);
+    std::fputc('\n', stderr);
+  }
+}
+
+// Creates the file if it is not there; one that exists is used as it is.
+bool CreateLogFile(const std::string& path) {
+  std::FILE* file = std::fopen(path.c_str(), "wbx");
+  if (file != nullptr) return std::fclose(file) == 0;
+  return errno == EEXIST;
+}
+
+}  // namespace
+
+namespace tessel::qrtl {
+
+void StartLogging() {
+  InitializeCriticalSection(&g_loggingLock);
+  InitializeCriticalSection(&g_objectLock);
+  g_settings = ReadLogSettings();
+}
+
+void StopLogging() {
+  // A client that never disabled logging still gets its queued lines.
+  if (g_log != nullptr && g_log->enabled) Flush();
+  delete g_log;
+  g_log = nullptr;
+  DeleteCriticalSection(&g_objectLock);
+  DeleteCriticalSection(&g_loggingLock);
+}
+
+}  // namespace tessel::qrtl
+
+int32_t QRTLEnableLogging(const char* path, int32_t levelMask, int32_t flushCount) {
+  tessel::CriticalSectionLock lock(g_loggingLock);
+  if (QRTLIsLoggingEnabled()) return QRTLERR_ALREADY_LOGGING;
+  if (path == nullptr) return QRTLERR_INVALID_PARAM;
+  int32_t status = AcquireLogObject();
+  if (status != QRTL_SUCCESS) return status;
+  g_log->levelMask = levelMask;
+  g_log->flushCount = flushCount;
+  try {
+    g_log->path = path;
+  } catch (const std::bad_alloc&) {
+    ReleaseLogObject();
+    return QRTLERR_NOMEM;
+  }
+  if (!CreateLogFile(g_log->path)) {
+    g_log->path.clear();
+    ReleaseLogObject();
+    return QRTLERR_OPEN_LOG;
+  }
+  g_log->enabled = true;
+  QRTLWriteToLog(QRTL_SUBSYSTEM_QRTL, QRTL_LOG_ALL, "Logging Enabled.");
+  return QRTL_SUCCESS;
+}
+
+int32_t QRTLDisableLogging(void) {
+  tessel::CriticalSectionLock lock(g_loggingLock);
+  QRTLWriteToLog(QRTL_SUBSYSTEM_QRTL, QRTL_LOG_ALL, "Logging Disabled.");
+  if (!QRTLIsLoggingEnabled()) return QRTL_SUCCESS;
+  g_log->enabled = false;
+  const int32_t flushed = Flush();
+  g_log->path.clear();
+  const int32_t released = ReleaseLogObject();
+  return flushed != QRTL_SUCCESS ? flushed : released;
+}
+
+int32_t QRTLIsLoggingEnabled(void) {
+  tessel::CriticalSectionLock lock(g_loggingLock);
+  return g_log != nullptr && g_log->enabled ? 1 : 0;
+}
+
+int32_t QRTLGetLogParameters(char* path, int32_t length, int32_t* levelMask,
+                             int32_t* flushCount) {
+  tessel::CriticalSectionLock lock(g_loggingLock);
+  const bool enabled = QRTLIsLoggingEnabled() != 0;
+  if (path != nullptr && length > 0) {
+    const size_t room = static_cast<size_t>(length) - 1;
+    const size_t copied = enabled ? std::min(g_log->path.size(), room) : 0;
+    if (copied > 0) std::memcpy(path, g_log->path.data(), copied);
+    path[copied] = '\0';
+  }
+  if (levelMask != nullptr) *levelMask = enabled ? g_log->levelMask : 0;
+  if (flushCount != nullptr) *flushCount = enabled ? g_log->flushCount : 0;
+  return enabled ? 1 : 0;
+}
+
+int32_t QRTLWriteToLog(int32_t subsystem, int32_t level, const char* text) {
+  tessel::CriticalSectionLock lock(g_loggingLock);
+  if (g_log == nullptr || !g_log->enabled) return QRTLWARN_LOG_DISABLED;
+  if ((level & g_log->levelMask) == 0) return QRTLWARN_LOG_FILTERED;
+  try {
+    g_log->queue.push_back(tessel::qrtl::FormatLogLine(tessel::qrtl::CurrentLocalTime(), subsystem,
+                                                       level, g_log->levelMask, text));
+  } catch (const std::bad_alloc&) {
+    return QRTLERR_NOMEM;
+  }
+  if (g_settings.mirror) Mirror(g_log->queue.back());
+  if (g_log->queue.size() >= static_cast<size_t>(std::max(g_log->flushCount, 0)) ||
+      level == QRTL_LOG_ERROR) {
+    return Flush();
+  }
+  return QRTL_SUCCESS;
+}
+
+int32_t QRTLValidateCleanup(void) {
+  tessel::CriticalSectionLock lock(g_loggingLock);
+  tessel::CriticalSectionLock objectLock(g_objectLock);
+  return g_log == nullptr ? 1 : 0;
+}
