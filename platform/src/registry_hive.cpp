@@ -1,0 +1,215 @@
+#include "registry_hive.h"
+
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+
+namespace platform {
+namespace {
+
+// A writer of another process holds the hive only for one call; waiting
+// this long means something is stuck, and the call fails instead.
+constexpr int kBusyTimeoutMs = 30000;
+
+constexpr const char* kSchema =
+    "CREATE TABLE IF NOT EXISTS reg_keys("
+    "  id INTEGER PRIMARY KEY AUTOINCREMENT,"  // never reused: handles of deleted keys stay dead
+    "  parent INTEGER NOT NULL,"
+    "  name TEXT NOT NULL COLLATE NOCASE,"
+    "  UNIQUE(parent, name));"
+    "CREATE TABLE IF NOT EXISTS reg_values("
+    "  key INTEGER NOT NULL,"
+    "  name TEXT NOT NULL COLLATE NOCASE,"
+    "  type INTEGER NOT NULL,"
+    "  data BLOB NOT NULL,"
+    "  UNIQUE(key, name));";
+
+std::string default_hive_path(const char* file) {
+  const char* config = std::getenv("XDG_CONFIG_HOME");
+  std::string base;
+  if (config != nullptr && config[0] == '/') {
+    base = config;
+  } else {
+    const char* home = std::getenv("HOME");
+    base = std::string(home != nullptr ? home : ".") + "/.config";
+  }
+  return base + "/gly/registry/" + file;
+}
+
+bool hive_path(HKEY predefined, std::string* path) {
+  const char* variable;
+  const char* file;
+  if (predefined == HKEY_LOCAL_MACHINE) {
+    variable = PLATFORM_REGISTRY_HKLM_ENV;
+    file = "hklm.sqlite";
+  } else if (predefined == HKEY_CURRENT_USER) {
+    variable = PLATFORM_REGISTRY_HKCU_ENV;
+    file = "hkcu.sqlite";
+  } else {
+    return false;
+  }
+  const char* configured = std::getenv(variable);
+  *path = configured != nullptr && configured[0] != '\0' ? configured : default_hive_path(file);
+  return true;
+}
+
+bool run(sqlite3* db, const char* sql) {
+  return sqlite3_exec(db, sql, nullptr, nullptr, nullptr) == SQLITE_OK;
+}
+
+// Creates the tables and the root key the first time any process opens the
+// file; "Software" is seeded only then, so a deleted one stays deleted.
+bool prepare_schema(sqlite3* db) {
+  if (!run(db, "BEGIN IMMEDIATE")) return false;
+  bool ok = run(db, kSchema) &&
+            run(db, "INSERT OR IGNORE INTO reg_keys(id, parent, name) VALUES(1, 0, '')");
+  if (ok && sqlite3_changes(db) == 1) {
+    ok = run(db, "INSERT INTO reg_keys(parent, name) VALUES(1, 'Software')");
+  }
+  return run(db, ok ? "COMMIT" : "ROLLBACK") && ok;
+}
+
+sqlite3* open_database(const std::string& path) {
+  std::error_code ignored;
+  std::filesystem::create_directories(std::filesystem::path(path).parent_path(), ignored);
+  sqlite3* db = nullptr;
+  int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX;
+  if (sqlite3_open_v2(path.c_str(), &db, flags, nullptr) == SQLITE_OK &&
+      sqlite3_busy_timeout(db, kBusyTimeoutMs) == SQLITE_OK &&
+      run(db, "PRAGMA journal_mode=WAL") && run(db, "PRAGMA synchronous=NORMAL") &&
+      prepare_schema(db)) {
+    return db;
+  }
+  sqlite3_close(db);
+  return nullptr;
+}
+
+struct HiveCache {
+  std::mutex lock;
+  std::map<HKEY, std::shared_ptr<Hive>> open;
+};
+
+// Never destroyed, so threads still in the registry while the process ends
+// find it intact; ReleaseCached lets go of its connections.
+HiveCache& cache() {
+  static HiveCache* instance = new HiveCache;
+  return *instance;
+}
+
+struct ReleaseAtExit {
+  ~ReleaseAtExit() { Hive::ReleaseCached(); }
+} release_at_exit;
+
+}  // namespace
+
+Hive::Hive(sqlite3* db, std::string path) : db_(db), path_(std::move(path)), owner_(getpid()) {}
+
+Hive::~Hive() {
+  if (owner_ != getpid()) return;  // the parent's connection: leave it to the parent
+  for (auto& [sql, statement] : statements_) sqlite3_finalize(statement);
+  sqlite3_close(db_);
+}
+
+LONG Hive::Open(HKEY predefined, std::shared_ptr<Hive>* hive) {
+  std::string path;
+  if (!hive_path(predefined, &path)) return ERROR_INVALID_HANDLE;
+  HiveCache& c = cache();
+  std::lock_guard<std::mutex> guard(c.lock);
+  std::shared_ptr<Hive>& cached = c.open[predefined];
+  if (cached == nullptr || cached->path_ != path || cached->owner_ != getpid()) {
+    sqlite3* db = open_database(path);
+    if (db == nullptr) return ERROR_CANTOPEN;
+    cached.reset(new Hive(db, path));
+  }
+  *hive = cached;
+  return ERROR_SUCCESS;
+}
+
+void Hive::ReleaseCached() {
+  HiveCache& c = cache();
+  std::lock_guard<std::mutex> guard(c.lock);
+  c.open.clear();
+}
+
+sqlite3_stmt* Hive::Prepare(const char* sql) {
+  auto found = statements_.find(sql);
+  if (found != statements_.end()) return found->second;
+  sqlite3_stmt* statement = nullptr;
+  if (sqlite3_prepare_v3(db_, sql, -1, SQLITE_PREPARE_PERSISTENT, &statement, nullptr) !=
+      SQLITE_OK) {
+    return nullptr;
+  }
+  statements_.emplace(sql, statement);
+  return statement;
+}
+
+Transaction::Transaction(Hive& hive, Kind kind) : hive_(hive), kind_(kind), guard_(hive.lock_) {
+  started_ = run(hive_.db_, kind == kWrite ? "BEGIN IMMEDIATE" : "BEGIN");
+}
+
+Transaction::~Transaction() {
+  if (started_ && !committed_) run(hive_.db_, "ROLLBACK");
+}
+
+LONG Transaction::Commit() {
+  if (!started_) return Failure();
+  committed_ = run(hive_.db_, "COMMIT");
+  return committed_ ? ERROR_SUCCESS : Failure();
+}
+
+Statement::Statement(Transaction& transaction, const char* sql)
+    : statement_(transaction.hive_.Prepare(sql)) {}
+
+Statement::~Statement() {
+  if (statement_ == nullptr) return;
+  sqlite3_reset(statement_);
+  sqlite3_clear_bindings(statement_);
+}
+
+Statement& Statement::Bind(int64_t value) {
+  if (statement_ != nullptr) sqlite3_bind_int64(statement_, next_parameter_, value);
+  ++next_parameter_;
+  return *this;
+}
+
+Statement& Statement::Bind(std::string_view text) {
+  // An empty view may have no data pointer, which SQLite would bind as NULL.
+  if (statement_ != nullptr) {
+    sqlite3_bind_text(statement_, next_parameter_, text.empty() ? "" : text.data(),
+                      static_cast<int>(text.size()), SQLITE_TRANSIENT);
+  }
+  ++next_parameter_;
+  return *this;
+}
+
+Statement& Statement::BindBlob(const void* data, size_t size) {
+  if (statement_ != nullptr) {
+    if (size == 0) {
+      sqlite3_bind_zeroblob(statement_, next_parameter_, 0);
+    } else {
+      sqlite3_bind_blob64(statement_, next_parameter_, data, size, SQLITE_TRANSIENT);
+    }
+  }
+  ++next_parameter_;
+  return *this;
+}
+
+int Statement::Step() { return statement_ != nullptr ? sqlite3_step(statement_) : SQLITE_ERROR; }
+
+int64_t Statement::Int(int column) const { return sqlite3_column_int64(statement_, column); }
+
+std::string_view Statement::Text(int column) const {
+  const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement_, column));
+  return text != nullptr ? std::string_view(text, sqlite3_column_bytes(statement_, column))
+                         : std::string_view();
+}
+
+std::string_view Statement::Blob(int column) const {
+  const void* data = sqlite3_column_blob(statement_, column);
+  return data != nullptr ? std::string_view(static_cast<const char*>(data),
+                                            sqlite3_column_bytes(statement_, column))
+                         : std::string_view();
+}
+
+}  // namespace platform
