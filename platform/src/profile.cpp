@@ -7,6 +7,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -24,10 +25,20 @@ std::string windows_directory() {
   return directory;
 }
 
-// A name without a directory part lives in the Windows directory.
+// A name without a directory part lives in the Windows directory. Windows
+// file names do not care about case, so when the name is not there as
+// written, a file whose name differs only in case will do.
 std::string profile_path(const char* fileName) {
-  if (std::strchr(fileName, '/') != nullptr) return fileName;
-  return windows_directory() + "/" + fileName;
+  std::filesystem::path path =
+      std::strchr(fileName, '/') != nullptr ? fileName : windows_directory() + "/" + fileName;
+  std::error_code error;
+  if (std::filesystem::exists(path, error)) return path;
+  std::string wanted = path.filename();
+  std::filesystem::directory_iterator entry(path.parent_path(), error), end;
+  for (; !error && entry != end; entry.increment(error)) {
+    if (strcasecmp(entry->path().filename().c_str(), wanted.c_str()) == 0) return entry->path();
+  }
+  return path;
 }
 
 std::optional<std::vector<platform::ProfileSection>> read_profile(const char* fileName) {

@@ -11,8 +11,9 @@ PLATFORM_BEGIN_DECLS
 
 // Reads `key` of `section` from `fileName` into `buffer`, cut to size - 1
 // bytes and NUL-terminated; returns the number of bytes copied, without the
-// NUL. A bare file name is looked up in the Windows directory. Sections and
-// keys match without case. A NULL key lists the section's keys, a NULL
+// NUL. A bare file name is looked up in the Windows directory; a file name
+// that differs only in case will do, as on Windows. Sections and keys match
+// without case. A NULL key lists the section's keys, a NULL
 // section the file's section names, in file order, each NUL-terminated and
 // the list ended by a second NUL (cut to the buffer: returns size - 2).
 // The default comes back when the file, the section or the key is missing
