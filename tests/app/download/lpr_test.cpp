@@ -1,0 +1,260 @@
+#include "download/lpr.h"
+
+#include <dirent.h>
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "download/lpr_socket.h"
+#include "lpd_receiver.h"
+#include "platform/winsock_errors.h"
+#include "shell/fake_clock.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::string_literals;
+
+class TempDir {
+ public:
+  TempDir() {
+    char pattern[] = "/tmp/gly-lpr-XXXXXX";
+    path_ = mkdtemp(pattern);
+  }
+  ~TempDir() { fs::remove_all(path_); }
+  fs::path path() const { return path_; }
+
+ private:
+  fs::path path_;
+};
+
+std::string Pattern(size_t size) {
+  std::string data(size, '\0');
+  for (size_t i = 0; i < size; ++i) data[i] = static_cast<char>(i * 7 + i / 251);
+  return data;
+}
+
+std::string WriteJob(const TempDir& dir, const std::string& name, const std::string& data) {
+  fs::path path = dir.path() / name;
+  std::ofstream(path, std::ios::binary) << data;
+  return path.string();
+}
+
+int OpenDescriptors() {
+  int count = 0;
+  for (const auto& entry : fs::directory_iterator("/proc/self/fd")) {
+    (void)entry;
+    ++count;
+  }
+  return count;
+}
+
+// The byte stream of a whole job as RFC 1179 and our pacing give it.
+std::string ExpectedStream(const std::string& job, const std::string& sourceName,
+                           const std::string& data) {
+  std::string control = "HGLY\nPGLY\nfdfA" + job + "GLY\nUdfA" + job + "GLY\nN" + sourceName + "\n";
+  return "\x02lp\n"s + "\x02" + std::to_string(control.size()) + " cfA" + job + "GLY\n" +
+         control + '\0' + "\x03" + std::to_string(data.size()) + " dfA" + job + "GLY\n" + data +
+         '\0';
+}
+
+class LprExchangeTest : public ::testing::Test {
+ protected:
+  LprSettings SettingsFor(const LpdReceiver& receiver) {
+    LprSettings settings;
+    settings.clock = &clock_;
+    settings.port = receiver.port();
+    settings.ackTimeoutMs = 10000;
+    return settings;
+  }
+
+  TempDir dir_;
+  FakeClock clock_;
+};
+
+TEST_F(LprExchangeTest, WorkedExampleIsSentByteForByte) {
+  std::string data = Pattern(3000);
+  std::string path = WriteJob(dir_, "tmpPrintFile.tmp", data);
+  LpdReceiver receiver;
+
+  ASSERT_EQ(SubmitLprJob("127.0.0.1", path.c_str(), "GLY", 7, SettingsFor(receiver)), 0);
+
+  std::string control = "HGLY\nPGLY\nfdfA007GLY\nUdfA007GLY\nN\\tmpPrintFile.tmp\n";
+  ASSERT_EQ(control.size(), 51u);
+  std::string stream = receiver.Received();
+  EXPECT_EQ(stream.substr(4, 14), "\x02" "51 cfA007GLY\n");
+  EXPECT_EQ(stream, ExpectedStream("007", "\\tmpPrintFile.tmp", data));
+  // 250 ms after the job command and each subcommand, 10 ms after each of
+  // the two full blocks, 200 ms before the shutdown.
+  EXPECT_EQ(clock_.sleptMs(), 3 * 250u + 2 * 10u + 200u);
+}
+
+TEST_F(LprExchangeTest, EmptyAndWholeBlockJobsEndWithTheirNul) {
+  for (size_t size : {size_t{0}, size_t{2048}}) {
+    SCOPED_TRACE(size);
+    std::string data = Pattern(size);
+    std::string path = WriteJob(dir_, "job.prn", data);
+    LpdReceiver receiver;
+    ASSERT_EQ(SubmitLprJob("127.0.0.1", path.c_str(), "GLY", 1234, SettingsFor(receiver)), 0);
+    EXPECT_EQ(receiver.Received(), ExpectedStream("234", "\\job.prn", data));
+  }
+}
+
+TEST_F(LprExchangeTest, RefusalsAndMissingAcknowledgementsFailAndCloseEverything) {
+  std::string path = WriteJob(dir_, "job.prn", Pattern(1500));
+  int before = OpenDescriptors();
+
+  struct Case {
+    const char* what;
+    LpdReceiver::Script script;
+    int expected;
+  };
+  std::vector<Case> cases;
+  const int expectedRefusal[] = {LPR_ERR_QUEUE_REFUSED, LPR_ERR_CONTROL_FILE_REFUSED,
+                                 LPR_ERR_CONTROL_FILE_REFUSED, LPR_ERR_DATA_FILE_REFUSED,
+                                 LPR_ERR_DATA_FILE_REFUSED};
+  for (int step = 0; step < LpdReceiver::kStepCount; ++step) {
+    LpdReceiver::Script refuse;
+    refuse.acks[step] = 1;
+    cases.push_back({"non-zero ack", refuse, expectedRefusal[step]});
+    LpdReceiver::Script hangUp;
+    hangUp.closeBefore = step;
+    cases.push_back({"closed without ack", hangUp, LPR_ERR_NO_ACK});
+  }
+  LpdReceiver::Script silent;
+  silent.silentFrom = LpdReceiver::kDataFile;
+  cases.push_back({"ack never comes", silent, WSAETIMEDOUT});
+
+  for (size_t i = 0; i < cases.size(); ++i) {
+    SCOPED_TRACE(std::string(cases[i].what) + " #" + std::to_string(i));
+    LpdReceiver receiver(cases[i].script);
+    LprSettings settings = SettingsFor(receiver);
+    settings.ackTimeoutMs = 200;
+    int result = SubmitLprJob("127.0.0.1", path.c_str(), "GLY", 0, settings);
+    EXPECT_EQ(result, cases[i].expected) << (LprResultName(result) ? LprResultName(result) : "");
+    receiver.Received();
+  }
+  EXPECT_EQ(OpenDescriptors(), before);
+}
+
+TEST_F(LprExchangeTest, RefusedConnectionGivesTheWinsockNumberAndSendsNothing) {
+  std::string path = WriteJob(dir_, "job.prn", "x");
+  uint16_t freePort;
+  {
+    LpdReceiver probe;  // a port that was just free; nobody listens once it is gone
+    freePort = probe.port();
+  }
+  LprSettings settings;
+  settings.clock = &clock_;
+  settings.port = freePort;
+  EXPECT_EQ(SubmitLprJob("127.0.0.1", path.c_str(), "GLY", 0, settings), WSAECONNREFUSED);
+  EXPECT_EQ(clock_.sleepCount(), 0u);
+  EXPECT_EQ(SubmitLprJob("not an address", path.c_str(), "GLY", 0, settings), WSAEINVAL);
+}
+
+// A socket that acknowledges everything and writes down each send and each
+// wait, so the pacing and the send boundaries can be checked.
+class RecordingSocket final : public LprSocket {
+ public:
+  explicit RecordingSocket(FakeClock& clock, std::vector<std::string>& log) : log_(log) {
+    clock.onSleep = [this](uint32_t ms) { log_.push_back("wait " + std::to_string(ms)); };
+  }
+  int Connect(const char*, uint16_t) override {
+    log_.push_back("connect");
+    return 0;
+  }
+  int Send(const void*, size_t size) override {
+    log_.push_back("send " + std::to_string(size));
+    if (onSend) onSend();
+    return 0;
+  }
+  int ReceiveByte(uint8_t& byte, uint32_t) override {
+    byte = 0;
+    return 0;
+  }
+  void ShutdownSend() override { log_.push_back("shutdown"); }
+
+  std::function<void()> onSend;
+
+ private:
+  std::vector<std::string>& log_;
+};
+
+TEST(LprPacing, BlocksAndWaitsFollowEachOtherInOrder) {
+  TempDir dir;
+  std::string path = WriteJob(dir, "job.prn", Pattern(2100));
+  FakeClock clock;
+  std::vector<std::string> log;
+  RecordingSocket socket(clock, log);
+  LprSettings settings;
+  settings.clock = &clock;
+
+  ASSERT_EQ(SubmitLprJobOn(socket, "10.0.0.1", path.c_str(), "GLY", 3, settings), 0);
+
+  std::vector<std::string> expected = {
+      "connect",   "send 4",    "wait 250", "send 14",  "wait 250", "send 43",
+      "wait 250",  "send 16",   "send 1024", "wait 10", "send 1024", "wait 10",
+      "send 53",   "wait 200",  "shutdown"};
+  EXPECT_EQ(log, expected);
+}
+
+TEST(LprPacing, JobFileProblemsGiveTheirOwnResults) {
+  TempDir dir;
+  FakeClock clock;
+  std::vector<std::string> log;
+  RecordingSocket socket(clock, log);
+  LprSettings settings;
+  settings.clock = &clock;
+
+  std::string missing = (dir.path() / "missing.prn").string();
+  EXPECT_EQ(SubmitLprJobOn(socket, "10.0.0.1", missing.c_str(), "GLY", 0, settings),
+            LPR_ERR_JOB_FILE_UNREADABLE);
+  EXPECT_TRUE(log.empty()) << "nothing may be sent for a job file that cannot be measured";
+
+  // The job file disappears after its size was announced.
+  std::string path = WriteJob(dir, "job.prn", Pattern(10));
+  int sends = 0;
+  socket.onSend = [&] {
+    if (++sends == 4) fs::remove(path);  // the data subcommand went out
+  };
+  EXPECT_EQ(SubmitLprJobOn(socket, "10.0.0.1", path.c_str(), "GLY", 0, settings),
+            LPR_ERR_JOB_FILE_READ);
+}
+
+TEST(LprNames, JobNumbersAndSourceNames) {
+  EXPECT_EQ(MakeJobNumber(0), "000");
+  EXPECT_EQ(MakeJobNumber(7), "007");
+  EXPECT_EQ(MakeJobNumber(999), "999");
+  EXPECT_EQ(MakeJobNumber(1234), "234");
+  EXPECT_EQ(MakeJobNumber(-1), "999");
+
+  EXPECT_EQ(LprSourceName("C:\\Apps\\Tool\\tmpPrintFile.tmp"), "\\tmpPrintFile.tmp");
+  EXPECT_EQ(LprSourceName("/opt/gly/bin/tmpPrintFile.tmp"), "\\tmpPrintFile.tmp");
+  EXPECT_EQ(LprSourceName("a-job-file-name-without-any-separator.prn"),
+            "a-job-file-name-without-any-sep");
+  EXPECT_EQ(LprSourceName("/tmp/a-rather-long-job-file-name-of-forty.prn"),
+            "\\a-rather-long-job-file-name-of");
+}
+
+TEST(LprSettingsTest, PortComesFromTheEnvironmentWhenValid) {
+  const char* saved = std::getenv(kLprPortEnv);
+  std::string restore = saved ? saved : "";
+  for (auto [text, port] : {std::pair{"1515", 1515}, {"0", 515}, {"70000", 515}, {"51x", 515}}) {
+    setenv(kLprPortEnv, text, 1);
+    EXPECT_EQ(DefaultLprSettings().port, port) << text;
+  }
+  if (saved) {
+    setenv(kLprPortEnv, restore.c_str(), 1);
+  } else {
+    unsetenv(kLprPortEnv);
+  }
+  EXPECT_EQ(LprResultName(LPR_ERR_NO_ACK), "LPR_ERR_NO_ACK"s);
+  EXPECT_EQ(LprResultName(WSAECONNREFUSED), nullptr);
+}
+
+}  // namespace
