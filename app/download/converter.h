@@ -1,0 +1,62 @@
+/* The font converter library (libConverter.so): recognising font files and
+ * converting them into the forms the download jobs carry.
+ *
+ * Plain C functions; paths are NUL-terminated 8-bit strings. Every result is
+ * 0 for success and non-zero for failure. A failed conversion leaves nothing
+ * at its output path. All functions may run on several threads at once.
+ *
+ * The PCL TrueType conversion is not part of this library yet and is not
+ * declared here, so that a caller cannot link against it by mistake. */
+#ifndef GLY_DOWNLOAD_CONVERTER_H
+#define GLY_DOWNLOAD_CONVERTER_H
+
+#include <stdint.h>
+
+#if defined(GLY_CONVERTER_BUILD)
+#define GLY_CONVERTER_API __attribute__((visibility("default")))
+#else
+#define GLY_CONVERTER_API
+#endif
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+/* What kind of resource a font file is. kind: 1 TrueType, 2 PCL soft font,
+ * 3 PostScript font, 0 none. subtype for kind 3: bit 15 set for a binary
+ * (PFB) file, bits 0-14 the FontType; for kind 2 the PCL font header format
+ * (0 bitmap, 10, 11, 15 TrueType, 16, 20); unused for kind 1. */
+typedef struct ResourceKindInfo {
+  uint16_t kind;
+  uint16_t subtype;
+} ResourceKindInfo;
+
+enum { GLY_FONT_NAME_SIZE = 40, GLY_PFB_SUBTYPE_FLAG = 0x8000 };
+
+/* Recognises the font at path. On 0, fontName (GLY_FONT_NAME_SIZE bytes,
+ * zero-filled by the caller) holds its PostScript name or PCL font name,
+ * cut to 39 bytes, and kindInfo its kind and subtype. On non-zero the file
+ * is not a font and fontName stays empty. */
+GLY_CONVERTER_API int ClassifyFontFile(const char* path, char* fontName,
+                                       ResourceKindInfo* kindInfo);
+
+/* Writes the binary (PFB) PostScript font at pfbPath as a line-oriented
+ * ASCII (PFA) font at pfaPath. */
+GLY_CONVERTER_API int ConvertPfbToPfa(const char* pfbPath, const char* pfaPath);
+
+/* First step of TrueType to Type 1: writes the font as an unencrypted Type 1
+ * program in the disassembled text form (charstrings as commands). */
+GLY_CONVERTER_API int ConvertTrueTypeToType1(const char* trueTypePath,
+                                             const char* outputPath);
+
+/* Second step: encrypts the program written by ConvertTrueTypeToType1 into a
+ * PFA font at outputPath. reserved must be 0. */
+GLY_CONVERTER_API int FinishType1Conversion(const char* type1ProgramPath,
+                                            const char* outputPath,
+                                            int reserved);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif

@@ -1,0 +1,35 @@
+#include "conversions.h"
+
+#include <algorithm>
+
+#include "type1_finisher.h"
+
+namespace converter {
+
+namespace {
+
+const FontModule* ModuleFor(ByteView file) {
+  return FindFontModule(file.first(std::min(file.size(), kSignatureBytes)));
+}
+
+}  // namespace
+
+bool ClassifyFont(ByteView file, FontIdentity& identity) {
+  const FontModule* module = ModuleFor(file);
+  return module != nullptr && module->identify(file, identity);
+}
+
+bool ConvertPfbToPfaText(ByteView pfb, std::string& pfa) {
+  const FontModule* module = ModuleFor(pfb);
+  return (module == &kType1PfbModule || module == &kType1BinaryModule) && module->convert(pfb, pfa);
+}
+
+bool ConvertTrueTypeToType1Text(ByteView trueType, std::string& program) {
+  return ModuleFor(trueType) == &kTrueTypeModule && kTrueTypeModule.convert(trueType, program);
+}
+
+bool FinishType1Text(ByteView program, std::string& pfa) {
+  return EncryptType1Program(AsText(program), pfa);
+}
+
+}  // namespace converter

@@ -1,0 +1,16 @@
+// The library's operations on bytes in memory. The exported functions add
+// only file handling on top, and the fuzz targets drive these directly.
+#pragma once
+
+#include <string>
+
+#include "font_module.h"
+
+namespace converter {
+
+bool ClassifyFont(ByteView file, FontIdentity& identity);
+bool ConvertPfbToPfaText(ByteView pfb, std::string& pfa);
+bool ConvertTrueTypeToType1Text(ByteView trueType, std::string& program);
+bool FinishType1Text(ByteView program, std::string& pfa);
+
+}  // namespace converter

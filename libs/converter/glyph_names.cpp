@@ -1,0 +1,108 @@
+#include "glyph_names.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <unordered_map>
+#include <unordered_set>
+
+namespace converter {
+
+namespace {
+
+constexpr std::size_t kMaxGlyphNameLength = 127;
+constexpr FT_ULong kSymbolFontBase = 0xF000;  // symbol fonts map code c at U+F000 + c
+
+std::string NameForCharacter(FT_ULong code) {
+  const auto glyphs = StandardGlyphs();
+  const auto found = std::lower_bound(glyphs.begin(), glyphs.end(), code,
+                                      [](const StandardGlyph& g, FT_ULong c) { return g.code < c; });
+  if (found != glyphs.end() && found->code == code) return found->name;
+  char name[16];
+  std::snprintf(name, sizeof name, code <= 0xFFFF ? "uni%04lX" : "u%lX", code);
+  return name;
+}
+
+std::uint32_t CharacterForName(std::string_view name) {
+  for (const StandardGlyph& glyph : StandardGlyphs()) {
+    if (name == glyph.name) return glyph.code;
+  }
+  return 0;
+}
+
+// The lowest character mapped to each glyph, 0 for none.
+std::vector<FT_ULong> CharacterOfEachGlyph(FT_Face face) {
+  std::vector<FT_ULong> characters(static_cast<std::size_t>(face->num_glyphs), 0);
+  if (FT_Select_Charmap(face, FT_ENCODING_UNICODE) != 0) return characters;
+  FT_UInt glyph = 0;
+  for (FT_ULong code = FT_Get_First_Char(face, &glyph); glyph != 0;
+       code = FT_Get_Next_Char(face, code, &glyph)) {
+    if (glyph < characters.size() && characters[glyph] == 0) characters[glyph] = code;
+  }
+  return characters;
+}
+
+std::string PostTableName(FT_Face face, FT_UInt glyph) {
+  if (!FT_HAS_GLYPH_NAMES(face)) return {};
+  char buffer[kMaxGlyphNameLength + 1] = {};
+  if (FT_Get_Glyph_Name(face, glyph, buffer, sizeof buffer) != 0) return {};
+  return buffer;
+}
+
+}  // namespace
+
+bool IsValidGlyphName(std::string_view name) {
+  if (name.empty() || name.size() > kMaxGlyphNameLength) return false;
+  return std::all_of(name.begin(), name.end(), [](char c) {
+    return c > 0x20 && c < 0x7F && std::strchr("()<>[]{}/%", c) == nullptr;
+  });
+}
+
+std::vector<std::string> NameGlyphs(FT_Face face) {
+  const std::vector<FT_ULong> characters = CharacterOfEachGlyph(face);
+  std::vector<std::string> names(characters.size());
+  std::unordered_set<std::string> taken;
+  auto claim = [&](FT_UInt glyph, std::string name) {
+    if (!IsValidGlyphName(name) || !taken.insert(name).second) return false;
+    names[glyph] = std::move(name);
+    return true;
+  };
+  if (!names.empty()) claim(0, ".notdef");
+  for (FT_UInt glyph = 1; glyph < names.size(); ++glyph) {
+    const std::string numbered = "glyph" + std::to_string(glyph);
+    if (claim(glyph, PostTableName(face, glyph))) continue;
+    if (characters[glyph] != 0 && claim(glyph, NameForCharacter(characters[glyph]))) continue;
+    for (int suffix = 0; !claim(glyph, suffix == 0 ? numbered : numbered + "." + std::to_string(suffix));)
+      ++suffix;
+  }
+  return names;
+}
+
+std::array<FT_UInt, 256> BuildEncoding(FT_Face face, const std::vector<std::string>& names) {
+  std::array<FT_UInt, 256> encoding{};
+  if (FT_Select_Charmap(face, FT_ENCODING_UNICODE) == 0) {
+    for (int code = 0; code < 256; ++code) {
+      const std::uint32_t character = CharacterForName(StandardEncodingName(code));
+      if (character != 0) encoding[code] = FT_Get_Char_Index(face, character);
+    }
+  } else if (FT_Select_Charmap(face, FT_ENCODING_MS_SYMBOL) == 0) {
+    for (int code = 0; code < 256; ++code) {
+      encoding[code] = FT_Get_Char_Index(face, kSymbolFontBase + code);
+      if (encoding[code] == 0) encoding[code] = FT_Get_Char_Index(face, code);
+    }
+  } else {
+    std::unordered_map<std::string_view, FT_UInt> glyphByName;
+    for (FT_UInt glyph = 0; glyph < names.size(); ++glyph) glyphByName.emplace(names[glyph], glyph);
+    for (int code = 0; code < 256; ++code) {
+      const auto found = glyphByName.find(StandardEncodingName(code));
+      if (found != glyphByName.end() && *StandardEncodingName(code) != '\0')
+        encoding[code] = found->second;
+    }
+  }
+  for (FT_UInt& glyph : encoding) {
+    if (glyph >= names.size()) glyph = 0;
+  }
+  return encoding;
+}
+
+}  // namespace converter

@@ -1,0 +1,41 @@
+// Glyph names for a Type 1 font made from a TrueType font, and the tables
+// they come from.
+#pragma once
+
+#include <ft2build.h>
+#include FT_FREETYPE_H
+
+#include <array>
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace converter {
+
+struct StandardGlyph {
+  std::uint32_t code;  // Unicode
+  const char* name;
+};
+
+// Sorted by code.
+std::span<const StandardGlyph> StandardGlyphs();
+// The glyph name at a code of StandardEncoding; "" where the code is unused.
+const char* StandardEncodingName(int code);
+
+// True for a name a PostScript interpreter reads back as one literal name.
+bool IsValidGlyphName(std::string_view name);
+
+// One unique, valid name per glyph index; glyph 0 is ".notdef". Names come
+// from the font's "post" table where it has usable ones, otherwise from the
+// character each glyph is mapped to (standard names, else uniXXXX/uXXXXXX),
+// otherwise "glyphN".
+std::vector<std::string> NameGlyphs(FT_Face face);
+
+// The glyph index for every code of the Type 1 encoding (0 = none): the
+// characters of StandardEncoding looked up in the font's Unicode map, or a
+// symbol font's own codes, or glyphs that already bear the standard names.
+std::array<FT_UInt, 256> BuildEncoding(FT_Face face, const std::vector<std::string>& names);
+
+}  // namespace converter

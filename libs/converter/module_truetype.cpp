@@ -1,0 +1,59 @@
+// TrueType font (glyf outlines), also the first font of a collection. Its
+// conversion writes an unencrypted Type 1 program (see type1_program.h).
+#include <ft2build.h>
+#include FT_FREETYPE_H
+
+#include <cstring>
+
+#include "freetype_face.h"
+#include "type1_program.h"
+
+namespace converter {
+
+namespace {
+
+bool Recognise(ByteView head) {
+  const std::string_view tag = AsText(head).substr(0, 4);
+  return tag == std::string_view("\0\1\0\0", 4) || tag == "true" || tag == "ttcf";
+}
+
+// The PostScript name (name record 6), else family and style names joined by
+// a hyphen; only characters that may stand in a PostScript name are kept.
+std::string PostScriptName(FT_Face face) {
+  std::string name;
+  auto keep = [&name](const char* text) {
+    for (const char* c = text; c != nullptr && *c != '\0'; ++c) {
+      if (*c > 0x20 && *c < 0x7F && std::strchr("()<>[]{}/%", *c) == nullptr) name += *c;
+    }
+  };
+  if (const char* postScriptName = FT_Get_Postscript_Name(face)) {
+    keep(postScriptName);
+  } else if (face->family_name != nullptr) {
+    keep(face->family_name);
+    keep("-");
+    keep(face->style_name);
+  }
+  return name;
+}
+
+bool Identify(ByteView file, FontIdentity& identity) {
+  const auto face = FreeTypeFace::Open(file);
+  if (!face || !face->HasTrueTypeOutlines()) return false;
+  identity.kind = FontKind::TrueType;
+  identity.subtype = 0;
+  identity.name = PostScriptName(face->get());
+  return true;
+}
+
+bool Convert(ByteView file, std::string& out) {
+  const auto face = FreeTypeFace::Open(file);
+  if (!face || !face->HasTrueTypeOutlines()) return false;
+  const std::string name = PostScriptName(face->get());
+  return !name.empty() && WriteType1Program(face->get(), name, out);
+}
+
+}  // namespace
+
+const FontModule kTrueTypeModule = {"TrueType font", Recognise, Identify, Convert};
+
+}  // namespace converter

@@ -1,0 +1,30 @@
+// The two Type 1 encryptions: eexec over the private part of a font and the
+// charstring encryption inside it. Both are the same cipher with different
+// starting keys, and both begin with a few plain bytes that only seed it.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace converter {
+
+inline constexpr std::uint16_t kEexecKey = 55665;
+inline constexpr std::uint16_t kCharstringKey = 4330;
+
+// Encrypts `seedBytes` zero bytes followed by the data.
+std::vector<std::uint8_t> Type1Encrypt(std::span<const std::uint8_t> data, std::uint16_t key,
+                                       std::size_t seedBytes);
+
+// Decrypts the data, seed bytes included.
+std::vector<std::uint8_t> Type1Decrypt(std::span<const std::uint8_t> data, std::uint16_t key);
+
+// The bytes as lines of 64 hexadecimal digits, the form of the encrypted
+// part in an ASCII (PFA) font.
+void AppendHexLines(std::span<const std::uint8_t> data, std::string& out);
+
+// The 512 zeros and cleartomark that end the encrypted part of a PFA.
+void AppendEexecTrailer(std::string& out);
+
+}  // namespace converter

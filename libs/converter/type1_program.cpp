@@ -1,0 +1,192 @@
+#include "type1_program.h"
+
+#include FT_SFNT_NAMES_H
+#include FT_TRUETYPE_IDS_H
+#include FT_TRUETYPE_TABLES_H
+
+#include <algorithm>
+#include <climits>
+#include <cmath>
+#include <cstdio>
+
+#include "glyph_names.h"
+#include "glyph_outline.h"
+#include "type1_charstring.h"
+
+namespace converter {
+
+namespace {
+
+// Subroutines 0-2 are the ones interpreters expect for flex and hint
+// replacement; no glyph calls them, but readers look for them.
+constexpr const char* kPrivatePrologue =
+    "dup /Private 8 dict dup begin\n"
+    "/RD {string currentfile exch readstring pop} executeonly def\n"
+    "/ND {noaccess def} executeonly def\n"
+    "/NP {noaccess put} executeonly def\n"
+    "/BlueValues [] def\n"
+    "/MinFeature {16 16} def\n"
+    "/password 5839 def\n"
+    "/lenIV 4 def\n"
+    "/Subrs 4 array\n"
+    "dup 0 {\n\t3 0 callothersubr\n\tpop\n\tpop\n\tsetcurrentpoint\n\treturn\n\t} NP\n"
+    "dup 1 {\n\t0 1 callothersubr\n\treturn\n\t} NP\n"
+    "dup 2 {\n\t0 2 callothersubr\n\treturn\n\t} NP\n"
+    "dup 3 {\n\treturn\n\t} NP\n"
+    "ND\n";
+
+constexpr const char* kEpilogue =
+    "end\n"
+    "end\n"
+    "readonly put\n"
+    "noaccess put\n"
+    "dup /FontName get exch definefont pop\n"
+    "mark currentfile closefile\n";
+
+struct BoundingBox {
+  long xMin = LONG_MAX, yMin = LONG_MAX, xMax = LONG_MIN, yMax = LONG_MIN;
+  void Add(const Point& p) {
+    xMin = std::min(xMin, p.x), yMin = std::min(yMin, p.y);
+    xMax = std::max(xMax, p.x), yMax = std::max(yMax, p.y);
+  }
+  void Add(const GlyphOutline& outline) {
+    for (const Contour& contour : outline.contours) {
+      Add(contour.start);
+      for (const OutlineSegment& segment : contour.segments) {
+        if (segment.curve) Add(segment.control1), Add(segment.control2);
+        Add(segment.end);
+      }
+    }
+  }
+  bool Empty() const { return xMin > xMax; }
+};
+
+// A name table entry as Latin-1 text: Windows names are UTF-16BE, Macintosh
+// Roman ones are taken byte by byte (their ASCII half is all fonts use).
+std::string SfntName(FT_Face face, FT_UShort nameId) {
+  std::string best;
+  int bestRank = 0;
+  const FT_UInt count = FT_Get_Sfnt_Name_Count(face);
+  for (FT_UInt i = 0; i < count; ++i) {
+    FT_SfntName entry;
+    if (FT_Get_Sfnt_Name(face, i, &entry) != 0 || entry.name_id != nameId) continue;
+    const bool windows = entry.platform_id == TT_PLATFORM_MICROSOFT &&
+                         (entry.encoding_id == TT_MS_ID_UNICODE_CS || entry.encoding_id == TT_MS_ID_UCS_4);
+    const bool mac = entry.platform_id == TT_PLATFORM_MACINTOSH && entry.encoding_id == TT_MAC_ID_ROMAN;
+    const int rank = windows ? (entry.language_id == TT_MS_LANGID_ENGLISH_UNITED_STATES ? 3 : 2)
+                             : mac ? 1 : 0;
+    if (rank <= bestRank) continue;
+    std::string text;
+    if (windows) {
+      for (FT_UInt at = 0; at + 1 < entry.string_len; at += 2) {
+        const unsigned code = entry.string[at] << 8 | entry.string[at + 1];
+        if (code <= 0xFF) text += static_cast<char>(code);
+      }
+    } else {
+      text.assign(reinterpret_cast<const char*>(entry.string), entry.string_len);
+    }
+    best = std::move(text);
+    bestRank = rank;
+  }
+  return best;
+}
+
+std::string PostScriptString(std::string_view text) {
+  std::string out = "(";
+  for (const char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (c == '(' || c == ')' || c == '\\') {
+      out += '\\';
+      out += c;
+    } else if (byte < 0x20 || byte > 0x7E) {
+      char octal[5];
+      std::snprintf(octal, sizeof octal, "\\%03o", byte);
+      out += octal;
+    } else {
+      out += c;
+    }
+  }
+  return out + ")";
+}
+
+const char* WeightName(FT_Face face) {
+  static constexpr const char* kWeights[] = {"Thin", "ExtraLight", "Light", "Regular", "Medium",
+                                             "SemiBold", "Bold", "ExtraBold", "Black"};
+  const auto* os2 = static_cast<const TT_OS2*>(FT_Get_Sfnt_Table(face, FT_SFNT_OS2));
+  const int weightClass = os2 != nullptr ? os2->usWeightClass : 400;
+  return kWeights[std::clamp((weightClass + 50) / 100, 1, 9) - 1];
+}
+
+std::string Number(double value) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%g", std::round(value * 1000.0) / 1000.0);
+  return text;
+}
+
+void WriteFontInfo(FT_Face face, double scale, std::string& out) {
+  const auto* post = static_cast<const TT_Postscript*>(FT_Get_Sfnt_Table(face, FT_SFNT_POST));
+  const double italicAngle = post != nullptr ? static_cast<double>(post->italicAngle) / 65536.0 : 0.0;
+  const long thickness = post != nullptr ? std::lround(post->underlineThickness * scale) : 50;
+  // TrueType places the top of the underline, Type 1 the middle of it.
+  const long position =
+      post != nullptr ? std::lround((post->underlinePosition - post->underlineThickness / 2.0) * scale) : -100;
+  const bool fixedPitch = post != nullptr ? post->isFixedPitch != 0 : FT_IS_FIXED_WIDTH(face);
+
+  out += "/FontInfo 9 dict dup begin\n";
+  out += "/version " + PostScriptString(SfntName(face, TT_NAME_ID_VERSION_STRING)) + " readonly def\n";
+  out += "/Notice " + PostScriptString(SfntName(face, TT_NAME_ID_COPYRIGHT)) + " readonly def\n";
+  out += "/FullName " + PostScriptString(SfntName(face, TT_NAME_ID_FULL_NAME)) + " readonly def\n";
+  out += "/FamilyName " + PostScriptString(SfntName(face, TT_NAME_ID_FONT_FAMILY)) + " readonly def\n";
+  out += "/Weight " + PostScriptString(WeightName(face)) + " readonly def\n";
+  out += "/ItalicAngle " + Number(italicAngle) + " def\n";
+  out += std::string("/isFixedPitch ") + (fixedPitch ? "true" : "false") + " def\n";
+  out += "/UnderlinePosition " + std::to_string(position) + " def\n";
+  out += "/UnderlineThickness " + std::to_string(thickness) + " def\n";
+  out += "end readonly def\n";
+}
+
+void WriteEncoding(FT_Face face, const std::vector<std::string>& names, std::string& out) {
+  out += "/Encoding 256 array\n0 1 255 {1 index exch /.notdef put} for\n";
+  const std::array<FT_UInt, 256> encoding = BuildEncoding(face, names);
+  for (int code = 0; code < 256; ++code) {
+    if (encoding[code] != 0) out += "dup " + std::to_string(code) + " /" + names[encoding[code]] + " put\n";
+  }
+  out += "readonly def\n";
+}
+
+}  // namespace
+
+bool WriteType1Program(FT_Face face, const std::string& fontName, std::string& out) {
+  const double scale = static_cast<double>(kType1UnitsPerEm) / face->units_per_EM;
+  const std::vector<std::string> names = NameGlyphs(face);
+
+  // Charstrings first: the bounding box in the clear part depends on them.
+  std::string charStrings;
+  BoundingBox box;
+  GlyphOutline outline;
+  for (FT_UInt glyph = 0; glyph < names.size(); ++glyph) {
+    if (!LoadGlyphOutline(face, glyph, outline)) return false;
+    box.Add(outline);
+    charStrings += "/" + names[glyph] + " {\n" + WriteCharstringText(outline) + "\t} ND\n";
+  }
+  if (box.Empty()) return false;  // nothing to draw: not worth a font
+
+  out.clear();
+  out.reserve(charStrings.size() + 16384);
+  out += "%!PS-AdobeFont-1.0: " + fontName + "\n%%Title: " + fontName + "\n%%EndComments\n";
+  out += "12 dict begin\n";
+  WriteFontInfo(face, scale, out);
+  out += "/FontName /" + fontName + " def\n";
+  WriteEncoding(face, names, out);
+  out += "/PaintType 0 def\n/FontType 1 def\n/FontMatrix [0.001 0 0 0.001 0 0] readonly def\n";
+  out += "/FontBBox {" + std::to_string(box.xMin) + " " + std::to_string(box.yMin) + " " +
+         std::to_string(box.xMax) + " " + std::to_string(box.yMax) + "} readonly def\n";
+  out += "currentdict end\ncurrentfile eexec\n";
+  out += kPrivatePrologue;
+  out += "2 index /CharStrings " + std::to_string(names.size()) + " dict dup begin\n";
+  out += charStrings;
+  out += kEpilogue;
+  return true;
+}
+
+}  // namespace converter

@@ -1,0 +1,17 @@
+// The unencrypted Type 1 program made from a TrueType face: the font
+// dictionary in clear text, then after "currentfile eexec" the private
+// dictionary and one charstring per glyph written as commands, in the form
+// t1disasm prints and t1asm reads. type1_finisher.h encrypts it into a PFA.
+#pragma once
+
+#include <ft2build.h>
+#include FT_FREETYPE_H
+
+#include <string>
+
+namespace converter {
+
+// False when a glyph cannot be loaded or the font has no outlines at all.
+bool WriteType1Program(FT_Face face, const std::string& fontName, std::string& out);
+
+}  // namespace converter
