@@ -1,0 +1,86 @@
+/* Dialog templates. Control ids are the numbers the program's code uses;
+ * geometry is in pixels of the client area. */
+#include "resource_library.h"
+#include "resource_tables.h"
+
+#define COUNT(a) (sizeof(a) / sizeof((a)[0]))
+#define S GLY_ID_STATIC
+
+static const GlyControlTemplate about_controls[] = {
+    {GLY_CTL_ICON, S, NULL, 20, 20, 48, 48, 0, 128},
+    {GLY_CTL_LABEL, S, "GLY Version 0.10", 88, 20, 250, 20, 0, 0},
+    {GLY_CTL_LABEL, S, "Printer font and resource manager", 88, 44, 250, 20, 0, 0},
+    {GLY_CTL_LABEL, S, "Lists network printers, shows and tidies their fonts and "
+                       "downloads fonts, macros and forms to them.",
+     88, 68, 256, 40, GLY_CTL_WRAP, 0},
+    {GLY_CTL_BUTTON, 1, "OK", 264, 116, 80, 30, GLY_CTL_DEFAULT, 0},
+};
+
+static const GlyControlTemplate main_controls[] = {
+    {GLY_CTL_LABEL, 1001, "Select Printers:", 16, 12, 200, 20, 0, 0},
+    {GLY_CTL_CHECK_LIST, 1000, NULL, 16, 34, 430, 188, 0, 0},
+    {GLY_CTL_BUTTON, 1024, "Add &Printer", 462, 34, 142, 30, 0, 0},
+    {GLY_CTL_BUTTON, 1002, "&View/Edit Font List", 462, 72, 142, 30, GLY_CTL_DISABLED, 0},
+    {GLY_CTL_POPUP_BUTTON, 1003, "Print &Font List  >>", 462, 110, 142, 30, GLY_CTL_DISABLED, 132},
+    {GLY_CTL_BUTTON, 1004, "&Manage Resources", 462, 148, 142, 30, GLY_CTL_DISABLED, 0},
+    {GLY_CTL_GROUP, S, "Printer Description", 16, 232, 430, 184, 0, 0},
+    {GLY_CTL_BITMAP, 1029, NULL, 30, 258, 104, 104, 0, 143},
+    {GLY_CTL_LABEL, S, "Available Options:", 150, 258, 280, 20, 0, 0},
+    {GLY_CTL_LABEL, 1026, "Printer Hard Disk", 166, 282, 270, 20, GLY_CTL_DISABLED, 0},
+    {GLY_CTL_LABEL, 1027, "Printer Flash Memory", 166, 304, 270, 20, GLY_CTL_DISABLED, 0},
+    {GLY_CTL_LABEL, 1028, "Bi-directional Communication on Font Management", 166, 326, 270, 40,
+     GLY_CTL_WRAP, 0},
+    {GLY_CTL_LABEL, 1030, "", 30, 382, 400, 20, 0, 0},
+    {GLY_CTL_BITMAP, 1044, NULL, 462, 192, 142, 100, 0, 134},
+    {GLY_CTL_BUTTON, 1031, "&About", 462, 306, 142, 30, GLY_CTL_DEFAULT, 0},
+    {GLY_CTL_BUTTON, 57670, "&Help", 462, 344, 142, 30, 0, 0},
+    {GLY_CTL_BUTTON, 2, "&Close", 462, 382, 142, 30, 0, 0},
+};
+
+static const GlyControlTemplate add_printer_controls[] = {
+    {GLY_CTL_GROUP, 1049, "Hosts", 12, 10, 356, 86, 0, 0},
+    {GLY_CTL_LABEL, S, "IP Address", 28, 34, 160, 20, 0, 0},
+    {GLY_CTL_IP_ADDRESS, 1052, NULL, 28, 56, 180, 28, 0, 0},
+    {GLY_CTL_BUTTON, 1082, "Add &Printer", 236, 55, 116, 30, 0, 0},
+    {GLY_CTL_GROUP, 1081, "Change Subnet", 12, 106, 356, 140, 0, 0},
+    {GLY_CTL_LABEL, 1080, "Subnet Address:", 28, 130, 160, 20, 0, 0},
+    {GLY_CTL_IP_ADDRESS, 1076, NULL, 28, 150, 180, 28, 0, 0},
+    {GLY_CTL_LABEL, 1079, "Subnet Mask:", 28, 184, 160, 20, 0, 0},
+    {GLY_CTL_IP_ADDRESS, 1077, NULL, 28, 204, 180, 28, 0, 0},
+    {GLY_CTL_BUTTON, 1015, "&Get Printer(s)", 236, 203, 116, 30, 0, 0},
+    {GLY_CTL_BUTTON, 2, "Cancel", 288, 258, 80, 30, 0, 0},
+};
+
+static const GlyControlTemplate community_controls[] = {
+    {GLY_CTL_LABEL, S,
+     "    Youy are about to change the community strings of this printer. The community "
+     "strings are ASCII strings stored in the printer. ",
+     16, 12, 438, 40, GLY_CTL_WRAP, 0},
+    {GLY_CTL_LABEL, S,
+     "    An incorrect community string may block the communication between the GLY and the "
+     "printer SNMP agent. Before you change the community strinngs, please consult your "
+     "system administrator.",
+     16, 56, 438, 58, GLY_CTL_WRAP, 0},
+    {GLY_CTL_LABEL, S, "Old String", 130, 124, 160, 20, 0, 0},
+    {GLY_CTL_LABEL, S, "New String", 300, 124, 160, 20, 0, 0},
+    {GLY_CTL_LABEL, S, "Read String", 16, 150, 110, 20, 0, 0},
+    {GLY_CTL_EDIT, 1087, NULL, 130, 146, 160, 28, GLY_CTL_READ_ONLY, 0},
+    {GLY_CTL_EDIT, 1084, NULL, 300, 146, 160, 28, 0, 0},
+    {GLY_CTL_LABEL, S, "Write String", 16, 184, 110, 20, 0, 0},
+    {GLY_CTL_EDIT, 1088, NULL, 130, 180, 160, 28, GLY_CTL_READ_ONLY, 0},
+    {GLY_CTL_EDIT, 1085, NULL, 300, 180, 160, 28, 0, 0},
+    {GLY_CTL_LABEL, S, "Trap String", 16, 218, 110, 20, 0, 0},
+    {GLY_CTL_EDIT, 1089, NULL, 130, 214, 160, 28, GLY_CTL_READ_ONLY, 0},
+    {GLY_CTL_EDIT, 1086, NULL, 300, 214, 160, 28, 0, 0},
+    {GLY_CTL_BUTTON, 1, "OK", 290, 258, 80, 30, GLY_CTL_DEFAULT, 0},
+    {GLY_CTL_BUTTON, 2, "Cancel", 380, 258, 80, 30, 0, 0},
+};
+
+const GlyDialogTemplate gly_dialogs[] = {
+    {100, "About GLY", 360, 160, about_controls, COUNT(about_controls)},
+    {102, "GLY", 620, 430, main_controls, COUNT(main_controls)},
+    {140, "Add Printer Options", 380, 300, add_printer_controls, COUNT(add_printer_controls)},
+    {145, "Changing Printer Community Strings", 476, 302, community_controls,
+     COUNT(community_controls)},
+};
+const size_t gly_dialog_count = COUNT(gly_dialogs);

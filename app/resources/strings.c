@@ -1,0 +1,20 @@
+/* The string table: message box texts and other texts the code asks for by
+ * number. */
+#include "resource_library.h"
+#include "resource_tables.h"
+
+#define COUNT(a) (sizeof(a) / sizeof((a)[0]))
+
+const GlyStringEntry gly_strings[] = {
+    {101, "&About GLY..."},
+    {103, "Windows sockets initialization failed."},
+    {104, "Resource not found"},
+    {32774, "Incomplete IP Address."},
+    {32775, "This is not a valid Printer IP Address"},
+    {32791, "Please complete the subnet address and mask."},
+    {32792, "This printer IP is already in the list."},
+    {32793, "You have successfully added the Printer."},
+    {32794, "Please select a Printer and try again."},
+    {32815, "IP Address: "},
+};
+const size_t gly_string_count = COUNT(gly_strings);

@@ -1,0 +1,77 @@
+#include "ui/resource_qt.h"
+
+#include <QAction>
+
+#include "ui/resource_module.h"
+
+namespace {
+
+QImage Decode(const GlyImageData* data) {
+  QImage image;
+  if (data) image.loadFromData(data->png, static_cast<int>(data->size), "PNG");
+  return image;
+}
+
+// Adds the items after `*next` that lie deeper than `depth` to `menu`,
+// recursing into submenus, and leaves `*next` at the first item that does
+// not belong to it.
+void AddItems(QMenu& menu, const GlyMenuTemplate& tpl, size_t* next, int depth) {
+  while (*next < tpl.itemCount && tpl.items[*next].depth > depth) {
+    const GlyMenuItem& item = tpl.items[(*next)++];
+    if (!item.text) {
+      menu.addSeparator();
+    } else if (item.command == 0) {
+      QMenu* sub = menu.addMenu(QString::fromUtf8(item.text));
+      AddItems(*sub, tpl, next, item.depth);
+    } else {
+      menu.addAction(QString::fromUtf8(item.text))->setData(item.command);
+    }
+  }
+}
+
+}  // namespace
+
+QString ResourceText(int stringId) { return QString::fromStdString(LoadResourceString(stringId)); }
+
+QImage LoadBitmapImage(int bitmapId) { return Decode(FindBitmap(bitmapId)); }
+
+QIcon LoadResourceIcon(int iconId) {
+  const QImage image = Decode(FindIcon(iconId));
+  return image.isNull() ? QIcon() : QIcon(QPixmap::fromImage(image));
+}
+
+std::unique_ptr<QMenu> LoadPopupMenu(int menuId, int submenuIndex) {
+  const GlyMenuTemplate* tpl = FindMenuTemplate(menuId);
+  if (!tpl) return nullptr;
+  QMenu bar;
+  size_t next = 0;
+  AddItems(bar, *tpl, &next, -1);
+  int index = 0;
+  for (QAction* action : bar.actions()) {
+    if (!action->menu()) continue;
+    if (index++ != submenuIndex) continue;
+    // Taken out of the throw-away menu bar before that is destroyed.
+    QMenu* popup = action->menu();
+    popup->setParent(nullptr, popup->windowFlags());
+    return std::unique_ptr<QMenu>(popup);
+  }
+  return nullptr;
+}
+
+int TrackMenu(QMenu& menu, const QPoint& globalPos) {
+  const QAction* chosen = menu.exec(globalPos);
+  return chosen ? chosen->data().toInt() : 0;
+}
+
+AnimationFrames LoadAnimation(int animationId) {
+  AnimationFrames result;
+  const GlyAnimationData* data = FindAnimation(animationId);
+  if (!data || data->frameCount <= 0) return result;
+  const QImage strip = Decode(data->strip);
+  if (strip.isNull()) return result;
+  const int width = strip.width() / data->frameCount;
+  for (int i = 0; i < data->frameCount; ++i)
+    result.frames.push_back(strip.copy(i * width, 0, width, strip.height()));
+  result.frameMilliseconds = data->frameMilliseconds;
+  return result;
+}

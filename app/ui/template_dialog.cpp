@@ -1,0 +1,135 @@
+#include "ui/template_dialog.h"
+
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "ui/check_list_box.h"
+#include "ui/ip_address_edit.h"
+#include "ui/popup_menu_button.h"
+#include "ui/resource_module.h"
+#include "ui/resource_qt.h"
+#include "ui/transparent_bitmap_static.h"
+
+TemplateDialog::TemplateDialog(int templateId, QWidget* parent)
+    : QDialog(parent), templateId_(templateId) {
+  if (const GlyDialogTemplate* tpl = FindDialogTemplate(templateId)) Build(*tpl);
+}
+
+void TemplateDialog::Build(const GlyDialogTemplate& tpl) {
+  setWindowTitle(QString::fromUtf8(tpl.title));
+  setFixedSize(tpl.width, tpl.height);
+  // Controls are created in template order, which is also the tab order and
+  // the stacking order: a group box comes first and lies under its contents.
+  for (size_t i = 0; i < tpl.controlCount; ++i) {
+    const GlyControlTemplate& control = tpl.controls[i];
+    QWidget* widget = CreateControl(control);
+    widget->setGeometry(control.x, control.y, control.width, control.height);
+    widget->setEnabled(!(control.flags & GLY_CTL_DISABLED));
+    if (control.id != GLY_ID_STATIC) {
+      widget->setObjectName(QString::number(control.id));
+      controls_[control.id] = widget;
+      Connect(control.id, widget);
+    }
+  }
+  built_ = true;
+}
+
+QWidget* TemplateDialog::CreateControl(const GlyControlTemplate& control) {
+  const QString text = QString::fromUtf8(control.text ? control.text : "");
+  switch (control.kind) {
+    case GLY_CTL_LABEL: {
+      auto* label = new QLabel(text, this);
+      label->setWordWrap(control.flags & GLY_CTL_WRAP);
+      label->setAlignment(Qt::AlignLeft | (control.flags & GLY_CTL_WRAP ? Qt::AlignTop : Qt::AlignVCenter));
+      return label;
+    }
+    case GLY_CTL_GROUP:
+      return new QGroupBox(text, this);
+    case GLY_CTL_BUTTON: {
+      auto* button = new QPushButton(text, this);
+      button->setDefault(control.flags & GLY_CTL_DEFAULT);
+      return button;
+    }
+    case GLY_CTL_POPUP_BUTTON:
+      return new PopupMenuButton(text, control.resource, this);
+    case GLY_CTL_CHECK_LIST:
+      return new CheckListBox(this);
+    case GLY_CTL_EDIT: {
+      auto* edit = new QLineEdit(text, this);
+      edit->setReadOnly(control.flags & GLY_CTL_READ_ONLY);
+      return edit;
+    }
+    case GLY_CTL_IP_ADDRESS:
+      return new IpAddressEdit(this);
+    case GLY_CTL_BITMAP: {
+      auto* picture = new TransparentBitmapStatic(this);
+      picture->SetBitmap(LoadBitmapImage(control.resource));
+      return picture;
+    }
+    case GLY_CTL_ICON: {
+      auto* picture = new QLabel(this);
+      picture->setPixmap(LoadResourceIcon(control.resource).pixmap(control.width, control.height));
+      return picture;
+    }
+  }
+  return new QWidget(this);
+}
+
+void TemplateDialog::Connect(int id, QWidget* widget) {
+  if (auto* list = qobject_cast<CheckListBox*>(widget)) {
+    connect(list, &CheckListBox::selectionChanged, this,
+            [this, id] { Dispatch(id, Notification::SelectionChanged); });
+    connect(list, &CheckListBox::checkToggled, this,
+            [this, id] { Dispatch(id, Notification::CheckChanged); });
+  } else if (auto* button = qobject_cast<QPushButton*>(widget)) {
+    connect(button, &QPushButton::clicked, this, [this, id] {
+      if (Dispatch(id, Notification::Clicked)) return;
+      if (id == 1) accept();
+      if (id == 2) QDialog::reject();
+    });
+  } else if (auto* edit = qobject_cast<QLineEdit*>(widget)) {
+    connect(edit, &QLineEdit::textChanged, this, [this, id] { Dispatch(id, Notification::TextChanged); });
+  } else if (auto* address = qobject_cast<IpAddressEdit*>(widget)) {
+    connect(address, &IpAddressEdit::changed, this, [this, id] { Dispatch(id, Notification::TextChanged); });
+  }
+}
+
+QWidget* TemplateDialog::Control(int id) const {
+  const auto found = controls_.find(id);
+  return found == controls_.end() ? nullptr : found->second;
+}
+
+void TemplateDialog::Bind(int id, Notification notification, std::function<void()> handler) {
+  handlers_[{id, notification}] = std::move(handler);
+}
+
+bool TemplateDialog::Dispatch(int id, Notification notification) {
+  const auto found = handlers_.find({id, notification});
+  if (found == handlers_.end()) return false;
+  // A copy: the handler may rebind, or end the dialog.
+  const std::function<void()> handler = found->second;
+  handler();
+  ShowState();
+  return true;
+}
+
+void TemplateDialog::EnableControl(int id, bool enabled) {
+  if (QWidget* widget = Control(id)) widget->setEnabled(enabled);
+}
+
+void TemplateDialog::SetControlText(int id, const QString& text) {
+  QWidget* widget = Control(id);
+  if (auto* label = qobject_cast<QLabel*>(widget))
+    label->setText(text);
+  else if (auto* button = qobject_cast<QPushButton*>(widget))
+    button->setText(text);
+  else if (auto* edit = qobject_cast<QLineEdit*>(widget))
+    edit->setText(text);
+}
+
+void TemplateDialog::reject() {
+  // Escape and the close box are the Cancel button, as in every dialog.
+  if (!Dispatch(2, Notification::Clicked)) QDialog::reject();
+}
