@@ -1,0 +1,44 @@
+// The program: start-up, the main window for the whole run, and the end.
+#include <QApplication>
+#include <QStyleFactory>
+#include <cstdio>
+
+#include "download/lpr.h"
+#include "shell/gly_app.h"
+#include "shell/main_window_dialog.h"
+#include "ui/qt_message_boxes.h"
+#include "ui/qt_ui_thread.h"
+#include "ui/resource_qt.h"
+
+namespace {
+
+class QtAppHost final : public GlyAppHost {
+ public:
+  bool InitSockets() override { return SocketLayerAvailable(); }
+
+  void ShowStartupMessage(const char* text) override {
+    std::fprintf(stderr, "gly: %s\n", text);
+    QtMessageBoxes::ShowText(nullptr, QString::fromUtf8(text), MB_OK);
+  }
+
+  void RunMainWindow() override {
+    QApplication::setWindowIcon(LoadResourceIcon(128));
+    QtMessageBoxes boxes;
+    QtUiThread uiThread;
+    MainWindowDialog window(boxes, uiThread,
+                            [](const char* address, const char* jobFile, const char* host, int job) {
+                              return SubmitLprJob(address, jobFile, host, job);
+                            });
+    window.exec();
+  }
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QApplication app(argc, argv);
+  // One look on every desktop, whatever theme it runs.
+  QApplication::setStyle(QStyleFactory::create("Fusion"));
+  QtAppHost host;
+  return RunGlyApp(host, DefaultResourceLibraryPath());
+}

@@ -1,0 +1,49 @@
+#include "shell/gly_app.h"
+
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include "platform/module.h"
+#include "resource_library.h"
+#include "shell/app_directory.h"
+#include "ui/resource_module.h"
+
+namespace {
+
+// The end of a run: the resource library goes whichever way the run went.
+struct ResourceLibraryRelease {
+  ~ResourceLibraryRelease() { FreeResourceModule(); }
+};
+
+}  // namespace
+
+int RunGlyApp(GlyAppHost& host, const std::string& resourceLibraryPath) {
+  ResourceLibraryRelease release;
+  if (!host.InitSockets()) {
+    host.ShowStartupMessage(kSocketsFailedText);
+    return 1;
+  }
+  if (!LoadResourceModule(resourceLibraryPath.c_str())) {
+    host.ShowStartupMessage(kResourceNotFoundText);
+    return 1;
+  }
+  // Without the program's path the directory stays empty and data files are
+  // looked for relative to the working directory.
+  InitAppDirectory();
+  host.RunMainWindow();
+  return 0;
+}
+
+std::string DefaultResourceLibraryPath() {
+  char path[MAX_PATH] = {};
+  const DWORD length = GetModuleFileNameA(nullptr, path, sizeof path);
+  const std::string directory = length > 0 && length < sizeof path ? DirectoryOfProgram(path) : "";
+  return (directory.empty() ? std::string(".") : directory) + "/" + GLY_RESOURCE_LIBRARY_FILE;
+}
+
+bool SocketLayerAvailable() {
+  const int probe = socket(AF_INET, SOCK_STREAM, 0);
+  if (probe < 0) return false;
+  close(probe);
+  return true;
+}

@@ -1,0 +1,121 @@
+#include "shell/main_window_dialog.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QMouseEvent>
+#include <QSignalBlocker>
+#include <QUrl>
+
+#include "shell/main_window_ids.h"
+#include "snmp/add_printer_dialog.h"
+#include "snmp/community_strings_dialog.h"
+#include "ui/check_list_box.h"
+#include "ui/popup_menu_button.h"
+#include "ui/resource_qt.h"
+
+using namespace main_window;
+
+MainWindowDialog::MainWindowDialog(MessageBoxes& boxes, UiThread& uiThread, LprSubmitter submitLpr,
+                                   QWidget* parent)
+    : TemplateDialog(kDialog, parent), boxes_(boxes),
+      logic_(*this, boxes, uiThread, std::move(submitLpr)) {
+  setWindowIcon(LoadResourceIcon(kIcon));
+  Bind(kPrinterList, Notification::SelectionChanged,
+       [this] { logic_.OnListSelectionChanged(List()->SelectedRow()); });
+  Bind(kPrinterList, Notification::CheckChanged, [this] {
+    const int row = List()->lastToggledRow();
+    logic_.OnListCheckChanged(row, List()->IsChecked(row));
+  });
+  for (int id : {kAddPrinterButton, kFontListButton, kPrintFontListButton, kManageResourcesButton,
+                 kAboutButton, kHelpButton, kCloseButton})
+    Bind(id, Notification::Clicked, [this, id] { logic_.OnCommand(id); });
+  logic_.Initialize();
+  ShowState();
+}
+
+CheckListBox* MainWindowDialog::List() const { return ControlAs<CheckListBox>(kPrinterList); }
+
+void MainWindowDialog::ShowState() {
+  ShowItems();
+  for (int id : {kFontListButton, kPrintFontListButton, kManageResourcesButton, kHardDiskLabel, kFlashLabel})
+    EnableControl(id, logic_.IsEnabled(id));
+  SetControlText(kAddressLabel, QString::fromStdString(logic_.addressText()));
+}
+
+void MainWindowDialog::ShowItems() {
+  CheckListBox* list = List();
+  if (!list) return;
+  // Only what the logic changed is redone; the signals stay quiet because
+  // this is the logic's state coming back, not the user's doing.
+  const QSignalBlocker quiet(list);
+  if (shownRevision_ != logic_.itemsRevision()) {
+    const auto& items = logic_.items();
+    list->clear();
+    for (size_t row = 0; row < items.size(); ++row)
+      list->InsertItem(static_cast<int>(row), QString::fromStdString(items[row].text), items[row].checked);
+    shownRevision_ = logic_.itemsRevision();
+  }
+  list->SetHorizontalExtent(logic_.horizontalExtent());
+  const int row = logic_.selectedRow();
+  if (row < 0)
+    list->clearSelection();
+  else
+    list->setCurrentRow(row, QItemSelectionModel::ClearAndSelect);
+}
+
+int MainWindowDialog::ListTextWidth(const std::string& text) {
+  return List()->fontMetrics().horizontalAdvance(QString::fromStdString(text));
+}
+
+int MainWindowDialog::ListAverageCharWidth() { return List()->fontMetrics().averageCharWidth(); }
+
+void MainWindowDialog::SetWaitCursor(bool busy) {
+  if (busy)
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+  else
+    QApplication::restoreOverrideCursor();
+}
+
+int MainWindowDialog::PopUpFontListMenu() {
+  auto* button = ControlAs<PopupMenuButton>(kPrintFontListButton);
+  return button ? button->PopUp() : 0;
+}
+
+int MainWindowDialog::TrackPrinterMenu(int x, int y) {
+  std::unique_ptr<QMenu> menu = LoadPopupMenu(kPrinterMenu, 0);
+  return menu ? TrackMenu(*menu, mapToGlobal(QPoint(x, y))) : 0;
+}
+
+void MainWindowDialog::OpenAddPrinter() {
+  AddPrinterDialog dialog(logic_, boxes_, this);
+  dialog.exec();
+}
+
+// The Printer Font List and the Resource Manager are dialogs of their own;
+// until they are part of the program these commands end here.
+void MainWindowDialog::OpenFontList(PrinterRecord* const*, int) {}
+void MainWindowDialog::OpenResourceManager(const ResourceManagerTargets&) {}
+
+void MainWindowDialog::OpenCommunityStrings(PrinterRecord& printer) {
+  CommunityStringsDialog dialog(printer, this);
+  dialog.exec();
+}
+
+void MainWindowDialog::ShowAbout() {
+  TemplateDialog about(kAboutDialog, this);
+  about.exec();
+}
+
+void MainWindowDialog::OpenHelp(const std::string& path) {
+  QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(path)));
+}
+
+void MainWindowDialog::Close() { QDialog::done(QDialog::Rejected); }
+
+void MainWindowDialog::mousePressEvent(QMouseEvent* event) {
+  if (event->button() == Qt::RightButton) {
+    const QPoint at = event->position().toPoint();
+    logic_.OnRightButtonDown(at.x(), at.y());
+  }
+  TemplateDialog::mousePressEvent(event);
+}

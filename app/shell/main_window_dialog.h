@@ -1,0 +1,44 @@
+// The main window: dialog 102 from the resource library, showing what
+// MainWindowLogic says and forwarding its controls' events to it.
+#pragma once
+
+#include "shell/main_window_logic.h"
+#include "ui/template_dialog.h"
+
+class CheckListBox;
+
+class MainWindowDialog final : public TemplateDialog, public MainWindowHost {
+  Q_OBJECT
+ public:
+  MainWindowDialog(MessageBoxes& boxes, UiThread& uiThread, LprSubmitter submitLpr,
+                   QWidget* parent = nullptr);
+
+  MainWindowLogic& logic() { return logic_; }
+
+  // MainWindowHost
+  void StateChanged() override { ShowState(); }
+  int ListTextWidth(const std::string& text) override;
+  int ListAverageCharWidth() override;
+  void SetWaitCursor(bool busy) override;
+  int PopUpFontListMenu() override;
+  int TrackPrinterMenu(int x, int y) override;
+  void OpenAddPrinter() override;
+  void OpenFontList(PrinterRecord* const* printers, int count) override;
+  void OpenResourceManager(const ResourceManagerTargets& targets) override;
+  void OpenCommunityStrings(PrinterRecord& printer) override;
+  void ShowAbout() override;
+  void OpenHelp(const std::string& path) override;
+  void Close() override;
+
+ protected:
+  void ShowState() override;
+  void mousePressEvent(QMouseEvent* event) override;
+
+ private:
+  void ShowItems();
+  CheckListBox* List() const;
+
+  MessageBoxes& boxes_;
+  MainWindowLogic logic_;
+  unsigned shownRevision_ = 0;
+};

@@ -1,0 +1,41 @@
+// Numbers of the main window's resources: dialog 102, its controls, the
+// commands of its menus and the strings it shows.
+#pragma once
+
+namespace main_window {
+
+enum Resource : int {
+  kDialog = 102,
+  kAboutDialog = 100,
+  kIcon = 128,
+  kPrintFontListMenu = 132,
+  kPrinterMenu = 133,
+};
+
+enum Control : int {
+  kPrinterList = 1000,
+  kFontListButton = 1002,
+  kPrintFontListButton = 1003,
+  kManageResourcesButton = 1004,
+  kAddPrinterButton = 1024,
+  kHardDiskLabel = 1026,
+  kFlashLabel = 1027,
+  kBidirectionalLabel = 1028,
+  kAddressLabel = 1030,
+  kAboutButton = 1031,
+  kCloseButton = 2,
+  kHelpButton = 57670,
+};
+
+enum Command : int {
+  kPclFontList = 32771,
+  kPsFontList = 32772,
+  kChangeCommunityString = 32775,
+};
+
+enum String : int {
+  kSelectPrinterText = 32794,
+  kAddressLabelText = 32815,
+};
+
+}  // namespace main_window

@@ -1,0 +1,36 @@
+// The logic of the "Add Printer Options" dialog: one printer by its
+// address, or the printers of a subnet, into the main window's list.
+//
+// User-interface thread only. The dialog's owner is the main window, whose
+// list, SNMP context and model profiles it works on.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+
+#include "ui/ip_address_value.h"
+
+class MainWindowLogic;
+class MessageBoxes;
+
+class AddPrinterLogic {
+ public:
+  enum class Outcome { StayOpen, Close };
+
+  AddPrinterLogic(MainWindowLogic& owner, MessageBoxes& boxes) : owner_(owner), boxes_(boxes) {}
+
+  // The address the dialog first offers, when the library has one.
+  std::optional<uint32_t> InitialAddress();
+
+  // "Add &Printer": asks the library for the printer at `address`, lists
+  // and selects it, and tells how it went.
+  Outcome AddPrinterByAddress(const IpAddressValue& address);
+  // "&Get Printer(s)": lets the library search the subnet; the printers it
+  // finds arrive through the main window's printer reports. Afterwards the
+  // last item of the list is selected.
+  Outcome GetSubnetPrinters(const IpAddressValue& subnetAddress, const IpAddressValue& subnetMask);
+
+ private:
+  MainWindowLogic& owner_;
+  MessageBoxes& boxes_;
+};

@@ -1,0 +1,25 @@
+// Numbers of the "Add Printer Options" dialog (140) and its messages.
+#pragma once
+
+namespace add_printer {
+
+enum Resource : int { kDialog = 140 };
+
+enum Control : int {
+  kAddressControl = 1052,
+  kAddPrinterButton = 1082,
+  kSubnetAddressControl = 1076,
+  kSubnetMaskControl = 1077,
+  kGetPrintersButton = 1015,
+  kCancelButton = 2,
+};
+
+enum String : int {
+  kIncompleteAddressText = 32774,
+  kNotAPrinterText = 32775,
+  kSubnetIncompleteText = 32791,
+  kAlreadyListedText = 32792,
+  kPrinterAddedText = 32793,
+};
+
+}  // namespace add_printer

@@ -1,0 +1,34 @@
+// The community strings of one listed printer, changed in place by the
+// "Changing Printer Community Strings" dialog (145). Only the program's own
+// record changes; nothing is sent to the printer.
+#pragma once
+
+#include <string>
+
+#include "shell/printer_record.h"
+
+namespace community_strings {
+
+enum Resource : int { kDialog = 145 };
+
+enum Control : int {
+  kOldRead = 1087,
+  kOldWrite = 1088,
+  kOldTrap = 1089,
+  kNewRead = 1084,
+  kNewWrite = 1085,
+  kNewTrap = 1086,
+};
+
+}  // namespace community_strings
+
+struct NewCommunityStrings {
+  std::string read;
+  std::string write;
+  std::string trap;
+};
+
+// OK: each non-empty new string replaces that community string of
+// `printer`, cut to the 63 characters the record holds; empty ones leave
+// theirs as it was.
+void ApplyCommunityStrings(PrinterRecord& printer, const NewCommunityStrings& strings);

@@ -1,0 +1,18 @@
+// "Changing Printer Community Strings" (dialog 145): shows the printer's
+// three community strings and, on OK, applies the new ones to the record.
+#pragma once
+
+#include "shell/printer_record.h"
+#include "ui/template_dialog.h"
+
+class CommunityStringsDialog final : public TemplateDialog {
+  Q_OBJECT
+ public:
+  CommunityStringsDialog(PrinterRecord& printer, QWidget* parent);
+
+ private:
+  void ShowOld(int controlId, const char* field, size_t size);
+  std::string NewText(int controlId) const;
+
+  PrinterRecord& printer_;
+};
