@@ -1,0 +1,30 @@
+// The decision behind adding one file to the resource list: ask the
+// converter what the file is, and either accept it with the texts of its row
+// or reject it. The list control and the message box stay with the dialog.
+#pragma once
+
+#include <string>
+
+#include "converter.h"
+#include "resource_kind.h"
+
+// The converter's classification entry point (ClassifyFontFile in the
+// program; a stand-in in tests).
+using FontClassifier = int (*)(const char* path, char* fontName, ResourceKindInfo* kindInfo);
+
+inline constexpr const char* kInvalidFontFileText = "Invalid font file.";
+inline constexpr const char* kNotDownloadedText = "Not Downloaded";
+
+struct ResourceRow {
+  bool accepted = false;
+  ResourceKindInfo kindInfo{};  // kind None for files passed through by extension
+  std::string fileName;         // column 0
+  std::string fontName;         // column 1, empty for non-fonts
+  std::string typeText;         // column 2
+  std::string status;           // column 3
+};
+
+// `fileName` is the name as the file dialog returns it (it opens the file).
+// A rejected row carries only its file name; the caller shows
+// kInvalidFontFileText.
+ResourceRow ClassifyResource(const std::string& fileName, FontClassifier classify);
