@@ -10,6 +10,6 @@ bool PrinterList::InsertPrinter(int index, std::unique_ptr<PrinterRecord> record
   if (!record || index < 0 || index > count()) return false;
   // std::vector keeps the order when it grows and shifts the tail up by one.
   printers_.insert(printers_.begin() + index, record.get());
-  record.release();
+  (void)record.release();  // the list owns it now
   return true;
 }
