@@ -28,8 +28,8 @@ class ThreadObject final : public KernelObject {
 };
 
 struct Launch {
-  LPTHREAD_START_ROUTINE start;
-  void* parameter;
+  LPTHREAD_START_ROUTINE start = nullptr;
+  void* parameter = nullptr;
   std::shared_ptr<ThreadObject> object;
   std::unique_ptr<ThreadState> state;
 };
@@ -92,7 +92,7 @@ HANDLE CreateThread(void* /*securityAttributes*/, size_t stackSize, LPTHREAD_STA
     SetLastError(ERROR_NOT_ENOUGH_MEMORY);
     return nullptr;
   }
-  launch.release();  // the thread owns it now
+  static_cast<void>(launch.release());  // the thread owns it now
   if (threadId) *threadId = id;
   return handle;
 }

@@ -42,8 +42,8 @@ unsigned char* word_locked(HWND handle, int index) {
 
 }  // namespace
 
-Window* find_window_locked(HWND window) {
-  auto found = windows().find(key_of(window));
+Window* find_window_locked(HWND handle) {
+  auto found = windows().find(key_of(handle));
   if (found == windows().end()) {
     SetLastError(ERROR_INVALID_WINDOW_HANDLE);
     return nullptr;

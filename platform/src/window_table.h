@@ -35,8 +35,8 @@ struct Window {
 std::shared_ptr<WindowClass> find_class_locked(const char* name_or_atom);
 
 // A live window, or null (ERROR_INVALID_WINDOW_HANDLE set).
-Window* find_window_locked(HWND window);
+Window* find_window_locked(HWND handle);
 // A live window of the calling thread, or null with the last error set.
-Window* own_window_locked(HWND window, const ThreadState& self);
+Window* own_window_locked(HWND handle, const ThreadState& self);
 
 }  // namespace platform

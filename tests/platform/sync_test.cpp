@@ -33,9 +33,10 @@ TEST(Events, TimedWaitReturnsTimeoutAfterTheLimit) {
   EXPECT_EQ(WaitForSingleObject(event.get(), 50), WAIT_TIMEOUT);
   EXPECT_GE(steady_clock::now() - start, milliseconds(50));
 
-  HANDLE both[] = {event.get(), event.get()};
+  ScopedEvent other(false);
+  HANDLE both[] = {event.get(), other.get()};
   start = steady_clock::now();
-  EXPECT_EQ(WaitForMultipleObjects(1, both, FALSE, 30), WAIT_TIMEOUT);
+  EXPECT_EQ(WaitForMultipleObjects(2, both, FALSE, 30), WAIT_TIMEOUT);
   EXPECT_GE(steady_clock::now() - start, milliseconds(30));
 }
 

@@ -3,6 +3,7 @@
 #include <chrono>
 #include <functional>
 #include <memory>
+#include <thread>
 #include <vector>
 
 #include "platform/error.h"
@@ -328,7 +329,7 @@ TEST_F(Windows, OnlyTheOwnerThreadCallsTheProcedureOrDestroys) {
   DestroyWindow(window);
 }
 
-TEST_F(Windows, AThreadsWindowsEndWithIt) {
+TEST_F(Windows, AThreadsWindowsAndQueueEndWithIt) {
   HWND window = nullptr;
   {
     ThreadRunner owner([&] { window = create(nullptr); });
@@ -336,7 +337,16 @@ TEST_F(Windows, AThreadsWindowsEndWithIt) {
   ASSERT_NE(window, nullptr);
   EXPECT_FALSE(IsWindow(window));
   EXPECT_FALSE(PostMessageA(window, WM_USER, 0, 0));
-  // TearDown's unregister proves the class no longer counts the window.
+
+  // The same for a thread the platform did not start.
+  DWORD id = 0;
+  std::thread([&] {
+    window = create(nullptr);
+    id = GetCurrentThreadId();
+  }).join();
+  EXPECT_FALSE(IsWindow(window));
+  EXPECT_FALSE(PostThreadMessageA(id, WM_USER, 0, 0));
+  // TearDown's unregister proves the class no longer counts the windows.
 }
 
 TEST_F(Windows, AFullQueueRefusesFurtherPosts) {
