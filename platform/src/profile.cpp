@@ -66,7 +66,7 @@ const platform::ProfileEntry* find_entry(const platform::ProfileSection& section
 
 DWORD copy_string(std::string_view text, char* buffer, DWORD size) {
   size_t copied = std::min<size_t>(text.size(), size - 1);
-  std::memcpy(buffer, text.data(), copied);
+  if (copied > 0) std::memcpy(buffer, text.data(), copied);  // an empty view may have no data
   buffer[copied] = '\0';
   return static_cast<DWORD>(copied);
 }

@@ -161,7 +161,7 @@ LONG copy_data(std::string_view stored, BYTE* data, DWORD* size) {
 LONG copy_name(std::string_view stored, char* name, DWORD* size) {
   if (name == nullptr || size == nullptr) return ERROR_INVALID_PARAMETER;
   if (stored.size() >= *size) return ERROR_MORE_DATA;
-  std::memcpy(name, stored.data(), stored.size());
+  if (!stored.empty()) std::memcpy(name, stored.data(), stored.size());
   name[stored.size()] = '\0';
   *size = static_cast<DWORD>(stored.size());
   return ERROR_SUCCESS;
