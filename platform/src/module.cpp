@@ -117,7 +117,9 @@ HMODULE LoadLibraryA(const char* name) {
       ++loaded->second->references;
       return loaded->second;
     }
-    if (const PlatformModuleTable* table = table_for(s, key)) return add_module(s, key, table, nullptr);
+    if (const PlatformModuleTable* table = table_for(s, key)) {
+      return add_module(s, key, table, nullptr);
+    }
   }
 
   void* shared_object = open_shared_object(name);

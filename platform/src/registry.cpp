@@ -144,6 +144,14 @@ LONG with_key(HKEY key, REGSAM needed, Transaction::Kind kind, Work work) {
   return status == ERROR_SUCCESS ? transaction.Commit() : status;
 }
 
+// Steps to a statement's first row: ERROR_SUCCESS with the row there,
+// `absent` when there is none.
+LONG first_row(Statement& statement, Transaction& transaction, LONG absent) {
+  int step = statement.Step();
+  if (step == SQLITE_ROW) return ERROR_SUCCESS;
+  return step == SQLITE_DONE ? absent : transaction.Failure();
+}
+
 // Copies stored data the way RegQueryValueExA hands it out: size only when
 // data is NULL, ERROR_MORE_DATA (with the size needed) when it does not fit.
 LONG copy_data(std::string_view stored, BYTE* data, DWORD* size) {
@@ -222,7 +230,9 @@ LONG RegCreateKeyExA(HKEY hKey, const char* subKey, DWORD, char*, DWORD, REGSAM 
     if (status == ERROR_SUCCESS) status = writing.Commit();
   }
   if (status != ERROR_SUCCESS) return status;
-  if (disposition != nullptr) *disposition = created ? REG_CREATED_NEW_KEY : REG_OPENED_EXISTING_KEY;
+  if (disposition != nullptr) {
+    *disposition = created ? REG_CREATED_NEW_KEY : REG_OPENED_EXISTING_KEY;
+  }
   *result = new_handle(ref, id, access);
   return ERROR_SUCCESS;
 }
@@ -245,9 +255,9 @@ LONG RegQueryValueExA(HKEY hKey, const char* valueName, DWORD*, DWORD* type, BYT
                   [&](Transaction& transaction, int64_t id) -> LONG {
                     Statement query(transaction,
                                     "SELECT type, data FROM reg_values WHERE key = ? AND name = ?");
-                    int step = query.Bind(id).Bind(value_name(valueName)).Step();
-                    if (step == SQLITE_DONE) return ERROR_FILE_NOT_FOUND;
-                    if (step != SQLITE_ROW) return transaction.Failure();
+                    query.Bind(id).Bind(value_name(valueName));
+                    LONG status = first_row(query, transaction, ERROR_FILE_NOT_FOUND);
+                    if (status != ERROR_SUCCESS) return status;
                     set_if(type, query.Int(0));
                     return copy_data(query.Blob(1), data, size);
                   });
@@ -309,10 +319,11 @@ LONG RegEnumValueA(HKEY hKey, DWORD index, char* valueName, DWORD* valueNameSize
                     Statement query(transaction,
                                     "SELECT name, type, data FROM reg_values WHERE key = ? "
                                     "ORDER BY rowid LIMIT 1 OFFSET ?");
-                    int step = query.Bind(id).Bind(index).Step();
-                    if (step == SQLITE_DONE) return ERROR_NO_MORE_ITEMS;
-                    if (step != SQLITE_ROW) return transaction.Failure();
-                    LONG status = copy_name(query.Text(0), valueName, valueNameSize);
+                    query.Bind(id).Bind(index);
+                    LONG status = first_row(query, transaction, ERROR_NO_MORE_ITEMS);
+                    if (status == ERROR_SUCCESS) {
+                      status = copy_name(query.Text(0), valueName, valueNameSize);
+                    }
                     if (status != ERROR_SUCCESS) return status;
                     set_if(type, query.Int(1));
                     return copy_data(query.Blob(2), data, dataSize);
@@ -327,10 +338,11 @@ LONG RegEnumKeyExA(HKEY hKey, DWORD index, char* name, DWORD* nameSize, DWORD*, 
                     Statement query(transaction,
                                     "SELECT name FROM reg_keys WHERE parent = ? "
                                     "ORDER BY name, id LIMIT 1 OFFSET ?");
-                    int step = query.Bind(id).Bind(index).Step();
-                    if (step == SQLITE_DONE) return ERROR_NO_MORE_ITEMS;
-                    if (step != SQLITE_ROW) return transaction.Failure();
-                    LONG status = copy_name(query.Text(0), name, nameSize);
+                    query.Bind(id).Bind(index);
+                    LONG status = first_row(query, transaction, ERROR_NO_MORE_ITEMS);
+                    if (status == ERROR_SUCCESS) {
+                      status = copy_name(query.Text(0), name, nameSize);
+                    }
                     if (status != ERROR_SUCCESS) return status;
                     clear_class(keyClass, keyClassSize);
                     if (lastWriteTime != nullptr) *lastWriteTime = FILETIME{0, 0};

@@ -77,7 +77,8 @@ TEST_F(ProfileTest, SectionNamesComeInFileOrderAndAreCutAsWindowsDoes) {
   EXPECT_EQ(read(nullptr, "ignored", 41), all);
 
   // One byte short: the last name is cut to make room for both NULs.
-  EXPECT_EQ(read(nullptr, nullptr, 40), std::string("NumberOfPrinters\0Skipped\0Alpha 100\0Bet", 38));
+  EXPECT_EQ(read(nullptr, nullptr, 40),
+            std::string("NumberOfPrinters\0Skipped\0Alpha 100\0Bet", 38));
   EXPECT_EQ(buffer_.substr(38, 2), std::string("\0\0", 2));
   EXPECT_EQ(read(nullptr, nullptr, 20), std::string("NumberOfPrinters\0S", 18));
   EXPECT_EQ(read(nullptr, nullptr, 2), "");

@@ -14,6 +14,9 @@
 // several processes may use the same hive at once; a writer waits for
 // another process's write to finish instead of failing.
 //
+// A handle belongs to the process that opened it: a forked child opens its
+// own keys (it may use the same hive file at once).
+//
 // Every function returns a Windows error number (ERROR_SUCCESS is 0) and
 // leaves the thread's last-error value alone, as the Win32 registry does.
 #pragma once
@@ -104,14 +107,15 @@ PLATFORM_API LONG RegSetValueExA(HKEY hKey, const char* valueName, DWORD reserve
                                  const BYTE* data, DWORD size);
 PLATFORM_API LONG RegDeleteValueA(HKEY hKey, const char* valueName);
 // Deletes one key that has no sub-keys (ERROR_ACCESS_DENIED otherwise),
-// with its values. Handles still open on it then fail with
-// ERROR_KEY_DELETED.
+// with its values; "" names hKey itself, and a hive's root cannot go.
+// Handles still open on it then fail with ERROR_KEY_DELETED.
 PLATFORM_API LONG RegDeleteKeyA(HKEY hKey, const char* subKey);
 
 // Enumeration by index: sub-keys in name order (without case), as Windows
-// keeps them; values in the order they were first set. Past the end: ERROR_NO_MORE_ITEMS. Name sizes are in characters: in, the
-// room including the NUL; out, the length without it. A name that does not
-// fit gives ERROR_MORE_DATA.
+// keeps them; values in the order they were first set. Past the end:
+// ERROR_NO_MORE_ITEMS. Name sizes are in characters: in, the room including
+// the NUL; out, the length without it. A name that does not fit gives
+// ERROR_MORE_DATA.
 PLATFORM_API LONG RegEnumValueA(HKEY hKey, DWORD index, char* valueName, DWORD* valueNameSize,
                                 DWORD* reserved, DWORD* type, BYTE* data, DWORD* dataSize);
 PLATFORM_API LONG RegEnumKeyExA(HKEY hKey, DWORD index, char* name, DWORD* nameSize,
