@@ -12,6 +12,7 @@
 #include "glyph_names.h"
 #include "glyph_outline.h"
 #include "type1_charstring.h"
+#include "type1_encryption.h"
 
 namespace converter {
 
@@ -186,6 +187,7 @@ bool WriteType1Program(FT_Face face, const std::string& fontName, std::string& o
   out += "2 index /CharStrings " + std::to_string(names.size()) + " dict dup begin\n";
   out += charStrings;
   out += kEpilogue;
+  AppendEexecTrailer(out);  // t1asm, unlike our finisher, copies it only when it is there
   return true;
 }
 

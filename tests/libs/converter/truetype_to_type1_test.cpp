@@ -1,0 +1,132 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <sstream>
+
+#include "converter_test_support.h"
+
+#include FT_TYPE1_TABLES_H
+
+namespace {
+
+class TrueTypeToType1 : public testing::TestWithParam<fs::path> {
+ protected:
+  void SetUp() override {
+    program_ = dir_ / "font.tmp";
+    pfa_ = dir_ / "font.pfa";
+    ASSERT_EQ(ConvertTrueTypeToType1(GetParam().c_str(), program_.c_str()), 0);
+    ASSERT_EQ(FinishType1Conversion(program_.c_str(), pfa_.c_str(), 0), 0);
+  }
+
+  ScratchDir dir_;
+  fs::path program_, pfa_;
+};
+
+TEST_P(TrueTypeToType1, FreeTypeReadsTheSameGlyphsWithinOneUnit) {
+  Face source(GetParam()), converted(pfa_);
+  ASSERT_TRUE(source.ok() && converted.ok());
+  EXPECT_STREQ(FT_Get_Font_Format(converted.get()), "Type 1");
+  ASSERT_EQ(converted->num_glyphs, source->num_glyphs);
+  EXPECT_EQ(converted->units_per_EM, 1000);
+
+  const double scale = 1000.0 / source->units_per_EM;
+  FT_BBox glyphsBox{LONG_MAX, LONG_MAX, LONG_MIN, LONG_MIN};
+  Contours want, got;
+  for (FT_UInt glyph = 0; glyph < static_cast<FT_UInt>(source->num_glyphs); ++glyph) {
+    ASSERT_TRUE(LoadContours(source.get(), glyph, want) && LoadContours(converted.get(), glyph, got));
+    ASSERT_EQ(CompareContours(want, got, 1.0), "") << "glyph " << glyph;
+    ASSERT_EQ(converted->glyph->metrics.horiAdvance,
+              std::lround(static_cast<double>(source->glyph->advance.x) * scale))
+        << "advance of glyph " << glyph;
+    if (converted->glyph->outline.n_points > 0) {
+      FT_BBox box;
+      FT_Outline_Get_CBox(&converted->glyph->outline, &box);
+      glyphsBox = {std::min(glyphsBox.xMin, box.xMin), std::min(glyphsBox.yMin, box.yMin),
+                   std::max(glyphsBox.xMax, box.xMax), std::max(glyphsBox.yMax, box.yMax)};
+    }
+  }
+  EXPECT_EQ(converted->bbox.xMin, glyphsBox.xMin);
+  EXPECT_EQ(converted->bbox.yMin, glyphsBox.yMin);
+  EXPECT_EQ(converted->bbox.xMax, glyphsBox.xMax);
+  EXPECT_EQ(converted->bbox.yMax, glyphsBox.yMax);
+}
+
+TEST_P(TrueTypeToType1, FontInfoAndEncodingMatchTheSource) {
+  Face source(GetParam()), converted(pfa_);
+  ASSERT_TRUE(source.ok() && converted.ok());
+  const double scale = 1000.0 / source->units_per_EM;
+  PS_FontInfoRec info;
+  ASSERT_EQ(FT_Get_PS_Font_Info(converted.get(), &info), 0);
+  const auto* post = static_cast<const TT_Postscript*>(FT_Get_Sfnt_Table(source.get(), FT_SFNT_POST));
+  ASSERT_NE(post, nullptr);
+  EXPECT_NEAR(static_cast<double>(info.italic_angle), post->italicAngle / 65536.0, 1.0);  // FreeType keeps whole degrees
+  EXPECT_NEAR(converted->underline_position, source->underline_position * scale, 1.0);
+  EXPECT_NEAR(converted->underline_thickness, source->underline_thickness * scale, 1.0);
+  EXPECT_EQ(FT_Get_Postscript_Name(converted.get()), std::string(FT_Get_Postscript_Name(source.get())));
+
+  // The standard encoding's ASCII codes (but its curly quotes) reach the
+  // source's glyph for the same character; FreeType's Unicode map of the
+  // Type 1 font, built from glyph names, agrees for every mapped character.
+  ASSERT_EQ(FT_Select_Charmap(converted.get(), FT_ENCODING_ADOBE_CUSTOM), 0);
+  for (FT_ULong code = 0x21; code < 0x7F; ++code) {
+    if (code == '\'' || code == '`') continue;
+    EXPECT_EQ(FT_Get_Char_Index(converted.get(), code), FT_Get_Char_Index(source.get(), code)) << code;
+  }
+  ASSERT_EQ(FT_Select_Charmap(converted.get(), FT_ENCODING_UNICODE), 0);
+  FT_UInt glyph = 0;
+  int mapped = 0;
+  for (FT_ULong c = FT_Get_First_Char(source.get(), &glyph); glyph != 0; c = FT_Get_Next_Char(source.get(), c, &glyph)) {
+    if (c < 0x20 || c == 0xA0 || c == 0xAD) continue;  // control and duplicate-named characters
+    const FT_UInt convertedGlyph = FT_Get_Char_Index(converted.get(), c);
+    if (convertedGlyph == 0) continue;
+    EXPECT_EQ(convertedGlyph, glyph) << std::hex << c;
+    ++mapped;
+  }
+  EXPECT_GT(mapped, 200);
+}
+
+TEST_P(TrueTypeToType1, T1utilsReadEveryCharstringOfBothSteps) {
+  const CommandResult disassembly = RunCommand("t1disasm " + Quote(pfa_));
+  ASSERT_EQ(disassembly.exitCode, 0);
+  // Each glyph's charstring opens with a line "/name {".
+  std::istringstream lines(disassembly.output);
+  long count = 0;
+  for (std::string line; std::getline(lines, line);) {
+    count += line.size() > 3 && line[0] == '/' && line.ends_with(" {") && line.find(' ') == line.size() - 2;
+  }
+  Face source(GetParam());
+  EXPECT_EQ(count, source->num_glyphs);
+  EXPECT_EQ(disassembly.output.find("UNKNOWN"), std::string::npos);
+
+  // The first step's text is what t1asm reads, and makes the same font.
+  const fs::path assembled = dir_ / "assembled.pfa";
+  ASSERT_EQ(RunCommand("t1asm -a " + Quote(program_) + " " + Quote(assembled)).exitCode, 0);
+  EXPECT_TRUE(RunCommand("t1disasm " + Quote(assembled)).output == disassembly.output);
+}
+
+TEST_P(TrueTypeToType1, GhostscriptShowsEveryGlyph) {
+  const Classification c = Classify(pfa_);
+  ASSERT_EQ(c.result, 0);
+  EXPECT_EQ(c.info.kind, 3);
+  EXPECT_EQ(c.info.subtype, 1);
+  WriteBytes(dir_ / "page.ps", "/" + c.name + " findfont 24 scalefont setfont\n"
+             "72 700 moveto (Hello, World! \\(0123\\) \\341\\350\\372) show\n"
+             "/" + c.name + " findfont 8 scalefont setfont 36 650 moveto\n"
+             "currentfont /CharStrings get { pop glyphshow } forall\nshowpage (done) print\n");
+  const CommandResult gs = RunCommand("gs -q -dBATCH -dNOPAUSE -dSAFER -sDEVICE=pgmraw -r30 -o /dev/null " +
+                                      ("--permit-file-read=" + dir_.path().string() + "/ ") +
+                                      Quote(pfa_) + " " + Quote(dir_ / "page.ps"));
+  EXPECT_EQ(gs.exitCode, 0);
+  EXPECT_EQ(gs.output, "done");
+}
+
+INSTANTIATE_TEST_SUITE_P(DebianFonts, TrueTypeToType1,
+                         testing::Values(kDejaVuSans, kLiberationDir / "LiberationSans-Regular.ttf",
+                                         kLiberationDir / "LiberationSerif-Italic.ttf"),
+                         [](const auto& info) {
+                           std::string name = info.param.stem().string();
+                           std::erase(name, '-');
+                           return name;
+                         });
+
+}  // namespace
