@@ -8,6 +8,12 @@ constexpr std::uint16_t kMultiplier = 52845;
 constexpr std::uint16_t kIncrement = 22719;
 constexpr std::size_t kHexBytesPerLine = 32;
 
+// Unsigned 32-bit arithmetic: the product overflows int, and only the low
+// 16 bits are kept anyway.
+std::uint16_t NextKey(std::uint8_t cipher, std::uint16_t r) {
+  return static_cast<std::uint16_t>((std::uint32_t{cipher} + r) * kMultiplier + kIncrement);
+}
+
 }  // namespace
 
 std::vector<std::uint8_t> Type1Encrypt(std::span<const std::uint8_t> data, std::uint16_t key,
@@ -17,7 +23,7 @@ std::vector<std::uint8_t> Type1Encrypt(std::span<const std::uint8_t> data, std::
   std::uint16_t r = key;
   auto encrypt = [&](std::uint8_t plain) {
     const auto cipher = static_cast<std::uint8_t>(plain ^ (r >> 8));
-    r = static_cast<std::uint16_t>((cipher + r) * kMultiplier + kIncrement);
+    r = NextKey(cipher, r);
     out.push_back(cipher);
   };
   for (std::size_t i = 0; i < seedBytes; ++i) encrypt(0);
@@ -31,7 +37,7 @@ std::vector<std::uint8_t> Type1Decrypt(std::span<const std::uint8_t> data, std::
   std::uint16_t r = key;
   for (const std::uint8_t cipher : data) {
     out.push_back(static_cast<std::uint8_t>(cipher ^ (r >> 8)));
-    r = static_cast<std::uint16_t>((cipher + r) * kMultiplier + kIncrement);
+    r = NextKey(cipher, r);
   }
   return out;
 }

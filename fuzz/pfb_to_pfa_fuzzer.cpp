@@ -1,0 +1,10 @@
+#include <cstddef>
+#include <cstdint>
+
+#include "conversions.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  std::string result;
+  converter::ConvertPfbToPfaText(converter::ByteView(data, size), result);
+  return 0;
+}
