@@ -3,18 +3,6 @@
 
 namespace converter {
 
-namespace {
-
-constexpr int kFontType = 1;
-
-bool Recognise(ByteView head) { return RecognisePostScriptFont(head, kFontType); }
-
-bool Identify(ByteView file, FontIdentity& identity) {
-  return IdentifyPostScriptFont(file, kFontType, 0, identity);
-}
-
-}  // namespace
-
-const FontModule kType1PfaModule = {"Type 1 font in ASCII form (PFA)", Recognise, Identify, nullptr};
+const FontModule kType1PfaModule = MakePostScriptTextModule<1>("Type 1 font in ASCII form (PFA)");
 
 }  // namespace converter

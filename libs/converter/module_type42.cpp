@@ -3,18 +3,6 @@
 
 namespace converter {
 
-namespace {
-
-constexpr int kFontType = 42;
-
-bool Recognise(ByteView head) { return RecognisePostScriptFont(head, kFontType); }
-
-bool Identify(ByteView file, FontIdentity& identity) {
-  return IdentifyPostScriptFont(file, kFontType, 0, identity);
-}
-
-}  // namespace
-
-const FontModule kType42Module = {"Type 42 font (TrueType data wrapped in PostScript)", Recognise, Identify, nullptr};
+const FontModule kType42Module = MakePostScriptTextModule<42>("Type 42 font (TrueType data wrapped in PostScript)");
 
 }  // namespace converter

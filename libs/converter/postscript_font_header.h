@@ -28,4 +28,14 @@ bool RecognisePostScriptFont(ByteView head, int fontType);
 bool IdentifyPostScriptFont(ByteView file, int fontType, std::uint16_t subtypeFlags,
                             FontIdentity& identity);
 
+// The module of PostScript font programs in text form with one FontType.
+template <int kFontType>
+constexpr FontModule MakePostScriptTextModule(const char* format) {
+  return {format, [](ByteView head) { return RecognisePostScriptFont(head, kFontType); },
+          [](ByteView file, FontIdentity& identity) {
+            return IdentifyPostScriptFont(file, kFontType, 0, identity);
+          },
+          nullptr};
+}
+
 }  // namespace converter

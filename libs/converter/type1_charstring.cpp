@@ -40,21 +40,8 @@ class CommandWriter {
     text_ += '\n';
   }
 
-  void MoveTo(const Point& to) {
-    const long dx = to.x - current_.x, dy = to.y - current_.y;
-    if (dy == 0) Emit({dx}, "hmoveto");
-    else if (dx == 0) Emit({dy}, "vmoveto");
-    else Emit({dx, dy}, "rmoveto");
-    current_ = to;
-  }
-
-  void LineTo(const Point& to) {
-    const long dx = to.x - current_.x, dy = to.y - current_.y;
-    if (dy == 0) Emit({dx}, "hlineto");
-    else if (dx == 0) Emit({dy}, "vlineto");
-    else Emit({dx, dy}, "rlineto");
-    current_ = to;
-  }
+  void MoveTo(const Point& to) { StepTo(to, "hmoveto", "vmoveto", "rmoveto"); }
+  void LineTo(const Point& to) { StepTo(to, "hlineto", "vlineto", "rlineto"); }
 
   void CurveTo(const Point& c1, const Point& c2, const Point& to) {
     const long dx1 = c1.x - current_.x, dy1 = c1.y - current_.y;
@@ -70,6 +57,16 @@ class CommandWriter {
   std::string Take() { return std::move(text_); }
 
  private:
+  // A move or line, in its one-operand form when it is horizontal or vertical.
+  void StepTo(const Point& to, std::string_view horizontal, std::string_view vertical,
+              std::string_view general) {
+    const long dx = to.x - current_.x, dy = to.y - current_.y;
+    if (dy == 0) Emit({dx}, horizontal);
+    else if (dx == 0) Emit({dy}, vertical);
+    else Emit({dx, dy}, general);
+    current_ = to;
+  }
+
   std::string text_;
   Point current_;
 };
