@@ -49,7 +49,7 @@ bool Convert(ByteView file, std::string& out) {
   const auto face = FreeTypeFace::Open(file);
   if (!face || !face->HasTrueTypeOutlines()) return false;
   const std::string name = PostScriptName(face->get());
-  return !name.empty() && WriteType1Program(face->get(), name, out);
+  return !name.empty() && WriteType1Program(file, face->get(), name, out);
 }
 
 }  // namespace

@@ -1,7 +1,9 @@
 #include "type1_charstring.h"
 
+#include <algorithm>
 #include <charconv>
 #include <initializer_list>
+#include <iterator>
 
 namespace converter {
 
@@ -15,29 +17,36 @@ struct Command {
 constexpr int kEscapeCommand = 12;
 constexpr int kEscaped = 32;
 
+// Outline commands first: they make up nearly every charstring.
 constexpr Command kCommands[] = {
-    {"hstem", 1},           {"vstem", 3},
-    {"vmoveto", 4},         {"rlineto", 5},
-    {"hlineto", 6},         {"vlineto", 7},
-    {"rrcurveto", 8},       {"closepath", 9},
-    {"callsubr", 10},       {"return", 11},
-    {"hsbw", 13},           {"endchar", 14},
-    {"rmoveto", 21},        {"hmoveto", 22},
-    {"vhcurveto", 30},      {"hvcurveto", 31},
-    {"dotsection", kEscaped + 0},   {"vstem3", kEscaped + 1},
-    {"hstem3", kEscaped + 2},       {"seac", kEscaped + 6},
-    {"sbw", kEscaped + 7},          {"div", kEscaped + 12},
-    {"callothersubr", kEscaped + 16}, {"pop", kEscaped + 17},
-    {"setcurrentpoint", kEscaped + 33},
+    {"rrcurveto", 8},        {"rlineto", 5},          {"hlineto", 6},
+    {"vlineto", 7},          {"vhcurveto", 30},       {"hvcurveto", 31},
+    {"closepath", 9},        {"rmoveto", 21},         {"hmoveto", 22},
+    {"vmoveto", 4},          {"hsbw", 13},            {"endchar", 14},
+    {"hstem", 1},            {"vstem", 3},            {"callsubr", 10},
+    {"return", 11},          {"dotsection", kEscaped + 0},
+    {"vstem3", kEscaped + 1},  {"hstem3", kEscaped + 2},   {"seac", kEscaped + 6},
+    {"sbw", kEscaped + 7},     {"div", kEscaped + 12},     {"callothersubr", kEscaped + 16},
+    {"pop", kEscaped + 17},    {"setcurrentpoint", kEscaped + 33},
 };
 
 class CommandWriter {
  public:
+  explicit CommandWriter(std::string& text) : text_(text) {}
+
+  // Formats the line in place and appends it once: this runs for every
+  // command of every glyph.
   void Emit(std::initializer_list<long> operands, std::string_view command) {
-    text_ += '\t';
-    for (const long operand : operands) text_ += std::to_string(operand) + ' ';
-    text_ += command;
-    text_ += '\n';
+    char line[8 + 6 * 24 + 24];  // tab, up to six operands, the longest command name
+    char* end = line;
+    *end++ = '\t';
+    for (const long operand : operands) {
+      end = std::to_chars(end, end + 24, operand).ptr;
+      *end++ = ' ';
+    }
+    end = std::copy(command.begin(), command.end(), end);
+    *end++ = '\n';
+    text_.append(line, end);
   }
 
   void MoveTo(const Point& to) { StepTo(to, "hmoveto", "vmoveto", "rmoveto"); }
@@ -54,7 +63,6 @@ class CommandWriter {
   }
 
   void SetCurrentPoint(const Point& point) { current_ = point; }
-  std::string Take() { return std::move(text_); }
 
  private:
   // A move or line, in its one-operand form when it is horizontal or vertical.
@@ -67,7 +75,7 @@ class CommandWriter {
     current_ = to;
   }
 
-  std::string text_;
+  std::string& text_;
   Point current_;
 };
 
@@ -89,8 +97,8 @@ void AppendNumber(long value, std::vector<std::uint8_t>& bytes) {
 
 }  // namespace
 
-std::string WriteCharstringText(const GlyphOutline& outline) {
-  CommandWriter writer;
+void AppendCharstringText(const GlyphOutline& outline, std::string& out) {
+  CommandWriter writer(out);
   writer.Emit({outline.leftSideBearing, outline.advance}, "hsbw");
   writer.SetCurrentPoint({outline.leftSideBearing, 0});
   for (const Contour& contour : outline.contours) {
@@ -103,32 +111,44 @@ std::string WriteCharstringText(const GlyphOutline& outline) {
     writer.Emit({}, "closepath");
   }
   writer.Emit({}, "endchar");
-  return writer.Take();
 }
 
-bool AssembleCharstring(std::string_view text, std::vector<std::uint8_t>& bytes) {
+std::optional<std::size_t> AssembleCharstring(std::string_view text, std::vector<std::uint8_t>& bytes) {
   bytes.clear();
+  auto isSpace = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
+  auto isDigit = [](char c) { return c >= '0' && c <= '9'; };
   std::size_t pos = 0;
   while (true) {
-    pos = text.find_first_not_of(" \t\r\n", pos);
-    if (pos == std::string_view::npos) return true;
-    std::size_t end = text.find_first_of(" \t\r\n", pos);
-    if (end == std::string_view::npos) end = text.size();
-    const std::string_view token = text.substr(pos, end - pos);
-    pos = end;
+    while (pos < text.size() && isSpace(text[pos])) ++pos;
+    if (pos == text.size()) return std::nullopt;  // never closed
+    if (text[pos] == '}') return pos;
 
-    long value = 0;
-    const auto [last, error] = std::from_chars(token.data(), token.data() + token.size(), value);
-    if (error == std::errc() && last == token.data() + token.size()) {
-      if (value < INT32_MIN || value > INT32_MAX) return false;
-      AppendNumber(value, bytes);
+    // Numbers are read in the same pass as the text is scanned: this loop
+    // sees every character of every glyph.
+    if (text[pos] == '-' || isDigit(text[pos])) {
+      const bool negative = text[pos] == '-';
+      std::size_t at = pos + (negative ? 1 : 0);
+      std::int64_t value = 0;
+      const std::size_t firstDigit = at;
+      while (at < text.size() && isDigit(text[at]) && at - firstDigit < 11) value = value * 10 + (text[at++] - '0');
+      if (at == firstDigit || (at < text.size() && !isSpace(text[at]))) return std::nullopt;
+      value = negative ? -value : value;
+      if (value < INT32_MIN || value > INT32_MAX) return std::nullopt;
+      AppendNumber(static_cast<long>(value), bytes);
+      pos = at;
       continue;
     }
-    const Command* command = nullptr;
-    for (const Command& candidate : kCommands) {
-      if (candidate.name == token) command = &candidate;
-    }
-    if (command == nullptr) return false;
+
+    std::size_t end = pos;
+    while (end < text.size() && !isSpace(text[end])) ++end;
+    const std::string_view token = text.substr(pos, end - pos);
+    pos = end;
+    // Length and first two letters tell nearly all commands apart cheaply.
+    const auto command = std::find_if(std::begin(kCommands), std::end(kCommands), [token](const Command& c) {
+      return c.name.size() == token.size() && c.name[0] == token[0] && c.name[1] == token[1] &&
+             c.name == token;
+    });
+    if (command == std::end(kCommands)) return std::nullopt;
     if (command->code >= kEscaped) {
       bytes.push_back(kEscapeCommand);
       bytes.push_back(static_cast<std::uint8_t>(command->code - kEscaped));

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -11,14 +12,15 @@
 
 namespace converter {
 
-// The glyph's commands, one per line, each line starting with a tab:
+// Appends the glyph's commands, one per line, each line starting with a tab:
 // hsbw, then per contour a moveto, its lines and curves and closepath,
 // then endchar. Horizontal and vertical moves, lines and curves use their
 // shorter commands.
-std::string WriteCharstringText(const GlyphOutline& outline);
+void AppendCharstringText(const GlyphOutline& outline, std::string& out);
 
-// Assembles lines of numbers and command names into charstring bytes
-// (before encryption). False on an unknown command or a bad number.
-bool AssembleCharstring(std::string_view text, std::vector<std::uint8_t>& bytes);
+// Assembles numbers and command names into charstring bytes (before
+// encryption), up to the "}" that closes the charstring; returns the offset
+// of that "}". Nothing on an unknown command, a bad number or no "}".
+std::optional<std::size_t> AssembleCharstring(std::string_view text, std::vector<std::uint8_t>& bytes);
 
 }  // namespace converter

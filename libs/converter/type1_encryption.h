@@ -13,9 +13,9 @@ namespace converter {
 inline constexpr std::uint16_t kEexecKey = 55665;
 inline constexpr std::uint16_t kCharstringKey = 4330;
 
-// Encrypts `seedBytes` zero bytes followed by the data.
-std::vector<std::uint8_t> Type1Encrypt(std::span<const std::uint8_t> data, std::uint16_t key,
-                                       std::size_t seedBytes);
+// Appends `seedBytes` zero bytes followed by the data, encrypted, to out.
+void AppendType1Encrypted(std::span<const std::uint8_t> data, std::uint16_t key,
+                          std::size_t seedBytes, std::string& out);
 
 // Decrypts the data, seed bytes included.
 std::vector<std::uint8_t> Type1Decrypt(std::span<const std::uint8_t> data, std::uint16_t key);
@@ -23,6 +23,9 @@ std::vector<std::uint8_t> Type1Decrypt(std::span<const std::uint8_t> data, std::
 // The bytes as lines of 64 hexadecimal digits, the form of the encrypted
 // part in an ASCII (PFA) font.
 void AppendHexLines(std::span<const std::uint8_t> data, std::string& out);
+
+// The eexec encryption of the data written straight away as hexadecimal lines.
+void AppendEexecHexLines(std::span<const std::uint8_t> data, std::size_t seedBytes, std::string& out);
 
 // The 512 zeros and cleartomark that end the encrypted part of a PFA.
 void AppendEexecTrailer(std::string& out);

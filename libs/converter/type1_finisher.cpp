@@ -15,10 +15,12 @@ constexpr int kDefaultLenIV = 4;
 constexpr int kMaxLenIV = 64;
 constexpr std::size_t kEexecSeedBytes = 4;
 
+bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+
 std::string_view Trim(std::string_view text) {
-  const std::size_t first = text.find_first_not_of(" \t\r\n");
-  if (first == std::string_view::npos) return {};
-  return text.substr(first, text.find_last_not_of(" \t\r\n") - first + 1);
+  while (!text.empty() && IsSpace(text.front())) text.remove_prefix(1);
+  while (!text.empty() && IsSpace(text.back())) text.remove_suffix(1);
+  return text;
 }
 
 // Splits text into lines, each without its end-of-line characters.
@@ -27,8 +29,8 @@ class Lines {
   explicit Lines(std::string_view text) : text_(text) {}
   bool Next(std::string_view& line) {
     if (pos_ >= text_.size()) return false;
-    std::size_t end = text_.find_first_of("\r\n", pos_);
-    if (end == std::string_view::npos) end = text_.size();
+    std::size_t end = pos_;
+    while (end < text_.size() && text_[end] != '\r' && text_[end] != '\n') ++end;
     line = text_.substr(pos_, end - pos_);
     pos_ = end;
     if (pos_ < text_.size() && text_[pos_] == '\r') ++pos_;
@@ -36,6 +38,7 @@ class Lines {
     return true;
   }
   std::size_t Position() const { return pos_; }
+  void MoveTo(std::size_t pos) { pos_ = pos; }
 
  private:
   std::string_view text_;
@@ -95,25 +98,29 @@ bool AssemblePrivatePart(std::string_view text, std::string& plain, std::string_
       }
       continue;
     }
-    std::string body;
-    std::string_view closing;
-    while (lines.Next(line)) {
-      if (Trim(line).starts_with('}')) {
-        closing = Trim(Trim(line).substr(1));
-        break;
-      }
-      body.append(line) += '\n';
-    }
-    if (closing.empty() || !AssembleCharstring(body, bytes)) return false;
-    const std::vector<std::uint8_t> encrypted =
-        *lenIV < 0 ? bytes : Type1Encrypt(bytes, kCharstringKey, static_cast<std::size_t>(*lenIV));
-    plain.append(*opening) += ' ' + std::to_string(encrypted.size()) + ' ';
+    // The body runs from here to the "}", and the rest of that line defines it.
+    const std::size_t bodyStart = lines.Position();
+    const auto bodyLength = AssembleCharstring(text.substr(bodyStart), bytes);
+    if (!bodyLength) return false;
+    lines.MoveTo(bodyStart + *bodyLength);
+    lines.Next(line);
+    const std::string_view closing = Trim(line.substr(1));
+    if (closing.empty()) return false;
+    const std::size_t seedBytes = *lenIV < 0 ? 0 : static_cast<std::size_t>(*lenIV);
+    plain.append(*opening) += ' ';
+    plain += std::to_string(seedBytes + bytes.size());
+    plain += ' ';
     plain.append(readString) += ' ';
-    plain.append(encrypted.begin(), encrypted.end());
+    if (*lenIV < 0) plain.append(bytes.begin(), bytes.end());
+    else AppendType1Encrypted(bytes, kCharstringKey, seedBytes, plain);
     plain += ' ';
     plain.append(closing) += '\n';
   }
   return false;
+}
+
+std::span<const std::uint8_t> AsBytes(const std::string& text) {
+  return {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()};
 }
 
 }  // namespace
@@ -127,14 +134,13 @@ bool EncryptType1Program(std::string_view program, std::string& pfa) {
   const std::size_t privateStart = lines.Position();
 
   std::string plain;
+  plain.reserve(program.size());
   std::string_view trailer;
   if (!AssemblePrivatePart(program.substr(privateStart), plain, trailer)) return false;
-  const std::span<const std::uint8_t> plainBytes(reinterpret_cast<const std::uint8_t*>(plain.data()),
-                                                 plain.size());
-
+  pfa.reserve(privateStart + plain.size() * 2 + plain.size() / 32 + 1024);
   pfa.assign(program.substr(0, privateStart));
   if (!pfa.ends_with('\n') && !pfa.ends_with('\r')) pfa += '\n';
-  AppendHexLines(Type1Encrypt(plainBytes, kEexecKey, kEexecSeedBytes), pfa);
+  AppendEexecHexLines(AsBytes(plain), kEexecSeedBytes, pfa);
   if (trailer.find("cleartomark") != std::string_view::npos) pfa.append(trailer);
   else AppendEexecTrailer(pfa);
   return true;

@@ -9,9 +9,12 @@
 
 #include <string>
 
+#include "font_module.h"
+
 namespace converter {
 
-// False when a glyph cannot be loaded or the font has no outlines at all.
-bool WriteType1Program(FT_Face face, const std::string& fontName, std::string& out);
+// `face` is open on `font`. False when a glyph cannot be loaded or the font
+// has no outlines at all.
+bool WriteType1Program(ByteView font, FT_Face face, const std::string& fontName, std::string& out);
 
 }  // namespace converter
