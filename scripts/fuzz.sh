@@ -32,8 +32,9 @@ export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1}
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
 for target in "${targets[@]}"; do
   corpus="$build/corpus/$target"
-  mkdir -p "$corpus"
+  artifacts="$build/artifacts/$target/"
+  mkdir -p "$corpus" "$artifacts"
   echo "fuzz: $target for ${seconds}s"
   "$build/fuzz_$target" -max_total_time="$seconds" -timeout=20 -rss_limit_mb=2048 \
-    -print_final_stats=1 "$corpus" "$root/fuzz/seeds/$target" "$made/$target"
+    -artifact_prefix="$artifacts" -print_final_stats=1 "$corpus" "$root/fuzz/seeds/$target" "$made/$target"
 done

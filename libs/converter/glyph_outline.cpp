@@ -95,10 +95,10 @@ bool LoadGlyphOutline(FT_Face face, FT_UInt glyphIndex, GlyphOutline& outline) {
   const FT_GlyphSlot slot = face->glyph;
   if (slot->format != FT_GLYPH_FORMAT_OUTLINE) return false;
 
+  outline = {};
   Decomposer decomposer;
   decomposer.scale = static_cast<double>(kType1UnitsPerEm) / face->units_per_EM;
   decomposer.contours = &outline.contours;
-  outline = {};
   outline.advance = std::lround(static_cast<double>(slot->metrics.horiAdvance) * decomposer.scale);
   outline.leftSideBearing =
       std::lround(static_cast<double>(slot->metrics.horiBearingX) * decomposer.scale);

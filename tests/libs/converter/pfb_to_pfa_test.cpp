@@ -90,6 +90,20 @@ TEST(ConvertPfbToPfa, RawBinaryType1BecomesTheSameAsciiFont) {
   EXPECT_TRUE(Disassemble(pfa) == Disassemble(kUrwType1Dir / "C059-Roman.pfb"));
 }
 
+// The second step reads the form t1disasm prints, so a real font taken apart
+// by t1disasm must come back whole.
+TEST(FinishType1Conversion, ReassemblesRealFontsDisassembledByT1disasm) {
+  ScratchDir dir;
+  for (const char* name : {"URWGothic-Book", "StandardSymbolsPS"}) {
+    const fs::path pfb = kUrwType1Dir / (std::string(name) + ".pfb");
+    const fs::path program = dir / (std::string(name) + ".txt");
+    const fs::path pfa = dir / (std::string(name) + ".pfa");
+    WriteBytes(program, Disassemble(pfb));
+    ASSERT_EQ(FinishType1Conversion(program.c_str(), pfa.c_str(), 0), 0) << name;
+    ExpectSameGlyphs(pfb, pfa);
+  }
+}
+
 TEST(ConvertPfbToPfa, OtherFilesAreRefusedWithoutOutput) {
   ScratchDir dir;
   const fs::path pfa = dir / "out.pfa";
