@@ -171,7 +171,7 @@ struct GlyphRange {
   bool ok = false;
 
   void Convert(FT_Face face, const std::vector<std::string>& names) {
-    text.reserve((last - first) * 512);  // about the size of an average glyph's text
+    text.reserve(std::size_t{last - first} * 512);  // about the size of an average glyph's text
     GlyphOutline outline;
     for (FT_UInt glyph = first; glyph < last; ++glyph) {
       if (!LoadGlyphOutline(face, glyph, outline)) return;
