@@ -1,0 +1,22 @@
+cmake_minimum_required(VERSION 3.25)
+# The library's dynamic symbol table holds the two families' functions and
+# nothing else. Expects LIBRARY and NM.
+execute_process(COMMAND ${NM} -D --defined-only ${LIBRARY} OUTPUT_VARIABLE symbols
+                RESULT_VARIABLE result)
+if(NOT result EQUAL 0)
+  message(FATAL_ERROR "${NM} failed on ${LIBRARY}")
+endif()
+string(REPLACE "\n" ";" lines "${symbols}")
+set(exported "")
+foreach(line ${lines})
+  string(REGEX REPLACE "^.* " "" name "${line}")
+  if(NOT name MATCHES "^(QRTL|QTL)[A-Za-z]+$")
+    message(FATAL_ERROR "unexpected export: ${line}")
+  endif()
+  list(APPEND exported ${name})
+endforeach()
+foreach(required QRTLErrToString QTLErrToString QRTLWriteToLog QRTLAddData)
+  if(NOT required IN_LIST exported)
+    message(FATAL_ERROR "missing export: ${required}")
+  endif()
+endforeach()

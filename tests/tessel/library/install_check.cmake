@@ -1,0 +1,31 @@
+cmake_minimum_required(VERSION 3.25)
+# Installs the tessel component into a scratch prefix, builds tiny_client.c
+# with the flags pkg-config gives, and runs it against a scratch registry.
+# Expects BUILD_DIR, WORK_DIR, LIBDIR, C_COMPILER and SOURCE.
+function(run)
+  execute_process(COMMAND ${ARGN} RESULT_VARIABLE result OUTPUT_VARIABLE output
+                  ERROR_VARIABLE errors)
+  if(NOT result EQUAL 0)
+    message(FATAL_ERROR "${ARGN}\nfailed (${result}):\n${output}${errors}")
+  endif()
+  set(output "${output}" PARENT_SCOPE)
+endfunction()
+
+file(REMOVE_RECURSE ${WORK_DIR})
+set(prefix ${WORK_DIR}/prefix)
+run(${CMAKE_COMMAND} --install ${BUILD_DIR} --component tessel --prefix ${prefix})
+
+set(ENV{PKG_CONFIG_PATH} ${prefix}/${LIBDIR}/pkgconfig)
+run(pkg-config --cflags --libs tessel)
+separate_arguments(flags UNIX_COMMAND "${output}")
+run(${C_COMPILER} ${SOURCE} -o ${WORK_DIR}/tiny_client ${flags})
+
+set(ENV{LD_LIBRARY_PATH} ${prefix}/${LIBDIR})
+set(ENV{PLATFORM_REGISTRY_HKLM} ${WORK_DIR}/hklm.sqlite)
+set(ENV{PLATFORM_REGISTRY_HKCU} ${WORK_DIR}/hkcu.sqlite)
+set(ENV{PLATFORM_WINDOWS_DIR} ${WORK_DIR})
+run(${WORK_DIR}/tiny_client)
+if(NOT output STREQUAL "Unknown error|QRTL_SUCCESS|42\n")
+  message(FATAL_ERROR "unexpected output: ${output}")
+endif()
+file(REMOVE_RECURSE ${WORK_DIR})
