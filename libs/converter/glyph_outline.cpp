@@ -13,9 +13,9 @@ struct Decomposer {
   FT_Vector current{};  // in font units, before rounding
   std::vector<Contour>* contours = nullptr;
 
-  Point Round(double x, double y) const {
-    return {std::lround(x * scale), std::lround(y * scale)};
-  }
+  // Half away from zero, like lround, but inline: this runs for every point.
+  static long RoundToUnit(double v) { return static_cast<long>(v < 0 ? v - 0.5 : v + 0.5); }
+  Point Round(double x, double y) const { return {RoundToUnit(x * scale), RoundToUnit(y * scale)}; }
   Point Round(const FT_Vector& v) const {
     return Round(static_cast<double>(v.x), static_cast<double>(v.y));
   }
