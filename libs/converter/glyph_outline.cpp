@@ -8,15 +8,27 @@ namespace converter {
 
 namespace {
 
+// Differences of two coordinates must still fit a 32-bit charstring number.
+constexpr double kMaxCoordinate = 1 << 29;
+
 struct Decomposer {
   double scale = 1.0;
   FT_Vector current{};  // in font units, before rounding
   std::vector<Contour>* contours = nullptr;
 
+  bool outOfRange = false;
+
   // Half away from zero, like lround, but inline: this runs for every point.
-  static long RoundToUnit(double v) { return static_cast<long>(v < 0 ? v - 0.5 : v + 0.5); }
-  Point Round(double x, double y) const { return {RoundToUnit(x * scale), RoundToUnit(y * scale)}; }
-  Point Round(const FT_Vector& v) const {
+  // Coordinates a charstring number cannot hold make the glyph fail.
+  long RoundToUnit(double v) {
+    if (!(v > -kMaxCoordinate && v < kMaxCoordinate)) {
+      outOfRange = true;
+      return 0;
+    }
+    return static_cast<long>(v < 0 ? v - 0.5 : v + 0.5);
+  }
+  Point Round(double x, double y) { return {RoundToUnit(x * scale), RoundToUnit(y * scale)}; }
+  Point Round(const FT_Vector& v) {
     return Round(static_cast<double>(v.x), static_cast<double>(v.y));
   }
   Point LastPoint() const {
@@ -99,12 +111,13 @@ bool LoadGlyphOutline(FT_Face face, FT_UInt glyphIndex, GlyphOutline& outline) {
   Decomposer decomposer;
   decomposer.scale = static_cast<double>(kType1UnitsPerEm) / face->units_per_EM;
   decomposer.contours = &outline.contours;
-  outline.advance = std::lround(static_cast<double>(slot->metrics.horiAdvance) * decomposer.scale);
+  outline.advance = decomposer.RoundToUnit(static_cast<double>(slot->metrics.horiAdvance) * decomposer.scale);
   outline.leftSideBearing =
-      std::lround(static_cast<double>(slot->metrics.horiBearingX) * decomposer.scale);
+      decomposer.RoundToUnit(static_cast<double>(slot->metrics.horiBearingX) * decomposer.scale);
 
   static const FT_Outline_Funcs kCallbacks = {MoveTo, LineTo, ConicTo, CubicTo, 0, 0};
-  if (FT_Outline_Decompose(&slot->outline, &kCallbacks, &decomposer) != 0) return false;
+  if (FT_Outline_Decompose(&slot->outline, &kCallbacks, &decomposer) != 0 || decomposer.outOfRange)
+    return false;
   TidyContours(outline.contours);
   return true;
 }
