@@ -19,8 +19,6 @@ __attribute__((constructor)) void TesselProcessAttach() {
   }
 }
 
-__attribute__((destructor)) void TesselProcessDetach() {
-  tessel::qrtl::StopRuntimeServices();
-}
+__attribute__((destructor)) void TesselProcessDetach() { tessel::qrtl::StopRuntimeServices(); }
 
 }  // namespace

@@ -235,7 +235,8 @@ QRTLEventHandle QRTLInstallEventHandler(QRTLEventCallback callback, uintptr_t us
   int32_t result = AcquireContext(&context);
   QRTLEventHandler* handler = nullptr;
   if (result == QRTL_SUCCESS) {
-    handler = new (std::nothrow) QRTLEventHandler{callback, userData, nullptr, false, context->handlers};
+    handler =
+        new (std::nothrow) QRTLEventHandler{callback, userData, nullptr, false, context->handlers};
     if (handler == nullptr) {
       ReleaseContext(context);
       result = QRTLERR_NOMEM;

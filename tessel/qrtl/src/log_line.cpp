@@ -20,12 +20,12 @@ struct SubsystemRange {
   int32_t count;
 };
 
-constexpr const char* kCoreNames[] = {"CORE", "CFG",  "QTL", "SNMP", "LPR", "QRTL",
-                                      "PJL",  "PS",   "PCL", "FONT", "UI"};
+constexpr const char* kCoreNames[] = {"CORE", "CFG", "QTL", "SNMP", "LPR", "QRTL",
+                                      "PJL",  "PS",  "PCL", "FONT", "UI"};
 constexpr const char* kServiceNames[] = {"SVC", "SPOOL", "MON"};
-constexpr const char* kDriverNames[] = {"DRV",  "PORT", "DISC", "MIB",  "JOB",  "QUEUE",
-                                        "STAT", "CONV", "TT",   "T1",   "T42",  "MACRO",
-                                        "FORM", "PRN",  "RPT",  "DLG",  "DEBUG"};
+constexpr const char* kDriverNames[] = {"DRV",  "PORT", "DISC", "MIB", "JOB",  "QUEUE",
+                                        "STAT", "CONV", "TT",   "T1",  "T42",  "MACRO",
+                                        "FORM", "PRN",  "RPT",  "DLG", "DEBUG"};
 
 constexpr SubsystemRange kSubsystems[] = {
     {1, kCoreNames, std::size(kCoreNames)},
@@ -39,11 +39,10 @@ LogTime CurrentLocalTime() {
   const auto now = std::chrono::system_clock::now();
   const std::time_t seconds = std::chrono::system_clock::to_time_t(now);
   const auto millisecond =
-      std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count() %
-      1000;
+      std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count() % 1000;
   std::tm local{};
   localtime_r(&seconds, &local);
-  return {local.tm_mon + 1, local.tm_mday, local.tm_year + 1900, local.tm_hour,
+  return {local.tm_mon + 1, local.tm_mday, local.tm_year + 1900,         local.tm_hour,
           local.tm_min,     local.tm_sec,  static_cast<int>(millisecond)};
 }
 
@@ -62,18 +61,22 @@ const char* LevelName(int32_t level, int32_t levelMask, char* name) {
   const auto bits = static_cast<uint32_t>(level & levelMask);
   const uint32_t highest = bits == 0 ? 0 : 1u << (31 - __builtin_clz(bits));
   switch (highest) {
-    case QRTL_LOG_ERROR: return "Error";
-    case QRTL_LOG_WARNING: return "Warning";
-    case QRTL_LOG_INFO: return "Info";
-    case QRTL_LOG_DEBUG: return "Debug";
+    case QRTL_LOG_ERROR:
+      return "Error";
+    case QRTL_LOG_WARNING:
+      return "Warning";
+    case QRTL_LOG_INFO:
+      return "Info";
+    case QRTL_LOG_DEBUG:
+      return "Debug";
     default:
       std::snprintf(name, kNameSize, "U (%d)", level);
       return name;
   }
 }
 
-std::string FormatLogLine(const LogTime& time, int32_t subsystem, int32_t level,
-                          int32_t levelMask, const char* text) {
+std::string FormatLogLine(const LogTime& time, int32_t subsystem, int32_t level, int32_t levelMask,
+                          const char* text) {
   char stamp[64];
   std::snprintf(stamp, sizeof stamp, "%02d/%02d/%d %02d:%02d:%02d.%03d\t", time.month, time.day,
                 time.year, time.hour, time.minute, time.second, time.millisecond);
@@ -87,8 +90,10 @@ std::string FormatLogLine(const LogTime& time, int32_t subsystem, int32_t level,
   const size_t textStart = line.size();
   line += text != nullptr ? text : "";
   for (size_t i = textStart; i < line.size(); ++i) {
-    if (line[i] == '\n') line[i] = '\t';
-    else if (line[i] == '\r') line[i] = ' ';
+    if (line[i] == '\n')
+      line[i] = '\t';
+    else if (line[i] == '\r')
+      line[i] = ' ';
   }
   line += "\r\n";
   return line;

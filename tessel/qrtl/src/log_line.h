@@ -28,7 +28,7 @@ const char* LevelName(int32_t level, int32_t levelMask, char* name);
 
 // The whole line. LF in the text becomes TAB and CR a blank, so one entry
 // is always one line of the file. Throws std::bad_alloc.
-std::string FormatLogLine(const LogTime& time, int32_t subsystem, int32_t level,
-                          int32_t levelMask, const char* text);
+std::string FormatLogLine(const LogTime& time, int32_t subsystem, int32_t level, int32_t levelMask,
+                          const char* text);
 
 }  // namespace tessel::qrtl

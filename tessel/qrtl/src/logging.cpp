@@ -144,8 +144,7 @@ int32_t QRTLIsLoggingEnabled(void) {
   return g_log != nullptr && g_log->enabled ? 1 : 0;
 }
 
-int32_t QRTLGetLogParameters(char* path, int32_t length, int32_t* levelMask,
-                             int32_t* flushCount) {
+int32_t QRTLGetLogParameters(char* path, int32_t length, int32_t* levelMask, int32_t* flushCount) {
   tessel::CriticalSectionLock lock(g_loggingLock);
   const bool enabled = QRTLIsLoggingEnabled() != 0;
   if (path != nullptr && length > 0) {

@@ -100,8 +100,8 @@ int32_t CopyDefault(const char* defaultText, char* buffer, int32_t size) {
   return QRTL_SUCCESS;
 }
 
-int32_t WriteValue(const char* section, const char* entry, DWORD type, const BYTE* data,
-                   DWORD size, int32_t scope) {
+int32_t WriteValue(const char* section, const char* entry, DWORD type, const BYTE* data, DWORD size,
+                   int32_t scope) {
   Key base;
   int32_t status = OpenScope(scope, base);
   if (status != QRTL_SUCCESS) return status;
@@ -185,8 +185,7 @@ int32_t QRTLGetProfileInt(const char* section, const char* entry, int32_t defaul
   return static_cast<int32_t>(value);
 }
 
-int32_t QRTLWriteProfileInt(const char* section, const char* entry, int32_t value,
-                            int32_t scope) {
+int32_t QRTLWriteProfileInt(const char* section, const char* entry, int32_t value, int32_t scope) {
   if (!IsName(section) || !IsName(entry)) return QRTLERR_INVALID_PARAM;
   const auto number = static_cast<DWORD>(value);
   return WriteValue(section, entry, REG_DWORD, reinterpret_cast<const BYTE*>(&number),
@@ -216,8 +215,8 @@ int32_t QRTLCountEntriesInSection(const char* section, int32_t scope) {
   return static_cast<int32_t>(CountValues(base.get(), section));
 }
 
-int32_t QRTLEnumProfileSection(const char* section, QRTLProfileEnumCallback callback,
-                               void* context, int32_t wantText, int32_t scope) {
+int32_t QRTLEnumProfileSection(const char* section, QRTLProfileEnumCallback callback, void* context,
+                               int32_t wantText, int32_t scope) {
   if (!IsName(section) || callback == nullptr) return QRTLERR_INVALID_PARAM;
   Key base;
   int32_t status = OpenScope(scope, base);
@@ -244,10 +243,9 @@ int32_t QRTLEnumProfileSection(const char* section, QRTLProfileEnumCallback call
     DWORD nameSize = longestName + 1;
     DWORD dataSize = withText ? longestData : 0;
     DWORD type = REG_NONE;
-    const LONG result =
-        RegEnumValueA(key.get(), index, name.get(), &nameSize, nullptr, &type,
-                      withText ? reinterpret_cast<BYTE*>(data.get()) : nullptr,
-                      withText ? &dataSize : nullptr);
+    const LONG result = RegEnumValueA(key.get(), index, name.get(), &nameSize, nullptr, &type,
+                                      withText ? reinterpret_cast<BYTE*>(data.get()) : nullptr,
+                                      withText ? &dataSize : nullptr);
     if (result == ERROR_NO_MORE_ITEMS) return QRTL_SUCCESS;
     if (result != ERROR_SUCCESS) return QRTLERR_UNAVAILABLE;
     if (type != REG_SZ) continue;

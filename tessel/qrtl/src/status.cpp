@@ -1,6 +1,5 @@
-#include "tessel/qrtl.h"
-
 #include "status_table.h"
+#include "tessel/qrtl.h"
 
 namespace tessel {
 

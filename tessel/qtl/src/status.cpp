@@ -1,6 +1,5 @@
-#include "tessel/qtl.h"
-
 #include "status_table.h"
+#include "tessel/qtl.h"
 
 namespace {
 

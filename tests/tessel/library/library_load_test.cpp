@@ -28,9 +28,9 @@ void SetNumber(const std::string& section, const char* name, DWORD value) {
   ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, (kInfrastructure + section).c_str(), 0, nullptr, 0,
                             KEY_ALL_ACCESS, nullptr, &key, nullptr),
             ERROR_SUCCESS);
-  EXPECT_EQ(RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value),
-                           sizeof value),
-            ERROR_SUCCESS);
+  EXPECT_EQ(
+      RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value),
+      ERROR_SUCCESS);
   RegCloseKey(key);
 }
 

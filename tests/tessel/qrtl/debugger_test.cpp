@@ -50,9 +50,10 @@ TEST_F(Debugger, EntryPointsAreResolvedByName) {
   QRTLProc init = nullptr;
   QRTLProc missing = reinterpret_cast<QRTLProc>(&IsLoaded);
   QRTLProc record = nullptr;
-  const QRTLEntryPoint table[] = {
-      {"QDEBUGInit", &init}, {"QDEBUGNoSuchThing", &missing}, {"QDEBUGRecordEvent", &record},
-      {nullptr, nullptr}};
+  const QRTLEntryPoint table[] = {{"QDEBUGInit", &init},
+                                  {"QDEBUGNoSuchThing", &missing},
+                                  {"QDEBUGRecordEvent", &record},
+                                  {nullptr, nullptr}};
   EXPECT_EQ(QRTLGetDebugEntryPoints(table), 0);
   EXPECT_EQ(init, nullptr);
 

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <filesystem>
-#include <regex>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -48,8 +48,6 @@ TEST_F(ThreadedLogging, ManyThreadsLoseNoLineAndInterleaveNone) {
   for (std::thread& writer : writers) writer.join();
   ASSERT_EQ(QRTLDisableLogging(), 0);
 
-  const std::regex pattern(
-      R"(\d\d/\d\d/\d{4} \d\d:\d\d:\d\d\.\d{3}\t[A-Z0-9]+\t(Info|Error)\tthread (\d) line (\d+)\r)");
   std::istringstream content(tessel_test::ReadFile(path_));
   std::string line;
   std::vector<int> next(kThreads, 0);
@@ -57,11 +55,20 @@ TEST_F(ThreadedLogging, ManyThreadsLoseNoLineAndInterleaveNone) {
   while (std::getline(content, line)) {
     ++lines;
     if (line.find("\tLogging ") != std::string::npos) continue;
-    std::smatch match;
-    ASSERT_TRUE(std::regex_match(line, match, pattern)) << line;
-    const int thread = std::stoi(match[2]);
-    EXPECT_EQ(std::stoi(match[3]), next[thread]) << "thread " << thread << " out of order";
-    next[thread] = std::stoi(match[3]) + 1;
+    // One whole entry per line: time stamp, subsystem, level, text, CR.
+    int month, day, year, hour, minute, second, millisecond, thread, index, end = 0;
+    char subsystem[8], level[8];
+    ASSERT_EQ(
+        std::sscanf(line.c_str(),
+                    "%2d/%2d/%4d %2d:%2d:%2d.%3d\t%7[A-Z0-9]\t%7[A-Za-z]\tthread %d line %d\r%n",
+                    &month, &day, &year, &hour, &minute, &second, &millisecond, subsystem, level,
+                    &thread, &index, &end),
+        11)
+        << line;
+    ASSERT_EQ(static_cast<size_t>(end), line.size()) << line;
+    ASSERT_TRUE(thread >= 0 && thread < kThreads) << line;
+    EXPECT_EQ(index, next[thread]) << "thread " << thread << " out of order";
+    next[thread] = index + 1;
   }
   EXPECT_EQ(lines, kThreads * kLines + 2);
 }

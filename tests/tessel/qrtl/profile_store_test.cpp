@@ -33,8 +33,7 @@ TEST_F(ProfileStore, DefaultThatJustFitsAndJustDoesNot) {
   char buffer[8] = "-------";
   EXPECT_EQ(QRTLGetProfileEntry("Sect", "Missing", "abc", buffer, 4, kScope), 0);
   EXPECT_STREQ(buffer, "abc");
-  EXPECT_EQ(QRTLGetProfileEntry("Missing", "Missing", "abcd", buffer, 4, kScope),
-            QRTLERR_TOO_BIG);
+  EXPECT_EQ(QRTLGetProfileEntry("Missing", "Missing", "abcd", buffer, 4, kScope), QRTLERR_TOO_BIG);
   ASSERT_EQ(QRTLWriteProfileEntry("Sect", "Other", "x", kScope), 0);
   EXPECT_EQ(QRTLGetProfileEntry("Sect", "Missing", "abcd", buffer, 4, kScope), QRTLERR_TOO_BIG);
 }

@@ -32,16 +32,14 @@ class TempSystem : public ::testing::Environment {
   }
 };
 
-[[maybe_unused]] auto* const g_environment =
-    ::testing::AddGlobalTestEnvironment(new TempSystem);
+[[maybe_unused]] auto* const g_environment = ::testing::AddGlobalTestEnvironment(new TempSystem);
 
 bool DeleteTree(HKEY parent, const char* name) {
   HKEY key = nullptr;
   if (RegOpenKeyExA(parent, name, 0, KEY_READ, &key) != ERROR_SUCCESS) return true;
   char child[PLATFORM_REGISTRY_MAX_KEY_NAME + 1];
   DWORD size = sizeof child;
-  while (RegEnumKeyExA(key, 0, child, &size, nullptr, nullptr, nullptr, nullptr) ==
-             ERROR_SUCCESS &&
+  while (RegEnumKeyExA(key, 0, child, &size, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS &&
          DeleteTree(key, child)) {
     size = sizeof child;
   }
