@@ -42,8 +42,13 @@ LogTime CurrentLocalTime() {
       std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count() % 1000;
   std::tm local{};
   localtime_r(&seconds, &local);
-  return {local.tm_mon + 1, local.tm_mday, local.tm_year + 1900,         local.tm_hour,
-          local.tm_min,     local.tm_sec,  static_cast<int>(millisecond)};
+  return {.month = local.tm_mon + 1,
+          .day = local.tm_mday,
+          .year = local.tm_year + 1900,
+          .hour = local.tm_hour,
+          .minute = local.tm_min,
+          .second = local.tm_sec,
+          .millisecond = static_cast<int>(millisecond)};
 }
 
 const char* SubsystemName(int32_t subsystem, char* name) {
