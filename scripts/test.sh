@@ -8,6 +8,9 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 bash "$root/scripts/setup.sh"
 
+# Clones in other folders share the compiler cache.
+export CCACHE_BASEDIR="$root" CCACHE_NOHASHDIR=true
+
 sanitize=${GLY_SANITIZE:-}
 build="$root/build${sanitize:+-$sanitize}"
 cmake -S "$root" -B "$build" -G Ninja -DGLY_SANITIZE="$sanitize" >/dev/null
