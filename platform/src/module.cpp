@@ -181,6 +181,21 @@ BOOL FreeLibrary(HMODULE module) {
   return TRUE;
 }
 
+HMODULE GetModuleHandleA(const char* name) {
+  if (name == nullptr || name[0] == '\0') {
+    SetLastError(ERROR_MOD_NOT_FOUND);
+    return nullptr;
+  }
+  ModuleState& s = state();
+  std::lock_guard<std::mutex> guard(s.lock);
+  auto loaded = s.loaded.find(canonical_name(name));
+  if (loaded == s.loaded.end()) {
+    SetLastError(ERROR_MOD_NOT_FOUND);
+    return nullptr;
+  }
+  return loaded->second;
+}
+
 DWORD GetModuleFileNameA(HMODULE module, char* buffer, DWORD size) {
   std::string path;
   if (module == nullptr) {

@@ -37,6 +37,12 @@ PLATFORM_API BOOL FreeLibrary(HMODULE module);
 // that does not fit is cut and `size` returned (ERROR_INSUFFICIENT_BUFFER).
 PLATFORM_API DWORD GetModuleFileNameA(HMODULE module, char* buffer, DWORD size);
 
+// The module a LoadLibraryA of `name` would share now, without adding a
+// reference; NULL (ERROR_MOD_NOT_FOUND) when no module of that name was
+// loaded through LoadLibraryA. name NULL gives NULL: the program itself is
+// not a module here.
+PLATFORM_API HMODULE GetModuleHandleA(const char* name);
+
 // Registers a built-in module under table->name. The table must outlive the
 // registration. Returns FALSE if a module of that name is already built in.
 PLATFORM_API BOOL PlatformRegisterModule(const PlatformModuleTable* table);

@@ -1,6 +1,7 @@
 // The optional diagnostic library: loaded by count when the profile store
 // enables it, and searched for entry points by name. The count has no lock:
 // callers load and unload from one thread at a time.
+#include "platform/beep.h"
 #include "platform/error.h"
 #include "platform/module.h"
 #include "runtime.h"
@@ -31,6 +32,15 @@ HMODULE LoadConfiguredLibrary() {
   if (QRTLGetProfileEntry("QDebug", "ReleaseDll", "", path, sizeof path, kProfileScope) !=
           QRTL_SUCCESS ||
       path[0] == '\0' || QRTLGetProfileInt("QDEBUG", "Enabled", 0, kProfileScope) == 0) {
+    return nullptr;
+  }
+  // A debug build of the diagnostic library already in the process must not
+  // meet the release build.
+  char debugName[MAX_PATH];
+  if (QRTLGetProfileEntry("QDebug", "DebugDll", "", debugName, sizeof debugName, kProfileScope) ==
+          QRTL_SUCCESS &&
+      debugName[0] != '\0' && GetModuleHandleA(debugName) != nullptr) {
+    MessageBeep(MB_SIMPLE_BEEP);
     return nullptr;
   }
   const UINT previousMode = SetErrorMode(SEM_NOOPENFILEERRORBOX);

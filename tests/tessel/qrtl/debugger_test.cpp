@@ -1,6 +1,7 @@
 #include <dlfcn.h>
 #include <gtest/gtest.h>
 
+#include "platform/module.h"
 #include "runtime_fixture.h"
 #include "tessel/qrtl.h"
 
@@ -44,6 +45,24 @@ TEST_F(Debugger, LoadsAreCountedAndTheLastUnloadFreesTheLibrary) {
   EXPECT_NE(QRTLUnloadDebugger(), 0);
   EXPECT_FALSE(IsLoaded());
   EXPECT_EQ(QRTLUnloadDebugger(), 0);
+}
+
+TEST_F(Debugger, ALoadedDebugBuildBlocksTheReleaseBuild) {
+  static const PlatformExport kNoExports[] = {{nullptr, nullptr}};
+  static const PlatformModuleTable kDebugBuild = {"QDEBUGD.DLL", kNoExports};
+  ASSERT_TRUE(PlatformReplaceModule(&kDebugBuild));
+  Configure(TESSEL_TEST_DEBUGGER, 1);
+  ASSERT_EQ(QRTLWriteProfileEntry("QDebug", "DebugDll", "qdebugd", kScope), 0);
+
+  HMODULE debugBuild = LoadLibraryA("QDEBUGD.DLL");
+  ASSERT_NE(debugBuild, nullptr);
+  EXPECT_EQ(QRTLLoadDebugger(), 0);
+  EXPECT_FALSE(IsLoaded());
+
+  FreeLibrary(debugBuild);
+  EXPECT_EQ(QRTLLoadDebugger(), 1);
+  QRTLUnloadDebugger();
+  PlatformRestoreModule("QDEBUGD.DLL");
 }
 
 TEST_F(Debugger, EntryPointsAreResolvedByName) {
