@@ -36,5 +36,6 @@ for target in "${targets[@]}"; do
   mkdir -p "$corpus" "$artifacts"
   echo "fuzz: $target for ${seconds}s"
   "$build/fuzz_$target" -max_total_time="$seconds" -timeout=20 -rss_limit_mb=2048 \
-    -artifact_prefix="$artifacts" -print_final_stats=1 "$corpus" "$root/fuzz/seeds/$target" "$made/$target"
+    -artifact_prefix="$artifacts" -print_final_stats=1 "$corpus" "$made/$target" \
+    $( [ -d "$root/fuzz/seeds/$target" ] && echo "$root/fuzz/seeds/$target" )
 done
