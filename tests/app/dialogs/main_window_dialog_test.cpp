@@ -1,0 +1,125 @@
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTest>
+
+#include "qt_test_environment.h"
+#include "shell/main_window_dialog.h"
+#include "snmp/community_strings_dialog.h"
+#include "snmp_double.h"
+#include "ui/check_list_box.h"
+#include "ui/ip_address_edit.h"
+#include "ui/qt_message_boxes.h"
+
+namespace {
+
+class MainWindowDialogTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    snmp_double::Reset();
+    window = std::make_unique<MainWindowDialog>(boxes, ui, [](const char*, const char*, const char*, int) {
+      return 0;
+    });
+  }
+  void TearDown() override {
+    window.reset();
+    snmp_double::Reset();
+  }
+  static void AddDevice(const DeviceInfo& info, uint32_t storage) {
+    snmp_double::Device device;
+    device.info = info;
+    device.storageOptions = storage;
+    snmp_double::AddDevice(device);
+  }
+  CheckListBox* List() { return window->ControlAs<CheckListBox>(1000); }
+
+  ScriptedBoxes boxes;
+  FakeUiThread ui;
+  std::unique_ptr<MainWindowDialog> window;
+};
+
+TEST_F(MainWindowDialogTest, OpensFromItsTemplateInItsStartingState) {
+  EXPECT_EQ(window->windowTitle(), "GLY");
+  ASSERT_NE(List(), nullptr);
+  EXPECT_EQ(List()->objectName(), "1000");
+  EXPECT_TRUE(window->Control(1024)->isEnabled());
+  for (int id : {1002, 1003, 1004, 1026, 1027}) EXPECT_FALSE(window->Control(id)->isEnabled()) << id;
+  EXPECT_EQ(window->ControlAs<QLabel>(1030)->text(), "");
+  EXPECT_FALSE(window->windowIcon().isNull());
+}
+
+TEST_F(MainWindowDialogTest, AddPrinterButtonOpensTheDialogThatListsThePrinter) {
+  AddDevice(snmp_double::MakeDeviceInfo(0x0A010203u, "1.2", "LAB2", "Laser"), kStorageBoth);
+  WhenModalOpens([](QWidget* modal) {
+    auto* dialog = qobject_cast<TemplateDialog*>(modal);
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(dialog->windowTitle(), "Add Printer Options");
+    dialog->ControlAs<IpAddressEdit>(1052)->SetAddress(0x0A010203u);
+    dialog->ControlAs<QPushButton>(1082)->click();
+  });
+  window->ControlAs<QPushButton>(1024)->click();
+
+  EXPECT_EQ(boxes.shown, std::vector<int>{32793});
+  ASSERT_EQ(List()->count(), 1);
+  EXPECT_EQ(List()->item(0)->text(), "10.1.2.3 (LAB2)  (Laser) ");
+  EXPECT_EQ(List()->SelectedRow(), 0);
+}
+
+TEST_F(MainWindowDialogTest, SelectingACheckedPrinterShowsItsDescription) {
+  AddDevice(snmp_double::MakeDeviceInfo(0x0A000001u, "1.2", "A", "Laser"), kStorageFlash);
+  ASSERT_TRUE(snmp_double::ReportPrinter(snmp_double::MakeDeviceInfo(0x0A000001u, "1.2", "A", "Laser")));
+  window->show();
+  const QRect row = List()->visualItemRect(List()->item(0));
+  QTest::mouseClick(List()->viewport(), Qt::LeftButton, {}, QPoint(row.left() + 4, row.center().y()));
+  EXPECT_TRUE(List()->IsChecked(0));
+  for (int id : {1002, 1003, 1004, 1027}) EXPECT_TRUE(window->Control(id)->isEnabled()) << id;
+  EXPECT_FALSE(window->Control(1026)->isEnabled());
+  EXPECT_EQ(window->ControlAs<QLabel>(1030)->text(), "IP Address: 10.0.0.1");
+}
+
+TEST_F(MainWindowDialogTest, RightButtonOverTheDescriptionOpensThePrinterMenu) {
+  window->show();
+  int command = -1;
+  WhenModalOpens([&](QWidget* modal) {
+    auto* menu = qobject_cast<QMenu*>(modal);
+    ASSERT_NE(menu, nullptr);
+    command = menu->actions()[0]->data().toInt();
+    menu->close();
+  });
+  QTest::mouseClick(window.get(), Qt::RightButton, {}, QPoint(100, 300));
+  EXPECT_EQ(command, 32775);
+}
+
+TEST(MessageBoxes, BoxByNumberShowsTheStringTablesText) {
+  QString text;
+  WhenModalOpens([&](QWidget* modal) {
+    auto* box = qobject_cast<QMessageBox*>(modal);
+    ASSERT_NE(box, nullptr);
+    text = box->text();
+    box->button(QMessageBox::Yes)->click();
+  });
+  QtMessageBoxes boxes;
+  EXPECT_EQ(boxes.Show(32794, MB_YESNO | MB_ICONQUESTION), IDYES);
+  EXPECT_EQ(text, "Please select a Printer and try again.");
+}
+
+TEST(CommunityStringsDialog, ShowsTheOldStringsAndAppliesTheNewOnesOnOk) {
+  PrinterRecord printer = MakePrinterRecord();
+  CommunityStringsDialog dialog(printer, nullptr);
+  EXPECT_EQ(dialog.ControlAs<QLineEdit>(1087)->text(), "vorpal");
+  EXPECT_TRUE(dialog.ControlAs<QLineEdit>(1089)->isReadOnly());
+  dialog.ControlAs<QLineEdit>(1086)->setText("new-trap");
+  dialog.ControlAs<QPushButton>(1)->click();
+  EXPECT_EQ(dialog.result(), QDialog::Accepted);
+  EXPECT_STREQ(printer.trapCommunity, "new-trap");
+  EXPECT_STREQ(printer.readCommunity, "vorpal");
+
+  CommunityStringsDialog cancelled(printer, nullptr);
+  cancelled.ControlAs<QLineEdit>(1084)->setText("ignored");
+  cancelled.ControlAs<QPushButton>(2)->click();
+  EXPECT_STREQ(printer.readCommunity, "vorpal");
+}
+
+}  // namespace

@@ -1,0 +1,96 @@
+// The shared controls: IP address fields, the check list, the popup menu
+// button and the template dialog's binding of control ids.
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QTest>
+
+#include "qt_test_environment.h"
+#include "ui/check_list_box.h"
+#include "ui/ip_address_edit.h"
+#include "ui/popup_menu_button.h"
+#include "ui/template_dialog.h"
+
+namespace {
+
+TEST(IpAddressEdit, BlankOnlyWhenEveryFieldIsEmpty) {
+  IpAddressEdit edit;
+  EXPECT_TRUE(edit.Value().IsBlank());
+  QTest::keyClicks(edit.Field(0), "10");
+  EXPECT_FALSE(edit.Value().IsBlank());
+  EXPECT_EQ(edit.Value().Address(), 0x0A000000u);
+  edit.SetAddress(0xC0000205u);
+  EXPECT_EQ(edit.Field(3)->text(), "5");
+  edit.Clear();
+  EXPECT_TRUE(edit.Value().IsBlank());
+}
+
+TEST(IpAddressEdit, FieldsTakeOnly0To255AndMoveOnAfterThreeDigitsOrADot) {
+  IpAddressEdit edit;
+  edit.show();
+  QApplication::setActiveWindow(&edit);
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&edit));
+  edit.Field(0)->setFocus();
+  QTest::keyClicks(edit.Field(0), "256");
+  EXPECT_EQ(edit.Field(0)->text(), "25");
+  edit.Field(0)->clear();
+  QTest::keyClicks(edit.Field(0), "192");
+  EXPECT_TRUE(edit.Field(1)->hasFocus());
+  QTest::keyClicks(edit.Field(1), "0.");
+  EXPECT_TRUE(edit.Field(2)->hasFocus());
+  EXPECT_EQ(edit.Value().Address(), 0xC0000000u);
+}
+
+TEST(CheckListBox, ClickOnTheBoxChecksBeforeTheSelectionMoves) {
+  CheckListBox list;
+  list.resize(300, 200);
+  list.InsertItem(0, "first", false);
+  list.InsertItem(1, "second", false);
+  list.show();
+  bool checkedWhenSelected = false;
+  QObject::connect(&list, &CheckListBox::selectionChanged,
+                   [&] { checkedWhenSelected = list.IsChecked(list.SelectedRow()); });
+  const QRect row = list.visualItemRect(list.item(1));
+  QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, QPoint(row.left() + 4, row.center().y()));
+  EXPECT_EQ(list.SelectedRow(), 1);
+  EXPECT_TRUE(checkedWhenSelected);
+  // A click on the text selects without touching the check.
+  const QRect first = list.visualItemRect(list.item(0));
+  QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, QPoint(first.right() - 10, first.center().y()));
+  EXPECT_EQ(list.SelectedRow(), 0);
+  EXPECT_FALSE(list.IsChecked(0));
+}
+
+TEST(PopupMenuButton, GivesBackTheChosenCommandOrZero) {
+  PopupMenuButton button("Print", 132);
+  button.show();
+  WhenModalOpens([](QWidget* menu) {
+    auto* popup = qobject_cast<QMenu*>(menu);
+    ASSERT_NE(popup, nullptr);
+    popup->setActiveAction(popup->actions()[1]);
+    QTest::keyClick(popup, Qt::Key_Return);
+  });
+  EXPECT_EQ(button.PopUp(), 32772);
+  WhenModalOpens([](QWidget* menu) { menu->close(); });
+  EXPECT_EQ(button.PopUp(), 0);
+}
+
+TEST(TemplateDialog, ClickOnAControlIdReachesItsHandlerAndThenTheStateIsShown) {
+  struct Probe : TemplateDialog {
+    Probe() : TemplateDialog(140) {}
+    void ShowState() override { ++shown; }
+    int shown = 0;
+  } dialog;
+  ASSERT_TRUE(dialog.isBuilt());
+  EXPECT_EQ(dialog.windowTitle(), "Add Printer Options");
+  int clicks = 0;
+  dialog.Bind(1082, Notification::Clicked, [&] { ++clicks; });
+  dialog.ControlAs<QPushButton>(1082)->click();
+  EXPECT_EQ(clicks, 1);
+  EXPECT_EQ(dialog.shown, 1);
+  // Unbound controls do nothing; an unknown template builds nothing.
+  EXPECT_FALSE(dialog.Dispatch(1015, Notification::Clicked));
+  EXPECT_FALSE(TemplateDialog(4242).isBuilt());
+}
+
+}  // namespace

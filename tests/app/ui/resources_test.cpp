@@ -1,0 +1,72 @@
+// The resource library as the dialogs read it.
+#include <QAction>
+#include <set>
+
+#include "qt_test_environment.h"
+#include "ui/resource_qt.h"
+#include "ui/transparent_bitmap_static.h"
+
+namespace {
+
+TEST(Resources, EveryDialogTemplateIsThereWithUniqueControlIds) {
+  for (int id : {100, 102, 140, 145}) {
+    const GlyDialogTemplate* tpl = FindDialogTemplate(id);
+    ASSERT_NE(tpl, nullptr) << id;
+    std::set<int> ids;
+    for (size_t i = 0; i < tpl->controlCount; ++i) {
+      const GlyControlTemplate& control = tpl->controls[i];
+      if (control.id != GLY_ID_STATIC) {
+        EXPECT_TRUE(ids.insert(control.id).second) << id << "/" << control.id;
+      }
+      // Every control lies inside its dialog.
+      EXPECT_LE(control.x + control.width, tpl->width) << id << "/" << control.id;
+      EXPECT_LE(control.y + control.height, tpl->height) << id << "/" << control.id;
+    }
+  }
+  EXPECT_EQ(FindDialogTemplate(101), nullptr);
+}
+
+TEST(Resources, StringTableHoldsTheQuotedTexts) {
+  EXPECT_EQ(ResourceText(104), "Resource not found");
+  EXPECT_EQ(ResourceText(32815), "IP Address: ");
+  EXPECT_EQ(ResourceText(32775), "This is not a valid Printer IP Address");
+  EXPECT_EQ(ResourceText(1), "");
+}
+
+TEST(Resources, MenusCarryTheirCommands) {
+  std::unique_ptr<QMenu> print = LoadPopupMenu(132, 0);
+  ASSERT_NE(print, nullptr);
+  ASSERT_EQ(print->actions().size(), 2);
+  EXPECT_EQ(print->actions()[0]->text(), "PCL Font List");
+  EXPECT_EQ(print->actions()[0]->data().toInt(), 32771);
+  EXPECT_EQ(print->actions()[1]->data().toInt(), 32772);
+
+  std::unique_ptr<QMenu> printer = LoadPopupMenu(133, 0);
+  ASSERT_NE(printer, nullptr);
+  EXPECT_EQ(printer->actions()[0]->data().toInt(), 32775);
+  EXPECT_EQ(LoadPopupMenu(133, 1), nullptr);
+}
+
+TEST(Resources, BitmapsAreKeyedOnMagentaAndTheRestIsDrawn) {
+  for (int id : {134, 143}) {
+    const QImage bitmap = LoadBitmapImage(id);
+    ASSERT_FALSE(bitmap.isNull()) << id;
+    // The corners are background: magenta, transparent once keyed.
+    EXPECT_EQ(bitmap.pixel(0, 0) & 0xFFFFFFu, 0xFF00FFu) << id;
+    const QImage keyed = TransparentBitmapStatic::KeyOutMagenta(bitmap);
+    EXPECT_EQ(qAlpha(keyed.pixel(0, 0)), 0) << id;
+    EXPECT_EQ(qAlpha(keyed.pixel(bitmap.width() / 2, bitmap.height() / 2)), 255) << id;
+  }
+  EXPECT_FALSE(LoadResourceIcon(128).isNull());
+}
+
+TEST(Resources, AnimationIsAStripOfEqualFrames) {
+  const AnimationFrames animation = LoadAnimation(135);
+  ASSERT_GT(animation.frames.size(), 1u);
+  EXPECT_GT(animation.frameMilliseconds, 0);
+  for (const QImage& frame : animation.frames) EXPECT_EQ(frame.size(), animation.frames[0].size());
+  // Consecutive frames differ: it moves.
+  EXPECT_NE(animation.frames[0], animation.frames[1]);
+}
+
+}  // namespace

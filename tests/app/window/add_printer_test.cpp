@@ -1,0 +1,105 @@
+#include "snmp/add_printer.h"
+#include "snmp/add_printer_ids.h"
+#include "window_fixture.h"
+
+using namespace add_printer;
+
+namespace {
+
+IpAddressValue Fields(std::optional<uint8_t> a, std::optional<uint8_t> b = {},
+                      std::optional<uint8_t> c = {}, std::optional<uint8_t> d = {}) {
+  IpAddressValue value;
+  value.fields = {a, b, c, d};
+  return value;
+}
+
+class AddPrinterTest : public WindowTest {
+ protected:
+  void SetUp() override {
+    WindowTest::SetUp();
+    StartWithoutProfiles();
+    dialog = std::make_unique<AddPrinterLogic>(*logic, boxes);
+  }
+  void Known(uint32_t address, int32_t addResult = kSnmpAddAnswered) {
+    snmp_double::Device device;
+    device.info = snmp_double::MakeDeviceInfo(address, "1.2", "NEW", "Laser");
+    device.addResult = addResult;
+    snmp_double::AddDevice(device);
+  }
+  std::unique_ptr<AddPrinterLogic> dialog;
+};
+
+TEST_F(AddPrinterTest, BlankAddressKeepsTheDialogOpenWithoutAskingTheLibrary) {
+  EXPECT_EQ(dialog->AddPrinterByAddress(IpAddressValue{}), AddPrinterLogic::Outcome::StayOpen);
+  EXPECT_EQ(boxes.shown, std::vector<int>{kIncompleteAddressText});
+  EXPECT_EQ(snmp_double::CallCount("SnmpAddPrinter"), 0);
+}
+
+TEST_F(AddPrinterTest, OnlyTheFirstFieldFilledIsAnAddressWithZeros) {
+  const IpAddressValue value = Fields(10);
+  EXPECT_FALSE(value.IsBlank());
+  EXPECT_EQ(value.Address(), Ip(10, 0, 0, 0));
+  EXPECT_EQ(Fields({}, {}, {}, 7).Address(), Ip(0, 0, 0, 7));
+
+  dialog->AddPrinterByAddress(value);
+  ASSERT_EQ(snmp_double::CallCount("SnmpAddPrinter"), 1);
+  EXPECT_EQ(snmp_double::Calls().back().address, Ip(10, 0, 0, 0));
+}
+
+TEST_F(AddPrinterTest, AddedPrinterIsListedSelectedAndAnnounced) {
+  Report(Ip(10, 0, 0, 9), "OLD");
+  Known(Ip(10, 0, 0, 1));
+  EXPECT_EQ(dialog->AddPrinterByAddress(IpAddressValue::FromAddress(Ip(10, 0, 0, 1))),
+            AddPrinterLogic::Outcome::Close);
+  EXPECT_EQ(boxes.shown, std::vector<int>{kPrinterAddedText});
+  ASSERT_EQ(logic->itemCount(), 2);
+  EXPECT_EQ(logic->selectedRow(), 0);
+  EXPECT_EQ(logic->printers().at(0)->address, Ip(10, 0, 0, 1));
+  EXPECT_EQ(logic->items()[0].text, "10.0.0.1 (NEW)  (Laser) ");
+}
+
+TEST_F(AddPrinterTest, LibraryRefusalsAreToldAndCloseTheDialog) {
+  Known(Ip(10, 0, 0, 2), kSnmpAddAlreadyListed);
+  Known(Ip(10, 0, 0, 3), 9);
+  // 10.0.0.4 is unknown to the library: not a printer address.
+  for (uint32_t address : {Ip(10, 0, 0, 4), Ip(10, 0, 0, 2), Ip(10, 0, 0, 3)})
+    EXPECT_EQ(dialog->AddPrinterByAddress(IpAddressValue::FromAddress(address)),
+              AddPrinterLogic::Outcome::Close);
+  EXPECT_EQ(boxes.shown, (std::vector<int>{kNotAPrinterText, kAlreadyListedText}));
+  EXPECT_EQ(logic->itemCount(), 0);
+}
+
+TEST_F(AddPrinterTest, SubnetSearchNeedsAddressAndMask) {
+  EXPECT_EQ(dialog->GetSubnetPrinters(Fields(10), IpAddressValue{}), AddPrinterLogic::Outcome::StayOpen);
+  EXPECT_EQ(dialog->GetSubnetPrinters(IpAddressValue{}, Fields(255)), AddPrinterLogic::Outcome::StayOpen);
+  EXPECT_EQ(boxes.shown, (std::vector<int>{kSubnetIncompleteText, kSubnetIncompleteText}));
+  EXPECT_EQ(snmp_double::CallCount("SnmpDiscoverPrinters"), 0);
+}
+
+TEST_F(AddPrinterTest, SubnetSearchListsWhatIsFoundAndSelectsTheLastItem) {
+  // Nothing found and nothing listed: no selection, no message.
+  EXPECT_EQ(dialog->GetSubnetPrinters(Fields(10, 0, 0, 0), Fields(255, 255, 255, 0)),
+            AddPrinterLogic::Outcome::Close);
+  EXPECT_EQ(logic->selectedRow(), -1);
+  EXPECT_TRUE(boxes.shown.empty());
+
+  for (int d : {7, 12}) {
+    snmp_double::Device device;
+    device.info = snmp_double::MakeDeviceInfo(Ip(10, 0, 0, d), "1.2", "P", "Laser");
+    snmp_double::AddDevice(device);
+  }
+  dialog->GetSubnetPrinters(Fields(10, 0, 0, 0), Fields(255, 255, 255, 0));
+  EXPECT_EQ(logic->itemCount(), 2);
+  EXPECT_EQ(logic->selectedRow(), 1);
+  EXPECT_EQ(snmp_double::Calls().back().operation, "SnmpGetPrinterOptions");
+  EXPECT_TRUE(boxes.shown.empty());
+}
+
+TEST_F(AddPrinterTest, InitialAddressIsTheLibrarysDefaultWhenItHasOne) {
+  snmp_double::SetDefaultAddress(0, Ip(192, 0, 2, 5));
+  EXPECT_EQ(dialog->InitialAddress(), Ip(192, 0, 2, 5));
+  snmp_double::SetDefaultAddress(1, Ip(192, 0, 2, 5));
+  EXPECT_EQ(dialog->InitialAddress(), std::nullopt);
+}
+
+}  // namespace

@@ -1,0 +1,122 @@
+#include <cstring>
+
+#include "window_fixture.h"
+
+namespace {
+
+constexpr char kModelId[] = "1.3.6.1.4.1.32473.2.40";
+
+std::string Model(const char* systemId, const char* storageIndex, const char* extra = "") {
+  return std::string("SystemID=") + systemId + "\nStorageIndex=" + storageIndex + "\nSNMPLevel=2\n" + extra;
+}
+
+class DiscoveryTest : public WindowTest {};
+
+TEST_F(DiscoveryTest, PrintersAreListedInTextOrderWithEachRecordAtItsTextsPlace) {
+  StartWithoutProfiles();
+  Report(Ip(10, 0, 0, 2), "two");
+  Report(Ip(10, 0, 0, 10), "ten");
+  Report(Ip(10, 0, 0, 100), "hundred");
+  ASSERT_EQ(logic->itemCount(), 3);
+  EXPECT_EQ(logic->items()[0].text.rfind("10.0.0.10 ", 0), 0u);
+  EXPECT_EQ(logic->items()[1].text.rfind("10.0.0.100 ", 0), 0u);
+  EXPECT_EQ(logic->items()[2].text.rfind("10.0.0.2 ", 0), 0u);
+  for (int i = 0; i < 3; ++i)
+    EXPECT_EQ(logic->items()[i].text.rfind(FormatAddress(logic->printers().at(i)->address) + " ", 0), 0u);
+}
+
+TEST_F(DiscoveryTest, UnknownModelIsListedWithItsDescriptionAndAskedForItsOptions) {
+  StartWithProfiles({{"Model 40", Model(kModelId, "1")}});
+  Report(Ip(10, 1, 2, 3), "LAB2", kStorageFlash, "1.3.6.1.4.1.32473.99", "Some printer");
+  const PrinterRecord& record = *logic->printers().at(0);
+  EXPECT_EQ(logic->items()[0].text, "10.1.2.3 (LAB2)  (Some printer) ");
+  EXPECT_STREQ(record.modelName, "Some printer");
+  EXPECT_STREQ(record.printerName, "LAB2");
+  EXPECT_EQ(record.optionsKnown, 0);
+  EXPECT_EQ(record.fontNameIndex, 1);
+  EXPECT_EQ(record.pclList, 0);
+  EXPECT_EQ(record.storageOptions, kStorageFlash);
+  EXPECT_EQ(snmp_double::CallCount("SnmpGetPrinterOptions"), 1);
+  EXPECT_STREQ(record.readCommunity, "vorpal");
+  EXPECT_STREQ(record.writeCommunity, "quillet");
+  EXPECT_STREQ(record.trapCommunity, "PLMB_vane");
+}
+
+TEST_F(DiscoveryTest, MatchingProfileNamesTheModelAndCarriesItsValues) {
+  StartWithProfiles({{"Model 40", Model(kModelId, "1", "FontNameIndex=3\nPCLList=1\n")}});
+  Report(Ip(10, 1, 2, 3), "LAB2", kStorageBoth, kModelId);
+  const PrinterRecord& record = *logic->printers().at(0);
+  EXPECT_EQ(logic->items()[0].text, "10.1.2.3 (LAB2)  (Ostrel Model 40) ");
+  EXPECT_STREQ(record.modelName, "Model 40");
+  EXPECT_EQ(record.snmpLevel, 2);
+  EXPECT_EQ(record.fontNameIndex, 3);
+  EXPECT_EQ(record.pclList, 1);
+  // The profile settled the options; the printer was not asked.
+  EXPECT_EQ(record.optionsKnown, 1);
+  EXPECT_EQ(record.storageOptions, kStorageHardDisk);
+  EXPECT_EQ(snmp_double::CallCount("SnmpGetPrinterOptions"), 0);
+}
+
+TEST_F(DiscoveryTest, StorageIndexSettlesTheOptionsOnlyForItsKnownPairs) {
+  struct Case {
+    const char* storageIndex;
+    bool known;
+    uint32_t options;
+  };
+  // "2 0" leaves the options to the printer, which answers "both".
+  const Case cases[] = {{"1", true, 1}, {"0", true, 0}, {"1 1", true, 2},
+                        {"0 1", true, 1}, {"2", false, kStorageBoth}};
+  for (const Case& c : cases) {
+    SetUp();
+    StartWithProfiles({{"M", Model(kModelId, c.storageIndex)}});
+    Report(Ip(10, 0, 0, 1), "P", kStorageBoth, kModelId);
+    const PrinterRecord& record = *logic->printers().at(0);
+    EXPECT_EQ(record.optionsKnown, c.known ? 1 : 0) << c.storageIndex;
+    EXPECT_EQ(record.storageOptions, c.options) << c.storageIndex;
+  }
+}
+
+TEST_F(DiscoveryTest, FirstProfileWithTheSystemIdWins) {
+  StartWithProfiles({{"First", Model(kModelId, "1")}, {"Second", Model(kModelId, "0")}});
+  Report(Ip(10, 0, 0, 1), "P", kStorageNone, kModelId);
+  EXPECT_STREQ(logic->printers().at(0)->modelName, "First");
+}
+
+TEST_F(DiscoveryTest, MatchIsExactAndOnlyAmongCompleteProfiles) {
+  ModelProfileTable table;
+  table.profiles.resize(2);
+  std::strcpy(table.profiles[0].modelName, "Counted");
+  std::strcpy(table.profiles[0].systemId, "1.2.3");
+  std::strcpy(table.profiles[1].modelName, "Unfinished");
+  std::strcpy(table.profiles[1].systemId, "1.2.4");
+  table.modelCount = 1;
+
+  PrinterRecord record = MakePrinterRecord();
+  std::string text;
+  EXPECT_EQ(MatchModelProfile(snmp_double::MakeDeviceInfo(1, "1.2.4", "n", "d"), record, text, table), nullptr);
+  EXPECT_EQ(MatchModelProfile(snmp_double::MakeDeviceInfo(1, "1.2.", "n", "d"), record, text, table), nullptr);
+  EXPECT_EQ(MatchModelProfile(snmp_double::MakeDeviceInfo(1, "1.2.3", "n", "d"), record, text, table),
+            &table.profiles[0]);
+}
+
+TEST_F(DiscoveryTest, DeviceTextsWithoutTheirEndStopAtTheirFields) {
+  DeviceInfo device = snmp_double::MakeDeviceInfo(Ip(10, 0, 0, 1), "1.2", "", "");
+  std::memset(device.deviceName, 'N', sizeof device.deviceName);
+  std::memset(device.description, 'D', sizeof device.description);
+  const PrinterRecord record = NewPrinterRecord(device, Ip(10, 0, 0, 1));
+  EXPECT_EQ(std::strlen(record.printerName), sizeof record.printerName - 1);
+  EXPECT_EQ(BeginListText(device.address, device), "10.0.0.1 (" + std::string(32, 'N') + ") ");
+}
+
+TEST_F(DiscoveryTest, ReportFromAnotherThreadWaitsForTheUserInterfaceThread) {
+  StartWithoutProfiles();
+  ui.current = false;
+  Report(Ip(10, 0, 0, 1), "late");
+  EXPECT_EQ(logic->itemCount(), 0);
+  ASSERT_EQ(ui.posted.size(), 1u);
+  ui.RunPosted();
+  ASSERT_EQ(logic->itemCount(), 1);
+  EXPECT_STREQ(logic->printers().at(0)->printerName, "late");
+}
+
+}  // namespace

@@ -1,0 +1,184 @@
+#include "shell/main_window_ids.h"
+#include "shell/app_directory.h"
+#include "window_fixture.h"
+
+using namespace main_window;
+
+namespace {
+
+class MainWindowTest : public WindowTest {
+ protected:
+  void SetUp() override {
+    WindowTest::SetUp();
+    StartWithoutProfiles();
+  }
+};
+
+TEST_F(MainWindowTest, StartsEmptyWithOnlyAddPrinterOfTheCommandButtonsEnabled) {
+  EXPECT_EQ(logic->itemCount(), 0);
+  EXPECT_EQ(logic->selectedIndex(), -1);
+  EXPECT_TRUE(logic->IsEnabled(kAddPrinterButton));
+  for (int id : {kFontListButton, kPrintFontListButton, kManageResourcesButton, kHardDiskLabel, kFlashLabel})
+    EXPECT_FALSE(logic->IsEnabled(id)) << id;
+  EXPECT_EQ(logic->addressText(), "");
+  EXPECT_EQ(snmp_double::CallCount("SnmpInitContext"), 1);
+}
+
+TEST_F(MainWindowTest, CommandButtonsFollowTheChecksWhenTheSelectionChanges) {
+  Report(Ip(10, 0, 0, 1), "A");
+  Report(Ip(10, 0, 0, 3), "C");
+  Report(Ip(10, 0, 0, 2), "B");
+  logic->OnListSelectionChanged(1);
+  EXPECT_TRUE(logic->IsEnabled(kPrintFontListButton));
+  EXPECT_FALSE(logic->IsEnabled(kFontListButton));
+  EXPECT_FALSE(logic->IsEnabled(kManageResourcesButton));
+
+  // A click on the first item's box checks it and selects it.
+  logic->OnListCheckChanged(0, true);
+  logic->OnListSelectionChanged(0);
+  EXPECT_TRUE(logic->IsEnabled(kFontListButton));
+  EXPECT_TRUE(logic->IsEnabled(kManageResourcesButton));
+
+  // Unchecking it and moving on to another item disables them again.
+  logic->OnListCheckChanged(0, false);
+  logic->OnListSelectionChanged(2);
+  EXPECT_FALSE(logic->IsEnabled(kFontListButton));
+  EXPECT_FALSE(logic->IsEnabled(kManageResourcesButton));
+
+  // No selection: nothing to print.
+  logic->OnListSelectionChanged(-1);
+  EXPECT_FALSE(logic->IsEnabled(kPrintFontListButton));
+}
+
+TEST_F(MainWindowTest, OptionLabelsShowTheStorageOfTheSelectedPrinter) {
+  Report(Ip(10, 0, 0, 1), "both", kStorageBoth);
+  Report(Ip(10, 0, 0, 2), "none", kStorageNone);
+  Report(Ip(10, 0, 0, 3), "disk", kStorageHardDisk);
+  Report(Ip(10, 0, 0, 4), "odd", 7);
+
+  logic->OnListSelectionChanged(RowOf(Ip(10, 0, 0, 1)));
+  EXPECT_TRUE(logic->IsEnabled(kHardDiskLabel));
+  EXPECT_TRUE(logic->IsEnabled(kFlashLabel));
+  // An unknown value leaves the labels as the last printer set them.
+  logic->OnListSelectionChanged(RowOf(Ip(10, 0, 0, 4)));
+  EXPECT_TRUE(logic->IsEnabled(kHardDiskLabel));
+  EXPECT_TRUE(logic->IsEnabled(kFlashLabel));
+  logic->OnListSelectionChanged(RowOf(Ip(10, 0, 0, 2)));
+  EXPECT_FALSE(logic->IsEnabled(kHardDiskLabel));
+  EXPECT_FALSE(logic->IsEnabled(kFlashLabel));
+  logic->OnListSelectionChanged(RowOf(Ip(10, 0, 0, 3)));
+  EXPECT_TRUE(logic->IsEnabled(kHardDiskLabel));
+  EXPECT_FALSE(logic->IsEnabled(kFlashLabel));
+}
+
+TEST_F(MainWindowTest, AddressLabelNamesTheSelectedPrinter) {
+  Report(Ip(10, 1, 2, 3), "LAB2");
+  logic->OnListSelectionChanged(0);
+  EXPECT_EQ(logic->addressText(), "IP Address: 10.1.2.3");
+  EXPECT_EQ(logic->selectedIndex(), 0);
+}
+
+TEST_F(MainWindowTest, PrintFontListSendsTheJobFileForTheKindAndModel) {
+  ASSERT_TRUE(InitAppDirectory());
+  Report(Ip(10, 0, 0, 1), "A");
+  Report(Ip(10, 0, 0, 2), "B");
+  logic->OnListSelectionChanged(0);
+  // The first printer's model wants the other PCL list.
+  logic->printers().at(0)->pclList = 1;
+
+  host.fontListMenuChoice = kPclFontList;
+  logic->OnCommand(kPrintFontListButton);
+  host.fontListMenuChoice = kPsFontList;
+  logic->OnCommand(kPrintFontListButton);
+  logic->OnListSelectionChanged(1);
+  host.fontListMenuChoice = kPclFontList;
+  logic->OnCommand(kPrintFontListButton);
+  host.fontListMenuChoice = 0;  // dismissed
+  logic->OnCommand(kPrintFontListButton);
+
+  ASSERT_EQ(submissions.size(), 3u);
+  EXPECT_EQ(submissions[0].jobFile, AppFilePath("FontList1.pcl"));
+  EXPECT_EQ(submissions[1].jobFile, AppFilePath("FontList.ps"));
+  EXPECT_EQ(submissions[2].jobFile, AppFilePath("FontList.pcl"));
+  EXPECT_EQ(submissions[0].address, "10.0.0.1");
+  EXPECT_EQ(submissions[2].address, "10.0.0.2");
+  EXPECT_EQ(submissions[0].hostName, "GLY");
+  EXPECT_EQ(submissions[0].jobNumber, 0);
+  EXPECT_EQ(host.waitCursor, 0);
+}
+
+TEST_F(MainWindowTest, RightButtonOpensThePrinterMenuOnlyOverTheDescriptionPanel) {
+  for (auto [x, y] : {std::pair{63, 300}, {221, 300}, {100, 239}, {100, 401}}) logic->OnRightButtonDown(x, y);
+  EXPECT_TRUE(host.printerMenus.empty());
+
+  logic->OnRightButtonDown(64, 240);
+  logic->OnRightButtonDown(220, 400);
+  ASSERT_EQ(host.printerMenus.size(), 2u);
+  EXPECT_EQ(host.printerMenus[0], std::make_pair(64, 260));
+  EXPECT_EQ(host.printerMenus[1], std::make_pair(220, 420));
+}
+
+TEST_F(MainWindowTest, ChangeCommunityStringReachesThePrinterShownInThePanel) {
+  Report(Ip(10, 0, 0, 5), "E");
+  host.printerMenuChoice = kChangeCommunityString;
+  // Nothing was shown yet: nothing opens.
+  logic->OnRightButtonDown(100, 300);
+  EXPECT_TRUE(host.communityPrinters.empty());
+
+  logic->OnListSelectionChanged(0);
+  // A printer listed ahead of the shown one moves it down a row; the
+  // command still reaches the printer the panel shows.
+  Report(Ip(10, 0, 0, 1), "A");
+  logic->OnRightButtonDown(100, 300);
+  ASSERT_EQ(host.communityPrinters.size(), 1u);
+  EXPECT_EQ(host.communityPrinters[0]->address, Ip(10, 0, 0, 5));
+  // The list's own record, not a copy.
+  EXPECT_EQ(host.communityPrinters[0], logic->printers().at(RowOf(Ip(10, 0, 0, 5))));
+}
+
+TEST_F(MainWindowTest, CommandsOnCheckedPrintersGetCopiesInListOrder) {
+  logic->OnCommand(kFontListButton);
+  logic->OnCommand(kManageResourcesButton);
+  EXPECT_EQ(boxes.shown, (std::vector<int>{kSelectPrinterText, kSelectPrinterText}));
+  EXPECT_TRUE(host.fontListPrinters.empty());
+  EXPECT_TRUE(host.resourceTargets.empty());
+
+  Report(Ip(10, 0, 0, 3), "C");
+  Report(Ip(10, 0, 0, 1), "A");
+  Report(Ip(10, 0, 0, 2), "B");
+  logic->OnListCheckChanged(2, true);
+  logic->OnListCheckChanged(0, true);
+  logic->OnCommand(kFontListButton);
+  ASSERT_EQ(host.fontListPrinters.size(), 2u);
+  EXPECT_EQ(host.fontListPrinters[0]->address, Ip(10, 0, 0, 1));
+  EXPECT_EQ(host.fontListPrinters[1]->address, Ip(10, 0, 0, 3));
+  EXPECT_NE(host.fontListPrinters[0], logic->printers().at(0));
+  EXPECT_EQ(host.waitCursor, 0);
+
+  logic->OnCommand(kManageResourcesButton);
+  EXPECT_EQ(host.resourceTargets.size(), 2u);
+  EXPECT_EQ(host.resourceAllCount, 3);
+  EXPECT_EQ(host.resourceCheckedIndexes, (std::vector<int>{0, 2}));
+}
+
+TEST_F(MainWindowTest, ButtonsReachTheirDialogsAndHelpOpensTheProgramsHelpFile) {
+  ASSERT_TRUE(InitAppDirectory());
+  logic->OnCommand(kAddPrinterButton);
+  logic->OnCommand(kAboutButton);
+  logic->OnCommand(kHelpButton);
+  logic->OnCommand(kCloseButton);
+  EXPECT_EQ(host.addPrinterOpened, 1);
+  EXPECT_EQ(host.aboutShown, 1);
+  EXPECT_EQ(host.helpPaths, (std::vector<std::string>{AppFilePath(kHelpFileName)}));
+  EXPECT_EQ(host.closed, 1);
+}
+
+TEST_F(MainWindowTest, HorizontalExtentFollowsTheWidestItem) {
+  Report(Ip(10, 0, 0, 1), "a-rather-long-printer-name");
+  const int wide = logic->horizontalExtent();
+  EXPECT_EQ(wide, 7 * static_cast<int>(logic->items()[0].text.size()) + 6);
+  Report(Ip(10, 0, 0, 2), "b");
+  EXPECT_EQ(logic->horizontalExtent(), wide);
+}
+
+}  // namespace

@@ -1,0 +1,101 @@
+// Doubles for what dialog logic needs from outside: its window, message
+// boxes, the user-interface thread, and the resource library of the build.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "shell/gly_app.h"
+#include "shell/main_window_logic.h"
+#include "ui/message_boxes.h"
+#include "ui/resource_module.h"
+#include "ui/ui_thread.h"
+
+// Loads the build's libResourceDLL.so the way the program does: from the
+// directory of the running file, where tests land too.
+inline void LoadBuiltResources() {
+  if (HasResourceModule()) return;
+  ASSERT_TRUE(LoadResourceModule(DefaultResourceLibraryPath().c_str()));
+}
+
+// Records every box shown and answers with the queued buttons (IDOK when
+// none is queued).
+class ScriptedBoxes final : public MessageBoxes {
+ public:
+  int Show(int stringId, unsigned style = MB_OK) override {
+    shown.push_back(stringId);
+    styles.push_back(style);
+    if (answers.empty()) return IDOK;
+    const int answer = answers.front();
+    answers.pop_front();
+    return answer;
+  }
+  std::vector<int> shown;
+  std::vector<unsigned> styles;
+  std::deque<int> answers;
+};
+
+// The test's thread is the user-interface thread unless told otherwise;
+// posted calls wait in a queue until RunPosted().
+class FakeUiThread final : public UiThread {
+ public:
+  bool IsCurrent() const override { return current; }
+  void Post(std::function<void()> call) override { posted.push_back(std::move(call)); }
+  void RunPosted() {
+    auto calls = std::move(posted);
+    posted.clear();
+    for (auto& call : calls) call();
+  }
+  bool current = true;
+  std::vector<std::function<void()>> posted;
+};
+
+// Text widths are 7 pixels a character, the average character 6.
+class FakeMainWindowHost : public MainWindowHost {
+ public:
+  void StateChanged() override { ++stateChanges; }
+  int ListTextWidth(const std::string& text) override { return 7 * static_cast<int>(text.size()); }
+  int ListAverageCharWidth() override { return 6; }
+  void SetWaitCursor(bool busy) override { waitCursor += busy ? 1 : -1; }
+  int PopUpFontListMenu() override { return fontListMenuChoice; }
+  int TrackPrinterMenu(int x, int y) override {
+    printerMenus.push_back({x, y});
+    return printerMenuChoice;
+  }
+  void OpenAddPrinter() override { ++addPrinterOpened; }
+  void OpenFontList(PrinterRecord* const* printers, int count) override {
+    fontListPrinters.assign(printers, printers + count);
+  }
+  void OpenResourceManager(const ResourceManagerTargets& targets) override {
+    resourceTargets.assign(targets.targets, targets.targets + targets.targetCount);
+    resourceAllCount = targets.allPrinterCount;
+    resourceCheckedIndexes = targets.checkedIndexes;
+  }
+  void OpenCommunityStrings(PrinterRecord& printer) override { communityPrinters.push_back(&printer); }
+  void ShowAbout() override { ++aboutShown; }
+  void OpenHelp(const std::string& path) override { helpPaths.push_back(path); }
+  void Close() override { ++closed; }
+
+  int stateChanges = 0;
+  int waitCursor = 0;  // back to 0 when every wait cursor ended
+  int fontListMenuChoice = 0;
+  int printerMenuChoice = 0;
+  std::vector<std::pair<int, int>> printerMenus;
+  int addPrinterOpened = 0;
+  std::vector<PrinterRecord*> fontListPrinters;
+  std::vector<PrinterRecord*> resourceTargets;
+  int resourceAllCount = 0;
+  std::vector<int> resourceCheckedIndexes;
+  std::vector<PrinterRecord*> communityPrinters;
+  int aboutShown = 0;
+  std::vector<std::string> helpPaths;
+  int closed = 0;
+};
+
+struct LprSubmission {
+  std::string address, jobFile, hostName;
+  int jobNumber;
+};
