@@ -18,7 +18,7 @@ class QtAppHost final : public GlyAppHost {
 
   void ShowStartupMessage(const char* text) override {
     std::fprintf(stderr, "gly: %s\n", text);
-    QtMessageBoxes::ShowText(nullptr, QString::fromUtf8(text), MB_OK);
+    QtMessageBoxes::ShowText(nullptr, QString::fromUtf8(text), MB_OK | MB_ICONSTOP);
   }
 
   void RunMainWindow() override {
