@@ -6,6 +6,7 @@
 #include <QTest>
 
 #include "qt_test_environment.h"
+#include "ui/animation_static.h"
 #include "ui/check_list_box.h"
 #include "ui/ip_address_edit.h"
 #include "ui/popup_menu_button.h"
@@ -91,6 +92,19 @@ TEST(TemplateDialog, ClickOnAControlIdReachesItsHandlerAndThenTheStateIsShown) {
   // Unbound controls do nothing; an unknown template builds nothing.
   EXPECT_FALSE(dialog.Dispatch(1015, Notification::Clicked));
   EXPECT_FALSE(TemplateDialog(4242).isBuilt());
+}
+
+TEST(AnimationStatic, LoopsThroughTheFramesOfItsAnimation) {
+  AnimationStatic animation(135);
+  ASSERT_GT(animation.frameCount(), 1);
+  EXPECT_FALSE(animation.pixmap().isNull());
+  animation.Play();
+  EXPECT_TRUE(animation.IsPlaying());
+  // Each frame comes from the timer; two steps prove it moves on.
+  EXPECT_TRUE(QTest::qWaitFor([&] { return animation.currentFrame() >= 2; }, 5000));
+  animation.Stop();
+  EXPECT_FALSE(animation.IsPlaying());
+  EXPECT_EQ(AnimationStatic(4242).frameCount(), 0);
 }
 
 }  // namespace
