@@ -15,10 +15,11 @@ namespace {
 constexpr char kMissing[] = "Not found";
 // Every value is read as text of at most 39 characters.
 constexpr DWORD kValueBufferSize = 40;
-// Each model gets 20 characters of the section-name buffer.
+// The section-name list is first read with 20 characters per model.
 constexpr size_t kSectionNameShare = 20;
-// A guard against a corrupt count: far more models than any file holds, yet
-// a section-name buffer of only a few megabytes.
+// Past this the list is taken as it was cut (a corrupt or hostile file).
+constexpr size_t kMostSectionListBytes = 64u << 20;
+// A guard against a corrupt count: far more models than any file holds.
 constexpr int32_t kMostModels = 100000;
 
 struct ValueText {
@@ -91,11 +92,18 @@ int LoadModelProfiles(ModelProfileTable& table, const char* fileName) {
   if (declared > kMostModels) declared = kMostModels;
   table.profiles.resize(static_cast<size_t>(declared));
 
-  // The section list is read into N x 20 characters, so a file whose names
-  // are long may be cut short; the reading then stops at the cut name.
+  // The section list starts with N x 20 characters and grows until it is not
+  // cut: a fixed share per model would lose the models of any file whose
+  // names are long, and with one model even the usual first two sections do
+  // not fit.
   std::string names(static_cast<size_t>(declared) * kSectionNameShare, '\0');
-  DWORD length = GetPrivateProfileStringA(nullptr, nullptr, kMissing, names.data(),
-                                          static_cast<DWORD>(names.size()), fileName);
+  DWORD length = 0;
+  for (;;) {
+    length = GetPrivateProfileStringA(nullptr, nullptr, kMissing, names.data(),
+                                      static_cast<DWORD>(names.size()), fileName);
+    if (length + 2 < names.size() || names.size() >= kMostSectionListBytes) break;
+    names.assign(names.size() * 2, '\0');
+  }
   if (length == 0) return 0;
 
   // The list is ended by an empty name (or by the buffer's end); sections 0

@@ -130,11 +130,13 @@ TEST(LoadModelProfiles, TheDeclaredNumberBoundsTheReading) {
     EXPECT_EQ(table.modelCount, 0);
   }
   {
-    // The section names are read into N x 20 characters: with N = 2 and
-    // long names, the second model's name is cut and the reading stops.
+    // Names longer than 20 characters a model, and a single model behind
+    // the usual first two sections, are all read.
     ProfileFile longNames(Header(2) + Model("A rather long model name", "1.1", "1", "1") +
                           Model("Another long model name", "1.2", "1", "1"));
-    EXPECT_EQ(LoadModelProfiles(table, longNames.path()), 0);
+    EXPECT_EQ(LoadModelProfiles(table, longNames.path()), 2);
+    ProfileFile oneModel(Header(1) + Model("Alpha", "1.1", "1", "1"));
+    EXPECT_EQ(LoadModelProfiles(table, oneModel.path()), 1);
   }
 }
 
