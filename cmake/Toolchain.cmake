@@ -31,3 +31,10 @@ function(gly_add_subdirectories)
     endif()
   endforeach()
 endfunction()
+
+# A tool that runs during the build is not product code: build it without the
+# sanitizers, whose reports on the uninstrumented libraries it calls (Qt's
+# thread pool under TSan) would stop the build.
+function(gly_build_tool target)
+  set_target_properties(${target} PROPERTIES COMPILE_OPTIONS "-Wall;-Wextra" LINK_OPTIONS "")
+endfunction()
