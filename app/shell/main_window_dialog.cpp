@@ -49,10 +49,20 @@ void MainWindowDialog::ShowItems() {
   // this is the logic's state coming back, not the user's doing.
   const QSignalBlocker quiet(list);
   if (shownRevision_ != logic_.itemsRevision()) {
+    // Items only ever join the list, so new ones are inserted where the
+    // shown rows first differ and the rest keep their rows. Rebuilding the
+    // list instead would move the scroll position and the current row while
+    // the click that checked an item is still being handled, and that click
+    // would then select whatever item had come under the pointer.
     const auto& items = logic_.items();
-    list->clear();
-    for (size_t row = 0; row < items.size(); ++row)
-      list->InsertItem(static_cast<int>(row), QString::fromStdString(items[row].text), items[row].checked);
+    for (size_t i = 0; i < items.size(); ++i) {
+      const int row = static_cast<int>(i);
+      const QString text = QString::fromStdString(items[i].text);
+      if (row >= list->count() || list->item(row)->text() != text)
+        list->InsertItem(row, text, items[i].checked);
+      else
+        list->SetChecked(row, items[i].checked);
+    }
     shownRevision_ = logic_.itemsRevision();
   }
   list->SetHorizontalExtent(logic_.horizontalExtent());

@@ -3,6 +3,7 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTest>
 
 #include "qt_test_environment.h"
@@ -77,6 +78,31 @@ TEST_F(MainWindowDialogTest, SelectingACheckedPrinterShowsItsDescription) {
   for (int id : {1002, 1003, 1004, 1027}) EXPECT_TRUE(window->Control(id)->isEnabled()) << id;
   EXPECT_FALSE(window->Control(1026)->isEnabled());
   EXPECT_EQ(window->ControlAs<QLabel>(1030)->text(), "IP Address: 10.0.0.1");
+}
+
+TEST_F(MainWindowDialogTest, CheckingAnItemOfAScrolledListChecksAndSelectsThatItem) {
+  for (uint32_t i = 1; i <= 30; ++i)
+    ASSERT_TRUE(snmp_double::ReportPrinter(
+        snmp_double::MakeDeviceInfo(0x0A000000u + i, "1.2", "P", "Laser")));
+  window->show();
+  // Later printers went in between earlier ones, each row at its place.
+  ASSERT_EQ(List()->count(), 30);
+  for (int i = 0; i < 30; ++i)
+    EXPECT_EQ(List()->item(i)->text().toStdString(), window->logic().items()[static_cast<size_t>(i)].text);
+  // The first printer is the one selected when the list is scrolled away.
+  const QRect first = List()->visualItemRect(List()->item(0));
+  QTest::mouseClick(List()->viewport(), Qt::LeftButton, {}, first.center());
+  ASSERT_EQ(List()->SelectedRow(), 0);
+  List()->scrollToBottom();
+  const int row = List()->count() - 1;
+  const int scrolled = List()->verticalScrollBar()->value();
+  ASSERT_GT(scrolled, 0);
+  const QRect rect = List()->visualItemRect(List()->item(row));
+  QTest::mouseClick(List()->viewport(), Qt::LeftButton, {}, QPoint(rect.left() + 4, rect.center().y()));
+  EXPECT_TRUE(List()->IsChecked(row));
+  EXPECT_EQ(List()->SelectedRow(), row);
+  EXPECT_EQ(List()->verticalScrollBar()->value(), scrolled);
+  for (int id : {1002, 1004}) EXPECT_TRUE(window->Control(id)->isEnabled()) << id;
 }
 
 TEST_F(MainWindowDialogTest, RightButtonOverTheDescriptionOpensThePrinterMenu) {
