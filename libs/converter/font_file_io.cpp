@@ -47,7 +47,9 @@ bool WriteAll(int fd, std::string_view data) {
 
 std::optional<std::vector<std::uint8_t>> ReadFontFile(const char* path, std::size_t maxBytes) {
   if (path == nullptr || *path == '\0') return std::nullopt;
-  FileDescriptor file(::open(path, O_RDONLY | O_CLOEXEC));
+  // Without O_NONBLOCK opening a named pipe waits for a writer that may
+  // never come; regular files read the same either way.
+  FileDescriptor file(::open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK));
   if (file.get() < 0) return std::nullopt;
   struct stat info {};
   if (::fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode)) return std::nullopt;

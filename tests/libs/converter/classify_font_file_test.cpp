@@ -1,5 +1,10 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <chrono>
+#include <future>
 #include <thread>
 
 #include "converter_test_support.h"
@@ -123,6 +128,26 @@ TEST(ClassifyFontFile, AnythingElseIsNotAFontAndLeavesTheNameEmpty) {
   }
   ResourceKindInfo info{};
   EXPECT_NE(ClassifyFontFile(nullptr, nullptr, &info), 0);
+}
+
+// A named pipe chosen by mistake must not hang the caller waiting for a writer.
+TEST(ClassifyFontFile, NamedPipeIsNotAFontAndDoesNotBlock) {
+  ScratchDir dir;
+  const fs::path pipe = dir / "pipe.ttf";
+  ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+  auto results = std::async(std::launch::async, [&] {
+    return std::pair(Classify(pipe), ConvertPfbToPfa(pipe.c_str(), (dir / "out.pfa").c_str()));
+  });
+  for (int opens = 0; results.wait_for(std::chrono::seconds(10)) != std::future_status::ready; ++opens) {
+    if (opens == 0) ADD_FAILURE() << "blocked on the pipe";
+    // Open the other end so that a blocked open returns and the test can end.
+    const int writer = ::open(pipe.c_str(), O_WRONLY | O_NONBLOCK);
+    if (writer >= 0) ::close(writer);
+  }
+  const auto [classification, conversion] = results.get();
+  EXPECT_NE(classification.result, 0);
+  EXPECT_EQ(classification.name, "");
+  EXPECT_NE(conversion, 0);
 }
 
 // Adding files stays possible while a download classifies its resources.
