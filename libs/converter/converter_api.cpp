@@ -10,6 +10,8 @@
 
 using namespace converter;
 
+static_assert(kMaxFontNameLength == GLY_FONT_NAME_SIZE - 1);
+
 namespace {
 
 using Operation = bool (*)(ByteView, std::string&);
@@ -35,7 +37,7 @@ int ClassifyFontFile(const char* path, char* fontName, ResourceKindInfo* kindInf
   if (!file || !ClassifyFont(*file, identity)) return 1;
 
   if (fontName != nullptr) {
-    const std::size_t length = std::min<std::size_t>(identity.name.size(), GLY_FONT_NAME_SIZE - 1);
+    const std::size_t length = std::min(identity.name.size(), kMaxFontNameLength);
     std::memcpy(fontName, identity.name.data(), length);
     fontName[length] = '\0';
   }

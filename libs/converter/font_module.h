@@ -16,6 +16,9 @@ using ByteView = std::span<const std::uint8_t>;
 // How many leading bytes every recognise() is given at most.
 inline constexpr std::size_t kSignatureBytes = 64 * 1024;
 
+// Callers keep a font's name in a 40-byte buffer; longer names are cut.
+inline constexpr std::size_t kMaxFontNameLength = 39;
+
 enum class FontKind : std::uint16_t { TrueType = 1, PclSoftFont = 2, PostScript = 3 };
 
 struct FontIdentity {

@@ -3,6 +3,7 @@
 #include <ft2build.h>
 #include FT_FREETYPE_H
 
+#include <algorithm>
 #include <cstring>
 
 #include "freetype_face.h"
@@ -18,7 +19,9 @@ bool Recognise(ByteView head) {
 }
 
 // The PostScript name (name record 6), else family and style names joined by
-// a hyphen; only characters that may stand in a PostScript name are kept.
+// a hyphen; only characters that may stand in a PostScript name are kept. It
+// is cut to the length callers keep, so that the Type 1 font made from this
+// one defines the very name it is reported, stored and looked up under.
 std::string PostScriptName(FT_Face face) {
   std::string name;
   auto keep = [&name](const char* text) {
@@ -33,6 +36,7 @@ std::string PostScriptName(FT_Face face) {
     keep("-");
     keep(face->style_name);
   }
+  name.resize(std::min(name.size(), kMaxFontNameLength));
   return name;
 }
 

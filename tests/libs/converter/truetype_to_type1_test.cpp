@@ -120,6 +120,33 @@ TEST_P(TrueTypeToType1, GhostscriptShowsEveryGlyph) {
   EXPECT_EQ(gs.output, "done");
 }
 
+// The name a caller gets for the TrueType font is the name its Type 1 form
+// defines, even where the caller's buffer cuts a long name: the download job
+// stores the font under the reported name and finds it by that name.
+TEST(TrueTypeToType1Names, LongPostScriptNameIsCutAlikeInReportAndFont) {
+  ScratchDir dir;
+  const fs::path renamed = dir / "renamed.ttf";
+  const std::string longName(50, 'N');
+  ASSERT_EQ(RunCommand("/usr/bin/python3 -c \"import sys; from fontTools.ttLib import TTFont; "
+                       "f = TTFont(sys.argv[1]); f['name'].setName(sys.argv[3], 6, 3, 1, 0x409); "
+                       "f.save(sys.argv[2])\" " +
+                       Quote(kLiberationDir / "LiberationSans-Regular.ttf") + " " + Quote(renamed) + " " +
+                       longName)
+                .exitCode,
+            0);
+  const Classification trueType = Classify(renamed);
+  ASSERT_EQ(trueType.result, 0);
+  EXPECT_EQ(trueType.name, longName.substr(0, GLY_FONT_NAME_SIZE - 1));
+
+  const fs::path program = dir / "font.tmp", pfa = dir / "font.pfa";
+  ASSERT_EQ(ConvertTrueTypeToType1(renamed.c_str(), program.c_str()), 0);
+  ASSERT_EQ(FinishType1Conversion(program.c_str(), pfa.c_str(), 0), 0);
+  Face converted(pfa);
+  ASSERT_TRUE(converted.ok());
+  EXPECT_EQ(FT_Get_Postscript_Name(converted.get()), trueType.name);
+  EXPECT_EQ(Classify(pfa).name, trueType.name);
+}
+
 INSTANTIATE_TEST_SUITE_P(DebianFonts, TrueTypeToType1,
                          testing::Values(kDejaVuSans, kLiberationDir / "LiberationSans-Regular.ttf",
                                          kLiberationDir / "LiberationSerif-Italic.ttf"),
