@@ -1,7 +1,10 @@
 #include "registry_hive.h"
 
+#include <fcntl.h>
+#include <sys/file.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
 #include <filesystem>
 
@@ -70,9 +73,34 @@ bool prepare_schema(sqlite3* db) {
   return run(db, ok ? "COMMIT" : "ROLLBACK") && ok;
 }
 
+// Orders the set-up of one hive file across processes. Switching a new file
+// to WAL fails at once, without waiting, in a process that meets another
+// doing the same; holding an exclusive lock on a file beside the hive while
+// connecting makes the second process wait and find the work done. The lock
+// is a separate file because closing any descriptor of the hive itself would
+// drop SQLite's own locks on it.
+class SetupLock {
+ public:
+  explicit SetupLock(const std::string& hive_path)
+      : fd_(open((hive_path + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600)) {
+    // Without the lock file (a read-only folder) connecting goes on unordered.
+    while (fd_ >= 0 && flock(fd_, LOCK_EX) != 0 && errno == EINTR) {
+    }
+  }
+  ~SetupLock() {
+    if (fd_ >= 0) close(fd_);
+  }
+  SetupLock(const SetupLock&) = delete;
+  SetupLock& operator=(const SetupLock&) = delete;
+
+ private:
+  int fd_;
+};
+
 sqlite3* open_database(const std::string& path) {
   std::error_code ignored;
   std::filesystem::create_directories(std::filesystem::path(path).parent_path(), ignored);
+  SetupLock setup(path);
   sqlite3* db = nullptr;
   int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX;
   if (sqlite3_open_v2(path.c_str(), &db, flags, nullptr) == SQLITE_OK &&

@@ -5,7 +5,8 @@
 //   HKEY_LOCAL_MACHINE  PLATFORM_REGISTRY_HKLM  default <config>/gly/registry/hklm.sqlite
 //   HKEY_CURRENT_USER   PLATFORM_REGISTRY_HKCU  default <config>/gly/registry/hkcu.sqlite
 // where <config> is $XDG_CONFIG_HOME, else $HOME/.config. The file and its
-// folders are created on first use, and a new hive starts with the key
+// folders are created on first use (with "<file>.lock" beside it, which
+// orders processes setting up the same file), and a new hive starts with the key
 // "Software", which every Windows hive has. HKEY_CLASSES_ROOT and HKEY_USERS
 // are not provided: using them gives ERROR_INVALID_HANDLE.
 //
