@@ -9,6 +9,8 @@
 #include <cmath>
 #include <cstdio>
 #include <memory>
+#include <new>
+#include <system_error>
 #include <thread>
 
 #include "freetype_face.h"
@@ -197,12 +199,24 @@ bool ConvertGlyphs(ByteView font, FT_Face face, const std::vector<std::string>& 
   GlyphRange ranges[2];
   ranges[0].last = count;
   std::unique_ptr<FreeTypeFace> secondFace;
-  std::thread helper;
+  // A jthread is joined even when this thread's half throws.
+  std::jthread helper;
   if (count >= kGlyphsWorthAThread && std::thread::hardware_concurrency() > 1 &&
       (secondFace = FreeTypeFace::Open(font)) != nullptr) {
     ranges[0].last = ranges[1].first = count / 2;
     ranges[1].last = count;
-    helper = std::thread([&] { ranges[1].Convert(secondFace->get(), names); });
+    try {
+      helper = std::jthread([&] {
+        try {
+          ranges[1].Convert(secondFace->get(), names);
+        } catch (const std::bad_alloc&) {
+          // Leaves the half unfinished, which fails the conversion.
+        }
+      });
+    } catch (const std::system_error&) {
+      ranges[0].last = count;  // no thread to be had: this one does all
+      ranges[1] = {};
+    }
   }
   ranges[0].Convert(face, names);
   if (helper.joinable()) helper.join();
