@@ -1,9 +1,12 @@
 #include "download/lpr.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
 #include <memory>
 #include <vector>
 
@@ -59,6 +62,20 @@ std::string ControlFile(const std::string& host, const std::string& job,
          "fdfA" + job + host + "\n" +             // print the data file as plain text
          "UdfA" + job + host + "\n" +             // delete it afterwards
          "N" + sourceName + "\n";                 // the name it came from
+}
+
+// The job file's size, measured through a handle opened for reading: a file
+// that exists but may not be read must fail here, before the printer is
+// told about a job whose data would never come. The open does not block, so
+// a FIFO given as job file is refused rather than waited on.
+bool MeasureJobFile(const char* jobFilePath, uintmax_t& size) {
+  const int fd = open(jobFilePath, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return false;
+  struct stat status {};
+  const bool measured = fstat(fd, &status) == 0 && S_ISREG(status.st_mode);
+  close(fd);
+  if (measured) size = static_cast<uintmax_t>(status.st_size);
+  return measured;
 }
 
 // Steps 10 to 12 of the exchange: the data file in 1024-byte blocks, then the
@@ -137,9 +154,8 @@ int SubmitLprJob(const char* printerAddress, const char* jobFilePath, const char
 
 int SubmitLprJobOn(LprSocket& socket, const char* printerAddress, const char* jobFilePath,
                    const char* hostName, int jobNumber, const LprSettings& settings) {
-  std::error_code error;
-  uintmax_t size = std::filesystem::file_size(jobFilePath, error);
-  if (error) return LPR_ERR_JOB_FILE_UNREADABLE;
+  uintmax_t size = 0;
+  if (!MeasureJobFile(jobFilePath, size)) return LPR_ERR_JOB_FILE_UNREADABLE;
 
   if (int result = socket.Connect(printerAddress, settings.port)) return result;
 

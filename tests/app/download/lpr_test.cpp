@@ -2,6 +2,9 @@
 
 #include <dirent.h>
 #include <gtest/gtest.h>
+#include <grp.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -224,6 +227,40 @@ TEST(LprPacing, JobFileProblemsGiveTheirOwnResults) {
   };
   EXPECT_EQ(SubmitLprJobOn(socket, "10.0.0.1", path.c_str(), "GLY", 0, settings),
             LPR_ERR_JOB_FILE_READ);
+}
+
+// A job file that exists but may not be read is refused before anything is
+// sent, as a missing one is. Root reads every file, so as root the attempt
+// runs in a child process that has become nobody.
+TEST(LprPacing, UnreadableJobFileSendsNothing) {
+  TempDir dir;
+  const std::string path = WriteJob(dir, "job.prn", Pattern(10));
+  // The folder stays searchable: only the file itself is closed to others.
+  fs::permissions(dir.path(), fs::perms::owner_all | fs::perms::others_read | fs::perms::others_exec);
+  fs::permissions(path, fs::perms::none);
+  auto refusedSilently = [&] {
+    FakeClock clock;
+    std::vector<std::string> log;
+    RecordingSocket socket(clock, log);
+    LprSettings settings;
+    settings.clock = &clock;
+    return SubmitLprJobOn(socket, "10.0.0.1", path.c_str(), "GLY", 0, settings) ==
+               LPR_ERR_JOB_FILE_UNREADABLE &&
+           log.empty();
+  };
+  if (geteuid() != 0) {
+    EXPECT_TRUE(refusedSilently());
+    return;
+  }
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    const bool nobody = setgroups(0, nullptr) == 0 && setgid(65534) == 0 && setuid(65534) == 0;
+    _exit(nobody && refusedSilently() ? 0 : 1);
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
 }
 
 TEST(LprNames, JobNumbersAndSourceNames) {
