@@ -1,5 +1,7 @@
 #include "log_file.h"
 
+#include <unistd.h>
+
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -82,12 +84,21 @@ int32_t FlushLogQueue(const std::string& path, std::deque<std::string>& queue,
     return QRTLERR_NOMEM;
   }
   if (std::fseek(file.get(), 0, SEEK_END) != 0) return QRTLERR_WRITE_LOG;
-  size_t written = std::fwrite(batch.data(), 1, batch.size(), file.get());
-  while (!queue.empty() && queue.front().size() <= written) {
-    written -= queue.front().size();
+  const long end = std::ftell(file.get());
+  const size_t written = std::fwrite(batch.data(), 1, batch.size(), file.get());
+  size_t whole = 0;  // bytes of the lines that reached the file complete
+  while (!queue.empty() && whole + queue.front().size() <= written) {
+    whole += queue.front().size();
     queue.pop_front();
   }
-  if (!queue.empty()) return QRTLERR_WRITE_LOG;
+  if (!queue.empty()) {
+    // The first unwritten line stays queued and goes again whole; the part
+    // of it that did get out is cut off, so no torn line is left behind.
+    if (written > whole && end >= 0) {
+      (void)!ftruncate(fileno(file.get()), end + static_cast<long>(whole));
+    }
+    return QRTLERR_WRITE_LOG;
+  }
   const long length = std::ftell(file.get());
   file.reset();
   if (length <= thresholds.upper) return QRTL_SUCCESS;

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
+#include <csignal>
+#include <deque>
 #include <filesystem>
 #include <string>
 
@@ -83,6 +86,30 @@ TEST(LogTrim, WithoutLineEndInTheKeptPartTheFileEmpties) {
   const std::string path = WriteTempFile("noline.log", "a\n" + std::string(10000, 'b'));
   EXPECT_EQ(tessel::qrtl::TrimLogFile(path, {100, 40}), 0);
   EXPECT_EQ(ReadFile(path), "");
+}
+
+// A write cut short (here by a file size limit, as by a full disk) keeps the
+// unwritten lines queued and leaves no piece of them in the file.
+TEST(LogFlush, AShortWriteLeavesNoTornLine) {
+  const std::string path = WriteTempFile("short.log", "");
+  std::deque<std::string> queue{"first line\r\n", "second line\r\n", "third\r\n"};
+  const tessel::qrtl::TrimThresholds thresholds{1 << 20, 1 << 19};
+  rlimit previous{};
+  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &previous), 0);
+  rlimit limited = previous;
+  limited.rlim_cur = 16;  // inside the second line
+  const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limited), 0);
+  const int32_t cutShort = tessel::qrtl::FlushLogQueue(path, queue, thresholds);
+  setrlimit(RLIMIT_FSIZE, &previous);
+  std::signal(SIGXFSZ, previousHandler);
+
+  EXPECT_EQ(cutShort, QRTLERR_WRITE_LOG);
+  EXPECT_EQ(ReadFile(path), "first line\r\n");
+  ASSERT_EQ(queue.size(), 2u);
+  EXPECT_EQ(tessel::qrtl::FlushLogQueue(path, queue, thresholds), 0);
+  EXPECT_EQ(ReadFile(path), "first line\r\nsecond line\r\nthird\r\n");
+  EXPECT_TRUE(queue.empty());
 }
 
 class Logging : public RuntimeTest {
