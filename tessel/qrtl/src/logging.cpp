@@ -5,6 +5,10 @@
 // is re-entrant because enable and disable log through QRTLWriteToLog while
 // holding it. The object lock guards creating and releasing the object and
 // is only ever taken inside the logging lock.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
@@ -76,10 +80,11 @@ void Mirror(const std::string& line) {
   }
 }
 
-// Creates the file if it is not there; one that exists is used as it is.
+// Creates the file, readable and writable by its owner only, if it is not
+// there; one that exists is used as it is.
 bool CreateLogFile(const std::string& path) {
-  std::FILE* file = std::fopen(path.c_str(), "wbx");
-  if (file != nullptr) return std::fclose(file) == 0;
+  const int file = open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, S_IRUSR | S_IWUSR);
+  if (file >= 0) return close(file) == 0;
   return errno == EEXIST;
 }
 

@@ -138,6 +138,9 @@ TEST_F(Logging, EnableAndDisableLogThroughTheHeldLock) {
   EXPECT_NE(content.find("\tInfo\tbetween\r\n"), std::string::npos);
   EXPECT_NE(content.find("\tQRTL\tAll\tLogging Disabled.\r\n"), std::string::npos);
   EXPECT_EQ(QRTLValidateCleanup(), 1);
+  // The file that enabling created is its owner's alone.
+  namespace fs = std::filesystem;
+  EXPECT_EQ(fs::status(path_).permissions(), fs::perms::owner_read | fs::perms::owner_write);
 }
 
 TEST_F(Logging, FilterAndFlushRules) {
