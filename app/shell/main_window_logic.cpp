@@ -32,10 +32,11 @@ MainWindowLogic::MainWindowLogic(MainWindowHost& host, MessageBoxes& boxes, UiTh
                                  LprSubmitter submitLpr)
     : host_(host), boxes_(boxes), uiThread_(uiThread), submitLpr_(std::move(submitLpr)) {}
 
-MainWindowLogic::~MainWindowLogic() = default;
+MainWindowLogic::~MainWindowLogic() { StopPrinterReports(this); }
 
 void MainWindowLogic::Initialize(const char* profileFileName) {
   LoadModelProfiles(profiles_, profileFileName);
+  StartPrinterReports(this);
   // The library may report printers from here on; the result tells nothing
   // the window could act on.
   SnmpInitContext(&snmpContext_, OnPrinterFound, this, 0);

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 #include <memory>
+#include <mutex>
+#include <set>
 
 #include "shell/main_window_logic.h"
 #include "ui/ui_thread.h"
@@ -21,6 +23,15 @@ std::string FieldText(const char (&field)[N]) {
 bool ProfileSettlesStorage(const ModelProfile& profile) {
   return profile.storageFirst == 0 || (profile.storageFirst == 1 && profile.storageSecond == 0) ||
          profile.storageSecond == 1;
+}
+
+// The windows printer reports may reach (see StartPrinterReports).
+std::mutex g_reportLock;
+std::set<const MainWindowLogic*> g_reportedWindows;
+
+bool IsReportedWindow(const MainWindowLogic* window) {
+  const std::lock_guard guard(g_reportLock);
+  return g_reportedWindows.contains(window);
 }
 
 }  // namespace
@@ -72,11 +83,35 @@ int AddAnsweredPrinter(MainWindowLogic& window, const DeviceInfo& device, uint32
   return window.AddPrinter(std::move(record), listText);
 }
 
+void StartPrinterReports(MainWindowLogic* window) {
+  const std::lock_guard guard(g_reportLock);
+  g_reportedWindows.insert(window);
+}
+
+void StopPrinterReports(MainWindowLogic* window) {
+  const std::lock_guard guard(g_reportLock);
+  g_reportedWindows.erase(window);
+}
+
 void OnPrinterFound(const DeviceInfo* device, void* mainWindow) {
   if (!device || !mainWindow) return;
   auto* window = static_cast<MainWindowLogic*>(mainWindow);
   // The report lives only during this call, and the list is not locked:
   // copy it and add it on the user-interface thread.
   const DeviceInfo copy = *device;
-  window->uiThread().Run([window, copy] { AddAnsweredPrinter(*window, copy, copy.address); });
+  // Held while the window is looked at from another thread, so that it
+  // cannot be destroyed in between; windows are destroyed on the user-
+  // interface thread, so there the check alone is enough.
+  std::unique_lock guard(g_reportLock);
+  if (!g_reportedWindows.contains(window)) return;
+  UiThread& uiThread = window->uiThread();
+  if (uiThread.IsCurrent()) {
+    guard.unlock();
+    AddAnsweredPrinter(*window, copy, copy.address);
+    return;
+  }
+  uiThread.Post([window, copy] {
+    if (!IsReportedWindow(window)) return;  // closed while the report waited
+    AddAnsweredPrinter(*window, copy, copy.address);
+  });
 }

@@ -35,5 +35,14 @@ int AddAnsweredPrinter(MainWindowLogic& window, const DeviceInfo& device, uint32
 // The PrinterFoundCallback given to SnmpInitContext; `mainWindow` is the
 // MainWindowLogic. The report is copied and carried out on the user-
 // interface thread (at once when already there). It neither selects the new
-// item nor checks whether the address is listed already.
+// item nor checks whether the address is listed already. Reports reach only
+// a window between StartPrinterReports and StopPrinterReports: the library
+// keeps its context for the whole process, so it may report after the
+// window is gone, and a report posted from another thread may wait in the
+// queue until after the window closed.
 void OnPrinterFound(const DeviceInfo* device, void* mainWindow);
+
+// Called on the user-interface thread: before the window is handed to the
+// library, and when it is destroyed.
+void StartPrinterReports(MainWindowLogic* window);
+void StopPrinterReports(MainWindowLogic* window);

@@ -119,4 +119,17 @@ TEST_F(DiscoveryTest, ReportFromAnotherThreadWaitsForTheUserInterfaceThread) {
   EXPECT_STREQ(logic->printers().at(0)->printerName, "late");
 }
 
+TEST_F(DiscoveryTest, ReportsThatComeAfterTheWindowClosedAreDropped) {
+  StartWithoutProfiles();
+  ui.current = false;
+  Report(Ip(10, 0, 0, 1), "waiting");
+  const int stateChanges = host.stateChanges;
+  logic.reset();
+  ui.RunPosted();  // the window closed while the report waited in the queue
+  ui.current = true;
+  Report(Ip(10, 0, 0, 2), "late");  // the library keeps its context past the window
+  EXPECT_EQ(host.stateChanges, stateChanges);
+  EXPECT_EQ(snmp_double::CallCount("SnmpGetPrinterOptions"), 0);
+}
+
 }  // namespace
