@@ -27,8 +27,8 @@ int RunGlyApp(GlyAppHost& host, const std::string& resourceLibraryPath) {
     host.ShowStartupMessage(kResourceNotFoundText);
     return 1;
   }
-  // Without the program's path the directory stays empty and data files are
-  // looked for relative to the working directory.
+  // Without the program's path the directory stays empty, and the data file
+  // paths built on it then start at the root directory.
   InitAppDirectory();
   host.RunMainWindow();
   return 0;

@@ -16,7 +16,7 @@ PrinterRecord MakePrinterRecord() {
 void CopyRecordText(char* field, size_t fieldSize, const char* text) {
   if (fieldSize == 0) return;
   size_t length = text ? strnlen(text, fieldSize - 1) : 0;
-  std::memcpy(field, text, length);
+  if (length > 0) std::memcpy(field, text, length);  // never from a null text
   field[length] = '\0';
 }
 

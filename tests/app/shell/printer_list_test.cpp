@@ -33,6 +33,8 @@ TEST(PrinterRecord, TextsAreCutToTheirFieldsAndAddressesPrintDotted) {
   CopyRecordText(record.printerName, longName.c_str());
   EXPECT_EQ(std::string(record.printerName), longName.substr(0, 31));
   EXPECT_EQ(record.readCommunity[0], 'v') << "the next field is untouched";
+  CopyRecordText(record.printerName, nullptr);
+  EXPECT_STREQ(record.printerName, "") << "no text empties the field";
 
   EXPECT_EQ(FormatAddress(0x0A010203u), "10.1.2.3");
   EXPECT_EQ(FormatAddress(0xFFFFFFFFu), "255.255.255.255");
