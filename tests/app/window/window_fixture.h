@@ -32,9 +32,8 @@ class WindowTest : public ::testing::Test {
   void StartWithProfiles(const std::vector<std::pair<std::string, std::string>>& models) {
     profilePath = ::testing::TempDir() + "gly_window_profiles.ini";
     std::ofstream ini(profilePath);
-    // The reader fits all section names into 20 characters per declared
-    // model, the two leading sections included; a few spare models give
-    // them room, and reading ends where the sections do.
+    // A declared number above the models written: reading ends where the
+    // sections do.
     ini << "[NumberOfPrinters]\nnumber=" << models.size() + 3 << "\n[Printers]\n";
     for (const auto& [name, keys] : models) ini << "[" << name << "]\n" << keys << "\n";
     ini.close();
