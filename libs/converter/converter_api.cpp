@@ -2,6 +2,7 @@
 // conversions.cpp. Each call owns all its state, so any number may run at
 // once on different threads.
 #include <algorithm>
+#include <cstddef>
 #include <cstring>
 
 #include "conversions.h"
@@ -11,6 +12,8 @@
 using namespace converter;
 
 static_assert(kMaxFontNameLength == GLY_FONT_NAME_SIZE - 1);
+// Callers pass the kind info as two 16-bit words, kind first.
+static_assert(sizeof(ResourceKindInfo) == 4 && offsetof(ResourceKindInfo, subtype) == 2);
 
 namespace {
 
