@@ -7,12 +7,12 @@ packages=(
   # build
   cmake ninja-build g++ ccache pkg-config git
   libgtest-dev libgmock-dev libbenchmark-dev
-  qt6-base-dev libfreetype-dev libsqlite3-dev
+  qt6-base-dev libfreetype-dev libsqlite3-dev libsnmp-dev
   clang libclang-rt-14-dev
   # independent peers used by tests and benchmarks
   ghostscript t1utils fontforge-nox python3-fonttools
   fonts-urw-base35 fonts-dejavu-core fonts-liberation2
-  snmp snmpd snmpsim libspdlog-dev
+  snmp snmpd snmpsim libspdlog-dev rlpr smitools
   xvfb xauth poppler-utils
 )
 
