@@ -9,18 +9,28 @@
 #include <cstring>
 #include <filesystem>
 #include <string>
+#include <mutex>
 #include <string_view>
 #include <vector>
 
+#include "config_folder.h"
 #include "platform/error.h"
 #include "profile_file.h"
 
 namespace {
 
+std::mutex program_directory_lock;
+std::string program_directory;  // what the program asked for; empty when it asked nothing
+
 std::string windows_directory() {
   const char* configured = std::getenv(PLATFORM_WINDOWS_DIR_ENV);
-  std::string directory =
-      configured != nullptr && configured[0] != '\0' ? configured : GLY_DATA_INSTALL_DIR;
+  std::string directory;
+  if (configured != nullptr && configured[0] != '\0') {
+    directory = configured;
+  } else {
+    std::lock_guard hold(program_directory_lock);
+    directory = program_directory.empty() ? platform::UserConfigFolder() : program_directory;
+  }
   while (directory.size() > 1 && directory.back() == '/') directory.pop_back();
   return directory;
 }
@@ -141,6 +151,11 @@ UINT GetPrivateProfileIntA(const char* section, const char* key, int defaultValu
   UINT value = 0;
   for (; *p >= '0' && *p <= '9'; ++p) value = value * 10 + static_cast<UINT>(*p - '0');
   return negative ? 0u - value : value;
+}
+
+void PlatformSetWindowsDirectory(const char* directory) {
+  std::lock_guard hold(program_directory_lock);
+  program_directory = directory != nullptr ? directory : "";
 }
 
 UINT GetWindowsDirectoryA(char* buffer, UINT size) {

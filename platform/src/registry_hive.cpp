@@ -8,6 +8,8 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "config_folder.h"
+
 namespace platform {
 namespace {
 
@@ -29,15 +31,7 @@ constexpr const char* kSchema =
     "  UNIQUE(key, name));";
 
 std::string default_hive_path(const char* file) {
-  const char* config = std::getenv("XDG_CONFIG_HOME");
-  std::string base;
-  if (config != nullptr && config[0] == '/') {
-    base = config;
-  } else {
-    const char* home = std::getenv("HOME");
-    base = std::string(home != nullptr ? home : ".") + "/.config";
-  }
-  return base + "/gly/registry/" + file;
+  return UserConfigFolder() + "/registry/" + file;
 }
 
 bool hive_path(HKEY predefined, std::string* path) {

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "platform/profile.h"
-#include "registry_temp_dir.h"
+#include "temp_dir.h"
 
 namespace {
 
@@ -123,3 +123,28 @@ TEST_F(ProfileTest, PathsAreUsedAsGivenAndBareNamesInTheWindowsDirectory) {
 }
 
 }  // namespace
+
+// The environment names the Windows directory first, then the program, and
+// without either it is the user's configuration folder: nothing of any one
+// program is built into the platform.
+TEST(WindowsDirectory, EnvironmentThenProgramThenUserConfiguration) {
+  TempDir config, program, administrator;
+  EnvOverride xdg("XDG_CONFIG_HOME", config.path());
+  EnvOverride unset(PLATFORM_WINDOWS_DIR_ENV, "");
+  char directory[MAX_PATH];
+
+  GetWindowsDirectoryA(directory, MAX_PATH);
+  EXPECT_EQ(directory, config.path() + "/gly");
+
+  PlatformSetWindowsDirectory(program.path().c_str());
+  GetWindowsDirectoryA(directory, MAX_PATH);
+  EXPECT_EQ(directory, program.path());
+  {
+    EnvOverride named(PLATFORM_WINDOWS_DIR_ENV, administrator.path());
+    GetWindowsDirectoryA(directory, MAX_PATH);
+    EXPECT_EQ(directory, administrator.path());
+  }
+  PlatformSetWindowsDirectory(nullptr);
+  GetWindowsDirectoryA(directory, MAX_PATH);
+  EXPECT_EQ(directory, config.path() + "/gly");
+}

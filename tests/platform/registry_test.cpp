@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "platform/registry.h"
-#include "registry_temp_dir.h"
+#include "temp_dir.h"
 
 namespace {
 

@@ -3,8 +3,10 @@
 
 #include "platform/types.h"
 
-// The environment variable that names the Windows directory; without it the
-// installed data directory is used.
+// The Windows directory, where bare profile file names are looked up, is
+// the folder this environment variable names; without it, the folder the
+// program gave PlatformSetWindowsDirectory; without that, the user's
+// configuration folder ($XDG_CONFIG_HOME/gly or ~/.config/gly).
 #define PLATFORM_WINDOWS_DIR_ENV "PLATFORM_WINDOWS_DIR"
 
 PLATFORM_BEGIN_DECLS
@@ -29,6 +31,10 @@ PLATFORM_API DWORD GetPrivateProfileStringA(const char* section, const char* key
 // two's complement. The default when the file, section or key is missing.
 PLATFORM_API UINT GetPrivateProfileIntA(const char* section, const char* key,
                                         int defaultValue, const char* fileName);
+// Makes `directory` the Windows directory unless the environment names
+// another; NULL or "" forgets an earlier call. A program calls it at start-up
+// with the folder of its data files. Any thread may call.
+PLATFORM_API void PlatformSetWindowsDirectory(const char* directory);
 // Copies the Windows directory and returns its length; when it does not fit
 // (or buffer is NULL), returns the size needed, NUL included.
 PLATFORM_API UINT GetWindowsDirectoryA(char* buffer, UINT size);

@@ -8,6 +8,8 @@
 #include <fstream>
 #include <string>
 
+#include "temp_dir.h"
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -15,17 +17,13 @@ namespace fs = std::filesystem;
 // A profile file in a fresh temporary folder, read by its full path.
 class ProfileFile {
  public:
-  explicit ProfileFile(const std::string& text) {
-    char pattern[] = "/tmp/gly-profile-XXXXXX";
-    dir_ = mkdtemp(pattern);
-    path_ = (dir_ / "QPntStrPrfl.ini").string();
+  explicit ProfileFile(const std::string& text) : path_(dir_.file("QPntStrPrfl.ini")) {
     std::ofstream(path_) << text;
   }
-  ~ProfileFile() { fs::remove_all(dir_); }
   const char* path() const { return path_.c_str(); }
 
  private:
-  fs::path dir_;
+  TempDir dir_;
   std::string path_;
 };
 

@@ -8,6 +8,7 @@
 #include "shell/main_window_logic.h"
 #include "snmp/discovery.h"
 #include "snmp_double.h"
+#include "temp_dir.h"
 #include "window_fakes.h"
 
 inline uint32_t Ip(int a, int b, int c, int d) {
@@ -30,7 +31,7 @@ class WindowTest : public ::testing::Test {
   // Writes a profile file with the given model sections (each a block of
   // key=value lines) and starts the window with it.
   void StartWithProfiles(const std::vector<std::pair<std::string, std::string>>& models) {
-    profilePath = ::testing::TempDir() + "gly_window_profiles.ini";
+    profilePath = scratch.file("QPntStrPrfl.ini");
     std::ofstream ini(profilePath);
     // A declared number above the models written: reading ends where the
     // sections do.
@@ -62,5 +63,6 @@ class WindowTest : public ::testing::Test {
   FakeUiThread ui;
   std::vector<LprSubmission> submissions;
   std::unique_ptr<MainWindowLogic> logic;
+  TempDir scratch;  // this test's own: tests run side by side
   std::string profilePath;
 };

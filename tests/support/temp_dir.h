@@ -1,5 +1,5 @@
-// A temporary directory and environment overrides for the profile-file and
-// registry tests; both are undone when the objects go out of scope.
+// A temporary folder removed with everything in it when the object goes, and
+// an environment override undone the same way: the scratch space of a test.
 #pragma once
 
 #include <stdlib.h>
@@ -11,7 +11,7 @@
 class TempDir {
  public:
   TempDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "gly-p2-XXXXXX").string();
+    std::string pattern = (std::filesystem::temp_directory_path() / "gly-XXXXXX").string();
     path_ = mkdtemp(pattern.data()) != nullptr ? pattern : std::string();
   }
   ~TempDir() {
