@@ -37,6 +37,7 @@ constexpr std::size_t kHheaMinBytes = 36;
 constexpr std::size_t kMaxpNumGlyphs = 4;
 constexpr std::size_t kMaxpMinBytes = 6;
 constexpr std::size_t kHeadMinBytes = 54;
+constexpr std::size_t kHeadChecksumAdjustment = 8;
 constexpr FT_ULong kGlyphDirectoryTag = FT_MAKE_TAG('g', 'd', 'i', 'r');
 
 struct Character {
@@ -97,9 +98,13 @@ bool ChooseCharacters(FT_Face face, const GlyphTable& glyphs, std::vector<Charac
   return !characters.empty();
 }
 
-std::uint32_t TableChecksum(const std::vector<std::uint8_t>& table) {
+// The sum of the table's 32-bit words, the last padded with zeros. The
+// whole-font adjustment that "head" carries counts as 0, since it was made
+// to balance the sum it is part of.
+std::uint32_t TableChecksum(FT_ULong tag, const std::vector<std::uint8_t>& table) {
   std::uint32_t sum = 0;
   for (std::size_t i = 0; i < table.size(); i += 4) {
+    if (tag == TTAG_head && i == kHeadChecksumAdjustment) continue;
     std::uint32_t word = 0;
     for (std::size_t j = 0; j < 4; ++j) word = word << 8 | (i + j < table.size() ? table[i + j] : 0);
     sum += word;
@@ -159,7 +164,7 @@ std::optional<std::string> GlobalTrueTypeData(FT_Face face, std::size_t fontSize
   std::size_t offset = out.size() + tables.size() * 16;
   for (const Table& table : tables) {
     AppendUint32(out, static_cast<std::uint32_t>(table.tag));
-    AppendUint32(out, TableChecksum(table.data));
+    AppendUint32(out, TableChecksum(table.tag, table.data));
     AppendUint32(out, table.data.empty() ? 0 : static_cast<std::uint32_t>(offset));
     AppendUint32(out, static_cast<std::uint32_t>(table.data.size()));
     offset += (table.data.size() + 3) & ~std::size_t{3};
