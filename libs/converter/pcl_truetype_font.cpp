@@ -143,7 +143,8 @@ std::optional<std::string> GlobalTrueTypeData(FT_Face face, std::size_t fontSize
   auto& hhea = find(TTAG_hhea);
   auto& hmtx = find(TTAG_hmtx);
   auto& maxp = find(TTAG_maxp);
-  if (head.size() < kHeadMinBytes || hhea.size() < kHheaMinBytes || maxp.size() < kMaxpMinBytes) return std::nullopt;
+  if (head.size() < kHeadMinBytes || hhea.size() < kHheaMinBytes || maxp.size() < kMaxpMinBytes)
+    return std::nullopt;
   // Glyphs from numberOfHMetrics on share the last advance and keep only a
   // side bearing each.
   const std::size_t longMetrics = std::min<std::size_t>(ReadUint16(&hhea[kHheaNumberOfHMetrics]), glyphLimit);
@@ -239,7 +240,8 @@ bool WritePclTrueTypeFont(ByteView font, FT_Face face, std::string_view postScri
   std::vector<Character> characters;
   if (!glyphs || !ChooseCharacters(face, *glyphs, characters)) return false;
   std::size_t glyphLimit = 0;
-  for (const Character& character : characters) glyphLimit = std::max<std::size_t>(glyphLimit, character.glyph + 1u);
+  for (const Character& character : characters)
+    glyphLimit = std::max<std::size_t>(glyphLimit, character.glyph + 1u);
 
   std::string pcl;
   if (!AppendFontHeader(face, font.size(), glyphLimit, PclFontName(postScriptName), pcl)) return false;
