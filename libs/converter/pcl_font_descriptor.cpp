@@ -91,6 +91,13 @@ PclTrueTypeDescriptor DescribePclTrueTypeFont(FT_Face face, std::string_view nam
   const bool bold = (face->style_flags & FT_STYLE_FLAG_BOLD) != 0;
   const long weightClass = os2 != nullptr ? os2->usWeightClass : (bold ? 700 : 400);
   d.strokeWeight = static_cast<std::int8_t>(std::clamp(std::lround((weightClass - 400) / 100.0), -7L, 7L));
+  // Typeface numbers are handed out for PCL; only a font made for PCL
+  // printers has one, in its PCLT table.
+  const auto* pclt = static_cast<const TT_PCLT*>(FT_Get_Sfnt_Table(face, FT_SFNT_PCLT));
+  if (pclt != nullptr) {
+    d.typefaceMsb = static_cast<std::uint8_t>(pclt->TypeFamily >> 8);
+    d.typefaceLsb = static_cast<std::uint8_t>(pclt->TypeFamily);
+  }
   if (os2 != nullptr && os2->panose[0] == 2 && os2->panose[1] < std::size(kSerifStyles))
     d.serifStyle = kSerifStyles[os2->panose[1]];
   d.quality = kLetterQuality;

@@ -65,6 +65,8 @@ TEST_P(TrueTypeToPcl, IsALatin1BoundFontNamedAsClassified) {
   EXPECT_EQ(font_.segments["PA"], std::string(reinterpret_cast<const char*>(os2->panose), 10));
   EXPECT_EQ(font_.Signed8(24), os2->usWeightClass >= 700 ? 3 : 0);
   EXPECT_EQ(font_.Field8(23) & 3, face->style_flags & FT_STYLE_FLAG_ITALIC ? 1 : 0);
+  const auto* pclt = static_cast<const TT_PCLT*>(FT_Get_Sfnt_Table(face.get(), FT_SFNT_PCLT));
+  EXPECT_EQ(font_.Field8(26) << 8 | font_.Field8(25), pclt != nullptr ? pclt->TypeFamily : 0);  // typeface
   // x-height and cap height, whether the font states them or not, are
   // about the tops of x and H (which may overshoot).
   for (const auto& [offset, character] : {std::pair{20, 'x'}, std::pair{42, 'H'}}) {
@@ -132,8 +134,11 @@ INSTANTIATE_TEST_SUITE_P(
                     SourceFont{"LiberationSerifItalic", kLiberationDir / "LiberationSerif-Italic.ttf"},
                     // Some accented letters are composites of composites.
                     SourceFont{"DejaVuSansMonoBold", kDejaVuSans.parent_path() / "DejaVuSansMono-Bold.ttf"},
-                    SourceFont{"WithoutHintingTables", kLiberationDir / "LiberationSans-Regular.ttf",
-                               "[f.__delitem__(t) for t in ('prep', 'cvt ', 'fpgm')]"}),
+                    SourceFont{"NoHintingTablesButPclt", kLiberationDir / "LiberationSans-Regular.ttf",
+                               "[f.__delitem__(k) for k in ('prep', 'cvt ', 'fpgm')]; import struct; "
+                               "from fontTools.ttLib import newTable; f['PCLT'] = newTable('PCLT'); "
+                               "f['PCLT'].data = struct.pack('>IIHHHHHH16s8s6sbbBB', 0x10000, 0, 569, 1082, 0, "
+                               "4148, 1409, 14, b'Liberation Sans ', bytes(8), b'LIBSAN', 0, 0, 64, 0)"}),
     [](const auto& info) { return std::string(info.param.label); });
 
 // A glyph over one command's 32767 bytes goes on in continuation blocks.
