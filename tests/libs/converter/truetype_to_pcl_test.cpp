@@ -14,6 +14,8 @@ struct SourceFont {
   const char* change = "";
 };
 
+void PrintTo(const SourceFont& font, std::ostream* out) { *out << font.label; }
+
 // Saves a changed copy of a font through fontTools.
 fs::path ChangedFont(const ScratchDir& dir, const fs::path& source, const std::string& change) {
   const fs::path changed = dir / "changed.ttf";
