@@ -143,6 +143,26 @@ INSTANTIATE_TEST_SUITE_P(
                                "4148, 1409, 14, b'Liberation Sans ', bytes(8), b'LIBSAN', 0, 0, 64, 0)"}),
     [](const auto& info) { return std::string(info.param.label); });
 
+// The checker itself must see what a printer would reject.
+TEST(PclSoftFontChecker, FindsFaultsPlantedInAGoodFont) {
+  ScratchDir dir;
+  const fs::path output = dir / "font.sfp";
+  ASSERT_EQ(ConvertTrueTypeToPclTrueType(kDejaVuSans.c_str(), output.c_str()), 0);
+  const std::string good = ReadBytes(output);
+  const std::size_t header = good.find('W') + 1, glyphOfA = good.find("\x1B(s", good.find("\x1B*c65E")) + 20;
+  for (const auto& [label, bad] : std::initializer_list<std::pair<const char*, std::string>>{
+           {"header count one short",
+            std::string(good).replace(3, header - 4, std::to_string(std::stoi(good.substr(3)) - 1))},
+           {"descriptor byte changed", std::string(good).replace(header + 70, 1, 1, '\x02')},
+           {"checksum covered byte changed", std::string(good).replace(header + 65, 1, 1, '\x7F')},
+           {"glyph byte changed", std::string(good).replace(glyphOfA, 1, 1, '\x55')},
+           {"last character cut", good.substr(0, good.size() - 1)},
+           {"trailing byte", good + '\0'}}) {
+    PclTrueTypeFont font;
+    EXPECT_NE(ParsePclTrueTypeFont(bad, font), "") << label;
+  }
+}
+
 // A glyph over one command's 32767 bytes goes on in continuation blocks.
 TEST(TrueTypeToPclLongGlyph, GlyphDataIsContinuedAcrossBlocks) {
   ScratchDir dir;
