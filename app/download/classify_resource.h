@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "converter.h"
+#include "download/contract/converter.h"
 #include "resource_kind.h"
 
 // The converter's classification entry point (ClassifyFontFile in the

@@ -13,7 +13,7 @@
 
 #include "shell/model_profile.h"
 #include "shell/printer_list.h"
-#include "snmp/glysnmp.h"
+#include "snmp/contract/glysnmp.h"
 
 class MessageBoxes;
 class UiThread;

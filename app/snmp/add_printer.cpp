@@ -3,7 +3,7 @@
 #include "shell/main_window_logic.h"
 #include "snmp/add_printer_ids.h"
 #include "snmp/discovery.h"
-#include "snmp/glysnmp.h"
+#include "snmp/contract/glysnmp.h"
 #include "ui/message_boxes.h"
 
 using namespace add_printer;

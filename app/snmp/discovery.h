@@ -8,7 +8,7 @@
 
 #include "shell/model_profile.h"
 #include "shell/printer_record.h"
-#include "snmp/glysnmp.h"
+#include "snmp/contract/glysnmp.h"
 
 class MainWindowLogic;
 

@@ -13,7 +13,7 @@
 #include <thread>
 #include <vector>
 
-#include "snmp/glysnmp.h"
+#include "snmp/contract/glysnmp.h"
 
 namespace snmp_double {
 
