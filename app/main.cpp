@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "download/lpr.h"
+#include "shell/app_directory.h"
 #include "shell/gly_app.h"
 #include "shell/main_window_dialog.h"
 #include "ui/qt_message_boxes.h"
