@@ -1,3 +1,4 @@
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -105,6 +106,16 @@ TEST_F(MainWindowDialogTest, CheckingAnItemOfAScrolledListChecksAndSelectsThatIt
   for (int id : {1002, 1004}) EXPECT_TRUE(window->Control(id)->isEnabled()) << id;
 }
 
+// What the library reports is single-byte text: a Latin-1 description
+// shows its own letters, not replacement characters.
+TEST_F(MainWindowDialogTest, ListTextsAreShownAsTheirSingleByteCharacters) {
+  ASSERT_TRUE(snmp_double::ReportPrinter(
+      snmp_double::MakeDeviceInfo(0x0A000001u, "1.2", "B\xFCro", "Drucker f\xFCr \xA7 5")));
+  ASSERT_EQ(List()->count(), 1);
+  EXPECT_EQ(List()->item(0)->text(),
+            QString::fromUtf8("10.0.0.1 (B\u00FCro)  (Drucker f\u00FCr \u00A7 5) "));
+}
+
 TEST_F(MainWindowDialogTest, RightButtonOverTheDescriptionOpensThePrinterMenu) {
   window->show();
   int command = -1;
@@ -142,9 +153,36 @@ TEST(CommunityStringsDialog, ShowsTheOldStringsAndAppliesTheNewOnesOnOk) {
   EXPECT_STREQ(printer.trapCommunity, "new-trap");
   EXPECT_STREQ(printer.readCommunity, "vorpal");
 
+  // Latin-1 goes in and comes back as it is.
+  CommunityStringsDialog latin1(printer, nullptr);
+  EXPECT_EQ(latin1.ControlAs<QLineEdit>(1089)->text(), "new-trap");
+  latin1.ControlAs<QLineEdit>(1084)->setText(QString::fromUtf8("\u00E9t\u00E9"));
+  latin1.ControlAs<QPushButton>(1)->click();
+  EXPECT_STREQ(printer.readCommunity, "\xE9t\xE9");
+
   CommunityStringsDialog cancelled(printer, nullptr);
   cancelled.ControlAs<QLineEdit>(1084)->setText("ignored");
   cancelled.ControlAs<QPushButton>(2)->click();
+  EXPECT_STREQ(printer.readCommunity, "\xE9t\xE9");
+}
+
+// A single-byte text cannot hold the euro sign: it is refused, never stored
+// as something else.
+TEST(CommunityStringsDialog, CharactersBeyondSingleByteAreRefusedNotReplaced) {
+  PrinterRecord printer = MakePrinterRecord();
+  CommunityStringsDialog dialog(printer, nullptr);
+  auto* read = dialog.ControlAs<QLineEdit>(1084);
+  dialog.show();
+  read->setFocus();
+  QKeyEvent euro(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString::fromUtf8("\u20AC"));
+  QApplication::sendEvent(read, &euro);
+  QTest::keyClicks(read, "abc");
+  EXPECT_EQ(read->text(), "abc");  // typing the euro sign does nothing
+
+  read->setText(QString::fromUtf8("\u20ACabc"));  // set without typing
+  dialog.ControlAs<QPushButton>(1)->click();
+  EXPECT_NE(dialog.result(), QDialog::Accepted);
+  EXPECT_TRUE(dialog.isVisible());
   EXPECT_STREQ(printer.readCommunity, "vorpal");
 }
 
