@@ -6,6 +6,9 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTest>
+#include <atomic>
+#include <chrono>
+#include <thread>
 
 #include "qt_test_environment.h"
 #include "shell/main_window_dialog.h"
@@ -14,6 +17,7 @@
 #include "ui/check_list_box.h"
 #include "ui/ip_address_edit.h"
 #include "ui/qt_message_boxes.h"
+#include "ui/qt_ui_thread.h"
 
 namespace {
 
@@ -127,6 +131,41 @@ TEST_F(MainWindowDialogTest, RightButtonOverTheDescriptionOpensThePrinterMenu) {
   });
   QTest::mouseClick(window.get(), Qt::RightButton, {}, QPoint(100, 300));
   EXPECT_EQ(command, 32775);
+}
+
+// The job goes out on its own thread and its result comes back through the
+// window's event loop, which keeps running meanwhile.
+TEST(MainWindowDialogPrinting, FontListJobLeavesTheWindowAnsweringAndTellsAFailure) {
+  snmp_double::Reset();
+  ScriptedBoxes boxes;
+  QtUiThread ui;
+  std::atomic<bool> release{false};
+  MainWindowDialog window(boxes, ui, [&](const char*, const char*, const char*, int) {
+    while (!release) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    return 10061;  // WSAECONNREFUSED
+  });
+  ASSERT_TRUE(snmp_double::ReportPrinter(snmp_double::MakeDeviceInfo(0x0A000001u, "1.2", "A", "Laser")));
+  window.show();
+  window.logic().OnListSelectionChanged(0);
+  WhenModalOpens([](QWidget* modal) {
+    auto* menu = qobject_cast<QMenu*>(modal);
+    ASSERT_NE(menu, nullptr);
+    for (QAction* action : menu->actions())
+      if (action->data().toInt() == 32772) menu->setActiveAction(action);  // "PS Font List"
+    QTest::keyClick(menu, Qt::Key_Return);
+  });
+  window.ControlAs<QPushButton>(1003)->click();
+
+  // Back in the event loop while the printer has not answered.
+  EXPECT_FALSE(window.Control(1003)->isEnabled());
+  QTest::qWait(50);
+  EXPECT_TRUE(boxes.shown.empty());
+
+  release = true;
+  EXPECT_TRUE(QTest::qWaitFor([&] { return !boxes.shown.empty(); }, 10000));
+  EXPECT_EQ(boxes.shown, std::vector<int>{32824});
+  EXPECT_TRUE(window.Control(1003)->isEnabled());
+  snmp_double::Reset();
 }
 
 TEST(MessageBoxes, BoxByNumberShowsTheStringTablesText) {
