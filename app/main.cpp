@@ -4,11 +4,13 @@
 #include <cstdio>
 
 #include "download/lpr.h"
+#include "shell/app_directory.h"
 #include "shell/gly_app.h"
 #include "shell/main_window_dialog.h"
 #include "ui/qt_message_boxes.h"
 #include "ui/qt_ui_thread.h"
 #include "ui/resource_qt.h"
+#include "ui/single_byte_text.h"
 
 namespace {
 
@@ -18,7 +20,7 @@ class QtAppHost final : public GlyAppHost {
 
   void ShowStartupMessage(const char* text) override {
     std::fprintf(stderr, "gly: %s\n", text);
-    QtMessageBoxes::ShowText(nullptr, QString::fromUtf8(text), MB_OK | MB_ICONSTOP);
+    QtMessageBoxes::ShowText(nullptr, FromSingleByte(text), MB_OK | MB_ICONSTOP);
   }
 
   void RunMainWindow() override {

@@ -2,19 +2,24 @@
 
 #include <cstring>
 
-ResourceRow ClassifyResource(const std::string& fileName, FontClassifier classify) {
+std::string FileNameOf(const std::string& path) {
+  const size_t separator = path.rfind('/');
+  return separator == std::string::npos ? path : path.substr(separator + 1);
+}
+
+ResourceRow ClassifyResource(const std::string& path, FontClassifier classify) {
   ResourceRow row;
-  row.fileName = fileName;
+  row.fileName = FileNameOf(path);
   char fontName[GLY_FONT_NAME_SIZE] = {};
   ResourceKindInfo info{};
-  if (classify(fileName.c_str(), fontName, &info) == 0) {
+  if (classify(path.c_str(), fontName, &info) == 0) {
     row.kindInfo = info;
     row.typeText = FontTypeText(info);
     // The classifier promises a terminated name; a faulty one must not make
     // us read past the buffer.
     row.fontName.assign(fontName, strnlen(fontName, sizeof fontName));
   } else {
-    row.typeText = PassThroughTypeText(fileName);
+    row.typeText = PassThroughTypeText(row.fileName);
     if (row.typeText.empty()) return row;
   }
   row.accepted = true;

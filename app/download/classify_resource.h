@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "converter.h"
+#include "download/contract/converter.h"
 #include "resource_kind.h"
 
 // The converter's classification entry point (ClassifyFontFile in the
@@ -18,13 +18,17 @@ inline constexpr const char* kNotDownloadedText = "Not Downloaded";
 struct ResourceRow {
   bool accepted = false;
   ResourceKindInfo kindInfo{};  // kind None for files passed through by extension
-  std::string fileName;         // column 0
+  std::string fileName;         // column 0: the name without its folder
   std::string fontName;         // column 1, empty for non-fonts
   std::string typeText;         // column 2
   std::string status;           // column 3
 };
 
-// `fileName` is the name as the file dialog returns it (it opens the file).
-// A rejected row carries only its file name; the caller shows
-// kInvalidFontFileText.
-ResourceRow ClassifyResource(const std::string& fileName, FontClassifier classify);
+// `path` is the file's full path as the file dialog returns it: the file is
+// opened by it, whatever the current folder. The extension of a file that
+// is not a font is taken from its name alone. A rejected row carries only
+// its file name; the caller shows kInvalidFontFileText.
+ResourceRow ClassifyResource(const std::string& path, FontClassifier classify);
+
+// The last part of `path`, after its last '/'.
+std::string FileNameOf(const std::string& path);

@@ -157,7 +157,7 @@ int SubmitLprJobOn(LprSocket& socket, const char* printerAddress, const char* jo
   uintmax_t size = 0;
   if (!MeasureJobFile(jobFilePath, size)) return LPR_ERR_JOB_FILE_UNREADABLE;
 
-  if (int result = socket.Connect(printerAddress, settings.port)) return result;
+  if (int result = socket.Connect(printerAddress, settings.port, settings.connectTimeoutMs)) return result;
 
   Clock& clock = *settings.clock;
   const std::string host(hostName);

@@ -9,7 +9,9 @@
 // is read after the job command, after each subcommand and after each file;
 // a missing or non-zero one fails the job.
 //
-// Blocking: the call returns when the job is sent or has failed. Each call
+// Blocking: the call returns when the job is sent or has failed; the
+// connection and every acknowledgement are waited for at most the time-outs
+// of the settings, so a printer that never answers cannot hold it longer. Each call
 // has its own connection and no shared state, so any thread may call it.
 #pragma once
 
@@ -21,8 +23,8 @@
 class LprSocket;
 
 // The results of SubmitLprJob besides 0 and the Winsock error number of a
-// failed socket step (WSAECONNREFUSED 10061, WSAETIMEDOUT 10060 also for an
-// acknowledgement that does not come in time, ...).
+// failed socket step (WSAECONNREFUSED 10061, WSAETIMEDOUT 10060 also for a
+// connection or an acknowledgement that does not come in time, ...).
 #define LPR_RESULT_MAP(X)                                                              \
   X(LPR_ERR_JOB_FILE_UNREADABLE, -100, "The job file cannot be opened; nothing was sent.") \
   X(LPR_ERR_JOB_FILE_READ, -1, "The job file could not be read while its data was sent.") \
@@ -45,12 +47,14 @@ const char* LprResultMessage(int result);
 
 inline constexpr uint16_t kLprPort = 515;
 inline constexpr uint32_t kLprAckTimeoutMs = 30000;
+inline constexpr uint32_t kLprConnectTimeoutMs = 10000;
 inline constexpr char kLprPortEnv[] = "GLY_LPR_PORT";
 
 struct LprSettings {
   Clock* clock = &SystemClock();
   uint16_t port = kLprPort;
-  // How long to wait for each acknowledgement byte.
+  // How long to wait for the connection, and for each acknowledgement byte.
+  uint32_t connectTimeoutMs = kLprConnectTimeoutMs;
   uint32_t ackTimeoutMs = kLprAckTimeoutMs;
 };
 

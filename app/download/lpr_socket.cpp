@@ -1,6 +1,7 @@
 #include "download/lpr_socket.h"
 
 #include <arpa/inet.h>
+#include <fcntl.h>
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
@@ -15,23 +16,48 @@ namespace {
 
 int LastSocketError() { return PlatformWinsockErrorFromErrno(errno); }
 
+// Waits until `fd` is ready for `events` or `timeoutMs` passed: 0, or
+// WSAETIMEDOUT, or the error of the wait itself.
+int WaitFor(int fd, short events, uint32_t timeoutMs) {
+  pollfd ready{fd, events, 0};
+  int count;
+  do {
+    count = poll(&ready, 1, static_cast<int>(timeoutMs));
+  } while (count < 0 && errno == EINTR);
+  if (count < 0) return LastSocketError();
+  return count == 0 ? WSAETIMEDOUT : 0;
+}
+
+bool SetBlocking(int fd, bool blocking) {
+  const int flags = fcntl(fd, F_GETFL);
+  return flags >= 0 &&
+         fcntl(fd, F_SETFL, blocking ? flags & ~O_NONBLOCK : flags | O_NONBLOCK) == 0;
+}
+
 class TcpLprSocket final : public LprSocket {
  public:
   ~TcpLprSocket() override {
     if (fd_ >= 0) close(fd_);
   }
 
-  int Connect(const char* address, uint16_t port) override {
+  int Connect(const char* address, uint16_t port, uint32_t timeoutMs) override {
     sockaddr_in peer{};
     peer.sin_family = AF_INET;
     peer.sin_port = htons(port);
     if (inet_pton(AF_INET, address, &peer.sin_addr) != 1) return WSAEINVAL;
-    fd_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, IPPROTO_TCP);
+    fd_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, IPPROTO_TCP);
     if (fd_ < 0) return LastSocketError();
+    // Connected without blocking, so that a printer that never answers the
+    // connection costs the time-out and not the system's minutes of retries.
     if (connect(fd_, reinterpret_cast<const sockaddr*>(&peer), sizeof peer) != 0) {
-      return LastSocketError();
+      if (errno != EINPROGRESS) return LastSocketError();
+      if (int waited = WaitFor(fd_, POLLOUT, timeoutMs)) return waited;
+      int error = 0;
+      socklen_t length = sizeof error;
+      if (getsockopt(fd_, SOL_SOCKET, SO_ERROR, &error, &length) != 0) return LastSocketError();
+      if (error != 0) return PlatformWinsockErrorFromErrno(error);
     }
-    return 0;
+    return SetBlocking(fd_, true) ? 0 : LastSocketError();
   }
 
   int Send(const void* data, size_t size) override {
@@ -50,13 +76,7 @@ class TcpLprSocket final : public LprSocket {
   }
 
   int ReceiveByte(uint8_t& byte, uint32_t timeoutMs) override {
-    pollfd readable{fd_, POLLIN, 0};
-    int ready;
-    do {
-      ready = poll(&readable, 1, static_cast<int>(timeoutMs));
-    } while (ready < 0 && errno == EINTR);
-    if (ready < 0) return LastSocketError();
-    if (ready == 0) return WSAETIMEDOUT;
+    if (int waited = WaitFor(fd_, POLLIN, timeoutMs)) return waited;
     ssize_t got;
     do {
       got = recv(fd_, &byte, 1, 0);

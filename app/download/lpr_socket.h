@@ -10,8 +10,10 @@ class LprSocket {
  public:
   virtual ~LprSocket() = default;  // closes the socket
 
-  // Creates a blocking stream socket on any local port and connects it.
-  virtual int Connect(const char* address, uint16_t port) = 0;
+  // Creates a blocking stream socket on any local port and connects it,
+  // giving up with WSAETIMEDOUT when the connection is not made within
+  // `timeoutMs`.
+  virtual int Connect(const char* address, uint16_t port, uint32_t timeoutMs) = 0;
   // Sends all `size` bytes as one send.
   virtual int Send(const void* data, size_t size) = 0;
   // Reads one byte, waiting at most `timeoutMs`: WSAETIMEDOUT when none

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "converter.h"
+#include "download/contract/converter.h"
 
 enum class ResourceKind : std::uint16_t {
   None = 0,

@@ -16,5 +16,6 @@ const GlyStringEntry gly_strings[] = {
     {32793, "You have successfully added the Printer."},
     {32794, "Please select a Printer and try again."},
     {32815, "IP Address: "},
+    {32824, "Socket failure! Please check the printer and try again."},
 };
 const size_t gly_string_count = COUNT(gly_strings);

@@ -1,25 +1,40 @@
 #include "shell/app_directory.h"
 
-#include <cstring>
-
 #include "platform/module.h"
 #include "platform/types.h"
+#include "resource_library.h"
 
 namespace {
-char app_directory[MAX_PATH];  // zero-filled until InitAppDirectory
+std::string app_directory;  // empty until InitAppDirectory
 }  // namespace
 
-const char* AppDirectory() { return app_directory; }
+const char* AppDirectory() { return app_directory.c_str(); }
+
+std::string ProgramFilePath() {
+  // The platform cuts a path that does not fit and then returns the buffer's
+  // size: grow until the whole path fits.
+  std::string path(MAX_PATH, '\0');
+  for (;;) {
+    const DWORD length = GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    if (length == 0) return {};
+    if (length < path.size()) {
+      path.resize(length);
+      return path;
+    }
+    path.resize(path.size() * 2);
+  }
+}
 
 bool InitAppDirectory() {
-  char path[MAX_PATH];
-  DWORD length = GetModuleFileNameA(nullptr, path, sizeof path);
-  // A result that fills the buffer was cut, and a cut path names the wrong
-  // directory: better none at all.
-  if (length == 0 || length >= sizeof path) return false;
-  std::string directory = DirectoryOfProgram(std::string(path, length));
-  std::memcpy(app_directory, directory.c_str(), directory.size() + 1);
+  const std::string path = ProgramFilePath();
+  if (path.empty()) return false;
+  app_directory = DirectoryOfProgram(path);
   return true;
+}
+
+std::string DefaultResourceLibraryPath() {
+  const std::string directory = DirectoryOfProgram(ProgramFilePath());
+  return (directory.empty() ? std::string(".") : directory) + "/" + GLY_RESOURCE_LIBRARY_FILE;
 }
 
 std::string DirectoryOfProgram(const std::string& programPath) {
@@ -28,6 +43,4 @@ std::string DirectoryOfProgram(const std::string& programPath) {
   return programPath.substr(0, separator);
 }
 
-std::string AppFilePath(const char* fileName) {
-  return std::string(app_directory) + '/' + fileName;
-}
+std::string AppFilePath(const char* fileName) { return app_directory + '/' + fileName; }

@@ -11,10 +11,16 @@
 // or when the program's path could not be obtained.
 const char* AppDirectory();
 
-// Fills AppDirectory from the program file's path (/proc/self/exe, through
-// the platform's GetModuleFileNameA). Returns false, leaving it empty, when
-// the path cannot be obtained or does not fit in 260 bytes.
+// Fills AppDirectory from the program file's path, however long. Returns
+// false, leaving it empty, when the path cannot be obtained.
 bool InitAppDirectory();
+
+// The program file's full path, however long; empty when it cannot be
+// obtained.
+std::string ProgramFilePath();
+
+// The resource library's place: beside the program file.
+std::string DefaultResourceLibraryPath();
 
 // `programPath` with everything from its last separator on removed: the
 // characters after it and the separator itself. Both '/' and '\' count as

@@ -3,8 +3,6 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include "platform/module.h"
-#include "resource_library.h"
 #include "shell/app_directory.h"
 #include "ui/resource_module.h"
 
@@ -32,13 +30,6 @@ int RunGlyApp(GlyAppHost& host, const std::string& resourceLibraryPath) {
   InitAppDirectory();
   host.RunMainWindow();
   return 0;
-}
-
-std::string DefaultResourceLibraryPath() {
-  char path[MAX_PATH] = {};
-  const DWORD length = GetModuleFileNameA(nullptr, path, sizeof path);
-  const std::string directory = length > 0 && length < sizeof path ? DirectoryOfProgram(path) : "";
-  return (directory.empty() ? std::string(".") : directory) + "/" + GLY_RESOURCE_LIBRARY_FILE;
 }
 
 bool SocketLayerAvailable() {

@@ -26,9 +26,6 @@ class GlyAppHost {
 // freed at the end, whichever way the run ended.
 int RunGlyApp(GlyAppHost& host, const std::string& resourceLibraryPath);
 
-// The resource library's place: the program's own directory.
-std::string DefaultResourceLibraryPath();
-
 // True when stream sockets can be created, which is all the program needs
 // of the socket layer.
 bool SocketLayerAvailable();

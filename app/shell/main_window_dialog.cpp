@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QDesktopServices>
+#include <QFile>
 #include <QMouseEvent>
 #include <QSignalBlocker>
 #include <QUrl>
@@ -12,6 +13,7 @@
 #include "ui/check_list_box.h"
 #include "ui/popup_menu_button.h"
 #include "ui/resource_qt.h"
+#include "ui/single_byte_text.h"
 
 using namespace main_window;
 
@@ -39,7 +41,7 @@ void MainWindowDialog::ShowState() {
   ShowItems();
   for (int id : {kFontListButton, kPrintFontListButton, kManageResourcesButton, kHardDiskLabel, kFlashLabel})
     EnableControl(id, logic_.IsEnabled(id));
-  SetControlText(kAddressLabel, QString::fromStdString(logic_.addressText()));
+  SetControlText(kAddressLabel, FromSingleByte(logic_.addressText()));
 }
 
 void MainWindowDialog::ShowItems() {
@@ -57,7 +59,7 @@ void MainWindowDialog::ShowItems() {
     const auto& items = logic_.items();
     for (size_t i = 0; i < items.size(); ++i) {
       const int row = static_cast<int>(i);
-      const QString text = QString::fromStdString(items[i].text);
+      const QString text = FromSingleByte(items[i].text);
       if (row >= list->count() || list->item(row)->text() != text)
         list->InsertItem(row, text, items[i].checked);
       else
@@ -74,7 +76,7 @@ void MainWindowDialog::ShowItems() {
 }
 
 int MainWindowDialog::ListTextWidth(const std::string& text) {
-  return List()->fontMetrics().horizontalAdvance(QString::fromStdString(text));
+  return List()->fontMetrics().horizontalAdvance(FromSingleByte(text));
 }
 
 int MainWindowDialog::ListAverageCharWidth() { return List()->fontMetrics().averageCharWidth(); }
@@ -117,7 +119,7 @@ void MainWindowDialog::ShowAbout() {
 }
 
 void MainWindowDialog::OpenHelp(const std::string& path) {
-  QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(path)));
+  QDesktopServices::openUrl(QUrl::fromLocalFile(QFile::decodeName(path.c_str())));
 }
 
 void MainWindowDialog::Close() { QDialog::done(QDialog::Rejected); }

@@ -5,9 +5,9 @@
 
 #include "shell/app_directory.h"
 #include "shell/main_window_ids.h"
-#include "snmp/discovery.h"
 #include "ui/message_boxes.h"
 #include "ui/resource_module.h"
+#include "ui/ui_thread.h"
 
 using namespace main_window;
 
@@ -32,14 +32,14 @@ MainWindowLogic::MainWindowLogic(MainWindowHost& host, MessageBoxes& boxes, UiTh
                                  LprSubmitter submitLpr)
     : host_(host), boxes_(boxes), uiThread_(uiThread), submitLpr_(std::move(submitLpr)) {}
 
-MainWindowLogic::~MainWindowLogic() { StopPrinterReports(this); }
+MainWindowLogic::~MainWindowLogic() {
+  StopPrinterReports(*this);
+  if (fontListJob_.joinable()) fontListJob_.join();
+}
 
 void MainWindowLogic::Initialize(const char* profileFileName) {
   LoadModelProfiles(profiles_, profileFileName);
-  StartPrinterReports(this);
-  // The library may report printers from here on; the result tells nothing
-  // the window could act on.
-  SnmpInitContext(&snmpContext_, OnPrinterFound, this, 0);
+  StartPrinterReports(*this);
 }
 
 void MainWindowLogic::OnCommand(int id) {
@@ -77,7 +77,7 @@ void MainWindowLogic::OnRightButtonDown(int x, int y) {
 
 void MainWindowLogic::OnPrinterSelectionChanged() {
   UpdateCommandButtons();
-  printEnabled_ = selectedRow_ != -1;
+  printEnabled_ = selectedRow_ != -1;  // IsEnabled also waits for a job being sent
   if (printEnabled_ && selectedRow_ < printers_.count()) ShowPrinterDescription(selectedRow_);
   host_.StateChanged();
 }
@@ -108,7 +108,7 @@ bool MainWindowLogic::IsEnabled(int controlId) const {
   switch (controlId) {
     case kFontListButton:
     case kManageResourcesButton: return commandsEnabled_;
-    case kPrintFontListButton: return printEnabled_;
+    case kPrintFontListButton: return printEnabled_ && !sendingFontList();
     case kHardDiskLabel: return hardDiskEnabled_;
     case kFlashLabel: return flashEnabled_;
     default: return true;
@@ -149,19 +149,24 @@ void MainWindowLogic::SelectItem(int row) {
 }
 
 void MainWindowLogic::BuildCheckedPrinters() {
-  checkedCopies_.clear();
+  // Every listed printer is copied, so that the Resource Manager's list
+  // indexes and records stay as they were when it opened, whatever printers
+  // the library reports meanwhile.
+  copies_.clear();
   checkedPointers_.clear();
+  checkedIndexes_.clear();
   for (int i = 0; i < itemCount() && i < printers_.count(); ++i) {
+    copies_.push_back(std::make_unique<PrinterRecord>(*printers_.at(i)));
     if (!items_[static_cast<size_t>(i)].checked) continue;
-    checkedCopies_.push_back(std::make_unique<PrinterRecord>(*printers_.at(i)));
-    checkedPointers_.push_back(checkedCopies_.back().get());
+    checkedPointers_.push_back(copies_.back().get());
+    checkedIndexes_.push_back(i);
   }
 }
 
 void MainWindowLogic::OpenFontList() {
   host_.SetWaitCursor(true);
   BuildCheckedPrinters();
-  if (checkedCopies_.empty())
+  if (checkedPointers_.empty())
     boxes_.Show(kSelectPrinterText);
   else
     host_.OpenFontList(checkedPointers_.data(), checkedCount());
@@ -170,14 +175,12 @@ void MainWindowLogic::OpenFontList() {
 
 void MainWindowLogic::OpenResourceManager() {
   BuildCheckedPrinters();
-  if (checkedCopies_.empty()) {
+  if (checkedPointers_.empty()) {
     boxes_.Show(kSelectPrinterText);
     return;
   }
-  ResourceManagerTargets targets{checkedPointers_.data(), checkedCount(), printers_.printers(),
-                                 printers_.count(), {}};
-  for (int i = 0; i < printers_.count() && i < itemCount(); ++i)
-    if (items_[static_cast<size_t>(i)].checked) targets.checkedIndexes.push_back(i);
+  ResourceManagerTargets targets{checkedPointers_, {}, checkedIndexes_};
+  for (const auto& copy : copies_) targets.allPrinters.push_back(copy.get());
   host_.OpenResourceManager(targets);
 }
 
@@ -190,14 +193,33 @@ void MainWindowLogic::PrintFontList() {
 }
 
 void MainWindowLogic::PrintPrinterFontList(FontListKind kind) {
-  // The button is enabled only with a selection, but a menu can outlive it.
-  if (selectedRow_ < 0 || selectedRow_ >= printers_.count()) return;
+  // The button is enabled only with a selection and no job being sent, but
+  // a menu can outlive both.
+  if (selectedRow_ < 0 || selectedRow_ >= printers_.count() || sendingFontList()) return;
   host_.SetWaitCursor(true);
   const PrinterRecord& printer = *printers_.at(selectedRow_);
   const char* jobFile = kind == FontListKind::PostScript ? "FontList.ps"
                         : printer.pclList == 1           ? "FontList1.pcl"
                                                          : "FontList.pcl";
-  // A missing job file or an unreachable printer ends the command silently.
-  submitLpr_(FormatAddress(printer.address).c_str(), AppFilePath(jobFile).c_str(), "GLY", 0);
+  // The job waits on the printer for seconds when it is slow or away: it is
+  // sent on a thread of its own with what it needs copied, and its result
+  // comes back through the user-interface thread's queue.
+  fontListJob_ = std::thread(
+      [submit = submitLpr_, address = FormatAddress(printer.address), path = AppFilePath(jobFile),
+       &uiThread = uiThread_, alive = std::weak_ptr<const bool>(alive_), this] {
+        const int result = submit(address.c_str(), path.c_str(), "GLY", 0);
+        uiThread.Post([alive, result, this] {
+          if (alive.lock()) FontListSent(result);
+        });
+      });
+  host_.StateChanged();
+}
+
+void MainWindowLogic::FontListSent(int result) {
+  fontListJob_.join();  // it has nothing left to do but end
   host_.SetWaitCursor(false);
+  host_.StateChanged();
+  // A missing job file or a printer that cannot be reached or refused the
+  // job: the user would otherwise wait for a list that never comes.
+  if (result != 0) boxes_.Show(kSocketFailureText, MB_OK | MB_ICONEXCLAMATION);
 }

@@ -3,28 +3,32 @@
 //
 // It owns the PrinterList, the ModelProfileTable and the SnmpContext for
 // the whole run. Everything here runs on the user-interface thread; printer
-// reports of the SNMP library reach it through UiThread (see discovery.h).
+// reports of the SNMP library reach it through UiThread (see discovery.h),
+// and so does the result of a Print Font List job, which is sent on a
+// worker thread of its own so that the window keeps answering.
 #pragma once
 
 #include <functional>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "shell/model_profile.h"
 #include "shell/printer_list.h"
-#include "snmp/glysnmp.h"
+#include "snmp/contract/glysnmp.h"
+#include "snmp/discovery.h"
 
 class MessageBoxes;
 class UiThread;
 
-// What the Resource Manager is opened with.
+// What the Resource Manager is opened with: copies made just before it
+// opens and owned by the main window until the next command on checked
+// printers, so printers found while it runs change nothing it holds.
 struct ResourceManagerTargets {
-  PrinterRecord* const* targets;  // copies of the checked printers, owned by the main window
-  int targetCount;
-  PrinterRecord* const* allPrinters;  // the list's own records
-  int allPrinterCount;
-  std::vector<int> checkedIndexes;  // list indices of the checked items, ascending
+  std::vector<PrinterRecord*> targets;      // copies of the checked printers, in list order
+  std::vector<PrinterRecord*> allPrinters;  // copies of every listed printer, in list order
+  std::vector<int> checkedIndexes;          // indices of the checked ones in allPrinters, ascending
 };
 
 // What the logic needs from its window.
@@ -57,10 +61,13 @@ using LprSubmitter =
 
 enum class FontListKind { PostScript, Pcl };
 
+// Shown when a Print Font List job could not be sent.
+inline constexpr int kSocketFailureText = 32824;
+
 // The help file in the program directory.
 inline constexpr char kHelpFileName[] = "Gly.html";
 
-class MainWindowLogic {
+class MainWindowLogic final : public PrinterListOwner {
  public:
   struct Item {
     std::string text;
@@ -69,6 +76,8 @@ class MainWindowLogic {
 
   MainWindowLogic(MainWindowHost& host, MessageBoxes& boxes, UiThread& uiThread,
                   LprSubmitter submitLpr);
+  // Waits for a Print Font List job still being sent (its waits are
+  // bounded by the LPR time-outs).
   ~MainWindowLogic();
   MainWindowLogic(const MainWindowLogic&) = delete;
   MainWindowLogic& operator=(const MainWindowLogic&) = delete;
@@ -84,18 +93,16 @@ class MainWindowLogic {
   void OnListCheckChanged(int row, bool checked);
   void OnRightButtonDown(int x, int y);
 
-  // Adding printers (printer discovery). AddPrinter asks the library for the
-  // storage options when the profile did not settle them, puts `listText`
-  // at its sorted place and the record at the same place of the printer
-  // list, and returns that place.
-  int AddPrinter(std::unique_ptr<PrinterRecord> record, const std::string& listText);
-  // Selects item `row` (-1 or out of range: none) without running the
-  // selection handler, as a program-made selection does.
-  void SelectItem(int row);
-  int itemCount() const { return static_cast<int>(items_.size()); }
-  SnmpContext* snmpContext() { return &snmpContext_; }
-  const ModelProfileTable& profiles() const { return profiles_; }
-  UiThread& uiThread() { return uiThread_; }
+  // PrinterListOwner. AddPrinter asks the library for the storage options
+  // when the profile did not settle them before it lists the printer.
+  // SelectItem selects without running the selection handler, as a
+  // program-made selection does.
+  int AddPrinter(std::unique_ptr<PrinterRecord> record, const std::string& listText) override;
+  void SelectItem(int row) override;
+  int itemCount() const override { return static_cast<int>(items_.size()); }
+  SnmpContext* snmpContext() override { return &snmpContext_; }
+  const ModelProfileTable& profiles() const override { return profiles_; }
+  UiThread& uiThread() override { return uiThread_; }
 
   // State for the window to show.
   const std::vector<Item>& items() const { return items_; }
@@ -108,7 +115,9 @@ class MainWindowLogic {
   const PrinterList& printers() const { return printers_; }
   // The printer last shown in the description panel, -1 before any.
   int selectedIndex() const { return selectedIndex_; }
-  int checkedCount() const { return static_cast<int>(checkedCopies_.size()); }
+  int checkedCount() const { return static_cast<int>(checkedPointers_.size()); }
+  // True while a Print Font List job is being sent; the command waits.
+  bool sendingFontList() const { return fontListJob_.joinable(); }
 
  private:
   void OnPrinterSelectionChanged();
@@ -120,6 +129,7 @@ class MainWindowLogic {
   void OpenResourceManager();
   void PrintFontList();
   void PrintPrinterFontList(FontListKind kind);
+  void FontListSent(int result);
   int SortedPosition(const std::string& text) const;
 
   MainWindowHost& host_;
@@ -137,8 +147,15 @@ class MainWindowLogic {
   int selectedIndex_ = -1;
   int horizontalExtent_ = 0;
 
-  std::vector<std::unique_ptr<PrinterRecord>> checkedCopies_;
+  // Copies for the commands on checked printers: of every listed printer
+  // (the Resource Manager's whole list) and, among them, of the checked ones.
+  std::vector<std::unique_ptr<PrinterRecord>> copies_;
   std::vector<PrinterRecord*> checkedPointers_;
+  std::vector<int> checkedIndexes_;
+
+  std::thread fontListJob_;
+  // Tells a result posted by the job whether the window still exists.
+  std::shared_ptr<const bool> alive_ = std::make_shared<const bool>(true);
 
   bool commandsEnabled_ = false;  // View/Edit Font List and Manage Resources
   bool printEnabled_ = false;

@@ -1,9 +1,8 @@
 #include "snmp/add_printer.h"
 
-#include "shell/main_window_logic.h"
 #include "snmp/add_printer_ids.h"
 #include "snmp/discovery.h"
-#include "snmp/glysnmp.h"
+#include "snmp/contract/glysnmp.h"
 #include "ui/message_boxes.h"
 
 using namespace add_printer;
@@ -44,6 +43,6 @@ AddPrinterLogic::Outcome AddPrinterLogic::GetSubnetPrinters(const IpAddressValue
   }
   const uint32_t target = SnmpSubnetTarget(subnetAddress.Address(), subnetMask.Address());
   SnmpDiscoverPrinters(owner_.snmpContext(), target, 0, 0);
-  owner_.SelectItem(owner_.itemCount() - 1);
+  SelectLastPrinterAfterReports(owner_);
   return Outcome::Close;
 }

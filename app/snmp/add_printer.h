@@ -10,14 +10,14 @@
 
 #include "ui/ip_address_value.h"
 
-class MainWindowLogic;
 class MessageBoxes;
+class PrinterListOwner;
 
 class AddPrinterLogic {
  public:
   enum class Outcome { StayOpen, Close };
 
-  AddPrinterLogic(MainWindowLogic& owner, MessageBoxes& boxes) : owner_(owner), boxes_(boxes) {}
+  AddPrinterLogic(PrinterListOwner& owner, MessageBoxes& boxes) : owner_(owner), boxes_(boxes) {}
 
   // The address the dialog first offers, when the library has one.
   std::optional<uint32_t> InitialAddress();
@@ -26,11 +26,11 @@ class AddPrinterLogic {
   // and selects it, and tells how it went.
   Outcome AddPrinterByAddress(const IpAddressValue& address);
   // "&Get Printer(s)": lets the library search the subnet; the printers it
-  // finds arrive through the main window's printer reports. Afterwards the
-  // last item of the list is selected.
+  // finds arrive through the main window's printer reports. Once they are
+  // all listed, the last item of the list is selected.
   Outcome GetSubnetPrinters(const IpAddressValue& subnetAddress, const IpAddressValue& subnetMask);
 
  private:
-  MainWindowLogic& owner_;
+  PrinterListOwner& owner_;
   MessageBoxes& boxes_;
 };

@@ -5,7 +5,7 @@
 
 using namespace add_printer;
 
-AddPrinterDialog::AddPrinterDialog(MainWindowLogic& owner, MessageBoxes& boxes, QWidget* parent)
+AddPrinterDialog::AddPrinterDialog(PrinterListOwner& owner, MessageBoxes& boxes, QWidget* parent)
     : TemplateDialog(kDialog, parent), logic_(owner, boxes) {
   if (const auto address = logic_.InitialAddress())
     if (auto* control = ControlAs<IpAddressEdit>(kAddressControl)) control->SetAddress(*address);

@@ -7,7 +7,7 @@
 class AddPrinterDialog final : public TemplateDialog {
   Q_OBJECT
  public:
-  AddPrinterDialog(MainWindowLogic& owner, MessageBoxes& boxes, QWidget* parent);
+  AddPrinterDialog(PrinterListOwner& owner, MessageBoxes& boxes, QWidget* parent);
 
  private:
   IpAddressValue ValueOf(int controlId) const;

@@ -2,8 +2,11 @@
 
 #include <QLineEdit>
 #include <cstring>
+#include <optional>
+#include <utility>
 
 #include "snmp/community_strings.h"
+#include "ui/single_byte_text.h"
 
 using namespace community_strings;
 
@@ -13,7 +16,18 @@ CommunityStringsDialog::CommunityStringsDialog(PrinterRecord& printer, QWidget* 
   ShowOld(kOldWrite, printer.writeCommunity, sizeof printer.writeCommunity);
   ShowOld(kOldTrap, printer.trapCommunity, sizeof printer.trapCommunity);
   Bind(1, Notification::Clicked, [this] {
-    ApplyCommunityStrings(printer_, {NewText(kNewRead), NewText(kNewWrite), NewText(kNewTrap)});
+    NewCommunityStrings strings;
+    // A text set without typing passes no validator: one that a community
+    // string cannot hold keeps the dialog open at that edit, and nothing
+    // is stored.
+    for (auto [id, text] : {std::pair{kNewRead, &strings.read}, std::pair{kNewWrite, &strings.write},
+                            std::pair{kNewTrap, &strings.trap}}) {
+      if (!NewText(id, *text)) {
+        if (QWidget* edit = Control(id)) edit->setFocus();
+        return;
+      }
+    }
+    ApplyCommunityStrings(printer_, strings);
     accept();
   });
 }
@@ -21,10 +35,13 @@ CommunityStringsDialog::CommunityStringsDialog(PrinterRecord& printer, QWidget* 
 void CommunityStringsDialog::ShowOld(int controlId, const char* field, size_t size) {
   // Community strings are single-byte texts; the SNMP library may have
   // written the field, so its end is the field's end at the latest.
-  SetControlText(controlId, QString::fromLatin1(field, static_cast<qsizetype>(strnlen(field, size))));
+  SetControlText(controlId, FromSingleByte(std::string_view(field, strnlen(field, size))));
 }
 
-std::string CommunityStringsDialog::NewText(int controlId) const {
+bool CommunityStringsDialog::NewText(int controlId, std::string& text) const {
   const auto* edit = ControlAs<QLineEdit>(controlId);
-  return edit ? edit->text().toLatin1().toStdString() : std::string();
+  if (!edit) return true;
+  const std::optional<std::string> bytes = ToSingleByte(edit->text());
+  if (bytes) text = *bytes;
+  return bytes.has_value();
 }

@@ -12,7 +12,9 @@ class CommunityStringsDialog final : public TemplateDialog {
 
  private:
   void ShowOld(int controlId, const char* field, size_t size);
-  std::string NewText(int controlId) const;
+  // The edit's text as the record stores it; false when it holds a
+  // character a single-byte text cannot.
+  bool NewText(int controlId, std::string& text) const;
 
   PrinterRecord& printer_;
 };

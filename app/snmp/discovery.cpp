@@ -6,7 +6,6 @@
 #include <mutex>
 #include <set>
 
-#include "shell/main_window_logic.h"
 #include "ui/ui_thread.h"
 
 namespace {
@@ -25,13 +24,14 @@ bool ProfileSettlesStorage(const ModelProfile& profile) {
          profile.storageSecond == 1;
 }
 
-// The windows printer reports may reach (see StartPrinterReports).
+// The owners printer reports may reach (see StartPrinterReports). The
+// library outlives them, so its context alone cannot tell.
 std::mutex g_reportLock;
-std::set<const MainWindowLogic*> g_reportedWindows;
+std::set<const PrinterListOwner*> g_liveOwners;
 
-bool IsReportedWindow(const MainWindowLogic* window) {
+bool IsLive(const PrinterListOwner* owner) {
   const std::lock_guard guard(g_reportLock);
-  return g_reportedWindows.contains(window);
+  return g_liveOwners.contains(owner);
 }
 
 }  // namespace
@@ -76,42 +76,56 @@ const ModelProfile* MatchModelProfile(const DeviceInfo& device, PrinterRecord& r
   return match;
 }
 
-int AddAnsweredPrinter(MainWindowLogic& window, const DeviceInfo& device, uint32_t address) {
+int AddAnsweredPrinter(PrinterListOwner& owner, const DeviceInfo& device, uint32_t address) {
   auto record = std::make_unique<PrinterRecord>(NewPrinterRecord(device, address));
   std::string listText = BeginListText(address, device);
-  MatchModelProfile(device, *record, listText, window.profiles());
-  return window.AddPrinter(std::move(record), listText);
+  MatchModelProfile(device, *record, listText, owner.profiles());
+  return owner.AddPrinter(std::move(record), listText);
 }
 
-void StartPrinterReports(MainWindowLogic* window) {
+void StartPrinterReports(PrinterListOwner& owner) {
+  {
+    const std::lock_guard guard(g_reportLock);
+    g_liveOwners.insert(&owner);
+  }
+  // The library may report printers from here on; the result tells nothing
+  // the window could act on.
+  SnmpInitContext(owner.snmpContext(), OnPrinterFound, &owner, 0);
+}
+
+void StopPrinterReports(PrinterListOwner& owner) {
   const std::lock_guard guard(g_reportLock);
-  g_reportedWindows.insert(window);
+  g_liveOwners.erase(&owner);
 }
 
-void StopPrinterReports(MainWindowLogic* window) {
-  const std::lock_guard guard(g_reportLock);
-  g_reportedWindows.erase(window);
-}
-
-void OnPrinterFound(const DeviceInfo* device, void* mainWindow) {
-  if (!device || !mainWindow) return;
-  auto* window = static_cast<MainWindowLogic*>(mainWindow);
+void OnPrinterFound(const DeviceInfo* device, void* context) {
+  if (!device || !context) return;
+  auto* owner = static_cast<PrinterListOwner*>(context);
   // The report lives only during this call, and the list is not locked:
   // copy it and add it on the user-interface thread.
   const DeviceInfo copy = *device;
-  // Held while the window is looked at from another thread, so that it
-  // cannot be destroyed in between; windows are destroyed on the user-
+  // Held while the owner is looked at from another thread, so that it
+  // cannot be destroyed in between; owners are destroyed on the user-
   // interface thread, so there the check alone is enough.
   std::unique_lock guard(g_reportLock);
-  if (!g_reportedWindows.contains(window)) return;
-  UiThread& uiThread = window->uiThread();
+  if (!g_liveOwners.contains(owner)) return;
+  UiThread& uiThread = owner->uiThread();
   if (uiThread.IsCurrent()) {
     guard.unlock();
-    AddAnsweredPrinter(*window, copy, copy.address);
+    AddAnsweredPrinter(*owner, copy, copy.address);
     return;
   }
-  uiThread.Post([window, copy] {
-    if (!IsReportedWindow(window)) return;  // closed while the report waited
-    AddAnsweredPrinter(*window, copy, copy.address);
+  uiThread.Post([owner, copy] {
+    if (!IsLive(owner)) return;  // closed while the report waited
+    AddAnsweredPrinter(*owner, copy, copy.address);
+  });
+}
+
+void SelectLastPrinterAfterReports(PrinterListOwner& owner) {
+  // Posted even on the user-interface thread: the queue runs in order, so
+  // this comes after the reports already waiting in it.
+  PrinterListOwner* target = &owner;
+  owner.uiThread().Post([target] {
+    if (IsLive(target)) target->SelectItem(target->itemCount() - 1);
   });
 }

@@ -4,13 +4,35 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "shell/model_profile.h"
 #include "shell/printer_record.h"
-#include "snmp/glysnmp.h"
+#include "snmp/contract/glysnmp.h"
 
-class MainWindowLogic;
+class UiThread;
+
+// What adding and discovering printers need of the window whose list the
+// printers join; the main window implements it. Called on the user-
+// interface thread only.
+class PrinterListOwner {
+ public:
+  // Lists a printer that was found: puts `listText` at its sorted place and
+  // the record at the same place of the printer list; returns that place.
+  virtual int AddPrinter(std::unique_ptr<PrinterRecord> record, const std::string& listText) = 0;
+  // The models found printers are matched against.
+  virtual const ModelProfileTable& profiles() const = 0;
+  virtual SnmpContext* snmpContext() = 0;
+  virtual int itemCount() const = 0;
+  // Selects item `row` (-1 or out of range: none).
+  virtual void SelectItem(int row) = 0;
+  // Where reports from the library's own threads are carried out.
+  virtual UiThread& uiThread() = 0;
+
+ protected:
+  ~PrinterListOwner() = default;
+};
 
 // A record for `device` at `address`: default community strings, the
 // device's description as model text and its name, no model values yet
@@ -29,20 +51,26 @@ const ModelProfile* MatchModelProfile(const DeviceInfo& device, PrinterRecord& r
                                       std::string& listText, const ModelProfileTable& table);
 
 // Builds the record and list text of `device` at `address` and adds them to
-// the main window's list; returns the list position.
-int AddAnsweredPrinter(MainWindowLogic& window, const DeviceInfo& device, uint32_t address);
+// the owner's list; returns the list position.
+int AddAnsweredPrinter(PrinterListOwner& owner, const DeviceInfo& device, uint32_t address);
 
-// The PrinterFoundCallback given to SnmpInitContext; `mainWindow` is the
-// MainWindowLogic. The report is copied and carried out on the user-
+// Hands `owner` to the library as the context of its printer reports
+// (SnmpInitContext with OnPrinterFound) and lets reports reach it from now
+// on. StopPrinterReports, when the owner is destroyed, ends that: the
+// library keeps its context for the whole process, so it may report after
+// the owner is gone, and a report posted from another thread may wait in
+// the queue until after it closed. Both on the user-interface thread.
+void StartPrinterReports(PrinterListOwner& owner);
+void StopPrinterReports(PrinterListOwner& owner);
+
+// The PrinterFoundCallback; `owner` is the PrinterListOwner given by
+// StartPrinterReports. The report is copied and carried out on the user-
 // interface thread (at once when already there). It neither selects the new
-// item nor checks whether the address is listed already. Reports reach only
-// a window between StartPrinterReports and StopPrinterReports: the library
-// keeps its context for the whole process, so it may report after the
-// window is gone, and a report posted from another thread may wait in the
-// queue until after the window closed.
-void OnPrinterFound(const DeviceInfo* device, void* mainWindow);
+// item nor checks whether the address is listed already.
+void OnPrinterFound(const DeviceInfo* device, void* owner);
 
-// Called on the user-interface thread: before the window is handed to the
-// library, and when it is destroyed.
-void StartPrinterReports(MainWindowLogic* window);
-void StopPrinterReports(MainWindowLogic* window);
+// Selects the owner's last item once every report that reached the user-
+// interface thread's queue before this call has been listed: the library
+// may report the printers of a search from its own threads, and those
+// reports are still waiting when the search returns.
+void SelectLastPrinterAfterReports(PrinterListOwner& owner);

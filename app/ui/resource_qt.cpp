@@ -3,6 +3,7 @@
 #include <QAction>
 
 #include "ui/resource_module.h"
+#include "ui/single_byte_text.h"
 
 namespace {
 
@@ -21,17 +22,17 @@ void AddItems(QMenu& menu, const GlyMenuTemplate& tpl, size_t* next, int depth) 
     if (!item.text) {
       menu.addSeparator();
     } else if (item.command == 0) {
-      QMenu* sub = menu.addMenu(QString::fromUtf8(item.text));
+      QMenu* sub = menu.addMenu(FromSingleByte(item.text));
       AddItems(*sub, tpl, next, item.depth);
     } else {
-      menu.addAction(QString::fromUtf8(item.text))->setData(item.command);
+      menu.addAction(FromSingleByte(item.text))->setData(item.command);
     }
   }
 }
 
 }  // namespace
 
-QString ResourceText(int stringId) { return QString::fromStdString(LoadResourceString(stringId)); }
+QString ResourceText(int stringId) { return FromSingleByte(LoadResourceString(stringId)); }
 
 QImage LoadBitmapImage(int bitmapId) { return Decode(FindBitmap(bitmapId)); }
 

@@ -10,6 +10,7 @@
 #include "ui/popup_menu_button.h"
 #include "ui/resource_module.h"
 #include "ui/resource_qt.h"
+#include "ui/single_byte_text.h"
 #include "ui/transparent_bitmap_static.h"
 
 TemplateDialog::TemplateDialog(int templateId, QWidget* parent)
@@ -18,7 +19,7 @@ TemplateDialog::TemplateDialog(int templateId, QWidget* parent)
 }
 
 void TemplateDialog::Build(const GlyDialogTemplate& tpl) {
-  setWindowTitle(QString::fromUtf8(tpl.title));
+  setWindowTitle(FromSingleByte(tpl.title));
   setFixedSize(tpl.width, tpl.height);
   // Controls are created in template order, which is also the tab order and
   // the stacking order: a group box comes first and lies under its contents.
@@ -37,7 +38,7 @@ void TemplateDialog::Build(const GlyDialogTemplate& tpl) {
 }
 
 QWidget* TemplateDialog::CreateControl(const GlyControlTemplate& control) {
-  const QString text = QString::fromUtf8(control.text ? control.text : "");
+  const QString text = FromSingleByte(control.text ? control.text : "");
   switch (control.kind) {
     case GLY_CTL_LABEL: {
       auto* label = new QLabel(text, this);
@@ -59,6 +60,8 @@ QWidget* TemplateDialog::CreateControl(const GlyControlTemplate& control) {
     case GLY_CTL_EDIT: {
       auto* edit = new QLineEdit(text, this);
       edit->setReadOnly(control.flags & GLY_CTL_READ_ONLY);
+      // What is typed ends up in a single-byte text.
+      edit->setValidator(new SingleByteValidator(edit));
       return edit;
     }
     case GLY_CTL_IP_ADDRESS:

@@ -1,10 +1,10 @@
 // A STAND-IN for the SNMP access library, until the real libGLYSNMP.so
-// lands in this folder. It keeps the contract of snmp/glysnmp.h so the
+// lands in this folder. It keeps the contract of glysnmp.h so the
 // program links and starts, but it talks to no printer: every call fails
 // (-1), no default address is offered, discovery finds nothing and font
 // lists stay empty. It is not the test double (tests/app/snmp_double) and
 // must not be mistaken for a finished library.
-#include "snmp/glysnmp.h"
+#include "glysnmp.h"
 
 namespace {
 constexpr int32_t kNotImplemented = -1;

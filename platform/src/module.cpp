@@ -199,9 +199,17 @@ HMODULE GetModuleHandleA(const char* name) {
 DWORD GetModuleFileNameA(HMODULE module, char* buffer, DWORD size) {
   std::string path;
   if (module == nullptr) {
-    char exe[MAX_PATH];
-    ssize_t length = readlink("/proc/self/exe", exe, sizeof(exe));
-    if (length > 0) path.assign(exe, static_cast<size_t>(length));
+    // The link may be longer than any fixed buffer: grow until it fits.
+    std::string exe(MAX_PATH, '\0');
+    for (;;) {
+      ssize_t length = readlink("/proc/self/exe", exe.data(), exe.size());
+      if (length <= 0) break;
+      if (static_cast<size_t>(length) < exe.size()) {
+        path.assign(exe.data(), static_cast<size_t>(length));
+        break;
+      }
+      exe.resize(exe.size() * 2);
+    }
   } else {
     ModuleState& s = state();
     std::lock_guard<std::mutex> guard(s.lock);

@@ -2,7 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <string>
 
 namespace {
 
@@ -82,6 +87,37 @@ TEST(ClassifyResource, OtherNonFontsAreRejected) {
     EXPECT_EQ(row.status, "") << name;
   }
   EXPECT_STREQ(kInvalidFontFileText, "Invalid font file.");
+}
+
+// The file dialog does not change the current folder: the converter gets
+// the full path, and the list shows the name alone.
+TEST(ClassifyResource, FileIsOpenedByItsFullPathAndListedByItsName) {
+  static std::string g_opened;
+  FontClassifier opensTheFile = [](const char* path, char* fontName, ResourceKindInfo* kindInfo) {
+    g_opened = path;
+    std::FILE* file = std::fopen(path, "rb");
+    if (!file) return 1;
+    std::fclose(file);
+    std::strcpy(fontName, "Opened");
+    *kindInfo = {1, 0};
+    return 0;
+  };
+  std::string folder = ::testing::TempDir() + "gly-classify-XXXXXX";
+  ASSERT_NE(mkdtemp(folder.data()), nullptr);
+  const std::string path = folder + "/sans.ttf";
+  std::fclose(std::fopen(path.c_str(), "wb"));
+
+  const ResourceRow row = ClassifyResource(path, opensTheFile);
+  EXPECT_EQ(g_opened, path);
+  EXPECT_TRUE(row.accepted);
+  EXPECT_EQ(row.fileName, "sans.ttf");
+  EXPECT_EQ(row.fontName, "Opened");
+
+  // A folder's dot is not the file's extension.
+  EXPECT_FALSE(ClassifyResource("/fonts.pcl/logo", RecognisesNothing).accepted);
+  EXPECT_EQ(ClassifyResource("/forms/LOGO.PCL", RecognisesNothing).fileName, "LOGO.PCL");
+  std::remove(path.c_str());
+  rmdir(folder.c_str());
 }
 
 TEST(ClassifyResource, NameWithoutTerminatorIsCutAtTheBuffer) {

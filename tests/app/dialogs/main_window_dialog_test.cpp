@@ -1,3 +1,4 @@
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -5,6 +6,9 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTest>
+#include <atomic>
+#include <chrono>
+#include <thread>
 
 #include "qt_test_environment.h"
 #include "shell/main_window_dialog.h"
@@ -13,6 +17,7 @@
 #include "ui/check_list_box.h"
 #include "ui/ip_address_edit.h"
 #include "ui/qt_message_boxes.h"
+#include "ui/qt_ui_thread.h"
 
 namespace {
 
@@ -105,6 +110,16 @@ TEST_F(MainWindowDialogTest, CheckingAnItemOfAScrolledListChecksAndSelectsThatIt
   for (int id : {1002, 1004}) EXPECT_TRUE(window->Control(id)->isEnabled()) << id;
 }
 
+// What the library reports is single-byte text: a Latin-1 description
+// shows its own letters, not replacement characters.
+TEST_F(MainWindowDialogTest, ListTextsAreShownAsTheirSingleByteCharacters) {
+  ASSERT_TRUE(snmp_double::ReportPrinter(
+      snmp_double::MakeDeviceInfo(0x0A000001u, "1.2", "B\xFCro", "Drucker f\xFCr \xA7 5")));
+  ASSERT_EQ(List()->count(), 1);
+  EXPECT_EQ(List()->item(0)->text(),
+            QString::fromUtf8("10.0.0.1 (B\u00FCro)  (Drucker f\u00FCr \u00A7 5) "));
+}
+
 TEST_F(MainWindowDialogTest, RightButtonOverTheDescriptionOpensThePrinterMenu) {
   window->show();
   int command = -1;
@@ -116,6 +131,41 @@ TEST_F(MainWindowDialogTest, RightButtonOverTheDescriptionOpensThePrinterMenu) {
   });
   QTest::mouseClick(window.get(), Qt::RightButton, {}, QPoint(100, 300));
   EXPECT_EQ(command, 32775);
+}
+
+// The job goes out on its own thread and its result comes back through the
+// window's event loop, which keeps running meanwhile.
+TEST(MainWindowDialogPrinting, FontListJobLeavesTheWindowAnsweringAndTellsAFailure) {
+  snmp_double::Reset();
+  ScriptedBoxes boxes;
+  QtUiThread ui;
+  std::atomic<bool> release{false};
+  MainWindowDialog window(boxes, ui, [&](const char*, const char*, const char*, int) {
+    while (!release) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    return 10061;  // WSAECONNREFUSED
+  });
+  ASSERT_TRUE(snmp_double::ReportPrinter(snmp_double::MakeDeviceInfo(0x0A000001u, "1.2", "A", "Laser")));
+  window.show();
+  window.logic().OnListSelectionChanged(0);
+  WhenModalOpens([](QWidget* modal) {
+    auto* menu = qobject_cast<QMenu*>(modal);
+    ASSERT_NE(menu, nullptr);
+    for (QAction* action : menu->actions())
+      if (action->data().toInt() == 32772) menu->setActiveAction(action);  // "PS Font List"
+    QTest::keyClick(menu, Qt::Key_Return);
+  });
+  window.ControlAs<QPushButton>(1003)->click();
+
+  // Back in the event loop while the printer has not answered.
+  EXPECT_FALSE(window.Control(1003)->isEnabled());
+  QTest::qWait(50);
+  EXPECT_TRUE(boxes.shown.empty());
+
+  release = true;
+  EXPECT_TRUE(QTest::qWaitFor([&] { return !boxes.shown.empty(); }, 10000));
+  EXPECT_EQ(boxes.shown, std::vector<int>{32824});
+  EXPECT_TRUE(window.Control(1003)->isEnabled());
+  snmp_double::Reset();
 }
 
 TEST(MessageBoxes, BoxByNumberShowsTheStringTablesText) {
@@ -142,9 +192,36 @@ TEST(CommunityStringsDialog, ShowsTheOldStringsAndAppliesTheNewOnesOnOk) {
   EXPECT_STREQ(printer.trapCommunity, "new-trap");
   EXPECT_STREQ(printer.readCommunity, "vorpal");
 
+  // Latin-1 goes in and comes back as it is.
+  CommunityStringsDialog latin1(printer, nullptr);
+  EXPECT_EQ(latin1.ControlAs<QLineEdit>(1089)->text(), "new-trap");
+  latin1.ControlAs<QLineEdit>(1084)->setText(QString::fromUtf8("\u00E9t\u00E9"));
+  latin1.ControlAs<QPushButton>(1)->click();
+  EXPECT_STREQ(printer.readCommunity, "\xE9t\xE9");
+
   CommunityStringsDialog cancelled(printer, nullptr);
   cancelled.ControlAs<QLineEdit>(1084)->setText("ignored");
   cancelled.ControlAs<QPushButton>(2)->click();
+  EXPECT_STREQ(printer.readCommunity, "\xE9t\xE9");
+}
+
+// A single-byte text cannot hold the euro sign: it is refused, never stored
+// as something else.
+TEST(CommunityStringsDialog, CharactersBeyondSingleByteAreRefusedNotReplaced) {
+  PrinterRecord printer = MakePrinterRecord();
+  CommunityStringsDialog dialog(printer, nullptr);
+  auto* read = dialog.ControlAs<QLineEdit>(1084);
+  dialog.show();
+  read->setFocus();
+  QKeyEvent euro(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString::fromUtf8("\u20AC"));
+  QApplication::sendEvent(read, &euro);
+  QTest::keyClicks(read, "abc");
+  EXPECT_EQ(read->text(), "abc");  // typing the euro sign does nothing
+
+  read->setText(QString::fromUtf8("\u20ACabc"));  // set without typing
+  dialog.ControlAs<QPushButton>(1)->click();
+  EXPECT_NE(dialog.result(), QDialog::Accepted);
+  EXPECT_TRUE(dialog.isVisible());
   EXPECT_STREQ(printer.readCommunity, "vorpal");
 }
 

@@ -1,22 +1,26 @@
 #include "download/lpr.h"
 
+#include <arpa/inet.h>
 #include <dirent.h>
 #include <gtest/gtest.h>
 #include <grp.h>
+#include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "download/lpr_socket.h"
 #include "lpd_receiver.h"
 #include "platform/winsock_errors.h"
-#include "shell/fake_clock.h"
+#include "fake_clock.h"
 
 namespace {
 
@@ -160,6 +164,36 @@ TEST_F(LprExchangeTest, RefusedConnectionGivesTheWinsockNumberAndSendsNothing) {
   EXPECT_EQ(SubmitLprJob("not an address", path.c_str(), "GLY", 0, settings), WSAEINVAL);
 }
 
+// A listener whose queue of waiting connections is full leaves the opening
+// of a further connection unanswered, as a printer that is switched off
+// does: the connect gives up after its time-out instead of the system's
+// minutes of retries.
+TEST(LprConnect, UnansweredConnectionGivesUpAfterItsTimeOut) {
+  const int listener = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  ASSERT_GE(listener, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t length = sizeof address;
+  ASSERT_EQ(bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+  ASSERT_EQ(listen(listener, 0), 0);
+  ASSERT_EQ(getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length), 0);
+
+  std::vector<std::unique_ptr<LprSocket>> waiting;
+  int result = 0;
+  auto took = std::chrono::milliseconds::max();
+  for (int attempt = 0; attempt < 8 && result == 0; ++attempt) {
+    waiting.push_back(MakeTcpLprSocket());
+    const auto start = std::chrono::steady_clock::now();
+    result = waiting.back()->Connect("127.0.0.1", ntohs(address.sin_port), 300);
+    took = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
+  }
+  EXPECT_EQ(result, WSAETIMEDOUT);
+  EXPECT_GE(took.count(), 250);
+  EXPECT_LT(took.count(), 5000);
+  close(listener);
+}
+
 // A socket that acknowledges everything and writes down each send and each
 // wait, so the pacing and the send boundaries can be checked.
 class RecordingSocket final : public LprSocket {
@@ -167,7 +201,7 @@ class RecordingSocket final : public LprSocket {
   explicit RecordingSocket(FakeClock& clock, std::vector<std::string>& log) : log_(log) {
     clock.onSleep = [this](uint32_t ms) { log_.push_back("wait " + std::to_string(ms)); };
   }
-  int Connect(const char*, uint16_t) override {
+  int Connect(const char*, uint16_t, uint32_t) override {
     log_.push_back("connect");
     return 0;
   }

@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "shell/printer_record.h"
 #include "snmp_double.h"
 
 namespace {

@@ -8,6 +8,8 @@
 #include <set>
 #include <utility>
 
+#include "shell/printer_record.h"
+
 namespace snmp_double {
 namespace {
 

@@ -1,4 +1,4 @@
-// A stand-in for the SNMP access library (snmp/glysnmp.h) for the
+// A stand-in for the SNMP access library (snmp/contract/glysnmp.h) for the
 // program's own tests: link `glysnmp_double` instead of the real library.
 // Tests script the devices it knows, their font tables and the outcome of
 // each font deletion, and read back every call the program made.
@@ -13,7 +13,7 @@
 #include <thread>
 #include <vector>
 
-#include "snmp/glysnmp.h"
+#include "snmp/contract/glysnmp.h"
 
 namespace snmp_double {
 

@@ -80,6 +80,7 @@ TEST_F(AddPrinterTest, SubnetSearchListsWhatIsFoundAndSelectsTheLastItem) {
   // Nothing found and nothing listed: no selection, no message.
   EXPECT_EQ(dialog->GetSubnetPrinters(Fields(10, 0, 0, 0), Fields(255, 255, 255, 0)),
             AddPrinterLogic::Outcome::Close);
+  ui.RunPosted();
   EXPECT_EQ(logic->selectedRow(), -1);
   EXPECT_TRUE(boxes.shown.empty());
 
@@ -89,10 +90,35 @@ TEST_F(AddPrinterTest, SubnetSearchListsWhatIsFoundAndSelectsTheLastItem) {
     snmp_double::AddDevice(device);
   }
   dialog->GetSubnetPrinters(Fields(10, 0, 0, 0), Fields(255, 255, 255, 0));
+  ui.RunPosted();
   EXPECT_EQ(logic->itemCount(), 2);
   EXPECT_EQ(logic->selectedRow(), 1);
   EXPECT_EQ(snmp_double::Calls().back().operation, "SnmpGetPrinterOptions");
   EXPECT_TRUE(boxes.shown.empty());
+}
+
+TEST_F(AddPrinterTest, SubnetSearchSelectsOnlyAfterReportsFromOtherThreadsAreListed) {
+  for (int d : {3, 20, 9}) {
+    snmp_double::Device device;
+    device.info = snmp_double::MakeDeviceInfo(Ip(10, 0, 0, d), "1.2", "P", "Laser");
+    snmp_double::AddDevice(device);
+  }
+  // The library reports from a thread of its own: the reports wait in the
+  // user-interface thread's queue when the search returns.
+  ui.current = false;
+  dialog->GetSubnetPrinters(Fields(10, 0, 0, 0), Fields(255, 255, 255, 0));
+  EXPECT_EQ(logic->itemCount(), 0);
+  ui.current = true;
+  ui.RunPosted();
+  EXPECT_EQ(logic->itemCount(), 3);
+  EXPECT_EQ(logic->selectedRow(), 2);
+}
+
+TEST_F(AddPrinterTest, SelectionAfterTheSearchIsDroppedWhenTheWindowClosedFirst) {
+  dialog->GetSubnetPrinters(Fields(10, 0, 0, 0), Fields(255, 255, 255, 0));
+  dialog.reset();
+  logic.reset();
+  ui.RunPosted();  // must not reach the destroyed window
 }
 
 TEST_F(AddPrinterTest, InitialAddressIsTheLibrarysDefaultWhenItHasOne) {

@@ -1,5 +1,8 @@
-#include "shell/main_window_ids.h"
+#include <mutex>
+#include <thread>
+
 #include "shell/app_directory.h"
+#include "shell/main_window_ids.h"
 #include "window_fixture.h"
 
 using namespace main_window;
@@ -86,15 +89,19 @@ TEST_F(MainWindowTest, PrintFontListSendsTheJobFileForTheKindAndModel) {
   // The first printer's model wants the other PCL list.
   logic->printers().at(0)->pclList = 1;
 
-  host.fontListMenuChoice = kPclFontList;
-  logic->OnCommand(kPrintFontListButton);
-  host.fontListMenuChoice = kPsFontList;
-  logic->OnCommand(kPrintFontListButton);
+  auto print = [&](int choice) {
+    host.fontListMenuChoice = choice;
+    logic->OnCommand(kPrintFontListButton);
+    if (choice != 0) {
+      ASSERT_TRUE(ui.AwaitAndRunPosted());
+    }
+  };
+  print(kPclFontList);
+  print(kPsFontList);
   logic->OnListSelectionChanged(1);
-  host.fontListMenuChoice = kPclFontList;
-  logic->OnCommand(kPrintFontListButton);
-  host.fontListMenuChoice = 0;  // dismissed
-  logic->OnCommand(kPrintFontListButton);
+  print(kPclFontList);
+  print(0);  // dismissed
+  EXPECT_FALSE(logic->sendingFontList());
 
   ASSERT_EQ(submissions.size(), 3u);
   EXPECT_EQ(submissions[0].jobFile, AppFilePath("FontList1.pcl"));
@@ -105,6 +112,51 @@ TEST_F(MainWindowTest, PrintFontListSendsTheJobFileForTheKindAndModel) {
   EXPECT_EQ(submissions[0].hostName, "GLY");
   EXPECT_EQ(submissions[0].jobNumber, 0);
   EXPECT_EQ(host.waitCursor, 0);
+  EXPECT_TRUE(boxes.shown.empty());
+}
+
+// The window keeps answering while a font-list job waits on its printer:
+// the job is sent on another thread, the command is greyed until it ends,
+// and a failure is told.
+TEST_F(MainWindowTest, PrintFontListSendsOffTheWindowsThreadAndTellsAFailure) {
+  std::mutex gate;
+  std::unique_lock held(gate);
+  std::thread::id sender;
+  submitResult = 10060;  // WSAETIMEDOUT
+  onSubmit = [&] {
+    sender = std::this_thread::get_id();
+    const std::lock_guard wait(gate);  // the printer takes its time
+  };
+  Report(Ip(10, 0, 0, 1), "A");
+  logic->OnListSelectionChanged(0);
+  host.fontListMenuChoice = kPsFontList;
+  logic->OnCommand(kPrintFontListButton);
+
+  // The command returned while the job is still on its way.
+  EXPECT_TRUE(logic->sendingFontList());
+  EXPECT_FALSE(logic->IsEnabled(kPrintFontListButton));
+  EXPECT_EQ(host.waitCursor, 1);
+  logic->OnCommand(kPrintFontListButton);  // a second one waits for the first
+  held.unlock();
+
+  ASSERT_TRUE(ui.AwaitAndRunPosted());
+  EXPECT_NE(sender, std::this_thread::get_id());
+  EXPECT_EQ(submissions.size(), 1u);
+  EXPECT_EQ(boxes.shown, std::vector<int>{kSocketFailureText});
+  EXPECT_EQ(LoadResourceString(kSocketFailureText), "Socket failure! Please check the printer and try again.");
+  EXPECT_EQ(host.waitCursor, 0);
+  EXPECT_TRUE(logic->IsEnabled(kPrintFontListButton));
+}
+
+TEST_F(MainWindowTest, ClosingWhileAFontListJobIsSentWaitsForItAndDropsItsResult) {
+  Report(Ip(10, 0, 0, 1), "A");
+  logic->OnListSelectionChanged(0);
+  host.fontListMenuChoice = kPsFontList;
+  submitResult = 10061;  // WSAECONNREFUSED
+  logic->OnCommand(kPrintFontListButton);
+  logic.reset();
+  ASSERT_TRUE(ui.AwaitAndRunPosted());
+  EXPECT_TRUE(boxes.shown.empty());
 }
 
 TEST_F(MainWindowTest, RightButtonOpensThePrinterMenuOnlyOverTheDescriptionPanel) {
@@ -156,9 +208,29 @@ TEST_F(MainWindowTest, CommandsOnCheckedPrintersGetCopiesInListOrder) {
   EXPECT_EQ(host.waitCursor, 0);
 
   logic->OnCommand(kManageResourcesButton);
-  EXPECT_EQ(host.resourceTargets.size(), 2u);
+  ASSERT_EQ(host.resourceTargets.size(), 2u);
   EXPECT_EQ(host.resourceAllCount, 3);
   EXPECT_EQ(host.resourceCheckedIndexes, (std::vector<int>{0, 2}));
+  for (size_t i = 0; i < 2; ++i) {
+    EXPECT_EQ(host.resourceAllPrinters[host.resourceCheckedIndexes[i]], host.resourceTargets[i]);
+    EXPECT_NE(host.resourceAllPrinters[i], logic->printers().at(static_cast<int>(i)));
+  }
+}
+
+// Printers the library finds while the Resource Manager is open shift the
+// list and, past 400, move its array: what the dialog holds stays as it was.
+TEST_F(MainWindowTest, PrintersFoundWhileTheResourceManagerRunsChangeNothingItHolds) {
+  for (int i = 0; i < 400; ++i) Report(Ip(10, 1, i / 250, 1 + i % 250), "P");
+  logic->OnListCheckChanged(399, true);
+  const uint32_t checked = logic->printers().at(399)->address;
+  host.whileResourceManagerOpen = [&] { Report(Ip(10, 0, 0, 1), "first in the list"); };
+  logic->OnCommand(kManageResourcesButton);
+  EXPECT_EQ(logic->printers().count(), 401);
+  ASSERT_EQ(host.resourceAllCount, 400);
+  ASSERT_EQ(host.resourceCheckedIndexes, std::vector<int>{399});
+  EXPECT_EQ(host.resourceAllPrinters[399]->address, checked);
+  EXPECT_EQ(host.resourceTargets[0]->address, checked);
+  EXPECT_EQ(host.resourceAllPrinters[0]->address, Ip(10, 1, 0, 1));
 }
 
 TEST_F(MainWindowTest, ButtonsReachTheirDialogsAndHelpOpensTheProgramsHelpFile) {

@@ -4,10 +4,14 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <condition_variable>
 #include <deque>
+#include <mutex>
 #include <string>
 #include <vector>
 
+#include "shell/app_directory.h"
 #include "shell/gly_app.h"
 #include "shell/main_window_logic.h"
 #include "ui/message_boxes.h"
@@ -39,18 +43,41 @@ class ScriptedBoxes final : public MessageBoxes {
 };
 
 // The test's thread is the user-interface thread unless told otherwise;
-// posted calls wait in a queue until RunPosted().
+// posted calls wait in a queue until RunPosted(). Any thread may post.
 class FakeUiThread final : public UiThread {
  public:
   bool IsCurrent() const override { return current; }
-  void Post(std::function<void()> call) override { posted.push_back(std::move(call)); }
+  void Post(std::function<void()> call) override {
+    const std::lock_guard guard(lock_);
+    posted.push_back(std::move(call));
+    arrived_.notify_all();
+  }
   void RunPosted() {
-    auto calls = std::move(posted);
-    posted.clear();
+    std::vector<std::function<void()>> calls;
+    {
+      const std::lock_guard guard(lock_);
+      calls = std::move(posted);
+      posted.clear();
+    }
     for (auto& call : calls) call();
   }
+  // Waits (at most 20 s) until something was posted, then runs the queue;
+  // false when nothing came.
+  bool AwaitAndRunPosted() {
+    {
+      std::unique_lock guard(lock_);
+      if (!arrived_.wait_for(guard, std::chrono::seconds(20), [this] { return !posted.empty(); }))
+        return false;
+    }
+    RunPosted();
+    return true;
+  }
   bool current = true;
-  std::vector<std::function<void()>> posted;
+  std::vector<std::function<void()>> posted;  // read it only while no other thread posts
+
+ private:
+  std::mutex lock_;
+  std::condition_variable arrived_;
 };
 
 // Text widths are 7 pixels a character, the average character 6.
@@ -70,8 +97,10 @@ class FakeMainWindowHost : public MainWindowHost {
     fontListPrinters.assign(printers, printers + count);
   }
   void OpenResourceManager(const ResourceManagerTargets& targets) override {
-    resourceTargets.assign(targets.targets, targets.targets + targets.targetCount);
-    resourceAllCount = targets.allPrinterCount;
+    if (whileResourceManagerOpen) whileResourceManagerOpen();
+    resourceTargets = targets.targets;
+    resourceAllPrinters = targets.allPrinters;
+    resourceAllCount = static_cast<int>(targets.allPrinters.size());
     resourceCheckedIndexes = targets.checkedIndexes;
   }
   void OpenCommunityStrings(PrinterRecord& printer) override { communityPrinters.push_back(&printer); }
@@ -86,7 +115,9 @@ class FakeMainWindowHost : public MainWindowHost {
   std::vector<std::pair<int, int>> printerMenus;
   int addPrinterOpened = 0;
   std::vector<PrinterRecord*> fontListPrinters;
+  std::function<void()> whileResourceManagerOpen;  // runs as if during the modal dialog
   std::vector<PrinterRecord*> resourceTargets;
+  std::vector<PrinterRecord*> resourceAllPrinters;
   int resourceAllCount = 0;
   std::vector<int> resourceCheckedIndexes;
   std::vector<PrinterRecord*> communityPrinters;

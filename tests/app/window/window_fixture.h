@@ -22,8 +22,10 @@ class WindowTest : public ::testing::Test {
     snmp_double::Reset();
     logic = std::make_unique<MainWindowLogic>(
         host, boxes, ui, [this](const char* address, const char* jobFile, const char* hostName, int job) {
+          // Called on the job's own thread, one job at a time.
           submissions.push_back({address, jobFile, hostName, job});
-          return 0;
+          if (onSubmit) onSubmit();
+          return submitResult;
         });
   }
   void TearDown() override { snmp_double::Reset(); }
@@ -62,6 +64,8 @@ class WindowTest : public ::testing::Test {
   ScriptedBoxes boxes;
   FakeUiThread ui;
   std::vector<LprSubmission> submissions;
+  std::function<void()> onSubmit;
+  int submitResult = 0;
   std::unique_ptr<MainWindowLogic> logic;
   TempDir scratch;  // this test's own: tests run side by side
   std::string profilePath;

@@ -2,6 +2,8 @@
 // SNMP to printers. The program links against these functions by name; the
 // ordinal of each operation in the original library is noted beside it.
 //
+// This header and snmp_records.h are all the library sees of the program.
+//
 // Threads: the deletion operations (SnmpDeleteFont*) are called from the
 // font deletion worker; every other operation, and the PrinterFoundCallback,
 // runs on the user-interface thread, because the callback changes the
@@ -11,7 +13,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "shell/printer_record.h"
+#include "snmp_records.h"
 
 // Library state kept in the main window; zero before SnmpInitContext and
 // interpreted only by the library.
@@ -34,45 +36,6 @@ static_assert(offsetof(DeviceInfo, description) == 84);
 
 // Called for each printer found; `device` lives only during the call.
 typedef void (*PrinterFoundCallback)(const DeviceInfo* device, void* context);
-
-// Values of FontEntry::location.
-enum FontLocation : int32_t {
-  kFontInRam = 1,
-  kFontOnHardDisk = 2,
-  kFontInRom = 3,
-  kFontInFlash = 4,
-};
-// Values of FontEntry::fontType.
-enum FontType : int32_t {
-  kFontTypePcl = 3,
-  kFontTypePostScript = 6,
-};
-// Values of FontEntry::persistence.
-enum FontPersistence : int32_t {
-  kFontOnlyInRam = 3,
-  kFontDownloaded = 4,
-  kFontPermanent = 5,
-};
-// FontEntry::fontId of a font without a PCL font ID.
-inline constexpr int32_t kNoFontId = -2;
-
-// One font of a printer, in the library's fixed 92-byte layout. Codes
-// outside the enums above are legal.
-struct FontEntry {
-  char name[68];
-  int32_t fontId;       // signed PCL font ID, kNoFontId when none
-  int32_t index;        // the printer's own index: key for deletion and partial reads
-  int32_t location;     // FontLocation
-  int32_t reserved80;   // filled by the library, not read by the program
-  int32_t fontType;     // FontType
-  int32_t persistence;  // FontPersistence
-};
-static_assert(sizeof(FontEntry) == 92);
-static_assert(offsetof(FontEntry, fontId) == 68);
-static_assert(offsetof(FontEntry, index) == 72);
-static_assert(offsetof(FontEntry, location) == 76);
-static_assert(offsetof(FontEntry, fontType) == 84);
-static_assert(offsetof(FontEntry, persistence) == 88);
 
 // `count` consecutive entries. Lists filled by SnmpGetFontList or
 // SnmpGetFontListFrom are released with SnmpFreeFontList, and only those.
