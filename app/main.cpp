@@ -2,6 +2,8 @@
 #include <QApplication>
 #include <QStyleFactory>
 #include <cstdio>
+#include <cstring>
+#include <iostream>
 
 #include "download/lpr.h"
 #include "shell/app_directory.h"
@@ -38,6 +40,9 @@ class QtAppHost final : public GlyAppHost {
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (argc == 2 && std::strcmp(argv[1], "--check-setup") == 0) {
+    return CheckGlySetup(std::cout, DefaultResourceLibraryPath());
+  }
   QApplication app(argc, argv);
   // One look on every desktop, whatever theme it runs.
   QApplication::setStyle(QStyleFactory::create("Fusion"));

@@ -5,6 +5,4 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 bash "$root/scripts/setup.sh"
 cmake -S "$root" -B "$root/build" -G Ninja >/dev/null
 cmake --build "$root/build" -j "$(nproc)"
-# The model profiles lie beside the program in the build tree.
-export PLATFORM_WINDOWS_DIR=${PLATFORM_WINDOWS_DIR:-$root/build/bin}
 exec "$root/build/bin/gly" "$@"

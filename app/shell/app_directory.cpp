@@ -1,14 +1,27 @@
 #include "shell/app_directory.h"
 
+#include <filesystem>
+
 #include "platform/module.h"
 #include "platform/types.h"
 #include "resource_library.h"
+#include "shell/model_profile.h"
 
 namespace {
-std::string app_directory;  // empty until InitAppDirectory
+
+std::string app_directory;       // empty until InitAppDirectory
+std::string app_data_directory;  // likewise
+
+bool IsFile(const std::string& path) {
+  std::error_code ignored;
+  return std::filesystem::exists(path, ignored);
+}
+
 }  // namespace
 
 const char* AppDirectory() { return app_directory.c_str(); }
+
+const char* AppDataDirectory() { return app_data_directory.c_str(); }
 
 std::string ProgramFilePath() {
   // The platform cuts a path that does not fit and then returns the buffer's
@@ -29,12 +42,21 @@ bool InitAppDirectory() {
   const std::string path = ProgramFilePath();
   if (path.empty()) return false;
   app_directory = DirectoryOfProgram(path);
+  // The model profiles mark the data folder: every data file ships with
+  // them. Installed, the data folder's place relative to the binaries
+  // folder is the build's, so an installation can be moved as a whole.
+  app_data_directory = IsFile(AppFilePath(kModelProfileFileName))
+                           ? app_directory
+                           : app_directory + "/" GLY_DATA_FROM_PROGRAM;
   return true;
 }
 
 std::string DefaultResourceLibraryPath() {
-  const std::string directory = DirectoryOfProgram(ProgramFilePath());
-  return (directory.empty() ? std::string(".") : directory) + "/" + GLY_RESOURCE_LIBRARY_FILE;
+  std::string directory = DirectoryOfProgram(ProgramFilePath());
+  if (directory.empty()) directory = ".";
+  const std::string beside = directory + "/" GLY_RESOURCE_LIBRARY_FILE;
+  if (IsFile(beside)) return beside;
+  return directory + "/" GLY_LIBRARIES_FROM_PROGRAM "/" GLY_RESOURCE_LIBRARY_FILE;
 }
 
 std::string DirectoryOfProgram(const std::string& programPath) {
@@ -44,3 +66,5 @@ std::string DirectoryOfProgram(const std::string& programPath) {
 }
 
 std::string AppFilePath(const char* fileName) { return app_directory + '/' + fileName; }
+
+std::string AppDataFilePath(const char* fileName) { return app_data_directory + '/' + fileName; }

@@ -1,5 +1,6 @@
-// The directory of the program file, base of every data file (model
-// profiles, font-list jobs, help) and every temporary job file.
+// The directory of the program file, base of every temporary job file, and
+// the data folder beside it or where installation put it, base of every
+// data file (model profiles, font-list jobs, help).
 //
 // Set once at start-up on the user-interface thread; read-only afterwards,
 // so any thread may read it.
@@ -11,15 +12,23 @@
 // or when the program's path could not be obtained.
 const char* AppDirectory();
 
-// Fills AppDirectory from the program file's path, however long. Returns
-// false, leaving it empty, when the path cannot be obtained.
+// Fills AppDirectory from the program file's path, however long, and
+// settles AppDataDirectory. Returns false, leaving both empty, when the path
+// cannot be obtained.
 bool InitAppDirectory();
+
+// The folder of the data files: the program's own directory when they lie
+// beside the program (as in the build tree), else the data folder of the
+// installation, found from the program's directory through the installed
+// layout. Empty before InitAppDirectory.
+const char* AppDataDirectory();
 
 // The program file's full path, however long; empty when it cannot be
 // obtained.
 std::string ProgramFilePath();
 
-// The resource library's place: beside the program file.
+// The resource library's place: beside the program file when it is there,
+// else in the library folder of the installation.
 std::string DefaultResourceLibraryPath();
 
 // `programPath` with everything from its last separator on removed: the
@@ -30,3 +39,6 @@ std::string DirectoryOfProgram(const std::string& programPath);
 
 // AppDirectory joined with `fileName` by '/'.
 std::string AppFilePath(const char* fileName);
+
+// AppDataDirectory joined with `fileName` by '/'.
+std::string AppDataFilePath(const char* fileName);

@@ -3,7 +3,9 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include "platform/profile.h"
 #include "shell/app_directory.h"
+#include "shell/model_profile.h"
 #include "ui/resource_module.h"
 
 namespace {
@@ -12,6 +14,15 @@ namespace {
 struct ResourceLibraryRelease {
   ~ResourceLibraryRelease() { FreeResourceModule(); }
 };
+
+// Without the program's path the directories stay empty, and the data file
+// paths built on them then start at the root directory. The model profiles
+// are read by bare name from the platform's Windows directory, which for
+// this program is its data folder.
+void StartAppDirectories() {
+  InitAppDirectory();
+  PlatformSetWindowsDirectory(AppDataDirectory());
+}
 
 }  // namespace
 
@@ -25,11 +36,22 @@ int RunGlyApp(GlyAppHost& host, const std::string& resourceLibraryPath) {
     host.ShowStartupMessage(kResourceNotFoundText);
     return 1;
   }
-  // Without the program's path the directory stays empty, and the data file
-  // paths built on it then start at the root directory.
-  InitAppDirectory();
+  StartAppDirectories();
   host.RunMainWindow();
   return 0;
+}
+
+int CheckGlySetup(std::ostream& out, const std::string& resourceLibraryPath) {
+  ResourceLibraryRelease release;
+  const bool resources = LoadResourceModule(resourceLibraryPath.c_str());
+  StartAppDirectories();
+  ModelProfileTable models;
+  const int modelCount = LoadModelProfiles(models);
+  out << "program folder: " << AppDirectory() << "\n"
+      << "resource library: " << resourceLibraryPath << (resources ? "" : " (cannot be loaded)") << "\n"
+      << "data folder: " << AppDataDirectory() << "\n"
+      << "printer models: " << modelCount << "\n";
+  return resources && modelCount > 0 ? 0 : 1;
 }
 
 bool SocketLayerAvailable() {

@@ -2,6 +2,7 @@
 // program directory, then the main window for the whole run.
 #pragma once
 
+#include <ostream>
 #include <string>
 
 // The two start-up messages are the program's own: the first comes before
@@ -25,6 +26,12 @@ class GlyAppHost {
 // The resource library stays loaded while the main window runs and is
 // freed at the end, whichever way the run ended.
 int RunGlyApp(GlyAppHost& host, const std::string& resourceLibraryPath);
+
+// For an administrator checking an installation: writes where start-up
+// finds the program folder, the resource library and the data folder, and
+// how many printer models the data folder's profiles hold. Returns 0 when
+// the resource library loads and at least one model is known, else 1.
+int CheckGlySetup(std::ostream& out, const std::string& resourceLibraryPath);
 
 // True when stream sockets can be created, which is all the program needs
 // of the socket layer.

@@ -49,7 +49,7 @@ void MainWindowLogic::OnCommand(int id) {
     case kPrintFontListButton: PrintFontList(); break;
     case kManageResourcesButton: OpenResourceManager(); break;
     case kAboutButton: host_.ShowAbout(); break;
-    case kHelpButton: host_.OpenHelp(AppFilePath(kHelpFileName)); break;
+    case kHelpButton: host_.OpenHelp(AppDataFilePath(kHelpFileName)); break;
     case kCloseButton: host_.Close(); break;
     case kChangeCommunityString:
       if (selectedIndex_ != -1) host_.OpenCommunityStrings(*printers_.at(selectedIndex_));
@@ -205,7 +205,7 @@ void MainWindowLogic::PrintPrinterFontList(FontListKind kind) {
   // sent on a thread of its own with what it needs copied, and its result
   // comes back through the user-interface thread's queue.
   fontListJob_ = std::thread(
-      [submit = submitLpr_, address = FormatAddress(printer.address), path = AppFilePath(jobFile),
+      [submit = submitLpr_, address = FormatAddress(printer.address), path = AppDataFilePath(jobFile),
        &uiThread = uiThread_, alive = std::weak_ptr<const bool>(alive_), this] {
         const int result = submit(address.c_str(), path.c_str(), "GLY", 0);
         uiThread.Post([alive, result, this] {

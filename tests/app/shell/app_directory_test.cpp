@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <string>
 
 namespace {
@@ -53,6 +54,9 @@ TEST(AppDirectory, HasNoLengthLimitBeyondTheSystemsOwn) {
   // Well past 260 bytes, in folders of ordinary length.
   fs::path deep = scratch;
   for (int i = 0; deep.string().size() <= 400; ++i) deep /= "folder-of-the-program-" + std::to_string(i);
+  // The resource library beside the program is the one taken.
+  fs::create_directories(deep);
+  std::ofstream(deep / GLY_RESOURCE_LIBRARY_FILE) << "";
   const std::string printed = RunProbeAt(deep / "probe");
   EXPECT_EQ(printed, deep.string() + "\n" + deep.string() + "/" GLY_RESOURCE_LIBRARY_FILE "\n");
   fs::remove_all(scratch);

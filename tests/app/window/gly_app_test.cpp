@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <sstream>
 
 #include "shell/app_directory.h"
 #include "shell/gly_app.h"
@@ -60,6 +61,20 @@ TEST(GlyApp, ResourceLibraryIsLookedForBesideTheProgram) {
   if (const char* binaryDir = std::getenv("GLY_BINARY_DIR")) {
     EXPECT_EQ(DefaultResourceLibraryPath(), std::string(binaryDir) + "/" GLY_RESOURCE_LIBRARY_FILE);
   }
+}
+
+// In the build tree the data files lie beside the program, and start-up
+// hands that folder to the platform, where the model profiles are read.
+TEST(GlyApp, SetupCheckFindsTheDataBesideTheProgramInTheBuildTree) {
+  std::ostringstream out;
+  EXPECT_EQ(CheckGlySetup(out, DefaultResourceLibraryPath()), 0) << out.str();
+  EXPECT_STREQ(AppDataDirectory(), AppDirectory());
+  EXPECT_NE(out.str().find("printer models: 5\n"), std::string::npos) << out.str();
+  EXPECT_FALSE(HasResourceModule());
+
+  std::ostringstream missing;
+  EXPECT_EQ(CheckGlySetup(missing, "/nonexistent/" GLY_RESOURCE_LIBRARY_FILE), 1);
+  EXPECT_NE(missing.str().find("(cannot be loaded)"), std::string::npos);
 }
 
 }  // namespace

@@ -104,9 +104,9 @@ TEST_F(MainWindowTest, PrintFontListSendsTheJobFileForTheKindAndModel) {
   EXPECT_FALSE(logic->sendingFontList());
 
   ASSERT_EQ(submissions.size(), 3u);
-  EXPECT_EQ(submissions[0].jobFile, AppFilePath("FontList1.pcl"));
-  EXPECT_EQ(submissions[1].jobFile, AppFilePath("FontList.ps"));
-  EXPECT_EQ(submissions[2].jobFile, AppFilePath("FontList.pcl"));
+  EXPECT_EQ(submissions[0].jobFile, AppDataFilePath("FontList1.pcl"));
+  EXPECT_EQ(submissions[1].jobFile, AppDataFilePath("FontList.ps"));
+  EXPECT_EQ(submissions[2].jobFile, AppDataFilePath("FontList.pcl"));
   EXPECT_EQ(submissions[0].address, "10.0.0.1");
   EXPECT_EQ(submissions[2].address, "10.0.0.2");
   EXPECT_EQ(submissions[0].hostName, "GLY");
@@ -241,7 +241,7 @@ TEST_F(MainWindowTest, ButtonsReachTheirDialogsAndHelpOpensTheProgramsHelpFile) 
   logic->OnCommand(kCloseButton);
   EXPECT_EQ(host.addPrinterOpened, 1);
   EXPECT_EQ(host.aboutShown, 1);
-  EXPECT_EQ(host.helpPaths, (std::vector<std::string>{AppFilePath(kHelpFileName)}));
+  EXPECT_EQ(host.helpPaths, (std::vector<std::string>{AppDataFilePath(kHelpFileName)}));
   EXPECT_EQ(host.closed, 1);
 }
 
