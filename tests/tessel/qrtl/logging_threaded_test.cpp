@@ -1,6 +1,12 @@
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
 
+#include <chrono>
 #include <cstdio>
+#include <map>
+#include <regex>
 #include <filesystem>
 #include <sstream>
 #include <string>
@@ -9,6 +15,8 @@
 
 #include "runtime_fixture.h"
 #include "tessel/qrtl.h"
+
+extern char** environ;
 
 namespace {
 
@@ -71,6 +79,62 @@ TEST_F(ThreadedLogging, ManyThreadsLoseNoLineAndInterleaveNone) {
     next[thread] = index + 1;
   }
   EXPECT_EQ(lines, kThreads * kLines + 2);
+}
+
+// Runs the exit logger on `log` and returns its wait status; a child that
+// has not ended within ten seconds (a hang at its end) is killed.
+int RunExitLogger(const std::string& log) {
+  char* const argv[] = {const_cast<char*>(TESSEL_EXIT_LOGGER), const_cast<char*>(log.c_str()),
+                        nullptr};
+  pid_t pid = -1;
+  if (posix_spawn(&pid, TESSEL_EXIT_LOGGER, nullptr, nullptr, argv, environ) != 0) return -1;
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  int status = 0;
+  while (waitpid(pid, &status, WNOHANG) == 0) {
+    if (std::chrono::steady_clock::now() > deadline) {
+      kill(pid, SIGKILL);
+      waitpid(pid, &status, 0);
+      break;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  }
+  return status;
+}
+
+// The library ends (main returns) while four threads are still logging: no
+// crash, no line written twice or torn, and the lines queued at the end are
+// in the file.
+TEST_F(ThreadedLogging, EndingWhileThreadsLogIsSafe) {
+  const std::regex whole(
+      R"(\d\d/\d\d/\d{4} \d\d:\d\d:\d\d\.\d{3}\t[A-Z0-9]+\tInfo\tthread (\d) line (\d+)\r)");
+  for (int run = 0; run < 30; ++run) {
+    std::filesystem::remove(path_);
+    const int status = RunExitLogger(path_);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0)
+        << "run " << run << ": wait status " << status;
+    std::istringstream content(tessel_test::ReadFile(path_));
+    std::string line;
+    std::map<int, int> last;  // thread -> last line number seen
+    int mainReturns = 0;
+    while (std::getline(content, line)) {
+      if (line.find("\tLogging Enabled.\r") != std::string::npos) continue;
+      if (line.find("\tQRTL\tInfo\tmain returns\r") != std::string::npos) {
+        ++mainReturns;
+        continue;
+      }
+      std::smatch match;
+      ASSERT_TRUE(std::regex_match(line, match, whole)) << "run " << run << ": " << line;
+      const int thread = std::stoi(match[1]);
+      const int number = std::stoi(match[2]);
+      const auto seen = last.find(thread);
+      ASSERT_TRUE(seen == last.end() || number > seen->second)
+          << "run " << run << ": thread " << thread << " line " << number << " again";
+      last[thread] = number;
+    }
+    // Every thread logged past the flush count before main returned.
+    EXPECT_EQ(last.size(), 4u) << "run " << run;
+    EXPECT_EQ(mainReturns, 1) << "run " << run;
+  }
 }
 
 void CountCall(int32_t, int32_t, uintptr_t userData, uintptr_t, uintptr_t) {
