@@ -379,6 +379,36 @@ TEST_F(Logging, QueueSurvivesALostFile) {
   EXPECT_LT(content.find("first"), content.find("second"));
 }
 
+// The final flush of QRTLDisableLogging fails: its status is returned, and
+// logging is off all the same, with nothing left behind and no torn line.
+TEST_F(Logging, DisableReportsAFailedFinalFlushAndStillEnds) {
+  ASSERT_EQ(QRTLEnableLogging(path_.c_str(), QRTL_LOG_ALL, 100), 0);
+  ASSERT_EQ(QRTLWriteToLog(6, QRTL_LOG_INFO, "queued"), 0);
+  std::filesystem::remove(path_);
+  EXPECT_EQ(QRTLDisableLogging(), QRTLERR_OPEN_LOG);
+  EXPECT_EQ(QRTLIsLoggingEnabled(), 0);
+  EXPECT_EQ(QRTLValidateCleanup(), 1);
+  EXPECT_FALSE(std::filesystem::exists(path_));
+
+  // Enabled again, the queue starts empty; now the write itself fails.
+  ASSERT_EQ(QRTLEnableLogging(path_.c_str(), QRTL_LOG_ALL, 100), 0);
+  ASSERT_EQ(QRTLWriteToLog(6, QRTL_LOG_INFO, "queued"), 0);
+  rlimit previous{};
+  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &previous), 0);
+  rlimit limited = previous;
+  limited.rlim_cur = 10;
+  const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limited), 0);
+  const int32_t disabled = QRTLDisableLogging();
+  setrlimit(RLIMIT_FSIZE, &previous);
+  std::signal(SIGXFSZ, previousHandler);
+  EXPECT_EQ(disabled, QRTLERR_WRITE_LOG);
+  EXPECT_EQ(QRTLIsLoggingEnabled(), 0);
+  EXPECT_EQ(QRTLValidateCleanup(), 1);
+  EXPECT_EQ(ReadFile(path_), "");
+  EXPECT_EQ(QRTLWriteToLog(6, QRTL_LOG_ERROR, "after"), QRTLWARN_LOG_DISABLED);
+}
+
 TEST_F(Logging, DefaultThresholdsTrimAboveButNotAtTheUpperOne) {
   // Pad so that the enable line (51 bytes) brings the file to exactly the
   // upper threshold.
