@@ -441,12 +441,17 @@ TEST_F(Logging, ConfiguredThresholdsApplyAfterStart) {
   EXPECT_EQ(content.find("\tQRTL\t"), 23u);
 }
 
-TEST_F(Logging, LinesStillQueuedAtTheEndAreWritten) {
+TEST_F(Logging, LinesStillQueuedAtTheEndAreWrittenAndLaterOnesDropped) {
   ASSERT_EQ(QRTLEnableLogging(path_.c_str(), QRTL_LOG_ALL, 100), 0);
   ASSERT_EQ(QRTLWriteToLog(6, QRTL_LOG_INFO, "pending"), 0);
-  Restart();
+  tessel::qrtl::StopRuntimeServices();
   EXPECT_EQ(CountLines(ReadFile(path_)), 2u);
+  EXPECT_EQ(QRTLWriteToLog(6, QRTL_LOG_ERROR, "late"), QRTLWARN_LOG_DISABLED);
+  EXPECT_EQ(QRTLEnableLogging(path_.c_str(), QRTL_LOG_ALL, 100), QRTLERR_INTERNAL);
   EXPECT_EQ(QRTLIsLoggingEnabled(), 0);
+  EXPECT_EQ(QRTLDisableLogging(), 0);
+  EXPECT_EQ(CountLines(ReadFile(path_)), 2u);
+  ASSERT_TRUE(tessel::qrtl::StartRuntimeServices());
 }
 
 TEST_F(Logging, MirroredLinesGoToStandardErrorCutLikeTheDebuggerOutput) {
