@@ -6,7 +6,6 @@
 #include <chrono>
 #include <cstdio>
 #include <map>
-#include <regex>
 #include <filesystem>
 #include <sstream>
 #include <string>
@@ -38,6 +37,18 @@ class ThreadedLogging : public RuntimeTest {
   std::string path_;
 };
 
+// Reads one whole entry "thread <t> line <i>" (without its LF): time stamp,
+// subsystem, level, text, CR.
+bool ParseThreadLine(const std::string& line, int* thread, int* index) {
+  int month, day, year, hour, minute, second, millisecond, end = 0;
+  char subsystem[8], level[8];
+  return std::sscanf(line.c_str(),
+                     "%2d/%2d/%4d %2d:%2d:%2d.%3d\t%7[A-Z0-9]\t%7[A-Za-z]\tthread %d line %d\r%n",
+                     &month, &day, &year, &hour, &minute, &second, &millisecond, subsystem, level,
+                     thread, index, &end) == 11 &&
+         static_cast<size_t>(end) == line.size();
+}
+
 TEST_F(ThreadedLogging, ManyThreadsLoseNoLineAndInterleaveNone) {
   constexpr int kThreads = 6;
   constexpr int kLines = 400;
@@ -63,17 +74,9 @@ TEST_F(ThreadedLogging, ManyThreadsLoseNoLineAndInterleaveNone) {
   while (std::getline(content, line)) {
     ++lines;
     if (line.find("\tLogging ") != std::string::npos) continue;
-    // One whole entry per line: time stamp, subsystem, level, text, CR.
-    int month, day, year, hour, minute, second, millisecond, thread, index, end = 0;
-    char subsystem[8], level[8];
-    ASSERT_EQ(
-        std::sscanf(line.c_str(),
-                    "%2d/%2d/%4d %2d:%2d:%2d.%3d\t%7[A-Z0-9]\t%7[A-Za-z]\tthread %d line %d\r%n",
-                    &month, &day, &year, &hour, &minute, &second, &millisecond, subsystem, level,
-                    &thread, &index, &end),
-        11)
-        << line;
-    ASSERT_EQ(static_cast<size_t>(end), line.size()) << line;
+    int thread = -1;
+    int index = -1;
+    ASSERT_TRUE(ParseThreadLine(line, &thread, &index)) << line;
     ASSERT_TRUE(thread >= 0 && thread < kThreads) << line;
     EXPECT_EQ(index, next[thread]) << "thread " << thread << " out of order";
     next[thread] = index + 1;
@@ -105,8 +108,6 @@ int RunExitLogger(const std::string& log) {
 // crash, no line written twice or torn, and the lines queued at the end are
 // in the file.
 TEST_F(ThreadedLogging, EndingWhileThreadsLogIsSafe) {
-  const std::regex whole(
-      R"(\d\d/\d\d/\d{4} \d\d:\d\d:\d\d\.\d{3}\t[A-Z0-9]+\tInfo\tthread (\d) line (\d+)\r)");
   for (int run = 0; run < 30; ++run) {
     std::filesystem::remove(path_);
     const int status = RunExitLogger(path_);
@@ -122,10 +123,9 @@ TEST_F(ThreadedLogging, EndingWhileThreadsLogIsSafe) {
         ++mainReturns;
         continue;
       }
-      std::smatch match;
-      ASSERT_TRUE(std::regex_match(line, match, whole)) << "run " << run << ": " << line;
-      const int thread = std::stoi(match[1]);
-      const int number = std::stoi(match[2]);
+      int thread = -1;
+      int number = -1;
+      ASSERT_TRUE(ParseThreadLine(line, &thread, &number)) << "run " << run << ": " << line;
       const auto seen = last.find(thread);
       ASSERT_TRUE(seen == last.end() || number > seen->second)
           << "run " << run << ": thread " << thread << " line " << number << " again";
