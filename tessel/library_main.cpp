@@ -2,22 +2,15 @@
 // unmapped. The transport half starts first and stops first; its steps join
 // these two functions, ahead of the runtime services, with the transport
 // frame.
-#include <cstdio>
-#include <cstdlib>
-
 #include "runtime.h"
 
 namespace {
 
-__attribute__((constructor)) void TesselProcessAttach() {
-  // A loader cannot be told that a constructor failed. Without its event
-  // slot the library could not keep a thread's handlers apart, so it stops
-  // the process the way a refused library load stops a program linked to it.
-  if (!tessel::qrtl::StartRuntimeServices()) {
-    std::fputs("tessel: the runtime services could not start\n", stderr);
-    std::abort();
-  }
-}
+// A loader cannot be told that a constructor failed, and the host process
+// must not die of it. A start that fails leaves the library loaded but
+// failed: the start has said why on standard error, and every call answers
+// with a status.
+__attribute__((constructor)) void TesselProcessAttach() { tessel::qrtl::StartRuntimeServices(); }
 
 __attribute__((destructor)) void TesselProcessDetach() { tessel::qrtl::StopRuntimeServices(); }
 

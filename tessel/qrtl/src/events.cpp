@@ -170,6 +170,28 @@ bool IsBeingDelivered(const ThreadEvents* context, int32_t event) {
   return false;
 }
 
+// Marks an event as being delivered and holds the context for as long as
+// the delivery runs. Both are undone on every way out, also when a callback
+// throws, so no record of a finished delivery stays linked to the context.
+class DeliveryScope {
+ public:
+  DeliveryScope(ThreadEvents* context, int32_t event)
+      : context_(context), delivery_{event, context->deliveries} {
+    context_->deliveries = &delivery_;
+    ++context_->refCount;
+  }
+  ~DeliveryScope() {
+    context_->deliveries = delivery_.outer;
+    ReleaseContext(context_);
+  }
+  DeliveryScope(const DeliveryScope&) = delete;
+  DeliveryScope& operator=(const DeliveryScope&) = delete;
+
+ private:
+  ThreadEvents* context_;
+  Delivery delivery_;
+};
+
 // Calls every subscriber of `event` in subscription order (newest first).
 // Callbacks may install, remove, subscribe and unsubscribe at will, so the
 // subscribers are taken first and each is checked again before its call.
@@ -184,17 +206,13 @@ int32_t Deliver(ThreadEvents* context, EventEntry* entry, int32_t subsystem, uin
     return QRTLERR_NOMEM;
   }
   const int32_t event = entry->event;
-  Delivery delivery{event, context->deliveries};
-  context->deliveries = &delivery;
-  ++context->refCount;
+  const DeliveryScope scope(context, event);
   for (QRTLEventHandler* subscriber : subscribers) {
     QRTLEventHandler* handler = FindHandler(context, subscriber);
     if (handler == nullptr || handler->disabled || handler->callback == nullptr) continue;
     if (FindRequest(handler, event) == nullptr) continue;
     handler->callback(event, subsystem, handler->userData, param1, param2);
   }
-  context->deliveries = delivery.outer;
-  ReleaseContext(context);
   return QRTL_SUCCESS;
 }
 

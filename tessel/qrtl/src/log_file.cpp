@@ -1,11 +1,13 @@
 #include "log_file.h"
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
-#include <cstdio>
+#include <algorithm>
+#include <cerrno>
 #include <cstring>
-#include <filesystem>
-#include <memory>
 #include <new>
 
 #include "tessel/qrtl.h"
@@ -15,77 +17,130 @@ namespace {
 
 constexpr size_t kBlockSize = 4096;
 
-struct FileCloser {
-  void operator()(std::FILE* file) const { std::fclose(file); }
-};
-using File = std::unique_ptr<std::FILE, FileCloser>;
-
-// Copies what follows the first LF at or after `from` in `in` to `out`.
-// False on a read or write error.
-bool CopyWholeLines(std::FILE* in, long from, std::FILE* out, char* block) {
-  if (std::fseek(in, from, SEEK_SET) != 0) return false;
-  bool atLineStart = false;
-  size_t count = 0;
-  while ((count = std::fread(block, 1, kBlockSize, in)) > 0) {
-    const char* start = block;
-    if (!atLineStart) {
-      const void* lf = std::memchr(block, '\n', count);
-      if (lf == nullptr) continue;
-      atLineStart = true;
-      start = static_cast<const char*>(lf) + 1;
-    }
-    const size_t rest = count - static_cast<size_t>(start - block);
-    if (std::fwrite(start, 1, rest, out) != rest) return false;
+class Descriptor {
+ public:
+  explicit Descriptor(int file) : file_(file) {}
+  ~Descriptor() {
+    if (file_ >= 0) close(file_);
   }
-  return std::ferror(in) == 0;
+  Descriptor(const Descriptor&) = delete;
+  Descriptor& operator=(const Descriptor&) = delete;
+  int get() const { return file_; }
+
+ private:
+  int file_;
+};
+
+// Writes `size` bytes at `offset`; returns how many reached the file, which
+// is less than `size` only after an error.
+size_t WriteAt(int file, const char* data, size_t size, off_t offset) {
+  size_t done = 0;
+  while (done < size) {
+    const ssize_t count = pwrite(file, data + done, size - done, offset + static_cast<off_t>(done));
+    if (count < 0 && errno == EINTR) continue;
+    if (count <= 0) break;
+    done += static_cast<size_t>(count);
+  }
+  return done;
+}
+
+// Reads exactly `size` bytes at `offset`.
+bool ReadAt(int file, char* data, size_t size, off_t offset) {
+  size_t done = 0;
+  while (done < size) {
+    const ssize_t count = pread(file, data + done, size - done, offset + static_cast<off_t>(done));
+    if (count < 0 && errno == EINTR) continue;
+    if (count <= 0) return false;
+    done += static_cast<size_t>(count);
+  }
+  return true;
+}
+
+// Where the first line of the file that starts at or after `position`
+// begins (`length` when none does). -1 on a read error.
+off_t NextLineStart(int file, off_t position, off_t length) {
+  if (position == 0) return 0;
+  char block[kBlockSize];
+  for (off_t at = position - 1; at < length;) {
+    const size_t size = static_cast<size_t>(std::min<off_t>(kBlockSize, length - at));
+    if (!ReadAt(file, block, size, at)) return -1;
+    if (const void* lf = std::memchr(block, '\n', size)) {
+      return at + (static_cast<const char*>(lf) - block) + 1;
+    }
+    at += static_cast<off_t>(size);
+  }
+  return length;
+}
+
+// A blank line of `size` bytes, ended like the log's own lines.
+void AppendBlankLine(std::string& text, size_t size) {
+  if (size == 0) return;
+  if (size > 1) text.append(size - 2, ' ').push_back('\r');
+  text.push_back('\n');
+}
+
+// Other processes logging to the same file wait here; the lock goes with
+// the descriptor. A file system without locks still gets the lines.
+void LockFile(int file) {
+  while (flock(file, LOCK_EX) != 0 && errno == EINTR) {
+  }
 }
 
 }  // namespace
 
-int32_t TrimLogFile(const std::string& path, const TrimThresholds& thresholds) {
-  File in(std::fopen(path.c_str(), "rb"));
-  if (!in) return QRTLERR_OPEN_LOG;
-  if (std::fseek(in.get(), 0, SEEK_END) != 0) return QRTLERR_WRITE_LOG;
-  const long length = std::ftell(in.get());
+int32_t TrimLogFile(int file, const TrimThresholds& thresholds) {
+  struct stat status {};
+  if (fstat(file, &status) != 0) return QRTLERR_WRITE_LOG;
+  const off_t length = status.st_size;
   if (length <= thresholds.upper) return QRTL_SUCCESS;
 
-  std::unique_ptr<char[]> block(new (std::nothrow) char[kBlockSize]);
-  if (!block) return QRTLERR_NOMEM;
-  const std::string kept = path + ".trimming";
-  File out(std::fopen(kept.c_str(), "wb"));
-  if (!out) return QRTLERR_OPEN_LOG;
-  bool written = CopyWholeLines(in.get(), length - thresholds.lower, out.get(), block.get());
-  written = std::fclose(out.release()) == 0 && written;
-  std::error_code ignored;
-  if (written) {
-    std::filesystem::permissions(kept, std::filesystem::status(path, ignored).permissions(),
-                                 ignored);
-    written = std::rename(kept.c_str(), path.c_str()) == 0;
+  // The last `lower` bytes; the kept lines are those after their first LF.
+  std::string kept;
+  try {
+    kept.resize(static_cast<size_t>(thresholds.lower));
+  } catch (const std::bad_alloc&) {
+    return QRTLERR_NOMEM;
   }
-  if (!written) {
-    std::remove(kept.c_str());
+  if (!ReadAt(file, kept.data(), kept.size(), length - thresholds.lower)) return QRTLERR_WRITE_LOG;
+  const size_t lf = kept.find('\n');
+  kept.erase(0, lf == std::string::npos ? kept.size() : lf + 1);
+
+  const auto keptLength = static_cast<off_t>(kept.size());
+  const off_t oldLineStart = NextLineStart(file, keptLength, length);
+  if (oldLineStart < 0) return QRTLERR_WRITE_LOG;
+  try {
+    AppendBlankLine(kept, static_cast<size_t>(oldLineStart - keptLength));
+  } catch (const std::bad_alloc&) {
+    return QRTLERR_NOMEM;
+  }
+  const size_t written = WriteAt(file, kept.data(), kept.size(), 0);
+  if (written < kept.size()) {
+    // The front now holds part of the kept lines: cut after the last whole
+    // one, so that no torn line stays.
+    const size_t lastLf = written == 0 ? std::string::npos : kept.rfind('\n', written - 1);
+    if (written > 0) {
+      (void)!ftruncate(file, lastLf == std::string::npos ? 0 : static_cast<off_t>(lastLf + 1));
+    }
     return QRTLERR_WRITE_LOG;
   }
-  return QRTL_SUCCESS;
+  return ftruncate(file, keptLength) == 0 ? QRTL_SUCCESS : QRTLERR_WRITE_LOG;
 }
 
 int32_t FlushLogQueue(const std::string& path, std::deque<std::string>& queue,
                       const TrimThresholds& thresholds) {
   if (queue.empty()) return QRTL_SUCCESS;
-  File file(std::fopen(path.c_str(), "r+b"));
-  if (!file) return QRTLERR_OPEN_LOG;
-  // Unbuffered, so the count fwrite reports is what reached the file and
-  // exactly the lines it covers leave the queue.
-  std::setvbuf(file.get(), nullptr, _IONBF, 0);
+  const Descriptor file(open(path.c_str(), O_RDWR | O_CLOEXEC));
+  if (file.get() < 0) return QRTLERR_OPEN_LOG;
+  LockFile(file.get());
   std::string batch;
   try {
     for (const std::string& line : queue) batch += line;
   } catch (const std::bad_alloc&) {
     return QRTLERR_NOMEM;
   }
-  if (std::fseek(file.get(), 0, SEEK_END) != 0) return QRTLERR_WRITE_LOG;
-  const long end = std::ftell(file.get());
-  const size_t written = std::fwrite(batch.data(), 1, batch.size(), file.get());
+  const off_t end = lseek(file.get(), 0, SEEK_END);
+  if (end < 0) return QRTLERR_WRITE_LOG;
+  const size_t written = WriteAt(file.get(), batch.data(), batch.size(), end);
   size_t whole = 0;  // bytes of the lines that reached the file complete
   while (!queue.empty() && whole + queue.front().size() <= written) {
     whole += queue.front().size();
@@ -94,15 +149,11 @@ int32_t FlushLogQueue(const std::string& path, std::deque<std::string>& queue,
   if (!queue.empty()) {
     // The first unwritten line stays queued and goes again whole; the part
     // of it that did get out is cut off, so no torn line is left behind.
-    if (written > whole && end >= 0) {
-      (void)!ftruncate(fileno(file.get()), end + static_cast<long>(whole));
-    }
+    if (written > whole) (void)!ftruncate(file.get(), end + static_cast<off_t>(whole));
     return QRTLERR_WRITE_LOG;
   }
-  const long length = std::ftell(file.get());
-  file.reset();
-  if (length <= thresholds.upper) return QRTL_SUCCESS;
-  return TrimLogFile(path, thresholds);
+  TrimLogFile(file.get(), thresholds);
+  return QRTL_SUCCESS;
 }
 
 }  // namespace tessel::qrtl

@@ -5,16 +5,24 @@
 // is re-entrant because enable and disable log through QRTLWriteToLog while
 // holding it. The object lock guards creating and releasing the object and
 // is only ever taken inside the logging lock.
+//
+// The library may end while other threads still log (a program returning
+// from main with its threads running). So the locks, once created, are never
+// deleted, and the end does its work under the logging lock: it writes the
+// queued lines and removes the log object, after which a line is answered
+// with QRTLWARN_LOG_DISABLED.
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <deque>
 #include <new>
+#include <optional>
 #include <string>
 
 #include "critical_section_lock.h"
@@ -38,6 +46,11 @@ struct LogObject {
 
 CRITICAL_SECTION g_loggingLock;
 CRITICAL_SECTION g_objectLock;
+// Set once the two locks exist. Without them (a start that failed before
+// them) logging is off and cannot be enabled.
+std::atomic<bool> g_locksCreated{false};
+// Between the runtime services' start and end; under the logging lock.
+bool g_running = false;
 LogObject* g_log = nullptr;
 tessel::qrtl::LogSettings g_settings;
 
@@ -93,24 +106,36 @@ bool CreateLogFile(const std::string& path) {
 namespace tessel::qrtl {
 
 void StartLogging() {
-  InitializeCriticalSection(&g_loggingLock);
-  InitializeCriticalSection(&g_objectLock);
-  g_settings = ReadLogSettings();
+  if (!g_locksCreated.load(std::memory_order_acquire)) {
+    InitializeCriticalSection(&g_loggingLock);
+    InitializeCriticalSection(&g_objectLock);
+    g_locksCreated.store(true, std::memory_order_release);
+  }
+  const LogSettings settings = ReadLogSettings();
+  tessel::CriticalSectionLock lock(g_loggingLock);
+  g_settings = settings;
+  g_running = true;
 }
 
 void StopLogging() {
+  if (!g_locksCreated.load(std::memory_order_acquire)) return;
+  tessel::CriticalSectionLock lock(g_loggingLock);
   // A client that never disabled logging still gets its queued lines.
   if (g_log != nullptr && g_log->enabled) Flush();
-  delete g_log;
-  g_log = nullptr;
-  DeleteCriticalSection(&g_objectLock);
-  DeleteCriticalSection(&g_loggingLock);
+  {
+    tessel::CriticalSectionLock objectLock(g_objectLock);
+    delete g_log;
+    g_log = nullptr;
+  }
+  g_running = false;
 }
 
 }  // namespace tessel::qrtl
 
 int32_t QRTLEnableLogging(const char* path, int32_t levelMask, int32_t flushCount) {
+  if (!g_locksCreated.load(std::memory_order_acquire)) return QRTLERR_INTERNAL;
   tessel::CriticalSectionLock lock(g_loggingLock);
+  if (!g_running) return QRTLERR_INTERNAL;
   if (QRTLIsLoggingEnabled()) return QRTLERR_ALREADY_LOGGING;
   if (path == nullptr) return QRTLERR_INVALID_PARAM;
   int32_t status = AcquireLogObject();
@@ -134,6 +159,7 @@ int32_t QRTLEnableLogging(const char* path, int32_t levelMask, int32_t flushCoun
 }
 
 int32_t QRTLDisableLogging(void) {
+  if (!g_locksCreated.load(std::memory_order_acquire)) return QRTL_SUCCESS;
   tessel::CriticalSectionLock lock(g_loggingLock);
   QRTLWriteToLog(QRTL_SUBSYSTEM_QRTL, QRTL_LOG_ALL, "Logging Disabled.");
   if (!QRTLIsLoggingEnabled()) return QRTL_SUCCESS;
@@ -145,12 +171,15 @@ int32_t QRTLDisableLogging(void) {
 }
 
 int32_t QRTLIsLoggingEnabled(void) {
+  if (!g_locksCreated.load(std::memory_order_acquire)) return 0;
   tessel::CriticalSectionLock lock(g_loggingLock);
   return g_log != nullptr && g_log->enabled ? 1 : 0;
 }
 
 int32_t QRTLGetLogParameters(char* path, int32_t length, int32_t* levelMask, int32_t* flushCount) {
-  tessel::CriticalSectionLock lock(g_loggingLock);
+  // Without the locks logging is off: the answer is the empty settings.
+  std::optional<tessel::CriticalSectionLock> lock;
+  if (g_locksCreated.load(std::memory_order_acquire)) lock.emplace(g_loggingLock);
   const bool enabled = QRTLIsLoggingEnabled() != 0;
   if (path != nullptr && length > 0) {
     const size_t room = static_cast<size_t>(length) - 1;
@@ -164,6 +193,7 @@ int32_t QRTLGetLogParameters(char* path, int32_t length, int32_t* levelMask, int
 }
 
 int32_t QRTLWriteToLog(int32_t subsystem, int32_t level, const char* text) {
+  if (!g_locksCreated.load(std::memory_order_acquire)) return QRTLWARN_LOG_DISABLED;
   tessel::CriticalSectionLock lock(g_loggingLock);
   if (g_log == nullptr || !g_log->enabled) return QRTLWARN_LOG_DISABLED;
   if ((level & g_log->levelMask) == 0) return QRTLWARN_LOG_FILTERED;
@@ -182,6 +212,7 @@ int32_t QRTLWriteToLog(int32_t subsystem, int32_t level, const char* text) {
 }
 
 int32_t QRTLValidateCleanup(void) {
+  if (!g_locksCreated.load(std::memory_order_acquire)) return 1;
   tessel::CriticalSectionLock lock(g_loggingLock);
   tessel::CriticalSectionLock objectLock(g_objectLock);
   return g_log == nullptr ? 1 : 0;

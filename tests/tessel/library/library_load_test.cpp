@@ -4,8 +4,10 @@
 #include <cstring>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "platform/registry.h"
+#include "platform/thread.h"
 #include "temp_system.h"
 
 namespace {
@@ -75,6 +77,56 @@ TEST(LibraryLoad, StartAndEndRunWithTheLoader) {
   EXPECT_FALSE(IsLoaded(TESSEL_TEST_DEBUGGER));
   std::filesystem::remove(log);
   tessel_test::ClearFamilyKeys();
+}
+
+size_t Occurrences(const std::string& text, const std::string& part) {
+  size_t count = 0;
+  for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
+  return count;
+}
+
+void Ignore(int32_t, int32_t, uintptr_t, uintptr_t, uintptr_t) {}
+
+// With no thread-local slot left the runtime services cannot start. The
+// library loads all the same, says why once on standard error, and answers
+// every call with a status.
+TEST(LibraryLoad, AFailedStartLeavesTheLibraryLoadedButFailed) {
+  tessel_test::ClearFamilyKeys();
+  std::vector<DWORD> slots;
+  for (DWORD slot = TlsAlloc(); slot != TLS_OUT_OF_INDEXES; slot = TlsAlloc()) {
+    slots.push_back(slot);
+  }
+  testing::internal::CaptureStderr();
+  void* library = dlopen(TESSEL_LIBRARY, RTLD_NOW | RTLD_LOCAL);
+  for (DWORD slot : slots) TlsFree(slot);
+  ASSERT_NE(library, nullptr) << dlerror();
+
+  auto install = Find<void* (*)(void (*)(int32_t, int32_t, uintptr_t, uintptr_t, uintptr_t),
+                                uintptr_t, int32_t*)>(library, "QRTLInstallEventHandler");
+  auto generate =
+      Find<int32_t (*)(int32_t, int32_t, uintptr_t, uintptr_t)>(library, "QRTLGenerateEvent");
+  auto enable = Find<int32_t (*)(const char*, int32_t, int32_t)>(library, "QRTLEnableLogging");
+  auto write = Find<int32_t (*)(int32_t, int32_t, const char*)>(library, "QRTLWriteToLog");
+  auto enabled = Find<int32_t (*)()>(library, "QRTLIsLoggingEnabled");
+  auto disable = Find<int32_t (*)()>(library, "QRTLDisableLogging");
+  auto cleanedUp = Find<int32_t (*)()>(library, "QRTLValidateCleanup");
+  ASSERT_TRUE(install && generate && enable && write && enabled && disable && cleanedUp);
+  int32_t status = 0;
+  EXPECT_EQ(install(Ignore, 0, &status), nullptr);
+  EXPECT_EQ(status, -602);
+  EXPECT_EQ(generate(301, 3, 0, 0), 0);
+  const std::string log = tessel_test::TempDirectory() + "/failed.log";
+  EXPECT_EQ(enable(log.c_str(), 15, 1), -602);
+  EXPECT_FALSE(std::filesystem::exists(log));
+  EXPECT_EQ(write(6, 1, "dropped"), 601);
+  EXPECT_EQ(enabled(), 0);
+  EXPECT_EQ(disable(), 0);
+  EXPECT_EQ(cleanedUp(), 1);
+  EXPECT_EQ(dlclose(library), 0);
+  const std::string said = testing::internal::GetCapturedStderr();
+  EXPECT_EQ(Occurrences(said, "tessel: "), 1u) << said;
+  EXPECT_NE(said.find("thread-local slot"), std::string::npos) << said;
+  EXPECT_FALSE(IsLoaded(TESSEL_LIBRARY));
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <stdexcept>
 #include <string>
 #include <thread>
 #include <vector>
@@ -189,6 +190,25 @@ TEST_F(EventsTest, HandlersRemovedDuringDeliveryAreNotCalled) {
   g_toRemove = {self, other};
   EXPECT_EQ(QRTLGenerateEvent(305, 3, 0, 0), 0);
   EXPECT_EQ(g_calls, (std::vector<std::string>{"2:305"}));
+  EXPECT_EQ(QRTLValidateContextCleanup(), 1);
+}
+
+// A callback that throws: the exception reaches the caller of
+// QRTLGenerateEvent, and the thread's delivery state is as before it.
+void Throw(int32_t event, int32_t, uintptr_t userData, uintptr_t, uintptr_t) {
+  g_calls.push_back(std::to_string(userData) + ":" + std::to_string(event));
+  throw std::runtime_error("from the callback");
+}
+
+TEST_F(EventsTest, ACallbackThatThrowsLeavesNoDeliveryBehind) {
+  QRTLEventHandle handle = QRTLInstallEventHandler(Throw, 1, nullptr);
+  ASSERT_EQ(QRTLAddEventRequest(handle, 305), 0);
+  EXPECT_THROW(QRTLGenerateEvent(305, 3, 0, 0), std::runtime_error);
+  // The event is no longer being delivered, so it may be generated again.
+  EXPECT_THROW(QRTLGenerateEvent(305, 3, 0, 0), std::runtime_error);
+  EXPECT_EQ(g_calls, (std::vector<std::string>{"1:305", "1:305"}));
+  // And the delivery let go of the context.
+  EXPECT_EQ(QRTLRemoveEventHandler(handle), 0);
   EXPECT_EQ(QRTLValidateContextCleanup(), 1);
 }
 

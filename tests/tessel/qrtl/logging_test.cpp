@@ -1,9 +1,20 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <linux/filter.h>
+#include <linux/seccomp.h>
+#include <sys/prctl.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <csignal>
+#include <cstddef>
 #include <deque>
 #include <filesystem>
+#include <fstream>
+#include <functional>
 #include <string>
 
 #include "log_file.h"
@@ -60,10 +71,17 @@ TEST(LogLine, SubsystemNamesOnTheRangeBorders) {
   }
 }
 
+int32_t Trim(const std::string& path, const tessel::qrtl::TrimThresholds& thresholds) {
+  const int file = open(path.c_str(), O_RDWR);
+  const int32_t status = tessel::qrtl::TrimLogFile(file, thresholds);
+  close(file);
+  return status;
+}
+
 TEST(LogTrim, AtTheUpperThresholdTheFileStays) {
   const std::string content(99, 'a');
   const std::string path = WriteTempFile("exact.log", content + "\n");
-  EXPECT_EQ(tessel::qrtl::TrimLogFile(path, {100, 40}), 0);
+  EXPECT_EQ(Trim(path, {100, 40}), 0);
   EXPECT_EQ(ReadFile(path), content + "\n");
 }
 
@@ -74,7 +92,7 @@ TEST(LogTrim, AboveItWholeLinesOfTheLastLowerBytesStay) {
   for (int i = 0; i < 10; ++i) content += "line" + std::to_string(i) + "....\r\n";
   content.resize(101, 'z');
   const std::string path = WriteTempFile("above.log", content);
-  EXPECT_EQ(tessel::qrtl::TrimLogFile(path, {100, 40}), 0);
+  EXPECT_EQ(Trim(path, {100, 40}), 0);
   const std::string kept = ReadFile(path);
   const size_t cut = content.find('\n', 61) + 1;
   EXPECT_EQ(kept, content.substr(cut));
@@ -84,7 +102,7 @@ TEST(LogTrim, AboveItWholeLinesOfTheLastLowerBytesStay) {
 
 TEST(LogTrim, WithoutLineEndInTheKeptPartTheFileEmpties) {
   const std::string path = WriteTempFile("noline.log", "a\n" + std::string(10000, 'b'));
-  EXPECT_EQ(tessel::qrtl::TrimLogFile(path, {100, 40}), 0);
+  EXPECT_EQ(Trim(path, {100, 40}), 0);
   EXPECT_EQ(ReadFile(path), "");
 }
 
@@ -110,6 +128,153 @@ TEST(LogFlush, AShortWriteLeavesNoTornLine) {
   EXPECT_EQ(tessel::qrtl::FlushLogQueue(path, queue, thresholds), 0);
   EXPECT_EQ(ReadFile(path), "first line\r\nsecond line\r\nthird\r\n");
   EXPECT_TRUE(queue.empty());
+}
+
+// Numbered lines of 14 bytes: "line0000....\r\n".
+std::string NumberedLines(int count) {
+  std::string content;
+  for (int i = 0; i < count; ++i) {
+    char line[16];
+    std::snprintf(line, sizeof line, "line%04d....\r\n", i);
+    content += line;
+  }
+  return content;
+}
+
+// Runs `body` in a child process and returns its wait status; the child's
+// exit code is what `body` returns.
+int RunInChild(const std::function<int()>& body) {
+  const pid_t child = fork();
+  if (child == 0) _exit(body());
+  int status = -1;
+  waitpid(child, &status, 0);
+  return status;
+}
+
+bool ExitedWith(int status, int code) { return WIFEXITED(status) && WEXITSTATUS(status) == code; }
+
+constexpr tessel::qrtl::TrimThresholds kSmall{100, 40};
+
+// The folder of the log may be read-only to the process: trimming must not
+// need it, and the line written is not reported as failed. (Root is not
+// stopped by permissions; its child drops to an ordinary user.)
+TEST(LogTrim, WorksInAFolderTheProcessMayNotWrite) {
+  namespace fs = std::filesystem;
+  std::string folder = (fs::temp_directory_path() / "tessel-readonly-XXXXXX").string();
+  ASSERT_NE(mkdtemp(folder.data()), nullptr);
+  const std::string path = folder + "/run.log";
+  std::ofstream(path, std::ios::binary) << NumberedLines(7);
+  constexpr uid_t kNobody = 65534;
+  if (geteuid() == 0) {
+    ASSERT_EQ(chown(path.c_str(), kNobody, kNobody), 0);
+  }
+  ASSERT_EQ(chmod(folder.c_str(), 0555), 0);
+
+  const int status = RunInChild([&] {
+    if (geteuid() == 0 && (setgid(kNobody) != 0 || setuid(kNobody) != 0)) return 10;
+    std::deque<std::string> queue{"new line...\r\n"};
+    return tessel::qrtl::FlushLogQueue(path, queue, kSmall) == QRTL_SUCCESS && queue.empty() ? 0
+                                                                                           : 1;
+  });
+  EXPECT_TRUE(ExitedWith(status, 0)) << status;
+  const std::string before = NumberedLines(7) + "new line...\r\n";
+  EXPECT_EQ(ReadFile(path), before.substr(before.find('\n', before.size() - 40) + 1));
+  chmod(folder.c_str(), 0755);
+  fs::remove_all(folder);
+}
+
+// A trim keeps the log the same file: a symbolic link to it still leads to
+// the lines, and a hard link still shares them.
+TEST(LogTrim, LinksToTheLogKeepWorking) {
+  namespace fs = std::filesystem;
+  const std::string target = WriteTempFile("target.log", NumberedLines(7));
+  const std::string link = tessel_test::TempDirectory() + "/link.log";
+  const std::string hard = tessel_test::TempDirectory() + "/hard.log";
+  fs::remove(link);
+  fs::remove(hard);
+  fs::create_symlink(target, link);
+  fs::create_hard_link(target, hard);
+  struct stat before {};
+  ASSERT_EQ(stat(target.c_str(), &before), 0);
+
+  std::deque<std::string> queue{"new line...\r\n"};
+  EXPECT_EQ(tessel::qrtl::FlushLogQueue(link, queue, kSmall), 0);
+  EXPECT_TRUE(fs::is_symlink(link));
+  struct stat after {};
+  ASSERT_EQ(stat(target.c_str(), &after), 0);
+  EXPECT_EQ(after.st_ino, before.st_ino);
+  EXPECT_EQ(after.st_nlink, 2u);
+  const std::string trimmed = ReadFile(target);
+  EXPECT_LE(trimmed.size(), 40u);
+  EXPECT_EQ(trimmed, "line0006....\r\nnew line...\r\n");
+  EXPECT_EQ(ReadFile(hard), trimmed);
+  fs::remove(link);
+  fs::remove(hard);
+  fs::remove(target);
+}
+
+// Trimming makes no file beside the log, so nothing planted there (here a
+// link to another file) is written or changed.
+TEST(LogTrim, TouchesNoFileBesideTheLog) {
+  namespace fs = std::filesystem;
+  const std::string path = WriteTempFile("planted.log", NumberedLines(7));
+  const std::string victim = WriteTempFile("victim", "untouched");
+  fs::permissions(victim, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+  for (const char* suffix : {".trimming", ".tmp", "~"}) {
+    fs::remove(path + suffix);
+    fs::create_symlink(victim, path + suffix);
+  }
+  std::deque<std::string> queue{"new line...\r\n"};
+  EXPECT_EQ(tessel::qrtl::FlushLogQueue(path, queue, kSmall), 0);
+  EXPECT_LE(ReadFile(path).size(), 40u);
+  EXPECT_EQ(ReadFile(victim), "untouched");
+  EXPECT_EQ(fs::status(victim).permissions(),
+            fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+  for (const char* suffix : {".trimming", ".tmp", "~"}) fs::remove(path + suffix);
+  fs::remove(victim);
+}
+
+// Kills the calling process at its first ftruncate.
+bool DieAtTheFirstCut() {
+  sock_filter filter[] = {
+      BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, nr)),
+      BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, SYS_ftruncate, 0, 1),
+      BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_KILL_PROCESS),
+      BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW),
+  };
+  sock_fprog program{static_cast<unsigned short>(std::size(filter)), filter};
+  return prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) == 0 &&
+         prctl(PR_SET_SECCOMP, SECCOMP_MODE_FILTER, &program) == 0;
+}
+
+// A trim cut short by a crash, after the kept lines went to the front but
+// before the file was cut behind them, leaves only whole lines: the kept
+// ones, one blank line, then whole lines of the old file.
+TEST(LogTrim, ACrashBeforeTheCutLeavesOnlyWholeLines) {
+  // Lines of different lengths, so the kept part ends inside an old line.
+  std::string content;
+  for (int i = 0; i < 12; ++i) content += std::string(3 + i % 7, 'a' + i) + "\r\n";
+  const std::string path = WriteTempFile("crash.log", content);
+  const int status = RunInChild([&] {
+    if (!DieAtTheFirstCut()) return 10;
+    std::deque<std::string> queue{"new\r\n"};
+    tessel::qrtl::FlushLogQueue(path, queue, {60, 30});
+    return 0;
+  });
+  ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGSYS) << status;
+  const std::string before = content + "new\r\n";
+  const std::string kept = before.substr(before.find('\n', before.size() - 30) + 1);
+  const std::string after = ReadFile(path);
+  ASSERT_EQ(after.size(), before.size());
+  EXPECT_EQ(after.substr(0, kept.size()), kept);
+  // What follows is a blank line up to where an old line began, then the
+  // old file from there on.
+  const size_t blankEnd = after.find('\n', kept.size()) + 1;
+  EXPECT_EQ(blankEnd - kept.size(), 6u);
+  EXPECT_EQ(after.substr(kept.size(), blankEnd - kept.size()).find_first_not_of(" \r\n"),
+            std::string::npos);
+  EXPECT_EQ(before[blankEnd - 1], '\n');
+  EXPECT_EQ(after.substr(blankEnd), before.substr(blankEnd));
 }
 
 class Logging : public RuntimeTest {
@@ -214,6 +379,36 @@ TEST_F(Logging, QueueSurvivesALostFile) {
   EXPECT_LT(content.find("first"), content.find("second"));
 }
 
+// The final flush of QRTLDisableLogging fails: its status is returned, and
+// logging is off all the same, with nothing left behind and no torn line.
+TEST_F(Logging, DisableReportsAFailedFinalFlushAndStillEnds) {
+  ASSERT_EQ(QRTLEnableLogging(path_.c_str(), QRTL_LOG_ALL, 100), 0);
+  ASSERT_EQ(QRTLWriteToLog(6, QRTL_LOG_INFO, "queued"), 0);
+  std::filesystem::remove(path_);
+  EXPECT_EQ(QRTLDisableLogging(), QRTLERR_OPEN_LOG);
+  EXPECT_EQ(QRTLIsLoggingEnabled(), 0);
+  EXPECT_EQ(QRTLValidateCleanup(), 1);
+  EXPECT_FALSE(std::filesystem::exists(path_));
+
+  // Enabled again, the queue starts empty; now the write itself fails.
+  ASSERT_EQ(QRTLEnableLogging(path_.c_str(), QRTL_LOG_ALL, 100), 0);
+  ASSERT_EQ(QRTLWriteToLog(6, QRTL_LOG_INFO, "queued"), 0);
+  rlimit previous{};
+  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &previous), 0);
+  rlimit limited = previous;
+  limited.rlim_cur = 10;
+  const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limited), 0);
+  const int32_t disabled = QRTLDisableLogging();
+  setrlimit(RLIMIT_FSIZE, &previous);
+  std::signal(SIGXFSZ, previousHandler);
+  EXPECT_EQ(disabled, QRTLERR_WRITE_LOG);
+  EXPECT_EQ(QRTLIsLoggingEnabled(), 0);
+  EXPECT_EQ(QRTLValidateCleanup(), 1);
+  EXPECT_EQ(ReadFile(path_), "");
+  EXPECT_EQ(QRTLWriteToLog(6, QRTL_LOG_ERROR, "after"), QRTLWARN_LOG_DISABLED);
+}
+
 TEST_F(Logging, DefaultThresholdsTrimAboveButNotAtTheUpperOne) {
   // Pad so that the enable line (51 bytes) brings the file to exactly the
   // upper threshold.
@@ -246,12 +441,17 @@ TEST_F(Logging, ConfiguredThresholdsApplyAfterStart) {
   EXPECT_EQ(content.find("\tQRTL\t"), 23u);
 }
 
-TEST_F(Logging, LinesStillQueuedAtTheEndAreWritten) {
+TEST_F(Logging, LinesStillQueuedAtTheEndAreWrittenAndLaterOnesDropped) {
   ASSERT_EQ(QRTLEnableLogging(path_.c_str(), QRTL_LOG_ALL, 100), 0);
   ASSERT_EQ(QRTLWriteToLog(6, QRTL_LOG_INFO, "pending"), 0);
-  Restart();
+  tessel::qrtl::StopRuntimeServices();
   EXPECT_EQ(CountLines(ReadFile(path_)), 2u);
+  EXPECT_EQ(QRTLWriteToLog(6, QRTL_LOG_ERROR, "late"), QRTLWARN_LOG_DISABLED);
+  EXPECT_EQ(QRTLEnableLogging(path_.c_str(), QRTL_LOG_ALL, 100), QRTLERR_INTERNAL);
   EXPECT_EQ(QRTLIsLoggingEnabled(), 0);
+  EXPECT_EQ(QRTLDisableLogging(), 0);
+  EXPECT_EQ(CountLines(ReadFile(path_)), 2u);
+  ASSERT_TRUE(tessel::qrtl::StartRuntimeServices());
 }
 
 TEST_F(Logging, MirroredLinesGoToStandardErrorCutLikeTheDebuggerOutput) {

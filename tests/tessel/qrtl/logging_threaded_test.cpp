@@ -1,6 +1,11 @@
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
 
+#include <chrono>
 #include <cstdio>
+#include <map>
 #include <filesystem>
 #include <sstream>
 #include <string>
@@ -9,6 +14,8 @@
 
 #include "runtime_fixture.h"
 #include "tessel/qrtl.h"
+
+extern char** environ;
 
 namespace {
 
@@ -29,6 +36,18 @@ class ThreadedLogging : public RuntimeTest {
   }
   std::string path_;
 };
+
+// Reads one whole entry "thread <t> line <i>" (without its LF): time stamp,
+// subsystem, level, text, CR.
+bool ParseThreadLine(const std::string& line, int* thread, int* index) {
+  int month, day, year, hour, minute, second, millisecond, end = 0;
+  char subsystem[8], level[8];
+  return std::sscanf(line.c_str(),
+                     "%2d/%2d/%4d %2d:%2d:%2d.%3d\t%7[A-Z0-9]\t%7[A-Za-z]\tthread %d line %d\r%n",
+                     &month, &day, &year, &hour, &minute, &second, &millisecond, subsystem, level,
+                     thread, index, &end) == 11 &&
+         static_cast<size_t>(end) == line.size();
+}
 
 TEST_F(ThreadedLogging, ManyThreadsLoseNoLineAndInterleaveNone) {
   constexpr int kThreads = 6;
@@ -55,22 +74,67 @@ TEST_F(ThreadedLogging, ManyThreadsLoseNoLineAndInterleaveNone) {
   while (std::getline(content, line)) {
     ++lines;
     if (line.find("\tLogging ") != std::string::npos) continue;
-    // One whole entry per line: time stamp, subsystem, level, text, CR.
-    int month, day, year, hour, minute, second, millisecond, thread, index, end = 0;
-    char subsystem[8], level[8];
-    ASSERT_EQ(
-        std::sscanf(line.c_str(),
-                    "%2d/%2d/%4d %2d:%2d:%2d.%3d\t%7[A-Z0-9]\t%7[A-Za-z]\tthread %d line %d\r%n",
-                    &month, &day, &year, &hour, &minute, &second, &millisecond, subsystem, level,
-                    &thread, &index, &end),
-        11)
-        << line;
-    ASSERT_EQ(static_cast<size_t>(end), line.size()) << line;
+    int thread = -1;
+    int index = -1;
+    ASSERT_TRUE(ParseThreadLine(line, &thread, &index)) << line;
     ASSERT_TRUE(thread >= 0 && thread < kThreads) << line;
     EXPECT_EQ(index, next[thread]) << "thread " << thread << " out of order";
     next[thread] = index + 1;
   }
   EXPECT_EQ(lines, kThreads * kLines + 2);
+}
+
+// Runs the exit logger on `log` and returns its wait status; a child that
+// has not ended within ten seconds (a hang at its end) is killed.
+int RunExitLogger(const std::string& log) {
+  char* const argv[] = {const_cast<char*>(TESSEL_EXIT_LOGGER), const_cast<char*>(log.c_str()),
+                        nullptr};
+  pid_t pid = -1;
+  if (posix_spawn(&pid, TESSEL_EXIT_LOGGER, nullptr, nullptr, argv, environ) != 0) return -1;
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  int status = 0;
+  while (waitpid(pid, &status, WNOHANG) == 0) {
+    if (std::chrono::steady_clock::now() > deadline) {
+      kill(pid, SIGKILL);
+      waitpid(pid, &status, 0);
+      break;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  }
+  return status;
+}
+
+// The library ends (main returns) while four threads are still logging: no
+// crash, no line written twice or torn, and the lines queued at the end are
+// in the file.
+TEST_F(ThreadedLogging, EndingWhileThreadsLogIsSafe) {
+  for (int run = 0; run < 30; ++run) {
+    std::filesystem::remove(path_);
+    const int status = RunExitLogger(path_);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0)
+        << "run " << run << ": wait status " << status;
+    std::istringstream content(tessel_test::ReadFile(path_));
+    std::string line;
+    std::map<int, int> last;  // thread -> last line number seen
+    int mainReturns = 0;
+    while (std::getline(content, line)) {
+      if (line.find("\tLogging Enabled.\r") != std::string::npos) continue;
+      if (line.find("\tQRTL\tInfo\tmain returns\r") != std::string::npos) {
+        ++mainReturns;
+        continue;
+      }
+      int thread = -1;
+      int number = -1;
+      ASSERT_TRUE(ParseThreadLine(line, &thread, &number)) << "run " << run << ": " << line;
+      const auto seen = last.find(thread);
+      ASSERT_TRUE(seen == last.end() || number > seen->second)
+          << "run " << run << ": thread " << thread << " line " << number << " again";
+      last[thread] = number;
+    }
+    // Every thread logged past the flush count before main returned.
+    EXPECT_EQ(last.size(), 4u) << "run " << run;
+    EXPECT_EQ(mainReturns, 1) << "run " << run;
+  }
 }
 
 void CountCall(int32_t, int32_t, uintptr_t userData, uintptr_t, uintptr_t) {

@@ -72,16 +72,35 @@ TEST_F(ProfileStore, UnsupportedScopesAndBadArguments) {
   EXPECT_EQ(QRTLEnumProfileSection("Sect", nullptr, nullptr, 1, kScope), QRTLERR_INVALID_PARAM);
 }
 
+// Every supported scope has its own base key; a value written in one is
+// read back there and nowhere else.
 TEST_F(ProfileStore, ScopesLandOnTheirKeys) {
-  ASSERT_EQ(QRTLWriteProfileInt("S", "E", 1, 1), 0);
-  EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, "Software\\Ostrel\\Pivotline\\Client\\S"));
-  ASSERT_EQ(QRTLWriteProfileInt("S", "E", 1, 8), 0);
-  EXPECT_TRUE(
-      KeyExists(HKEY_LOCAL_MACHINE, "Software\\Ostrel\\Pivotline\\PDK\\Installed Products\\S"));
-  ASSERT_EQ(QRTLWriteProfileInt("S", "E", 1, 11), 0);
-  EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, "Software\\Ostrel\\Pivotline\\Client\\Debug\\S"));
-  // Scope 0 and 1 share key names but not hives.
-  EXPECT_EQ(QRTLGetProfileInt("S", "E", 0, 0), 0);
+  struct Case {
+    int scope;
+    HKEY hive;
+    const char* base;
+  };
+  const Case cases[] = {
+      {0, HKEY_LOCAL_MACHINE, "Client"},
+      {1, HKEY_CURRENT_USER, "Client"},
+      {2, HKEY_LOCAL_MACHINE, "Infrastructure"},
+      {3, HKEY_CURRENT_USER, "Infrastructure"},
+      {4, HKEY_LOCAL_MACHINE, "PDK\\Debug"},
+      {5, HKEY_CURRENT_USER, "PDK\\Debug"},
+      {6, HKEY_LOCAL_MACHINE, "PDK"},
+      {7, HKEY_CURRENT_USER, "PDK"},
+      {8, HKEY_LOCAL_MACHINE, "PDK\\Installed Products"},
+      {11, HKEY_LOCAL_MACHINE, "Client\\Debug"},
+  };
+  for (const Case& c : cases) {
+    ASSERT_EQ(QRTLWriteProfileInt("S", "E", 100 + c.scope, c.scope), 0) << c.scope;
+    const std::string key = std::string("Software\\Ostrel\\Pivotline\\") + c.base + "\\S";
+    EXPECT_TRUE(KeyExists(c.hive, key.c_str())) << c.scope;
+  }
+  for (const Case& c : cases) {
+    EXPECT_EQ(QRTLGetProfileInt("S", "E", 0, c.scope), 100 + c.scope) << c.scope;
+    EXPECT_EQ(QRTLCountEntriesInSection("S", c.scope), 1) << c.scope;
+  }
 }
 
 TEST_F(ProfileStore, DeletingTheLastEntryRemovesTheSection) {

@@ -6,7 +6,12 @@
  * lists. Every function returns a signed 32-bit status (0 success, negative
  * error, positive warning) unless it says otherwise; functions that return a
  * handle or a value deliver their status through a trailing pointer that may
- * be NULL.
+ * be NULL. Each function lists the statuses it returns.
+ *
+ * When the library's start fails (when no thread-local slot is left; the
+ * reason is written to standard error once) the library stays loaded:
+ * QRTLEnableLogging and QRTLInstallEventHandler answer QRTLERR_INTERNAL, and
+ * every other call answers as with logging off and no handler installed.
  */
 #ifndef TESSEL_QRTL_H
 #define TESSEL_QRTL_H
@@ -80,17 +85,40 @@ TESSEL_BEGIN_DECLS
  * One log file per process, shared by every client. Lines are queued and
  * appended when flushCount are waiting or an error line is logged. Any thread
  * may call any of these; they serialise on one process-wide lock.
+ *
+ * The file is kept small in place: once it passes the upper threshold its
+ * front is cut off, and it stays the same file (links to it keep working;
+ * its folder need not be writable). Lines are only ever written whole.
+ *
+ * The library's end (also when the process exits while threads still log)
+ * writes the lines still queued; later lines get QRTLWARN_LOG_DISABLED.
  */
+
+/* Creates the file (owner-only) unless it exists, and starts logging.
+ * QRTL_SUCCESS; QRTLERR_ALREADY_LOGGING (the first settings stay);
+ * QRTLERR_INVALID_PARAM (path NULL); QRTLERR_NOMEM; QRTLERR_OPEN_LOG (the
+ * file cannot be created or opened); QRTLERR_INTERNAL (the library's start
+ * failed, or it has ended). */
 TESSEL_API int32_t QRTLEnableLogging(const char* path, int32_t levelMask, int32_t flushCount);
+/* Writes the queued lines and stops logging; logging is off afterwards
+ * whatever the result, and lines the final flush could not write are
+ * dropped. QRTL_SUCCESS (also when logging was off); the flush's
+ * QRTLERR_OPEN_LOG, QRTLERR_WRITE_LOG or QRTLERR_NOMEM; QRTLERR_INTERNAL. */
 TESSEL_API int32_t QRTLDisableLogging(void);
+/* 1 while logging is enabled, else 0. */
 TESSEL_API int32_t QRTLIsLoggingEnabled(void);
 /* Returns 1 and the settings while enabled, 0 and empty/zero settings when
  * not. The path is cut to length - 1 characters. Every out pointer may be
  * NULL. */
 TESSEL_API int32_t QRTLGetLogParameters(char* path, int32_t length, int32_t* levelMask,
                                         int32_t* flushCount);
+/* QRTL_SUCCESS (queued, or queued and flushed); QRTLWARN_LOG_DISABLED
+ * (logging off: nothing done); QRTLWARN_LOG_FILTERED (level not in the
+ * mask: nothing done); QRTLERR_NOMEM (the line could not be built and is
+ * dropped). A flush that fails returns QRTLERR_OPEN_LOG, QRTLERR_WRITE_LOG or
+ * QRTLERR_NOMEM, and the lines not written stay queued for the next one. */
 TESSEL_API int32_t QRTLWriteToLog(int32_t subsystem, int32_t level, const char* text);
-/* 1 when every enable has been matched by a disable. */
+/* 1 when every enable has been matched by a disable, else 0. */
 TESSEL_API int32_t QRTLValidateCleanup(void);
 
 TESSEL_END_DECLS
@@ -106,30 +134,58 @@ TESSEL_BEGIN_DECLS
 
 /*
  * Everything here belongs to the calling thread: a handle is known only to
- * the thread that installed it, and an event reaches only the handlers of the
- * thread that generates it, synchronously, newest subscription first.
+ * the thread that installed it (elsewhere it is QRTLERR_INVALID_PARAM), and an
+ * event reaches only the handlers of the thread that generates it,
+ * synchronously, newest subscription first.
+ *
+ * A thread's context holds its handlers and subscriptions; it is made by the
+ * first install and freed with the last handler. A callback may remove any
+ * handler of its thread, itself and the last one included: the context then
+ * stays valid until the delivery that removed its last handler (and any
+ * delivery around that one) has returned.
  */
+
+/* Returns the new handle, or NULL. *status: QRTL_SUCCESS; QRTLERR_NOMEM;
+ * QRTLERR_INTERNAL (the library's start failed: there is no context). */
 TESSEL_API QRTLEventHandle QRTLInstallEventHandler(QRTLEventCallback callback,
                                                    uintptr_t userData, int32_t* status);
+/* Removes the handler and its subscriptions. QRTL_SUCCESS;
+ * QRTLERR_INVALID_PARAM (handle not found). */
 TESSEL_API int32_t QRTLRemoveEventHandler(QRTLEventHandle handle);
+/* QRTL_SUCCESS; QRTLWARN_DUP_EVENT (already requested); QRTLERR_INVALID_PARAM
+ * (handle not found); QRTLERR_NOMEM. */
 TESSEL_API int32_t QRTLAddEventRequest(QRTLEventHandle handle, int32_t event);
+/* QRTL_SUCCESS; QRTLERR_INVALID_PARAM (handle not found, or the event not
+ * requested); QRTLERR_INTERNAL (the thread's lists disagree). */
 TESSEL_API int32_t QRTLRemoveEventRequest(QRTLEventHandle handle, int32_t event);
 /* Replaces the handler's subscriptions by `events` (count 0: up to the first
- * 0 entry); on failure none of them stays in force. */
+ * 0 entry; a repeated number counts once); on failure none of them stays in
+ * force. QRTL_SUCCESS; QRTLERR_INVALID_PARAM (handle not found, events NULL,
+ * count negative, or a 0 entry within count); QRTLERR_NOMEM. */
 TESSEL_API int32_t QRTLRequestEvents(QRTLEventHandle handle, const int32_t* events,
                                      int32_t count);
-/* An event generated again while it is being delivered on this thread is
- * refused with QRTLERR_EVENT_RECURSION. */
+/* Calls the enabled subscribers of `event` in this thread. QRTL_SUCCESS (also
+ * when nothing subscribes, and for any numbers in a thread without
+ * handlers); QRTLERR_INVALID_PARAM (event 0 or not among subsystem * 100 to
+ * subsystem * 100 + 99; logged as an error line); QRTLERR_EVENT_RECURSION
+ * (the event is being delivered on this thread already); QRTLERR_NOMEM. An
+ * exception thrown by a callback reaches the caller, and the delivery is
+ * over as if the callback had returned. */
 TESSEL_API int32_t QRTLGenerateEvent(int32_t event, int32_t subsystem, uintptr_t param1,
                                      uintptr_t param2);
+/* A disabled handler keeps its subscriptions and is not called.
+ * QRTL_SUCCESS; QRTLERR_INVALID_PARAM (handle not found). */
 TESSEL_API int32_t QRTLDisableEvents(QRTLEventHandle handle);
 TESSEL_API int32_t QRTLEnableEvents(QRTLEventHandle handle);
+/* 1 when the handler is enabled; 0 when disabled or not found. */
 TESSEL_API int32_t QRTLAreEventsEnabled(QRTLEventHandle handle);
+/* 1 when the handler has requested the event, else 0. */
 TESSEL_API int32_t QRTLIsEventHandled(QRTLEventHandle handle, int32_t event);
 /* Returns the bytes the list needs, 4 * (requests + 1); `events` (may be
- * NULL) receives the numbers, newest first, then a 0. */
+ * NULL) receives the numbers, newest first, then a 0. *status: QRTL_SUCCESS;
+ * QRTLERR_INVALID_PARAM with result 0 (handle not found). */
 TESSEL_API int32_t QRTLListEvents(QRTLEventHandle handle, int32_t* events, int32_t* status);
-/* 1 when the calling thread holds no event handler. */
+/* 1 when the calling thread has no context, else 0. */
 TESSEL_API int32_t QRTLValidateContextCleanup(void);
 
 TESSEL_END_DECLS
@@ -148,23 +204,44 @@ typedef int32_t (*QRTLProfileEnumCallback)(void* context, const char* entry, con
 
 TESSEL_BEGIN_DECLS
 
+/*
+ * Every function below that returns a status may return QRTLERR_NOT_SUPPORTED
+ * (scope not supported) and QRTLERR_UNAVAILABLE (the scope's keys cannot be
+ * opened or created), and QRTLERR_INVALID_PARAM for a NULL or empty section
+ * or entry name.
+ */
+
+/* Copies the stored text, or the default when the section or entry is
+ * missing. QRTL_SUCCESS; QRTLERR_TOO_BIG (the text, with its NUL, does not
+ * fit); QRTLERR_BAD_TYPE (the entry is not text; the buffer is then
+ * undefined); QRTLERR_INVALID_PARAM (also a NULL default or buffer, or size 0
+ * or less). */
 TESSEL_API int32_t QRTLGetProfileEntry(const char* section, const char* entry,
                                        const char* defaultText, char* buffer, int32_t size,
                                        int32_t scope);
+/* QRTL_SUCCESS; QRTLERR_INVALID_PARAM (also a NULL text); QRTLERR_UNAVAILABLE
+ * (also the section cannot be created); QRTLERR_WRITE_PROFILE (the value
+ * cannot be set). */
 TESSEL_API int32_t QRTLWriteProfileEntry(const char* section, const char* entry,
                                          const char* text, int32_t scope);
 /* The stored 4-byte number, or the default whenever anything fails. */
 TESSEL_API int32_t QRTLGetProfileInt(const char* section, const char* entry,
                                      int32_t defaultValue, int32_t scope);
+/* As QRTLWriteProfileEntry. */
 TESSEL_API int32_t QRTLWriteProfileInt(const char* section, const char* entry, int32_t value,
                                        int32_t scope);
-/* Removes the section too once its last entry is gone. */
+/* Removes the section too once its last entry is gone. QRTL_SUCCESS;
+ * QRTLERR_UNAVAILABLE (also the section cannot be opened);
+ * QRTLERR_WRITE_PROFILE (the entry cannot be deleted, e.g. it is missing). */
 TESSEL_API int32_t QRTLDeleteProfileEntry(const char* section, const char* entry,
                                           int32_t scope);
 /* The number of entries, 0 when the section is missing or an argument bad. */
 TESSEL_API int32_t QRTLCountEntriesInSection(const char* section, int32_t scope);
 /* Calls back for every text entry (with "" instead of the text unless
- * wantText is 1) until the callback returns non-zero: QRTLWARN_CANCELLED. */
+ * wantText is 1) until the callback returns non-zero. QRTL_SUCCESS (all
+ * visited); QRTLWARN_CANCELLED (the callback stopped it);
+ * QRTLERR_INVALID_PARAM (also a NULL callback); QRTLERR_UNAVAILABLE (also the
+ * section is missing, or the enumeration failed); QRTLERR_NOMEM. */
 TESSEL_API int32_t QRTLEnumProfileSection(const char* section,
                                           QRTLProfileEnumCallback callback, void* context,
                                           int32_t wantText, int32_t scope);
@@ -187,10 +264,15 @@ TESSEL_BEGIN_DECLS
 /*
  * Loads the library named by "ReleaseDll" in section "QDebug" of scope 2 when
  * "Enabled" is non-zero, counting loads. Call these from one thread at a time.
+ * These return no status: 1 when loaded (the count raised), 0 when not
+ * enabled, not configured, blocked or not loadable.
  */
 TESSEL_API int32_t QRTLLoadDebugger(void);
+/* 0 when nothing is loaded; the remaining count while others still hold it;
+ * after the last, the platform's unload result (non-zero on success). */
 TESSEL_API int32_t QRTLUnloadDebugger(void);
-/* 1 when every name was found; each variable gets its address or NULL. */
+/* 1 when every name was found; each variable gets its address or NULL. 0
+ * when the library is not loaded, the table is NULL or a name is missing. */
 TESSEL_API int32_t QRTLGetDebugEntryPoints(const QRTLEntryPoint* table);
 
 TESSEL_END_DECLS
@@ -216,10 +298,15 @@ typedef struct QRTLDataNode {
 
 TESSEL_BEGIN_DECLS
 
-/* Appends a node to *list; for text, `value` points to the text to copy. A
- * list belongs to its caller and has no lock. */
+/* Appends a node to *list and returns it, or NULL; for text, `value` points
+ * to the text to copy. A list belongs to its caller and has no lock.
+ * *status: QRTL_SUCCESS; QRTLERR_INVALID_PARAM (list NULL, a buffer NULL with
+ * a size above 0, or a text NULL; the list is unchanged); QRTLERR_NOMEM (the
+ * list is unchanged). */
 TESSEL_API QRTLDataNode* QRTLAddData(QRTLDataNode** list, int32_t type, uintptr_t value,
                                      void* data, int32_t* status);
+/* Frees every node with its copies and sets *list to NULL. QRTL_SUCCESS;
+ * QRTLERR_INVALID_PARAM (list NULL). */
 TESSEL_API int32_t QRTLDestroyDataList(QRTLDataNode** list);
 
 TESSEL_END_DECLS
