@@ -1,0 +1,202 @@
+#include "notifier.h"
+
+#include <poll.h>
+#include <sys/epoll.h>
+#include <sys/ioctl.h>
+#include <sys/socket.h>
+
+#include <cerrno>
+#include <thread>
+
+#include "platform/error.h"
+
+namespace wsock32 {
+namespace {
+
+int pending_error(int fd) {
+  int error = 0;
+  socklen_t length = sizeof(error);
+  if (getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &length) != 0) return errno;
+  return error;
+}
+
+int bytes_waiting(int fd) {
+  int count = 0;
+  return ioctl(fd, FIONREAD, &count) == 0 ? count : 0;
+}
+
+void post(const Socket& socket, int event, int posixError) {
+  // A window that has gone away takes nothing; as on Windows the event is
+  // simply lost.
+  PostMessageA(socket.window, socket.message, static_cast<WPARAM>(socket.handle),
+               WSAMAKESELECTREPLY(event, PlatformWinsockErrorFromErrno(posixError)));
+}
+
+bool selected(const Socket& socket, int event) { return (socket.events & event) != 0; }
+
+// Posts what is due now, from the socket's present readiness.
+void evaluate(Socket& socket) {
+  if (socket.closed || socket.events == 0) return;
+  pollfd ready{socket.fd, POLLIN | POLLOUT | POLLRDHUP, 0};
+  if (poll(&ready, 1, 0) < 0) return;
+  const short r = ready.revents;
+
+  if (!socket.stream) {
+    // A pending error (an ICMP report on a connected socket) is read by a
+    // receive, so it counts as something to read.
+    if (socket.read_armed && selected(socket, WS_FD_READ) && (r & (POLLIN | POLLERR))) {
+      socket.read_armed = false;
+      post(socket, WS_FD_READ, 0);
+    }
+    if (socket.write_armed && selected(socket, WS_FD_WRITE) && (r & POLLOUT)) {
+      socket.write_armed = false;
+      post(socket, WS_FD_WRITE, 0);
+    }
+    return;
+  }
+
+  if (socket.connecting) {
+    if (!(r & (POLLOUT | POLLERR | POLLHUP))) return;
+    const int error = pending_error(socket.fd);
+    socket.connecting = false;
+    socket.connected = error == 0;
+    socket.write_armed = socket.connected;
+    if (selected(socket, WS_FD_CONNECT)) post(socket, WS_FD_CONNECT, error);
+  }
+  if (!socket.connected) return;
+
+  const int closeError = (r & POLLERR) ? pending_error(socket.fd) : 0;
+  if (r & (POLLRDHUP | POLLHUP | POLLERR)) socket.peer_closed = true;
+  const int waiting = bytes_waiting(socket.fd);
+  if (socket.read_armed && selected(socket, WS_FD_READ) && waiting > 0) {
+    socket.read_armed = false;
+    post(socket, WS_FD_READ, 0);
+  }
+  if (socket.write_armed && selected(socket, WS_FD_WRITE) && (r & POLLOUT)) {
+    socket.write_armed = false;
+    post(socket, WS_FD_WRITE, 0);
+  }
+  if (socket.peer_closed && !socket.close_posted && selected(socket, WS_FD_CLOSE) &&
+      (waiting == 0 || !selected(socket, WS_FD_READ))) {
+    socket.close_posted = true;
+    post(socket, WS_FD_CLOSE, closeError);
+  }
+}
+
+// The epoll events worth waking for: only those that could post something.
+uint32_t interest(const Socket& socket) {
+  if (socket.closed || socket.events == 0) return 0;
+  uint32_t wanted = 0;
+  if (socket.write_armed && selected(socket, WS_FD_WRITE)) wanted |= EPOLLOUT;
+  if (!socket.stream) {
+    if (socket.read_armed && selected(socket, WS_FD_READ)) wanted |= EPOLLIN;
+    return wanted;
+  }
+  if (socket.connecting) return EPOLLOUT;
+  // After the peer's close nothing more arrives: what is left is checked
+  // by the receive calls themselves (receive_made).
+  if (!socket.connected || socket.peer_closed) return socket.connected ? wanted : 0;
+  if (socket.read_armed && selected(socket, WS_FD_READ)) wanted |= EPOLLIN;
+  if (!socket.close_posted && selected(socket, WS_FD_CLOSE)) wanted |= EPOLLRDHUP;
+  return wanted;
+}
+
+class Notifier {
+ public:
+  // Puts the socket in the epoll set (one-shot) for what it wants, or
+  // takes it out.
+  bool rearm(Socket& socket) {
+    const uint32_t wanted = interest(socket);
+    if (wanted == 0) {
+      if (socket.in_epoll) epoll_ctl(epoll_fd_, EPOLL_CTL_DEL, socket.fd, nullptr);
+      socket.in_epoll = false;
+      return true;
+    }
+    std::call_once(started_, [this] { start(); });
+    if (epoll_fd_ < 0) {
+      SetLastError(WSAENOBUFS);
+      return false;
+    }
+    epoll_event event{};
+    event.events = wanted | EPOLLONESHOT;
+    event.data.u64 = socket.handle;
+    if (epoll_ctl(epoll_fd_, socket.in_epoll ? EPOLL_CTL_MOD : EPOLL_CTL_ADD, socket.fd, &event) != 0) {
+      SetLastError(PlatformWinsockErrorFromErrno(errno));
+      return false;
+    }
+    socket.in_epoll = true;
+    return true;
+  }
+
+ private:
+  void start() {
+    epoll_fd_ = epoll_create1(EPOLL_CLOEXEC);
+    if (epoll_fd_ < 0) return;
+    // Serves the process until it ends; it holds nothing a caller waits
+    // for, so nothing needs to stop it.
+    std::thread([this] { run(); }).detach();
+  }
+
+  void run() {
+    epoll_event events[64];
+    for (;;) {
+      const int count = epoll_wait(epoll_fd_, events, 64, -1);
+      for (int i = 0; i < count; ++i) {
+        // A socket closed meanwhile has left the table (and the set).
+        SocketRef socket = find_socket(static_cast<SOCKET>(events[i].data.u64));
+        if (!socket) continue;
+        std::lock_guard<std::mutex> guard(socket->lock);
+        evaluate(*socket);
+        rearm(*socket);
+      }
+    }
+  }
+
+  std::once_flag started_;
+  int epoll_fd_ = -1;
+};
+
+Notifier& notifier() {
+  static Notifier* instance = new Notifier;  // its thread runs until exit
+  return *instance;
+}
+
+}  // namespace
+
+bool selection_changed(Socket& socket) {
+  evaluate(socket);
+  return notifier().rearm(socket);
+}
+
+void receive_made(Socket& socket) {
+  if (socket.read_armed) return;
+  socket.read_armed = true;
+  if (!selected(socket, WS_FD_READ)) return;
+  if (socket.stream && socket.peer_closed) evaluate(socket);
+  notifier().rearm(socket);
+}
+
+void send_blocked(Socket& socket) {
+  socket.write_armed = true;
+  notifier().rearm(socket);
+}
+
+void connect_started(Socket& socket, bool inProgress) {
+  // Winsock reports a connection of a selected socket through FD_CONNECT
+  // even when it completed at once.
+  const bool watched = socket.events != 0;
+  socket.connecting = inProgress || watched;
+  socket.connected = !socket.connecting;
+  socket.peer_closed = false;
+  socket.close_posted = false;
+  notifier().rearm(socket);
+}
+
+void forget_socket(Socket& socket) {
+  socket.closed = true;
+  socket.events = 0;
+  socket.window = nullptr;
+  notifier().rearm(socket);
+}
+
+}  // namespace wsock32
