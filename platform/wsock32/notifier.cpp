@@ -65,7 +65,6 @@ void evaluate(Socket& socket) {
   }
   if (!socket.connected) return;
 
-  const int closeError = (r & POLLERR) ? pending_error(socket.fd) : 0;
   if (r & (POLLRDHUP | POLLHUP | POLLERR)) socket.peer_closed = true;
   const int waiting = bytes_waiting(socket.fd);
   if (socket.read_armed && selected(socket, WS_FD_READ) && waiting > 0) {
@@ -79,7 +78,8 @@ void evaluate(Socket& socket) {
   if (socket.peer_closed && !socket.close_posted && selected(socket, WS_FD_CLOSE) &&
       (waiting == 0 || !selected(socket, WS_FD_READ))) {
     socket.close_posted = true;
-    post(socket, WS_FD_CLOSE, closeError);
+    // A reset leaves its error pending; a graceful close has none.
+    post(socket, WS_FD_CLOSE, (r & POLLERR) ? pending_error(socket.fd) : 0);
   }
 }
 

@@ -56,6 +56,12 @@ void peer_shrink_receive_buffer(int fd) {
 
 void peer_close(int fd) { close(fd); }
 
+void peer_reset(int fd) {
+  const linger abort{1, 0};
+  setsockopt(fd, SOL_SOCKET, SO_LINGER, &abort, sizeof(abort));
+  close(fd);
+}
+
 uint16_t unused_tcp_port() {
   // Bound but not listening: connections to it are refused.
   static int holder = [] {

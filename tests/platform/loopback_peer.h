@@ -30,6 +30,8 @@ std::string peer_receive(int fd, int milliseconds);
 // Makes the receive buffer small, so that a sender fills it soon.
 void peer_shrink_receive_buffer(int fd);
 void peer_close(int fd);
+// Closes with a reset instead of the orderly close.
+void peer_reset(int fd);
 
 // A loopback TCP port with nothing listening on it.
 uint16_t unused_tcp_port();

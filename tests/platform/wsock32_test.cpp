@@ -270,6 +270,20 @@ TEST_F(Wsock32Sockets, StreamNotificationsFollowTheConnection) {
   EXPECT_EQ(ws.closesocket(s), 0);
 }
 
+TEST_F(Wsock32Sockets, ResetConnectionClosesWithItsError) {
+  MessageWindow window;
+  PeerListener listener;
+  SOCKET s = ws.socket(AF_INET, SOCK_STREAM, 0);
+  SOCKADDR_IN peer = ws.address(INADDR_LOOPBACK, listener.port());
+  ASSERT_EQ(ws.connect(s, reinterpret_cast<SOCKADDR*>(&peer), sizeof(peer)), 0);
+  int accepted = listener.accept_one();
+  ASSERT_GE(accepted, 0);
+  ASSERT_EQ(ws.WSAAsyncSelect(s, window.get(), kSocketMessage, FD_READ | FD_CLOSE), 0);
+  peer_reset(accepted);
+  EXPECT_EQ(collect(window, s, 200), (Pairs{{FD_CLOSE, WSAECONNRESET}}));
+  EXPECT_EQ(ws.closesocket(s), 0);
+}
+
 TEST_F(Wsock32Sockets, RefusedConnectionIsNotifiedWithItsError) {
   MessageWindow window;
   SOCKET s = ws.socket(AF_INET, SOCK_STREAM, 0);
