@@ -75,15 +75,10 @@ DWORD IcmpSendEcho(HANDLE icmp, IPAddr destination, void* requestData, WORD requ
                    replySize, timeout);
 }
 
-template <typename Signature>
-FARPROC entry(Signature function) {
-  return reinterpret_cast<FARPROC>(function);
-}
-
 const PlatformExport kExports[] = {
-    {"IcmpCreateFile", entry<LPFN_ICMPCREATEFILE>(IcmpCreateFile)},
-    {"IcmpCloseHandle", entry<LPFN_ICMPCLOSEHANDLE>(IcmpCloseHandle)},
-    {"IcmpSendEcho", entry<LPFN_ICMPSENDECHO>(IcmpSendEcho)},
+    {"IcmpCreateFile", platform_entry<LPFN_ICMPCREATEFILE>(IcmpCreateFile)},
+    {"IcmpCloseHandle", platform_entry<LPFN_ICMPCLOSEHANDLE>(IcmpCloseHandle)},
+    {"IcmpSendEcho", platform_entry<LPFN_ICMPSENDECHO>(IcmpSendEcho)},
     {nullptr, nullptr},
 };
 

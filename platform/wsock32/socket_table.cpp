@@ -34,18 +34,9 @@ SOCKET add_socket(const SocketRef& socket) {
   return socket->handle;
 }
 
-SocketRef find_socket(SOCKET handle) {
-  Table& t = table();
-  std::lock_guard<std::mutex> guard(t.lock);
-  auto found = t.sockets.find(handle);
-  if (found == t.sockets.end()) {
-    SetLastError(WSAENOTSOCK);
-    return nullptr;
-  }
-  return found->second;
-}
+namespace {
 
-SocketRef take_socket(SOCKET handle) {
+SocketRef look_up(SOCKET handle, bool remove) {
   Table& t = table();
   std::lock_guard<std::mutex> guard(t.lock);
   auto found = t.sockets.find(handle);
@@ -53,10 +44,16 @@ SocketRef take_socket(SOCKET handle) {
     SetLastError(WSAENOTSOCK);
     return nullptr;
   }
-  SocketRef socket = std::move(found->second);
-  t.sockets.erase(found);
+  SocketRef socket = found->second;
+  if (remove) t.sockets.erase(found);
   return socket;
 }
+
+}  // namespace
+
+SocketRef find_socket(SOCKET handle) { return look_up(handle, false); }
+
+SocketRef take_socket(SOCKET handle) { return look_up(handle, true); }
 
 std::vector<SocketRef> take_all_sockets() {
   Table& t = table();

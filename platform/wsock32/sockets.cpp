@@ -126,11 +126,27 @@ int ws_closesocket(SOCKET handle) {
   return 0;
 }
 
-int ws_bind(SOCKET handle, const SOCKADDR* name, int nameLength) {
+namespace {
+
+// The socket and the address a bind or connect names; null, with the last
+// error set, when either is unusable.
+SocketRef socket_and_address(SOCKET handle, const SOCKADDR* name, int nameLength,
+                             sockaddr_in& address) {
   SocketRef socket = usable_socket(handle);
-  if (!socket) return WS_SOCKET_ERROR;
+  if (!socket) return nullptr;
+  if (int error = to_system(name, nameLength, address)) {
+    fail(error);
+    return nullptr;
+  }
+  return socket;
+}
+
+}  // namespace
+
+int ws_bind(SOCKET handle, const SOCKADDR* name, int nameLength) {
   sockaddr_in address;
-  if (int error = to_system(name, nameLength, address)) return fail(error);
+  SocketRef socket = socket_and_address(handle, name, nameLength, address);
+  if (!socket) return WS_SOCKET_ERROR;
   if (::bind(socket->fd, reinterpret_cast<sockaddr*>(&address), sizeof(address)) != 0) {
     return fail_errno(errno);
   }
@@ -138,10 +154,9 @@ int ws_bind(SOCKET handle, const SOCKADDR* name, int nameLength) {
 }
 
 int ws_connect(SOCKET handle, const SOCKADDR* name, int nameLength) {
-  SocketRef socket = usable_socket(handle);
-  if (!socket) return WS_SOCKET_ERROR;
   sockaddr_in address;
-  if (int error = to_system(name, nameLength, address)) return fail(error);
+  SocketRef socket = socket_and_address(handle, name, nameLength, address);
+  if (!socket) return WS_SOCKET_ERROR;
   const int result = ::connect(socket->fd, reinterpret_cast<sockaddr*>(&address), sizeof(address));
   const int error = result == 0 ? 0 : errno;
   if (socket->stream && (result == 0 || error == EINPROGRESS)) {
@@ -155,19 +170,12 @@ int ws_connect(SOCKET handle, const SOCKADDR* name, int nameLength) {
 }
 
 int ws_send(SOCKET handle, const char* buffer, int length, int flags) {
-  SocketRef socket = usable_socket(handle);
-  if (!socket) return WS_SOCKET_ERROR;
-  int systemFlags = 0;
-  if (!to_system_flags(flags, WS_MSG_OOB | WS_MSG_DONTROUTE, systemFlags)) {
-    return fail(WSAEOPNOTSUPP);
-  }
-  if (!valid_buffer(buffer, length)) return fail(WSAEFAULT);
-  // A peer that has gone makes the send fail, never raises SIGPIPE.
-  return finish_send(*socket, ::send(socket->fd, buffer, static_cast<size_t>(length),
-                                     systemFlags | MSG_NOSIGNAL));
+  return ws_sendto(handle, buffer, length, flags, nullptr, 0);
 }
 
-// On a stream socket the address is ignored, as Winsock does.
+// On a stream socket the address is ignored, as Winsock does; without one a
+// datagram goes to the connected peer. A peer that has gone makes the send
+// fail, never raises SIGPIPE.
 int ws_sendto(SOCKET handle, const char* buffer, int length, int flags, const SOCKADDR* to,
               int toLength) {
   SocketRef socket = usable_socket(handle);

@@ -60,7 +60,19 @@ TEST(Wsock32Module, StartUpIsCountedAndNegotiatesTheVersion) {
   ws.unload();
 }
 
-using Wsock32Sockets = WinsockTest;
+class Wsock32Sockets : public WinsockTest {
+ protected:
+  // A stream socket connected (blocking) to the listener; `accepted` gets
+  // the listener's end.
+  SOCKET connected_stream(PeerListener& listener, int& accepted) {
+    SOCKET s = ws.socket(AF_INET, SOCK_STREAM, 0);
+    SOCKADDR_IN peer = ws.address(INADDR_LOOPBACK, listener.port());
+    EXPECT_EQ(ws.connect(s, reinterpret_cast<SOCKADDR*>(&peer), sizeof(peer)), 0);
+    accepted = listener.accept_one();
+    EXPECT_GE(accepted, 0);
+    return s;
+  }
+};
 
 TEST_F(Wsock32Sockets, OnlyInternetSocketsExist) {
   EXPECT_EQ(ws.socket(AF_IPX, SOCK_DGRAM, NSPROTO_IPX), INVALID_SOCKET);
@@ -163,11 +175,8 @@ TEST_F(Wsock32Sockets, RefusedConnectionsAndBlockedSendsHaveWinsockNumbers) {
   EXPECT_EQ(ws.closesocket(s), 0);
 
   PeerListener listener;
-  s = ws.socket(AF_INET, SOCK_STREAM, 0);
-  SOCKADDR_IN peer = ws.address(INADDR_LOOPBACK, listener.port());
-  ASSERT_EQ(ws.connect(s, reinterpret_cast<SOCKADDR*>(&peer), sizeof(peer)), 0);
-  int accepted = listener.accept_one();
-  ASSERT_GE(accepted, 0);
+  int accepted;
+  s = connected_stream(listener, accepted);
   peer_shrink_receive_buffer(accepted);
   uint32_t on = 1;
   ASSERT_EQ(ws.ioctlsocket(s, FIONBIO, &on), 0);
@@ -273,11 +282,8 @@ TEST_F(Wsock32Sockets, StreamNotificationsFollowTheConnection) {
 TEST_F(Wsock32Sockets, ResetConnectionClosesWithItsError) {
   MessageWindow window;
   PeerListener listener;
-  SOCKET s = ws.socket(AF_INET, SOCK_STREAM, 0);
-  SOCKADDR_IN peer = ws.address(INADDR_LOOPBACK, listener.port());
-  ASSERT_EQ(ws.connect(s, reinterpret_cast<SOCKADDR*>(&peer), sizeof(peer)), 0);
-  int accepted = listener.accept_one();
-  ASSERT_GE(accepted, 0);
+  int accepted;
+  SOCKET s = connected_stream(listener, accepted);
   ASSERT_EQ(ws.WSAAsyncSelect(s, window.get(), kSocketMessage, FD_READ | FD_CLOSE), 0);
   peer_reset(accepted);
   EXPECT_EQ(collect(window, s, 200), (Pairs{{FD_CLOSE, WSAECONNRESET}}));
@@ -298,11 +304,8 @@ TEST_F(Wsock32Sockets, RefusedConnectionIsNotifiedWithItsError) {
 TEST_F(Wsock32Sockets, BlockedSendIsFollowedByFdWrite) {
   MessageWindow window;
   PeerListener listener;
-  SOCKET s = ws.socket(AF_INET, SOCK_STREAM, 0);
-  SOCKADDR_IN peer = ws.address(INADDR_LOOPBACK, listener.port());
-  ASSERT_EQ(ws.connect(s, reinterpret_cast<SOCKADDR*>(&peer), sizeof(peer)), 0);
-  int accepted = listener.accept_one();
-  ASSERT_GE(accepted, 0);
+  int accepted;
+  SOCKET s = connected_stream(listener, accepted);
   int small = 4096;
   ASSERT_EQ(ws.setsockopt(s, SOL_SOCKET, SO_SNDBUF, reinterpret_cast<char*>(&small), 4), 0);
   ASSERT_EQ(ws.WSAAsyncSelect(s, window.get(), kSocketMessage, FD_WRITE), 0);
