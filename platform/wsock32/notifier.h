@@ -11,7 +11,9 @@
 // - FD_CONNECT once when a connection attempt ends, with its error;
 // - FD_CLOSE once when the peer has closed, after the data that came before
 //   it has been received (or at once when FD_READ is not selected).
-// wParam is the SOCKET, lParam WSAMAKESELECTREPLY(event, error).
+// wParam is the SOCKET, lParam WSAMAKESELECTREPLY(event, error). FD_ACCEPT
+// and FD_OOB may be selected but never occur: the module has no listening
+// sockets and does not report out-of-band data.
 //
 // Each socket is armed in the epoll set one-shot, only for the events that
 // are selected and re-enabled, and readiness is read again under the
