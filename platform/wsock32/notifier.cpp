@@ -34,53 +34,67 @@ void post(const Socket& socket, int event, int posixError) {
 
 bool selected(const Socket& socket, int event) { return (socket.events & event) != 0; }
 
-// Posts what is due now, from the socket's present readiness.
-void evaluate(Socket& socket) {
-  if (socket.closed || socket.events == 0) return;
-  pollfd ready{socket.fd, POLLIN | POLLOUT | POLLRDHUP, 0};
-  if (poll(&ready, 1, 0) < 0) return;
-  const short r = ready.revents;
+// The socket's readiness now, as poll bits (which epoll's equal).
+uint32_t readiness(int fd) {
+  pollfd ready{fd, POLLIN | POLLOUT | POLLRDHUP, 0};
+  return poll(&ready, 1, 0) == 1 ? static_cast<uint16_t>(ready.revents) : 0;
+}
+
+// Posts what is due given readiness `r`; true if anything was posted. The
+// notifier passes what epoll reported, which may be a moment old: at worst
+// an FD_READ finds the data already taken, which Winsock callers expect.
+bool evaluate(Socket& socket, uint32_t r) {
+  if (socket.closed || socket.events == 0) return false;
+  bool posted = false;
+  auto post_once = [&](bool& armed, int event) {
+    armed = false;
+    posted = true;
+    post(socket, event, 0);
+  };
 
   if (!socket.stream) {
     // A pending error (an ICMP report on a connected socket) is read by a
     // receive, so it counts as something to read.
     if (socket.read_armed && selected(socket, WS_FD_READ) && (r & (POLLIN | POLLERR))) {
-      socket.read_armed = false;
-      post(socket, WS_FD_READ, 0);
+      post_once(socket.read_armed, WS_FD_READ);
     }
     if (socket.write_armed && selected(socket, WS_FD_WRITE) && (r & POLLOUT)) {
-      socket.write_armed = false;
-      post(socket, WS_FD_WRITE, 0);
+      post_once(socket.write_armed, WS_FD_WRITE);
     }
-    return;
+    return posted;
   }
 
   if (socket.connecting) {
-    if (!(r & (POLLOUT | POLLERR | POLLHUP))) return;
+    if (!(r & (POLLOUT | POLLERR | POLLHUP))) return false;
     const int error = pending_error(socket.fd);
     socket.connecting = false;
     socket.connected = error == 0;
     socket.write_armed = socket.connected;
-    if (selected(socket, WS_FD_CONNECT)) post(socket, WS_FD_CONNECT, error);
+    if (selected(socket, WS_FD_CONNECT)) {
+      posted = true;
+      post(socket, WS_FD_CONNECT, error);
+    }
+    // A connection that just came up can send: take its readiness anew.
+    if (socket.connected) r = readiness(socket.fd);
   }
-  if (!socket.connected) return;
+  if (!socket.connected) return posted;
 
   if (r & (POLLRDHUP | POLLHUP | POLLERR)) socket.peer_closed = true;
   const int waiting = bytes_waiting(socket.fd);
   if (socket.read_armed && selected(socket, WS_FD_READ) && waiting > 0) {
-    socket.read_armed = false;
-    post(socket, WS_FD_READ, 0);
+    post_once(socket.read_armed, WS_FD_READ);
   }
   if (socket.write_armed && selected(socket, WS_FD_WRITE) && (r & POLLOUT)) {
-    socket.write_armed = false;
-    post(socket, WS_FD_WRITE, 0);
+    post_once(socket.write_armed, WS_FD_WRITE);
   }
   if (socket.peer_closed && !socket.close_posted && selected(socket, WS_FD_CLOSE) &&
       (waiting == 0 || !selected(socket, WS_FD_READ))) {
     socket.close_posted = true;
+    posted = true;
     // A reset leaves its error pending; a graceful close has none.
     post(socket, WS_FD_CLOSE, (r & POLLERR) ? pending_error(socket.fd) : 0);
   }
+  return posted;
 }
 
 // The epoll events worth waking for: only those that could post something.
@@ -103,13 +117,17 @@ uint32_t interest(const Socket& socket) {
 
 class Notifier {
  public:
-  // Puts the socket in the epoll set (one-shot) for what it wants, or
-  // takes it out.
-  bool rearm(Socket& socket) {
+  // Arms the socket in the epoll set (one-shot) for what it wants, or takes
+  // it out. An entry that has just fired and posted is left in the set: the
+  // firing disarmed it, so it stays quiet until armed again, and the usual
+  // re-enable then costs one call instead of two.
+  bool rearm(Socket& socket, bool firedAndPosted = false) {
     const uint32_t wanted = interest(socket);
     if (wanted == 0) {
-      if (socket.in_epoll) epoll_ctl(epoll_fd_, EPOLL_CTL_DEL, socket.fd, nullptr);
-      socket.in_epoll = false;
+      if (socket.in_epoll && !firedAndPosted) {
+        epoll_ctl(epoll_fd_, EPOLL_CTL_DEL, socket.fd, nullptr);
+        socket.in_epoll = false;
+      }
       return true;
     }
     std::call_once(started_, [this] { start(); });
@@ -146,8 +164,7 @@ class Notifier {
         SocketRef socket = find_socket(static_cast<SOCKET>(events[i].data.u64));
         if (!socket) continue;
         std::lock_guard<std::mutex> guard(socket->lock);
-        evaluate(*socket);
-        rearm(*socket);
+        rearm(*socket, evaluate(*socket, events[i].events));
       }
     }
   }
@@ -164,7 +181,7 @@ Notifier& notifier() {
 }  // namespace
 
 bool selection_changed(Socket& socket) {
-  evaluate(socket);
+  evaluate(socket, readiness(socket.fd));
   return notifier().rearm(socket);
 }
 
@@ -172,7 +189,7 @@ void receive_made(Socket& socket) {
   if (socket.read_armed) return;
   socket.read_armed = true;
   if (!selected(socket, WS_FD_READ)) return;
-  if (socket.stream && socket.peer_closed) evaluate(socket);
+  if (socket.stream && socket.peer_closed) evaluate(socket, readiness(socket.fd));
   notifier().rearm(socket);
 }
 
