@@ -19,6 +19,7 @@
 #include <set>
 #include <string>
 
+#include "builtin_modules.h"
 #include "platform/error.h"
 
 struct platform_module {
@@ -30,7 +31,15 @@ struct platform_module {
 
 namespace {
 
+std::string canonical_name(const char* name);
+
 struct ModuleState {
+  ModuleState() {
+    for (const PlatformModuleTable* table : {platform_wsock32_module(), platform_icmp_module()}) {
+      built_in.emplace(canonical_name(table->name), table);
+    }
+  }
+
   std::mutex lock;
   std::map<std::string, const PlatformModuleTable*> built_in;
   std::map<std::string, const PlatformModuleTable*> replaced;

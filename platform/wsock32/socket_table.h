@@ -1,0 +1,65 @@
+// The module's sockets: each SOCKET handle names one POSIX socket and the
+// state Winsock keeps beside it (blocking mode, the WSAAsyncSelect
+// registration and its re-enabling flags, the connection's progress).
+//
+// Handles come from a counter and are never reused within a run, so a
+// closed handle fails with WSAENOTSOCK instead of reaching a descriptor
+// that has since been given to someone else. A call holds a reference to
+// the socket for its duration; the descriptor is closed when the last
+// reference goes, so closing a socket never pulls it from under a call
+// that is still using it.
+#pragma once
+
+#include <memory>
+#include <mutex>
+#include <vector>
+
+#define PLATFORM_WINSOCK_PREFIXED
+#include "platform/winsock.h"
+#include "platform/window.h"
+
+namespace wsock32 {
+
+struct Socket {
+  Socket(int fd, bool stream) : fd(fd), stream(stream) {}
+  ~Socket();
+  Socket(const Socket&) = delete;
+  Socket& operator=(const Socket&) = delete;
+
+  const int fd;
+  const bool stream;
+  SOCKET handle = 0;
+
+  // Guards every field below. The notifier thread and the callers' threads
+  // meet here; posting a notification happens with it held, so that a
+  // cancelled selection can never post afterwards.
+  std::mutex lock;
+  bool closed = false;
+  HWND window = nullptr;
+  UINT message = 0;
+  LONG events = 0;  // the FD_* set of the current selection, 0 for none
+  // Winsock's re-enabling: an event is posted once, then only after the
+  // call that re-enables it (a receive for FD_READ, a send that would have
+  // blocked for FD_WRITE).
+  bool read_armed = false;
+  bool write_armed = false;
+  bool close_posted = false;
+  // Stream sockets only.
+  bool connecting = false;
+  bool connected = false;
+  bool peer_closed = false;
+  bool in_epoll = false;
+};
+
+using SocketRef = std::shared_ptr<Socket>;
+
+// Gives the socket its handle and makes it findable.
+SOCKET add_socket(const SocketRef& socket);
+// The socket of a handle, or null (last error WSAENOTSOCK).
+SocketRef find_socket(SOCKET handle);
+// Removes a handle's socket from the table and returns it, or null.
+SocketRef take_socket(SOCKET handle);
+// Empties the table (the last WSACleanup closes every socket).
+std::vector<SocketRef> take_all_sockets();
+
+}  // namespace wsock32
