@@ -59,7 +59,9 @@ bool ParsePrinterPath(const std::string& name, JobStep& step, JobPlan& plan) {
     return false;
   }
   step.volume = name[0] == '0' ? Volume::kDisk : Volume::kFlash;
-  std::optional<std::string> path = NormalizeVolumePath(std::string_view(name).substr(2));
+  std::string_view rest = std::string_view(name).substr(2);
+  if (!rest.empty() && (rest.front() == '\\' || rest.front() == '/')) rest.remove_prefix(1);
+  std::optional<std::string> path = NormalizeVolumePath(rest);
   if (!path) {
     plan.Refuse("path outside the volume: \"" + name + "\"");
     return false;

@@ -111,6 +111,9 @@ class Simulator {
   void SetFaults(size_t printer, const Faults& faults);
   Faults GetFaults(size_t printer) const;
 
+  // Runs `data` as if it had arrived as a data file over LPD.
+  void RunJob(size_t printer, const std::string& data);
+
   std::vector<Font> Fonts(size_t printer) const;
   std::vector<Job> Jobs(size_t printer) const;
   // What the printer printed, one entry per job it printed: "PostScript

@@ -352,6 +352,11 @@ Faults Simulator::GetFaults(size_t printer) const {
   return impl_->At(printer).printer.faults();
 }
 
+void Simulator::RunJob(size_t printer, const std::string& data) {
+  std::lock_guard lock(impl_->mutex);
+  impl_->At(printer).printer.RunDataFile(data);
+}
+
 std::vector<Font> Simulator::Fonts(size_t printer) const {
   std::lock_guard lock(impl_->mutex);
   Printer& state = impl_->At(printer).printer;
