@@ -134,9 +134,10 @@ class Responder {
     const std::vector<VarBind>& asked = request_.varBinds;
     const size_t nonRepeaters = std::min<size_t>(std::max(request_.errorStatus, 0), asked.size());
     const int32_t repetitions = std::clamp(request_.errorIndex, 0, kMostRepetitions);
-    // Room for the frame around the bindings, which grows with the
-    // community and never exceeds this.
-    size_t room = kMostResponseBytes - 40 - request_.community.size();
+    // Room for the bindings: what the frame around them (which grows with
+    // the community) leaves.
+    const size_t frame = 40 + request_.community.size();
+    const size_t room = frame < kMostResponseBytes ? kMostResponseBytes - frame : 0;
     size_t used = 0;
     std::vector<VarBind>& out = response_.varBinds;
     out.clear();
