@@ -63,6 +63,11 @@ TEST_F(SnmpAgentTest, NetSnmpReadsIdentityAndStorage) {
   // SNMPv1 and the write community read too.
   EXPECT_NE(Ask("snmpget", printer, ".1.3.6.1.2.1.1.3.0", "quillet", "1").find("Timeticks"), std::string::npos);
 
+  // The write community sets the writable system objects.
+  std::string set = Ask("snmpset", printer, ".1.3.6.1.2.1.1.6.0 s Lobby", "quillet");
+  EXPECT_NE(set.find("STRING: \"Lobby\""), std::string::npos) << set;
+  EXPECT_NE(Ask("snmpget", printer, ".1.3.6.1.2.1.1.6.0").find("\"Lobby\""), std::string::npos);
+
   std::string storage = Ask("snmpwalk", printer, ".1.3.6.1.2.1.25.2.3.1.2");
   EXPECT_EQ(storage, ".1.3.6.1.2.1.25.2.3.1.2.2 = OID: .1.3.6.1.2.1.25.2.1.9\n");
   std::string device = Ask("snmpget", printer, ".1.3.6.1.2.1.25.3.2.1.2.1");
