@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Builds the converter's and the ICMP packet reader's libFuzzer targets with clang (ASan+UBSan) in
+# Builds every libFuzzer target (fuzz/, with clang, ASan+UBSan) in
 # build-fuzz/ and runs each on its seed corpus for a bounded time.
 #   scripts/fuzz.sh                   60 seconds per target
 #   FUZZ_SECONDS=10 scripts/fuzz.sh   shorter runs
@@ -9,10 +9,14 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build="$root/build-fuzz"
 seconds=${FUZZ_SECONDS:-60}
-targets=(classify pfb_to_pfa truetype_to_type1 truetype_to_pcl finish_type1 icmp_reply)
 
 CC=clang CXX=clang++ cmake -S "$root/fuzz" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$build"
+# Every fuzz_* program the build made is a target.
+targets=()
+for program in "$build"/fuzz_*; do
+  [ -x "$program" ] && targets+=("${program##*/fuzz_}")
+done
 
 made="$build/seeds"
 mkdir -p "${targets[@]/#/$made/}"
