@@ -15,7 +15,7 @@ cmake --build "$build"
 # Every fuzz_* program the build made is a target.
 targets=()
 for program in "$build"/fuzz_*; do
-  [ -x "$program" ] && targets+=("${program##*/fuzz_}")
+  if [ -x "$program" ]; then targets+=("${program##*/fuzz_}"); fi
 done
 
 made="$build/seeds"
