@@ -8,6 +8,9 @@
 # ends.
 scratch=$(mktemp -d "${TMPDIR:-/tmp}/gly-test-XXXXXX") || exit 1
 mkdir -p "$scratch/config" || exit 1
+# Open to others like the system's temporary folder, so a test that drops
+# to an ordinary user can still reach the files it set up.
+chmod 755 "$scratch" || exit 1
 TMPDIR=$scratch TEST_TMPDIR=$scratch/ XDG_CONFIG_HOME=$scratch/config
 export TMPDIR TEST_TMPDIR XDG_CONFIG_HOME
 "$@"
