@@ -3,10 +3,7 @@
  *
  * Plain C functions; paths are NUL-terminated 8-bit strings. Every result is
  * 0 for success and non-zero for failure. A failed conversion leaves nothing
- * at its output path. All functions may run on several threads at once.
- *
- * The PCL TrueType conversion is not part of this library yet and is not
- * declared here, so that a caller cannot link against it by mistake. */
+ * at its output path. All functions may run on several threads at once. */
 #ifndef GLY_DOWNLOAD_CONVERTER_H
 #define GLY_DOWNLOAD_CONVERTER_H
 
@@ -54,6 +51,14 @@ GLY_CONVERTER_API int ConvertTrueTypeToType1(const char* trueTypePath,
 GLY_CONVERTER_API int FinishType1Conversion(const char* type1ProgramPath,
                                             const char* outputPath,
                                             int reserved);
+
+/* Writes the TrueType font as a PCL 5 soft font of header format 15
+ * (TrueType scalable), bound to the Latin 1 symbol set (0N), ready to be
+ * stored on a printer by a PJL file-system download. ClassifyFontFile
+ * reports it as kind 2, subtype 15, under the 16-byte name its header
+ * carries. */
+GLY_CONVERTER_API int ConvertTrueTypeToPclTrueType(const char* trueTypePath,
+                                                   const char* outputPath);
 
 #ifdef __cplusplus
 }

@@ -32,4 +32,9 @@ bool FinishType1Text(ByteView program, std::string& pfa) {
   return EncryptType1Program(AsText(program), pfa);
 }
 
+bool ConvertTrueTypeToPclText(ByteView trueType, std::string& pcl) {
+  const FontModule* module = ModuleFor(trueType);
+  return module != nullptr && module->convertToPclTrueType != nullptr && module->convertToPclTrueType(trueType, pcl);
+}
+
 }  // namespace converter

@@ -63,4 +63,8 @@ int FinishType1Conversion(const char* type1ProgramPath, const char* outputPath, 
   return ConvertFile(FinishType1Text, type1ProgramPath, outputPath);
 }
 
+int ConvertTrueTypeToPclTrueType(const char* trueTypePath, const char* outputPath) {
+  return ConvertFile(ConvertTrueTypeToPclText, trueTypePath, outputPath);
+}
+
 }  // extern "C"

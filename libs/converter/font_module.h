@@ -36,6 +36,9 @@ struct FontModule {
   bool (*identify)(ByteView file, FontIdentity& identity);
   // Writes the font as PostScript text; null when the format needs none.
   bool (*convert)(ByteView file, std::string& out);
+  // Writes the font as a PCL TrueType soft font; null for formats that
+  // cannot become one.
+  bool (*convertToPclTrueType)(ByteView file, std::string& out) = nullptr;
 };
 
 extern const FontModule kTrueTypeModule;

@@ -1,5 +1,6 @@
 // TrueType font (glyf outlines), also the first font of a collection. Its
-// conversion writes an unencrypted Type 1 program (see type1_program.h).
+// conversions write an unencrypted Type 1 program (see type1_program.h) or a
+// PCL TrueType soft font (see pcl_truetype_font.h).
 #include <ft2build.h>
 #include FT_FREETYPE_H
 
@@ -7,6 +8,7 @@
 #include <cstring>
 
 #include "freetype_face.h"
+#include "pcl_truetype_font.h"
 #include "type1_program.h"
 
 namespace converter {
@@ -56,8 +58,15 @@ bool Convert(ByteView file, std::string& out) {
   return !name.empty() && WriteType1Program(file, face->get(), name, out);
 }
 
+bool ConvertToPclTrueType(ByteView file, std::string& out) {
+  const auto face = FreeTypeFace::Open(file);
+  if (!face || !face->HasTrueTypeOutlines()) return false;
+  const std::string name = PostScriptName(face->get());
+  return !name.empty() && WritePclTrueTypeFont(file, face->get(), name, out);
+}
+
 }  // namespace
 
-const FontModule kTrueTypeModule = {"TrueType font", Recognise, Identify, Convert};
+const FontModule kTrueTypeModule = {"TrueType font", Recognise, Identify, Convert, ConvertToPclTrueType};
 
 }  // namespace converter

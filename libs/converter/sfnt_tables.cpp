@@ -1,0 +1,93 @@
+#include "sfnt_tables.h"
+
+#include FT_TRUETYPE_TABLES_H
+#include FT_TRUETYPE_TAGS_H
+
+#include <algorithm>
+
+namespace converter {
+
+namespace {
+
+constexpr std::size_t kHeadIndexToLocFormat = 50;
+constexpr std::size_t kHeadMinBytes = 54;
+constexpr std::size_t kGlyphHeaderBytes = 10;
+
+// Component flags of a composite glyph record.
+constexpr std::uint16_t kArgsAreWords = 0x0001;
+constexpr std::uint16_t kHaveScale = 0x0008;
+constexpr std::uint16_t kMoreComponents = 0x0020;
+constexpr std::uint16_t kHaveXYScale = 0x0040;
+constexpr std::uint16_t kHaveTwoByTwo = 0x0080;
+
+std::uint32_t ReadUint32(const std::uint8_t* bytes) {
+  return std::uint32_t{bytes[0]} << 24 | std::uint32_t{bytes[1]} << 16 | std::uint32_t{bytes[2]} << 8 | bytes[3];
+}
+
+}  // namespace
+
+std::optional<std::vector<std::uint8_t>> LoadSfntTable(FT_Face face, FT_ULong tag, std::size_t fontSize) {
+  FT_ULong length = 0;
+  if (FT_Load_Sfnt_Table(face, tag, 0, nullptr, &length) != 0 || length > fontSize) return std::nullopt;
+  std::vector<std::uint8_t> table(length);
+  if (length > 0 && FT_Load_Sfnt_Table(face, tag, 0, table.data(), &length) != 0) return std::nullopt;
+  return table;
+}
+
+std::optional<GlyphTable> GlyphTable::Load(FT_Face face, std::size_t fontSize) {
+  const auto head = LoadSfntTable(face, TTAG_head, fontSize);
+  auto loca = LoadSfntTable(face, TTAG_loca, fontSize);
+  auto glyf = LoadSfntTable(face, TTAG_glyf, fontSize);
+  if (!head || head->size() < kHeadMinBytes || !loca || !glyf || face->num_glyphs <= 0) return std::nullopt;
+  GlyphTable table;
+  table.longOffsets_ = ReadUint16(head->data() + kHeadIndexToLocFormat) != 0;
+  const std::size_t entryBytes = table.longOffsets_ ? 4 : 2;
+  // A short "loca" covers fewer glyphs than the font claims; those beyond
+  // it have no data.
+  if (loca->size() < 2 * entryBytes) return std::nullopt;
+  table.count_ = std::min(static_cast<std::size_t>(face->num_glyphs), loca->size() / entryBytes - 1);
+  table.loca_ = std::move(*loca);
+  table.glyf_ = std::move(*glyf);
+  return table;
+}
+
+std::optional<ByteView> GlyphTable::Data(std::size_t glyph) const {
+  if (glyph >= count_) return std::nullopt;
+  std::size_t start, end;
+  if (longOffsets_) {
+    start = ReadUint32(&loca_[4 * glyph]);
+    end = ReadUint32(&loca_[4 * glyph + 4]);
+  } else {
+    start = std::size_t{ReadUint16(&loca_[2 * glyph])} * 2;
+    end = std::size_t{ReadUint16(&loca_[2 * glyph + 2])} * 2;
+  }
+  if (start > end || end > glyf_.size()) return std::nullopt;
+  return ByteView(glyf_).subspan(start, end - start);
+}
+
+bool CompositeComponents(ByteView glyphData, std::vector<std::uint16_t>& components) {
+  components.clear();
+  if (glyphData.empty()) return true;
+  if (glyphData.size() < kGlyphHeaderBytes) return false;
+  const auto contours = static_cast<std::int16_t>(ReadUint16(glyphData.data()));
+  if (contours >= 0) return true;
+
+  std::size_t pos = kGlyphHeaderBytes;
+  for (;;) {
+    if (pos + 4 > glyphData.size()) return false;
+    const std::uint16_t flags = ReadUint16(&glyphData[pos]);
+    components.push_back(ReadUint16(&glyphData[pos + 2]));
+    pos += 4 + ((flags & kArgsAreWords) != 0 ? 4 : 2);
+    if ((flags & kHaveScale) != 0) {
+      pos += 2;
+    } else if ((flags & kHaveXYScale) != 0) {
+      pos += 4;
+    } else if ((flags & kHaveTwoByTwo) != 0) {
+      pos += 8;
+    }
+    if (pos > glyphData.size()) return false;
+    if ((flags & kMoreComponents) == 0) return true;
+  }
+}
+
+}  // namespace converter

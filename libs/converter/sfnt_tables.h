@@ -1,0 +1,46 @@
+// The raw tables of a TrueType font, as the font stores them, and its glyph
+// data found through "loca" in "glyf": what a format that carries TrueType
+// data unchanged (a PCL TrueType soft font) copies out of the font.
+#pragma once
+
+#include <ft2build.h>
+#include FT_FREETYPE_H
+
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+#include "font_module.h"
+
+namespace converter {
+
+// The table with the tag, or nullopt when the font has none or it is longer
+// than the whole font (a damaged directory) so that it cannot be there.
+std::optional<std::vector<std::uint8_t>> LoadSfntTable(FT_Face face, FT_ULong tag, std::size_t fontSize);
+
+inline std::uint16_t ReadUint16(const std::uint8_t* bytes) {
+  return static_cast<std::uint16_t>(bytes[0] << 8 | bytes[1]);
+}
+
+class GlyphTable {
+ public:
+  // Null when "head", "loca" or "glyf" is missing or malformed.
+  static std::optional<GlyphTable> Load(FT_Face face, std::size_t fontSize);
+
+  std::size_t count() const { return count_; }
+  // The glyph's bytes in "glyf" (empty for a glyph without outline, such as
+  // the space); nullopt when the glyph id is out of range or "loca" points
+  // outside "glyf".
+  std::optional<ByteView> Data(std::size_t glyph) const;
+
+ private:
+  std::vector<std::uint8_t> loca_, glyf_;
+  bool longOffsets_ = false;
+  std::size_t count_ = 0;
+};
+
+// The glyph ids a composite glyph is built from, in its order (none for a
+// simple glyph); false when the component records run past the data.
+bool CompositeComponents(ByteView glyphData, std::vector<std::uint16_t>& components);
+
+}  // namespace converter
