@@ -16,5 +16,8 @@ const GlyStringEntry gly_strings[] = {
     {32793, "You have successfully added the Printer."},
     {32794, "Please select a Printer and try again."},
     {32815, "IP Address: "},
+    {32840, "Ther e is an error in Inputs."},
+    {32841, "File not found."},
+    {32842, "Can't write into the file."},
 };
 const size_t gly_string_count = COUNT(gly_strings);
