@@ -3,12 +3,14 @@
 #pragma once
 
 #include <algorithm>
+#include <deque>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
 #include <vector>
 
+#include "download/resource_job_questions.h"
 #include "ui/message_boxes.h"
 
 inline std::string ReadBytes(const std::string& path) {
@@ -45,3 +47,25 @@ inline std::vector<std::string> FilesIn(const std::string& folder) {
   std::sort(names.begin(), names.end());
   return names;
 }
+
+// Answers the conversion question with the queued choices (Cancel when
+// none is queued) and counts the questions.
+class ScriptedQuestions final : public ResourceJobQuestions {
+ public:
+  std::optional<ConversionOptions> AskConversionOptions() override {
+    ++conversionQuestions;
+    if (answers.empty()) return std::nullopt;
+    ConversionOptions answer = answers.front();
+    answers.pop_front();
+    return answer;
+  }
+  void AskFormMacroName() override { ++formMacroQuestions; }
+
+  std::deque<ConversionOptions> answers;  // empty: Cancel
+  int conversionQuestions = 0;
+  int formMacroQuestions = 0;
+};
+
+inline constexpr ConversionOptions kToType1{true, false, false, false};
+inline constexpr ConversionOptions kToPcl{false, true, false, false};
+inline constexpr ConversionOptions kBoth{false, false, true, false};

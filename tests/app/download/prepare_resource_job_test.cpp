@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <deque>
 
 #include "download/converter_operations.h"
 #include "download/download_job_ids.h"
@@ -53,26 +52,6 @@ class ScriptedConverter final : public ConverterOperations {
     return 0;
   }
 };
-
-class ScriptedQuestions final : public ResourceJobQuestions {
- public:
-  std::optional<ConversionOptions> AskConversionOptions() override {
-    ++conversionQuestions;
-    if (answers.empty()) return std::nullopt;
-    ConversionOptions answer = answers.front();
-    answers.pop_front();
-    return answer;
-  }
-  void AskFormMacroName() override { ++formMacroQuestions; }
-
-  std::deque<ConversionOptions> answers;  // empty: Cancel
-  int conversionQuestions = 0;
-  int formMacroQuestions = 0;
-};
-
-constexpr ConversionOptions kToType1{true, false, false, false};
-constexpr ConversionOptions kToPcl{false, true, false, false};
-constexpr ConversionOptions kBoth{false, false, true, false};
 
 class PrepareResourceJobTest : public ::testing::Test {
  protected:
