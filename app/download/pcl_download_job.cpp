@@ -61,8 +61,8 @@ class PclJob final : public JobWrapping {
 
 int WritePclDownloadJob(const char* sourcePath, const char* fontName, StorageLocation location,
                         const char* jobFilePath, MessageBoxes& boxes) {
-  if (sourcePath == nullptr || *sourcePath == '\0' || fontName == nullptr ||
-      *fontName == '\0' || !FitsPjlFileName(fontName)) {
+  if (sourcePath == nullptr || *sourcePath == '\0' || fontName == nullptr || *fontName == '\0' ||
+      !FitsPjlFileName(fontName)) {
     boxes.Show(download_job::kInputErrorText);
     return kJobInputsRefused;
   }

@@ -108,13 +108,14 @@ class Preparation {
 
   // The classifier promises a terminated name; a faulty one must not make
   // the writers read past the buffer.
-  std::string FontName() const { return std::string(fontName_, strnlen(fontName_, GLY_FONT_NAME_SIZE)); }
+  std::string FontName() const {
+    return std::string(fontName_, strnlen(fontName_, GLY_FONT_NAME_SIZE));
+  }
 
   int WritePostScriptJob(const std::string& source) {
-    const int written = WritePostScriptDownloadJob(source.c_str(), FontName().c_str(),
-                                                   context_.downloadLocation,
-                                                   context_.jobFiles.postScript.c_str(),
-                                                   context_.boxes);
+    const int written =
+        WritePostScriptDownloadJob(source.c_str(), FontName().c_str(), context_.downloadLocation,
+                                   context_.jobFiles.postScript.c_str(), context_.boxes);
     return written == kJobWritten ? kResourceJobDone : kResourceJobNotWritten;
   }
 

@@ -83,15 +83,14 @@ TEST_F(DownloadJobTest, PclJobsOfAnySizeAppendWholeAndFollowEachOther) {
 
 TEST_F(DownloadJobTest, PclJobRefusesNamesThatWouldInjectOrLeaveTheFontsDirectory) {
   const std::string source = Source("abc");
-  for (const char* name : {"", "Bad\"Name", "Bad\r\n@PJL FSDELETE", "Bad\x01", "Bad\x7F",
-                           "..", "a..b", "..\\..\\x", "Bad\\x", "0:x"}) {
+  for (const char* name : {"", "Bad\"Name", "Bad\r\n@PJL FSDELETE", "Bad\x01", "Bad\x7F", "..",
+                           "a..b", "..\\..\\x", "Bad\\x", "0:x"}) {
     boxes.shown.clear();
     EXPECT_EQ(Pcl(source, name), kJobInputsRefused) << name;
     EXPECT_EQ(boxes.shown, std::vector<int>{kInputErrorText}) << name;
   }
   boxes.shown.clear();
-  EXPECT_EQ(WritePclDownloadJob(nullptr, "Name", kHardDisk, job.c_str(), boxes),
-            kJobInputsRefused);
+  EXPECT_EQ(WritePclDownloadJob(nullptr, "Name", kHardDisk, job.c_str(), boxes), kJobInputsRefused);
   EXPECT_EQ(Pcl("", "Name"), kJobInputsRefused);
   EXPECT_EQ(boxes.shown, (std::vector<int>{kInputErrorText, kInputErrorText}));
   EXPECT_FALSE(JobExists());
@@ -136,8 +135,7 @@ TEST_F(DownloadJobTest, PostScriptJobCarriesPrologueCallMarkersAndTheFontUnchang
 
 TEST_F(DownloadJobTest, PostScriptEndMarkerStaysALineOfItsOwn) {
   ASSERT_EQ(PostScript(Source("cleartomark"), "NoLineFeed"), kJobWritten);
-  EXPECT_EQ(ReadBytes(job),
-            PostScriptHeader("(NoLineFeed)") + "cleartomark\n_FontDownload_EOF_\n");
+  EXPECT_EQ(ReadBytes(job), PostScriptHeader("(NoLineFeed)") + "cleartomark\n_FontDownload_EOF_\n");
 }
 
 TEST_F(DownloadJobTest, PostScriptFontNameIsAnEscapedString) {
@@ -181,10 +179,10 @@ TEST_F(DownloadJobTest, UnreadableSourcesAndUnwritableJobFilesAreReportedToTheCa
   for (bool postScript : {false, true}) {
     auto write = [&](const std::string& source, const std::string& jobFile) {
       boxes.shown.clear();
-      return postScript ? WritePostScriptDownloadJob(source.c_str(), "F", kHardDisk,
-                                                     jobFile.c_str(), boxes)
-                        : WritePclDownloadJob(source.c_str(), "F", kHardDisk, jobFile.c_str(),
-                                              boxes);
+      return postScript
+                 ? WritePostScriptDownloadJob(source.c_str(), "F", kHardDisk, jobFile.c_str(),
+                                              boxes)
+                 : WritePclDownloadJob(source.c_str(), "F", kHardDisk, jobFile.c_str(), boxes);
     };
     // A FIFO is refused at once rather than waited on.
     for (const char* name : {"missing", "folder", "pipe"}) {
