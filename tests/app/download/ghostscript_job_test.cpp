@@ -7,10 +7,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "download/converter_operations.h"
-#include "download/prepare_resource_job.h"
-#include "job_test_support.h"
-#include "temp_dir.h"
+#include "library_job_test.h"
 
 namespace {
 
@@ -74,10 +71,10 @@ std::string WithoutCarriageReturns(std::string text) {
   return text;
 }
 
-class GhostscriptJobTest : public ::testing::Test {
+class GhostscriptJobTest : public LibraryJobTest {
  protected:
   GhostscriptJobTest() {
-    for (const std::string& folder : {appDir, work, disk + "/fonts", flash + "/fonts"}) {
+    for (const std::string& folder : {work, disk + "/fonts", flash + "/fonts"}) {
       std::filesystem::create_directories(folder);
     }
     WriteBytes(dir.file("devices.ps"),
@@ -105,24 +102,9 @@ class GhostscriptJobTest : public ::testing::Test {
     return gs.output.substr(0, gs.output.find('\n'));
   }
 
-  int Prepare(const std::string& path, StorageLocation location) {
-    context.downloadLocation = location;
-    std::memset(fontName, 0, sizeof fontName);
-    kindInfo = {};
-    EXPECT_EQ(ConverterLibrary().ClassifyFontFile(path.c_str(), fontName, &kindInfo), 0) << path;
-    return PrepareResourceJob(context, path.c_str(), fontName, kindInfo, false);
-  }
-
-  TempDir dir;
-  std::string appDir = dir.file("app");
   std::string work = dir.file("printer");
   std::string disk = dir.file("disk0");
   std::string flash = dir.file("cartridge0");
-  ScriptedQuestions questions;
-  RecordingBoxes boxes;
-  ResourceJobContext context{ConverterLibrary(), questions, boxes, appDir};
-  char fontName[GLY_FONT_NAME_SIZE] = {};
-  ResourceKindInfo kindInfo{};
 };
 
 TEST_F(GhostscriptJobTest, PrinterStoresTheFontOnItsDeviceWhereFindfontFindsIt) {
@@ -137,7 +119,7 @@ TEST_F(GhostscriptJobTest, PrinterStoresTheFontOnItsDeviceWhereFindfontFindsIt) 
   ASSERT_EQ(renamed.exitCode, 0) << renamed.output;
   EXPECT_EQ(FoundFullName(disk + "/fonts", "GlyTestSerif"), "Nimbus Roman Regular");
 
-  ASSERT_EQ(Prepare(pfb, kHardDisk), kResourceJobDone);
+  ASSERT_EQ(ClassifyAndPrepare(pfb, kHardDisk), kResourceJobDone);
   ASSERT_EQ(std::string(fontName), "GlyTestSerif");
   RunJob(appDir + "/" + kJobFileName);
   const std::string pfa = dir.file("GlyTestSerif.pfa");
@@ -150,9 +132,9 @@ TEST_F(GhostscriptJobTest, PrinterStoresTheFontOnItsDeviceWhereFindfontFindsIt) 
 
   // A TrueType font made Type 1 goes to flash memory the same way.
   questions.answers = {kToType1};
-  ASSERT_EQ(
-      Prepare("/usr/share/fonts/truetype/liberation2/LiberationSans-Regular.ttf", kFlashMemory),
-      kResourceJobDone);
+  ASSERT_EQ(ClassifyAndPrepare("/usr/share/fonts/truetype/liberation2/LiberationSans-Regular.ttf",
+                               kFlashMemory),
+            kResourceJobDone);
   const std::string converted = fontName;
   RunJob(appDir + "/" + kJobFileName);
   EXPECT_EQ(FilesIn(flash + "/fonts"), std::vector<std::string>{converted});

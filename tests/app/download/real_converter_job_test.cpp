@@ -4,10 +4,7 @@
 
 #include <cstring>
 
-#include "download/converter_operations.h"
-#include "download/prepare_resource_job.h"
-#include "job_test_support.h"
-#include "temp_dir.h"
+#include "library_job_test.h"
 
 namespace {
 
@@ -16,17 +13,9 @@ using Files = std::vector<std::string>;
 const std::string kType1Pfb = "/usr/share/fonts/X11/Type1/NimbusSans-Regular.pfb";
 const std::string kTrueType = "/usr/share/fonts/truetype/liberation2/LiberationSans-Regular.ttf";
 
-class RealConverterJobTest : public ::testing::Test {
+class RealConverterJobTest : public LibraryJobTest {
  protected:
-  RealConverterJobTest() { std::filesystem::create_directory(appDir); }
-
-  // Classifies `path` as the download does, then prepares its jobs.
-  int Prepare(const std::string& path) {
-    std::memset(fontName, 0, sizeof fontName);
-    kindInfo = {};
-    if (ConverterLibrary().ClassifyFontFile(path.c_str(), fontName, &kindInfo) != 0) return -1;
-    return PrepareResourceJob(context, path.c_str(), fontName, kindInfo, false);
-  }
+  int Prepare(const std::string& path) { return ClassifyAndPrepare(path); }
   // Prepares `path` as if classified as `kind`.
   int PrepareAs(const std::string& path, ResourceKindInfo kind) {
     std::memset(fontName, 0, sizeof fontName);
@@ -35,14 +24,6 @@ class RealConverterJobTest : public ::testing::Test {
     return PrepareResourceJob(context, path.c_str(), fontName, kindInfo, false);
   }
   std::string Job(const char* name = kJobFileName) const { return ReadBytes(appDir + "/" + name); }
-
-  TempDir dir;
-  std::string appDir = dir.file("app");
-  ScriptedQuestions questions;
-  RecordingBoxes boxes;
-  ResourceJobContext context{ConverterLibrary(), questions, boxes, appDir};
-  char fontName[GLY_FONT_NAME_SIZE] = {};
-  ResourceKindInfo kindInfo{};
 };
 
 TEST_F(RealConverterJobTest, PostScriptAndPclFontsLeaveOneJobFile) {

@@ -7,12 +7,9 @@
 #include <cstring>
 #include <thread>
 
-#include "download/converter_operations.h"
 #include "download/lpr.h"
-#include "download/prepare_resource_job.h"
-#include "job_test_support.h"
+#include "library_job_test.h"
 #include "printer_sim.h"
-#include "temp_dir.h"
 
 namespace {
 
@@ -43,10 +40,9 @@ std::ostream& operator<<(std::ostream& out, const Listed& font) {
   return out << font.name << " type " << font.type << " location " << font.location;
 }
 
-class VirtualPrinterJobTest : public ::testing::Test {
+class VirtualPrinterJobTest : public LibraryJobTest {
  protected:
   VirtualPrinterJobTest() {
-    std::filesystem::create_directory(appDir);
     printer_sim::PrinterConfig config;
     config.address = kAddress;
     config.postScriptFonts = 0;
@@ -62,13 +58,8 @@ class VirtualPrinterJobTest : public ::testing::Test {
   // Classifies and prepares `path` for `location`, then sends the job files
   // the resource's kind and choice give, as the download does.
   void Download(const std::string& path, StorageLocation location) {
-    context.downloadLocation = location;
-    char fontName[GLY_FONT_NAME_SIZE] = {};
-    ResourceKindInfo kindInfo{};
-    ASSERT_EQ(ConverterLibrary().ClassifyFontFile(path.c_str(), fontName, &kindInfo), 0);
-    const uint16_t kind = kindInfo.kind;
-    ASSERT_EQ(PrepareResourceJob(context, path.c_str(), fontName, kindInfo, false),
-              kResourceJobDone);
+    ASSERT_EQ(ClassifyAndPrepare(path, location), kResourceJobDone);
+    const uint16_t kind = classifiedKind;
     const ConversionChoice& choice = context.conversion;
     if (kind == 3 || (kind == 1 && (choice.toType1 || choice.both))) {
       Send(context.jobFiles.postScript);
@@ -102,27 +93,12 @@ class VirtualPrinterJobTest : public ::testing::Test {
     return complete;
   }
 
-  // The name the PCL conversion of `trueType` carries in its font header.
-  std::string PclFontName(const std::string& trueType) {
-    const std::string pcl = dir.file("check.sfp");
-    char name[GLY_FONT_NAME_SIZE] = {};
-    ResourceKindInfo kindInfo{};
-    EXPECT_EQ(ConvertTrueTypeToPclTrueType(trueType.c_str(), pcl.c_str()), 0);
-    EXPECT_EQ(ClassifyFontFile(pcl.c_str(), name, &kindInfo), 0);
-    return name;
-  }
-
-  TempDir dir;
-  std::string appDir = dir.file("app");
   printer_sim::Simulator simulator;
   size_t printer = 0;
   NoWaitClock clock;
   LprSettings lpr = DefaultLprSettings();
   int jobNumber = 0;
   size_t sent = 0;
-  ScriptedQuestions questions;
-  RecordingBoxes boxes;
-  ResourceJobContext context{ConverterLibrary(), questions, boxes, appDir};
 };
 
 TEST_F(VirtualPrinterJobTest, PrinterListsEachDownloadedFontByNameTypeAndLocation) {
@@ -132,19 +108,16 @@ TEST_F(VirtualPrinterJobTest, PrinterListsEachDownloadedFontByNameTypeAndLocatio
   using printer_sim::kTypePostScript;
 
   Download(kType1Pfb, kHardDisk);
-  const std::string pclName = PclFontName(kTrueType);
   const std::string pclFont = dir.file("Liberation.sfp");
   ASSERT_EQ(ConvertTrueTypeToPclTrueType(kTrueType.c_str(), pclFont.c_str()), 0);
   Download(pclFont, kHardDisk);
+  // The name in the PCL font's header; the PCL half of Both carries the same.
+  const std::string pclName = fontName;
 
   questions.answers = {kBoth};
   Download(kTrueType, kFlashMemory);
-  char type1Name[GLY_FONT_NAME_SIZE] = {};
-  ResourceKindInfo kindInfo{};
-  const std::string type1 = dir.file("Liberation.pfa");
-  ASSERT_EQ(ConvertTrueTypeToType1(kTrueType.c_str(), dir.file("program").c_str()), 0);
-  FinishType1Conversion(dir.file("program").c_str(), type1.c_str(), 0);
-  ASSERT_EQ(ClassifyFontFile(type1.c_str(), type1Name, &kindInfo), 0);
+  // The Type 1 half's name, as the converted font was classified.
+  const std::string type1Name = fontName;
 
   EXPECT_EQ(FontsAfterJobs(), (std::vector<Listed>{
                                   {"NimbusSans-Regular", kTypePostScript, kLocationDisk},
