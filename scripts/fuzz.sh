@@ -9,7 +9,8 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build="$root/build-fuzz"
 seconds=${FUZZ_SECONDS:-60}
-targets=(classify pfb_to_pfa truetype_to_type1 finish_type1 printer_sim_lpd printer_sim_snmp)
+targets=(classify pfb_to_pfa truetype_to_type1 truetype_to_pcl finish_type1 printer_sim_lpd
+  printer_sim_snmp)
 
 CC=clang CXX=clang++ cmake -S "$root/fuzz" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$build"
@@ -26,6 +27,12 @@ if [ ! -e "$made/pfb_to_pfa/liberation.pfb" ]; then
   t1disasm "$made/pfb_to_pfa/liberation.pfb" > "$made/finish_type1/liberation.txt"
   rm -f "$made"/pfb_to_pfa/*.afm
   cp "$made"/truetype_to_type1/* "$made"/pfb_to_pfa/* "$made/classify/"
+fi
+if [ ! -e "$made/truetype_to_pcl/composites.ttf" ]; then
+  # Accented letters built from other glyphs, one of them two levels deep.
+  /usr/bin/python3 -m fontTools.subset /usr/share/fonts/truetype/dejavu/DejaVuSansMono-Bold.ttf \
+    --text='Åéó' --output-file="$made/truetype_to_pcl/composites.ttf"
+  cp -n "$made"/truetype_to_type1/* "$made/truetype_to_pcl/"
 fi
 
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1}

@@ -1,13 +1,13 @@
 #include "pcl_truetype_font.h"
 
 #include FT_TRUETYPE_TABLES_H
-#include FT_TRUETYPE_TAGS_H
 
 #include <algorithm>
 #include <optional>
 #include <vector>
 
 #include "pcl_font_descriptor.h"
+#include "pcl_global_truetype_data.h"
 #include "sfnt_tables.h"
 
 namespace converter {
@@ -32,33 +32,10 @@ constexpr char kCharacterDescriptor[] = {15, 0, 2, 15};
 constexpr char kContinuation[] = {15, 1};
 constexpr std::size_t kMaxGlyphBytes = 0xFFFF - 4;  // the data size field counts itself and the glyph id
 
-constexpr std::size_t kHheaNumberOfHMetrics = 34;
-constexpr std::size_t kHheaMinBytes = 36;
-constexpr std::size_t kMaxpNumGlyphs = 4;
-constexpr std::size_t kMaxpMinBytes = 6;
-constexpr std::size_t kHeadMinBytes = 54;
-constexpr std::size_t kHeadChecksumAdjustment = 8;
-constexpr FT_ULong kGlyphDirectoryTag = FT_MAKE_TAG('g', 'd', 'i', 'r');
-
 struct Character {
   int code;
   std::uint16_t glyph;
 };
-
-void AppendUint16(std::string& out, std::size_t value) {
-  out += static_cast<char>(value >> 8 & 0xFF);
-  out += static_cast<char>(value & 0xFF);
-}
-
-void AppendUint32(std::string& out, std::uint32_t value) {
-  AppendUint16(out, value >> 16);
-  AppendUint16(out, value & 0xFFFF);
-}
-
-void PutUint16(std::vector<std::uint8_t>& bytes, std::size_t offset, std::size_t value) {
-  bytes[offset] = static_cast<std::uint8_t>(value >> 8);
-  bytes[offset + 1] = static_cast<std::uint8_t>(value);
-}
 
 void AppendCommand(std::string& out, const char* prefix, std::size_t value, char terminator) {
   out.append(prefix).append(std::to_string(value)) += terminator;
@@ -96,84 +73,6 @@ bool ChooseCharacters(FT_Face face, const GlyphTable& glyphs, std::vector<Charac
     }
   }
   return !characters.empty();
-}
-
-// The sum of the table's 32-bit words, the last padded with zeros. The
-// whole-font adjustment that "head" carries counts as 0, since it was made
-// to balance the sum it is part of.
-std::uint32_t TableChecksum(FT_ULong tag, const std::vector<std::uint8_t>& table) {
-  std::uint32_t sum = 0;
-  for (std::size_t i = 0; i < table.size(); i += 4) {
-    if (tag == TTAG_head && i == kHeadChecksumAdjustment) continue;
-    std::uint32_t word = 0;
-    for (std::size_t j = 0; j < 4; ++j) word = word << 8 | (i + j < table.size() ? table[i + j] : 0);
-    sum += word;
-  }
-  return sum;
-}
-
-struct Table {
-  FT_ULong tag;
-  std::vector<std::uint8_t> data;
-};
-
-// The tables the printer's TrueType scaler needs besides the glyphs, as an
-// sfnt of their own: directory, then each table on a 4-byte boundary. The
-// metrics stop at the highest glyph downloaded (maxp and hhea say so), which
-// keeps the header within what one command can carry even for fonts of
-// thousands of glyphs; "gdir" stands empty for the glyphs that follow.
-std::optional<std::string> GlobalTrueTypeData(FT_Face face, std::size_t fontSize, std::size_t glyphLimit) {
-  std::vector<Table> tables;
-  for (const FT_ULong tag : {TTAG_cvt, TTAG_fpgm, TTAG_head, TTAG_hhea, TTAG_hmtx, TTAG_maxp, TTAG_prep}) {
-    auto data = LoadSfntTable(face, tag, fontSize);
-    const bool required = tag == TTAG_head || tag == TTAG_hhea || tag == TTAG_hmtx || tag == TTAG_maxp;
-    if (data) {
-      tables.push_back({tag, std::move(*data)});
-    } else if (required) {
-      return std::nullopt;
-    }
-  }
-  tables.push_back({kGlyphDirectoryTag, {}});
-  std::sort(tables.begin(), tables.end(), [](const Table& a, const Table& b) { return a.tag < b.tag; });
-  auto find = [&tables](FT_ULong tag) -> std::vector<std::uint8_t>& {
-    return std::find_if(tables.begin(), tables.end(), [tag](const Table& t) { return t.tag == tag; })->data;
-  };
-
-  auto& head = find(TTAG_head);
-  auto& hhea = find(TTAG_hhea);
-  auto& hmtx = find(TTAG_hmtx);
-  auto& maxp = find(TTAG_maxp);
-  if (head.size() < kHeadMinBytes || hhea.size() < kHheaMinBytes || maxp.size() < kMaxpMinBytes) return std::nullopt;
-  // Glyphs from numberOfHMetrics on share the last advance and keep only a
-  // side bearing each.
-  const std::size_t longMetrics = std::min<std::size_t>(ReadUint16(&hhea[kHheaNumberOfHMetrics]), glyphLimit);
-  const std::size_t metricBytes = longMetrics * 4 + (glyphLimit - longMetrics) * 2;
-  if (longMetrics == 0 || hmtx.size() < metricBytes) return std::nullopt;
-  hmtx.resize(metricBytes);
-  PutUint16(hhea, kHheaNumberOfHMetrics, longMetrics);
-  PutUint16(maxp, kMaxpNumGlyphs, glyphLimit);
-
-  std::size_t powerOfTwo = 1, log2 = 0;
-  while (powerOfTwo * 2 <= tables.size()) powerOfTwo *= 2, ++log2;
-  std::string out;
-  AppendUint32(out, 0x00010000);
-  AppendUint16(out, tables.size());
-  AppendUint16(out, powerOfTwo * 16);
-  AppendUint16(out, log2);
-  AppendUint16(out, tables.size() * 16 - powerOfTwo * 16);
-  std::size_t offset = out.size() + tables.size() * 16;
-  for (const Table& table : tables) {
-    AppendUint32(out, static_cast<std::uint32_t>(table.tag));
-    AppendUint32(out, TableChecksum(table.tag, table.data));
-    AppendUint32(out, table.data.empty() ? 0 : static_cast<std::uint32_t>(offset));
-    AppendUint32(out, static_cast<std::uint32_t>(table.data.size()));
-    offset += (table.data.size() + 3) & ~std::size_t{3};
-  }
-  for (const Table& table : tables) {
-    out.append(table.data.begin(), table.data.end());
-    out.resize((out.size() + 3) & ~std::size_t{3}, '\0');
-  }
-  return out;
 }
 
 void AppendSegment(std::string& header, std::uint16_t id, std::string_view data) {
@@ -239,7 +138,8 @@ bool WritePclTrueTypeFont(ByteView font, FT_Face face, std::string_view postScri
   std::vector<Character> characters;
   if (!glyphs || !ChooseCharacters(face, *glyphs, characters)) return false;
   std::size_t glyphLimit = 0;
-  for (const Character& character : characters) glyphLimit = std::max<std::size_t>(glyphLimit, character.glyph + 1u);
+  for (const Character& character : characters)
+    glyphLimit = std::max<std::size_t>(glyphLimit, character.glyph + 1u);
 
   std::string pcl;
   if (!AppendFontHeader(face, font.size(), glyphLimit, PclFontName(postScriptName), pcl)) return false;

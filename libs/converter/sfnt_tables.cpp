@@ -10,7 +10,6 @@ namespace converter {
 namespace {
 
 constexpr std::size_t kHeadIndexToLocFormat = 50;
-constexpr std::size_t kHeadMinBytes = 54;
 constexpr std::size_t kGlyphHeaderBytes = 10;
 
 // Component flags of a composite glyph record.

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "font_module.h"
@@ -18,8 +19,22 @@ namespace converter {
 // than the whole font (a damaged directory) so that it cannot be there.
 std::optional<std::vector<std::uint8_t>> LoadSfntTable(FT_Face face, FT_ULong tag, std::size_t fontSize);
 
+// The "head" table's size up to its last field, glyphDataFormat.
+inline constexpr std::size_t kHeadMinBytes = 54;
+
+// Numbers in sfnt tables (and PCL font data) are big-endian.
 inline std::uint16_t ReadUint16(const std::uint8_t* bytes) {
   return static_cast<std::uint16_t>(bytes[0] << 8 | bytes[1]);
+}
+
+inline void AppendUint16(std::string& out, std::size_t value) {
+  out += static_cast<char>(value >> 8 & 0xFF);
+  out += static_cast<char>(value & 0xFF);
+}
+
+inline void AppendUint32(std::string& out, std::uint32_t value) {
+  AppendUint16(out, value >> 16);
+  AppendUint16(out, value & 0xFFFF);
 }
 
 class GlyphTable {

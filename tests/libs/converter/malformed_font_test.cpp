@@ -57,6 +57,11 @@ TEST(MalformedFonts, DamagedTrueTypeFailsCleanly) {
   DamageInEveryWay(ConvertTrueTypeToType1, ReadBytes(kLiberationDir / "LiberationMono-Regular.ttf"), "ttf");
 }
 
+TEST(MalformedFonts, DamagedTrueTypeFailsCleanlyAsPcl) {
+  DamageInEveryWay(ConvertTrueTypeToPclTrueType, ReadBytes(kDejaVuSans.parent_path() / "DejaVuSansMono-Bold.ttf"),
+                   "ttf to pcl");
+}
+
 TEST(MalformedFonts, DamagedType1ProgramFailsCleanly) {
   ScratchDir dir;
   const fs::path program = dir / "program.txt";

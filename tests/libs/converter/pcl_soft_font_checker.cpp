@@ -64,7 +64,8 @@ std::string ParseGlobalTrueType(const std::string& gt, PclTrueTypeFont& font) {
   const int count = BigEndian16(gt, 4);
   int power = 1, log2 = 0;
   while (power * 2 <= count) power *= 2, ++log2;
-  if (BigEndian16(gt, 6) != power * 16 || BigEndian16(gt, 8) != log2 || BigEndian16(gt, 10) != count * 16 - power * 16)
+  if (BigEndian16(gt, 6) != power * 16 || BigEndian16(gt, 8) != log2 ||
+      BigEndian16(gt, 10) != count * 16 - power * 16)
     return "GT: search fields do not fit the table count";
   if (gt.size() < 12 + 16u * count) return "GT: directory cut short";
   std::string previous;
@@ -95,7 +96,8 @@ std::string CheckDescriptor(const PclTrueTypeFont& font) {
   const int firstCode = font.Field16(36), lastCode = font.Field16(38);
   if (font.Field8(2) != 15) return "header format is not 15";
   if (fontType != 0 && fontType != 1 && fontType != 2) return "font type is not a bound one";
-  if (font.Field8(5) != 0 || font.Field16(6) != 0 || font.Field8(12) != 0) return "reserved, baseline or orientation not 0";
+  if (font.Field8(5) != 0 || font.Field16(6) != 0 || font.Field8(12) != 0)
+    return "reserved, baseline or orientation not 0";
   if (style > 1023 || (style & 3) == 3) return "style out of range";
   if (font.Field8(13) > 1) return "spacing is not 0 or 1";
   if (symbolSet % 32 < 1 || symbolSet % 32 > 26) return "symbol set has no letter A-Z";
@@ -126,7 +128,8 @@ std::string ParseHeader(const std::string& header, PclTrueTypeFont& font) {
   font.name = header.substr(48, 16);
   font.name.erase(font.name.find_last_not_of(' ') + 1);
 
-  static const std::set<std::string> kKnown = {"CC", "CE", "CP", "GC", "GT", "IF", "PA", "PF", "TF", "VR", "VT", "XW"};
+  static const std::set<std::string> kKnown = {"CC", "CE", "CP", "GC", "GT", "IF",
+                                               "PA", "PF", "TF", "VR", "VT", "XW"};
   std::size_t pos = descriptorSize;
   for (;;) {
     if (pos + 4 > header.size()) return "segments run past the header";
@@ -138,7 +141,8 @@ std::string ParseHeader(const std::string& header, PclTrueTypeFont& font) {
       break;
     }
     const std::string mnemonic = header.substr(pos - 4, 2);
-    if (kKnown.count(mnemonic) == 0 || font.segments.count(mnemonic) > 0) return "unknown or repeated segment " + mnemonic;
+    if (kKnown.count(mnemonic) == 0 || font.segments.count(mnemonic) > 0)
+      return "unknown or repeated segment " + mnemonic;
     if (size > header.size() - pos) return "segment " + mnemonic + " runs past the header";
     font.segments[mnemonic] = header.substr(pos, size);
     pos += size;
@@ -165,7 +169,7 @@ std::string ParsePclTrueTypeFont(const std::string& bytes, PclTrueTypeFont& font
   const int firstCode = font.Field16(36), lastCode = font.Field16(38);
   std::set<int> codes;
   int code = -1;
-  std::string stream;   // the current character's data across its blocks
+  std::string stream;      // the current character's data across its blocks
   std::size_t needed = 0;  // bytes the stream still lacks
   while (pos < bytes.size()) {
     if (auto fault = ReadCommand(bytes, pos, command); !fault.empty()) return fault;
@@ -198,7 +202,8 @@ std::string ParsePclTrueTypeFont(const std::string& bytes, PclTrueTypeFont& font
     }
     if (stream.size() == needed) {
       if (stream[needed - 2] != 0) return "reserved byte not 0" + where;
-      if ((Sum(stream, 0, needed - 2) + static_cast<std::uint8_t>(stream.back())) % 256 != 0) return "character checksum wrong" + where;
+      if ((Sum(stream, 0, needed - 2) + static_cast<std::uint8_t>(stream.back())) % 256 != 0)
+        return "character checksum wrong" + where;
       font.characters.back().glyphData = stream.substr(4, needed - 6);
       needed = 0;
       code = -1;

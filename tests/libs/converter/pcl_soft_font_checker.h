@@ -19,8 +19,8 @@ struct PclCharacter {
 };
 
 struct PclTrueTypeFont {
-  std::string header;  // the font header command's data bytes
-  std::string name;    // the descriptor's font name, spaces trimmed
+  std::string header;                               // the font header command's data bytes
+  std::string name;                                 // the descriptor's font name, spaces trimmed
   std::map<std::string, std::string> segments;      // by mnemonic ("GT", "PA")
   std::map<std::string, std::string> globalTables;  // the GT segment's tables by tag
   std::vector<PclCharacter> characters;

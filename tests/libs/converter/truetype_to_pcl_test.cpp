@@ -14,6 +14,8 @@ struct SourceFont {
   const char* change = "";
 };
 
+void PrintTo(const SourceFont& font, std::ostream* out) { *out << font.label; }
+
 // Saves a changed copy of a font through fontTools.
 fs::path ChangedFont(const ScratchDir& dir, const fs::path& source, const std::string& change) {
   const fs::path changed = dir / "changed.ttf";
@@ -54,8 +56,8 @@ TEST_P(TrueTypeToPcl, IsALatin1BoundFontNamedAsClassified) {
   std::string postScriptName = FT_Get_Postscript_Name(face.get());
   if (postScriptName.size() > 16) std::erase(postScriptName, '-');
   EXPECT_EQ(font_.name, postScriptName.substr(0, 16));
-  EXPECT_EQ(font_.Field8(3), 1);                  // 8-bit bound
-  EXPECT_EQ(font_.Field16(14), 14);               // 0N, ISO 8859-1
+  EXPECT_EQ(font_.Field8(3), 1);                     // 8-bit bound
+  EXPECT_EQ(font_.Field16(14), 14);                  // 0N, ISO 8859-1
   EXPECT_EQ(font_.Field16(64), face->units_per_EM);  // scale factor
   EXPECT_EQ(font_.Field8(13), FT_IS_FIXED_WIDTH(face.get()) ? 0 : 1);
   EXPECT_EQ(font_.Signed16(66), static_cast<std::int16_t>(BigEndian16(trueType_.tables.at("post"), 8)));
@@ -65,6 +67,14 @@ TEST_P(TrueTypeToPcl, IsALatin1BoundFontNamedAsClassified) {
   EXPECT_EQ(font_.segments["PA"], std::string(reinterpret_cast<const char*>(os2->panose), 10));
   EXPECT_EQ(font_.Signed8(24), os2->usWeightClass >= 700 ? 3 : 0);
   EXPECT_EQ(font_.Field8(23) & 3, face->style_flags & FT_STYLE_FLAG_ITALIC ? 1 : 0);
+  const auto* pclt = static_cast<const TT_PCLT*>(FT_Get_Sfnt_Table(face.get(), FT_SFNT_PCLT));
+  EXPECT_EQ(font_.Field8(26) << 8 | font_.Field8(25), pclt != nullptr ? pclt->TypeFamily : 0);  // typeface
+  // x-height and cap height, whether the font states them or not, are
+  // about the tops of x and H (which may overshoot).
+  for (const auto& [offset, character] : {std::pair{20, 'x'}, std::pair{42, 'H'}}) {
+    ASSERT_EQ(FT_Load_Char(face.get(), character, FT_LOAD_NO_SCALE), 0);
+    EXPECT_NEAR(font_.Field16(offset), face->glyph->metrics.horiBearingY, face->units_per_EM / 50) << character;
+  }
 }
 
 TEST_P(TrueTypeToPcl, GlobalDataHoldsTheSourceTablesForTheDownloadedGlyphs) {
@@ -114,7 +124,8 @@ TEST_P(TrueTypeToPcl, EveryMappedLatin1CharacterCarriesItsGlyphAndItsComponents)
   for (const int glyph : sentGlyphs) {
     const std::vector<int> components = ComponentGlyphs(trueType_.Glyph(glyph));
     composites += !components.empty();
-    for (const int component : components) EXPECT_EQ(sentGlyphs.count(component), 1u) << component << " of " << glyph;
+    for (const int component : components)
+      EXPECT_EQ(sentGlyphs.count(component), 1u) << component << " of " << glyph;
   }
   EXPECT_GT(composites, 40);  // the accented letters
 }
@@ -125,8 +136,11 @@ INSTANTIATE_TEST_SUITE_P(
                     SourceFont{"LiberationSerifItalic", kLiberationDir / "LiberationSerif-Italic.ttf"},
                     // Some accented letters are composites of composites.
                     SourceFont{"DejaVuSansMonoBold", kDejaVuSans.parent_path() / "DejaVuSansMono-Bold.ttf"},
-                    SourceFont{"WithoutHintingTables", kLiberationDir / "LiberationSans-Regular.ttf",
-                               "[f.__delitem__(t) for t in ('prep', 'cvt ', 'fpgm')]"}),
+                    SourceFont{"NoHintingTablesButPclt", kLiberationDir / "LiberationSans-Regular.ttf",
+                               "[f.__delitem__(k) for k in ('prep', 'cvt ', 'fpgm')]; import struct; "
+                               "from fontTools.ttLib import newTable; f['PCLT'] = newTable('PCLT'); "
+                               "f['PCLT'].data = struct.pack('>IIHHHHHH16s8s6sbbBB', 0x10000, 0, 569, 1082, 0, "
+                               "4148, 1409, 14, b'Liberation Sans ', bytes(8), b'LIBSAN', 0, 0, 64, 0)"}),
     [](const auto& info) { return std::string(info.param.label); });
 
 // A glyph over one command's 32767 bytes goes on in continuation blocks.
@@ -141,7 +155,8 @@ TEST(TrueTypeToPclLongGlyph, GlyphDataIsContinuedAcrossBlocks) {
   ASSERT_EQ(ParsePclTrueTypeFont(ReadBytes(output), font), "");
   TrueTypeFile trueType;
   ASSERT_TRUE(trueType.Parse(ReadBytes(source)));
-  const auto a = std::find_if(font.characters.begin(), font.characters.end(), [](const auto& c) { return c.code == 'A'; });
+  const auto a =
+      std::find_if(font.characters.begin(), font.characters.end(), [](const auto& c) { return c.code == 'A'; });
   ASSERT_NE(a, font.characters.end());
   EXPECT_EQ(a->blocks, 2);
   EXPECT_GT(a->glyphData.size(), 32767u);
