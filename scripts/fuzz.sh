@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Builds the libFuzzer targets of the converter and the virtual printer with clang (ASan+UBSan) in
+# Builds the libFuzzer targets of the converter, the virtual printer and the
+# download job writers with clang (ASan+UBSan) in
 # build-fuzz/ and runs each on its seed corpus for a bounded time.
 #   scripts/fuzz.sh                   60 seconds per target
 #   FUZZ_SECONDS=10 scripts/fuzz.sh   shorter runs
@@ -10,7 +11,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build="$root/build-fuzz"
 seconds=${FUZZ_SECONDS:-60}
 targets=(classify pfb_to_pfa truetype_to_type1 truetype_to_pcl finish_type1 printer_sim_lpd
-  printer_sim_snmp)
+  printer_sim_snmp download_job)
 
 CC=clang CXX=clang++ cmake -S "$root/fuzz" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$build"
