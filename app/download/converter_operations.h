@@ -3,7 +3,7 @@
 // results as well as against the library.
 #pragma once
 
-#include "download/converter.h"
+#include "converter.h"
 
 class ConverterOperations {
  public:

@@ -14,7 +14,7 @@
 #include <string>
 #include <utility>
 
-#include "download/converter.h"
+#include "converter.h"
 #include "download/download_job.h"
 #include "download/resource_job_questions.h"
 
