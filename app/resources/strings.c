@@ -17,5 +17,8 @@ const GlyStringEntry gly_strings[] = {
     {32794, "Please select a Printer and try again."},
     {32815, "IP Address: "},
     {32824, "Socket failure! Please check the printer and try again."},
+    {32840, "Ther e is an error in Inputs."},
+    {32841, "File not found."},
+    {32842, "Can't write into the file."},
 };
 const size_t gly_string_count = COUNT(gly_strings);

@@ -30,6 +30,8 @@ TEST(Resources, StringTableHoldsTheQuotedTexts) {
   EXPECT_EQ(ResourceText(104), "Resource not found");
   EXPECT_EQ(ResourceText(32815), "IP Address: ");
   EXPECT_EQ(ResourceText(32775), "This is not a valid Printer IP Address");
+  EXPECT_EQ(ResourceText(32840), "Ther e is an error in Inputs.");
+  EXPECT_EQ(ResourceText(32842), "Can't write into the file.");
   EXPECT_EQ(ResourceText(1), "");
 }
 

@@ -1,0 +1,107 @@
+#include "download/append_download_job.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <memory>
+
+#include "download/download_job.h"
+#include "download/download_job_ids.h"
+#include "ui/message_boxes.h"
+
+namespace {
+
+constexpr size_t kCopyBlockSize = 4096;
+
+struct FileCloser {
+  void operator()(std::FILE* file) const { std::fclose(file); }
+};
+using File = std::unique_ptr<std::FILE, FileCloser>;
+
+// Opened without blocking, so that a FIFO put in the font's place does not
+// hold the caller waiting for a writer; only a regular file is a source.
+File OpenSource(const char* path, std::uintmax_t& size) {
+  const int fd = open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return nullptr;
+  struct stat status {};
+  std::FILE* file = nullptr;
+  if (fstat(fd, &status) == 0 && S_ISREG(status.st_mode)) file = fdopen(fd, "rb");
+  if (file == nullptr) {
+    close(fd);
+    return nullptr;
+  }
+  size = static_cast<std::uintmax_t>(status.st_size);
+  return File(file);
+}
+
+// `start` is the job file's length before this job, where a refused job is
+// cut off again.
+File OpenJobFile(const char* path, off_t& start) {
+  File job(std::fopen(path, "abe"));
+  struct stat status {};
+  if (job == nullptr || fstat(fileno(job.get()), &status) != 0) return nullptr;
+  start = status.st_size;
+  return job;
+}
+
+bool Write(std::FILE* file, std::string_view bytes) {
+  return std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+}
+
+enum class Copy { Done, SourceFailed, WriteFailed };
+
+Copy CopySource(std::FILE* source, std::uintmax_t size, std::FILE* job, JobWrapping& wrapping) {
+  char block[kCopyBlockSize];
+  for (std::uintmax_t left = size; left > 0;) {
+    const size_t wanted = static_cast<size_t>(std::min<std::uintmax_t>(left, sizeof block));
+    const size_t got = std::fread(block, 1, wanted, source);
+    if (got == 0) return Copy::SourceFailed;  // unreadable, or shorter than measured
+    if (!wrapping.Accept({block, got})) return Copy::SourceFailed;
+    if (!Write(job, {block, got})) return Copy::WriteFailed;
+    left -= got;
+  }
+  // A source that grew since it was measured would reach the printer cut.
+  return std::fgetc(source) == EOF && !std::ferror(source) ? Copy::Done : Copy::SourceFailed;
+}
+
+int Fail(MessageBoxes& boxes, int stringId, int result) {
+  boxes.Show(stringId);
+  return result;
+}
+
+}  // namespace
+
+int AppendDownloadJob(const char* sourcePath, const char* jobFilePath, JobWrapping& wrapping,
+                      MessageBoxes& boxes) {
+  std::uintmax_t size = 0;
+  File source = OpenSource(sourcePath, size);
+  if (source == nullptr) return Fail(boxes, download_job::kFileNotFoundText, kJobSourceUnreadable);
+  off_t start = 0;
+  File job = OpenJobFile(jobFilePath, start);
+  if (job == nullptr) {
+    source.reset();
+    return Fail(boxes, download_job::kFileNotFoundText, kJobFileNotOpened);
+  }
+
+  Copy copy = Write(job.get(), wrapping.Opening(size))
+                  ? CopySource(source.get(), size, job.get(), wrapping)
+                  : Copy::WriteFailed;
+  if (copy == Copy::Done && !Write(job.get(), wrapping.Closing())) copy = Copy::WriteFailed;
+  source.reset();
+  if (copy == Copy::SourceFailed) {
+    // Nothing of a refused job may stay for the printer to run.
+    std::fflush(job.get());
+    const bool cut = ftruncate(fileno(job.get()), start) == 0;
+    job.reset();
+    return Fail(boxes, download_job::kFileNotFoundText,
+                cut ? kJobSourceUnreadable : kJobWriteFailed);
+  }
+  const bool closed = std::fclose(job.release()) == 0;
+  if (copy == Copy::WriteFailed || !closed) {
+    return Fail(boxes, download_job::kCannotWriteText, kJobWriteFailed);
+  }
+  return kJobWritten;
+}

@@ -1,0 +1,69 @@
+// The two download job formats: a PJL file-system download that stores a
+// PCL soft font on the printer's disk or flash volume, and a PostScript job
+// whose prologue copies a Type 1 font onto the printer's "%disk" or
+// "%cartridge" device.
+//
+// Each writer appends one job to a job file (creating it when absent), so
+// several jobs can follow each other in one export file. The source file is
+// copied unchanged in blocks of 4096 bytes. Failures are shown to the user
+// by string number through `boxes` and returned, so that a caller never
+// sends or reports a job that was not written.
+//
+// Any thread may call the writers; `boxes` must be usable from that thread.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+class MessageBoxes;
+
+// Where a download puts its resources on the printer.
+enum StorageLocation : int {
+  kHardDisk = 0,     // PJL volume "0:", PostScript device "%disk"
+  kFlashMemory = 1,  // PJL volume "1:", PostScript device "%cartridge"
+};
+
+enum DownloadJobResult : int {
+  kJobWritten = 0,
+  // No source path or font name, or a font name the job cannot carry
+  // safely; nothing written.
+  kJobInputsRefused = 1,
+  // The source is missing, not a regular file, could not be read whole, or
+  // holds a line that would end the PostScript job's data early; no job is
+  // left in the job file.
+  kJobSourceUnreadable = 2,
+  // The job file could not be opened; nothing written.
+  kJobFileNotOpened = 3,
+  // A write into the job file failed; it keeps what was written.
+  kJobWriteFailed = 4,
+};
+
+// Appends the PJL job that stores `sourcePath` as `fontName` under
+// "\pcl\fonts" of the location's volume to `jobFilePath`. A font name with
+// a double quote, a backslash, a colon, "..", or a control byte could
+// inject PJL commands or leave the fonts directory: it is refused with the
+// input error, as a missing path or name is.
+int WritePclDownloadJob(const char* sourcePath, const char* fontName, StorageLocation location,
+                        const char* jobFilePath, MessageBoxes& boxes);
+
+// Appends the PostScript job that stores the line-oriented font at
+// `sourcePath` as `fontName` in the location's fonts directory to
+// `jobFilePath`. A missing path or name writes nothing and shows nothing.
+// The name goes into the job as an escaped PostScript string, so the
+// printer sees exactly the name. A source line beginning
+// "_FontDownload_EOF_" would end the job's data early and let the rest of
+// the file run on the printer: such a source is refused while it is copied.
+// A source whose last line lacks its line feed gets one, so that the end
+// marker stays a line of its own.
+int WritePostScriptDownloadJob(const char* sourcePath, const char* fontName,
+                               StorageLocation location, const char* jobFilePath,
+                               MessageBoxes& boxes);
+
+// The 53-line prologue that defines `download_font` for the location's
+// device, each line ended by LF.
+std::string PostScriptPrologue(StorageLocation location);
+
+// `text` as a PostScript string literal, parentheses included: "\", "(" and
+// ")" escaped with a backslash, bytes outside printable ASCII as three-digit
+// octal escapes.
+std::string PostScriptStringLiteral(std::string_view text);

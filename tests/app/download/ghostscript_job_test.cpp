@@ -1,0 +1,155 @@
+// An independent check of the PostScript download job: Ghostscript runs the
+// job as a printer would, with a short prolog standing in for the printer's
+// disk and flash devices, and afterwards finds the stored font by name.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <cstring>
+
+#include "library_job_test.h"
+
+namespace {
+
+// Ghostscript has no disk devices: file names on %disk0% and %cartridge0%
+// are taken to the host folders of GlyDevices (defined ahead of this), and
+// both devices answer the /IODevice resource question. The job's target
+// path is a 128-byte string, so a name is cut at its first NUL.
+constexpr char kDeviceProlog[] = R"(
+/GlyConcat {
+  2 copy length exch length add string
+  dup 0 4 index putinterval
+  dup 3 index length 3 index putinterval
+  3 1 roll pop pop
+} bind def
+/GlyMapPath {
+  dup type /stringtype eq {
+    (\000) search { exch pop exch pop } if
+    GlyDevices {
+      aload pop exch 2 index exch anchorsearch
+      { pop GlyConcat exch pop exit } { pop pop } ifelse
+    } forall
+  } if
+} bind def
+/GlyIsDevice {
+  false GlyDevices { 0 get 2 index exch anchorsearch { pop pop pop true } { pop } ifelse } forall
+  exch pop
+} bind def
+/file { exch GlyMapPath exch //file } bind def
+/deletefile { GlyMapPath //deletefile } bind def
+/renamefile { GlyMapPath exch GlyMapPath exch //renamefile } bind def
+/status { GlyMapPath //status } bind def
+/run { GlyMapPath //run } bind def
+/resourcestatus {
+  dup /IODevice eq 2 index type /stringtype eq and { 1 index GlyIsDevice } { false } ifelse
+  { pop pop 0 0 true } { //resourcestatus } ifelse
+} bind def
+)";
+
+struct CommandResult {
+  int exitCode = -1;
+  std::string output;
+};
+
+CommandResult RunCommand(const std::string& commandLine) {
+  CommandResult result;
+  std::FILE* pipe = popen((commandLine + " 2>&1").c_str(), "r");
+  if (pipe == nullptr) return result;
+  char buffer[512];
+  for (size_t got; (got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) {
+    result.output.append(buffer, got);
+  }
+  const int status = pclose(pipe);
+  result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return result;
+}
+
+std::string Quote(const std::string& path) { return "'" + path + "'"; }
+
+std::string WithoutCarriageReturns(std::string text) {
+  std::erase(text, '\r');
+  return text;
+}
+
+class GhostscriptJobTest : public LibraryJobTest {
+ protected:
+  GhostscriptJobTest() {
+    for (const std::string& folder : {work, disk + "/fonts", flash + "/fonts"}) {
+      std::filesystem::create_directories(folder);
+    }
+    WriteBytes(dir.file("devices.ps"),
+               "/GlyDevices [ [(%disk0%) " + PostScriptStringLiteral(disk + "/") +
+                   "] [(%cartridge0%) " + PostScriptStringLiteral(flash + "/") + "] ] def\n" +
+                   kDeviceProlog);
+  }
+
+  // The printer runs the job file from its own working folder.
+  void RunJob(const std::string& jobFile) {
+    const CommandResult gs =
+        RunCommand("cd " + Quote(work) + " && gs -q -dNOSAFER -dNODISPLAY -dBATCH " +
+                   Quote(dir.file("devices.ps")) + " - < " + Quote(jobFile));
+    EXPECT_EQ(gs.exitCode, 0) << gs.output;
+    EXPECT_TRUE(FilesIn(work).empty()) << "the scratch file was not moved into place";
+  }
+
+  // The full name of the font Ghostscript finds under `fontName` with only
+  // `fontsFolder` to search; a substitute when the font is not there.
+  static std::string FoundFullName(const std::string& fontsFolder, const std::string& fontName) {
+    const CommandResult gs = RunCommand(
+        "gs -q -dNOSAFER -dNODISPLAY -dBATCH -dNOPLATFONTS -sFONTPATH=" + Quote(fontsFolder) +
+        " -c '/" + fontName + " findfont /FontInfo get /FullName get ='");
+    EXPECT_EQ(gs.exitCode, 0) << gs.output;
+    return gs.output.substr(0, gs.output.find('\n'));
+  }
+
+  std::string work = dir.file("printer");
+  std::string disk = dir.file("disk0");
+  std::string flash = dir.file("cartridge0");
+};
+
+TEST_F(GhostscriptJobTest, PrinterStoresTheFontOnItsDeviceWhereFindfontFindsIt) {
+  // A real Type 1 font under a name and full name no font of Ghostscript's
+  // own carries, so that only the stored one can answer to them.
+  const std::string pfb = dir.file("GlyTestSerif.pfb");
+  const CommandResult renamed = RunCommand(
+      "t1disasm /usr/share/fonts/X11/Type1/NimbusRoman-Regular.pfb | sed -e "
+      "'s/NimbusRoman-Regular/GlyTestSerif/g' -e 's/Nimbus Roman Regular/Gly Test Serif/g' | "
+      "t1asm -b > " +
+      Quote(pfb));
+  ASSERT_EQ(renamed.exitCode, 0) << renamed.output;
+  EXPECT_EQ(FoundFullName(disk + "/fonts", "GlyTestSerif"), "Nimbus Roman Regular");
+
+  ASSERT_EQ(ClassifyAndPrepare(pfb, kHardDisk), kResourceJobDone);
+  ASSERT_EQ(std::string(fontName), "GlyTestSerif");
+  RunJob(appDir + "/" + kJobFileName);
+  const std::string pfa = dir.file("GlyTestSerif.pfa");
+  ASSERT_EQ(ConvertPfbToPfa(pfb.c_str(), pfa.c_str()), 0);
+  const std::string stored = ReadBytes(disk + "/fonts/GlyTestSerif");
+  EXPECT_TRUE(stored == WithoutCarriageReturns(ReadBytes(pfa)))
+      << "the stored font (" << stored.size() << " bytes) is not the font's lines";
+  EXPECT_EQ(FoundFullName(disk + "/fonts", "GlyTestSerif"), "Gly Test Serif");
+  EXPECT_TRUE(FilesIn(flash + "/fonts").empty());
+
+  // A TrueType font made Type 1 goes to flash memory the same way.
+  questions.answers = {kToType1};
+  ASSERT_EQ(ClassifyAndPrepare("/usr/share/fonts/truetype/liberation2/LiberationSans-Regular.ttf",
+                               kFlashMemory),
+            kResourceJobDone);
+  const std::string converted = fontName;
+  RunJob(appDir + "/" + kJobFileName);
+  EXPECT_EQ(FilesIn(flash + "/fonts"), std::vector<std::string>{converted});
+  EXPECT_EQ(FoundFullName(flash + "/fonts", converted), "Liberation Sans");
+}
+
+TEST_F(GhostscriptJobTest, FontNameWithPostScriptDelimitersArrivesUnchanged) {
+  const std::string pfa = dir.file("font.pfa");
+  ASSERT_EQ(ConvertPfbToPfa("/usr/share/fonts/X11/Type1/NimbusSans-Regular.pfb", pfa.c_str()), 0);
+  const std::string job = dir.file("job.ps");
+  const char* name = "Odd(Name)\\) showpage (";
+  ASSERT_EQ(WritePostScriptDownloadJob(pfa.c_str(), name, kHardDisk, job.c_str(), boxes),
+            kJobWritten);
+  RunJob(job);
+  EXPECT_EQ(FilesIn(disk + "/fonts"), std::vector<std::string>{name});
+}
+
+}  // namespace

@@ -1,0 +1,71 @@
+// Shared by the job writer and job preparation tests: files as byte
+// strings, and message boxes that record what was shown.
+#pragma once
+
+#include <algorithm>
+#include <deque>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "download/resource_job_questions.h"
+#include "ui/message_boxes.h"
+
+inline std::string ReadBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+inline void WriteBytes(const std::string& path, const std::string& bytes) {
+  std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+}
+
+// Every byte value in turn, so that a copy that alters or drops any shows.
+inline std::string BytePattern(size_t size) {
+  std::string bytes(size, '\0');
+  for (size_t i = 0; i < size; ++i) bytes[i] = static_cast<char>((i * 7 + i / 256) & 0xFF);
+  return bytes;
+}
+
+class RecordingBoxes final : public MessageBoxes {
+ public:
+  int Show(int stringId, unsigned = MB_OK) override {
+    shown.push_back(stringId);
+    return IDOK;
+  }
+  std::vector<int> shown;
+};
+
+// The names of the files in `folder`, sorted.
+inline std::vector<std::string> FilesIn(const std::string& folder) {
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+    names.push_back(entry.path().filename().string());
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+// Answers the conversion question with the queued choices (Cancel when
+// none is queued) and counts the questions.
+class ScriptedQuestions final : public ResourceJobQuestions {
+ public:
+  std::optional<ConversionOptions> AskConversionOptions() override {
+    ++conversionQuestions;
+    if (answers.empty()) return std::nullopt;
+    ConversionOptions answer = answers.front();
+    answers.pop_front();
+    return answer;
+  }
+  void AskFormMacroName() override { ++formMacroQuestions; }
+
+  std::deque<ConversionOptions> answers;  // empty: Cancel
+  int conversionQuestions = 0;
+  int formMacroQuestions = 0;
+};
+
+inline constexpr ConversionOptions kToType1{true, false, false, false};
+inline constexpr ConversionOptions kToPcl{false, true, false, false};
+inline constexpr ConversionOptions kBoth{false, false, true, false};

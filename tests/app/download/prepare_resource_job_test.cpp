@@ -1,0 +1,254 @@
+// Job preparation against a scripted converter and scripted questions.
+#include "download/prepare_resource_job.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "download/converter_operations.h"
+#include "download/download_job_ids.h"
+#include "job_test_support.h"
+#include "temp_dir.h"
+
+namespace {
+
+using Files = std::vector<std::string>;
+
+// Writes "<operation> of <input>" to each output it is asked for, unless
+// told to fail that operation; records every call.
+class ScriptedConverter final : public ConverterOperations {
+ public:
+  int ClassifyFontFile(const char* path, char* fontName, ResourceKindInfo* kindInfo) override {
+    calls.push_back("classify " + Name(path));
+    if (failClassify || !std::filesystem::exists(path)) return 1;
+    std::strcpy(fontName, type1Name);
+    *kindInfo = {3, 1};
+    return 0;
+  }
+  int ConvertPfbToPfa(const char* in, const char* out) override { return Convert("pfa", in, out); }
+  int ConvertTrueTypeToType1(const char* in, const char* out) override {
+    return Convert("type1", in, out);
+  }
+  int FinishType1Conversion(const char* in, const char* out, int reserved) override {
+    EXPECT_EQ(reserved, 0);
+    Convert("finish", in, out);
+    return 1;  // the result is not relied on
+  }
+  int ConvertTrueTypeToPclTrueType(const char* in, const char* out) override {
+    return Convert("pcl", in, out);
+  }
+
+  std::string failing;  // the operation that fails
+  bool failClassify = false;
+  const char* type1Name = "ConvertedSans";
+  std::vector<std::string> calls;
+
+ private:
+  static std::string Name(const char* path) { return std::filesystem::path(path).filename(); }
+  int Convert(const std::string& operation, const char* in, const char* out) {
+    calls.push_back(operation + " " + Name(in) + " " + Name(out));
+    if (operation == failing) return 1;
+    WriteBytes(out, operation + " of " + Name(in) + "\n");
+    return 0;
+  }
+};
+
+class PrepareResourceJobTest : public ::testing::Test {
+ protected:
+  PrepareResourceJobTest() { std::filesystem::create_directory(appDir); }
+
+  int Prepare(const std::string& fileName, ResourceKindInfo kind, const char* name = "Font",
+              bool exportMode = false) {
+    const std::string path = fonts.file(fileName);
+    if (!std::filesystem::exists(path)) WriteBytes(path, "font " + fileName + "\n");
+    std::memset(fontName, 0, sizeof fontName);
+    std::strcpy(fontName, name);
+    kindInfo = kind;
+    return PrepareResourceJob(context, path.c_str(), fontName, kindInfo, exportMode);
+  }
+  std::string AppFile(const char* name) const { return appDir + "/" + name; }
+  std::string Job(const char* name = kJobFileName) const { return ReadBytes(AppFile(name)); }
+  Files AppFiles() const { return FilesIn(appDir); }
+
+  TempDir fonts;
+  std::string appDir = fonts.file("app");
+  ScriptedConverter converter;
+  ScriptedQuestions questions;
+  RecordingBoxes boxes;
+  ResourceJobContext context{converter, questions, boxes, appDir};
+  char fontName[GLY_FONT_NAME_SIZE] = {};
+  ResourceKindInfo kindInfo{};
+};
+
+bool HasPostScriptJob(const std::string& job, const std::string& call, const std::string& data) {
+  return job.find(" " + call + "download_font\r\n_FontDownload_\n" + data +
+                  "_FontDownload_EOF_\n") != std::string::npos &&
+         job.rfind("%!PS-Adobe-2.0\n", 0) == 0;
+}
+
+bool HasPclJob(const std::string& job, const std::string& name, const std::string& data) {
+  return job.find("NAME=\"0:\\pcl\\fonts\\" + name + "\" SIZE=" + std::to_string(data.size()) +
+                  "\r\n" + data + "\x1B%-12345X") != std::string::npos;
+}
+
+TEST_F(PrepareResourceJobTest, PostScriptAndPclFontsBecomeOneJobInTheJobFile) {
+  ASSERT_EQ(Prepare("text.pfa", {3, 1}, "Courier"), kResourceJobDone);
+  EXPECT_TRUE(HasPostScriptJob(Job(), "(Courier)", "font text.pfa\n"));
+  EXPECT_EQ(context.jobFiles.postScript, AppFile(kJobFileName));
+  EXPECT_TRUE(converter.calls.empty());
+
+  ASSERT_EQ(Prepare("binary.pfb", {3, 0x8001}, "Times"), kResourceJobDone);
+  EXPECT_EQ(converter.calls, Files{"pfa binary.pfb tmpPfa.tmp"});
+  EXPECT_TRUE(HasPostScriptJob(Job(), "(Times)", "pfa of binary.pfb\n"));
+  EXPECT_EQ(AppFiles(), Files{kJobFileName});  // the earlier job and the scratch file are gone
+
+  ASSERT_EQ(Prepare("font.sfp", {2, 10}, "Courier10"), kResourceJobDone);
+  EXPECT_EQ(context.jobFiles.pcl, AppFile(kJobFileName));
+  EXPECT_TRUE(HasPclJob(Job(), "Courier10", "font font.sfp\n"));
+  EXPECT_EQ(AppFiles(), Files{kJobFileName});
+  EXPECT_EQ(questions.formMacroQuestions, 0);
+  EXPECT_EQ(questions.conversionQuestions, 0);
+}
+
+TEST_F(PrepareResourceJobTest, TrueTypeConvertsByTheChoiceInTheConvertersOrder) {
+  questions.answers = {kToType1, kToPcl, kBoth};
+  ASSERT_EQ(Prepare("sans.ttf", {1, 0}, "Sans"), kResourceJobDone);
+  EXPECT_EQ(converter.calls, (Files{"type1 sans.ttf tmpPfa.tmp", "finish tmpPfa.tmp tmpPfb.pfa",
+                                    "classify tmpPfb.pfa"}));
+  // The converted font's classification replaces the caller's.
+  EXPECT_STREQ(fontName, "ConvertedSans");
+  EXPECT_EQ(kindInfo.kind, 3);
+  EXPECT_TRUE(HasPostScriptJob(Job(), "(ConvertedSans)", "finish of tmpPfa.tmp\n"));
+  EXPECT_EQ(AppFiles(), Files{kJobFileName});
+
+  converter.calls.clear();
+  ASSERT_EQ(Prepare("sans.ttf", {1, 0}, "Sans"), kResourceJobDone);
+  EXPECT_EQ(converter.calls, Files{"pcl sans.ttf tmpPcl.tmp"});
+  EXPECT_TRUE(HasPclJob(Job(), "Sans", "pcl of sans.ttf\n"));
+  EXPECT_EQ(AppFiles(), Files{kJobFileName});
+
+  converter.calls.clear();
+  ASSERT_EQ(Prepare("sans.ttf", {1, 0}, "Sans"), kResourceJobDone);
+  EXPECT_EQ(converter.calls, (Files{"type1 sans.ttf tmpPfa.tmp", "finish tmpPfa.tmp tmpPfb.pfa",
+                                    "classify tmpPfb.pfa", "pcl sans.ttf tmpPcl.tmp"}));
+  EXPECT_EQ(context.jobFiles.postScript, AppFile(kJobFileName));
+  EXPECT_EQ(context.jobFiles.pcl, AppFile(kSecondJobFileName));
+  EXPECT_TRUE(HasPostScriptJob(Job(), "(ConvertedSans)", "finish of tmpPfa.tmp\n"));
+  // The PCL half carries the name of the converted Type 1 font.
+  EXPECT_TRUE(HasPclJob(Job(kSecondJobFileName), "ConvertedSans", "pcl of sans.ttf\n"));
+  EXPECT_EQ(AppFiles(), (Files{kSecondJobFileName, kJobFileName}));
+  EXPECT_EQ(questions.conversionQuestions, 3);
+}
+
+TEST_F(PrepareResourceJobTest, FailedConversionsWriteNoJobAndLeaveNoScratchFile) {
+  struct Case {
+    ResourceKindInfo kind;
+    ConversionOptions choice;
+    std::string failing;
+    bool failClassify;
+    int result;
+    Files left;
+  };
+  for (const Case& c : {
+           Case{{3, 0x8001}, {}, "pfa", false, kPostScriptConversionFailed, {}},
+           Case{{1, 0}, kToType1, "type1", false, kTrueTypeConversionFailed, {}},
+           Case{{1, 0}, kToType1, "finish", false, kTrueTypeConversionFailed, {}},
+           Case{{1, 0}, kToType1, "", true, kTrueTypeConversionFailed, {}},
+           Case{{1, 0}, kToPcl, "pcl", false, kTrueTypeConversionFailed, {}},
+           Case{{1, 0}, kBoth, "type1", false, kTrueTypeConversionFailed, {}},
+           // The Type 1 half of Both stays written when the PCL half fails.
+           Case{{1, 0}, kBoth, "pcl", false, kTrueTypeConversionFailed, {kJobFileName}},
+       }) {
+    const std::string label = c.failing + (c.failClassify ? "classify" : "");
+    converter.failing = c.failing;
+    converter.failClassify = c.failClassify;
+    questions.answers = {c.choice};
+    context.conversion.askConversion = true;
+    EXPECT_EQ(Prepare("font.pcl", c.kind), c.result) << label;
+    EXPECT_EQ(AppFiles(), c.left) << label;
+    // A failed resource asks nothing more.
+    EXPECT_EQ(questions.formMacroQuestions, 0) << label;
+  }
+}
+
+TEST_F(PrepareResourceJobTest, ConversionQuestionIsAskedUntilApplyToAllIsConfirmed) {
+  // Cancelled with no earlier choice: nothing to write, and the next
+  // TrueType font asks again.
+  ASSERT_EQ(Prepare("a.ttf", {1, 0}), kResourceJobDone);
+  EXPECT_TRUE(converter.calls.empty());
+  EXPECT_TRUE(AppFiles().empty());
+  EXPECT_TRUE(context.conversion.askConversion);
+
+  questions.answers = {kToPcl};
+  ASSERT_EQ(Prepare("b.ttf", {1, 0}), kResourceJobDone);
+  // Cancelled later: the earlier choice stands.
+  ASSERT_EQ(Prepare("c.ttf", {1, 0}), kResourceJobDone);
+  EXPECT_EQ(converter.calls, (Files{"pcl b.ttf tmpPcl.tmp", "pcl c.ttf tmpPcl.tmp"}));
+  EXPECT_EQ(questions.conversionQuestions, 3);
+
+  questions.answers = {{true, false, false, true}};
+  ASSERT_EQ(Prepare("d.ttf", {1, 0}), kResourceJobDone);
+  ASSERT_EQ(Prepare("e.ttf", {1, 0}), kResourceJobDone);
+  EXPECT_EQ(questions.conversionQuestions, 4);
+  EXPECT_FALSE(context.conversion.askConversion);
+  EXPECT_TRUE(context.conversion.toType1);
+  EXPECT_FALSE(context.conversion.toPclTrueType);
+}
+
+TEST_F(PrepareResourceJobTest, PclNamedResourceIsFollowedByTheFormMacroQuestion) {
+  ASSERT_EQ(Prepare("LOGO.PCL", {2, 0}), kResourceJobDone);
+  EXPECT_EQ(questions.formMacroQuestions, 1);
+  ASSERT_EQ(Prepare("font.sfp", {2, 0}), kResourceJobDone);
+  ASSERT_EQ(Prepare("other.pcl", {0, 0}), kResourceJobDone);
+  EXPECT_EQ(questions.formMacroQuestions, 2);
+}
+
+TEST_F(PrepareResourceJobTest, ExportAppendsEveryJobToTheExportFile) {
+  const std::string exportFile = fonts.file("fonts.prn");
+  WriteBytes(exportFile, "earlier\n");
+  context.jobFiles = {exportFile, exportFile};
+  context.downloadLocation = kFlashMemory;
+  questions.answers = {kBoth};
+  ASSERT_EQ(Prepare("a.pfa", {3, 1}, "A", true), kResourceJobDone);
+  ASSERT_EQ(Prepare("b.sfp", {2, 15}, "B", true), kResourceJobDone);
+  ASSERT_EQ(Prepare("c.ttf", {1, 0}, "C", true), kResourceJobDone);
+  EXPECT_EQ(context.jobFiles.postScript, exportFile);
+  EXPECT_EQ(context.jobFiles.pcl, exportFile);
+  EXPECT_TRUE(AppFiles().empty());
+
+  const std::string jobs = ReadBytes(exportFile);
+  EXPECT_EQ(jobs.rfind("earlier\n%!PS-Adobe-2.0\n", 0), 0u);
+  const size_t a = jobs.find(" (A)download_font");
+  const size_t b = jobs.find("\"1:\\pcl\\fonts\\B\"");
+  const size_t c1 = jobs.find(" (ConvertedSans)download_font");
+  const size_t c2 = jobs.find("\"1:\\pcl\\fonts\\ConvertedSans\"");
+  EXPECT_TRUE(a < b && b < c1 && c1 < c2 && c2 != std::string::npos) << jobs;
+  EXPECT_NE(jobs.find("/DISK (%cartridge %fonts/) def"), std::string::npos);
+}
+
+TEST_F(PrepareResourceJobTest, DownloadStartsEachResourceWithEmptyTemporaryJobFiles) {
+  // Left by a run that was killed, and an export file named by the export
+  // before this download.
+  WriteBytes(AppFile(kJobFileName), "stale job\n");
+  WriteBytes(AppFile(kSecondJobFileName), "stale second job\n");
+  context.jobFiles = {fonts.file("export.prn"), fonts.file("export.prn")};
+  ASSERT_EQ(Prepare("font.sfp", {2, 10}, "Courier10"), kResourceJobDone);
+  EXPECT_EQ(Job().rfind("\x1B%-12345X@PJL\n", 0), 0u);
+  EXPECT_EQ(AppFiles(), Files{kJobFileName});
+  // Deleting both job files afterwards cannot reach the export file.
+  EXPECT_EQ(context.jobFiles.postScript, AppFile(kJobFileName));
+}
+
+TEST_F(PrepareResourceJobTest, JobThatCouldNotBeWrittenIsNotReportedAsDone) {
+  // A PCL name the job cannot carry, and an export file that takes no bytes.
+  EXPECT_EQ(Prepare("font.sfp", {2, 10}, "Bad\"Name"), kResourceJobNotWritten);
+  EXPECT_EQ(boxes.shown, std::vector<int>{download_job::kInputErrorText});
+  context.jobFiles = {"/dev/full", "/dev/full"};
+  questions.answers = {kBoth};
+  EXPECT_EQ(Prepare("sans.ttf", {1, 0}, "Sans", true), kResourceJobNotWritten);
+  // The PCL half is not even converted once the first half failed.
+  EXPECT_EQ(converter.calls.back(), "classify tmpPfb.pfa");
+  EXPECT_TRUE(AppFiles().empty());
+}
+
+}  // namespace

@@ -1,0 +1,132 @@
+// Our PJL and PostScript download jobs, prepared with the converter library
+// and sent over LPR, as the virtual printer takes them: each font appears in
+// its font table under its name, type and location.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstring>
+#include <thread>
+
+#include "download/lpr.h"
+#include "library_job_test.h"
+#include "printer_sim.h"
+
+namespace {
+
+using printer_sim::Font;
+
+const std::string kType1Pfb = "/usr/share/fonts/X11/Type1/NimbusSans-Regular.pfb";
+const std::string kTrueType = "/usr/share/fonts/truetype/liberation2/LiberationSans-Regular.ttf";
+constexpr char kAddress[] = "127.0.1.13";
+
+struct Listed {
+  std::string name;
+  int32_t type;
+  int32_t location;
+  bool operator==(const Listed&) const = default;
+};
+
+// The LPR client's pacing waits are for slow printers; this one needs none.
+class NoWaitClock final : public Clock {
+ public:
+  uint64_t NowMs() override { return now_; }
+  void SleepMs(uint32_t ms) override { now_ += ms; }
+
+ private:
+  uint64_t now_ = 0;
+};
+
+std::ostream& operator<<(std::ostream& out, const Listed& font) {
+  return out << font.name << " type " << font.type << " location " << font.location;
+}
+
+class VirtualPrinterJobTest : public LibraryJobTest {
+ protected:
+  VirtualPrinterJobTest() {
+    printer_sim::PrinterConfig config;
+    config.address = kAddress;
+    config.postScriptFonts = 0;
+    config.pclFonts = 0;
+    std::string error;
+    printer = simulator.AddPrinter(config, &error).value_or(0);
+    EXPECT_TRUE(error.empty()) << error;
+    simulator.Start();
+    lpr.port = simulator.LpdPort(printer);
+    lpr.clock = &clock;
+  }
+
+  // Classifies and prepares `path` for `location`, then sends the job files
+  // the resource's kind and choice give, as the download does.
+  void Download(const std::string& path, StorageLocation location) {
+    ASSERT_EQ(ClassifyAndPrepare(path, location), kResourceJobDone);
+    const uint16_t kind = classifiedKind;
+    const ConversionChoice& choice = context.conversion;
+    if (kind == 3 || (kind == 1 && (choice.toType1 || choice.both))) {
+      Send(context.jobFiles.postScript);
+    }
+    if (kind == 2 || (kind == 1 && (choice.toPclTrueType || choice.both))) {
+      Send(context.jobFiles.pcl);
+    }
+  }
+
+  void Send(const std::string& jobFile) {
+    ASSERT_EQ(SubmitLprJob(kAddress, jobFile.c_str(), "GLY", jobNumber++, lpr), 0) << jobFile;
+    ++sent;
+  }
+
+  // The printer's fonts once every job sent has been applied.
+  std::vector<Listed> FontsAfterJobs() {
+    for (int tries = 0; tries < 500 && CompleteJobs() < sent; ++tries) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    std::vector<Listed> fonts;
+    for (const Font& font : simulator.Fonts(printer)) {
+      EXPECT_EQ(font.persistence, printer_sim::kDownloaded) << font.name;
+      fonts.push_back({font.name, font.type, font.location});
+    }
+    return fonts;
+  }
+
+  size_t CompleteJobs() const {
+    size_t complete = 0;
+    for (const printer_sim::Job& job : simulator.Jobs(printer)) complete += job.complete;
+    return complete;
+  }
+
+  printer_sim::Simulator simulator;
+  size_t printer = 0;
+  NoWaitClock clock;
+  LprSettings lpr = DefaultLprSettings();
+  int jobNumber = 0;
+  size_t sent = 0;
+};
+
+TEST_F(VirtualPrinterJobTest, PrinterListsEachDownloadedFontByNameTypeAndLocation) {
+  using printer_sim::kLocationDisk;
+  using printer_sim::kLocationFlash;
+  using printer_sim::kTypePcl;
+  using printer_sim::kTypePostScript;
+
+  Download(kType1Pfb, kHardDisk);
+  const std::string pclFont = dir.file("Liberation.sfp");
+  ASSERT_EQ(ConvertTrueTypeToPclTrueType(kTrueType.c_str(), pclFont.c_str()), 0);
+  Download(pclFont, kHardDisk);
+  // The name in the PCL font's header; the PCL half of Both carries the same.
+  const std::string pclName = fontName;
+
+  questions.answers = {kBoth};
+  Download(kTrueType, kFlashMemory);
+  // The Type 1 half's name, as the converted font was classified.
+  const std::string type1Name = fontName;
+
+  EXPECT_EQ(FontsAfterJobs(), (std::vector<Listed>{
+                                  {"NimbusSans-Regular", kTypePostScript, kLocationDisk},
+                                  {pclName, kTypePcl, kLocationDisk},
+                                  {type1Name, kTypePostScript, kLocationFlash},
+                                  {pclName, kTypePcl, kLocationFlash},
+                              }));
+  EXPECT_EQ(sent, 4u);
+  EXPECT_TRUE(boxes.shown.empty());
+}
+
+}  // namespace
