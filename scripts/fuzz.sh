@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Builds the converter's libFuzzer targets with clang (ASan+UBSan) in
+# Builds the libFuzzer targets of the converter and the virtual printer with clang (ASan+UBSan) in
 # build-fuzz/ and runs each on its seed corpus for a bounded time.
 #   scripts/fuzz.sh                   60 seconds per target
 #   FUZZ_SECONDS=10 scripts/fuzz.sh   shorter runs
@@ -9,7 +9,7 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build="$root/build-fuzz"
 seconds=${FUZZ_SECONDS:-60}
-targets=(classify pfb_to_pfa truetype_to_type1 finish_type1)
+targets=(classify pfb_to_pfa truetype_to_type1 finish_type1 printer_sim_lpd printer_sim_snmp)
 
 CC=clang CXX=clang++ cmake -S "$root/fuzz" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$build"

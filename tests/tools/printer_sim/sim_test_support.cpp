@@ -1,0 +1,117 @@
+#include "sim_test_support.h"
+
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <stdexcept>
+
+namespace sim_test {
+
+CommandResult RunCommand(const std::string& command) {
+  CommandResult result;
+  FILE* pipe = popen(command.c_str(), "r");
+  if (!pipe) return result;
+  char buffer[4096];
+  size_t size = 0;
+  while ((size = fread(buffer, 1, sizeof buffer, pipe)) > 0) result.output.append(buffer, size);
+  int status = pclose(pipe);
+  result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return result;
+}
+
+std::string SnmpTarget(const printer_sim::Simulator& simulator, size_t printer) {
+  return simulator.Config(printer).address + ":" + std::to_string(simulator.SnmpPort(printer));
+}
+
+std::string SnmpTool(const std::string& tool, const std::string& community, const std::string& version) {
+  return "MIBS= " + tool + " -v" + version + " -c " + community + " -t 2 -r 1 -On ";
+}
+
+std::string MakeScratchDir() {
+  std::string pattern = "/tmp/printer_sim_test_XXXXXX";
+  if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
+  return pattern;
+}
+
+void WriteFile(const std::string& path, const std::string& bytes) {
+  std::ofstream(path, std::ios::binary) << bytes;
+}
+
+std::string PclSoftFont(const std::string& name, int fontId) {
+  std::string descriptor(64, '\0');
+  descriptor[1] = 64;  // descriptor size, big-endian
+  descriptor[2] = 0;   // format 0: bitmap
+  std::string padded = name.substr(0, 16);
+  padded.resize(16, ' ');
+  descriptor.replace(48, 16, padded);
+  std::string character = "\x1b*c65E\x1b(s20W" + std::string(20, '\x55');
+  return "\x1b*c" + std::to_string(fontId) + "D\x1b)s64W" + descriptor + character;
+}
+
+std::string PjlDownload(char volume, const std::string& name, const std::string& font) {
+  std::string job =
+      "\x1b%-12345X@PJL\n"
+      "@PJL COMMENT OSLbegin\n"
+      "@PJL COMMENT OID_ATT_START_SHEET OID_VAL_JOB_SHEET_NONE\n"
+      "@PJL COMMENT OID_ATT_ACCOUNTING_INFORMATION \"GLYUSER|042GLYACCOUNT\"\n"
+      "@PJL COMMENT OSLend\n";
+  std::string folder = std::string(1, volume) + ":\\pcl\\fonts";
+  if (volume == '0') job += "@PJL FSMKDIR NAME=\"" + folder + "\"\r\n";
+  job += "@PJL FSDOWNLOAD FORMAT:BINARY NAME=\"" + folder + "\\" + name + "\" SIZE=" +
+         std::to_string(font.size()) + "\r\n";
+  return job + font + "\x1b%-12345X";
+}
+
+std::string Type1FontText(const std::string& fontName) {
+  return "%!PS-AdobeFont-1.0: " + fontName + " 001.000\r\n"
+         "11 dict begin\r\n"
+         "/FontName /" + fontName + " def\r\n"
+         "/FontType 1 def\r\n"
+         "/FontMatrix [0.001 0 0 0.001 0 0] readonly def\r\n"
+         "currentdict end\r\n"
+         "currentfile eexec\r\n"
+         "D9D66F633B846A989B9974B0179FC6CC445BC2C03103C68570A7B354A4A280AE\r\n"
+         "cleartomark\r\n";
+}
+
+std::string PostScriptDownload(bool flash, const std::string& name, const std::string& font) {
+  const std::string device = flash ? "%cartridge %fonts/" : "%disk %fonts/";
+  const std::string blank = std::to_string(device.find(' '));
+  const std::string length = std::to_string(device.size());
+  const char* lines[] = {
+      "%!PS-Adobe-2.0", "%%Title:writetodisk.ps", "%%OSLbegin",
+      "%%OID_ATT_START_SHEET OID_VAL_JOB_SHEET_NONE",
+      "%%OID_ATT_ACCOUNTING_INFORMATION \"GLYUSER|042GLYACCOUNT\"", "%%OSLend", "/download_font", "{",
+      "/scratch_file (tmp_font_file) def", "/fontName exch def", "/buff 6000 string def",
+      "/fileName 128 string def", "/ERROR_ACTION {} bind def", nullptr /* DISK */, "55 -1 48 {",
+      nullptr /* put */, "DISK /IODevice resourcestatus {pop pop exit} if", "} for",
+      "fileName 0 DISK putinterval", nullptr /* putinterval */,
+      "scratch_file (w) file /working_pointer exch def %define temp file", "{",
+      "working_pointer currentfile buff readline %read current file", "{", "dup dup length dup 0 ne", "{",
+      "1 sub exch 1 index get 13 eq { 0 exch getinterval }", "{ pop } ifelse", "}", "{ pop pop } ifelse",
+      "(_FontDownload_) anchorsearch", "{", "pop %pop the string FontDownload out", "(EOF_) anchorsearch", "{",
+      "pop pop closefile %pop 2 string out and close the file", "{fileName deletefile} stopped pop",
+      "scratch_file fileName renamefile %rename scratchfile to real file",
+      "fontName {findfont pop} stopped {ERROR_ACTION} if  % test the font file", "exit", "}", "{",
+      "pop pop} ifelse", "}", "{", "writestring % write the string", "working_pointer 10 write % return", "}",
+      "ifelse", "}", "{ ERROR_ACTION }ifelse", "}bind loop", "}bind def"};
+  static_assert(sizeof lines / sizeof lines[0] == 53);
+  std::string job;
+  for (size_t i = 0; i < 53; ++i) {
+    if (i == 13) {
+      job += "/DISK (" + device + ") def";
+    } else if (i == 15) {
+      job += "DISK exch " + blank + " exch put";
+    } else if (i == 19) {
+      job += "fileName " + length + " fontName putinterval %final name";
+    } else {
+      job += lines[i];
+    }
+    job += "\n";
+  }
+  return job + " (" + name + ")download_font\r\n_FontDownload_\n" + font + "_FontDownload_EOF_\n";
+}
+
+}  // namespace sim_test

@@ -1,0 +1,40 @@
+// Helpers of the virtual printer's tests: running the peer tools, and font
+// download jobs written by hand from the two job formats.
+#pragma once
+
+#include <string>
+
+#include "printer_sim.h"
+
+namespace sim_test {
+
+struct CommandResult {
+  int exitCode = -1;
+  std::string output;  // standard output only
+};
+CommandResult RunCommand(const std::string& command);
+
+// "127.0.0.X:PORT" of a printer's SNMP agent, for net-snmp's tools.
+std::string SnmpTarget(const printer_sim::Simulator& simulator, size_t printer);
+// The net-snmp command line start: tool, version 2c, community, short
+// time-out, no MIB files, numeric output.
+std::string SnmpTool(const std::string& tool, const std::string& community = "vorpal",
+                     const std::string& version = "2c");
+
+// A scratch folder of its own under the system's temporary folder.
+std::string MakeScratchDir();
+void WriteFile(const std::string& path, const std::string& bytes);
+
+// A PCL soft font: font ID command, descriptor header (64 bytes, the name
+// at bytes 48 to 63) and some character data.
+std::string PclSoftFont(const std::string& name, int fontId);
+// A PJL file-system download of `font` to volume "0:" (with FSMKDIR) or
+// "1:", as `name` under pcl\fonts.
+std::string PjlDownload(char volume, const std::string& name, const std::string& font);
+// A Type 1 font program in text form, its lines ended by CR LF.
+std::string Type1FontText(const std::string& fontName);
+// The PostScript download job: the download_font prologue for "%disk"
+// or "%cartridge", the call line, the font's lines and the end marker.
+std::string PostScriptDownload(bool flash, const std::string& name, const std::string& font);
+
+}  // namespace sim_test

@@ -1,0 +1,51 @@
+// What a print job asks of the printer, worked out before anything is
+// changed: a job is applied whole or refused whole, so a malformed job
+// leaves the printer as it was.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "printer_sim.h"
+
+namespace printer_sim {
+
+enum class FontFormat { kNone, kPcl, kPostScript };
+
+struct JobStep {
+  enum Kind { kMakeDirectory, kStoreFile, kDeleteFile, kPrintPage } kind = kPrintPage;
+  Volume volume = Volume::kDisk;
+  std::string path;          // normalized (see NormalizeVolumePath)
+  std::string bytes;         // kStoreFile
+  FontFormat format = FontFormat::kNone;  // how the printer reads a stored file
+  std::string page;          // kPrintPage: what was printed
+};
+
+struct JobPlan {
+  std::vector<JobStep> steps;
+  std::string refusal;  // why the job is refused; empty when it is not
+
+  bool refused() const { return !refusal.empty(); }
+  void Refuse(std::string reason) {
+    if (refusal.empty()) refusal = std::move(reason);
+  }
+  void PrintPage(std::string page) {
+    JobStep step;
+    step.page = std::move(page);
+    steps.push_back(std::move(step));
+  }
+};
+
+inline constexpr char kPostScriptFontListPage[] = "PostScript font list";
+inline constexpr char kPclFontListPage[] = "PCL font list";
+inline constexpr char kDocumentPage[] = "document";
+
+// The plan for one data file received over LPD.
+JobPlan PlanJob(std::string_view data);
+// The planners of the two job languages; PlanJob picks one.
+bool IsPjlJob(std::string_view data);
+void PlanPjlJob(std::string_view data, JobPlan& plan);
+void PlanPostScriptJob(std::string_view data, JobPlan& plan);
+
+}  // namespace printer_sim

@@ -1,0 +1,132 @@
+// PostScript jobs: the font-list program, and font downloads through a
+// `download_font` procedure that copies the job's own lines into a file on
+// the disk ("%disk") or flash ("%cartridge") device up to an end marker.
+#include <optional>
+
+#include "job_plan.h"
+#include "storage_volume.h"
+
+namespace printer_sim {
+namespace {
+
+constexpr std::string_view kFontListTitle = "%%Title: Printer font list";
+constexpr std::string_view kProcedureDefinition = "/download_font";
+constexpr std::string_view kCall = ")download_font";
+constexpr std::string_view kDeviceDefinition = "/DISK (";
+constexpr std::string_view kMarker = "_FontDownload_";
+constexpr std::string_view kEndMarker = "_FontDownload_EOF_";
+// The procedure reads lines into a 6000-byte string and builds the target
+// path in a 128-byte one.
+constexpr size_t kLineBuffer = 6000;
+constexpr size_t kPathBuffer = 128;
+
+struct Device {
+  Volume volume;
+  size_t prefixLength;  // "%disk0%fonts/"
+};
+
+// The device string of the last definition of DISK before `limit`.
+std::optional<Device> DeviceBefore(std::string_view data, size_t limit, JobPlan& plan) {
+  size_t at = data.rfind(kDeviceDefinition, limit);
+  if (at == std::string_view::npos) {
+    plan.Refuse("download_font without a device");
+    return std::nullopt;
+  }
+  size_t start = at + kDeviceDefinition.size();
+  size_t close = data.find(')', start);
+  if (close == std::string_view::npos || close > limit) {
+    plan.Refuse("download_font device string not closed");
+    return std::nullopt;
+  }
+  std::string_view device = data.substr(start, close - start);
+  if (device == "%disk %fonts/") return Device{Volume::kDisk, device.size()};
+  if (device == "%cartridge %fonts/") return Device{Volume::kFlash, device.size()};
+  plan.Refuse("download_font to an unknown device \"" + std::string(device) + "\"");
+  return std::nullopt;
+}
+
+class DownloadReader {
+ public:
+  DownloadReader(std::string_view data, JobPlan& plan) : data_(data), plan_(plan) {}
+
+  void Run() {
+    size_t definition = data_.find(kProcedureDefinition);
+    for (size_t call = data_.find(kCall); call != std::string_view::npos && !plan_.refused();
+         call = data_.find(kCall, position_)) {
+      if (definition == std::string_view::npos || definition > call) {
+        plan_.Refuse("download_font is not defined");
+        return;
+      }
+      Download(call);
+    }
+  }
+
+ private:
+  void Download(size_t call) {
+    size_t lineStart = data_.rfind('\n', call);
+    lineStart = lineStart == std::string_view::npos ? 0 : lineStart + 1;
+    size_t open = data_.rfind('(', call);
+    size_t lineEnd = data_.find('\n', call);
+    if (open == std::string_view::npos || open < lineStart || lineEnd == std::string_view::npos) {
+      plan_.Refuse("download_font call without a font name");
+      return;
+    }
+    std::string_view name = data_.substr(open + 1, call - open - 1);
+    std::optional<Device> device = DeviceBefore(data_, call, plan_);
+    if (!device) return;
+    std::optional<std::string> file = NormalizeVolumePath(name);
+    if (name.empty() || !file || file->find('/') != std::string::npos ||
+        device->prefixLength + name.size() > kPathBuffer) {
+      plan_.Refuse("download_font with an unusable font name \"" + std::string(name) + "\"");
+      return;
+    }
+    position_ = lineEnd + 1;
+    JobStep step;
+    step.kind = JobStep::kStoreFile;
+    step.volume = device->volume;
+    step.path = "fonts/" + *file;
+    step.format = FontFormat::kPostScript;
+    if (CopyLines(step.bytes)) plan_.steps.push_back(std::move(step));
+  }
+
+  // The procedure's loop: each line without one trailing CR, followed by
+  // LF; marker lines are skipped; the end marker ends the file.
+  bool CopyLines(std::string& out) {
+    while (position_ < data_.size()) {
+      size_t end = data_.find('\n', position_);
+      if (end == std::string_view::npos) break;  // readline fails at the end of the job
+      std::string_view line = data_.substr(position_, end - position_);
+      position_ = end + 1;
+      if (line.size() > kLineBuffer) {
+        plan_.Refuse("download_font line longer than the printer's buffer");
+        return false;
+      }
+      if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+      if (line.substr(0, kEndMarker.size()) == kEndMarker) return true;
+      if (line.substr(0, kMarker.size()) == kMarker) continue;
+      out.append(line);
+      out.push_back('\n');
+    }
+    plan_.Refuse("download_font data without its end marker");
+    return false;
+  }
+
+  std::string_view data_;
+  JobPlan& plan_;
+  size_t position_ = 0;
+};
+
+}  // namespace
+
+void PlanPostScriptJob(std::string_view data, JobPlan& plan) {
+  std::string_view head = data.substr(0, 1024);
+  if (head.find(kFontListTitle) != std::string_view::npos) {
+    plan.PrintPage(kPostScriptFontListPage);
+  } else if (data.find(kCall) != std::string_view::npos) {
+    DownloadReader(data, plan).Run();
+  } else {
+    plan.PrintPage(kDocumentPage);
+  }
+}
+
+}  // namespace printer_sim

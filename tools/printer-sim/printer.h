@@ -1,0 +1,97 @@
+// The state of one virtual printer and what changes it: its font table,
+// its volumes, the jobs it received and the pages it printed. Not thread
+// safe: the Simulator serialises every access.
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "job_plan.h"
+#include "printer_sim.h"
+#include "snmp_ber.h"
+#include "storage_volume.h"
+
+namespace printer_sim {
+
+using Clock = std::chrono::steady_clock;
+
+class Printer {
+ public:
+  using LogSink = std::function<void(const std::string& line)>;
+
+  Printer(const PrinterConfig& config, LogSink sink);
+
+  const PrinterConfig& config() const { return config_; }
+  Faults& faults() { return faults_; }
+  uint32_t UpTimeTicks() const;  // hundredths of a second since start
+
+  // --- font table
+  const std::vector<Font>& Fonts();
+  // Starts deleting a downloaded font; false when the index names none.
+  bool StartDeletion(int32_t index);
+  // Finishes the deletions whose time has come (unless they hang).
+  void FinishDueDeletions();
+
+  // --- identity set over SNMP
+  void SetName(std::string name) { Change(config_.name, std::move(name)); }
+  void SetContact(std::string contact) { Change(config_.contact, std::move(contact)); }
+  void SetLocation(std::string location) { Change(config_.location, std::move(location)); }
+
+  // --- storage
+  const StorageVolume* FindVolume(Volume volume) const;
+  StorageVolume* FindVolume(Volume volume);
+
+  // --- jobs
+  size_t BeginJob(std::string queue);
+  void AddJobFile(size_t job, JobFile file);
+  void EndJob(size_t job, bool aborted);
+  // Applies a received data file as the printer would; a refused job is
+  // logged and changes nothing.
+  void RunDataFile(std::string_view data);
+  const std::vector<Job>& jobs() const { return jobs_; }
+  const std::vector<std::string>& pages() const { return pages_; }
+  const std::vector<std::string>& log() const { return log_; }
+
+  // Grows whenever anything the MIB shows changes, so a cached view of it
+  // knows when to rebuild.
+  uint64_t generation() const { return generation_; }
+
+  void Log(const std::string& line);
+
+ private:
+  struct FontRecord {
+    Font font;
+    std::optional<Volume> volume;  // where a downloaded font's file lives
+    std::string path;
+    Clock::time_point due;         // when a started deletion finishes
+  };
+
+  void Change(std::string& field, std::string value);
+  void AddInternalFonts();
+  std::string CheckPlan(const JobPlan& plan) const;
+  void Apply(const JobStep& step);
+  void AddFontFor(const JobStep& step);
+  void RemoveFontsAt(Volume volume, const std::string& path);
+
+  PrinterConfig config_;
+  LogSink sink_;
+  Faults faults_;
+  Clock::time_point start_ = Clock::now();
+  std::optional<StorageVolume> disk_;
+  std::optional<StorageVolume> flash_;
+  std::vector<FontRecord> records_;
+  std::vector<Font> fonts_;
+  bool fontsStale_ = true;
+  int32_t nextIndex_ = 1;
+  int32_t nextPclId_ = 0;
+  std::vector<Job> jobs_;
+  std::vector<std::string> pages_;
+  std::vector<std::string> log_;
+  uint64_t generation_ = 0;
+};
+
+}  // namespace printer_sim
