@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Builds the libFuzzer targets of the converter and the virtual printer with clang (ASan+UBSan) in
-# build-fuzz/ and runs each on its seed corpus for a bounded time.
+# Builds the libFuzzer targets of the converter, the SNMP library and the virtual printer with
+# clang (ASan+UBSan) in build-fuzz/ and runs each on its seed corpus for a bounded time.
 #   scripts/fuzz.sh                   60 seconds per target
 #   FUZZ_SECONDS=10 scripts/fuzz.sh   shorter runs
 # The committed seeds in fuzz/seeds/ are joined by small fonts made here from
@@ -9,7 +9,7 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build="$root/build-fuzz"
 seconds=${FUZZ_SECONDS:-60}
-targets=(classify pfb_to_pfa truetype_to_type1 finish_type1 printer_sim_lpd printer_sim_snmp)
+targets=(classify pfb_to_pfa truetype_to_type1 finish_type1 printer_sim_lpd printer_sim_snmp snmp_answer)
 
 CC=clang CXX=clang++ cmake -S "$root/fuzz" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$build"

@@ -98,9 +98,14 @@ int32_t SnmpDiscoverPrinters(SnmpContext* context, uint32_t target, uint32_t, ui
   for (uint32_t address : HostAddresses(*subnet)) {
     if (!printers->Knows(address)) addresses.push_back(address);
   }
-  for (const DeviceInfo& device : SweepIdentities(addresses, settings.newDeviceCommunity, settings)) {
-    std::unique_ptr<Session> session = Session::Open(NewDevicePeer(device.address, settings), settings);
-    if (session && IsPrinter(*session)) printers->Report(device);
+  for (const IdentityAnswer& answer : SweepIdentities(addresses, settings.newDeviceCommunity, settings)) {
+    if (answer.printer) {
+      printers->Report(answer.device);
+      continue;
+    }
+    // The first answer left it open: look further down the device table.
+    std::unique_ptr<Session> session = Session::Open(NewDevicePeer(answer.device.address, settings), settings);
+    if (session && IsPrinter(*session, answer)) printers->Report(answer.device);
   }
   return kOk;
 }
@@ -112,9 +117,9 @@ int32_t SnmpAddPrinter(SnmpContext* context, uint32_t address, DeviceInfo* devic
   SnmpSettings settings = ReadSnmpSettings();
   std::unique_ptr<Session> session = Session::Open(NewDevicePeer(address, settings), settings);
   if (!session) return kNoSession;
-  DeviceInfo answered;
-  if (!QueryIdentity(*session, address, &answered) || !IsPrinter(*session)) return kSnmpAddNotAPrinter;
-  *device = answered;
+  IdentityAnswer answer;
+  if (!QueryIdentity(*session, address, &answer) || !IsPrinter(*session, answer)) return kSnmpAddNotAPrinter;
+  *device = answer.device;
   printers->Remember(address);
   return kSnmpAddAnswered;
 }

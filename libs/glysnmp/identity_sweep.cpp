@@ -21,16 +21,16 @@ struct Probe {
   uint32_t address = 0;
   std::unique_ptr<Session> session;
   bool waiting = false;
-  std::optional<DeviceInfo> device;
+  std::optional<IdentityAnswer> identity;
 };
 
 int OnProbeAnswer(int operation, netsnmp_session*, int, netsnmp_pdu* answer, void* magic) {
   Probe& probe = *static_cast<Probe*>(magic);
   probe.waiting = false;
-  DeviceInfo device;
+  IdentityAnswer identity;
   if (operation == NETSNMP_CALLBACK_OP_RECEIVED_MESSAGE && answer != nullptr &&
-      ReadIdentity(*answer, probe.address, &device)) {
-    probe.device = device;
+      ReadIdentity(*answer, probe.address, &identity)) {
+    probe.identity = identity;
   }
   return 1;
 }
@@ -93,11 +93,11 @@ void CollectAnswers(std::vector<std::unique_ptr<Probe>>& probes, SteadyClock::ti
 
 }  // namespace
 
-std::vector<DeviceInfo> SweepIdentities(const std::vector<uint32_t>& addresses, const std::string& community,
-                                        const SnmpSettings& settings) {
+std::vector<IdentityAnswer> SweepIdentities(const std::vector<uint32_t>& addresses, const std::string& community,
+                                          const SnmpSettings& settings) {
   SnmpSettings once = settings;
   once.retries = 0;
-  std::vector<DeviceInfo> devices;
+  std::vector<IdentityAnswer> answers;
   size_t next = 0;
   while (next < addresses.size()) {
     std::vector<std::unique_ptr<Probe>> probes = SendRound(addresses, next, community, once);
@@ -107,10 +107,10 @@ std::vector<DeviceInfo> SweepIdentities(const std::vector<uint32_t>& addresses, 
       // Closing a session may still call back into its probe, so the
       // probe outlives it.
       probe->session.reset();
-      if (probe->device) devices.push_back(*probe->device);
+      if (probe->identity) answers.push_back(*probe->identity);
     }
   }
-  return devices;
+  return answers;
 }
 
 }  // namespace glysnmp

@@ -18,6 +18,10 @@ void StartNetSnmp() {
     netsnmp_ds_set_boolean(NETSNMP_DS_LIBRARY_ID, NETSNMP_DS_LIB_DISABLE_PERSISTENT_SAVE, 1);
     netsnmp_ds_set_boolean(NETSNMP_DS_LIBRARY_ID, NETSNMP_DS_LIB_DONT_LOAD_HOST_FILES, 1);
     netsnmp_tdomain_init();
+    // The first snmp_sess_init also sets up the library's defaults, unlocked;
+    // done here, later calls from several threads find them ready.
+    netsnmp_session defaults;
+    snmp_sess_init(&defaults);
   });
 }
 

@@ -14,22 +14,22 @@ namespace {
 using crafted::Oid;
 using crafted::Request;
 
-const Oid kSysDescr = {1, 3, 6, 1, 2, 1, 1, 1, 0};
-const Oid kSysObjectId = {1, 3, 6, 1, 2, 1, 1, 2, 0};
-const Oid kSysName = {1, 3, 6, 1, 2, 1, 1, 5, 0};
 const Oid kPrtGeneralEntry = {1, 3, 6, 1, 2, 1, 43, 5, 1, 1};
 const Oid kFontEntry = {1, 3, 6, 1, 4, 1, 32473, 2, 1, 2, 1};
-constexpr uint8_t kGet = 0xa0;
 
-// The answer to an identity GET, binding each asked name to `values` in
-// order, and a Printer-MIB general row to anything else.
+// The answer to the identity request (GETNEXT of the three system objects,
+// the Printer-MIB general table and the device types): `values` for the
+// system objects' instances, a general row, and the end of the MIB.
 std::vector<std::string> Identity(const Request& request, const std::vector<std::string>& values) {
-  if (request.command != kGet) {
-    return {crafted::Response(request, {crafted::VarBind(crafted::Join(kPrtGeneralEntry, {1, 1}), crafted::Integer(0))})};
-  }
   std::vector<std::string> bindings;
-  for (size_t i = 0; i < request.names.size() && i < values.size(); ++i) {
-    bindings.push_back(crafted::VarBind(request.names[i], values[i]));
+  for (size_t i = 0; i < request.names.size(); ++i) {
+    if (i < values.size()) {
+      bindings.push_back(crafted::VarBind(crafted::Join(request.names[i], {0}), values[i]));
+    } else if (i == values.size()) {
+      bindings.push_back(crafted::VarBind(crafted::Join(kPrtGeneralEntry, {1, 1}), crafted::Integer(0)));
+    } else {
+      bindings.push_back(crafted::VarBind(request.names[i], crafted::Tlv(0x82, "")));
+    }
   }
   return {crafted::Response(request, bindings)};
 }
