@@ -7,8 +7,7 @@
 #include <thread>
 
 #include "glysnmp_test_support.h"
-#include "printer_sim.h"
-#include "sim_test_support.h"
+#include "virtual_printer_support.h"
 
 namespace {
 
@@ -23,21 +22,11 @@ TEST(ThreadedCalls, DeletionWorkerAndUserInterfaceThreadCallAtOnce) {
   simulator.Start();
   AgentTest settings(config.snmpPort);
   for (int i = 0; i < 3; ++i) {
-    std::string file = scratch.file("font" + std::to_string(i));
     std::string name = "Drop" + std::to_string(i);
-    sim_test::WriteFile(file, sim_test::PjlDownload('0', name, sim_test::PclSoftFont(name, 100 + i)));
-    sim_test::CommandResult sent = sim_test::RunCommand("rlpr --no-bind --timeout=10 -H " + config.address + " --port=" +
-                                                        std::to_string(simulator.LpdPort(0)) + " -P lp " + file + " 2>&1");
-    ASSERT_EQ(sent.exitCode, 0) << sent.output;
+    ASSERT_EQ(SendJob(simulator, 0, scratch.file(name), sim_test::PjlDownload('0', name, sim_test::PclSoftFont(name, 100 + i))),
+              "");
   }
-  std::vector<int32_t> downloaded;
-  for (int wait = 0; wait < 100 && downloaded.size() < 3; ++wait) {
-    downloaded.clear();
-    for (const printer_sim::Font& font : simulator.Fonts(0)) {
-      if (font.persistence == printer_sim::kDownloaded) downloaded.push_back(font.index);
-    }
-    if (downloaded.size() < 3) std::this_thread::sleep_for(std::chrono::milliseconds(50));
-  }
+  std::vector<int32_t> downloaded = WaitForDownloadedFonts(simulator, 0, 3);
   ASSERT_EQ(downloaded.size(), 3u);
 
   PrinterRecord shown = RecordFor(config.address);

@@ -6,8 +6,7 @@
 #include <thread>
 
 #include "glysnmp_test_support.h"
-#include "printer_sim.h"
-#include "sim_test_support.h"
+#include "virtual_printer_support.h"
 
 namespace {
 
@@ -47,14 +46,8 @@ class VirtualPrinters : public ::testing::Test {
     static_cast<VirtualPrinters*>(self)->found_.push_back(*device);
   }
 
-  // Sends `job` to the printer's LPD queue "lp" with rlpr.
   void Send(size_t printer, const std::string& job) {
-    std::string file = scratch_.file("job" + std::to_string(jobs_++));
-    sim_test::WriteFile(file, job);
-    sim_test::CommandResult sent =
-        sim_test::RunCommand("rlpr --no-bind --timeout=10 -H " + simulator_.Config(printer).address +
-                             " --port=" + std::to_string(simulator_.LpdPort(printer)) + " -P lp " + file + " 2>&1");
-    ASSERT_EQ(sent.exitCode, 0) << sent.output;
+    ASSERT_EQ(SendJob(simulator_, printer, scratch_.file("job" + std::to_string(jobs_++)), job), "");
   }
 
   Simulator simulator_;
@@ -194,14 +187,9 @@ TEST_F(VirtualPrinters, ADeletionThatNeverFinishesKeepsReportingPending) {
   printer_sim::Faults faults;
   faults.deletionsHang = true;
   simulator_.SetFaults(0, faults);
-  int32_t index = -1;
-  for (int wait = 0; wait < 100 && index < 0; ++wait) {
-    for (const printer_sim::Font& font : simulator_.Fonts(0)) {
-      if (font.persistence == printer_sim::kDownloaded) index = font.index;
-    }
-    if (index < 0) std::this_thread::sleep_for(std::chrono::milliseconds(50));
-  }
-  ASSERT_GE(index, 0);
+  std::vector<int32_t> downloaded = WaitForDownloadedFonts(simulator_, 0, 1);
+  ASSERT_EQ(downloaded.size(), 1u);
+  int32_t index = downloaded[0];
   PrinterRecord printer = RecordFor("127.65.5.10");
   DeleteContext deletion{&printer, 0};
   ASSERT_EQ(SnmpDeleteFontStart(&deletion, index), 0);
