@@ -3,6 +3,7 @@
 #include <arpa/inet.h>
 #include <fcntl.h>
 #include <netinet/in.h>
+#include <poll.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/socket.h>
@@ -13,9 +14,8 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
-#include <thread>
 
-#include "snmp_session.h"
+#include "crafted_agent.h"
 
 extern char** environ;
 
@@ -55,17 +55,26 @@ uint32_t AddressOf(const std::string& dotted) {
 }
 
 bool WaitForAgent(const std::string& address, uint16_t port, const std::string& community) {
-  glysnmp::SnmpSettings settings;
-  settings.port = port;
-  settings.timeoutMs = 200;
-  settings.retries = 0;
+  // A v2c GETNEXT of 1.3.6.1, built here so that the test does not start
+  // a second copy of the library it tests.
+  std::string pdu = crafted::Integer(1) + crafted::Integer(0) + crafted::Integer(0) +
+                    crafted::Tlv(0x30, crafted::VarBind({1, 3, 6, 1}, crafted::Null()));
+  std::string request = crafted::Tlv(0x30, crafted::Integer(1) + crafted::Text(community) + crafted::Tlv(0xa1, pdu));
+  sockaddr_in agent{};
+  agent.sin_family = AF_INET;
+  agent.sin_port = htons(port);
+  inet_pton(AF_INET, address.c_str(), &agent.sin_addr);
+  int probe = socket(AF_INET, SOCK_DGRAM, 0);
+  bool answered = false;
   auto until = std::chrono::steady_clock::now() + std::chrono::seconds(15);
-  while (std::chrono::steady_clock::now() < until) {
-    auto session = glysnmp::Session::Open({AddressOf(address), community, glysnmp::SnmpVersion::kV2c}, settings);
-    if (session && session->Exchange(glysnmp::MakeRequest(SNMP_MSG_GETNEXT, {{1, 3, 6, 1}}))) return true;
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  while (!answered && std::chrono::steady_clock::now() < until) {
+    sendto(probe, request.data(), request.size(), 0, reinterpret_cast<sockaddr*>(&agent), sizeof agent);
+    pollfd wait{probe, POLLIN, 0};
+    char answer[2048];
+    answered = poll(&wait, 1, 200) == 1 && recv(probe, answer, sizeof answer, 0) > 0;
   }
-  return false;
+  close(probe);
+  return answered;
 }
 
 PeerProcess::PeerProcess(const std::vector<std::string>& argv, const std::string& logFile) {
