@@ -9,7 +9,6 @@
 #include "font_table.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  glysnmp::StartNetSnmp();
   std::vector<u_char> bytes(data, data + size);
   netsnmp_pdu* pdu = snmp_pdu_create(SNMP_MSG_RESPONSE);
   size_t length = bytes.size();

@@ -61,11 +61,6 @@ int32_t FillFontList(PrinterRecord* printer, FontList* fonts, std::optional<int3
   return kOk;
 }
 
-std::unique_ptr<Session> DeletionSession(const DeleteContext* context, bool write) {
-  if (context == nullptr || context->printer == nullptr) return nullptr;
-  return Session::Open(PeerOf(*context->printer, write), ReadSnmpSettings());
-}
-
 }  // namespace
 
 extern "C" {
@@ -148,16 +143,18 @@ int32_t SnmpFreeFontList(FontList* fonts) {
 }
 
 int32_t SnmpDeleteFontStart(DeleteContext* context, int32_t fontIndex) {
-  std::unique_ptr<Session> session = DeletionSession(context, true);
-  if (!session) return context == nullptr || context->printer == nullptr ? kBadArgument : kNoSession;
+  if (context == nullptr || context->printer == nullptr) return kBadArgument;
+  std::unique_ptr<Session> session = Session::Open(PeerOf(*context->printer, true), ReadSnmpSettings());
+  if (!session) return kNoSession;
   return RequestFontDeletion(*session, fontIndex) ? kOk : kNoAnswer;
 }
 
 int32_t SnmpDeleteFontPoll(DeleteContext* context, int32_t fontIndex, uint32_t* pending) {
   if (pending == nullptr) return kBadArgument;
   *pending = 1;
-  std::unique_ptr<Session> session = DeletionSession(context, false);
-  if (!session) return context == nullptr || context->printer == nullptr ? kBadArgument : kNoSession;
+  if (context == nullptr || context->printer == nullptr) return kBadArgument;
+  std::unique_ptr<Session> session = Session::Open(PeerOf(*context->printer, false), ReadSnmpSettings());
+  if (!session) return kNoSession;
   switch (QueryFontDeletion(*session, fontIndex)) {
     case DeletionState::kDeleted:
       *pending = 0;

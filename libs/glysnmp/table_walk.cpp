@@ -11,14 +11,14 @@ struct ColumnCursor {
   bool ended = false;
 };
 
-Pdu NextRequest(const Session& session, const std::vector<ColumnCursor>& cursors,
-                const std::vector<size_t>& asked) {
+Pdu NextRequest(const Session& session, const std::vector<ColumnCursor>& cursors, const std::vector<size_t>& asked,
+                long repetitions) {
   std::vector<Oid> names;
   for (size_t column : asked) names.push_back(cursors[column].position);
   if (session.version() == SnmpVersion::kV1) return MakeRequest(SNMP_MSG_GETNEXT, names);
   Pdu request = MakeRequest(SNMP_MSG_GETBULK, names);
   request->non_repeaters = 0;
-  request->max_repetitions = kBulkRepetitions;
+  request->max_repetitions = repetitions;
   return request;
 }
 
@@ -31,14 +31,20 @@ bool WalkColumns(Session& session, const std::vector<Oid>& columns, std::optiona
     cursors[i].position = columns[i];
     if (afterIndex && *afterIndex >= 0) cursors[i].position.push_back(static_cast<oid>(*afterIndex));
   }
+  long repetitions = kBulkRepetitions;
   for (;;) {
     std::vector<size_t> asked;
     for (size_t i = 0; i < cursors.size(); ++i) {
       if (!cursors[i].ended) asked.push_back(i);
     }
     if (asked.empty()) return true;
-    Pdu answer = session.Exchange(NextRequest(session, cursors, asked));
+    Pdu answer = session.Exchange(NextRequest(session, cursors, asked, repetitions));
     if (!answer) return false;
+    // An agent with a small message size asks for fewer rows at a time.
+    if (answer->errstat == SNMP_ERR_TOOBIG && session.version() == SnmpVersion::kV2c && repetitions > 1) {
+      repetitions /= 2;
+      continue;
+    }
     if (answer->errstat == SNMP_ERR_NOSUCHNAME && session.version() == SnmpVersion::kV1) {
       // v1 ends the walk of the one column the agent names; an index out of
       // range ends them all, since the agent gave nothing to go on.

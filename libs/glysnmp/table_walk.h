@@ -11,7 +11,8 @@
 
 namespace glysnmp {
 
-// Rows read per GETBULK request.
+// Rows asked for per GETBULK request; halved while the agent answers that
+// the answer would be too big.
 inline constexpr long kBulkRepetitions = 40;
 // No table this library reads has more rows; an agent that keeps answering
 // beyond that is not followed further.

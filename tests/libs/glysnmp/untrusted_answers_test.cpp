@@ -198,6 +198,23 @@ TEST_F(UntrustedAgent, AWalkThatDoesNotMoveForwardStops) {
   }
 }
 
+TEST_F(UntrustedAgent, AnAgentWithSmallMessagesIsAskedForFewerRows) {
+  std::map<Oid, std::string> objects;
+  for (uint64_t index = 1; index <= 30; ++index) {
+    objects[crafted::Join(kFontEntry, {2, index})] = crafted::Text("F" + std::to_string(index));
+  }
+  objects[{1, 3, 6, 1, 4, 1, 32473, 2, 1, 1, 0}] = crafted::Integer(30);
+  Start("127.62.0.10", [&](const Request& request) {
+    if (request.command == 0xa5 && request.maxRepetitions > 3) return std::vector<std::string>{crafted::Response(request, {}, 1, 0)};
+    return crafted::Serve(request, objects);
+  });
+  PrinterRecord printer = Printer();
+  FontList fonts{};
+  ASSERT_EQ(SnmpGetFontList(&printer, &fonts), 0);
+  EXPECT_EQ(fonts.count, 30);
+  SnmpFreeFontList(&fonts);
+}
+
 TEST_F(UntrustedAgent, V1ErrorsNamingNoBindingEndTheWalk) {
   Start("127.62.0.8", [&](const Request& request) {
     return std::vector<std::string>{crafted::Response(request, {}, 2, 99)};
