@@ -1,0 +1,132 @@
+// The SNMP library against net-snmp's own tools on virtual printers:
+// - discovery of a loopback /24 holding three printers against a loop of
+//   snmpget over the same addresses, with the same time-out and no
+//   retries; "timeouts" (our time over one time-out) should stay within
+//   1.2, "peer_ratio" tells how much faster asking at once is;
+// - a 1000-font table read against snmpbulkwalk of that table;
+//   "ratio" (ours over the tool's) should stay within 1.5.
+#include <arpa/inet.h>
+#include <benchmark/benchmark.h>
+#include <stdlib.h>
+
+#include <chrono>
+#include <cstdio>
+#include <string>
+
+#include "printer_sim.h"
+#include "glysnmp.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+constexpr int kTimeoutMs = 250;
+
+double MillisecondsSince(Clock::time_point start) {
+  return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+}
+
+uint32_t AddressOf(const std::string& dotted) {
+  in_addr address{};
+  inet_pton(AF_INET, dotted.c_str(), &address);
+  return ntohl(address.s_addr);
+}
+
+// Runs `command` through the shell and gives its wall time.
+double TimeCommand(const std::string& command) {
+  auto start = Clock::now();
+  if (std::system(command.c_str()) != 0) return -1;
+  return MillisecondsSince(start);
+}
+
+void PointLibraryAt(uint16_t port) {
+  setenv("GLY_SNMP_PORT", std::to_string(port).c_str(), 1);
+  setenv("GLY_SNMP_TIMEOUT_MS", std::to_string(kTimeoutMs).c_str(), 1);
+  setenv("GLY_SNMP_RETRIES", "0", 1);
+}
+
+void Found(const DeviceInfo*, void* count) { ++*static_cast<int*>(count); }
+
+void BM_DiscoverSubnetAgainstSnmpgetLoop(benchmark::State& state) {
+  printer_sim::Simulator simulator;
+  uint16_t port = 0;
+  for (const char* address : {"127.67.1.10", "127.67.1.11", "127.67.1.12"}) {
+    printer_sim::PrinterConfig config;
+    config.address = address;
+    config.snmpPort = port;
+    auto added = simulator.AddPrinter(config);
+    if (!added) return state.SkipWithError("cannot start the virtual printers");
+    port = simulator.SnmpPort(*added);
+  }
+  simulator.Start();
+  PointLibraryAt(port);
+
+  double oursMs = 0;
+  int found = 0;
+  for (auto _ : state) {
+    SnmpContext context{};
+    found = 0;
+    SnmpInitContext(&context, Found, &found, 0);
+    auto start = Clock::now();
+    SnmpDiscoverPrinters(&context, SnmpSubnetTarget(AddressOf("127.67.1.0"), 0xffffff00), 0, 0);
+    oursMs = MillisecondsSince(start);
+    state.SetIterationTime(oursMs / 1000);
+  }
+  std::string loop = "for i in $(seq 1 254); do snmpget -v2c -c vorpal -t " + std::to_string(kTimeoutMs / 1000.0) +
+                     " -r 0 -On 127.67.1.$i:" + std::to_string(port) +
+                     " 1.3.6.1.2.1.1.1.0 1.3.6.1.2.1.1.2.0 1.3.6.1.2.1.1.5.0 >/dev/null 2>&1; done; true";
+  double peerMs = TimeCommand("MIBS= bash -c '" + loop + "'");
+  state.counters["printers_found"] = found;
+  state.counters["ours_ms"] = oursMs;
+  state.counters["timeouts"] = oursMs / kTimeoutMs;
+  state.counters["snmpget_loop_ms"] = peerMs;
+  state.counters["peer_ratio"] = peerMs / oursMs;
+}
+
+void BM_ThousandFontsAgainstSnmpbulkwalk(benchmark::State& state) {
+  printer_sim::Simulator simulator;
+  printer_sim::PrinterConfig config;
+  config.address = "127.67.2.10";
+  config.postScriptFonts = 500;
+  config.pclFonts = 500;
+  auto added = simulator.AddPrinter(config);
+  if (!added) return state.SkipWithError("cannot start the virtual printer");
+  simulator.Start();
+  uint16_t port = simulator.SnmpPort(*added);
+  PointLibraryAt(port);
+
+  PrinterRecord printer{};
+  std::snprintf(printer.readCommunity, sizeof printer.readCommunity, "vorpal");
+  printer.address = AddressOf(config.address);
+  printer.snmpLevel = 2;
+  double oursMs = 0;
+  int32_t count = 0;
+  for (auto _ : state) {
+    FontList fonts{};
+    auto start = Clock::now();
+    SnmpGetFontList(&printer, &fonts);
+    double ms = MillisecondsSince(start);
+    oursMs += ms;
+    count = fonts.count;
+    SnmpFreeFontList(&fonts);
+    state.SetIterationTime(ms / 1000);
+  }
+  oursMs /= static_cast<double>(state.iterations());
+  double peerMs = 0;
+  for (int run = 0; run < 5; ++run) {
+    peerMs += TimeCommand("MIBS= snmpbulkwalk -v2c -c vorpal -On " + config.address + ":" + std::to_string(port) +
+                          " 1.3.6.1.4.1.32473.2.1.2 >/dev/null");
+  }
+  peerMs /= 5;
+  state.counters["fonts"] = count;
+  state.counters["ours_ms"] = oursMs;
+  state.counters["snmpbulkwalk_ms"] = peerMs;
+  state.counters["ratio"] = oursMs / peerMs;
+}
+
+BENCHMARK(BM_DiscoverSubnetAgainstSnmpgetLoop)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ThousandFontsAgainstSnmpbulkwalk)->Iterations(5)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();

@@ -1,0 +1,32 @@
+// The SNMP library's readers of agent answers: net-snmp parses the bytes
+// as a PDU, then the identity and font table readers take it as they would
+// an answer from the network.
+#include <cstdint>
+#include <cstring>
+#include <vector>
+
+#include "device_identity.h"
+#include "font_table.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  std::vector<u_char> bytes(data, data + size);
+  netsnmp_pdu* pdu = snmp_pdu_create(SNMP_MSG_RESPONSE);
+  size_t length = bytes.size();
+  if (snmp_pdu_parse(pdu, bytes.data(), &length) == 0) {
+    glysnmp::IdentityAnswer identity;
+    glysnmp::ReadIdentity(*pdu, 0x7f000001, &identity);
+    if (strnlen(identity.device.description, sizeof identity.device.description) == sizeof identity.device.description) {
+      __builtin_trap();
+    }
+    glysnmp::FontRows rows;
+    size_t position = 0;
+    for (netsnmp_variable_list* value = pdu->variables; value != nullptr; value = value->next_variable) {
+      rows.Add(position++ % glysnmp::FontColumns().size(), *value);
+    }
+    for (const FontEntry& entry : rows.Named()) {
+      if (strnlen(entry.name, sizeof entry.name) == sizeof entry.name) __builtin_trap();
+    }
+  }
+  snmp_free_pdu(pdu);
+  return 0;
+}

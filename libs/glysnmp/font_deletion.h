@@ -1,0 +1,22 @@
+// Deleting one font: a SET of its glyFontDelete column, then reads of its
+// glyFontStatus until the row is gone.
+#pragma once
+
+#include <cstdint>
+
+#include "snmp_session.h"
+
+namespace glysnmp {
+
+// True when the printer accepted the request to delete font `index`.
+bool RequestFontDeletion(Session& session, int32_t index);
+
+enum class DeletionState {
+  kNoAnswer,  // the printer did not answer, or answered with an error
+  kPending,   // the font is still there
+  kDeleted,   // the font's row is gone
+};
+
+DeletionState QueryFontDeletion(Session& session, int32_t index);
+
+}  // namespace glysnmp

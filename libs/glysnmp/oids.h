@@ -1,0 +1,52 @@
+// The objects the library asks for, by number: the system group, the host
+// resources storage and device tables, the Printer MIB's general table, and
+// the printer's font table (GLY-FONT-MIB under enterprise 32473).
+#pragma once
+
+#include <cstddef>
+#include <vector>
+
+#include "net_snmp.h"
+
+namespace glysnmp {
+
+using Oid = std::vector<oid>;
+
+inline Oid Join(Oid prefix, std::initializer_list<oid> suffix) {
+  prefix.insert(prefix.end(), suffix);
+  return prefix;
+}
+
+// True when `name` lies strictly below `prefix`.
+bool IsUnder(const oid* name, size_t nameLength, const Oid& prefix);
+
+namespace oids {
+
+inline const Oid kSysDescr = {1, 3, 6, 1, 2, 1, 1, 1, 0};
+inline const Oid kSysObjectId = {1, 3, 6, 1, 2, 1, 1, 2, 0};
+inline const Oid kSysName = {1, 3, 6, 1, 2, 1, 1, 5, 0};
+
+inline const Oid kHrStorageType = {1, 3, 6, 1, 2, 1, 25, 2, 3, 1, 2};
+inline const Oid kHrStorageFixedDisk = {1, 3, 6, 1, 2, 1, 25, 2, 1, 4};
+inline const Oid kHrStorageFlashMemory = {1, 3, 6, 1, 2, 1, 25, 2, 1, 9};
+inline const Oid kHrDeviceType = {1, 3, 6, 1, 2, 1, 25, 3, 2, 1, 2};
+inline const Oid kHrDevicePrinter = {1, 3, 6, 1, 2, 1, 25, 3, 1, 5};
+inline const Oid kPrtGeneralEntry = {1, 3, 6, 1, 2, 1, 43, 5, 1, 1};
+
+// glyFontCount, which every printer with the font table has; then the
+// glyFontEntry columns, whose row index is the printer's font index.
+inline const Oid kFontCount = {1, 3, 6, 1, 4, 1, 32473, 2, 1, 1, 0};
+inline const Oid kFontEntry = {1, 3, 6, 1, 4, 1, 32473, 2, 1, 2, 1};
+inline const Oid kFontName = Join(kFontEntry, {2});
+inline const Oid kFontPclId = Join(kFontEntry, {3});
+inline const Oid kFontLocation = Join(kFontEntry, {4});
+inline const Oid kFontType = Join(kFontEntry, {5});
+inline const Oid kFontPersistence = Join(kFontEntry, {6});
+inline const Oid kFontStatus = Join(kFontEntry, {7});
+inline const Oid kFontDelete = Join(kFontEntry, {8});
+// Values of glyFontStatus and glyFontDelete.
+inline constexpr long kFontStatusDeleting = 2;
+inline constexpr long kFontDeleteRequested = 2;
+
+}  // namespace oids
+}  // namespace glysnmp
