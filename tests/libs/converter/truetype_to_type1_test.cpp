@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cmath>
 #include <sstream>
@@ -145,6 +146,26 @@ TEST(TrueTypeToType1Names, LongPostScriptNameIsCutAlikeInReportAndFont) {
   ASSERT_TRUE(converted.ok());
   EXPECT_EQ(FT_Get_Postscript_Name(converted.get()), trueType.name);
   EXPECT_EQ(Classify(pfa).name, trueType.name);
+}
+
+// Outputs are read by spoolers and filters that may run as another user, so
+// each takes the mode any tool's new file would: 0666 less the umask.
+TEST(ConverterOutputs, FileModeFollowsTheUmask) {
+  ScratchDir dir;
+  const fs::path program = dir / "font.tmp", pfa = dir / "font.pfa", fromPfb = dir / "urw.pfa";
+  const fs::path pfb = kUrwType1Dir / "NimbusSans-Regular.pfb";
+  for (const mode_t mask : {mode_t{022}, mode_t{077}, mode_t{002}}) {
+    const mode_t previous = ::umask(mask);
+    const bool converted = ConvertTrueTypeToType1(kDejaVuSans.c_str(), program.c_str()) == 0 &&
+                           FinishType1Conversion(program.c_str(), pfa.c_str(), 0) == 0 &&
+                           ConvertPfbToPfa(pfb.c_str(), fromPfb.c_str()) == 0;
+    ::umask(previous);
+    ASSERT_TRUE(converted);
+    const auto expected = static_cast<fs::perms>(0666 & ~mask);
+    for (const fs::path& output : {program, pfa, fromPfb}) {
+      EXPECT_EQ(fs::status(output).permissions(), expected) << output << " umask " << std::oct << mask;
+    }
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(DebianFonts, TrueTypeToType1,
