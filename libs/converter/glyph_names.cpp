@@ -23,13 +23,6 @@ std::string NameForCharacter(FT_ULong code) {
   return name;
 }
 
-std::uint32_t CharacterForName(std::string_view name) {
-  for (const StandardGlyph& glyph : StandardGlyphs()) {
-    if (name == glyph.name) return glyph.code;
-  }
-  return 0;
-}
-
 // The lowest character mapped to each glyph, 0 for none.
 std::vector<FT_ULong> CharacterOfEachGlyph(FT_Face face) {
   std::vector<FT_ULong> characters(static_cast<std::size_t>(face->num_glyphs), 0);
@@ -79,11 +72,12 @@ std::vector<std::string> NameGlyphs(FT_Face face) {
 }
 
 std::array<FT_UInt, 256> BuildEncoding(FT_Face face, const std::vector<std::string>& names) {
+  // Latin-1 less its control codes, which no font draws.
+  auto isLatin1Text = [](int code) { return (code >= 0x20 && code <= 0x7E) || code >= 0xA0; };
   std::array<FT_UInt, 256> encoding{};
   if (FT_Select_Charmap(face, FT_ENCODING_UNICODE) == 0) {
     for (int code = 0; code < 256; ++code) {
-      const std::uint32_t character = CharacterForName(StandardEncodingName(code));
-      if (character != 0) encoding[code] = FT_Get_Char_Index(face, character);
+      if (isLatin1Text(code)) encoding[code] = FT_Get_Char_Index(face, static_cast<FT_ULong>(code));
     }
   } else if (FT_Select_Charmap(face, FT_ENCODING_MS_SYMBOL) == 0) {
     for (int code = 0; code < 256; ++code) {
@@ -94,9 +88,9 @@ std::array<FT_UInt, 256> BuildEncoding(FT_Face face, const std::vector<std::stri
     std::unordered_map<std::string_view, FT_UInt> glyphByName;
     for (FT_UInt glyph = 0; glyph < names.size(); ++glyph) glyphByName.emplace(names[glyph], glyph);
     for (int code = 0; code < 256; ++code) {
-      const auto found = glyphByName.find(StandardEncodingName(code));
-      if (found != glyphByName.end() && *StandardEncodingName(code) != '\0')
-        encoding[code] = found->second;
+      if (!isLatin1Text(code)) continue;
+      const auto found = glyphByName.find(NameForCharacter(static_cast<FT_ULong>(code)));
+      if (found != glyphByName.end()) encoding[code] = found->second;
     }
   }
   for (FT_UInt& glyph : encoding) {

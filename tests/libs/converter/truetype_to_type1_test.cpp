@@ -65,12 +65,12 @@ TEST_P(TrueTypeToType1, FontInfoAndEncodingMatchTheSource) {
   EXPECT_NEAR(converted->underline_thickness, source->underline_thickness * scale, 1.0);
   EXPECT_EQ(FT_Get_Postscript_Name(converted.get()), std::string(FT_Get_Postscript_Name(source.get())));
 
-  // The standard encoding's ASCII codes (but its curly quotes) reach the
-  // source's glyph for the same character; FreeType's Unicode map of the
-  // Type 1 font, built from glyph names, agrees for every mapped character.
+  // Every printable Latin-1 code reaches the source's glyph for the same
+  // character; FreeType's Unicode map of the Type 1 font, built from glyph
+  // names, agrees for every mapped character.
   ASSERT_EQ(FT_Select_Charmap(converted.get(), FT_ENCODING_ADOBE_CUSTOM), 0);
-  for (FT_ULong code = 0x21; code < 0x7F; ++code) {
-    if (code == '\'' || code == '`') continue;
+  for (FT_ULong code = 0x20; code <= 0xFF; ++code) {
+    if (code >= 0x7F && code < 0xA0) continue;
     EXPECT_EQ(FT_Get_Char_Index(converted.get(), code), FT_Get_Char_Index(source.get(), code)) << code;
   }
   ASSERT_EQ(FT_Select_Charmap(converted.get(), FT_ENCODING_UNICODE), 0);
@@ -119,6 +119,22 @@ TEST_P(TrueTypeToType1, GhostscriptShowsEveryGlyph) {
                                       Quote(pfa_) + " " + Quote(dir_ / "page.ps"));
   EXPECT_EQ(gs.exitCode, 0);
   EXPECT_EQ(gs.output, "done");
+}
+
+// Latin-1 text sent as it is, without re-encoding the font, prints the
+// accented letters and the straight quotes it holds.
+TEST_P(TrueTypeToType1, LatinOneTextPrintsAsWritten) {
+  const Classification c = Classify(pfa_);
+  ASSERT_EQ(c.result, 0);
+  WriteBytes(dir_ / "text.ps", "/" + c.name + " findfont 12 scalefont setfont 72 700 moveto\n"
+             "(Caf\\351 \\047x\\047 `y` \\374ber \\300\\377\\337 \\253\\273 \\2601\\2742) show showpage\n");
+  const CommandResult gs = RunCommand("gs -q -dBATCH -dNOPAUSE -dSAFER -sDEVICE=txtwrite -o - " +
+                                      ("--permit-file-read=" + dir_.path().string() + "/ ") +
+                                      Quote(pfa_) + " " + Quote(dir_ / "text.ps"));
+  ASSERT_EQ(gs.exitCode, 0) << gs.output;
+  EXPECT_NE(gs.output.find("Caf\u00e9 'x' `y` \u00fcber \u00c0\u00ff\u00df \u00ab\u00bb \u00b01\u00bc2"),
+            std::string::npos)
+      << gs.output;
 }
 
 // The name a caller gets for the TrueType font is the name its Type 1 form
