@@ -2,7 +2,8 @@
 
 #include FT_OUTLINE_H
 
-#include <cmath>
+#include <algorithm>
+#include <cstddef>
 
 namespace converter {
 
@@ -14,7 +15,8 @@ constexpr double kMaxCoordinate = 1 << 29;
 struct Decomposer {
   double scale = 1.0;
   FT_Vector current{};  // in font units, before rounding
-  std::vector<Contour>* contours = nullptr;
+  GlyphOutline* outline = nullptr;
+  bool reverse = false;  // contours are to be drawn the other way round
 
   bool outOfRange = false;
 
@@ -32,13 +34,20 @@ struct Decomposer {
     return Round(static_cast<double>(v.x), static_cast<double>(v.y));
   }
   Point LastPoint() const {
-    const Contour& contour = contours->back();
-    return contour.segments.empty() ? contour.start : contour.segments.back().end;
+    const Contour& contour = outline->contours.back();
+    return outline->segments.size() == contour.firstSegment ? contour.start : outline->segments.back().end;
+  }
+
+  void StartContour(const FT_Vector& at) {
+    FinishContour();
+    const std::size_t first = outline->segments.size();
+    outline->contours.push_back({Round(at), first, first});
+    current = at;
   }
 
   void AddLine(const FT_Vector& to) {
     const Point end = Round(to);
-    if (end != LastPoint()) contours->back().segments.push_back({false, {}, {}, end});
+    if (end != LastPoint()) outline->segments.push_back({false, {}, {}, end});
     current = to;
   }
 
@@ -51,17 +60,50 @@ struct Decomposer {
       AddLine(to);  // rounding straightened it
       return;
     }
-    contours->back().segments.push_back({true, control1, control2, end});
+    outline->segments.push_back({true, control1, control2, end});
     current = to;
+  }
+
+  // Drops the closing line (closepath draws it) and a contour that rounding
+  // reduced to a point, and turns the contour round where asked.
+  void FinishContour() {
+    if (outline->contours.empty()) return;
+    Contour& contour = outline->contours.back();
+    std::vector<OutlineSegment>& segments = outline->segments;
+    if (segments.size() > contour.firstSegment && !segments.back().curve && segments.back().end == contour.start)
+      segments.pop_back();
+    if (segments.size() == contour.firstSegment) {
+      outline->contours.pop_back();
+      return;
+    }
+    if (reverse) Reverse(contour);
+    contour.endSegment = segments.size();
+  }
+
+  // The same contour the other way round from the same start: first the
+  // line closepath drew, then each segment backwards, ending where the first
+  // began; that last one goes again when it is a line, as closepath draws it.
+  void Reverse(const Contour& contour) {
+    std::vector<OutlineSegment>& segments = outline->segments;
+    const auto first = segments.begin() + static_cast<std::ptrdiff_t>(contour.firstSegment);
+    const Point farEnd = segments.back().end;
+    std::reverse(first, segments.end());
+    // Each reversed segment ends where its original began, which is where
+    // the original before it, now next in line, still ends.
+    for (auto segment = first; segment != segments.end(); ++segment) {
+      segment->end = segment + 1 != segments.end() ? (segment + 1)->end : contour.start;
+      if (segment->curve) std::swap(segment->control1, segment->control2);
+    }
+    if (!segments.back().curve) segments.pop_back();
+    if (farEnd != contour.start)
+      segments.insert(segments.begin() + static_cast<std::ptrdiff_t>(contour.firstSegment), {false, {}, {}, farEnd});
   }
 };
 
 Decomposer& Of(void* user) { return *static_cast<Decomposer*>(user); }
 
 int MoveTo(const FT_Vector* to, void* user) {
-  Decomposer& d = Of(user);
-  d.contours->push_back({d.Round(*to), {}});
-  d.current = *to;
+  Of(user).StartContour(*to);
   return 0;
 }
 
@@ -88,16 +130,6 @@ int CubicTo(const FT_Vector* control1, const FT_Vector* control2, const FT_Vecto
   return 0;
 }
 
-// Drops the closing line and any contour that rounding reduced to a point.
-void TidyContours(std::vector<Contour>& contours) {
-  std::erase_if(contours, [](Contour& contour) {
-    if (!contour.segments.empty() && !contour.segments.back().curve &&
-        contour.segments.back().end == contour.start)
-      contour.segments.pop_back();
-    return contour.segments.empty();
-  });
-}
-
 }  // namespace
 
 bool LoadGlyphOutline(FT_Face face, FT_UInt glyphIndex, GlyphOutline& outline) {
@@ -107,10 +139,14 @@ bool LoadGlyphOutline(FT_Face face, FT_UInt glyphIndex, GlyphOutline& outline) {
   const FT_GlyphSlot slot = face->glyph;
   if (slot->format != FT_GLYPH_FORMAT_OUTLINE) return false;
 
-  outline = {};
+  outline.contours.clear();
+  outline.segments.clear();
   Decomposer decomposer;
   decomposer.scale = static_cast<double>(kType1UnitsPerEm) / face->units_per_EM;
-  decomposer.contours = &outline.contours;
+  decomposer.outline = &outline;
+  // The sign of the area all contours enclose together tells how the glyph
+  // draws its outer contours.
+  decomposer.reverse = FT_Outline_Get_Orientation(&slot->outline) != FT_ORIENTATION_POSTSCRIPT;
   outline.advance = decomposer.RoundToUnit(static_cast<double>(slot->metrics.horiAdvance) * decomposer.scale);
   outline.leftSideBearing =
       decomposer.RoundToUnit(static_cast<double>(slot->metrics.horiBearingX) * decomposer.scale);
@@ -118,7 +154,7 @@ bool LoadGlyphOutline(FT_Face face, FT_UInt glyphIndex, GlyphOutline& outline) {
   static const FT_Outline_Funcs kCallbacks = {MoveTo, LineTo, ConicTo, CubicTo, 0, 0};
   if (FT_Outline_Decompose(&slot->outline, &kCallbacks, &decomposer) != 0 || decomposer.outOfRange)
     return false;
-  TidyContours(outline.contours);
+  decomposer.FinishContour();
   return true;
 }
 

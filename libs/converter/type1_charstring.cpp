@@ -103,7 +103,7 @@ void AppendCharstringText(const GlyphOutline& outline, std::string& out) {
   writer.SetCurrentPoint({outline.leftSideBearing, 0});
   for (const Contour& contour : outline.contours) {
     writer.MoveTo(contour.start);
-    for (const OutlineSegment& segment : contour.segments) {
+    for (const OutlineSegment& segment : outline.SegmentsOf(contour)) {
       if (segment.curve) writer.CurveTo(segment.control1, segment.control2, segment.end);
       else writer.LineTo(segment.end);
     }

@@ -58,7 +58,7 @@ struct BoundingBox {
   void Add(const GlyphOutline& outline) {
     for (const Contour& contour : outline.contours) {
       Add(contour.start);
-      for (const OutlineSegment& segment : contour.segments) {
+      for (const OutlineSegment& segment : outline.SegmentsOf(contour)) {
         if (segment.curve) Add(segment.control1), Add(segment.control2);
         Add(segment.end);
       }
