@@ -18,19 +18,22 @@
 #include "glyph_outline.h"
 #include "type1_charstring.h"
 #include "type1_encryption.h"
+#include "type1_hint_values.h"
 
 namespace converter {
 
 namespace {
 
-// Subroutines 0-2 are the ones interpreters expect for flex and hint
-// replacement; no glyph calls them, but readers look for them.
-constexpr const char* kPrivatePrologue =
-    "dup /Private 8 dict dup begin\n"
+// The dictionary has room for every entry, hint values included.
+constexpr const char* kPrivateOpening =
+    "dup /Private 12 dict dup begin\n"
     "/RD {string currentfile exch readstring pop} executeonly def\n"
     "/ND {noaccess def} executeonly def\n"
-    "/NP {noaccess put} executeonly def\n"
-    "/BlueValues [] def\n"
+    "/NP {noaccess put} executeonly def\n";
+
+// Subroutines 0-2 are the ones interpreters expect for flex and hint
+// replacement; no glyph calls them, but readers look for them.
+constexpr const char* kPrivateRest =
     "/MinFeature {16 16} def\n"
     "/password 5839 def\n"
     "/lenIV 4 def\n"
@@ -236,6 +239,7 @@ bool ConvertGlyphs(ByteView font, FT_Face face, const std::vector<std::string>& 
 bool WriteType1Program(ByteView font, FT_Face face, const std::string& fontName, std::string& out) {
   const double scale = static_cast<double>(kType1UnitsPerEm) / face->units_per_EM;
   const std::vector<std::string> names = NameGlyphs(face);
+  const Type1HintValues hints = MeasureHintValues(face);
 
   // Charstrings first: the bounding box in the clear part depends on them.
   std::string charStrings;
@@ -254,7 +258,9 @@ bool WriteType1Program(ByteView font, FT_Face face, const std::string& fontName,
   out += "/FontBBox {" + std::to_string(box.xMin) + " " + std::to_string(box.yMin) + " " +
          std::to_string(box.xMax) + " " + std::to_string(box.yMax) + "} readonly def\n";
   out += "currentdict end\ncurrentfile eexec\n";
-  out += kPrivatePrologue;
+  out += kPrivateOpening;
+  out += HintValueEntries(hints);
+  out += kPrivateRest;
   out += "2 index /CharStrings " + std::to_string(names.size()) + " dict dup begin\n";
   out += charStrings;
   out += kEpilogue;

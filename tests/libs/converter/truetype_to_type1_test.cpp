@@ -6,6 +6,7 @@
 
 #include "converter_test_support.h"
 
+#include FT_BBOX_H
 #include FT_TYPE1_TABLES_H
 
 namespace {
@@ -181,6 +182,45 @@ TEST_P(TrueTypeToType1, GhostscriptShowsEveryGlyph) {
                                       Quote(pfa_) + " " + Quote(dir_ / "page.ps"));
   EXPECT_EQ(gs.exitCode, 0);
   EXPECT_EQ(gs.output, "done");
+}
+
+// Alignment zones hold where the source's letters end, flat and round
+// alike, and the stem widths are those of a text face.
+TEST_P(TrueTypeToType1, HintValuesFitTheLetters) {
+  Face source(GetParam()), converted(pfa_);
+  ASSERT_TRUE(source.ok() && converted.ok());
+  PS_PrivateRec hints;
+  ASSERT_EQ(FT_Get_PS_Font_Private(converted.get(), &hints), 0);
+  ASSERT_GE(hints.num_blue_values, 2);
+  ASSERT_EQ(hints.num_blue_values % 2, 0);
+  for (int i = 1; i < hints.num_blue_values; ++i) EXPECT_LE(hints.blue_values[i - 1], hints.blue_values[i]);
+  auto inZone = [](const FT_Short* zones, int count, double y) {
+    for (int i = 0; i + 1 < count; i += 2) {
+      if (y >= zones[i] - 1 && y <= zones[i + 1] + 1) return true;
+    }
+    return false;
+  };
+  const double scale = 1000.0 / source->units_per_EM;
+  auto box = [&](char letter) {
+    EXPECT_EQ(FT_Load_Char(source.get(), static_cast<FT_ULong>(letter), FT_LOAD_NO_SCALE), 0);
+    FT_BBox bbox;
+    FT_Outline_Get_BBox(&source->glyph->outline, &bbox);
+    return bbox;
+  };
+  EXPECT_TRUE(inZone(hints.blue_values, 2, 0));
+  for (const char letter : std::string("HoOc")) {
+    EXPECT_TRUE(inZone(hints.blue_values, 2, box(letter).yMin * scale)) << letter << " bottom";
+  }
+  for (const char letter : std::string("xoHOdl")) {
+    EXPECT_TRUE(inZone(hints.blue_values, hints.num_blue_values, box(letter).yMax * scale)) << letter << " top";
+  }
+  EXPECT_TRUE(inZone(hints.other_blues, hints.num_other_blues, box('p').yMin * scale));
+  // FreeType keeps StdHW in standard_width and StdVW in standard_height.
+  const double stem = (box('l').xMax - box('l').xMin) * scale;  // a sans-serif l is all stem
+  EXPECT_GT(hints.standard_width[0], 20);
+  EXPECT_LT(hints.standard_width[0], 150);
+  EXPECT_GT(hints.standard_height[0], 20);
+  EXPECT_LT(hints.standard_height[0], stem * 1.5 + 20);
 }
 
 // Outer contours run counter-clockwise, as Type 1 interpreters expect, and
