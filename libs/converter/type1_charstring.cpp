@@ -1,9 +1,9 @@
 #include "type1_charstring.h"
 
 #include <algorithm>
+#include <array>
 #include <charconv>
 #include <initializer_list>
-#include <iterator>
 
 namespace converter {
 
@@ -17,7 +17,6 @@ struct Command {
 constexpr int kEscapeCommand = 12;
 constexpr int kEscaped = 32;
 
-// Outline commands first: they make up nearly every charstring.
 constexpr Command kCommands[] = {
     {"rrcurveto", 8},        {"rlineto", 5},          {"hlineto", 6},
     {"vlineto", 7},          {"vhcurveto", 30},       {"hvcurveto", 31},
@@ -113,42 +112,82 @@ void AppendCharstringText(const GlyphOutline& outline, std::string& out) {
   writer.Emit({}, "endchar");
 }
 
+namespace {
+
+enum CharClass : std::uint8_t { kOther, kSpace, kDigit, kMinus, kClose };
+
+constexpr std::array<CharClass, 256> kClasses = [] {
+  std::array<CharClass, 256> classes{};
+  for (const char c : {' ', '\t', '\r', '\n'}) classes[static_cast<unsigned char>(c)] = kSpace;
+  for (char c = '0'; c <= '9'; ++c) classes[static_cast<unsigned char>(c)] = kDigit;
+  classes['-'] = kMinus;
+  classes['}'] = kClose;
+  return classes;
+}();
+
+CharClass ClassOf(char c) { return kClasses[static_cast<unsigned char>(c)]; }
+
+// Commands by length and first two letters, open addressing: a name is
+// found in one or two probes instead of a walk through the list.
+constexpr std::size_t kCommandSlots = 64;
+
+constexpr std::size_t CommandSlot(std::string_view name) {
+  return (name.size() * 7 + static_cast<unsigned char>(name[0]) * 3 +
+          (name.size() > 1 ? static_cast<unsigned char>(name[1]) : 0)) %
+         kCommandSlots;
+}
+
+constexpr std::array<const Command*, kCommandSlots> kCommandTable = [] {
+  std::array<const Command*, kCommandSlots> table{};
+  for (const Command& command : kCommands) {
+    std::size_t slot = CommandSlot(command.name);
+    while (table[slot] != nullptr) slot = (slot + 1) % kCommandSlots;
+    table[slot] = &command;
+  }
+  return table;
+}();
+
+const Command* FindCommand(std::string_view token) {
+  for (std::size_t slot = CommandSlot(token); kCommandTable[slot] != nullptr; slot = (slot + 1) % kCommandSlots) {
+    if (kCommandTable[slot]->name == token) return kCommandTable[slot];
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+// One pass over the text with a class table per character: this loop sees
+// every character of every glyph.
 std::optional<std::size_t> AssembleCharstring(std::string_view text, std::vector<std::uint8_t>& bytes) {
   bytes.clear();
-  auto isSpace = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
-  auto isDigit = [](char c) { return c >= '0' && c <= '9'; };
-  std::size_t pos = 0;
+  const char* const begin = text.data();
+  const char* const end = begin + text.size();
+  const char* p = begin;
   while (true) {
-    while (pos < text.size() && isSpace(text[pos])) ++pos;
-    if (pos == text.size()) return std::nullopt;  // never closed
-    if (text[pos] == '}') return pos;
+    while (p != end && ClassOf(*p) == kSpace) ++p;
+    if (p == end) return std::nullopt;  // never closed
+    const CharClass first = ClassOf(*p);
+    if (first == kClose) return static_cast<std::size_t>(p - begin);
 
-    // Numbers are read in the same pass as the text is scanned: this loop
-    // sees every character of every glyph.
-    if (text[pos] == '-' || isDigit(text[pos])) {
-      const bool negative = text[pos] == '-';
-      std::size_t at = pos + (negative ? 1 : 0);
+    if (first == kDigit || first == kMinus) {
+      const bool negative = first == kMinus;
+      const char* digits = p + (negative ? 1 : 0);
+      const char* at = digits;
       std::int64_t value = 0;
-      const std::size_t firstDigit = at;
-      while (at < text.size() && isDigit(text[at]) && at - firstDigit < 11) value = value * 10 + (text[at++] - '0');
-      if (at == firstDigit || (at < text.size() && !isSpace(text[at]))) return std::nullopt;
+      while (at != end && ClassOf(*at) == kDigit && at - digits < 11) value = value * 10 + (*at++ - '0');
+      if (at == digits || (at != end && ClassOf(*at) != kSpace)) return std::nullopt;
       value = negative ? -value : value;
       if (value < INT32_MIN || value > INT32_MAX) return std::nullopt;
       AppendNumber(static_cast<long>(value), bytes);
-      pos = at;
+      p = at;
       continue;
     }
 
-    std::size_t end = pos;
-    while (end < text.size() && !isSpace(text[end])) ++end;
-    const std::string_view token = text.substr(pos, end - pos);
-    pos = end;
-    // Length and first two letters tell nearly all commands apart cheaply.
-    const auto command = std::find_if(std::begin(kCommands), std::end(kCommands), [token](const Command& c) {
-      return c.name.size() == token.size() && c.name[0] == token[0] && c.name[1] == token[1] &&
-             c.name == token;
-    });
-    if (command == std::end(kCommands)) return std::nullopt;
+    const char* tokenEnd = p;
+    while (tokenEnd != end && ClassOf(*tokenEnd) != kSpace) ++tokenEnd;
+    const Command* command = FindCommand({p, static_cast<std::size_t>(tokenEnd - p)});
+    p = tokenEnd;
+    if (command == nullptr) return std::nullopt;
     if (command->code >= kEscaped) {
       bytes.push_back(kEscapeCommand);
       bytes.push_back(static_cast<std::uint8_t>(command->code - kEscaped));

@@ -1,5 +1,8 @@
 #include "type1_encryption.h"
 
+#include <algorithm>
+#include <array>
+
 namespace converter {
 
 namespace {
@@ -44,39 +47,59 @@ std::vector<std::uint8_t> Type1Decrypt(std::span<const std::uint8_t> data, std::
 
 namespace {
 
-// Writes each byte that `next` yields as two digits, with a line break after
-// every kHexBytesPerLine bytes and after the last.
-template <typename NextByte>
-void AppendHex(std::size_t count, NextByte next, std::string& out) {
-  static constexpr char kDigits[] = "0123456789abcdef";
-  const std::size_t lines = (count + kHexBytesPerLine - 1) / kHexBytesPerLine;
-  std::size_t at = out.size();
-  out.resize(at + count * 2 + lines);
-  for (std::size_t i = 0; i < count; ++i) {
-    const std::uint8_t byte = next(i);
-    out[at++] = kDigits[byte >> 4];
-    out[at++] = kDigits[byte & 0x0F];
-    if ((i + 1) % kHexBytesPerLine == 0 || i + 1 == count) out[at++] = '\n';
-  }
-}
+// The two hexadecimal digits of every byte, so that each byte is written
+// with one table load.
+constexpr std::array<std::array<char, 2>, 256> kHexPairs = [] {
+  constexpr char kDigits[] = "0123456789abcdef";
+  std::array<std::array<char, 2>, 256> pairs{};
+  for (std::size_t byte = 0; byte < 256; ++byte) pairs[byte] = {kDigits[byte >> 4], kDigits[byte & 0x0F]};
+  return pairs;
+}();
 
 }  // namespace
 
 void AppendHexLines(std::span<const std::uint8_t> data, std::string& out) {
-  AppendHex(data.size(), [data](std::size_t i) { return data[i]; }, out);
+  const std::size_t start = out.size();
+  out.resize(start + data.size() * 2 + (data.size() + kHexBytesPerLine - 1) / kHexBytesPerLine);
+  char* at = out.data() + start;
+  for (std::size_t done = 0; done < data.size();) {
+    const std::size_t lineEnd = std::min(data.size(), done + kHexBytesPerLine);
+    for (; done < lineEnd; ++done) {
+      const auto& pair = kHexPairs[data[done]];
+      *at++ = pair[0];
+      *at++ = pair[1];
+    }
+    *at++ = '\n';
+  }
 }
 
-void AppendEexecHexLines(std::span<const std::uint8_t> data, std::size_t seedBytes, std::string& out) {
-  std::uint16_t r = kEexecKey;
-  AppendHex(
-      seedBytes + data.size(),
-      [&](std::size_t i) {
-        const std::uint8_t plain = i < seedBytes ? 0 : data[i - seedBytes];
-        const auto cipher = static_cast<std::uint8_t>(plain ^ (r >> 8));
-        r = NextKey(cipher, r);
-        return cipher;
-      },
-      out);
+EexecHexWriter::EexecHexWriter(std::size_t seedBytes, std::string& out) : out_(out), r_(kEexecKey) {
+  const std::vector<std::uint8_t> seed(seedBytes, 0);
+  Append(seed);
+}
+
+void EexecHexWriter::Append(std::span<const std::uint8_t> data) {
+  const std::size_t start = out_.size();
+  out_.resize(start + data.size() * 2 + (column_ + data.size()) / kHexBytesPerLine);
+  char* at = out_.data() + start;
+  std::uint16_t r = r_;
+  for (const std::uint8_t plain : data) {
+    const auto cipher = static_cast<std::uint8_t>(plain ^ (r >> 8));
+    r = NextKey(cipher, r);
+    const auto& pair = kHexPairs[cipher];
+    *at++ = pair[0];
+    *at++ = pair[1];
+    if (++column_ == kHexBytesPerLine) {
+      *at++ = '\n';
+      column_ = 0;
+    }
+  }
+  r_ = r;
+}
+
+void EexecHexWriter::Finish() {
+  if (column_ != 0) out_ += '\n';
+  column_ = 0;
 }
 
 void AppendEexecTrailer(std::string& out) {

@@ -1,7 +1,10 @@
 #include "type1_finisher.h"
 
 #include <charconv>
+#include <new>
 #include <optional>
+#include <system_error>
+#include <thread>
 #include <vector>
 
 #include "type1_charstring.h"
@@ -78,49 +81,107 @@ std::optional<int> LenIV(std::string_view program) {
   return value;
 }
 
-// Assembles the charstrings of the private part; `trailer` receives what
-// follows the line that closes the encrypted part.
-bool AssemblePrivatePart(std::string_view text, std::string& plain, std::string_view& trailer) {
-  const std::string_view readString = ReadStringName(text);
-  const std::optional<int> lenIV = LenIV(text);
-  if (!lenIV) return false;
+// Below this many bytes of private part a second thread costs more than it
+// saves.
+constexpr std::size_t kBytesWorthAThread = 256 * 1024;
 
-  Lines lines(text);
+// The plain bytes of the lines of a stretch of the private part.
+struct AssembledPart {
+  std::string plain;
+  bool ok = false;
+  // Just past the line that closes the encrypted part, when the stretch has it.
+  std::optional<std::size_t> closedAt;
+};
+
+// Assembles the charstrings of a stretch of lines of the private part and
+// copies every other line; stops after the line that closes the encrypted
+// part. A stretch that ends within a charstring fails.
+AssembledPart AssembleLines(std::string_view text, std::size_t begin, std::size_t end, int lenIV,
+                            std::string_view readString) {
+  AssembledPart part;
+  part.plain.reserve((end - begin) / 3);  // charstring text shrinks about so much
+  std::string& plain = part.plain;
+  Lines lines(text.substr(0, end));
+  lines.MoveTo(begin);
   std::string_view line;
   std::vector<std::uint8_t> bytes;
+  const std::size_t seedBytes = lenIV < 0 ? 0 : static_cast<std::size_t>(lenIV);
   while (lines.Next(line)) {
     const auto opening = CharstringOpening(line);
     if (!opening) {
       plain.append(line) += '\n';
       if (line.find("currentfile closefile") != std::string_view::npos) {
-        trailer = text.substr(lines.Position());
-        return true;
+        part.closedAt = lines.Position();
+        break;
       }
       continue;
     }
     // The body runs from here to the "}", and the rest of that line defines it.
     const std::size_t bodyStart = lines.Position();
-    const auto bodyLength = AssembleCharstring(text.substr(bodyStart), bytes);
-    if (!bodyLength) return false;
+    const auto bodyLength = AssembleCharstring(text.substr(bodyStart, end - bodyStart), bytes);
+    if (!bodyLength) return part;
     lines.MoveTo(bodyStart + *bodyLength);
     lines.Next(line);
     const std::string_view closing = Trim(line.substr(1));
-    if (closing.empty()) return false;
-    const std::size_t seedBytes = *lenIV < 0 ? 0 : static_cast<std::size_t>(*lenIV);
+    if (closing.empty()) return part;
     plain.append(*opening) += ' ';
     plain += std::to_string(seedBytes + bytes.size());
     plain += ' ';
     plain.append(readString) += ' ';
-    if (*lenIV < 0) plain.append(bytes.begin(), bytes.end());
+    if (lenIV < 0) plain.append(bytes.begin(), bytes.end());
     else AppendType1Encrypted(bytes, kCharstringKey, seedBytes, plain);
     plain += ' ';
     plain.append(closing) += '\n';
   }
-  return false;
+  part.ok = true;
+  return part;
 }
 
-std::span<const std::uint8_t> AsBytes(const std::string& text) {
-  return {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()};
+// Where a second thread may take over: the start of a line opening with a
+// name, about halfway. Lines are assembled each on its own except a
+// charstring's body, and a body cannot hold a name, so a body cut there
+// fails in either half just as it fails whole. 0 for no second thread.
+std::size_t SecondHalfStart(std::string_view text) {
+  if (text.size() < kBytesWorthAThread) return 0;
+  const std::size_t at = text.find("\n/", text.size() / 2);
+  return at == std::string_view::npos ? 0 : at + 1;
+}
+
+// Assembles the private part, the two halves of a large one at once.
+// `trailer` receives what follows the line that closes the encrypted part.
+bool AssemblePrivatePart(std::string_view text, std::vector<AssembledPart>& parts, std::string_view& trailer) {
+  const std::string_view readString = ReadStringName(text);
+  const std::optional<int> lenIV = LenIV(text);
+  if (!lenIV) return false;
+
+  const std::size_t half = SecondHalfStart(text);
+  parts.assign(half == 0 ? 1 : 2, {});
+  std::jthread helper;  // joined even when this thread's half throws
+  if (half != 0) {
+    try {
+      helper = std::jthread([&] {
+        try {
+          parts[1] = AssembleLines(text, half, text.size(), *lenIV, readString);
+        } catch (const std::bad_alloc&) {
+          // Leaves the half failed, which fails the whole.
+        }
+      });
+    } catch (const std::system_error&) {
+      parts[1] = AssembleLines(text, half, text.size(), *lenIV, readString);  // no thread to be had
+    }
+  }
+  parts[0] = AssembleLines(text, 0, half == 0 ? text.size() : half, *lenIV, readString);
+  if (helper.joinable()) helper.join();
+
+  for (std::size_t i = 0; i < parts.size(); ++i) {
+    if (!parts[i].ok) return false;
+    if (parts[i].closedAt) {
+      parts.resize(i + 1);
+      trailer = text.substr(*parts[i].closedAt);
+      return true;
+    }
+  }
+  return false;  // never closed
 }
 
 }  // namespace
@@ -133,14 +194,19 @@ bool EncryptType1Program(std::string_view program, std::string& pfa) {
   if (line.find("eexec") == std::string_view::npos) return false;
   const std::size_t privateStart = lines.Position();
 
-  std::string plain;
-  plain.reserve(program.size());
+  std::vector<AssembledPart> parts;
   std::string_view trailer;
-  if (!AssemblePrivatePart(program.substr(privateStart), plain, trailer)) return false;
-  pfa.reserve(privateStart + plain.size() * 2 + plain.size() / 32 + 1024);
+  if (!AssemblePrivatePart(program.substr(privateStart), parts, trailer)) return false;
+  std::size_t plainSize = 0;
+  for (const AssembledPart& part : parts) plainSize += part.plain.size();
+  pfa.reserve(privateStart + plainSize * 2 + plainSize / 32 + 1024);
   pfa.assign(program.substr(0, privateStart));
   if (!pfa.ends_with('\n') && !pfa.ends_with('\r')) pfa += '\n';
-  AppendEexecHexLines(AsBytes(plain), kEexecSeedBytes, pfa);
+  EexecHexWriter encrypted(kEexecSeedBytes, pfa);
+  for (const AssembledPart& part : parts) {
+    encrypted.Append({reinterpret_cast<const std::uint8_t*>(part.plain.data()), part.plain.size()});
+  }
+  encrypted.Finish();
   if (trailer.find("cleartomark") != std::string_view::npos) pfa.append(trailer);
   else AppendEexecTrailer(pfa);
   return true;
