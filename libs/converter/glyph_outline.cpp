@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <cstdint>
 
 namespace converter {
 
@@ -130,6 +131,23 @@ int CubicTo(const FT_Vector* control1, const FT_Vector* control2, const FT_Vecto
   return 0;
 }
 
+// Twice the area the outline's points enclose, counting each contour with
+// its direction: positive when the outer contours run counter-clockwise.
+// Control points count as the corners of the polygon, as they lie on the
+// same side of the curve as its points.
+std::int64_t SignedArea(const FT_Outline& outline) {
+  std::int64_t area = 0;
+  for (int contour = 0, first = 0; contour < outline.n_contours; first = outline.contours[contour++] + 1) {
+    const int last = outline.contours[contour];
+    if (last < first || last >= outline.n_points) break;  // malformed; FreeType refuses it as well
+    for (int i = first, previous = last; i <= last; previous = i++) {
+      area += static_cast<std::int64_t>(outline.points[previous].x) * outline.points[i].y -
+              static_cast<std::int64_t>(outline.points[i].x) * outline.points[previous].y;
+    }
+  }
+  return area;
+}
+
 }  // namespace
 
 bool LoadGlyphOutline(FT_Face face, FT_UInt glyphIndex, GlyphOutline& outline) {
@@ -146,7 +164,7 @@ bool LoadGlyphOutline(FT_Face face, FT_UInt glyphIndex, GlyphOutline& outline) {
   decomposer.outline = &outline;
   // The sign of the area all contours enclose together tells how the glyph
   // draws its outer contours.
-  decomposer.reverse = FT_Outline_Get_Orientation(&slot->outline) != FT_ORIENTATION_POSTSCRIPT;
+  decomposer.reverse = SignedArea(slot->outline) <= 0;
   outline.advance = decomposer.RoundToUnit(static_cast<double>(slot->metrics.horiAdvance) * decomposer.scale);
   outline.leftSideBearing =
       decomposer.RoundToUnit(static_cast<double>(slot->metrics.horiBearingX) * decomposer.scale);

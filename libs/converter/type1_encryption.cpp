@@ -24,11 +24,11 @@ void AppendType1Encrypted(std::span<const std::uint8_t> data, std::uint16_t key,
   const std::size_t start = out.size();
   out.resize(start + seedBytes + data.size());
   std::uint16_t r = key;
-  std::size_t at = start;
+  char* at = out.data() + start;
   auto encrypt = [&](std::uint8_t plain) {
     const auto cipher = static_cast<std::uint8_t>(plain ^ (r >> 8));
     r = NextKey(cipher, r);
-    out[at++] = static_cast<char>(cipher);
+    *at++ = static_cast<char>(cipher);
   };
   for (std::size_t i = 0; i < seedBytes; ++i) encrypt(0);
   for (const std::uint8_t byte : data) encrypt(byte);
@@ -83,18 +83,25 @@ void EexecHexWriter::Append(std::span<const std::uint8_t> data) {
   out_.resize(start + data.size() * 2 + (column_ + data.size()) / kHexBytesPerLine);
   char* at = out_.data() + start;
   std::uint16_t r = r_;
-  for (const std::uint8_t plain : data) {
-    const auto cipher = static_cast<std::uint8_t>(plain ^ (r >> 8));
-    r = NextKey(cipher, r);
-    const auto& pair = kHexPairs[cipher];
-    *at++ = pair[0];
-    *at++ = pair[1];
-    if (++column_ == kHexBytesPerLine) {
+  std::size_t column = column_;
+  for (const std::uint8_t *plain = data.data(), *end = plain + data.size(); plain != end;) {
+    // The rest of the line, or of the data.
+    const std::size_t run = std::min(static_cast<std::size_t>(end - plain), kHexBytesPerLine - column);
+    for (const std::uint8_t* runEnd = plain + run; plain != runEnd; ++plain) {
+      const auto cipher = static_cast<std::uint8_t>(*plain ^ (r >> 8));
+      r = NextKey(cipher, r);
+      at[0] = kHexPairs[cipher][0];
+      at[1] = kHexPairs[cipher][1];
+      at += 2;
+    }
+    column += run;
+    if (column == kHexBytesPerLine) {
       *at++ = '\n';
-      column_ = 0;
+      column = 0;
     }
   }
   r_ = r;
+  column_ = column;
 }
 
 void EexecHexWriter::Finish() {

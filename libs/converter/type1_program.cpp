@@ -176,7 +176,9 @@ struct GlyphRange {
   bool ok = false;
 
   void Convert(FT_Face face, const std::vector<std::string>& names) {
-    text.reserve(std::size_t{last - first} * 512);  // about the size of an average glyph's text
+    // Beyond the text of most glyphs, so that it is seldom moved while it
+    // grows; pages reserved but never written cost nothing.
+    text.reserve(std::size_t{last - first} * 1024);
     GlyphOutline outline;
     for (FT_UInt glyph = first; glyph < last; ++glyph) {
       if (!LoadGlyphOutline(face, glyph, outline)) return;
@@ -197,7 +199,7 @@ constexpr std::size_t kGlyphsWorthAThread = 1024;
 // second half has a face of its own, as FreeType faces are not shared
 // between threads.
 bool ConvertGlyphs(ByteView font, FT_Face face, const std::vector<std::string>& names,
-                   std::string& charStrings, BoundingBox& box) {
+                   std::vector<std::string>& charStrings, BoundingBox& box) {
   const auto count = static_cast<FT_UInt>(names.size());
   GlyphRange ranges[2];
   ranges[0].last = count;
@@ -224,10 +226,10 @@ bool ConvertGlyphs(ByteView font, FT_Face face, const std::vector<std::string>& 
   ranges[0].Convert(face, names);
   if (helper.joinable()) helper.join();
 
-  charStrings = std::move(ranges[0].text);
+  charStrings.push_back(std::move(ranges[0].text));
   box = ranges[0].box;
   if (ranges[1].last > ranges[1].first) {
-    charStrings += ranges[1].text;
+    charStrings.push_back(std::move(ranges[1].text));
     box.Add(ranges[1].box);
     return ranges[0].ok && ranges[1].ok;
   }
@@ -242,13 +244,15 @@ bool WriteType1Program(ByteView font, FT_Face face, const std::string& fontName,
   const Type1HintValues hints = MeasureHintValues(face);
 
   // Charstrings first: the bounding box in the clear part depends on them.
-  std::string charStrings;
+  std::vector<std::string> charStrings;  // of the glyphs in order, in one or two pieces
   BoundingBox box;
   if (!ConvertGlyphs(font, face, names, charStrings, box)) return false;
   if (box.Empty()) return false;  // nothing to draw: not worth a font
 
   out.clear();
-  out.reserve(charStrings.size() + 16384);
+  std::size_t size = 16384;  // room for everything around the charstrings
+  for (const std::string& piece : charStrings) size += piece.size();
+  out.reserve(size);
   out += "%!PS-AdobeFont-1.0: " + fontName + "\n%%Title: " + fontName + "\n%%EndComments\n";
   out += "12 dict begin\n";
   WriteFontInfo(face, scale, out);
@@ -262,7 +266,7 @@ bool WriteType1Program(ByteView font, FT_Face face, const std::string& fontName,
   out += HintValueEntries(hints);
   out += kPrivateRest;
   out += "2 index /CharStrings " + std::to_string(names.size()) + " dict dup begin\n";
-  out += charStrings;
+  for (const std::string& piece : charStrings) out += piece;
   out += kEpilogue;
   AppendEexecTrailer(out);  // t1asm, unlike our finisher, copies it only when it is there
   return true;
