@@ -29,23 +29,48 @@ constexpr Command kCommands[] = {
     {"pop", kEscaped + 17},    {"setcurrentpoint", kEscaped + 33},
 };
 
+// Tab, six operands of up to eleven characters and a space each, the
+// longest command name and the line end.
+constexpr std::size_t kMaxLineLength = 1 + 6 * 12 + 9 + 1;
+
+// The two digits of 0-99, for writing numbers two digits at a time.
+constexpr std::array<char, 200> kDigitPairs = [] {
+  std::array<char, 200> pairs{};
+  for (int i = 0; i < 100; ++i) pairs[2 * i] = static_cast<char>('0' + i / 10), pairs[2 * i + 1] = static_cast<char>('0' + i % 10);
+  return pairs;
+}();
+
+// Most operands are small: up to three digits are written without a loop.
+char* WriteNumber(long value, char* at) {
+  if (value < 0) *at++ = '-';
+  const unsigned long magnitude = value < 0 ? 0UL - static_cast<unsigned long>(value) : static_cast<unsigned long>(value);
+  if (magnitude < 10) {
+    *at++ = static_cast<char>('0' + magnitude);
+  } else if (magnitude < 100) {
+    at = std::copy_n(&kDigitPairs[2 * magnitude], 2, at);
+  } else if (magnitude < 1000) {
+    *at++ = static_cast<char>('0' + magnitude / 100);
+    at = std::copy_n(&kDigitPairs[2 * (magnitude % 100)], 2, at);
+  } else {
+    at = std::to_chars(at, at + 20, magnitude).ptr;
+  }
+  return at;
+}
+
+// Writes a glyph's lines straight into memory set aside for the longest
+// they can be: this runs for every command of every glyph.
 class CommandWriter {
  public:
-  explicit CommandWriter(std::string& text) : text_(text) {}
+  explicit CommandWriter(char* at) : at_(at) {}
 
-  // Formats the line in place and appends it once: this runs for every
-  // command of every glyph.
   void Emit(std::initializer_list<long> operands, std::string_view command) {
-    char line[8 + 6 * 24 + 24];  // tab, up to six operands, the longest command name
-    char* end = line;
-    *end++ = '\t';
+    *at_++ = '\t';
     for (const long operand : operands) {
-      end = std::to_chars(end, end + 24, operand).ptr;
-      *end++ = ' ';
+      at_ = WriteNumber(operand, at_);
+      *at_++ = ' ';
     }
-    end = std::copy(command.begin(), command.end(), end);
-    *end++ = '\n';
-    text_.append(line, end);
+    at_ = std::copy(command.begin(), command.end(), at_);
+    *at_++ = '\n';
   }
 
   void MoveTo(const Point& to) { StepTo(to, "hmoveto", "vmoveto", "rmoveto"); }
@@ -62,6 +87,7 @@ class CommandWriter {
   }
 
   void SetCurrentPoint(const Point& point) { current_ = point; }
+  char* End() const { return at_; }
 
  private:
   // A move or line, in its one-operand form when it is horizontal or vertical.
@@ -74,7 +100,7 @@ class CommandWriter {
     current_ = to;
   }
 
-  std::string& text_;
+  char* at_;
   Point current_;
 };
 
@@ -97,7 +123,13 @@ void AppendNumber(long value, std::vector<std::uint8_t>& bytes) {
 }  // namespace
 
 void AppendCharstringText(const GlyphOutline& outline, std::string& out) {
-  CommandWriter writer(out);
+  // hsbw, a moveto and closepath per contour, a line per segment, endchar.
+  const std::size_t lines = 2 + 2 * outline.contours.size() + outline.segments.size();
+  // Room for the longest text the glyph can have, kept from glyph to glyph
+  // so that it is neither allocated nor cleared each time.
+  thread_local std::vector<char> buffer;
+  if (buffer.size() < lines * kMaxLineLength) buffer.resize(lines * kMaxLineLength);
+  CommandWriter writer(buffer.data());
   writer.Emit({outline.leftSideBearing, outline.advance}, "hsbw");
   writer.SetCurrentPoint({outline.leftSideBearing, 0});
   for (const Contour& contour : outline.contours) {
@@ -110,6 +142,7 @@ void AppendCharstringText(const GlyphOutline& outline, std::string& out) {
     writer.Emit({}, "closepath");
   }
   writer.Emit({}, "endchar");
+  out.append(buffer.data(), writer.End());
 }
 
 namespace {
