@@ -206,8 +206,11 @@ std::optional<std::size_t> AssembleCharstring(std::string_view text, std::vector
       const bool negative = first == kMinus;
       const char* digits = p + (negative ? 1 : 0);
       const char* at = digits;
+      // Eleven digits at most: more would overflow before being refused.
+      const char* const limit = end - digits > 11 ? digits + 11 : end;
       std::int64_t value = 0;
-      while (at != end && ClassOf(*at) == kDigit && at - digits < 11) value = value * 10 + (*at++ - '0');
+      for (unsigned digit; at != limit && (digit = static_cast<unsigned char>(*at) - unsigned{'0'}) < 10; ++at)
+        value = value * 10 + digit;
       if (at == digits || (at != end && ClassOf(*at) != kSpace)) return std::nullopt;
       value = negative ? -value : value;
       if (value < INT32_MIN || value > INT32_MAX) return std::nullopt;
