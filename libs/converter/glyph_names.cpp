@@ -1,8 +1,8 @@
 #include "glyph_names.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdio>
-#include <cstring>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -45,26 +45,34 @@ std::string PostTableName(FT_Face face, FT_UInt glyph) {
 }  // namespace
 
 bool IsValidGlyphName(std::string_view name) {
+  // Printable ASCII but the PostScript delimiters.
+  static constexpr std::array<bool, 256> kNameCharacters = [] {
+    std::array<bool, 256> allowed{};
+    for (int c = 0x21; c < 0x7F; ++c) allowed[static_cast<std::size_t>(c)] = true;
+    for (const char c : std::string_view("()<>[]{}/%")) allowed[static_cast<unsigned char>(c)] = false;
+    return allowed;
+  }();
   if (name.empty() || name.size() > kMaxGlyphNameLength) return false;
-  return std::all_of(name.begin(), name.end(), [](char c) {
-    return c > 0x20 && c < 0x7F && std::strchr("()<>[]{}/%", c) == nullptr;
-  });
+  return std::all_of(name.begin(), name.end(), [](char c) { return kNameCharacters[static_cast<unsigned char>(c)]; });
 }
 
 std::vector<std::string> NameGlyphs(FT_Face face) {
   const std::vector<FT_ULong> characters = CharacterOfEachGlyph(face);
   std::vector<std::string> names(characters.size());
-  std::unordered_set<std::string> taken;
+  // Views of the names given so far; `names` never grows, so they stay valid.
+  std::unordered_set<std::string_view> taken(names.size() * 2);
   auto claim = [&](FT_UInt glyph, std::string name) {
-    if (!IsValidGlyphName(name) || !taken.insert(name).second) return false;
+    if (!IsValidGlyphName(name)) return false;
     names[glyph] = std::move(name);
-    return true;
+    if (taken.insert(names[glyph]).second) return true;
+    names[glyph].clear();
+    return false;
   };
   if (!names.empty()) claim(0, ".notdef");
   for (FT_UInt glyph = 1; glyph < names.size(); ++glyph) {
-    const std::string numbered = "glyph" + std::to_string(glyph);
     if (claim(glyph, PostTableName(face, glyph))) continue;
     if (characters[glyph] != 0 && claim(glyph, NameForCharacter(characters[glyph]))) continue;
+    const std::string numbered = "glyph" + std::to_string(glyph);
     for (int suffix = 0; !claim(glyph, suffix == 0 ? numbered : numbered + "." + std::to_string(suffix));)
       ++suffix;
   }

@@ -168,7 +168,8 @@ void WriteEncoding(FT_Face face, const std::vector<std::string>& names, std::str
   out += "readonly def\n";
 }
 
-// The charstrings of glyphs [first, last) and the box around their outlines.
+// The charstrings of glyphs [first, last), appended to `text`, and the box
+// around their outlines.
 struct GlyphRange {
   FT_UInt first = 0, last = 0;
   std::string text;
@@ -176,9 +177,6 @@ struct GlyphRange {
   bool ok = false;
 
   void Convert(FT_Face face, const std::vector<std::string>& names) {
-    // Beyond the text of most glyphs, so that it is seldom moved while it
-    // grows; pages reserved but never written cost nothing.
-    text.reserve(std::size_t{last - first} * 1024);
     GlyphOutline outline;
     for (FT_UInt glyph = first; glyph < last; ++glyph) {
       if (!LoadGlyphOutline(face, glyph, outline)) return;
@@ -191,18 +189,24 @@ struct GlyphRange {
   }
 };
 
+// Beyond the text of nearly every glyph, so that the text is seldom moved
+// while it grows; pages reserved but never written cost nothing.
+constexpr std::size_t kTextPerGlyph = 1024;
+
 // Below this many glyphs a second thread costs more than it saves.
 constexpr std::size_t kGlyphsWorthAThread = 1024;
 
-// Converts the glyphs in two halves at once when the font is large: a font
-// of thousands of glyphs then takes little more than half the time. The
-// second half has a face of its own, as FreeType faces are not shared
-// between threads.
-bool ConvertGlyphs(ByteView font, FT_Face face, const std::vector<std::string>& names,
-                   std::vector<std::string>& charStrings, BoundingBox& box) {
+// Appends the charstrings of all glyphs to `text`. Converts the glyphs in
+// two halves at once when the font is large: a font of thousands of glyphs
+// then takes little more than half the time. The second half has a face of
+// its own, as FreeType faces are not shared between threads.
+bool ConvertGlyphs(ByteView font, FT_Face face, const std::vector<std::string>& names, std::string& text,
+                   BoundingBox& box) {
   const auto count = static_cast<FT_UInt>(names.size());
   GlyphRange ranges[2];
   ranges[0].last = count;
+  ranges[0].text = std::move(text);
+  ranges[0].text.reserve(ranges[0].text.size() + count * kTextPerGlyph);
   std::unique_ptr<FreeTypeFace> secondFace;
   // A jthread is joined even when this thread's half throws.
   std::jthread helper;
@@ -210,6 +214,7 @@ bool ConvertGlyphs(ByteView font, FT_Face face, const std::vector<std::string>& 
       (secondFace = FreeTypeFace::Open(font)) != nullptr) {
     ranges[0].last = ranges[1].first = count / 2;
     ranges[1].last = count;
+    ranges[1].text.reserve((count - count / 2) * kTextPerGlyph);
     try {
       helper = std::jthread([&] {
         try {
@@ -226,10 +231,10 @@ bool ConvertGlyphs(ByteView font, FT_Face face, const std::vector<std::string>& 
   ranges[0].Convert(face, names);
   if (helper.joinable()) helper.join();
 
-  charStrings.push_back(std::move(ranges[0].text));
+  text = std::move(ranges[0].text);
   box = ranges[0].box;
   if (ranges[1].last > ranges[1].first) {
-    charStrings.push_back(std::move(ranges[1].text));
+    text += ranges[1].text;
     box.Add(ranges[1].box);
     return ranges[0].ok && ranges[1].ok;
   }
@@ -243,32 +248,37 @@ bool WriteType1Program(ByteView font, FT_Face face, const std::string& fontName,
   const std::vector<std::string> names = NameGlyphs(face);
   const Type1HintValues hints = MeasureHintValues(face);
 
-  // Charstrings first: the bounding box in the clear part depends on them.
-  std::vector<std::string> charStrings;  // of the glyphs in order, in one or two pieces
+  // What comes before the charstrings is known now but for the bounding
+  // box, which depends on them. The charstrings are written after room for
+  // it all, which is then filled in from its end, and what is left of the
+  // room is taken out: the text is never copied whole.
+  std::string beforeBox = "%!PS-AdobeFont-1.0: " + fontName + "\n%%Title: " + fontName + "\n%%EndComments\n";
+  beforeBox += "12 dict begin\n";
+  WriteFontInfo(face, scale, beforeBox);
+  beforeBox += "/FontName /" + fontName + " def\n";
+  WriteEncoding(face, names, beforeBox);
+  beforeBox += "/PaintType 0 def\n/FontType 1 def\n/FontMatrix [0.001 0 0 0.001 0 0] readonly def\n";
+  std::string afterBox = "currentdict end\ncurrentfile eexec\n";
+  afterBox += kPrivateOpening;
+  afterBox += HintValueEntries(hints);
+  afterBox += kPrivateRest;
+  afterBox += "2 index /CharStrings " + std::to_string(names.size()) + " dict dup begin\n";
+  constexpr std::size_t kMaxBoxLength = 96;  // four numbers of up to 20 characters and the words
+  const std::size_t room = beforeBox.size() + kMaxBoxLength + afterBox.size();
+
+  std::string text(room, ' ');
   BoundingBox box;
-  if (!ConvertGlyphs(font, face, names, charStrings, box)) return false;
+  if (!ConvertGlyphs(font, face, names, text, box)) return false;
   if (box.Empty()) return false;  // nothing to draw: not worth a font
 
-  out.clear();
-  std::size_t size = 16384;  // room for everything around the charstrings
-  for (const std::string& piece : charStrings) size += piece.size();
-  out.reserve(size);
-  out += "%!PS-AdobeFont-1.0: " + fontName + "\n%%Title: " + fontName + "\n%%EndComments\n";
-  out += "12 dict begin\n";
-  WriteFontInfo(face, scale, out);
-  out += "/FontName /" + fontName + " def\n";
-  WriteEncoding(face, names, out);
-  out += "/PaintType 0 def\n/FontType 1 def\n/FontMatrix [0.001 0 0 0.001 0 0] readonly def\n";
-  out += "/FontBBox {" + std::to_string(box.xMin) + " " + std::to_string(box.yMin) + " " +
-         std::to_string(box.xMax) + " " + std::to_string(box.yMax) + "} readonly def\n";
-  out += "currentdict end\ncurrentfile eexec\n";
-  out += kPrivateOpening;
-  out += HintValueEntries(hints);
-  out += kPrivateRest;
-  out += "2 index /CharStrings " + std::to_string(names.size()) + " dict dup begin\n";
-  for (const std::string& piece : charStrings) out += piece;
-  out += kEpilogue;
-  AppendEexecTrailer(out);  // t1asm, unlike our finisher, copies it only when it is there
+  const std::string boxLine = "/FontBBox {" + std::to_string(box.xMin) + " " + std::to_string(box.yMin) + " " +
+                              std::to_string(box.xMax) + " " + std::to_string(box.yMax) + "} readonly def\n";
+  const std::size_t unused = room - beforeBox.size() - boxLine.size() - afterBox.size();
+  text.replace(unused, room - unused, beforeBox + boxLine + afterBox);
+  text.erase(0, unused);
+  text += kEpilogue;
+  AppendEexecTrailer(text);  // t1asm, unlike our finisher, copies it only when it is there
+  out = std::move(text);
   return true;
 }
 
