@@ -101,34 +101,77 @@ struct Decomposer {
   }
 };
 
-Decomposer& Of(void* user) { return *static_cast<Decomposer*>(user); }
-
-int MoveTo(const FT_Vector* to, void* user) {
-  Of(user).StartContour(*to);
-  return 0;
-}
-
-int LineTo(const FT_Vector* to, void* user) {
-  Of(user).AddLine(*to);
-  return 0;
-}
-
 // The quadratic with control q from p0 to p2 is exactly the cubic whose
 // controls lie two thirds of the way from each end towards q.
-int ConicTo(const FT_Vector* control, const FT_Vector* to, void* user) {
-  Decomposer& d = Of(user);
+void AddConic(Decomposer& d, const FT_Vector& control, const FT_Vector& to) {
   const double p0x = static_cast<double>(d.current.x), p0y = static_cast<double>(d.current.y);
-  const double qx = static_cast<double>(control->x), qy = static_cast<double>(control->y);
-  const double p2x = static_cast<double>(to->x), p2y = static_cast<double>(to->y);
+  const double qx = static_cast<double>(control.x), qy = static_cast<double>(control.y);
+  const double p2x = static_cast<double>(to.x), p2y = static_cast<double>(to.y);
   d.AddCurve(p0x + 2.0 * (qx - p0x) / 3.0, p0y + 2.0 * (qy - p0y) / 3.0,
-             p2x + 2.0 * (qx - p2x) / 3.0, p2y + 2.0 * (qy - p2y) / 3.0, *to);
-  return 0;
+             p2x + 2.0 * (qx - p2x) / 3.0, p2y + 2.0 * (qy - p2y) / 3.0, to);
 }
 
-int CubicTo(const FT_Vector* control1, const FT_Vector* control2, const FT_Vector* to, void* user) {
-  Of(user).AddCurve(static_cast<double>(control1->x), static_cast<double>(control1->y),
-                    static_cast<double>(control2->x), static_cast<double>(control2->y), *to);
-  return 0;
+FT_Vector Middle(const FT_Vector& a, const FT_Vector& b) { return {(a.x + b.x) / 2, (a.y + b.y) / 2}; }
+
+// Walks the outline's points into lines and curves, as FreeType's
+// FT_Outline_Decompose does, to the same points (midpoints of two control
+// points included), but without a callback per segment: this runs for
+// every point of every glyph. False for an outline that breaks the rules.
+bool Decompose(const FT_Outline& outline, Decomposer& d) {
+  auto tagOf = [&](int i) { return FT_CURVE_TAG(outline.tags[i]); };
+  for (int contour = 0, first = 0; contour < outline.n_contours; first = outline.contours[contour++] + 1) {
+    int last = outline.contours[contour];
+    if (last < first || last >= outline.n_points) return false;
+    const FT_Vector* points = outline.points;
+    FT_Vector start = points[first];
+    int at = first;  // the next point to take
+    if (tagOf(first) == FT_CURVE_TAG_CUBIC) return false;
+    if (tagOf(first) == FT_CURVE_TAG_CONIC) {
+      // A contour starting with a control point starts at its last point
+      // when that is on the curve, else halfway between the two.
+      if (tagOf(last) == FT_CURVE_TAG_ON) start = points[last--];
+      else start = Middle(start, points[last]);
+    } else {
+      ++at;
+    }
+    d.StartContour(start);
+    bool closed = false;  // by a curve back to the start
+    while (at <= last && !closed) {
+      const int tag = tagOf(at);
+      if (tag == FT_CURVE_TAG_ON) {
+        d.AddLine(points[at++]);
+      } else if (tag == FT_CURVE_TAG_CONIC) {
+        FT_Vector control = points[at++];
+        while (true) {
+          if (at > last) {
+            AddConic(d, control, start);
+            closed = true;
+            break;
+          }
+          const FT_Vector next = points[at++];
+          if (tagOf(at - 1) == FT_CURVE_TAG_ON) {
+            AddConic(d, control, next);
+            break;
+          }
+          if (tagOf(at - 1) != FT_CURVE_TAG_CONIC) return false;
+          AddConic(d, control, Middle(control, next));
+          control = next;
+        }
+      } else {
+        if (at + 1 > last || tagOf(at + 1) != FT_CURVE_TAG_CUBIC) return false;
+        const FT_Vector& control1 = points[at];
+        const FT_Vector& control2 = points[at + 1];
+        at += 2;
+        const bool toStart = at > last;
+        d.AddCurve(static_cast<double>(control1.x), static_cast<double>(control1.y),
+                   static_cast<double>(control2.x), static_cast<double>(control2.y), toStart ? start : points[at]);
+        if (toStart) closed = true;
+        else ++at;
+      }
+    }
+    if (!closed) d.AddLine(start);
+  }
+  return true;
 }
 
 // Twice the area the outline's points enclose, counting each contour with
@@ -169,9 +212,7 @@ bool LoadGlyphOutline(FT_Face face, FT_UInt glyphIndex, GlyphOutline& outline) {
   outline.leftSideBearing =
       decomposer.RoundToUnit(static_cast<double>(slot->metrics.horiBearingX) * decomposer.scale);
 
-  static const FT_Outline_Funcs kCallbacks = {MoveTo, LineTo, ConicTo, CubicTo, 0, 0};
-  if (FT_Outline_Decompose(&slot->outline, &kCallbacks, &decomposer) != 0 || decomposer.outOfRange)
-    return false;
+  if (!Decompose(slot->outline, decomposer) || decomposer.outOfRange) return false;
   decomposer.FinishContour();
   return true;
 }
