@@ -5,10 +5,13 @@
 #include <optional>
 #include <system_error>
 #include <thread>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 #include "type1_charstring.h"
 #include "type1_encryption.h"
+#include "type1_shared_work.h"
 
 namespace converter {
 
@@ -84,22 +87,21 @@ std::optional<int> LenIV(std::string_view program) {
 // Below this many bytes of private part a second thread costs more than it
 // saves.
 constexpr std::size_t kBytesWorthAThread = 256 * 1024;
+constexpr std::size_t kBytesPerChunk = 64 * 1024;
 
 // The plain bytes of the lines of a stretch of the private part.
 struct AssembledPart {
   std::string plain;
-  bool ok = false;
+  bool ok = true;
   // Just past the line that closes the encrypted part, when the stretch has it.
   std::optional<std::size_t> closedAt;
 };
 
-// Assembles the charstrings of a stretch of lines of the private part and
-// copies every other line; stops after the line that closes the encrypted
-// part. A stretch that ends within a charstring fails.
-AssembledPart AssembleLines(std::string_view text, std::size_t begin, std::size_t end, int lenIV,
-                            std::string_view readString) {
-  AssembledPart part;
-  part.plain.reserve((end - begin) / 3);  // charstring text shrinks about so much
+// Assembles the charstrings of the lines of text[begin, end) and copies every
+// other line, appending to the part; stops after the line that closes the
+// encrypted part. A stretch that ends within a charstring fails.
+void AssembleLines(std::string_view text, std::size_t begin, std::size_t end, int lenIV, std::string_view readString,
+                   AssembledPart& part) {
   std::string& plain = part.plain;
   Lines lines(text.substr(0, end));
   lines.MoveTo(begin);
@@ -112,18 +114,23 @@ AssembledPart AssembleLines(std::string_view text, std::size_t begin, std::size_
       plain.append(line) += '\n';
       if (line.find("currentfile closefile") != std::string_view::npos) {
         part.closedAt = lines.Position();
-        break;
+        return;
       }
       continue;
     }
     // The body runs from here to the "}", and the rest of that line defines it.
     const std::size_t bodyStart = lines.Position();
     const auto bodyLength = AssembleCharstring(text.substr(bodyStart, end - bodyStart), bytes);
-    if (!bodyLength) return part;
-    lines.MoveTo(bodyStart + *bodyLength);
-    lines.Next(line);
-    const std::string_view closing = Trim(line.substr(1));
-    if (closing.empty()) return part;
+    std::string_view closing;
+    if (bodyLength) {
+      lines.MoveTo(bodyStart + *bodyLength);
+      lines.Next(line);
+      closing = Trim(line.substr(1));
+    }
+    if (closing.empty()) {
+      part.ok = false;
+      return;
+    }
     plain.append(*opening) += ' ';
     plain += std::to_string(seedBytes + bytes.size());
     plain += ' ';
@@ -133,46 +140,71 @@ AssembledPart AssembleLines(std::string_view text, std::size_t begin, std::size_
     plain += ' ';
     plain.append(closing) += '\n';
   }
-  part.ok = true;
-  return part;
 }
 
-// Where a second thread may take over: the start of a line opening with a
-// name, about halfway. Lines are assembled each on its own except a
-// charstring's body, and a body cannot hold a name, so a body cut there
-// fails in either half just as it fails whole. 0 for no second thread.
-std::size_t SecondHalfStart(std::string_view text) {
-  if (text.size() < kBytesWorthAThread) return 0;
-  const std::size_t at = text.find("\n/", text.size() / 2);
-  return at == std::string_view::npos ? 0 : at + 1;
+// Where the stretches of a large private part shared between two threads
+// start, about kBytesPerChunk apart, and the end of the text last. Each
+// stretch but the first starts a line opening with a name. Lines are
+// assembled each on its own except a charstring's body, and a body cannot
+// hold a name, so a body cut there fails in either stretch just as it fails
+// whole.
+std::vector<std::size_t> StretchStarts(std::string_view text) {
+  std::vector<std::size_t> starts = {0};
+  for (std::size_t at = kBytesPerChunk; text.size() >= kBytesWorthAThread && at < text.size();
+       at += kBytesPerChunk) {
+    at = text.find("\n/", at);
+    if (at == std::string_view::npos) break;
+    starts.push_back(++at);
+  }
+  starts.push_back(text.size());
+  return starts;
 }
 
-// Assembles the private part, the two halves of a large one at once.
+// Assembles the private part into `parts`, in order, a large one shared with
+// a helper thread working from the back (see type1_shared_work.h).
 // `trailer` receives what follows the line that closes the encrypted part.
 bool AssemblePrivatePart(std::string_view text, std::vector<AssembledPart>& parts, std::string_view& trailer) {
   const std::string_view readString = ReadStringName(text);
   const std::optional<int> lenIV = LenIV(text);
   if (!lenIV) return false;
 
-  const std::size_t half = SecondHalfStart(text);
-  parts.assign(half == 0 ? 1 : 2, {});
-  std::jthread helper;  // joined even when this thread's half throws
-  if (half != 0) {
+  const std::vector<std::size_t> starts = StretchStarts(text);
+  TwoEndedWork work(starts.size() - 1);
+  // This thread's stretches, from the front, go into one part; each of the
+  // helper's into one of its own, last first.
+  AssembledPart front;
+  front.plain.reserve(text.size() / 3);  // charstring text shrinks about so much
+  std::vector<AssembledPart> helperParts;
+  bool helperOutOfMemory = false;  // fails the whole
+  std::jthread helper;  // joined even when this thread throws
+  if (starts.size() > 2) {
     try {
       helper = std::jthread([&] {
         try {
-          parts[1] = AssembleLines(text, half, text.size(), *lenIV, readString);
+          for (auto [first, last] = work.TakeBack(1); first < last; std::tie(first, last) = work.TakeBack(1)) {
+            AssembledPart& part = helperParts.emplace_back();
+            AssembleLines(text, starts[first], starts[last], *lenIV, readString, part);
+            // Stretches after a failed or closing one no longer count; this
+            // thread takes what is left in between.
+            if (!part.ok || part.closedAt) break;
+          }
         } catch (const std::bad_alloc&) {
-          // Leaves the half failed, which fails the whole.
+          helperOutOfMemory = true;
         }
       });
     } catch (const std::system_error&) {
-      parts[1] = AssembleLines(text, half, text.size(), *lenIV, readString);  // no thread to be had
+      // No thread to be had: this one does all.
     }
   }
-  parts[0] = AssembleLines(text, 0, half == 0 ? text.size() : half, *lenIV, readString);
+  for (auto [first, last] = work.TakeFront(1); first < last; std::tie(first, last) = work.TakeFront(1)) {
+    AssembleLines(text, starts[first], starts[last], *lenIV, readString, front);
+    if (!front.ok || front.closedAt) work.Stop();
+  }
   if (helper.joinable()) helper.join();
+  if (helperOutOfMemory) return false;
 
+  parts.push_back(std::move(front));
+  for (auto part = helperParts.rbegin(); part != helperParts.rend(); ++part) parts.push_back(std::move(*part));
   for (std::size_t i = 0; i < parts.size(); ++i) {
     if (!parts[i].ok) return false;
     if (parts[i].closedAt) {

@@ -5,6 +5,7 @@
 #include FT_TRUETYPE_TABLES_H
 
 #include <algorithm>
+#include <atomic>
 #include <climits>
 #include <cmath>
 #include <cstdio>
@@ -12,6 +13,7 @@
 #include <new>
 #include <system_error>
 #include <thread>
+#include <tuple>
 
 #include "freetype_face.h"
 #include "glyph_names.h"
@@ -19,6 +21,7 @@
 #include "type1_charstring.h"
 #include "type1_encryption.h"
 #include "type1_hint_values.h"
+#include "type1_shared_work.h"
 
 namespace converter {
 
@@ -168,26 +171,19 @@ void WriteEncoding(FT_Face face, const std::vector<std::string>& names, std::str
   out += "readonly def\n";
 }
 
-// The charstrings of glyphs [first, last), appended to `text`, and the box
-// around their outlines.
-struct GlyphRange {
-  FT_UInt first = 0, last = 0;
-  std::string text;
-  BoundingBox box;
-  bool ok = false;
-
-  void Convert(FT_Face face, const std::vector<std::string>& names) {
-    GlyphOutline outline;
-    for (FT_UInt glyph = first; glyph < last; ++glyph) {
-      if (!LoadGlyphOutline(face, glyph, outline)) return;
-      box.Add(outline);
-      text.append("/").append(names[glyph]).append(" {\n");
-      AppendCharstringText(outline, text);
-      text.append("\t} ND\n");
-    }
-    ok = true;
+// Appends the charstrings of glyphs [first, last) to `text` and widens the
+// box around their outlines; false when a glyph cannot be loaded.
+bool ConvertRange(FT_Face face, const std::vector<std::string>& names, std::size_t first, std::size_t last,
+                  GlyphOutline& outline, std::string& text, BoundingBox& box) {
+  for (std::size_t glyph = first; glyph < last; ++glyph) {
+    if (!LoadGlyphOutline(face, static_cast<FT_UInt>(glyph), outline)) return false;
+    box.Add(outline);
+    text.append("/").append(names[glyph]).append(" {\n");
+    AppendCharstringText(outline, text);
+    text.append("\t} ND\n");
   }
-};
+  return true;
+}
 
 // Beyond the text of nearly every glyph, so that the text is seldom moved
 // while it grows; pages reserved but never written cost nothing.
@@ -195,50 +191,69 @@ constexpr std::size_t kTextPerGlyph = 1024;
 
 // Below this many glyphs a second thread costs more than it saves.
 constexpr std::size_t kGlyphsWorthAThread = 1024;
+constexpr std::size_t kGlyphsPerChunk = 256;
 
-// Appends the charstrings of all glyphs to `text`. Converts the glyphs in
-// two halves at once when the font is large: a font of thousands of glyphs
-// then takes little more than half the time. The second half has a face of
-// its own, as FreeType faces are not shared between threads.
+// The glyphs a helper thread converted, from the back of the font.
+struct HelperChunk {
+  std::size_t first = 0;
+  std::string text;
+  BoundingBox box;
+};
+
+// Appends the charstrings of all glyphs to `text`. A large font's glyphs are
+// shared with a helper thread working from the last glyph back (see
+// type1_shared_work.h); it has a face of its own, as FreeType faces are not
+// shared between threads.
 bool ConvertGlyphs(ByteView font, FT_Face face, const std::vector<std::string>& names, std::string& text,
                    BoundingBox& box) {
-  const auto count = static_cast<FT_UInt>(names.size());
-  GlyphRange ranges[2];
-  ranges[0].last = count;
-  ranges[0].text = std::move(text);
-  ranges[0].text.reserve(ranges[0].text.size() + count * kTextPerGlyph);
+  const std::size_t count = names.size();
+  text.reserve(text.size() + count * kTextPerGlyph);
+  TwoEndedWork work(count);
+  std::atomic<bool> failed = false;
+  std::vector<HelperChunk> helperChunks;  // last glyphs first
   std::unique_ptr<FreeTypeFace> secondFace;
-  // A jthread is joined even when this thread's half throws.
-  std::jthread helper;
+  std::jthread helper;  // joined even when this thread throws
   if (count >= kGlyphsWorthAThread && std::thread::hardware_concurrency() > 1 &&
       (secondFace = FreeTypeFace::Open(font)) != nullptr) {
-    ranges[0].last = ranges[1].first = count / 2;
-    ranges[1].last = count;
-    ranges[1].text.reserve((count - count / 2) * kTextPerGlyph);
     try {
       helper = std::jthread([&] {
         try {
-          ranges[1].Convert(secondFace->get(), names);
+          GlyphOutline outline;
+          for (auto [first, last] = work.TakeBack(kGlyphsPerChunk); first < last;
+               std::tie(first, last) = work.TakeBack(kGlyphsPerChunk)) {
+            HelperChunk& chunk = helperChunks.emplace_back();
+            chunk.first = first;
+            chunk.text.reserve((last - first) * kTextPerGlyph);
+            if (!ConvertRange(secondFace->get(), names, first, last, outline, chunk.text, chunk.box)) {
+              failed = true;
+              work.Stop();
+            }
+          }
         } catch (const std::bad_alloc&) {
-          // Leaves the half unfinished, which fails the conversion.
+          failed = true;
+          work.Stop();
         }
       });
     } catch (const std::system_error&) {
-      ranges[0].last = count;  // no thread to be had: this one does all
-      ranges[1] = {};
+      // No thread to be had: this one does all.
     }
   }
-  ranges[0].Convert(face, names);
-  if (helper.joinable()) helper.join();
-
-  text = std::move(ranges[0].text);
-  box = ranges[0].box;
-  if (ranges[1].last > ranges[1].first) {
-    text += ranges[1].text;
-    box.Add(ranges[1].box);
-    return ranges[0].ok && ranges[1].ok;
+  GlyphOutline outline;
+  for (auto [first, last] = work.TakeFront(kGlyphsPerChunk); first < last;
+       std::tie(first, last) = work.TakeFront(kGlyphsPerChunk)) {
+    if (!ConvertRange(face, names, first, last, outline, text, box)) {
+      failed = true;
+      work.Stop();
+    }
   }
-  return ranges[0].ok;
+  if (helper.joinable()) helper.join();
+  if (failed) return false;
+
+  for (auto chunk = helperChunks.rbegin(); chunk != helperChunks.rend(); ++chunk) {
+    text += chunk->text;
+    box.Add(chunk->box);
+  }
+  return true;
 }
 
 }  // namespace
