@@ -177,7 +177,7 @@ bool AssemblePrivatePart(std::string_view text, std::vector<AssembledPart>& part
   std::vector<AssembledPart> helperParts;
   bool helperOutOfMemory = false;  // fails the whole
   std::jthread helper;  // joined even when this thread throws
-  if (starts.size() > 2) {
+  if (starts.size() > 2 && HelperThreadWorthwhile()) {
     try {
       helper = std::jthread([&] {
         try {

@@ -213,8 +213,7 @@ bool ConvertGlyphs(ByteView font, FT_Face face, const std::vector<std::string>& 
   std::vector<HelperChunk> helperChunks;  // last glyphs first
   std::unique_ptr<FreeTypeFace> secondFace;
   std::jthread helper;  // joined even when this thread throws
-  if (count >= kGlyphsWorthAThread && std::thread::hardware_concurrency() > 1 &&
-      (secondFace = FreeTypeFace::Open(font)) != nullptr) {
+  if (count >= kGlyphsWorthAThread && HelperThreadWorthwhile() && (secondFace = FreeTypeFace::Open(font)) != nullptr) {
     try {
       helper = std::jthread([&] {
         try {

@@ -1,9 +1,9 @@
 // Work on a sequence shared by two threads: the caller takes chunks from the
 // front and a helper from the back until they meet. When the helper gets no
-// processor (a busy machine), the caller simply does it all and never waits
-// for a half the helper has not started; when both run, each does about
-// half. The caller's chunks come in order, so it can write its results
-// straight into the final place.
+// processor, the caller simply does it all and never waits for a half the
+// helper has not started; when both run, each does about half. The caller's
+// chunks come in order, so it can write its results straight into the final
+// place.
 #pragma once
 
 #include <algorithm>
@@ -12,6 +12,13 @@
 #include <utility>
 
 namespace converter {
+
+// Whether a helper thread is worth starting: only when a processor is free,
+// judged by the load average of the last minute. On a busy machine the
+// processors are shared out among all processes, and a helper adds only its
+// own cost. The environment variable GLY_CONVERTER_THREADS set to 1 or 2
+// decides instead, for tests and measurements.
+bool HelperThreadWorthwhile();
 
 class TwoEndedWork {
  public:

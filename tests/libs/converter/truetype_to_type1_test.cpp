@@ -2,7 +2,9 @@
 #include <sys/stat.h>
 
 #include <cmath>
+#include <cstdlib>
 #include <sstream>
+#include <tuple>
 
 #include "converter_test_support.h"
 
@@ -328,6 +330,42 @@ TEST(TrueTypeToType1Names, LongPostScriptNameIsCutAlikeInReportAndFont) {
   ASSERT_TRUE(converted.ok());
   EXPECT_EQ(FT_Get_Postscript_Name(converted.get()), trueType.name);
   EXPECT_EQ(Classify(pfa).name, trueType.name);
+}
+
+// A large font is shared between two threads in both steps; it must come out
+// byte for byte as from one, whether the program is whole, fails near its
+// end (the helper's part) or closes halfway, leaving what follows unread.
+TEST(TrueTypeToType1Threads, OneThreadAndTwoMakeTheSameFont) {
+  ScratchDir dir;
+  auto withThreads = [](const char* threads, auto operation) {
+    ::setenv("GLY_CONVERTER_THREADS", threads, 1);
+    const int result = operation();
+    ::unsetenv("GLY_CONVERTER_THREADS");
+    return result;
+  };
+  const fs::path program = dir / "one.txt", twoProgram = dir / "two.txt";
+  ASSERT_EQ(withThreads("1", [&] { return ConvertTrueTypeToType1(kDejaVuSans.c_str(), program.c_str()); }), 0);
+  ASSERT_EQ(withThreads("2", [&] { return ConvertTrueTypeToType1(kDejaVuSans.c_str(), twoProgram.c_str()); }), 0);
+  const std::string text = ReadBytes(program);
+  EXPECT_TRUE(text == ReadBytes(twoProgram));
+
+  const std::size_t halfway = text.find("\n/", text.size() / 2) + 1;
+  for (const auto& [label, input, converts] : std::initializer_list<std::tuple<const char*, std::string, bool>>{
+           {"whole", text, true},
+           {"fails near its end", std::string(text).insert(text.rfind("hsbw") + 4, "\n\tfly"), false},
+           {"closes halfway", text.substr(0, halfway) + "mark currentfile closefile\n" + text.substr(halfway), true}}) {
+    WriteBytes(dir / "input.txt", input);
+    std::string outputs[2];
+    for (const int threads : {1, 2}) {
+      const fs::path output = dir / ("out" + std::to_string(threads) + ".pfa");
+      const int result = withThreads(threads == 1 ? "1" : "2", [&] {
+        return FinishType1Conversion((dir / "input.txt").c_str(), output.c_str(), 0);
+      });
+      EXPECT_EQ(result == 0, converts) << label << ", threads " << threads;
+      if (result == 0) outputs[threads - 1] = ReadBytes(output);
+    }
+    EXPECT_TRUE(outputs[0] == outputs[1]) << label;
+  }
 }
 
 // Outputs are read by spoolers and filters that may run as another user, so
