@@ -160,29 +160,38 @@ constexpr std::array<CharClass, 256> kClasses = [] {
 
 CharClass ClassOf(char c) { return kClasses[static_cast<unsigned char>(c)]; }
 
-// Commands by length and first two letters, open addressing: a name is
-// found in one or two probes instead of a walk through the list.
+// The commands by their first two letters, longest first where several
+// share them (hstem3, hstem): a command is matched where it stands, without
+// first scanning for the end of the word.
 constexpr std::size_t kCommandSlots = 64;
 
-constexpr std::size_t CommandSlot(std::string_view name) {
-  return (name.size() * 7 + static_cast<unsigned char>(name[0]) * 3 +
-          (name.size() > 1 ? static_cast<unsigned char>(name[1]) : 0)) %
-         kCommandSlots;
+constexpr std::size_t CommandSlot(char first, char second) {
+  return (static_cast<unsigned char>(first) * 3 + static_cast<unsigned char>(second)) % kCommandSlots;
 }
 
-constexpr std::array<const Command*, kCommandSlots> kCommandTable = [] {
-  std::array<const Command*, kCommandSlots> table{};
+constexpr std::size_t kMaxCommandsPerSlot = 4;
+
+constexpr std::array<std::array<const Command*, kMaxCommandsPerSlot>, kCommandSlots> kCommandTable = [] {
+  std::array<std::array<const Command*, kMaxCommandsPerSlot>, kCommandSlots> table{};
   for (const Command& command : kCommands) {
-    std::size_t slot = CommandSlot(command.name);
-    while (table[slot] != nullptr) slot = (slot + 1) % kCommandSlots;
-    table[slot] = &command;
+    auto& slot = table[CommandSlot(command.name[0], command.name[1])];
+    std::size_t at = 0;
+    while (slot[at] != nullptr && slot[at]->name.size() >= command.name.size()) ++at;
+    for (std::size_t move = kMaxCommandsPerSlot - 1; move > at; --move) slot[move] = slot[move - 1];
+    slot[at] = &command;
   }
   return table;
 }();
 
-const Command* FindCommand(std::string_view token) {
-  for (std::size_t slot = CommandSlot(token); kCommandTable[slot] != nullptr; slot = (slot + 1) % kCommandSlots) {
-    if (kCommandTable[slot]->name == token) return kCommandTable[slot];
+// The command whose name stands at p, followed by white space or the end.
+const Command* MatchCommand(const char* p, const char* end) {
+  if (end - p < 2) return nullptr;
+  for (const Command* command : kCommandTable[CommandSlot(p[0], p[1])]) {
+    if (command == nullptr) break;
+    const std::size_t length = command->name.size();
+    if (static_cast<std::size_t>(end - p) >= length && std::equal(command->name.begin(), command->name.end(), p) &&
+        (p + length == end || ClassOf(p[length]) == kSpace))
+      return command;
   }
   return nullptr;
 }
@@ -219,11 +228,9 @@ std::optional<std::size_t> AssembleCharstring(std::string_view text, std::vector
       continue;
     }
 
-    const char* tokenEnd = p;
-    while (tokenEnd != end && ClassOf(*tokenEnd) != kSpace) ++tokenEnd;
-    const Command* command = FindCommand({p, static_cast<std::size_t>(tokenEnd - p)});
-    p = tokenEnd;
+    const Command* command = MatchCommand(p, end);
     if (command == nullptr) return std::nullopt;
+    p += command->name.size();
     if (command->code >= kEscaped) {
       bytes.push_back(kEscapeCommand);
       bytes.push_back(static_cast<std::uint8_t>(command->code - kEscaped));
