@@ -160,23 +160,25 @@ std::vector<std::size_t> StretchStarts(std::string_view text) {
   return starts;
 }
 
-// Assembles the private part into `parts`, in order, a large one shared with
-// a helper thread working from the back (see type1_shared_work.h).
-// `trailer` receives what follows the line that closes the encrypted part.
-bool AssemblePrivatePart(std::string_view text, std::vector<AssembledPart>& parts, std::string_view& trailer) {
+std::span<const std::uint8_t> AsBytes(const std::string& text) {
+  return {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()};
+}
+
+// Assembles the private part and encrypts it through `encrypted`; a large
+// one is shared with a helper thread working from the back (see
+// type1_shared_work.h). This thread's stretches, from the front, are
+// encrypted as each is done, so their plain bytes never pile up. `trailer`
+// receives what follows the line that closes the encrypted part.
+bool EncryptPrivatePart(std::string_view text, EexecHexWriter& encrypted, std::string_view& trailer) {
   const std::string_view readString = ReadStringName(text);
   const std::optional<int> lenIV = LenIV(text);
   if (!lenIV) return false;
 
   const std::vector<std::size_t> starts = StretchStarts(text);
   TwoEndedWork work(starts.size() - 1);
-  // This thread's stretches, from the front, go into one part; each of the
-  // helper's into one of its own, last first.
-  AssembledPart front;
-  front.plain.reserve(text.size() / 3);  // charstring text shrinks about so much
-  std::vector<AssembledPart> helperParts;
-  bool helperOutOfMemory = false;  // fails the whole
-  std::jthread helper;  // joined even when this thread throws
+  std::vector<AssembledPart> helperParts;  // last first
+  bool helperOutOfMemory = false;          // fails the whole
+  std::jthread helper;                     // joined even when this thread throws
   if (starts.size() > 2 && HelperThreadWorthwhile()) {
     try {
       helper = std::jthread([&] {
@@ -196,20 +198,24 @@ bool AssemblePrivatePart(std::string_view text, std::vector<AssembledPart>& part
       // No thread to be had: this one does all.
     }
   }
+  AssembledPart front;
   for (auto [first, last] = work.TakeFront(1); first < last; std::tie(first, last) = work.TakeFront(1)) {
     AssembleLines(text, starts[first], starts[last], *lenIV, readString, front);
     if (!front.ok || front.closedAt) work.Stop();
+    if (front.ok) encrypted.Append(AsBytes(front.plain));
+    front.plain.clear();
   }
   if (helper.joinable()) helper.join();
-  if (helperOutOfMemory) return false;
-
-  parts.push_back(std::move(front));
-  for (auto part = helperParts.rbegin(); part != helperParts.rend(); ++part) parts.push_back(std::move(*part));
-  for (std::size_t i = 0; i < parts.size(); ++i) {
-    if (!parts[i].ok) return false;
-    if (parts[i].closedAt) {
-      parts.resize(i + 1);
-      trailer = text.substr(*parts[i].closedAt);
+  if (helperOutOfMemory || !front.ok) return false;
+  if (front.closedAt) {
+    trailer = text.substr(*front.closedAt);
+    return true;
+  }
+  for (auto part = helperParts.rbegin(); part != helperParts.rend(); ++part) {
+    if (!part->ok) return false;
+    encrypted.Append(AsBytes(part->plain));
+    if (part->closedAt) {
+      trailer = text.substr(*part->closedAt);
       return true;
     }
   }
@@ -226,18 +232,13 @@ bool EncryptType1Program(std::string_view program, std::string& pfa) {
   if (line.find("eexec") == std::string_view::npos) return false;
   const std::size_t privateStart = lines.Position();
 
-  std::vector<AssembledPart> parts;
-  std::string_view trailer;
-  if (!AssemblePrivatePart(program.substr(privateStart), parts, trailer)) return false;
-  std::size_t plainSize = 0;
-  for (const AssembledPart& part : parts) plainSize += part.plain.size();
-  pfa.reserve(privateStart + plainSize * 2 + plainSize / 32 + 1024);
+  // Charstring text shrinks to about a quarter in bytes, which hex doubles.
+  pfa.reserve(program.size() * 2 / 3 + 4096);
   pfa.assign(program.substr(0, privateStart));
   if (!pfa.ends_with('\n') && !pfa.ends_with('\r')) pfa += '\n';
   EexecHexWriter encrypted(kEexecSeedBytes, pfa);
-  for (const AssembledPart& part : parts) {
-    encrypted.Append({reinterpret_cast<const std::uint8_t*>(part.plain.data()), part.plain.size()});
-  }
+  std::string_view trailer;
+  if (!EncryptPrivatePart(program.substr(privateStart), encrypted, trailer)) return false;
   encrypted.Finish();
   if (trailer.find("cleartomark") != std::string_view::npos) pfa.append(trailer);
   else AppendEexecTrailer(pfa);
