@@ -84,12 +84,12 @@ std::optional<int> LenIV(std::string_view program) {
   return value;
 }
 
-// Below this many bytes of private part a second thread costs more than it
-// saves.
+// Below this many bytes the private part is assembled in one stretch: a
+// second thread would cost more than it saves.
 constexpr std::size_t kBytesWorthAThread = 256 * 1024;
-constexpr std::size_t kBytesPerChunk = 64 * 1024;
+constexpr std::size_t kBytesPerStretch = 64 * 1024;
 
-// The plain bytes of the lines of a stretch of the private part.
+// The plain bytes of the lines of stretches of the private part.
 struct AssembledPart {
   std::string plain;
   bool ok = true;
@@ -142,16 +142,16 @@ void AssembleLines(std::string_view text, std::size_t begin, std::size_t end, in
   }
 }
 
-// Where the stretches of a large private part shared between two threads
-// start, about kBytesPerChunk apart, and the end of the text last. Each
-// stretch but the first starts a line opening with a name. Lines are
-// assembled each on its own except a charstring's body, and a body cannot
-// hold a name, so a body cut there fails in either stretch just as it fails
-// whole.
+// Where the stretches of the private part start, about kBytesPerStretch
+// apart, and the end of the text last: the pieces it is assembled and
+// encrypted in, and shared out between two threads. Each stretch but the
+// first starts a line opening with a name. Lines are assembled each on its
+// own except a charstring's body, and a body cannot hold a name, so a body
+// cut there fails in either stretch just as it fails whole.
 std::vector<std::size_t> StretchStarts(std::string_view text) {
   std::vector<std::size_t> starts = {0};
-  for (std::size_t at = kBytesPerChunk; text.size() >= kBytesWorthAThread && at < text.size();
-       at += kBytesPerChunk) {
+  for (std::size_t at = kBytesPerStretch; text.size() >= kBytesWorthAThread && at < text.size();
+       at += kBytesPerStretch) {
     at = text.find("\n/", at);
     if (at == std::string_view::npos) break;
     starts.push_back(++at);

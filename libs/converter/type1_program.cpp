@@ -195,7 +195,6 @@ constexpr std::size_t kGlyphsPerChunk = 256;
 
 // The glyphs a helper thread converted, from the back of the font.
 struct HelperChunk {
-  std::size_t first = 0;
   std::string text;
   BoundingBox box;
 };
@@ -221,7 +220,6 @@ bool ConvertGlyphs(ByteView font, FT_Face face, const std::vector<std::string>& 
           for (auto [first, last] = work.TakeBack(kGlyphsPerChunk); first < last;
                std::tie(first, last) = work.TakeBack(kGlyphsPerChunk)) {
             HelperChunk& chunk = helperChunks.emplace_back();
-            chunk.first = first;
             chunk.text.reserve((last - first) * kTextPerGlyph);
             if (!ConvertRange(secondFace->get(), names, first, last, outline, chunk.text, chunk.box)) {
               failed = true;
