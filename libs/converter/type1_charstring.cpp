@@ -29,9 +29,9 @@ constexpr Command kCommands[] = {
     {"pop", kEscaped + 17},    {"setcurrentpoint", kEscaped + 33},
 };
 
-// Tab, six operands of up to eleven characters and a space each, the
-// longest command name and the line end.
-constexpr std::size_t kMaxLineLength = 1 + 6 * 12 + 9 + 1;
+// Six operands of up to eleven characters and a space each, the longest
+// command name and the line end.
+constexpr std::size_t kMaxLineLength = 6 * 12 + 9 + 1;
 
 // The two digits of 0-99, for writing numbers two digits at a time.
 constexpr std::array<char, 200> kDigitPairs = [] {
@@ -64,7 +64,6 @@ class CommandWriter {
   explicit CommandWriter(char* at) : at_(at) {}
 
   void Emit(std::initializer_list<long> operands, std::string_view command) {
-    *at_++ = '\t';
     for (const long operand : operands) {
       at_ = WriteNumber(operand, at_);
       *at_++ = ' ';

@@ -180,7 +180,7 @@ bool ConvertRange(FT_Face face, const std::vector<std::string>& names, std::size
     box.Add(outline);
     text.append("/").append(names[glyph]).append(" {\n");
     AppendCharstringText(outline, text);
-    text.append("\t} ND\n");
+    text.append("} ND\n");
   }
   return true;
 }
