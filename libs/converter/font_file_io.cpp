@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <random>
 #include <string>
 
 namespace converter {
@@ -43,6 +44,22 @@ bool WriteAll(int fd, std::string_view data) {
   return true;
 }
 
+// Creates a new file beside `path` under a name no one else uses. Unlike
+// mkstemp, which makes the file owner-only, the mode is 0666 less the umask
+// (and a default ACL applies), as for any other tool's output: the spooler
+// or filter that reads a converted font may run as another user.
+int CreateTemporaryBeside(const char* path, std::string& temporary) {
+  static constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+  thread_local std::mt19937_64 random{std::random_device{}()};
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    temporary = std::string(path) + ".part";
+    for (int i = 0; i < 8; ++i) temporary += kLetters[random() % (sizeof kLetters - 1)];
+    const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd >= 0 || errno != EEXIST) return fd;
+  }
+  return -1;
+}
+
 }  // namespace
 
 std::optional<std::vector<std::uint8_t>> ReadFontFile(const char* path, std::size_t maxBytes) {
@@ -71,8 +88,8 @@ std::optional<std::vector<std::uint8_t>> ReadFontFile(const char* path, std::siz
 
 bool WriteOutputFile(const char* path, std::string_view contents) {
   if (path == nullptr || *path == '\0') return false;
-  std::string temporary = std::string(path) + ".partXXXXXX";
-  FileDescriptor file(::mkstemp(temporary.data()));
+  std::string temporary;
+  FileDescriptor file(CreateTemporaryBeside(path, temporary));
   if (file.get() < 0) return false;
   const bool written = WriteAll(file.get(), contents) && file.Close() &&
                        ::rename(temporary.c_str(), path) == 0;

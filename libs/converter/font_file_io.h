@@ -20,7 +20,8 @@ inline constexpr std::size_t kMaxFontFileBytes = 256u * 1024 * 1024;
 std::optional<std::vector<std::uint8_t>> ReadFontFile(const char* path,
                                                       std::size_t maxBytes = kMaxFontFileBytes);
 
-// True when the whole file was written and moved to path.
+// True when the whole file was written and moved to path. The file is
+// created with mode 0666 less the umask, as other tools create theirs.
 bool WriteOutputFile(const char* path, std::string_view contents);
 
 // Removes what an earlier run may have left at outputPath, unless it is the

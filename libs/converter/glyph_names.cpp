@@ -1,8 +1,8 @@
 #include "glyph_names.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdio>
-#include <cstring>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -21,13 +21,6 @@ std::string NameForCharacter(FT_ULong code) {
   char name[16];
   std::snprintf(name, sizeof name, code <= 0xFFFF ? "uni%04lX" : "u%lX", code);
   return name;
-}
-
-std::uint32_t CharacterForName(std::string_view name) {
-  for (const StandardGlyph& glyph : StandardGlyphs()) {
-    if (name == glyph.name) return glyph.code;
-  }
-  return 0;
 }
 
 // The lowest character mapped to each glyph, 0 for none.
@@ -52,26 +45,34 @@ std::string PostTableName(FT_Face face, FT_UInt glyph) {
 }  // namespace
 
 bool IsValidGlyphName(std::string_view name) {
+  // Printable ASCII but the PostScript delimiters.
+  static constexpr std::array<bool, 256> kNameCharacters = [] {
+    std::array<bool, 256> allowed{};
+    for (int c = 0x21; c < 0x7F; ++c) allowed[static_cast<std::size_t>(c)] = true;
+    for (const char c : std::string_view("()<>[]{}/%")) allowed[static_cast<unsigned char>(c)] = false;
+    return allowed;
+  }();
   if (name.empty() || name.size() > kMaxGlyphNameLength) return false;
-  return std::all_of(name.begin(), name.end(), [](char c) {
-    return c > 0x20 && c < 0x7F && std::strchr("()<>[]{}/%", c) == nullptr;
-  });
+  return std::all_of(name.begin(), name.end(), [](char c) { return kNameCharacters[static_cast<unsigned char>(c)]; });
 }
 
 std::vector<std::string> NameGlyphs(FT_Face face) {
   const std::vector<FT_ULong> characters = CharacterOfEachGlyph(face);
   std::vector<std::string> names(characters.size());
-  std::unordered_set<std::string> taken;
+  // Views of the names given so far; `names` never grows, so they stay valid.
+  std::unordered_set<std::string_view> taken(names.size() * 2);
   auto claim = [&](FT_UInt glyph, std::string name) {
-    if (!IsValidGlyphName(name) || !taken.insert(name).second) return false;
+    if (!IsValidGlyphName(name)) return false;
     names[glyph] = std::move(name);
-    return true;
+    if (taken.insert(names[glyph]).second) return true;
+    names[glyph].clear();
+    return false;
   };
   if (!names.empty()) claim(0, ".notdef");
   for (FT_UInt glyph = 1; glyph < names.size(); ++glyph) {
-    const std::string numbered = "glyph" + std::to_string(glyph);
     if (claim(glyph, PostTableName(face, glyph))) continue;
     if (characters[glyph] != 0 && claim(glyph, NameForCharacter(characters[glyph]))) continue;
+    const std::string numbered = "glyph" + std::to_string(glyph);
     for (int suffix = 0; !claim(glyph, suffix == 0 ? numbered : numbered + "." + std::to_string(suffix));)
       ++suffix;
   }
@@ -79,11 +80,12 @@ std::vector<std::string> NameGlyphs(FT_Face face) {
 }
 
 std::array<FT_UInt, 256> BuildEncoding(FT_Face face, const std::vector<std::string>& names) {
+  // Latin-1 less its control codes, which no font draws.
+  auto isLatin1Text = [](int code) { return (code >= 0x20 && code <= 0x7E) || code >= 0xA0; };
   std::array<FT_UInt, 256> encoding{};
   if (FT_Select_Charmap(face, FT_ENCODING_UNICODE) == 0) {
     for (int code = 0; code < 256; ++code) {
-      const std::uint32_t character = CharacterForName(StandardEncodingName(code));
-      if (character != 0) encoding[code] = FT_Get_Char_Index(face, character);
+      if (isLatin1Text(code)) encoding[code] = FT_Get_Char_Index(face, static_cast<FT_ULong>(code));
     }
   } else if (FT_Select_Charmap(face, FT_ENCODING_MS_SYMBOL) == 0) {
     for (int code = 0; code < 256; ++code) {
@@ -94,9 +96,9 @@ std::array<FT_UInt, 256> BuildEncoding(FT_Face face, const std::vector<std::stri
     std::unordered_map<std::string_view, FT_UInt> glyphByName;
     for (FT_UInt glyph = 0; glyph < names.size(); ++glyph) glyphByName.emplace(names[glyph], glyph);
     for (int code = 0; code < 256; ++code) {
-      const auto found = glyphByName.find(StandardEncodingName(code));
-      if (found != glyphByName.end() && *StandardEncodingName(code) != '\0')
-        encoding[code] = found->second;
+      if (!isLatin1Text(code)) continue;
+      const auto found = glyphByName.find(NameForCharacter(static_cast<FT_ULong>(code)));
+      if (found != glyphByName.end()) encoding[code] = found->second;
     }
   }
   for (FT_UInt& glyph : encoding) {

@@ -21,8 +21,6 @@ struct StandardGlyph {
 
 // Sorted by code.
 std::span<const StandardGlyph> StandardGlyphs();
-// The glyph name at a code of StandardEncoding; "" where the code is unused.
-const char* StandardEncodingName(int code);
 
 // True for a name a PostScript interpreter reads back as one literal name.
 bool IsValidGlyphName(std::string_view name);
@@ -33,9 +31,11 @@ bool IsValidGlyphName(std::string_view name);
 // otherwise "glyphN".
 std::vector<std::string> NameGlyphs(FT_Face face);
 
-// The glyph index for every code of the Type 1 encoding (0 = none): the
-// characters of StandardEncoding looked up in the font's Unicode map, or a
-// symbol font's own codes, or glyphs that already bear the standard names.
+// The glyph index for every code of the Type 1 encoding (0 = none). Codes
+// 32-126 and 160-255 are Latin-1 characters looked up in the font's Unicode
+// map, so text sent without re-encoding prints straight quotes and accented
+// letters; a symbol font keeps its own codes; a font with neither map gets
+// the glyphs that bear those characters' standard names.
 std::array<FT_UInt, 256> BuildEncoding(FT_Face face, const std::vector<std::string>& names);
 
 }  // namespace converter

@@ -1,5 +1,5 @@
 // The standard glyph list for new fonts (one name per character, sorted by
-// code point), plus the two ligatures of the standard encoding it leaves out.
+// code point), plus the two ligatures fi and fl that Type 1 fonts name so.
 #include "glyph_names.h"
 
 namespace converter {
@@ -597,48 +597,8 @@ constexpr StandardGlyph kGlyphRows[] = {
     {0xFB02, "fl"},
 };
 
-// Adobe StandardEncoding: the glyph name at each code, empty where undefined.
-constexpr const char* kStandardEncodingRows[256] = {
-    "", "", "", "", "", "", "", "",
-    "", "", "", "", "", "", "", "",
-    "", "", "", "", "", "", "", "",
-    "", "", "", "", "", "", "", "",
-    "space", "exclam", "quotedbl", "numbersign", "dollar", "percent", "ampersand", "quoteright",
-    "parenleft", "parenright", "asterisk", "plus", "comma", "hyphen", "period", "slash",
-    "zero", "one", "two", "three", "four", "five", "six", "seven",
-    "eight", "nine", "colon", "semicolon", "less", "equal", "greater", "question",
-    "at", "A", "B", "C", "D", "E", "F", "G",
-    "H", "I", "J", "K", "L", "M", "N", "O",
-    "P", "Q", "R", "S", "T", "U", "V", "W",
-    "X", "Y", "Z", "bracketleft", "backslash", "bracketright", "asciicircum", "underscore",
-    "quoteleft", "a", "b", "c", "d", "e", "f", "g",
-    "h", "i", "j", "k", "l", "m", "n", "o",
-    "p", "q", "r", "s", "t", "u", "v", "w",
-    "x", "y", "z", "braceleft", "bar", "braceright", "asciitilde", "",
-    "", "", "", "", "", "", "", "",
-    "", "", "", "", "", "", "", "",
-    "", "", "", "", "", "", "", "",
-    "", "", "", "", "", "", "", "",
-    "", "exclamdown", "cent", "sterling", "fraction", "yen", "florin", "section",
-    "currency", "quotesingle", "quotedblleft", "guillemotleft", "guilsinglleft", "guilsinglright", "fi", "fl",
-    "", "endash", "dagger", "daggerdbl", "periodcentered", "", "paragraph", "bullet",
-    "quotesinglbase", "quotedblbase", "quotedblright", "guillemotright", "ellipsis", "perthousand", "", "questiondown",
-    "", "grave", "acute", "circumflex", "tilde", "macron", "breve", "dotaccent",
-    "dieresis", "", "ring", "cedilla", "", "hungarumlaut", "ogonek", "caron",
-    "emdash", "", "", "", "", "", "", "",
-    "", "", "", "", "", "", "", "",
-    "", "AE", "", "ordfeminine", "", "", "", "",
-    "Lslash", "Oslash", "OE", "ordmasculine", "", "", "", "",
-    "", "ae", "", "", "", "dotlessi", "", "",
-    "lslash", "oslash", "oe", "germandbls", "", "", "", "",
-};
-
 }  // namespace
 
 std::span<const StandardGlyph> StandardGlyphs() { return kGlyphRows; }
-
-const char* StandardEncodingName(int code) {
-  return code >= 0 && code < 256 ? kStandardEncodingRows[code] : "";
-}
 
 }  // namespace converter

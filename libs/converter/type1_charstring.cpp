@@ -1,9 +1,9 @@
 #include "type1_charstring.h"
 
 #include <algorithm>
+#include <array>
 #include <charconv>
 #include <initializer_list>
-#include <iterator>
 
 namespace converter {
 
@@ -17,7 +17,6 @@ struct Command {
 constexpr int kEscapeCommand = 12;
 constexpr int kEscaped = 32;
 
-// Outline commands first: they make up nearly every charstring.
 constexpr Command kCommands[] = {
     {"rrcurveto", 8},        {"rlineto", 5},          {"hlineto", 6},
     {"vlineto", 7},          {"vhcurveto", 30},       {"hvcurveto", 31},
@@ -30,23 +29,47 @@ constexpr Command kCommands[] = {
     {"pop", kEscaped + 17},    {"setcurrentpoint", kEscaped + 33},
 };
 
+// Six operands of up to eleven characters and a space each, the longest
+// command name and the line end.
+constexpr std::size_t kMaxLineLength = 6 * 12 + 9 + 1;
+
+// The two digits of 0-99, for writing numbers two digits at a time.
+constexpr std::array<char, 200> kDigitPairs = [] {
+  std::array<char, 200> pairs{};
+  for (int i = 0; i < 100; ++i) pairs[2 * i] = static_cast<char>('0' + i / 10), pairs[2 * i + 1] = static_cast<char>('0' + i % 10);
+  return pairs;
+}();
+
+// Most operands are small: up to three digits are written without a loop.
+char* WriteNumber(long value, char* at) {
+  if (value < 0) *at++ = '-';
+  const unsigned long magnitude = value < 0 ? 0UL - static_cast<unsigned long>(value) : static_cast<unsigned long>(value);
+  if (magnitude < 10) {
+    *at++ = static_cast<char>('0' + magnitude);
+  } else if (magnitude < 100) {
+    at = std::copy_n(&kDigitPairs[2 * magnitude], 2, at);
+  } else if (magnitude < 1000) {
+    *at++ = static_cast<char>('0' + magnitude / 100);
+    at = std::copy_n(&kDigitPairs[2 * (magnitude % 100)], 2, at);
+  } else {
+    at = std::to_chars(at, at + 20, magnitude).ptr;
+  }
+  return at;
+}
+
+// Writes a glyph's lines straight into memory set aside for the longest
+// they can be: this runs for every command of every glyph.
 class CommandWriter {
  public:
-  explicit CommandWriter(std::string& text) : text_(text) {}
+  explicit CommandWriter(char* at) : at_(at) {}
 
-  // Formats the line in place and appends it once: this runs for every
-  // command of every glyph.
   void Emit(std::initializer_list<long> operands, std::string_view command) {
-    char line[8 + 6 * 24 + 24];  // tab, up to six operands, the longest command name
-    char* end = line;
-    *end++ = '\t';
     for (const long operand : operands) {
-      end = std::to_chars(end, end + 24, operand).ptr;
-      *end++ = ' ';
+      at_ = WriteNumber(operand, at_);
+      *at_++ = ' ';
     }
-    end = std::copy(command.begin(), command.end(), end);
-    *end++ = '\n';
-    text_.append(line, end);
+    at_ = std::copy(command.begin(), command.end(), at_);
+    *at_++ = '\n';
   }
 
   void MoveTo(const Point& to) { StepTo(to, "hmoveto", "vmoveto", "rmoveto"); }
@@ -63,6 +86,7 @@ class CommandWriter {
   }
 
   void SetCurrentPoint(const Point& point) { current_ = point; }
+  char* End() const { return at_; }
 
  private:
   // A move or line, in its one-operand form when it is horizontal or vertical.
@@ -75,7 +99,7 @@ class CommandWriter {
     current_ = to;
   }
 
-  std::string& text_;
+  char* at_;
   Point current_;
 };
 
@@ -98,12 +122,18 @@ void AppendNumber(long value, std::vector<std::uint8_t>& bytes) {
 }  // namespace
 
 void AppendCharstringText(const GlyphOutline& outline, std::string& out) {
-  CommandWriter writer(out);
+  // hsbw, a moveto and closepath per contour, a line per segment, endchar.
+  const std::size_t lines = 2 + 2 * outline.contours.size() + outline.segments.size();
+  // Room for the longest text the glyph can have, kept from glyph to glyph
+  // so that it is neither allocated nor cleared each time.
+  thread_local std::vector<char> buffer;
+  if (buffer.size() < lines * kMaxLineLength) buffer.resize(lines * kMaxLineLength);
+  CommandWriter writer(buffer.data());
   writer.Emit({outline.leftSideBearing, outline.advance}, "hsbw");
   writer.SetCurrentPoint({outline.leftSideBearing, 0});
   for (const Contour& contour : outline.contours) {
     writer.MoveTo(contour.start);
-    for (const OutlineSegment& segment : contour.segments) {
+    for (const OutlineSegment& segment : outline.SegmentsOf(contour)) {
       if (segment.curve) writer.CurveTo(segment.control1, segment.control2, segment.end);
       else writer.LineTo(segment.end);
     }
@@ -111,44 +141,95 @@ void AppendCharstringText(const GlyphOutline& outline, std::string& out) {
     writer.Emit({}, "closepath");
   }
   writer.Emit({}, "endchar");
+  out.append(buffer.data(), writer.End());
 }
 
+namespace {
+
+enum CharClass : std::uint8_t { kOther, kSpace, kDigit, kMinus, kClose };
+
+constexpr std::array<CharClass, 256> kClasses = [] {
+  std::array<CharClass, 256> classes{};
+  for (const char c : {' ', '\t', '\r', '\n'}) classes[static_cast<unsigned char>(c)] = kSpace;
+  for (char c = '0'; c <= '9'; ++c) classes[static_cast<unsigned char>(c)] = kDigit;
+  classes['-'] = kMinus;
+  classes['}'] = kClose;
+  return classes;
+}();
+
+CharClass ClassOf(char c) { return kClasses[static_cast<unsigned char>(c)]; }
+
+// The commands by their first two letters, longest first where several
+// share them (hstem3, hstem): a command is matched where it stands, without
+// first scanning for the end of the word.
+constexpr std::size_t kCommandSlots = 64;
+
+constexpr std::size_t CommandSlot(char first, char second) {
+  return (static_cast<unsigned char>(first) * 3 + static_cast<unsigned char>(second)) % kCommandSlots;
+}
+
+constexpr std::size_t kMaxCommandsPerSlot = 4;
+
+constexpr std::array<std::array<const Command*, kMaxCommandsPerSlot>, kCommandSlots> kCommandTable = [] {
+  std::array<std::array<const Command*, kMaxCommandsPerSlot>, kCommandSlots> table{};
+  for (const Command& command : kCommands) {
+    auto& slot = table[CommandSlot(command.name[0], command.name[1])];
+    std::size_t at = 0;
+    while (slot[at] != nullptr && slot[at]->name.size() >= command.name.size()) ++at;
+    for (std::size_t move = kMaxCommandsPerSlot - 1; move > at; --move) slot[move] = slot[move - 1];
+    slot[at] = &command;
+  }
+  return table;
+}();
+
+// The command whose name stands at p, followed by white space or the end.
+const Command* MatchCommand(const char* p, const char* end) {
+  if (end - p < 2) return nullptr;
+  for (const Command* command : kCommandTable[CommandSlot(p[0], p[1])]) {
+    if (command == nullptr) break;
+    const std::size_t length = command->name.size();
+    if (static_cast<std::size_t>(end - p) >= length && std::equal(command->name.begin(), command->name.end(), p) &&
+        (p + length == end || ClassOf(p[length]) == kSpace))
+      return command;
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+// One pass over the text with a class table per character: this loop sees
+// every character of every glyph.
 std::optional<std::size_t> AssembleCharstring(std::string_view text, std::vector<std::uint8_t>& bytes) {
   bytes.clear();
-  auto isSpace = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
-  auto isDigit = [](char c) { return c >= '0' && c <= '9'; };
-  std::size_t pos = 0;
+  const char* const begin = text.data();
+  const char* const end = begin + text.size();
+  const char* p = begin;
   while (true) {
-    while (pos < text.size() && isSpace(text[pos])) ++pos;
-    if (pos == text.size()) return std::nullopt;  // never closed
-    if (text[pos] == '}') return pos;
+    while (p != end && ClassOf(*p) == kSpace) ++p;
+    if (p == end) return std::nullopt;  // never closed
+    const CharClass first = ClassOf(*p);
+    if (first == kClose) return static_cast<std::size_t>(p - begin);
 
-    // Numbers are read in the same pass as the text is scanned: this loop
-    // sees every character of every glyph.
-    if (text[pos] == '-' || isDigit(text[pos])) {
-      const bool negative = text[pos] == '-';
-      std::size_t at = pos + (negative ? 1 : 0);
+    if (first == kDigit || first == kMinus) {
+      const bool negative = first == kMinus;
+      const char* digits = p + (negative ? 1 : 0);
+      const char* at = digits;
+      // Eleven digits at most: more would overflow before being refused.
+      const char* const limit = end - digits > 11 ? digits + 11 : end;
       std::int64_t value = 0;
-      const std::size_t firstDigit = at;
-      while (at < text.size() && isDigit(text[at]) && at - firstDigit < 11) value = value * 10 + (text[at++] - '0');
-      if (at == firstDigit || (at < text.size() && !isSpace(text[at]))) return std::nullopt;
+      for (unsigned digit; at != limit && (digit = static_cast<unsigned char>(*at) - unsigned{'0'}) < 10; ++at)
+        value = value * 10 + digit;
+      if (at == digits || (at != end && ClassOf(*at) != kSpace)) return std::nullopt;
       value = negative ? -value : value;
       if (value < INT32_MIN || value > INT32_MAX) return std::nullopt;
       AppendNumber(static_cast<long>(value), bytes);
-      pos = at;
+      p = at;
       continue;
     }
 
-    std::size_t end = pos;
-    while (end < text.size() && !isSpace(text[end])) ++end;
-    const std::string_view token = text.substr(pos, end - pos);
-    pos = end;
-    // Length and first two letters tell nearly all commands apart cheaply.
-    const auto command = std::find_if(std::begin(kCommands), std::end(kCommands), [token](const Command& c) {
-      return c.name.size() == token.size() && c.name[0] == token[0] && c.name[1] == token[1] &&
-             c.name == token;
-    });
-    if (command == std::end(kCommands)) return std::nullopt;
+    const Command* command = MatchCommand(p, end);
+    if (command == nullptr) return std::nullopt;
+    p += command->name.size();
     if (command->code >= kEscaped) {
       bytes.push_back(kEscapeCommand);
       bytes.push_back(static_cast<std::uint8_t>(command->code - kEscaped));

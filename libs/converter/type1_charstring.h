@@ -12,10 +12,11 @@
 
 namespace converter {
 
-// Appends the glyph's commands, one per line, each line starting with a tab:
-// hsbw, then per contour a moveto, its lines and curves and closepath,
-// then endchar. Horizontal and vertical moves, lines and curves use their
-// shorter commands.
+// Appends the glyph's commands, one per line: hsbw, then per contour a
+// moveto, its lines and curves and closepath, then endchar. Horizontal and
+// vertical moves, lines and curves use their shorter commands. Unlike
+// t1disasm, which t1asm reads just the same, the lines are not indented:
+// the text of a large font is read back whole, and a tab a line is 5% of it.
 void AppendCharstringText(const GlyphOutline& outline, std::string& out);
 
 // Assembles numbers and command names into charstring bytes (before

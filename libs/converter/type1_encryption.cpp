@@ -1,5 +1,8 @@
 #include "type1_encryption.h"
 
+#include <algorithm>
+#include <array>
+
 namespace converter {
 
 namespace {
@@ -21,11 +24,11 @@ void AppendType1Encrypted(std::span<const std::uint8_t> data, std::uint16_t key,
   const std::size_t start = out.size();
   out.resize(start + seedBytes + data.size());
   std::uint16_t r = key;
-  std::size_t at = start;
+  char* at = out.data() + start;
   auto encrypt = [&](std::uint8_t plain) {
     const auto cipher = static_cast<std::uint8_t>(plain ^ (r >> 8));
     r = NextKey(cipher, r);
-    out[at++] = static_cast<char>(cipher);
+    *at++ = static_cast<char>(cipher);
   };
   for (std::size_t i = 0; i < seedBytes; ++i) encrypt(0);
   for (const std::uint8_t byte : data) encrypt(byte);
@@ -44,39 +47,66 @@ std::vector<std::uint8_t> Type1Decrypt(std::span<const std::uint8_t> data, std::
 
 namespace {
 
-// Writes each byte that `next` yields as two digits, with a line break after
-// every kHexBytesPerLine bytes and after the last.
-template <typename NextByte>
-void AppendHex(std::size_t count, NextByte next, std::string& out) {
-  static constexpr char kDigits[] = "0123456789abcdef";
-  const std::size_t lines = (count + kHexBytesPerLine - 1) / kHexBytesPerLine;
-  std::size_t at = out.size();
-  out.resize(at + count * 2 + lines);
-  for (std::size_t i = 0; i < count; ++i) {
-    const std::uint8_t byte = next(i);
-    out[at++] = kDigits[byte >> 4];
-    out[at++] = kDigits[byte & 0x0F];
-    if ((i + 1) % kHexBytesPerLine == 0 || i + 1 == count) out[at++] = '\n';
-  }
-}
+// The two hexadecimal digits of every byte, so that each byte is written
+// with one table load.
+constexpr std::array<std::array<char, 2>, 256> kHexPairs = [] {
+  constexpr char kDigits[] = "0123456789abcdef";
+  std::array<std::array<char, 2>, 256> pairs{};
+  for (std::size_t byte = 0; byte < 256; ++byte) pairs[byte] = {kDigits[byte >> 4], kDigits[byte & 0x0F]};
+  return pairs;
+}();
 
 }  // namespace
 
 void AppendHexLines(std::span<const std::uint8_t> data, std::string& out) {
-  AppendHex(data.size(), [data](std::size_t i) { return data[i]; }, out);
+  const std::size_t start = out.size();
+  out.resize(start + data.size() * 2 + (data.size() + kHexBytesPerLine - 1) / kHexBytesPerLine);
+  char* at = out.data() + start;
+  for (std::size_t done = 0; done < data.size();) {
+    const std::size_t lineEnd = std::min(data.size(), done + kHexBytesPerLine);
+    for (; done < lineEnd; ++done) {
+      const auto& pair = kHexPairs[data[done]];
+      *at++ = pair[0];
+      *at++ = pair[1];
+    }
+    *at++ = '\n';
+  }
 }
 
-void AppendEexecHexLines(std::span<const std::uint8_t> data, std::size_t seedBytes, std::string& out) {
-  std::uint16_t r = kEexecKey;
-  AppendHex(
-      seedBytes + data.size(),
-      [&](std::size_t i) {
-        const std::uint8_t plain = i < seedBytes ? 0 : data[i - seedBytes];
-        const auto cipher = static_cast<std::uint8_t>(plain ^ (r >> 8));
-        r = NextKey(cipher, r);
-        return cipher;
-      },
-      out);
+EexecHexWriter::EexecHexWriter(std::size_t seedBytes, std::string& out) : out_(out), r_(kEexecKey) {
+  const std::vector<std::uint8_t> seed(seedBytes, 0);
+  Append(seed);
+}
+
+void EexecHexWriter::Append(std::span<const std::uint8_t> data) {
+  const std::size_t start = out_.size();
+  out_.resize(start + data.size() * 2 + (column_ + data.size()) / kHexBytesPerLine);
+  char* at = out_.data() + start;
+  std::uint16_t r = r_;
+  std::size_t column = column_;
+  for (const std::uint8_t *plain = data.data(), *end = plain + data.size(); plain != end;) {
+    // The rest of the line, or of the data.
+    const std::size_t run = std::min(static_cast<std::size_t>(end - plain), kHexBytesPerLine - column);
+    for (const std::uint8_t* runEnd = plain + run; plain != runEnd; ++plain) {
+      const auto cipher = static_cast<std::uint8_t>(*plain ^ (r >> 8));
+      r = NextKey(cipher, r);
+      at[0] = kHexPairs[cipher][0];
+      at[1] = kHexPairs[cipher][1];
+      at += 2;
+    }
+    column += run;
+    if (column == kHexBytesPerLine) {
+      *at++ = '\n';
+      column = 0;
+    }
+  }
+  r_ = r;
+  column_ = column;
+}
+
+void EexecHexWriter::Finish() {
+  if (column_ != 0) out_ += '\n';
+  column_ = 0;
 }
 
 void AppendEexecTrailer(std::string& out) {

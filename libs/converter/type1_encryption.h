@@ -24,8 +24,21 @@ std::vector<std::uint8_t> Type1Decrypt(std::span<const std::uint8_t> data, std::
 // part in an ASCII (PFA) font.
 void AppendHexLines(std::span<const std::uint8_t> data, std::string& out);
 
-// The eexec encryption of the data written straight away as hexadecimal lines.
-void AppendEexecHexLines(std::span<const std::uint8_t> data, std::size_t seedBytes, std::string& out);
+// The eexec encryption written straight away as hexadecimal lines, with the
+// data given piece by piece.
+class EexecHexWriter {
+ public:
+  // Starts with `seedBytes` zero bytes.
+  EexecHexWriter(std::size_t seedBytes, std::string& out);
+  void Append(std::span<const std::uint8_t> data);
+  // Ends the last line.
+  void Finish();
+
+ private:
+  std::string& out_;
+  std::uint16_t r_;
+  std::size_t column_ = 0;  // bytes on the current line
+};
 
 // The 512 zeros and cleartomark that end the encrypted part of a PFA.
 void AppendEexecTrailer(std::string& out);

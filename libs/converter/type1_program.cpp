@@ -5,6 +5,7 @@
 #include FT_TRUETYPE_TABLES_H
 
 #include <algorithm>
+#include <atomic>
 #include <climits>
 #include <cmath>
 #include <cstdio>
@@ -12,25 +13,30 @@
 #include <new>
 #include <system_error>
 #include <thread>
+#include <tuple>
 
 #include "freetype_face.h"
 #include "glyph_names.h"
 #include "glyph_outline.h"
 #include "type1_charstring.h"
 #include "type1_encryption.h"
+#include "type1_hint_values.h"
+#include "type1_shared_work.h"
 
 namespace converter {
 
 namespace {
 
-// Subroutines 0-2 are the ones interpreters expect for flex and hint
-// replacement; no glyph calls them, but readers look for them.
-constexpr const char* kPrivatePrologue =
-    "dup /Private 8 dict dup begin\n"
+// The dictionary has room for every entry, hint values included.
+constexpr const char* kPrivateOpening =
+    "dup /Private 12 dict dup begin\n"
     "/RD {string currentfile exch readstring pop} executeonly def\n"
     "/ND {noaccess def} executeonly def\n"
-    "/NP {noaccess put} executeonly def\n"
-    "/BlueValues [] def\n"
+    "/NP {noaccess put} executeonly def\n";
+
+// Subroutines 0-2 are the ones interpreters expect for flex and hint
+// replacement; no glyph calls them, but readers look for them.
+constexpr const char* kPrivateRest =
     "/MinFeature {16 16} def\n"
     "/password 5839 def\n"
     "/lenIV 4 def\n"
@@ -58,7 +64,7 @@ struct BoundingBox {
   void Add(const GlyphOutline& outline) {
     for (const Contour& contour : outline.contours) {
       Add(contour.start);
-      for (const OutlineSegment& segment : contour.segments) {
+      for (const OutlineSegment& segment : outline.SegmentsOf(contour)) {
         if (segment.curve) Add(segment.control1), Add(segment.control2);
         Add(segment.end);
       }
@@ -165,70 +171,86 @@ void WriteEncoding(FT_Face face, const std::vector<std::string>& names, std::str
   out += "readonly def\n";
 }
 
-// The charstrings of glyphs [first, last) and the box around their outlines.
-struct GlyphRange {
-  FT_UInt first = 0, last = 0;
-  std::string text;
-  BoundingBox box;
-  bool ok = false;
-
-  void Convert(FT_Face face, const std::vector<std::string>& names) {
-    text.reserve(std::size_t{last - first} * 512);  // about the size of an average glyph's text
-    GlyphOutline outline;
-    for (FT_UInt glyph = first; glyph < last; ++glyph) {
-      if (!LoadGlyphOutline(face, glyph, outline)) return;
-      box.Add(outline);
-      text.append("/").append(names[glyph]).append(" {\n");
-      AppendCharstringText(outline, text);
-      text.append("\t} ND\n");
-    }
-    ok = true;
+// Appends the charstrings of glyphs [first, last) to `text` and widens the
+// box around their outlines; false when a glyph cannot be loaded.
+bool ConvertRange(FT_Face face, const std::vector<std::string>& names, std::size_t first, std::size_t last,
+                  GlyphOutline& outline, std::string& text, BoundingBox& box) {
+  for (std::size_t glyph = first; glyph < last; ++glyph) {
+    if (!LoadGlyphOutline(face, static_cast<FT_UInt>(glyph), outline)) return false;
+    box.Add(outline);
+    text.append("/").append(names[glyph]).append(" {\n");
+    AppendCharstringText(outline, text);
+    text.append("} ND\n");
   }
-};
+  return true;
+}
+
+// Beyond the text of nearly every glyph, so that the text is seldom moved
+// while it grows; pages reserved but never written cost nothing.
+constexpr std::size_t kTextPerGlyph = 1024;
 
 // Below this many glyphs a second thread costs more than it saves.
 constexpr std::size_t kGlyphsWorthAThread = 1024;
+constexpr std::size_t kGlyphsPerChunk = 256;
 
-// Converts the glyphs in two halves at once when the font is large: a font
-// of thousands of glyphs then takes little more than half the time. The
-// second half has a face of its own, as FreeType faces are not shared
-// between threads.
-bool ConvertGlyphs(ByteView font, FT_Face face, const std::vector<std::string>& names,
-                   std::string& charStrings, BoundingBox& box) {
-  const auto count = static_cast<FT_UInt>(names.size());
-  GlyphRange ranges[2];
-  ranges[0].last = count;
+// The glyphs a helper thread converted, from the back of the font.
+struct HelperChunk {
+  std::string text;
+  BoundingBox box;
+};
+
+// Appends the charstrings of all glyphs to `text`. A large font's glyphs are
+// shared with a helper thread working from the last glyph back (see
+// type1_shared_work.h); it has a face of its own, as FreeType faces are not
+// shared between threads.
+bool ConvertGlyphs(ByteView font, FT_Face face, const std::vector<std::string>& names, std::string& text,
+                   BoundingBox& box) {
+  const std::size_t count = names.size();
+  text.reserve(text.size() + count * kTextPerGlyph);
+  TwoEndedWork work(count);
+  std::atomic<bool> failed = false;
+  std::vector<HelperChunk> helperChunks;  // last glyphs first
   std::unique_ptr<FreeTypeFace> secondFace;
-  // A jthread is joined even when this thread's half throws.
-  std::jthread helper;
-  if (count >= kGlyphsWorthAThread && std::thread::hardware_concurrency() > 1 &&
-      (secondFace = FreeTypeFace::Open(font)) != nullptr) {
-    ranges[0].last = ranges[1].first = count / 2;
-    ranges[1].last = count;
+  std::jthread helper;  // joined even when this thread throws
+  if (count >= kGlyphsWorthAThread && HelperThreadWorthwhile() && (secondFace = FreeTypeFace::Open(font)) != nullptr) {
     try {
       helper = std::jthread([&] {
         try {
-          ranges[1].Convert(secondFace->get(), names);
+          GlyphOutline outline;
+          for (auto [first, last] = work.TakeBack(kGlyphsPerChunk); first < last;
+               std::tie(first, last) = work.TakeBack(kGlyphsPerChunk)) {
+            HelperChunk& chunk = helperChunks.emplace_back();
+            chunk.text.reserve((last - first) * kTextPerGlyph);
+            if (!ConvertRange(secondFace->get(), names, first, last, outline, chunk.text, chunk.box)) {
+              failed = true;
+              work.Stop();
+            }
+          }
         } catch (const std::bad_alloc&) {
-          // Leaves the half unfinished, which fails the conversion.
+          failed = true;
+          work.Stop();
         }
       });
     } catch (const std::system_error&) {
-      ranges[0].last = count;  // no thread to be had: this one does all
-      ranges[1] = {};
+      // No thread to be had: this one does all.
     }
   }
-  ranges[0].Convert(face, names);
-  if (helper.joinable()) helper.join();
-
-  charStrings = std::move(ranges[0].text);
-  box = ranges[0].box;
-  if (ranges[1].last > ranges[1].first) {
-    charStrings += ranges[1].text;
-    box.Add(ranges[1].box);
-    return ranges[0].ok && ranges[1].ok;
+  GlyphOutline outline;
+  for (auto [first, last] = work.TakeFront(kGlyphsPerChunk); first < last;
+       std::tie(first, last) = work.TakeFront(kGlyphsPerChunk)) {
+    if (!ConvertRange(face, names, first, last, outline, text, box)) {
+      failed = true;
+      work.Stop();
+    }
   }
-  return ranges[0].ok;
+  if (helper.joinable()) helper.join();
+  if (failed) return false;
+
+  for (auto chunk = helperChunks.rbegin(); chunk != helperChunks.rend(); ++chunk) {
+    text += chunk->text;
+    box.Add(chunk->box);
+  }
+  return true;
 }
 
 }  // namespace
@@ -236,29 +258,39 @@ bool ConvertGlyphs(ByteView font, FT_Face face, const std::vector<std::string>& 
 bool WriteType1Program(ByteView font, FT_Face face, const std::string& fontName, std::string& out) {
   const double scale = static_cast<double>(kType1UnitsPerEm) / face->units_per_EM;
   const std::vector<std::string> names = NameGlyphs(face);
+  const Type1HintValues hints = MeasureHintValues(face);
 
-  // Charstrings first: the bounding box in the clear part depends on them.
-  std::string charStrings;
+  // What comes before the charstrings is known now but for the bounding
+  // box, which depends on them. The charstrings are written after room for
+  // it all, which is then filled in from its end, and what is left of the
+  // room is taken out: the text is never copied whole.
+  std::string beforeBox = "%!PS-AdobeFont-1.0: " + fontName + "\n%%Title: " + fontName + "\n%%EndComments\n";
+  beforeBox += "12 dict begin\n";
+  WriteFontInfo(face, scale, beforeBox);
+  beforeBox += "/FontName /" + fontName + " def\n";
+  WriteEncoding(face, names, beforeBox);
+  beforeBox += "/PaintType 0 def\n/FontType 1 def\n/FontMatrix [0.001 0 0 0.001 0 0] readonly def\n";
+  std::string afterBox = "currentdict end\ncurrentfile eexec\n";
+  afterBox += kPrivateOpening;
+  afterBox += HintValueEntries(hints);
+  afterBox += kPrivateRest;
+  afterBox += "2 index /CharStrings " + std::to_string(names.size()) + " dict dup begin\n";
+  constexpr std::size_t kMaxBoxLength = 96;  // four numbers of up to 20 characters and the words
+  const std::size_t room = beforeBox.size() + kMaxBoxLength + afterBox.size();
+
+  std::string text(room, ' ');
   BoundingBox box;
-  if (!ConvertGlyphs(font, face, names, charStrings, box)) return false;
+  if (!ConvertGlyphs(font, face, names, text, box)) return false;
   if (box.Empty()) return false;  // nothing to draw: not worth a font
 
-  out.clear();
-  out.reserve(charStrings.size() + 16384);
-  out += "%!PS-AdobeFont-1.0: " + fontName + "\n%%Title: " + fontName + "\n%%EndComments\n";
-  out += "12 dict begin\n";
-  WriteFontInfo(face, scale, out);
-  out += "/FontName /" + fontName + " def\n";
-  WriteEncoding(face, names, out);
-  out += "/PaintType 0 def\n/FontType 1 def\n/FontMatrix [0.001 0 0 0.001 0 0] readonly def\n";
-  out += "/FontBBox {" + std::to_string(box.xMin) + " " + std::to_string(box.yMin) + " " +
-         std::to_string(box.xMax) + " " + std::to_string(box.yMax) + "} readonly def\n";
-  out += "currentdict end\ncurrentfile eexec\n";
-  out += kPrivatePrologue;
-  out += "2 index /CharStrings " + std::to_string(names.size()) + " dict dup begin\n";
-  out += charStrings;
-  out += kEpilogue;
-  AppendEexecTrailer(out);  // t1asm, unlike our finisher, copies it only when it is there
+  const std::string boxLine = "/FontBBox {" + std::to_string(box.xMin) + " " + std::to_string(box.yMin) + " " +
+                              std::to_string(box.xMax) + " " + std::to_string(box.yMax) + "} readonly def\n";
+  const std::size_t unused = room - beforeBox.size() - boxLine.size() - afterBox.size();
+  text.replace(unused, room - unused, beforeBox + boxLine + afterBox);
+  text.erase(0, unused);
+  text += kEpilogue;
+  AppendEexecTrailer(text);  // t1asm, unlike our finisher, copies it only when it is there
+  out = std::move(text);
   return true;
 }
 

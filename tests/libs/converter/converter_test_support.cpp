@@ -146,6 +146,17 @@ int FirstDifferentPoint(const CubicSegment& a, const CubicSegment& b, double tol
 
 }  // namespace
 
+Contours Reversed(Contours contours) {
+  for (auto& contour : contours) {
+    std::reverse(contour.begin(), contour.end());
+    for (CubicSegment& segment : contour) {
+      std::reverse(std::begin(segment.x), std::end(segment.x));
+      std::reverse(std::begin(segment.y), std::end(segment.y));
+    }
+  }
+  return contours;
+}
+
 std::string CompareContours(const Contours& expected, const Contours& actual, double tolerance) {
   if (expected.size() != actual.size())
     return "contours " + std::to_string(expected.size()) + " vs " + std::to_string(actual.size());

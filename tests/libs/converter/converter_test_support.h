@@ -76,6 +76,9 @@ struct CubicSegment {
 using Contours = std::vector<std::vector<CubicSegment>>;
 bool LoadContours(FT_Face face, FT_UInt glyph, Contours& contours);
 
+// The same contours drawn the other way round, each from the same start.
+Contours Reversed(Contours contours);
+
 // Empty when the two outlines agree within `tolerance` units, segments of
 // under two units aside; else where they first differ.
 std::string CompareContours(const Contours& expected, const Contours& actual, double tolerance);
