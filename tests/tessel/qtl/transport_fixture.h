@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "frame.h"
+#include "platform/thread.h"
 #include "runtime.h"
 #include "temp_system.h"
 #include "tessel/qtl.h"
@@ -29,14 +30,15 @@ class TransportTest : public ::testing::Test {
   }
 };
 
-// Runs `QTLProcessData` until `done` holds or about two seconds pass.
+// Dispatches the thread's messages until `done` (asked once a round) holds
+// or about two seconds pass.
 template <typename Done>
 bool PumpUntil(Done done) {
-  for (int round = 0; round < 400 && !done(); ++round) {
+  for (int round = 0; round < 400; ++round) {
     MSG message;
     while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
-    if (done()) break;
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
+    if (done()) return true;
+    Sleep(5);
   }
-  return done();
+  return false;
 }
