@@ -1,7 +1,9 @@
 // Runs the library's start when the loader maps it and its end when it is
-// unmapped. The transport half starts first and stops first; its steps join
-// these two functions, ahead of the runtime services, with the transport
-// frame.
+// unmapped. The transport half starts first, then the runtime services; the
+// end runs the same halves in the same order.
+#include <cstdio>
+
+#include "frame.h"
 #include "runtime.h"
 
 namespace {
@@ -10,8 +12,19 @@ namespace {
 // must not die of it. A start that fails leaves the library loaded but
 // failed: the start has said why on standard error, and every call answers
 // with a status.
-__attribute__((constructor)) void TesselProcessAttach() { tessel::qrtl::StartRuntimeServices(); }
+__attribute__((constructor)) void TesselProcessAttach() {
+  if (!tessel::qtl::StartTransportFrame()) {
+    std::fputs("tessel: the transport layer could not start: no thread-local slot or window "
+               "class\n",
+               stderr);
+    return;
+  }
+  if (!tessel::qrtl::StartRuntimeServices()) tessel::qtl::StopTransportFrame();
+}
 
-__attribute__((destructor)) void TesselProcessDetach() { tessel::qrtl::StopRuntimeServices(); }
+__attribute__((destructor)) void TesselProcessDetach() {
+  tessel::qtl::StopTransportFrame();
+  tessel::qrtl::StopRuntimeServices();
+}
 
 }  // namespace

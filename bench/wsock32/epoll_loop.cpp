@@ -58,3 +58,56 @@ ExchangeResult epoll_exchange(int count, int burst, int size) {
   close(receiver);
   return result;
 }
+
+ExchangeResult epoll_echo(int count, int burst, int size) {
+  sockaddr_in clientName, serverName;
+  const int client = bound_socket(clientName);
+  const int server = bound_socket(serverName);
+  const int epoll = epoll_create1(EPOLL_CLOEXEC);
+  epoll_event interest{};
+  interest.events = EPOLLIN;
+  interest.data.fd = client;
+  epoll_ctl(epoll, EPOLL_CTL_ADD, client, &interest);
+  interest.data.fd = server;
+  epoll_ctl(epoll, EPOLL_CTL_ADD, server, &interest);
+  std::vector<char> payload(static_cast<size_t>(size), 'd'), buffer(65536);
+
+  ExchangeResult result;
+  const auto start = std::chrono::steady_clock::now();
+  for (int sent = 0; sent < count;) {
+    int expected = 0;
+    for (; expected < burst && sent < count; ++expected, ++sent) {
+      sendto(client, payload.data(), payload.size(), 0, reinterpret_cast<sockaddr*>(&serverName),
+             sizeof(serverName));
+    }
+    while (expected > 0) {
+      epoll_event ready[2];
+      const int events = epoll_wait(epoll, ready, 2, 1000);
+      if (events <= 0) break;
+      for (int i = 0; i < events; ++i) {
+        const int fd = ready[i].data.fd;
+        sockaddr_in from;
+        socklen_t fromLength = sizeof(from);
+        ssize_t length;
+        while ((length = recvfrom(fd, buffer.data(), buffer.size(), 0,
+                                  reinterpret_cast<sockaddr*>(&from), &fromLength)) >= 0) {
+          if (fd == server) {
+            sendto(server, buffer.data(), size_t(length), 0, reinterpret_cast<sockaddr*>(&from),
+                   fromLength);
+          } else {
+            --expected;
+            ++result.received;
+          }
+          fromLength = sizeof(from);
+        }
+      }
+    }
+    result.lost += expected;
+  }
+  result.seconds =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  close(epoll);
+  close(server);
+  close(client);
+  return result;
+}

@@ -1,5 +1,5 @@
-// The peer of the Winsock benchmark: the same datagram exchange written as
-// a plain epoll loop on POSIX sockets.
+// The peers of the Winsock and transport benchmarks: the same datagram
+// exchanges written as plain epoll loops on POSIX sockets.
 #pragma once
 
 struct ExchangeResult {
@@ -12,3 +12,9 @@ struct ExchangeResult {
 // another in bursts of `burst`, and after each burst receives them through
 // epoll readiness, reading until the socket would block.
 ExchangeResult epoll_exchange(int count, int burst, int size);
+
+// Sends `count` datagrams of `size` bytes from one loopback socket to an
+// echoing one in bursts of `burst`; the echoing socket sends each back as
+// it reads it, and a burst ends when every echo has been read (`received`
+// counts the echoes).
+ExchangeResult epoll_echo(int count, int burst, int size);

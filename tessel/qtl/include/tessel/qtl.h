@@ -76,6 +76,99 @@ enum {
   QTLERR_NOT_BOUND = -313
 };
 
+
+/* ------------------------------------------------------------ transports */
+
+/* A transport is one bit; a set of transports is a mask of them. */
+#define QTL_PROTO_UDP 0x0001u
+#define QTL_PROTO_IPX 0x0002u
+#define QTL_PROTO_NETBIOS 0x0010u
+#define QTL_PROTO_TCP 0x0100u
+#define QTL_PROTO_SPX 0x0200u
+/* Every enabled transport but the deferred ones; a request value only. */
+#define QTL_PROTO_ALL 0x7FFFu
+/* The five transports together: what "Enabled Transports" defaults to. */
+#define QTL_PROTO_DEFAULT_SET 0x0313u
+
+/* Messages of the library's hidden windows (class "QTL32"). */
+#define QTLMSG_WAKE 1324u
+#define QTLMSG_CLOSE 1325u
+#define QTLMSG_SOCKET 1326u
+#define QTLMSG_NAME_DONE 1327u
+#define QTLMSG_ADDR_DONE 1328u
+#define QTLMSG_ABORT 1329u
+
+/* Events handed to an endpoint's notifier. */
+#define QTLEV_DATA 1
+#define QTLEV_WRITE 2
+#define QTLEV_ERROR 3
+#define QTLEV_CONNECT 4
+
+/* Endpoint modes: notify when data arrives, when the socket can send. */
+#define QTL_MODE_READ 1
+#define QTL_MODE_WRITE 2
+
+/* Items of QTLGetInfo and QTLGetProtocolInfo. */
+#define QTLINFO_MAX_PACKET 1
+#define QTLINFO_LOCAL_PORT 2
+#define QTLINFO_STREAM 3
+#define QTLINFO_SNMP_PORT 4
+#define QTLINFO_TRAP_PORT 5
+#define QTLINFO_RPC_PORT 6
+#define QTLINFO_CONNECTED 7
+#define QTLINFO_STREAM_PROTOCOL 8
+#define QTLINFO_ADDRESS_FAMILY 9
+#define QTLINFO_QUEUED_BYTES 11
+#define QTLINFO_ORDINAL 12
+
+/*
+ * The protocol-tagged address every QTL call exchanges: 20 bytes. Bytes not
+ * named for a protocol are zero when the library fills a record.
+ */
+typedef struct NetAddress {
+  uint32_t protocol; /* a transport bit */
+  union {
+    struct {
+      uint16_t port;    /* host byte order */
+      uint16_t zero1;
+      uint32_t address; /* host byte order: the first dotted part is the high byte */
+      uint8_t zero2[8];
+    } ip;
+    struct {
+      uint8_t network[4]; /* as on the wire */
+      uint8_t node[6];    /* as on the wire */
+      uint8_t socket[2];  /* big-endian */
+      uint8_t zero[4];
+    } ipx;
+    struct {
+      char name[12]; /* upper case, not terminated */
+      char suffix[2];
+      uint16_t port; /* host byte order */
+    } netbios;
+  } u;
+} NetAddress;
+
+#ifdef __cplusplus
+static_assert(sizeof(NetAddress) == 20, "NetAddress is 20 bytes");
+static_assert(offsetof(NetAddress, u.ip.port) == 4 && offsetof(NetAddress, u.ip.address) == 8,
+              "IP fields sit at +4 and +8");
+static_assert(offsetof(NetAddress, u.ipx.node) == 8 && offsetof(NetAddress, u.ipx.socket) == 14,
+              "IPX fields sit at +8 and +14");
+static_assert(offsetof(NetAddress, u.netbios.port) == 18, "the NetBIOS port sits at +18");
+#endif
+
+/* Opaque handles; the library allocates and frees what is behind them. */
+typedef struct QTLEndpointRecord* QTLEndpoint;
+typedef struct QTLPacketRecord* QTLPacket;
+
+/* Runs on the thread being woken's behalf, on the producing thread, with a
+ * library lock held: it must only arrange for that thread to call
+ * QTLProcessData, never wait for it. */
+typedef void (*QTLWakeFunction)(uint32_t threadId, uintptr_t userData);
+/* Runs on the endpoint's owner thread inside QTLProcessData, no lock held. */
+typedef void (*QTLNotifier)(QTLEndpoint endpoint, int32_t event, int32_t status,
+                            uintptr_t notifierData);
+
 /* What QTLErrToString returns for a code. */
 #define QTL_TEXT_NAME 1
 #define QTL_TEXT_MESSAGE 2
@@ -88,6 +181,61 @@ TESSEL_BEGIN_DECLS
  * text is static. Any thread, with or without QTLInit.
  */
 TESSEL_API const char* QTLErrToString(int32_t code, int32_t which);
+
+/* ------------------------------------------------------ set-up, contexts */
+
+/* Creates or references the calling thread's context and starts the
+ * transports of `protocols` (a mask, 0 for the context alone, or
+ * QTL_PROTO_ALL). Balance each success with QTLCleanup(protocols). */
+TESSEL_API int32_t QTLInit(uint32_t protocols);
+TESSEL_API int32_t QTLCleanup(uint32_t protocols);
+/* As QTLInit, and wake-ups of this thread call wakeFunction instead of
+ * posting QTLMSG_WAKE to its hidden window. One at a time per thread. */
+TESSEL_API int32_t QTLInitEx(uint32_t protocols, QTLWakeFunction wakeFunction, uintptr_t userData);
+TESSEL_API int32_t QTLCleanupEx(void);
+
+/* The "Enabled Transports" mask (written as the default set when 0). */
+TESSEL_API uint32_t QTLGetSupportedTransports(void);
+TESSEL_API uint32_t QTLGetLoadedTransports(void);
+/* The calling thread's id. */
+TESSEL_API uint32_t QTLGetContext(void);
+/* Always 1. */
+TESSEL_API int32_t QTLValidateCleanup(void);
+/* 1 when the calling thread holds no context. */
+TESSEL_API int32_t QTLValidateContextCleanup(void);
+
+/* Delivers the calling thread's pending events through its notifiers. */
+TESSEL_API void QTLProcessData(void);
+/* The window procedure of class "QTL32"; never called directly. */
+TESSEL_API intptr_t DummyWindowMessageHandler(void* window, uint32_t message, uintptr_t wParam,
+                                              intptr_t lParam);
+
+/* ---------------------------------------------------- endpoints, packets */
+
+/* protocol: UDP, IPX, TCP or SPX; mode: QTL_MODE_* bits (0..3). */
+TESSEL_API QTLEndpoint QTLOpenEndpoint(uint32_t protocol, int32_t mode, int32_t* status);
+/* On the owner thread only (elsewhere QTLERR_BAD_CONTEXT). */
+TESSEL_API int32_t QTLCloseEndpoint(QTLEndpoint endpoint);
+TESSEL_API int32_t QTLBind(QTLEndpoint endpoint, uint32_t port);
+TESSEL_API int32_t QTLConnect(QTLEndpoint endpoint, NetAddress address);
+TESSEL_API int32_t QTLDisconnect(void);
+TESSEL_API int32_t QTLInstallNotifier(QTLEndpoint endpoint, QTLNotifier notifier,
+                                      uintptr_t notifierData);
+TESSEL_API uint32_t QTLGetInfo(QTLEndpoint endpoint, int32_t item, int32_t* status);
+TESSEL_API uint32_t QTLGetProtocolInfo(uint32_t protocol, int32_t item, int32_t* status);
+/* which 1: short name, 2: transport-domain identifier. Returns the size the
+ * text needs with its NUL (copied to `out` when not NULL), 0 for none. */
+TESSEL_API int32_t QTLGetProtocolString(uint32_t protocol, int32_t which, char* out);
+/* Hands out the oldest data record without copying; give it back with
+ * QTLReleasePacket. *data stays valid until then. */
+TESSEL_API QTLPacket QTLAcquirePacket(QTLEndpoint endpoint, NetAddress* from, uint8_t** data,
+                                      int32_t* length, int32_t* status);
+TESSEL_API int32_t QTLReleasePacket(QTLEndpoint endpoint, QTLPacket packet);
+TESSEL_API int32_t QTLReceivePacket(QTLEndpoint endpoint, NetAddress* from, uint8_t* buffer,
+                                    int32_t size, int32_t* length);
+TESSEL_API int32_t QTLSendPacket(QTLEndpoint endpoint, NetAddress to, const uint8_t* data,
+                                 int32_t length);
+TESSEL_API int32_t QTLResolveAddress(void);
 
 TESSEL_END_DECLS
 

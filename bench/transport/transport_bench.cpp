@@ -1,0 +1,131 @@
+// 100 000 datagrams echoed between two UDP endpoints of one process: the
+// client endpoint sends a burst, the server endpoint's notifier takes the
+// burst with QTLAcquirePacket and sends each datagram back, and the
+// client's notifier takes the echoes the same way; the thread runs its
+// message loop, whose wake-ups run QTLProcessData. Against the same echo as
+// a plain epoll loop in the same run. The "ratio" counter is the transport
+// layer's datagrams per second over epoll's. Every datagram crosses two
+// endpoint threads and the platform's notifier thread on each side, hand-offs
+// that the single-threaded loop does not have; on a busy machine run it as
+// `chrt -f 10 transport_bench`. Settings come from the user's profile store.
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <vector>
+
+#include "epoll_loop.h"
+#include "platform/window.h"
+#include "tessel/qtl.h"
+
+namespace {
+
+constexpr int kDatagrams = 100000;
+constexpr int kBurst = 32;
+constexpr int kSize = 64;
+
+struct Side {
+  QTLEndpoint endpoint = nullptr;
+  bool echoes = false;  // the server sends back what it takes
+  int taken = 0;
+  int notifications = 0;
+};
+
+void OnData(QTLEndpoint endpoint, int32_t event, int32_t, uintptr_t data) {
+  if (event != QTLEV_DATA) return;
+  auto* side = reinterpret_cast<Side*>(data);
+  ++side->notifications;
+  NetAddress from;
+  uint8_t* bytes;
+  int32_t length;
+  int32_t status;
+  while (QTLPacket packet = QTLAcquirePacket(endpoint, &from, &bytes, &length, &status)) {
+    if (status == QTL_SUCCESS) {
+      ++side->taken;
+      if (side->echoes) QTLSendPacket(endpoint, from, bytes, length);
+    }
+    QTLReleasePacket(endpoint, packet);
+  }
+}
+
+bool OpenSide(Side& side, bool echoes) {
+  int32_t status;
+  side.echoes = echoes;
+  side.endpoint = QTLOpenEndpoint(QTL_PROTO_UDP, QTL_MODE_READ, &status);
+  return side.endpoint && QTLInstallNotifier(side.endpoint, OnData, uintptr_t(&side)) == 0 &&
+         QTLBind(side.endpoint, 0) == QTL_SUCCESS;
+}
+
+// Dispatches the thread's messages for at most a second or until `done`.
+template <typename Done>
+void PumpUntil(Done done) {
+  const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(1);
+  while (!done() && std::chrono::steady_clock::now() < limit) {
+    MSG msg;
+    if (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      DispatchMessageA(&msg);
+    } else {
+      MsgWaitForMultipleObjects(0, nullptr, FALSE, 100, QS_ALLINPUT);
+    }
+  }
+}
+
+double notifications_per_burst = 0;
+
+ExchangeResult transport_echo(Side& client, Side& server) {
+  NetAddress to{};
+  to.protocol = QTL_PROTO_UDP;
+  to.u.ip.port = uint16_t(QTLGetInfo(server.endpoint, QTLINFO_LOCAL_PORT, nullptr));
+  to.u.ip.address = 0x7F000001u;
+  std::vector<uint8_t> payload(kSize, 'd');
+
+  ExchangeResult result;
+  int bursts = 0;
+  const auto start = std::chrono::steady_clock::now();
+  for (int sent = 0; sent < kDatagrams; ++bursts) {
+    const int before = client.taken;
+    int expected = 0;
+    for (; expected < kBurst && sent < kDatagrams; ++expected, ++sent) {
+      QTLSendPacket(client.endpoint, to, payload.data(), kSize);
+    }
+    PumpUntil([&] { return client.taken - before >= expected; });
+    result.lost += expected - (client.taken - before);
+  }
+  result.seconds =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  result.received = client.taken;
+  notifications_per_burst = double(client.notifications + server.notifications) / bursts;
+  return result;
+}
+
+void BM_TransportEchoAgainstEpoll(benchmark::State& state) {
+  Side client, server;
+  if (QTLInit(QTL_PROTO_UDP) != QTL_SUCCESS || !OpenSide(client, false) ||
+      !OpenSide(server, true)) {
+    state.SkipWithError("the UDP transport does not start");
+    return;
+  }
+  ExchangeResult transport, epoll;
+  for (auto _ : state) {
+    transport = transport_echo(client, server);
+    epoll = epoll_echo(kDatagrams, kBurst, kSize);
+    state.SetIterationTime(transport.seconds);
+  }
+  const double transportRate = transport.received / transport.seconds;
+  const double epollRate = epoll.received / epoll.seconds;
+  state.counters["qtl_dgrams_per_s"] = transportRate;
+  state.counters["epoll_dgrams_per_s"] = epollRate;
+  state.counters["ratio"] = transportRate / epollRate;
+  state.counters["qtl_lost"] = transport.lost;
+  state.counters["epoll_lost"] = epoll.lost;
+  state.counters["notifications_per_burst"] = notifications_per_burst;
+
+  QTLCloseEndpoint(client.endpoint);
+  QTLCloseEndpoint(server.endpoint);
+  QTLCleanup(QTL_PROTO_UDP);
+}
+
+BENCHMARK(BM_TransportEchoAgainstEpoll)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();

@@ -1,0 +1,29 @@
+#include "endpoint.h"
+
+intptr_t DummyWindowMessageHandler(void* handle, uint32_t message, uintptr_t wParam,
+                                   intptr_t lParam) {
+  HWND window = static_cast<HWND>(handle);
+  auto* endpoint = reinterpret_cast<QTLEndpoint>(GetWindowLongPtrA(window, 0));
+  switch (message) {
+    case WM_DESTROY:
+      // An endpoint's window going away ends its thread's message loop.
+      if (endpoint) PostQuitMessage(0);
+      break;
+    case QTLMSG_WAKE:
+      QTLProcessData();
+      break;
+    case QTLMSG_CLOSE: {
+      MSG dropped;
+      while (PeekMessageA(&dropped, window, 0, 0, PM_REMOVE | PM_NOYIELD)) {
+      }
+      DestroyWindow(window);
+      return 0;
+    }
+    case QTLMSG_SOCKET:
+      if (endpoint) tessel::qtl::OnSocketNotification(*endpoint, lParam);
+      break;
+    default:
+      break;
+  }
+  return DefWindowProcA(window, message, wParam, lParam);
+}
