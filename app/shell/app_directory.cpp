@@ -52,8 +52,8 @@ bool InitAppDirectory() {
 }
 
 std::string DefaultResourceLibraryPath() {
-  std::string directory = DirectoryOfProgram(ProgramFilePath());
-  if (directory.empty()) directory = ".";
+  const std::string program = DirectoryOfProgram(ProgramFilePath());
+  const std::string directory = program.empty() ? std::string(".") : program;
   const std::string beside = directory + "/" GLY_RESOURCE_LIBRARY_FILE;
   if (IsFile(beside)) return beside;
   return directory + "/" GLY_LIBRARIES_FROM_PROGRAM "/" GLY_RESOURCE_LIBRARY_FILE;
