@@ -270,6 +270,13 @@ std::vector<std::string> ResourceManagerLogic::PrinterEntries() const {
   return entries;
 }
 
+std::vector<std::string> ResourceManagerLogic::EditListItems() const {
+  std::vector<std::string> items;
+  for (const auto& printer : allPrinters_)
+    items.push_back(std::string(printer->printerName) + " -" + " (" + printer->modelName + " )");
+  return items;
+}
+
 bool ResourceManagerLogic::IsEnabled(int controlId) const {
   const bool idle = !worker_ && !exporting_;
   switch (controlId) {

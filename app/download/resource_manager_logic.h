@@ -89,7 +89,11 @@ class ResourceManagerLogic final : public DownloadWorkerEvents {
   const std::vector<std::unique_ptr<PrinterRecord>>& allPrinters() const { return allPrinters_; }
   // Whether allPrinters()[index] is among the targets (same address).
   bool IsTarget(int index) const;
+  // The Selected Printers list's entries: " (LAB2)  -Model 40".
   std::vector<std::string> PrinterEntries() const;
+  // The Edit Printer List dialog's items, one per allPrinters() entry:
+  // "LAB2 - (Model 40 )".
+  std::vector<std::string> EditListItems() const;
   int selectedPrinter() const { return selectedPrinter_; }
   StorageLocation downloadLocation() const { return downloadLocation_; }
   bool IsEnabled(int controlId) const;

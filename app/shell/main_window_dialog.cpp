@@ -7,6 +7,11 @@
 #include <QSignalBlocker>
 #include <QUrl>
 
+#include "download/converter_operations.h"
+#include "download/job_questions_dialog.h"
+#include "download/resource_manager_dialog.h"
+#include "shell/app_directory.h"
+#include "shell/clock.h"
 #include "shell/main_window_ids.h"
 #include "snmp/add_printer_dialog.h"
 #include "snmp/community_strings_dialog.h"
@@ -19,7 +24,7 @@ using namespace main_window;
 
 MainWindowDialog::MainWindowDialog(MessageBoxes& boxes, UiThread& uiThread, LprSubmitter submitLpr,
                                    QWidget* parent)
-    : TemplateDialog(kDialog, parent), boxes_(boxes),
+    : TemplateDialog(kDialog, parent), boxes_(boxes), uiThread_(uiThread), submitLpr_(submitLpr),
       logic_(*this, boxes, uiThread, std::move(submitLpr)) {
   setWindowIcon(LoadResourceIcon(kIcon));
   Bind(kPrinterList, Notification::SelectionChanged,
@@ -103,10 +108,17 @@ void MainWindowDialog::OpenAddPrinter() {
   dialog.exec();
 }
 
-// The Printer Font List and the Resource Manager are dialogs of their own;
-// until they are part of the program these commands end here.
+// The Printer Font List is a dialog of its own; until it is part of the
+// program this command ends here.
 void MainWindowDialog::OpenFontList(PrinterRecord* const*, int) {}
-void MainWindowDialog::OpenResourceManager(const ResourceManagerTargets&) {}
+
+void MainWindowDialog::OpenResourceManager(const ResourceManagerTargets& targets) {
+  JobQuestionsDialogs questions(this);
+  ResourceManagerDialog dialog({boxes_, questions, uiThread_, ConverterLibrary(), SystemClock(), submitLpr_,
+                                AppDirectory()},
+                               targets.targets, targets.allPrinters, true, this);
+  dialog.exec();
+}
 
 void MainWindowDialog::OpenCommunityStrings(PrinterRecord& printer) {
   CommunityStringsDialog dialog(printer, this);
