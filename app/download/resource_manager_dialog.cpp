@@ -1,8 +1,6 @@
 #include "download/resource_manager_dialog.h"
 
 #include <QAbstractButton>
-#include <QApplication>
-#include <QDesktopServices>
 #include <QFile>
 #include <QFileDialog>
 #include <QHeaderView>
@@ -11,10 +9,10 @@
 #include <QSignalBlocker>
 #include <QStatusBar>
 #include <QTreeWidget>
-#include <QUrl>
 
 #include "download/resource_manager_ids.h"
 #include "shell/edit_printer_list_dialog.h"
+#include "ui/desktop_actions.h"
 #include "ui/qt_message_boxes.h"
 #include "ui/resource_qt.h"
 #include "ui/single_byte_text.h"
@@ -156,20 +154,13 @@ void ResourceManagerDialog::ShowText(const std::string& text) {
   QtMessageBoxes::ShowText(this, FromSingleByte(text));
 }
 
-void ResourceManagerDialog::SetWaitCursor(bool busy) {
-  if (busy)
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-  else
-    QApplication::restoreOverrideCursor();
-}
+void ResourceManagerDialog::SetWaitCursor(bool busy) { SetProgramWaitCursor(busy); }
 
 void ResourceManagerDialog::OpenEditPrinterList() {
   EditPrinterListDialog dialog(logic_, this);
   dialog.exec();
 }
 
-void ResourceManagerDialog::OpenHelp(const std::string& path) {
-  QDesktopServices::openUrl(QUrl::fromLocalFile(QFile::decodeName(path.c_str())));
-}
+void ResourceManagerDialog::OpenHelp(const std::string& path) { OpenLocalFile(path); }
 
 void ResourceManagerDialog::Close() { QDialog::done(QDialog::Accepted); }

@@ -1,11 +1,7 @@
 #include "shell/main_window_dialog.h"
 
-#include <QApplication>
-#include <QDesktopServices>
-#include <QFile>
 #include <QMouseEvent>
 #include <QSignalBlocker>
-#include <QUrl>
 
 #include "download/converter_operations.h"
 #include "download/job_questions_dialog.h"
@@ -16,6 +12,7 @@
 #include "snmp/add_printer_dialog.h"
 #include "snmp/community_strings_dialog.h"
 #include "ui/check_list_box.h"
+#include "ui/desktop_actions.h"
 #include "ui/popup_menu_button.h"
 #include "ui/resource_qt.h"
 #include "ui/single_byte_text.h"
@@ -86,12 +83,7 @@ int MainWindowDialog::ListTextWidth(const std::string& text) {
 
 int MainWindowDialog::ListAverageCharWidth() { return List()->fontMetrics().averageCharWidth(); }
 
-void MainWindowDialog::SetWaitCursor(bool busy) {
-  if (busy)
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-  else
-    QApplication::restoreOverrideCursor();
-}
+void MainWindowDialog::SetWaitCursor(bool busy) { SetProgramWaitCursor(busy); }
 
 int MainWindowDialog::PopUpFontListMenu() {
   auto* button = ControlAs<PopupMenuButton>(kPrintFontListButton);
@@ -130,9 +122,7 @@ void MainWindowDialog::ShowAbout() {
   about.exec();
 }
 
-void MainWindowDialog::OpenHelp(const std::string& path) {
-  QDesktopServices::openUrl(QUrl::fromLocalFile(QFile::decodeName(path.c_str())));
-}
+void MainWindowDialog::OpenHelp(const std::string& path) { OpenLocalFile(path); }
 
 void MainWindowDialog::Close() { QDialog::done(QDialog::Rejected); }
 
