@@ -7,7 +7,7 @@ std::string FileNameOf(const std::string& path) {
   return separator == std::string::npos ? path : path.substr(separator + 1);
 }
 
-ResourceRow ClassifyResource(const std::string& path, FontClassifier classify) {
+ResourceRow ClassifyResource(const std::string& path, const FontClassifier& classify) {
   ResourceRow row;
   row.fileName = FileNameOf(path);
   char fontName[GLY_FONT_NAME_SIZE] = {};

@@ -3,6 +3,7 @@
 // or reject it. The list control and the message box stay with the dialog.
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "download/contract/converter.h"
@@ -10,7 +11,7 @@
 
 // The converter's classification entry point (ClassifyFontFile in the
 // program; a stand-in in tests).
-using FontClassifier = int (*)(const char* path, char* fontName, ResourceKindInfo* kindInfo);
+using FontClassifier = std::function<int(const char* path, char* fontName, ResourceKindInfo* kindInfo)>;
 
 inline constexpr const char* kInvalidFontFileText = "Invalid font file.";
 inline constexpr const char* kNotDownloadedText = "Not Downloaded";
@@ -28,7 +29,7 @@ struct ResourceRow {
 // opened by it, whatever the current folder. The extension of a file that
 // is not a font is taken from its name alone. A rejected row carries only
 // its file name; the caller shows kInvalidFontFileText.
-ResourceRow ClassifyResource(const std::string& path, FontClassifier classify);
+ResourceRow ClassifyResource(const std::string& path, const FontClassifier& classify);
 
 // The last part of `path`, after its last '/'.
 std::string FileNameOf(const std::string& path);

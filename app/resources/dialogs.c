@@ -76,10 +76,59 @@ static const GlyControlTemplate community_controls[] = {
     {GLY_CTL_BUTTON, 2, "Cancel", 380, 258, 80, 30, 0, 0},
 };
 
+/* The status bar (32500) is made by the dialog along its bottom 25 pixels. */
+static const GlyControlTemplate resource_manager_controls[] = {
+    {GLY_CTL_LABEL, S, "Selected Printers:", 16, 10, 200, 20, 0, 0},
+    {GLY_CTL_LIST_BOX, 1005, NULL, 16, 32, 320, 110, 0, 0},
+    {GLY_CTL_BUTTON, 1007, "&Edit Printer List...", 350, 32, 150, 30, 0, 0},
+    {GLY_CTL_GROUP, S, "Download to", 350, 72, 150, 70, 0, 0},
+    {GLY_CTL_RADIO, 1013, "Printer &Hard Disk", 362, 92, 134, 22, 0, 0},
+    {GLY_CTL_RADIO, 1014, "Flash &Memory", 362, 114, 134, 22, 0, 0},
+    {GLY_CTL_BITMAP, 1044, NULL, 514, 32, 130, 100, 0, 134},
+    {GLY_CTL_REPORT_LIST, 1009, NULL, 16, 156, 484, 280, 0, 0},
+    {GLY_CTL_BUTTON, 1016, "Add to &List", 514, 156, 130, 30, 0, 0},
+    {GLY_CTL_BUTTON, 1017, "&Remove from List", 514, 192, 130, 30, GLY_CTL_DISABLED, 0},
+    {GLY_CTL_BUTTON, 1010, "&Download to Printer", 514, 228, 130, 30, 0, 0},
+    {GLY_CTL_BUTTON, 1015, "&Stop Download", 514, 264, 130, 30, GLY_CTL_DISABLED, 0},
+    {GLY_CTL_BUTTON, 1011, "Export to &file", 514, 300, 130, 30, 0, 0},
+    {GLY_CTL_BUTTON, 1, "&Close", 514, 370, 130, 30, GLY_CTL_DEFAULT, 0},
+    {GLY_CTL_BUTTON, 57670, "&Help", 514, 406, 130, 30, 0, 0},
+};
+
+static const GlyControlTemplate edit_printer_list_controls[] = {
+    {GLY_CTL_CHECK_LIST, 1037, NULL, 16, 16, 360, 210, 0, 0},
+    {GLY_CTL_BUTTON, 1, "OK", 392, 16, 96, 30, GLY_CTL_DEFAULT, 0},
+    {GLY_CTL_BUTTON, 2, "Cancel", 392, 52, 96, 30, 0, 0},
+    {GLY_CTL_BUTTON, 1040, "&Apply", 392, 88, 96, 30, 0, 0},
+    {GLY_CTL_BITMAP, 1044, NULL, 392, 136, 96, 90, 0, 134},
+};
+
+static const GlyControlTemplate conversion_options_controls[] = {
+    {GLY_CTL_GROUP, S, "Select font conversion:", 12, 10, 330, 118, 0, 0},
+    {GLY_CTL_RADIO, 1013, "TrueType to &PS Type-1 (ASCII)", 26, 34, 306, 22, 0, 0},
+    {GLY_CTL_RADIO, 1014, "&TrueType to PCL TrueType (Format -15)", 26, 62, 306, 22, 0, 0},
+    {GLY_CTL_RADIO, 1041, "&Both", 26, 90, 306, 22, 0, 0},
+    {GLY_CTL_CHECK_BOX, 1073, "&Apply to All", 12, 140, 200, 22, 0, 0},
+    {GLY_CTL_BUTTON, 1, "OK", 358, 14, 90, 30, GLY_CTL_DEFAULT, 0},
+    {GLY_CTL_BUTTON, 2, "Cancel", 358, 50, 90, 30, 0, 0},
+};
+
+static const GlyControlTemplate form_macro_name_controls[] = {
+    {GLY_CTL_LABEL, 1075, "Form / Macro Name : ", 12, 20, 150, 20, 0, 0},
+    {GLY_CTL_EDIT, 1074, NULL, 162, 16, 200, 28, 0, 0},
+    {GLY_CTL_BUTTON, 1, "OK", 378, 14, 80, 30, GLY_CTL_DEFAULT, 0},
+    {GLY_CTL_BUTTON, 2, "Cancel", 378, 50, 80, 30, 0, 0},
+};
+
 const GlyDialogTemplate gly_dialogs[] = {
     {100, "About GLY", 360, 160, about_controls, COUNT(about_controls)},
     {102, "GLY", 620, 430, main_controls, COUNT(main_controls)},
+    {129, "Resource Manager", 660, 475, resource_manager_controls, COUNT(resource_manager_controls)},
+    {136, "Edit Printer List", 504, 242, edit_printer_list_controls, COUNT(edit_printer_list_controls)},
+    {139, "Font Conversion Options", 460, 176, conversion_options_controls,
+     COUNT(conversion_options_controls)},
     {140, "Add Printer Options", 380, 300, add_printer_controls, COUNT(add_printer_controls)},
+    {142, "Form / Macro Name", 470, 94, form_macro_name_controls, COUNT(form_macro_name_controls)},
     {145, "Changing Printer Community Strings", 476, 302, community_controls,
      COUNT(community_controls)},
 };

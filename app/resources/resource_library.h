@@ -37,7 +37,11 @@ typedef enum GlyControlKind {
   GLY_CTL_EDIT,           /* single-line edit */
   GLY_CTL_IP_ADDRESS,     /* four fields of 0-255 */
   GLY_CTL_BITMAP,         /* picture of bitmap `resource`, magenta transparent */
-  GLY_CTL_ICON            /* picture of icon `resource` */
+  GLY_CTL_ICON,           /* picture of icon `resource` */
+  GLY_CTL_RADIO,          /* radio button; the radios of one dialog form one group */
+  GLY_CTL_CHECK_BOX,      /* check box with its text */
+  GLY_CTL_LIST_BOX,       /* unsorted list of texts, one selected item */
+  GLY_CTL_REPORT_LIST     /* rows of columns with headings, several rows selectable */
 } GlyControlKind;
 
 /* Control flags. */

@@ -1,16 +1,18 @@
 #include "shell/main_window_dialog.h"
 
-#include <QApplication>
-#include <QDesktopServices>
-#include <QFile>
 #include <QMouseEvent>
 #include <QSignalBlocker>
-#include <QUrl>
 
+#include "download/converter_operations.h"
+#include "download/job_questions_dialog.h"
+#include "download/resource_manager_dialog.h"
+#include "shell/app_directory.h"
+#include "shell/clock.h"
 #include "shell/main_window_ids.h"
 #include "snmp/add_printer_dialog.h"
 #include "snmp/community_strings_dialog.h"
 #include "ui/check_list_box.h"
+#include "ui/desktop_actions.h"
 #include "ui/popup_menu_button.h"
 #include "ui/resource_qt.h"
 #include "ui/single_byte_text.h"
@@ -19,7 +21,7 @@ using namespace main_window;
 
 MainWindowDialog::MainWindowDialog(MessageBoxes& boxes, UiThread& uiThread, LprSubmitter submitLpr,
                                    QWidget* parent)
-    : TemplateDialog(kDialog, parent), boxes_(boxes),
+    : TemplateDialog(kDialog, parent), boxes_(boxes), uiThread_(uiThread), submitLpr_(submitLpr),
       logic_(*this, boxes, uiThread, std::move(submitLpr)) {
   setWindowIcon(LoadResourceIcon(kIcon));
   Bind(kPrinterList, Notification::SelectionChanged,
@@ -81,12 +83,7 @@ int MainWindowDialog::ListTextWidth(const std::string& text) {
 
 int MainWindowDialog::ListAverageCharWidth() { return List()->fontMetrics().averageCharWidth(); }
 
-void MainWindowDialog::SetWaitCursor(bool busy) {
-  if (busy)
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-  else
-    QApplication::restoreOverrideCursor();
-}
+void MainWindowDialog::SetWaitCursor(bool busy) { SetProgramWaitCursor(busy); }
 
 int MainWindowDialog::PopUpFontListMenu() {
   auto* button = ControlAs<PopupMenuButton>(kPrintFontListButton);
@@ -103,10 +100,17 @@ void MainWindowDialog::OpenAddPrinter() {
   dialog.exec();
 }
 
-// The Printer Font List and the Resource Manager are dialogs of their own;
-// until they are part of the program these commands end here.
+// The Printer Font List is a dialog of its own; until it is part of the
+// program this command ends here.
 void MainWindowDialog::OpenFontList(PrinterRecord* const*, int) {}
-void MainWindowDialog::OpenResourceManager(const ResourceManagerTargets&) {}
+
+void MainWindowDialog::OpenResourceManager(const ResourceManagerTargets& targets) {
+  JobQuestionsDialogs questions(this);
+  ResourceManagerDialog dialog({boxes_, questions, uiThread_, ConverterLibrary(), SystemClock(), submitLpr_,
+                                AppDirectory()},
+                               targets.targets, targets.allPrinters, true, this);
+  dialog.exec();
+}
 
 void MainWindowDialog::OpenCommunityStrings(PrinterRecord& printer) {
   CommunityStringsDialog dialog(printer, this);
@@ -118,9 +122,7 @@ void MainWindowDialog::ShowAbout() {
   about.exec();
 }
 
-void MainWindowDialog::OpenHelp(const std::string& path) {
-  QDesktopServices::openUrl(QUrl::fromLocalFile(QFile::decodeName(path.c_str())));
-}
+void MainWindowDialog::OpenHelp(const std::string& path) { OpenLocalFile(path); }
 
 void MainWindowDialog::Close() { QDialog::done(QDialog::Rejected); }
 

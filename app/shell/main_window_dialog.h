@@ -39,6 +39,8 @@ class MainWindowDialog final : public TemplateDialog, public MainWindowHost {
   CheckListBox* List() const;
 
   MessageBoxes& boxes_;
+  UiThread& uiThread_;
+  LprSubmitter submitLpr_;  // the Resource Manager's downloads send with it too
   MainWindowLogic logic_;
   unsigned shownRevision_ = 0;
 };

@@ -1,9 +1,14 @@
 #include "ui/template_dialog.h"
 
+#include <QCheckBox>
 #include <QGroupBox>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPushButton>
+#include <QRadioButton>
+#include <QTreeWidget>
 
 #include "ui/check_list_box.h"
 #include "ui/ip_address_edit.h"
@@ -76,6 +81,21 @@ QWidget* TemplateDialog::CreateControl(const GlyControlTemplate& control) {
       picture->setPixmap(LoadResourceIcon(control.resource).pixmap(control.width, control.height));
       return picture;
     }
+    case GLY_CTL_RADIO:
+      return new QRadioButton(text, this);
+    case GLY_CTL_CHECK_BOX:
+      return new QCheckBox(text, this);
+    case GLY_CTL_LIST_BOX:
+      return new QListWidget(this);
+    case GLY_CTL_REPORT_LIST: {
+      // Its owner sets the columns.
+      auto* report = new QTreeWidget(this);
+      report->setRootIsDecorated(false);
+      report->setItemsExpandable(false);
+      report->setSelectionMode(QAbstractItemView::ExtendedSelection);
+      report->header()->setStretchLastSection(false);
+      return report;
+    }
   }
   return new QWidget(this);
 }
@@ -92,6 +112,14 @@ void TemplateDialog::Connect(int id, QWidget* widget) {
       if (id == 1) accept();
       if (id == 2) QDialog::reject();
     });
+  } else if (auto* choice = qobject_cast<QAbstractButton*>(widget)) {
+    connect(choice, &QAbstractButton::clicked, this, [this, id] { Dispatch(id, Notification::Clicked); });
+  } else if (auto* report = qobject_cast<QTreeWidget*>(widget)) {
+    connect(report, &QTreeWidget::itemSelectionChanged, this,
+            [this, id] { Dispatch(id, Notification::SelectionChanged); });
+  } else if (auto* list = qobject_cast<QListWidget*>(widget)) {
+    connect(list, &QListWidget::currentRowChanged, this,
+            [this, id] { Dispatch(id, Notification::SelectionChanged); });
   } else if (auto* edit = qobject_cast<QLineEdit*>(widget)) {
     connect(edit, &QLineEdit::textChanged, this, [this, id] { Dispatch(id, Notification::TextChanged); });
   } else if (auto* address = qobject_cast<IpAddressEdit*>(widget)) {

@@ -15,8 +15,8 @@
 #include "resource_library.h"
 
 enum class Notification {
-  Clicked,           // buttons
-  SelectionChanged,  // CheckListBox
+  Clicked,           // buttons, radios and check boxes
+  SelectionChanged,  // CheckListBox, list boxes and report lists
   CheckChanged,      // CheckListBox
   TextChanged,       // edits and IP address controls
 };

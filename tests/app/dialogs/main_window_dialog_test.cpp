@@ -1,6 +1,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
@@ -108,6 +109,24 @@ TEST_F(MainWindowDialogTest, CheckingAnItemOfAScrolledListChecksAndSelectsThatIt
   EXPECT_EQ(List()->SelectedRow(), row);
   EXPECT_EQ(List()->verticalScrollBar()->value(), scrolled);
   for (int id : {1002, 1004}) EXPECT_TRUE(window->Control(id)->isEnabled()) << id;
+}
+
+TEST_F(MainWindowDialogTest, ManageResourcesOpensTheResourceManagerForTheCheckedPrinters) {
+  for (uint32_t i = 1; i <= 3; ++i)
+    ASSERT_TRUE(snmp_double::ReportPrinter(snmp_double::MakeDeviceInfo(0x0A000000u + i, "1.2", "P", "Laser")));
+  List()->SetChecked(1, true);
+  window->logic().OnListCheckChanged(1, true);
+  window->logic().OnListSelectionChanged(1);
+  int entries = -1;
+  WhenModalOpens([&](QWidget* modal) {
+    auto* dialog = qobject_cast<TemplateDialog*>(modal);
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(dialog->windowTitle(), "Resource Manager");
+    entries = qobject_cast<QListWidget*>(dialog->Control(1005))->count();
+    dialog->ControlAs<QPushButton>(1)->click();  // Close
+  });
+  window->ControlAs<QPushButton>(1004)->click();
+  EXPECT_EQ(entries, 1);
 }
 
 // What the library reports is single-byte text: a Latin-1 description

@@ -109,6 +109,14 @@ TEST_F(JobInterpreterTest, JobsAppendedInOneFileAreAllApplied) {
   EXPECT_EQ(fonts[4].location, kLocationFlash);
   EXPECT_EQ(fonts[5].name, "FontC");
   EXPECT_EQ(fonts[6].name, "FontD");
+
+  // A PostScript job followed by a PJL job in one file, as an export holds.
+  simulator_.RunJob(printer, PostScriptDownload(false, "E", Type1FontText("FontE")) +
+                                 PjlDownload('0', "F", PclSoftFont("FontF", 5)));
+  fonts = simulator_.Fonts(printer);
+  ASSERT_EQ(fonts.size(), 9u);
+  EXPECT_EQ(fonts[7].name, "FontE");
+  EXPECT_EQ(fonts[8].name, "FontF");
 }
 
 TEST_F(JobInterpreterTest, MalformedJobsChangeNothing) {

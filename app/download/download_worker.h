@@ -1,0 +1,114 @@
+// The download worker: for each printer in turn, and for each listed
+// resource in turn, prepares the resource's job and sends it over LPR.
+//
+// It works on copies made when the download starts (the printers, the
+// resource paths, the storage location and the conversion choice), so
+// nothing the window does meanwhile changes what it reads. It tells the
+// window what it did through DownloadWorkerEvents, on its own thread;
+// questions and message boxes reach it through the ResourceJobQuestions and
+// MessageBoxes it is given, which must carry them to the user-interface
+// thread. Every wait goes through its Clock.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "download/download_job.h"
+#include "download/download_state.h"
+#include "download/prepare_resource_job.h"
+
+class Clock;
+
+// Sends a job file to a printer's LPR queue (SubmitLprJob's shape).
+using JobSubmitter =
+    std::function<int(const char* address, const char* jobFile, const char* hostName, int jobNumber)>;
+
+// Status cell texts of a row while and after it is handled.
+inline constexpr const char* kDownloadingText = "Downloading...";
+inline constexpr const char* kDownloadedText = "Downloaded";
+inline constexpr const char* kInvalidPsFileText = "Invalid PS File";
+inline constexpr const char* kInvalidTtfFileText = "Invalid TTF File";
+// A job writer failed (and said why): nothing was sent.
+inline constexpr const char* kJobNotWrittenText = "Job Not Written";
+// A TrueType font for which no conversion was ever chosen: nothing was sent.
+inline constexpr const char* kNotConvertedText = "Not Converted";
+// The printer could not be reached or refused a job (string 32824's text).
+inline constexpr const char* kSocketFailureStatusText =
+    "Socket failure! Please check the printer and try again.";
+
+// The worker's pacing: one poll step, the rest after a handled resource (in
+// steps) and the rest after a printer.
+inline constexpr uint32_t kWorkerStepMs = 20;
+inline constexpr int kRestSteps = 50;
+inline constexpr uint32_t kPrinterRestMs = 300;
+
+struct DownloadPrinter {
+  std::string address;  // dotted decimal
+  uint32_t storageOptions = 0;
+};
+
+struct DownloadPlan {
+  std::vector<DownloadPrinter> printers;
+  std::vector<std::string> resourcePaths;
+  StorageLocation location = kHardDisk;
+  ConversionChoice conversion;
+};
+
+// Called on the worker's thread.
+class DownloadWorkerEvents {
+ public:
+  virtual ~DownloadWorkerEvents() = default;
+  // Printer `index` of the plan is being served.
+  virtual void PrinterStarted(int index) = 0;
+  // Every row's status is back to "Not Downloaded".
+  virtual void StatusesReset() = 0;
+  virtual void RowStatus(int row, const std::string& status) = 0;
+  // The last call: the worker has ended and the state word says Stopped.
+  // `conversion` is the choice as the run left it, to be asked again.
+  virtual void Ended(const ConversionChoice& conversion) = 0;
+};
+
+struct DownloadWorkerServices {
+  ConverterOperations& converter;
+  ResourceJobQuestions& questions;
+  MessageBoxes& boxes;  // "Invalid font file." and the job writers' messages
+  std::string appDirectory;
+  Clock& clock;
+  JobSubmitter submit;
+};
+
+class DownloadWorker {
+ public:
+  DownloadWorker(DownloadPlan plan, DownloadStateWord& state, DownloadWorkerEvents& events,
+                 DownloadWorkerServices services);
+  // Waits for the thread; the owner sees to it that it ends (a Stopped state
+  // word, answers to its questions).
+  ~DownloadWorker();
+  DownloadWorker(const DownloadWorker&) = delete;
+  DownloadWorker& operator=(const DownloadWorker&) = delete;
+
+  void Start();
+  void Join();
+  bool joinable() const { return thread_.joinable(); }
+  // The whole download on the calling thread.
+  void Run();
+
+ private:
+  // Serves one printer; false when the download is to end.
+  bool ServePrinter(const DownloadPrinter& printer);
+  // Handles resource `row`; true when something was sent and a rest follows.
+  bool HandleResource(const DownloadPrinter& printer, int row, int& jobNumber);
+  // The job files to send for a prepared resource of `kind`.
+  std::vector<std::string> JobFilesToSend(uint16_t kind, std::string& unsentStatus) const;
+  void DeleteJobFiles() const;
+
+  DownloadPlan plan_;
+  DownloadStateWord& state_;
+  DownloadWorkerEvents& events_;
+  DownloadWorkerServices services_;
+  ResourceJobContext context_;
+  std::thread thread_;
+};

@@ -1,0 +1,334 @@
+#include "download/resource_manager_logic.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <new>
+
+#include "download/converter_operations.h"
+#include "download/resource_manager_ids.h"
+#include "shell/app_directory.h"
+#include "ui/resource_module.h"
+#include "ui/ui_thread.h"
+
+using namespace resource_manager;
+
+namespace {
+
+// The help file in the program's data folder.
+constexpr char kHelpFileName[] = "Gly.html";
+
+std::vector<std::unique_ptr<PrinterRecord>> CopyPrinters(const std::vector<PrinterRecord*>& printers) {
+  std::vector<std::unique_ptr<PrinterRecord>> copies;
+  for (const PrinterRecord* printer : printers) copies.push_back(std::make_unique<PrinterRecord>(*printer));
+  return copies;
+}
+
+bool HasFlashMemory(const PrinterRecord& printer) {
+  return printer.storageOptions == kStorageFlash || printer.storageOptions == kStorageBoth;
+}
+
+// String `id`, a "%d" text, with `count` in place of its "%d".
+std::string CountText(int id, int count) {
+  std::string text = LoadResourceString(id);
+  const size_t at = text.find("%d");
+  if (at != std::string::npos) text.replace(at, 2, std::to_string(count));
+  return text;
+}
+
+}  // namespace
+
+ResourceManagerLogic::ResourceManagerLogic(ResourceManagerHost& host, ResourceManagerServices services,
+                                           const std::vector<PrinterRecord*>& targets,
+                                           const std::vector<PrinterRecord*>& allPrinters,
+                                           bool editListAllowed)
+    : host_(host),
+      services_(std::move(services)),
+      editListAllowed_(editListAllowed),
+      targets_(CopyPrinters(targets)),
+      allPrinters_(CopyPrinters(allPrinters)),
+      jobContext_(services_.converter, services_.questions, services_.boxes, services_.appDirectory),
+      gate_(services_.uiThread),
+      workerBoxes_(gate_, services_.boxes),
+      workerQuestions_(gate_, services_.questions) {
+  ResetJobFiles();
+  SelectPrinter(targets_.empty() ? -1 : 0);
+}
+
+ResourceManagerLogic::~ResourceManagerLogic() {
+  state_.Store(DownloadState::Stopped);
+  gate_.Close();
+  worker_.reset();
+}
+
+void ResourceManagerLogic::OnCommand(int id) {
+  switch (id) {
+    case kAddButton:
+      if (IsEnabled(kAddButton)) AddFiles(host_.ChooseResourceFiles());
+      break;
+    case kRemoveButton: RemoveSelectedRows(); break;
+    case kEditPrinterListButton:
+      if (IsEnabled(kEditPrinterListButton)) host_.OpenEditPrinterList();
+      break;
+    case kHardDiskRadio: downloadLocation_ = kHardDisk; break;
+    case kFlashMemoryRadio: downloadLocation_ = kFlashMemory; break;
+    case kDownloadButton: Download(); break;
+    case kStopButton: StopDownload(); break;
+    case kExportButton: ExportToFile(); break;
+    case kCloseButton: Close(); break;
+    case kCancelButton: Cancel(); break;
+    case kHelpButton: host_.OpenHelp(AppDataFilePath(kHelpFileName)); break;
+    default: break;
+  }
+  host_.StateChanged();
+}
+
+void ResourceManagerLogic::OnPrinterSelectionChanged(int index) { SelectPrinter(index); }
+
+void ResourceManagerLogic::SelectPrinter(int index) {
+  selectedPrinter_ = index >= 0 && index < static_cast<int>(targets_.size()) ? index : -1;
+  flashEnabled_ = selectedPrinter_ != -1 && HasFlashMemory(*targets_[static_cast<size_t>(selectedPrinter_)]);
+}
+
+void ResourceManagerLogic::OnRowSelectionChanged(std::vector<int> selectedRows) {
+  selectedRows_ = std::move(selectedRows);
+}
+
+void ResourceManagerLogic::AddFiles(const std::vector<std::string>& paths) {
+  if (worker_) return;  // the worker reads the list it started with
+  for (const std::string& path : paths) {
+    try {
+      ResourceRow row = ClassifyResource(path, [this](const char* file, char* name, ResourceKindInfo* info) {
+        return services_.converter.ClassifyFontFile(file, name, info);
+      });
+      if (!row.accepted) {
+        services_.boxes.Show(kInvalidFontFileMessage);
+        continue;
+      }
+      rows_.push_back(Row{std::move(row), path});
+    } catch (const std::bad_alloc&) {
+      services_.boxes.Show(kOutOfMemoryText);
+    }
+  }
+  host_.StateChanged();
+}
+
+void ResourceManagerLogic::RemoveSelectedRows() {
+  if (worker_) return;
+  std::vector<int> selected = selectedRows_;
+  std::sort(selected.begin(), selected.end());
+  selected.erase(std::unique(selected.begin(), selected.end()), selected.end());
+  int removed = 0;
+  for (int row : selected) {
+    const int at = row - removed;
+    if (at < 0 || at >= static_cast<int>(rows_.size())) continue;
+    rows_.erase(rows_.begin() + at);
+    ++removed;
+  }
+  selectedRows_.clear();
+}
+
+void ResourceManagerLogic::Download() {
+  if (worker_) return;  // one download at a time, on one set of job files
+  if (rows_.empty()) {
+    services_.boxes.Show(kSelectFontsText);
+    return;
+  }
+  DownloadPlan plan;
+  for (const auto& printer : targets_)
+    plan.printers.push_back({FormatAddress(printer->address), printer->storageOptions});
+  for (const Row& row : rows_) plan.resourcePaths.push_back(row.path);
+  plan.location = downloadLocation_;
+  plan.conversion = jobContext_.conversion;
+  // Set before the worker exists, so a Stop given before its first step
+  // is not overwritten.
+  state_.Store(DownloadState::Downloading);
+  closeWhenEnded_ = false;
+  worker_ = std::make_unique<DownloadWorker>(
+      std::move(plan), state_, *this,
+      DownloadWorkerServices{services_.converter, workerQuestions_, workerBoxes_, services_.appDirectory,
+                             services_.clock, services_.submit});
+  worker_->Start();
+}
+
+void ResourceManagerLogic::StopDownload() {
+  if (!state_.Change({DownloadState::Downloading}, DownloadState::StopPending)) return;
+  const int answer = services_.boxes.Show(kStopQuestionText, MB_OKCANCEL);
+  if (answer == IDOK)
+    state_.Change({DownloadState::StopPending}, DownloadState::Stopped);
+  else
+    state_.Change({DownloadState::StopPending}, DownloadState::Downloading);
+}
+
+void ResourceManagerLogic::Close() {
+  switch (state_.Load()) {
+    case DownloadState::Idle:
+    case DownloadState::Stopped:
+      // A worker told to stop may still be sending: the window goes when it
+      // reports its end, and keeps handling events until then.
+      if (worker_)
+        closeWhenEnded_ = true;
+      else
+        host_.Close();
+      return;
+    case DownloadState::Downloading:
+      state_.Change({DownloadState::Downloading}, DownloadState::CloseRequested);
+      break;
+    case DownloadState::StopPending:
+    case DownloadState::CloseRequested: break;
+  }
+  services_.boxes.Show(kCannotCloseText);
+}
+
+void ResourceManagerLogic::Cancel() {
+  if (state_.Change({DownloadState::Downloading, DownloadState::StopPending, DownloadState::CloseRequested},
+                    DownloadState::Stopped)) {
+    services_.boxes.Show(kCannotCloseText);
+    return;
+  }
+  Close();
+}
+
+void ResourceManagerLogic::ExportToFile() {
+  if (worker_ || exporting_) return;
+  if (rows_.empty()) {
+    services_.boxes.Show(kSelectFontsText);
+    return;
+  }
+  const std::string path = host_.ChooseExportFile();
+  if (path.empty()) return;
+  exporting_ = true;
+  // The file holds this export's jobs alone.
+  std::remove(path.c_str());
+  jobContext_.jobFiles = {path, path};
+  jobContext_.downloadLocation = downloadLocation_;
+  host_.StateChanged();
+  std::string saved = LoadResourceString(kSavedFileText);
+  const size_t at = saved.find("%s");
+  if (at != std::string::npos) saved.replace(at, 2, path);
+  host_.ShowText(saved);
+  host_.SetWaitCursor(true);
+  ExportRows();
+  host_.SetWaitCursor(false);
+  // Back to the temporary job files, so that nothing later writes into, or
+  // deletes, the user's file.
+  ResetJobFiles();
+  exporting_ = false;
+}
+
+void ResourceManagerLogic::ExportRows() {
+  for (size_t i = 0; i < rows_.size(); ++i) {
+    Row& row = rows_[i];
+    row.texts.status = kNotDownloadedText;
+    char fontName[GLY_FONT_NAME_SIZE] = {};
+    ResourceKindInfo kindInfo{};
+    if (services_.converter.ClassifyFontFile(row.path.c_str(), fontName, &kindInfo) != 0) {
+      services_.boxes.Show(kInvalidFontFileMessage);
+      continue;
+    }
+    const ResourceKind kind = static_cast<ResourceKind>(kindInfo.kind);
+    const int result = PrepareResourceJob(jobContext_, row.path.c_str(), fontName, kindInfo, true);
+    const ConversionChoice& choice = jobContext_.conversion;
+    const bool converted = choice.toType1 || choice.toPclTrueType || choice.both;
+    switch (result) {
+      case kResourceJobDone:
+        row.texts.status = kind == ResourceKind::TrueType && !converted ? kNotConvertedText : kDownloadedText;
+        break;
+      case kPostScriptConversionFailed: row.texts.status = kInvalidPsFileText; break;
+      case kTrueTypeConversionFailed: row.texts.status = kInvalidTtfFileText; break;
+      default: row.texts.status = kJobNotWrittenText; break;
+    }
+    host_.StateChanged();
+  }
+}
+
+void ResourceManagerLogic::ResetJobFiles() {
+  const std::string temporary = services_.appDirectory + "/" + kJobFileName;
+  jobContext_.jobFiles = {temporary, temporary};
+}
+
+void ResourceManagerLogic::ApplyPrinterSelection(const std::vector<int>& checked) {
+  if (worker_) return;  // the worker serves the printers it started with
+  targets_.clear();
+  for (int index : checked)
+    if (index >= 0 && index < static_cast<int>(allPrinters_.size()))
+      targets_.push_back(std::make_unique<PrinterRecord>(*allPrinters_[static_cast<size_t>(index)]));
+  SelectPrinter(targets_.empty() ? -1 : 0);
+  host_.StateChanged();
+}
+
+bool ResourceManagerLogic::IsTarget(int index) const {
+  if (index < 0 || index >= static_cast<int>(allPrinters_.size())) return false;
+  const uint32_t address = allPrinters_[static_cast<size_t>(index)]->address;
+  return std::any_of(targets_.begin(), targets_.end(),
+                     [address](const auto& target) { return target->address == address; });
+}
+
+std::vector<std::string> ResourceManagerLogic::PrinterEntries() const {
+  std::vector<std::string> entries;
+  for (const auto& printer : targets_)
+    entries.push_back(std::string(" (") + printer->printerName + ") " + " -" + printer->modelName);
+  return entries;
+}
+
+std::vector<std::string> ResourceManagerLogic::EditListItems() const {
+  std::vector<std::string> items;
+  for (const auto& printer : allPrinters_)
+    items.push_back(std::string(printer->printerName) + " -" + " (" + printer->modelName + " )");
+  return items;
+}
+
+bool ResourceManagerLogic::IsEnabled(int controlId) const {
+  const bool idle = !worker_ && !exporting_;
+  switch (controlId) {
+    case kDownloadButton:
+    case kExportButton:
+    case kAddButton: return idle;
+    case kRemoveButton: return idle && !rows_.empty();
+    case kEditPrinterListButton: return idle && editListAllowed_;
+    case kStopButton: return worker_ && state_.Load() != DownloadState::Stopped;
+    case kFlashMemoryRadio: return flashEnabled_;
+    default: return true;
+  }
+}
+
+std::vector<std::string> ResourceManagerLogic::StatusParts() const {
+  return {LoadResourceString(kReadyText), CountText(kFontCountText, static_cast<int>(rows_.size())),
+          CountText(kPrinterCountText, static_cast<int>(targets_.size())), ""};
+}
+
+void ResourceManagerLogic::SetStatus(int row, const std::string& status) {
+  if (row >= 0 && row < static_cast<int>(rows_.size())) rows_[static_cast<size_t>(row)].texts.status = status;
+}
+
+void ResourceManagerLogic::OnUiThread(std::function<void()> call) {
+  services_.uiThread.Post([alive = std::weak_ptr<const bool>(alive_), call = std::move(call), this] {
+    if (!alive.lock()) return;
+    call();
+    host_.StateChanged();
+  });
+}
+
+void ResourceManagerLogic::PrinterStarted(int index) {
+  OnUiThread([this, index] { SelectPrinter(index); });
+}
+
+void ResourceManagerLogic::StatusesReset() {
+  OnUiThread([this] {
+    for (Row& row : rows_) row.texts.status = kNotDownloadedText;
+  });
+}
+
+void ResourceManagerLogic::RowStatus(int row, const std::string& status) {
+  OnUiThread([this, row, status] { SetStatus(row, status); });
+}
+
+void ResourceManagerLogic::Ended(const ConversionChoice& conversion) {
+  OnUiThread([this, conversion] { WorkerEnded(conversion); });
+}
+
+void ResourceManagerLogic::WorkerEnded(const ConversionChoice& conversion) {
+  worker_.reset();  // it has nothing left to do but end
+  jobContext_.conversion = conversion;
+  SelectPrinter(targets_.empty() ? -1 : 0);
+  if (closeWhenEnded_) host_.Close();
+}

@@ -1,0 +1,145 @@
+// The Resource Manager's logic: the printers it works on, the resource
+// list, the storage location, the download and its worker, and the export
+// to one print file.
+//
+// It runs on the user-interface thread. It keeps its own copies of the
+// printers it is given, so the opener's list may grow or move meanwhile;
+// printers are matched by address. While a download runs, nothing that
+// changes the resource list or the printers can be used, and the worker
+// works on copies of both made when it started. The window closes only
+// once the worker has ended: a close asked while it still runs takes effect
+// when the worker reports its end.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "download/classify_resource.h"
+#include "download/download_worker.h"
+#include "download/ui_thread_job_services.h"
+#include "shell/printer_record.h"
+
+class UiThread;
+
+// What the logic needs from its window.
+class ResourceManagerHost {
+ public:
+  virtual ~ResourceManagerHost() = default;
+  virtual void StateChanged() = 0;
+  // The Add to List file dialog: the full paths chosen, in its order; none
+  // when cancelled.
+  virtual std::vector<std::string> ChooseResourceFiles() = 0;
+  // The Export to file save dialog: the path, or empty when cancelled.
+  virtual std::string ChooseExportFile() = 0;
+  // A box with a text made here rather than taken from the string table.
+  virtual void ShowText(const std::string& text) = 0;
+  virtual void SetWaitCursor(bool busy) = 0;
+  virtual void OpenEditPrinterList() = 0;
+  virtual void OpenHelp(const std::string& path) = 0;
+  virtual void Close() = 0;
+};
+
+struct ResourceManagerServices {
+  MessageBoxes& boxes;                 // user-interface thread
+  ResourceJobQuestions& questions;     // user-interface thread
+  UiThread& uiThread;
+  ConverterOperations& converter;
+  Clock& clock;
+  JobSubmitter submit;
+  std::string appDirectory;
+};
+
+class ResourceManagerLogic final : public DownloadWorkerEvents {
+ public:
+  struct Row {
+    ResourceRow texts;
+    std::string path;
+  };
+
+  // `targets` are the printers to work on, `allPrinters` every printer the
+  // Edit Printer List dialog offers; both are copied.
+  ResourceManagerLogic(ResourceManagerHost& host, ResourceManagerServices services,
+                       const std::vector<PrinterRecord*>& targets,
+                       const std::vector<PrinterRecord*>& allPrinters, bool editListAllowed = true);
+  // Stops a worker still running and waits for it.
+  ~ResourceManagerLogic() override;
+  ResourceManagerLogic(const ResourceManagerLogic&) = delete;
+  ResourceManagerLogic& operator=(const ResourceManagerLogic&) = delete;
+
+  // Commands.
+  void OnCommand(int id);
+  void OnPrinterSelectionChanged(int index);
+  void OnRowSelectionChanged(std::vector<int> selectedRows);
+  // Add to List with the files a file dialog returned.
+  void AddFiles(const std::vector<std::string>& paths);
+  void RemoveSelectedRows();
+  void Download();
+  void StopDownload();
+  void Close();
+  void Cancel();
+  void ExportToFile();
+  // The Edit Printer List dialog's Apply: these printers of allPrinters(),
+  // by index, become the targets.
+  void ApplyPrinterSelection(const std::vector<int>& checked);
+
+  // State for the window to show.
+  const std::vector<Row>& rows() const { return rows_; }
+  const std::vector<std::unique_ptr<PrinterRecord>>& targets() const { return targets_; }
+  const std::vector<std::unique_ptr<PrinterRecord>>& allPrinters() const { return allPrinters_; }
+  // Whether allPrinters()[index] is among the targets (same address).
+  bool IsTarget(int index) const;
+  // The Selected Printers list's entries: " (LAB2)  -Model 40".
+  std::vector<std::string> PrinterEntries() const;
+  // The Edit Printer List dialog's items, one per allPrinters() entry:
+  // "LAB2 - (Model 40 )".
+  std::vector<std::string> EditListItems() const;
+  int selectedPrinter() const { return selectedPrinter_; }
+  StorageLocation downloadLocation() const { return downloadLocation_; }
+  bool IsEnabled(int controlId) const;
+  // The status bar's four parts.
+  std::vector<std::string> StatusParts() const;
+  DownloadState state() const { return state_.Load(); }
+  bool downloading() const { return worker_ != nullptr; }
+  const ConversionChoice& conversion() const { return jobContext_.conversion; }
+  const JobFiles& jobFiles() const { return jobContext_.jobFiles; }
+
+ private:
+  // DownloadWorkerEvents: the worker's thread; each is carried over to the
+  // user-interface thread.
+  void PrinterStarted(int index) override;
+  void StatusesReset() override;
+  void RowStatus(int row, const std::string& status) override;
+  void Ended(const ConversionChoice& conversion) override;
+  void OnUiThread(std::function<void()> call);
+  void WorkerEnded(const ConversionChoice& conversion);
+
+  void SelectPrinter(int index);
+  void SetStatus(int row, const std::string& status);
+  void ResetJobFiles();
+  void ExportRows();
+
+  ResourceManagerHost& host_;
+  ResourceManagerServices services_;
+  bool editListAllowed_;
+  std::vector<std::unique_ptr<PrinterRecord>> targets_;
+  std::vector<std::unique_ptr<PrinterRecord>> allPrinters_;
+
+  std::vector<Row> rows_;
+  std::vector<int> selectedRows_;
+  int selectedPrinter_ = -1;
+  bool flashEnabled_ = false;
+  StorageLocation downloadLocation_ = kHardDisk;
+  bool exporting_ = false;
+
+  // Export and the worker each prepare jobs with their own context; this
+  // one keeps the conversion choice between them.
+  ResourceJobContext jobContext_;
+  DownloadStateWord state_;
+  BlockingUiCalls gate_;
+  UiThreadMessageBoxes workerBoxes_;
+  UiThreadJobQuestions workerQuestions_;
+  std::unique_ptr<DownloadWorker> worker_;
+  bool closeWhenEnded_ = false;
+  std::shared_ptr<const bool> alive_ = std::make_shared<const bool>(true);
+};

@@ -1,0 +1,46 @@
+// Message boxes and job questions for the download worker: each is carried
+// to the user-interface thread, where the real ones may be shown, and the
+// worker waits for the answer. Once the gate is closed they answer at once,
+// as a cancelled box or question would.
+#pragma once
+
+#include "download/resource_job_questions.h"
+#include "ui/blocking_ui_call.h"
+#include "ui/message_boxes.h"
+
+class UiThreadMessageBoxes final : public MessageBoxes {
+ public:
+  UiThreadMessageBoxes(BlockingUiCalls& gate, MessageBoxes& boxes) : gate_(gate), boxes_(boxes) {}
+  int Show(int stringId, unsigned style = MB_OK) override {
+    MessageBoxes& boxes = boxes_;
+    return gate_.Call<int>([&boxes, stringId, style] { return boxes.Show(stringId, style); })
+        .value_or(IDCANCEL);
+  }
+
+ private:
+  BlockingUiCalls& gate_;
+  MessageBoxes& boxes_;
+};
+
+class UiThreadJobQuestions final : public ResourceJobQuestions {
+ public:
+  UiThreadJobQuestions(BlockingUiCalls& gate, ResourceJobQuestions& questions)
+      : gate_(gate), questions_(questions) {}
+  std::optional<ConversionOptions> AskConversionOptions() override {
+    ResourceJobQuestions& questions = questions_;
+    return gate_
+        .Call<std::optional<ConversionOptions>>([&questions] { return questions.AskConversionOptions(); })
+        .value_or(std::nullopt);
+  }
+  void AskFormMacroName() override {
+    ResourceJobQuestions& questions = questions_;
+    gate_.Call<bool>([&questions] {
+      questions.AskFormMacroName();
+      return true;
+    });
+  }
+
+ private:
+  BlockingUiCalls& gate_;
+  ResourceJobQuestions& questions_;
+};

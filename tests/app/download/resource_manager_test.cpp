@@ -1,0 +1,365 @@
+// The Resource Manager's logic and its download worker, with a fake clock,
+// a converter that knows fonts by extension and a recording LPR submitter.
+// The worker runs on its own thread; the test's thread is the
+// user-interface thread and runs what the worker posts.
+#include "download/resource_manager_logic.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "download/resource_manager_ids.h"
+#include "fake_clock.h"
+#include "resource_manager_support.h"
+#include "temp_dir.h"
+#include "window_fakes.h"
+
+namespace {
+
+using namespace resource_manager;
+using Texts = std::vector<std::string>;
+
+constexpr uint32_t kFirst = 0x7F000101u, kNoStorage = 0x7F000102u, kSecond = 0x7F000103u;
+
+// The test's thread is the user-interface thread; what is posted is
+// counted, for a test that must know the worker is waiting.
+class CountingUiThread final : public UiThread {
+ public:
+  explicit CountingUiThread(FakeUiThread& inner) : inner_(inner) {}
+  bool IsCurrent() const override { return std::this_thread::get_id() == uiThread_; }
+  void Post(std::function<void()> call) override {
+    inner_.Post(std::move(call));
+    ++posts;
+  }
+  std::atomic<int> posts{0};
+
+ private:
+  FakeUiThread& inner_;
+  std::thread::id uiThread_ = std::this_thread::get_id();
+};
+
+class ResourceManagerTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() { LoadBuiltResources(); }
+  ResourceManagerTest() {
+    std::filesystem::create_directory(appDir);
+    printers = {MakeTestPrinter(kFirst, kStorageHardDisk, "ONE"), MakeTestPrinter(kNoStorage, kStorageNone, "NONE"),
+                MakeTestPrinter(kSecond, kStorageBoth, "TWO")};
+  }
+  ~ResourceManagerTest() override {
+    logic.reset();
+    ui.RunPosted();  // what the worker posted last finds the logic gone
+  }
+
+  void Open(std::vector<int> targetIndexes = {0, 1, 2}) {
+    std::vector<PrinterRecord*> all, targets;
+    for (auto& printer : printers) all.push_back(&printer);
+    for (int i : targetIndexes) targets.push_back(&printers[static_cast<size_t>(i)]);
+    logic = std::make_unique<ResourceManagerLogic>(
+        host, ResourceManagerServices{boxes, questions, counted, converter, clock, submitter.Function(), appDir},
+        targets, all);
+    host.logic = logic.get();
+  }
+  // Files in the scratch folder, added to the list in this order.
+  void Add(const Texts& names) {
+    std::vector<std::string> paths;
+    for (const auto& name : names) {
+      paths.push_back(fonts.file(name));
+      WriteBytes(paths.back(), "font " + name + "\n");
+    }
+    logic->AddFiles(paths);
+  }
+  // Runs what the worker posts until it has ended.
+  void RunDownload() {
+    while (logic->downloading()) ASSERT_TRUE(ui.AwaitAndRunPosted()) << "the worker hangs";
+  }
+  Texts Statuses() const {
+    Texts statuses;
+    for (const auto& row : logic->rows()) statuses.push_back(row.texts.status);
+    return statuses;
+  }
+  // "address #number first-line" of every job sent.
+  Texts Sent() {
+    Texts sent;
+    for (const SentJob& job : submitter.jobs()) {
+      const size_t name = job.job.rfind("NAME=");
+      const std::string what = job.job.rfind("%!PS", 0) == 0
+                                   ? "ps " + job.job.substr(job.job.find("_FontDownload_\n") + 15,
+                                                            job.job.find('\n', job.job.find("_FontDownload_\n") + 15) -
+                                                                job.job.find("_FontDownload_\n") - 15)
+                                   : "pcl " + job.job.substr(name, job.job.find('"', name + 6) - name + 1);
+      sent.push_back(job.address + " #" + std::to_string(job.number) + " " + what);
+    }
+    return sent;
+  }
+
+  TempDir fonts;
+  std::string appDir = fonts.file("app");
+  std::vector<PrinterRecord> printers;
+  FakeClock clock;
+  FakeUiThread ui;
+  CountingUiThread counted{ui};
+  ScriptedBoxes boxes;
+  ScriptedQuestions questions;
+  ExtensionConverter converter;
+  RecordingSubmitter submitter;
+  RecordingResourceManagerHost host;
+  std::unique_ptr<ResourceManagerLogic> logic;
+};
+
+TEST_F(ResourceManagerTest, EveryPrinterWithStorageGetsEveryResourceInOrder) {
+  Open();
+  Add({"a.pfa", "b.sfp", "c.ttf"});
+  questions.answers = {kBoth, kBoth};  // asked once per printer, without Apply to All
+  logic->OnCommand(kDownloadButton);
+  EXPECT_FALSE(logic->IsEnabled(kDownloadButton));
+  EXPECT_FALSE(logic->IsEnabled(kAddButton));
+  EXPECT_FALSE(logic->IsEnabled(kEditPrinterListButton));
+  RunDownload();
+
+  // The printer without storage is skipped; numbers restart per printer and
+  // the Both conversion sends two jobs with two numbers.
+  EXPECT_EQ(Sent(), (Texts{"127.0.1.1 #0 ps font a.pfa", "127.0.1.1 #1 pcl NAME=\"0:\\pcl\\fonts\\b\"",
+                           "127.0.1.1 #2 ps type1 of c.ttf", "127.0.1.1 #3 pcl NAME=\"0:\\pcl\\fonts\\tmpPfb\"",
+                           "127.0.1.3 #0 ps font a.pfa", "127.0.1.3 #1 pcl NAME=\"0:\\pcl\\fonts\\b\"",
+                           "127.0.1.3 #2 ps type1 of c.ttf", "127.0.1.3 #3 pcl NAME=\"0:\\pcl\\fonts\\tmpPfb\""}));
+  EXPECT_EQ(Statuses(), (Texts{"Downloaded", "Downloaded", "Downloaded"}));
+  // The rows went back to "Not Downloaded" when the second printer started.
+  const std::string allDone = "Downloaded|Downloaded|Downloaded|";
+  const std::string reset = "Not Downloaded|Not Downloaded|Not Downloaded|";
+  const auto done = std::find(host.shownStatuses.begin(), host.shownStatuses.end(), allDone);
+  ASSERT_NE(done, host.shownStatuses.end());
+  EXPECT_NE(std::find(done, host.shownStatuses.end(), reset), host.shownStatuses.end());
+  // A rest of 50 steps after each resource sent, 300 ms after each served
+  // printer, and none for the skipped one.
+  EXPECT_EQ(clock.sleptMs(), 2u * (3 * 20 + 2 * 50 * 20 + 300));
+  EXPECT_EQ(questions.conversionQuestions, 2);
+  EXPECT_TRUE(logic->conversion().askConversion);
+  EXPECT_EQ(logic->state(), DownloadState::Stopped);
+  EXPECT_TRUE(logic->IsEnabled(kDownloadButton));
+  EXPECT_FALSE(logic->IsEnabled(kStopButton));
+  EXPECT_EQ(FilesIn(appDir), Texts{});  // no job or scratch file is left
+}
+
+TEST_F(ResourceManagerTest, FailuresShowInTheirRowsAndTheOtherPrinterGetsEverything) {
+  Open({0, 2});
+  Add({"a.pfa", "bad.ttf", "c.ttf", "notes.frm"});
+  submitter.failingAddress = "127.0.1.1";
+  // bad.ttf asks and fails its conversion; c.ttf's question is cancelled.
+  questions.answers = {kToType1};
+  logic->OnCommand(kDownloadButton);
+  RunDownload();
+
+  // A refused submission is no download; a TrueType font without a choice
+  // is not converted; a file that is not a font is said so.
+  const std::string& refused = kSocketFailureStatusText;
+  const Texts firstPrinter{refused, "Invalid TTF File", refused, "Not Downloaded"};
+  EXPECT_NE(std::find(host.shownStatuses.begin(), host.shownStatuses.end(),
+                      firstPrinter[0] + "|" + firstPrinter[1] + "|" + firstPrinter[2] + "|" + firstPrinter[3] + "|"),
+            host.shownStatuses.end());
+  EXPECT_EQ(Statuses(), (Texts{"Downloaded", "Invalid TTF File", "Downloaded", "Not Downloaded"}));
+  EXPECT_EQ(boxes.shown, (std::vector<int>{kInvalidFontFileMessage, kInvalidFontFileMessage}));
+  const Texts sent = Sent();
+  EXPECT_EQ(std::count_if(sent.begin(), sent.end(), [](auto& s) { return s.rfind("127.0.1.3", 0) == 0; }), 2);
+}
+
+TEST_F(ResourceManagerTest, ATrueTypeFontWithoutAChoiceIsNotMarkedDownloaded) {
+  Open({0});
+  Add({"c.ttf"});
+  logic->OnCommand(kDownloadButton);  // the question is cancelled
+  RunDownload();
+  EXPECT_EQ(Statuses(), Texts{kNotConvertedText});
+  EXPECT_TRUE(submitter.jobs().empty());
+}
+
+TEST_F(ResourceManagerTest, StopAnsweredCancelGoesOnAndOkStopsWithoutStartingAnotherResource) {
+  Open({0});
+  Add({"a.pfa", "b.pfa", "c.pfa", "d.pfa"});
+  submitter.HoldAt(1);
+  logic->OnCommand(kDownloadButton);
+  submitter.AwaitHeld();
+  boxes.answers = {IDCANCEL};
+  logic->OnCommand(kStopButton);
+  EXPECT_EQ(boxes.shown.back(), kStopQuestionText);
+  EXPECT_EQ(logic->state(), DownloadState::Downloading);
+  submitter.HoldAt(2);
+  submitter.Release();
+  submitter.AwaitHeld();
+  boxes.answers = {IDOK};
+  logic->OnCommand(kStopButton);
+  EXPECT_EQ(logic->state(), DownloadState::Stopped);
+  // The worker is still sending: no second download may start on its files.
+  EXPECT_FALSE(logic->IsEnabled(kDownloadButton));
+  logic->OnCommand(kDownloadButton);
+  EXPECT_FALSE(logic->IsEnabled(kStopButton));
+  submitter.Release();
+  RunDownload();
+  EXPECT_EQ(submitter.jobs().size(), 3u);
+  EXPECT_EQ(Statuses(), (Texts{"Downloaded", "Downloaded", "Downloaded", "Not Downloaded"}));
+  EXPECT_TRUE(logic->IsEnabled(kDownloadButton));
+}
+
+TEST_F(ResourceManagerTest, AStopBeforeTheWorkersFirstStepIsKept) {
+  Open({0});
+  Add({"a.pfa"});
+  std::mutex lock;
+  std::condition_variable stopped;
+  bool stopGiven = false;
+  clock.onSleep = [&](uint32_t) {
+    std::unique_lock guard(lock);
+    stopped.wait(guard, [&] { return stopGiven; });
+  };
+  logic->OnCommand(kDownloadButton);
+  logic->OnCommand(kStopButton);  // answered OK
+  {
+    const std::lock_guard guard(lock);
+    stopGiven = true;
+    stopped.notify_all();
+  }
+  RunDownload();
+  EXPECT_TRUE(submitter.jobs().empty());
+  // Cancel after the end finds no download and closes the window.
+  logic->OnCommand(kCancelButton);
+  EXPECT_EQ(host.closed, 1);
+}
+
+TEST_F(ResourceManagerTest, CloseDuringADownloadFinishesThePrinterAndClosesOnlyWhenAskedAgain) {
+  Open({0, 2});
+  Add({"a.pfa", "b.pfa"});
+  submitter.HoldAt(0);
+  logic->OnCommand(kDownloadButton);
+  submitter.AwaitHeld();
+  logic->OnCommand(kCloseButton);
+  EXPECT_EQ(boxes.shown, std::vector<int>{kCannotCloseText});
+  EXPECT_EQ(logic->state(), DownloadState::CloseRequested);
+  submitter.Release();
+  RunDownload();
+  EXPECT_EQ(Sent(), (Texts{"127.0.1.1 #0 ps font a.pfa", "127.0.1.1 #1 ps font b.pfa"}));
+  EXPECT_EQ(host.closed, 0);
+  logic->OnCommand(kCloseButton);
+  EXPECT_EQ(host.closed, 1);
+}
+
+TEST_F(ResourceManagerTest, CloseAfterStopWaitsForTheWorkerWhileTheWindowKeepsRunning) {
+  Open({0});
+  Add({"a.pfa", "b.pfa"});
+  submitter.HoldAt(0);
+  logic->OnCommand(kDownloadButton);
+  submitter.AwaitHeld();
+  logic->OnCommand(kStopButton);  // OK
+  logic->OnCommand(kCloseButton);
+  EXPECT_EQ(host.closed, 0);  // the worker is still sending
+  submitter.Release();
+  RunDownload();
+  EXPECT_EQ(host.closed, 1);
+  EXPECT_EQ(submitter.jobs().size(), 1u);
+}
+
+TEST_F(ResourceManagerTest, ClosingWhileTheWorkerWaitsForAnAnswerEndsTheWorker) {
+  Open({0});
+  Add({"c.ttf", "a.pfa"});
+  logic->OnCommand(kDownloadButton);
+  // The conversion question waits on the user-interface thread, which
+  // never runs it: the logic goes all the same.
+  // Posted so far: the printer, the reset, "Downloading..." and the question.
+  for (int i = 0; i < 5000 && counted.posts < 4; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  ASSERT_EQ(counted.posts, 4);
+  logic.reset();
+  ui.RunPosted();
+  EXPECT_EQ(questions.conversionQuestions, 0);
+  EXPECT_TRUE(submitter.jobs().empty());
+}
+
+TEST_F(ResourceManagerTest, ExportWritesEveryJobInOrderIntoOneFileAndLeavesItAlone) {
+  Open({0});
+  Add({"a.pfa", "b.sfp", "c.ttf"});
+  host.exportFile = fonts.file("fonts.prn");
+  WriteBytes(host.exportFile, "an earlier export\n");
+  questions.answers = {kBoth};
+  logic->OnCommand(kExportButton);
+
+  const std::string file = ReadBytes(host.exportFile);
+  const size_t ps = file.find("font a.pfa"), pcl = file.find("font b.sfp"), type1 = file.find("type1 of c.ttf"),
+               pclTrueType = file.find("pcl of c.ttf");
+  ASSERT_NE(pclTrueType, std::string::npos);
+  EXPECT_TRUE(ps < pcl && pcl < type1 && type1 < pclTrueType);
+  EXPECT_EQ(file.find("an earlier export"), std::string::npos);
+  EXPECT_EQ(file.find("%cartridge"), std::string::npos);
+  EXPECT_EQ(Statuses(), (Texts{"Downloaded", "Downloaded", "Downloaded"}));
+  ASSERT_EQ(host.texts.size(), 1u);
+  EXPECT_NE(host.texts[0].find(host.exportFile), std::string::npos);
+  EXPECT_EQ(host.waitCursor, 0);
+  EXPECT_EQ(logic->jobFiles().postScript, appDir + "/" + kJobFileName);
+  EXPECT_EQ(logic->jobFiles().pcl, appDir + "/" + kJobFileName);
+
+  // Exporting again to the same file leaves only the second export, to
+  // flash memory this time; "Apply to All" was not chosen, so it asks.
+  questions.answers = {kToPcl};
+  logic->OnCommand(kFlashMemoryRadio);
+  logic->OnCommand(kExportButton);
+  const std::string second = ReadBytes(host.exportFile);
+  EXPECT_EQ(second.find("type1 of c.ttf"), std::string::npos);
+  EXPECT_NE(second.find("%cartridge"), std::string::npos);
+  EXPECT_NE(second.find("NAME=\"1:\\pcl\\fonts\\b\""), std::string::npos);
+
+  // A download afterwards deletes its temporary job files, never the export.
+  logic->OnCommand(kHardDiskRadio);
+  questions.answers = {kToPcl};
+  logic->OnCommand(kDownloadButton);
+  RunDownload();
+  EXPECT_EQ(ReadBytes(host.exportFile), second);
+}
+
+TEST_F(ResourceManagerTest, ExportOfAFormFileAloneLeavesNoFile) {
+  Open({0});
+  Add({"form.frm"});
+  host.exportFile = fonts.file("form.prn");
+  logic->OnCommand(kExportButton);
+  EXPECT_FALSE(std::filesystem::exists(host.exportFile));
+  EXPECT_EQ(boxes.shown, std::vector<int>{kInvalidFontFileMessage});
+  EXPECT_EQ(Statuses(), Texts{"Not Downloaded"});
+}
+
+TEST_F(ResourceManagerTest, EmptyListStartsNothing) {
+  Open();
+  logic->OnCommand(kDownloadButton);
+  logic->OnCommand(kExportButton);
+  EXPECT_EQ(boxes.shown, (std::vector<int>{kSelectFontsText, kSelectFontsText}));
+  EXPECT_FALSE(logic->downloading());
+}
+
+TEST_F(ResourceManagerTest, RowsAreRemovedTogetherWithTheirPaths) {
+  Open();
+  Add({"a.pfa", "x.bin", "b.sfp", "c.ttf", "LOGO.PCL"});
+  EXPECT_EQ(boxes.shown, std::vector<int>{kInvalidFontFileMessage});
+  ASSERT_EQ(logic->rows().size(), 4u);
+  logic->OnRowSelectionChanged({3, 0});
+  logic->OnCommand(kRemoveButton);
+  ASSERT_EQ(logic->rows().size(), 2u);
+  EXPECT_EQ(logic->rows()[0].path, fonts.file("b.sfp"));
+  EXPECT_EQ(logic->rows()[1].path, fonts.file("c.ttf"));
+  EXPECT_EQ(logic->rows()[1].texts.typeText, "True Type Font");
+}
+
+TEST_F(ResourceManagerTest, PrintersAreTheLogicsOwnCopiesMatchedByAddress) {
+  Open({0, 2});
+  // The opener's records change or go; the copies do not.
+  printers.clear();
+  EXPECT_EQ(logic->PrinterEntries(), (Texts{" (ONE)  -Model 40", " (TWO)  -Model 40"}));
+  EXPECT_TRUE(logic->IsTarget(0));
+  EXPECT_FALSE(logic->IsTarget(1));
+  EXPECT_TRUE(logic->IsTarget(2));
+  EXPECT_FALSE(logic->IsEnabled(kFlashMemoryRadio));  // ONE has a hard disk only
+  logic->OnPrinterSelectionChanged(1);
+  EXPECT_TRUE(logic->IsEnabled(kFlashMemoryRadio));
+
+  logic->ApplyPrinterSelection({1});
+  EXPECT_EQ(logic->PrinterEntries(), Texts{" (NONE)  -Model 40"});
+  EXPECT_FALSE(logic->IsTarget(0));
+  EXPECT_TRUE(logic->IsTarget(1));
+  logic->ApplyPrinterSelection({});
+  EXPECT_TRUE(logic->PrinterEntries().empty());
+  EXPECT_EQ(logic->selectedPrinter(), -1);
+}
+
+}  // namespace
