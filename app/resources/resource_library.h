@@ -37,7 +37,9 @@ typedef enum GlyControlKind {
   GLY_CTL_EDIT,           /* single-line edit */
   GLY_CTL_IP_ADDRESS,     /* four fields of 0-255 */
   GLY_CTL_BITMAP,         /* picture of bitmap `resource`, magenta transparent */
-  GLY_CTL_ICON            /* picture of icon `resource` */
+  GLY_CTL_ICON,           /* picture of icon `resource` */
+  GLY_CTL_COMBO,          /* drop-down list to choose from, filled by the code */
+  GLY_CTL_LIST_VIEW       /* rows of columns under a header, several rows selectable */
 } GlyControlKind;
 
 /* Control flags. */

@@ -1,9 +1,11 @@
 #include "ui/template_dialog.h"
 
+#include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTreeWidget>
 
 #include "ui/check_list_box.h"
 #include "ui/ip_address_edit.h"
@@ -76,6 +78,15 @@ QWidget* TemplateDialog::CreateControl(const GlyControlTemplate& control) {
       picture->setPixmap(LoadResourceIcon(control.resource).pixmap(control.width, control.height));
       return picture;
     }
+    case GLY_CTL_COMBO:
+      return new QComboBox(this);
+    case GLY_CTL_LIST_VIEW: {
+      auto* table = new QTreeWidget(this);
+      table->setRootIsDecorated(false);
+      table->setSelectionMode(QAbstractItemView::ExtendedSelection);
+      table->setSortingEnabled(false);
+      return table;
+    }
   }
   return new QWidget(this);
 }
@@ -92,6 +103,12 @@ void TemplateDialog::Connect(int id, QWidget* widget) {
       if (id == 1) accept();
       if (id == 2) QDialog::reject();
     });
+  } else if (auto* combo = qobject_cast<QComboBox*>(widget)) {
+    connect(combo, &QComboBox::currentIndexChanged, this,
+            [this, id] { Dispatch(id, Notification::SelectionChanged); });
+  } else if (auto* table = qobject_cast<QTreeWidget*>(widget)) {
+    connect(table, &QTreeWidget::itemSelectionChanged, this,
+            [this, id] { Dispatch(id, Notification::SelectionChanged); });
   } else if (auto* edit = qobject_cast<QLineEdit*>(widget)) {
     connect(edit, &QLineEdit::textChanged, this, [this, id] { Dispatch(id, Notification::TextChanged); });
   } else if (auto* address = qobject_cast<IpAddressEdit*>(widget)) {

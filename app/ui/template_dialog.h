@@ -16,7 +16,7 @@
 
 enum class Notification {
   Clicked,           // buttons
-  SelectionChanged,  // CheckListBox
+  SelectionChanged,  // CheckListBox, combo boxes, list views
   CheckChanged,      // CheckListBox
   TextChanged,       // edits and IP address controls
 };
