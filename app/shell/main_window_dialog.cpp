@@ -7,6 +7,8 @@
 #include <QSignalBlocker>
 #include <QUrl>
 
+#include "fonts/font_list_dialog.h"
+#include "shell/clock.h"
 #include "shell/main_window_ids.h"
 #include "snmp/add_printer_dialog.h"
 #include "snmp/community_strings_dialog.h"
@@ -103,9 +105,14 @@ void MainWindowDialog::OpenAddPrinter() {
   dialog.exec();
 }
 
-// The Printer Font List and the Resource Manager are dialogs of their own;
-// until they are part of the program these commands end here.
-void MainWindowDialog::OpenFontList(PrinterRecord* const*, int) {}
+void MainWindowDialog::OpenFontList(PrinterRecord* const* printers, int count) {
+  FontListDialog dialog(boxes_, logic_.uiThread(), SystemClock(),
+                        std::vector<PrinterRecord*>(printers, printers + count), this);
+  dialog.exec();
+}
+
+// The Resource Manager is a dialog of its own; until it is part of the
+// program this command ends here.
 void MainWindowDialog::OpenResourceManager(const ResourceManagerTargets&) {}
 
 void MainWindowDialog::OpenCommunityStrings(PrinterRecord& printer) {
