@@ -10,7 +10,7 @@ class QStatusBar;
 class QTreeWidget;
 class UiThread;
 
-class FontListDialog final : public TemplateDialog, public FontListHost {
+class FontListDialog : public TemplateDialog, public FontListHost {
   Q_OBJECT
  public:
   // `printers` are not owned and outlive the dialog; at least one.
