@@ -1,6 +1,7 @@
 // The Printer Font List and Delete Fonts dialogs, offscreen, with the real
 // SNMP library reading and deleting the fonts of virtual printers.
 #include <QComboBox>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTest>
@@ -184,6 +185,37 @@ TEST_F(FontListDialogTest, AddFontShowsTheDownloadedFontAfterThePartialReread) {
   EXPECT_EQ(Table()->topLevelItemCount(), 10);
   EXPECT_NE(RowOf("Gothic"), -1);
   EXPECT_EQ(window->statusBar()->currentMessage(), "10 Font(s)");
+}
+
+TEST_F(FontListDialogTest, EveryWayOfClosingTheDeletionWaitsForItsWorker) {
+  PrinterConfig config;
+  config.address = "127.66.5.10";
+  Start(config);
+  DownloadTwo("Gothic", "Elegant");
+  FontList fonts{};
+  ASSERT_EQ(SnmpGetFontList(&printer, &fonts), 0);
+  std::vector<FontEntry> downloaded(fonts.entries + 8, fonts.entries + 10);
+  SnmpFreeFontList(&fonts);
+
+  DeleteFontsDialog deletion(boxes, ui, SystemClock(), printer, downloaded);
+  EXPECT_EQ(deletion.ControlAs<QLineEdit>(delete_fonts::kPrinterText)->text(), "VP (Ostrel Virtual )");
+  deletion.show();
+  // Escape stops after the font in progress; the close box does nothing
+  // more, and Close closes only once the worker has ended and shown its
+  // summary.
+  QTest::keyClick(&deletion, Qt::Key_Escape);
+  EXPECT_EQ(deletion.logic().runState(), kDeleteStopRequested);
+  deletion.close();
+  EXPECT_TRUE(deletion.isVisible());
+  deletion.ControlAs<QPushButton>(delete_fonts::kCloseButton)->click();
+  EXPECT_TRUE(deletion.isVisible());
+  EXPECT_TRUE(QTest::qWaitFor([&] { return !deletion.isVisible(); }, 10000));
+  EXPECT_TRUE(deletion.logic().runOver());
+  EXPECT_EQ(deletion.result(), QDialog::Accepted);
+  EXPECT_EQ(deletion.deletedCount(), 1);
+  EXPECT_EQ(boxes.shown, std::vector<int>{delete_fonts::kSomeDeleted});
+  EXPECT_EQ(Column(deletion.ControlAs<QTreeWidget>(delete_fonts::kFontTable), 2),
+            (std::vector<QString>{"Deleted", "Not deleted"}));
 }
 
 }  // namespace
