@@ -10,10 +10,6 @@ inline constexpr int kViewCombo = 1019;
 inline constexpr int kFontTable = 1009;
 inline constexpr int kDeleteButton = 1021;
 inline constexpr int kAddFontButton = 1022;
-inline constexpr int kPrintReportButton = 1023;
-inline constexpr int kCloseButton = 2;
-inline constexpr int kHelpButton = 57670;
-inline constexpr int kLogo = 1044;
 inline constexpr int kStatusBar = 32500;
 
 // Column headings.
