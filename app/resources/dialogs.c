@@ -120,6 +120,28 @@ static const GlyControlTemplate form_macro_name_controls[] = {
     {GLY_CTL_BUTTON, 2, "Cancel", 378, 50, 80, 30, 0, 0},
 };
 
+static const GlyControlTemplate font_list_controls[] = {
+    {GLY_CTL_LABEL, S, "Selected Printers:", 16, 12, 300, 20, 0, 0},
+    {GLY_CTL_COMBO, 1018, NULL, 16, 34, 420, 28, 0, 0},
+    {GLY_CTL_LABEL, S, "View by Font Types", 452, 12, 240, 20, 0, 0},
+    {GLY_CTL_COMBO, 1019, NULL, 452, 34, 240, 28, 0, 0},
+    {GLY_CTL_REPORT_LIST, 1009, NULL, 16, 74, 600, 330, 0, 0},
+    {GLY_CTL_BUTTON, 1021, "D&elete Font", 632, 74, 142, 30, GLY_CTL_DISABLED, 0},
+    {GLY_CTL_BUTTON, 1022, "&Add Font...", 632, 112, 142, 30, 0, 0},
+    {GLY_CTL_BUTTON, 1023, "Print &Report", 632, 150, 142, 30, 0, 0},
+    {GLY_CTL_BITMAP, 1044, NULL, 632, 200, 142, 100, 0, 134},
+    {GLY_CTL_BUTTON, 2, "C&lose", 632, 336, 142, 30, GLY_CTL_DEFAULT, 0},
+    {GLY_CTL_BUTTON, 57670, "&Help", 632, 374, 142, 30, 0, 0},
+};
+
+static const GlyControlTemplate delete_fonts_controls[] = {
+    {GLY_CTL_LABEL, S, "The Printer", 16, 16, 100, 20, 0, 0},
+    {GLY_CTL_EDIT, 1092, NULL, 120, 12, 390, 28, GLY_CTL_READ_ONLY, 0},
+    {GLY_CTL_REPORT_LIST, 1090, NULL, 16, 52, 510, 240, 0, 0},
+    {GLY_CTL_BUTTON, 1024, "&Cancel", 300, 306, 110, 30, 0, 0},
+    {GLY_CTL_BUTTON, 1091, "C&lose", 416, 306, 110, 30, 0, 0},
+};
+
 const GlyDialogTemplate gly_dialogs[] = {
     {100, "About GLY", 360, 160, about_controls, COUNT(about_controls)},
     {102, "GLY", 620, 430, main_controls, COUNT(main_controls)},
@@ -127,9 +149,11 @@ const GlyDialogTemplate gly_dialogs[] = {
     {136, "Edit Printer List", 504, 242, edit_printer_list_controls, COUNT(edit_printer_list_controls)},
     {139, "Font Conversion Options", 460, 176, conversion_options_controls,
      COUNT(conversion_options_controls)},
+    {130, "Printer Font List", 790, 445, font_list_controls, COUNT(font_list_controls)},
     {140, "Add Printer Options", 380, 300, add_printer_controls, COUNT(add_printer_controls)},
     {142, "Form / Macro Name", 470, 94, form_macro_name_controls, COUNT(form_macro_name_controls)},
     {145, "Changing Printer Community Strings", 476, 302, community_controls,
      COUNT(community_controls)},
+    {146, "Delete Fonts", 542, 350, delete_fonts_controls, COUNT(delete_fonts_controls)},
 };
 const size_t gly_dialog_count = COUNT(gly_dialogs);

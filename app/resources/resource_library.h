@@ -41,7 +41,8 @@ typedef enum GlyControlKind {
   GLY_CTL_RADIO,          /* radio button; the radios of one dialog form one group */
   GLY_CTL_CHECK_BOX,      /* check box with its text */
   GLY_CTL_LIST_BOX,       /* unsorted list of texts, one selected item */
-  GLY_CTL_REPORT_LIST     /* rows of columns with headings, several rows selectable */
+  GLY_CTL_REPORT_LIST,    /* rows of columns with headings, several rows selectable */
+  GLY_CTL_COMBO           /* drop-down list to choose from, filled by the code */
 } GlyControlKind;
 
 /* Control flags. */

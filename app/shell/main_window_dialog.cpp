@@ -6,6 +6,7 @@
 #include "download/converter_operations.h"
 #include "download/job_questions_dialog.h"
 #include "download/resource_manager_dialog.h"
+#include "fonts/font_list_dialog.h"
 #include "shell/app_directory.h"
 #include "shell/clock.h"
 #include "shell/main_window_ids.h"
@@ -100,9 +101,11 @@ void MainWindowDialog::OpenAddPrinter() {
   dialog.exec();
 }
 
-// The Printer Font List is a dialog of its own; until it is part of the
-// program this command ends here.
-void MainWindowDialog::OpenFontList(PrinterRecord* const*, int) {}
+void MainWindowDialog::OpenFontList(PrinterRecord* const* printers, int count) {
+  FontListDialog dialog(boxes_, logic_.uiThread(), SystemClock(),
+                        std::vector<PrinterRecord*>(printers, printers + count), this);
+  dialog.exec();
+}
 
 void MainWindowDialog::OpenResourceManager(const ResourceManagerTargets& targets) {
   JobQuestionsDialogs questions(this);

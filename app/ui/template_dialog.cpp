@@ -1,6 +1,7 @@
 #include "ui/template_dialog.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
@@ -96,6 +97,8 @@ QWidget* TemplateDialog::CreateControl(const GlyControlTemplate& control) {
       report->header()->setStretchLastSection(false);
       return report;
     }
+    case GLY_CTL_COMBO:
+      return new QComboBox(this);
   }
   return new QWidget(this);
 }
@@ -114,6 +117,9 @@ void TemplateDialog::Connect(int id, QWidget* widget) {
     });
   } else if (auto* choice = qobject_cast<QAbstractButton*>(widget)) {
     connect(choice, &QAbstractButton::clicked, this, [this, id] { Dispatch(id, Notification::Clicked); });
+  } else if (auto* combo = qobject_cast<QComboBox*>(widget)) {
+    connect(combo, &QComboBox::currentIndexChanged, this,
+            [this, id] { Dispatch(id, Notification::SelectionChanged); });
   } else if (auto* report = qobject_cast<QTreeWidget*>(widget)) {
     connect(report, &QTreeWidget::itemSelectionChanged, this,
             [this, id] { Dispatch(id, Notification::SelectionChanged); });

@@ -16,7 +16,7 @@
 
 enum class Notification {
   Clicked,           // buttons, radios and check boxes
-  SelectionChanged,  // CheckListBox, list boxes and report lists
+  SelectionChanged,  // CheckListBox, combo boxes, list boxes and report lists
   CheckChanged,      // CheckListBox
   TextChanged,       // edits and IP address controls
 };

@@ -1,3 +1,4 @@
+#include <QComboBox>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -84,6 +85,23 @@ TEST_F(MainWindowDialogTest, SelectingACheckedPrinterShowsItsDescription) {
   for (int id : {1002, 1003, 1004, 1027}) EXPECT_TRUE(window->Control(id)->isEnabled()) << id;
   EXPECT_FALSE(window->Control(1026)->isEnabled());
   EXPECT_EQ(window->ControlAs<QLabel>(1030)->text(), "IP Address: 10.0.0.1");
+}
+
+TEST_F(MainWindowDialogTest, ViewEditFontListOpensTheFontListOfTheCheckedPrinter) {
+  AddDevice(snmp_double::MakeDeviceInfo(0x0A000001u, "1.2", "A", "Laser"), kStorageFlash);
+  ASSERT_TRUE(snmp_double::ReportPrinter(snmp_double::MakeDeviceInfo(0x0A000001u, "1.2", "A", "Laser")));
+  window->logic().OnListCheckChanged(0, true);
+  QString printerLine;
+  WhenModalOpens([&](QWidget* modal) {
+    auto* dialog = qobject_cast<TemplateDialog*>(modal);
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(dialog->templateId(), 130);
+    printerLine = dialog->ControlAs<QComboBox>(1018)->itemText(0);
+    dialog->ControlAs<QPushButton>(2)->click();
+  });
+  window->logic().OnCommand(1002);
+  EXPECT_EQ(printerLine, "A - ( Ostrel Laser )");
+  EXPECT_EQ(snmp_double::CallCount("SnmpGetFontList"), 1);
 }
 
 TEST_F(MainWindowDialogTest, CheckingAnItemOfAScrolledListChecksAndSelectsThatItem) {

@@ -1,0 +1,59 @@
+#include "fonts/delete_fonts_worker.h"
+
+#include "fonts/font_list_ids.h"
+#include "shell/clock.h"
+
+const char* DeleteStatusText(DeleteStatus status) {
+  switch (status) {
+    case DeleteStatus::NotDeleted: return "Not deleted";
+    case DeleteStatus::Deleting: return "Deleting...";
+    case DeleteStatus::Deleted: return "Deleted";
+    case DeleteStatus::TimedOut: return "Time out.";
+  }
+  return "";
+}
+
+int DeleteSummaryText(int deleted, int count) {
+  if (deleted <= 0) return delete_fonts::kNoneDeleted;
+  if (deleted < count) return delete_fonts::kSomeDeleted;
+  return delete_fonts::kAllDeleted;
+}
+
+namespace {
+
+// Polls until the font is reported gone; false after the last poll.
+bool AwaitDeletion(DeleteContext& context, int32_t fontIndex, Clock& clock) {
+  clock.SleepMs(kFirstPollDelayMs);
+  for (int poll = 1;; ++poll) {
+    uint32_t pending = 1;
+    if (SnmpDeleteFontPoll(&context, fontIndex, &pending) == 0 && pending == 0) return true;
+    if (poll == kMaxPolls) return false;
+    clock.SleepMs(kPollIntervalMs);
+  }
+}
+
+}  // namespace
+
+void DeleteFontsWorker(PrinterRecord& printer, const std::vector<FontEntry>& fonts, DeleteRun& run,
+                       Clock& clock, DeleteFontsEvents& events) {
+  DeleteContext context{&printer, 0};
+  const auto end = [&](bool finished) {
+    if (finished) run.runState = kDeleteFinished;
+    SnmpDeleteFontEnd(&context);
+    events.RunEnded();
+  };
+  for (size_t i = 0; i < fonts.size(); ++i) {
+    const int row = static_cast<int>(i);
+    events.StatusChanged(row, DeleteStatus::Deleting);
+    if (SnmpDeleteFontStart(&context, fonts[i].index) != 0) return end(true);
+    if (!AwaitDeletion(context, fonts[i].index, clock)) {
+      events.StatusChanged(row, DeleteStatus::TimedOut);
+      return end(true);
+    }
+    ++run.deletedCount;
+    events.StatusChanged(row, DeleteStatus::Deleted);
+    while (run.runState == kDeletePaused) clock.SleepMs(kPausedLookIntervalMs);
+    if (run.runState == kDeleteStopRequested) return end(false);
+  }
+  end(true);
+}

@@ -1,0 +1,94 @@
+#include "fonts/font_list_dialog.h"
+
+#include <QComboBox>
+#include <QSignalBlocker>
+#include <QStatusBar>
+#include <QTreeWidget>
+
+#include "fonts/delete_fonts_dialog.h"
+#include "fonts/font_list_ids.h"
+#include "ui/resource_qt.h"
+#include "ui/single_byte_text.h"
+
+using namespace font_list;
+
+namespace {
+
+constexpr int kColumnWidths[] = {200, 95, 95, 95, 95};
+constexpr int kHeadings[] = {kFontNameHeading, kResourceTypeHeading, kFontIdHeading, kPersistenceHeading,
+                             kLocationHeading};
+constexpr int kStatusBarHeight = 25;
+
+}  // namespace
+
+FontListDialog::FontListDialog(MessageBoxes& boxes, UiThread& uiThread, Clock& clock,
+                               std::vector<PrinterRecord*> printers, QWidget* parent)
+    : TemplateDialog(kDialog, parent), boxes_(boxes), uiThread_(uiThread), clock_(clock),
+      logic_(*this, boxes, std::move(printers)) {
+  if (QTreeWidget* table = Table()) {
+    QStringList headings;
+    for (int id : kHeadings) headings << ResourceText(id);
+    table->setHeaderLabels(headings);
+    for (int column = 0; column < 5; ++column) table->setColumnWidth(column, kColumnWidths[column]);
+  }
+  logic_.Initialize();
+  if (auto* views = ControlAs<QComboBox>(kViewCombo)) {
+    const QSignalBlocker quiet(views);
+    for (const char* text : kFontViewTexts) views->addItem(FromSingleByte(text));
+  }
+  if (auto* printerBox = ControlAs<QComboBox>(kPrinterCombo)) {
+    const QSignalBlocker quiet(printerBox);
+    for (const std::string& line : logic_.printerLines()) printerBox->addItem(FromSingleByte(line));
+  }
+  statusBar_ = new QStatusBar(this);
+  statusBar_->setObjectName(QString::number(kStatusBar));
+  statusBar_->setSizeGripEnabled(false);
+  statusBar_->setGeometry(0, height() - kStatusBarHeight, width(), kStatusBarHeight);
+
+  Bind(kViewCombo, Notification::SelectionChanged,
+       [this] { logic_.OnViewChanged(ControlAs<QComboBox>(kViewCombo)->currentIndex()); });
+  Bind(kPrinterCombo, Notification::SelectionChanged,
+       [this] { logic_.OnPrinterChanged(ControlAs<QComboBox>(kPrinterCombo)->currentIndex()); });
+  Bind(kFontTable, Notification::SelectionChanged, [this] { logic_.OnRowsSelected(SelectedRows()); });
+  Bind(kDeleteButton, Notification::Clicked, [this] { logic_.OnDeleteFont(); });
+  Bind(kAddFontButton, Notification::Clicked, [this] { logic_.OnAddFont(); });
+  ShowState();
+}
+
+QTreeWidget* FontListDialog::Table() const { return ControlAs<QTreeWidget>(kFontTable); }
+
+std::vector<int> FontListDialog::SelectedRows() const {
+  std::vector<int> rows;
+  QTreeWidget* table = Table();
+  for (int row = 0; row < table->topLevelItemCount(); ++row)
+    if (table->topLevelItem(row)->isSelected()) rows.push_back(row);
+  return rows;
+}
+
+void FontListDialog::ShowState() {
+  ShowRows();
+  for (int id : {kDeleteButton, kAddFontButton}) EnableControl(id, logic_.IsEnabled(id));
+  if (statusBar_) statusBar_->showMessage(FromSingleByte(logic_.statusText()));
+}
+
+void FontListDialog::ShowRows() {
+  QTreeWidget* table = Table();
+  if (!table || shownRevision_ == logic_.rowsRevision()) return;
+  const QSignalBlocker quiet(table);
+  table->clear();
+  QList<QTreeWidgetItem*> items;
+  for (const FontListLogic::Row& row : logic_.rows()) {
+    auto* item = new QTreeWidgetItem;
+    for (int column = 0; column < 5; ++column) item->setText(column, FromSingleByte(row.cells[column]));
+    item->setData(0, Qt::UserRole, row.index);
+    items << item;
+  }
+  table->addTopLevelItems(items);
+  shownRevision_ = logic_.rowsRevision();
+}
+
+int FontListDialog::RunDeleteFonts(PrinterRecord& printer, const std::vector<FontEntry>& fonts) {
+  DeleteFontsDialog dialog(boxes_, uiThread_, clock_, printer, fonts, this);
+  dialog.exec();
+  return dialog.deletedCount();
+}
