@@ -22,9 +22,10 @@ constexpr int kStatusBarHeight = 25;
 }  // namespace
 
 FontListDialog::FontListDialog(MessageBoxes& boxes, UiThread& uiThread, Clock& clock,
-                               std::vector<PrinterRecord*> printers, QWidget* parent)
+                               std::vector<PrinterRecord*> printers, QWidget* parent,
+                               ResourceManagerOpener openResourceManager)
     : TemplateDialog(kDialog, parent), boxes_(boxes), uiThread_(uiThread), clock_(clock),
-      logic_(*this, boxes, std::move(printers)) {
+      openResourceManager_(std::move(openResourceManager)), logic_(*this, boxes, std::move(printers)) {
   if (QTreeWidget* table = Table()) {
     QStringList headings;
     for (int id : kHeadings) headings << ResourceText(id);

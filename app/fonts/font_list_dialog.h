@@ -2,6 +2,8 @@
 // FontListLogic says and forwarding its controls' events to it.
 #pragma once
 
+#include <functional>
+
 #include "fonts/font_list_logic.h"
 #include "ui/template_dialog.h"
 
@@ -13,18 +15,23 @@ class UiThread;
 class FontListDialog : public TemplateDialog, public FontListHost {
   Q_OBJECT
  public:
-  // `printers` are not owned and outlive the dialog; at least one.
+  // Runs the Resource Manager for the one printer shown, above `parent`.
+  using ResourceManagerOpener = std::function<void(PrinterRecord& printer, QWidget* parent)>;
+
+  // `printers` are not owned and outlive the dialog; at least one. Without
+  // an opener, Add Font only re-reads the list.
   FontListDialog(MessageBoxes& boxes, UiThread& uiThread, Clock& clock,
-                 std::vector<PrinterRecord*> printers, QWidget* parent = nullptr);
+                 std::vector<PrinterRecord*> printers, QWidget* parent = nullptr,
+                 ResourceManagerOpener openResourceManager = {});
 
   FontListLogic& logic() { return logic_; }
   QStatusBar* statusBar() const { return statusBar_; }
 
   // FontListHost
   void StateChanged() override { ShowState(); }
-  // The Resource Manager is a dialog of its own; until it is part of the
-  // program Add Font opens nothing here and only re-reads the list.
-  void OpenResourceManager(PrinterRecord&) override {}
+  void OpenResourceManager(PrinterRecord& printer) override {
+    if (openResourceManager_) openResourceManager_(printer, this);
+  }
   int RunDeleteFonts(PrinterRecord& printer, const std::vector<FontEntry>& fonts) override;
 
  protected:
@@ -38,6 +45,7 @@ class FontListDialog : public TemplateDialog, public FontListHost {
   MessageBoxes& boxes_;
   UiThread& uiThread_;
   Clock& clock_;
+  ResourceManagerOpener openResourceManager_;
   FontListLogic logic_;
   QStatusBar* statusBar_ = nullptr;
   unsigned shownRevision_ = 0;

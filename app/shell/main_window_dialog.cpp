@@ -101,17 +101,28 @@ void MainWindowDialog::OpenAddPrinter() {
   dialog.exec();
 }
 
+// Add Font in the font list opens the Resource Manager for the printer
+// shown, whose printer list cannot be edited from there.
 void MainWindowDialog::OpenFontList(PrinterRecord* const* printers, int count) {
   FontListDialog dialog(boxes_, logic_.uiThread(), SystemClock(),
-                        std::vector<PrinterRecord*>(printers, printers + count), this);
+                        std::vector<PrinterRecord*>(printers, printers + count), this,
+                        [this](PrinterRecord& printer, QWidget* parent) {
+                          RunResourceManager({&printer}, {&printer}, false, parent);
+                        });
   dialog.exec();
 }
 
 void MainWindowDialog::OpenResourceManager(const ResourceManagerTargets& targets) {
-  JobQuestionsDialogs questions(this);
+  RunResourceManager(targets.targets, targets.allPrinters, true, this);
+}
+
+void MainWindowDialog::RunResourceManager(const std::vector<PrinterRecord*>& targets,
+                                          const std::vector<PrinterRecord*>& allPrinters,
+                                          bool editListAllowed, QWidget* parent) {
+  JobQuestionsDialogs questions(parent);
   ResourceManagerDialog dialog({boxes_, questions, uiThread_, ConverterLibrary(), SystemClock(), submitLpr_,
                                 AppDirectory()},
-                               targets.targets, targets.allPrinters, true, this);
+                               targets, allPrinters, editListAllowed, parent);
   dialog.exec();
 }
 

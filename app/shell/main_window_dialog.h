@@ -37,6 +37,9 @@ class MainWindowDialog final : public TemplateDialog, public MainWindowHost {
  private:
   void ShowItems();
   CheckListBox* List() const;
+  void RunResourceManager(const std::vector<PrinterRecord*>& targets,
+                          const std::vector<PrinterRecord*>& allPrinters, bool editListAllowed,
+                          QWidget* parent);
 
   MessageBoxes& boxes_;
   UiThread& uiThread_;

@@ -104,6 +104,33 @@ TEST_F(MainWindowDialogTest, ViewEditFontListOpensTheFontListOfTheCheckedPrinter
   EXPECT_EQ(snmp_double::CallCount("SnmpGetFontList"), 1);
 }
 
+// Add Font opens the Resource Manager for the printer shown alone, whose
+// printer list cannot be edited from there.
+TEST_F(MainWindowDialogTest, AddFontInTheFontListOpensTheResourceManagerForThatPrinter) {
+  AddDevice(snmp_double::MakeDeviceInfo(0x0A000001u, "1.2", "A", "Laser"), kStorageHardDisk);
+  ASSERT_TRUE(snmp_double::ReportPrinter(snmp_double::MakeDeviceInfo(0x0A000001u, "1.2", "A", "Laser")));
+  window->logic().OnListCheckChanged(0, true);
+  int entries = -1;
+  bool editListEnabled = true;
+  WhenModalOpens([&](QWidget* fontList) {
+    WhenModalOpens([&](QWidget* modal) {
+      auto* manager = qobject_cast<TemplateDialog*>(modal);
+      ASSERT_NE(manager, nullptr);
+      EXPECT_EQ(manager->windowTitle(), "Resource Manager");
+      entries = qobject_cast<QListWidget*>(manager->Control(1005))->count();
+      editListEnabled = manager->Control(1007)->isEnabled();
+      manager->ControlAs<QPushButton>(1)->click();  // Close
+    });
+    auto* dialog = qobject_cast<TemplateDialog*>(fontList);
+    ASSERT_NE(dialog, nullptr);
+    dialog->ControlAs<QPushButton>(1022)->click();  // Add Font...
+    dialog->ControlAs<QPushButton>(2)->click();
+  });
+  window->logic().OnCommand(1002);
+  EXPECT_EQ(entries, 1);
+  EXPECT_FALSE(editListEnabled);
+}
+
 TEST_F(MainWindowDialogTest, CheckingAnItemOfAScrolledListChecksAndSelectsThatItem) {
   for (uint32_t i = 1; i <= 30; ++i)
     ASSERT_TRUE(snmp_double::ReportPrinter(
