@@ -14,9 +14,6 @@ using namespace resource_manager;
 
 namespace {
 
-// The help file in the program's data folder.
-constexpr char kHelpFileName[] = "Gly.html";
-
 std::vector<std::unique_ptr<PrinterRecord>> CopyPrinters(const std::vector<PrinterRecord*>& printers) {
   std::vector<std::unique_ptr<PrinterRecord>> copies;
   for (const PrinterRecord* printer : printers) copies.push_back(std::make_unique<PrinterRecord>(*printer));

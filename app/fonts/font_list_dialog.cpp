@@ -7,6 +7,8 @@
 
 #include "fonts/delete_fonts_dialog.h"
 #include "fonts/font_list_ids.h"
+#include "shell/app_directory.h"
+#include "ui/desktop_actions.h"
 #include "ui/resource_qt.h"
 #include "ui/single_byte_text.h"
 
@@ -53,6 +55,7 @@ FontListDialog::FontListDialog(MessageBoxes& boxes, UiThread& uiThread, Clock& c
   Bind(kFontTable, Notification::SelectionChanged, [this] { logic_.OnRowsSelected(SelectedRows()); });
   Bind(kDeleteButton, Notification::Clicked, [this] { logic_.OnDeleteFont(); });
   Bind(kAddFontButton, Notification::Clicked, [this] { logic_.OnAddFont(); });
+  Bind(kHelpButton, Notification::Clicked, [] { OpenLocalFile(AppDataFilePath(kHelpFileName)); });
   ShowState();
 }
 

@@ -42,3 +42,6 @@ std::string AppFilePath(const char* fileName);
 
 // AppDataDirectory joined with `fileName` by '/'.
 std::string AppDataFilePath(const char* fileName);
+
+// The help file, in the data folder; every dialog's Help opens it.
+inline constexpr char kHelpFileName[] = "Gly.html";

@@ -64,9 +64,6 @@ enum class FontListKind { PostScript, Pcl };
 // Shown when a Print Font List job could not be sent.
 inline constexpr int kSocketFailureText = 32824;
 
-// The help file in the program directory.
-inline constexpr char kHelpFileName[] = "Gly.html";
-
 class MainWindowLogic final : public PrinterListOwner {
  public:
   struct Item {
