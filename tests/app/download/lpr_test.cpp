@@ -20,25 +20,13 @@
 #include "download/lpr_socket.h"
 #include "lpd_receiver.h"
 #include "platform/winsock_errors.h"
+#include "temp_dir.h"
 #include "fake_clock.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using namespace std::string_literals;
-
-class TempDir {
- public:
-  TempDir() {
-    char pattern[] = "/tmp/gly-lpr-XXXXXX";
-    path_ = mkdtemp(pattern);
-  }
-  ~TempDir() { fs::remove_all(path_); }
-  fs::path path() const { return path_; }
-
- private:
-  fs::path path_;
-};
 
 std::string Pattern(size_t size) {
   std::string data(size, '\0');
@@ -47,7 +35,7 @@ std::string Pattern(size_t size) {
 }
 
 std::string WriteJob(const TempDir& dir, const std::string& name, const std::string& data) {
-  fs::path path = dir.path() / name;
+  fs::path path = dir.file(name);
   std::ofstream(path, std::ios::binary) << data;
   return path.string();
 }
@@ -248,7 +236,7 @@ TEST(LprPacing, JobFileProblemsGiveTheirOwnResults) {
   LprSettings settings;
   settings.clock = &clock;
 
-  std::string missing = (dir.path() / "missing.prn").string();
+  std::string missing = dir.file("missing.prn");
   EXPECT_EQ(SubmitLprJobOn(socket, "10.0.0.1", missing.c_str(), "GLY", 0, settings),
             LPR_ERR_JOB_FILE_UNREADABLE);
   EXPECT_TRUE(log.empty()) << "nothing may be sent for a job file that cannot be measured";

@@ -11,6 +11,7 @@
 
 #include "printer_sim.h"
 #include "sim_test_support.h"
+#include "temp_dir.h"
 
 using namespace printer_sim;
 using sim_test::PclSoftFont;
@@ -84,7 +85,8 @@ class LpdServerTest : public testing::Test {
 
 TEST_F(LpdServerTest, RlprJobIsStoredByteForByte) {
   size_t printer = Start("127.0.0.41");
-  const std::string scratch = sim_test::MakeScratchDir();
+  const TempDir scratchDir;
+  const std::string& scratch = scratchDir.path();
   std::string bytes;
   for (int i = 0; i < 70000; ++i) bytes.push_back(static_cast<char>(i * 7 + i / 256));
   sim_test::WriteFile(scratch + "/job.bin", bytes);
@@ -103,12 +105,12 @@ TEST_F(LpdServerTest, RlprJobIsStoredByteForByte) {
   // Another queue is refused and leaves no job.
   EXPECT_NE(RunCommand(Rlpr(printer, scratch + "/job.bin", "raw")).exitCode, 0);
   EXPECT_EQ(simulator_.Jobs(printer).size(), 1u);
-  std::filesystem::remove_all(scratch);
 }
 
 TEST_F(LpdServerTest, FontDownloadsOverLpdReachTheFontTableAndBadOnesDoNot) {
   size_t printer = Start("127.0.0.42");
-  const std::string scratch = sim_test::MakeScratchDir();
+  const TempDir scratchDir;
+  const std::string& scratch = scratchDir.path();
   std::string good = PjlDownload('0', "Mono", PclSoftFont("Mono Sans", 33));
   std::string cut = good.substr(0, good.size() - 40);
   sim_test::WriteFile(scratch + "/good.prn", good);
@@ -120,7 +122,6 @@ TEST_F(LpdServerTest, FontDownloadsOverLpdReachTheFontTableAndBadOnesDoNot) {
                                 " .1.3.6.1.4.1.32473.2.1.2.1.2").output;
   EXPECT_EQ(walk.find("\"Mono Sans\""), walk.rfind("\"Mono Sans\"")) << walk;
   EXPECT_NE(walk.find(".9 = STRING: \"Mono Sans\""), std::string::npos) << walk;
-  std::filesystem::remove_all(scratch);
 }
 
 TEST_F(LpdServerTest, TheProgramsExchangeIsAcknowledgedStepByStep) {

@@ -9,6 +9,7 @@
 
 #include "printer_sim.h"
 #include "sim_test_support.h"
+#include "temp_dir.h"
 
 using namespace printer_sim;
 
@@ -32,13 +33,13 @@ TEST(ManyPrintersTest, TwoHundredPrintersStartQuicklyAndAllAnswer) {
   // generous time-out is for a loaded machine.
   std::string targets;
   for (size_t i = 0; i < kPrinters; ++i) targets += sim_test::SnmpTarget(simulator, i) + "\n";
-  const std::string scratch = sim_test::MakeScratchDir();
+  const TempDir scratchDir;
+  const std::string& scratch = scratchDir.path();
   sim_test::WriteFile(scratch + "/targets", targets);
   std::istringstream answers(
       sim_test::RunCommand("xargs -P 25 -I TARGET env MIBS= snmpget -v2c -c vorpal -t 5 -r 2 -Oqv TARGET "
                            ".1.3.6.1.2.1.1.5.0 < " + scratch + "/targets")
           .output);
-  std::filesystem::remove_all(scratch);
   std::set<std::string> names;
   for (std::string line; std::getline(answers, line);) names.insert(line);
   ASSERT_EQ(names.size(), static_cast<size_t>(kPrinters));

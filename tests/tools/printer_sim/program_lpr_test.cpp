@@ -7,6 +7,7 @@
 #include "download/lpr.h"
 #include "printer_sim.h"
 #include "sim_test_support.h"
+#include "temp_dir.h"
 
 using namespace printer_sim;
 
@@ -29,7 +30,8 @@ TEST(ProgramLprTest, TheProgramsJobsReachTheFontTable) {
   size_t printer = *simulator.AddPrinter(config);
   simulator.Start();
 
-  const std::string scratch = sim_test::MakeScratchDir();
+  const TempDir scratchDir;
+  const std::string& scratch = scratchDir.path();
   const std::string job = sim_test::PjlDownload('0', "Courier10", sim_test::PclSoftFont("Courier 10", 9)) +
                           sim_test::PjlDownload('1', "Gothic", sim_test::PclSoftFont("Gothic", 10));
   sim_test::WriteFile(scratch + "/tmpPrintFile.tmp", job);
@@ -57,7 +59,6 @@ TEST(ProgramLprTest, TheProgramsJobsReachTheFontTable) {
   simulator.SetFaults(printer, faults);
   EXPECT_EQ(SubmitLprJob("127.0.0.45", (scratch + "/tmpPrintFile.tmp").c_str(), "GLY", 1, settings),
             LPR_ERR_DATA_FILE_REFUSED);
-  std::filesystem::remove_all(scratch);
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include <sstream>
 
 #include "sim_test_support.h"
+#include "temp_dir.h"
 
 namespace {
 
@@ -26,7 +27,6 @@ class ProgramTest : public testing::Test {
   void TearDown() override {
     if (pid_ > 0) Stop();
     if (out_) fclose(out_);
-    if (!scratch_.empty()) std::filesystem::remove_all(scratch_);
   }
 
   void Launch(std::vector<std::string> arguments) {
@@ -74,6 +74,7 @@ class ProgramTest : public testing::Test {
 
   pid_t pid_ = -1;
   FILE* out_ = nullptr;
+  TempDir scratchDir_;
   std::string scratch_;
 };
 
@@ -94,7 +95,7 @@ TEST_F(ProgramTest, OptionsStartConsecutivePrintersOfTheModels) {
 }
 
 TEST_F(ProgramTest, AConfigurationFileDescribesEachPrinter) {
-  scratch_ = sim_test::MakeScratchDir();
+  scratch_ = scratchDir_.path();
   sim_test::WriteFile(scratch_ + "/printers.conf",
                       "# two kinds of printer\n"
                       "[printer]\n"

@@ -29,12 +29,6 @@ std::string SnmpTool(const std::string& tool, const std::string& community, cons
   return "MIBS= " + tool + " -v" + version + " -c " + community + " -t 2 -r 1 -On ";
 }
 
-std::string MakeScratchDir() {
-  std::string pattern = "/tmp/printer_sim_test_XXXXXX";
-  if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
-  return pattern;
-}
-
 void WriteFile(const std::string& path, const std::string& bytes) {
   std::ofstream(path, std::ios::binary) << bytes;
 }

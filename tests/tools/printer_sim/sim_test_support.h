@@ -21,8 +21,6 @@ std::string SnmpTarget(const printer_sim::Simulator& simulator, size_t printer);
 std::string SnmpTool(const std::string& tool, const std::string& community = "vorpal",
                      const std::string& version = "2c");
 
-// A scratch folder of its own under the system's temporary folder.
-std::string MakeScratchDir();
 void WriteFile(const std::string& path, const std::string& bytes);
 
 // A PCL soft font: font ID command, descriptor header (64 bytes, the name
