@@ -4,6 +4,7 @@
 
 #include "download/classify_resource.h"
 #include "download/converter_operations.h"
+#include "download/job_folder.h"
 #include "download/resource_kind.h"
 #include "download/resource_manager_ids.h"
 #include "shell/clock.h"
@@ -15,7 +16,7 @@ DownloadWorker::DownloadWorker(DownloadPlan plan, DownloadStateWord& state,
       state_(state),
       events_(events),
       services_(std::move(services)),
-      context_(services_.converter, services_.questions, services_.boxes, services_.appDirectory) {
+      context_(services_.converter, services_.questions, services_.boxes, services_.jobDirectory) {
   context_.downloadLocation = plan_.location;
   context_.conversion = plan_.conversion;
 }
@@ -119,5 +120,5 @@ std::vector<std::string> DownloadWorker::JobFilesToSend(uint16_t kind, std::stri
 void DownloadWorker::DeleteJobFiles() const {
   // Only the temporary job files: never a file the user chose for an export.
   for (const char* name : {kJobFileName, kSecondJobFileName})
-    std::remove((services_.appDirectory + "/" + name).c_str());
+    std::remove(JobFilePath(services_.jobDirectory, name).c_str());
 }

@@ -75,7 +75,7 @@ struct DownloadWorkerServices {
   ConverterOperations& converter;
   ResourceJobQuestions& questions;
   MessageBoxes& boxes;  // "Invalid font file." and the job writers' messages
-  std::string appDirectory;
+  std::string jobDirectory;  // where the temporary job files go (a JobFolder)
   Clock& clock;
   JobSubmitter submit;
 };

@@ -5,11 +5,12 @@
 #include <string>
 
 #include "download/converter_operations.h"
+#include "download/job_folder.h"
 #include "download/resource_kind.h"
 
 namespace {
 
-// Scratch files of the conversions, in the program's directory.
+// Scratch files of the conversions, in the job folder.
 constexpr char kPfaScratch[] = "tmpPfa.tmp";    // ASCII form of a PFB, or the Type 1 program
 constexpr char kType1Scratch[] = "tmpPfb.pfa";  // finished Type 1 font
 constexpr char kPclScratch[] = "tmpPcl.tmp";    // PCL TrueType font
@@ -26,7 +27,7 @@ class Preparation {
         exportMode_(exportMode) {}
   ~Preparation() {
     for (const char* scratch : {kPfaScratch, kType1Scratch, kPclScratch}) {
-      std::remove(InAppDirectory(scratch).c_str());
+      std::remove(InJobDirectory(scratch).c_str());
     }
   }
   Preparation(const Preparation&) = delete;
@@ -47,18 +48,18 @@ class Preparation {
   }
 
  private:
-  std::string InAppDirectory(const char* name) const { return context_.appDirectory + "/" + name; }
+  std::string InJobDirectory(const char* name) const { return JobFilePath(context_.jobDirectory, name); }
 
   void StartWithEmptyJobFiles() {
-    context_.jobFiles.postScript = context_.jobFiles.pcl = InAppDirectory(kJobFileName);
-    std::remove(InAppDirectory(kJobFileName).c_str());
-    std::remove(InAppDirectory(kSecondJobFileName).c_str());
+    context_.jobFiles.postScript = context_.jobFiles.pcl = InJobDirectory(kJobFileName);
+    std::remove(InJobDirectory(kJobFileName).c_str());
+    std::remove(InJobDirectory(kSecondJobFileName).c_str());
   }
 
   int PreparePostScriptFont() {
     if ((kindInfo_.subtype & GLY_PFB_SUBTYPE_FLAG) == 0) return WritePostScriptJob(path_);
     // The printer copies the font line by line: a binary font goes as ASCII.
-    const std::string ascii = InAppDirectory(kPfaScratch);
+    const std::string ascii = InJobDirectory(kPfaScratch);
     if (converter_.ConvertPfbToPfa(path_, ascii.c_str()) != 0) return kPostScriptConversionFailed;
     return WritePostScriptJob(ascii);
   }
@@ -77,15 +78,15 @@ class Preparation {
       // The PCL half carries the name the Type 1 font was classified with.
       const int result = PrepareType1();
       if (result != kResourceJobDone) return result;
-      if (!exportMode_) context_.jobFiles.pcl = InAppDirectory(kSecondJobFileName);
+      if (!exportMode_) context_.jobFiles.pcl = InJobDirectory(kSecondJobFileName);
       return PreparePclTrueType();
     }
     return kResourceJobDone;
   }
 
   int PrepareType1() {
-    const std::string program = InAppDirectory(kPfaScratch);
-    const std::string type1 = InAppDirectory(kType1Scratch);
+    const std::string program = InJobDirectory(kPfaScratch);
+    const std::string type1 = InJobDirectory(kType1Scratch);
     if (converter_.ConvertTrueTypeToType1(path_, program.c_str()) != 0) {
       return kTrueTypeConversionFailed;
     }
@@ -99,7 +100,7 @@ class Preparation {
   }
 
   int PreparePclTrueType() {
-    const std::string pcl = InAppDirectory(kPclScratch);
+    const std::string pcl = InJobDirectory(kPclScratch);
     if (converter_.ConvertTrueTypeToPclTrueType(path_, pcl.c_str()) != 0) {
       return kTrueTypeConversionFailed;
     }

@@ -3,8 +3,8 @@
 // download job, and a TrueType font, by the user's conversion choice, into
 // a Type 1 font's PostScript job, a PCL TrueType font's PJL job, or both.
 //
-// During a download the jobs go to temporary job files in the program's
-// directory, which the download worker then sends; during an export both
+// During a download the jobs go to temporary job files in the job folder
+// (JobFolder), which the download worker then sends; during an export both
 // job files are the export file, and jobs are appended to it.
 //
 // Called by one thread at a time per context (the download worker, or the
@@ -21,7 +21,7 @@
 class ConverterOperations;
 class MessageBoxes;
 
-// The job file names in the program's directory during a download.
+// The job file names in the job folder during a download.
 inline constexpr char kJobFileName[] = "tmpPrintFile.tmp";
 inline constexpr char kSecondJobFileName[] = "tmp1PrintFile.tmp";  // PCL half of Both
 
@@ -38,18 +38,18 @@ struct JobFiles {
 // whole life.
 struct ResourceJobContext {
   ResourceJobContext(ConverterOperations& converter, ResourceJobQuestions& questions,
-                     MessageBoxes& boxes, std::string appDirectory)
+                     MessageBoxes& boxes, std::string jobDirectory)
       : converter(converter),
         questions(questions),
         boxes(boxes),
-        appDirectory(std::move(appDirectory)) {}
+        jobDirectory(std::move(jobDirectory)) {}
 
   ConverterOperations& converter;
   ResourceJobQuestions& questions;
   MessageBoxes& boxes;
-  // The program's directory (AppDirectory): temporary job files and the
-  // conversions' scratch files go here.
-  std::string appDirectory;
+  // The job folder: temporary job files and the conversions' scratch
+  // files go here.
+  std::string jobDirectory;
   StorageLocation downloadLocation = kHardDisk;
   ConversionChoice conversion;
   JobFiles jobFiles;  // set to the export file by an export

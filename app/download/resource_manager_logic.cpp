@@ -5,6 +5,7 @@
 #include <new>
 
 #include "download/converter_operations.h"
+#include "download/job_folder.h"
 #include "download/resource_manager_ids.h"
 #include "shell/app_directory.h"
 #include "ui/resource_module.h"
@@ -43,7 +44,7 @@ ResourceManagerLogic::ResourceManagerLogic(ResourceManagerHost& host, ResourceMa
       editListAllowed_(editListAllowed),
       targets_(CopyPrinters(targets)),
       allPrinters_(CopyPrinters(allPrinters)),
-      jobContext_(services_.converter, services_.questions, services_.boxes, services_.appDirectory),
+      jobContext_(services_.converter, services_.questions, services_.boxes, services_.jobDirectory),
       gate_(services_.uiThread),
       workerBoxes_(gate_, services_.boxes),
       workerQuestions_(gate_, services_.questions) {
@@ -142,7 +143,7 @@ void ResourceManagerLogic::Download() {
   closeWhenEnded_ = false;
   worker_ = std::make_unique<DownloadWorker>(
       std::move(plan), state_, *this,
-      DownloadWorkerServices{services_.converter, workerQuestions_, workerBoxes_, services_.appDirectory,
+      DownloadWorkerServices{services_.converter, workerQuestions_, workerBoxes_, services_.jobDirectory,
                              services_.clock, services_.submit});
   worker_->Start();
 }
@@ -239,7 +240,7 @@ void ResourceManagerLogic::ExportRows() {
 }
 
 void ResourceManagerLogic::ResetJobFiles() {
-  const std::string temporary = services_.appDirectory + "/" + kJobFileName;
+  const std::string temporary = JobFilePath(services_.jobDirectory, kJobFileName);
   jobContext_.jobFiles = {temporary, temporary};
 }
 

@@ -47,7 +47,7 @@ struct ResourceManagerServices {
   ConverterOperations& converter;
   Clock& clock;
   JobSubmitter submit;
-  std::string appDirectory;
+  std::string jobDirectory;  // where the temporary job files go (a JobFolder)
 };
 
 class ResourceManagerLogic final : public DownloadWorkerEvents {

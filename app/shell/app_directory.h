@@ -1,6 +1,7 @@
-// The directory of the program file, base of every temporary job file, and
-// the data folder beside it or where installation put it, base of every
-// data file (model profiles, font-list jobs, help).
+// The directory of the program file, where the resource library may lie,
+// and the data folder beside it or where installation put it, base of every
+// data file (model profiles, font-list jobs, help). Nothing is written to
+// either: temporary job files have a folder of their own (JobFolder).
 //
 // Set once at start-up on the user-interface thread; read-only afterwards,
 // so any thread may read it.

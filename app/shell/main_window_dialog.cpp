@@ -4,10 +4,10 @@
 #include <QSignalBlocker>
 
 #include "download/converter_operations.h"
+#include "download/job_folder.h"
 #include "download/job_questions_dialog.h"
 #include "download/resource_manager_dialog.h"
 #include "fonts/font_list_dialog.h"
-#include "shell/app_directory.h"
 #include "shell/clock.h"
 #include "shell/main_window_ids.h"
 #include "snmp/add_printer_dialog.h"
@@ -119,9 +119,12 @@ void MainWindowDialog::OpenResourceManager(const ResourceManagerTargets& targets
 void MainWindowDialog::RunResourceManager(const std::vector<PrinterRecord*>& targets,
                                           const std::vector<PrinterRecord*>& allPrinters,
                                           bool editListAllowed, QWidget* parent) {
+  // The job files live while the Resource Manager does: its download
+  // worker has ended when the dialog is gone.
+  const JobFolder jobs;
   JobQuestionsDialogs questions(parent);
   ResourceManagerDialog dialog({boxes_, questions, uiThread_, ConverterLibrary(), SystemClock(), submitLpr_,
-                                AppDirectory()},
+                                jobs.path()},
                                targets, allPrinters, editListAllowed, parent);
   dialog.exec();
 }

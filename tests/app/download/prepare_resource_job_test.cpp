@@ -49,13 +49,13 @@ class ScriptedConverter final : public ConverterOperations {
     calls.push_back(operation + " " + Name(in) + " " + Name(out));
     if (operation == failing) return 1;
     WriteBytes(out, operation + " of " + Name(in) + "\n");
-    return 0;
+    return std::filesystem::exists(out) ? 0 : 1;  // an output it could not write fails
   }
 };
 
 class PrepareResourceJobTest : public ::testing::Test {
  protected:
-  PrepareResourceJobTest() { std::filesystem::create_directory(appDir); }
+  PrepareResourceJobTest() { std::filesystem::create_directory(jobDir); }
 
   int Prepare(const std::string& fileName, ResourceKindInfo kind, const char* name = "Font",
               bool exportMode = false) {
@@ -66,16 +66,16 @@ class PrepareResourceJobTest : public ::testing::Test {
     kindInfo = kind;
     return PrepareResourceJob(context, path.c_str(), fontName, kindInfo, exportMode);
   }
-  std::string AppFile(const char* name) const { return appDir + "/" + name; }
-  std::string Job(const char* name = kJobFileName) const { return ReadBytes(AppFile(name)); }
-  Files AppFiles() const { return FilesIn(appDir); }
+  std::string JobDirFile(const char* name) const { return jobDir + "/" + name; }
+  std::string Job(const char* name = kJobFileName) const { return ReadBytes(JobDirFile(name)); }
+  Files JobDirFiles() const { return FilesIn(jobDir); }
 
   TempDir fonts;
-  std::string appDir = fonts.file("app");
+  std::string jobDir = fonts.file("jobs");
   ScriptedConverter converter;
   ScriptedQuestions questions;
   RecordingBoxes boxes;
-  ResourceJobContext context{converter, questions, boxes, appDir};
+  ResourceJobContext context{converter, questions, boxes, jobDir};
   char fontName[GLY_FONT_NAME_SIZE] = {};
   ResourceKindInfo kindInfo{};
 };
@@ -94,18 +94,18 @@ bool HasPclJob(const std::string& job, const std::string& name, const std::strin
 TEST_F(PrepareResourceJobTest, PostScriptAndPclFontsBecomeOneJobInTheJobFile) {
   ASSERT_EQ(Prepare("text.pfa", {3, 1}, "Courier"), kResourceJobDone);
   EXPECT_TRUE(HasPostScriptJob(Job(), "(Courier)", "font text.pfa\n"));
-  EXPECT_EQ(context.jobFiles.postScript, AppFile(kJobFileName));
+  EXPECT_EQ(context.jobFiles.postScript, JobDirFile(kJobFileName));
   EXPECT_TRUE(converter.calls.empty());
 
   ASSERT_EQ(Prepare("binary.pfb", {3, 0x8001}, "Times"), kResourceJobDone);
   EXPECT_EQ(converter.calls, Files{"pfa binary.pfb tmpPfa.tmp"});
   EXPECT_TRUE(HasPostScriptJob(Job(), "(Times)", "pfa of binary.pfb\n"));
-  EXPECT_EQ(AppFiles(), Files{kJobFileName});  // the earlier job and the scratch file are gone
+  EXPECT_EQ(JobDirFiles(), Files{kJobFileName});  // the earlier job and the scratch file are gone
 
   ASSERT_EQ(Prepare("font.sfp", {2, 10}, "Courier10"), kResourceJobDone);
-  EXPECT_EQ(context.jobFiles.pcl, AppFile(kJobFileName));
+  EXPECT_EQ(context.jobFiles.pcl, JobDirFile(kJobFileName));
   EXPECT_TRUE(HasPclJob(Job(), "Courier10", "font font.sfp\n"));
-  EXPECT_EQ(AppFiles(), Files{kJobFileName});
+  EXPECT_EQ(JobDirFiles(), Files{kJobFileName});
   EXPECT_EQ(questions.formMacroQuestions, 0);
   EXPECT_EQ(questions.conversionQuestions, 0);
 }
@@ -119,24 +119,24 @@ TEST_F(PrepareResourceJobTest, TrueTypeConvertsByTheChoiceInTheConvertersOrder) 
   EXPECT_STREQ(fontName, "ConvertedSans");
   EXPECT_EQ(kindInfo.kind, 3);
   EXPECT_TRUE(HasPostScriptJob(Job(), "(ConvertedSans)", "finish of tmpPfa.tmp\n"));
-  EXPECT_EQ(AppFiles(), Files{kJobFileName});
+  EXPECT_EQ(JobDirFiles(), Files{kJobFileName});
 
   converter.calls.clear();
   ASSERT_EQ(Prepare("sans.ttf", {1, 0}, "Sans"), kResourceJobDone);
   EXPECT_EQ(converter.calls, Files{"pcl sans.ttf tmpPcl.tmp"});
   EXPECT_TRUE(HasPclJob(Job(), "Sans", "pcl of sans.ttf\n"));
-  EXPECT_EQ(AppFiles(), Files{kJobFileName});
+  EXPECT_EQ(JobDirFiles(), Files{kJobFileName});
 
   converter.calls.clear();
   ASSERT_EQ(Prepare("sans.ttf", {1, 0}, "Sans"), kResourceJobDone);
   EXPECT_EQ(converter.calls, (Files{"type1 sans.ttf tmpPfa.tmp", "finish tmpPfa.tmp tmpPfb.pfa",
                                     "classify tmpPfb.pfa", "pcl sans.ttf tmpPcl.tmp"}));
-  EXPECT_EQ(context.jobFiles.postScript, AppFile(kJobFileName));
-  EXPECT_EQ(context.jobFiles.pcl, AppFile(kSecondJobFileName));
+  EXPECT_EQ(context.jobFiles.postScript, JobDirFile(kJobFileName));
+  EXPECT_EQ(context.jobFiles.pcl, JobDirFile(kSecondJobFileName));
   EXPECT_TRUE(HasPostScriptJob(Job(), "(ConvertedSans)", "finish of tmpPfa.tmp\n"));
   // The PCL half carries the name of the converted Type 1 font.
   EXPECT_TRUE(HasPclJob(Job(kSecondJobFileName), "ConvertedSans", "pcl of sans.ttf\n"));
-  EXPECT_EQ(AppFiles(), (Files{kSecondJobFileName, kJobFileName}));
+  EXPECT_EQ(JobDirFiles(), (Files{kSecondJobFileName, kJobFileName}));
   EXPECT_EQ(questions.conversionQuestions, 3);
 }
 
@@ -165,7 +165,7 @@ TEST_F(PrepareResourceJobTest, FailedConversionsWriteNoJobAndLeaveNoScratchFile)
     questions.answers = {c.choice};
     context.conversion.askConversion = true;
     EXPECT_EQ(Prepare("font.pcl", c.kind), c.result) << label;
-    EXPECT_EQ(AppFiles(), c.left) << label;
+    EXPECT_EQ(JobDirFiles(), c.left) << label;
     // A failed resource asks nothing more.
     EXPECT_EQ(questions.formMacroQuestions, 0) << label;
   }
@@ -176,7 +176,7 @@ TEST_F(PrepareResourceJobTest, ConversionQuestionIsAskedUntilApplyToAllIsConfirm
   // TrueType font asks again.
   ASSERT_EQ(Prepare("a.ttf", {1, 0}), kResourceJobDone);
   EXPECT_TRUE(converter.calls.empty());
-  EXPECT_TRUE(AppFiles().empty());
+  EXPECT_TRUE(JobDirFiles().empty());
   EXPECT_TRUE(context.conversion.askConversion);
 
   questions.answers = {kToPcl};
@@ -214,7 +214,7 @@ TEST_F(PrepareResourceJobTest, ExportAppendsEveryJobToTheExportFile) {
   ASSERT_EQ(Prepare("c.ttf", {1, 0}, "C", true), kResourceJobDone);
   EXPECT_EQ(context.jobFiles.postScript, exportFile);
   EXPECT_EQ(context.jobFiles.pcl, exportFile);
-  EXPECT_TRUE(AppFiles().empty());
+  EXPECT_TRUE(JobDirFiles().empty());
 
   const std::string jobs = ReadBytes(exportFile);
   EXPECT_EQ(jobs.rfind("earlier\n%!PS-Adobe-2.0\n", 0), 0u);
@@ -229,14 +229,14 @@ TEST_F(PrepareResourceJobTest, ExportAppendsEveryJobToTheExportFile) {
 TEST_F(PrepareResourceJobTest, DownloadStartsEachResourceWithEmptyTemporaryJobFiles) {
   // Left by a run that was killed, and an export file named by the export
   // before this download.
-  WriteBytes(AppFile(kJobFileName), "stale job\n");
-  WriteBytes(AppFile(kSecondJobFileName), "stale second job\n");
+  WriteBytes(JobDirFile(kJobFileName), "stale job\n");
+  WriteBytes(JobDirFile(kSecondJobFileName), "stale second job\n");
   context.jobFiles = {fonts.file("export.prn"), fonts.file("export.prn")};
   ASSERT_EQ(Prepare("font.sfp", {2, 10}, "Courier10"), kResourceJobDone);
   EXPECT_EQ(Job().rfind("\x1B%-12345X@PJL\n", 0), 0u);
-  EXPECT_EQ(AppFiles(), Files{kJobFileName});
+  EXPECT_EQ(JobDirFiles(), Files{kJobFileName});
   // Deleting both job files afterwards cannot reach the export file.
-  EXPECT_EQ(context.jobFiles.postScript, AppFile(kJobFileName));
+  EXPECT_EQ(context.jobFiles.postScript, JobDirFile(kJobFileName));
 }
 
 TEST_F(PrepareResourceJobTest, JobThatCouldNotBeWrittenIsNotReportedAsDone) {
@@ -248,7 +248,25 @@ TEST_F(PrepareResourceJobTest, JobThatCouldNotBeWrittenIsNotReportedAsDone) {
   EXPECT_EQ(Prepare("sans.ttf", {1, 0}, "Sans", true), kResourceJobNotWritten);
   // The PCL half is not even converted once the first half failed.
   EXPECT_EQ(converter.calls.back(), "classify tmpPfb.pfa");
-  EXPECT_TRUE(AppFiles().empty());
+  EXPECT_TRUE(JobDirFiles().empty());
+}
+
+TEST_F(PrepareResourceJobTest, WithoutAJobFolderNoJobIsWrittenAnywhere) {
+  // Paths of an empty folder name must not land in the working folder or
+  // the root folder, which the superuser could write.
+  const std::string working = fonts.file("working");
+  std::filesystem::create_directory(working);
+  const std::filesystem::path before = std::filesystem::current_path();
+  std::filesystem::current_path(working);
+  context.jobDirectory.clear();
+  questions.answers = {kBoth};
+  EXPECT_EQ(Prepare("text.pfa", {3, 1}, "Courier"), kResourceJobNotWritten);
+  EXPECT_EQ(Prepare("binary.pfb", {3, 0x8001}, "Times"), kPostScriptConversionFailed);
+  EXPECT_EQ(Prepare("sans.ttf", {1, 0}, "Sans"), kTrueTypeConversionFailed);
+  std::filesystem::current_path(before);
+  EXPECT_TRUE(FilesIn(working).empty());
+  for (const char* name : {kJobFileName, kSecondJobFileName, "tmpPfa.tmp", "tmpPcl.tmp"})
+    EXPECT_FALSE(std::filesystem::exists(std::string("/") + name)) << name;
 }
 
 }  // namespace
