@@ -14,6 +14,8 @@ packages=(
   fonts-urw-base35 fonts-dejavu-core fonts-liberation2
   snmp snmpd snmpsim libspdlog-dev rlpr smitools
   xvfb xauth poppler-utils
+  # the package check: the desktop entry's validator
+  desktop-file-utils
 )
 
 missing=()
