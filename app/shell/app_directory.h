@@ -29,7 +29,7 @@ const char* AppDataDirectory();
 std::string ProgramFilePath();
 
 // The resource library's place: beside the program file when it is there,
-// else in the library folder of the installation.
+// else in the installation's folder of the program's own libraries.
 std::string DefaultResourceLibraryPath();
 
 // `programPath` with everything from its last separator on removed: the

@@ -1,0 +1,45 @@
+# Where an installation puts things, and how its binaries find each other.
+#
+# tessel and the platform layer it stands on are for every program: they go
+# to the library folder. The program's own libraries (the resource library,
+# the converter and the SNMP library) are of no use to anyone else and go
+# to a folder of their own beneath it. Every installed binary finds its
+# libraries through a RUNPATH relative to its own place ($ORIGIN), so an
+# installation works wherever it is unpacked or moved to.
+include(GNUInstallDirs)
+
+set(GLY_PRIVATE_LIBDIR ${CMAKE_INSTALL_LIBDIR}/gly)
+set(GLY_DATA_INSTALL_DIR ${CMAKE_INSTALL_DATADIR}/gly)
+
+# gly_runpath(VAR FROM TO...): the RUNPATH with which a binary installed in
+# FROM reaches the folders TO (all relative to the prefix).
+function(gly_runpath var from)
+  set(runpath)
+  foreach(to ${ARGN})
+    file(RELATIVE_PATH relative /${from} /${to})
+    string(REGEX REPLACE "/$" "" relative "${relative}")
+    if(relative STREQUAL "")
+      list(APPEND runpath "$ORIGIN")
+    else()
+      list(APPEND runpath "$ORIGIN/${relative}")
+    endif()
+  endforeach()
+  set(${var} "${runpath}" PARENT_SCOPE)
+endfunction()
+
+# Programs are installed to the binaries folder and may use any library.
+gly_runpath(CMAKE_INSTALL_RPATH ${CMAKE_INSTALL_BINDIR} ${CMAKE_INSTALL_LIBDIR} ${GLY_PRIVATE_LIBDIR})
+
+# gly_install_library(TARGET DESTINATION [COMPONENT name]): installs a shared
+# library. Libraries depend on the public ones at most (the platform layer),
+# so their RUNPATH reaches the library folder alone.
+function(gly_install_library target destination)
+  cmake_parse_arguments(L "" "COMPONENT" "" ${ARGN})
+  gly_runpath(runpath ${destination} ${CMAKE_INSTALL_LIBDIR})
+  set_target_properties(${target} PROPERTIES INSTALL_RPATH "${runpath}")
+  if(L_COMPONENT)
+    install(TARGETS ${target} LIBRARY DESTINATION ${destination} COMPONENT ${L_COMPONENT})
+  else()
+    install(TARGETS ${target} LIBRARY DESTINATION ${destination})
+  endif()
+endfunction()
