@@ -2,6 +2,7 @@
 // PNG files at build time, so the artwork is source code like the rest.
 //
 // Usage: draw_resources OUTPUT_DIR
+//        draw_resources --theme-icons OUTPUT_DIR   (the icon for the desktop)
 // Bitmaps are drawn anti-aliased on transparency and then flattened: fully
 // transparent pixels become magenta (the key colour the program paints as
 // transparent) and the rest is blended over the dialog background.
@@ -12,6 +13,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <cstdio>
+#include <cstring>
 
 #include "animation_layout.h"
 
@@ -148,12 +150,15 @@ QImage DrawPrinterPicture() {
   return FlattenOnMagenta(image);
 }
 
-QImage DrawIcon() {
-  QImage image = Canvas(64, 64);
+// The program's icon, `size` pixels square; the resource library holds it
+// at 64, the desktop's icon theme at several sizes.
+QImage DrawIcon(int size = 64) {
+  QImage image = Canvas(size, size);
   QPainter p(&image);
   p.setRenderHint(QPainter::Antialiasing);
   p.setRenderHint(QPainter::TextAntialiasing);
-  DrawMark(p, QRectF(2, 2, 60, 60));
+  const double margin = size / 32.0;
+  DrawMark(p, QRectF(margin, margin, size - 2 * margin, size - 2 * margin));
   return image;
 }
 
@@ -199,14 +204,27 @@ bool Save(const QImage& image, const QDir& dir, const char* name) {
 
 }  // namespace
 
+// The icon theme's layout: SIZExSIZE/apps/gly.png for every size a desktop
+// commonly asks for.
+bool SaveThemeIcons(const QDir& out) {
+  for (int size : {16, 24, 32, 48, 64, 128, 256}) {
+    const QString folder = QString("%1x%1/apps").arg(size);
+    if (!out.mkpath(folder) || !Save(DrawIcon(size), QDir(out.filePath(folder)), "gly.png")) return false;
+  }
+  return true;
+}
+
 int main(int argc, char** argv) {
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: draw_resources OUTPUT_DIR\n");
+  const bool themeIcons = argc == 3 && std::strcmp(argv[1], "--theme-icons") == 0;
+  if (argc != 2 && !themeIcons) {
+    std::fprintf(stderr, "usage: draw_resources OUTPUT_DIR\n"
+                         "       draw_resources --theme-icons OUTPUT_DIR\n");
     return 2;
   }
   qputenv("QT_QPA_PLATFORM", "offscreen");
   QGuiApplication app(argc, argv);
-  const QDir out(QString::fromLocal8Bit(argv[1]));
+  const QDir out(QString::fromLocal8Bit(argv[argc - 1]));
+  if (themeIcons) return SaveThemeIcons(out) ? 0 : 1;
   const bool ok = Save(DrawLogo(), out, "bitmap_134.png") &&
                   Save(DrawPrinterPicture(), out, "bitmap_143.png") &&
                   Save(DrawIcon(), out, "icon_128.png") &&
