@@ -2,7 +2,7 @@ cmake_minimum_required(VERSION 3.25)
 # Installs the tessel component into a scratch prefix, builds tiny_client.c
 # with the flags pkg-config gives, and runs it against a scratch registry.
 # Expects BUILD_DIR, WORK_DIR, LIBDIR, C_COMPILER and SOURCE.
-include(${CMAKE_CURRENT_LIST_DIR}/run_step.cmake)
+include(${CMAKE_CURRENT_LIST_DIR}/../../support/run_step.cmake)
 
 file(REMOVE_RECURSE ${WORK_DIR})
 set(prefix ${WORK_DIR}/prefix)

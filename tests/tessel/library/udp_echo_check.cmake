@@ -3,7 +3,7 @@ cmake_minimum_required(VERSION 3.25)
 # example with its own Makefile through pkg-config, and runs the server and
 # the client against each other (the server's port piped into the client).
 # Expects BUILD_DIR, WORK_DIR, LIBDIR and EXAMPLE_DIR.
-include(${CMAKE_CURRENT_LIST_DIR}/run_step.cmake)
+include(${CMAKE_CURRENT_LIST_DIR}/../../support/run_step.cmake)
 
 file(REMOVE_RECURSE ${WORK_DIR})
 file(MAKE_DIRECTORY ${WORK_DIR})

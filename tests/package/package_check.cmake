@@ -1,0 +1,148 @@
+cmake_minimum_required(VERSION 3.25)
+# Builds the Debian package, unpacks it into a scratch root and uses what it
+# holds from there with a scrubbed environment, from another folder: the
+# programs must find their libraries and data through the package's own
+# layout (RUNPATHs relative to $ORIGIN), never through the build tree.
+# Expects BUILD_DIR, WORK_DIR, BINDIR, LIBDIR, PRIVATE_LIBDIR, DATADIR,
+# INCLUDEDIR, MANDIR, C_COMPILER and CLIENT_SOURCE.
+include(${CMAKE_CURRENT_LIST_DIR}/../support/run_step.cmake)
+
+file(REMOVE_RECURSE ${WORK_DIR})
+set(root ${WORK_DIR}/root)
+set(home ${WORK_DIR}/home)
+file(MAKE_DIRECTORY ${root} ${home}/config ${home}/runtime ${home}/tmp ${WORK_DIR}/elsewhere)
+file(CHMOD ${home}/runtime DIRECTORY_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE)
+
+# run_clean(command args...): `run` with nothing of the caller's environment
+# but a plain PATH, a home of the check's own and the offscreen platform,
+# from a folder that is neither the build tree nor the unpacked root.
+function(run_clean)
+  execute_process(
+    COMMAND env -i PATH=/usr/bin:/bin HOME=${home} XDG_CONFIG_HOME=${home}/config
+            XDG_RUNTIME_DIR=${home}/runtime TMPDIR=${home}/tmp QT_QPA_PLATFORM=offscreen ${ARGN}
+    WORKING_DIRECTORY ${WORK_DIR}/elsewhere
+    RESULT_VARIABLE result OUTPUT_VARIABLE output ERROR_VARIABLE errors TIMEOUT 60)
+  if(NOT result EQUAL 0)
+    message(FATAL_ERROR "${ARGN}\nfailed (${result}):\n${output}${errors}")
+  endif()
+  set(output "${output}" PARENT_SCOPE)
+endfunction()
+
+# The package, and what its control file says.
+run(cpack --config ${BUILD_DIR}/CPackConfig.cmake -G DEB -B ${WORK_DIR}/package)
+file(GLOB packages ${WORK_DIR}/package/*.deb)
+list(LENGTH packages count)
+if(NOT count EQUAL 1)
+  message(FATAL_ERROR "expected one package, found: ${packages}")
+endif()
+run(dpkg-deb --field ${packages} Package Depends)
+foreach(wanted "Package: gly" "libqt6widgets6" "libqt6gui6" "libfreetype6" "libsnmp" "libsqlite3-0" "libstdc\\+\\+6")
+  if(NOT output MATCHES "${wanted}")
+    message(FATAL_ERROR "the package's control file lacks ${wanted}:\n${output}")
+  endif()
+endforeach()
+run(dpkg-deb -x ${packages} ${root})
+
+# Everything the installation promises is there, and nothing else: a test
+# program or a build tool installed by mistake would show up here.
+set(usr ${root}/usr)
+set(expected
+  ${BINDIR}/gly
+  ${PRIVATE_LIBDIR}/libResourceDLL.so ${PRIVATE_LIBDIR}/libConverter.so ${PRIVATE_LIBDIR}/libGLYSNMP.so
+  ${LIBDIR}/libtessel.so ${LIBDIR}/pkgconfig/tessel.pc ${INCLUDEDIR}/tessel/qtl.h ${INCLUDEDIR}/tessel/qrtl.h
+  ${DATADIR}/gly/QPntStrPrfl.ini ${DATADIR}/gly/FontList.ps ${DATADIR}/gly/Gly.html
+  ${DATADIR}/applications/gly.desktop ${DATADIR}/icons/hicolor/48x48/apps/gly.png)
+foreach(file ${expected})
+  if(NOT EXISTS ${usr}/${file})
+    message(FATAL_ERROR "the package lacks ${file}")
+  endif()
+endforeach()
+file(GLOB_RECURSE shipped LIST_DIRECTORIES false RELATIVE ${usr} ${usr}/*)
+foreach(file ${shipped})
+  if(NOT file MATCHES "^(${BINDIR}/(gly|glyctl)|${LIBDIR}/(lib(tessel|glyplatform)\\.so.*|pkgconfig/tessel\\.pc)|${PRIVATE_LIBDIR}/lib[A-Za-z]+\\.so|${INCLUDEDIR}/tessel/[a-z]+\\.h|${DATADIR}/(gly|doc/gly|applications|icons/hicolor|man/man1)/.+)$")
+    message(FATAL_ERROR "the package holds an unexpected file: ${file}")
+  endif()
+endforeach()
+
+# Every binary finds its libraries relative to itself.
+foreach(file ${shipped})
+  if(file MATCHES "^${BINDIR}/|\\.so")
+    run(readelf -d ${usr}/${file})
+    if(output MATCHES "\\(RPATH\\)")
+      message(FATAL_ERROR "${file} has an RPATH, which LD_LIBRARY_PATH cannot override")
+    endif()
+    string(REGEX MATCH "Library runpath: \\[([^]]*)\\]" runpath "${output}")
+    string(REPLACE ":" ";" entries "${CMAKE_MATCH_1}")
+    foreach(entry ${entries})
+      if(NOT entry MATCHES "^\\$ORIGIN(/|$)")
+        message(FATAL_ERROR "${file} looks for libraries outside the package: ${entry}")
+      endif()
+    endforeach()
+  endif()
+endforeach()
+
+if(EXISTS /usr/bin/desktop-file-validate)
+  run(desktop-file-validate ${usr}/${DATADIR}/applications/gly.desktop)
+  if(NOT output STREQUAL "")
+    message(FATAL_ERROR "the desktop entry has faults:\n${output}")
+  endif()
+else()
+  message(STATUS "desktop-file-validate is not installed: the desktop entry is not validated")
+endif()
+
+# The program loads the package's libraries, finds its resource library and
+# its data, and starts.
+run_clean(env LD_TRACE_LOADED_OBJECTS=1 ${usr}/${BINDIR}/gly)
+foreach(library libglyplatform libConverter libGLYSNMP)
+  if(NOT output MATCHES "${library}[^\n]* => ${usr}/")
+    message(FATAL_ERROR "the program does not load the package's ${library}:\n${output}")
+  endif()
+endforeach()
+run_clean(${usr}/${BINDIR}/gly --check-setup)
+if(NOT output MATCHES "program folder: ${usr}/${BINDIR}\n"
+   OR NOT output MATCHES "resource library: ${usr}/${BINDIR}/[^\n]*/libResourceDLL.so\n"
+   OR NOT output MATCHES "data folder: ${usr}/${BINDIR}/[^\n]*/gly\n"
+   OR NOT output MATCHES "printer models: [1-9]")
+  message(FATAL_ERROR "the unpacked program did not find its files:\n${output}")
+endif()
+# A real start: the main window is still up when it is ended after a few
+# seconds (a failed start ends at once, with a message on standard error).
+execute_process(
+  COMMAND env -i PATH=/usr/bin:/bin HOME=${home} XDG_CONFIG_HOME=${home}/config
+          XDG_RUNTIME_DIR=${home}/runtime TMPDIR=${home}/tmp QT_QPA_PLATFORM=offscreen
+          timeout 4 ${usr}/${BINDIR}/gly
+  WORKING_DIRECTORY ${WORK_DIR}/elsewhere
+  RESULT_VARIABLE result OUTPUT_VARIABLE output ERROR_VARIABLE errors)
+if(NOT result EQUAL 124 OR errors MATCHES "gly: ")
+  message(FATAL_ERROR "the unpacked program did not start (${result}):\n${output}${errors}")
+endif()
+
+# glyctl, once it is part of the build.
+if(EXISTS ${usr}/${BINDIR}/glyctl)
+  run_clean(${usr}/${BINDIR}/glyctl --help)
+  if(NOT output MATCHES "glyctl")
+    message(FATAL_ERROR "glyctl --help says nothing of glyctl:\n${output}")
+  endif()
+  file(GLOB manual ${usr}/${MANDIR}/man1/glyctl.1*)
+  if(NOT manual)
+    message(FATAL_ERROR "the package lacks glyctl's manual page")
+  endif()
+else()
+  message(STATUS "glyctl is not built: its check is skipped")
+endif()
+
+# A C program built with what the package's pkg-config file gives, and run
+# against the package's library.
+set(ENV{PKG_CONFIG_LIBDIR} ${usr}/${LIBDIR}/pkgconfig)
+run(pkg-config --cflags --libs tessel)
+if(NOT output MATCHES "-I${usr}/" OR NOT output MATCHES "-L${usr}/")
+  message(FATAL_ERROR "pkg-config does not point into the package: ${output}")
+endif()
+separate_arguments(flags UNIX_COMMAND "${output}")
+run(${C_COMPILER} ${CLIENT_SOURCE} -o ${WORK_DIR}/tiny_client ${flags} -Wl,-rpath,${usr}/${LIBDIR})
+run_clean(${WORK_DIR}/tiny_client)
+if(NOT output STREQUAL "Unknown error|QRTL_SUCCESS|42\n")
+  message(FATAL_ERROR "the client built against the package printed: ${output}")
+endif()
+
+file(REMOVE_RECURSE ${WORK_DIR})
