@@ -13,13 +13,16 @@ set(home ${WORK_DIR}/home)
 file(MAKE_DIRECTORY ${root} ${home}/config ${home}/runtime ${home}/tmp ${WORK_DIR}/elsewhere)
 file(CHMOD ${home}/runtime DIRECTORY_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE)
 
-# run_clean(command args...): `run` with nothing of the caller's environment
-# but a plain PATH, a home of the check's own and the offscreen platform,
-# from a folder that is neither the build tree nor the unpacked root.
+# Nothing of the caller's environment but a plain PATH, a home of the
+# check's own and the offscreen platform.
+set(clean_env env -i PATH=/usr/bin:/bin HOME=${home} XDG_CONFIG_HOME=${home}/config
+    XDG_RUNTIME_DIR=${home}/runtime TMPDIR=${home}/tmp QT_QPA_PLATFORM=offscreen)
+
+# run_clean(command args...): `run` in the clean environment, from a folder
+# that is neither the build tree nor the unpacked root.
 function(run_clean)
   execute_process(
-    COMMAND env -i PATH=/usr/bin:/bin HOME=${home} XDG_CONFIG_HOME=${home}/config
-            XDG_RUNTIME_DIR=${home}/runtime TMPDIR=${home}/tmp QT_QPA_PLATFORM=offscreen ${ARGN}
+    COMMAND ${clean_env} ${ARGN}
     WORKING_DIRECTORY ${WORK_DIR}/elsewhere
     RESULT_VARIABLE result OUTPUT_VARIABLE output ERROR_VARIABLE errors TIMEOUT 60)
   if(NOT result EQUAL 0)
@@ -108,9 +111,7 @@ endif()
 # A real start: the main window is still up when it is ended after a few
 # seconds (a failed start ends at once, with a message on standard error).
 execute_process(
-  COMMAND env -i PATH=/usr/bin:/bin HOME=${home} XDG_CONFIG_HOME=${home}/config
-          XDG_RUNTIME_DIR=${home}/runtime TMPDIR=${home}/tmp QT_QPA_PLATFORM=offscreen
-          timeout 4 ${usr}/${BINDIR}/gly
+  COMMAND ${clean_env} timeout 4 ${usr}/${BINDIR}/gly
   WORKING_DIRECTORY ${WORK_DIR}/elsewhere
   RESULT_VARIABLE result OUTPUT_VARIABLE output ERROR_VARIABLE errors)
 if(NOT result EQUAL 124 OR errors MATCHES "gly: ")
