@@ -318,6 +318,7 @@ bool StartTransportFrame() {
 
 void StopTransportFrame() {
   if (contextSlot == TLS_OUT_OF_INDEXES) return;
+  StopTimerService();
   DeleteCriticalSection(&timerListLock);
   DeleteCriticalSection(&timerServiceLock);
   DeleteCriticalSection(&registryLock);
