@@ -169,6 +169,15 @@ TEST_F(TransportTest, SpxConnectsThroughIpxAndCarriesAStream) {
   EXPECT_EQ(QTLCloseEndpoint(endpoint), QTL_SUCCESS);
   EXPECT_TRUE(network.SpxClosedByMachine(0));
 
+  // Nobody accepts on another socket number.
+  endpoint = Open(QTL_PROTO_SPX, 0, &notified);
+  IpxAddress closed = kServer;
+  closed.socket = 0x8061;
+  ASSERT_EQ(QTLConnect(endpoint, ToNetAddress(closed, QTL_PROTO_SPX)), QTLWARN_CONNECTING);
+  ASSERT_TRUE(NextEvent(notified));
+  EXPECT_EQ(notified.statuses.back(), QTLERR_TRANSPORT_ERR);
+  EXPECT_EQ(QTLGetInfo(endpoint, QTLINFO_CONNECTED, nullptr), 0u);
+  EXPECT_EQ(QTLCloseEndpoint(endpoint), QTL_SUCCESS);
   EXPECT_EQ(QTLCleanup(QTL_PROTO_SPX), QTL_SUCCESS);
 }
 

@@ -122,6 +122,18 @@ TEST_F(TcpTest, AConnectThatWouldBlockCompletesLaterAndTheStreamComesInPieces) {
   EXPECT_NE(lines.find("TCP connect would block"), std::string::npos) << lines;
 }
 
+// A connection that fails reaches the notifier as a failure, and the
+// endpoint does not read as connected.
+TEST_F(TcpTest, ARefusedConnectIsReportedAndLeavesTheEndpointUnconnected) {
+  ASSERT_EQ(QTLConnect(endpoint_, TcpLoopback(unused_tcp_port())), QTLWARN_CONNECTING);
+  ASSERT_TRUE(NextEvent());
+  EXPECT_EQ(notified_.events, std::vector<int32_t>{QTLEV_CONNECT});
+  EXPECT_EQ(notified_.statuses, std::vector<int32_t>{QTLERR_TRANSPORT_ERR});
+  int32_t status = -1;
+  EXPECT_EQ(QTLGetInfo(endpoint_, QTLINFO_CONNECTED, &status), 0u);
+  EXPECT_EQ(status, QTL_SUCCESS);
+}
+
 TEST_F(TcpTest, AStreamIsTakenInTheCallersSizesAndAcquiredDataIsSkipped) {
   Connect();
   ASSERT_TRUE(peer_send(peer_, Pattern(600)));
