@@ -312,6 +312,57 @@ TESSEL_API int32_t QTLCleanupHostList(HostNode** list);
  */
 TESSEL_API int32_t QTLPing(const NetAddress* target, int32_t seconds);
 
+/* ------------------------------------------------------ delays, timers */
+
+/*
+ * Waiting without giving up message handling. The usual pattern:
+ * QTLArmDelay(), start an operation whose completion calls
+ * QTLCancelDelay(1), then QTLDelay(n): 0 completed, QTLWARN_TIMEOUT not in
+ * time, QTLERR_CANCELLED aborted. Everything here works on the calling
+ * thread's context unless it names another.
+ */
+
+/* seconds 0: handle what is pending once; -1: until cancelled; n > 0: at
+ * most n seconds. A delay with seconds other than 0 inside another one is
+ * refused with QTLERR_BLOCKING. */
+TESSEL_API int32_t QTLDelay(int32_t seconds);
+/* Keeps a cancellation made before the next QTLDelay, which then ends at
+ * once. */
+TESSEL_API int32_t QTLArmDelay(void);
+/* how 1: the awaited event happened; 2: abort. An abort stays an abort. */
+TESSEL_API void QTLCancelDelay(int32_t how);
+/* QTLCancelDelay(how) on the thread whose QTLGetContext() is `context`, from
+ * any thread; applied by that thread's next QTLProcessData. */
+TESSEL_API int32_t QTLCancelDelayInContext(uint32_t context, int32_t how);
+/* 1 inside a delay with seconds other than 0, else 0. */
+TESSEL_API int32_t QTLIsDelaying(void);
+
+/* Called again and again while a delay handles messages; non-zero asks to
+ * be called again at once. The default hook dispatches one queued message
+ * of the thread and says whether there was one. */
+typedef int32_t (*QTLBlockingHook)(void);
+/* Returns the previous hook (the default hook when none was set). A null
+ * hook changes nothing (QTLERR_INVALID_PARAM). */
+TESSEL_API QTLBlockingHook QTLSetBlockingHook(QTLBlockingHook hook, int32_t* status);
+TESSEL_API int32_t QTLSetDefaultBlockingHook(void);
+
+/* One-shot timers. The function runs once, on the thread that set the
+ * timer, inside its QTLProcessData, no lock held; the timer is freed after
+ * it returns. */
+typedef struct QTLTimerRecord* QTLTimer;
+typedef void (*QTLTimerFunction)(QTLTimer timer, uintptr_t userData);
+TESSEL_API QTLTimer QTLInitTimer(uint32_t milliseconds, uintptr_t userData,
+                                 QTLTimerFunction function, int32_t* status);
+/* QTLERR_INTERNAL while the timer's function runs; a timer that already ran
+ * or was cancelled changes nothing. */
+TESSEL_API int32_t QTLCancelTimer(QTLTimer timer);
+
+/* Event 301 of subsystem 3 through QRTLGenerateEvent, every second, on the
+ * calling thread while at least one enable is outstanding. */
+#define QTL_EVENT_PULSE 301
+TESSEL_API int32_t QTLEnable1SecPulse(void);
+TESSEL_API int32_t QTLDisable1SecPulse(void);
+
 TESSEL_END_DECLS
 
 #endif /* TESSEL_QTL_H */
