@@ -46,14 +46,11 @@ void DrainTcp(Endpoint& endpoint) {
     }
     SOCKADDR source{};
     int sourceLength = sizeof source;
-    const int received = Winsock().recvfrom(socket, reinterpret_cast<char*>(block),
-                                            int(waiting), 0, &source, &sourceLength);
+    const int received = Winsock().recvfrom(socket, reinterpret_cast<char*>(block), int(waiting), 0,
+                                            &source, &sourceLength);
     if (received == WS_SOCKET_ERROR) {
       std::free(block);
-      const int error = Winsock().WSAGetLastError();
-      if (error == WSAEWOULDBLOCK) return;
-      LogFailedCall("recvfrom");
-      QueueRecord(endpoint, nullptr, 0, nullptr, ReceiveFailure(error), kRecordData);
+      QueueFailedReceive(endpoint);
       return;
     }
     const NetAddress from = IpSource(source);
@@ -68,9 +65,8 @@ uint32_t TcpInfo(Endpoint& endpoint, int32_t item, int32_t* status) {
 
 }  // namespace
 
-const TransportOps kTcpOps = {QTL_PROTO_TCP, true,       OpenTcp,  CloseEndpointSocket,
-                              BindIpPort,    SendStream, DrainTcp, TcpInfo,
-                              ConnectTcp};
+const TransportOps kTcpOps = {QTL_PROTO_TCP, true,     OpenTcp, CloseEndpointSocket, BindIpPort,
+                              SendStream,    DrainTcp, TcpInfo, ConnectTcp};
 
 int32_t StartTcp() { return StartLayeredTransport(tcp); }
 

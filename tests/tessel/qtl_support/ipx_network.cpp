@@ -258,8 +258,8 @@ int Route(IpxSocket& sender, const IpxAddress& to, const uint8_t* data, int leng
 
 SOCKET NetSocket(int family, int type, int protocol) {
   if (family != WS_AF_IPX) return Next().socket(family, type, protocol);
-  const bool datagram = type == WS_SOCK_DGRAM && protocol >= WS_NSPROTO_IPX &&
-                        protocol <= WS_NSPROTO_IPX + 255;
+  const bool datagram =
+      type == WS_SOCK_DGRAM && protocol >= WS_NSPROTO_IPX && protocol <= WS_NSPROTO_IPX + 255;
   const bool spx = type == WS_SOCK_STREAM && protocol == WS_NSPROTO_SPX;
   if (!datagram && !spx) {
     SetLastError(WSAEPROTONOSUPPORT);
