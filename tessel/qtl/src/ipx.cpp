@@ -18,8 +18,8 @@ constexpr int32_t kLargestPacket = 546;
 constexpr int32_t kCleanupTimerUnset = 99999;
 constexpr int32_t kCleanupTimerDefault = 250;
 
-// Windows NT 3.51's IPX needs a pause after its last socket-library user
-// leaves before it can be started again.
+// Windows NT 3.51 is given time to let go of its IPX sockets after the last
+// IPX stop, before the transport counts as unloaded.
 bool NeedsCleanupPause() {
   OSVERSIONINFOA version{};
   version.dwOSVersionInfoSize = sizeof version;
@@ -38,9 +38,12 @@ void PauseAfterLastIpxStop() {
 }
 
 // Guarded by the init lock.
-SocketLibraryTransport ipx = {
-    {QTL_PROTO_IPX, "IPX", 0}, QTLERR_IPX_INIT,      WS_AF_IPX, WS_SOCK_DGRAM,
-    WS_NSPROTO_IPX_TYPE4,      PauseAfterLastIpxStop};
+SocketLibraryTransport ipx = {.count = {QTL_PROTO_IPX, "IPX", 0},
+                              .initFailure = QTLERR_IPX_INIT,
+                              .family = WS_AF_IPX,
+                              .type = WS_SOCK_DGRAM,
+                              .protocol = WS_NSPROTO_IPX_TYPE4,
+                              .lastRelease = PauseAfterLastIpxStop};
 
 const EndpointSocketKind kIpxSocket = {WS_AF_IPX, WS_SOCK_DGRAM, WS_NSPROTO_IPX_TYPE4, true,
                                        LargestIpxPacket};
@@ -87,9 +90,15 @@ int32_t SendIpx(Endpoint& endpoint, const NetAddress& to, const uint8_t* data, i
 
 }  // namespace
 
-const TransportOps kIpxOps = {QTL_PROTO_IPX,       false,         OpenIpx,
-                              CloseEndpointSocket, BindIpxSocket, SendIpx,
-                              DrainIpxPackets,     IpxInfo,       nullptr};
+const TransportOps kIpxOps = {.protocol = QTL_PROTO_IPX,
+                              .stream = false,
+                              .open = OpenIpx,
+                              .close = CloseEndpointSocket,
+                              .bind = BindIpxSocket,
+                              .send = SendIpx,
+                              .drain = DrainIpxPackets,
+                              .getInfo = IpxInfo,
+                              .connect = nullptr};
 
 int32_t StartIpx() {
   WSADATA data{};

@@ -18,8 +18,12 @@ constexpr int32_t kSmallestDatagram = 512;
 constexpr int32_t kLargestDatagram = 1400;
 
 // Guarded by the init lock.
-SocketLibraryTransport udp = {
-    {QTL_PROTO_UDP, "UDP", 0}, QTLERR_UDP_INIT, WS_AF_INET, WS_SOCK_DGRAM, 0, nullptr};
+SocketLibraryTransport udp = {.count = {QTL_PROTO_UDP, "UDP", 0},
+                              .initFailure = QTLERR_UDP_INIT,
+                              .family = WS_AF_INET,
+                              .type = WS_SOCK_DGRAM,
+                              .protocol = 0,
+                              .lastRelease = nullptr};
 uint16_t udpDatagramLimit;
 
 const EndpointSocketKind kUdpSocket = {WS_AF_INET, WS_SOCK_DGRAM, 0, true, LargestIpDatagram};
@@ -38,9 +42,15 @@ void DrainUdp(Endpoint& endpoint) { DrainDatagrams(endpoint, sizeof(SOCKADDR_IN)
 
 }  // namespace
 
-const TransportOps kUdpOps = {QTL_PROTO_UDP, false,   OpenUdp,  CloseEndpointSocket,
-                              BindIpPort,    SendUdp, DrainUdp, UdpInfo,
-                              nullptr};
+const TransportOps kUdpOps = {.protocol = QTL_PROTO_UDP,
+                              .stream = false,
+                              .open = OpenUdp,
+                              .close = CloseEndpointSocket,
+                              .bind = BindIpPort,
+                              .send = SendUdp,
+                              .drain = DrainUdp,
+                              .getInfo = UdpInfo,
+                              .connect = nullptr};
 
 int32_t StartUdp() {
   WSADATA data{};
