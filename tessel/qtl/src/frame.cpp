@@ -322,6 +322,7 @@ bool StartTransportFrame() {
 
 void StopTransportFrame() {
   if (contextSlot == TLS_OUT_OF_INDEXES) return;
+  StopTimerService();
   DeleteCriticalSection(&timerListLock);
   DeleteCriticalSection(&timerServiceLock);
   DeleteCriticalSection(&lookupLock);

@@ -188,6 +188,20 @@ bool IsTimerRunning(QTLTimer timer) {
   return false;
 }
 
+void StopTimerService() {
+  CriticalSectionLock service(TimerServiceLock());
+  {
+    CriticalSectionLock list(TimerListLock());
+    while (QTLTimerRecord* timer = timerList) {
+      timerList = timer->next;
+      std::free(timer);
+    }
+  }
+  if (timerThread == INVALID_HANDLE_VALUE) return;
+  SetEvent(wakeEvent);
+  AwaitTimerThreadEnd();
+}
+
 }  // namespace tessel::qtl
 
 using namespace tessel::qtl;

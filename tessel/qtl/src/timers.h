@@ -11,5 +11,8 @@ namespace tessel::qtl {
 bool RunOneDueTimer();
 // True while the timer's function runs.
 bool IsTimerRunning(QTLTimer timer);
+// At the library's end: frees the timers left and ends the timer thread,
+// which must not outlive the locks.
+void StopTimerService();
 
 }  // namespace tessel::qtl
