@@ -16,16 +16,20 @@ void IgnoreWake(uint32_t, uintptr_t) {}
 int32_t DelayCancelledFromOutside(bool wakeFunctionMode, std::vector<int32_t> hows,
                                   int settleMs) {
   std::promise<uint32_t> context;
+  std::promise<void> cancelled;
   std::future<int32_t> result = std::async(std::launch::async, [&] {
     EXPECT_EQ(wakeFunctionMode ? QTLInitEx(0, IgnoreWake, 0) : QTLInit(0), QTL_SUCCESS);
     context.set_value(QTLGetContext());
     const int32_t status = QTLDelay(-1);
+    // The context stays until every cancellation has reached it.
+    cancelled.get_future().wait();
     EXPECT_EQ(wakeFunctionMode ? QTLCleanupEx() : QTLCleanup(0), QTL_SUCCESS);
     return status;
   });
   const uint32_t target = context.get_future().get();
   Sleep(settleMs);
   for (int32_t how : hows) EXPECT_EQ(QTLCancelDelayInContext(target, how), QTL_SUCCESS);
+  cancelled.set_value();
   return result.get();
 }
 
