@@ -3,24 +3,13 @@ cmake_minimum_required(VERSION 3.25)
 # example with its own Makefile through pkg-config, fills the "IP Hosts"
 # table of a scratch registry and pings loopback through it.
 # Expects BUILD_DIR, WORK_DIR, LIBDIR, C_COMPILER, EXAMPLE_DIR and HELPER.
-include(${CMAKE_CURRENT_LIST_DIR}/run_step.cmake)
+include(${CMAKE_CURRENT_LIST_DIR}/example_build.cmake)
 
-file(REMOVE_RECURSE ${WORK_DIR})
-file(MAKE_DIRECTORY ${WORK_DIR})
-set(prefix ${WORK_DIR}/prefix)
-run(${CMAKE_COMMAND} --install ${BUILD_DIR} --component tessel --prefix ${prefix})
-
-set(ENV{PKG_CONFIG_PATH} ${prefix}/${LIBDIR}/pkgconfig)
-run(make -C ${WORK_DIR} -f ${EXAMPLE_DIR}/Makefile SRC=${EXAMPLE_DIR}
-    "CFLAGS=-O2 -Wall -Wextra -Werror")
+build_example()
 run(pkg-config --cflags --libs tessel)
 separate_arguments(flags UNIX_COMMAND "${output}")
 run(${C_COMPILER} ${HELPER} -o ${WORK_DIR}/host-entry ${flags})
 
-set(ENV{LD_LIBRARY_PATH} ${prefix}/${LIBDIR})
-set(ENV{PLATFORM_REGISTRY_HKLM} ${WORK_DIR}/hklm.sqlite)
-set(ENV{PLATFORM_REGISTRY_HKCU} ${WORK_DIR}/hkcu.sqlite)
-set(ENV{PLATFORM_WINDOWS_DIR} ${WORK_DIR})
 # A name, an alias of it, and two names that point at each other.
 run(${WORK_DIR}/host-entry "IP Hosts" printer-a 127.0.0.1)
 run(${WORK_DIR}/host-entry "IP Hosts" front-desk printer-a)
