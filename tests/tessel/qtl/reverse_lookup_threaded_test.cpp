@@ -1,6 +1,7 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <functional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -226,6 +227,97 @@ TEST_F(ReverseLookupTest, UnclaimedAddressesAreReportedNotFound) {
   ASSERT_EQ(results.size(), 3u);
   for (const Result& result : results) EXPECT_EQ(result.status, QTLERR_NOT_FOUND);
   EXPECT_EQ(States(), std::vector<int32_t>(3, 3));
+}
+
+// Thread indexes. Lookup thread 1 begins first and resolves two addresses
+// while thread 2 works on the third; thread 1 ends and is collected. The
+// owner is then held while a late thread 3 begins and ends, and thread 2
+// ends too. Had thread 3 been given the index of thread 2, the two would
+// share one finished flag, one of them would never be collected and the
+// owner would wait until the watchdog aborts it.
+struct Orchestra {
+  std::atomic<int> launched{0};
+  std::atomic<int> ended{0};
+  std::atomic<bool> releaseLate{false};
+  std::atomic<bool> releaseSecond{false};
+  NameServiceDouble* service;
+};
+Orchestra* orchestra;
+std::atomic<bool> holdOwner;
+thread_local int launchNumber;
+
+void WaitUntil(const std::function<bool()>& done) {
+  const auto until = std::chrono::steady_clock::now() + 5s;
+  while (!done() && std::chrono::steady_clock::now() < until) std::this_thread::sleep_for(1ms);
+}
+
+struct Launch {
+  LPTHREAD_START_ROUTINE start;
+  void* parameter;
+  int number;
+};
+
+DWORD RunLaunch(void* parameter) {
+  auto* launch = static_cast<Launch*>(parameter);
+  launchNumber = launch->number;
+  if (launchNumber == 2) WaitUntil([] { return orchestra->service->reverseCalls >= 1; });
+  if (launchNumber == 3) WaitUntil([] { return orchestra->releaseLate.load(); });
+  launch->start(launch->parameter);
+  delete launch;
+  ++orchestra->ended;
+  return 0;
+}
+
+HANDLE StartInTurn(LPTHREAD_START_ROUTINE start, void* parameter) {
+  auto* launch = new Launch{start, parameter, ++orchestra->launched};
+  return CreateThread(nullptr, 0, RunLaunch, launch, 0, nullptr);
+}
+
+int32_t HoldableHook() {
+  MSG message;
+  if (holdOwner || !PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) return 0;
+  DispatchMessageA(&message);
+  return 1;
+}
+
+TEST_F(ReverseLookupTest, LateThreadNeverSharesTheIndexOfOneStillRunning) {
+  AddAddresses(3);
+  Orchestra parts;
+  parts.service = &service;
+  orchestra = &parts;
+  holdOwner = false;
+  LookupPlatformCalls().startThread = StartInTurn;
+  service.onReverse = [&](uint32_t) {
+    if (launchNumber == 1) WaitUntil([&] { return service.reverseCalls >= 2; });
+    if (launchNumber == 2) WaitUntil([&] { return parts.releaseSecond.load(); });
+  };
+  ASSERT_EQ(QTLInit(0), QTL_SUCCESS);
+  ASSERT_NE(QTLSetBlockingHook(HoldableHook, nullptr), nullptr);
+  const uint32_t owner = QTLGetContext();
+  std::thread conductor([&] {
+    WaitUntil([&] { return parts.ended == 1; });  // thread 1 is done
+    std::this_thread::sleep_for(100ms);           // and collected
+    holdOwner = true;
+    std::this_thread::sleep_for(20ms);
+    parts.releaseLate = true;
+    WaitUntil([&] { return parts.ended == 2; });  // thread 3 is done
+    parts.releaseSecond = true;
+    WaitUntil([&] { return parts.ended == 3; });  // thread 2 is done
+    holdOwner = false;
+  });
+  std::atomic<bool> returned{false};
+  std::thread watchdog([&] {
+    WaitUntil([&] { return returned.load(); });
+    if (!returned) QTLCancelDelayInContext(owner, 2);
+  });
+  EXPECT_EQ(LookUp(), QTL_SUCCESS);
+  returned = true;
+  EXPECT_EQ(results.size(), 3u);
+  EXPECT_EQ(service.ReverseThreads().size(), 2u);
+  conductor.join();
+  watchdog.join();
+  EXPECT_EQ(QTLSetDefaultBlockingHook(), QTL_SUCCESS);
+  EXPECT_EQ(QTLCleanup(0), QTL_SUCCESS);
 }
 
 }  // namespace
