@@ -33,9 +33,9 @@ int32_t SendIpEcho(HANDLE icmp, uint32_t address, int32_t seconds) {
   char request[sizeof kIpRequest];
   std::memcpy(request, kIpRequest, sizeof request);
   const int64_t milliseconds = int64_t(seconds) * 1000;
-  const DWORD replies =
-      Icmp().IcmpSendEcho(icmp, Winsock().htonl(address), request, kRequestSize, nullptr, reply,
-                          kReplySize, DWORD(milliseconds < kLongestWait ? milliseconds : kLongestWait));
+  const DWORD timeout = DWORD(milliseconds < kLongestWait ? milliseconds : kLongestWait);
+  const DWORD replies = Icmp().IcmpSendEcho(icmp, Winsock().htonl(address), request, kRequestSize,
+                                            nullptr, reply, kReplySize, timeout);
   if (replies == 0) return EchoStatus(GetLastError());
   ICMP_ECHO_REPLY record;
   std::memcpy(&record, reply, sizeof record);
@@ -70,7 +70,9 @@ void EndOnAnswer(QTLEndpoint, int32_t event, int32_t, uintptr_t data) {
 int32_t PingOnEndpoint(QTLEndpoint endpoint, const NetAddress& target, int32_t seconds) {
   const uint8_t request[kRequestSize] = {};
   int32_t status = QTLBind(endpoint, kIpxPingSocket);
-  if (status == QTL_SUCCESS) status = QTLInstallNotifier(endpoint, EndOnAnswer, kIpxPingNotifierData);
+  if (status == QTL_SUCCESS) {
+    status = QTLInstallNotifier(endpoint, EndOnAnswer, kIpxPingNotifierData);
+  }
   if (status == QTL_SUCCESS) status = QTLArmDelay();
   if (status == QTL_SUCCESS) status = QTLSendPacket(endpoint, target, request, kRequestSize);
   if (status == QTL_SUCCESS) status = QTLDelay(seconds);

@@ -86,8 +86,8 @@ class SilentEchoLibrary {
   ~SilentEchoLibrary() { PlatformRestoreModule("ICMP.DLL"); }
 
  private:
-  PlatformExport exports_[4] = {{}, {}, {"IcmpSendEcho", reinterpret_cast<FARPROC>(EchoWithoutReply)},
-                                {nullptr, nullptr}};
+  PlatformExport exports_[4] = {
+      {}, {}, {"IcmpSendEcho", reinterpret_cast<FARPROC>(EchoWithoutReply)}, {nullptr, nullptr}};
   PlatformModuleTable table_{"ICMP.DLL", exports_};
 };
 
