@@ -7,7 +7,7 @@
 namespace {
 
 constexpr OSVERSIONINFOA kOwnVersion = {sizeof(OSVERSIONINFOA), 4, 0, 1381,
-                                        VER_PLATFORM_WIN32_NT, ""};
+                                        VER_PLATFORM_WIN32_NT,  ""};
 
 std::mutex versionLock;
 OSVERSIONINFOA reported = kOwnVersion;

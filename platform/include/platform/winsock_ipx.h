@@ -29,18 +29,20 @@ typedef struct WS_ipx_address_data {
   int32_t adapternum;
   uint8_t netnum[4];
   uint8_t nodenum[6];
-  uint8_t wan;     // a wide-area link
-  uint8_t status;  // the link is up
-  int32_t maxpkt;  // largest packet the adapter sends
+  uint8_t wan;         // a wide-area link
+  uint8_t status;      // the link is up
+  int32_t maxpkt;      // largest packet the adapter sends
   uint32_t linkspeed;  // in units of 100 bits per second
 } IPX_ADDRESS_DATA;
 
 #ifdef __cplusplus
 static_assert(sizeof(SOCKADDR_IPX) == 14 && offsetof(SOCKADDR_IPX, sa_netnum) == 2 &&
-                  offsetof(SOCKADDR_IPX, sa_nodenum) == 6 && offsetof(SOCKADDR_IPX, sa_socket) == 12,
+                  offsetof(SOCKADDR_IPX, sa_nodenum) == 6 &&
+                  offsetof(SOCKADDR_IPX, sa_socket) == 12,
               "SOCKADDR_IPX keeps its 14-byte layout");
 static_assert(sizeof(IPX_ADDRESS_DATA) == 24 && offsetof(IPX_ADDRESS_DATA, netnum) == 4 &&
-                  offsetof(IPX_ADDRESS_DATA, nodenum) == 8 && offsetof(IPX_ADDRESS_DATA, wan) == 14 &&
+                  offsetof(IPX_ADDRESS_DATA, nodenum) == 8 &&
+                  offsetof(IPX_ADDRESS_DATA, wan) == 14 &&
                   offsetof(IPX_ADDRESS_DATA, maxpkt) == 16 &&
                   offsetof(IPX_ADDRESS_DATA, linkspeed) == 20,
               "IPX_ADDRESS_DATA keeps its 24-byte layout");

@@ -61,15 +61,31 @@ int32_t SendDatagram(Endpoint& endpoint, const SOCKADDR* to, int toLength, const
   return QTLERR_TRANSPORT_ERR;
 }
 
-int32_t ReceiveFailure(int error) {
-  switch (error) {
-    case WSAEINPROGRESS:
-      return QTLERR_SOCKET_BUSY;
-    case WSAEMSGSIZE:
-      return QTLERR_TOO_LARGE;
-    default:
-      return QTLERR_TRANSPORT_ERR;
+void QueueFailedReceive(Endpoint& endpoint) {
+  const int error = Winsock().WSAGetLastError();
+  if (error == WSAEWOULDBLOCK) return;
+  LogFailedCall("recvfrom");
+  int32_t status = QTLERR_TRANSPORT_ERR;
+  if (error == WSAEINPROGRESS) status = QTLERR_SOCKET_BUSY;
+  if (error == WSAEMSGSIZE) status = QTLERR_TOO_LARGE;
+  QueueRecord(endpoint, nullptr, 0, nullptr, status, kRecordData);
+}
+
+uint32_t BoundNumber(Endpoint& endpoint, int size, size_t offset, int32_t* status) {
+  if (!endpoint.transport.bound) {
+    *status = QTLERR_NOT_BOUND;
+    return 0;
   }
+  SOCKADDR local{};
+  int length = size;
+  if (Winsock().getsockname(endpoint.transport.socket, &local, &length) != 0) {
+    LogFailedCall("getsockname");
+    *status = QTLERR_TRANSPORT_ERR;
+    return 0;
+  }
+  *status = QTL_SUCCESS;
+  const auto* bytes = reinterpret_cast<const uint8_t*>(&local) + offset;
+  return uint32_t(bytes[0] << 8 | bytes[1]);
 }
 
 void DrainDatagrams(Endpoint& endpoint, int sourceSize,
@@ -87,10 +103,7 @@ void DrainDatagrams(Endpoint& endpoint, int sourceSize,
                                             transport.maxPacket, 0, &sourceBuffer, &sourceLength);
     if (received == WS_SOCKET_ERROR) {
       std::free(block);
-      const int error = Winsock().WSAGetLastError();
-      if (error == WSAEWOULDBLOCK) return;
-      LogFailedCall("recvfrom");
-      QueueRecord(endpoint, nullptr, 0, nullptr, ReceiveFailure(error), kRecordData);
+      QueueFailedReceive(endpoint);
       return;
     }
     const NetAddress from = source(sourceBuffer);

@@ -29,8 +29,14 @@ int32_t CloseEndpointSocket(Endpoint& endpoint);
 int32_t SendDatagram(Endpoint& endpoint, const SOCKADDR* to, int toLength, const uint8_t* data,
                      int32_t length);
 
-// The status a failed receive is queued with.
-int32_t ReceiveFailure(int error);
+// After a failed receive: queues the failure as a data record, logged, unless
+// the socket merely had nothing more (WSAEWOULDBLOCK).
+void QueueFailedReceive(Endpoint& endpoint);
+
+// The port or socket number the endpoint is bound to, read with getsockname
+// into an address of `size` bytes whose number sits, in network order, at
+// `offset`. QTLERR_NOT_BOUND before QTLBind.
+uint32_t BoundNumber(Endpoint& endpoint, int size, size_t offset, int32_t* status);
 
 // Reads every waiting datagram into records of maxPacket bytes, so one
 // notification empties the socket. `source` turns the socket address a

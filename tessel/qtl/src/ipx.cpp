@@ -18,8 +18,8 @@ constexpr int32_t kLargestPacket = 546;
 constexpr int32_t kCleanupTimerUnset = 99999;
 constexpr int32_t kCleanupTimerDefault = 250;
 
-// Windows NT 3.51's IPX needs a pause after its last socket-library user
-// leaves before it can be started again.
+// Windows NT 3.51 is given time to let go of its IPX sockets after the last
+// IPX stop, before the transport counts as unloaded.
 bool NeedsCleanupPause() {
   OSVERSIONINFOA version{};
   version.dwOSVersionInfoSize = sizeof version;
@@ -38,12 +38,12 @@ void PauseAfterLastIpxStop() {
 }
 
 // Guarded by the init lock.
-SocketLibraryTransport ipx = {{QTL_PROTO_IPX, "IPX", 0},
-                              QTLERR_IPX_INIT,
-                              WS_AF_IPX,
-                              WS_SOCK_DGRAM,
-                              WS_NSPROTO_IPX_TYPE4,
-                              PauseAfterLastIpxStop};
+SocketLibraryTransport ipx = {.count = {QTL_PROTO_IPX, "IPX", 0},
+                              .initFailure = QTLERR_IPX_INIT,
+                              .family = WS_AF_IPX,
+                              .type = WS_SOCK_DGRAM,
+                              .protocol = WS_NSPROTO_IPX_TYPE4,
+                              .lastRelease = PauseAfterLastIpxStop};
 
 const EndpointSocketKind kIpxSocket = {WS_AF_IPX, WS_SOCK_DGRAM, WS_NSPROTO_IPX_TYPE4, true,
                                        LargestIpxPacket};
@@ -84,32 +84,21 @@ int32_t SendIpx(Endpoint& endpoint, const NetAddress& to, const uint8_t* data, i
     if (const int32_t status = ProbeDestination(destination)) return status;
     last = to;
   }
-  return SendDatagram(endpoint, reinterpret_cast<const SOCKADDR*>(&destination),
-                      sizeof destination, data, length);
-}
-
-uint32_t IpxLocalSocket(Endpoint& endpoint, int32_t* status) {
-  if (!endpoint.transport.bound) {
-    *status = QTLERR_NOT_BOUND;
-    return 0;
-  }
-  SOCKADDR_IPX local{};
-  int length = sizeof local;
-  if (Winsock().getsockname(endpoint.transport.socket, reinterpret_cast<SOCKADDR*>(&local),
-                            &length) != 0) {
-    LogFailedCall("getsockname");
-    *status = QTLERR_TRANSPORT_ERR;
-    return 0;
-  }
-  *status = QTL_SUCCESS;
-  return Winsock().ntohs(local.sa_socket);
+  return SendDatagram(endpoint, reinterpret_cast<const SOCKADDR*>(&destination), sizeof destination,
+                      data, length);
 }
 
 }  // namespace
 
-const TransportOps kIpxOps = {QTL_PROTO_IPX, false,   OpenIpx,  CloseEndpointSocket,
-                              BindIpxSocket, SendIpx, DrainIpxPackets, IpxInfo,
-                              nullptr};
+const TransportOps kIpxOps = {.protocol = QTL_PROTO_IPX,
+                              .stream = false,
+                              .open = OpenIpx,
+                              .close = CloseEndpointSocket,
+                              .bind = BindIpxSocket,
+                              .send = SendIpx,
+                              .drain = DrainIpxPackets,
+                              .getInfo = IpxInfo,
+                              .connect = nullptr};
 
 int32_t StartIpx() {
   WSADATA data{};
@@ -166,7 +155,7 @@ uint32_t IpxInfo(Endpoint& endpoint, int32_t item, int32_t* status) {
       *status = QTL_SUCCESS;
       return uint32_t(endpoint.transport.maxPacket);
     case QTLINFO_LOCAL_PORT:
-      return IpxLocalSocket(endpoint, status);
+      return BoundNumber(endpoint, sizeof(SOCKADDR_IPX), offsetof(SOCKADDR_IPX, sa_socket), status);
     default:
       return ProtocolInfo(QTL_PROTO_IPX, item, status);
   }

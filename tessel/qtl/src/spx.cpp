@@ -9,8 +9,12 @@ namespace tessel::qtl {
 namespace {
 
 // Guarded by the init lock.
-LayeredTransport spx = {{QTL_PROTO_SPX, "SPX", 0}, QTLERR_SPX_INIT, QTL_PROTO_IPX,
-                        WS_AF_IPX,                 WS_SOCK_STREAM,  WS_NSPROTO_SPX};
+LayeredTransport spx = {.count = {QTL_PROTO_SPX, "SPX", 0},
+                        .initFailure = QTLERR_SPX_INIT,
+                        .base = QTL_PROTO_IPX,
+                        .family = WS_AF_IPX,
+                        .type = WS_SOCK_STREAM,
+                        .protocol = WS_NSPROTO_SPX};
 
 const EndpointSocketKind kSpxSocket = {WS_AF_IPX, WS_SOCK_STREAM, WS_NSPROTO_SPX, false,
                                        LargestIpxPacket};
@@ -30,9 +34,15 @@ uint32_t SpxInfo(Endpoint& endpoint, int32_t item, int32_t* status) {
 
 }  // namespace
 
-const TransportOps kSpxOps = {QTL_PROTO_SPX, true,       OpenSpx,  CloseEndpointSocket,
-                              BindIpxSocket, SendStream, DrainIpxPackets, SpxInfo,
-                              ConnectSpx};
+const TransportOps kSpxOps = {.protocol = QTL_PROTO_SPX,
+                              .stream = true,
+                              .open = OpenSpx,
+                              .close = CloseEndpointSocket,
+                              .bind = BindIpxSocket,
+                              .send = SendStream,
+                              .drain = DrainIpxPackets,
+                              .getInfo = SpxInfo,
+                              .connect = ConnectSpx};
 
 int32_t StartSpx() { return StartLayeredTransport(spx); }
 

@@ -33,7 +33,7 @@ int32_t SendStream(Endpoint& endpoint, const NetAddress&, const uint8_t* data, i
       Winsock().send(endpoint.transport.socket, reinterpret_cast<const char*>(data), length, 0);
   if (sent == WS_SOCKET_ERROR) {
     return Winsock().WSAGetLastError() == WSAEWOULDBLOCK ? QTLERR_SOCKET_BUSY
-                                                          : QTLERR_TRANSPORT_ERR;
+                                                         : QTLERR_TRANSPORT_ERR;
   }
   return sent < length ? QTLERR_NOT_ALL_SENT : QTL_SUCCESS;
 }

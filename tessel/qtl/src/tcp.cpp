@@ -13,8 +13,12 @@ namespace tessel::qtl {
 namespace {
 
 // Guarded by the init lock.
-LayeredTransport tcp = {
-    {QTL_PROTO_TCP, "TCP", 0}, QTLERR_TCP_INIT, QTL_PROTO_UDP, WS_AF_INET, WS_SOCK_STREAM, 0};
+LayeredTransport tcp = {.count = {QTL_PROTO_TCP, "TCP", 0},
+                        .initFailure = QTLERR_TCP_INIT,
+                        .base = QTL_PROTO_UDP,
+                        .family = WS_AF_INET,
+                        .type = WS_SOCK_STREAM,
+                        .protocol = 0};
 
 const EndpointSocketKind kTcpSocket = {WS_AF_INET, WS_SOCK_STREAM, 0, false, LargestIpDatagram};
 
@@ -46,14 +50,11 @@ void DrainTcp(Endpoint& endpoint) {
     }
     SOCKADDR source{};
     int sourceLength = sizeof source;
-    const int received = Winsock().recvfrom(socket, reinterpret_cast<char*>(block),
-                                            int(waiting), 0, &source, &sourceLength);
+    const int received = Winsock().recvfrom(socket, reinterpret_cast<char*>(block), int(waiting), 0,
+                                            &source, &sourceLength);
     if (received == WS_SOCKET_ERROR) {
       std::free(block);
-      const int error = Winsock().WSAGetLastError();
-      if (error == WSAEWOULDBLOCK) return;
-      LogFailedCall("recvfrom");
-      QueueRecord(endpoint, nullptr, 0, nullptr, ReceiveFailure(error), kRecordData);
+      QueueFailedReceive(endpoint);
       return;
     }
     const NetAddress from = IpSource(source);
@@ -68,9 +69,15 @@ uint32_t TcpInfo(Endpoint& endpoint, int32_t item, int32_t* status) {
 
 }  // namespace
 
-const TransportOps kTcpOps = {QTL_PROTO_TCP, true,       OpenTcp,  CloseEndpointSocket,
-                              BindIpPort,    SendStream, DrainTcp, TcpInfo,
-                              ConnectTcp};
+const TransportOps kTcpOps = {.protocol = QTL_PROTO_TCP,
+                              .stream = true,
+                              .open = OpenTcp,
+                              .close = CloseEndpointSocket,
+                              .bind = BindIpPort,
+                              .send = SendStream,
+                              .drain = DrainTcp,
+                              .getInfo = TcpInfo,
+                              .connect = ConnectTcp};
 
 int32_t StartTcp() { return StartLayeredTransport(tcp); }
 

@@ -10,8 +10,8 @@ namespace tessel::qtl {
 
 // A transport's start count and the names its log lines use.
 struct StartCount {
-  uint32_t bit;       // its bit in the loaded-transports mask
-  const char* name;   // "UDP" in "UDP transport loaded"
+  uint32_t bit;      // its bit in the loaded-transports mask
+  const char* name;  // "UDP" in "UDP transport loaded"
   int32_t starts;
 };
 

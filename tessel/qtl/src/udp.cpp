@@ -18,8 +18,12 @@ constexpr int32_t kSmallestDatagram = 512;
 constexpr int32_t kLargestDatagram = 1400;
 
 // Guarded by the init lock.
-SocketLibraryTransport udp = {
-    {QTL_PROTO_UDP, "UDP", 0}, QTLERR_UDP_INIT, WS_AF_INET, WS_SOCK_DGRAM, 0, nullptr};
+SocketLibraryTransport udp = {.count = {QTL_PROTO_UDP, "UDP", 0},
+                              .initFailure = QTLERR_UDP_INIT,
+                              .family = WS_AF_INET,
+                              .type = WS_SOCK_DGRAM,
+                              .protocol = 0,
+                              .lastRelease = nullptr};
 uint16_t udpDatagramLimit;
 
 const EndpointSocketKind kUdpSocket = {WS_AF_INET, WS_SOCK_DGRAM, 0, true, LargestIpDatagram};
@@ -36,28 +40,17 @@ int32_t SendUdp(Endpoint& endpoint, const NetAddress& to, const uint8_t* data, i
 
 void DrainUdp(Endpoint& endpoint) { DrainDatagrams(endpoint, sizeof(SOCKADDR_IN), IpSource); }
 
-uint32_t IpLocalPort(Endpoint& endpoint, int32_t* status) {
-  if (!endpoint.transport.bound) {
-    *status = QTLERR_NOT_BOUND;
-    return 0;
-  }
-  SOCKADDR_IN local{};
-  int length = sizeof local;
-  if (Winsock().getsockname(endpoint.transport.socket, reinterpret_cast<SOCKADDR*>(&local),
-                            &length) != 0) {
-    LogFailedCall("getsockname");
-    *status = QTLERR_TRANSPORT_ERR;
-    return 0;
-  }
-  *status = QTL_SUCCESS;
-  return Winsock().ntohs(local.sin_port);
-}
-
 }  // namespace
 
-const TransportOps kUdpOps = {QTL_PROTO_UDP, false,   OpenUdp,  CloseEndpointSocket,
-                              BindIpPort,    SendUdp, DrainUdp, UdpInfo,
-                              nullptr};
+const TransportOps kUdpOps = {.protocol = QTL_PROTO_UDP,
+                              .stream = false,
+                              .open = OpenUdp,
+                              .close = CloseEndpointSocket,
+                              .bind = BindIpPort,
+                              .send = SendUdp,
+                              .drain = DrainUdp,
+                              .getInfo = UdpInfo,
+                              .connect = nullptr};
 
 int32_t StartUdp() {
   WSADATA data{};
@@ -129,7 +122,7 @@ uint32_t UdpInfo(Endpoint& endpoint, int32_t item, int32_t* status) {
       *status = QTL_SUCCESS;
       return uint32_t(endpoint.transport.maxPacket);
     case QTLINFO_LOCAL_PORT:
-      return IpLocalPort(endpoint, status);
+      return BoundNumber(endpoint, sizeof(SOCKADDR_IN), offsetof(SOCKADDR_IN, sin_port), status);
     case QTLINFO_CONNECTED:
       *status = QTLERR_INVALID_PARAM;
       return 0;

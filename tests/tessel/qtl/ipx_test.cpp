@@ -2,40 +2,14 @@
 #include <cstring>
 #include <vector>
 
+#include "ipx_addresses.h"
 #include "ipx_network.h"
+#include "notifications.h"
 #include "platform/version.h"
 #include "transport_fixture.h"
+#include "winsock_api.h"
 
 namespace {
-
-struct Notified {
-  std::vector<int32_t> events;
-  std::vector<int32_t> statuses;
-};
-
-void Record(QTLEndpoint, int32_t event, int32_t status, uintptr_t data) {
-  auto* notified = reinterpret_cast<Notified*>(data);
-  notified->events.push_back(event);
-  notified->statuses.push_back(status);
-}
-
-NetAddress ToNetAddress(const IpxAddress& address, uint32_t protocol = QTL_PROTO_IPX) {
-  NetAddress result{};
-  result.protocol = protocol;
-  std::memcpy(result.u.ipx.network, address.network.data(), 4);
-  std::memcpy(result.u.ipx.node, address.node.data(), 6);
-  result.u.ipx.socket[0] = uint8_t(address.socket >> 8);
-  result.u.ipx.socket[1] = uint8_t(address.socket);
-  return result;
-}
-
-IpxAddress FromNetAddress(const NetAddress& address) {
-  IpxAddress result;
-  std::memcpy(result.network.data(), address.u.ipx.network, 4);
-  std::memcpy(result.node.data(), address.u.ipx.node, 6);
-  result.socket = uint16_t(address.u.ipx.socket[0] << 8 | address.u.ipx.socket[1]);
-  return result;
-}
 
 const IpxAddress kLocal = IpxAddress::Of(IpxNetwork::kLocalNetwork, IpxNetwork::kLocalNode);
 const IpxAddress kPrinter = IpxAddress::Of(IpxNetwork::kLocalNetwork, 0x0000C0FFEE01u, 0x8060);
@@ -50,11 +24,6 @@ QTLEndpoint Open(uint32_t protocol, int32_t mode, Notified* notified) {
               QTL_SUCCESS);
   }
   return endpoint;
-}
-
-bool NextEvent(const Notified& notified) {
-  const size_t seen = notified.events.size();
-  return PumpUntil([&] { return notified.events.size() > seen; });
 }
 
 TEST_F(TransportTest, IpxEndpointsExchangeDatagramsOnTheNetwork) {
@@ -239,32 +208,30 @@ TEST(IpxNetworkModule, AnswersTheAdapterOptions) {
   IpxNetwork network;
   const IpxAddress second = IpxAddress::Of(0x00001234u, 0x0000AABBCCDDu);
   network.SetLocalAdapters({kLocal, second});
-  HMODULE module = LoadLibraryA("WSOCK32.DLL");
-  auto socket = reinterpret_cast<LPFN_SOCKET>(GetProcAddress(module, "socket"));
-  auto getsockopt = reinterpret_cast<LPFN_GETSOCKOPT>(GetProcAddress(module, "getsockopt"));
-  auto closesocket = reinterpret_cast<LPFN_CLOSESOCKET>(GetProcAddress(module, "closesocket"));
-  const SOCKET probe = socket(WS_AF_IPX, WS_SOCK_DGRAM, WS_NSPROTO_IPX_TYPE4);
+  WinsockApi api;
+  ASSERT_TRUE(api.load());
+  const SOCKET probe = api.socket(WS_AF_IPX, WS_SOCK_DGRAM, WS_NSPROTO_IPX_TYPE4);
   ASSERT_NE(probe, WS_INVALID_SOCKET);
   int32_t count = 0;
   int length = sizeof count;
-  ASSERT_EQ(getsockopt(probe, WS_NSPROTO_IPX, WS_IPX_MAX_ADAPTER_NUM,
-                       reinterpret_cast<char*>(&count), &length),
+  ASSERT_EQ(api.getsockopt(probe, WS_NSPROTO_IPX, WS_IPX_MAX_ADAPTER_NUM,
+                           reinterpret_cast<char*>(&count), &length),
             0);
   EXPECT_EQ(count, 2);
   IPX_ADDRESS_DATA data{};
   data.adapternum = 1;
   length = sizeof data;
-  ASSERT_EQ(getsockopt(probe, WS_NSPROTO_IPX, WS_IPX_ADDRESS, reinterpret_cast<char*>(&data),
-                       &length),
+  ASSERT_EQ(api.getsockopt(probe, WS_NSPROTO_IPX, WS_IPX_ADDRESS, reinterpret_cast<char*>(&data),
+                           &length),
             0);
   EXPECT_EQ(std::memcmp(data.netnum, second.network.data(), 4), 0);
   EXPECT_EQ(std::memcmp(data.nodenum, second.node.data(), 6), 0);
   data.adapternum = 2;
-  EXPECT_EQ(getsockopt(probe, WS_NSPROTO_IPX, WS_IPX_ADDRESS, reinterpret_cast<char*>(&data),
-                       &length),
+  EXPECT_EQ(api.getsockopt(probe, WS_NSPROTO_IPX, WS_IPX_ADDRESS, reinterpret_cast<char*>(&data),
+                           &length),
             WS_SOCKET_ERROR);
-  EXPECT_EQ(closesocket(probe), 0);
-  FreeLibrary(module);
+  EXPECT_EQ(api.closesocket(probe), 0);
+  api.unload();
 }
 
 }  // namespace

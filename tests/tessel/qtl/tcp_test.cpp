@@ -1,23 +1,12 @@
-#include <algorithm>
 #include <string>
 #include <vector>
 
 #include "loopback_peer.h"
+#include "notifications.h"
 #include "temp_system.h"
 #include "transport_fixture.h"
 
 namespace {
-
-struct Notified {
-  std::vector<int32_t> events;
-  std::vector<int32_t> statuses;
-};
-
-void Record(QTLEndpoint, int32_t event, int32_t status, uintptr_t data) {
-  auto* notified = reinterpret_cast<Notified*>(data);
-  notified->events.push_back(event);
-  notified->statuses.push_back(status);
-}
 
 NetAddress TcpLoopback(uint16_t port) {
   NetAddress address{};
@@ -51,15 +40,9 @@ class TcpTest : public TransportTest {
     EXPECT_EQ(QTLCleanup(QTL_PROTO_TCP), QTL_SUCCESS);
     TransportTest::TearDown();
   }
-  // Waits for the next notification, delivered through the thread's
-  // messages as a caller's message loop would.
-  bool NextEvent() {
-    const size_t seen = notified_.events.size();
-    return PumpUntil([&] { return notified_.events.size() > seen; });
-  }
   void Connect() {
     ASSERT_EQ(QTLConnect(endpoint_, TcpLoopback(listener_.port())), QTLWARN_CONNECTING);
-    ASSERT_TRUE(NextEvent());
+    ASSERT_TRUE(NextEvent(notified_));
     ASSERT_EQ(QTLGetInfo(endpoint_, QTLINFO_CONNECTED, nullptr), 1u);
     peer_ = listener_.accept_one();
     ASSERT_GE(peer_, 0);
@@ -112,7 +95,7 @@ TEST_F(TcpTest, AConnectThatWouldBlockCompletesLaterAndTheStreamComesInPieces) {
   // The peer's close is a connection event too.
   peer_close(peer_);
   peer_ = -1;
-  ASSERT_TRUE(NextEvent());
+  ASSERT_TRUE(NextEvent(notified_));
   EXPECT_EQ(notified_.events.back(), QTLEV_CONNECT);
   EXPECT_EQ(notified_.statuses.back(), QTL_SUCCESS);
   EXPECT_EQ(QTLGetInfo(endpoint_, QTLINFO_CONNECTED, nullptr), 0u);
@@ -126,7 +109,7 @@ TEST_F(TcpTest, AConnectThatWouldBlockCompletesLaterAndTheStreamComesInPieces) {
 // endpoint does not read as connected.
 TEST_F(TcpTest, ARefusedConnectIsReportedAndLeavesTheEndpointUnconnected) {
   ASSERT_EQ(QTLConnect(endpoint_, TcpLoopback(unused_tcp_port())), QTLWARN_CONNECTING);
-  ASSERT_TRUE(NextEvent());
+  ASSERT_TRUE(NextEvent(notified_));
   EXPECT_EQ(notified_.events, std::vector<int32_t>{QTLEV_CONNECT});
   EXPECT_EQ(notified_.statuses, std::vector<int32_t>{QTLERR_TRANSPORT_ERR});
   int32_t status = -1;
@@ -163,8 +146,7 @@ TEST_F(TcpTest, AStreamIsTakenInTheCallersSizesAndAcquiredDataIsSkipped) {
   ASSERT_EQ(QTLReceivePacket(endpoint_, nullptr, buffer, sizeof buffer, &length), QTL_SUCCESS);
   EXPECT_EQ(length, 200);
   EXPECT_EQ(buffer[0], 'y');
-  EXPECT_EQ(QTLReceivePacket(endpoint_, nullptr, buffer, sizeof buffer, &length),
-            QTLWARN_NODATA);
+  EXPECT_EQ(QTLReceivePacket(endpoint_, nullptr, buffer, sizeof buffer, &length), QTLWARN_NODATA);
   EXPECT_EQ(QTLReleasePacket(endpoint_, first), QTL_SUCCESS);
   EXPECT_EQ(Queued(), 0u);
 }

@@ -121,12 +121,15 @@ IpxSocket* Find(SOCKET handle) {
   return found == active->sockets.end() ? nullptr : &found->second;
 }
 
-bool Mine(SOCKET handle) {
-  std::lock_guard<std::mutex> guard(networkLock);
-  return Find(handle) != nullptr;
-}
-
 const NextEntryPoints& Next() { return next; }
+
+// Hands a call on a socket that is not the network's to the next module,
+// without the network's lock.
+template <typename Function, typename... Arguments>
+int Elsewhere(Lock& lock, Function function, Arguments... arguments) {
+  lock.unlock();
+  return function(arguments...);
+}
 
 bool KnownNetwork(const std::array<uint8_t, 4>& network) {
   for (const IpxAddress& adapter : active->adapters) {
@@ -258,8 +261,8 @@ int Route(IpxSocket& sender, const IpxAddress& to, const uint8_t* data, int leng
 
 SOCKET NetSocket(int family, int type, int protocol) {
   if (family != WS_AF_IPX) return Next().socket(family, type, protocol);
-  const bool datagram = type == WS_SOCK_DGRAM && protocol >= WS_NSPROTO_IPX &&
-                        protocol <= WS_NSPROTO_IPX + 255;
+  const bool datagram =
+      type == WS_SOCK_DGRAM && protocol >= WS_NSPROTO_IPX && protocol <= WS_NSPROTO_IPX + 255;
   const bool spx = type == WS_SOCK_STREAM && protocol == WS_NSPROTO_SPX;
   if (!datagram && !spx) {
     SetLastError(WSAEPROTONOSUPPORT);
@@ -275,10 +278,9 @@ SOCKET NetSocket(int family, int type, int protocol) {
 }
 
 int NetClosesocket(SOCKET handle) {
-  if (!Mine(handle)) return Next().closesocket(handle);
-  std::lock_guard<std::mutex> guard(networkLock);
+  Lock lock(networkLock);
   IpxSocket* socket = Find(handle);
-  if (!socket) return Fail(WSAENOTSOCK);
+  if (!socket) return Elsewhere(lock, Next().closesocket, handle);
   if (socket->link) socket->link->machineClosed = true;
   active->sockets.erase(handle);
   arrived.notify_all();
@@ -286,11 +288,10 @@ int NetClosesocket(SOCKET handle) {
 }
 
 int NetBind(SOCKET handle, const SOCKADDR* name, int nameLength) {
-  if (!Mine(handle)) return Next().bind(handle, name, nameLength);
-  std::lock_guard<std::mutex> guard(networkLock);
+  Lock lock(networkLock);
   IpxSocket* socket = Find(handle);
+  if (!socket) return Elsewhere(lock, Next().bind, handle, name, nameLength);
   IpxAddress wanted;
-  if (!socket) return Fail(WSAENOTSOCK);
   if (!ReadAddress(name, nameLength, &wanted)) return Fail(WSAEFAULT);
   if (socket->bound) return Fail(WSAEINVAL);
   IpxAddress adapter = active->adapters.front();
@@ -311,11 +312,10 @@ int NetBind(SOCKET handle, const SOCKADDR* name, int nameLength) {
 // A datagram socket's connect only checks the route (and is counted as a
 // probe); an SPX connect is accepted or refused by the host at once.
 int NetConnect(SOCKET handle, const SOCKADDR* name, int nameLength) {
-  if (!Mine(handle)) return Next().connect(handle, name, nameLength);
-  std::lock_guard<std::mutex> guard(networkLock);
+  Lock lock(networkLock);
   IpxSocket* socket = Find(handle);
+  if (!socket) return Elsewhere(lock, Next().connect, handle, name, nameLength);
   IpxAddress to;
-  if (!socket) return Fail(WSAENOTSOCK);
   if (!ReadAddress(name, nameLength, &to)) return Fail(WSAEFAULT);
   if (!socket->stream) {
     ++active->probes[Key(to)];
@@ -350,11 +350,10 @@ int SendOnLink(IpxSocket& socket, const char* buffer, int length) {
 
 int NetSendto(SOCKET handle, const char* buffer, int length, int flags, const SOCKADDR* to,
               int toLength) {
-  if (!Mine(handle)) return Next().sendto(handle, buffer, length, flags, to, toLength);
-  std::lock_guard<std::mutex> guard(networkLock);
+  Lock lock(networkLock);
   IpxSocket* socket = Find(handle);
+  if (!socket) return Elsewhere(lock, Next().sendto, handle, buffer, length, flags, to, toLength);
   IpxAddress destination;
-  if (!socket) return Fail(WSAENOTSOCK);
   if (length < 0 || (length > 0 && !buffer)) return Fail(WSAEFAULT);
   // As on any stream socket, the address is not looked at.
   if (socket->stream) return SendOnLink(*socket, buffer, length);
@@ -365,20 +364,19 @@ int NetSendto(SOCKET handle, const char* buffer, int length, int flags, const SO
 }
 
 int NetSend(SOCKET handle, const char* buffer, int length, int flags) {
-  if (!Mine(handle)) return Next().send(handle, buffer, length, flags);
-  std::lock_guard<std::mutex> guard(networkLock);
+  Lock lock(networkLock);
   IpxSocket* socket = Find(handle);
-  if (!socket) return Fail(WSAENOTSOCK);
+  if (!socket) return Elsewhere(lock, Next().send, handle, buffer, length, flags);
   if (!socket->stream) return Fail(WSAENOTCONN);
   return SendOnLink(*socket, buffer, length);
 }
 
 int NetRecvfrom(SOCKET handle, char* buffer, int length, int flags, SOCKADDR* from,
                 int* fromLength) {
-  if (!Mine(handle)) return Next().recvfrom(handle, buffer, length, flags, from, fromLength);
   Lock lock(networkLock);
   IpxSocket* socket = Find(handle);
-  if (!socket) return Fail(WSAENOTSOCK);
+  if (!socket)
+    return Elsewhere(lock, Next().recvfrom, handle, buffer, length, flags, from, fromLength);
   if (!buffer || length <= 0) return Fail(WSAEFAULT);
   if (from && (!fromLength || *fromLength < int(sizeof(SOCKADDR_IPX)))) return Fail(WSAEFAULT);
   auto ready = [&] {
@@ -411,10 +409,9 @@ int NetRecvfrom(SOCKET handle, char* buffer, int length, int flags, SOCKADDR* fr
 }
 
 int NetIoctlsocket(SOCKET handle, LONG command, uint32_t* argument) {
-  if (!Mine(handle)) return Next().ioctlsocket(handle, command, argument);
-  std::lock_guard<std::mutex> guard(networkLock);
+  Lock lock(networkLock);
   IpxSocket* socket = Find(handle);
-  if (!socket) return Fail(WSAENOTSOCK);
+  if (!socket) return Elsewhere(lock, Next().ioctlsocket, handle, command, argument);
   if (!argument) return Fail(WSAEFAULT);
   if (command == WS_FIONBIO) {
     if (*argument == 0 && socket->events != 0) return Fail(WSAEINVAL);
@@ -434,10 +431,9 @@ int NetIoctlsocket(SOCKET handle, LONG command, uint32_t* argument) {
 }
 
 int NetSetsockopt(SOCKET handle, int level, int name, const char* value, int valueLength) {
-  if (!Mine(handle)) return Next().setsockopt(handle, level, name, value, valueLength);
-  std::lock_guard<std::mutex> guard(networkLock);
+  Lock lock(networkLock);
   IpxSocket* socket = Find(handle);
-  if (!socket) return Fail(WSAENOTSOCK);
+  if (!socket) return Elsewhere(lock, Next().setsockopt, handle, level, name, value, valueLength);
   if (level != WS_SOL_SOCKET || name != WS_SO_BROADCAST) return Fail(WSAENOPROTOOPT);
   int32_t on = 0;
   if (!value || valueLength < int(sizeof on)) return Fail(WSAEFAULT);
@@ -447,9 +443,9 @@ int NetSetsockopt(SOCKET handle, int level, int name, const char* value, int val
 }
 
 int NetGetsockopt(SOCKET handle, int level, int name, char* value, int* valueLength) {
-  if (!Mine(handle)) return Next().getsockopt(handle, level, name, value, valueLength);
-  std::lock_guard<std::mutex> guard(networkLock);
-  if (!Find(handle)) return Fail(WSAENOTSOCK);
+  Lock lock(networkLock);
+  if (!Find(handle))
+    return Elsewhere(lock, Next().getsockopt, handle, level, name, value, valueLength);
   if (!value || !valueLength) return Fail(WSAEFAULT);
   const int32_t adapters = int32_t(active->adapters.size());
   if (level == WS_NSPROTO_IPX && name == WS_IPX_MAX_ADAPTER_NUM) {
@@ -478,19 +474,17 @@ int NetGetsockopt(SOCKET handle, int level, int name, char* value, int* valueLen
 }
 
 int NetGetsockname(SOCKET handle, SOCKADDR* name, int* nameLength) {
-  if (!Mine(handle)) return Next().getsockname(handle, name, nameLength);
-  std::lock_guard<std::mutex> guard(networkLock);
+  Lock lock(networkLock);
   IpxSocket* socket = Find(handle);
-  if (!socket) return Fail(WSAENOTSOCK);
+  if (!socket) return Elsewhere(lock, Next().getsockname, handle, name, nameLength);
   if (!socket->bound) return Fail(WSAEINVAL);
   return WriteAddress(socket->local, name, nameLength);
 }
 
 int NetWSAAsyncSelect(SOCKET handle, HWND window, UINT message, LONG events) {
-  if (!Mine(handle)) return Next().WSAAsyncSelect(handle, window, message, events);
-  std::lock_guard<std::mutex> guard(networkLock);
+  Lock lock(networkLock);
   IpxSocket* socket = Find(handle);
-  if (!socket) return Fail(WSAENOTSOCK);
+  if (!socket) return Elsewhere(lock, Next().WSAAsyncSelect, handle, window, message, events);
   constexpr LONG kKnownEvents =
       WS_FD_READ | WS_FD_WRITE | WS_FD_OOB | WS_FD_ACCEPT | WS_FD_CONNECT | WS_FD_CLOSE;
   if ((events & ~kKnownEvents) != 0 || (events != 0 && !IsWindow(window))) {
@@ -508,7 +502,8 @@ int NetWSAAsyncSelect(SOCKET handle, HWND window, UINT message, LONG events) {
 }
 
 int NetShutdown(SOCKET handle, int how) {
-  if (!Mine(handle)) return Next().shutdown(handle, how);
+  Lock lock(networkLock);
+  if (!Find(handle)) return Elsewhere(lock, Next().shutdown, handle, how);
   return Fail(WSAEOPNOTSUPP);
 }
 
