@@ -5,9 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -33,19 +30,6 @@ struct GlyctlResult {
   std::string err;
 };
 
-// A TCP port free on `address` right now.
-inline uint16_t FreeTcpPort(const std::string& address) {
-  const int probe = socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in bound{};
-  bound.sin_family = AF_INET;
-  inet_pton(AF_INET, address.c_str(), &bound.sin_addr);
-  socklen_t size = sizeof bound;
-  bind(probe, reinterpret_cast<sockaddr*>(&bound), sizeof bound);
-  getsockname(probe, reinterpret_cast<sockaddr*>(&bound), &size);
-  close(probe);
-  return ntohs(bound.sin_port);
-}
-
 class GlyctlTest : public ::testing::Test {
  protected:
   // Starts printers at `subnet`.10, .11, ... sharing one SNMP port.
@@ -54,7 +38,7 @@ class GlyctlTest : public ::testing::Test {
     for (size_t i = 0; i < configs.size(); ++i) addresses.push_back(subnet + "." + std::to_string(10 + i));
     const uint16_t snmpPort = FreeUdpPort(addresses);
     // One LPD port too, as GLY_LPR_PORT gives the program one.
-    const uint16_t lpdPort = FreeTcpPort(addresses[0]);
+    const uint16_t lpdPort = FreeTcpPort(addresses);
     for (size_t i = 0; i < configs.size(); ++i) {
       configs[i].address = addresses[i];
       configs[i].snmpPort = snmpPort;
