@@ -60,8 +60,13 @@ std::optional<std::string> ReadPrivateFile(const std::string& path, std::string&
 std::optional<NewCommunityStrings> ReadCommunityFile(const std::string& path, std::string& error) {
   const std::optional<std::string> text = ReadPrivateFile(path, error);
   if (!text) return std::nullopt;
+  return ParseCommunityText(*text, path, error);
+}
+
+std::optional<NewCommunityStrings> ParseCommunityText(std::string_view text, const std::string& path,
+                                                      std::string& error) {
   NewCommunityStrings strings;
-  std::string_view rest = *text;
+  std::string_view rest = text;
   for (int lineNumber = 1; !rest.empty(); ++lineNumber) {
     const size_t end = rest.find('\n');
     const std::string_view line = Trim(rest.substr(0, end));

@@ -10,6 +10,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "snmp/community_strings.h"
 
@@ -18,6 +19,11 @@
 // not the caller's, can be read or written by its group or others, holds a
 // line of another form, or a string longer than a record's 63 characters.
 std::optional<NewCommunityStrings> ReadCommunityFile(const std::string& path, std::string& error);
+
+// The lines of a community file's `text`, checked as ReadCommunityFile
+// does; `path` names the file in messages.
+std::optional<NewCommunityStrings> ParseCommunityText(std::string_view text, const std::string& path,
+                                                      std::string& error);
 
 // The strings given by `file` and then by `readOption` (which wins for the
 // read community); nullopt with the reason when the read option is too long.
