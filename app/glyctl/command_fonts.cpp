@@ -84,11 +84,8 @@ int RunFonts(CommandRun& run) {
   }
   const std::optional<OutputFormat> format = OutputFormatOf(run);
   if (!format) return kExitUsage;
-  const std::string viewText = run.line.Value("view").value_or("0");
-  if (viewText.size() != 1 || viewText[0] < '0' || viewText[0] >= '0' + kFontViewCount) {
-    run.console.Message("--view is a number from 0 to 8, not " + viewText);
-    return kExitUsage;
-  }
+  const std::optional<int> view = FontViewOf(run);
+  if (!view) return kExitUsage;
   ConsolePrinters printers(run.console, run.communities);
   int failure = kExitOk;
   PrinterRecord* printer = OnePrinter(run, printers, failure);
@@ -100,7 +97,7 @@ int RunFonts(CommandRun& run) {
     run.console.Message("cannot read the font list of " + run.line.positional[0]);
     return kExitNoPrinter;
   }
-  logic.OnViewChanged(viewText[0] - '0');
+  logic.OnViewChanged(*view);
   WriteOutputTable(run.console.out(), FontTable(logic), *format);
   return kExitOk;
 }

@@ -6,6 +6,7 @@
 
 #include "download/classify_resource.h"
 #include "download/converter_operations.h"
+#include "fonts/font_rows.h"
 #include "glyctl/exit_codes.h"
 
 std::optional<OutputFormat> OutputFormatOf(CommandRun& run) {
@@ -13,6 +14,15 @@ std::optional<OutputFormat> OutputFormatOf(CommandRun& run) {
   const std::optional<OutputFormat> format = ParseOutputFormat(text);
   if (!format) run.console.Message("--format is table, csv or json, not " + text);
   return format;
+}
+
+std::optional<int> FontViewOf(CommandRun& run) {
+  const std::string text = run.line.Value("view").value_or("0");
+  if (text.size() != 1 || text[0] < '0' || text[0] >= '0' + kFontViewCount) {
+    run.console.Message("--view is a number from 0 to " + std::to_string(kFontViewCount - 1) + ", not " + text);
+    return std::nullopt;
+  }
+  return text[0] - '0';
 }
 
 std::vector<PrinterRecord*> LookUpPrinters(CommandRun& run, ConsolePrinters& printers,

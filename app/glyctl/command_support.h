@@ -14,6 +14,10 @@
 // --format, table by default; nullopt after a message for anything else.
 std::optional<OutputFormat> OutputFormatOf(CommandRun& run);
 
+// --view, a font list view from 0 to 8 (0 by default); nullopt after a
+// message.
+std::optional<int> FontViewOf(CommandRun& run);
+
 // The printers at `addresses`, each once and in the order given. An empty
 // list after a message, with the exit status in `failure`, when one is not
 // an address or does not answer as a printer.
