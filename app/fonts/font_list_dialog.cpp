@@ -7,18 +7,17 @@
 
 #include "fonts/delete_fonts_dialog.h"
 #include "fonts/font_list_ids.h"
+#include "fonts/list_report.h"
 #include "shell/app_directory.h"
 #include "ui/desktop_actions.h"
 #include "ui/resource_qt.h"
 #include "ui/single_byte_text.h"
+#include "ui/tree_report_list.h"
 
 using namespace font_list;
 
 namespace {
 
-constexpr int kColumnWidths[] = {200, 95, 95, 95, 95};
-constexpr int kHeadings[] = {kFontNameHeading, kResourceTypeHeading, kFontIdHeading, kPersistenceHeading,
-                             kLocationHeading};
 constexpr int kStatusBarHeight = 25;
 
 }  // namespace
@@ -30,9 +29,10 @@ FontListDialog::FontListDialog(MessageBoxes& boxes, UiThread& uiThread, Clock& c
       openResourceManager_(std::move(openResourceManager)), logic_(*this, boxes, std::move(printers)) {
   if (QTreeWidget* table = Table()) {
     QStringList headings;
-    for (int id : kHeadings) headings << ResourceText(id);
+    for (int id : kFontColumnHeadings) headings << ResourceText(id);
     table->setHeaderLabels(headings);
-    for (int column = 0; column < 5; ++column) table->setColumnWidth(column, kColumnWidths[column]);
+    for (int column = 0; column < kFontColumnCount; ++column)
+      table->setColumnWidth(column, kFontColumnWidths[column]);
   }
   logic_.Initialize();
   if (auto* views = ControlAs<QComboBox>(kViewCombo)) {
@@ -55,6 +55,7 @@ FontListDialog::FontListDialog(MessageBoxes& boxes, UiThread& uiThread, Clock& c
   Bind(kFontTable, Notification::SelectionChanged, [this] { logic_.OnRowsSelected(SelectedRows()); });
   Bind(kDeleteButton, Notification::Clicked, [this] { logic_.OnDeleteFont(); });
   Bind(kAddFontButton, Notification::Clicked, [this] { logic_.OnAddFont(); });
+  Bind(kPrintReportButton, Notification::Clicked, [this] { PrintReport(); });
   Bind(kHelpButton, Notification::Clicked, [] { OpenLocalFile(AppDataFilePath(kHelpFileName)); });
   ShowState();
 }
@@ -83,7 +84,7 @@ void FontListDialog::ShowRows() {
   QList<QTreeWidgetItem*> items;
   for (const FontListLogic::Row& row : logic_.rows()) {
     auto* item = new QTreeWidgetItem;
-    for (int column = 0; column < 5; ++column) item->setText(column, FromSingleByte(row.cells[column]));
+    for (int column = 0; column < kFontColumnCount; ++column) item->setText(column, FromSingleByte(row.cells[column]));
     item->setData(0, Qt::UserRole, row.index);
     items << item;
   }
@@ -95,4 +96,13 @@ int FontListDialog::RunDeleteFonts(PrinterRecord& printer, const std::vector<Fon
   DeleteFontsDialog dialog(boxes_, uiThread_, clock_, printer, fonts, this);
   dialog.exec();
   return dialog.deletedCount();
+}
+
+void FontListDialog::PrintReport() {
+  const QTreeWidget* table = Table();
+  if (!table) return;
+  const TreeReportList list(*table);
+  PrintJobDialogs windows(this, runPrintDialog_);
+  ListReport report(windows, boxes_, clock_, &list);
+  report.Run();
 }

@@ -5,6 +5,7 @@
 #include <functional>
 
 #include "fonts/font_list_logic.h"
+#include "fonts/print_job_dialog.h"
 #include "ui/template_dialog.h"
 
 class Clock;
@@ -25,6 +26,8 @@ class FontListDialog : public TemplateDialog, public FontListHost {
                  ResourceManagerOpener openResourceManager = {});
 
   FontListLogic& logic() { return logic_; }
+  // The print dialog Print Report shows; the system's by default.
+  void SetPrintDialog(PrintDialogRunner runPrintDialog) { runPrintDialog_ = std::move(runPrintDialog); }
   QStatusBar* statusBar() const { return statusBar_; }
 
   // FontListHost
@@ -41,11 +44,14 @@ class FontListDialog : public TemplateDialog, public FontListHost {
   QTreeWidget* Table() const;
   void ShowRows();
   std::vector<int> SelectedRows() const;
+  // Prints the list as shown: this printer, this view, these widths.
+  void PrintReport();
 
   MessageBoxes& boxes_;
   UiThread& uiThread_;
   Clock& clock_;
   ResourceManagerOpener openResourceManager_;
+  PrintDialogRunner runPrintDialog_ = RunSystemPrintDialog;
   FontListLogic logic_;
   QStatusBar* statusBar_ = nullptr;
   unsigned shownRevision_ = 0;

@@ -10,6 +10,7 @@ inline constexpr int kViewCombo = 1019;
 inline constexpr int kFontTable = 1009;
 inline constexpr int kDeleteButton = 1021;
 inline constexpr int kAddFontButton = 1022;
+inline constexpr int kPrintReportButton = 1023;
 inline constexpr int kHelpButton = 57670;
 inline constexpr int kStatusBar = 32500;
 

@@ -66,6 +66,10 @@ std::string FontName(const FontEntry& entry) {
   return std::string(entry.name, strnlen(entry.name, sizeof entry.name));
 }
 
+const int kFontColumnWidths[kFontColumnCount] = {200, 95, 95, 95, 95};
+const int kFontColumnHeadings[kFontColumnCount] = {kFontNameHeading, kResourceTypeHeading, kFontIdHeading,
+                                                   kPersistenceHeading, kLocationHeading};
+
 FontCells FontRowCells(const FontEntry& entry) {
   const bool showsId = entry.fontType == kFontTypePcl && entry.fontId != kNoFontId;
   return {FontName(entry), FontTypeText(entry), showsId ? std::to_string(entry.fontId) : std::string(),

@@ -33,8 +33,13 @@ bool ViewHides(int view, const FontEntry& entry);
 std::string FontTypeText(const FontEntry& entry);
 
 // Name, resource type, ID, persistence, location.
-using FontCells = std::array<std::string, 5>;
+inline constexpr int kFontColumnCount = 5;
+using FontCells = std::array<std::string, kFontColumnCount>;
 FontCells FontRowCells(const FontEntry& entry);
+
+// The columns' on-screen widths in pixels and their headings' string numbers.
+extern const int kFontColumnWidths[kFontColumnCount];
+extern const int kFontColumnHeadings[kFontColumnCount];
 
 // A printer as the font list's printer box shows it.
 std::string FontListPrinterLine(const PrinterRecord& printer);

@@ -142,6 +142,15 @@ static const GlyControlTemplate delete_fonts_controls[] = {
     {GLY_CTL_BUTTON, 1091, "C&lose", 416, 306, 110, 30, 0, 0},
 };
 
+static const GlyControlTemplate print_progress_controls[] = {
+    {GLY_CTL_ANIMATION, 1036, NULL, 150, 12, 160, 64, 0, 135},
+    {GLY_CTL_LABEL, 1033, "Printing %s on %s on %s  ..", 16, 88, 428, 40, GLY_CTL_WRAP, 0},
+    {GLY_CTL_LABEL, 1032, "Page %d of %d, %s left to end ..", 16, 132, 428, 20, 0, 0},
+    {GLY_CTL_PROGRESS, 1035, NULL, 16, 160, 360, 22, 0, 0},
+    {GLY_CTL_LABEL, 1034, "100%", 388, 160, 56, 22, 0, 0},
+    {GLY_CTL_BUTTON, 2, "Cancel", 182, 196, 96, 30, GLY_CTL_DEFAULT, 0},
+};
+
 const GlyDialogTemplate gly_dialogs[] = {
     {100, "About GLY", 360, 160, about_controls, COUNT(about_controls)},
     {102, "GLY", 620, 430, main_controls, COUNT(main_controls)},
@@ -155,5 +164,6 @@ const GlyDialogTemplate gly_dialogs[] = {
     {145, "Changing Printer Community Strings", 476, 302, community_controls,
      COUNT(community_controls)},
     {146, "Delete Fonts", 542, 350, delete_fonts_controls, COUNT(delete_fonts_controls)},
+    {135, "Printing %s in progress ..", 460, 240, print_progress_controls, COUNT(print_progress_controls)},
 };
 const size_t gly_dialog_count = COUNT(gly_dialogs);

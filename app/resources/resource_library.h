@@ -42,7 +42,9 @@ typedef enum GlyControlKind {
   GLY_CTL_CHECK_BOX,      /* check box with its text */
   GLY_CTL_LIST_BOX,       /* unsorted list of texts, one selected item */
   GLY_CTL_REPORT_LIST,    /* rows of columns with headings, several rows selectable */
-  GLY_CTL_COMBO           /* drop-down list to choose from, filled by the code */
+  GLY_CTL_COMBO,          /* drop-down list to choose from, filled by the code */
+  GLY_CTL_ANIMATION,      /* plays animation `resource` in a loop */
+  GLY_CTL_PROGRESS        /* progress bar; the code sets its range and position */
 } GlyControlKind;
 
 /* Control flags. */

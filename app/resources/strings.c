@@ -54,5 +54,12 @@ const GlyStringEntry gly_strings[] = {
     {32856, "Ready"},
     {32857, "File Name"},
     {32858, "Out of memory"},
+    {32870, "port %s"},
+    {32871, "file %s"},
+    {32872, "The print job could not be started."},
+    {32873, "The report does not fit on this paper: not even one row fits on a page."},
+    {32874, "Print to File"},
+    {32875, "PDF files (*.pdf);;All files (*)"},
+    {32876, "output.pdf"},
 };
 const size_t gly_string_count = COUNT(gly_strings);

@@ -7,10 +7,12 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTreeWidget>
 
+#include "ui/animation_static.h"
 #include "ui/check_list_box.h"
 #include "ui/ip_address_edit.h"
 #include "ui/popup_menu_button.h"
@@ -99,6 +101,13 @@ QWidget* TemplateDialog::CreateControl(const GlyControlTemplate& control) {
     }
     case GLY_CTL_COMBO:
       return new QComboBox(this);
+    case GLY_CTL_ANIMATION:
+      return new AnimationStatic(control.resource, this);
+    case GLY_CTL_PROGRESS: {
+      auto* bar = new QProgressBar(this);
+      bar->setTextVisible(false);
+      return bar;
+    }
   }
   return new QWidget(this);
 }

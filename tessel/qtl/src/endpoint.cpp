@@ -2,8 +2,11 @@
 
 #include <cstdlib>
 
+#include "ipx.h"
 #include "platform/thread.h"
 #include "socket_library.h"
+#include "spx.h"
+#include "tcp.h"
 #include "transport_log.h"
 #include "udp.h"
 
@@ -122,7 +125,7 @@ unsigned long HandleNumber(QTLEndpoint endpoint) {
 }  // namespace
 
 const TransportOps* FindTransportOps(uint32_t protocol) {
-  static const TransportOps* const kOps[] = {&kUdpOps};
+  static const TransportOps* const kOps[] = {&kUdpOps, &kIpxOps, &kTcpOps, &kSpxOps};
   for (const TransportOps* ops : kOps) {
     if (ops->protocol == protocol) return ops;
   }
@@ -176,9 +179,11 @@ int32_t QTLBind(QTLEndpoint endpoint, uint32_t port) {
   return status;
 }
 
-int32_t QTLConnect(QTLEndpoint endpoint, NetAddress) {
-  if (!OpsOf(endpoint)) return QTLERR_INVALID_PARAM;
-  return QTLERR_INTERNAL;  // only stream transports connect
+int32_t QTLConnect(QTLEndpoint endpoint, NetAddress address) {
+  const TransportOps* ops = OpsOf(endpoint);
+  if (!ops) return QTLERR_INVALID_PARAM;
+  if (!ops->connect) return QTLERR_INTERNAL;  // only stream transports connect
+  return ops->connect(*endpoint, address);
 }
 
 int32_t QTLDisconnect(void) { return QTLERR_NOT_SUPPORTED; }

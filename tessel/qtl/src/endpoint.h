@@ -77,6 +77,8 @@ struct TransportOps {
   // On the endpoint thread: reads what waits on the socket into records.
   void (*drain)(Endpoint& endpoint);
   uint32_t (*getInfo)(Endpoint& endpoint, int32_t item, int32_t* status);
+  // Connects a stream endpoint; null for transports that do not connect.
+  int32_t (*connect)(Endpoint& endpoint, const NetAddress& to);
 };
 
 const TransportOps* FindTransportOps(uint32_t protocol);

@@ -5,6 +5,7 @@
 #include "critical_section_lock.h"
 #include "endpoint.h"
 #include "platform/thread.h"
+#include "timers.h"
 #include "transport_log.h"
 #include "transports.h"
 
@@ -17,6 +18,8 @@ constexpr int32_t kProfileRoot = 2;
 DWORD contextSlot = TLS_OUT_OF_INDEXES;
 CRITICAL_SECTION initLock;
 CRITICAL_SECTION registryLock;
+CRITICAL_SECTION timerServiceLock;
+CRITICAL_SECTION timerListLock;
 
 // Guarded by the registry lock.
 ThreadEntry* registry;
@@ -27,6 +30,21 @@ struct {
 
 // Guarded by the init lock.
 uint32_t loadedMask;
+
+void RemoveEntry(uint32_t threadId) {
+  CriticalSectionLock lock(registryLock);
+  registryCache = {};
+  for (ThreadEntry** link = &registry; *link; link = &(*link)->next) {
+    if ((*link)->threadId == threadId) {
+      ThreadEntry* entry = *link;
+      *link = entry->next;
+      std::free(entry);
+      return;
+    }
+  }
+}
+
+}  // namespace
 
 int32_t TakeContextReference(ThreadContext** result) {
   if (ThreadContext* context = CurrentContext()) {
@@ -45,19 +63,6 @@ int32_t TakeContextReference(ThreadContext** result) {
   return QTL_SUCCESS;
 }
 
-void RemoveEntry(uint32_t threadId) {
-  CriticalSectionLock lock(registryLock);
-  registryCache = {};
-  for (ThreadEntry** link = &registry; *link; link = &(*link)->next) {
-    if ((*link)->threadId == threadId) {
-      ThreadEntry* entry = *link;
-      *link = entry->next;
-      std::free(entry);
-      return;
-    }
-  }
-}
-
 int32_t DropContextReference() {
   ThreadContext* context = CurrentContext();
   if (!context) return QTLERR_INTERNAL;
@@ -69,6 +74,8 @@ int32_t DropContextReference() {
   TlsSetValue(contextSlot, nullptr);
   return QTL_SUCCESS;
 }
+
+namespace {
 
 HWND CreateLayerWindow() {
   return CreateWindowExA(0, kWindowClass, nullptr, 0, 0, 0, 0, 0, nullptr, nullptr, nullptr,
@@ -210,6 +217,8 @@ LRESULT WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 
 CRITICAL_SECTION& InitLock() { return initLock; }
 CRITICAL_SECTION& RegistryLock() { return registryLock; }
+CRITICAL_SECTION& TimerServiceLock() { return timerServiceLock; }
+CRITICAL_SECTION& TimerListLock() { return timerListLock; }
 
 ThreadContext* CurrentContext() {
   if (contextSlot == TLS_OUT_OF_INDEXES) return nullptr;
@@ -243,11 +252,21 @@ void WakeThread(uint32_t threadId) {
   ThreadEntry* entry = FindEntryLocked(threadId);
   if (!entry || entry->wakeCount >= 5) return;
   ++entry->wakeCount;
-  if (entry->wakeCallback) {
+  if (entry->delayEvent) {
+    SetEvent(entry->delayEvent);
+  } else if (entry->wakeCallback) {
     entry->wakeCallback(threadId, entry->wakeUserData);
   } else {
     PostMessageA(entry->window, QTLMSG_WAKE, 0, 0);
   }
+}
+
+int32_t SetEntryDelayEvent(HANDLE event) {
+  CriticalSectionLock lock(registryLock);
+  ThreadEntry* entry = FindEntryLocked(GetCurrentThreadId());
+  if (!entry) return QTLERR_NO_INIT;
+  entry->delayEvent = event;
+  return QTL_SUCCESS;
 }
 
 int32_t RegisterEndpoint(Endpoint* endpoint) {
@@ -292,11 +311,16 @@ bool StartTransportFrame() {
   }
   InitializeCriticalSection(&initLock);
   InitializeCriticalSection(&registryLock);
+  InitializeCriticalSection(&timerServiceLock);
+  InitializeCriticalSection(&timerListLock);
   return true;
 }
 
 void StopTransportFrame() {
   if (contextSlot == TLS_OUT_OF_INDEXES) return;
+  StopTimerService();
+  DeleteCriticalSection(&timerListLock);
+  DeleteCriticalSection(&timerServiceLock);
   DeleteCriticalSection(&registryLock);
   DeleteCriticalSection(&initLock);
   UnregisterClassA(kWindowClass, nullptr);
@@ -379,11 +403,19 @@ int32_t QTLValidateCleanup(void) { return 1; }
 int32_t QTLValidateContextCleanup(void) { return CurrentContext() ? 0 : 1; }
 
 void QTLProcessData(void) {
+  int32_t pendingCancel = 0;
   {
     CriticalSectionLock lock(RegistryLock());
-    ThreadEntry* entry = FindEntryLocked(GetCurrentThreadId());
-    if (!entry) return;
-    entry->wakeCount = 0;
+    if (ThreadEntry* entry = FindEntryLocked(GetCurrentThreadId())) {
+      entry->wakeCount = 0;
+      pendingCancel = entry->pendingCancel;
+      entry->pendingCancel = 0;
+    }
+  }
+  if (pendingCancel) QTLCancelDelay(pendingCancel);
+  // Timers run whether or not the thread holds a context: setting one
+  // needs none.
+  while (RunOneDueTimer()) {
   }
   while (DeliverOneEvent()) {
   }

@@ -25,6 +25,14 @@ struct ThreadContext {
   int32_t exActive;
   uint32_t exProtocols;
   HWND window;
+  // Delays: 0 none, 1 completed, 2 aborted (never lowered while a delay runs).
+  int32_t cancelState;
+  int32_t armed;     // a cancellation before the next delay is kept
+  int32_t delaying;  // inside a delay with seconds other than 0
+  HANDLE delayEvent;  // wake-function mode: what a delay waits on
+  QTLBlockingHook blockingHook;  // null: the default hook
+  int32_t pulseCount;  // nesting of QTLEnable1SecPulse
+  QTLTimer pulseTimer;
 };
 
 // One per thread that holds a context; every field is guarded by the
@@ -35,6 +43,8 @@ struct ThreadEntry {
   uintptr_t wakeUserData;
   HWND window;
   uint32_t wakeCount;
+  HANDLE delayEvent;      // set while the owner delays in wake-function mode
+  int32_t pendingCancel;  // from QTLCancelDelayInContext, applied by the owner
   Endpoint* endpoints;  // newest first; changed only by the owner thread
   ThreadEntry* next;
 };
@@ -42,9 +52,17 @@ struct ThreadEntry {
 // The library's locks, created when it is loaded.
 CRITICAL_SECTION& InitLock();
 CRITICAL_SECTION& RegistryLock();
+// Taken in this order, each before the registry lock.
+CRITICAL_SECTION& TimerServiceLock();
+CRITICAL_SECTION& TimerListLock();
 
 // The calling thread's context, or null.
 ThreadContext* CurrentContext();
+// Adds a reference to the calling thread's context, creating it (without
+// window or entry) when there is none; drops one, freeing the context, its
+// window and its entry at the last.
+int32_t TakeContextReference(ThreadContext** result);
+int32_t DropContextReference();
 
 // Start and stop requests without the exported calls' log lines; every
 // internal start (an endpoint's, a lookup's) goes through these.
@@ -56,6 +74,9 @@ ThreadEntry* FindEntryLocked(uint32_t threadId);
 // Asks the thread to run QTLProcessData; at most five wake-ups are
 // outstanding between two runs.
 void WakeThread(uint32_t threadId);
+// Makes wake-ups of the calling thread signal `event` (null: back to the
+// window message or wake function). QTLERR_NO_INIT without an entry.
+int32_t SetEntryDelayEvent(HANDLE event);
 // Adds / removes an endpoint in the calling thread's entry.
 int32_t RegisterEndpoint(Endpoint* endpoint);
 void UnregisterEndpoint(Endpoint* endpoint);

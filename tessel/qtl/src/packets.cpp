@@ -126,7 +126,9 @@ bool DeliverOneEvent() {
       while (event && event->reported) event = event->next;
       if (!event) continue;
       kind = event->kind;
-      if (kind == kRecordOther) status = event->status;
+      // A connect event carries the connect's outcome, so a connection
+      // that failed is not taken for one that came up.
+      if (kind == kRecordOther || kind == kRecordConnected) status = event->status;
       event->reported = 1;
       // One notification covers every queued record of the kind. Data stays
       // for the caller to take; event records are done with once told.
@@ -146,7 +148,7 @@ bool DeliverOneEvent() {
         FreeRecord(event);
       }
     }
-    if (kind == kRecordConnected) endpoint->transport.connected = 1;
+    if (kind == kRecordConnected) endpoint->transport.connected = status == QTL_SUCCESS;
     if (kind == kRecordClosed) endpoint->transport.connected = 0;
     const int32_t notified = kind == kRecordClosed ? QTLEV_CONNECT : kind;
     if (endpoint->notifier) endpoint->notifier(endpoint, notified, status, endpoint->notifierData);

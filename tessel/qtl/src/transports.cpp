@@ -1,26 +1,27 @@
 #include "transports.h"
 
+#include "ipx.h"
+#include "spx.h"
+#include "tcp.h"
 #include "tessel/qtl.h"
 #include "udp.h"
 
 namespace tessel::qtl {
 namespace {
 
-// IPX, TCP, SPX and NetBIOS datagrams are not built yet: their starts fail
-// with their own init codes, which an all-transports request passes over.
-template <int32_t kInitFailure>
-int32_t NotAvailable() {
-  return kInitFailure;
-}
+// NetBIOS datagrams exist as an address family only: the transport never
+// starts, so its start count stays 0 and its stop has nothing to undo. An
+// all-transports request passes over the failure.
+int32_t StartNetbios() { return QTLERR_NB_INIT; }
 
-void NothingToStop() {}
+void StopNetbios() {}
 
 const Transport kTransports[] = {
     {QTL_PROTO_UDP, QTLERR_UDP_INIT, StartUdp, StopUdp},
-    {QTL_PROTO_IPX, QTLERR_IPX_INIT, NotAvailable<QTLERR_IPX_INIT>, NothingToStop},
-    {QTL_PROTO_TCP, QTLERR_TCP_INIT, NotAvailable<QTLERR_TCP_INIT>, NothingToStop},
-    {QTL_PROTO_SPX, QTLERR_SPX_INIT, NotAvailable<QTLERR_SPX_INIT>, NothingToStop},
-    {QTL_PROTO_NETBIOS, QTLERR_NB_INIT, NotAvailable<QTLERR_NB_INIT>, NothingToStop},
+    {QTL_PROTO_IPX, QTLERR_IPX_INIT, StartIpx, StopIpx},
+    {QTL_PROTO_TCP, QTLERR_TCP_INIT, StartTcp, StopTcp},
+    {QTL_PROTO_SPX, QTLERR_SPX_INIT, StartSpx, StopSpx},
+    {QTL_PROTO_NETBIOS, QTLERR_NB_INIT, StartNetbios, StopNetbios},
 };
 
 }  // namespace

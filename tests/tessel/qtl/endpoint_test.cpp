@@ -5,23 +5,13 @@
 
 #include "critical_section_lock.h"
 #include "endpoint.h"
+#include "notifications.h"
 #include "platform/thread.h"
 #include "socket_module.h"
 #include "temp_system.h"
 #include "transport_fixture.h"
 
 namespace {
-
-struct Notified {
-  std::vector<int32_t> events;
-  std::vector<int32_t> statuses;
-};
-
-void Record(QTLEndpoint, int32_t event, int32_t status, uintptr_t data) {
-  auto* notified = reinterpret_cast<Notified*>(data);
-  notified->events.push_back(event);
-  notified->statuses.push_back(status);
-}
 
 NetAddress Loopback(uint16_t port) {
   NetAddress address{};

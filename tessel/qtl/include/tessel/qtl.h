@@ -237,6 +237,132 @@ TESSEL_API int32_t QTLSendPacket(QTLEndpoint endpoint, NetAddress to, const uint
                                  int32_t length);
 TESSEL_API int32_t QTLResolveAddress(void);
 
+/* ------------------------------------------------------------- addresses */
+
+/*
+ * Text forms: IP "a.b.c.d"; IPX 8 hexadecimal digits of network, a dot, 12
+ * of node, lower case; NetBIOS the 12 name characters (not terminated unless
+ * `size` leaves room). No form carries the port. `size` bytes of `out` are
+ * zeroed first; IP needs 16, IPX 22, NetBIOS 12.
+ */
+TESSEL_API int32_t QTLNetAddrToString(NetAddress address, char* out, uint32_t size);
+/* The reverse, after a syntax check of `text` for `protocol`
+ * (QTLERR_INVALID_PARAM when it fails). An IP part above 255 gives the
+ * address 0 with success. */
+TESSEL_API int32_t QTLStringToNetAddr(const char* text, uint32_t protocol, NetAddress* out);
+/* 1 when both addresses have the same protocol and host and, unless mode is
+ * QTL_COMPARE_HOSTS, the same port; else 0. */
+#define QTL_COMPARE_HOSTS 1
+TESSEL_API int32_t QTLAddressesEqual(int32_t mode, const NetAddress* a, const NetAddress* b);
+/* Stores `protocol` and the port (IPX: socket number) in `out`; the rest of
+ * the record stays as it was. */
+TESSEL_API int32_t QTLFillPortNumber(uint32_t protocol, uint32_t port, NetAddress* out);
+/* This host's address on `protocol` (UDP, TCP, IPX or SPX), port 0. Needs
+ * the transport started on some thread. The IP address is found once per
+ * process and kept. */
+TESSEL_API int32_t QTLLocalAddress(uint32_t protocol, NetAddress* out);
+/* The broadcast address of `protocol` with the given port. */
+TESSEL_API int32_t QTLBroadcastAddress(uint32_t protocol, uint32_t port, NetAddress* out);
+
+/* ------------------------------------------------- address and host lists */
+
+/* States of list nodes while a look-up works on them. */
+#define QTL_NODE_PENDING 0
+#define QTL_NODE_IN_PROGRESS 1
+#define QTL_NODE_ANSWERED 2
+#define QTL_NODE_NO_RESPONSE 3
+
+/* Nodes are made and freed by the library; the list head (a pointer to the
+ * first node, NULL when empty) is the caller's. New nodes go to the head,
+ * so a list runs from the newest node to the oldest. */
+typedef struct AddressNode {
+  NetAddress address;
+  int32_t state; /* QTL_NODE_* */
+  void* userValue;
+  struct AddressNode* next;
+} AddressNode;
+
+typedef struct HostNode {
+  char* name; /* the library's copy */
+  int32_t state; /* QTL_NODE_* */
+  void* userValue;
+  struct HostNode* next;
+} HostNode;
+
+/* Every address of a list has the same address format (QTLERR_BAD_ADDRESS
+ * otherwise). A failed add leaves the list as it was. No context needed;
+ * a list must not change while a look-up uses it. */
+TESSEL_API int32_t QTLAddAddress(AddressNode** list, const NetAddress* address, void* userValue);
+TESSEL_API int32_t QTLCleanupAddressList(AddressNode** list);
+TESSEL_API int32_t QTLCountAddressList(const AddressNode* first);
+/* Marks every node not answered as QTL_NODE_NO_RESPONSE; returns NULL. */
+TESSEL_API void* QTLSetAddressListNoResponses(AddressNode* first);
+TESSEL_API int32_t QTLAddHost(HostNode** list, const char* name, void* userValue);
+TESSEL_API int32_t QTLCleanupHostList(HostNode** list);
+
+/* ------------------------------------------------------------------ ping */
+
+/*
+ * Asks `target` for an echo and waits up to `seconds` (above 0). UDP and
+ * TCP targets get an ICMP echo, which blocks the calling thread; IPX and
+ * SPX targets an IPX datagram to socket 22020, answered by any datagram
+ * back, while the thread waits in QTLDelay. Other protocols succeed at
+ * once. IP: QTLERR_PING_TIMEOUT or QTLERR_PING_ERROR; IPX: QTLWARN_TIMEOUT
+ * when nothing came back, QTLERR_BLOCKING from inside a running delay.
+ */
+TESSEL_API int32_t QTLPing(const NetAddress* target, int32_t seconds);
+
+/* ------------------------------------------------------ delays, timers */
+
+/*
+ * Waiting without giving up message handling. The usual pattern:
+ * QTLArmDelay(), start an operation whose completion calls
+ * QTLCancelDelay(1), then QTLDelay(n): 0 completed, QTLWARN_TIMEOUT not in
+ * time, QTLERR_CANCELLED aborted. Everything here works on the calling
+ * thread's context unless it names another.
+ */
+
+/* seconds 0: handle what is pending once; -1: until cancelled; n > 0: at
+ * most n seconds. A delay with seconds other than 0 inside another one is
+ * refused with QTLERR_BLOCKING. */
+TESSEL_API int32_t QTLDelay(int32_t seconds);
+/* Keeps a cancellation made before the next QTLDelay, which then ends at
+ * once. */
+TESSEL_API int32_t QTLArmDelay(void);
+/* how 1: the awaited event happened; 2: abort. An abort stays an abort. */
+TESSEL_API void QTLCancelDelay(int32_t how);
+/* QTLCancelDelay(how) on the thread whose QTLGetContext() is `context`, from
+ * any thread; applied by that thread's next QTLProcessData. */
+TESSEL_API int32_t QTLCancelDelayInContext(uint32_t context, int32_t how);
+/* 1 inside a delay with seconds other than 0, else 0. */
+TESSEL_API int32_t QTLIsDelaying(void);
+
+/* Called again and again while a delay handles messages; non-zero asks to
+ * be called again at once. The default hook dispatches one queued message
+ * of the thread and says whether there was one. */
+typedef int32_t (*QTLBlockingHook)(void);
+/* Returns the previous hook (the default hook when none was set). A null
+ * hook changes nothing (QTLERR_INVALID_PARAM). */
+TESSEL_API QTLBlockingHook QTLSetBlockingHook(QTLBlockingHook hook, int32_t* status);
+TESSEL_API int32_t QTLSetDefaultBlockingHook(void);
+
+/* One-shot timers. The function runs once, on the thread that set the
+ * timer, inside its QTLProcessData, no lock held; the timer is freed after
+ * it returns. */
+typedef struct QTLTimerRecord* QTLTimer;
+typedef void (*QTLTimerFunction)(QTLTimer timer, uintptr_t userData);
+TESSEL_API QTLTimer QTLInitTimer(uint32_t milliseconds, uintptr_t userData,
+                                 QTLTimerFunction function, int32_t* status);
+/* QTLERR_INTERNAL while the timer's function runs; a timer that already ran
+ * or was cancelled changes nothing. */
+TESSEL_API int32_t QTLCancelTimer(QTLTimer timer);
+
+/* Event 301 of subsystem 3 through QRTLGenerateEvent, every second, on the
+ * calling thread while at least one enable is outstanding. */
+#define QTL_EVENT_PULSE 301
+TESSEL_API int32_t QTLEnable1SecPulse(void);
+TESSEL_API int32_t QTLDisable1SecPulse(void);
+
 TESSEL_END_DECLS
 
 #endif /* TESSEL_QTL_H */
