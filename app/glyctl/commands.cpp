@@ -52,6 +52,11 @@ const std::vector<CommandSpec>& GlyctlCommands() {
        "Sends the printer the ready-made job that makes it print its PostScript\n"
        "(default) or PCL font list.\n",
        true, {{"kind", OptionSpec::kValue}}, RunPrintFontList},
+      {"report", "ADDRESS --pdf OUT.pdf [--view N]", "write the font list report of a printer as PDF",
+       "Writes the printer's fonts under view N (0 by default, see fonts --help)\n"
+       "as the Printer Font List's report, a ruled table on A4 pages, into\n"
+       "OUT.pdf, replacing it. Needs no display.\n",
+       true, {{"pdf", OptionSpec::kValue}, {"view", OptionSpec::kValue}}, RunReport},
   };
   return commands;
 }

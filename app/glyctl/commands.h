@@ -35,3 +35,4 @@ int RunDelete(CommandRun& run);
 int RunDownload(CommandRun& run);
 int RunExport(CommandRun& run);
 int RunPrintFontList(CommandRun& run);
+int RunReport(CommandRun& run);

@@ -1,5 +1,8 @@
-// delete against virtual printers: downloaded fonts only, with the write
-// community from a private file, and a deletion that never finishes.
+// delete and report against virtual printers: downloaded fonts only, with
+// the write community from a private file, and a deletion that never
+// finishes; the font list report as a PDF file read back by poppler.
+#include <fstream>
+
 #include "glyctl/exit_codes.h"
 #include "glyctl_fixture.h"
 
@@ -72,6 +75,35 @@ TEST_F(GlyctlDeleteTest, ADeletionThatNeverFinishesTimesOut) {
   EXPECT_EQ(hung.err, "glyctl: No fonts have been deleted.\n");
   // One second, then 600 polls 150 ms apart, on the clock that does not wait.
   EXPECT_GE(clock.sleptMs(), 1000u + 599u * 150u);
+}
+
+std::string Output(const std::string& command) { return sim_test::RunCommand(command).output; }
+
+TEST_F(GlyctlTest, ReportWritesEveryPageOfTheFontListAsPdf) {
+  printer_sim::PrinterConfig config;
+  config.postScriptFonts = 100;
+  config.pclFonts = 100;
+  StartPrinters("127.88.11", {config});
+  const std::string pdf = scratch.file("fonts.pdf");
+  const GlyctlResult written = Run({"report", "127.88.11.10", "--pdf", pdf});
+  ASSERT_EQ(written.status, kExitOk) << written.err;
+  EXPECT_EQ(written.err, "");
+  // "…/fonts.pdf: 200 font(s) on N page(s)", and the file has those N pages.
+  const size_t on = written.out.find(" font(s) on ");
+  ASSERT_NE(on, std::string::npos) << written.out;
+  const int pages = std::stoi(written.out.substr(on + 12));
+  EXPECT_GE(pages, 2);
+  EXPECT_NE(Output("pdfinfo " + pdf).find("Pages:           " + std::to_string(pages) + "\n"), std::string::npos);
+  const std::string text = Output("pdftotext " + pdf + " -");
+  EXPECT_NE(text.find("Page " + std::to_string(pages) + " of " + std::to_string(pages)), std::string::npos);
+  EXPECT_LT(text.find("Courier"), text.find("CG Times"));
+
+  const std::string empty = scratch.file("none.pdf");
+  EXPECT_EQ(Run({"report", "127.88.11.10", "--pdf", empty, "--view", "2"}).status, kExitPartly);
+  EXPECT_FALSE(std::ifstream(empty).good());
+  EXPECT_EQ(Run({"report", "127.88.11.10", "--pdf", scratch.file("no/such/folder.pdf")}).status, kExitCannotWrite);
+  EXPECT_EQ(Run({"report", "127.88.11.99", "--pdf", pdf}).status, kExitNoPrinter);
+  EXPECT_EQ(Run({"report", "127.88.11.10"}).status, kExitUsage);
 }
 
 }  // namespace
