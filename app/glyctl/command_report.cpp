@@ -86,6 +86,8 @@ int RunReport(CommandRun& run) {
     case PrintOutcome::Aborted:
     case PrintOutcome::Failed: break;
   }
+  // No half-written report is left looking like a whole one.
+  std::remove(pdf->c_str());
   run.console.Message("cannot write " + *pdf);
   return kExitCannotWrite;
 }
