@@ -23,17 +23,18 @@ std::vector<FontEntry> TakeFontList(FontList& list) {
 FontListLogic::FontListLogic(FontListHost& host, MessageBoxes& boxes, std::vector<PrinterRecord*> printers)
     : host_(host), boxes_(boxes), printers_(std::move(printers)) {}
 
-void FontListLogic::Initialize() {
+bool FontListLogic::Initialize() {
   fonts_.clear();
-  if (printers_.empty()) return;
+  if (printers_.empty()) return false;
   view_ = kAllFonts;
   for (const PrinterRecord* record : printers_) printerLines_.push_back(FontListPrinterLine(*record));
   printer_ = 0;
   addFontEnabled_ = printers_[0]->storageOptions != kStorageNone;
-  ReadFonts(*printers_[0]);
+  const bool read = ReadFonts(*printers_[0]);
   FillFontRows();
   ShowFontCount(static_cast<int>(fonts_.size()));
   deleteEnabled_ = false;
+  return read;
 }
 
 bool FontListLogic::ReadFonts(PrinterRecord& printer) {

@@ -40,8 +40,9 @@ class FontListLogic {
   // `printers` are not owned and outlive the logic; at least one.
   FontListLogic(FontListHost& host, MessageBoxes& boxes, std::vector<PrinterRecord*> printers);
 
-  // Opening: reads the first printer's fonts under view 0.
-  void Initialize();
+  // Opening: reads the first printer's fonts under view 0. False when the
+  // font table could not be read (the list then stays empty).
+  bool Initialize();
 
   // Events of the dialog.
   void OnViewChanged(int view);

@@ -70,10 +70,12 @@ PrintOutcome PrintJob::RunOn(PrintDevice& device, const std::string& deviceName,
 }
 
 bool PrintJob::Prepare(PrintInfo& info, bool skipDialog) {
-  if (skipDialog) return true;
+  // All pages, also without the dialog: a page range left at 0 would be
+  // clamped to the first page alone.
   if (info.maxPage < info.minPage) info.maxPage = info.minPage;
   info.fromPage = info.minPage;
   info.toPage = info.maxPage;
+  if (skipDialog) return true;
   return windows_.ChoosePrinter(info) && info.device;
 }
 

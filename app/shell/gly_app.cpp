@@ -15,6 +15,8 @@ struct ResourceLibraryRelease {
   ~ResourceLibraryRelease() { FreeResourceModule(); }
 };
 
+}  // namespace
+
 // Without the program's path the directories stay empty, and the data file
 // paths built on them then start at the root directory. The model profiles
 // are read by bare name from the platform's Windows directory, which for
@@ -23,8 +25,6 @@ void StartAppDirectories() {
   InitAppDirectory();
   PlatformSetWindowsDirectory(AppDataDirectory());
 }
-
-}  // namespace
 
 int RunGlyApp(GlyAppHost& host, const std::string& resourceLibraryPath) {
   ResourceLibraryRelease release;

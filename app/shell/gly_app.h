@@ -33,6 +33,10 @@ int RunGlyApp(GlyAppHost& host, const std::string& resourceLibraryPath);
 // the resource library loads and at least one model is known, else 1.
 int CheckGlySetup(std::ostream& out, const std::string& resourceLibraryPath);
 
+// Settles AppDirectory and AppDataDirectory from the program's path and
+// makes the data folder the place bare profile names are looked up in.
+void StartAppDirectories();
+
 // True when stream sockets can be created, which is all the program needs
 // of the socket layer.
 bool SocketLayerAvailable();

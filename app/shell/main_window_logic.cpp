@@ -198,9 +198,7 @@ void MainWindowLogic::PrintPrinterFontList(FontListKind kind) {
   if (selectedRow_ < 0 || selectedRow_ >= printers_.count() || sendingFontList()) return;
   host_.SetWaitCursor(true);
   const PrinterRecord& printer = *printers_.at(selectedRow_);
-  const char* jobFile = kind == FontListKind::PostScript ? "FontList.ps"
-                        : printer.pclList == 1           ? "FontList1.pcl"
-                                                         : "FontList.pcl";
+  const char* jobFile = FontListJobFileName(kind, printer);
   // The job waits on the printer for seconds when it is slow or away: it is
   // sent on a thread of its own with what it needs copied, and its result
   // comes back through the user-interface thread's queue.

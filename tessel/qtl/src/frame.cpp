@@ -5,6 +5,7 @@
 #include "critical_section_lock.h"
 #include "endpoint.h"
 #include "platform/thread.h"
+#include "reverse_lookup.h"
 #include "timers.h"
 #include "transport_log.h"
 #include "transports.h"
@@ -20,6 +21,7 @@ CRITICAL_SECTION initLock;
 CRITICAL_SECTION registryLock;
 CRITICAL_SECTION timerServiceLock;
 CRITICAL_SECTION timerListLock;
+CRITICAL_SECTION lookupLock;
 
 // Guarded by the registry lock.
 ThreadEntry* registry;
@@ -76,11 +78,6 @@ int32_t DropContextReference() {
 }
 
 namespace {
-
-HWND CreateLayerWindow() {
-  return CreateWindowExA(0, kWindowClass, nullptr, 0, 0, 0, 0, 0, nullptr, nullptr, nullptr,
-                         nullptr);
-}
 
 // The thread's hidden window and its registry entry, made at its first
 // start request.
@@ -219,6 +216,12 @@ CRITICAL_SECTION& InitLock() { return initLock; }
 CRITICAL_SECTION& RegistryLock() { return registryLock; }
 CRITICAL_SECTION& TimerServiceLock() { return timerServiceLock; }
 CRITICAL_SECTION& TimerListLock() { return timerListLock; }
+CRITICAL_SECTION& LookupLock() { return lookupLock; }
+
+HWND CreateLayerWindow() {
+  return CreateWindowExA(0, kWindowClass, nullptr, 0, 0, 0, 0, 0, nullptr, nullptr, nullptr,
+                         nullptr);
+}
 
 ThreadContext* CurrentContext() {
   if (contextSlot == TLS_OUT_OF_INDEXES) return nullptr;
@@ -313,6 +316,7 @@ bool StartTransportFrame() {
   InitializeCriticalSection(&registryLock);
   InitializeCriticalSection(&timerServiceLock);
   InitializeCriticalSection(&timerListLock);
+  InitializeCriticalSection(&lookupLock);
   return true;
 }
 
@@ -321,6 +325,7 @@ void StopTransportFrame() {
   StopTimerService();
   DeleteCriticalSection(&timerListLock);
   DeleteCriticalSection(&timerServiceLock);
+  DeleteCriticalSection(&lookupLock);
   DeleteCriticalSection(&registryLock);
   DeleteCriticalSection(&initLock);
   UnregisterClassA(kWindowClass, nullptr);
@@ -419,4 +424,5 @@ void QTLProcessData(void) {
   }
   while (DeliverOneEvent()) {
   }
+  CollectLookupThreads();
 }

@@ -12,6 +12,7 @@
 namespace tessel::qtl {
 
 using Endpoint = ::QTLEndpointRecord;
+struct LookupJob;
 
 // One per calling thread, reached through the thread-local slot; touched
 // only by its own thread.
@@ -33,6 +34,7 @@ struct ThreadContext {
   QTLBlockingHook blockingHook;  // null: the default hook
   int32_t pulseCount;  // nesting of QTLEnable1SecPulse
   QTLTimer pulseTimer;
+  LookupJob* lookupJob;  // the reverse look-up running on this thread, or null
 };
 
 // One per thread that holds a context; every field is guarded by the
@@ -55,6 +57,11 @@ CRITICAL_SECTION& RegistryLock();
 // Taken in this order, each before the registry lock.
 CRITICAL_SECTION& TimerServiceLock();
 CRITICAL_SECTION& TimerListLock();
+// Guards reverse-lookup jobs and the states of their address nodes.
+CRITICAL_SECTION& LookupLock();
+
+// A hidden "QTL32" window of the calling thread, or null.
+HWND CreateLayerWindow();
 
 // The calling thread's context, or null.
 ThreadContext* CurrentContext();

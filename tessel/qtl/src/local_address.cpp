@@ -3,8 +3,11 @@
 #include <atomic>
 #include <cstdlib>
 #include <cstring>
+#include <mutex>
 
 #include "address_text.h"
+#include "platform/version.h"
+#include "platform/winsock_ipx.h"
 #include "socket_library.h"
 #include "transport_log.h"
 
@@ -71,6 +74,80 @@ int32_t AddressFromHostName(uint32_t* address) {
   return status;
 }
 
+// The network and node of the first adapter that answers.
+struct IpxHost {
+  uint8_t network[4];
+  uint8_t node[6];
+};
+
+// The last IPX host found, by any thread.
+std::mutex lastIpxHostLock;
+IpxHost lastIpxHost;
+
+// Only Windows NT's IPX can have more than one adapter, and says how many.
+int32_t IpxAdapterCount(SOCKET socket, int32_t* count) {
+  OSVERSIONINFOA version{};
+  version.dwOSVersionInfoSize = sizeof version;
+  *count = 1;
+  if (!GetVersionExA(&version) || version.dwPlatformId != VER_PLATFORM_WIN32_NT) {
+    return QTL_SUCCESS;
+  }
+  int length = sizeof *count;
+  if (Winsock().getsockopt(socket, WS_NSPROTO_IPX, WS_IPX_MAX_ADAPTER_NUM,
+                           reinterpret_cast<char*>(count), &length) != 0) {
+    LogFailedCall("getsockopt");
+    return QTLERR_TRANSPORT_ERR;
+  }
+  return QTL_SUCCESS;
+}
+
+int32_t FirstIpxAdapter(SOCKET socket, IpxHost* host) {
+  int32_t count;
+  if (const int32_t status = IpxAdapterCount(socket, &count)) return status;
+  for (int32_t adapter = 0; adapter < count; ++adapter) {
+    IPX_ADDRESS_DATA data{};
+    data.adapternum = adapter;
+    int length = sizeof data;
+    if (Winsock().getsockopt(socket, WS_NSPROTO_IPX, WS_IPX_ADDRESS, reinterpret_cast<char*>(&data),
+                             &length) == 0) {
+      std::memcpy(host->network, data.netnum, sizeof host->network);
+      std::memcpy(host->node, data.nodenum, sizeof host->node);
+      return QTL_SUCCESS;
+    }
+  }
+  return QTLERR_TRANSPORT_ERR;
+}
+
+// Asks the IPX socket layer anew each time; the host last found stays in
+// `out` also when this search fails.
+int32_t LocalIpxAddress(NetAddress& out) {
+  if (BindSocketLibrary() != QTL_SUCCESS) return QTLERR_WINSOCK_INIT;
+  const SocketLibrary& ws = Winsock();
+  int32_t status = QTL_SUCCESS;
+  const SOCKET socket = ws.socket(WS_AF_IPX, WS_SOCK_DGRAM, WS_NSPROTO_IPX_TYPE4);
+  if (socket == WS_INVALID_SOCKET) {
+    LogFailedCall("socket");
+    status = QTLERR_SOCKET_CREATE;
+  } else {
+    SOCKADDR_IPX any{};
+    any.sa_family = WS_AF_IPX;
+    IpxHost host;
+    if (ws.bind(socket, reinterpret_cast<const SOCKADDR*>(&any), sizeof any) != 0) {
+      LogFailedCall("bind");
+      status = QTLERR_TRANSPORT_ERR;
+    } else if ((status = FirstIpxAdapter(socket, &host)) == QTL_SUCCESS) {
+      std::lock_guard<std::mutex> lock(lastIpxHostLock);
+      lastIpxHost = host;
+    }
+    ws.closesocket(socket);
+  }
+  ReleaseSocketLibrary();
+  std::lock_guard<std::mutex> lock(lastIpxHostLock);
+  std::memcpy(out.u.ipx.network, lastIpxHost.network, sizeof lastIpxHost.network);
+  std::memcpy(out.u.ipx.node, lastIpxHost.node, sizeof lastIpxHost.node);
+  return status;
+}
+
 // Only an address that passed is kept: a rejected candidate (loopback,
 // broadcast) is never handed out as this host's address.
 int32_t LocalIpAddress(uint32_t* address) {
@@ -94,7 +171,11 @@ int32_t LocalIpAddress(uint32_t* address) {
 
 }  // namespace
 
-void ForgetLocalAddress() { localIpAddress.store(0); }
+void ForgetLocalAddress() {
+  localIpAddress.store(0);
+  std::lock_guard<std::mutex> lock(lastIpxHostLock);
+  lastIpxHost = {};
+}
 
 }  // namespace tessel::qtl
 
@@ -107,6 +188,8 @@ int32_t QTLLocalAddress(uint32_t protocol, NetAddress* out) {
   switch (AddressFamily(protocol)) {
     case kIpFormat:
       return LocalIpAddress(&out->u.ip.address);
+    case kIpxFormat:
+      return LocalIpxAddress(*out);
     default:
       return QTLERR_INVALID_PARAM;
   }

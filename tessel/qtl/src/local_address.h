@@ -3,8 +3,8 @@
 
 namespace tessel::qtl {
 
-// Forgets the IP address found once per process, so that the next
-// QTLLocalAddress looks for it again.
+// Forgets the IP address found once per process and the IPX host found
+// last, as if no QTLLocalAddress had run yet.
 void ForgetLocalAddress();
 
 }  // namespace tessel::qtl

@@ -9,6 +9,9 @@
 namespace tessel::qtl {
 namespace {
 
+constexpr uint16_t kIpxPingSocket = 22020;
+// Only a notifier installed by the IPX ping ends the delay.
+constexpr uintptr_t kIpxPingNotifierData = kIpxPingSocket;
 // The characters " " to "&".
 constexpr char kIpRequest[] = " !\"#$%&";
 constexpr WORD kRequestSize = 7;
@@ -30,9 +33,9 @@ int32_t SendIpEcho(HANDLE icmp, uint32_t address, int32_t seconds) {
   char request[sizeof kIpRequest];
   std::memcpy(request, kIpRequest, sizeof request);
   const int64_t milliseconds = int64_t(seconds) * 1000;
-  const DWORD replies =
-      Icmp().IcmpSendEcho(icmp, Winsock().htonl(address), request, kRequestSize, nullptr, reply,
-                          kReplySize, DWORD(milliseconds < kLongestWait ? milliseconds : kLongestWait));
+  const DWORD timeout = DWORD(milliseconds < kLongestWait ? milliseconds : kLongestWait);
+  const DWORD replies = Icmp().IcmpSendEcho(icmp, Winsock().htonl(address), request, kRequestSize,
+                                            nullptr, reply, kReplySize, timeout);
   if (replies == 0) return EchoStatus(GetLastError());
   ICMP_ECHO_REPLY record;
   std::memcpy(&record, reply, sizeof record);
@@ -56,6 +59,39 @@ int32_t IpPing(uint32_t address, int32_t seconds) {
   return status;
 }
 
+// A datagram back is the answer. Other events, such as the endpoint
+// becoming writable, say nothing about the target.
+void EndOnAnswer(QTLEndpoint, int32_t event, int32_t, uintptr_t data) {
+  if (data == kIpxPingNotifierData && event == QTLEV_DATA) QTLCancelDelay(1);
+}
+
+// Any datagram from the target within the time is the answer; its content
+// is not looked at.
+int32_t PingOnEndpoint(QTLEndpoint endpoint, const NetAddress& target, int32_t seconds) {
+  const uint8_t request[kRequestSize] = {};
+  int32_t status = QTLBind(endpoint, kIpxPingSocket);
+  if (status == QTL_SUCCESS) {
+    status = QTLInstallNotifier(endpoint, EndOnAnswer, kIpxPingNotifierData);
+  }
+  if (status == QTL_SUCCESS) status = QTLArmDelay();
+  if (status == QTL_SUCCESS) status = QTLSendPacket(endpoint, target, request, kRequestSize);
+  if (status == QTL_SUCCESS) status = QTLDelay(seconds);
+  return status;
+}
+
+int32_t IpxPing(const NetAddress& target, int32_t seconds) {
+  if (const int32_t status = StartRequest(QTL_PROTO_IPX)) return status;
+  int32_t status = QTLERR_BLOCKING;
+  if (!QTLIsDelaying()) {
+    if (QTLEndpoint endpoint = QTLOpenEndpoint(QTL_PROTO_IPX, QTL_MODE_READ, &status)) {
+      status = PingOnEndpoint(endpoint, target, seconds);
+      QTLCloseEndpoint(endpoint);
+    }
+  }
+  StopRequest(QTL_PROTO_IPX);
+  return status;
+}
+
 }  // namespace
 }  // namespace tessel::qtl
 
@@ -66,6 +102,8 @@ int32_t QTLPing(const NetAddress* target, int32_t seconds) {
   switch (AddressFamily(target->protocol)) {
     case kIpFormat:
       return IpPing(target->u.ip.address, seconds);
+    case kIpxFormat:
+      return IpxPing(*target, seconds);
     default:
       return QTL_SUCCESS;
   }

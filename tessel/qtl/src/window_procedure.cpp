@@ -22,6 +22,18 @@ intptr_t DummyWindowMessageHandler(void* handle, uint32_t message, uintptr_t wPa
     case QTLMSG_SOCKET:
       if (endpoint) tessel::qtl::OnSocketNotification(*endpoint, lParam);
       break;
+    case QTLMSG_NAME_DONE:
+    case QTLMSG_ADDR_DONE:
+      // A name request's reply: its error goes where the window's user-data
+      // word points, and the delay waiting for it ends.
+      if (auto* error = reinterpret_cast<int32_t*>(GetWindowLongPtrA(window, GWLP_USERDATA))) {
+        *error = WSAGETASYNCERROR(lParam);
+        QTLCancelDelay(1);
+      }
+      return 0;
+    case QTLMSG_ABORT:
+      QTLCancelDelay(2);
+      return 0;
     default:
       break;
   }

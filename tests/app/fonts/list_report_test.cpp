@@ -168,6 +168,7 @@ TEST(PrintListReport, PrintsTheFontListStraightOntoADeviceWithoutAnyWindow) {
   const ReportPrinted printed = PrintListReport(list, device, "PDF", "/reports/fonts.pdf");
   EXPECT_EQ(printed.outcome, PrintOutcome::Printed);
   EXPECT_EQ(printed.pages, 2);
+  EXPECT_EQ(device.pages.size(), 2u);
   EXPECT_EQ(printed.rowsPerPage, kRowsPerPage);
   EXPECT_EQ(device.outputFile, "/reports/fonts.pdf");
   // The font list's headings, at its on-screen widths of 200 and 4 x 95.

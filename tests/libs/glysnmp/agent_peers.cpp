@@ -21,8 +21,8 @@ extern char** environ;
 
 namespace {
 
-bool PortFree(const std::string& address, uint16_t port, uint16_t* bound) {
-  int probe = socket(AF_INET, SOCK_DGRAM, 0);
+bool PortFree(const std::string& address, uint16_t port, uint16_t* bound, int type) {
+  int probe = socket(AF_INET, type, 0);
   sockaddr_in local{};
   local.sin_family = AF_INET;
   local.sin_port = htons(port);
@@ -35,18 +35,22 @@ bool PortFree(const std::string& address, uint16_t port, uint16_t* bound) {
   return free;
 }
 
-}  // namespace
-
-uint16_t FreeUdpPort(const std::vector<std::string>& addresses) {
+uint16_t FreePort(const std::vector<std::string>& addresses, int type) {
   for (int attempt = 0; attempt < 100; ++attempt) {
     uint16_t port = 0;
-    if (!PortFree(addresses.front(), 0, &port)) continue;
+    if (!PortFree(addresses.front(), 0, &port, type)) continue;
     bool everywhere = true;
-    for (const std::string& address : addresses) everywhere = everywhere && PortFree(address, port, nullptr);
+    for (const std::string& address : addresses) everywhere = everywhere && PortFree(address, port, nullptr, type);
     if (everywhere) return port;
   }
   return 0;
 }
+
+}  // namespace
+
+uint16_t FreeUdpPort(const std::vector<std::string>& addresses) { return FreePort(addresses, SOCK_DGRAM); }
+
+uint16_t FreeTcpPort(const std::vector<std::string>& addresses) { return FreePort(addresses, SOCK_STREAM); }
 
 uint32_t AddressOf(const std::string& dotted) {
   in_addr address{};

@@ -11,6 +11,8 @@
 
 // A UDP port free on every one of `addresses` (dotted) right now.
 uint16_t FreeUdpPort(const std::vector<std::string>& addresses);
+// A TCP port free on every one of `addresses` right now.
+uint16_t FreeTcpPort(const std::vector<std::string>& addresses);
 
 // "a.b.c.d" as the library's 32-bit address.
 uint32_t AddressOf(const std::string& dotted);

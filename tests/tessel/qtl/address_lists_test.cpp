@@ -7,21 +7,17 @@
 
 namespace {
 
-NetAddress Address(uint32_t protocol, uint32_t host) {
-  NetAddress address{};
-  address.protocol = protocol;
-  address.u.ip.address = host;
-  return address;
-}
-
 TEST(AddressLists, NewestFirstOneFamilyAndStates) {
   AddressNode* list = nullptr;
   int values[3];
   for (uint32_t host = 1; host <= 3; ++host) {
-    const NetAddress address = Address(host == 2 ? QTL_PROTO_TCP : QTL_PROTO_UDP, host);
+    NetAddress address{};
+    address.protocol = host == 2 ? QTL_PROTO_TCP : QTL_PROTO_UDP;
+    address.u.ip.address = host;
     ASSERT_EQ(QTLAddAddress(&list, &address, &values[host - 1]), QTL_SUCCESS);
   }
-  const NetAddress ipx = Address(QTL_PROTO_IPX, 4);
+  NetAddress ipx{};
+  ipx.protocol = QTL_PROTO_IPX;
   EXPECT_EQ(QTLAddAddress(&list, &ipx, nullptr), QTLERR_BAD_ADDRESS);
   EXPECT_EQ(QTLAddAddress(nullptr, &ipx, nullptr), QTLERR_INVALID_PARAM);
   EXPECT_EQ(QTLAddAddress(&list, nullptr, nullptr), QTLERR_INVALID_PARAM);

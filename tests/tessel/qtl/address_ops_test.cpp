@@ -3,6 +3,7 @@
 #include <string>
 
 #include "address_text.h"
+#include "ipx_network.h"
 #include "local_address.h"
 #include "platform/error.h"
 #include "socket_module.h"
@@ -200,6 +201,30 @@ TEST_F(LocalAddressTest, ARejectedCandidateIsNeverKept) {
   EXPECT_EQ(QTLLocalAddress(QTL_PROTO_UDP, &out), QTL_SUCCESS);
   EXPECT_EQ(out.u.ip.address, 0xC0000209u);
   hostAnswer = nullptr;
+}
+
+// IPX is asked anew each time; the host found last stays when a search
+// fails (here, once the machine has no IPX).
+TEST_F(TransportTest, LocalIpxAddressIsTheFirstAdaptersAndTheLastFoundStays) {
+  tessel::qtl::ForgetLocalAddress();
+  NetAddress out;
+  {
+    IpxNetwork network;
+    network.SetLocalAdapters({IpxAddress::Of(0x00001234u, 0x0000AABBCCDDu),
+                              IpxAddress::Of(IpxNetwork::kLocalNetwork, IpxNetwork::kLocalNode)});
+    ASSERT_EQ(QTLInit(QTL_PROTO_SPX), QTL_SUCCESS);
+    ASSERT_EQ(QTLLocalAddress(QTL_PROTO_SPX, &out), QTL_SUCCESS);
+    EXPECT_EQ(network.OpenSockets(), 0u);
+    EXPECT_EQ(QTLCleanup(QTL_PROTO_SPX), QTL_SUCCESS);
+  }
+  EXPECT_EQ(out.protocol, QTL_PROTO_SPX);
+  EXPECT_EQ(ToText(out, 22), "00001234.0000aabbccdd");
+  EXPECT_EQ(out.u.ipx.socket[0] | out.u.ipx.socket[1], 0);
+  ASSERT_EQ(QTLInit(QTL_PROTO_UDP), QTL_SUCCESS);
+  EXPECT_EQ(QTLLocalAddress(QTL_PROTO_IPX, &out), QTLERR_SOCKET_CREATE);
+  EXPECT_EQ(ToText(out, 22), "00001234.0000aabbccdd");
+  EXPECT_EQ(QTLCleanup(QTL_PROTO_UDP), QTL_SUCCESS);
+  tessel::qtl::ForgetLocalAddress();
 }
 
 }  // namespace

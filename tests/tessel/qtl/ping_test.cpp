@@ -2,6 +2,7 @@
 #include <cstring>
 #include <string>
 
+#include "ipx_network.h"
 #include "loopback_peer.h"
 #include "platform/error.h"
 #include "platform/icmp.h"
@@ -85,8 +86,8 @@ class SilentEchoLibrary {
   ~SilentEchoLibrary() { PlatformRestoreModule("ICMP.DLL"); }
 
  private:
-  PlatformExport exports_[4] = {{}, {}, {"IcmpSendEcho", reinterpret_cast<FARPROC>(EchoWithoutReply)},
-                                {nullptr, nullptr}};
+  PlatformExport exports_[4] = {
+      {}, {}, {"IcmpSendEcho", reinterpret_cast<FARPROC>(EchoWithoutReply)}, {nullptr, nullptr}};
   PlatformModuleTable table_{"ICMP.DLL", exports_};
 };
 
@@ -98,6 +99,67 @@ TEST_F(PingTest, WithoutAReplyTheLastErrorDecides) {
   EXPECT_GE(replySizeGiven, sizeof(ICMP_ECHO_REPLY) + 7 + 8);
   noReplyError = IP_GENERAL_FAILURE;
   EXPECT_EQ(QTLPing(&target, 1), QTLERR_PING_ERROR);
+}
+
+// IPX pings on a network played in memory: one host echoes, one stays
+// silent, and the network 00ba0000 cannot be reached.
+class IpxPingTest : public TransportTest {
+ protected:
+  void SetUp() override {
+    TransportTest::SetUp();
+    network_.AddHost(IpxAddress::Of(0x00BEEF00u, 0x0000C0FFEE02u), true);
+    network_.AddHost(IpxAddress::Of(0x00BEEF00u, 0x0000C0FFEE03u), false);
+  }
+  static NetAddress Host(const char* text, uint32_t protocol = QTL_PROTO_IPX) {
+    NetAddress host{};
+    EXPECT_EQ(QTLStringToNetAddr(text, protocol, &host), QTL_SUCCESS);
+    EXPECT_EQ(QTLFillPortNumber(protocol, 0x8060, &host), QTL_SUCCESS);
+    return host;
+  }
+  IpxNetwork network_;
+};
+
+TEST_F(IpxPingTest, AnEchoingHostAnswersIpxAndSpxTargets) {
+  for (uint32_t protocol : {QTL_PROTO_IPX, QTL_PROTO_SPX}) {
+    const NetAddress echoing = Host("00beef00.0000c0ffee02", protocol);
+    EXPECT_EQ(QTLPing(&echoing, 2), QTL_SUCCESS);
+  }
+  const std::vector<IpxDatagram> sent = network_.Sent();
+  ASSERT_EQ(sent.size(), 2u);
+  EXPECT_EQ(sent[0].from.socket, 22020);
+  EXPECT_EQ(sent[0].to, IpxAddress::Of(0x00BEEF00u, 0x0000C0FFEE02u, 0x8060));
+  EXPECT_EQ(sent[0].data, std::vector<uint8_t>(7, 0));
+  EXPECT_EQ(network_.OpenSockets(), 0u);
+}
+
+// The endpoint can send as soon as it is open; only a datagram back counts.
+TEST_F(IpxPingTest, ASilentHostTimesOutAndAnUnreachableOneFails) {
+  const NetAddress silent = Host("00beef00.0000c0ffee03");
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(QTLPing(&silent, 1), QTLWARN_TIMEOUT);
+  EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(950));
+  const NetAddress unreachable = Host("00ba0000.0000c0ffee02");
+  EXPECT_EQ(QTLPing(&unreachable, 1), QTLERR_BAD_ADDRESS);
+  EXPECT_EQ(network_.OpenSockets(), 0u);
+}
+
+int32_t pingInsideDelay;
+
+void PingFromTimer(QTLTimer, uintptr_t target) {
+  pingInsideDelay = QTLPing(reinterpret_cast<const NetAddress*>(target), 1);
+  QTLCancelDelay(1);
+}
+
+TEST_F(IpxPingTest, APingInsideARunningDelayIsRefused) {
+  ASSERT_EQ(QTLInit(0), QTL_SUCCESS);
+  const NetAddress echoing = Host("00beef00.0000c0ffee02");
+  int32_t status = -1;
+  ASSERT_NE(QTLInitTimer(10, reinterpret_cast<uintptr_t>(&echoing), PingFromTimer, &status),
+            nullptr);
+  EXPECT_EQ(QTLDelay(5), QTL_SUCCESS);
+  EXPECT_EQ(pingInsideDelay, QTLERR_BLOCKING);
+  EXPECT_TRUE(network_.Sent().empty());
+  EXPECT_EQ(QTLCleanup(0), QTL_SUCCESS);
 }
 
 }  // namespace

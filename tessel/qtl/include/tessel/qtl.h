@@ -362,6 +362,45 @@ TESSEL_API int32_t QTLCancelTimer(QTLTimer timer);
 #define QTL_EVENT_PULSE 301
 TESSEL_API int32_t QTLEnable1SecPulse(void);
 TESSEL_API int32_t QTLDisable1SecPulse(void);
+/* ------------------------------------------------------------ host names */
+
+/*
+ * Names are looked up in the host tables of the profile store first ("IP
+ * Hosts", "IPX Hosts", "NBDG Hosts", scope 2, keyed by the name as written),
+ * then, for IP, in the name service. Results reach the result function once
+ * per host, on the calling thread, before the call returns. A look-up that
+ * has to wait does so in QTLDelay(-1), so it is refused with QTLERR_BLOCKING
+ * on a thread that is already delaying.
+ */
+
+/* A forward look-up's result: the address (valid during the call only; a
+ * copy when status is 0 or more), the host name as listed and the host
+ * node's user value. */
+typedef void (*QTLAddressResultFunction)(NetAddress* address, int32_t status, const char* name,
+                                         void* userValue);
+/* A reverse look-up's result: the address node, the host name (up to 128
+ * bytes with its terminator, empty unless status is 0) and the node's user
+ * value. */
+typedef void (*QTLNameResultFunction)(AddressNode* node, int32_t status, const char* name,
+                                      void* userValue);
+
+/* The address of one host name; QTLERR_NOT_FOUND when nothing knows it. */
+TESSEL_API int32_t QTLGetAddrFromHostName(uint32_t protocol, const char* name, NetAddress* out);
+/* The addresses of a list of host names. UDP and TCP resolve by IP, IPX and
+ * SPX through "IPX Hosts", NetBIOS through "NBDG Hosts". For IP a failure
+ * other than QTLERR_NOT_FOUND ends the list; hosts left unanswered get state
+ * no-response. Needs a context with the transport started. */
+TESSEL_API int32_t QTLGetManyAddrFromHostName(uint32_t protocol, HostNode** hosts,
+                                              QTLAddressResultFunction function);
+/* The name of one IP address into buffer (size bytes with the terminator;
+ * QTLERR_TOO_LARGE when it does not fit). */
+TESSEL_API int32_t QTLGetHostNameFromAddr(const NetAddress* address, char* buffer, int32_t size);
+/* The names of a list of addresses of one address family, looked up by up
+ * to 10 threads at once. A QTLCancelDelay(2) on the calling thread while it
+ * waits makes it return QTLERR_CANCELLED without results once the lookups
+ * under way have ended. Addresses other than IP have no names: success. */
+TESSEL_API int32_t QTLGetManyHostNameFromAddr(AddressNode** addresses,
+                                              QTLNameResultFunction function);
 
 TESSEL_END_DECLS
 

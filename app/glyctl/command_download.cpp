@@ -1,0 +1,153 @@
+// download and export: resource files onto printers, or into one print
+// file, on the download worker and the Resource Manager's export.
+#include <fstream>
+
+#include "download/classify_resource.h"
+#include "download/converter_operations.h"
+#include "download/resource_manager_ids.h"
+#include "download/resource_manager_logic.h"
+#include "glyctl/command_support.h"
+#include "glyctl/exit_codes.h"
+#include "glyctl/parallel_download.h"
+#include "glyctl/scratch_folder.h"
+#include "ui/resource_module.h"
+
+namespace {
+
+// Printers served side by side at most; more only add connections.
+constexpr int kMaxParallel = 64;
+
+constexpr char kSkippedText[] = "Skipped: no hard disk or flash memory";
+
+// The Resource Manager's window for an export: the file is the one given,
+// and the rest of the window is not there.
+class ExportWindow final : public ResourceManagerHost {
+ public:
+  explicit ExportWindow(std::string path) : path_(std::move(path)) {}
+  void StateChanged() override {}
+  std::vector<std::string> ChooseResourceFiles() override { return {}; }
+  std::string ChooseExportFile() override { return path_; }
+  // "You can download it later ... copy /b": the output says what was written.
+  void ShowText(const std::string&) override {}
+  void SetWaitCursor(bool) override {}
+  void OpenEditPrinterList() override {}
+  void OpenHelp(const std::string&) override {}
+  void Close() override {}
+
+ private:
+  std::string path_;
+};
+
+std::optional<int> ParallelOf(CommandRun& run) {
+  const std::string text = run.line.Value("parallel").value_or("1");
+  if (text.empty() || text.size() > 3 || text.find_first_not_of("0123456789") != std::string::npos ||
+      std::stoi(text) < 1 || std::stoi(text) > kMaxParallel) {
+    run.console.Message("--parallel is a number from 1 to " + std::to_string(kMaxParallel) + ", not " + text);
+    return std::nullopt;
+  }
+  return std::stoi(text);
+}
+
+}  // namespace
+
+int RunDownload(CommandRun& run) {
+  const std::vector<std::string>& files = run.line.positional;
+  const std::vector<std::string> addresses = run.line.Values("printers");
+  if (files.empty() || addresses.empty()) {
+    run.console.Message("download takes one or more FILEs and --printers with one or more ADDRESSes");
+    return kExitUsage;
+  }
+  const std::optional<OutputFormat> format = OutputFormatOf(run);
+  const std::optional<StorageLocation> location = StorageLocationOf(run);
+  const std::optional<ConversionOptions> conversion = ConversionOf(run);
+  const std::optional<int> parallel = ParallelOf(run);
+  if (!format || !location || !conversion || !parallel) return kExitUsage;
+  // Nothing is sent unless every file is a resource and every printer answers.
+  if (!CheckResourceFiles(run, files)) return kExitBadInput;
+  ConsolePrinters printers(run.console, run.communities);
+  int failure = kExitOk;
+  const std::vector<PrinterRecord*> targets = LookUpPrinters(run, printers, addresses, failure);
+  if (targets.empty()) return failure;
+
+  DownloadPlan plan;
+  for (const PrinterRecord* printer : targets)
+    plan.printers.push_back({FormatAddress(printer->address), printer->storageOptions});
+  plan.resourcePaths = files;
+  plan.location = *location;
+  static_cast<ConversionOptions&>(plan.conversion) = *conversion;
+  plan.conversion.applyToAll = true;
+  plan.conversion.askConversion = false;
+
+  ConsoleBoxes boxes(run.console);
+  FixedConversionQuestions questions(*conversion);
+  ParallelDownloadServices services{ConverterLibrary(), questions, boxes, run.environment.clock,
+                                    run.environment.submit, run.environment.scratchFolder,
+                                    [&run](int done) { run.console.Advance(done); }};
+  std::vector<PrinterDownload> results;
+  run.console.StartProgress(static_cast<int>(targets.size() * files.size()), "Downloading");
+  const bool folders = RunParallelDownload(plan, *parallel, services, results);
+  run.console.EndProgress();
+  if (!folders) run.console.Message("cannot make a job folder in " + run.environment.scratchFolder);
+
+  OutputTable table;
+  table.columns = {{"Printer", "printer"}, {"File", "file"}, {"Status", "status"}};
+  bool allDone = folders;
+  for (size_t p = 0; p < results.size(); ++p) {
+    for (size_t r = 0; r < files.size(); ++r) {
+      const std::string status = !results[p].served ? kSkippedText : results[p].statuses[r];
+      allDone = allDone && status == kDownloadedText;
+      table.rows.push_back({plan.printers[p].address, FileNameOf(files[r]), status});
+    }
+  }
+  WriteOutputTable(run.console.out(), table, *format);
+  return allDone ? kExitOk : kExitPartly;
+}
+
+int RunExport(CommandRun& run) {
+  const std::vector<std::string>& files = run.line.positional;
+  const std::optional<std::string> out = run.line.Value("out");
+  if (files.empty() || !out) {
+    run.console.Message("export takes one or more FILEs and --out JOB.prn");
+    return kExitUsage;
+  }
+  const std::optional<OutputFormat> format = OutputFormatOf(run);
+  const std::optional<StorageLocation> location = StorageLocationOf(run);
+  const std::optional<ConversionOptions> conversion = ConversionOf(run);
+  if (!format || !location || !conversion) return kExitUsage;
+  if (!CheckResourceFiles(run, files)) return kExitBadInput;
+  if (!std::ofstream(*out, std::ios::binary | std::ios::app)) {
+    run.console.Message("cannot write " + *out);
+    return kExitCannotWrite;
+  }
+  const ScratchFolder folder(run.environment.scratchFolder);
+  if (folder.path().empty()) {
+    run.console.Message("cannot make a job folder in " + run.environment.scratchFolder);
+    return kExitCannotWrite;
+  }
+
+  ExportWindow window(*out);
+  ConsoleBoxes boxes(run.console);
+  FixedConversionQuestions questions(*conversion);
+  QueuedUiThread uiThread;
+  ResourceManagerLogic logic(window,
+                             ResourceManagerServices{boxes, questions, uiThread, ConverterLibrary(),
+                                                     run.environment.clock, run.environment.submit, folder.path()},
+                             {}, {}, false);
+  logic.AddFiles(files);
+  logic.OnCommand(*location == kFlashMemory ? resource_manager::kFlashMemoryRadio
+                                             : resource_manager::kHardDiskRadio);
+  logic.OnCommand(resource_manager::kExportButton);
+
+  OutputTable table;
+  table.columns = {{LoadResourceString(resource_manager::kFileNameHeading), "file"},
+                   {LoadResourceString(resource_manager::kFontNameHeading), "font"},
+                   {LoadResourceString(resource_manager::kResourceTypeHeading), "type"},
+                   {LoadResourceString(resource_manager::kPersistanceHeading), "status"}};
+  bool allDone = true;
+  for (const ResourceManagerLogic::Row& row : logic.rows()) {
+    allDone = allDone && row.texts.status == kDownloadedText;
+    table.rows.push_back({row.texts.fileName, row.texts.fontName, row.texts.typeText, row.texts.status});
+  }
+  WriteOutputTable(run.console.out(), table, *format);
+  return allDone ? kExitOk : kExitPartly;
+}

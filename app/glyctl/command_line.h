@@ -1,0 +1,34 @@
+// The words after a command: options, their values and the positional
+// arguments, checked against what the command accepts.
+//
+// "--name value" and "--name=value" are the same. A list option
+// (--printers) takes every following word up to the next option. "--" ends
+// the options; a lone "-" is a positional argument.
+#pragma once
+
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+struct OptionSpec {
+  std::string name;  // without the dashes
+  enum Kind { kFlag, kValue, kList } kind = kFlag;
+};
+
+struct CommandLine {
+  std::vector<std::string> positional;
+  // Every value of each option given, in order; a flag has one empty value
+  // per use.
+  std::map<std::string, std::vector<std::string>> options;
+
+  bool Has(const std::string& name) const { return options.count(name) != 0; }
+  // The last value given, or nullopt.
+  std::optional<std::string> Value(const std::string& name) const;
+  std::vector<std::string> Values(const std::string& name) const;
+};
+
+// Parses `words`; on a word that is no option of `specs`, or an option that
+// lacks its value, returns nullopt with the reason in `error`.
+std::optional<CommandLine> ParseCommandLine(const std::vector<std::string>& words,
+                                            const std::vector<OptionSpec>& specs, std::string& error);

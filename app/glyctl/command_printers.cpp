@@ -1,0 +1,53 @@
+// discover and add: printers found through the SNMP library, listed with
+// what the program's main window knows of them.
+#include "glyctl/command_support.h"
+#include "glyctl/exit_codes.h"
+
+namespace {
+
+OutputTable PrinterTable(const std::vector<const ListedPrinter*>& printers) {
+  OutputTable table;
+  table.columns = {{"Address", "address"}, {"Name", "name"}, {"Model", "model"}, {"Storage", "storage"},
+                   {"Listed as", "list_text"}};
+  for (const ListedPrinter* printer : printers) {
+    const PrinterRecord& record = *printer->record;
+    table.rows.push_back({FormatAddress(record.address), record.printerName, record.modelName,
+                          StorageText(record.storageOptions), printer->listText});
+  }
+  return table;
+}
+
+}  // namespace
+
+int RunDiscover(CommandRun& run) {
+  if (run.line.positional.size() != 1) {
+    run.console.Message("discover takes one SUBNET/BITS");
+    return kExitUsage;
+  }
+  const std::optional<OutputFormat> format = OutputFormatOf(run);
+  if (!format) return kExitUsage;
+  ConsolePrinters printers(run.console, run.communities);
+  std::string error;
+  if (!printers.Discover(run.line.positional[0], error)) {
+    run.console.Message(error);
+    return kExitUsage;
+  }
+  std::vector<const ListedPrinter*> found;
+  for (const ListedPrinter& printer : printers.printers()) found.push_back(&printer);
+  WriteOutputTable(run.console.out(), PrinterTable(found), *format);
+  return kExitOk;
+}
+
+int RunAdd(CommandRun& run) {
+  if (run.line.positional.size() != 1) {
+    run.console.Message("add takes one ADDRESS");
+    return kExitUsage;
+  }
+  const std::optional<OutputFormat> format = OutputFormatOf(run);
+  if (!format) return kExitUsage;
+  ConsolePrinters printers(run.console, run.communities);
+  int failure = kExitOk;
+  if (LookUpPrinters(run, printers, run.line.positional, failure).empty()) return failure;
+  WriteOutputTable(run.console.out(), PrinterTable({&printers.printers().front()}), *format);
+  return kExitOk;
+}

@@ -1,0 +1,90 @@
+#include "glyctl/command_support.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+
+#include "download/classify_resource.h"
+#include "download/converter_operations.h"
+#include "fonts/font_rows.h"
+#include "glyctl/exit_codes.h"
+
+std::optional<OutputFormat> OutputFormatOf(CommandRun& run) {
+  const std::string text = run.line.Value("format").value_or("table");
+  const std::optional<OutputFormat> format = ParseOutputFormat(text);
+  if (!format) run.console.Message("--format is table, csv or json, not " + text);
+  return format;
+}
+
+std::optional<int> FontViewOf(CommandRun& run) {
+  const std::string text = run.line.Value("view").value_or("0");
+  if (text.size() != 1 || text[0] < '0' || text[0] >= '0' + kFontViewCount) {
+    run.console.Message("--view is a number from 0 to " + std::to_string(kFontViewCount - 1) + ", not " + text);
+    return std::nullopt;
+  }
+  return text[0] - '0';
+}
+
+std::vector<PrinterRecord*> LookUpPrinters(CommandRun& run, ConsolePrinters& printers,
+                                           const std::vector<std::string>& addresses, int& failure) {
+  for (const std::string& address : addresses) {
+    if (!ParseAddress(address)) {
+      run.console.Message("not an IPv4 address: " + address);
+      failure = kExitUsage;
+      return {};
+    }
+  }
+  std::vector<PrinterRecord*> found;
+  for (const std::string& address : addresses) {
+    std::string error;
+    PrinterRecord* printer = printers.Add(address, error);
+    if (!printer) {
+      if (!error.empty()) run.console.Message(error);
+      failure = kExitNoPrinter;
+      return {};
+    }
+    if (std::find(found.begin(), found.end(), printer) == found.end()) found.push_back(printer);
+  }
+  return found;
+}
+
+bool CheckResourceFiles(CommandRun& run, const std::vector<std::string>& paths) {
+  for (const std::string& path : paths) {
+    if (!std::ifstream(path, std::ios::binary) || std::filesystem::is_directory(path)) {
+      run.console.Message("cannot read " + path);
+      return false;
+    }
+    const ResourceRow row = ClassifyResource(path, [](const char* file, char* name, ResourceKindInfo* info) {
+      return ConverterLibrary().ClassifyFontFile(file, name, info);
+    });
+    if (!row.accepted) {
+      run.console.Message(path + ": " + kInvalidFontFileText);
+      return false;
+    }
+  }
+  return true;
+}
+
+std::optional<StorageLocation> StorageLocationOf(CommandRun& run) {
+  const std::string text = run.line.Value("to").value_or("disk");
+  if (text == "disk") return kHardDisk;
+  if (text == "flash") return kFlashMemory;
+  run.console.Message("--to is disk or flash, not " + text);
+  return std::nullopt;
+}
+
+std::optional<ConversionOptions> ConversionOf(CommandRun& run) {
+  const std::string text = run.line.Value("convert").value_or("both");
+  ConversionOptions options;
+  if (text == "type1") {
+    options.toType1 = true;
+  } else if (text == "pcl") {
+    options.toPclTrueType = true;
+  } else if (text == "both") {
+    options.both = true;
+  } else {
+    run.console.Message("--convert is type1, pcl or both, not " + text);
+    return std::nullopt;
+  }
+  return options;
+}

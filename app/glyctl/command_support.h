@@ -1,0 +1,35 @@
+// What several commands share: the --format option, printers looked up by
+// address, the list of resource files, and private scratch folders.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "download/prepare_resource_job.h"
+#include "glyctl/commands.h"
+#include "glyctl/console_printers.h"
+#include "glyctl/output_table.h"
+
+// --format, table by default; nullopt after a message for anything else.
+std::optional<OutputFormat> OutputFormatOf(CommandRun& run);
+
+// --view, a font list view from 0 to 8 (0 by default); nullopt after a
+// message.
+std::optional<int> FontViewOf(CommandRun& run);
+
+// The printers at `addresses`, each once and in the order given. An empty
+// list after a message, with the exit status in `failure`, when one is not
+// an address or does not answer as a printer.
+std::vector<PrinterRecord*> LookUpPrinters(CommandRun& run, ConsolePrinters& printers,
+                                           const std::vector<std::string>& addresses, int& failure);
+
+// Checks that every file can be read and is a resource the Resource
+// Manager accepts (a font, or a macro, form or print file by extension);
+// false after a message naming the first that is not.
+bool CheckResourceFiles(CommandRun& run, const std::vector<std::string>& paths);
+
+// --to disk|flash and --convert type1|pcl|both (both by default, as the
+// conversion question opens); nullopt after a message.
+std::optional<StorageLocation> StorageLocationOf(CommandRun& run);
+std::optional<ConversionOptions> ConversionOf(CommandRun& run);

@@ -1,0 +1,62 @@
+#include "glyctl/commands.h"
+
+namespace {
+
+const OptionSpec kFormat{"format", OptionSpec::kValue};
+const OptionSpec kTo{"to", OptionSpec::kValue};
+const OptionSpec kConvert{"convert", OptionSpec::kValue};
+
+}  // namespace
+
+const std::vector<CommandSpec>& GlyctlCommands() {
+  static const std::vector<CommandSpec> commands = {
+      {"discover", "SUBNET/BITS [--format table|csv|json]", "list the printers of a subnet",
+       "Asks every address of the subnet (at most a /22) at once and lists the\n"
+       "printers that answer: address, name, model and storage.\n",
+       true, {kFormat}, RunDiscover},
+      {"add", "ADDRESS [--format table|csv|json]", "show the printer at one address",
+       "Asks the printer at ADDRESS who it is and what storage it has, as the\n"
+       "program's Add Printer does.\n",
+       true, {kFormat}, RunAdd},
+      {"fonts", "ADDRESS [--view N] [--format table|csv|json]", "list the fonts of a printer",
+       "Lists the printer's fonts under view N (0 by default):\n"
+       "  0 all fonts                          5 PostScript fonts only, permanent\n"
+       "  1 all permanent fonts                6 PCL fonts only, permanent\n"
+       "  2 all downloaded fonts               7 PostScript fonts only, downloaded\n"
+       "  3 all PostScript fonts               8 PCL fonts only, downloaded\n"
+       "  4 all PCL fonts\n",
+       true, {{"view", OptionSpec::kValue}, kFormat}, RunFonts},
+      {"delete", "ADDRESS FONT... [--format table|csv|json]", "delete downloaded fonts from a printer",
+       "Deletes the named fonts, one after another, and waits for the printer to\n"
+       "finish each (at most about 91 seconds per font). Only downloaded fonts\n"
+       "can be deleted: permanent ones named are left, and the exit status is 1.\n"
+       "Needs the write community, from --community-file.\n",
+       true, {kFormat}, RunDelete},
+      {"download", "[--to disk|flash] [--convert type1|pcl|both] [--parallel N] FILE... --printers ADDRESS...",
+       "download fonts and resources to printers",
+       "Sends every FILE to every printer over LPR, as the Resource Manager\n"
+       "does: PostScript fonts as PostScript jobs, PCL fonts as PJL jobs, and\n"
+       "TrueType fonts converted to Type 1, to PCL TrueType or both (--convert,\n"
+       "both by default). --to chooses the printer's hard disk (default) or its\n"
+       "flash memory. --parallel N serves N printers side by side (default 1,\n"
+       "one printer after another). Nothing is sent unless every FILE is a\n"
+       "resource and every printer answers.\n",
+       true, {kTo, kConvert, {"parallel", OptionSpec::kValue}, {"printers", OptionSpec::kList}, kFormat},
+       RunDownload},
+      {"export", "[--to disk|flash] [--convert type1|pcl|both] FILE... --out JOB.prn",
+       "write the download jobs into one print file",
+       "Writes the jobs a download would send into JOB.prn, replacing it, to be\n"
+       "copied to a printer later.\n",
+       false, {kTo, kConvert, {"out", OptionSpec::kValue}, kFormat}, RunExport},
+      {"print-font-list", "ADDRESS [--kind ps|pcl]", "make a printer print its own font list",
+       "Sends the printer the ready-made job that makes it print its PostScript\n"
+       "(default) or PCL font list.\n",
+       true, {{"kind", OptionSpec::kValue}}, RunPrintFontList},
+      {"report", "ADDRESS --pdf OUT.pdf [--view N]", "write the font list report of a printer as PDF",
+       "Writes the printer's fonts under view N (0 by default, see fonts --help)\n"
+       "as the Printer Font List's report, a ruled table on A4 pages, into\n"
+       "OUT.pdf, replacing it. Needs no display.\n",
+       true, {{"pdf", OptionSpec::kValue}, {"view", OptionSpec::kValue}}, RunReport},
+  };
+  return commands;
+}

@@ -1,0 +1,38 @@
+// The commands of glyctl and what each is given to run with.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "glyctl/command_line.h"
+#include "glyctl/console.h"
+#include "glyctl/glyctl.h"
+#include "snmp/community_strings.h"
+
+struct CommandRun {
+  const CommandLine& line;
+  GlyctlEnvironment& environment;
+  Console& console;
+  NewCommunityStrings communities;
+};
+
+struct CommandSpec {
+  const char* name;
+  const char* usage;    // the words after the command's name
+  const char* summary;  // one line
+  const char* details;  // the help's body: arguments and options
+  bool usesSnmp;        // takes --community and --community-file
+  std::vector<OptionSpec> options;
+  int (*run)(CommandRun& run);
+};
+
+const std::vector<CommandSpec>& GlyctlCommands();
+
+int RunDiscover(CommandRun& run);
+int RunAdd(CommandRun& run);
+int RunFonts(CommandRun& run);
+int RunDelete(CommandRun& run);
+int RunDownload(CommandRun& run);
+int RunExport(CommandRun& run);
+int RunPrintFontList(CommandRun& run);
+int RunReport(CommandRun& run);

@@ -1,0 +1,53 @@
+#include "glyctl/console.h"
+
+#include <algorithm>
+
+namespace {
+
+constexpr int kBarWidth = 30;
+
+}  // namespace
+
+void Console::Message(const std::string& text) {
+  const std::lock_guard guard(lock_);
+  ClearBar();
+  err_ << "glyctl: " << text << '\n';
+  DrawBar();
+  err_.flush();
+}
+
+void Console::StartProgress(int total, const std::string& label) {
+  const std::lock_guard guard(lock_);
+  ClearBar();
+  total_ = std::max(total, 0);
+  done_ = 0;
+  label_ = label;
+  barShown_ = terminal_ && total_ > 0;
+  DrawBar();
+}
+
+void Console::Advance(int steps) {
+  const std::lock_guard guard(lock_);
+  if (!barShown_) return;
+  done_ = std::min(total_, done_ + steps);
+  DrawBar();
+}
+
+void Console::EndProgress() {
+  const std::lock_guard guard(lock_);
+  ClearBar();
+  barShown_ = false;
+}
+
+void Console::DrawBar() {
+  if (!barShown_) return;
+  const int filled = total_ == 0 ? 0 : done_ * kBarWidth / total_;
+  err_ << '\r' << label_ << " [" << std::string(static_cast<size_t>(filled), '#')
+       << std::string(static_cast<size_t>(kBarWidth - filled), ' ') << "] " << done_ << '/' << total_;
+  err_.flush();
+}
+
+void Console::ClearBar() {
+  // Erase the line the bar stands on (ANSI "erase in line").
+  if (barShown_) err_ << "\r\x1b[K";
+}

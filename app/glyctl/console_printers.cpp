@@ -1,0 +1,81 @@
+#include "glyctl/console_printers.h"
+
+#include <arpa/inet.h>
+
+#include "snmp/add_printer.h"
+#include "snmp/add_printer_ids.h"
+#include "ui/ip_address_value.h"
+
+ConsolePrinters::ConsolePrinters(Console& console, NewCommunityStrings communities)
+    // Success is told by the command's own output.
+    : boxes_(console, {add_printer::kPrinterAddedText}), communities_(std::move(communities)) {
+  LoadModelProfiles(profiles_);
+  StartPrinterReports(*this);
+}
+
+ConsolePrinters::~ConsolePrinters() { StopPrinterReports(*this); }
+
+std::optional<uint32_t> ParseAddress(const std::string& text) {
+  in_addr parsed{};
+  if (inet_pton(AF_INET, text.c_str(), &parsed) != 1) return std::nullopt;
+  return ntohl(parsed.s_addr);
+}
+
+std::string StorageText(uint32_t storageOptions) {
+  switch (storageOptions) {
+    case kStorageNone: return "none";
+    case kStorageHardDisk: return "disk";
+    case kStorageFlash: return "flash";
+    case kStorageBoth: return "disk+flash";
+    default: return std::to_string(storageOptions);
+  }
+}
+
+int ConsolePrinters::AddPrinter(std::unique_ptr<PrinterRecord> record, const std::string& listText) {
+  // Before the printer is asked anything with the record's strings.
+  ApplyCommunityStrings(*record, communities_);
+  if (!record->optionsKnown) SnmpGetPrinterOptions(record.get());
+  printers_.push_back({std::move(record), listText});
+  return static_cast<int>(printers_.size()) - 1;
+}
+
+PrinterRecord* ConsolePrinters::Add(const std::string& address, std::string& error) {
+  const std::optional<uint32_t> value = ParseAddress(address);
+  if (!value) {
+    error = "not an IPv4 address: " + address;
+    return nullptr;
+  }
+  for (const ListedPrinter& printer : printers_)
+    if (printer.record->address == *value) return printer.record.get();
+  const size_t before = printers_.size();
+  const int messages = boxes_.shownCount();
+  AddPrinterLogic(*this, boxes_).AddPrinterByAddress(IpAddressValue::FromAddress(*value));
+  uiThread_.RunPending();
+  if (printers_.size() > before) return printers_.back().record.get();
+  // The library's failures other than "not a printer" come without a box.
+  if (boxes_.shownCount() == messages) error = "no printer answers at " + address;
+  return nullptr;
+}
+
+bool ConsolePrinters::Discover(const std::string& subnet, std::string& error) {
+  const size_t slash = subnet.find('/');
+  const std::optional<uint32_t> network = ParseAddress(subnet.substr(0, slash));
+  int bits = -1;
+  if (slash != std::string::npos && slash + 1 < subnet.size() && subnet.size() - slash <= 3 &&
+      subnet.find_first_not_of("0123456789", slash + 1) == std::string::npos)
+    bits = std::stoi(subnet.substr(slash + 1));
+  if (!network || bits < 1 || bits > 32) {
+    error = "expected SUBNET/BITS, such as 192.168.1.0/24: " + subnet;
+    return false;
+  }
+  const uint32_t mask = bits == 32 ? 0xFFFFFFFFu : ~(0xFFFFFFFFu >> bits);
+  // The library refuses what it would not search; its target is then 0.
+  if (SnmpSubnetTarget(*network, mask) == 0) {
+    error = "subnet " + subnet + " is larger than a search covers (at most /22)";
+    return false;
+  }
+  AddPrinterLogic(*this, boxes_)
+      .GetSubnetPrinters(IpAddressValue::FromAddress(*network), IpAddressValue::FromAddress(mask));
+  uiThread_.RunPending();
+  return true;
+}

@@ -1,0 +1,17 @@
+// The exit statuses of glyctl, the same for every command. The manual page
+// and `glyctl --help` list them; scripts test them.
+#pragma once
+
+enum GlyctlExit : int {
+  kExitOk = 0,
+  // The command ran, but not all of it succeeded: a font not deleted, a
+  // resource not sent, a job the printer refused.
+  kExitPartly = 1,
+  kExitUsage = 2,           // unknown command or option, missing argument
+  kExitNoPrinter = 3,       // no printer answers at an address
+  kExitBadInput = 4,        // a file that is not a resource, a font the printer lacks
+  kExitCommunityFile = 5,   // community file unreadable, malformed or readable by others
+  kExitTimedOut = 6,        // a deletion that the printer never finished
+  kExitCannotWrite = 7,     // an output file that cannot be written
+  kExitSetup = 8,           // the installation is incomplete (resource library, data)
+};

@@ -1,0 +1,166 @@
+#include "glyctl/glyctl.h"
+
+#include <cstdlib>
+#include <optional>
+
+#include "glyctl/commands.h"
+#include "glyctl/community_options.h"
+#include "glyctl/exit_codes.h"
+#include "shell/gly_app.h"
+#include "ui/resource_module.h"
+
+namespace {
+
+constexpr char kVersion[] = "glyctl 0.1.0";
+
+constexpr char kCommunityHelp[] =
+    "SNMP communities:\n"
+    "  --community STRING     the read community (default: the program's)\n"
+    "  --community-file FILE  lines read=STRING, write=STRING, trap=STRING; the\n"
+    "                         file must belong to you and be readable by you\n"
+    "                         only (chmod 600). The write community is taken\n"
+    "                         from this file alone, never from the command line.\n";
+
+constexpr char kExitHelp[] =
+    "Exit status:\n"
+    "  0  done            1  partly done or refused by the printer\n"
+    "  2  usage error     3  no printer answers at an address\n"
+    "  4  not a resource file, or a font the printer lacks or cannot delete\n"
+    "  5  community file refused    6  a deletion did not finish in time\n"
+    "  7  cannot write an output    8  incomplete installation\n";
+
+const CommandSpec* FindCommand(const std::string& name) {
+  for (const CommandSpec& command : GlyctlCommands())
+    if (name == command.name) return &command;
+  return nullptr;
+}
+
+void WriteOverview(std::ostream& out) {
+  out << "Usage: glyctl COMMAND [OPTIONS] ARGUMENTS\n"
+         "       glyctl COMMAND --help\n\n"
+         "Printer font management from the command line.\n\nCommands:\n";
+  for (const CommandSpec& command : GlyctlCommands()) {
+    std::string name = command.name;
+    name.resize(17, ' ');
+    out << "  " << name << command.summary << '\n';
+  }
+  out << '\n' << kCommunityHelp << '\n' << kExitHelp;
+}
+
+void WriteCommandHelp(std::ostream& out, const CommandSpec& command) {
+  out << "Usage: glyctl " << command.name << ' ' << command.usage << "\n\n"
+      << command.details;
+  if (command.usesSnmp) out << '\n' << kCommunityHelp;
+  out << "\nProgress is shown on standard error when it is a terminal.\n\n" << kExitHelp;
+}
+
+// The read community for printers not yet listed is the SNMP library's
+// setting; it is put back when the command ends.
+class ReadCommunitySetting {
+ public:
+  explicit ReadCommunitySetting(const std::string& community) {
+    if (community.empty()) return;
+    if (const char* old = std::getenv(kName)) previous_ = old;
+    setenv(kName, community.c_str(), 1);
+    set_ = true;
+  }
+  ~ReadCommunitySetting() {
+    if (!set_) return;
+    if (previous_)
+      setenv(kName, previous_->c_str(), 1);
+    else
+      unsetenv(kName);
+  }
+  ReadCommunitySetting(const ReadCommunitySetting&) = delete;
+  ReadCommunitySetting& operator=(const ReadCommunitySetting&) = delete;
+
+ private:
+  static constexpr char kName[] = "GLY_SNMP_COMMUNITY";
+  bool set_ = false;
+  std::optional<std::string> previous_;
+};
+
+struct ResourceLibraryRelease {
+  ~ResourceLibraryRelease() { FreeResourceModule(); }
+};
+
+int RunCommand(const CommandSpec& command, const std::vector<std::string>& words, GlyctlEnvironment& environment,
+               Console& console) {
+  std::vector<OptionSpec> specs = command.options;
+  specs.push_back({"help", OptionSpec::kFlag});
+  if (command.usesSnmp) {
+    specs.push_back({"community", OptionSpec::kValue});
+    specs.push_back({"community-file", OptionSpec::kValue});
+  }
+  std::string error;
+  const std::optional<CommandLine> line = ParseCommandLine(words, specs, error);
+  if (!line) {
+    if (error.rfind("unknown option --write-community", 0) == 0)
+      error += " (the write community is read from --community-file only)";
+    console.Message(error + "; see glyctl " + command.name + " --help");
+    return kExitUsage;
+  }
+  if (line->Has("help")) {
+    WriteCommandHelp(environment.out, command);
+    return kExitOk;
+  }
+
+  NewCommunityStrings fromFile;
+  if (const std::optional<std::string> file = line->Value("community-file")) {
+    std::optional<NewCommunityStrings> read = ReadCommunityFile(*file, error);
+    if (!read) {
+      console.Message(error);
+      return kExitCommunityFile;
+    }
+    fromFile = *read;
+  }
+  const std::optional<NewCommunityStrings> communities = CombineCommunities(fromFile, line->Value("community"), error);
+  if (!communities) {
+    console.Message(error);
+    return kExitUsage;
+  }
+
+  const ResourceLibraryRelease release;
+  if (!LoadResourceModule(environment.resourceLibraryPath.c_str())) {
+    console.Message("cannot load the resource library " + environment.resourceLibraryPath);
+    return kExitSetup;
+  }
+  StartAppDirectories();
+  const ReadCommunitySetting readCommunity(communities->read);
+  CommandRun run{*line, environment, console, *communities};
+  return command.run(run);
+}
+
+}  // namespace
+
+int RunGlyctl(const std::vector<std::string>& args, GlyctlEnvironment& environment) {
+  Console console(environment.out, environment.err, environment.errIsTerminal);
+  if (args.empty()) {
+    WriteOverview(environment.err);
+    return kExitUsage;
+  }
+  const std::string& first = args[0];
+  if (first == "--help" || first == "-h" || (first == "help" && args.size() == 1)) {
+    WriteOverview(environment.out);
+    return kExitOk;
+  }
+  if (first == "--version") {
+    environment.out << kVersion << '\n';
+    return kExitOk;
+  }
+  if (first == "help") {
+    const CommandSpec* command = FindCommand(args[1]);
+    if (!command) {
+      console.Message("no command " + args[1] + "; see glyctl --help");
+      return kExitUsage;
+    }
+    WriteCommandHelp(environment.out, *command);
+    return kExitOk;
+  }
+  const CommandSpec* command = FindCommand(first);
+  if (!command) {
+    console.Message("no command " + first + "; see glyctl --help");
+    return kExitUsage;
+  }
+  return RunCommand(*command, std::vector<std::string>(args.begin() + 1, args.end()), environment, console);
+}

@@ -1,0 +1,36 @@
+// glyctl's readers of what a user hands it: a community file's text, and a
+// command line (the input split into words at NUL bytes). Neither may
+// crash, and a community string it accepts fits a printer record.
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "glyctl/command_line.h"
+#include "glyctl/community_options.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  const std::string text(reinterpret_cast<const char*>(data), size);
+  std::string error;
+  if (const auto strings = ParseCommunityText(text, "fuzz", error)) {
+    for (const std::string* value : {&strings->read, &strings->write, &strings->trap})
+      if (value->size() > 63) std::abort();
+  }
+
+  std::vector<std::string> words;
+  size_t start = 0;
+  for (size_t i = 0; i <= text.size(); ++i) {
+    if (i == text.size() || text[i] == '\0') {
+      words.push_back(text.substr(start, i - start));
+      start = i + 1;
+    }
+  }
+  const std::vector<OptionSpec> specs = {{"flag", OptionSpec::kFlag}, {"value", OptionSpec::kValue},
+                                         {"list", OptionSpec::kList}};
+  if (const auto line = ParseCommandLine(words, specs, error)) {
+    for (const auto& [name, values] : line->options)
+      if (name != "flag" && name != "value" && name != "list") std::abort();
+  }
+  return 0;
+}

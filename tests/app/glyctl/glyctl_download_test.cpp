@@ -1,0 +1,121 @@
+// download, export and print-font-list against virtual printers: what each
+// printer holds afterwards, side by side or one at a time, and the
+// failures: a file that is no resource, an unknown printer, a refused job.
+#include <fstream>
+#include <iterator>
+
+#include "glyctl/exit_codes.h"
+#include "glyctl_fixture.h"
+
+namespace {
+
+using printer_sim::PrinterConfig;
+using printer_sim::Storage;
+
+class GlyctlDownloadTest : public GlyctlTest {
+ protected:
+  std::string PclFontFile(const std::string& name) {
+    const std::string path = scratch.file(name + ".sfp");
+    sim_test::WriteFile(path, sim_test::PclSoftFont(name, 12));
+    return path;
+  }
+  size_t JobCount(size_t printer) { return simulator.Jobs(printer).size(); }
+};
+
+TEST_F(GlyctlDownloadTest, SideBySideEveryPrinterGetsEveryFont) {
+  StartPrinters("127.88.20", std::vector<PrinterConfig>(6));
+  const std::string gothic = PclFontFile("Gothic");
+  std::vector<std::string> args = {"download", "--parallel", "4", "--convert", "pcl", kType1Pfb, gothic, kTrueType,
+                                   "--printers"};
+  for (int i = 10; i < 16; ++i) args.push_back("127.88.20." + std::to_string(i));
+  const GlyctlResult result = Run(args);
+  EXPECT_EQ(result.status, kExitOk) << result.err;
+  EXPECT_EQ(result.err, "");
+  for (size_t printer = 0; printer < 6; ++printer) {
+    // The printer applies a job once it has it all.
+    for (int wait = 0; wait < 100 && FontNames(printer).size() < 3; ++wait) usleep(20000);
+    std::vector<std::string> names = FontNames(printer);
+    ASSERT_EQ(names.size(), 3u) << printer;
+    EXPECT_EQ(names[0], "NimbusSans-Regular");
+    EXPECT_EQ(names[1], "Gothic");
+    EXPECT_EQ(JobCount(printer), 3u);
+  }
+  EXPECT_EQ(std::count(result.out.begin(), result.out.end(), '\n'), 1 + 18);
+}
+
+TEST_F(GlyctlDownloadTest, OneAtATimeSkipsAPrinterWithoutStorageAndReportsARefusedJob) {
+  std::vector<PrinterConfig> configs(3);
+  configs[1].storage = Storage::kNone;
+  configs[1].systemId = "1.3.6.1.4.1.32473.9.9";  // no model: the printer tells its storage
+  StartPrinters("127.88.21", configs);
+  printer_sim::Faults refuse;
+  refuse.lpdFailure = printer_sim::LpdFailure::kNegativeAck;
+  refuse.lpdFailureStep = printer_sim::LpdStep::kDataFile;
+  simulator.SetFaults(2, refuse);
+
+  const GlyctlResult result =
+      Run({"download", PclFontFile("Gothic"), "--printers", "127.88.21.10", "127.88.21.11", "127.88.21.12",
+           "--format", "csv"});
+  EXPECT_EQ(result.status, kExitPartly) << result.err;
+  EXPECT_EQ(ParsedBy("csv", result.out),
+            "Printer|File|Status\n"
+            "127.88.21.10|Gothic.sfp|Downloaded\n"
+            "127.88.21.11|Gothic.sfp|Skipped: no hard disk or flash memory\n"
+            "127.88.21.12|Gothic.sfp|Socket failure! Please check the printer and try again.\n");
+  EXPECT_EQ(JobCount(1), 0u);
+}
+
+TEST_F(GlyctlDownloadTest, NothingIsSentForANonFontFileOrAnUnknownPrinter) {
+  StartPrinters("127.88.22", std::vector<PrinterConfig>(1));
+  const std::string text = scratch.file("notes.txt");
+  sim_test::WriteFile(text, "not a font\n");
+  const GlyctlResult notFont = Run({"download", PclFontFile("Gothic"), text, "--printers", "127.88.22.10"});
+  EXPECT_EQ(notFont.status, kExitBadInput);
+  EXPECT_EQ(notFont.err, "glyctl: " + text + ": Invalid font file.\n");
+  EXPECT_EQ(Run({"download", scratch.file("missing.pfb"), "--printers", "127.88.22.10"}).status, kExitBadInput);
+
+  const GlyctlResult unknown =
+      Run({"download", PclFontFile("Gothic"), "--printers", "127.88.22.10", "127.88.22.99"});
+  EXPECT_EQ(unknown.status, kExitNoPrinter);
+  EXPECT_EQ(JobCount(0), 0u);
+
+  EXPECT_EQ(Run({"download", PclFontFile("Gothic")}).status, kExitUsage);
+  EXPECT_EQ(Run({"download", PclFontFile("Gothic"), "--parallel", "0", "--printers", "127.88.22.10"}).status,
+            kExitUsage);
+  EXPECT_EQ(Run({"download", PclFontFile("Gothic"), "--to", "tape", "--printers", "127.88.22.10"}).status,
+            kExitUsage);
+}
+
+TEST_F(GlyctlDownloadTest, ExportWritesTheJobsOfTheLocationIntoOneFile) {
+  const std::string out = scratch.file("fonts.prn");
+  const GlyctlResult exported = Run({"export", "--to", "flash", kType1Pfb, PclFontFile("Gothic"), "--out", out});
+  EXPECT_EQ(exported.status, kExitOk) << exported.err;
+  std::ifstream file(out, std::ios::binary);
+  const std::string jobs((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+  const size_t postScript = jobs.find("%cartridge");
+  const size_t pcl = jobs.find("1:\\pcl\\fonts\\Gothic");
+  EXPECT_NE(postScript, std::string::npos);
+  EXPECT_NE(pcl, std::string::npos);
+  EXPECT_LT(postScript, pcl);
+  EXPECT_NE(exported.out.find("NimbusSans-Regular.pfb  NimbusSans-Regular  PS-Type1 Font"), std::string::npos);
+
+  EXPECT_EQ(Run({"export", kType1Pfb, "--out", scratch.file("no/such/folder.prn")}).status, kExitCannotWrite);
+}
+
+TEST_F(GlyctlDownloadTest, PrintFontListSendsTheJobOfTheKindAsked) {
+  std::vector<PrinterConfig> configs(2);
+  StartPrinters("127.88.23", configs);
+  EXPECT_EQ(Run({"print-font-list", "127.88.23.10"}).status, kExitOk);
+  EXPECT_EQ(Run({"print-font-list", "127.88.23.10", "--kind", "pcl"}).status, kExitOk);
+  for (int wait = 0; wait < 100 && simulator.PrintedPages(0).size() < 2; ++wait) usleep(20000);
+  EXPECT_EQ(simulator.PrintedPages(0), (std::vector<std::string>{"PostScript font list", "PCL font list"}));
+
+  printer_sim::Faults refused;
+  refused.lpdRefused = true;
+  simulator.SetFaults(1, refused);
+  const GlyctlResult failed = Run({"print-font-list", "127.88.23.11"});
+  EXPECT_EQ(failed.status, kExitPartly);
+  EXPECT_NE(failed.err.find("Socket failure!"), std::string::npos) << failed.err;
+}
+
+}  // namespace

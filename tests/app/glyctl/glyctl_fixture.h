@@ -1,0 +1,122 @@
+// glyctl run in-process against virtual printers on the test's own loopback
+// addresses: the real SNMP library, LPR client and converter, with a clock
+// that does not wait.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <map>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "download/lpr.h"
+#include "fake_clock.h"
+#include "glyctl/glyctl.h"
+#include "glysnmp_test_support.h"
+#include "shell/app_directory.h"
+#include "printer_sim.h"
+#include "sim_test_support.h"
+#include "temp_dir.h"
+
+struct GlyctlResult {
+  int status = -1;
+  std::string out;
+  std::string err;
+};
+
+class GlyctlTest : public ::testing::Test {
+ protected:
+  // Starts printers at `subnet`.10, .11, ... sharing one SNMP port.
+  void StartPrinters(const std::string& subnet, std::vector<printer_sim::PrinterConfig> configs) {
+    std::vector<std::string> addresses;
+    for (size_t i = 0; i < configs.size(); ++i) addresses.push_back(subnet + "." + std::to_string(10 + i));
+    const uint16_t snmpPort = FreeUdpPort(addresses);
+    // One LPD port too, as GLY_LPR_PORT gives the program one.
+    const uint16_t lpdPort = FreeTcpPort(addresses);
+    for (size_t i = 0; i < configs.size(); ++i) {
+      configs[i].address = addresses[i];
+      configs[i].snmpPort = snmpPort;
+      configs[i].lpdPort = lpdPort;
+      configs[i].deletionMs = 0;
+      std::string error;
+      ASSERT_TRUE(simulator.AddPrinter(configs[i], &error)) << error;
+      lpdPorts[addresses[i]] = simulator.LpdPort(i);
+    }
+    simulator.Start();
+    agent = std::make_unique<AgentTest>(snmpPort);
+  }
+
+  GlyctlResult Run(const std::vector<std::string>& args) {
+    std::ostringstream out;
+    std::ostringstream err;
+    GlyctlEnvironment environment{out, err, false, clock,
+                                  [this](const char* address, const char* job, const char* host, int number) {
+                                    LprSettings settings;
+                                    settings.clock = &lprClock;
+                                    settings.port = lpdPorts.count(address) ? lpdPorts.at(address) : 9;
+                                    settings.connectTimeoutMs = 2000;
+                                    settings.ackTimeoutMs = 2000;
+                                    return SubmitLprJob(address, job, host, number, settings);
+                                  },
+                                  DefaultResourceLibraryPath(), scratch.path()};
+    GlyctlResult result;
+    result.status = RunGlyctl(args, environment);
+    result.out = out.str();
+    result.err = err.str();
+    return result;
+  }
+
+  // What Python's json or csv module makes of `text`: one line per row,
+  // cells joined by '|'; "ERROR" when it does not parse.
+  std::string ParsedBy(const std::string& module, const std::string& text) {
+    const std::string file = scratch.file("output." + module);
+    sim_test::WriteFile(file, text);
+    const std::string script =
+        module == "json"
+            ? "import json,sys; rows=json.load(open(sys.argv[1],encoding='utf-8')); "
+              "print('\\n'.join('|'.join(r.values()) for r in rows))"
+            : "import csv,sys; rows=csv.reader(open(sys.argv[1],encoding='utf-8',newline='')); "
+              "print('\\n'.join('|'.join(r) for r in rows))";
+    const std::string check = module == "json" ? "python3 -m json.tool " + file + " >/dev/null && " : "";
+    sim_test::CommandResult parsed =
+        sim_test::RunCommand(check + "python3 -c \"" + script + "\" " + file + " 2>/dev/null || echo ERROR");
+    return parsed.output;
+  }
+
+  std::vector<std::string> FontNames(size_t printer, int32_t persistence = printer_sim::kDownloaded) {
+    std::vector<std::string> names;
+    for (const printer_sim::Font& font : simulator.Fonts(printer))
+      if (font.persistence == persistence) names.push_back(font.name);
+    return names;
+  }
+
+  // Puts a PCL font named `name` on the printer's disk, as a download would.
+  void PutFont(size_t printer, const std::string& name) {
+    const size_t before = simulator.Fonts(printer).size();
+    simulator.RunJob(printer, sim_test::PjlDownload('0', name, sim_test::PclSoftFont(name, 40)));
+    ASSERT_EQ(simulator.Fonts(printer).size(), before + 1);
+  }
+
+  std::string WriteCommunityFile(const std::string& text, int mode) {
+    const std::string path = scratch.file("communities");
+    sim_test::WriteFile(path, text);
+    chmod(path.c_str(), static_cast<mode_t>(mode));
+    return path;
+  }
+
+  TempDir scratch;
+  printer_sim::Simulator simulator;
+  std::map<std::string, uint16_t> lpdPorts;
+  std::unique_ptr<AgentTest> agent;
+  FakeClock clock;
+  FakeClock lprClock;
+};
+
+inline const std::string kType1Pfb = "/usr/share/fonts/X11/Type1/NimbusSans-Regular.pfb";
+inline const std::string kTrueType = "/usr/share/fonts/truetype/liberation2/LiberationSans-Regular.ttf";

@@ -1,0 +1,96 @@
+// discover, add and fonts against virtual printers, with every output
+// format read back by Python's own parsers.
+#include "glyctl/exit_codes.h"
+#include "glyctl_fixture.h"
+
+namespace {
+
+using printer_sim::PrinterConfig;
+
+PrinterConfig Named(const std::string& name) {
+  PrinterConfig config;
+  config.name = name;
+  return config;
+}
+
+TEST_F(GlyctlTest, DiscoverListsEveryPrinterOfTheSubnetInEachFormat) {
+  StartPrinters("127.88.1", {Named("LAB1"), Named("LAB2"), Named("LAB3")});
+  const GlyctlResult json = Run({"discover", "127.88.1.0/24", "--format", "json"});
+  EXPECT_EQ(json.status, kExitOk) << json.err;
+  const std::string parsed = ParsedBy("json", json.out);
+  for (const char* line : {"127.88.1.10|LAB1|", "127.88.1.11|LAB2|", "127.88.1.12|LAB3|"})
+    EXPECT_NE(parsed.find(line), std::string::npos) << parsed;
+
+  const GlyctlResult csv = Run({"discover", "127.88.1.0/24", "--format=csv"});
+  EXPECT_EQ(csv.status, kExitOk) << csv.err;
+  EXPECT_EQ(ParsedBy("csv", csv.out).substr(0, 35), "Address|Name|Model|Storage|Listed a");
+  EXPECT_NE(ParsedBy("csv", csv.out).find("127.88.1.12|LAB3|"), std::string::npos);
+
+  EXPECT_EQ(Run({"discover", "127.88.0.0/8"}).status, kExitUsage);
+  EXPECT_EQ(Run({"discover", "127.88.1.0"}).status, kExitUsage);
+}
+
+TEST_F(GlyctlTest, AddAnswersForAPrinterAndFailsForAnUnknownAddress) {
+  StartPrinters("127.88.2", {Named("LAB1")});
+  const GlyctlResult found = Run({"add", "127.88.2.10"});
+  EXPECT_EQ(found.status, kExitOk) << found.err;
+  EXPECT_NE(found.out.find("127.88.2.10  LAB1"), std::string::npos) << found.out;
+
+  const GlyctlResult unknown = Run({"add", "127.88.2.99"});
+  EXPECT_EQ(unknown.status, kExitNoPrinter);
+  EXPECT_EQ(unknown.out, "");
+  EXPECT_EQ(unknown.err, "glyctl: This is not a valid Printer IP Address\n");
+  EXPECT_EQ(Run({"add", "127.88.2"}).status, kExitUsage);
+}
+
+TEST_F(GlyctlTest, FontsUnderAViewParseAsJsonAndCsvWhateverBytesTheNamesHold) {
+  PrinterConfig config;
+  config.postScriptFonts = 2;
+  config.pclFonts = 2;
+  StartPrinters("127.88.3", {config});
+  // A name with a Latin-1 byte, a comma and a quote.
+  PutFont(0, "Caf\xe9, \"Bold\"");
+  PutFont(0, "Gothic");
+
+  const GlyctlResult all = Run({"fonts", "127.88.3.10", "--format", "csv"});
+  EXPECT_EQ(all.status, kExitOk) << all.err;
+  EXPECT_EQ(ParsedBy("csv", all.out),
+            "Font Name|Resource Type|Font /Macro ID|Persistance|Location|Index\n"
+            "Courier|Postscript||Permanent|In ROM|1\n"
+            "Courier-Bold|Postscript||Permanent|In ROM|2\n"
+            "Courier|PCL|0|Permanent|In ROM|3\n"
+            "CG Times|PCL|1|Permanent|In ROM|4\n"
+            "Caf\xc3\xa9, \"Bold\"|PCL|40|Downloaded|Hard Disk|5\n"
+            "Gothic|PCL|40|Downloaded|Hard Disk|6\n");
+
+  const GlyctlResult downloaded = Run({"fonts", "127.88.3.10", "--view", "8", "--format", "json"});
+  EXPECT_EQ(downloaded.status, kExitOk) << downloaded.err;
+  EXPECT_EQ(ParsedBy("json", downloaded.out),
+            "Caf\xc3\xa9, \"Bold\"|PCL|40|Downloaded|Hard Disk|5\nGothic|PCL|40|Downloaded|Hard Disk|6\n");
+
+  EXPECT_EQ(Run({"fonts", "127.88.3.10", "--view", "9"}).status, kExitUsage);
+  EXPECT_EQ(Run({"fonts", "127.88.3.10", "--format", "xml"}).status, kExitUsage);
+  EXPECT_EQ(Run({"fonts", "127.88.3.99"}).status, kExitNoPrinter);
+}
+
+TEST_F(GlyctlTest, ReadCommunityByOptionOrFromAPrivateFile) {
+  PrinterConfig config;
+  config.readCommunity = "lantern";
+  StartPrinters("127.88.4", {config});
+  EXPECT_EQ(Run({"fonts", "127.88.4.10"}).status, kExitNoPrinter);
+  EXPECT_EQ(Run({"fonts", "127.88.4.10", "--community", "lantern"}).status, kExitOk);
+
+  const std::string file = WriteCommunityFile("# printers of floor 2\nread = lantern\n", 0600);
+  EXPECT_EQ(Run({"fonts", "127.88.4.10", "--community-file", file}).status, kExitOk);
+  for (const int mode : {0640, 0604, 0620}) {
+    chmod(file.c_str(), static_cast<mode_t>(mode));
+    const GlyctlResult refused = Run({"fonts", "127.88.4.10", "--community-file", file});
+    EXPECT_EQ(refused.status, kExitCommunityFile) << mode;
+    EXPECT_NE(refused.err.find("chmod 600"), std::string::npos) << refused.err;
+  }
+  EXPECT_EQ(Run({"fonts", "127.88.4.10", "--community-file", scratch.path()}).status, kExitCommunityFile);
+  const std::string malformed = WriteCommunityFile("lantern\n", 0600);
+  EXPECT_EQ(Run({"fonts", "127.88.4.10", "--community-file", malformed}).status, kExitCommunityFile);
+}
+
+}  // namespace
