@@ -4,10 +4,18 @@
 
 #include "platform/private_folder.h"
 
-JobFolder::JobFolder() {
+namespace {
+
+std::string MakeJobFolder(const char* parent) {
   char buffer[PATH_MAX];
-  if (PlatformCreatePrivateFolder("gly-jobs-", buffer, sizeof buffer) != 0) path_ = buffer;
+  return PlatformCreatePrivateFolder(parent, "gly-jobs-", buffer, sizeof buffer) != 0 ? buffer : "";
 }
+
+}  // namespace
+
+JobFolder::JobFolder() : path_(MakeJobFolder(nullptr)) {}
+
+JobFolder::JobFolder(const std::string& parent) : path_(MakeJobFolder(parent.c_str())) {}
 
 JobFolder::~JobFolder() {
   if (!path_.empty()) PlatformRemoveFolderTree(path_.c_str());

@@ -9,7 +9,10 @@
 
 class JobFolder {
  public:
+  // In the user's runtime folder, else the temporary folder.
   JobFolder();
+  // In `parent`, for callers that choose the place.
+  explicit JobFolder(const std::string& parent);
   ~JobFolder();
   JobFolder(const JobFolder&) = delete;
   JobFolder& operator=(const JobFolder&) = delete;

@@ -4,12 +4,12 @@
 
 #include "download/classify_resource.h"
 #include "download/converter_operations.h"
+#include "download/job_folder.h"
 #include "download/resource_manager_ids.h"
 #include "download/resource_manager_logic.h"
 #include "glyctl/command_support.h"
 #include "glyctl/exit_codes.h"
 #include "glyctl/parallel_download.h"
-#include "glyctl/scratch_folder.h"
 #include "ui/resource_module.h"
 
 namespace {
@@ -119,7 +119,7 @@ int RunExport(CommandRun& run) {
     run.console.Message("cannot write " + *out);
     return kExitCannotWrite;
   }
-  const ScratchFolder folder(run.environment.scratchFolder);
+  const JobFolder folder(run.environment.scratchFolder);
   if (folder.path().empty()) {
     run.console.Message("cannot make a job folder in " + run.environment.scratchFolder);
     return kExitCannotWrite;

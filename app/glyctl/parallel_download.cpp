@@ -6,7 +6,7 @@
 #include <thread>
 
 #include "download/classify_resource.h"
-#include "glyctl/scratch_folder.h"
+#include "download/job_folder.h"
 
 namespace {
 
@@ -40,7 +40,7 @@ class PrinterRecorder final : public DownloadWorkerEvents {
 // Runs a worker for `printers` of `plan` on the calling thread.
 bool ServePrinters(const DownloadPlan& plan, const std::vector<size_t>& printers, ParallelDownloadServices& services,
                    std::vector<PrinterDownload>& results) {
-  const ScratchFolder folder(services.scratchFolder);
+  const JobFolder folder(services.scratchFolder);
   if (folder.path().empty()) return false;
   DownloadPlan part = plan;
   part.printers.clear();

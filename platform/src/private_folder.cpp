@@ -42,13 +42,13 @@ bool MakePrivateFolder(const char* prefix, std::string& path) {
 
 }  // namespace
 
-DWORD PlatformCreatePrivateFolder(const char* prefix, char* buffer, DWORD size) {
+DWORD PlatformCreatePrivateFolder(const char* parent, const char* prefix, char* buffer, DWORD size) {
   if (prefix == nullptr || prefix[0] == '\0' || std::strchr(prefix, '/') != nullptr) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return 0;
   }
   std::string path;
-  if (!MakePrivateFolder(prefix, path)) {
+  if (parent != nullptr ? !MakeFolderIn(parent, prefix, path) : !MakePrivateFolder(prefix, path)) {
     SetLastError(ERROR_PATH_NOT_FOUND);
     return 0;
   }

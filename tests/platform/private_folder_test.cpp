@@ -23,7 +23,7 @@ class PrivateFolderTest : public ::testing::Test {
 
   std::string Make(const char* prefix = "jobs-") {
     char buffer[512];
-    const DWORD length = PlatformCreatePrivateFolder(prefix, buffer, sizeof buffer);
+    const DWORD length = PlatformCreatePrivateFolder(nullptr, prefix, buffer, sizeof buffer);
     return length == 0 ? std::string() : std::string(buffer, length);
   }
 
@@ -76,11 +76,11 @@ TEST_F(PrivateFolderTest, PassesOverARuntimeFolderThatIsNotPrivate) {
 TEST_F(PrivateFolderTest, RefusesBadPrefixesAndLeavesNothingWhenThePathDoesNotFit) {
   char buffer[512];
   for (const char* prefix : {"", "a/b", static_cast<const char*>(nullptr)}) {
-    EXPECT_EQ(PlatformCreatePrivateFolder(prefix, buffer, sizeof buffer), 0u);
+    EXPECT_EQ(PlatformCreatePrivateFolder(nullptr, prefix, buffer, sizeof buffer), 0u);
     EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
   }
   char small[8];
-  EXPECT_EQ(PlatformCreatePrivateFolder("jobs-", small, sizeof small), 0u);
+  EXPECT_EQ(PlatformCreatePrivateFolder(nullptr, "jobs-", small, sizeof small), 0u);
   EXPECT_EQ(GetLastError(), ERROR_INSUFFICIENT_BUFFER);
   EXPECT_TRUE(fs::is_empty(runtime_));
 }

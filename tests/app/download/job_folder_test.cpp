@@ -31,4 +31,16 @@ TEST(JobFolder, IsPrivateToItsOwnerAndGoesWithItsFiles) {
   EXPECT_TRUE(std::filesystem::is_empty(runtime.path()));
 }
 
+TEST(JobFolder, GoesWhereItsOwnerSays) {
+  TempDir parent;
+  std::string kept;
+  {
+    const JobFolder folder(parent.path());
+    ASSERT_EQ(std::filesystem::path(folder.path()).parent_path(), std::filesystem::path(parent.path()));
+    kept = folder.path();
+  }
+  EXPECT_FALSE(std::filesystem::exists(kept));
+  EXPECT_TRUE(JobFolder(parent.file("missing")).path().empty());
+}
+
 }  // namespace
