@@ -26,9 +26,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       start = i + 1;
     }
   }
-  const std::vector<OptionSpec> specs = {{"flag", OptionSpec::kFlag}, {"value", OptionSpec::kValue},
-                                         {"list", OptionSpec::kList}};
-  if (const auto line = ParseCommandLine(words, specs, error)) {
+  const std::vector<OptionRule> rules = {{"flag", OptionRule::kFlag}, {"value", OptionRule::kValue},
+                                         {"list", OptionRule::kList}};
+  if (const auto line = ParseCommandLine(words, rules, error)) {
     for (const auto& [name, values] : line->options)
       if (name != "flag" && name != "value" && name != "list") std::abort();
   }

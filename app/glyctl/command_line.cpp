@@ -20,7 +20,7 @@ std::vector<std::string> CommandLine::Values(const std::string& name) const {
 }
 
 std::optional<CommandLine> ParseCommandLine(const std::vector<std::string>& words,
-                                            const std::vector<OptionSpec>& specs, std::string& error) {
+                                            const std::vector<OptionRule>& rules, std::string& error) {
   CommandLine line;
   bool optionsEnded = false;
   for (size_t i = 0; i < words.size(); ++i) {
@@ -39,13 +39,13 @@ std::optional<CommandLine> ParseCommandLine(const std::vector<std::string>& word
     }
     const size_t equals = word.find('=');
     const std::string name = word.substr(2, equals == std::string::npos ? std::string::npos : equals - 2);
-    const auto spec = std::find_if(specs.begin(), specs.end(), [&](const OptionSpec& s) { return s.name == name; });
-    if (spec == specs.end()) {
+    const auto rule = std::find_if(rules.begin(), rules.end(), [&](const OptionRule& s) { return s.name == name; });
+    if (rule == rules.end()) {
       error = "unknown option --" + name;
       return std::nullopt;
     }
     std::vector<std::string>& values = line.options[name];
-    if (spec->kind == OptionSpec::kFlag) {
+    if (rule->kind == OptionRule::kFlag) {
       if (equals != std::string::npos) {
         error = "--" + name + " takes no value";
         return std::nullopt;
@@ -55,17 +55,17 @@ std::optional<CommandLine> ParseCommandLine(const std::vector<std::string>& word
     }
     if (equals != std::string::npos) {
       values.push_back(word.substr(equals + 1));
-    } else if (spec->kind == OptionSpec::kValue) {
+    } else if (rule->kind == OptionRule::kValue) {
       if (i + 1 >= words.size()) {
         error = "--" + name + " needs a value";
         return std::nullopt;
       }
       values.push_back(words[++i]);
     }
-    if (spec->kind == OptionSpec::kList) {
+    if (rule->kind == OptionRule::kList) {
       while (i + 1 < words.size() && !IsOption(words[i + 1]) && words[i + 1] != "--") values.push_back(words[++i]);
     }
-    if (values.empty() || (spec->kind == OptionSpec::kValue && values.back().empty())) {
+    if (values.empty() || (rule->kind == OptionRule::kValue && values.back().empty())) {
       error = "--" + name + " needs a value";
       return std::nullopt;
     }

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-struct OptionSpec {
+struct OptionRule {
   std::string name;  // without the dashes
   enum Kind { kFlag, kValue, kList } kind = kFlag;
 };
@@ -28,7 +28,7 @@ struct CommandLine {
   std::vector<std::string> Values(const std::string& name) const;
 };
 
-// Parses `words`; on a word that is no option of `specs`, or an option that
+// Parses `words`; on a word that is no option of `rules`, or an option that
 // lacks its value, returns nullopt with the reason in `error`.
 std::optional<CommandLine> ParseCommandLine(const std::vector<std::string>& words,
-                                            const std::vector<OptionSpec>& specs, std::string& error);
+                                            const std::vector<OptionRule>& rules, std::string& error);

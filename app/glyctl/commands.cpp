@@ -2,14 +2,14 @@
 
 namespace {
 
-const OptionSpec kFormat{"format", OptionSpec::kValue};
-const OptionSpec kTo{"to", OptionSpec::kValue};
-const OptionSpec kConvert{"convert", OptionSpec::kValue};
+const OptionRule kFormat{"format", OptionRule::kValue};
+const OptionRule kTo{"to", OptionRule::kValue};
+const OptionRule kConvert{"convert", OptionRule::kValue};
 
 }  // namespace
 
-const std::vector<CommandSpec>& GlyctlCommands() {
-  static const std::vector<CommandSpec> commands = {
+const std::vector<CommandInfo>& GlyctlCommands() {
+  static const std::vector<CommandInfo> commands = {
       {"discover", "SUBNET/BITS [--format table|csv|json]", "list the printers of a subnet",
        "Asks every address of the subnet (at most a /22) at once and lists the\n"
        "printers that answer: address, name, model and storage.\n",
@@ -25,7 +25,7 @@ const std::vector<CommandSpec>& GlyctlCommands() {
        "  2 all downloaded fonts               7 PostScript fonts only, downloaded\n"
        "  3 all PostScript fonts               8 PCL fonts only, downloaded\n"
        "  4 all PCL fonts\n",
-       true, {{"view", OptionSpec::kValue}, kFormat}, RunFonts},
+       true, {{"view", OptionRule::kValue}, kFormat}, RunFonts},
       {"delete", "ADDRESS FONT... [--format table|csv|json]", "delete downloaded fonts from a printer",
        "Deletes the named fonts, one after another, and waits for the printer to\n"
        "finish each (at most about 91 seconds per font). Only downloaded fonts\n"
@@ -41,22 +41,22 @@ const std::vector<CommandSpec>& GlyctlCommands() {
        "flash memory. --parallel N serves N printers side by side (default 1,\n"
        "one printer after another). Nothing is sent unless every FILE is a\n"
        "resource and every printer answers.\n",
-       true, {kTo, kConvert, {"parallel", OptionSpec::kValue}, {"printers", OptionSpec::kList}, kFormat},
+       true, {kTo, kConvert, {"parallel", OptionRule::kValue}, {"printers", OptionRule::kList}, kFormat},
        RunDownload},
       {"export", "[--to disk|flash] [--convert type1|pcl|both] FILE... --out JOB.prn",
        "write the download jobs into one print file",
        "Writes the jobs a download would send into JOB.prn, replacing it, to be\n"
        "copied to a printer later.\n",
-       false, {kTo, kConvert, {"out", OptionSpec::kValue}, kFormat}, RunExport},
+       false, {kTo, kConvert, {"out", OptionRule::kValue}, kFormat}, RunExport},
       {"print-font-list", "ADDRESS [--kind ps|pcl]", "make a printer print its own font list",
        "Sends the printer the ready-made job that makes it print its PostScript\n"
        "(default) or PCL font list.\n",
-       true, {{"kind", OptionSpec::kValue}}, RunPrintFontList},
+       true, {{"kind", OptionRule::kValue}}, RunPrintFontList},
       {"report", "ADDRESS --pdf OUT.pdf [--view N]", "write the font list report of a printer as PDF",
        "Writes the printer's fonts under view N (0 by default, see fonts --help)\n"
        "as the Printer Font List's report, a ruled table on A4 pages, into\n"
        "OUT.pdf, replacing it. Needs no display.\n",
-       true, {{"pdf", OptionSpec::kValue}, {"view", OptionSpec::kValue}}, RunReport},
+       true, {{"pdf", OptionRule::kValue}, {"view", OptionRule::kValue}}, RunReport},
   };
   return commands;
 }

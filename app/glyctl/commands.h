@@ -16,17 +16,17 @@ struct CommandRun {
   NewCommunityStrings communities;
 };
 
-struct CommandSpec {
+struct CommandInfo {
   const char* name;
   const char* usage;    // the words after the command's name
   const char* summary;  // one line
   const char* details;  // the help's body: arguments and options
   bool usesSnmp;        // takes --community and --community-file
-  std::vector<OptionSpec> options;
+  std::vector<OptionRule> options;
   int (*run)(CommandRun& run);
 };
 
-const std::vector<CommandSpec>& GlyctlCommands();
+const std::vector<CommandInfo>& GlyctlCommands();
 
 int RunDiscover(CommandRun& run);
 int RunAdd(CommandRun& run);

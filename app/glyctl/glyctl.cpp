@@ -29,8 +29,8 @@ constexpr char kExitHelp[] =
     "  5  community file refused    6  a deletion did not finish in time\n"
     "  7  cannot write an output    8  incomplete installation\n";
 
-const CommandSpec* FindCommand(const std::string& name) {
-  for (const CommandSpec& command : GlyctlCommands())
+const CommandInfo* FindCommand(const std::string& name) {
+  for (const CommandInfo& command : GlyctlCommands())
     if (name == command.name) return &command;
   return nullptr;
 }
@@ -39,7 +39,7 @@ void WriteOverview(std::ostream& out) {
   out << "Usage: glyctl COMMAND [OPTIONS] ARGUMENTS\n"
          "       glyctl COMMAND --help\n\n"
          "Printer font management from the command line.\n\nCommands:\n";
-  for (const CommandSpec& command : GlyctlCommands()) {
+  for (const CommandInfo& command : GlyctlCommands()) {
     std::string name = command.name;
     name.resize(17, ' ');
     out << "  " << name << command.summary << '\n';
@@ -47,7 +47,7 @@ void WriteOverview(std::ostream& out) {
   out << '\n' << kCommunityHelp << '\n' << kExitHelp;
 }
 
-void WriteCommandHelp(std::ostream& out, const CommandSpec& command) {
+void WriteCommandHelp(std::ostream& out, const CommandInfo& command) {
   out << "Usage: glyctl " << command.name << ' ' << command.usage << "\n\n"
       << command.details;
   if (command.usesSnmp) out << '\n' << kCommunityHelp;
@@ -84,16 +84,16 @@ struct ResourceLibraryRelease {
   ~ResourceLibraryRelease() { FreeResourceModule(); }
 };
 
-int RunCommand(const CommandSpec& command, const std::vector<std::string>& words, GlyctlEnvironment& environment,
+int RunCommand(const CommandInfo& command, const std::vector<std::string>& words, GlyctlEnvironment& environment,
                Console& console) {
-  std::vector<OptionSpec> specs = command.options;
-  specs.push_back({"help", OptionSpec::kFlag});
+  std::vector<OptionRule> rules = command.options;
+  rules.push_back({"help", OptionRule::kFlag});
   if (command.usesSnmp) {
-    specs.push_back({"community", OptionSpec::kValue});
-    specs.push_back({"community-file", OptionSpec::kValue});
+    rules.push_back({"community", OptionRule::kValue});
+    rules.push_back({"community-file", OptionRule::kValue});
   }
   std::string error;
-  const std::optional<CommandLine> line = ParseCommandLine(words, specs, error);
+  const std::optional<CommandLine> line = ParseCommandLine(words, rules, error);
   if (!line) {
     if (error.rfind("unknown option --write-community", 0) == 0)
       error += " (the write community is read from --community-file only)";
@@ -149,7 +149,7 @@ int RunGlyctl(const std::vector<std::string>& args, GlyctlEnvironment& environme
     return kExitOk;
   }
   if (first == "help") {
-    const CommandSpec* command = FindCommand(args[1]);
+    const CommandInfo* command = FindCommand(args[1]);
     if (!command) {
       console.Message("no command " + args[1] + "; see glyctl --help");
       return kExitUsage;
@@ -157,7 +157,7 @@ int RunGlyctl(const std::vector<std::string>& args, GlyctlEnvironment& environme
     WriteCommandHelp(environment.out, *command);
     return kExitOk;
   }
-  const CommandSpec* command = FindCommand(first);
+  const CommandInfo* command = FindCommand(first);
   if (!command) {
     console.Message("no command " + first + "; see glyctl --help");
     return kExitUsage;

@@ -40,7 +40,7 @@ std::pair<std::string, int> RunOnTerminal(const std::vector<std::string>& args) 
 TEST(GlyctlProgramTest, EveryCommandHasHelp) {
   const sim_test::CommandResult overview = sim_test::RunCommand(Glyctl() + " --help");
   EXPECT_EQ(overview.exitCode, kExitOk);
-  for (const CommandSpec& command : GlyctlCommands()) {
+  for (const CommandInfo& command : GlyctlCommands()) {
     EXPECT_NE(overview.output.find(std::string("  ") + command.name), std::string::npos) << command.name;
     const sim_test::CommandResult help = sim_test::RunCommand(Glyctl() + " " + command.name + " --help");
     EXPECT_EQ(help.exitCode, kExitOk) << command.name;
