@@ -32,9 +32,13 @@ bool FinishType1Text(ByteView program, std::string& pfa) {
   return EncryptType1Program(AsText(program), pfa);
 }
 
-bool ConvertTrueTypeToPclText(ByteView trueType, std::string& pcl) {
+bool ConvertTrueTypeToPclText(ByteView trueType, std::string& pcl, PclCoverage& coverage) {
   const FontModule* module = ModuleFor(trueType);
-  return module != nullptr && module->convertToPclTrueType != nullptr && module->convertToPclTrueType(trueType, pcl);
+  if (module == nullptr || module->convertToPclTrueType == nullptr) {
+    coverage.failure = "not a TrueType font";
+    return false;
+  }
+  return module->convertToPclTrueType(trueType, pcl, coverage);
 }
 
 }  // namespace converter

@@ -12,6 +12,6 @@ bool ClassifyFont(ByteView file, FontIdentity& identity);
 bool ConvertPfbToPfaText(ByteView pfb, std::string& pfa);
 bool ConvertTrueTypeToType1Text(ByteView trueType, std::string& program);
 bool FinishType1Text(ByteView program, std::string& pfa);
-bool ConvertTrueTypeToPclText(ByteView trueType, std::string& pcl);
+bool ConvertTrueTypeToPclText(ByteView trueType, std::string& pcl, PclCoverage& coverage);
 
 }  // namespace converter

@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstring>
+#include <functional>
+#include <string_view>
 
 #include "conversions.h"
 #include "converter.h"
@@ -17,9 +19,16 @@ static_assert(sizeof(ResourceKindInfo) == 4 && offsetof(ResourceKindInfo, subtyp
 
 namespace {
 
-using Operation = bool (*)(ByteView, std::string&);
+using Operation = std::function<bool(ByteView, std::string&)>;
 
-int ConvertFile(Operation operation, const char* inputPath, const char* outputPath) {
+// `text` cut to fit `size` bytes with its terminating NUL.
+void CopyText(std::string_view text, char* buffer, std::size_t size) {
+  const std::size_t length = std::min(text.size(), size - 1);
+  std::memcpy(buffer, text.data(), length);
+  buffer[length] = '\0';
+}
+
+int ConvertFile(const Operation& operation, const char* inputPath, const char* outputPath) {
   std::string out;
   const auto input = ReadFontFile(inputPath);
   if (input && operation(*input, out) && WriteOutputFile(outputPath, out)) return 0;
@@ -39,11 +48,7 @@ int ClassifyFontFile(const char* path, char* fontName, ResourceKindInfo* kindInf
   FontIdentity identity;
   if (!file || !ClassifyFont(*file, identity)) return 1;
 
-  if (fontName != nullptr) {
-    const std::size_t length = std::min(identity.name.size(), kMaxFontNameLength);
-    std::memcpy(fontName, identity.name.data(), length);
-    fontName[length] = '\0';
-  }
+  if (fontName != nullptr) CopyText(identity.name, fontName, GLY_FONT_NAME_SIZE);
   if (kindInfo != nullptr) {
     kindInfo->kind = static_cast<uint16_t>(identity.kind);
     kindInfo->subtype = identity.subtype;
@@ -64,7 +69,27 @@ int FinishType1Conversion(const char* type1ProgramPath, const char* outputPath, 
 }
 
 int ConvertTrueTypeToPclTrueType(const char* trueTypePath, const char* outputPath) {
-  return ConvertFile(ConvertTrueTypeToPclText, trueTypePath, outputPath);
+  return ConvertTrueTypeToPclTrueTypeReporting(trueTypePath, outputPath, nullptr);
+}
+
+int ConvertTrueTypeToPclTrueTypeReporting(const char* trueTypePath, const char* outputPath,
+                                          PclConversionReport* report) {
+  PclCoverage coverage;
+  const int result = ConvertFile(
+      [&coverage](ByteView font, std::string& pcl) { return ConvertTrueTypeToPclText(font, pcl, coverage); },
+      trueTypePath, outputPath);
+  if (report != nullptr) {
+    *report = {};
+    if (result == 0) {
+      report->charactersMapped = static_cast<uint32_t>(coverage.mapped);
+      report->charactersCarried = static_cast<uint32_t>(coverage.carried);
+      CopyText(coverage.symbolSet, report->symbolSet, sizeof report->symbolSet);
+    } else {
+      CopyText(coverage.failure.empty() ? "the font file could not be read or the result written" : coverage.failure,
+               report->failure, sizeof report->failure);
+    }
+  }
+  return result;
 }
 
 }  // extern "C"

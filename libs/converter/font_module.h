@@ -27,6 +27,14 @@ struct FontIdentity {
   std::string name;
 };
 
+// How much of a font's character map a PCL TrueType conversion carried.
+struct PclCoverage {
+  std::size_t mapped = 0;   // characters the font's Unicode map names
+  std::size_t carried = 0;  // of those, characters the PCL font holds
+  std::string symbolSet;    // the symbol set bound to ("0N"), or "unbound"
+  std::string failure;      // why no PCL font was made, when none was
+};
+
 struct FontModule {
   const char* format;
   // True when the first bytes of a file carry this format's signature.
@@ -38,7 +46,7 @@ struct FontModule {
   bool (*convert)(ByteView file, std::string& out);
   // Writes the font as a PCL TrueType soft font; null for formats that
   // cannot become one.
-  bool (*convertToPclTrueType)(ByteView file, std::string& out) = nullptr;
+  bool (*convertToPclTrueType)(ByteView file, std::string& out, PclCoverage& coverage) = nullptr;
 };
 
 extern const FontModule kTrueTypeModule;

@@ -58,11 +58,18 @@ bool Convert(ByteView file, std::string& out) {
   return !name.empty() && WriteType1Program(file, face->get(), name, out);
 }
 
-bool ConvertToPclTrueType(ByteView file, std::string& out) {
+bool ConvertToPclTrueType(ByteView file, std::string& out, PclCoverage& coverage) {
   const auto face = FreeTypeFace::Open(file);
-  if (!face || !face->HasTrueTypeOutlines()) return false;
+  if (!face || !face->HasTrueTypeOutlines()) {
+    coverage.failure = "not a TrueType font with glyph outlines";
+    return false;
+  }
   const std::string name = PostScriptName(face->get());
-  return !name.empty() && WritePclTrueTypeFont(file, face->get(), name, out);
+  if (name.empty()) {
+    coverage.failure = "the font has no name";
+    return false;
+  }
+  return WritePclTrueTypeFont(file, face->get(), name, out, coverage);
 }
 
 }  // namespace

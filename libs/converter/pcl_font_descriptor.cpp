@@ -11,8 +11,6 @@ namespace converter {
 
 namespace {
 
-constexpr std::uint8_t kHeaderFormatTrueType = 15;
-constexpr std::uint8_t kFontTypeEightBit = 1;  // codes 32-127 and 160-255
 constexpr std::uint8_t kLetterQuality = 2;
 constexpr std::uint8_t kScalingTrueType = 1;
 constexpr std::uint16_t kNoOs2Table = 0xFFFF;  // FreeType's version mark for a font without one
@@ -47,20 +45,20 @@ void SetName(PclTrueTypeDescriptor& descriptor, std::string_view name) {
 
 }  // namespace
 
-PclTrueTypeDescriptor DescribePclTrueTypeFont(FT_Face face, std::string_view name) {
+PclTrueTypeDescriptor DescribePclTrueTypeFont(FT_Face face, std::string_view name, const PclCodeFields& codes) {
   const auto* os2 = static_cast<const TT_OS2*>(FT_Get_Sfnt_Table(face, FT_SFNT_OS2));
   if (os2 != nullptr && os2->version == kNoOs2Table) os2 = nullptr;
   const auto* post = static_cast<const TT_Postscript*>(FT_Get_Sfnt_Table(face, FT_SFNT_POST));
 
   PclTrueTypeDescriptor d{};
   d.descriptorSize.Set(sizeof d);
-  d.headerFormat = kHeaderFormatTrueType;
-  d.fontType = kFontTypeEightBit;
+  d.headerFormat = codes.headerFormat;
+  d.fontType = codes.fontType;
   d.cellWidth.Set(ClampToUnsigned16(face->bbox.xMax - face->bbox.xMin));
   d.cellHeight.Set(ClampToUnsigned16(face->bbox.yMax - face->bbox.yMin));
   const bool fixedPitch = post != nullptr ? post->isFixedPitch != 0 : FT_IS_FIXED_WIDTH(face);
   d.spacing = fixedPitch ? 0 : 1;
-  d.symbolSet.Set(kLatin1SymbolSet);
+  d.symbolSet.Set(codes.symbolSet);
 
   // Scalable fonts give pitch (the space's escapement), heights and widths
   // in design units; the bitmap-only height and underline fields stay 0.
@@ -102,8 +100,8 @@ PclTrueTypeDescriptor DescribePclTrueTypeFont(FT_Face face, std::string_view nam
     d.serifStyle = kSerifStyles[os2->panose[1]];
   d.quality = kLetterQuality;
 
-  d.firstCode.Set(kFirstCode);
-  d.lastCode.Set(kLastCode);
+  d.firstCode.Set(codes.firstCode);
+  d.lastCode.Set(codes.lastCode);
   SetName(d, name);
   d.scaleFactor.Set(face->units_per_EM);
   d.masterUnderlinePosition.Set(post != nullptr ? post->underlinePosition : face->underline_position);

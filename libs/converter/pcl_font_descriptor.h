@@ -1,4 +1,4 @@
-// The 72-byte descriptor that opens a PCL font header of format 15 (a
+// The 72-byte descriptor that opens a PCL font header of format 15 or 16 (a
 // TrueType scalable font), big-endian as the printer reads it, and how its
 // fields are drawn from a TrueType font. The segmented font data and the
 // checksum that follow it are pcl_truetype_font.cpp's business.
@@ -82,17 +82,17 @@ static_assert(offsetof(PclTrueTypeDescriptor, fontName) == 48);
 static_assert(offsetof(PclTrueTypeDescriptor, scaleFactor) == 64);
 static_assert(offsetof(PclTrueTypeDescriptor, scalingTechnology) == 70);
 
-// The font is bound to ISO 8859-1 Latin 1 (symbol set 0N): codes 32-127 and
-// 160-255 print, each the character of the same Unicode value.
-inline constexpr int kLatin1SymbolSet = 0 * 32 + ('N' - 64);
-inline constexpr int kFirstCode = 32;
-inline constexpr int kLastCode = 255;
-inline constexpr bool IsPrintableCode(int code) {
-  return (code >= kFirstCode && code < 128) || (code >= 160 && code <= kLastCode);
-}
+// The fields that tell how text reaches the font's characters.
+struct PclCodeFields {
+  std::uint8_t headerFormat;  // 15, or 16 for 32-bit segment sizes
+  std::uint8_t fontType;      // 1 or 2 bound, 11 unbound (Unicode codes)
+  int symbolSet;
+  int firstCode;
+  int lastCode;  // for an unbound font, the number of characters
+};
 
 // The descriptor for `face`, named `name` (cut to 16 bytes, padded with
 // spaces). `face` has its Unicode character map selected.
-PclTrueTypeDescriptor DescribePclTrueTypeFont(FT_Face face, std::string_view name);
+PclTrueTypeDescriptor DescribePclTrueTypeFont(FT_Face face, std::string_view name, const PclCodeFields& codes);
 
 }  // namespace converter

@@ -6,6 +6,7 @@
 #include <optional>
 #include <vector>
 
+#include "pcl_binding.h"
 #include "pcl_font_descriptor.h"
 #include "pcl_global_truetype_data.h"
 #include "sfnt_tables.h"
@@ -14,12 +15,20 @@ namespace converter {
 
 namespace {
 
-// The largest byte count a PCL command's value field can state.
+// The largest byte count a PCL command's value field can state, but for the
+// font header of format 16.
 constexpr std::size_t kMaxCommandBytes = 32767;
-constexpr std::size_t kMaxSegmentBytes = 0xFFFF;
+constexpr std::size_t kMaxFormat15SegmentBytes = 0xFFFF;
 constexpr int kComponentCode = 65535;
 
+constexpr std::uint8_t kFormat15 = 15, kFormat16 = 16;
+constexpr std::uint8_t kFontTypeEightBit = 1;   // codes 32-127 and 160-255 print
+constexpr std::uint8_t kFontTypeAllCodes = 2;   // codes 0-255 print
+constexpr std::uint8_t kFontTypeUnicode = 11;   // unbound, codes are Unicode values
+constexpr int kFirstBoundCode = 32, kLastBoundCode = 255;
+
 constexpr std::uint16_t kPanoseSegment = 'P' << 8 | 'A';
+constexpr std::uint16_t kComplementSegment = 'C' << 8 | 'C';
 constexpr std::uint16_t kGlobalTrueTypeSegment = 'G' << 8 | 'T';
 constexpr std::uint16_t kNullSegment = 0xFFFF;
 constexpr std::size_t kPanoseBytes = 10;
@@ -32,11 +41,6 @@ constexpr char kCharacterDescriptor[] = {15, 0, 2, 15};
 constexpr char kContinuation[] = {15, 1};
 constexpr std::size_t kMaxGlyphBytes = 0xFFFF - 4;  // the data size field counts itself and the glyph id
 
-struct Character {
-  int code;
-  std::uint16_t glyph;
-};
-
 void AppendCommand(std::string& out, const char* prefix, std::size_t value, char terminator) {
   out.append(prefix).append(std::to_string(value)) += terminator;
 }
@@ -48,17 +52,14 @@ char Checksum(std::string_view bytes) {
   return static_cast<char>((256 - sum % 256) % 256);
 }
 
-// Every Latin 1 character the font maps, then the glyphs composites need
-// that no character brings along, each glyph once.
-bool ChooseCharacters(FT_Face face, const GlyphTable& glyphs, std::vector<Character>& characters) {
+// Adds the glyphs the chosen characters' composites are built from that no
+// character brings along, each glyph once.
+bool AddComponents(const GlyphTable& glyphs, std::vector<PclCharacter>& characters) {
   std::vector<bool> chosen(glyphs.count());
   std::vector<std::uint16_t> pending;
-  for (int code = kFirstCode; code <= kLastCode; ++code) {
-    const FT_UInt glyph = IsPrintableCode(code) ? FT_Get_Char_Index(face, static_cast<FT_ULong>(code)) : 0;
-    if (glyph == 0 || glyph >= glyphs.count()) continue;
-    characters.push_back({code, static_cast<std::uint16_t>(glyph)});
-    if (!chosen[glyph]) pending.push_back(static_cast<std::uint16_t>(glyph));
-    chosen[glyph] = true;
+  for (const PclCharacter& character : characters) {
+    if (!chosen[character.glyph]) pending.push_back(character.glyph);
+    chosen[character.glyph] = true;
   }
   std::vector<std::uint16_t> components;
   for (std::size_t next = 0; next < pending.size(); ++next) {
@@ -72,37 +73,72 @@ bool ChooseCharacters(FT_Face face, const GlyphTable& glyphs, std::vector<Charac
       characters.push_back({kComponentCode, component});
     }
   }
-  return !characters.empty();
+  return true;
 }
 
-void AppendSegment(std::string& header, std::uint16_t id, std::string_view data) {
+PclCodeFields CodeFields(const PclBinding& binding, std::size_t characterCount) {
+  if (binding.symbolSet == nullptr) {
+    return {kFormat15, kFontTypeUnicode, kUnboundSymbolSet, binding.characters.front().code,
+            static_cast<int>(characterCount)};
+  }
+  const std::uint8_t fontType = binding.symbolSet->PrintsControlRange() ? kFontTypeAllCodes : kFontTypeEightBit;
+  return {kFormat15, fontType, binding.symbolSet->Value(), kFirstBoundCode, kLastBoundCode};
+}
+
+void AppendSegment(std::string& header, std::uint8_t format, std::uint16_t id, std::string_view data) {
   AppendUint16(header, id);
-  AppendUint16(header, data.size());
+  if (format == kFormat16) {
+    AppendUint32(header, static_cast<std::uint32_t>(data.size()));
+  } else {
+    AppendUint16(header, data.size());
+  }
   header += data;
 }
 
-bool AppendFontHeader(FT_Face face, std::size_t fontSize, std::size_t glyphLimit, std::string_view name,
-                      std::string& out) {
-  const PclTrueTypeDescriptor descriptor = DescribePclTrueTypeFont(face, name);
+std::string FontHeader(FT_Face face, std::string_view name, PclCodeFields codes, std::uint64_t complement,
+                       std::string_view globalData) {
+  const PclTrueTypeDescriptor descriptor = DescribePclTrueTypeFont(face, name, codes);
   std::string header(reinterpret_cast<const char*>(&descriptor), sizeof descriptor);
   const auto* os2 = static_cast<const TT_OS2*>(FT_Get_Sfnt_Table(face, FT_SFNT_OS2));
-  if (os2 != nullptr && os2->version != 0xFFFF)
-    AppendSegment(header, kPanoseSegment, {reinterpret_cast<const char*>(os2->panose), kPanoseBytes});
-  const auto globalData = GlobalTrueTypeData(face, fontSize, glyphLimit);
-  if (!globalData || globalData->size() > kMaxSegmentBytes) return false;
-  AppendSegment(header, kGlobalTrueTypeSegment, *globalData);
-  AppendSegment(header, kNullSegment, {});
+  if (os2 != nullptr && os2->version != 0xFFFF) {
+    AppendSegment(header, codes.headerFormat, kPanoseSegment,
+                  {reinterpret_cast<const char*>(os2->panose), kPanoseBytes});
+  }
+  if (codes.fontType == kFontTypeUnicode) {
+    std::string bits;
+    AppendUint32(bits, static_cast<std::uint32_t>(complement >> 32));
+    AppendUint32(bits, static_cast<std::uint32_t>(complement));
+    AppendSegment(header, codes.headerFormat, kComplementSegment, bits);
+  }
+  AppendSegment(header, codes.headerFormat, kGlobalTrueTypeSegment, globalData);
+  AppendSegment(header, codes.headerFormat, kNullSegment, {});
   header += '\0';  // reserved
   header += Checksum(std::string_view(header).substr(kChecksumStart));
-  if (header.size() > kMaxCommandBytes) return false;
+  return header;
+}
+
+bool AppendFontHeader(FT_Face face, std::size_t fontSize, const PclBinding& binding,
+                      const std::vector<PclCharacter>& characters, std::string_view name, std::string& out) {
+  std::size_t glyphLimit = 0;
+  for (const PclCharacter& character : characters)
+    glyphLimit = std::max<std::size_t>(glyphLimit, character.glyph + 1u);
+  const auto globalData = GlobalTrueTypeData(face, fontSize, glyphLimit);
+  if (!globalData) return false;
+  PclCodeFields codes = CodeFields(binding, characters.size());
+  std::string header = FontHeader(face, name, codes, binding.complement, *globalData);
+  if (globalData->size() > kMaxFormat15SegmentBytes || header.size() > kMaxCommandBytes) {
+    codes.headerFormat = kFormat16;
+    header = FontHeader(face, name, codes, binding.complement, *globalData);
+  }
   AppendCommand(out, "\x1B)s", header.size(), 'W');
   out += header;
   return true;
 }
 
-bool AppendCharacter(const Character& character, ByteView glyphData, std::string& out) {
+// `data` is scratch space, kept from one character to the next.
+bool AppendCharacter(const PclCharacter& character, ByteView glyphData, std::string& data, std::string& out) {
   if (glyphData.size() > kMaxGlyphBytes) return false;
-  std::string data;
+  data.clear();
   AppendUint16(data, 4 + glyphData.size());
   AppendUint16(data, character.glyph);
   data.append(AsText(glyphData));
@@ -132,20 +168,38 @@ std::string PclFontName(std::string_view postScriptName) {
   return name;
 }
 
-bool WritePclTrueTypeFont(ByteView font, FT_Face face, std::string_view postScriptName, std::string& out) {
-  if (FT_Select_Charmap(face, FT_ENCODING_UNICODE) != 0) return false;
+bool WritePclTrueTypeFont(ByteView font, FT_Face face, std::string_view postScriptName, std::string& out,
+                          PclCoverage& coverage) {
+  if (FT_Select_Charmap(face, FT_ENCODING_UNICODE) != 0) {
+    coverage.failure = "the font has no Unicode character map";
+    return false;
+  }
   const auto glyphs = GlyphTable::Load(face, font.size());
-  std::vector<Character> characters;
-  if (!glyphs || !ChooseCharacters(face, *glyphs, characters)) return false;
-  std::size_t glyphLimit = 0;
-  for (const Character& character : characters)
-    glyphLimit = std::max<std::size_t>(glyphLimit, character.glyph + 1u);
+  if (!glyphs) {
+    coverage.failure = "the font's glyph table is damaged";
+    return false;
+  }
+  std::optional<PclBinding> binding = ChoosePclBinding(face, glyphs->count());
+  if (!binding) {
+    coverage.failure = "none of the font's characters is in a PCL symbol set";
+    return false;
+  }
+  coverage.mapped = binding->mapped;
+  coverage.carried = binding->characters.size();
+  coverage.symbolSet = binding->symbolSet != nullptr ? std::string(binding->symbolSet->id) : "unbound";
 
-  std::string pcl;
-  if (!AppendFontHeader(face, font.size(), glyphLimit, PclFontName(postScriptName), pcl)) return false;
-  for (const Character& character : characters) {
-    const auto data = glyphs->Data(character.glyph);
-    if (!data || !AppendCharacter(character, *data, pcl)) return false;
+  std::vector<PclCharacter> characters = binding->characters;
+  std::string pcl, scratch;
+  pcl.reserve(font.size());
+  const bool written = AddComponents(*glyphs, characters) &&
+                       AppendFontHeader(face, font.size(), *binding, characters, PclFontName(postScriptName), pcl) &&
+                       std::all_of(characters.begin(), characters.end(), [&](const PclCharacter& character) {
+                         const auto data = glyphs->Data(character.glyph);
+                         return data && AppendCharacter(character, *data, scratch, pcl);
+                       });
+  if (!written) {
+    coverage.failure = "the font's tables or glyphs do not fit a PCL TrueType font";
+    return false;
   }
   out = std::move(pcl);
   return true;

@@ -1,14 +1,17 @@
 // A PCL 5 soft font of header format 15 (TrueType scalable) made from a
 // TrueType font, as a printer stores it after a file-system download: the
-// font header ("ESC ) s # W": descriptor, PANOSE and global TrueType data
-// segments, null segment, checksum), then per character its code
-// ("ESC * c # E") and its descriptor with the glyph's data copied unchanged
-// from "glyf" ("ESC ( s # W", continued in further blocks when long).
+// font header ("ESC ) s # W": descriptor, PANOSE, character complement and
+// global TrueType data segments, null segment, checksum), then per
+// character its code ("ESC * c # E") and its descriptor with the glyph's
+// data copied unchanged from "glyf" ("ESC ( s # W", continued in further
+// blocks when long). A header too large for format 15's 16-bit segment
+// sizes or for one command's 32767 bytes is written in format 16, which
+// differs only in its 32-bit segment sizes.
 //
-// The font is bound to Latin 1: each code of 32-126 and 160-255 that the
-// font's Unicode map covers is downloaded as its character. Glyphs that
-// composite glyphs are built from, and that no code reaches, follow under
-// code 65535, which no text can select; the printer finds them by glyph id.
+// Which characters go under which codes is pcl_binding.h's choice. Glyphs
+// that composite glyphs are built from, and that no code reaches, follow
+// under code 65535, which no text can select; the printer finds them by
+// glyph id.
 #pragma once
 
 #include <ft2build.h>
@@ -26,9 +29,11 @@ namespace converter {
 // hyphens, cut.
 std::string PclFontName(std::string_view postScriptName);
 
-// `face` is open on `font`. False when the font has no Unicode map, maps
-// none of the codes, or its data does not fit the format (a header or a
-// glyph over the sizes its fields can state).
-bool WritePclTrueTypeFont(ByteView font, FT_Face face, std::string_view postScriptName, std::string& out);
+// `face` is open on `font`. False, with coverage.failure saying why, when
+// the font has no Unicode map, none of its characters fits a symbol set,
+// or its data does not fit the format (a glyph over the size its fields
+// can state).
+bool WritePclTrueTypeFont(ByteView font, FT_Face face, std::string_view postScriptName, std::string& out,
+                          PclCoverage& coverage);
 
 }  // namespace converter

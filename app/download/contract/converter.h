@@ -53,12 +53,37 @@ GLY_CONVERTER_API int FinishType1Conversion(const char* type1ProgramPath,
                                             int reserved);
 
 /* Writes the TrueType font as a PCL 5 soft font of header format 15
- * (TrueType scalable), bound to the Latin 1 symbol set (0N), ready to be
- * stored on a printer by a PJL file-system download. ClassifyFontFile
- * reports it as kind 2, subtype 15, under the 16-byte name its header
- * carries. */
+ * (TrueType scalable), ready to be stored on a printer by a PJL file-system
+ * download; format 16 (the same with 32-bit segment sizes) when its header
+ * is too large for format 15. The font is bound to the PCL symbol set that
+ * holds the most of its characters, ISO 8859-1 Latin 1 (0N) when none holds
+ * more, or, when it has all of ASCII and more characters than any one set
+ * holds, unbound: each character under its Unicode value, with a character
+ * complement by which printers map text of their own symbol sets onto it.
+ * Characters that cannot be carried are left out, and the conversion still
+ * succeeds; ConvertTrueTypeToPclTrueTypeReporting tells how many. A font
+ * none of whose characters fits a symbol set is refused. ClassifyFontFile
+ * reports the result as kind 2, subtype 15 or 16, under the 16-byte name its
+ * header carries. */
 GLY_CONVERTER_API int ConvertTrueTypeToPclTrueType(const char* trueTypePath,
                                                    const char* outputPath);
+
+enum { GLY_PCL_REASON_SIZE = 96 };
+
+/* What ConvertTrueTypeToPclTrueTypeReporting tells besides its result. */
+typedef struct PclConversionReport {
+  uint32_t charactersMapped;  /* characters the font's Unicode map names */
+  uint32_t charactersCarried; /* of those, characters the PCL font holds;
+                                 the difference is what was left out */
+  char symbolSet[8];          /* "0N", "19U", ... or "unbound"; empty on failure */
+  char failure[GLY_PCL_REASON_SIZE]; /* on failure, why (NUL-terminated) */
+} PclConversionReport;
+
+/* ConvertTrueTypeToPclTrueType, filling *report (which may be null) on
+ * success and failure alike. */
+GLY_CONVERTER_API int ConvertTrueTypeToPclTrueTypeReporting(const char* trueTypePath,
+                                                            const char* outputPath,
+                                                            PclConversionReport* report);
 
 #ifdef __cplusplus
 }

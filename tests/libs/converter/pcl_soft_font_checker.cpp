@@ -32,12 +32,14 @@ std::string ReadCommand(const std::string& bytes, std::size_t& pos, Command& com
   pos += 3;
   const std::size_t digits = pos;
   while (pos < bytes.size() && std::isdigit(static_cast<unsigned char>(bytes[pos]))) ++pos;
-  if (pos == digits || pos - digits > 5 || pos == bytes.size()) return "bad value in " + command.name;
+  if (pos == digits || pos - digits > 9 || pos == bytes.size()) return "bad value in " + command.name;
   command.value = std::stol(bytes.substr(digits, pos - digits));
   command.name += bytes[pos++];
   command.data.clear();
   if (command.name.back() == 'W') {
-    if (command.value > 32767) return command.name + " value over 32767";
+    // Only a format 16 font header may be longer (checked once it is read).
+    if (command.value > 32767 && (command.name != ")sW" || command.value > 0x7FFFFFFF))
+      return command.name + " value over 32767";
     if (bytes.size() - pos < static_cast<std::size_t>(command.value)) return command.name + " cut short";
     command.data = bytes.substr(pos, static_cast<std::size_t>(command.value));
     pos += command.data.size();
@@ -94,8 +96,8 @@ std::string CheckDescriptor(const PclTrueTypeFont& font) {
   const int style = font.Field8(4) << 8 | font.Field8(23);
   const int symbolSet = font.Field16(14);
   const int firstCode = font.Field16(36), lastCode = font.Field16(38);
-  if (font.Field8(2) != 15) return "header format is not 15";
-  if (fontType != 0 && fontType != 1 && fontType != 2) return "font type is not a bound one";
+  if (font.Field8(2) != 15 && font.Field8(2) != 16) return "header format is not 15 or 16";
+  if (fontType > 2 && fontType != 10 && fontType != 11) return "font type is neither bound nor unbound";
   if (font.Field8(5) != 0 || font.Field16(6) != 0 || font.Field8(12) != 0)
     return "reserved, baseline or orientation not 0";
   if (style > 1023 || (style & 3) == 3) return "style out of range";
@@ -108,8 +110,10 @@ std::string CheckDescriptor(const PclTrueTypeFont& font) {
   if (font.Field8(28) > 2 || font.Field8(29) != 0 || font.Field8(30) != 0 || font.Field8(31) != 0)
     return "quality, placement or underline out of range";
   if (font.Field16(32) == 0) return "text height 0";
+  // An unbound font's last code field holds its number of characters.
   const int lowest = fontType == 2 ? 0 : 32, highest = fontType == 0 ? 127 : 255;
-  if (firstCode < lowest || lastCode > highest || firstCode > lastCode) return "first or last code out of range";
+  if (!font.Unbound() && (firstCode < lowest || lastCode > highest || firstCode > lastCode))
+    return "first or last code out of range";
   if (font.Field8(40) != 0 || font.Field8(41) != 0) return "pitch or height extended not 0";
   for (std::size_t i = 48; i < 64; ++i) {
     if (h[i] < 0x20 || h[i] > 0x7E) return "font name not printable";
@@ -130,17 +134,20 @@ std::string ParseHeader(const std::string& header, PclTrueTypeFont& font) {
 
   static const std::set<std::string> kKnown = {"CC", "CE", "CP", "GC", "GT", "IF",
                                                "PA", "PF", "TF", "VR", "VT", "XW"};
+  const bool longSizes = font.Field8(2) == 16;
+  const std::size_t sizeBytes = longSizes ? 4 : 2;
+  if (!longSizes && header.size() > 32767) return "format 15 header over 32767 bytes";
   std::size_t pos = descriptorSize;
   for (;;) {
-    if (pos + 4 > header.size()) return "segments run past the header";
+    if (pos + 2 + sizeBytes > header.size()) return "segments run past the header";
     const int id = BigEndian16(header, pos);
-    const std::size_t size = BigEndian16(header, pos + 2);
-    pos += 4;
+    const std::size_t size = longSizes ? BigEndian32(header, pos + 2) : BigEndian16(header, pos + 2);
+    pos += 2 + sizeBytes;
     if (id == 0xFFFF) {
       if (size != 0) return "null segment with data";
       break;
     }
-    const std::string mnemonic = header.substr(pos - 4, 2);
+    const std::string mnemonic = header.substr(pos - 2 - sizeBytes, 2);
     if (kKnown.count(mnemonic) == 0 || font.segments.count(mnemonic) > 0)
       return "unknown or repeated segment " + mnemonic;
     if (size > header.size() - pos) return "segment " + mnemonic + " runs past the header";
@@ -152,6 +159,10 @@ std::string ParseHeader(const std::string& header, PclTrueTypeFont& font) {
   if (Sum(header, 64, header.size()) % 256 != 0) return "header checksum wrong";
   if (font.segments.count("PA") > 0 && font.segments["PA"].size() != 10) return "PANOSE segment not 10 bytes";
   if (font.segments.count("CC") > 0 && font.segments["CC"].size() != 8) return "character complement not 8 bytes";
+  if (font.Unbound() && font.segments.count("CC") == 0) return "unbound font without character complement";
+  // Bits 2-0 tell the symbol index the font is arranged in: 111 MSL, 110 Unicode.
+  if (font.Unbound() && (font.segments["CC"].back() & 7) != (font.Field8(3) == 10 ? 7 : 6))
+    return "character complement does not name the font type's symbol index";
   if (font.segments.count("GT") == 0) return "no GT segment";
   return ParseGlobalTrueType(font.segments["GT"], font);
 }
@@ -177,7 +188,8 @@ std::string ParsePclTrueTypeFont(const std::string& bytes, PclTrueTypeFont& font
     if (command.name == "*cE") {
       if (needed > 0) return "character code before the last character ended" + where;
       code = static_cast<int>(command.value);
-      if ((code < firstCode || code > lastCode) && code != 65535) return "code out of range" + where;
+      if (!font.Unbound() && (code < firstCode || code > lastCode) && code != 65535)
+        return "code out of range" + where;
       if (code != 65535 && !codes.insert(code).second) return "code downloaded twice" + where;
       continue;
     }

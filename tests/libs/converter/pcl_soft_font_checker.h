@@ -1,6 +1,7 @@
-// Reads a PCL 5 soft font of header format 15 (TrueType scalable) the way a
-// printer does, from the published layout alone: the font header command,
-// its descriptor, segments, global TrueType data and checksum, then each
+// Reads a PCL 5 soft font of header format 15 or 16 (TrueType scalable,
+// bound or unbound) the way a printer does, from the published layout
+// alone: the font header command, its descriptor, segments (16-bit sizes in
+// format 15, 32-bit in 16), global TrueType data and checksum, then each
 // character code command and character descriptor with its continuation
 // blocks. Also a minimal reader of TrueType files, to hold the downloaded
 // glyphs against their source.
@@ -29,9 +30,10 @@ struct PclTrueTypeFont {
   int Field16(std::size_t offset) const { return Field8(offset) << 8 | Field8(offset + 1); }
   int Signed8(std::size_t offset) const { return static_cast<std::int8_t>(header.at(offset)); }
   int Signed16(std::size_t offset) const { return static_cast<std::int16_t>(Field16(offset)); }
+  bool Unbound() const { return Field8(3) == 10 || Field8(3) == 11; }
 };
 
-// Empty when `bytes` is a well-formed format 15 soft font (filled into
+// Empty when `bytes` is a well-formed format 15 or 16 soft font (filled into
 // `font`); else the first fault found.
 std::string ParsePclTrueTypeFont(const std::string& bytes, PclTrueTypeFont& font);
 
