@@ -20,6 +20,10 @@ class LibraryOperations final : public ConverterOperations {
   int ConvertTrueTypeToPclTrueType(const char* trueTypePath, const char* outputPath) override {
     return ::ConvertTrueTypeToPclTrueType(trueTypePath, outputPath);
   }
+  int ConvertTrueTypeToPclTrueTypeReporting(const char* trueTypePath, const char* outputPath,
+                                            PclConversionReport* report) override {
+    return ::ConvertTrueTypeToPclTrueTypeReporting(trueTypePath, outputPath, report);
+  }
 };
 
 }  // namespace

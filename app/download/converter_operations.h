@@ -14,6 +14,13 @@ class ConverterOperations {
   virtual int FinishType1Conversion(const char* type1ProgramPath, const char* outputPath,
                                     int reserved) = 0;
   virtual int ConvertTrueTypeToPclTrueType(const char* trueTypePath, const char* outputPath) = 0;
+  // The PCL conversion telling how many characters it carried; stand-ins
+  // that do not tell report none left out.
+  virtual int ConvertTrueTypeToPclTrueTypeReporting(const char* trueTypePath, const char* outputPath,
+                                                    PclConversionReport* report) {
+    *report = {};
+    return ConvertTrueTypeToPclTrueType(trueTypePath, outputPath);
+  }
 };
 
 // The operations of libConverter.so. Stateless; any thread may use it.

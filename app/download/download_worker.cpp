@@ -87,7 +87,8 @@ bool DownloadWorker::HandleResource(const DownloadPrinter& printer, int row, int
                                                                    : kJobNotWrittenText);
     return false;
   }
-  std::string status = kDownloadedText;
+  std::string status =
+      context_.charactersLeftOut > 0 ? ConvertedStatusText(context_.charactersLeftOut) : kDownloadedText;
   for (const std::string& jobFile : JobFilesToSend(kind, status)) {
     const int sent = services_.submit(printer.address.c_str(), jobFile.c_str(), "GLY", jobNumber++);
     if (sent != 0) {

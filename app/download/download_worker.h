@@ -10,6 +10,7 @@
 // thread. Every wait goes through its Clock.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -31,6 +32,14 @@ inline constexpr const char* kDownloadingText = "Downloading...";
 inline constexpr const char* kDownloadedText = "Downloaded";
 inline constexpr const char* kInvalidPsFileText = "Invalid PS File";
 inline constexpr const char* kInvalidTtfFileText = "Invalid TTF File";
+// A TrueType font sent as a PCL font that could not carry all its characters.
+inline std::string ConvertedStatusText(std::size_t charactersLeftOut) {
+  return "Converted (" + std::to_string(charactersLeftOut) + " characters left out)";
+}
+// The statuses of a resource that was sent whole, as far as it could be converted.
+inline bool IsDownloadedStatus(const std::string& status) {
+  return status == kDownloadedText || (status.starts_with("Converted (") && status.ends_with(" characters left out)"));
+}
 // A job writer failed (and said why): nothing was sent.
 inline constexpr const char* kJobNotWrittenText = "Job Not Written";
 // A TrueType font for which no conversion was ever chosen: nothing was sent.

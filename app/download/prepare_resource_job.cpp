@@ -35,6 +35,7 @@ class Preparation {
 
   int Run() {
     if (!exportMode_) StartWithEmptyJobFiles();
+    context_.charactersLeftOut = 0;
     int result = kResourceJobDone;
     switch (static_cast<ResourceKind>(kindInfo_.kind)) {
       case ResourceKind::PostScript: result = PreparePostScriptFont(); break;
@@ -101,9 +102,11 @@ class Preparation {
 
   int PreparePclTrueType() {
     const std::string pcl = InJobDirectory(kPclScratch);
-    if (converter_.ConvertTrueTypeToPclTrueType(path_, pcl.c_str()) != 0) {
+    PclConversionReport report{};
+    if (converter_.ConvertTrueTypeToPclTrueTypeReporting(path_, pcl.c_str(), &report) != 0) {
       return kTrueTypeConversionFailed;
     }
+    context_.charactersLeftOut = report.charactersMapped - report.charactersCarried;
     return WritePclJob(pcl);
   }
 

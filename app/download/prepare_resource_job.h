@@ -11,6 +11,7 @@
 // user-interface thread during an export).
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <utility>
 
@@ -53,6 +54,9 @@ struct ResourceJobContext {
   StorageLocation downloadLocation = kHardDisk;
   ConversionChoice conversion;
   JobFiles jobFiles;  // set to the export file by an export
+  // How many characters of the last prepared resource its PCL TrueType
+  // font could not carry.
+  std::size_t charactersLeftOut = 0;
 };
 
 enum ResourceJobResult : int {

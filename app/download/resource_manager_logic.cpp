@@ -229,7 +229,9 @@ void ResourceManagerLogic::ExportRows() {
     const bool converted = choice.toType1 || choice.toPclTrueType || choice.both;
     switch (result) {
       case kResourceJobDone:
-        row.texts.status = kind == ResourceKind::TrueType && !converted ? kNotConvertedText : kDownloadedText;
+        row.texts.status = kind == ResourceKind::TrueType && !converted ? kNotConvertedText
+                           : jobContext_.charactersLeftOut > 0 ? ConvertedStatusText(jobContext_.charactersLeftOut)
+                                                               : kDownloadedText;
         break;
       case kPostScriptConversionFailed: row.texts.status = kInvalidPsFileText; break;
       case kTrueTypeConversionFailed: row.texts.status = kInvalidTtfFileText; break;

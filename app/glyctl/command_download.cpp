@@ -95,7 +95,7 @@ int RunDownload(CommandRun& run) {
   for (size_t p = 0; p < results.size(); ++p) {
     for (size_t r = 0; r < files.size(); ++r) {
       const std::string status = !results[p].served ? kSkippedText : results[p].statuses[r];
-      allDone = allDone && status == kDownloadedText;
+      allDone = allDone && IsDownloadedStatus(status);
       table.rows.push_back({plan.printers[p].address, FileNameOf(files[r]), status});
     }
   }
@@ -145,7 +145,7 @@ int RunExport(CommandRun& run) {
                    {LoadResourceString(resource_manager::kPersistanceHeading), "status"}};
   bool allDone = true;
   for (const ResourceManagerLogic::Row& row : logic.rows()) {
-    allDone = allDone && row.texts.status == kDownloadedText;
+    allDone = allDone && IsDownloadedStatus(row.texts.status);
     table.rows.push_back({row.texts.fileName, row.texts.fontName, row.texts.typeText, row.texts.status});
   }
   WriteOutputTable(run.console.out(), table, *format);

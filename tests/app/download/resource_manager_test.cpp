@@ -172,6 +172,21 @@ TEST_F(ResourceManagerTest, ATrueTypeFontWithoutAChoiceIsNotMarkedDownloaded) {
   EXPECT_TRUE(submitter.jobs().empty());
 }
 
+TEST_F(ResourceManagerTest, CharactersAPclConversionLeftOutShowInTheRow) {
+  Open({0});
+  Add({"lossy.ttf", "c.ttf"});
+  questions.answers = {kToPcl, kToPcl};
+  logic->OnCommand(kDownloadButton);
+  RunDownload();
+  EXPECT_EQ(Statuses(), (Texts{"Converted (3 characters left out)", "Downloaded"}));
+  EXPECT_EQ(submitter.jobs().size(), 2u);
+
+  host.exportFile = fonts.file("fonts.prn");
+  questions.answers = {kToPcl, kToPcl};
+  logic->OnCommand(kExportButton);
+  EXPECT_EQ(Statuses(), (Texts{"Converted (3 characters left out)", "Downloaded"}));
+}
+
 TEST_F(ResourceManagerTest, StopAnsweredCancelGoesOnAndOkStopsWithoutStartingAnotherResource) {
   Open({0});
   Add({"a.pfa", "b.pfa", "c.pfa", "d.pfa"});
