@@ -11,7 +11,7 @@ packages=(
   clang libclang-rt-14-dev
   # independent peers used by tests and benchmarks
   ghostscript t1utils fontforge-nox python3-fonttools
-  fonts-urw-base35 fonts-dejavu-core fonts-liberation2
+  fonts-urw-base35 fonts-dejavu-core fonts-liberation2 fonts-noto-core
   snmp snmpd snmpsim libspdlog-dev rlpr smitools
   xvfb xauth poppler-utils
   # the package checks: the desktop entry's validator, and a clean Debian
