@@ -106,7 +106,8 @@ class Preparation {
     if (converter_.ConvertTrueTypeToPclTrueTypeReporting(path_, pcl.c_str(), &report) != 0) {
       return kTrueTypeConversionFailed;
     }
-    context_.charactersLeftOut = report.charactersMapped - report.charactersCarried;
+    if (report.charactersCarried < report.charactersMapped)
+      context_.charactersLeftOut = report.charactersMapped - report.charactersCarried;
     return WritePclJob(pcl);
   }
 

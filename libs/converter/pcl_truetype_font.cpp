@@ -79,7 +79,7 @@ bool AddComponents(const GlyphTable& glyphs, std::vector<PclCharacter>& characte
 PclCodeFields CodeFields(const PclBinding& binding, std::size_t characterCount) {
   if (binding.symbolSet == nullptr) {
     return {kFormat15, kFontTypeUnicode, kUnboundSymbolSet, binding.characters.front().code,
-            static_cast<int>(characterCount)};
+            static_cast<int>(std::min<std::size_t>(characterCount, 0xFFFF))};
   }
   const std::uint8_t fontType = binding.symbolSet->PrintsControlRange() ? kFontTypeAllCodes : kFontTypeEightBit;
   return {kFormat15, fontType, binding.symbolSet->Value(), kFirstBoundCode, kLastBoundCode};
