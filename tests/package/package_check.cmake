@@ -133,11 +133,14 @@ else()
 endif()
 
 # A C program built with what the package's pkg-config file gives, and run
-# against the package's library.
+# against the package's library. The file names /usr in plain paths; the
+# scratch root stands in for it as a sysroot.
 set(ENV{PKG_CONFIG_LIBDIR} ${usr}/${LIBDIR}/pkgconfig)
+set(ENV{PKG_CONFIG_SYSROOT_DIR} ${root})
 run(pkg-config --cflags --libs tessel)
-if(NOT output MATCHES "-I${usr}/" OR NOT output MATCHES "-L${usr}/")
-  message(FATAL_ERROR "pkg-config does not point into the package: ${output}")
+if(NOT output MATCHES "-I${usr}/${INCLUDEDIR} " OR NOT output MATCHES "-L${usr}/${LIBDIR} "
+   OR output MATCHES "/\\.\\.?/|//")
+  message(FATAL_ERROR "pkg-config does not point plainly into the package: ${output}")
 endif()
 separate_arguments(flags UNIX_COMMAND "${output}")
 run(${C_COMPILER} ${CLIENT_SOURCE} -o ${WORK_DIR}/tiny_client ${flags} -Wl,-rpath,${usr}/${LIBDIR})

@@ -10,6 +10,9 @@ run(${CMAKE_COMMAND} --install ${BUILD_DIR} --component tessel --prefix ${prefix
 
 set(ENV{PKG_CONFIG_PATH} ${prefix}/${LIBDIR}/pkgconfig)
 run(pkg-config --cflags --libs tessel)
+if(NOT output MATCHES "-L${prefix}/${LIBDIR} " OR output MATCHES "/\\.\\.?/|//")
+  message(FATAL_ERROR "pkg-config does not name the prefix plainly: ${output}")
+endif()
 separate_arguments(flags UNIX_COMMAND "${output}")
 run(${C_COMPILER} ${SOURCE} -o ${WORK_DIR}/tiny_client ${flags})
 
