@@ -43,3 +43,17 @@ function(gly_install_library target destination)
     install(TARGETS ${target} LIBRARY DESTINATION ${destination})
   endif()
 endfunction()
+
+# gly_install_manual(PAGE): installs a manual page (section from its name's
+# last character) compressed, as Debian's manual folders hold them; gzip -n
+# keeps the file the same from build to build.
+function(gly_install_manual page)
+  get_filename_component(name ${page} NAME)
+  string(REGEX MATCH "[1-9]$" section ${name})
+  set(compressed ${CMAKE_CURRENT_BINARY_DIR}/${name}.gz)
+  add_custom_command(OUTPUT ${compressed}
+    COMMAND sh -c "gzip -9 -n -c \"$1\" > \"$2\"" sh ${CMAKE_CURRENT_SOURCE_DIR}/${page} ${compressed}
+    DEPENDS ${page} VERBATIM)
+  add_custom_target(manual_${name} ALL DEPENDS ${compressed})
+  install(FILES ${compressed} DESTINATION ${CMAKE_INSTALL_MANDIR}/man${section})
+endfunction()
