@@ -59,16 +59,22 @@ function(gly_install_library target destination)
           COMPONENT ${L_COMPONENT} NAMELINK_COMPONENT ${L_NAMELINK_COMPONENT})
 endfunction()
 
-# gly_install_manual(PAGE): installs a manual page (section from its name's
-# last character) compressed, as Debian's manual folders hold them; gzip -n
-# keeps the file the same from build to build.
+# gly_compress(SOURCE OUTPUT TARGET): OUTPUT is SOURCE compressed, as Debian
+# keeps manual pages and changelogs, made by TARGET in every build; gzip -n
+# gives the same bytes from build to build.
+function(gly_compress source output target)
+  add_custom_command(OUTPUT ${output}
+    COMMAND sh -c "gzip -9 -n -c \"$1\" > \"$2\"" sh ${source} ${output}
+    DEPENDS ${source} VERBATIM)
+  add_custom_target(${target} ALL DEPENDS ${output})
+endfunction()
+
+# gly_install_manual(PAGE): installs a manual page, compressed, in the folder
+# of its section (the last character of its name).
 function(gly_install_manual page)
   get_filename_component(name ${page} NAME)
   string(REGEX MATCH "[1-9]$" section ${name})
   set(compressed ${CMAKE_CURRENT_BINARY_DIR}/${name}.gz)
-  add_custom_command(OUTPUT ${compressed}
-    COMMAND sh -c "gzip -9 -n -c \"$1\" > \"$2\"" sh ${CMAKE_CURRENT_SOURCE_DIR}/${page} ${compressed}
-    DEPENDS ${page} VERBATIM)
-  add_custom_target(manual_${name} ALL DEPENDS ${compressed})
+  gly_compress(${CMAKE_CURRENT_SOURCE_DIR}/${page} ${compressed} manual_${name})
   install(FILES ${compressed} DESTINATION ${CMAKE_INSTALL_MANDIR}/man${section})
 endfunction()

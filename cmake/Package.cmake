@@ -54,14 +54,15 @@ gly_debian_description(TESSEL
   "over UDP and TCP with endpoints, packet queues, host-name lookups, delays,\n"
   "timers and ping, and QRTL, runtime services: status texts, a log file,\n"
   "events and a profile store.")
-# The loader's cache is brought up to date by the ldconfig trigger, the one
-# way lintian accepts; a file list naming "postinst" and "postrm" keeps CPack
-# from adding its own scripts that call ldconfig (names it cannot find it
-# leaves out of the package).
 set(gly_shlibs ${gly_debian_build_dir}/shlibs)
 file(WRITE ${gly_shlibs}
   "libtessel ${PROJECT_VERSION_MAJOR} libtessel0 (>= ${PROJECT_VERSION})\n"
   "libglyplatform ${PROJECT_VERSION_MAJOR} libtessel0 (>= ${PROJECT_VERSION})\n")
+# The loader's cache is brought up to date by the ldconfig trigger, the way
+# lintian accepts. CPack would add postinst and postrm scripts that call
+# ldconfig unless the control files name scripts of their own; naming two
+# that do not exist (CPack leaves out, with a warning, what it cannot find)
+# leaves the package without any.
 configure_file(${gly_debian_dir}/libtessel0.triggers ${gly_debian_build_dir}/triggers COPYONLY)
 set(CPACK_DEBIAN_TESSEL_PACKAGE_CONTROL_EXTRA
   ${gly_shlibs} ${gly_debian_build_dir}/triggers
@@ -79,10 +80,7 @@ gly_debian_description(TESSEL-DEV
 # Every package carries the copyright file and the changelog, which Debian
 # wants compressed, in its own documentation folder.
 set(gly_changelog ${gly_debian_build_dir}/changelog.gz)
-add_custom_command(OUTPUT ${gly_changelog}
-  COMMAND sh -c "gzip -9 -n -c \"$1\" > \"$2\"" sh ${gly_debian_dir}/changelog ${gly_changelog}
-  DEPENDS ${gly_debian_dir}/changelog VERBATIM)
-add_custom_target(debian_changelog ALL DEPENDS ${gly_changelog})
+gly_compress(${gly_debian_dir}/changelog ${gly_changelog} debian_changelog)
 foreach(component_package gly:gly tessel:libtessel0 tessel-dev:libtessel-dev)
   string(REPLACE ":" ";" pair ${component_package})
   list(GET pair 0 component)
