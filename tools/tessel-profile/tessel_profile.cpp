@@ -131,7 +131,11 @@ int32_t PrintEntry(void* listed, const char* entry, const char* text) {
 int List(const char* section, int32_t scope) {
   int32_t listed = 0;
   const int32_t status = QRTLEnumProfileSection(section, PrintEntry, &listed, 1, scope);
-  if (status == QRTLERR_UNAVAILABLE && QRTLCountEntriesInSection(section, scope) == 0) {
+  // A missing section and a store that cannot be opened look the same here;
+  // reading an entry tells them apart, as it yields the default for the first.
+  char probe[1];
+  if (status == QRTLERR_UNAVAILABLE &&
+      QRTLGetProfileEntry(section, "-", "", probe, sizeof probe, scope) == QRTL_SUCCESS) {
     std::fprintf(stderr, "tessel-profile: no section %s\n", section);
     return kExitMissing;
   }

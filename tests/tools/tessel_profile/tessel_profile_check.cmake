@@ -49,4 +49,5 @@ expect(3 "" "QRTLERR_NOT_SUPPORTED" --scope 9 set UDP MTU 1)
 # A hive whose file cannot be made.
 set(ENV{PLATFORM_REGISTRY_HKLM} ${WORK_DIR}/hklm.sqlite/inside)
 expect(3 "" "cannot write UDP/MTU: .*QRTLERR_UNAVAILABLE" set --number UDP MTU 1200)
+expect(3 "" "cannot list UDP: .*QRTLERR_UNAVAILABLE" list UDP)
 file(REMOVE_RECURSE ${WORK_DIR})
