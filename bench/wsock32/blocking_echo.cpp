@@ -39,7 +39,9 @@ ExchangeResult blocking_echo(int count, int size) {
       const ssize_t n = recvfrom(server, buffer.data(), buffer.size(), 0,
                                  reinterpret_cast<sockaddr*>(&from), &length);
       if (n == 0) return;
-      if (n > 0) sendto(server, buffer.data(), size_t(n), 0, reinterpret_cast<sockaddr*>(&from), length);
+      if (n > 0) {
+        sendto(server, buffer.data(), size_t(n), 0, reinterpret_cast<sockaddr*>(&from), length);
+      }
     }
   });
 

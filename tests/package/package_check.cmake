@@ -68,15 +68,19 @@ endif()
 # a build tool installed by mistake would show up here.
 set(usr ${root}/usr)
 set(doc "${DATADIR}/doc/[a-z0-9-]+/(copyright|changelog\\.gz)")
-set(gly_files "${BINDIR}/(gly|glyctl|tessel-profile)|${PRIVATE_LIBDIR}/lib[A-Za-z]+\\.so|${DATADIR}/(gly|doc/gly|applications|icons/hicolor)/.+|${MANDIR}/man1/[a-z-]+\\.1\\.gz|${DATADIR}/lintian/overrides/gly")
-set(libtessel0_files "${LIBDIR}/lib(tessel|glyplatform)\\.so\\.[0-9.]+|${doc}")
-set(libtessel-dev_files "${LIBDIR}/lib(tessel|glyplatform)\\.so|${LIBDIR}/pkgconfig/tessel\\.pc|${INCLUDEDIR}/tessel/[a-z]+\\.h|${doc}")
+set(gly_files "${BINDIR}/(gly|glyctl|tessel-profile)" "${PRIVATE_LIBDIR}/lib[A-Za-z]+\\.so"
+    "${DATADIR}/(gly|doc/gly|applications|icons/hicolor)/.+" "${MANDIR}/man1/[a-z-]+\\.1\\.gz"
+    "${DATADIR}/lintian/overrides/gly")
+set(libtessel0_files "${LIBDIR}/lib(tessel|glyplatform)\\.so\\.[0-9.]+" "${doc}")
+set(libtessel-dev_files "${LIBDIR}/lib(tessel|glyplatform)\\.so" "${LIBDIR}/pkgconfig/tessel\\.pc"
+    "${INCLUDEDIR}/tessel/[a-z]+\\.h" "${doc}")
 foreach(name ${package_names})
+  list(JOIN ${name}_files "|" allowed)
   file(REMOVE_RECURSE ${WORK_DIR}/one)
   run(dpkg-deb -x ${${name}_deb} ${WORK_DIR}/one)
   file(GLOB_RECURSE held LIST_DIRECTORIES false RELATIVE ${WORK_DIR}/one/usr ${WORK_DIR}/one/*)
   foreach(file ${held})
-    if(NOT file MATCHES "^(${${name}_files})$")
+    if(NOT file MATCHES "^(${allowed})$")
       message(FATAL_ERROR "${name} holds an unexpected file: ${file}")
     endif()
   endforeach()
@@ -84,7 +88,8 @@ foreach(name ${package_names})
 endforeach()
 set(expected
   ${BINDIR}/gly ${BINDIR}/tessel-profile
-  ${PRIVATE_LIBDIR}/libResourceDLL.so ${PRIVATE_LIBDIR}/libConverter.so ${PRIVATE_LIBDIR}/libGLYSNMP.so
+  ${PRIVATE_LIBDIR}/libResourceDLL.so ${PRIVATE_LIBDIR}/libConverter.so
+  ${PRIVATE_LIBDIR}/libGLYSNMP.so
   ${LIBDIR}/libtessel.so ${LIBDIR}/libtessel.so.0 ${LIBDIR}/pkgconfig/tessel.pc
   ${INCLUDEDIR}/tessel/qtl.h ${INCLUDEDIR}/tessel/qrtl.h
   ${DATADIR}/gly/QPntStrPrfl.ini ${DATADIR}/gly/FontList.ps ${DATADIR}/gly/Gly.html

@@ -12,7 +12,8 @@ set(ENV{PLATFORM_WINDOWS_DIR} ${WORK_DIR})
 function(expect status stdout stderr)
   execute_process(COMMAND ${PROGRAM} ${ARGN} RESULT_VARIABLE result
                   OUTPUT_VARIABLE output ERROR_VARIABLE errors)
-  if(NOT result STREQUAL status OR NOT output MATCHES "^${stdout}$" OR NOT errors MATCHES "${stderr}")
+  if(NOT result STREQUAL status OR NOT output MATCHES "^${stdout}$"
+     OR NOT errors MATCHES "${stderr}")
     message(FATAL_ERROR "tessel-profile ${ARGN}: status ${result}, output:\n${output}"
                         "errors:\n${errors}\nexpected status ${status}, output:\n${stdout}")
   endif()
