@@ -7,6 +7,16 @@
 # libraries through a RUNPATH relative to its own place ($ORIGIN), so an
 # installation works wherever it is unpacked or moved to.
 include(GNUInstallDirs)
+# Debian keeps libraries in a folder per architecture, where its
+# cross-building tools look for them and their pkg-config files too;
+# GNUInstallDirs picks that folder for the prefix /usr alone, but the
+# Debian package is made from a build for any prefix. A library folder
+# chosen on the command line stays.
+if(CMAKE_LIBRARY_ARCHITECTURE AND CMAKE_INSTALL_LIBDIR STREQUAL "lib")
+  set(CMAKE_INSTALL_LIBDIR lib/${CMAKE_LIBRARY_ARCHITECTURE})
+endif()
+# What names no component belongs to the program's package.
+set(CMAKE_INSTALL_DEFAULT_COMPONENT_NAME gly)
 
 set(GLY_PRIVATE_LIBDIR ${CMAKE_INSTALL_LIBDIR}/gly)
 set(GLY_DATA_INSTALL_DIR ${CMAKE_INSTALL_DATADIR}/gly)
@@ -30,16 +40,41 @@ endfunction()
 # Programs are installed to the binaries folder and may use any library.
 gly_runpath(CMAKE_INSTALL_RPATH ${CMAKE_INSTALL_BINDIR} ${CMAKE_INSTALL_LIBDIR} ${GLY_PRIVATE_LIBDIR})
 
-# gly_install_library(TARGET DESTINATION [COMPONENT name]): installs a shared
-# library. Libraries depend on the public ones at most (the platform layer),
-# so their RUNPATH reaches the library folder alone.
+# gly_install_library(TARGET DESTINATION [COMPONENT name [NAMELINK_COMPONENT
+# name]]): installs a shared library; the link without a version, which
+# only building against it needs, may go to a component of its own.
+# Libraries depend on the public ones at most (the platform layer), so their
+# RUNPATH reaches the library folder alone.
 function(gly_install_library target destination)
-  cmake_parse_arguments(L "" "COMPONENT" "" ${ARGN})
+  cmake_parse_arguments(L "" "COMPONENT;NAMELINK_COMPONENT" "" ${ARGN})
   gly_runpath(runpath ${destination} ${CMAKE_INSTALL_LIBDIR})
   set_target_properties(${target} PROPERTIES INSTALL_RPATH "${runpath}")
-  if(L_COMPONENT)
-    install(TARGETS ${target} LIBRARY DESTINATION ${destination} COMPONENT ${L_COMPONENT})
-  else()
-    install(TARGETS ${target} LIBRARY DESTINATION ${destination})
+  if(NOT L_COMPONENT)
+    set(L_COMPONENT ${CMAKE_INSTALL_DEFAULT_COMPONENT_NAME})
   endif()
+  if(NOT L_NAMELINK_COMPONENT)
+    set(L_NAMELINK_COMPONENT ${L_COMPONENT})
+  endif()
+  install(TARGETS ${target} LIBRARY DESTINATION ${destination}
+          COMPONENT ${L_COMPONENT} NAMELINK_COMPONENT ${L_NAMELINK_COMPONENT})
+endfunction()
+
+# gly_compress(SOURCE OUTPUT TARGET): OUTPUT is SOURCE compressed, as Debian
+# keeps manual pages and changelogs, made by TARGET in every build; gzip -n
+# gives the same bytes from build to build.
+function(gly_compress source output target)
+  add_custom_command(OUTPUT ${output}
+    COMMAND sh -c "gzip -9 -n -c \"$1\" > \"$2\"" sh ${source} ${output}
+    DEPENDS ${source} VERBATIM)
+  add_custom_target(${target} ALL DEPENDS ${output})
+endfunction()
+
+# gly_install_manual(PAGE): installs a manual page, compressed, in the folder
+# of its section (the last character of its name).
+function(gly_install_manual page)
+  get_filename_component(name ${page} NAME)
+  string(REGEX MATCH "[1-9]$" section ${name})
+  set(compressed ${CMAKE_CURRENT_BINARY_DIR}/${name}.gz)
+  gly_compress(${CMAKE_CURRENT_SOURCE_DIR}/${page} ${compressed} manual_${name})
+  install(FILES ${compressed} DESTINATION ${CMAKE_INSTALL_MANDIR}/man${section})
 endfunction()

@@ -14,9 +14,9 @@ packages=(
   fonts-urw-base35 fonts-dejavu-core fonts-liberation2 fonts-noto-core
   snmp snmpd snmpsim libspdlog-dev rlpr smitools
   xvfb xauth poppler-utils
-  # the package checks: the desktop entry's validator, and a clean Debian
-  # system to install the package into (scripts/clean_install_check.sh)
-  desktop-file-utils debootstrap
+  # the package checks: the desktop entry's validator, lintian, and a clean
+  # Debian system to install the package into (scripts/clean_install_check.sh)
+  desktop-file-utils debootstrap lintian
 )
 
 missing=()

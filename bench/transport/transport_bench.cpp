@@ -8,11 +8,18 @@
 // endpoint threads and the platform's notifier thread on each side, hand-offs
 // that the single-threaded loop does not have; on a busy machine run it as
 // `chrt -f 10 transport_bench`. Settings come from the user's profile store.
+//
+// The round trip sends one datagram at a time from the client endpoint to
+// the echoing server endpoint and the next once its echo has been taken,
+// against the same ping-pong between two blocking sockets, one of them
+// echoed by a thread of its own. Its "ratio" is round trips per second over
+// the blocking sockets'.
 #include <benchmark/benchmark.h>
 
 #include <chrono>
 #include <vector>
 
+#include "blocking_echo.h"
 #include "epoll_loop.h"
 #include "platform/window.h"
 #include "tessel/qtl.h"
@@ -125,6 +132,60 @@ void BM_TransportEchoAgainstEpoll(benchmark::State& state) {
 }
 
 BENCHMARK(BM_TransportEchoAgainstEpoll)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+constexpr int kRoundTrips = 20000;
+
+ExchangeResult transport_round_trips(Side& client, Side& server) {
+  NetAddress to{};
+  to.protocol = QTL_PROTO_UDP;
+  to.u.ip.port = uint16_t(QTLGetInfo(server.endpoint, QTLINFO_LOCAL_PORT, nullptr));
+  to.u.ip.address = 0x7F000001u;
+  std::vector<uint8_t> payload(kSize, 'p');
+
+  ExchangeResult result;
+  const int before = client.taken;
+  const auto start = std::chrono::steady_clock::now();
+  for (int sent = 1; sent <= kRoundTrips; ++sent) {
+    QTLSendPacket(client.endpoint, to, payload.data(), kSize);
+    PumpUntil([&] { return client.taken - before >= sent - result.lost; });
+    if (client.taken - before < sent - result.lost) ++result.lost;
+  }
+  result.seconds =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  result.received = client.taken - before;
+  return result;
+}
+
+void BM_TransportRoundTripAgainstBlockingSockets(benchmark::State& state) {
+  Side client, server;
+  if (QTLInit(QTL_PROTO_UDP) != QTL_SUCCESS || !OpenSide(client, false) ||
+      !OpenSide(server, true)) {
+    state.SkipWithError("the UDP transport does not start");
+    return;
+  }
+  ExchangeResult transport, blocking;
+  for (auto _ : state) {
+    transport = transport_round_trips(client, server);
+    blocking = blocking_echo(kRoundTrips, kSize);
+    state.SetIterationTime(transport.seconds);
+  }
+  const double transportRate = transport.received / transport.seconds;
+  const double blockingRate = blocking.received / blocking.seconds;
+  state.counters["qtl_round_trips_per_s"] = transportRate;
+  state.counters["blocking_round_trips_per_s"] = blockingRate;
+  state.counters["ratio"] = transportRate / blockingRate;
+  state.counters["qtl_lost"] = transport.lost;
+  state.counters["blocking_lost"] = blocking.lost;
+
+  QTLCloseEndpoint(client.endpoint);
+  QTLCloseEndpoint(server.endpoint);
+  QTLCleanup(QTL_PROTO_UDP);
+}
+
+BENCHMARK(BM_TransportRoundTripAgainstBlockingSockets)
+    ->Iterations(1)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

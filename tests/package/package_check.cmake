@@ -1,10 +1,10 @@
 cmake_minimum_required(VERSION 3.25)
-# Builds the Debian package, unpacks it into a scratch root and uses what it
-# holds from there with a scrubbed environment, from another folder: the
+# Builds the Debian packages, unpacks them into a scratch root and uses what
+# they hold from there with a scrubbed environment, from another folder: the
 # programs must find their libraries and data through the package's own
 # layout (RUNPATHs relative to $ORIGIN), never through the build tree.
 # Expects BUILD_DIR, WORK_DIR, BINDIR, LIBDIR, PRIVATE_LIBDIR, DATADIR,
-# INCLUDEDIR, MANDIR, C_COMPILER and CLIENT_SOURCE.
+# INCLUDEDIR, MANDIR, VERSION, C_COMPILER and CLIENT_SOURCE.
 include(${CMAKE_CURRENT_LIST_DIR}/../support/run_step.cmake)
 
 file(REMOVE_RECURSE ${WORK_DIR})
@@ -31,41 +31,79 @@ function(run_clean)
   set(output "${output}" PARENT_SCOPE)
 endfunction()
 
-# The package, and what its control file says.
+# The packages, what their control files say, and what lintian says of
+# them: nothing, not even a warning.
 run(cpack --config ${BUILD_DIR}/CPackConfig.cmake -G DEB -B ${WORK_DIR}/package)
 file(GLOB packages ${WORK_DIR}/package/*.deb)
-list(LENGTH packages count)
-if(NOT count EQUAL 1)
-  message(FATAL_ERROR "expected one package, found: ${packages}")
-endif()
-run(dpkg-deb --field ${packages} Package Depends)
-foreach(wanted "Package: gly" "libqt6widgets6" "libqt6gui6" "libfreetype6" "libsnmp" "libsqlite3-0" "libstdc\\+\\+6")
-  if(NOT output MATCHES "${wanted}")
-    message(FATAL_ERROR "the package's control file lacks ${wanted}:\n${output}")
+set(package_names gly libtessel0 libtessel-dev)
+foreach(name ${package_names})
+  file(GLOB ${name}_deb ${WORK_DIR}/package/${name}_${VERSION}_*.deb)
+  if(NOT ${name}_deb)
+    message(FATAL_ERROR "no package ${name}, found: ${packages}")
   endif()
 endforeach()
-run(dpkg-deb -x ${packages} ${root})
+list(LENGTH packages count)
+if(NOT count EQUAL 3)
+  message(FATAL_ERROR "expected three packages, found: ${packages}")
+endif()
+# check_depends(PACKAGE WANTED...): the package's Depends field names each.
+function(check_depends name)
+  run(dpkg-deb --field ${${name}_deb} Depends)
+  foreach(wanted ${ARGN})
+    if(NOT output MATCHES "${wanted}")
+      message(FATAL_ERROR "${name} does not depend on ${wanted}:\n${output}")
+    endif()
+  endforeach()
+endfunction()
+check_depends(gly "libtessel0 \\(= ${VERSION}\\)" "libqt6widgets6" "libqt6gui6" "libfreetype6"
+              "libsnmp" "libstdc\\+\\+6")
+check_depends(libtessel0 "libsqlite3-0" "libstdc\\+\\+6")
+check_depends(libtessel-dev "libtessel0 \\(= ${VERSION}\\)")
+run(lintian --fail-on error,warning ${packages})
+if(output MATCHES "(^|\n)[EW]: ")
+  message(FATAL_ERROR "lintian finds faults in the packages:\n${output}")
+endif()
 
-# Everything the installation promises is there, and nothing else: a test
-# program or a build tool installed by mistake would show up here.
+# Each package holds what it promises, and nothing else: a test program or
+# a build tool installed by mistake would show up here.
 set(usr ${root}/usr)
+set(doc "${DATADIR}/doc/[a-z0-9-]+/(copyright|changelog\\.gz)")
+set(gly_files "${BINDIR}/(gly|glyctl|tessel-profile)" "${PRIVATE_LIBDIR}/lib[A-Za-z]+\\.so"
+    "${DATADIR}/(gly|doc/gly|applications|icons/hicolor)/.+" "${MANDIR}/man1/[a-z-]+\\.1\\.gz"
+    "${DATADIR}/lintian/overrides/gly")
+set(libtessel0_files "${LIBDIR}/lib(tessel|glyplatform)\\.so\\.[0-9.]+" "${doc}")
+set(libtessel-dev_files "${LIBDIR}/lib(tessel|glyplatform)\\.so" "${LIBDIR}/pkgconfig/tessel\\.pc"
+    "${INCLUDEDIR}/tessel/[a-z]+\\.h" "${doc}")
+foreach(name ${package_names})
+  list(JOIN ${name}_files "|" allowed)
+  file(REMOVE_RECURSE ${WORK_DIR}/one)
+  run(dpkg-deb -x ${${name}_deb} ${WORK_DIR}/one)
+  file(GLOB_RECURSE held LIST_DIRECTORIES false RELATIVE ${WORK_DIR}/one/usr ${WORK_DIR}/one/*)
+  foreach(file ${held})
+    if(NOT file MATCHES "^(${allowed})$")
+      message(FATAL_ERROR "${name} holds an unexpected file: ${file}")
+    endif()
+  endforeach()
+  run(dpkg-deb -x ${${name}_deb} ${root})
+endforeach()
 set(expected
-  ${BINDIR}/gly
-  ${PRIVATE_LIBDIR}/libResourceDLL.so ${PRIVATE_LIBDIR}/libConverter.so ${PRIVATE_LIBDIR}/libGLYSNMP.so
-  ${LIBDIR}/libtessel.so ${LIBDIR}/pkgconfig/tessel.pc ${INCLUDEDIR}/tessel/qtl.h ${INCLUDEDIR}/tessel/qrtl.h
+  ${BINDIR}/gly ${BINDIR}/tessel-profile
+  ${PRIVATE_LIBDIR}/libResourceDLL.so ${PRIVATE_LIBDIR}/libConverter.so
+  ${PRIVATE_LIBDIR}/libGLYSNMP.so
+  ${LIBDIR}/libtessel.so ${LIBDIR}/libtessel.so.0 ${LIBDIR}/pkgconfig/tessel.pc
+  ${INCLUDEDIR}/tessel/qtl.h ${INCLUDEDIR}/tessel/qrtl.h
   ${DATADIR}/gly/QPntStrPrfl.ini ${DATADIR}/gly/FontList.ps ${DATADIR}/gly/Gly.html
-  ${DATADIR}/applications/gly.desktop ${DATADIR}/icons/hicolor/48x48/apps/gly.png)
+  ${DATADIR}/applications/gly.desktop ${DATADIR}/icons/hicolor/48x48/apps/gly.png
+  ${MANDIR}/man1/gly.1.gz ${MANDIR}/man1/tessel-profile.1.gz)
+foreach(name ${package_names})
+  list(APPEND expected ${DATADIR}/doc/${name}/copyright ${DATADIR}/doc/${name}/changelog.gz)
+endforeach()
 foreach(file ${expected})
   if(NOT EXISTS ${usr}/${file})
-    message(FATAL_ERROR "the package lacks ${file}")
+    message(FATAL_ERROR "the packages lack ${file}")
   endif()
 endforeach()
 file(GLOB_RECURSE shipped LIST_DIRECTORIES false RELATIVE ${usr} ${usr}/*)
-foreach(file ${shipped})
-  if(NOT file MATCHES "^(${BINDIR}/(gly|glyctl)|${LIBDIR}/(lib(tessel|glyplatform)\\.so.*|pkgconfig/tessel\\.pc)|${PRIVATE_LIBDIR}/lib[A-Za-z]+\\.so|${INCLUDEDIR}/tessel/[a-z]+\\.h|${DATADIR}/(gly|doc/gly|applications|icons/hicolor|man/man1)/.+)$")
-    message(FATAL_ERROR "the package holds an unexpected file: ${file}")
-  endif()
-endforeach()
 
 # Every binary finds its libraries relative to itself.
 foreach(file ${shipped})
@@ -133,11 +171,14 @@ else()
 endif()
 
 # A C program built with what the package's pkg-config file gives, and run
-# against the package's library.
+# against the package's library. The file names /usr in plain paths; the
+# scratch root stands in for it as a sysroot.
 set(ENV{PKG_CONFIG_LIBDIR} ${usr}/${LIBDIR}/pkgconfig)
+set(ENV{PKG_CONFIG_SYSROOT_DIR} ${root})
 run(pkg-config --cflags --libs tessel)
-if(NOT output MATCHES "-I${usr}/" OR NOT output MATCHES "-L${usr}/")
-  message(FATAL_ERROR "pkg-config does not point into the package: ${output}")
+if(NOT output MATCHES "-I${usr}/${INCLUDEDIR} " OR NOT output MATCHES "-L${usr}/${LIBDIR} "
+   OR output MATCHES "/\\.\\.?/|//")
+  message(FATAL_ERROR "pkg-config does not point plainly into the package: ${output}")
 endif()
 separate_arguments(flags UNIX_COMMAND "${output}")
 run(${C_COMPILER} ${CLIENT_SOURCE} -o ${WORK_DIR}/tiny_client ${flags} -Wl,-rpath,${usr}/${LIBDIR})

@@ -295,11 +295,12 @@ int32_t QTLGetManyHostNameFromAddr(AddressNode** addresses, QTLNameResultFunctio
   for (AddressNode* node = first->next; node; node = node->next) {
     if (AddressFamily(node->address.protocol) != family) return QTLERR_BAD_ADDRESS;
   }
-  // Only IP addresses have names to look up.
+  // The list's transport must start, as for a forward look-up, even though
+  // only IP addresses have names to look up.
   const uint32_t protocol = first->address.protocol;
-  if (protocol != QTL_PROTO_UDP && protocol != QTL_PROTO_TCP) return QTL_SUCCESS;
   if (const int32_t status = StartRequest(protocol)) return status;
-  const int32_t status = RunReverseJob(first, function);
+  int32_t status = QTL_SUCCESS;
+  if (protocol == QTL_PROTO_UDP || protocol == QTL_PROTO_TCP) status = RunReverseJob(first, function);
   StopRequest(protocol);
   return status;
 }
@@ -307,6 +308,9 @@ int32_t QTLGetManyHostNameFromAddr(AddressNode** addresses, QTLNameResultFunctio
 int32_t QTLGetHostNameFromAddr(const NetAddress* address, char* buffer, int32_t size) {
   if (!address || !buffer) return QTLERR_INVALID_PARAM;
   SingleName result{buffer, size, QTL_SUCCESS};
+  // An address without a name to look up (IPX) gives the empty name, never
+  // whatever the buffer held.
+  if (size > 0) buffer[0] = '\0';
   AddressNode* addresses = nullptr;
   int32_t status = QTLAddAddress(&addresses, address, &result);
   if (status != QTL_SUCCESS) return status;

@@ -6,10 +6,15 @@ include(${CMAKE_CURRENT_LIST_DIR}/../../support/run_step.cmake)
 
 file(REMOVE_RECURSE ${WORK_DIR})
 set(prefix ${WORK_DIR}/prefix)
-run(${CMAKE_COMMAND} --install ${BUILD_DIR} --component tessel --prefix ${prefix})
+foreach(component tessel tessel-dev)
+  run(${CMAKE_COMMAND} --install ${BUILD_DIR} --component ${component} --prefix ${prefix})
+endforeach()
 
 set(ENV{PKG_CONFIG_PATH} ${prefix}/${LIBDIR}/pkgconfig)
 run(pkg-config --cflags --libs tessel)
+if(NOT output MATCHES "-L${prefix}/${LIBDIR} " OR output MATCHES "/\\.\\.?/|//")
+  message(FATAL_ERROR "pkg-config does not name the prefix plainly: ${output}")
+endif()
 separate_arguments(flags UNIX_COMMAND "${output}")
 run(${C_COMPILER} ${SOURCE} -o ${WORK_DIR}/tiny_client ${flags})
 

@@ -6,6 +6,7 @@
 #include <thread>
 #include <vector>
 
+#include "ipx_network.h"
 #include "name_service_double.h"
 #include "reverse_lookup.h"
 #include "transport_fixture.h"
@@ -156,7 +157,7 @@ TEST_F(ReverseLookupTest, SingleNameMustFitTheBuffer) {
   EXPECT_EQ(QTLGetHostNameFromAddr(nullptr, name, 15), QTLERR_INVALID_PARAM);
 }
 
-TEST_F(ReverseLookupTest, OnlyListsOfOneIpFamilyAreLookedUp) {
+TEST_F(ReverseLookupTest, OnlyIpListsAreLookedUpButEveryTransportMustStart) {
   EXPECT_EQ(LookUp(), QTL_SUCCESS);  // empty: returns at once
   EXPECT_EQ(QTLGetManyHostNameFromAddr(nullptr, Collect), QTLERR_INVALID_PARAM);
 
@@ -165,7 +166,24 @@ TEST_F(ReverseLookupTest, OnlyListsOfOneIpFamilyAreLookedUp) {
   ipx.u.ipx.network[3] = 1;
   ipx.u.ipx.node[5] = 1;
   ASSERT_EQ(QTLAddAddress(&addresses, &ipx, &results), QTL_SUCCESS);
-  EXPECT_EQ(LookUp(), QTL_SUCCESS);
+  // IPX has no names to look up, but its transport must start.
+  char name[16] = "untouched";
+  EXPECT_EQ(LookUp(), QTLERR_IPX_INIT);
+  EXPECT_EQ(QTLGetHostNameFromAddr(&ipx, name, sizeof name), QTLERR_IPX_INIT);
+  {
+    IpxNetwork network;
+    EXPECT_EQ(LookUp(), QTL_SUCCESS);
+    EXPECT_EQ(QTLGetHostNameFromAddr(&ipx, name, sizeof name), QTL_SUCCESS);
+    EXPECT_STREQ(name, "");
+  }
+  EXPECT_EQ(QTLGetLoadedTransports(), 0u);
+  NetAddress netbios{};
+  netbios.protocol = QTL_PROTO_NETBIOS;
+  AddressNode* netbiosList = nullptr;
+  ASSERT_EQ(QTLAddAddress(&netbiosList, &netbios, nullptr), QTL_SUCCESS);
+  EXPECT_EQ(QTLGetManyHostNameFromAddr(&netbiosList, Collect), QTLERR_NB_INIT);
+  QTLCleanupAddressList(&netbiosList);
+
   const NetAddress ip = IpAddress(0x7F000001);
   EXPECT_EQ(QTLAddAddress(&addresses, &ip, &results), QTLERR_BAD_ADDRESS);
 

@@ -199,6 +199,26 @@ TESSEL_END_DECLS
  * "Software\Ostrel\Pivotline". Other scopes are QRTLERR_NOT_SUPPORTED.
  * Sections are keys of the scope, entries their values; names match without
  * case. Any thread; concurrent writers are ordered by the registry.
+ *
+ * Where it is kept: each hive is one SQLite file, named by an environment
+ * variable read when the process first uses the hive, else at its default
+ * place (folders and file are made on first use):
+ *   machine hive  PLATFORM_REGISTRY_HKLM  <config>/gly/registry/hklm.sqlite
+ *   user hive     PLATFORM_REGISTRY_HKCU  <config>/gly/registry/hkcu.sqlite
+ * where <config> is $XDG_CONFIG_HOME when it is an absolute path, else
+ * $HOME/.config.
+ *
+ * The transport layer's settings are in scope 2 (numbers unless said):
+ *   "QTL"  "Enabled Transports"  QTL_PROTO_* bits QTLGetSupportedTransports
+ *                                reports; written as QTL_PROTO_DEFAULT_SET
+ *                                when missing or 0
+ *          "Deferred Transports" bits QTLInit(QTL_PROTO_ALL) leaves out
+ *   "UDP"  "MTU"                 largest UDP datagram, 512 to 1400 (other
+ *                                values: taken from the socket buffers)
+ *   "IP Hosts", "IPX Hosts", "NBDG Hosts"  host tables: entry = host name,
+ *          text = dotted IPv4 address or another name, IPX address text,
+ *          NetBIOS name
+ * The command tessel-profile(1) reads, writes and lists entries.
  */
 typedef int32_t (*QRTLProfileEnumCallback)(void* context, const char* entry, const char* text);
 

@@ -393,12 +393,15 @@ TESSEL_API int32_t QTLGetAddrFromHostName(uint32_t protocol, const char* name, N
 TESSEL_API int32_t QTLGetManyAddrFromHostName(uint32_t protocol, HostNode** hosts,
                                               QTLAddressResultFunction function);
 /* The name of one IP address into buffer (size bytes with the terminator;
- * QTLERR_TOO_LARGE when it does not fit). */
+ * QTLERR_TOO_LARGE when it does not fit). Another address gives the empty
+ * name, or the failure to start its transport. */
 TESSEL_API int32_t QTLGetHostNameFromAddr(const NetAddress* address, char* buffer, int32_t size);
 /* The names of a list of addresses of one address family, looked up by up
  * to 10 threads at once. A QTLCancelDelay(2) on the calling thread while it
  * waits makes it return QTLERR_CANCELLED without results once the lookups
- * under way have ended. Addresses other than IP have no names: success. */
+ * under way have ended. Addresses other than IP have no names: success
+ * without results once their transport starts, else the start's failure
+ * (QTLERR_IPX_INIT, QTLERR_NB_INIT). */
 TESSEL_API int32_t QTLGetManyHostNameFromAddr(AddressNode** addresses,
                                               QTLNameResultFunction function);
 
