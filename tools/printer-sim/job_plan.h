@@ -47,5 +47,8 @@ JobPlan PlanJob(std::string_view data);
 bool IsPjlJob(std::string_view data);
 void PlanPjlJob(std::string_view data, JobPlan& plan);
 void PlanPostScriptJob(std::string_view data, JobPlan& plan);
+// Whether a PostScript job prints or downloads fonts (as opposed to a job
+// that only asks the printer something).
+bool IsPostScriptPrintJob(std::string_view data);
 
 }  // namespace printer_sim

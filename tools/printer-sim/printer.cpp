@@ -36,6 +36,7 @@ Printer::Printer(const PrinterConfig& config, LogSink sink)
   if (config_.storage == Storage::kDisk || config_.storage == Storage::kBoth) {
     disk_.emplace(config_.diskBytes);
     disk_->MakeDirectories("fonts");
+    if (config_.diskFull) disk_->FillUp();
   }
   if (config_.storage == Storage::kFlash || config_.storage == Storage::kBoth) {
     flash_.emplace(config_.flashBytes);
