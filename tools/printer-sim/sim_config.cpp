@@ -248,6 +248,13 @@ bool PlanPrinters(const SimOptions& options, const std::vector<ModelProfile>& mo
   int number = 0;
   while (std::getline(file, line)) {
     ++number;
+    // A comment may also follow a value, after a blank.
+    for (size_t hash = line.find('#'); hash != std::string::npos; hash = line.find('#', hash + 1)) {
+      if (hash > 0 && (line[hash - 1] == ' ' || line[hash - 1] == '\t')) {
+        line.erase(hash);
+        break;
+      }
+    }
     line = Trim(line);
     if (line.empty() || line[0] == '#' || line[0] == ';') continue;
     if (line == "[printer]") {

@@ -4,6 +4,7 @@
 // commands and their FILEERROR numbers, a font that arrived over LPD,
 // the channel's personalities, PCL status readback and PostScript queries.
 #include <arpa/inet.h>
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
@@ -37,6 +38,7 @@ class PjlClient {
   ~PjlClient() { close(fd_); }
 
   bool connected() const { return connected_; }
+  int fd() const { return fd_; }
   void Send(const std::string& bytes) { send(fd_, bytes.data(), bytes.size(), MSG_NOSIGNAL); }
   // A PJL command in its own job.
   void Command(const std::string& command) { Send(kUel + "@PJL " + command + "\r\n" + kUel); }
@@ -179,6 +181,29 @@ TEST_F(AppSocketTest, InfoRepliesFollowTheReference) {
   // A line too long for the printer is dropped, and the channel goes on.
   client.Send(kUel + "@PJL COMMENT " + std::string(10000, 'x') + "\r\n@PJL ECHO after\r\n" + kUel);
   EXPECT_EQ(client.Reply(), "@PJL ECHO after\r\n");
+}
+
+// A client that asks and asks but never reads: the printer stops reading
+// it instead of keeping ever more replies.
+TEST_F(AppSocketTest, ClientThatNeverReadsIsNoLongerRead) {
+  size_t printer = Start("127.0.0.69");
+  PjlClient client = Connect(printer);
+  std::string requests;
+  for (int i = 0; i < 1000; ++i) requests += "@PJL INFO CONFIG\r\n";
+  fcntl(client.fd(), F_SETFL, O_NONBLOCK);
+  uint64_t sent = 0;
+  const uint64_t limit = 256ull << 20;  // without the bound, the printer reads all of it
+  while (sent < limit) {
+    ssize_t n = send(client.fd(), requests.data(), requests.size(), MSG_NOSIGNAL);
+    if (n < 0 && errno == EAGAIN) {
+      usleep(100 * 1000);  // the printer may still be reading what was sent
+      n = send(client.fd(), requests.data(), requests.size(), MSG_NOSIGNAL);
+      if (n < 0 && errno == EAGAIN) break;
+    }
+    ASSERT_GT(n, 0);
+    sent += static_cast<uint64_t>(n);
+  }
+  EXPECT_LT(sent, limit) << sent;
 }
 
 TEST_F(AppSocketTest, FontDownloadedOverLprIsListedReadAndDeletedOverPjl) {

@@ -103,7 +103,7 @@ TEST_F(ProgramTest, AConfigurationFileDescribesEachPrinter) {
                       "model = Slate 8300\n"
                       "name = Basement\n"
                       "read-community = lookin\n"
-                      "storage = none\n"
+                      "storage = none   # a comment after a value\n"
                       "postscript-fonts = 1\n"
                       "pcl-fonts = 0\n"
                       "\n"
