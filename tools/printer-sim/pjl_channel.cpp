@@ -1,7 +1,6 @@
 #include "pjl_channel.h"
 
 #include <algorithm>
-#include <charconv>
 
 #include "pjl_syntax.h"
 #include "storage_volume.h"
@@ -25,14 +24,6 @@ constexpr std::string_view kFileSystemCommands[] = {"FSDIRLIST", "FSQUERY", "FSU
 template <size_t N>
 bool OneOf(const std::string_view (&words)[N], const std::string& word) {
   return std::find(std::begin(words), std::end(words), word) != std::end(words);
-}
-
-std::optional<uint64_t> Number(const std::optional<std::string>& text) {
-  uint64_t value = 0;
-  if (!text || text->empty()) return std::nullopt;
-  auto [end, error] = std::from_chars(text->data(), text->data() + text->size(), value);
-  if (error != std::errc() || end != text->data() + text->size()) return std::nullopt;
-  return value;
 }
 
 std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
@@ -71,7 +62,7 @@ PjlChannel::Outcome PjlChannel::Command(std::string_view line, std::string& repl
 
   if (word.empty() || OneOf(kQuietCommands, word)) return outcome;
   if (word == "JOB") {
-    jobPassword_ = static_cast<uint32_t>(Number(PjlOption(options, "PASSWORD")).value_or(0));
+    jobPassword_ = static_cast<uint32_t>(PjlNumber(PjlOption(options, "PASSWORD")).value_or(0));
   } else if (word == "EOJ") {
     jobPassword_ = 0;
   } else if (word == "ENTER") {
@@ -160,13 +151,13 @@ void PjlChannel::FileSystem(const std::string& command, std::string_view options
                             std::string& reply) {
   const PrinterConfig& config = printer_.config();
   const bool writes = command == "FSDOWNLOAD" || command == "FSAPPEND";
-  if (writes) outcome.payload = Number(PjlOption(options, "SIZE"));
+  if (writes) outcome.payload = PjlNumber(PjlOption(options, "SIZE"));
   if (!config.fileSystemAccess) {
     printer_.Log("PJL " + command + " ignored: file-system access is off");
     return;
   }
   const std::string name = PjlOption(options, "NAME").value_or("");
-  if (config.pjlPassword != 0 && jobPassword_ != config.pjlPassword) {
+  if (!printer_.TakesJobPassword(jobPassword_)) {
     printer_.Log("PJL " + command + " refused: no job password");
     if (command == "FSDIRLIST" || command == "FSQUERY" || command == "FSUPLOAD") {
       FileErrorReply(command, name, kGeneralError, reply);
@@ -189,8 +180,8 @@ void PjlChannel::DirectoryList(const std::string& name, const Target& target, st
   const StorageVolume& volume = *printer_.FindVolume(target.volume);
   std::optional<std::string> entryText = PjlOption(options, "ENTRY");
   std::optional<std::string> countText = PjlOption(options, "COUNT");
-  const uint64_t entry = entryText ? Number(entryText).value_or(0) : 1;
-  const uint64_t count = countText ? Number(countText).value_or(0) : UINT64_MAX;
+  const uint64_t entry = entryText ? PjlNumber(entryText).value_or(0) : 1;
+  const uint64_t count = countText ? PjlNumber(countText).value_or(0) : UINT64_MAX;
   if (entry == 0 || count == 0) return FileErrorReply("FSDIRLIST", name, kInvalidParameter, reply);
   if (volume.HasFile(target.path)) return FileErrorReply("FSDIRLIST", name, kDirectoryOperationOnFile, reply);
   if (!volume.HasDirectory(target.path)) return FileErrorReply("FSDIRLIST", name, kFileNotFound, reply);
@@ -220,8 +211,8 @@ void PjlChannel::Upload(const std::string& name, const Target& target, std::stri
                         std::string& reply) {
   const StorageVolume& volume = *printer_.FindVolume(target.volume);
   std::optional<std::string> offsetText = PjlOption(options, "OFFSET");
-  std::optional<uint64_t> offset = offsetText ? Number(offsetText) : uint64_t{0};
-  std::optional<uint64_t> size = Number(PjlOption(options, "SIZE"));
+  std::optional<uint64_t> offset = offsetText ? PjlNumber(offsetText) : uint64_t{0};
+  std::optional<uint64_t> size = PjlNumber(PjlOption(options, "SIZE"));
   if (!offset || !size) return FileErrorReply("FSUPLOAD", name, kInvalidParameter, reply);
   if (volume.HasDirectory(target.path)) return FileErrorReply("FSUPLOAD", name, kFileOperationOnDirectory, reply);
   std::optional<std::string> bytes = volume.Read(target.path);

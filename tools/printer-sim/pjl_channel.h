@@ -39,7 +39,7 @@
 // dropped). With a PJL password set, file-system commands need
 // "@PJL JOB PASSWORD=N" earlier in the job (until EOJ): without it the
 // queries (FSDIRLIST, FSQUERY, FSUPLOAD) answer FILEERROR=0 and the
-// writing commands are ignored.
+// writing commands are ignored. PJL jobs over LPD obey both likewise.
 #pragma once
 
 #include <cstdint>

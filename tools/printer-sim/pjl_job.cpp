@@ -2,7 +2,6 @@
 // font-list test pages, and page data entered after the PJL header.
 #include <algorithm>
 #include <cctype>
-#include <charconv>
 #include <optional>
 
 #include "job_plan.h"
@@ -81,6 +80,8 @@ class PjlReader {
     if (word == "FSDOWNLOAD") return Download(options);
     if (word == "FSDELETE") return Delete(options);
     if (word == "SET" || word == "EXECUTE") TestPage(PjlUpper(options));
+    if (word == "JOB") jobPassword_ = static_cast<uint32_t>(PjlNumber(PjlOption(options, "PASSWORD")).value_or(0));
+    if (word == "EOJ") jobPassword_ = 0;
     if (std::find(std::begin(kIgnoredCommands), std::end(kIgnoredCommands), word) ==
         std::end(kIgnoredCommands)) {
       plan_.Refuse("unknown PJL command \"" + word + "\"");
@@ -93,6 +94,8 @@ class PjlReader {
   }
 
   bool Target(std::string_view options, JobStep& step) {
+    step.pjlFileSystem = true;
+    step.jobPassword = jobPassword_;
     std::optional<std::string> name = PjlOption(options, "NAME");
     if (!name) {
       plan_.Refuse("PJL file command without NAME");
@@ -118,20 +121,17 @@ class PjlReader {
     step.kind = JobStep::kStoreFile;
     step.format = FontFormat::kPcl;
     if (!Target(options, step)) return;
-    std::optional<std::string> sizeText = PjlOption(options, "SIZE");
-    uint64_t size = 0;
-    if (!sizeText || sizeText->empty() ||
-        std::from_chars(sizeText->data(), sizeText->data() + sizeText->size(), size).ptr !=
-            sizeText->data() + sizeText->size()) {
+    std::optional<uint64_t> size = PjlNumber(PjlOption(options, "SIZE"));
+    if (!size) {
       plan_.Refuse("FSDOWNLOAD without a byte count");
       return;
     }
-    if (size > data_.size() - position_) {
+    if (*size > data_.size() - position_) {
       plan_.Refuse("FSDOWNLOAD byte count past the end of the job");
       return;
     }
-    step.bytes.assign(data_.substr(position_, size));
-    position_ += size;
+    step.bytes.assign(data_.substr(position_, *size));
+    position_ += *size;
     plan_.steps.push_back(std::move(step));
   }
 
@@ -155,6 +155,7 @@ class PjlReader {
   std::string_view data_;
   JobPlan& plan_;
   size_t position_ = 0;
+  uint32_t jobPassword_ = 0;
 };
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "pjl_syntax.h"
 
 #include <cctype>
+#include <charconv>
 
 namespace printer_sim {
 
@@ -29,6 +30,14 @@ std::optional<std::string> PjlOption(std::string_view options, std::string_view 
     return std::string(options.substr(pos, end - pos));
   }
   return std::nullopt;
+}
+
+std::optional<uint64_t> PjlNumber(const std::optional<std::string>& text) {
+  uint64_t value = 0;
+  if (!text || text->empty()) return std::nullopt;
+  auto [end, error] = std::from_chars(text->data(), text->data() + text->size(), value);
+  if (error != std::errc() || end != text->data() + text->size()) return std::nullopt;
+  return value;
 }
 
 }  // namespace printer_sim

@@ -2,6 +2,7 @@
 // Universal Exit Language, case folding and command options.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -17,5 +18,7 @@ inline bool IsPjlBlank(char c) { return c == ' ' || c == '\t'; }
 // The value of `KEY=value` or `KEY = "value"` among a command's options
 // (`key` in capitals); quoted values keep their blanks.
 std::optional<std::string> PjlOption(std::string_view options, std::string_view key);
+// An option's value as a whole decimal number.
+std::optional<uint64_t> PjlNumber(const std::optional<std::string>& text);
 
 }  // namespace printer_sim

@@ -53,6 +53,11 @@ class Printer {
   // Applies a received data file as the printer would; a refused job is
   // logged and changes nothing.
   void RunDataFile(std::string_view data);
+  // Whether a job that gave this PJL password (0: none) may use the file
+  // system.
+  bool TakesJobPassword(uint32_t jobPassword) const {
+    return config_.pjlPassword == 0 || jobPassword == config_.pjlPassword;
+  }
   // Applies one step that the caller checked, as RunDataFile does for
   // each step of a plan (the AppSocket channel's file-system commands).
   void Apply(const JobStep& step);

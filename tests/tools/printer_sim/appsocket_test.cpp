@@ -287,6 +287,9 @@ TEST_F(AppSocketTest, PersonalitiesLimitTheFileSystem) {
   lockedClient.Send(kUel + "@PJL FSQUERY NAME=\"0:\\fonts\"\r\n" + download + "@PJL ECHO done\r\n" + kUel);
   EXPECT_EQ(lockedClient.Reply(), "@PJL ECHO done\r\n");
   EXPECT_FALSE(simulator_.ReadFile(lockedPrinter, Volume::kDisk, "fonts/f"));
+  const std::string font = sim_test::PjlDownload('0', "F", sim_test::PclSoftFont("F", 1));
+  simulator_.RunJob(lockedPrinter, font);  // as if over LPD
+  EXPECT_FALSE(simulator_.ReadFile(lockedPrinter, Volume::kDisk, "pcl/fonts/F"));
 
   // A PJL password: refused without it, taken within a job that gives it.
   PjlClient guardedClient = Connect(guardedPrinter);
@@ -297,6 +300,10 @@ TEST_F(AppSocketTest, PersonalitiesLimitTheFileSystem) {
                      "@PJL EOJ\r\n@PJL FSQUERY NAME=\"0:\\fonts\"\r\n" + kUel);
   EXPECT_NE(guardedClient.Reply().find("TYPE=FILE SIZE=3"), std::string::npos);
   EXPECT_EQ(Lines(guardedClient.Reply()).back(), "FILEERROR=0");
+  simulator_.RunJob(guardedPrinter, font);
+  EXPECT_FALSE(simulator_.ReadFile(guardedPrinter, Volume::kDisk, "pcl/fonts/F"));
+  simulator_.RunJob(guardedPrinter, kUel + "@PJL JOB PASSWORD=4711\r\n" + font);
+  EXPECT_TRUE(simulator_.ReadFile(guardedPrinter, Volume::kDisk, "pcl/fonts/F"));
 
   // A full disk: the download fails, LPD still acknowledges its job.
   PjlClient fullClient = Connect(fullPrinter);
