@@ -13,6 +13,9 @@ namespace {
 constexpr char kEndOfPostScriptJob = '\x04';
 
 bool IsSpace(char c) { return std::isspace(static_cast<unsigned char>(c)) != 0; }
+// What may come before a job's data: blanks, and the ^D many clients
+// send first to end whatever PostScript job came before.
+bool IsFiller(char c) { return IsSpace(c) || c == kEndOfPostScriptJob; }
 
 bool StartsLikePjl(const std::string& text) {
   const size_t n = std::min(text.size(), kPjlPrefix.size());
@@ -52,7 +55,7 @@ void AppSocketSession::OnPjlByte(char c, std::string& reply) {
     skippingLine_ = c != '\n';
     return;
   }
-  if (line_.empty() && IsSpace(c)) return;
+  if (line_.empty() && IsFiller(c)) return;
   line_.push_back(c);
   if (kUel.substr(0, line_.size()) == line_) {
     if (line_.size() == kUel.size()) line_.clear();
@@ -112,20 +115,25 @@ void AppSocketSession::OnLanguageByte(char c, std::string& reply) {
   }
 }
 
+std::string_view AppSocketSession::Program() const {
+  const size_t start = static_cast<size_t>(std::find_if_not(job_.begin(), job_.end(), IsFiller) - job_.begin());
+  return std::string_view(job_).substr(start);
+}
+
 bool AppSocketSession::IsPostScript() const {
   if (!language_.empty()) return language_ == "POSTSCRIPT";
-  const size_t start = static_cast<size_t>(std::find_if_not(job_.begin(), job_.end(), IsSpace) - job_.begin());
-  return std::string_view(job_).substr(start, 2) == "%!";
+  return Program().substr(0, 2) == "%!";
 }
 
 void AppSocketSession::EndJob(std::string& reply) {
-  if (!jobTooLarge_ && !std::all_of(job_.begin(), job_.end(), IsSpace)) {
+  const std::string_view program = Program();
+  if (!jobTooLarge_ && !std::all_of(program.begin(), program.end(), IsSpace)) {
     if (!IsPostScript()) {
-      if (pcl_.Run(job_, printer_, reply)) printer_.RunDataFile(job_);
-    } else if (IsPostScriptPrintJob(job_)) {
-      printer_.RunDataFile(job_);
+      if (pcl_.Run(program, printer_, reply)) printer_.RunDataFile(program);
+    } else if (IsPostScriptPrintJob(program)) {
+      printer_.RunDataFile(program);
     } else {
-      reply += AnswerPostScriptQueries(job_, printer_);
+      reply += AnswerPostScriptQueries(program, printer_);
     }
   }
   job_.clear();

@@ -17,6 +17,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "connection_session.h"
 #include "pcl_readback.h"
@@ -44,6 +45,8 @@ class AppSocketSession : public ConnectionSession {
   void OnLanguageByte(char c, std::string& reply);
   void OnLine(std::string& reply);
   void EndJob(std::string& reply);
+  // The job's data from its first byte that is not filler.
+  std::string_view Program() const;
   bool IsPostScript() const;
 
   Printer& printer_;

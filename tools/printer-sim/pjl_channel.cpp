@@ -48,6 +48,7 @@ constexpr VolumeRow kVolumes[] = {{Volume::kDisk, "0:", "DISK"}, {Volume::kFlash
 
 PjlChannel::Outcome PjlChannel::Command(std::string_view line, std::string& reply) {
   Outcome outcome;
+  while (!line.empty() && IsPjlBlank(line.back())) line.remove_suffix(1);
   std::string_view rest = line.substr(std::min(line.size(), kPjlPrefix.size()));
   if (!rest.empty() && !IsPjlBlank(rest.front())) {
     reply += std::string(line) + kEnd + "\"?\"" + kEnd + kFormFeed;

@@ -12,7 +12,7 @@ namespace {
 constexpr size_t kMostSteps = 100000;
 constexpr size_t kMostStack = 500;
 constexpr size_t kMostDepth = 32;
-constexpr size_t kMostStringBytes = 65535;
+constexpr size_t kMostStringBytes = 4096;
 constexpr size_t kMostOutputBytes = 1 << 20;
 constexpr int64_t kBlockBytes = 1024;
 

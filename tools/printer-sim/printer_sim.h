@@ -45,7 +45,8 @@ struct PrinterConfig {
   uint64_t flashBytes = uint64_t{32} << 20;
   uint32_t deletionMs = 100;  // how long a font deletion takes
 
-  // What the AppSocket channel lets a client do (see appsocket_session.h).
+  // How the printer's file system behaves, as real printers are set up
+  // (see pjl_channel.h): for PJL over LPD and AppSocket alike.
   bool fileSystemAccess = true;  // off: PJL file-system commands are ignored without a word
   uint32_t pjlPassword = 0;      // set: file-system commands need "@PJL JOB PASSWORD=N" first
   bool diskFull = false;         // the disk has no free space: its downloads fail

@@ -225,8 +225,8 @@ struct Simulator::Impl {
 
   void Accept(Node& node, Handler::Kind listener) {
     const int listenFd = listener == Handler::kRawListener ? node.rawFd : node.lpdFd;
+    if (listenFd < 0) return;
     for (;;) {
-      if (listenFd < 0) return;
       int fd = accept4(listenFd, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
       if (fd < 0) return;
       std::unique_ptr<ConnectionSession> session;

@@ -342,10 +342,11 @@ TEST_F(AppSocketTest, PostScriptQueriesAnswerFontsAndDisk) {
   PrinterConfig config;
   config.postScriptFonts = 2;
   size_t printer = Start("127.0.0.68", config);
-  simulator_.RunJob(printer, sim_test::PostScriptDownload(false, "Quirk", sim_test::Type1FontText("Quirk-Regular")));
   PjlClient client = Connect(printer);
+  // A download on this channel runs as over LPD.
+  client.Send(kUel + sim_test::PostScriptDownload(false, "Quirk", sim_test::Type1FontText("Quirk-Regular")) + kUel);
   auto ask = [&](const std::string& program) {
-    client.Send(kUel + "%!\n" + program + "\n" + kUel + "@PJL ECHO end\r\n");
+    client.Send(kUel + "\x04%!\n" + program + "\n" + kUel + "@PJL ECHO end\r\n");
     std::string answer = client.Reply();
     return answer.substr(0, answer.find("@PJL ECHO end"));
   };
