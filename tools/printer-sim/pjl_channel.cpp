@@ -32,11 +32,16 @@ std::string NameEcho(const std::string& command, const std::string& name) {
   return "@PJL " + command + " NAME=" + Quoted(name);
 }
 
+// What a printer answers to a command it does not know.
+void UnsupportedReply(std::string_view line, std::string& reply) {
+  reply += std::string(line) + kEnd + "\"?\"" + kEnd + kFormFeed;
+}
+
 void FileErrorReply(const std::string& command, const std::string& name, int error, std::string& reply) {
   reply += NameEcho(command, name) + kEnd + "FILEERROR=" + std::to_string(error) + kEnd + kFormFeed;
 }
 
-// "0:" volume, then the folders and file name, split by "\" or "/".
+// The volumes as PJL names them and INFO FILESYS shows them.
 struct VolumeRow {
   Volume volume;
   const char* name;
@@ -51,7 +56,7 @@ PjlChannel::Outcome PjlChannel::Command(std::string_view line, std::string& repl
   while (!line.empty() && IsPjlBlank(line.back())) line.remove_suffix(1);
   std::string_view rest = line.substr(std::min(line.size(), kPjlPrefix.size()));
   if (!rest.empty() && !IsPjlBlank(rest.front())) {
-    reply += std::string(line) + kEnd + "\"?\"" + kEnd + kFormFeed;
+    UnsupportedReply(line, reply);
     return outcome;
   }
   while (!rest.empty() && IsPjlBlank(rest.front())) rest.remove_prefix(1);
@@ -75,7 +80,7 @@ PjlChannel::Outcome PjlChannel::Command(std::string_view line, std::string& repl
   } else if (OneOf(kFileSystemCommands, word)) {
     FileSystem(word, options, outcome, reply);
   } else {
-    reply += std::string(line) + kEnd + "\"?\"" + kEnd + kFormFeed;
+    UnsupportedReply(line, reply);
   }
   return outcome;
 }
@@ -172,8 +177,8 @@ void PjlChannel::FileSystem(const std::string& command, std::string_view options
   if (command == "FSQUERY") return Query(name, target, reply);
   if (command == "FSUPLOAD") return Upload(name, target, options, reply);
   if (writes) return StartWrite({command, name, target, command == "FSAPPEND"}, outcome, reply);
-  int result = command == "FSMKDIR" ? MakeDirectory(target) : Delete(target);
-  if (result >= 0) FileErrorReply(command, name, result, reply);
+  std::optional<int> failure = command == "FSMKDIR" ? MakeDirectory(target) : Delete(target);
+  if (failure) FileErrorReply(command, name, *failure, reply);
 }
 
 void PjlChannel::DirectoryList(const std::string& name, const Target& target, std::string_view options,
@@ -227,25 +232,23 @@ void PjlChannel::Upload(const std::string& name, const Target& target, std::stri
   reply += kFormFeed;
 }
 
-// -1 when the file can be written, else the FILEERROR.
-int PjlChannel::CheckWrite(const Target& target, uint64_t size, bool append) const {
+std::optional<int> PjlChannel::CheckWrite(const Target& target, uint64_t size, bool append) const {
   const StorageVolume* volume = printer_.FindVolume(target.volume);
   if (!volume) return kVolumeNotAvailable;
   if (target.path.empty() || volume->HasDirectory(target.path)) return kFileOperationOnDirectory;
   if (!volume->HasDirectory(StorageVolume::Parent(target.path))) return kFileNotFound;
   int64_t growth = append ? static_cast<int64_t>(size) : volume->Growth(target.path, size);
   if (growth > 0 && static_cast<uint64_t>(growth) > volume->free()) return kDiskFull;
-  return -1;
+  return std::nullopt;
 }
 
 void PjlChannel::StartWrite(Write write, Outcome& outcome, std::string& reply) {
   // Without a byte count nothing tells where the data ends: it is read as
   // what follows the command.
   if (!outcome.payload) return FileErrorReply(write.command, write.name, kInvalidParameter, reply);
-  int error = CheckWrite(write.target, *outcome.payload, write.append);
-  if (error >= 0) {
-    printer_.Log("PJL " + write.command + " of " + write.name + " failed: FILEERROR=" + std::to_string(error));
-    return FileErrorReply(write.command, write.name, error, reply);
+  if (std::optional<int> error = CheckWrite(write.target, *outcome.payload, write.append)) {
+    printer_.Log("PJL " + write.command + " of " + write.name + " failed: FILEERROR=" + std::to_string(*error));
+    return FileErrorReply(write.command, write.name, *error, reply);
   }
   outcome.keepPayload = true;
   write_ = std::move(write);
@@ -253,8 +256,9 @@ void PjlChannel::StartWrite(Write write, Outcome& outcome, std::string& reply) {
 
 void PjlChannel::FinishPayload(std::string bytes, std::string& reply) {
   // Other connections may have changed the volume while the data came in.
-  int error = CheckWrite(write_.target, bytes.size(), write_.append);
-  if (error >= 0) return FileErrorReply(write_.command, write_.name, error, reply);
+  if (std::optional<int> error = CheckWrite(write_.target, bytes.size(), write_.append)) {
+    return FileErrorReply(write_.command, write_.name, *error, reply);
+  }
   JobStep step;
   step.kind = JobStep::kStoreFile;
   step.volume = write_.target.volume;
@@ -269,21 +273,21 @@ void PjlChannel::FinishPayload(std::string bytes, std::string& reply) {
   printer_.Apply(step);
 }
 
-int PjlChannel::MakeDirectory(const Target& target) {
+std::optional<int> PjlChannel::MakeDirectory(const Target& target) {
   StorageVolume& volume = *printer_.FindVolume(target.volume);
   for (std::string part = target.path; !part.empty(); part = StorageVolume::Parent(part)) {
     if (volume.HasFile(part)) return part == target.path ? kFileAlreadyExists : kDirectoryOperationOnFile;
   }
-  if (target.path.empty() || volume.HasDirectory(target.path)) return -1;
+  if (target.path.empty() || volume.HasDirectory(target.path)) return std::nullopt;
   JobStep step;
   step.kind = JobStep::kMakeDirectory;
   step.volume = target.volume;
   step.path = target.path;
   printer_.Apply(step);
-  return -1;
+  return std::nullopt;
 }
 
-int PjlChannel::Delete(const Target& target) {
+std::optional<int> PjlChannel::Delete(const Target& target) {
   StorageVolume& volume = *printer_.FindVolume(target.volume);
   if (target.path.empty()) return kCannotDeleteRoot;
   if (volume.HasFile(target.path)) {
@@ -293,10 +297,11 @@ int PjlChannel::Delete(const Target& target) {
     step.path = target.path;
     printer_.Apply(step);
     printer_.Log("PJL FSDELETE removed " + target.path);
-    return -1;
+    return std::nullopt;
   }
   if (!volume.HasDirectory(target.path)) return kFileNotFound;
-  return volume.RemoveEmptyDirectory(target.path) ? -1 : kDirectoryNotEmpty;
+  if (!volume.RemoveEmptyDirectory(target.path)) return kDirectoryNotEmpty;
+  return std::nullopt;
 }
 
 }  // namespace printer_sim

@@ -99,9 +99,10 @@ class PjlChannel {
   void Query(const std::string& name, const Target& target, std::string& reply);
   void Upload(const std::string& name, const Target& target, std::string_view options, std::string& reply);
   void StartWrite(Write write, Outcome& outcome, std::string& reply);
-  int MakeDirectory(const Target& target);
-  int Delete(const Target& target);
-  int CheckWrite(const Target& target, uint64_t size, bool append) const;
+  // These return the FILEERROR of what failed, nullopt on success.
+  std::optional<int> MakeDirectory(const Target& target);
+  std::optional<int> Delete(const Target& target);
+  std::optional<int> CheckWrite(const Target& target, uint64_t size, bool append) const;
   std::optional<int> Resolve(const std::string& name, Target& target) const;
 
   Printer& printer_;
