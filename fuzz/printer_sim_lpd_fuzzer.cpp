@@ -22,7 +22,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   for (std::size_t at = 0; at < size && !session.closing(); at += piece) {
     session.Receive(data + at, size - at < piece ? size - at : piece, reply);
   }
-  session.EndOfInput();
+  session.EndOfInput(reply);
 
   printer.RunDataFile(std::string_view(reinterpret_cast<const char*>(data), size));
   printer.FinishDueDeletions();

@@ -14,6 +14,8 @@ packages=(
   fonts-urw-base35 fonts-dejavu-core fonts-liberation2 fonts-noto-core
   snmp snmpd snmpsim libspdlog-dev rlpr smitools
   xvfb xauth poppler-utils
+  # asking a virtual printer's AppSocket port by hand (the README)
+  netcat-openbsd
   # the package checks: the desktop entry's validator, lintian, and a clean
   # Debian system to install the package into (scripts/clean_install_check.sh)
   desktop-file-utils debootstrap lintian

@@ -20,6 +20,8 @@ struct JobStep {
   std::string bytes;         // kStoreFile
   FontFormat format = FontFormat::kNone;  // how the printer reads a stored file
   std::string page;          // kPrintPage: what was printed
+  bool pjlFileSystem = false;  // from a PJL file-system command,
+  uint32_t jobPassword = 0;    // in a job with this PASSWORD (0: none)
 };
 
 struct JobPlan {
@@ -47,5 +49,8 @@ JobPlan PlanJob(std::string_view data);
 bool IsPjlJob(std::string_view data);
 void PlanPjlJob(std::string_view data, JobPlan& plan);
 void PlanPostScriptJob(std::string_view data, JobPlan& plan);
+// Whether a PostScript job prints or downloads fonts (as opposed to a job
+// that only asks the printer something).
+bool IsPostScriptPrintJob(std::string_view data);
 
 }  // namespace printer_sim

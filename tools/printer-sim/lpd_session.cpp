@@ -54,7 +54,7 @@ void LpdSession::Receive(const uint8_t* data, size_t size, std::string& reply) {
   }
 }
 
-void LpdSession::EndOfInput() {
+void LpdSession::EndOfInput(std::string&) {
   if (job_) printer_.EndJob(*job_, state_ == State::kFile);
   job_.reset();
   Close();

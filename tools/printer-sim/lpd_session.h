@@ -11,6 +11,7 @@
 #include <optional>
 #include <string>
 
+#include "connection_session.h"
 #include "printer.h"
 
 namespace printer_sim {
@@ -19,16 +20,14 @@ inline constexpr char kQueueName[] = "lp";
 inline constexpr size_t kMostControlFileBytes = 64 * 1024;
 inline constexpr uint64_t kMostDataFileBytes = 256ull * 1024 * 1024;
 
-class LpdSession {
+class LpdSession : public ConnectionSession {
  public:
   explicit LpdSession(Printer& printer) : printer_(printer) {}
 
-  // Takes received bytes and appends what to send back to `reply`.
-  void Receive(const uint8_t* data, size_t size, std::string& reply);
-  // The client closed its side.
-  void EndOfInput();
-  // Once true, the connection ends after `reply` is sent.
-  bool closing() const { return state_ == State::kClosed; }
+  void Receive(const uint8_t* data, size_t size, std::string& reply) override;
+  // An unfinished job is aborted; nothing more is sent.
+  void EndOfInput(std::string& reply) override;
+  bool closing() const override { return state_ == State::kClosed; }
 
  private:
   enum class State { kCommand, kSubcommand, kFile, kClosed };

@@ -19,6 +19,7 @@ using namespace printer_sim;
 
 constexpr uint16_t kSnmpPort = 161;
 constexpr uint16_t kLpdPort = 515;
+constexpr uint16_t kRawPort = 9100;
 
 bool CanBind(const std::string& address, int type, uint16_t port) {
   sockaddr_in where{};
@@ -91,9 +92,10 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "printer-sim: %s\n", error.c_str());
     return 2;
   }
-  uint16_t snmpPort = 0, lpdPort = 0;
+  uint16_t snmpPort = 0, lpdPort = 0, rawPort = 0;
   if (!ChoosePort(options.snmpPort, kSnmpPort, "GLY_SNMP_PORT", printers[0].address, SOCK_DGRAM, snmpPort) ||
-      !ChoosePort(options.lpdPort, kLpdPort, "GLY_LPR_PORT", printers[0].address, SOCK_STREAM, lpdPort)) {
+      !ChoosePort(options.lpdPort, kLpdPort, "GLY_LPR_PORT", printers[0].address, SOCK_STREAM, lpdPort) ||
+      !ChoosePort(options.rawPort, kRawPort, "GLY_RAW_PORT", printers[0].address, SOCK_STREAM, rawPort)) {
     return 1;
   }
 
@@ -109,6 +111,7 @@ int main(int argc, char** argv) {
   for (PrinterConfig& config : printers) {
     config.snmpPort = snmpPort;
     config.lpdPort = lpdPort;
+    if (config.rawPort == 0) config.rawPort = rawPort;  // a raw-port of its own stays
     if (!simulator.AddPrinter(config, &error)) {
       std::fprintf(stderr, "printer-sim: %s\n", error.c_str());
       return 1;
@@ -121,8 +124,9 @@ int main(int argc, char** argv) {
   simulator.Start();
   for (size_t i = 0; i < simulator.PrinterCount(); ++i) {
     PrinterConfig config = simulator.Config(i);
-    std::printf("%s snmp %u lpd %u sysName %s sysObjectID %s storage %s fonts %d+%d\n", config.address.c_str(),
-                simulator.SnmpPort(i), simulator.LpdPort(i), config.name.c_str(), config.systemId.c_str(),
+    std::printf("%s snmp %u lpd %u raw %u sysName %s sysObjectID %s storage %s fonts %d+%d\n",
+                config.address.c_str(), simulator.SnmpPort(i), simulator.LpdPort(i), simulator.RawPort(i),
+                config.name.c_str(), config.systemId.c_str(),
                 StorageName(config.storage), config.postScriptFonts, config.pclFonts);
   }
   std::fflush(stdout);

@@ -2,17 +2,15 @@
 // font-list test pages, and page data entered after the PJL header.
 #include <algorithm>
 #include <cctype>
-#include <charconv>
 #include <optional>
 
 #include "job_plan.h"
+#include "pjl_syntax.h"
 #include "storage_volume.h"
 
 namespace printer_sim {
 namespace {
 
-constexpr std::string_view kUel = "\x1b%-12345X";
-constexpr std::string_view kPjlPrefix = "@PJL";
 constexpr size_t kMostLineBytes = 4096;
 
 // Commands a printer takes without anything to do here.
@@ -20,37 +18,6 @@ constexpr std::string_view kIgnoredCommands[] = {
     "COMMENT", "JOB",   "EOJ",    "SET",     "DEFAULT",    "INFO",  "INQUIRE", "DINQUIRE",
     "ECHO",    "RESET", "INITIALIZE", "RDYMSG", "OPMSG", "STMSG", "USTATUS", "USTATUSOFF",
     "EXECUTE", "ENTER"};
-
-std::string Upper(std::string_view text) {
-  std::string out(text);
-  for (char& c : out) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return out;
-}
-
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
-
-// The value of `KEY=value` or `KEY = "value"` among a command's options;
-// quoted values keep their blanks.
-std::optional<std::string> Option(std::string_view options, std::string_view key) {
-  std::string upper = Upper(options);
-  for (size_t at = upper.find(key); at != std::string::npos; at = upper.find(key, at + 1)) {
-    bool startsWord = at == 0 || IsBlank(upper[at - 1]);
-    size_t pos = at + key.size();
-    while (pos < options.size() && IsBlank(options[pos])) ++pos;
-    if (!startsWord || pos >= options.size() || options[pos] != '=') continue;
-    ++pos;
-    while (pos < options.size() && IsBlank(options[pos])) ++pos;
-    if (pos < options.size() && options[pos] == '"') {
-      size_t close = options.find('"', pos + 1);
-      if (close == std::string_view::npos) return std::nullopt;
-      return std::string(options.substr(pos + 1, close - pos - 1));
-    }
-    size_t end = pos;
-    while (end < options.size() && !IsBlank(options[end])) ++end;
-    return std::string(options.substr(pos, end - pos));
-  }
-  return std::nullopt;
-}
 
 // "0:\pcl\fonts\Name": volume 0 is the hard disk, 1 the flash memory.
 bool ParsePrinterPath(const std::string& name, JobStep& step, JobPlan& plan) {
@@ -79,7 +46,7 @@ class PjlReader {
       std::string_view rest = data_.substr(position_);
       if (rest.substr(0, kUel.size()) == kUel) {
         position_ += kUel.size();
-      } else if (Upper(rest.substr(0, kPjlPrefix.size())) == kPjlPrefix) {
+      } else if (PjlUpper(rest.substr(0, kPjlPrefix.size())) == kPjlPrefix) {
         Command();
       } else {
         PageData();
@@ -99,20 +66,22 @@ class PjlReader {
     position_ = std::min(end + 1, data_.size());
     if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
     line.remove_prefix(kPjlPrefix.size());
-    if (!line.empty() && !IsBlank(line.front())) {
+    if (!line.empty() && !IsPjlBlank(line.front())) {
       plan_.Refuse("unknown PJL command \"@PJL" + std::string(line) + "\"");
       return;
     }
-    while (!line.empty() && IsBlank(line.front())) line.remove_prefix(1);
+    while (!line.empty() && IsPjlBlank(line.front())) line.remove_prefix(1);
     size_t wordEnd = 0;
-    while (wordEnd < line.size() && !IsBlank(line[wordEnd])) ++wordEnd;
-    std::string word = Upper(line.substr(0, wordEnd));
+    while (wordEnd < line.size() && !IsPjlBlank(line[wordEnd])) ++wordEnd;
+    std::string word = PjlUpper(line.substr(0, wordEnd));
     std::string_view options = line.substr(wordEnd);
     if (word.empty()) return;
     if (word == "FSMKDIR") return MakeDirectory(options);
     if (word == "FSDOWNLOAD") return Download(options);
     if (word == "FSDELETE") return Delete(options);
-    if (word == "SET" || word == "EXECUTE") TestPage(Upper(options));
+    if (word == "SET" || word == "EXECUTE") TestPage(PjlUpper(options));
+    if (word == "JOB") jobPassword_ = static_cast<uint32_t>(PjlNumber(PjlOption(options, "PASSWORD")).value_or(0));
+    if (word == "EOJ") jobPassword_ = 0;
     if (std::find(std::begin(kIgnoredCommands), std::end(kIgnoredCommands), word) ==
         std::end(kIgnoredCommands)) {
       plan_.Refuse("unknown PJL command \"" + word + "\"");
@@ -125,7 +94,9 @@ class PjlReader {
   }
 
   bool Target(std::string_view options, JobStep& step) {
-    std::optional<std::string> name = Option(options, "NAME");
+    step.pjlFileSystem = true;
+    step.jobPassword = jobPassword_;
+    std::optional<std::string> name = PjlOption(options, "NAME");
     if (!name) {
       plan_.Refuse("PJL file command without NAME");
       return false;
@@ -150,20 +121,17 @@ class PjlReader {
     step.kind = JobStep::kStoreFile;
     step.format = FontFormat::kPcl;
     if (!Target(options, step)) return;
-    std::optional<std::string> sizeText = Option(options, "SIZE");
-    uint64_t size = 0;
-    if (!sizeText || sizeText->empty() ||
-        std::from_chars(sizeText->data(), sizeText->data() + sizeText->size(), size).ptr !=
-            sizeText->data() + sizeText->size()) {
+    std::optional<uint64_t> size = PjlNumber(PjlOption(options, "SIZE"));
+    if (!size) {
       plan_.Refuse("FSDOWNLOAD without a byte count");
       return;
     }
-    if (size > data_.size() - position_) {
+    if (*size > data_.size() - position_) {
       plan_.Refuse("FSDOWNLOAD byte count past the end of the job");
       return;
     }
-    step.bytes.assign(data_.substr(position_, size));
-    position_ += size;
+    step.bytes.assign(data_.substr(position_, *size));
+    position_ += *size;
     plan_.steps.push_back(std::move(step));
   }
 
@@ -187,12 +155,13 @@ class PjlReader {
   std::string_view data_;
   JobPlan& plan_;
   size_t position_ = 0;
+  uint32_t jobPassword_ = 0;
 };
 
 }  // namespace
 
 bool IsPjlJob(std::string_view data) {
-  return data.substr(0, kUel.size()) == kUel || Upper(data.substr(0, kPjlPrefix.size())) == kPjlPrefix;
+  return data.substr(0, kUel.size()) == kUel || PjlUpper(data.substr(0, kPjlPrefix.size())) == kPjlPrefix;
 }
 
 void PlanPjlJob(std::string_view data, JobPlan& plan) { PjlReader(data, plan).Run(); }

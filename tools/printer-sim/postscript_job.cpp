@@ -118,6 +118,11 @@ class DownloadReader {
 
 }  // namespace
 
+bool IsPostScriptPrintJob(std::string_view data) {
+  return data.substr(0, 1024).find(kFontListTitle) != std::string_view::npos ||
+         data.find(kCall) != std::string_view::npos || data.find("showpage") != std::string_view::npos;
+}
+
 void PlanPostScriptJob(std::string_view data, JobPlan& plan) {
   std::string_view head = data.substr(0, 1024);
   if (head.find(kFontListTitle) != std::string_view::npos) {

@@ -36,6 +36,7 @@ Printer::Printer(const PrinterConfig& config, LogSink sink)
   if (config_.storage == Storage::kDisk || config_.storage == Storage::kBoth) {
     disk_.emplace(config_.diskBytes);
     disk_->MakeDirectories("fonts");
+    if (config_.diskFull) disk_->FillUp();
   }
   if (config_.storage == Storage::kFlash || config_.storage == Storage::kBoth) {
     flash_.emplace(config_.flashBytes);
@@ -145,6 +146,14 @@ void Printer::EndJob(size_t job, bool aborted) {
 
 void Printer::RunDataFile(std::string_view data) {
   JobPlan plan = PlanJob(data);
+  // PJL file-system commands the printer's settings do not let through
+  // are dropped without a word, as printers do.
+  auto blocked = [this](const JobStep& step) {
+    return step.pjlFileSystem && (!config_.fileSystemAccess || !TakesJobPassword(step.jobPassword));
+  };
+  const size_t before = plan.steps.size();
+  plan.steps.erase(std::remove_if(plan.steps.begin(), plan.steps.end(), blocked), plan.steps.end());
+  if (plan.steps.size() != before) Log("PJL file-system commands ignored: access off or no job password");
   std::string refusal = plan.refused() ? plan.refusal : CheckPlan(plan);
   if (!refusal.empty()) {
     Log("job refused: " + refusal);

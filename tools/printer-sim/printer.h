@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -52,6 +53,16 @@ class Printer {
   // Applies a received data file as the printer would; a refused job is
   // logged and changes nothing.
   void RunDataFile(std::string_view data);
+  // Whether a job that gave this PJL password (0: none) may use the file
+  // system.
+  bool TakesJobPassword(uint32_t jobPassword) const {
+    return config_.pjlPassword == 0 || jobPassword == config_.pjlPassword;
+  }
+  // Applies one step that the caller checked, as RunDataFile does for
+  // each step of a plan (the AppSocket channel's file-system commands).
+  void Apply(const JobStep& step);
+  // The IDs of the PCL macros defined in the printer's memory.
+  std::set<int32_t>& pclMacros() { return pclMacros_; }
   const std::vector<Job>& jobs() const { return jobs_; }
   const std::vector<std::string>& pages() const { return pages_; }
   const std::vector<std::string>& log() const { return log_; }
@@ -73,7 +84,6 @@ class Printer {
   void Change(std::string& field, std::string value);
   void AddInternalFonts();
   std::string CheckPlan(const JobPlan& plan) const;
-  void Apply(const JobStep& step);
   void AddFontFor(const JobStep& step);
   void RemoveFontsAt(Volume volume, const std::string& path);
 
@@ -88,6 +98,7 @@ class Printer {
   bool fontsStale_ = true;
   int32_t nextIndex_ = 1;
   int32_t nextPclId_ = 0;
+  std::set<int32_t> pclMacros_;
   std::vector<Job> jobs_;
   std::vector<std::string> pages_;
   std::vector<std::string> log_;

@@ -1,7 +1,8 @@
 // Virtual printers on loopback: each answers SNMP (v1, v2c) with its
 // identity, storage and font table, takes jobs over LPD (RFC 1179, queue
-// "lp"), and applies PJL and PostScript font downloads to its own disk and
-// flash volumes.
+// "lp") and over AppSocket (raw TCP, answering PJL, PCL status readback and
+// PostScript queries on the same connection), and applies PJL and
+// PostScript font downloads to its own disk and flash volumes.
 //
 // A Simulator runs any number of printers on one event-loop thread. Tests
 // start printers in-process, switch faults while they run and inspect what
@@ -29,6 +30,7 @@ struct PrinterConfig {
   std::string address = "127.0.0.10";  // IPv4, dotted
   uint16_t snmpPort = 0;                // 0: a free port, see Simulator::SnmpPort
   uint16_t lpdPort = 0;
+  uint16_t rawPort = 0;                 // AppSocket (raw TCP, 9100 on printers)
   std::string systemId = kDefaultSystemId;  // sysObjectID, dotted
   std::string name = "VirtualPrinter";      // sysName
   std::string description = "Virtual printer";
@@ -42,6 +44,12 @@ struct PrinterConfig {
   uint64_t diskBytes = uint64_t{1} << 30;
   uint64_t flashBytes = uint64_t{32} << 20;
   uint32_t deletionMs = 100;  // how long a font deletion takes
+
+  // How the printer's file system behaves, as real printers are set up
+  // (see pjl_channel.h): for PJL over LPD and AppSocket alike.
+  bool fileSystemAccess = true;  // off: PJL file-system commands are ignored without a word
+  uint32_t pjlPassword = 0;      // set: file-system commands need "@PJL JOB PASSWORD=N" first
+  bool diskFull = false;         // the disk has no free space: its downloads fail
 };
 
 // The steps of an LPD receive-job exchange at which a fault can strike.
@@ -93,9 +101,9 @@ class Simulator {
   Simulator(const Simulator&) = delete;
   Simulator& operator=(const Simulator&) = delete;
 
-  // Binds the printer's SNMP and LPD sockets and returns its number (0, 1,
-  // ...), or nullopt with the reason in `error`. Printers may be added
-  // before or after Start.
+  // Binds the printer's SNMP, LPD and AppSocket sockets and returns its
+  // number (0, 1, ...), or nullopt with the reason in `error`. Printers may
+  // be added before or after Start.
   std::optional<size_t> AddPrinter(const PrinterConfig& config, std::string* error = nullptr);
   size_t PrinterCount() const;
 
@@ -106,6 +114,7 @@ class Simulator {
 
   uint16_t SnmpPort(size_t printer) const;
   uint16_t LpdPort(size_t printer) const;
+  uint16_t RawPort(size_t printer) const;
   PrinterConfig Config(size_t printer) const;
 
   void SetFaults(size_t printer, const Faults& faults);

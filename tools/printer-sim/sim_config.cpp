@@ -37,6 +37,18 @@ bool ParseStorage(const std::string& text, Storage& storage) {
   return true;
 }
 
+// on/off, yes/no, true/false.
+bool ParseSwitch(const std::string& text, bool& value) {
+  if (text == "on" || text == "yes" || text == "true") {
+    value = true;
+  } else if (text == "off" || text == "no" || text == "false") {
+    value = false;
+  } else {
+    return false;
+  }
+  return true;
+}
+
 const ModelProfile* FindModel(const std::vector<ModelProfile>& models, const std::string& name) {
   auto it = std::find_if(models.begin(), models.end(), [&](const ModelProfile& m) { return m.name == name; });
   return it == models.end() ? nullptr : &*it;
@@ -81,6 +93,14 @@ bool ApplyKey(const std::string& key, const std::string& value, const std::vecto
     if (!ParseNumber(value, 0, 10000, config.pclFonts)) error = "bad pcl-fonts";
   } else if (key == "deletion-ms") {
     if (!ParseNumber<uint32_t>(value, 0, 600000, config.deletionMs)) error = "bad deletion-ms";
+  } else if (key == "raw-port") {
+    if (!ParseNumber<uint16_t>(value, 0, 65535, config.rawPort)) error = "bad raw-port";
+  } else if (key == "file-system") {
+    if (!ParseSwitch(value, config.fileSystemAccess)) error = "file-system must be on or off";
+  } else if (key == "pjl-password") {
+    if (!ParseNumber<uint32_t>(value, 0, 65535, config.pjlPassword)) error = "bad pjl-password";
+  } else if (key == "disk-full") {
+    if (!ParseSwitch(value, config.diskFull)) error = "disk-full must be yes or no";
   } else if (key == "count") {
     if (!ParseNumber(value, 1, kMostPrinters, repeat)) error = "bad count";
   } else {
@@ -97,6 +117,7 @@ const char kUsage[] =
     "  --first ADDRESS        address of the first printer (default 127.0.0.10)\n"
     "  --snmp-port PORT       SNMP port (default 161, else GLY_SNMP_PORT)\n"
     "  --lpd-port PORT        LPD port (default 515, else GLY_LPR_PORT)\n"
+    "  --raw-port PORT        AppSocket port (default 9100, else GLY_RAW_PORT)\n"
     "  --storage none|disk|flash|both   mass storage (default both)\n"
     "  --fonts N              internal fonts of each type, PostScript and PCL (default 4)\n"
     "  --model NAME           model of QPntStrPrfl.ini (default: each printer the next)\n"
@@ -140,9 +161,9 @@ bool ParseOptions(int argc, const char* const* argv, SimOptions& options, std::s
       if (!ParseNumber(value, 1, kMostPrinters, options.count)) error = "bad --count";
     } else if (option == "--first") {
       options.first = value;
-    } else if (option == "--snmp-port" || option == "--lpd-port") {
+    } else if (option == "--snmp-port" || option == "--lpd-port" || option == "--raw-port") {
       if (!ParseNumber<uint16_t>(value, 0, 65535, port)) error = "bad " + option;
-      (option == "--snmp-port" ? options.snmpPort : options.lpdPort) = port;
+      (option == "--snmp-port" ? options.snmpPort : option == "--lpd-port" ? options.lpdPort : options.rawPort) = port;
     } else if (option == "--storage") {
       if (!ParseStorage(value, options.defaults.storage)) error = "--storage must be none, disk, flash or both";
     } else if (option == "--fonts") {
@@ -227,6 +248,13 @@ bool PlanPrinters(const SimOptions& options, const std::vector<ModelProfile>& mo
   int number = 0;
   while (std::getline(file, line)) {
     ++number;
+    // A comment may also follow a value, after a blank.
+    for (size_t hash = line.find('#'); hash != std::string::npos; hash = line.find('#', hash + 1)) {
+      if (hash > 0 && (line[hash - 1] == ' ' || line[hash - 1] == '\t')) {
+        line.erase(hash);
+        break;
+      }
+    }
     line = Trim(line);
     if (line.empty() || line[0] == '#' || line[0] == ';') continue;
     if (line == "[printer]") {

@@ -25,6 +25,7 @@ struct SimOptions {
   std::string first = "127.0.0.10";
   std::optional<uint16_t> snmpPort;  // unset: 161, else GLY_SNMP_PORT
   std::optional<uint16_t> lpdPort;   // unset: 515, else GLY_LPR_PORT
+  std::optional<uint16_t> rawPort;   // unset: 9100, else GLY_RAW_PORT
   std::string configFile;
   std::string profilesFile;
   std::string model;  // a model of the profiles; unset: each printer the next model

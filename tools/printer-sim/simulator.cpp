@@ -16,6 +16,7 @@
 #include <mutex>
 #include <thread>
 
+#include "appsocket_session.h"
 #include "lpd_session.h"
 #include "printer.h"
 #include "printer_mib.h"
@@ -28,22 +29,29 @@ namespace {
 constexpr int kListenBacklog = 16;
 constexpr size_t kMostDatagramBytes = 65535;
 constexpr int kEventsPerWait = 64;
+// A client that sends but does not read is not read from while this much
+// of its reply waits. What it sent is fed to its session in small pieces,
+// so that few commands can add to a reply past that.
+constexpr size_t kMostPendingReplyBytes = 1 << 20;
+constexpr size_t kFeedBytes = 256;
 
 struct Node;
 struct Connection;
 
 struct Handler {
-  enum Kind { kWake, kSnmp, kListener, kConnection } kind;
+  enum Kind { kWake, kSnmp, kLpdListener, kRawListener, kConnection } kind;
   Node* node = nullptr;
   Connection* connection = nullptr;
 };
 
 struct Connection {
-  Connection(Node* owner, int socket, Printer& printer)
-      : fd(socket), session(printer), handler{Handler::kConnection, owner, this} {}
+  Connection(Node* owner, int socket, std::unique_ptr<ConnectionSession> protocol)
+      : fd(socket), session(std::move(protocol)), handler{Handler::kConnection, owner, this} {}
   int fd;
-  LpdSession session;
+  std::unique_ptr<ConnectionSession> session;
   std::string pending;  // reply bytes the socket did not take yet
+  std::string unread;   // received bytes not yet fed to the session, from unreadAt on
+  size_t unreadAt = 0;
   Handler handler;
 };
 
@@ -53,10 +61,13 @@ struct Node {
   PrinterMib mib;
   sockaddr_in snmpAddress{};
   sockaddr_in lpdAddress{};
+  sockaddr_in rawAddress{};
   int snmpFd = -1;
   int lpdFd = -1;
+  int rawFd = -1;
   Handler snmpHandler{Handler::kSnmp, this, nullptr};
-  Handler lpdHandler{Handler::kListener, this, nullptr};
+  Handler lpdHandler{Handler::kLpdListener, this, nullptr};
+  Handler rawHandler{Handler::kRawListener, this, nullptr};
   std::map<int, std::unique_ptr<Connection>> connections;
 };
 
@@ -71,7 +82,7 @@ std::string Errno(const char* what) { return std::string(what) + ": " + std::str
 
 // A socket bound to `address` (port 0: any free port); the address gets
 // the port actually bound. -1 with `error` set on failure.
-int BindSocket(int type, sockaddr_in& address, std::string& error) {
+int BindSocket(int type, sockaddr_in& address, const char* what, std::string& error) {
   int fd = socket(AF_INET, type | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
   if (fd < 0) {
     error = Errno("socket");
@@ -83,7 +94,7 @@ int BindSocket(int type, sockaddr_in& address, std::string& error) {
   if (bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
       (type == SOCK_STREAM && listen(fd, kListenBacklog) != 0) ||
       getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
-    error = Errno(type == SOCK_STREAM ? "LPD port" : "SNMP port");
+    error = Errno(what);
     close(fd);
     return -1;
   }
@@ -129,11 +140,12 @@ struct Simulator::Impl {
     node.connections.clear();
     if (node.snmpFd >= 0) close(node.snmpFd);
     if (node.lpdFd >= 0) close(node.lpdFd);
-    node.snmpFd = node.lpdFd = -1;
+    if (node.rawFd >= 0) close(node.rawFd);
+    node.snmpFd = node.lpdFd = node.rawFd = -1;
   }
 
   bool OpenListener(Node& node, std::string& error) {
-    node.lpdFd = BindSocket(SOCK_STREAM, node.lpdAddress, error);
+    node.lpdFd = BindSocket(SOCK_STREAM, node.lpdAddress, "LPD port", error);
     if (node.lpdFd < 0) return false;
     Watch(node.lpdFd, EPOLLIN, &node.lpdHandler);
     return true;
@@ -168,8 +180,9 @@ struct Simulator::Impl {
           case Handler::kSnmp:
             ServeSnmp(*handler.node, buffer);
             break;
-          case Handler::kListener:
-            Accept(*handler.node);
+          case Handler::kLpdListener:
+          case Handler::kRawListener:
+            Accept(*handler.node, handler.kind);
             break;
           case Handler::kConnection:
             ServeConnection(*handler.node, *handler.connection, events[i].events, buffer);
@@ -210,51 +223,70 @@ struct Simulator::Impl {
     delayed.erase(std::remove_if(delayed.begin(), delayed.end(), due), delayed.end());
   }
 
-  void Accept(Node& node) {
+  void Accept(Node& node, Handler::Kind listener) {
+    const int listenFd = listener == Handler::kRawListener ? node.rawFd : node.lpdFd;
+    if (listenFd < 0) return;
     for (;;) {
-      if (node.lpdFd < 0) return;
-      int fd = accept4(node.lpdFd, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
+      int fd = accept4(listenFd, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
       if (fd < 0) return;
-      auto connection = std::make_unique<Connection>(&node, fd, node.printer);
+      std::unique_ptr<ConnectionSession> session;
+      if (listener == Handler::kRawListener) {
+        session = std::make_unique<AppSocketSession>(node.printer);
+      } else {
+        session = std::make_unique<LpdSession>(node.printer);
+      }
+      auto connection = std::make_unique<Connection>(&node, fd, std::move(session));
       Watch(fd, EPOLLIN | EPOLLRDHUP, &connection->handler);
       node.connections[fd] = std::move(connection);
     }
   }
 
   void ServeConnection(Node& node, Connection& connection, uint32_t events, std::vector<char>& buffer) {
-    std::string reply;
-    if (events & (EPOLLIN | EPOLLRDHUP | EPOLLHUP | EPOLLERR)) {
-      for (;;) {
-        ssize_t size = recv(connection.fd, buffer.data(), buffer.size(), 0);
-        if (size > 0) {
-          connection.session.Receive(reinterpret_cast<const uint8_t*>(buffer.data()),
-                                     static_cast<size_t>(size), reply);
-          if (connection.session.closing()) break;
-          continue;
-        }
-        if (size == 0 || (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR)) {
-          connection.session.EndOfInput();
-          connection.pending.clear();
-          reply.clear();
-        }
-        if (size < 0 && errno == EINTR) continue;
+    ConnectionSession& session = *connection.session;
+    bool broken = (events & EPOLLERR) != 0;
+    std::string& unread = connection.unread;
+    while (!broken && !session.closing() && connection.pending.size() < kMostPendingReplyBytes) {
+      if (connection.unreadAt < unread.size()) {
+        const size_t piece = std::min(kFeedBytes, unread.size() - connection.unreadAt);
+        session.Receive(reinterpret_cast<const uint8_t*>(unread.data() + connection.unreadAt), piece,
+                        connection.pending);
+        connection.unreadAt += piece;
+        continue;
+      }
+      if (!(events & (EPOLLIN | EPOLLRDHUP | EPOLLHUP))) break;
+      ssize_t size = recv(connection.fd, buffer.data(), buffer.size(), 0);
+      if (size > 0) {
+        unread.assign(buffer.data(), static_cast<size_t>(size));
+        connection.unreadAt = 0;
+      } else if (size == 0) {
+        session.EndOfInput(connection.pending);
+      } else if (errno == EAGAIN || errno == EWOULDBLOCK) {
         break;
+      } else if (errno != EINTR) {
+        broken = true;
       }
     }
-    connection.pending += reply;
-    while (!connection.pending.empty()) {
+    while (!broken && !connection.pending.empty()) {
       ssize_t sent = send(connection.fd, connection.pending.data(), connection.pending.size(), MSG_NOSIGNAL);
+      if (sent < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR) broken = true;
       if (sent <= 0) break;
       connection.pending.erase(0, static_cast<size_t>(sent));
     }
-    if (connection.session.closing() && connection.pending.empty()) {
+    if (broken || (session.closing() && connection.pending.empty())) {
+      if (!session.closing()) session.EndOfInput(connection.pending);
       int fd = connection.fd;
       close(fd);
       node.connections.erase(fd);
       return;
     }
+    // Reads only while the client takes its replies, and nothing after
+    // its end of input: what is left to do is sending. Bytes still unread
+    // are fed on the next round, which a writable socket starts at once.
+    const bool reading = !session.closing() && connection.pending.size() < kMostPendingReplyBytes;
+    const bool held = !session.closing() && connection.unreadAt < unread.size();
     epoll_event event{};
-    event.events = EPOLLIN | EPOLLRDHUP | (connection.pending.empty() ? 0u : uint32_t{EPOLLOUT});
+    event.events = (reading && !held ? uint32_t{EPOLLIN | EPOLLRDHUP} : 0u) |
+                   (connection.pending.empty() && !held ? 0u : uint32_t{EPOLLOUT});
     event.data.ptr = &connection.handler;
     epoll_ctl(epoll, EPOLL_CTL_MOD, connection.fd, &event);
   }
@@ -278,16 +310,21 @@ std::optional<size_t> Simulator::AddPrinter(const PrinterConfig& config, std::st
   auto node = std::make_unique<Node>(config, [impl, number](const std::string& line) {
     if (impl->sink) impl->sink(number, line);
   });
-  node->snmpAddress = node->lpdAddress = address;
+  node->snmpAddress = node->lpdAddress = node->rawAddress = address;
   node->snmpAddress.sin_port = htons(config.snmpPort);
   node->lpdAddress.sin_port = htons(config.lpdPort);
-  node->snmpFd = BindSocket(SOCK_DGRAM, node->snmpAddress, reason);
-  if (node->snmpFd < 0 || !impl_->OpenListener(*node, reason)) {
+  node->rawAddress.sin_port = htons(config.rawPort);
+  node->snmpFd = BindSocket(SOCK_DGRAM, node->snmpAddress, "SNMP port", reason);
+  if (node->snmpFd >= 0 && impl_->OpenListener(*node, reason)) {
+    node->rawFd = BindSocket(SOCK_STREAM, node->rawAddress, "AppSocket port", reason);
+  }
+  if (node->rawFd < 0) {
     impl_->CloseNode(*node);
     if (error) *error = config.address + ": " + reason;
     return std::nullopt;
   }
   impl_->Watch(node->snmpFd, EPOLLIN, &node->snmpHandler);
+  impl_->Watch(node->rawFd, EPOLLIN, &node->rawHandler);
   impl_->nodes.push_back(std::move(node));
   return number;
 }
@@ -324,6 +361,11 @@ uint16_t Simulator::SnmpPort(size_t printer) const {
 uint16_t Simulator::LpdPort(size_t printer) const {
   std::lock_guard lock(impl_->mutex);
   return ntohs(impl_->At(printer).lpdAddress.sin_port);
+}
+
+uint16_t Simulator::RawPort(size_t printer) const {
+  std::lock_guard lock(impl_->mutex);
+  return ntohs(impl_->At(printer).rawAddress.sin_port);
 }
 
 PrinterConfig Simulator::Config(size_t printer) const {

@@ -63,6 +63,30 @@ bool StorageVolume::Remove(const std::string& path) {
   return true;
 }
 
+std::vector<StorageVolume::Entry> StorageVolume::List(const std::string& directory) const {
+  const std::string prefix = directory.empty() ? std::string() : directory + "/";
+  auto child = [&](const std::string& path) {
+    return path.size() > prefix.size() && path.compare(0, prefix.size(), prefix) == 0 &&
+           path.find('/', prefix.size()) == std::string::npos;
+  };
+  std::map<std::string, Entry> entries;
+  for (const std::string& path : directories_) {
+    if (child(path)) entries[path.substr(prefix.size())] = {path.substr(prefix.size()), true, 0};
+  }
+  for (const auto& [path, bytes] : files_) {
+    if (child(path)) entries[path.substr(prefix.size())] = {path.substr(prefix.size()), false, bytes.size()};
+  }
+  std::vector<Entry> list;
+  for (auto& [name, entry] : entries) list.push_back(std::move(entry));
+  return list;
+}
+
+bool StorageVolume::RemoveEmptyDirectory(const std::string& path) {
+  if (path.empty() || !directories_.count(path) || !List(path).empty()) return false;
+  directories_.erase(path);
+  return true;
+}
+
 int64_t StorageVolume::Growth(const std::string& path, uint64_t size) const {
   auto file = files_.find(path);
   uint64_t old = file == files_.end() ? 0 : file->second.size();

@@ -9,6 +9,7 @@
 #include <set>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace printer_sim {
 
@@ -22,8 +23,22 @@ class StorageVolume {
   explicit StorageVolume(uint64_t capacity) : capacity_(capacity) {}
 
   uint64_t capacity() const { return capacity_; }
-  uint64_t used() const { return used_; }
+  uint64_t used() const { return used_ + reserved_; }
+  uint64_t free() const { return capacity_ - used(); }
+  // Takes up all the space still free, as other data on a full disk does.
+  void FillUp() { reserved_ = capacity_ - used_; }
   bool HasDirectory(const std::string& path) const;
+  bool HasFile(const std::string& path) const { return files_.count(path) > 0; }
+
+  struct Entry {
+    std::string name;  // the last component
+    bool directory = false;
+    uint64_t size = 0;  // of a file
+  };
+  // What a directory holds, by name.
+  std::vector<Entry> List(const std::string& directory) const;
+  // Removes a directory that holds nothing; never the root.
+  bool RemoveEmptyDirectory(const std::string& path);
   // Creates the directory and its parents.
   void MakeDirectories(const std::string& path);
   // The directory that holds `path` ("" for the root).
@@ -39,6 +54,7 @@ class StorageVolume {
  private:
   uint64_t capacity_;
   uint64_t used_ = 0;
+  uint64_t reserved_ = 0;
   std::set<std::string> directories_;
   std::map<std::string, std::string> files_;
 };

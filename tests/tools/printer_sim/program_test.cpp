@@ -79,8 +79,8 @@ class ProgramTest : public testing::Test {
 };
 
 TEST_F(ProgramTest, OptionsStartConsecutivePrintersOfTheModels) {
-  Launch({"--count", "2", "--first", "127.0.0.51", "--snmp-port", "0", "--lpd-port", "0", "--storage", "disk",
-          "--fonts", "3"});
+  Launch({"--count", "2", "--first", "127.0.0.51", "--snmp-port", "0", "--lpd-port", "0", "--raw-port", "0",
+          "--storage", "disk", "--fonts", "3"});
   PrinterLine first = ReadLine();
   PrinterLine second = ReadLine();
   EXPECT_EQ(first.address, "127.0.0.51");
@@ -103,7 +103,7 @@ TEST_F(ProgramTest, AConfigurationFileDescribesEachPrinter) {
                       "model = Slate 8300\n"
                       "name = Basement\n"
                       "read-community = lookin\n"
-                      "storage = none\n"
+                      "storage = none   # a comment after a value\n"
                       "postscript-fonts = 1\n"
                       "pcl-fonts = 0\n"
                       "\n"
@@ -111,7 +111,7 @@ TEST_F(ProgramTest, AConfigurationFileDescribesEachPrinter) {
                       "system-id = 1.3.6.1.4.1.99999.7\n"
                       "count = 2\n");
   Launch({"--config", scratch_ + "/printers.conf", "--first", "127.0.0.56", "--snmp-port", "0", "--lpd-port",
-          "0"});
+          "0", "--raw-port", "0"});
   PrinterLine basement = ReadLine();
   PrinterLine other = ReadLine();
   PrinterLine third = ReadLine();
