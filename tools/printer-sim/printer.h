@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <optional>
 #include <string>
@@ -45,15 +46,16 @@ class Printer {
   const StorageVolume* FindVolume(Volume volume) const;
   StorageVolume* FindVolume(Volume volume);
 
-  // --- jobs
+  // --- jobs, by their number (1, 2, ...); only the last jobsKept are
+  // kept, and of each file only its first jobBytesKept bytes
   size_t BeginJob(std::string queue);
   void AddJobFile(size_t job, JobFile file);
   void EndJob(size_t job, bool aborted);
   // Applies a received data file as the printer would; a refused job is
   // logged and changes nothing.
   void RunDataFile(std::string_view data);
-  const std::vector<Job>& jobs() const { return jobs_; }
-  const std::vector<std::string>& pages() const { return pages_; }
+  const std::deque<Job>& jobs() const { return jobs_; }
+  const std::deque<std::string>& pages() const { return pages_; }
   const std::vector<std::string>& log() const { return log_; }
 
   // Grows whenever anything the MIB shows changes, so a cached view of it
@@ -76,6 +78,7 @@ class Printer {
   void Apply(const JobStep& step);
   void AddFontFor(const JobStep& step);
   void RemoveFontsAt(Volume volume, const std::string& path);
+  Job* FindJob(size_t job);
 
   PrinterConfig config_;
   LogSink sink_;
@@ -88,8 +91,9 @@ class Printer {
   bool fontsStale_ = true;
   int32_t nextIndex_ = 1;
   int32_t nextPclId_ = 0;
-  std::vector<Job> jobs_;
-  std::vector<std::string> pages_;
+  std::deque<Job> jobs_;
+  size_t firstJob_ = 1;  // the number of jobs_.front()
+  std::deque<std::string> pages_;
   std::vector<std::string> log_;
   uint64_t generation_ = 0;
 };

@@ -83,6 +83,8 @@ bool ApplyKey(const std::string& key, const std::string& value, const std::vecto
     if (!ParseNumber<uint32_t>(value, 0, 600000, config.deletionMs)) error = "bad deletion-ms";
   } else if (key == "count") {
     if (!ParseNumber(value, 1, kMostPrinters, repeat)) error = "bad count";
+  } else if (ApplyPersonalityKey(key, value, config, error)) {
+    // one of the SNMP personality's keys (snmp_personality.h)
   } else {
     error = "unknown key \"" + key + "\"";
   }
