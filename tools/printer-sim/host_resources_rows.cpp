@@ -77,9 +77,12 @@ void AddDiskStorageRow(MibRows& rows, uint32_t index, int32_t media, const Stora
 void AddHostResources(MibRows& rows, const Printer& printer) {
   const PrinterConfig& config = printer.config();
   const SnmpPersonality& snmp = config.snmp;
-  rows.Add(kHrMemorySize, {0}, Value::Integer(kMemoryKiB));
+  // A device with neither the storage table nor the printer row serves
+  // no host resources group at all.
+  const bool storageTable = snmp.storageReport != StorageReport::kDeviceTable;
+  if (storageTable || snmp.hostPrinterRow) rows.Add(kHrMemorySize, {0}, Value::Integer(kMemoryKiB));
 
-  if (snmp.storageReport != StorageReport::kDeviceTable) {
+  if (storageTable) {
     // The table is there even when the printer has no volume.
     for (uint32_t column = 1; column <= 7; ++column) rows.Serve(Join(kHrStorageEntry, {column}));
     uint32_t index = 1;

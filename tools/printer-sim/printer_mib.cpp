@@ -1,6 +1,7 @@
 // The objects served, by personality (instances after the column):
 //
 //   always      system group 1.3.6.1.2.1.1.1-7 .0
+//   storage-report storage or both, or host-printer-row
 //               hrMemorySize 1.3.6.1.2.1.25.2.2.0
 //   storage-report storage or both (rows 1 disk, 2 flash, 3 NVRAM when nvram-units > 0)
 //               hrStorageEntry 1.3.6.1.2.1.25.2.3.1.1-7 .N (Index, Type, Descr,
@@ -20,7 +21,8 @@
 //   device-id   ppmGeneral 1.3.6.1.4.1.2699.1.2.1.1.1-3 .0
 //               ppmPrinterEntry 1.3.6.1.4.1.2699.1.2.1.2.1.1.2-8 .1
 //               (3: ppmPrinterIEEE1284DeviceId)
-//               ppmPortEntry 1.3.6.1.4.1.2699.1.2.1.3.1.1.2-7,9 .1.1 (the LPD port)
+//               ppmPortEntry 1.3.6.1.4.1.2699.1.2.1.3.1.1.2-7,9 .1.1 (the LPD port; the
+//               configured one, 515 when the printer took a free port)
 //   font-mib    glyFontCount 1.3.6.1.4.1.32473.2.1.1.0
 //               glyFontEntry 1.3.6.1.4.1.32473.2.1.2.1.2-8 .index
 #include "printer_mib.h"
