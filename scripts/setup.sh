@@ -13,6 +13,7 @@ packages=(
   ghostscript t1utils fontforge-nox python3-fonttools
   fonts-urw-base35 fonts-dejavu-core fonts-liberation2
   snmp snmpd snmpsim libspdlog-dev rlpr smitools
+  cups-ipp-utils
   xvfb xauth poppler-utils
   # the package checks: the desktop entry's validator, and a clean Debian
   # system to install the package into (scripts/clean_install_check.sh)

@@ -229,7 +229,8 @@ bool PlanPrinters(const SimOptions& options, const std::vector<ModelProfile>& mo
   int number = 0;
   while (std::getline(file, line)) {
     ++number;
-    line = Trim(line);
+    // A blank and "#" start a comment after a value, as in the README's examples.
+    line = Trim(line.substr(0, std::min(line.find(" #"), line.find("\t#"))));
     if (line.empty() || line[0] == '#' || line[0] == ';') continue;
     if (line == "[printer]") {
       if (!flush()) return false;

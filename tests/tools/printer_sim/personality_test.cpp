@@ -118,13 +118,18 @@ TEST_F(PersonalityTest, ASmallPrinterReportsAFullNvramOfTwoUnits) {
             std::string::npos);
 }
 
-TEST(PersonalityKeysTest, ABadValueNamesItsLine) {
+TEST(PersonalityKeysTest, ValuesTakeTrailingCommentsAndABadOneNamesItsLine) {
   const TempDir scratch;
   SimOptions options;
-  options.configFile = scratch.path() + "/bad.conf";
-  sim_test::WriteFile(options.configFile, "[printer]\nreal = yes\nstorage-report = tape\n");
+  options.configFile = scratch.path() + "/printers.conf";
+  sim_test::WriteFile(options.configFile, "[printer]\nreal = yes\nstorage-report = both   # and device rows\n");
   std::vector<PrinterConfig> printers;
   std::string error;
+  ASSERT_TRUE(PlanPrinters(options, {}, printers, error)) << error;
+  EXPECT_EQ(printers[0].snmp.storageReport, StorageReport::kBoth);
+  EXPECT_FALSE(printers[0].snmp.fontMib);
+
+  sim_test::WriteFile(options.configFile, "[printer]\nreal = yes\nstorage-report = tape\n");
   EXPECT_FALSE(PlanPrinters(options, {}, printers, error));
   EXPECT_EQ(error, options.configFile + ":3: storage-report must be storage, device or both");
 }
