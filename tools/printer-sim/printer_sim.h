@@ -47,7 +47,7 @@ struct PrinterConfig {
   // What the printer keeps of the jobs it receives (it runs them whole):
   // the first jobBytesKept bytes of each file, of the last jobsKept jobs.
   uint64_t jobBytesKept = uint64_t{1} << 20;
-  size_t jobsKept = 64;
+  size_t jobsKept = 16;
   SnmpPersonality snmp;
 };
 
