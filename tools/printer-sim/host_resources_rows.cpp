@@ -21,12 +21,10 @@ const Oid kHrPrinterEntry = {1, 3, 6, 1, 2, 1, 25, 3, 5, 1};
 const Oid kHrDiskStorageEntry = {1, 3, 6, 1, 2, 1, 25, 3, 6, 1};
 
 constexpr uint32_t kMemoryKiB = 262144;
-constexpr uint32_t kPrinterDevice = 1;  // hrDeviceIndex of the printer, also in the Printer MIB
 constexpr int32_t kDeviceRunning = 2;
 constexpr int32_t kPrinterIdle = 3;
 enum DiskAccess : int32_t { kReadWrite = 1 };
 enum DiskMedia : int32_t { kMediaOther = 1, kMediaHardDisk = 3 };
-enum TruthValue : int32_t { kTrue = 1, kFalse = 2 };
 
 struct Disk {
   Volume volume;
@@ -100,12 +98,12 @@ void AddHostResources(MibRows& rows, const Printer& printer) {
   }
 
   if (snmp.hostPrinterRow) {
-    AddDeviceRow(rows, kPrinterDevice, kHrDevicePrinter, DeviceDescription(config));
-    rows.Add(Join(kHrPrinterEntry, {1}), {kPrinterDevice}, Value::Integer(kPrinterIdle));
-    rows.Add(Join(kHrPrinterEntry, {2}), {kPrinterDevice}, Value::Text(std::string(1, '\0')));
+    AddDeviceRow(rows, kPrinterDeviceIndex, kHrDevicePrinter, DeviceDescription(config));
+    rows.Add(Join(kHrPrinterEntry, {1}), {kPrinterDeviceIndex}, Value::Integer(kPrinterIdle));
+    rows.Add(Join(kHrPrinterEntry, {2}), {kPrinterDeviceIndex}, Value::Text(std::string(1, '\0')));
   }
   if (snmp.storageReport != StorageReport::kStorageTable) {
-    uint32_t index = kPrinterDevice + 1;
+    uint32_t index = kPrinterDeviceIndex + 1;
     for (const Disk& disk : kDisks) {
       const StorageVolume* volume = printer.FindVolume(disk.volume);
       if (!volume) continue;

@@ -14,6 +14,10 @@ namespace printer_sim {
 
 class Printer;
 
+// hrDeviceIndex of the printer, which the Printer MIB's tables share.
+inline constexpr uint32_t kPrinterDeviceIndex = 1;
+enum TruthValue : int32_t { kTrue = 1, kFalse = 2 };
+
 struct Variable {
   Oid name;
   Value value;

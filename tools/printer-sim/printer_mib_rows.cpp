@@ -1,7 +1,8 @@
 // The Printer MIB rows a printer serves (RFC 3805: its general row, one
-// marker with its black colorant, a toner and a drum supply) and the Printer Port Monitor MIB of
-// the PWG with the printer's IEEE 1284 device ID and its LPD port. Counts
-// and levels are those of a printer in mid-life; nothing changes them.
+// marker with its black colorant, a toner and a drum supply) and the PWG's
+// Printer Port Monitor MIB with the printer's IEEE 1284 device ID and its
+// LPD port. Counts and levels are those of a printer in mid-life; nothing
+// changes them.
 #include "lpd_session.h"
 #include "mib_rows.h"
 #include "printer.h"
@@ -17,7 +18,6 @@ const Oid kPpmGeneral = {1, 3, 6, 1, 4, 1, 2699, 1, 2, 1, 1};
 const Oid kPpmPrinterEntry = {1, 3, 6, 1, 4, 1, 2699, 1, 2, 1, 2, 1, 1};
 const Oid kPpmPortEntry = {1, 3, 6, 1, 4, 1, 2699, 1, 2, 1, 3, 1, 1};
 
-constexpr uint32_t kPrinterDevice = 1;  // hrDeviceIndex of the printer
 constexpr uint32_t kMarker = 1;
 constexpr uint32_t kBlack = 1;  // prtMarkerColorantIndex
 constexpr uint32_t kLpdPortIndex = 1;
@@ -25,27 +25,24 @@ constexpr uint16_t kLpdPort = 515;
 
 // Values of the IANA-PRINTER-MIB and Printer MIB textual conventions.
 enum : int32_t {
-  kNotResetting = 3,            // PrtGeneralResetTC
-  kConsoleEnabled = 3,          // PrtConsoleDisableTC
-  kOff = 4,                     // PresentOnOff
+  kNotResetting = 3,              // PrtGeneralResetTC
+  kConsoleEnabled = 3,            // PrtConsoleDisableTC
+  kOff = 4,                       // PresentOnOff
   kElectrophotographicLaser = 4,  // PrtMarkerMarkTechTC
-  kImpressions = 7,             // PrtMarkerCounterUnitTC
-  kTenThousandthsOfInches = 3,  // PrtMarkerAddressabilityUnitTC
-  kAvailableAndIdle = 0,        // PrtSubUnitStatusTC
-  kSupplyThatIsConsumed = 3,    // PrtMarkerSuppliesClassTC
-  kToner = 3,                   // PrtMarkerSuppliesTypeTC
+  kImpressions = 7,               // PrtMarkerCounterUnitTC
+  kTenThousandthsOfInches = 3,    // PrtMarkerAddressabilityUnitTC
+  kAvailableAndIdle = 0,          // PrtSubUnitStatusTC
+  kSupplyThatIsConsumed = 3,      // PrtMarkerSuppliesClassTC
+  kToner = 3,                     // PrtMarkerSuppliesTypeTC
   kOpc = 9,
-  kPercent = 19,                // PrtMarkerSuppliesSupplyUnitTC
-  kProcessColorant = 3,         // PrtMarkerColorantRoleTC
-  kChannelLpdServer = 8,        // PrtChannelTypeTC
-  kTrue = 1,                    // TruthValue
-  kFalse = 2,
+  kPercent = 19,                  // PrtMarkerSuppliesSupplyUnitTC
+  kProcessColorant = 3,           // PrtMarkerColorantRoleTC
+  kChannelLpdServer = 8,          // PrtChannelTypeTC
 };
 
 constexpr uint32_t kLifeImpressions = 48213;
 constexpr int32_t kDotsPerInch = 600;
 constexpr int32_t kMargin = 1968;  // 5 mm in ten-thousandths of an inch
-
 constexpr int32_t kTonality = 256;
 
 struct Supply {
@@ -67,7 +64,7 @@ std::string SerialNumberOf(const PrinterConfig& config) {
 
 void AddGeneral(MibRows& rows, const PrinterConfig& config) {
   auto add = [&](uint32_t column, Value value) {
-    rows.Add(Join(kPrtGeneralEntry, {column}), {kPrinterDevice}, std::move(value));
+    rows.Add(Join(kPrtGeneralEntry, {column}), {kPrinterDeviceIndex}, std::move(value));
   };
   add(1, Value::Unsigned(kTagCounter32, 0));  // prtGeneralConfigChanges
   add(2, Value::Integer(1));                  // prtGeneralCurrentLocalization
@@ -90,7 +87,7 @@ void AddGeneral(MibRows& rows, const PrinterConfig& config) {
 
 void AddMarker(MibRows& rows) {
   auto add = [&](uint32_t column, Value value) {
-    rows.Add(Join(kPrtMarkerEntry, {column}), {kPrinterDevice, kMarker}, std::move(value));
+    rows.Add(Join(kPrtMarkerEntry, {column}), {kPrinterDeviceIndex, kMarker}, std::move(value));
   };
   add(2, Value::Integer(kElectrophotographicLaser));
   add(3, Value::Integer(kImpressions));
@@ -109,7 +106,7 @@ void AddSupplies(MibRows& rows) {
   uint32_t index = 1;
   for (const Supply& supply : kSupplies) {
     auto add = [&](uint32_t column, Value value) {
-      rows.Add(Join(kPrtMarkerSuppliesEntry, {column}), {kPrinterDevice, index}, std::move(value));
+      rows.Add(Join(kPrtMarkerSuppliesEntry, {column}), {kPrinterDeviceIndex, index}, std::move(value));
     };
     add(2, Value::Integer(kMarker));
     add(3, Value::Integer(supply.colorant));
@@ -130,7 +127,7 @@ void AddPrinterMib(MibRows& rows, const Printer& printer) {
   AddMarker(rows);
   AddSupplies(rows);
   auto colorant = [&](uint32_t column, Value value) {
-    rows.Add(Join(kPrtMarkerColorantEntry, {column}), {kPrinterDevice, kBlack}, std::move(value));
+    rows.Add(Join(kPrtMarkerColorantEntry, {column}), {kPrinterDeviceIndex, kBlack}, std::move(value));
   };
   colorant(2, Value::Integer(kMarker));
   colorant(3, Value::Integer(kProcessColorant));
@@ -151,7 +148,7 @@ void AddPortMonitor(MibRows& rows, const Printer& printer) {
   printerColumn(3, Value::Text(config.snmp.deviceId));
   printerColumn(4, Value::Integer(1));  // ports
   printerColumn(5, Value::Integer(kLpdPortIndex));
-  printerColumn(6, Value::Integer(kPrinterDevice));
+  printerColumn(6, Value::Integer(kPrinterDeviceIndex));
   printerColumn(7, Value::Text(""));    // community: the agent's own
   printerColumn(8, Value::Integer(kTrue));
 
