@@ -53,6 +53,7 @@ awk '{print $1, $5}' "$scratch/printers" >"$scratch/targets"  # address, LPD por
 # Each sender walks the printers from its own offset, cycling the jobs.
 send_loop() {
   local offset=$1 count=0 address port file
+  local split=$((offset * printers / senders))
   local files=("$scratch/font.prn" "$scratch/document.txt" "$scratch/font.prn" "$scratch/font.prn")
   while :; do
     while read -r address port; do
@@ -61,7 +62,7 @@ send_loop() {
       [ $((count % 25)) -eq 0 ] && file=$scratch/large.txt
       rlpr --no-bind --timeout=10 -H "$address" --port="$port" -P lp "$file" >/dev/null 2>&1 || true
       echo x >>"$scratch/sent.$offset"
-    done < <(tail -n +"$((offset * printers / senders + 1))" "$scratch/targets"; head -n "$((offset * printers / senders))" "$scratch/targets")
+    done < <(tail -n +"$((split + 1))" "$scratch/targets"; head -n "$split" "$scratch/targets")
   done
 }
 for s in $(seq 0 $((senders - 1))); do send_loop "$s" & done
