@@ -6,6 +6,9 @@
 #
 #   bench/printer-sim/soak.sh SECONDS [WARM_UP_SECONDS]   (warm-up: a sixth)
 #
+# Warm-up must last until every printer holds its last jobsKept jobs (16
+# each, 800 in all: about 20 s at the 40 jobs a second of two cores).
+#
 # The jobs are what a font manager sends: PCL soft font downloads to flash
 # (each printer's one file replaced over and over), documents, and now and
 # then a job larger than the bytes a printer keeps of it.
