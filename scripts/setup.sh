@@ -13,6 +13,7 @@ packages=(
   ghostscript t1utils fontforge-nox python3-fonttools
   fonts-urw-base35 fonts-dejavu-core fonts-liberation2 fonts-noto-core
   snmp snmpd snmpsim libspdlog-dev rlpr smitools
+  cups-ipp-utils
   xvfb xauth poppler-utils
   # asking a virtual printer's AppSocket port by hand (the README)
   netcat-openbsd

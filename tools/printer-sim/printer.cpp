@@ -8,6 +8,7 @@ namespace printer_sim {
 namespace {
 
 constexpr size_t kMostLogLines = 1000;
+constexpr size_t kMostPages = 1000;
 
 constexpr const char* kPostScriptNames[] = {
     "Courier",        "Courier-Bold",          "Courier-Oblique", "Courier-BoldOblique",
@@ -132,16 +133,33 @@ size_t Printer::BeginJob(std::string queue) {
   Job job;
   job.queue = std::move(queue);
   jobs_.push_back(std::move(job));
-  return jobs_.size() - 1;
+  for (; jobs_.size() > std::max<size_t>(config_.jobsKept, 1); ++firstJob_) jobs_.pop_front();
+  return firstJob_ + jobs_.size() - 1;
 }
 
-void Printer::AddJobFile(size_t job, JobFile file) { jobs_[job].files.push_back(std::move(file)); }
+Job* Printer::FindJob(size_t job) {
+  return job >= firstJob_ && job - firstJob_ < jobs_.size() ? &jobs_[job - firstJob_] : nullptr;
+}
+
+void Printer::AddJobFile(size_t job, JobFile file) {
+  Job* kept = FindJob(job);
+  if (!kept) return;
+  file.size = file.bytes.size();
+  if (file.size > config_.jobBytesKept) file.bytes.resize(static_cast<size_t>(config_.jobBytesKept));
+  // A received file's buffer grew by doubling: keep only what it holds.
+  file.bytes.shrink_to_fit();
+  kept->files.push_back(std::move(file));
+}
 
 void Printer::EndJob(size_t job, bool aborted) {
-  jobs_[job].complete = !aborted;
-  jobs_[job].aborted = aborted;
-  Log(std::string(aborted ? "aborted" : "received") + " job " + std::to_string(job + 1) +
-      " with " + std::to_string(jobs_[job].files.size()) + " file(s)");
+  Job* kept = FindJob(job);
+  if (kept) {
+    kept->complete = !aborted;
+    kept->aborted = aborted;
+  }
+  std::string line = std::string(aborted ? "aborted" : "received") + " job " + std::to_string(job);
+  if (kept) line += " with " + std::to_string(kept->files.size()) + " file(s)";
+  Log(line);
 }
 
 void Printer::RunDataFile(std::string_view data) {
@@ -197,6 +215,7 @@ std::string Printer::CheckPlan(const JobPlan& plan) const {
 void Printer::Apply(const JobStep& step) {
   switch (step.kind) {
     case JobStep::kPrintPage:
+      if (pages_.size() == kMostPages) pages_.pop_front();
       pages_.push_back(step.page);
       Log("printed " + step.page);
       break;

@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <optional>
 #include <set>
@@ -46,7 +47,8 @@ class Printer {
   const StorageVolume* FindVolume(Volume volume) const;
   StorageVolume* FindVolume(Volume volume);
 
-  // --- jobs
+  // --- jobs, by their number (1, 2, ...); only the last jobsKept are
+  // kept, and of each file only its first jobBytesKept bytes
   size_t BeginJob(std::string queue);
   void AddJobFile(size_t job, JobFile file);
   void EndJob(size_t job, bool aborted);
@@ -63,8 +65,8 @@ class Printer {
   void Apply(const JobStep& step);
   // The IDs of the PCL macros defined in the printer's memory.
   std::set<int32_t>& pclMacros() { return pclMacros_; }
-  const std::vector<Job>& jobs() const { return jobs_; }
-  const std::vector<std::string>& pages() const { return pages_; }
+  const std::deque<Job>& jobs() const { return jobs_; }
+  const std::deque<std::string>& pages() const { return pages_; }
   const std::vector<std::string>& log() const { return log_; }
 
   // Grows whenever anything the MIB shows changes, so a cached view of it
@@ -86,6 +88,7 @@ class Printer {
   std::string CheckPlan(const JobPlan& plan) const;
   void AddFontFor(const JobStep& step);
   void RemoveFontsAt(Volume volume, const std::string& path);
+  Job* FindJob(size_t job);
 
   PrinterConfig config_;
   LogSink sink_;
@@ -99,8 +102,9 @@ class Printer {
   int32_t nextIndex_ = 1;
   int32_t nextPclId_ = 0;
   std::set<int32_t> pclMacros_;
-  std::vector<Job> jobs_;
-  std::vector<std::string> pages_;
+  std::deque<Job> jobs_;
+  size_t firstJob_ = 1;  // the number of jobs_.front()
+  std::deque<std::string> pages_;
   std::vector<std::string> log_;
   uint64_t generation_ = 0;
 };

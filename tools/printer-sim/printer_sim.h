@@ -17,6 +17,8 @@
 #include <string>
 #include <vector>
 
+#include "snmp_personality.h"
+
 namespace printer_sim {
 
 enum class Storage { kNone, kDisk, kFlash, kBoth };
@@ -50,6 +52,12 @@ struct PrinterConfig {
   bool fileSystemAccess = true;  // off: PJL file-system commands are ignored without a word
   uint32_t pjlPassword = 0;      // set: file-system commands need "@PJL JOB PASSWORD=N" first
   bool diskFull = false;         // the disk has no free space: its downloads fail
+
+  // What the printer keeps of the jobs it receives (it runs them whole):
+  // the first jobBytesKept bytes of each file, of the last jobsKept jobs.
+  uint64_t jobBytesKept = uint64_t{1} << 20;
+  size_t jobsKept = 16;
+  SnmpPersonality snmp;
 };
 
 // The steps of an LPD receive-job exchange at which a fault can strike.
@@ -84,7 +92,8 @@ struct Font {
 struct JobFile {
   bool control = false;  // control file, else data file
   std::string name;      // as the subcommand named it
-  std::string bytes;
+  std::string bytes;     // the first PrinterConfig::jobBytesKept of them
+  uint64_t size = 0;     // bytes received
 };
 
 struct Job {
@@ -124,9 +133,10 @@ class Simulator {
   void RunJob(size_t printer, const std::string& data);
 
   std::vector<Font> Fonts(size_t printer) const;
+  // The last PrinterConfig::jobsKept jobs received.
   std::vector<Job> Jobs(size_t printer) const;
-  // What the printer printed, one entry per job it printed: "PostScript
-  // font list", "PCL font list" or "document".
+  // What the printer printed, one entry per job it printed (the last
+  // thousand): "PostScript font list", "PCL font list" or "document".
   std::vector<std::string> PrintedPages(size_t printer) const;
   std::optional<std::string> ReadFile(size_t printer, Volume volume, const std::string& path) const;
   uint64_t UsedBytes(size_t printer, Volume volume) const;

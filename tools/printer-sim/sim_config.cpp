@@ -103,6 +103,8 @@ bool ApplyKey(const std::string& key, const std::string& value, const std::vecto
     if (!ParseSwitch(value, config.diskFull)) error = "disk-full must be yes or no";
   } else if (key == "count") {
     if (!ParseNumber(value, 1, kMostPrinters, repeat)) error = "bad count";
+  } else if (ApplyPersonalityKey(key, value, config, error)) {
+    // one of the SNMP personality's keys (snmp_personality.h)
   } else {
     error = "unknown key \"" + key + "\"";
   }
@@ -248,14 +250,8 @@ bool PlanPrinters(const SimOptions& options, const std::vector<ModelProfile>& mo
   int number = 0;
   while (std::getline(file, line)) {
     ++number;
-    // A comment may also follow a value, after a blank.
-    for (size_t hash = line.find('#'); hash != std::string::npos; hash = line.find('#', hash + 1)) {
-      if (hash > 0 && (line[hash - 1] == ' ' || line[hash - 1] == '\t')) {
-        line.erase(hash);
-        break;
-      }
-    }
-    line = Trim(line);
+    // A blank and "#" start a comment after a value, as in the README's examples.
+    line = Trim(line.substr(0, std::min(line.find(" #"), line.find("\t#"))));
     if (line.empty() || line[0] == '#' || line[0] == ';') continue;
     if (line == "[printer]") {
       if (!flush()) return false;

@@ -408,12 +408,14 @@ std::vector<Font> Simulator::Fonts(size_t printer) const {
 
 std::vector<Job> Simulator::Jobs(size_t printer) const {
   std::lock_guard lock(impl_->mutex);
-  return impl_->At(printer).printer.jobs();
+  const std::deque<Job>& jobs = impl_->At(printer).printer.jobs();
+  return {jobs.begin(), jobs.end()};
 }
 
 std::vector<std::string> Simulator::PrintedPages(size_t printer) const {
   std::lock_guard lock(impl_->mutex);
-  return impl_->At(printer).printer.pages();
+  const std::deque<std::string>& pages = impl_->At(printer).printer.pages();
+  return {pages.begin(), pages.end()};
 }
 
 std::optional<std::string> Simulator::ReadFile(size_t printer, Volume volume, const std::string& path) const {

@@ -104,7 +104,7 @@ class Responder {
       } else if (request_.version == kSnmpV1) {
         return Fail(kNoSuchName, i + 1);
       } else {
-        binding.value = Value::Exception(IsKnownObject(binding.name) ? kTagNoSuchInstance : kTagNoSuchObject);
+        binding.value = Value::Exception(mib_.IsKnownObject(binding.name) ? kTagNoSuchInstance : kTagNoSuchObject);
       }
     }
   }

@@ -186,4 +186,31 @@ TEST_F(LpdServerTest, FaultsStrikeAtTheChosenStep) {
   EXPECT_EQ(simulator_.PrintedPages(printer), std::vector<std::string>{"document"});
 }
 
+TEST_F(LpdServerTest, OnlyTheLastJobsAndTheirFirstBytesAreKeptYetEachRunsWhole) {
+  PrinterConfig config;
+  config.address = "127.0.0.46";
+  config.jobBytesKept = 100;
+  config.jobsKept = 2;
+  size_t printer = *simulator_.AddPrinter(config);
+  simulator_.Start();
+  const TempDir scratchDir;
+  const std::string font = PclSoftFont("Wide", 40) + std::string(3000, 'w');
+  const std::string job = PjlDownload('0', "Wide", font);
+  sim_test::WriteFile(scratchDir.path() + "/wide.prn", job);
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(RunCommand(Rlpr(printer, scratchDir.path() + "/wide.prn")).exitCode, 0);
+
+  std::vector<Job> jobs = simulator_.Jobs(printer);
+  ASSERT_EQ(jobs.size(), 2u);
+  for (const Job& kept : jobs) {
+    for (const JobFile& file : kept.files) {
+      if (file.control) continue;
+      EXPECT_EQ(file.size, job.size());
+      EXPECT_EQ(file.bytes, job.substr(0, 100));
+    }
+  }
+  EXPECT_EQ(simulator_.ReadFile(printer, Volume::kDisk, "pcl/fonts/Wide"), font);
+  std::vector<std::string> log = simulator_.LogLines(printer);
+  EXPECT_NE(std::find(log.begin(), log.end(), "received job 3 with 2 file(s)"), log.end());
+}
+
 }  // namespace
