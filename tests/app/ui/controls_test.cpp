@@ -1,9 +1,11 @@
 // The shared controls: IP address fields, the check list, the popup menu
 // button and the template dialog's binding of control ids.
+#include <QClipboard>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
 #include <QTest>
+#include <QVBoxLayout>
 
 #include "qt_test_environment.h"
 #include "ui/animation_static.h"
@@ -26,20 +28,72 @@ TEST(IpAddressEdit, BlankOnlyWhenEveryFieldIsEmpty) {
   EXPECT_TRUE(edit.Value().IsBlank());
 }
 
-TEST(IpAddressEdit, FieldsTakeOnly0To255AndMoveOnAfterThreeDigitsOrADot) {
-  IpAddressEdit edit;
-  edit.show();
-  QApplication::setActiveWindow(&edit);
-  ASSERT_TRUE(QTest::qWaitForWindowActive(&edit));
-  edit.Field(0)->setFocus();
-  QTest::keyClicks(edit.Field(0), "256");
-  EXPECT_EQ(edit.Field(0)->text(), "25");
-  edit.Field(0)->clear();
-  QTest::keyClicks(edit.Field(0), "192");
-  EXPECT_TRUE(edit.Field(1)->hasFocus());
-  QTest::keyClicks(edit.Field(1), "0.");
-  EXPECT_TRUE(edit.Field(2)->hasFocus());
-  EXPECT_EQ(edit.Value().Address(), 0xC0000000u);
+// Typed into a shown control between two other stops of the tab order, as
+// in a dialog: the first field has the focus.
+struct TypedAddress : ::testing::Test {
+  void SetUp() override {
+    auto* layout = new QVBoxLayout(&window);
+    layout->addWidget(before);
+    layout->addWidget(edit);
+    layout->addWidget(after);
+    window.show();
+    QApplication::setActiveWindow(&window);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    edit->setFocus(Qt::ActiveWindowFocusReason);
+  }
+  // Each key goes where the focus is at that moment, as typing does.
+  static void Type(const char* keys) {
+    for (const char* key = keys; *key; ++key) QTest::keyClick(QApplication::focusWidget(), *key);
+  }
+  std::string Typed(const char* keys) {
+    edit->Clear();
+    edit->setFocus(Qt::OtherFocusReason);
+    Type(keys);
+    QStringList fields;
+    for (int i = 0; i < 4; ++i) fields << edit->Field(i)->text();
+    return fields.join('.').toStdString();
+  }
+  QWidget window;
+  QLineEdit* before = new QLineEdit;
+  IpAddressEdit* edit = new IpAddressEdit;
+  QLineEdit* after = new QLineEdit;
+};
+
+TEST_F(TypedAddress, DotsAndThreeDigitsMoveOnOnceAndFieldsTakeOnly0To255) {
+  EXPECT_EQ(Typed("127.0.0.10"), "127.0.0.10");
+  EXPECT_EQ(Typed("255.255.255.0"), "255.255.255.0");
+  EXPECT_EQ(Typed("10.1.2.3"), "10.1.2.3");
+  EXPECT_EQ(Typed("1922551"), "192.255.1.");
+  EXPECT_EQ(Typed("256"), "25...");
+  EXPECT_EQ(Typed("192.."), "192...");
+  EXPECT_EQ(Typed("1..2"), "1..2.");
+}
+
+TEST_F(TypedAddress, FocusSelectsTheFieldSoThatTypingReplacesIt) {
+  edit->SetAddress(0x7F000001u);
+  before->setFocus(Qt::OtherFocusReason);
+  edit->setFocus(Qt::ActiveWindowFocusReason);
+  Type("10");
+  EXPECT_EQ(edit->Value().Address(), 0x0A000001u);
+}
+
+TEST_F(TypedAddress, PasteFillsAllFourFieldsAndTabLeavesTheControl) {
+  QApplication::clipboard()->setText(" 192.168.10.250\n");
+  QTest::keyClick(edit->Field(0), Qt::Key_V, Qt::ControlModifier);
+  EXPECT_EQ(edit->Value().Address(), 0xC0A80AFAu);
+  QApplication::clipboard()->setText("1.2.3");
+  QTest::keyClick(edit->Field(3), Qt::Key_V, Qt::ControlModifier);
+  EXPECT_EQ(edit->Value().Address(), 0xC0A80AFAu);
+
+  edit->Field(2)->setFocus(Qt::MouseFocusReason);
+  QTest::keyClick(edit->Field(2), Qt::Key_Tab);
+  EXPECT_TRUE(after->hasFocus());
+  edit->Field(2)->setFocus(Qt::MouseFocusReason);
+  QTest::keyClick(edit->Field(2), Qt::Key_Backtab, Qt::ShiftModifier);
+  EXPECT_TRUE(before->hasFocus());
+  QTest::keyClick(before, Qt::Key_Tab);
+  EXPECT_TRUE(edit->Field(0)->hasFocus());
+  EXPECT_EQ(edit->Field(0)->selectedText(), "192");
 }
 
 TEST(CheckListBox, ClickOnTheBoxChecksBeforeTheSelectionMoves) {
