@@ -16,6 +16,7 @@ static const GlyControlTemplate about_controls[] = {
     {GLY_CTL_BUTTON, 1, "OK", 264, 116, 80, 30, GLY_CTL_DEFAULT, 0},
 };
 
+/* The status bar (32500) is made by the dialog along its bottom 25 pixels. */
 static const GlyControlTemplate main_controls[] = {
     {GLY_CTL_LABEL, 1001, "Select Printers:", 16, 12, 200, 20, 0, 0},
     {GLY_CTL_CHECK_LIST, 1000, NULL, 16, 34, 430, 188, 0, 0},
@@ -153,7 +154,7 @@ static const GlyControlTemplate print_progress_controls[] = {
 
 const GlyDialogTemplate gly_dialogs[] = {
     {100, "About GLY", 360, 160, about_controls, COUNT(about_controls)},
-    {102, "GLY", 620, 430, main_controls, COUNT(main_controls)},
+    {102, "GLY", 620, 455, main_controls, COUNT(main_controls)},
     {129, "Resource Manager", 660, 475, resource_manager_controls, COUNT(resource_manager_controls)},
     {136, "Edit Printer List", 504, 242, edit_printer_list_controls, COUNT(edit_printer_list_controls)},
     {139, "Font Conversion Options", 460, 176, conversion_options_controls,

@@ -61,5 +61,13 @@ const GlyStringEntry gly_strings[] = {
     {32874, "Print to File"},
     {32875, "PDF files (*.pdf);;All files (*)"},
     {32876, "output.pdf"},
+    {32880, "The printer did not answer with this community string."},
+    {32881, "Please select the font(s) to delete."},
+    {32882, "This is not a subnet mask: its ones must come first, as in 255.255.255.0."},
+    {32883, "GLY searches at most 65534 addresses at once: please use a subnet mask of 255.255.0.0 "
+            "or longer."},
+    {32884, "The printers of this subnet could not be searched."},
+    {32885, "The font list was sent to %s."},
+    {32886, "GLY Help"},
 };
 const size_t gly_string_count = COUNT(gly_strings);

@@ -2,6 +2,7 @@
 
 #include <QMouseEvent>
 #include <QSignalBlocker>
+#include <QStatusBar>
 
 #include "download/converter_operations.h"
 #include "download/job_folder.h"
@@ -20,6 +21,12 @@
 
 using namespace main_window;
 
+namespace {
+
+constexpr int kStatusBarHeight = 25;
+
+}  // namespace
+
 MainWindowDialog::MainWindowDialog(MessageBoxes& boxes, UiThread& uiThread, LprSubmitter submitLpr,
                                    QWidget* parent)
     : TemplateDialog(kDialog, parent), boxes_(boxes), uiThread_(uiThread), submitLpr_(submitLpr),
@@ -34,6 +41,10 @@ MainWindowDialog::MainWindowDialog(MessageBoxes& boxes, UiThread& uiThread, LprS
   for (int id : {kAddPrinterButton, kFontListButton, kPrintFontListButton, kManageResourcesButton,
                  kAboutButton, kHelpButton, kCloseButton})
     Bind(id, Notification::Clicked, [this, id] { logic_.OnCommand(id); });
+  statusBar_ = new QStatusBar(this);
+  statusBar_->setObjectName(QString::number(kStatusBar));
+  statusBar_->setSizeGripEnabled(false);
+  statusBar_->setGeometry(0, height() - kStatusBarHeight, width(), kStatusBarHeight);
   logic_.Initialize();
   ShowState();
 }
@@ -45,6 +56,7 @@ void MainWindowDialog::ShowState() {
   for (int id : {kFontListButton, kPrintFontListButton, kManageResourcesButton, kHardDiskLabel, kFlashLabel})
     EnableControl(id, logic_.IsEnabled(id));
   SetControlText(kAddressLabel, FromSingleByte(logic_.addressText()));
+  if (statusBar_) statusBar_->showMessage(FromSingleByte(logic_.statusText()));
 }
 
 void MainWindowDialog::ShowItems() {
@@ -139,7 +151,7 @@ void MainWindowDialog::ShowAbout() {
   about.exec();
 }
 
-void MainWindowDialog::OpenHelp(const std::string& path) { OpenLocalFile(path); }
+void MainWindowDialog::OpenHelp(const std::string& path) { ShowHelp(path, this); }
 
 void MainWindowDialog::Close() { QDialog::done(QDialog::Rejected); }
 

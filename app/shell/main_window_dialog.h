@@ -6,6 +6,7 @@
 #include "ui/template_dialog.h"
 
 class CheckListBox;
+class QStatusBar;
 
 class MainWindowDialog final : public TemplateDialog, public MainWindowHost {
   Q_OBJECT
@@ -46,4 +47,5 @@ class MainWindowDialog final : public TemplateDialog, public MainWindowHost {
   LprSubmitter submitLpr_;  // the Resource Manager's downloads send with it too
   MainWindowLogic logic_;
   unsigned shownRevision_ = 0;
+  QStatusBar* statusBar_ = nullptr;
 };

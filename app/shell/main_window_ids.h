@@ -25,6 +25,7 @@ enum Control : int {
   kAboutButton = 1031,
   kCloseButton = 2,
   kHelpButton = 57670,
+  kStatusBar = 32500,
 };
 
 enum Command : int {
@@ -36,6 +37,7 @@ enum Command : int {
 enum String : int {
   kSelectPrinterText = 32794,
   kAddressLabelText = 32815,
+  kFontListSentText = 32885,
 };
 
 }  // namespace main_window

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 
+#include "fonts/format_text.h"
 #include "shell/app_directory.h"
 #include "shell/main_window_ids.h"
 #include "ui/message_boxes.h"
@@ -67,7 +68,10 @@ void MainWindowLogic::OnListCheckChanged(int row, bool checked) {
   if (row < 0 || row >= itemCount()) return;
   items_[static_cast<size_t>(row)].checked = checked;
   ++itemsRevision_;
-  // The buttons follow the checks only when the selection changes too.
+  // Checking the selected row, or unchecking with Space, moves no
+  // selection: the buttons follow the checks themselves.
+  UpdateCommandButtons();
+  host_.StateChanged();
 }
 
 void MainWindowLogic::OnRightButtonDown(int x, int y) {
@@ -144,8 +148,9 @@ int MainWindowLogic::AddPrinter(std::unique_ptr<PrinterRecord> record, const std
 }
 
 void MainWindowLogic::SelectItem(int row) {
-  selectedRow_ = row >= 0 && row < itemCount() ? row : -1;
-  host_.StateChanged();
+  // The panel shows the selected printer whoever selected it, so that the
+  // highlighted row, the panel and every command agree on one printer.
+  OnListSelectionChanged(row);
 }
 
 void MainWindowLogic::BuildCheckedPrinters() {
@@ -195,9 +200,11 @@ void MainWindowLogic::PrintFontList() {
 void MainWindowLogic::PrintPrinterFontList(FontListKind kind) {
   // The button is enabled only with a selection and no job being sent, but
   // a menu can outlive both.
-  if (selectedRow_ < 0 || selectedRow_ >= printers_.count() || sendingFontList()) return;
+  if (selectedRow_ < 0 || selectedIndex_ < 0 || selectedIndex_ >= printers_.count() || sendingFontList())
+    return;
   host_.SetWaitCursor(true);
-  const PrinterRecord& printer = *printers_.at(selectedRow_);
+  // The printer the panel shows, which is also the selected one.
+  const PrinterRecord& printer = *printers_.at(selectedIndex_);
   const char* jobFile = FontListJobFileName(kind, printer);
   // The job waits on the printer for seconds when it is slow or away: it is
   // sent on a thread of its own with what it needs copied, and its result
@@ -206,16 +213,18 @@ void MainWindowLogic::PrintPrinterFontList(FontListKind kind) {
       [submit = submitLpr_, address = FormatAddress(printer.address), path = AppDataFilePath(jobFile),
        &uiThread = uiThread_, alive = std::weak_ptr<const bool>(alive_), this] {
         const int result = submit(address.c_str(), path.c_str(), "GLY", 0);
-        uiThread.Post([alive, result, this] {
-          if (alive.lock()) FontListSent(result);
+        uiThread.Post([alive, address, result, this] {
+          if (alive.lock()) FontListSent(address, result);
         });
       });
+  statusText_.clear();
   host_.StateChanged();
 }
 
-void MainWindowLogic::FontListSent(int result) {
+void MainWindowLogic::FontListSent(const std::string& address, int result) {
   fontListJob_.join();  // it has nothing left to do but end
   host_.SetWaitCursor(false);
+  statusText_ = result == 0 ? FormatText(LoadResourceString(kFontListSentText), address.c_str()) : JobNotSentText(result);
   host_.StateChanged();
   // A missing job file or a printer that cannot be reached or refused the
   // job: the user would otherwise wait for a list that never comes.

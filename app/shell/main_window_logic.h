@@ -60,9 +60,6 @@ class MainWindowHost {
 using LprSubmitter =
     std::function<int(const char* address, const char* jobFile, const char* hostName, int jobNumber)>;
 
-// Shown when a Print Font List job could not be sent.
-inline constexpr int kSocketFailureText = 32824;
-
 class MainWindowLogic final : public PrinterListOwner {
  public:
   struct Item {
@@ -91,8 +88,7 @@ class MainWindowLogic final : public PrinterListOwner {
 
   // PrinterListOwner. AddPrinter asks the library for the storage options
   // when the profile did not settle them before it lists the printer.
-  // SelectItem selects without running the selection handler, as a
-  // program-made selection does.
+  // SelectItem selects as the user would, and the panel shows that printer.
   int AddPrinter(std::unique_ptr<PrinterRecord> record, const std::string& listText) override;
   void SelectItem(int row) override;
   int itemCount() const override { return static_cast<int>(items_.size()); }
@@ -108,6 +104,8 @@ class MainWindowLogic final : public PrinterListOwner {
   int horizontalExtent() const { return horizontalExtent_; }
   bool IsEnabled(int controlId) const;
   const std::string& addressText() const { return addressText_; }
+  // The status bar: whether the last Print Font List job was sent.
+  const std::string& statusText() const { return statusText_; }
   const PrinterList& printers() const { return printers_; }
   // The printer last shown in the description panel, -1 before any.
   int selectedIndex() const { return selectedIndex_; }
@@ -125,7 +123,7 @@ class MainWindowLogic final : public PrinterListOwner {
   void OpenResourceManager();
   void PrintFontList();
   void PrintPrinterFontList(FontListKind kind);
-  void FontListSent(int result);
+  void FontListSent(const std::string& address, int result);
   int SortedPosition(const std::string& text) const;
 
   MainWindowHost& host_;
@@ -158,4 +156,5 @@ class MainWindowLogic final : public PrinterListOwner {
   bool hardDiskEnabled_ = false;
   bool flashEnabled_ = false;
   std::string addressText_;
+  std::string statusText_;
 };

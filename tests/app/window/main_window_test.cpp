@@ -27,7 +27,7 @@ TEST_F(MainWindowTest, StartsEmptyWithOnlyAddPrinterOfTheCommandButtonsEnabled) 
   EXPECT_EQ(snmp_double::CallCount("SnmpInitContext"), 1);
 }
 
-TEST_F(MainWindowTest, CommandButtonsFollowTheChecksWhenTheSelectionChanges) {
+TEST_F(MainWindowTest, CommandButtonsFollowTheChecks) {
   Report(Ip(10, 0, 0, 1), "A");
   Report(Ip(10, 0, 0, 3), "C");
   Report(Ip(10, 0, 0, 2), "B");
@@ -46,6 +46,12 @@ TEST_F(MainWindowTest, CommandButtonsFollowTheChecksWhenTheSelectionChanges) {
   logic->OnListCheckChanged(0, false);
   logic->OnListSelectionChanged(2);
   EXPECT_FALSE(logic->IsEnabled(kFontListButton));
+  EXPECT_FALSE(logic->IsEnabled(kManageResourcesButton));
+
+  // Checking the selected item moves no selection, and counts all the same.
+  logic->OnListCheckChanged(2, true);
+  EXPECT_TRUE(logic->IsEnabled(kFontListButton));
+  logic->OnListCheckChanged(2, false);
   EXPECT_FALSE(logic->IsEnabled(kManageResourcesButton));
 
   // No selection: nothing to print.
@@ -113,6 +119,7 @@ TEST_F(MainWindowTest, PrintFontListSendsTheJobFileForTheKindAndModel) {
   EXPECT_EQ(submissions[0].jobNumber, 0);
   EXPECT_EQ(host.waitCursor, 0);
   EXPECT_TRUE(boxes.shown.empty());
+  EXPECT_EQ(logic->statusText(), "The font list was sent to 10.0.0.2.");
 }
 
 // The window keeps answering while a font-list job waits on its printer:
@@ -144,6 +151,7 @@ TEST_F(MainWindowTest, PrintFontListSendsOffTheWindowsThreadAndTellsAFailure) {
   EXPECT_EQ(submissions.size(), 1u);
   EXPECT_EQ(boxes.shown, std::vector<int>{kSocketFailureText});
   EXPECT_EQ(LoadResourceString(kSocketFailureText), "Socket failure! Please check the printer and try again.");
+  EXPECT_EQ(logic->statusText(), "Socket failure! Please check the printer and try again. (socket error 10060)");
   EXPECT_EQ(host.waitCursor, 0);
   EXPECT_TRUE(logic->IsEnabled(kPrintFontListButton));
 }
