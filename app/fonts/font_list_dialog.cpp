@@ -56,7 +56,7 @@ FontListDialog::FontListDialog(MessageBoxes& boxes, UiThread& uiThread, Clock& c
   Bind(kDeleteButton, Notification::Clicked, [this] { logic_.OnDeleteFont(); });
   Bind(kAddFontButton, Notification::Clicked, [this] { logic_.OnAddFont(); });
   Bind(kPrintReportButton, Notification::Clicked, [this] { PrintReport(); });
-  Bind(kHelpButton, Notification::Clicked, [] { OpenLocalFile(AppDataFilePath(kHelpFileName)); });
+  Bind(kHelpButton, Notification::Clicked, [this] { ShowHelp(AppDataFilePath(kHelpFileName), this); });
   ShowState();
 }
 
