@@ -49,7 +49,8 @@ const GlyStringEntry gly_strings[] = {
     {32852, "The downloading process will be stopped."},
     {32853, "GLY can't close this window when downloading a font."},
     {32854, "The saved file name is %s, You can download it later\n"
-            " from the command line ..\\:\\copy /b filename \\PrinterName"},
+            " from the command line: lp -d QUEUE -o raw filename\n"
+            " (or send the files themselves: glyctl download FILE... --printers ADDRESS)"},
     {32855, "%d Printer(s)"},
     {32856, "Ready"},
     {32857, "File Name"},

@@ -32,6 +32,7 @@ TEST(Resources, StringTableHoldsTheQuotedTexts) {
   EXPECT_EQ(ResourceText(32775), "This is not a valid Printer IP Address");
   EXPECT_EQ(ResourceText(32840), "Ther e is an error in Inputs.");
   EXPECT_EQ(ResourceText(32842), "Can't write into the file.");
+  EXPECT_EQ(ResourceText(32881), "Please select the font(s) to delete.");
   EXPECT_EQ(ResourceText(1), "");
 }
 
