@@ -105,7 +105,7 @@ int MainWindowDialog::PopUpFontListMenu() {
 
 int MainWindowDialog::TrackPrinterMenu(int x, int y) {
   std::unique_ptr<QMenu> menu = LoadPopupMenu(kPrinterMenu, 0);
-  return menu ? TrackMenu(*menu, mapToGlobal(QPoint(x, y))) : 0;
+  return menu ? TrackMenu(*menu, mapToGlobal(QPoint(x, y) + MovedBy(kPrinterPicture))) : 0;
 }
 
 void MainWindowDialog::OpenAddPrinter() {
@@ -157,7 +157,8 @@ void MainWindowDialog::Close() { QDialog::done(QDialog::Rejected); }
 
 void MainWindowDialog::mousePressEvent(QMouseEvent* event) {
   if (event->button() == Qt::RightButton) {
-    const QPoint at = event->position().toPoint();
+    // The logic knows the description panel where the template puts it.
+    const QPoint at = event->position().toPoint() - MovedBy(kPrinterPicture);
     logic_.OnRightButtonDown(at.x(), at.y());
   }
   TemplateDialog::mousePressEvent(event);

@@ -20,6 +20,7 @@ enum Control : int {
   kAddPrinterButton = 1024,
   kHardDiskLabel = 1026,
   kFlashLabel = 1027,
+  kPrinterPicture = 1029,
   kBidirectionalLabel = 1028,
   kAddressLabel = 1030,
   kAboutButton = 1031,

@@ -3,7 +3,9 @@
 #include <QClipboard>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QStatusBar>
 #include <QTextBrowser>
+#include <QTreeWidget>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
@@ -16,7 +18,9 @@
 #include "ui/desktop_actions.h"
 #include "ui/ip_address_edit.h"
 #include "ui/popup_menu_button.h"
+#include "ui/resource_qt.h"
 #include "ui/template_dialog.h"
+#include "ui/transparent_bitmap_static.h"
 
 namespace {
 
@@ -171,6 +175,59 @@ TEST(TemplateDialog, ClickOnAControlIdReachesItsHandlerAndThenTheStateIsShown) {
   // Unbound controls do nothing; an unknown template builds nothing.
   EXPECT_FALSE(dialog.Dispatch(1015, Notification::Clicked));
   EXPECT_FALSE(TemplateDialog(4242).isBuilt());
+}
+
+// The Printer Font List grows with its window: the list takes the room,
+// the buttons keep to the right edge and the status bar to the bottom;
+// its columns widen to what they hold.
+TEST(TemplateDialog, ListsGrowWithTheWindowAndColumnsFitTheirContents) {
+  TemplateDialog dialog(130);
+  auto* bar = new QStatusBar(&dialog);
+  bar->setFixedHeight(25);
+  auto* table = dialog.ControlAs<QTreeWidget>(1009);
+  const QRect list = table->geometry(), close = dialog.Control(2)->geometry();
+  dialog.show();
+  EXPECT_EQ(dialog.minimumSize(), QSize(790, 445));
+  dialog.resize(990, 645);
+  EXPECT_EQ(table->geometry(), list.adjusted(0, 0, 200, 200));
+  EXPECT_EQ(dialog.Control(2)->geometry(), close.translated(200, 200));
+  EXPECT_EQ(dialog.MovedBy(2), QPoint(200, 200));
+  EXPECT_EQ(bar->geometry(), QRect(0, 620, 990, 25));
+  // Dialogs without a list keep their size.
+  EXPECT_EQ(TemplateDialog(140).maximumSize(), QSize(380, 300));
+
+  table->setHeaderLabels({"Font Name", "Resource Type"});
+  table->setColumnWidth(0, 60);
+  table->setColumnWidth(1, 300);
+  const QString name = "NimbusRoman-BoldItalic-Condensed";
+  table->addTopLevelItem(new QTreeWidgetItem(QStringList{name, "PCL"}));
+  EXPECT_GE(table->columnWidth(0), table->fontMetrics().horizontalAdvance(name));
+  EXPECT_EQ(table->columnWidth(1), 300);  // never narrower than its owner made it
+}
+
+// The logo is drawn sharp at any pixel ratio and shrunk, whole, into a
+// control smaller than itself.
+TEST(TransparentBitmapStatic, LogoIsSharpAndFitsASmallerControlWhole) {
+  const QImage logo = LoadBitmapImage(134);
+  EXPECT_EQ(logo.devicePixelRatio(), 3.0);
+  EXPECT_EQ(logo.deviceIndependentSize(), QSizeF(142, 100));
+  auto paint = [&](QSize control, qreal ratio) {
+    TransparentBitmapStatic picture;
+    picture.SetBitmap(logo);
+    picture.resize(control);
+    QImage painted(142, 100, QImage::Format_ARGB32);
+    painted.setDevicePixelRatio(ratio);
+    painted.fill(Qt::transparent);
+    picture.render(&painted);
+    return painted;
+  };
+  // Half the size on a 2x screen covers the same pixels as the whole logo
+  // at 1x: all of it is there, caption included, not a cut-out middle.
+  const QImage whole = paint({142, 100}, 1), shrunk = paint({71, 50}, 2);
+  int differing = 0;
+  for (int y = 0; y < 100; ++y)
+    for (int x = 0; x < 142; ++x) differing += std::abs(qAlpha(whole.pixel(x, y)) - qAlpha(shrunk.pixel(x, y))) > 128;
+  EXPECT_LT(differing, 142 * 100 / 50);
 }
 
 TEST(AnimationStatic, LoopsThroughTheFramesOfItsAnimation) {
