@@ -7,6 +7,7 @@
 
 #include "fonts/delete_fonts_dialog.h"
 #include "fonts/font_list_ids.h"
+#include "fonts/font_list_report.h"
 #include "fonts/list_report.h"
 #include "shell/app_directory.h"
 #include "ui/desktop_actions.h"
@@ -104,5 +105,6 @@ void FontListDialog::PrintReport() {
   const TreeReportList list(*table);
   PrintJobDialogs windows(this, runPrintDialog_);
   ListReport report(windows, boxes_, clock_, &list);
+  report.SetSubtitle(FontListReportSubtitle(logic_.shownPrinter(), std::time(nullptr)));
   report.Run();
 }
