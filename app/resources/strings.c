@@ -70,5 +70,8 @@ const GlyStringEntry gly_strings[] = {
     {32884, "The printers of this subnet could not be searched."},
     {32885, "The font list was sent to %s."},
     {32886, "GLY Help"},
+    {32887, "The printer list was saved in %s."},
+    {32888, "%d printer(s) added from the list, %d already listed, %d did not answer."},
+    {32889, "Printer lists (*.txt);;All files (*)"},
 };
 const size_t gly_string_count = COUNT(gly_strings);

@@ -1,5 +1,7 @@
 #include "shell/main_window_dialog.h"
 
+#include <QFile>
+#include <QFileDialog>
 #include <QMouseEvent>
 #include <QSignalBlocker>
 #include <QStatusBar>
@@ -144,6 +146,13 @@ void MainWindowDialog::RunResourceManager(const std::vector<PrinterRecord*>& tar
 void MainWindowDialog::OpenCommunityStrings(PrinterRecord& printer) {
   CommunityStringsDialog dialog(printer, this);
   dialog.exec();
+}
+
+std::string MainWindowDialog::ChoosePrinterListFile(bool save) {
+  const QString filter = ResourceText(kPrinterListFilterText);
+  const QString path = save ? QFileDialog::getSaveFileName(this, QString(), "printers.txt", filter)
+                            : QFileDialog::getOpenFileName(this, QString(), QString(), filter);
+  return path.isEmpty() ? std::string() : QFile::encodeName(path).toStdString();
 }
 
 void MainWindowDialog::ShowAbout() {

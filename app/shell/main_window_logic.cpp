@@ -6,6 +6,7 @@
 #include "fonts/format_text.h"
 #include "shell/app_directory.h"
 #include "shell/main_window_ids.h"
+#include "shell/printer_list_file.h"
 #include "ui/message_boxes.h"
 #include "ui/resource_module.h"
 #include "ui/ui_thread.h"
@@ -55,6 +56,8 @@ void MainWindowLogic::OnCommand(int id) {
     case kChangeCommunityString:
       if (selectedIndex_ != -1) host_.OpenCommunityStrings(*printers_.at(selectedIndex_));
       break;
+    case kSavePrinterList: SavePrinterList(); break;
+    case kOpenPrinterList: OpenPrinterList(); break;
     default: break;
   }
 }
@@ -229,4 +232,49 @@ void MainWindowLogic::FontListSent(const std::string& address, int result) {
   // A missing job file or a printer that cannot be reached or refused the
   // job: the user would otherwise wait for a list that never comes.
   if (result != 0) boxes_.Show(kSocketFailureText, MB_OK | MB_ICONEXCLAMATION);
+}
+
+void MainWindowLogic::SavePrinterList() {
+  const std::string path = host_.ChoosePrinterListFile(true);
+  if (path.empty()) return;
+  std::vector<const PrinterRecord*> records;
+  for (int i = 0; i < printers_.count(); ++i) records.push_back(printers_.at(i));
+  std::string error;
+  if (!WritePrinterListFile(path, records, error)) {
+    boxes_.Show(kCannotWriteText, MB_OK | MB_ICONEXCLAMATION);
+    return;
+  }
+  statusText_ = FormatText(LoadResourceString(kPrinterListSavedText), path.c_str());
+  host_.StateChanged();
+}
+
+void MainWindowLogic::OpenPrinterList() {
+  const std::string path = host_.ChoosePrinterListFile(false);
+  if (path.empty()) return;
+  std::string error;
+  const std::optional<std::vector<SavedPrinter>> saved = ReadPrinterListFile(path, error);
+  if (!saved) {
+    statusText_ = error;
+    host_.StateChanged();
+    return;
+  }
+  // Each printer is asked afresh, as Add Printer does, so that the library
+  // knows it and its record comes from its own answer.
+  host_.SetWaitCursor(true);
+  int added = 0, listed = 0, silent = 0;
+  for (const SavedPrinter& printer : *saved) {
+    DeviceInfo device{};
+    switch (SnmpAddPrinter(&snmpContext_, printer.address, &device)) {
+      case kSnmpAddAnswered:
+        AddAnsweredPrinter(*this, device, printer.address);
+        ++added;
+        break;
+      case kSnmpAddAlreadyListed: ++listed; break;
+      default: ++silent; break;
+    }
+  }
+  host_.SetWaitCursor(false);
+  statusText_ = FormatText(LoadResourceString(kPrinterListOpenedText), added, listed, silent);
+  if (added > 0) SelectItem(itemCount() - 1);
+  host_.StateChanged();
 }

@@ -51,6 +51,9 @@ class MainWindowHost {
   virtual void OpenFontList(PrinterRecord* const* printers, int count) = 0;
   virtual void OpenResourceManager(const ResourceManagerTargets& targets) = 0;
   virtual void OpenCommunityStrings(PrinterRecord& printer) = 0;
+  // The file dialog for a printer list to save or to open; "" when
+  // cancelled.
+  virtual std::string ChoosePrinterListFile(bool save) = 0;
   virtual void ShowAbout() = 0;
   virtual void OpenHelp(const std::string& path) = 0;
   virtual void Close() = 0;
@@ -124,6 +127,8 @@ class MainWindowLogic final : public PrinterListOwner {
   void PrintFontList();
   void PrintPrinterFontList(FontListKind kind);
   void FontListSent(const std::string& address, int result);
+  void SavePrinterList();
+  void OpenPrinterList();
   int SortedPosition(const std::string& text) const;
 
   MainWindowHost& host_;
