@@ -161,6 +161,6 @@ void ResourceManagerDialog::OpenEditPrinterList() {
   dialog.exec();
 }
 
-void ResourceManagerDialog::OpenHelp(const std::string& path) { OpenLocalFile(path); }
+void ResourceManagerDialog::OpenHelp(const std::string& path) { ShowHelp(path, this); }
 
 void ResourceManagerDialog::Close() { QDialog::done(QDialog::Accepted); }

@@ -7,6 +7,7 @@
 
 #include "fonts/delete_fonts_dialog.h"
 #include "fonts/font_list_ids.h"
+#include "fonts/font_list_report.h"
 #include "fonts/list_report.h"
 #include "shell/app_directory.h"
 #include "ui/desktop_actions.h"
@@ -56,7 +57,7 @@ FontListDialog::FontListDialog(MessageBoxes& boxes, UiThread& uiThread, Clock& c
   Bind(kDeleteButton, Notification::Clicked, [this] { logic_.OnDeleteFont(); });
   Bind(kAddFontButton, Notification::Clicked, [this] { logic_.OnAddFont(); });
   Bind(kPrintReportButton, Notification::Clicked, [this] { PrintReport(); });
-  Bind(kHelpButton, Notification::Clicked, [] { OpenLocalFile(AppDataFilePath(kHelpFileName)); });
+  Bind(kHelpButton, Notification::Clicked, [this] { ShowHelp(AppDataFilePath(kHelpFileName), this); });
   ShowState();
 }
 
@@ -104,5 +105,6 @@ void FontListDialog::PrintReport() {
   const TreeReportList list(*table);
   PrintJobDialogs windows(this, runPrintDialog_);
   ListReport report(windows, boxes_, clock_, &list);
+  report.SetSubtitle(FontListReportSubtitle(logic_.shownPrinter(), std::time(nullptr)));
   report.Run();
 }

@@ -29,11 +29,13 @@ inline constexpr int kFlashText = 32820;
 inline constexpr int kPermanentText = 32821;
 inline constexpr int kDownloadedText = 32822;
 inline constexpr int kFontCountText = 32830;  // "%d Font(s)"
+inline constexpr int kNoAnswerText = 32880;
 
 // Choosing the fonts to delete.
 inline constexpr int kDeleteQuestion = 32798;
 inline constexpr int kCannotDeletePermanent = 32802;
 inline constexpr int kSomeArePermanent = 32803;
+inline constexpr int kSelectFontsToDelete = 32881;
 
 }  // namespace font_list
 

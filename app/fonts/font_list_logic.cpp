@@ -33,10 +33,14 @@ bool FontListLogic::Initialize() {
   const bool read = ReadFonts(*printers_[0]);
   FillFontRows();
   ShowFontCount(static_cast<int>(fonts_.size()));
+  if (!read) statusText_ = LoadResourceString(kNoAnswerText);
   deleteEnabled_ = false;
   return read;
 }
 
+// The library tells a printer without fonts (0, an empty list) from one
+// that did not answer: with SNMP v2c an agent drops requests with a wrong
+// community unanswered, so that is what a failed read says.
 bool FontListLogic::ReadFonts(PrinterRecord& printer) {
   FontList list{0, nullptr};
   const bool read = SnmpGetFontList(&printer, &list) == 0;
@@ -84,7 +88,10 @@ void FontListLogic::OnPrinterChanged(int printer) {
   ClearRows();
   PrinterRecord& record = *printers_[printer];
   addFontEnabled_ = record.storageOptions != kStorageNone;
-  if (!ReadFonts(record)) return;
+  if (!ReadFonts(record)) {
+    statusText_ = LoadResourceString(kNoAnswerText);
+    return;
+  }
   FillFontRows();
 }
 
@@ -100,6 +107,11 @@ bool FontListLogic::IsEnabled(int controlId) const {
 }
 
 void FontListLogic::OnDeleteFont() {
+  // Rebuilt rows keep the button as it was, with nothing selected.
+  if (selectedRows_.empty()) {
+    boxes_.Show(kSelectFontsToDelete, MB_OK);
+    return;
+  }
   std::vector<FontEntry> downloaded;
   bool othersSelected = false;
   for (int row : selectedRows_) {

@@ -62,6 +62,7 @@ class FontListLogic {
   // State for the window to show.
   const std::vector<std::string>& printerLines() const { return printerLines_; }
   int printer() const { return printer_; }
+  const PrinterRecord& shownPrinter() const { return *printers_[static_cast<size_t>(printer_)]; }
   int view() const { return view_; }
   const std::vector<Row>& rows() const { return rows_; }
   // Bumped whenever the rows are rebuilt.

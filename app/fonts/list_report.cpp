@@ -101,6 +101,14 @@ void ListReport::PageHeader(PrintDevice& device, PrintRect& area, int page, int 
   device.DrawText(kTitle, titleRect, DT_CALCRECT | DT_SINGLELINE | DT_LEFT);
   if (draw) device.DrawText(kTitle, titleRect, DT_SINGLELINE | DT_LEFT);
   area.top += std::max(pageHeight, titleRect.Height());
+
+  // The subtitle takes one table line.
+  if (!subtitle_.empty()) {
+    device.SelectFont(bodyFont_);
+    PrintRect subtitleRect{area.left, area.top, area.right, area.top + lineHeight_};
+    if (draw) device.DrawText(subtitle_, subtitleRect, DT_SINGLELINE | DT_LEFT | DT_VCENTER);
+    area.top += lineHeight_;
+  }
   device.SelectFont(previousFont);
 }
 
@@ -198,10 +206,11 @@ class NoBoxes final : public MessageBoxes {
 }  // namespace
 
 ReportPrinted PrintListReport(const ReportList& list, PrintDevice& device, const std::string& deviceName,
-                              const std::string& outputFile) {
+                              const std::string& outputFile, const std::string& subtitle) {
   NoWindows windows;
   NoBoxes boxes;
   ListReport report(windows, boxes, SystemClock(), &list);
+  report.SetSubtitle(subtitle);
   ReportPrinted printed;
   printed.outcome = report.RunOn(device, deviceName, outputFile);
   printed.pages = report.pageCount();

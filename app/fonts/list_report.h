@@ -1,11 +1,12 @@
 // A list report: any report list laid out as a ruled table over as many
 // pages as it needs, with a title and the page number at the top of every
-// page, the column headings, and a footer line at the bottom. Columns keep
-// the proportions of their on-screen widths across the width between the
-// margins.
+// page, an optional subtitle line under them, the column headings, and a
+// footer line at the bottom. Columns keep the proportions of their
+// on-screen widths across the width between the margins.
 #pragma once
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "fonts/print_job.h"
@@ -16,6 +17,10 @@ class ListReport : public PrintJob {
   // `list` is not owned and must not change while the job runs; null
   // prints nothing.
   ListReport(PrintJobWindows& windows, MessageBoxes& boxes, Clock& clock, const ReportList* list);
+
+  // A line under the title on every page, in the body font (what and when
+  // the report shows); none when empty. Set before the job runs.
+  void SetSubtitle(std::string subtitle) { subtitle_ = std::move(subtitle); }
 
   // The layout of the last job, once it began printing.
   int rowsPerPage() const { return rowsPerPage_; }
@@ -39,6 +44,7 @@ class ListReport : public PrintJob {
   unsigned Alignment(int column) const;
 
   const ReportList* list_;
+  std::string subtitle_;
   int itemCount_ = 0;
   int columnCount_ = 0;
   std::vector<ReportColumn> columns_;
@@ -62,6 +68,7 @@ struct ReportPrinted {
 
 // Prints `list` as a list report on `device` with no dialog, no progress
 // window and no message box: for output that no user watches, such as a
-// PDF file written by a command. `outputFile` is handed to the device.
+// PDF file written by a command. `outputFile` is handed to the device;
+// `subtitle` goes under the title.
 ReportPrinted PrintListReport(const ReportList& list, PrintDevice& device, const std::string& deviceName,
-                              const std::string& outputFile);
+                              const std::string& outputFile, const std::string& subtitle = {});

@@ -10,6 +10,7 @@
 #include "glyctl/command_support.h"
 #include "glyctl/exit_codes.h"
 #include "glyctl/parallel_download.h"
+#include "shell/printer_list_file.h"
 #include "ui/resource_module.h"
 
 namespace {
@@ -52,7 +53,16 @@ std::optional<int> ParallelOf(CommandRun& run) {
 
 int RunDownload(CommandRun& run) {
   const std::vector<std::string>& files = run.line.positional;
-  const std::vector<std::string> addresses = run.line.Values("printers");
+  std::vector<std::string> addresses = run.line.Values("printers");
+  if (const std::optional<std::string> list = run.line.Value("printers-file")) {
+    std::string error;
+    const std::optional<std::vector<SavedPrinter>> saved = ReadPrinterListFile(*list, error);
+    if (!saved) {
+      run.console.Message(error);
+      return kExitBadInput;
+    }
+    for (const SavedPrinter& printer : *saved) addresses.push_back(FormatAddress(printer.address));
+  }
   if (files.empty() || addresses.empty()) {
     run.console.Message("download takes one or more FILEs and --printers with one or more ADDRESSes");
     return kExitUsage;

@@ -26,8 +26,6 @@ int RunPrintFontList(CommandRun& run) {
   const std::string job = AppDataFilePath(FontListJobFileName(kind, *found.front()));
   const int result = run.environment.submit(FormatAddress(found.front()->address).c_str(), job.c_str(), "GLY", 0);
   if (result == 0) return kExitOk;
-  const char* reason = LprResultMessage(result);
-  run.console.Message(LoadResourceString(kSocketFailureText) + " (" +
-                      (reason ? reason : "socket error " + std::to_string(result)) + ")");
+  run.console.Message(JobNotSentText(result));
   return result == LPR_ERR_JOB_FILE_UNREADABLE ? kExitSetup : kExitPartly;
 }

@@ -73,7 +73,8 @@ int RunReport(CommandRun& run) {
     return kExitCannotWrite;
   }
   const std::unique_ptr<QGuiApplication> application = OffscreenApplication();
-  const ReportPrinted printed = WriteListReportPdf(FontListReportTable(rows), *pdf);
+  const ReportPrinted printed = WriteListReportPdf(FontListReportTable(rows), *pdf,
+                                                   FontListReportSubtitle(*found.front(), std::time(nullptr)));
   switch (printed.outcome) {
     case PrintOutcome::Printed:
       run.console.out() << *pdf << ": " << rows.size() << " font(s) on " << printed.pages << " page(s)\n";

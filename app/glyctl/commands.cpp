@@ -38,7 +38,8 @@ const std::vector<CommandInfo>& GlyctlCommands() {
        "4); naming some deletes the downloaded ones (exit status 1).\n"
        "Needs the write community, from --community-file.\n",
        true, {kFormat}, RunDelete},
-      {"download", "[--to disk|flash] [--convert type1|pcl|both] [--parallel N] FILE... --printers ADDRESS...",
+      {"download",
+       "[--to disk|flash] [--convert type1|pcl|both] [--parallel N] FILE... --printers ADDRESS... | --printers-file LIST",
        "download fonts and resources to printers",
        "Sends every FILE to every printer over LPR, as the Resource Manager\n"
        "does: PostScript fonts as PostScript jobs, PCL fonts as PJL jobs, and\n"
@@ -46,8 +47,11 @@ const std::vector<CommandInfo>& GlyctlCommands() {
        "both by default). --to chooses the printer's hard disk (default) or its\n"
        "flash memory. --parallel N serves N printers side by side (default 1,\n"
        "one printer after another). Nothing is sent unless every FILE is a\n"
-       "resource and every printer answers.\n",
-       true, {kTo, kConvert, {"parallel", OptionRule::kValue}, {"printers", OptionRule::kList}, kFormat},
+       "resource and every printer answers. --printers-file takes the printers\n"
+       "of a list saved by the program's Save Printer List.\n",
+       true,
+       {kTo, kConvert, {"parallel", OptionRule::kValue}, {"printers", OptionRule::kList},
+        {"printers-file", OptionRule::kValue}, kFormat},
        RunDownload},
       {"export", "[--to disk|flash] [--convert type1|pcl|both] FILE... --out JOB.prn",
        "write the download jobs into one print file",

@@ -16,25 +16,26 @@ static const GlyControlTemplate about_controls[] = {
     {GLY_CTL_BUTTON, 1, "OK", 264, 116, 80, 30, GLY_CTL_DEFAULT, 0},
 };
 
+/* The status bar (32500) is made by the dialog along its bottom 25 pixels. */
 static const GlyControlTemplate main_controls[] = {
     {GLY_CTL_LABEL, 1001, "Select Printers:", 16, 12, 200, 20, 0, 0},
-    {GLY_CTL_CHECK_LIST, 1000, NULL, 16, 34, 430, 188, 0, 0},
-    {GLY_CTL_BUTTON, 1024, "Add &Printer", 462, 34, 142, 30, 0, 0},
-    {GLY_CTL_BUTTON, 1002, "&View/Edit Font List", 462, 72, 142, 30, GLY_CTL_DISABLED, 0},
-    {GLY_CTL_POPUP_BUTTON, 1003, "Print &Font List  >>", 462, 110, 142, 30, GLY_CTL_DISABLED, 132},
-    {GLY_CTL_BUTTON, 1004, "&Manage Resources", 462, 148, 142, 30, GLY_CTL_DISABLED, 0},
-    {GLY_CTL_GROUP, S, "Printer Description", 16, 232, 430, 184, 0, 0},
-    {GLY_CTL_BITMAP, 1029, NULL, 30, 258, 104, 104, 0, 143},
-    {GLY_CTL_LABEL, S, "Available Options:", 150, 258, 280, 20, 0, 0},
-    {GLY_CTL_LABEL, 1026, "Printer Hard Disk", 166, 282, 270, 20, GLY_CTL_DISABLED, 0},
-    {GLY_CTL_LABEL, 1027, "Printer Flash Memory", 166, 304, 270, 20, GLY_CTL_DISABLED, 0},
+    {GLY_CTL_CHECK_LIST, 1000, NULL, 16, 34, 430, 188, GLY_CTL_GROW_X | GLY_CTL_GROW_Y, 0},
+    {GLY_CTL_BUTTON, 1024, "Add &Printer", 462, 34, 142, 30, GLY_CTL_MOVE_X, 0},
+    {GLY_CTL_BUTTON, 1002, "&View/Edit Font List", 462, 72, 142, 30, GLY_CTL_DISABLED | GLY_CTL_MOVE_X, 0},
+    {GLY_CTL_POPUP_BUTTON, 1003, "Print &Font List  >>", 462, 110, 142, 30, GLY_CTL_DISABLED | GLY_CTL_MOVE_X, 132},
+    {GLY_CTL_BUTTON, 1004, "&Manage Resources", 462, 148, 142, 30, GLY_CTL_DISABLED | GLY_CTL_MOVE_X, 0},
+    {GLY_CTL_GROUP, S, "Printer Description", 16, 232, 430, 184, GLY_CTL_MOVE_Y | GLY_CTL_GROW_X, 0},
+    {GLY_CTL_BITMAP, 1029, NULL, 30, 258, 104, 104, GLY_CTL_MOVE_Y, 143},
+    {GLY_CTL_LABEL, S, "Available Options:", 150, 258, 280, 20, GLY_CTL_MOVE_Y, 0},
+    {GLY_CTL_LABEL, 1026, "Printer Hard Disk", 166, 282, 270, 20, GLY_CTL_DISABLED | GLY_CTL_MOVE_Y, 0},
+    {GLY_CTL_LABEL, 1027, "Printer Flash Memory", 166, 304, 270, 20, GLY_CTL_DISABLED | GLY_CTL_MOVE_Y, 0},
     {GLY_CTL_LABEL, 1028, "Bi-directional Communication on Font Management", 166, 326, 270, 40,
-     GLY_CTL_WRAP, 0},
-    {GLY_CTL_LABEL, 1030, "", 30, 382, 400, 20, 0, 0},
-    {GLY_CTL_BITMAP, 1044, NULL, 462, 192, 142, 100, 0, 134},
-    {GLY_CTL_BUTTON, 1031, "&About", 462, 306, 142, 30, GLY_CTL_DEFAULT, 0},
-    {GLY_CTL_BUTTON, 57670, "&Help", 462, 344, 142, 30, 0, 0},
-    {GLY_CTL_BUTTON, 2, "&Close", 462, 382, 142, 30, 0, 0},
+     GLY_CTL_WRAP | GLY_CTL_MOVE_Y, 0},
+    {GLY_CTL_LABEL, 1030, "", 30, 382, 400, 20, GLY_CTL_MOVE_Y, 0},
+    {GLY_CTL_BITMAP, 1044, NULL, 462, 192, 142, 100, GLY_CTL_MOVE_X, 134},
+    {GLY_CTL_BUTTON, 1031, "&About", 462, 306, 142, 30, GLY_CTL_DEFAULT | GLY_CTL_MOVE_X | GLY_CTL_MOVE_Y, 0},
+    {GLY_CTL_BUTTON, 57670, "&Help", 462, 344, 142, 30, GLY_CTL_MOVE_X | GLY_CTL_MOVE_Y, 0},
+    {GLY_CTL_BUTTON, 2, "&Close", 462, 382, 142, 30, GLY_CTL_MOVE_X | GLY_CTL_MOVE_Y, 0},
 };
 
 static const GlyControlTemplate add_printer_controls[] = {
@@ -79,28 +80,28 @@ static const GlyControlTemplate community_controls[] = {
 /* The status bar (32500) is made by the dialog along its bottom 25 pixels. */
 static const GlyControlTemplate resource_manager_controls[] = {
     {GLY_CTL_LABEL, S, "Selected Printers:", 16, 10, 200, 20, 0, 0},
-    {GLY_CTL_LIST_BOX, 1005, NULL, 16, 32, 320, 110, 0, 0},
-    {GLY_CTL_BUTTON, 1007, "&Edit Printer List...", 350, 32, 150, 30, 0, 0},
-    {GLY_CTL_GROUP, S, "Download to", 350, 72, 150, 70, 0, 0},
-    {GLY_CTL_RADIO, 1013, "Printer &Hard Disk", 362, 92, 134, 22, 0, 0},
-    {GLY_CTL_RADIO, 1014, "Flash &Memory", 362, 114, 134, 22, 0, 0},
-    {GLY_CTL_BITMAP, 1044, NULL, 514, 32, 130, 100, 0, 134},
-    {GLY_CTL_REPORT_LIST, 1009, NULL, 16, 156, 484, 280, 0, 0},
-    {GLY_CTL_BUTTON, 1016, "Add to &List", 514, 156, 130, 30, 0, 0},
-    {GLY_CTL_BUTTON, 1017, "&Remove from List", 514, 192, 130, 30, GLY_CTL_DISABLED, 0},
-    {GLY_CTL_BUTTON, 1010, "&Download to Printer", 514, 228, 130, 30, 0, 0},
-    {GLY_CTL_BUTTON, 1015, "&Stop Download", 514, 264, 130, 30, GLY_CTL_DISABLED, 0},
-    {GLY_CTL_BUTTON, 1011, "Export to &file", 514, 300, 130, 30, 0, 0},
-    {GLY_CTL_BUTTON, 1, "&Close", 514, 370, 130, 30, GLY_CTL_DEFAULT, 0},
-    {GLY_CTL_BUTTON, 57670, "&Help", 514, 406, 130, 30, 0, 0},
+    {GLY_CTL_LIST_BOX, 1005, NULL, 16, 32, 320, 110, GLY_CTL_GROW_X, 0},
+    {GLY_CTL_BUTTON, 1007, "&Edit Printer List...", 350, 32, 150, 30, GLY_CTL_MOVE_X, 0},
+    {GLY_CTL_GROUP, S, "Download to", 350, 72, 150, 70, GLY_CTL_MOVE_X, 0},
+    {GLY_CTL_RADIO, 1013, "Printer &Hard Disk", 362, 92, 134, 22, GLY_CTL_MOVE_X, 0},
+    {GLY_CTL_RADIO, 1014, "Flash &Memory", 362, 114, 134, 22, GLY_CTL_MOVE_X, 0},
+    {GLY_CTL_BITMAP, 1044, NULL, 514, 32, 130, 100, GLY_CTL_MOVE_X, 134},
+    {GLY_CTL_REPORT_LIST, 1009, NULL, 16, 156, 484, 280, GLY_CTL_GROW_X | GLY_CTL_GROW_Y, 0},
+    {GLY_CTL_BUTTON, 1016, "Add to &List", 514, 156, 130, 30, GLY_CTL_MOVE_X, 0},
+    {GLY_CTL_BUTTON, 1017, "&Remove from List", 514, 192, 130, 30, GLY_CTL_DISABLED | GLY_CTL_MOVE_X, 0},
+    {GLY_CTL_BUTTON, 1010, "&Download to Printer", 514, 228, 130, 30, GLY_CTL_MOVE_X, 0},
+    {GLY_CTL_BUTTON, 1015, "&Stop Download", 514, 264, 130, 30, GLY_CTL_DISABLED | GLY_CTL_MOVE_X, 0},
+    {GLY_CTL_BUTTON, 1011, "Export to &file", 514, 300, 130, 30, GLY_CTL_MOVE_X, 0},
+    {GLY_CTL_BUTTON, 1, "&Close", 514, 370, 130, 30, GLY_CTL_DEFAULT | GLY_CTL_MOVE_X | GLY_CTL_MOVE_Y, 0},
+    {GLY_CTL_BUTTON, 57670, "&Help", 514, 406, 130, 30, GLY_CTL_MOVE_X | GLY_CTL_MOVE_Y, 0},
 };
 
 static const GlyControlTemplate edit_printer_list_controls[] = {
-    {GLY_CTL_CHECK_LIST, 1037, NULL, 16, 16, 360, 210, 0, 0},
-    {GLY_CTL_BUTTON, 1, "OK", 392, 16, 96, 30, GLY_CTL_DEFAULT, 0},
-    {GLY_CTL_BUTTON, 2, "Cancel", 392, 52, 96, 30, 0, 0},
-    {GLY_CTL_BUTTON, 1040, "&Apply", 392, 88, 96, 30, 0, 0},
-    {GLY_CTL_BITMAP, 1044, NULL, 392, 136, 96, 90, 0, 134},
+    {GLY_CTL_CHECK_LIST, 1037, NULL, 16, 16, 360, 210, GLY_CTL_GROW_X | GLY_CTL_GROW_Y, 0},
+    {GLY_CTL_BUTTON, 1, "OK", 392, 16, 128, 30, GLY_CTL_DEFAULT | GLY_CTL_MOVE_X, 0},
+    {GLY_CTL_BUTTON, 2, "Cancel", 392, 52, 128, 30, GLY_CTL_MOVE_X, 0},
+    {GLY_CTL_BUTTON, 1040, "&Apply", 392, 88, 128, 30, GLY_CTL_MOVE_X, 0},
+    {GLY_CTL_BITMAP, 1044, NULL, 392, 136, 128, 90, GLY_CTL_MOVE_X, 134},
 };
 
 static const GlyControlTemplate conversion_options_controls[] = {
@@ -122,24 +123,24 @@ static const GlyControlTemplate form_macro_name_controls[] = {
 
 static const GlyControlTemplate font_list_controls[] = {
     {GLY_CTL_LABEL, S, "Selected Printers:", 16, 12, 300, 20, 0, 0},
-    {GLY_CTL_COMBO, 1018, NULL, 16, 34, 420, 28, 0, 0},
-    {GLY_CTL_LABEL, S, "View by Font Types", 452, 12, 240, 20, 0, 0},
-    {GLY_CTL_COMBO, 1019, NULL, 452, 34, 240, 28, 0, 0},
-    {GLY_CTL_REPORT_LIST, 1009, NULL, 16, 74, 600, 330, 0, 0},
-    {GLY_CTL_BUTTON, 1021, "D&elete Font", 632, 74, 142, 30, GLY_CTL_DISABLED, 0},
-    {GLY_CTL_BUTTON, 1022, "&Add Font...", 632, 112, 142, 30, 0, 0},
-    {GLY_CTL_BUTTON, 1023, "Print &Report", 632, 150, 142, 30, 0, 0},
-    {GLY_CTL_BITMAP, 1044, NULL, 632, 200, 142, 100, 0, 134},
-    {GLY_CTL_BUTTON, 2, "C&lose", 632, 336, 142, 30, GLY_CTL_DEFAULT, 0},
-    {GLY_CTL_BUTTON, 57670, "&Help", 632, 374, 142, 30, 0, 0},
+    {GLY_CTL_COMBO, 1018, NULL, 16, 34, 420, 28, GLY_CTL_GROW_X, 0},
+    {GLY_CTL_LABEL, S, "View by Font Types", 452, 12, 240, 20, GLY_CTL_MOVE_X, 0},
+    {GLY_CTL_COMBO, 1019, NULL, 452, 34, 240, 28, GLY_CTL_MOVE_X, 0},
+    {GLY_CTL_REPORT_LIST, 1009, NULL, 16, 74, 600, 330, GLY_CTL_GROW_X | GLY_CTL_GROW_Y, 0},
+    {GLY_CTL_BUTTON, 1021, "D&elete Font", 632, 74, 142, 30, GLY_CTL_DISABLED | GLY_CTL_MOVE_X, 0},
+    {GLY_CTL_BUTTON, 1022, "&Add Font...", 632, 112, 142, 30, GLY_CTL_MOVE_X, 0},
+    {GLY_CTL_BUTTON, 1023, "Print &Report", 632, 150, 142, 30, GLY_CTL_MOVE_X, 0},
+    {GLY_CTL_BITMAP, 1044, NULL, 632, 200, 142, 100, GLY_CTL_MOVE_X, 134},
+    {GLY_CTL_BUTTON, 2, "C&lose", 632, 336, 142, 30, GLY_CTL_DEFAULT | GLY_CTL_MOVE_X | GLY_CTL_MOVE_Y, 0},
+    {GLY_CTL_BUTTON, 57670, "&Help", 632, 374, 142, 30, GLY_CTL_MOVE_X | GLY_CTL_MOVE_Y, 0},
 };
 
 static const GlyControlTemplate delete_fonts_controls[] = {
     {GLY_CTL_LABEL, S, "The Printer", 16, 16, 100, 20, 0, 0},
-    {GLY_CTL_EDIT, 1092, NULL, 120, 12, 390, 28, GLY_CTL_READ_ONLY, 0},
-    {GLY_CTL_REPORT_LIST, 1090, NULL, 16, 52, 510, 240, 0, 0},
-    {GLY_CTL_BUTTON, 1024, "&Cancel", 300, 306, 110, 30, 0, 0},
-    {GLY_CTL_BUTTON, 1091, "C&lose", 416, 306, 110, 30, 0, 0},
+    {GLY_CTL_EDIT, 1092, NULL, 120, 12, 390, 28, GLY_CTL_READ_ONLY | GLY_CTL_GROW_X, 0},
+    {GLY_CTL_REPORT_LIST, 1090, NULL, 16, 52, 510, 240, GLY_CTL_GROW_X | GLY_CTL_GROW_Y, 0},
+    {GLY_CTL_BUTTON, 1024, "&Cancel", 300, 306, 110, 30, GLY_CTL_MOVE_X | GLY_CTL_MOVE_Y, 0},
+    {GLY_CTL_BUTTON, 1091, "C&lose", 416, 306, 110, 30, GLY_CTL_MOVE_X | GLY_CTL_MOVE_Y, 0},
 };
 
 static const GlyControlTemplate print_progress_controls[] = {
@@ -153,9 +154,9 @@ static const GlyControlTemplate print_progress_controls[] = {
 
 const GlyDialogTemplate gly_dialogs[] = {
     {100, "About GLY", 360, 160, about_controls, COUNT(about_controls)},
-    {102, "GLY", 620, 430, main_controls, COUNT(main_controls)},
+    {102, "GLY", 620, 455, main_controls, COUNT(main_controls)},
     {129, "Resource Manager", 660, 475, resource_manager_controls, COUNT(resource_manager_controls)},
-    {136, "Edit Printer List", 504, 242, edit_printer_list_controls, COUNT(edit_printer_list_controls)},
+    {136, "Edit Printer List", 536, 242, edit_printer_list_controls, COUNT(edit_printer_list_controls)},
     {139, "Font Conversion Options", 460, 176, conversion_options_controls,
      COUNT(conversion_options_controls)},
     {130, "Printer Font List", 790, 445, font_list_controls, COUNT(font_list_controls)},

@@ -15,6 +15,8 @@ typedef struct ImageEntry {
 static const ImageEntry images[] = {
     {GLY_RES_BITMAP, 134, &gly_art_bitmap_134},
     {GLY_RES_BITMAP, 143, &gly_art_bitmap_143},
+    {GLY_RES_SHARP_BITMAP, 134, &gly_art_sharp_bitmap_134},
+    {GLY_RES_SHARP_BITMAP, 143, &gly_art_sharp_bitmap_143},
     {GLY_RES_ICON, 128, &gly_art_icon_128},
 };
 
@@ -55,6 +57,7 @@ EXPORT const void* GlyFindResource(GlyResourceKind kind, int id) {
     case GLY_RES_MENU: return find_menu(id);
     case GLY_RES_STRING: return find_string(id);
     case GLY_RES_BITMAP:
+    case GLY_RES_SHARP_BITMAP:
     case GLY_RES_ICON: return find_image(kind, id);
     case GLY_RES_ANIMATION: return find_animation(id);
   }

@@ -25,8 +25,13 @@ typedef enum GlyResourceKind {
   GLY_RES_STRING = 3,    /* const char* (NUL-terminated) */
   GLY_RES_BITMAP = 4,    /* const GlyImageData*: PNG, magenta marks transparent pixels */
   GLY_RES_ICON = 5,      /* const GlyImageData*: PNG with an alpha channel */
-  GLY_RES_ANIMATION = 6  /* const GlyAnimationData* */
+  GLY_RES_ANIMATION = 6, /* const GlyAnimationData* */
+  /* const GlyImageData*: bitmap `id` drawn at GLY_SHARP_BITMAP_SCALE times
+   * its pixels, for screens with more than one pixel per point */
+  GLY_RES_SHARP_BITMAP = 7
 } GlyResourceKind;
+
+#define GLY_SHARP_BITMAP_SCALE 3
 
 typedef enum GlyControlKind {
   GLY_CTL_LABEL,          /* static text */
@@ -52,6 +57,12 @@ typedef enum GlyControlKind {
 #define GLY_CTL_DEFAULT 0x0002u  /* the dialog's default button */
 #define GLY_CTL_READ_ONLY 0x0004u
 #define GLY_CTL_WRAP 0x0008u     /* label text wraps inside its rectangle */
+/* How a control follows a resized dialog; a dialog with a growing control
+ * can be made larger than its template, never smaller. */
+#define GLY_CTL_GROW_X 0x0010u   /* widens with the dialog */
+#define GLY_CTL_GROW_Y 0x0020u   /* grows taller with the dialog */
+#define GLY_CTL_MOVE_X 0x0040u   /* keeps its distance to the right edge */
+#define GLY_CTL_MOVE_Y 0x0080u   /* keeps its distance to the bottom edge */
 
 /* Labels, groups and pictures that no code addresses carry this id. */
 #define GLY_ID_STATIC (-1)

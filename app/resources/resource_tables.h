@@ -20,6 +20,8 @@ extern const size_t gly_string_count;
 /* Drawn at build time (art/) and embedded by embed_art.cmake. */
 extern const GlyImageData gly_art_bitmap_134;
 extern const GlyImageData gly_art_bitmap_143;
+extern const GlyImageData gly_art_sharp_bitmap_134;
+extern const GlyImageData gly_art_sharp_bitmap_143;
 extern const GlyImageData gly_art_icon_128;
 extern const GlyImageData gly_art_animation_135;
 

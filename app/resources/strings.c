@@ -49,7 +49,8 @@ const GlyStringEntry gly_strings[] = {
     {32852, "The downloading process will be stopped."},
     {32853, "GLY can't close this window when downloading a font."},
     {32854, "The saved file name is %s, You can download it later\n"
-            " from the command line ..\\:\\copy /b filename \\PrinterName"},
+            " from the command line: lp -d QUEUE -o raw filename\n"
+            " (or send the files themselves: glyctl download FILE... --printers ADDRESS)"},
     {32855, "%d Printer(s)"},
     {32856, "Ready"},
     {32857, "File Name"},
@@ -61,5 +62,16 @@ const GlyStringEntry gly_strings[] = {
     {32874, "Print to File"},
     {32875, "PDF files (*.pdf);;All files (*)"},
     {32876, "output.pdf"},
+    {32880, "The printer did not answer with this community string."},
+    {32881, "Please select the font(s) to delete."},
+    {32882, "This is not a subnet mask: its ones must come first, as in 255.255.255.0."},
+    {32883, "GLY searches at most 65534 addresses at once: please use a subnet mask of 255.255.0.0 "
+            "or longer."},
+    {32884, "The printers of this subnet could not be searched."},
+    {32885, "The font list was sent to %s."},
+    {32886, "GLY Help"},
+    {32887, "The printer list was saved in %s."},
+    {32888, "%d printer(s) added from the list, %d already listed, %d did not answer."},
+    {32889, "Printer lists (*.txt);;All files (*)"},
 };
 const size_t gly_string_count = COUNT(gly_strings);

@@ -3,6 +3,8 @@
 // are.
 #pragma once
 
+#include <string>
+
 #include "snmp/contract/snmp_records.h"
 
 enum class FontListKind { PostScript, Pcl };
@@ -11,3 +13,10 @@ enum class FontListKind { PostScript, Pcl };
 // model asks for it (pclList 1), else "FontList.pcl". A name in the data
 // folder (AppDataFilePath).
 const char* FontListJobFileName(FontListKind kind, const PrinterRecord& printer);
+
+// Shown when a Print Font List job could not be sent.
+inline constexpr int kSocketFailureText = 32824;
+
+// Why a job was not sent, for a result of SubmitLprJob other than 0: the
+// string table's socket failure text and, in parentheses, what went wrong.
+std::string JobNotSentText(int result);

@@ -1,7 +1,10 @@
 #include "shell/main_window_dialog.h"
 
+#include <QFile>
+#include <QFileDialog>
 #include <QMouseEvent>
 #include <QSignalBlocker>
+#include <QStatusBar>
 
 #include "download/converter_operations.h"
 #include "download/job_folder.h"
@@ -20,6 +23,12 @@
 
 using namespace main_window;
 
+namespace {
+
+constexpr int kStatusBarHeight = 25;
+
+}  // namespace
+
 MainWindowDialog::MainWindowDialog(MessageBoxes& boxes, UiThread& uiThread, LprSubmitter submitLpr,
                                    QWidget* parent)
     : TemplateDialog(kDialog, parent), boxes_(boxes), uiThread_(uiThread), submitLpr_(submitLpr),
@@ -34,6 +43,10 @@ MainWindowDialog::MainWindowDialog(MessageBoxes& boxes, UiThread& uiThread, LprS
   for (int id : {kAddPrinterButton, kFontListButton, kPrintFontListButton, kManageResourcesButton,
                  kAboutButton, kHelpButton, kCloseButton})
     Bind(id, Notification::Clicked, [this, id] { logic_.OnCommand(id); });
+  statusBar_ = new QStatusBar(this);
+  statusBar_->setObjectName(QString::number(kStatusBar));
+  statusBar_->setSizeGripEnabled(false);
+  statusBar_->setGeometry(0, height() - kStatusBarHeight, width(), kStatusBarHeight);
   logic_.Initialize();
   ShowState();
 }
@@ -45,6 +58,7 @@ void MainWindowDialog::ShowState() {
   for (int id : {kFontListButton, kPrintFontListButton, kManageResourcesButton, kHardDiskLabel, kFlashLabel})
     EnableControl(id, logic_.IsEnabled(id));
   SetControlText(kAddressLabel, FromSingleByte(logic_.addressText()));
+  if (statusBar_) statusBar_->showMessage(FromSingleByte(logic_.statusText()));
 }
 
 void MainWindowDialog::ShowItems() {
@@ -93,7 +107,7 @@ int MainWindowDialog::PopUpFontListMenu() {
 
 int MainWindowDialog::TrackPrinterMenu(int x, int y) {
   std::unique_ptr<QMenu> menu = LoadPopupMenu(kPrinterMenu, 0);
-  return menu ? TrackMenu(*menu, mapToGlobal(QPoint(x, y))) : 0;
+  return menu ? TrackMenu(*menu, mapToGlobal(QPoint(x, y) + MovedBy(kPrinterPicture))) : 0;
 }
 
 void MainWindowDialog::OpenAddPrinter() {
@@ -134,18 +148,26 @@ void MainWindowDialog::OpenCommunityStrings(PrinterRecord& printer) {
   dialog.exec();
 }
 
+std::string MainWindowDialog::ChoosePrinterListFile(bool save) {
+  const QString filter = ResourceText(kPrinterListFilterText);
+  const QString path = save ? QFileDialog::getSaveFileName(this, QString(), "printers.txt", filter)
+                            : QFileDialog::getOpenFileName(this, QString(), QString(), filter);
+  return path.isEmpty() ? std::string() : QFile::encodeName(path).toStdString();
+}
+
 void MainWindowDialog::ShowAbout() {
   TemplateDialog about(kAboutDialog, this);
   about.exec();
 }
 
-void MainWindowDialog::OpenHelp(const std::string& path) { OpenLocalFile(path); }
+void MainWindowDialog::OpenHelp(const std::string& path) { ShowHelp(path, this); }
 
 void MainWindowDialog::Close() { QDialog::done(QDialog::Rejected); }
 
 void MainWindowDialog::mousePressEvent(QMouseEvent* event) {
   if (event->button() == Qt::RightButton) {
-    const QPoint at = event->position().toPoint();
+    // The logic knows the description panel where the template puts it.
+    const QPoint at = event->position().toPoint() - MovedBy(kPrinterPicture);
     logic_.OnRightButtonDown(at.x(), at.y());
   }
   TemplateDialog::mousePressEvent(event);

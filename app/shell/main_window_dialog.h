@@ -6,6 +6,7 @@
 #include "ui/template_dialog.h"
 
 class CheckListBox;
+class QStatusBar;
 
 class MainWindowDialog final : public TemplateDialog, public MainWindowHost {
   Q_OBJECT
@@ -26,6 +27,7 @@ class MainWindowDialog final : public TemplateDialog, public MainWindowHost {
   void OpenFontList(PrinterRecord* const* printers, int count) override;
   void OpenResourceManager(const ResourceManagerTargets& targets) override;
   void OpenCommunityStrings(PrinterRecord& printer) override;
+  std::string ChoosePrinterListFile(bool save) override;
   void ShowAbout() override;
   void OpenHelp(const std::string& path) override;
   void Close() override;
@@ -46,4 +48,5 @@ class MainWindowDialog final : public TemplateDialog, public MainWindowHost {
   LprSubmitter submitLpr_;  // the Resource Manager's downloads send with it too
   MainWindowLogic logic_;
   unsigned shownRevision_ = 0;
+  QStatusBar* statusBar_ = nullptr;
 };

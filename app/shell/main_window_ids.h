@@ -20,22 +20,31 @@ enum Control : int {
   kAddPrinterButton = 1024,
   kHardDiskLabel = 1026,
   kFlashLabel = 1027,
+  kPrinterPicture = 1029,
   kBidirectionalLabel = 1028,
   kAddressLabel = 1030,
   kAboutButton = 1031,
   kCloseButton = 2,
   kHelpButton = 57670,
+  kStatusBar = 32500,
 };
 
 enum Command : int {
   kPclFontList = 32771,
   kPsFontList = 32772,
   kChangeCommunityString = 32775,
+  kSavePrinterList = 32776,
+  kOpenPrinterList = 32777,
 };
 
 enum String : int {
   kSelectPrinterText = 32794,
   kAddressLabelText = 32815,
+  kFontListSentText = 32885,
+  kCannotWriteText = 32842,
+  kPrinterListSavedText = 32887,
+  kPrinterListOpenedText = 32888,
+  kPrinterListFilterText = 32889,
 };
 
 }  // namespace main_window

@@ -3,8 +3,10 @@
 #include <algorithm>
 #include <cctype>
 
+#include "fonts/format_text.h"
 #include "shell/app_directory.h"
 #include "shell/main_window_ids.h"
+#include "shell/printer_list_file.h"
 #include "ui/message_boxes.h"
 #include "ui/resource_module.h"
 #include "ui/ui_thread.h"
@@ -54,6 +56,8 @@ void MainWindowLogic::OnCommand(int id) {
     case kChangeCommunityString:
       if (selectedIndex_ != -1) host_.OpenCommunityStrings(*printers_.at(selectedIndex_));
       break;
+    case kSavePrinterList: SavePrinterList(); break;
+    case kOpenPrinterList: OpenPrinterList(); break;
     default: break;
   }
 }
@@ -67,7 +71,10 @@ void MainWindowLogic::OnListCheckChanged(int row, bool checked) {
   if (row < 0 || row >= itemCount()) return;
   items_[static_cast<size_t>(row)].checked = checked;
   ++itemsRevision_;
-  // The buttons follow the checks only when the selection changes too.
+  // Checking the selected row, or unchecking with Space, moves no
+  // selection: the buttons follow the checks themselves.
+  UpdateCommandButtons();
+  host_.StateChanged();
 }
 
 void MainWindowLogic::OnRightButtonDown(int x, int y) {
@@ -144,8 +151,9 @@ int MainWindowLogic::AddPrinter(std::unique_ptr<PrinterRecord> record, const std
 }
 
 void MainWindowLogic::SelectItem(int row) {
-  selectedRow_ = row >= 0 && row < itemCount() ? row : -1;
-  host_.StateChanged();
+  // The panel shows the selected printer whoever selected it, so that the
+  // highlighted row, the panel and every command agree on one printer.
+  OnListSelectionChanged(row);
 }
 
 void MainWindowLogic::BuildCheckedPrinters() {
@@ -195,9 +203,11 @@ void MainWindowLogic::PrintFontList() {
 void MainWindowLogic::PrintPrinterFontList(FontListKind kind) {
   // The button is enabled only with a selection and no job being sent, but
   // a menu can outlive both.
-  if (selectedRow_ < 0 || selectedRow_ >= printers_.count() || sendingFontList()) return;
+  if (selectedRow_ < 0 || selectedIndex_ < 0 || selectedIndex_ >= printers_.count() || sendingFontList())
+    return;
   host_.SetWaitCursor(true);
-  const PrinterRecord& printer = *printers_.at(selectedRow_);
+  // The printer the panel shows, which is also the selected one.
+  const PrinterRecord& printer = *printers_.at(selectedIndex_);
   const char* jobFile = FontListJobFileName(kind, printer);
   // The job waits on the printer for seconds when it is slow or away: it is
   // sent on a thread of its own with what it needs copied, and its result
@@ -206,18 +216,65 @@ void MainWindowLogic::PrintPrinterFontList(FontListKind kind) {
       [submit = submitLpr_, address = FormatAddress(printer.address), path = AppDataFilePath(jobFile),
        &uiThread = uiThread_, alive = std::weak_ptr<const bool>(alive_), this] {
         const int result = submit(address.c_str(), path.c_str(), "GLY", 0);
-        uiThread.Post([alive, result, this] {
-          if (alive.lock()) FontListSent(result);
+        uiThread.Post([alive, address, result, this] {
+          if (alive.lock()) FontListSent(address, result);
         });
       });
+  statusText_.clear();
   host_.StateChanged();
 }
 
-void MainWindowLogic::FontListSent(int result) {
+void MainWindowLogic::FontListSent(const std::string& address, int result) {
   fontListJob_.join();  // it has nothing left to do but end
   host_.SetWaitCursor(false);
+  statusText_ = result == 0 ? FormatText(LoadResourceString(kFontListSentText), address.c_str()) : JobNotSentText(result);
   host_.StateChanged();
   // A missing job file or a printer that cannot be reached or refused the
   // job: the user would otherwise wait for a list that never comes.
   if (result != 0) boxes_.Show(kSocketFailureText, MB_OK | MB_ICONEXCLAMATION);
+}
+
+void MainWindowLogic::SavePrinterList() {
+  const std::string path = host_.ChoosePrinterListFile(true);
+  if (path.empty()) return;
+  std::vector<const PrinterRecord*> records;
+  for (int i = 0; i < printers_.count(); ++i) records.push_back(printers_.at(i));
+  std::string error;
+  if (!WritePrinterListFile(path, records, error)) {
+    boxes_.Show(kCannotWriteText, MB_OK | MB_ICONEXCLAMATION);
+    return;
+  }
+  statusText_ = FormatText(LoadResourceString(kPrinterListSavedText), path.c_str());
+  host_.StateChanged();
+}
+
+void MainWindowLogic::OpenPrinterList() {
+  const std::string path = host_.ChoosePrinterListFile(false);
+  if (path.empty()) return;
+  std::string error;
+  const std::optional<std::vector<SavedPrinter>> saved = ReadPrinterListFile(path, error);
+  if (!saved) {
+    statusText_ = error;
+    host_.StateChanged();
+    return;
+  }
+  // Each printer is asked afresh, as Add Printer does, so that the library
+  // knows it and its record comes from its own answer.
+  host_.SetWaitCursor(true);
+  int added = 0, listed = 0, silent = 0;
+  for (const SavedPrinter& printer : *saved) {
+    DeviceInfo device{};
+    switch (SnmpAddPrinter(&snmpContext_, printer.address, &device)) {
+      case kSnmpAddAnswered:
+        AddAnsweredPrinter(*this, device, printer.address);
+        ++added;
+        break;
+      case kSnmpAddAlreadyListed: ++listed; break;
+      default: ++silent; break;
+    }
+  }
+  host_.SetWaitCursor(false);
+  statusText_ = FormatText(LoadResourceString(kPrinterListOpenedText), added, listed, silent);
+  if (added > 0) SelectItem(itemCount() - 1);
+  host_.StateChanged();
 }

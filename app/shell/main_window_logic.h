@@ -51,6 +51,9 @@ class MainWindowHost {
   virtual void OpenFontList(PrinterRecord* const* printers, int count) = 0;
   virtual void OpenResourceManager(const ResourceManagerTargets& targets) = 0;
   virtual void OpenCommunityStrings(PrinterRecord& printer) = 0;
+  // The file dialog for a printer list to save or to open; "" when
+  // cancelled.
+  virtual std::string ChoosePrinterListFile(bool save) = 0;
   virtual void ShowAbout() = 0;
   virtual void OpenHelp(const std::string& path) = 0;
   virtual void Close() = 0;
@@ -59,9 +62,6 @@ class MainWindowHost {
 // Sends a job file to a printer's LPR queue (SubmitLprJob's shape).
 using LprSubmitter =
     std::function<int(const char* address, const char* jobFile, const char* hostName, int jobNumber)>;
-
-// Shown when a Print Font List job could not be sent.
-inline constexpr int kSocketFailureText = 32824;
 
 class MainWindowLogic final : public PrinterListOwner {
  public:
@@ -91,8 +91,7 @@ class MainWindowLogic final : public PrinterListOwner {
 
   // PrinterListOwner. AddPrinter asks the library for the storage options
   // when the profile did not settle them before it lists the printer.
-  // SelectItem selects without running the selection handler, as a
-  // program-made selection does.
+  // SelectItem selects as the user would, and the panel shows that printer.
   int AddPrinter(std::unique_ptr<PrinterRecord> record, const std::string& listText) override;
   void SelectItem(int row) override;
   int itemCount() const override { return static_cast<int>(items_.size()); }
@@ -108,6 +107,8 @@ class MainWindowLogic final : public PrinterListOwner {
   int horizontalExtent() const { return horizontalExtent_; }
   bool IsEnabled(int controlId) const;
   const std::string& addressText() const { return addressText_; }
+  // The status bar: whether the last Print Font List job was sent.
+  const std::string& statusText() const { return statusText_; }
   const PrinterList& printers() const { return printers_; }
   // The printer last shown in the description panel, -1 before any.
   int selectedIndex() const { return selectedIndex_; }
@@ -125,7 +126,9 @@ class MainWindowLogic final : public PrinterListOwner {
   void OpenResourceManager();
   void PrintFontList();
   void PrintPrinterFontList(FontListKind kind);
-  void FontListSent(int result);
+  void FontListSent(const std::string& address, int result);
+  void SavePrinterList();
+  void OpenPrinterList();
   int SortedPosition(const std::string& text) const;
 
   MainWindowHost& host_;
@@ -158,4 +161,5 @@ class MainWindowLogic final : public PrinterListOwner {
   bool hardDiskEnabled_ = false;
   bool flashEnabled_ = false;
   std::string addressText_;
+  std::string statusText_;
 };

@@ -7,6 +7,15 @@
 
 using namespace add_printer;
 
+SubnetMaskCheck CheckSubnetMask(uint32_t mask) {
+  // Leading ones: the complement is a run of trailing ones, so adding one
+  // to it leaves a single bit or none.
+  const uint32_t hostBits = ~mask;
+  if ((hostBits & (hostBits + 1)) != 0) return SubnetMaskCheck::kNotAMask;
+  const uint32_t widest = ~uint32_t{0} << (32 - kShortestMaskPrefix);
+  return (mask & widest) == widest ? SubnetMaskCheck::kSearched : SubnetMaskCheck::kTooLarge;
+}
+
 std::optional<uint32_t> AddPrinterLogic::InitialAddress() {
   uint32_t address = 0;
   if (SnmpGetDefaultAddress(&address) != 0) return std::nullopt;
@@ -41,7 +50,19 @@ AddPrinterLogic::Outcome AddPrinterLogic::GetSubnetPrinters(const IpAddressValue
     boxes_.Show(kSubnetIncompleteText);
     return Outcome::StayOpen;
   }
+  switch (CheckSubnetMask(subnetMask.Address())) {
+    case SubnetMaskCheck::kSearched: break;
+    case SubnetMaskCheck::kNotAMask: boxes_.Show(kNotAMaskText, MB_OK | MB_ICONEXCLAMATION); return Outcome::StayOpen;
+    case SubnetMaskCheck::kTooLarge:
+      boxes_.Show(kSubnetTooLargeText, MB_OK | MB_ICONEXCLAMATION);
+      return Outcome::StayOpen;
+  }
+  // The library hands out no target for a subnet it will not search.
   const uint32_t target = SnmpSubnetTarget(subnetAddress.Address(), subnetMask.Address());
+  if (target == 0) {
+    boxes_.Show(kSubnetRefusedText, MB_OK | MB_ICONEXCLAMATION);
+    return Outcome::StayOpen;
+  }
   SnmpDiscoverPrinters(owner_.snmpContext(), target, 0, 0);
   SelectLastPrinterAfterReports(owner_);
   return Outcome::Close;

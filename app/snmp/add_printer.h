@@ -13,6 +13,11 @@
 class MessageBoxes;
 class PrinterListOwner;
 
+// What a typed subnet mask is: a run of leading ones no shorter than a /16
+// is searched; anything else is refused with a word why.
+enum class SubnetMaskCheck { kSearched, kNotAMask, kTooLarge };
+SubnetMaskCheck CheckSubnetMask(uint32_t mask);
+
 class AddPrinterLogic {
  public:
   enum class Outcome { StayOpen, Close };
@@ -27,7 +32,9 @@ class AddPrinterLogic {
   Outcome AddPrinterByAddress(const IpAddressValue& address);
   // "&Get Printer(s)": lets the library search the subnet; the printers it
   // finds arrive through the main window's printer reports. Once they are
-  // all listed, the last item of the list is selected.
+  // all listed, the last item of the list is selected. A mask that is
+  // refused, by CheckSubnetMask or by the library, is explained and the
+  // dialog stays open.
   Outcome GetSubnetPrinters(const IpAddressValue& subnetAddress, const IpAddressValue& subnetMask);
 
  private:

@@ -20,6 +20,12 @@ enum String : int {
   kSubnetIncompleteText = 32791,
   kAlreadyListedText = 32792,
   kPrinterAddedText = 32793,
+  kNotAMaskText = 32882,
+  kSubnetTooLargeText = 32883,
+  kSubnetRefusedText = 32884,
 };
+
+// The widest subnet searched: a /16.
+inline constexpr int kShortestMaskPrefix = 16;
 
 }  // namespace add_printer

@@ -1,5 +1,7 @@
 #include "snmp/community_strings.h"
 
+#include <cstring>
+
 namespace {
 
 template <size_t N>
@@ -13,4 +15,9 @@ void ApplyCommunityStrings(PrinterRecord& printer, const NewCommunityStrings& st
   ReplaceIfGiven(printer.readCommunity, strings.read);
   ReplaceIfGiven(printer.writeCommunity, strings.write);
   ReplaceIfGiven(printer.trapCommunity, strings.trap);
+}
+
+std::string CommunityStringsTitle(const std::string& title, const PrinterRecord& printer) {
+  const std::string name(printer.printerName, strnlen(printer.printerName, sizeof printer.printerName));
+  return title + " - " + name + " (" + FormatAddress(printer.address) + ")";
 }

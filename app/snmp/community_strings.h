@@ -32,3 +32,7 @@ struct NewCommunityStrings {
 // `printer`, cut to the 63 characters the record holds; empty ones leave
 // theirs as it was.
 void ApplyCommunityStrings(PrinterRecord& printer, const NewCommunityStrings& strings);
+
+// The dialog's title followed by the printer it changes:
+// "<title> - LAB2 (10.1.2.3)".
+std::string CommunityStringsTitle(const std::string& title, const PrinterRecord& printer);

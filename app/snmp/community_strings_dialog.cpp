@@ -12,6 +12,9 @@ using namespace community_strings;
 
 CommunityStringsDialog::CommunityStringsDialog(PrinterRecord& printer, QWidget* parent)
     : TemplateDialog(kDialog, parent), printer_(printer) {
+  // Several printers may be listed: the title says whose strings change.
+  if (const auto title = ToSingleByte(windowTitle()))
+    setWindowTitle(FromSingleByte(CommunityStringsTitle(*title, printer)));
   ShowOld(kOldRead, printer.readCommunity, sizeof printer.readCommunity);
   ShowOld(kOldWrite, printer.writeCommunity, sizeof printer.writeCommunity);
   ShowOld(kOldTrap, printer.trapCommunity, sizeof printer.trapCommunity);

@@ -1,6 +1,11 @@
 // An IP address control: four fields of 0 to 255 separated by dots, in one
-// frame that looks like a single edit. Typing three digits or a dot moves
-// to the next field; Backspace in an empty field moves back.
+// frame that looks and types like the desktop's own IP address control.
+// Three digits move to the next field, and a dot typed right after that is
+// taken as the separator already passed; a dot elsewhere moves on too.
+// Focus selects the field's text, so that typing replaces it. A pasted
+// "a.b.c.d" fills all four fields. Tab and Shift+Tab leave the control;
+// the arrows at a field's edge and Backspace in an empty field move
+// between fields.
 #pragma once
 
 #include <QFrame>
@@ -8,6 +13,7 @@
 
 #include "ui/ip_address_value.h"
 
+class QKeyEvent;
 class QLineEdit;
 
 class IpAddressEdit : public QFrame {
@@ -28,5 +34,11 @@ class IpAddressEdit : public QFrame {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  bool HandleKey(int field, QKeyEvent* key);
+  void MoveTo(int field);
+  bool PasteAddress();
+
   std::array<QLineEdit*, 4> fields_{};
+  // The field that three digits just moved to, until the next key.
+  int movedOnTo_ = -1;
 };

@@ -25,10 +25,10 @@ class PdfWriterDevice final : public PainterPrintDevice {
 
 }  // namespace
 
-ReportPrinted WriteListReportPdf(const ReportList& list, const std::string& path) {
+ReportPrinted WriteListReportPdf(const ReportList& list, const std::string& path, const std::string& subtitle) {
   QPdfWriter writer(FromSingleByte(path));
   writer.setResolution(kPdfDotsPerInch);
   writer.setPageSize(QPageSize(QPageSize::A4));
   PdfWriterDevice device(writer);
-  return PrintListReport(list, device, "PDF", path);
+  return PrintListReport(list, device, "PDF", path, subtitle);
 }

@@ -7,5 +7,6 @@
 
 #include "fonts/list_report.h"
 
-// A4 pages at 1200 dots per inch; `path` is replaced.
-ReportPrinted WriteListReportPdf(const ReportList& list, const std::string& path);
+// A4 pages at 1200 dots per inch; `path` is replaced. `subtitle` goes
+// under the title.
+ReportPrinted WriteListReportPdf(const ReportList& list, const std::string& path, const std::string& subtitle = {});

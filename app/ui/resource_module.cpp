@@ -42,6 +42,9 @@ const GlyMenuTemplate* FindMenuTemplate(int id) {
 const GlyImageData* FindBitmap(int id) {
   return static_cast<const GlyImageData*>(Find(GLY_RES_BITMAP, id));
 }
+const GlyImageData* FindSharpBitmap(int id) {
+  return static_cast<const GlyImageData*>(Find(GLY_RES_SHARP_BITMAP, id));
+}
 const GlyImageData* FindIcon(int id) {
   return static_cast<const GlyImageData*>(Find(GLY_RES_ICON, id));
 }

@@ -22,6 +22,7 @@ bool HasResourceModule();
 const GlyDialogTemplate* FindDialogTemplate(int id);
 const GlyMenuTemplate* FindMenuTemplate(int id);
 const GlyImageData* FindBitmap(int id);
+const GlyImageData* FindSharpBitmap(int id);
 const GlyImageData* FindIcon(int id);
 const GlyAnimationData* FindAnimation(int id);
 // String `id` of the string table; empty when there is no such string.

@@ -34,7 +34,14 @@ void AddItems(QMenu& menu, const GlyMenuTemplate& tpl, size_t* next, int depth) 
 
 QString ResourceText(int stringId) { return FromSingleByte(LoadResourceString(stringId)); }
 
-QImage LoadBitmapImage(int bitmapId) { return Decode(FindBitmap(bitmapId)); }
+QImage LoadBitmapImage(int bitmapId) {
+  // The sharp drawing, where there is one, serves every screen: painted at
+  // the bitmap's own size in points it keeps its detail at any pixel ratio.
+  QImage sharp = Decode(FindSharpBitmap(bitmapId));
+  if (sharp.isNull()) return Decode(FindBitmap(bitmapId));
+  sharp.setDevicePixelRatio(GLY_SHARP_BITMAP_SCALE);
+  return sharp;
+}
 
 QIcon LoadResourceIcon(int iconId) {
   const QImage image = Decode(FindIcon(iconId));

@@ -11,7 +11,8 @@
 
 QString ResourceText(int stringId);
 // A null image when there is no such bitmap. Magenta pixels are kept as
-// they are; TransparentBitmapStatic treats them as transparent.
+// they are; TransparentBitmapStatic treats them as transparent. Its device
+// pixel ratio tells how many pixels it holds per point of its size.
 QImage LoadBitmapImage(int bitmapId);
 QIcon LoadResourceIcon(int iconId);
 // The submenu at position `submenuIndex` of menu `menuId`, each action

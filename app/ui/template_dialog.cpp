@@ -10,7 +10,9 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStatusBar>
 #include <QTreeWidget>
+#include <algorithm>
 
 #include "ui/animation_static.h"
 #include "ui/check_list_box.h"
@@ -21,6 +23,26 @@
 #include "ui/single_byte_text.h"
 #include "ui/transparent_bitmap_static.h"
 
+namespace {
+
+// Widens each column of `report` to what its heading and cells need, as
+// rows come and change; a column never gets narrower than its owner made it.
+void FitColumnsToContents(QTreeWidget& report) {
+  auto fit = [&report] {
+    for (int column = 0; column < report.columnCount(); ++column) {
+      // Public in the item view, protected in the tree that overrides it.
+      const QAbstractItemView& view = report;
+      const int needed = std::max(view.sizeHintForColumn(column), report.header()->sectionSizeHint(column));
+      if (needed > report.columnWidth(column)) report.setColumnWidth(column, needed);
+    }
+  };
+  QAbstractItemModel* model = report.model();
+  QObject::connect(model, &QAbstractItemModel::rowsInserted, &report, fit);
+  QObject::connect(model, &QAbstractItemModel::dataChanged, &report, fit);
+}
+
+}  // namespace
+
 TemplateDialog::TemplateDialog(int templateId, QWidget* parent)
     : QDialog(parent), templateId_(templateId) {
   if (const GlyDialogTemplate* tpl = FindDialogTemplate(templateId)) Build(*tpl);
@@ -28,21 +50,48 @@ TemplateDialog::TemplateDialog(int templateId, QWidget* parent)
 
 void TemplateDialog::Build(const GlyDialogTemplate& tpl) {
   setWindowTitle(FromSingleByte(tpl.title));
-  setFixedSize(tpl.width, tpl.height);
+  templateSize_ = QSize(tpl.width, tpl.height);
+  bool grows = false;
   // Controls are created in template order, which is also the tab order and
   // the stacking order: a group box comes first and lies under its contents.
   for (size_t i = 0; i < tpl.controlCount; ++i) {
     const GlyControlTemplate& control = tpl.controls[i];
     QWidget* widget = CreateControl(control);
-    widget->setGeometry(control.x, control.y, control.width, control.height);
+    const QRect rect(control.x, control.y, control.width, control.height);
+    widget->setGeometry(rect);
     widget->setEnabled(!(control.flags & GLY_CTL_DISABLED));
+    grows = grows || (control.flags & (GLY_CTL_GROW_X | GLY_CTL_GROW_Y));
+    if (control.flags & (GLY_CTL_GROW_X | GLY_CTL_GROW_Y | GLY_CTL_MOVE_X | GLY_CTL_MOVE_Y))
+      placements_.push_back({widget, rect, control.flags});
     if (control.id != GLY_ID_STATIC) {
       widget->setObjectName(QString::number(control.id));
       controls_[control.id] = widget;
       Connect(control.id, widget);
     }
   }
+  if (grows) {
+    setMinimumSize(templateSize_);
+    resize(templateSize_);
+  } else {
+    setFixedSize(templateSize_);
+  }
   built_ = true;
+}
+
+void TemplateDialog::resizeEvent(QResizeEvent* event) {
+  QDialog::resizeEvent(event);
+  if (!built_) return;
+  const int dx = width() - templateSize_.width(), dy = height() - templateSize_.height();
+  for (const Placement& placement : placements_) {
+    QRect rect = placement.rect;
+    if (placement.flags & GLY_CTL_MOVE_X) rect.translate(dx, 0);
+    if (placement.flags & GLY_CTL_MOVE_Y) rect.translate(0, dy);
+    if (placement.flags & GLY_CTL_GROW_X) rect.setWidth(rect.width() + dx);
+    if (placement.flags & GLY_CTL_GROW_Y) rect.setHeight(rect.height() + dy);
+    placement.widget->setGeometry(rect);
+  }
+  for (QStatusBar* bar : findChildren<QStatusBar*>(Qt::FindDirectChildrenOnly))
+    bar->setGeometry(0, height() - bar->height(), width(), bar->height());
 }
 
 QWidget* TemplateDialog::CreateControl(const GlyControlTemplate& control) {
@@ -97,6 +146,7 @@ QWidget* TemplateDialog::CreateControl(const GlyControlTemplate& control) {
       report->setItemsExpandable(false);
       report->setSelectionMode(QAbstractItemView::ExtendedSelection);
       report->header()->setStretchLastSection(false);
+      FitColumnsToContents(*report);
       return report;
     }
     case GLY_CTL_COMBO:
@@ -145,6 +195,13 @@ void TemplateDialog::Connect(int id, QWidget* widget) {
 QWidget* TemplateDialog::Control(int id) const {
   const auto found = controls_.find(id);
   return found == controls_.end() ? nullptr : found->second;
+}
+
+QPoint TemplateDialog::MovedBy(int id) const {
+  const QWidget* widget = Control(id);
+  for (const Placement& placement : placements_)
+    if (placement.widget == widget) return widget->pos() - placement.rect.topLeft();
+  return {};
 }
 
 void TemplateDialog::Bind(int id, Notification notification, std::function<void()> handler) {

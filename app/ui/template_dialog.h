@@ -5,12 +5,18 @@
 // notification it is bound to; afterwards ShowState() lets the dialog show
 // what its logic now says. Button 1 accepts and button 2 (also Escape and
 // the window's close box) cancels, unless a handler is bound to them.
+//
+// A template with growing controls makes a dialog that can be enlarged:
+// controls grow and move as their flags say, a status bar made by the
+// dialog stays along its bottom edge, and the columns of report lists
+// widen to fit what they hold.
 #pragma once
 
 #include <QDialog>
 #include <functional>
 #include <map>
 #include <utility>
+#include <vector>
 
 #include "resource_library.h"
 
@@ -41,12 +47,17 @@ class TemplateDialog : public QDialog {
   // had happened; false when nothing is bound.
   bool Dispatch(int id, Notification notification);
 
+  // How far control `id` has moved from its place in the template as the
+  // dialog was resized.
+  QPoint MovedBy(int id) const;
+
   void EnableControl(int id, bool enabled);
   void SetControlText(int id, const QString& text);
 
   void reject() override;
 
  protected:
+  void resizeEvent(QResizeEvent* event) override;
   // Shows the logic's state in the controls; runs after every handler.
   virtual void ShowState() {}
 
@@ -55,8 +66,17 @@ class TemplateDialog : public QDialog {
   QWidget* CreateControl(const GlyControlTemplate& control);
   void Connect(int id, QWidget* widget);
 
+  // Where a control lies in the template and how it follows the dialog.
+  struct Placement {
+    QWidget* widget;
+    QRect rect;
+    unsigned flags;
+  };
+
   int templateId_;
   bool built_ = false;
+  QSize templateSize_;
+  std::vector<Placement> placements_;
   std::map<int, QWidget*> controls_;
   std::map<std::pair<int, Notification>, std::function<void()>> handlers_;
 };

@@ -30,6 +30,12 @@ void TransparentBitmapStatic::paintEvent(QPaintEvent* event) {
     return;
   }
   QPainter painter(this);
-  const QSize size = shown_.size();
-  painter.drawImage(QPoint((width() - size.width()) / 2, (height() - size.height()) / 2), shown_);
+  // Centred at its size in points, or shrunk to fit a smaller control, and
+  // smoothly scaled to the screen's pixels so that its text stays whole
+  // and sharp.
+  painter.setRenderHint(QPainter::SmoothPixmapTransform);
+  QSizeF size = shown_.deviceIndependentSize();
+  if (size.width() > width() || size.height() > height()) size.scale(QSizeF(this->size()), Qt::KeepAspectRatio);
+  const QPointF corner((width() - size.width()) / 2, (height() - size.height()) / 2);
+  painter.drawImage(QRectF(corner, size), shown_);
 }

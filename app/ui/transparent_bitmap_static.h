@@ -1,6 +1,7 @@
 // A picture control that paints its bitmap with magenta (255, 0, 255) as
-// the transparent colour, so drawings sit on whatever lies behind them.
-// Without a bitmap it paints as an ordinary label.
+// the transparent colour, so drawings sit on whatever lies behind them,
+// centred and shrunk to fit the control when it is smaller. Without a
+// bitmap it paints as an ordinary label.
 #pragma once
 
 #include <QImage>

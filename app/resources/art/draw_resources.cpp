@@ -16,6 +16,7 @@
 #include <cstring>
 
 #include "animation_layout.h"
+#include "resource_library.h"
 
 namespace {
 
@@ -33,6 +34,10 @@ QImage Canvas(int width, int height) {
   image.fill(Qt::transparent);
   return image;
 }
+
+// A bitmap is drawn once at its own size and once at kSharpScale times its
+// pixels, for screens that show more than one pixel per point.
+constexpr int kSharpScale = GLY_SHARP_BITMAP_SCALE;
 
 // Pixels the drawing left (almost) untouched become the key colour; the
 // others are blended over the dialog background so edges stay smooth.
@@ -79,9 +84,10 @@ void DrawMark(QPainter& p, const QRectF& tile) {
              QPointF(tile.right() - tile.width() * 0.26, y));
 }
 
-QImage DrawLogo() {
-  QImage image = Canvas(142, 100);
+QImage DrawLogo(int scale = 1) {
+  QImage image = Canvas(142 * scale, 100 * scale);
   QPainter p(&image);
+  p.scale(scale, scale);
   p.setRenderHint(QPainter::Antialiasing);
   p.setRenderHint(QPainter::TextAntialiasing);
   DrawMark(p, QRectF(45, 2, 52, 52));
@@ -142,9 +148,10 @@ void DrawPrinter(QPainter& p, const QRectF& box, double pageOut) {
   }
 }
 
-QImage DrawPrinterPicture() {
-  QImage image = Canvas(104, 104);
+QImage DrawPrinterPicture(int scale = 1) {
+  QImage image = Canvas(104 * scale, 104 * scale);
   QPainter p(&image);
+  p.scale(scale, scale);
   p.setRenderHint(QPainter::Antialiasing);
   DrawPrinter(p, QRectF(4, 6, 96, 96), 1.0);
   return FlattenOnMagenta(image);
@@ -227,6 +234,8 @@ int main(int argc, char** argv) {
   if (themeIcons) return SaveThemeIcons(out) ? 0 : 1;
   const bool ok = Save(DrawLogo(), out, "bitmap_134.png") &&
                   Save(DrawPrinterPicture(), out, "bitmap_143.png") &&
+                  Save(DrawLogo(kSharpScale), out, "sharp_bitmap_134.png") &&
+                  Save(DrawPrinterPicture(kSharpScale), out, "sharp_bitmap_143.png") &&
                   Save(DrawIcon(), out, "icon_128.png") &&
                   Save(DrawAnimation(), out, "animation_135.png");
   return ok ? 0 : 1;

@@ -187,6 +187,27 @@ TEST_F(FontListDialogTest, AddFontShowsTheDownloadedFontAfterThePartialReread) {
   EXPECT_EQ(window->statusBar()->currentMessage(), "10 Font(s)");
 }
 
+// A wrong read community and a printer without fonts both leave the list
+// empty; only the first one says the printer did not answer.
+TEST_F(FontListDialogTest, AWrongCommunityIsToldApartFromAPrinterWithoutFonts) {
+  PrinterConfig config;
+  config.address = "127.66.6.10";
+  config.postScriptFonts = 0;
+  config.pclFonts = 0;
+  Start(config);
+  Open();
+  EXPECT_EQ(Table()->topLevelItemCount(), 0);
+  EXPECT_EQ(window->statusBar()->currentMessage(), "0 Font(s)");
+
+  std::snprintf(printer.readCommunity, sizeof printer.readCommunity, "wrong");
+  Open();
+  EXPECT_EQ(Table()->topLevelItemCount(), 0);
+  EXPECT_EQ(window->statusBar()->currentMessage(), "The printer did not answer with this community string.");
+  // Delete with nothing selected asks for a selection.
+  window->logic().OnDeleteFont();
+  EXPECT_EQ(boxes.shown, std::vector<int>{kSelectFontsToDelete});
+}
+
 TEST_F(FontListDialogTest, EveryWayOfClosingTheDeletionWaitsForItsWorker) {
   PrinterConfig config;
   config.address = "127.66.5.10";

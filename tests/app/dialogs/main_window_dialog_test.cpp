@@ -7,6 +7,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QStatusBar>
 #include <QTest>
 #include <atomic>
 #include <chrono>
@@ -27,7 +28,8 @@ class MainWindowDialogTest : public ::testing::Test {
  protected:
   void SetUp() override {
     snmp_double::Reset();
-    window = std::make_unique<MainWindowDialog>(boxes, ui, [](const char*, const char*, const char*, int) {
+    window = std::make_unique<MainWindowDialog>(boxes, ui, [this](const char* address, const char*, const char*, int) {
+      sentTo.push_back(address);  // one job at a time, on the job's thread
       return 0;
     });
   }
@@ -43,10 +45,95 @@ class MainWindowDialogTest : public ::testing::Test {
   }
   CheckListBox* List() { return window->ControlAs<CheckListBox>(1000); }
 
+  // Opens Add Printer and presses Get Printer(s) for `subnet` under `mask`;
+  // the dialog is given back when it stays open.
+  void GetPrinters(uint32_t subnet, uint32_t mask, bool* stayedOpen = nullptr) {
+    WhenModalOpens([=](QWidget* modal) {
+      auto* dialog = qobject_cast<TemplateDialog*>(modal);
+      ASSERT_NE(dialog, nullptr);
+      dialog->ControlAs<IpAddressEdit>(1076)->SetAddress(subnet);
+      dialog->ControlAs<IpAddressEdit>(1077)->SetAddress(mask);
+      dialog->ControlAs<QPushButton>(1015)->click();
+      if (stayedOpen) *stayedOpen = dialog->isVisible();
+      dialog->ControlAs<QPushButton>(2)->click();
+    });
+    window->ControlAs<QPushButton>(1024)->click();
+  }
+  void ClickCheckBox(int row) {
+    const QRect rect = List()->visualItemRect(List()->item(row));
+    QTest::mouseClick(List()->viewport(), Qt::LeftButton, {}, QPoint(rect.left() + 4, rect.center().y()));
+  }
+  QString Status() { return window->findChild<QStatusBar*>("32500")->currentMessage(); }
+
   ScriptedBoxes boxes;
   FakeUiThread ui;
+  std::vector<std::string> sentTo;
   std::unique_ptr<MainWindowDialog> window;
 };
+
+// After a search the last row is selected: the panel, Print Font List and
+// Change Community String all take that printer.
+TEST_F(MainWindowDialogTest, AfterGetPrintersEveryCommandGoesToThePrinterShown) {
+  for (uint32_t d : {3u, 1u, 2u})
+    AddDevice(snmp_double::MakeDeviceInfo(0x0A000000u + d, "1.2", d == 3 ? "LAST" : "P", "Laser"), kStorageBoth);
+  GetPrinters(0x0A000000u, 0xFFFFFF00u);
+  ui.RunPosted();  // the selection waits for the reports queued before it
+  ASSERT_EQ(List()->count(), 3);
+  EXPECT_EQ(List()->SelectedRow(), 2);
+  EXPECT_EQ(window->ControlAs<QLabel>(1030)->text(), "IP Address: 10.0.0.3");
+
+  WhenModalOpens([](QWidget* modal) {
+    auto* menu = qobject_cast<QMenu*>(modal);
+    ASSERT_NE(menu, nullptr);
+    menu->setActiveAction(menu->actions()[1]);  // "PS Font List"
+    QTest::keyClick(menu, Qt::Key_Return);
+  });
+  window->ControlAs<QPushButton>(1003)->click();
+  ASSERT_TRUE(ui.AwaitAndRunPosted());
+  EXPECT_EQ(sentTo, std::vector<std::string>{"10.0.0.3"});
+  EXPECT_EQ(Status(), "The font list was sent to 10.0.0.3.");
+
+  QString title;
+  WhenModalOpens([&](QWidget* modal) {
+    title = modal->windowTitle();
+    qobject_cast<QDialog*>(modal)->reject();
+  });
+  window->logic().OnCommand(32775);  // Change Community String
+  EXPECT_EQ(title, "Changing Printer Community Strings - LAST (10.0.0.3)");
+}
+
+// Checking the row that is already selected, or unchecking with Space,
+// moves no selection; the buttons follow all the same.
+TEST_F(MainWindowDialogTest, CommandButtonsFollowTheCheckBoxes) {
+  for (uint32_t d : {1u, 2u})
+    ASSERT_TRUE(snmp_double::ReportPrinter(snmp_double::MakeDeviceInfo(0x0A000000u + d, "1.2", "P", "Laser")));
+  window->show();
+  List()->setFocus();
+  List()->setCurrentRow(1);
+  ASSERT_EQ(List()->SelectedRow(), 1);
+  EXPECT_FALSE(window->Control(1002)->isEnabled());
+  ClickCheckBox(1);
+  for (int id : {1002, 1004}) EXPECT_TRUE(window->Control(id)->isEnabled()) << id;
+  QTest::keyClick(List(), Qt::Key_Space);
+  EXPECT_FALSE(List()->IsChecked(1));
+  for (int id : {1002, 1004}) EXPECT_FALSE(window->Control(id)->isEnabled()) << id;
+}
+
+// A mask the search refuses is explained and the dialog stays open for
+// another; a /16 is searched.
+TEST_F(MainWindowDialogTest, RefusedMasksAreExplainedAndASlash16IsSearched) {
+  bool stayedOpen = false;
+  GetPrinters(0x0A000000u, 0xFF00FF00u, &stayedOpen);
+  EXPECT_TRUE(stayedOpen);
+  GetPrinters(0x0A000000u, 0xFFFE0000u, &stayedOpen);
+  EXPECT_TRUE(stayedOpen);
+  EXPECT_EQ(boxes.shown, (std::vector<int>{32882, 32883}));
+  EXPECT_EQ(snmp_double::CallCount("SnmpDiscoverPrinters"), 0);
+  GetPrinters(0x0A000000u, 0xFFFF0000u, &stayedOpen);
+  EXPECT_FALSE(stayedOpen);
+  EXPECT_EQ(snmp_double::CallCount("SnmpDiscoverPrinters"), 1);
+}
+
 
 TEST_F(MainWindowDialogTest, OpensFromItsTemplateInItsStartingState) {
   EXPECT_EQ(window->windowTitle(), "GLY");

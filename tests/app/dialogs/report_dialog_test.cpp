@@ -96,7 +96,8 @@ class ReportDialogTest : public ::testing::Test {
   int RowsPerPage() {
     QtPrinterDevice device(PdfPrinter(scratch.file("probe.pdf")));
     const TableReportList one = FontListReportTable({FontCells{"Probe"}});
-    return PrintListReport(one, device, "PDF", "").rowsPerPage;
+    // The dialog's report has its subtitle line.
+    return PrintListReport(one, device, "PDF", "", "Printer LAB2").rowsPerPage;
   }
   void PressPrintReport() { window->ControlAs<QPushButton>(font_list::kPrintReportButton)->click(); }
 
@@ -141,6 +142,7 @@ TEST_F(ReportDialogTest, PrintReportToPdfMakesThreePagesOfTheFontListInOrder) {
   size_t at = text.find("Printer Font List (through SNMP)");
   ASSERT_NE(at, std::string::npos);
   EXPECT_NE(text.find("Page 3 of 3"), std::string::npos);
+  EXPECT_NE(text.find("Printer LAB2, IP Address: 127.0.1.1, 20"), std::string::npos);
   EXPECT_NE(text.find("The Paper Works, Ostrel"), std::string::npos);
   const int rows = 2 * rowsPerPage + rowsPerPage / 2;
   for (int i = 0; i < rows; ++i) {

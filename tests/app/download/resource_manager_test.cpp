@@ -303,6 +303,9 @@ TEST_F(ResourceManagerTest, ExportWritesEveryJobInOrderIntoOneFileAndLeavesItAlo
   EXPECT_EQ(Statuses(), (Texts{"Downloaded", "Downloaded", "Downloaded"}));
   ASSERT_EQ(host.texts.size(), 1u);
   EXPECT_NE(host.texts[0].find(host.exportFile), std::string::npos);
+  // The way to send it later on this system, not a DOS command.
+  EXPECT_NE(host.texts[0].find("lp -d QUEUE -o raw filename"), std::string::npos);
+  EXPECT_EQ(host.texts[0].find("copy /b"), std::string::npos);
   EXPECT_EQ(host.waitCursor, 0);
   EXPECT_EQ(logic->jobFiles().postScript, appDir + "/" + kJobFileName);
   EXPECT_EQ(logic->jobFiles().pcl, appDir + "/" + kJobFileName);

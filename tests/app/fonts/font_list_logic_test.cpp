@@ -139,20 +139,20 @@ TEST_F(FontListLogicTest, PrinterChangeKeepsTheViewAndFollowsStorageAndReadFailu
   EXPECT_EQ(Names(logic->rows()), std::vector<std::string>{"Arial"});
   EXPECT_EQ(logic->statusText(), "1 Font(s)");
   EXPECT_FALSE(logic->IsEnabled(kAddFontButton));
-  // A failed read leaves no rows and no status text.
+  // A failed read leaves no rows and says why.
   logic->OnPrinterChanged(2);
   EXPECT_TRUE(logic->rows().empty());
-  EXPECT_EQ(logic->statusText(), "");
+  EXPECT_EQ(logic->statusText(), "The printer did not answer with this community string.");
   EXPECT_TRUE(logic->IsEnabled(kAddFontButton));
   logic->OnPrinterChanged(0);
   EXPECT_EQ(Names(logic->rows()), (std::vector<std::string>{"Scratch", "Logo", "Garamond", "Odd"}));
 }
 
-TEST_F(FontListLogicTest, FailedFirstReadShowsNoRowsAndZeroFonts) {
+TEST_F(FontListLogicTest, FailedFirstReadShowsNoRowsAndSaysThePrinterDidNotAnswer) {
   AddPrinterWithFonts(laser, MixedTable(), 1);
   Open({&laser});
   EXPECT_TRUE(logic->rows().empty());
-  EXPECT_EQ(logic->statusText(), "0 Font(s)");
+  EXPECT_EQ(logic->statusText(), "The printer did not answer with this community string.");
 }
 
 TEST_F(FontListLogicTest, DeleteOffersOnlyDownloadedFontsWithTheRightQuestion) {
@@ -163,7 +163,7 @@ TEST_F(FontListLogicTest, DeleteOffersOnlyDownloadedFontsWithTheRightQuestion) {
   logic->OnRowsSelected({0, 2});
   EXPECT_TRUE(logic->IsEnabled(kDeleteButton));
   logic->OnDeleteFont();
-  EXPECT_EQ(boxes.shown, (std::vector<int>{kCannotDeletePermanent, kCannotDeletePermanent}));
+  EXPECT_EQ(boxes.shown, (std::vector<int>{kSelectFontsToDelete, kCannotDeletePermanent}));
   EXPECT_TRUE(host.deletePrinters.empty());
 
   // Only downloaded ones: the plain question; No stops.

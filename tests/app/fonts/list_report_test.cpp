@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <ctime>
 #include <set>
 
 #include "fake_clock.h"
@@ -96,6 +98,31 @@ TEST_F(ListReportTest, FiveRowsPrintOnePageOfRuledRowsUnderTheTitleAndThePageNum
   EXPECT_EQ(RuledLines(1).size(), static_cast<size_t>(kRowsPerPage + 1));
   EXPECT_EQ(*RuledLines(1).rbegin(), kFirstRowTop + kRowsPerPage * 71);
   EXPECT_EQ(device().backgroundMode, OPAQUE);  // put back after the page
+}
+
+// The font list's report says under its title which printer, at which
+// address, on which day; the table moves down one line for it.
+TEST_F(ListReportTest, SubtitleNamesThePrinterItsAddressAndTheDayUnderTheTitle) {
+  PrinterRecord printer{};
+  std::snprintf(printer.printerName, sizeof printer.printerName, "LAB2");
+  printer.address = 0x0A010203u;
+  const std::time_t noon = 1796817600;  // 2026-12-09 12:00 UTC: that day in any zone within 11 hours
+  const std::string subtitle = FontListReportSubtitle(printer, noon);
+  EXPECT_EQ(subtitle, "Printer LAB2, IP Address: 10.1.2.3, 2026-12-09");
+
+  const TableReportList list = Rows(90);
+  ListReport report(windows, boxes, clock, &list);
+  report.SetSubtitle(subtitle);
+  ASSERT_EQ(report.Run(), PrintOutcome::Printed);
+  EXPECT_EQ(report.rowsPerPage(), kRowsPerPage - 1);
+  for (int page = 1; page <= 2; ++page) {
+    const std::vector<Text> body = device().TextsInFont(page, 8);
+    ASSERT_GE(body.size(), 2u);
+    EXPECT_EQ(body[0].text, subtitle);
+    EXPECT_EQ(body[0].rect, (PrintRect{kLeft, kTop + 100, kRight, kTop + 170}));
+    EXPECT_EQ(body[1].text, "Name");
+    EXPECT_EQ(body[1].rect.top, kTop + 170);
+  }
 }
 
 TEST_F(ListReportTest, AnExactMultipleOfThePageLeavesNoEmptyPageBehind) {

@@ -86,6 +86,22 @@ TEST_F(GlyctlDownloadTest, NothingIsSentForANonFontFileOrAnUnknownPrinter) {
             kExitUsage);
 }
 
+TEST_F(GlyctlDownloadTest, PrintersFileTakesThePrintersOfASavedList) {
+  StartPrinters("127.88.25", std::vector<PrinterConfig>(2));
+  const std::string list = scratch.file("printers.txt");
+  sim_test::WriteFile(list, "# saved\n127.88.25.10\tname=A\tmodel=Model 40\tstorage=3\tsnmp=2\n\n127.88.25.11\n");
+  const GlyctlResult result = Run({"download", PclFontFile("Gothic"), "--printers-file", list});
+  EXPECT_EQ(result.status, kExitOk) << result.err;
+  EXPECT_EQ(JobCount(0), 1u);
+  EXPECT_EQ(JobCount(1), 1u);
+
+  sim_test::WriteFile(list, "127.88.25.10\n127.88.25\n");
+  const GlyctlResult broken = Run({"download", PclFontFile("Gothic"), "--printers-file", list});
+  EXPECT_EQ(broken.status, kExitBadInput);
+  EXPECT_EQ(broken.err, "glyctl: line 2: not an IPv4 address: 127.88.25\n");
+  EXPECT_EQ(JobCount(0), 1u);
+}
+
 TEST_F(GlyctlDownloadTest, ExportWritesTheJobsOfTheLocationIntoOneFile) {
   const std::string out = scratch.file("fonts.prn");
   const GlyctlResult exported = Run({"export", "--to", "flash", kType1Pfb, PclFontFile("Gothic"), "--out", out});

@@ -32,6 +32,7 @@ TEST(Resources, StringTableHoldsTheQuotedTexts) {
   EXPECT_EQ(ResourceText(32775), "This is not a valid Printer IP Address");
   EXPECT_EQ(ResourceText(32840), "Ther e is an error in Inputs.");
   EXPECT_EQ(ResourceText(32842), "Can't write into the file.");
+  EXPECT_EQ(ResourceText(32881), "Please select the font(s) to delete.");
   EXPECT_EQ(ResourceText(1), "");
 }
 
@@ -46,6 +47,9 @@ TEST(Resources, MenusCarryTheirCommands) {
   std::unique_ptr<QMenu> printer = LoadPopupMenu(133, 0);
   ASSERT_NE(printer, nullptr);
   EXPECT_EQ(printer->actions()[0]->data().toInt(), 32775);
+  ASSERT_EQ(printer->actions().size(), 4);  // a separator, then the printer list's commands
+  EXPECT_EQ(printer->actions()[2]->text(), "Save Printer List...");
+  EXPECT_EQ(printer->actions()[3]->data().toInt(), 32777);
   EXPECT_EQ(LoadPopupMenu(133, 1), nullptr);
 }
 

@@ -76,6 +76,24 @@ TEST_F(AddPrinterTest, SubnetSearchNeedsAddressAndMask) {
   EXPECT_EQ(snmp_double::CallCount("SnmpDiscoverPrinters"), 0);
 }
 
+TEST_F(AddPrinterTest, MasksUpToASlash16AreSearchedOthersAreExplained) {
+  EXPECT_EQ(CheckSubnetMask(Ip(255, 255, 0, 0)), SubnetMaskCheck::kSearched);
+  EXPECT_EQ(CheckSubnetMask(Ip(255, 255, 255, 255)), SubnetMaskCheck::kSearched);
+  EXPECT_EQ(CheckSubnetMask(Ip(255, 254, 0, 0)), SubnetMaskCheck::kTooLarge);
+  EXPECT_EQ(CheckSubnetMask(0), SubnetMaskCheck::kTooLarge);
+  EXPECT_EQ(CheckSubnetMask(Ip(255, 255, 0, 255)), SubnetMaskCheck::kNotAMask);
+  EXPECT_EQ(CheckSubnetMask(Ip(0, 255, 255, 255)), SubnetMaskCheck::kNotAMask);
+
+  EXPECT_EQ(dialog->GetSubnetPrinters(Fields(10, 0, 0, 0), Fields(255, 0, 255, 0)), AddPrinterLogic::Outcome::StayOpen);
+  EXPECT_EQ(dialog->GetSubnetPrinters(Fields(10, 0, 0, 0), Fields(255, 0, 0, 0)), AddPrinterLogic::Outcome::StayOpen);
+  // The library hands out no target for what it will not search.
+  EXPECT_EQ(dialog->GetSubnetPrinters(Fields(0, 0, 0, 1), Fields(255, 255, 0, 0)), AddPrinterLogic::Outcome::StayOpen);
+  EXPECT_EQ(boxes.shown, (std::vector<int>{kNotAMaskText, kSubnetTooLargeText, kSubnetRefusedText}));
+  EXPECT_EQ(snmp_double::CallCount("SnmpDiscoverPrinters"), 0);
+  EXPECT_EQ(dialog->GetSubnetPrinters(Fields(10, 0, 0, 0), Fields(255, 255, 0, 0)), AddPrinterLogic::Outcome::Close);
+  EXPECT_EQ(snmp_double::CallCount("SnmpDiscoverPrinters"), 1);
+}
+
 TEST_F(AddPrinterTest, SubnetSearchListsWhatIsFoundAndSelectsTheLastItem) {
   // Nothing found and nothing listed: no selection, no message.
   EXPECT_EQ(dialog->GetSubnetPrinters(Fields(10, 0, 0, 0), Fields(255, 255, 255, 0)),
@@ -93,6 +111,9 @@ TEST_F(AddPrinterTest, SubnetSearchListsWhatIsFoundAndSelectsTheLastItem) {
   ui.RunPosted();
   EXPECT_EQ(logic->itemCount(), 2);
   EXPECT_EQ(logic->selectedRow(), 1);
+  // The panel shows the selected printer too.
+  EXPECT_EQ(logic->selectedIndex(), 1);
+  EXPECT_EQ(logic->addressText(), "IP Address: 10.0.0.7");
   EXPECT_EQ(snmp_double::Calls().back().operation, "SnmpGetPrinterOptions");
   EXPECT_TRUE(boxes.shown.empty());
 }

@@ -25,4 +25,12 @@ TEST(CommunityStrings, LongStringKeepsItsFirst63Characters) {
   EXPECT_STREQ(printer.trapCommunity, "PLMB_vane");
 }
 
+TEST(CommunityStrings, TitleNamesThePrinterChanged) {
+  PrinterRecord printer = MakePrinterRecord();
+  CopyRecordText(printer.printerName, "LAB2");
+  printer.address = 0x0A010203u;
+  EXPECT_EQ(CommunityStringsTitle("Changing Printer Community Strings", printer),
+            "Changing Printer Community Strings - LAB2 (10.1.2.3)");
+}
+
 }  // namespace

@@ -3,6 +3,7 @@
 
 #include "shell/app_directory.h"
 #include "shell/main_window_ids.h"
+#include "shell/printer_list_file.h"
 #include "window_fixture.h"
 
 using namespace main_window;
@@ -27,7 +28,7 @@ TEST_F(MainWindowTest, StartsEmptyWithOnlyAddPrinterOfTheCommandButtonsEnabled) 
   EXPECT_EQ(snmp_double::CallCount("SnmpInitContext"), 1);
 }
 
-TEST_F(MainWindowTest, CommandButtonsFollowTheChecksWhenTheSelectionChanges) {
+TEST_F(MainWindowTest, CommandButtonsFollowTheChecks) {
   Report(Ip(10, 0, 0, 1), "A");
   Report(Ip(10, 0, 0, 3), "C");
   Report(Ip(10, 0, 0, 2), "B");
@@ -46,6 +47,12 @@ TEST_F(MainWindowTest, CommandButtonsFollowTheChecksWhenTheSelectionChanges) {
   logic->OnListCheckChanged(0, false);
   logic->OnListSelectionChanged(2);
   EXPECT_FALSE(logic->IsEnabled(kFontListButton));
+  EXPECT_FALSE(logic->IsEnabled(kManageResourcesButton));
+
+  // Checking the selected item moves no selection, and counts all the same.
+  logic->OnListCheckChanged(2, true);
+  EXPECT_TRUE(logic->IsEnabled(kFontListButton));
+  logic->OnListCheckChanged(2, false);
   EXPECT_FALSE(logic->IsEnabled(kManageResourcesButton));
 
   // No selection: nothing to print.
@@ -113,6 +120,7 @@ TEST_F(MainWindowTest, PrintFontListSendsTheJobFileForTheKindAndModel) {
   EXPECT_EQ(submissions[0].jobNumber, 0);
   EXPECT_EQ(host.waitCursor, 0);
   EXPECT_TRUE(boxes.shown.empty());
+  EXPECT_EQ(logic->statusText(), "The font list was sent to 10.0.0.2.");
 }
 
 // The window keeps answering while a font-list job waits on its printer:
@@ -144,6 +152,7 @@ TEST_F(MainWindowTest, PrintFontListSendsOffTheWindowsThreadAndTellsAFailure) {
   EXPECT_EQ(submissions.size(), 1u);
   EXPECT_EQ(boxes.shown, std::vector<int>{kSocketFailureText});
   EXPECT_EQ(LoadResourceString(kSocketFailureText), "Socket failure! Please check the printer and try again.");
+  EXPECT_EQ(logic->statusText(), "Socket failure! Please check the printer and try again. (socket error 10060)");
   EXPECT_EQ(host.waitCursor, 0);
   EXPECT_TRUE(logic->IsEnabled(kPrintFontListButton));
 }
@@ -243,6 +252,48 @@ TEST_F(MainWindowTest, ButtonsReachTheirDialogsAndHelpOpensTheProgramsHelpFile) 
   EXPECT_EQ(host.aboutShown, 1);
   EXPECT_EQ(host.helpPaths, (std::vector<std::string>{AppDataFilePath(kHelpFileName)}));
   EXPECT_EQ(host.closed, 1);
+}
+
+// Save Printer List writes the listed printers; Open Printer List asks each
+// printer of a list afresh and tells what came of it.
+TEST_F(MainWindowTest, PrinterListIsSavedAndOpenedAgainThroughTheLibrary) {
+  Report(Ip(10, 0, 0, 1), "A", kStorageBoth);
+  Report(Ip(10, 0, 0, 2), "B");
+  host.printerListFile = scratch.file("printers.txt");
+  logic->OnCommand(kSavePrinterList);
+  EXPECT_EQ(logic->statusText(), "The printer list was saved in " + host.printerListFile + ".");
+  std::string error;
+  const auto saved = ReadPrinterListFile(host.printerListFile, error);
+  ASSERT_TRUE(saved) << error;
+  ASSERT_EQ(saved->size(), 2u);
+  EXPECT_EQ((*saved)[0].name, "A");
+
+  // A new run: A answers, B is already listed, C does not answer.
+  snmp_double::Reset();
+  logic = std::make_unique<MainWindowLogic>(host, boxes, ui, [](const char*, const char*, const char*, int) { return 0; });
+  StartWithoutProfiles();
+  snmp_double::Device a;
+  a.info = snmp_double::MakeDeviceInfo(Ip(10, 0, 0, 1), "1.2", "A", "Laser");
+  snmp_double::AddDevice(a);
+  snmp_double::Device b;
+  b.info = snmp_double::MakeDeviceInfo(Ip(10, 0, 0, 2), "1.2", "B", "Laser");
+  b.addResult = kSnmpAddAlreadyListed;
+  snmp_double::AddDevice(b);
+  std::ofstream(host.printerListFile) << "10.0.0.1\n10.0.0.2\tname=B\n10.0.0.3\n";
+  logic->OnCommand(kOpenPrinterList);
+  EXPECT_EQ(logic->statusText(), "1 printer(s) added from the list, 1 already listed, 1 did not answer.");
+  ASSERT_EQ(logic->itemCount(), 1);
+  EXPECT_EQ(logic->addressText(), "IP Address: 10.0.0.1");
+  EXPECT_EQ(host.waitCursor, 0);
+
+  std::ofstream(host.printerListFile) << "10.0.0.1\nprinter two\n";
+  logic->OnCommand(kOpenPrinterList);
+  EXPECT_EQ(logic->statusText(), "line 2: not an IPv4 address: printer two");
+  host.printerListFile.clear();  // cancelled
+  logic->OnCommand(kOpenPrinterList);
+  logic->OnCommand(kSavePrinterList);
+  EXPECT_EQ(host.printerListSaves, (std::vector<bool>{true, false, false, false, true}));
+  EXPECT_TRUE(boxes.shown.empty());
 }
 
 TEST_F(MainWindowTest, HorizontalExtentFollowsTheWidestItem) {

@@ -104,6 +104,10 @@ class FakeMainWindowHost : public MainWindowHost {
     resourceCheckedIndexes = targets.checkedIndexes;
   }
   void OpenCommunityStrings(PrinterRecord& printer) override { communityPrinters.push_back(&printer); }
+  std::string ChoosePrinterListFile(bool save) override {
+    printerListSaves.push_back(save);
+    return printerListFile;
+  }
   void ShowAbout() override { ++aboutShown; }
   void OpenHelp(const std::string& path) override { helpPaths.push_back(path); }
   void Close() override { ++closed; }
@@ -121,6 +125,8 @@ class FakeMainWindowHost : public MainWindowHost {
   int resourceAllCount = 0;
   std::vector<int> resourceCheckedIndexes;
   std::vector<PrinterRecord*> communityPrinters;
+  std::string printerListFile;  // what the file dialog gives back
+  std::vector<bool> printerListSaves;
   int aboutShown = 0;
   std::vector<std::string> helpPaths;
   int closed = 0;

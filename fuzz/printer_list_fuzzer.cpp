@@ -1,0 +1,33 @@
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+
+#include "shell/printer_list_file.h"
+#include "shell/printer_record.h"
+
+// A printer list file is whatever the user opens. What it reads is written
+// out again and reads back as the same printers.
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  std::string error;
+  const auto saved = ParsePrinterList(std::string(reinterpret_cast<const char*>(data), size), error);
+  if (!saved) {
+    if (error.empty()) std::abort();
+    return 0;
+  }
+  std::vector<PrinterRecord> records;
+  for (const SavedPrinter& printer : *saved) {
+    PrinterRecord record = MakePrinterRecord();
+    record.address = printer.address;
+    CopyRecordText(record.printerName, printer.name.c_str());
+    CopyRecordText(record.modelName, printer.model.c_str());
+    records.push_back(record);
+  }
+  std::vector<const PrinterRecord*> pointers;
+  for (const PrinterRecord& record : records) pointers.push_back(&record);
+  const auto again = ParsePrinterList(PrinterListText(pointers), error);
+  if (!again || again->size() != saved->size()) std::abort();
+  for (size_t i = 0; i < saved->size(); ++i)
+    if ((*again)[i].address != (*saved)[i].address) std::abort();
+  return 0;
+}
