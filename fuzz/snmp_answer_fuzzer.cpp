@@ -1,12 +1,15 @@
 // The SNMP library's readers of agent answers: net-snmp parses the bytes
 // as a PDU, then the identity and font table readers take it as they would
-// an answer from the network.
+// an answer from the network; the same bytes as a whole message, as the
+// discovery sweep receives it, and as an IEEE 1284 device ID.
 #include <cstdint>
 #include <cstring>
 #include <vector>
 
 #include "device_identity.h"
 #include "font_table.h"
+#include "ieee1284_device_id.h"
+#include "snmp_message.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::vector<u_char> bytes(data, data + size);
@@ -28,5 +31,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
   }
   snmp_free_pdu(pdu);
+
+  if (glysnmp::Pdu message = glysnmp::DecodeV2cMessage(data, size)) {
+    glysnmp::IdentityAnswer identity;
+    glysnmp::ReadIdentity(*message, 0x7f000001, &identity);
+  }
+  glysnmp::DeviceIdFields fields =
+      glysnmp::ParseDeviceId(std::string_view(reinterpret_cast<const char*>(data), size));
+  if (fields.model.size() > glysnmp::kMostDeviceIdBytes) __builtin_trap();
   return 0;
 }

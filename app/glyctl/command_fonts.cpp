@@ -8,6 +8,7 @@
 #include "fonts/font_list_logic.h"
 #include "glyctl/command_support.h"
 #include "glyctl/exit_codes.h"
+#include "glyctl/printer_details.h"
 #include "ui/resource_module.h"
 
 namespace {
@@ -69,6 +70,20 @@ OutputTable FontTable(const FontListLogic& logic) {
   return table;
 }
 
+// JSON has room for the printer beside its fonts.
+void WriteFontsJson(std::ostream& out, PrinterRecord& printer, const OutputTable& fonts) {
+  const SnmpPrinterDetails details = ReadPrinterDetails(printer);
+  const OutputTable storage = StorageAreaTable(details);
+  WriteJsonObject(out, {{"address", FormatAddress(printer.address)},
+                        {"name", printer.printerName},
+                        {"system_id", details.systemId},
+                        {"model", details.model},
+                        {"serial_number", details.serialNumber},
+                        {"storage", "", &storage},
+                        {"source", FontSourceText(details.fontSource)},
+                        {"fonts", "", &fonts}});
+}
+
 // The one printer a font command works on; nullptr after a message.
 PrinterRecord* OnePrinter(CommandRun& run, ConsolePrinters& printers, int& failure) {
   const std::vector<PrinterRecord*> found = LookUpPrinters(run, printers, {run.line.positional[0]}, failure);
@@ -98,7 +113,11 @@ int RunFonts(CommandRun& run) {
     return kExitNoPrinter;
   }
   logic.OnViewChanged(*view);
-  WriteOutputTable(run.console.out(), FontTable(logic), *format);
+  if (*format == OutputFormat::kJson) {
+    WriteFontsJson(run.console.out(), *printer, FontTable(logic));
+  } else {
+    WriteOutputTable(run.console.out(), FontTable(logic), *format);
+  }
   return kExitOk;
 }
 

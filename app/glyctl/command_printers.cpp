@@ -2,17 +2,22 @@
 // what the program's main window knows of them.
 #include "glyctl/command_support.h"
 #include "glyctl/exit_codes.h"
+#include "glyctl/printer_details.h"
 
 namespace {
 
 OutputTable PrinterTable(const std::vector<const ListedPrinter*>& printers) {
   OutputTable table;
-  table.columns = {{"Address", "address"}, {"Name", "name"}, {"Model", "model"}, {"Storage", "storage"},
-                   {"Listed as", "list_text"}};
+  table.columns = {{"Address", "address"},   {"Name", "name"},
+                   {"Model", "model"},       {"Storage", "storage"},
+                   {"Listed as", "list_text"}, {"System ID", "system_id"},
+                   {"Serial number", "serial_number"}, {"Storage space", "storage_space"}};
   for (const ListedPrinter* printer : printers) {
-    const PrinterRecord& record = *printer->record;
+    PrinterRecord& record = *printer->record;
+    const SnmpPrinterDetails details = ReadPrinterDetails(record);
     table.rows.push_back({FormatAddress(record.address), record.printerName, record.modelName,
-                          StorageText(record.storageOptions), printer->listText});
+                          StorageText(record.storageOptions), printer->listText, details.systemId,
+                          details.serialNumber, StorageSpaceText(details)});
   }
   return table;
 }

@@ -11,12 +11,14 @@ const OptionRule kConvert{"convert", OptionRule::kValue};
 const std::vector<CommandInfo>& GlyctlCommands() {
   static const std::vector<CommandInfo> commands = {
       {"discover", "SUBNET/BITS [--format table|csv|json]", "list the printers of a subnet",
-       "Asks every address of the subnet (at most a /22) at once and lists the\n"
-       "printers that answer: address, name, model and storage.\n",
+       "Asks every address of the subnet (at most a /16) and lists the printers\n"
+       "that answer: address, name, model, storage, system id, serial number\n"
+       "and the free space of each disk and flash memory.\n",
        true, {kFormat}, RunDiscover},
       {"add", "ADDRESS [--format table|csv|json]", "show the printer at one address",
        "Asks the printer at ADDRESS who it is and what storage it has, as the\n"
-       "program's Add Printer does.\n",
+       "program's Add Printer does, with its system id, serial number and the\n"
+       "free space of each disk and flash memory.\n",
        true, {kFormat}, RunAdd},
       {"fonts", "ADDRESS [--view N] [--format table|csv|json]", "list the fonts of a printer",
        "Lists the printer's fonts under view N (0 by default):\n"
@@ -24,12 +26,16 @@ const std::vector<CommandInfo>& GlyctlCommands() {
        "  1 all permanent fonts                6 PCL fonts only, permanent\n"
        "  2 all downloaded fonts               7 PostScript fonts only, downloaded\n"
        "  3 all PostScript fonts               8 PCL fonts only, downloaded\n"
-       "  4 all PCL fonts\n",
+       "  4 all PCL fonts\n"
+       "As JSON, an object: the printer (address, name, system_id, model,\n"
+       "serial_number, storage) and how its fonts were read (source), with the\n"
+       "fonts as an array under \"fonts\".\n",
        true, {{"view", OptionRule::kValue}, kFormat}, RunFonts},
       {"delete", "ADDRESS FONT... [--format table|csv|json]", "delete downloaded fonts from a printer",
        "Deletes the named fonts, one after another, and waits for the printer to\n"
        "finish each (at most about 91 seconds per font). Only downloaded fonts\n"
-       "can be deleted: permanent ones named are left, and the exit status is 1.\n"
+       "can be deleted: naming only permanent fonts deletes nothing (exit status\n"
+       "4); naming some deletes the downloaded ones (exit status 1).\n"
        "Needs the write community, from --community-file.\n",
        true, {kFormat}, RunDelete},
       {"download", "[--to disk|flash] [--convert type1|pcl|both] [--parallel N] FILE... --printers ADDRESS...",

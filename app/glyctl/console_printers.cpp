@@ -71,7 +71,7 @@ bool ConsolePrinters::Discover(const std::string& subnet, std::string& error) {
   const uint32_t mask = bits == 32 ? 0xFFFFFFFFu : ~(0xFFFFFFFFu >> bits);
   // The library refuses what it would not search; its target is then 0.
   if (SnmpSubnetTarget(*network, mask) == 0) {
-    error = "subnet " + subnet + " is larger than a search covers (at most /22)";
+    error = "subnet " + subnet + " is larger than a search covers (at most /16)";
     return false;
   }
   AddPrinterLogic(*this, boxes_)

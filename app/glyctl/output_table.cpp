@@ -109,20 +109,39 @@ std::string JsonString(std::string_view text) {
   return Latin1ToUtf8(json);
 }
 
-void WriteJson(std::ostream& out, const OutputTable& table) {
+// The array without a line end after it; rows one level deeper than `indent`.
+void WriteJsonArray(std::ostream& out, const OutputTable& table, const std::string& indent) {
   out << '[';
   for (size_t r = 0; r < table.rows.size(); ++r) {
-    out << (r == 0 ? "\n  {" : ",\n  {");
+    out << (r == 0 ? "\n" : ",\n") << indent << "  {";
     for (size_t c = 0; c < table.columns.size(); ++c) {
       if (c > 0) out << ", ";
       out << JsonString(table.columns[c].key) << ": " << JsonString(Cell(table.rows[r], c));
     }
     out << '}';
   }
-  out << (table.rows.empty() ? "]\n" : "\n]\n");
+  out << (table.rows.empty() ? "]" : "\n" + indent + "]");
+}
+
+void WriteJson(std::ostream& out, const OutputTable& table) {
+  WriteJsonArray(out, table, "");
+  out << '\n';
 }
 
 }  // namespace
+
+void WriteJsonObject(std::ostream& out, const std::vector<JsonMember>& members) {
+  out << '{';
+  for (size_t m = 0; m < members.size(); ++m) {
+    out << (m == 0 ? "\n  " : ",\n  ") << JsonString(members[m].key) << ": ";
+    if (members[m].table != nullptr) {
+      WriteJsonArray(out, *members[m].table, "  ");
+    } else {
+      out << JsonString(members[m].text);
+    }
+  }
+  out << (members.empty() ? "}\n" : "\n}\n");
+}
 
 void WriteOutputTable(std::ostream& out, const OutputTable& table, OutputFormat format) {
   switch (format) {

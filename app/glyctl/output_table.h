@@ -31,5 +31,14 @@ struct OutputTable {
 // (an array of objects, one per row, members by column key).
 void WriteOutputTable(std::ostream& out, const OutputTable& table, OutputFormat format);
 
+// A JSON object whose members are texts or tables (arrays of row objects,
+// as WriteOutputTable writes them), in the order given.
+struct JsonMember {
+  std::string key;
+  std::string text;
+  const OutputTable* table = nullptr;  // when set, the member is this table
+};
+void WriteJsonObject(std::ostream& out, const std::vector<JsonMember>& members);
+
 // `text`, single-byte Latin-1, as UTF-8.
 std::string Latin1ToUtf8(std::string_view text);

@@ -1,6 +1,9 @@
 #include "device_identity.h"
 
+#include <cstdio>
+
 #include "answer_values.h"
+#include "ieee1284_device_id.h"
 #include "table_walk.h"
 
 namespace glysnmp {
@@ -15,11 +18,47 @@ bool Names(const netsnmp_variable_list& value, const Oid& name) {
   return snmp_oid_compare(value.name, value.name_length, name.data(), name.size()) == 0;
 }
 
+void ReadDeviceId(const netsnmp_variable_list& value, IdentityAnswer* identity) {
+  char text[kMostDeviceIdBytes + 1];
+  if (!ReadText(value, text)) return;
+  DeviceIdFields fields = ParseDeviceId(text);
+  std::snprintf(identity->deviceIdModel, sizeof identity->deviceIdModel, "%s", fields.model.c_str());
+  identity->printer = identity->printer || fields.pageLanguage;
+}
+
+// The first candidate that is not empty becomes the description.
+void ChooseModelText(IdentityAnswer* identity) {
+  bool printerDescribed = identity->printerRow && identity->describedRow == identity->printerRow;
+  const char* model = printerDescribed && identity->rowDescription[0] != '\0' ? identity->rowDescription
+                      : identity->deviceIdModel[0] != '\0'                     ? identity->deviceIdModel
+                                                                               : identity->systemDescription;
+  std::snprintf(identity->device.description, sizeof identity->device.description, "%s", model);
+}
+
+// The first printer row after `afterRow`.
+std::optional<int32_t> FindPrinterRow(Session& session, int32_t afterRow) {
+  std::optional<int32_t> row;
+  WalkColumns(session, {oids::kHrDeviceType}, afterRow, [&](size_t, const netsnmp_variable_list& value) {
+    if (HoldsOid(value, oids::kHrDevicePrinter)) row = RowIndex(value, oids::kHrDeviceType.size());
+    return !row;
+  });
+  return row;
+}
+
+void ReadRowDescription(Session& session, IdentityAnswer* identity) {
+  int32_t row = *identity->printerRow;
+  Pdu answer = session.Exchange(MakeRequest(SNMP_MSG_GET, {Join(oids::kHrDeviceDescr, {static_cast<oid>(row)})}));
+  identity->describedRow = row;
+  if (answer && answer->errstat == SNMP_ERR_NOERROR && answer->variables != nullptr) {
+    ReadText(*answer->variables, identity->rowDescription);
+  }
+}
+
 }  // namespace
 
 Pdu IdentityRequest() {
-  return MakeRequest(SNMP_MSG_GETNEXT, {kSysDescrObject, kSysObjectIdObject, kSysNameObject, oids::kPrtGeneralEntry,
-                                        oids::kHrDeviceType});
+  return MakeRequest(SNMP_MSG_GETNEXT, {kSysDescrObject, kSysObjectIdObject, kSysNameObject, oids::kPrinterMib,
+                                        oids::kHrDeviceType, oids::kHrDeviceDescr, oids::kPpmPrinterIeee1284DeviceId});
 }
 
 bool ReadIdentity(const netsnmp_pdu& answer, uint32_t address, IdentityAnswer* identity) {
@@ -31,33 +70,48 @@ bool ReadIdentity(const netsnmp_pdu& answer, uint32_t address, IdentityAnswer* i
   for (const netsnmp_variable_list* value = answer.variables; value != nullptr; value = value->next_variable) {
     if (IsException(*value)) continue;
     if (Names(*value, oids::kSysDescr)) {
-      any |= ReadText(*value, device.description);
+      any |= ReadText(*value, identity->systemDescription);
     } else if (Names(*value, oids::kSysObjectId)) {
       any |= ReadOidText(*value, device.systemId);
     } else if (Names(*value, oids::kSysName)) {
       any |= ReadText(*value, device.deviceName);
-    } else if (IsUnder(value->name, value->name_length, oids::kPrtGeneralEntry)) {
+    } else if (IsUnder(value->name, value->name_length, oids::kPrinterMib)) {
       identity->printer = true;
     } else if (IsUnder(value->name, value->name_length, oids::kHrDeviceType)) {
+      std::optional<int32_t> row = RowIndex(*value, oids::kHrDeviceType.size());
       if (HoldsOid(*value, oids::kHrDevicePrinter)) {
         identity->printer = true;
-      } else if (std::optional<int32_t> row = RowIndex(*value, oids::kHrDeviceType.size())) {
+        identity->printerRow = row;
+      } else {
         identity->lastDeviceRow = row;
       }
+    } else if (IsUnder(value->name, value->name_length, oids::kHrDeviceDescr)) {
+      identity->describedRow = RowIndex(*value, oids::kHrDeviceDescr.size());
+      ReadText(*value, identity->rowDescription);
+    } else if (IsUnder(value->name, value->name_length, oids::kPpmPrinterIeee1284DeviceId)) {
+      ReadDeviceId(*value, identity);
     }
   }
+  ChooseModelText(identity);
   return any;
 }
 
-bool IsPrinter(Session& session, const IdentityAnswer& identity) {
-  if (identity.printer) return true;
-  if (!identity.lastDeviceRow) return false;
-  bool printer = false;
-  WalkColumns(session, {oids::kHrDeviceType}, identity.lastDeviceRow, [&](size_t, const netsnmp_variable_list& value) {
-    printer = HoldsOid(value, oids::kHrDevicePrinter);
-    return !printer;
-  });
-  return printer;
+bool IsSettled(const IdentityAnswer& identity) {
+  if (identity.printerRow) return identity.describedRow == identity.printerRow;
+  return !identity.lastDeviceRow;
+}
+
+bool CompleteIdentity(Session& session, IdentityAnswer* identity) {
+  if (!identity->printerRow && identity->lastDeviceRow) {
+    identity->printerRow = FindPrinterRow(session, *identity->lastDeviceRow);
+    identity->lastDeviceRow.reset();
+  }
+  if (identity->printerRow) {
+    identity->printer = true;
+    if (identity->describedRow != identity->printerRow) ReadRowDescription(session, identity);
+  }
+  ChooseModelText(identity);
+  return identity->printer;
 }
 
 bool QueryIdentity(Session& session, uint32_t address, IdentityAnswer* identity) {

@@ -8,14 +8,13 @@ namespace {
 
 enum Column : size_t { kName, kPclId, kLocation, kType, kPersistence };
 
-// An empty walk leaves open whether the table is empty or not there.
+}  // namespace
+
 bool HasFontTable(Session& session) {
   Pdu answer = session.Exchange(MakeRequest(SNMP_MSG_GET, {oids::kFontCount}));
   return answer && answer->errstat == SNMP_ERR_NOERROR && answer->variables != nullptr &&
          !IsException(*answer->variables);
 }
-
-}  // namespace
 
 const std::vector<Oid>& FontColumns() {
   static const std::vector<Oid> columns = {oids::kFontName, oids::kFontPclId, oids::kFontLocation, oids::kFontType,

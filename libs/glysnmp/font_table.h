@@ -31,6 +31,10 @@ class FontRows {
   std::map<int32_t, Row> rows_;
 };
 
+// True when the printer has the font table (its glyFontCount answers); an
+// empty walk alone leaves open whether the table is empty or not there.
+bool HasFontTable(Session& session);
+
 // The fonts in index order, starting after the font `afterIndex` when
 // given; nullopt when the agent stopped answering, refused the walk, or
 // has no font table at all.

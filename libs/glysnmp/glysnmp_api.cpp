@@ -9,8 +9,9 @@
 #include "font_table.h"
 #include "identity_sweep.h"
 #include "printer_contexts.h"
+#include "printer_details.h"
 #include "glysnmp.h"
-#include "storage_options.h"
+#include "storage_inventory.h"
 #include "subnet.h"
 
 namespace {
@@ -93,14 +94,13 @@ int32_t SnmpDiscoverPrinters(SnmpContext* context, uint32_t target, uint32_t, ui
   for (uint32_t address : HostAddresses(*subnet)) {
     if (!printers->Knows(address)) addresses.push_back(address);
   }
-  for (const IdentityAnswer& answer : SweepIdentities(addresses, settings.newDeviceCommunity, settings)) {
-    if (answer.printer) {
-      printers->Report(answer.device);
-      continue;
+  for (IdentityAnswer& answer : SweepIdentities(addresses, settings.newDeviceCommunity, settings)) {
+    if (!IsSettled(answer)) {
+      // The first answer left it open: look further down the device table.
+      std::unique_ptr<Session> session = Session::Open(NewDevicePeer(answer.device.address, settings), settings);
+      if (session) CompleteIdentity(*session, &answer);
     }
-    // The first answer left it open: look further down the device table.
-    std::unique_ptr<Session> session = Session::Open(NewDevicePeer(answer.device.address, settings), settings);
-    if (session && IsPrinter(*session, answer)) printers->Report(answer.device);
+    if (answer.printer) printers->Report(answer.device);
   }
   return kOk;
 }
@@ -113,7 +113,7 @@ int32_t SnmpAddPrinter(SnmpContext* context, uint32_t address, DeviceInfo* devic
   std::unique_ptr<Session> session = Session::Open(NewDevicePeer(address, settings), settings);
   if (!session) return kNoSession;
   IdentityAnswer answer;
-  if (!QueryIdentity(*session, address, &answer) || !IsPrinter(*session, answer)) return kSnmpAddNotAPrinter;
+  if (!QueryIdentity(*session, address, &answer) || !CompleteIdentity(*session, &answer)) return kSnmpAddNotAPrinter;
   *device = answer.device;
   printers->Remember(address);
   return kSnmpAddAnswered;
@@ -122,11 +122,25 @@ int32_t SnmpAddPrinter(SnmpContext* context, uint32_t address, DeviceInfo* devic
 int32_t SnmpGetPrinterOptions(PrinterRecord* printer) {
   if (printer == nullptr) return kBadArgument;
   std::unique_ptr<Session> session = Session::Open(PeerOf(*printer, false), ReadSnmpSettings());
-  std::optional<uint32_t> options = session ? QueryStorageOptions(*session) : std::nullopt;
+  std::optional<StorageInventory> storage = session ? QueryStorage(*session) : std::nullopt;
   // A printer that does not say what it has gets nothing to download onto.
-  printer->storageOptions = options.value_or(kStorageNone);
+  // An empty inventory is SNMP saying nothing of storage: the printer's own
+  // file system (PJL INFO FILESYS) is where to ask next.
+  printer->storageOptions = storage ? storage->Options() : kStorageNone;
   if (!session) return kNoSession;
-  return options ? kOk : kNoAnswer;
+  return storage ? kOk : kNoAnswer;
+}
+
+int32_t SnmpGetPrinterDetails(PrinterRecord* printer, SnmpPrinterDetails* details) {
+  if (details == nullptr) return kBadArgument;
+  *details = SnmpPrinterDetails{};
+  if (printer == nullptr) return kBadArgument;
+  std::unique_ptr<Session> session = Session::Open(PeerOf(*printer, false), ReadSnmpSettings());
+  if (!session) return kNoSession;
+  std::optional<SnmpPrinterDetails> found = QueryPrinterDetails(*session, printer->address);
+  if (!found) return kNoAnswer;
+  *details = *found;
+  return kOk;
 }
 
 int32_t SnmpGetFontList(PrinterRecord* printer, FontList* fonts) { return FillFontList(printer, fonts, std::nullopt); }

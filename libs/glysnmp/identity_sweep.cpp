@@ -1,116 +1,186 @@
 #include "identity_sweep.h"
 
-#include <sys/select.h>
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <chrono>
-#include <memory>
+#include <deque>
 #include <optional>
 
-#include "device_identity.h"
-#include "snmp_session.h"
-
-// After net_snmp.h, which it needs.
-#include <net-snmp/library/large_fd_set.h>
+#include "snmp_message.h"
 
 namespace glysnmp {
 namespace {
 
 using SteadyClock = std::chrono::steady_clock;
 
-struct Probe {
-  uint32_t address = 0;
-  std::unique_ptr<Session> session;
-  bool waiting = false;
-  std::optional<IdentityAnswer> identity;
+// What one socket may queue of answers while the sweep is sending; the
+// kernel caps it at its own maximum.
+constexpr int kReceiveBufferBytes = 4 << 20;
+// An answer larger than this is no identity answer.
+constexpr size_t kMostAnswerBytes = 65535;
+
+class Socket {
+ public:
+  Socket() : fd_(socket(AF_INET, SOCK_DGRAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0)) {
+    if (fd_ >= 0) setsockopt(fd_, SOL_SOCKET, SO_RCVBUF, &kReceiveBufferBytes, sizeof kReceiveBufferBytes);
+  }
+  ~Socket() {
+    if (fd_ >= 0) close(fd_);
+  }
+  Socket(const Socket&) = delete;
+  Socket& operator=(const Socket&) = delete;
+  int fd() const { return fd_; }
+
+ private:
+  int fd_;
 };
 
-int OnProbeAnswer(int operation, netsnmp_session*, int, netsnmp_pdu* answer, void* magic) {
-  Probe& probe = *static_cast<Probe*>(magic);
-  probe.waiting = false;
-  IdentityAnswer identity;
-  if (operation == NETSNMP_CALLBACK_OP_RECEIVED_MESSAGE && answer != nullptr &&
-      ReadIdentity(*answer, probe.address, &identity)) {
-    probe.identity = identity;
-  }
-  return 1;
+sockaddr_in AgentAddress(uint32_t address, uint16_t port) {
+  sockaddr_in agent{};
+  agent.sin_family = AF_INET;
+  agent.sin_port = htons(port);
+  agent.sin_addr.s_addr = htonl(address);
+  return agent;
 }
 
-// Opens sessions and sends requests from `next` on until all are out or no
-// socket is left; returns the probes sent.
-std::vector<std::unique_ptr<Probe>> SendRound(const std::vector<uint32_t>& addresses, size_t& next,
-                                              const std::string& community, const SnmpSettings& settings) {
-  std::vector<std::unique_ptr<Probe>> probes;
-  for (; next < addresses.size(); ++next) {
-    auto probe = std::make_unique<Probe>();
-    probe->address = addresses[next];
-    probe->session = Session::Open({addresses[next], community, SnmpVersion::kV2c}, settings);
-    if (!probe->session) {
-      if (probes.empty()) ++next;  // not even one socket: give this address up
-      break;
-    }
-    netsnmp_pdu* request = IdentityRequest().release();
-    if (snmp_sess_async_send(probe->session->handle(), request, OnProbeAnswer, probe.get()) == 0) {
-      snmp_free_pdu(request);
-      continue;
-    }
-    probe->waiting = true;
-    probes.push_back(std::move(probe));
-  }
-  return probes;
-}
+class Sweep {
+ public:
+  Sweep(const std::vector<uint32_t>& addresses, const std::string& community, const SnmpSettings& settings)
+      : addresses_(addresses), community_(community), settings_(settings), answered_(addresses.size(), false) {}
 
-// Reads answers until every probe has its answer or its time-out. The
-// sessions time out their own requests; `latest` only guards against a
-// session that would never give up.
-void CollectAnswers(std::vector<std::unique_ptr<Probe>>& probes, SteadyClock::time_point latest) {
-  for (;;) {
-    netsnmp_large_fd_set readable;
-    netsnmp_large_fd_set_init(&readable, FD_SETSIZE);
-    int highest = 0;
-    bool waiting = false;
-    auto left = std::chrono::duration_cast<std::chrono::microseconds>(latest - SteadyClock::now());
-    if (left.count() < 0) left = std::chrono::microseconds(0);
-    timeval wait{static_cast<time_t>(left.count() / 1000000), static_cast<suseconds_t>(left.count() % 1000000)};
-    int block = 0;
-    for (auto& probe : probes) {
-      if (!probe->waiting) continue;
-      waiting = true;
-      snmp_sess_select_info2(probe->session->handle(), &highest, &readable, &wait, &block);
+  std::vector<IdentityAnswer> Run() {
+    if (socket_.fd() < 0) return {};
+    Pdu request = IdentityRequest();
+    const auto timeout = std::chrono::milliseconds(settings_.timeoutMs);
+    start_ = SteadyClock::now();
+    while (next_ < addresses_.size() || inFlight_ > 0) {
+      SteadyClock::time_point now = SteadyClock::now();
+      Expire(now);
+      Send(*request, now, timeout);
+      Wait(now);
+      Receive();
     }
-    if (!waiting || SteadyClock::now() >= latest) {
-      netsnmp_large_fd_set_cleanup(&readable);
-      return;
-    }
-    int ready = netsnmp_large_fd_set_select(highest, &readable, nullptr, nullptr, &wait);
-    for (auto& probe : probes) {
-      if (!probe->waiting) continue;
-      if (ready > 0) snmp_sess_read2(probe->session->handle(), &readable);
-      if (probe->waiting) snmp_sess_timeout(probe->session->handle());
-    }
-    netsnmp_large_fd_set_cleanup(&readable);
+    std::sort(answers_.begin(), answers_.end(),
+              [](const IdentityAnswer& a, const IdentityAnswer& b) { return a.device.address < b.device.address; });
+    return std::move(answers_);
   }
-}
+
+ private:
+  struct Pending {
+    size_t probe;
+    SteadyClock::time_point deadline;
+  };
+
+  // Request ids name the probe: 1 for the first address, and so on.
+  static int32_t RequestIdOf(size_t probe) { return static_cast<int32_t>(probe + 1); }
+
+  // Requests are sent in deadline order, so the oldest are at the front.
+  void Expire(SteadyClock::time_point now) {
+    while (!pending_.empty() && (answered_[pending_.front().probe] || pending_.front().deadline <= now)) {
+      if (!answered_[pending_.front().probe]) --inFlight_;
+      pending_.pop_front();
+    }
+  }
+
+  // As many requests as the rate allows by now and the window has room for.
+  void Send(const netsnmp_pdu& request, SteadyClock::time_point now, std::chrono::milliseconds timeout) {
+    double elapsed = std::chrono::duration<double>(now - start_).count();
+    auto allowed = static_cast<size_t>(elapsed * settings_.discoveryRate) + 1;
+    while (next_ < addresses_.size() && next_ < allowed && inFlight_ < settings_.discoveryInFlight) {
+      std::string message = EncodeV2cRequest(request, community_, RequestIdOf(next_));
+      sockaddr_in agent = AgentAddress(addresses_[next_], settings_.port);
+      ssize_t sent = sendto(socket_.fd(), message.data(), message.size(), 0, reinterpret_cast<sockaddr*>(&agent),
+                            sizeof agent);
+      // A full send queue is tried again shortly; an address the host
+      // cannot send to at all is given up.
+      if (sent < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == ENOBUFS)) break;
+      if (sent >= 0) {
+        pending_.push_back({next_, now + timeout});
+        ++inFlight_;
+      }
+      ++next_;
+    }
+  }
+
+  // Until an answer comes, the next request is due, or the oldest expires.
+  void Wait(SteadyClock::time_point now) {
+    std::optional<SteadyClock::time_point> until;
+    if (next_ < addresses_.size() && inFlight_ < settings_.discoveryInFlight) {
+      until = start_ + std::chrono::duration_cast<SteadyClock::duration>(
+                           std::chrono::duration<double>(static_cast<double>(next_) / settings_.discoveryRate));
+    }
+    if (!pending_.empty() && (!until || pending_.front().deadline < *until)) until = pending_.front().deadline;
+    if (!until) return;
+    auto wait = std::chrono::duration_cast<std::chrono::nanoseconds>(*until - now);
+    if (wait.count() < 0) wait = std::chrono::nanoseconds(0);
+    timespec span{static_cast<time_t>(wait.count() / 1000000000), static_cast<long>(wait.count() % 1000000000)};
+    pollfd readable{socket_.fd(), POLLIN, 0};
+    ppoll(&readable, 1, &span, nullptr);
+  }
+
+  void Receive() {
+    for (;;) {
+      sockaddr_in from{};
+      socklen_t fromSize = sizeof from;
+      ssize_t size = recvfrom(socket_.fd(), buffer_.data(), buffer_.size(), 0, reinterpret_cast<sockaddr*>(&from),
+                              &fromSize);
+      if (size < 0) {
+        if (errno == EINTR) continue;
+        return;
+      }
+      Take(buffer_.data(), static_cast<size_t>(size), from);
+    }
+  }
+
+  // An answer counts once, from the agent's address and port, to the
+  // request sent there.
+  void Take(const uint8_t* data, size_t size, const sockaddr_in& from) {
+    if (from.sin_family != AF_INET || ntohs(from.sin_port) != settings_.port) return;
+    uint32_t address = ntohl(from.sin_addr.s_addr);
+    auto at = std::lower_bound(addresses_.begin(), addresses_.begin() + static_cast<ptrdiff_t>(next_), address);
+    if (at == addresses_.begin() + static_cast<ptrdiff_t>(next_) || *at != address) return;
+    size_t probe = static_cast<size_t>(at - addresses_.begin());
+    if (answered_[probe]) return;
+    Pdu answer = DecodeV2cMessage(data, size);
+    if (!answer || answer->reqid != RequestIdOf(probe)) return;
+    // An answer after the time-out no longer counts: its request left the window.
+    if (!StillPending(probe)) return;
+    answered_[probe] = true;
+    --inFlight_;
+    IdentityAnswer identity;
+    if (ReadIdentity(*answer, address, &identity)) answers_.push_back(identity);
+  }
+
+  bool StillPending(size_t probe) const {
+    auto at = std::lower_bound(pending_.begin(), pending_.end(), probe,
+                               [](const Pending& pending, size_t wanted) { return pending.probe < wanted; });
+    return at != pending_.end() && at->probe == probe;
+  }
+
+  const std::vector<uint32_t>& addresses_;
+  const std::string& community_;
+  const SnmpSettings& settings_;
+  Socket socket_;
+  std::vector<uint8_t> buffer_ = std::vector<uint8_t>(kMostAnswerBytes);
+  SteadyClock::time_point start_;
+  size_t next_ = 0;
+  size_t inFlight_ = 0;
+  std::deque<Pending> pending_;  // in probe order, which is send order
+  std::vector<bool> answered_;
+  std::vector<IdentityAnswer> answers_;
+};
 
 }  // namespace
 
 std::vector<IdentityAnswer> SweepIdentities(const std::vector<uint32_t>& addresses, const std::string& community,
-                                          const SnmpSettings& settings) {
-  SnmpSettings once = settings;
-  once.retries = 0;
-  std::vector<IdentityAnswer> answers;
-  size_t next = 0;
-  while (next < addresses.size()) {
-    std::vector<std::unique_ptr<Probe>> probes = SendRound(addresses, next, community, once);
-    auto latest = SteadyClock::now() + std::chrono::milliseconds(once.timeoutMs) + std::chrono::seconds(1);
-    CollectAnswers(probes, latest);
-    for (auto& probe : probes) {
-      // Closing a session may still call back into its probe, so the
-      // probe outlives it.
-      probe->session.reset();
-      if (probe->identity) answers.push_back(*probe->identity);
-    }
-  }
-  return answers;
+                                            const SnmpSettings& settings) {
+  return Sweep(addresses, community, settings).Run();
 }
 
 }  // namespace glysnmp

@@ -1,4 +1,5 @@
-// Asks many addresses for their identity at once.
+// Asks many addresses for their identity: the discovery of a subnet as
+// large as a /16.
 #pragma once
 
 #include <cstdint>
@@ -10,11 +11,12 @@
 
 namespace glysnmp {
 
-// Sends the identity request to every address at once, each once, and
-// collects answers until one time-out after the last request went out. The
-// answers of the devices that answered, in address order. When the process runs short of
-// sockets, the addresses left over are asked in a further round.
+// Sends the identity request to each address once, over one socket, at
+// most settings.discoveryRate a second and with at most
+// settings.discoveryInFlight awaiting an answer; each request waits one
+// time-out. The answers of the devices that answered, each once, in the
+// order of `addresses`, which must be ascending.
 std::vector<IdentityAnswer> SweepIdentities(const std::vector<uint32_t>& addresses, const std::string& community,
-                                          const SnmpSettings& settings);
+                                            const SnmpSettings& settings);
 
 }  // namespace glysnmp

@@ -28,6 +28,10 @@ SnmpSettings ReadSnmpSettings() {
   // A minute per request is already far beyond any useful wait.
   if (ReadNumber("GLY_SNMP_TIMEOUT_MS", 1, 60000, &value)) settings.timeoutMs = static_cast<uint32_t>(value);
   if (ReadNumber("GLY_SNMP_RETRIES", 0, 10, &value)) settings.retries = static_cast<uint32_t>(value);
+  if (ReadNumber("GLY_SNMP_DISCOVERY_RATE", 1, 1000000, &value)) settings.discoveryRate = static_cast<uint32_t>(value);
+  if (ReadNumber("GLY_SNMP_DISCOVERY_IN_FLIGHT", 1, 65536, &value)) {
+    settings.discoveryInFlight = static_cast<uint32_t>(value);
+  }
   // A community is 1 to 63 characters, as a record's field holds it.
   const char* community = std::getenv("GLY_SNMP_COMMUNITY");
   if (community != nullptr && *community != '\0' && std::strlen(community) < 64) {

@@ -8,9 +8,9 @@
 
 namespace glysnmp {
 
-// The largest subnet searched: a /22, 1022 host addresses. Larger ones are
-// refused rather than flooded.
-inline constexpr uint32_t kShortestPrefix = 22;
+// The largest subnet searched: a /16, 65534 host addresses, the size of a
+// site. Larger ones are refused.
+inline constexpr uint32_t kShortestPrefix = 16;
 
 struct Subnet {
   uint32_t network = 0;

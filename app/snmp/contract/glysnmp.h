@@ -104,3 +104,48 @@ int32_t SnmpDeleteFontPoll(DeleteContext* context, int32_t fontIndex, uint32_t* 
 int32_t SnmpDeleteFontEnd(DeleteContext* context);
 
 }  // extern "C"
+
+// Added calls, beyond the original library: what a printer tells of itself
+// besides its record, for glyctl. The program does not call them, and the
+// calls above work without them.
+
+// How the library reads a printer's font list.
+enum SnmpFontSource : int32_t {
+  kFontSourceNone = 0,  // the printer offers no way the library knows
+  kFontSourceFontMib = 1,  // its font table (GLY-FONT-MIB) over SNMP
+  kFontSourcePjl = 2,
+  kFontSourcePclReadback = 3,
+  kFontSourcePostScript = 4,
+};
+
+// A size the printer did not give.
+inline constexpr uint64_t kSnmpUnknownSize = UINT64_MAX;
+
+// One hard disk or flash memory of the printer.
+struct SnmpStorageArea {
+  uint32_t kind;           // kStorageHardDisk or kStorageFlash
+  uint32_t usable;         // 1: present, writable and not full; it counts in storageOptions
+  uint64_t capacityBytes;  // or kSnmpUnknownSize
+  uint64_t freeBytes;      // or kSnmpUnknownSize
+  char description[64];    // as the printer names it, NUL-terminated
+};
+
+inline constexpr uint32_t kSnmpMostStorageAreas = 8;
+
+struct SnmpPrinterDetails {
+  char systemId[48];      // as DeviceInfo::systemId
+  char model[256];        // the printer's model text, as DeviceInfo::description
+  char serialNumber[64];  // from the Printer MIB; empty when the printer does not give it
+  int32_t fontSource;     // SnmpFontSource
+  uint32_t storageCount;  // areas in `storage`, in the printer's order
+  SnmpStorageArea storage[kSnmpMostStorageAreas];
+};
+
+extern "C" {
+
+// 0: `details` describes the printer, asked with the record's read
+// community; anything it did not answer is left empty. Non-zero when it did
+// not answer at all (`details` is then cleared).
+int32_t SnmpGetPrinterDetails(PrinterRecord* printer, SnmpPrinterDetails* details);
+
+}  // extern "C"

@@ -72,7 +72,8 @@ class GlyctlTest : public ::testing::Test {
     return result;
   }
 
-  // What Python's json or csv module makes of `text`: one line per row,
+  // What Python's json or csv module makes of `text`: one line per row (of
+  // the "fonts" member when the JSON is an object),
   // cells joined by '|'; "ERROR" when it does not parse.
   std::string ParsedBy(const std::string& module, const std::string& text) {
     const std::string file = scratch.file("output." + module);
@@ -80,6 +81,7 @@ class GlyctlTest : public ::testing::Test {
     const std::string script =
         module == "json"
             ? "import json,sys; rows=json.load(open(sys.argv[1],encoding='utf-8')); "
+              "rows=rows['fonts'] if isinstance(rows,dict) else rows; "
               "print('\\n'.join('|'.join(r.values()) for r in rows))"
             : "import csv,sys; rows=csv.reader(open(sys.argv[1],encoding='utf-8',newline='')); "
               "print('\\n'.join('|'.join(r) for r in rows))";

@@ -35,6 +35,7 @@ TEST_F(GlyctlTest, AddAnswersForAPrinterAndFailsForAnUnknownAddress) {
   const GlyctlResult found = Run({"add", "127.88.2.10"});
   EXPECT_EQ(found.status, kExitOk) << found.err;
   EXPECT_NE(found.out.find("127.88.2.10  LAB1"), std::string::npos) << found.out;
+  EXPECT_NE(found.out.find("disk 1.0 GiB free of 1.0 GiB; flash"), std::string::npos) << found.out;
 
   const GlyctlResult unknown = Run({"add", "127.88.2.99"});
   EXPECT_EQ(unknown.status, kExitNoPrinter);
@@ -67,6 +68,11 @@ TEST_F(GlyctlTest, FontsUnderAViewParseAsJsonAndCsvWhateverBytesTheNamesHold) {
   EXPECT_EQ(downloaded.status, kExitOk) << downloaded.err;
   EXPECT_EQ(ParsedBy("json", downloaded.out),
             "Caf\xc3\xa9, \"Bold\"|PCL|40|Downloaded|Hard Disk|5\nGothic|PCL|40|Downloaded|Hard Disk|6\n");
+  // Beside the fonts, the printer as its details tell it.
+  for (const char* member : {"\"system_id\": \"1.3.6.1.4.1.32473.1.1.2\"", "\"model\": \"Virtual printer\"",
+                             "\"source\": \"font MIB\"", "{\"kind\": \"disk\", \"description\": \"Hard disk\", "
+                             "\"capacity_bytes\": \"1073741824\""})
+    EXPECT_NE(downloaded.out.find(member), std::string::npos) << member << " in " << downloaded.out;
 
   EXPECT_EQ(Run({"fonts", "127.88.3.10", "--view", "9"}).status, kExitUsage);
   EXPECT_EQ(Run({"fonts", "127.88.3.10", "--format", "xml"}).status, kExitUsage);

@@ -2,6 +2,8 @@
 // environment.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "snmp_settings.h"
 #include "subnet.h"
 #include "temp_dir.h"
@@ -18,12 +20,16 @@ TEST(Subnet, HostAddressesLeaveOutTheNetworkAndBroadcastAddresses) {
   ASSERT_EQ(hosts.size(), 254u);
   EXPECT_EQ(hosts.front(), 0x0a000101u);
   EXPECT_EQ(hosts.back(), 0x0a0001feu);
-  EXPECT_EQ(HostAddresses(*MakeSubnet(0x0a000000, 0xfffffc00)).size(), 1022u);
+  std::vector<uint32_t> site = HostAddresses(*MakeSubnet(0x0a00ffff, 0xffff0000));
+  ASSERT_EQ(site.size(), 65534u);
+  EXPECT_EQ(site.front(), 0x0a000001u);
+  EXPECT_EQ(site.back(), 0x0a00fffeu) << "10.0.255.255 is the broadcast address";
+  EXPECT_EQ(std::count(site.begin(), site.end(), 0x0a000100u), 1) << "10.0.1.0 is a host of a /16";
   EXPECT_EQ(HostAddresses(*MakeSubnet(0x0a000005, 0xfffffffc)), (std::vector<uint32_t>{0x0a000005, 0x0a000006}));
   // A /31 has no network or broadcast address; a /32 is one host.
   EXPECT_EQ(HostAddresses(*MakeSubnet(0x0a000005, 0xfffffffe)), (std::vector<uint32_t>{0x0a000004, 0x0a000005}));
   EXPECT_EQ(HostAddresses(*MakeSubnet(0x0a000005, 0xffffffff)), (std::vector<uint32_t>{0x0a000005}));
-  EXPECT_FALSE(MakeSubnet(0x0a000000, 0xfffff800)) << "a /21 is more than discovery asks at once";
+  EXPECT_FALSE(MakeSubnet(0x0a000000, 0xfffe0000)) << "a /15 is more than discovery asks";
   EXPECT_FALSE(MakeSubnet(0x0a000000, 0x00ffffff)) << "not a mask";
 }
 

@@ -84,6 +84,24 @@ TEST_F(VirtualPrinters, AddByAddressThenDiscoverTheOtherTwoOfTheSubnet) {
   }
 }
 
+TEST_F(VirtualPrinters, ANarrowWindowAndASlowRateStillFindEveryPrinterAtTheirPace) {
+  Start({Printer("127.65.2.1", "1.3.6.1.4.1.32473.1.1.1", Storage::kDisk),
+         Printer("127.65.2.128", "1.3.6.1.4.1.32473.1.1.1", Storage::kDisk),
+         Printer("127.65.2.254", "1.3.6.1.4.1.32473.1.1.1", Storage::kDisk)});
+  EnvOverride timeout("GLY_SNMP_TIMEOUT_MS", "100");
+  EnvOverride rate("GLY_SNMP_DISCOVERY_RATE", "400");
+  EnvOverride window("GLY_SNMP_DISCOVERY_IN_FLIGHT", "16");
+  auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(SnmpDiscoverPrinters(&context_, SnmpSubnetTarget(AddressOf("127.65.2.0"), 0xffffff00), 0, 0), 0);
+  auto took = std::chrono::steady_clock::now() - start;
+  ASSERT_EQ(found_.size(), 3u);
+  EXPECT_EQ(found_[0].address, AddressOf("127.65.2.1"));
+  EXPECT_EQ(found_[2].address, AddressOf("127.65.2.254"));
+  // 254 requests at 400 a second take at least 0.63 s; so do 254 requests
+  // 16 at a time when each of the silent ones waits 100 ms (1.5 s).
+  EXPECT_GE(took, std::chrono::milliseconds(1500));
+}
+
 TEST_F(VirtualPrinters, APrinterWithOtherCommunitiesAnswersOnlyOnceTheyAreEntered) {
   PrinterConfig config = Printer("127.65.2.10", "1.3.6.1.4.1.32473.1.1.2", Storage::kDisk);
   config.readCommunity = "jabber";

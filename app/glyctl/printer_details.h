@@ -1,0 +1,23 @@
+// What glyctl shows of a printer beyond its record, from the SNMP library's
+// details call: system id, the printer's own model text, serial number,
+// storage with its free space, and how its font list is read.
+#pragma once
+
+#include <string>
+
+#include "glyctl/output_table.h"
+#include "glysnmp.h"
+
+// The printer's details; all empty when it does not answer.
+SnmpPrinterDetails ReadPrinterDetails(PrinterRecord& printer);
+
+// "font MIB", "PJL", "PCL readback", "PostScript"; empty for none.
+std::string FontSourceText(int32_t source);
+
+// One line for people: "disk 2.9 MiB free of 3.9 MiB; flash 8.0 MiB (not
+// usable)"; "none" without storage.
+std::string StorageSpaceText(const SnmpPrinterDetails& details);
+
+// One row per storage area: kind, description, sizes in bytes (empty when
+// unknown), and whether downloads may go there.
+OutputTable StorageAreaTable(const SnmpPrinterDetails& details);
