@@ -33,13 +33,15 @@ bool FontListLogic::Initialize() {
   const bool read = ReadFonts(*printers_[0]);
   FillFontRows();
   ShowFontCount(static_cast<int>(fonts_.size()));
+  ShowReadRefusal();
   deleteEnabled_ = false;
   return read;
 }
 
 bool FontListLogic::ReadFonts(PrinterRecord& printer) {
   FontList list{0, nullptr};
-  const bool read = SnmpGetFontList(&printer, &list) == 0;
+  readResult_ = SnmpGetFontList(&printer, &list);
+  const bool read = readResult_ == 0;
   fonts_ = TakeFontList(list);
   if (!read) fonts_.clear();
   return read;
@@ -49,6 +51,12 @@ void FontListLogic::ShowFontCount(int count) {
   char text[64];
   std::snprintf(text, sizeof text, LoadResourceString(kFontCountText).c_str(), count);
   statusText_ = text;
+}
+
+// A printer that keeps its file system closed gets a status that says so
+// instead of a font count.
+void FontListLogic::ShowReadRefusal() {
+  if (readResult_ == kSnmpFontsNoFileSystemAccess) statusText_ = LoadResourceString(kNoFileSystemAccessText);
 }
 
 void FontListLogic::ClearRows() {
@@ -84,7 +92,10 @@ void FontListLogic::OnPrinterChanged(int printer) {
   ClearRows();
   PrinterRecord& record = *printers_[printer];
   addFontEnabled_ = record.storageOptions != kStorageNone;
-  if (!ReadFonts(record)) return;
+  if (!ReadFonts(record)) {
+    ShowReadRefusal();
+    return;
+  }
   FillFontRows();
 }
 
