@@ -191,13 +191,15 @@ int32_t SnmpDeleteFontStart(DeleteContext* context, int32_t fontIndex) {
   if (context == nullptr || context->printer == nullptr) return kBadArgument;
   std::unique_ptr<Session> session = Session::Open(PeerOf(*context->printer, true), ReadSnmpSettings());
   if (!session) return kNoSession;
-  // The run's word remembers that the printer has no font table, so that
-  // its deletions go over PJL.
-  if (context->state == 0) context->state = HasFontTable(*session) ? kDeleteOverSnmp : kDeleteOverPjl;
-  if (context->state == kDeleteOverPjl) {
-    return DeletePjlFont(PjlPrinterOf(*context->printer), fontIndex) == PjlStatus::kAnswered ? kOk : kNoAnswer;
+  if (context->state != kDeleteOverPjl && RequestFontDeletion(*session, fontIndex)) {
+    context->state = kDeleteOverSnmp;
+    return kOk;
   }
-  return RequestFontDeletion(*session, fontIndex) ? kOk : kNoAnswer;
+  // A printer without our font table deletes its font files over PJL; the
+  // run's word remembers it for the polls and the fonts that follow.
+  if (context->state == kDeleteOverSnmp || HasFontTable(*session)) return kNoAnswer;
+  context->state = kDeleteOverPjl;
+  return DeletePjlFont(PjlPrinterOf(*context->printer), fontIndex) == PjlStatus::kAnswered ? kOk : kNoAnswer;
 }
 
 int32_t SnmpDeleteFontPoll(DeleteContext* context, int32_t fontIndex, uint32_t* pending) {
