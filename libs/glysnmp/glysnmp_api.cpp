@@ -61,7 +61,8 @@ int32_t ReadFontsOverPjl(const PrinterRecord& printer, std::optional<int32_t> af
   PjlFonts read = ReadPjlFonts(PjlPrinterOf(printer));
   switch (read.status) {
     case PjlStatus::kAnswered: break;
-    case PjlStatus::kUnreachable: return kNoAnswer;
+    case PjlStatus::kUnreachable:
+    case PjlStatus::kRefused: return kNoAnswer;
     case PjlStatus::kNoFileSystemAccess: return kSnmpFontsNoFileSystemAccess;
     case PjlStatus::kFileSystemLocked: return kSnmpFontsFileSystemLocked;
   }

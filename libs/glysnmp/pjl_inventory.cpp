@@ -260,12 +260,12 @@ PjlStatus DeletePjlFont(const PjlPrinter& printer, int32_t index) {
     // A deletion answers nothing when it succeeds; a FILEERROR says why not.
     std::optional<std::string> reply = client->Exchange(PjlLine("FSDELETE " + Quoted(file.path)), kMostInfoBytes);
     if (!reply) return PjlStatus::kUnreachable;
-    if (ReadFileSystemReply(*reply).fileError) return PjlStatus::kFileSystemLocked;
+    if (ReadFileSystemReply(*reply).fileError) return PjlStatus::kRefused;
     std::lock_guard<std::mutex> lock(gStateMutex);
     gDeletions[{printer.address, index}] = file.path;
     return PjlStatus::kAnswered;
   }
-  return PjlStatus::kUnreachable;
+  return PjlStatus::kRefused;
 }
 
 PjlDeletion QueryPjlFontDeletion(const PjlPrinter& printer, int32_t index) {

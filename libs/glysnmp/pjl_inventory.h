@@ -28,6 +28,7 @@ enum class PjlStatus {
   kUnreachable,          // no connection, or no reply within the time-out
   kNoFileSystemAccess,   // the printer answers PJL but ignores its file-system commands
   kFileSystemLocked,     // every file-system query failed: a PJL password is wanted
+  kRefused,              // no such font file, or the printer would not delete it
 };
 
 struct PjlFonts {

@@ -77,6 +77,7 @@ TEST_F(PjlInventory, DownloadedFontsAreListedWithStableIndexesAndDeletedOverPjl)
   }
   EXPECT_LT(lastPermanent, std::min(gothic->index, elegant->index)) << "downloads follow the permanent fonts";
 
+  EXPECT_EQ(DeletePjlFont(printer, lastPermanent), PjlStatus::kRefused) << "internal fonts have no file";
   const int32_t gothicIndex = gothic->index;
   ASSERT_EQ(DeletePjlFont(printer, gothicIndex), PjlStatus::kAnswered);
   PjlDeletion state = PjlDeletion::kPending;
