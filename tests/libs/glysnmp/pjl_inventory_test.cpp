@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <fstream>
+#include <iterator>
 #include <thread>
 
 #include "glysnmp_test_support.h"
@@ -90,6 +92,18 @@ TEST_F(PjlInventory, DownloadedFontsAreListedWithStableIndexesAndDeletedOverPjl)
   EXPECT_EQ(Named(after, "Gothic"), nullptr);
   ASSERT_NE(Named(after, "Elegant"), nullptr);
   EXPECT_EQ(Named(after, "Elegant")->index, Named(read, "Elegant")->index) << "the other font keeps its index";
+}
+
+TEST_F(PjlInventory, ATrueTypeFileIsNamedByItsNameTableFarBeyondItsFirstBytes) {
+  PjlPrinter printer = Start(Config("127.66.1.20"));
+  std::ifstream file("/usr/share/fonts/truetype/liberation2/LiberationSans-Regular.ttf", std::ios::binary);
+  const std::string font((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+  ASSERT_GT(font.size(), 4096u);
+  simulator_.RunJob(0, sim_test::PjlDownload('0', "sans.ttf", font));
+  const FontEntry* sans = Named(ReadPjlFonts(printer), "Liberation Sans");
+  ASSERT_NE(sans, nullptr);
+  EXPECT_EQ(sans->fontType, kFontTypePcl) << "the PCL folder's TrueType serves PCL";
+  EXPECT_EQ(sans->fontId, kNoFontId);
 }
 
 TEST_F(PjlInventory, StorageFromTheFileSystemTableLeavesOutAFullDisk) {
