@@ -100,7 +100,8 @@ TEST_F(PjlInventory, ATrueTypeFileIsNamedByItsNameTableFarBeyondItsFirstBytes) {
   const std::string font((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
   ASSERT_GT(font.size(), 4096u);
   simulator_.RunJob(0, sim_test::PjlDownload('0', "sans.ttf", font));
-  const FontEntry* sans = Named(ReadPjlFonts(printer), "Liberation Sans");
+  const PjlFonts read = ReadPjlFonts(printer);
+  const FontEntry* sans = Named(read, "Liberation Sans");
   ASSERT_NE(sans, nullptr);
   EXPECT_EQ(sans->fontType, kFontTypePcl) << "the PCL folder's TrueType serves PCL";
   EXPECT_EQ(sans->fontId, kNoFontId);
