@@ -33,7 +33,7 @@ bool FontListLogic::Initialize() {
   const bool read = ReadFonts(*printers_[0]);
   FillFontRows();
   ShowFontCount(static_cast<int>(fonts_.size()));
-  if (!read) statusText_ = LoadResourceString(kNoAnswerText);
+  ShowReadRefusal();
   deleteEnabled_ = false;
   return read;
 }
@@ -43,7 +43,8 @@ bool FontListLogic::Initialize() {
 // community unanswered, so that is what a failed read says.
 bool FontListLogic::ReadFonts(PrinterRecord& printer) {
   FontList list{0, nullptr};
-  const bool read = SnmpGetFontList(&printer, &list) == 0;
+  readResult_ = SnmpGetFontList(&printer, &list);
+  const bool read = readResult_ == 0;
   fonts_ = TakeFontList(list);
   if (!read) fonts_.clear();
   return read;
@@ -53,6 +54,15 @@ void FontListLogic::ShowFontCount(int count) {
   char text[64];
   std::snprintf(text, sizeof text, LoadResourceString(kFontCountText).c_str(), count);
   statusText_ = text;
+}
+
+// A read that gave no list says why in the status bar, instead of a font
+// count: a printer that keeps its file system closed, or one that did not
+// answer.
+void FontListLogic::ShowReadRefusal() {
+  if (readResult_ == 0) return;
+  statusText_ = LoadResourceString(readResult_ == kSnmpFontsNoFileSystemAccess ? kNoFileSystemAccessText
+                                                                              : kNoAnswerText);
 }
 
 void FontListLogic::ClearRows() {
@@ -89,7 +99,7 @@ void FontListLogic::OnPrinterChanged(int printer) {
   PrinterRecord& record = *printers_[printer];
   addFontEnabled_ = record.storageOptions != kStorageNone;
   if (!ReadFonts(record)) {
-    statusText_ = LoadResourceString(kNoAnswerText);
+    ShowReadRefusal();
     return;
   }
   FillFontRows();

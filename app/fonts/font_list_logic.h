@@ -71,12 +71,15 @@ class FontListLogic {
   bool IsEnabled(int controlId) const;
   const std::vector<FontEntry>& fonts() const { return fonts_; }
   int lastPermanentEntry() const { return lastPermanentEntry_; }
+  // What the last full read of a font list returned (0: read).
+  int32_t readResult() const { return readResult_; }
 
  private:
   bool ReadFonts(PrinterRecord& printer);
   void FillFontRows();
   void ClearRows();
   void ShowFontCount(int count);
+  void ShowReadRefusal();
   void RefreshAfterDeletion();
 
   FontListHost& host_;
@@ -93,6 +96,7 @@ class FontListLogic {
   std::vector<int> selectedRows_;
   int lastPermanentEntry_ = -1;
   std::string statusText_;
+  int32_t readResult_ = 0;
   bool deleteEnabled_ = false;
   bool addFontEnabled_ = true;
 };

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <charconv>
 #include <cstdio>
 #include <string_view>
 
@@ -74,10 +75,20 @@ std::optional<NewCommunityStrings> ParseCommunityText(std::string_view text, con
     if (line.empty() || line.front() == '#') continue;
     const size_t equals = line.find('=');
     const std::string_view key = equals == std::string_view::npos ? line : Trim(line.substr(0, equals));
+    if (key == "pjl-password" && equals != std::string_view::npos) {
+      const std::string_view number = Trim(line.substr(equals + 1));
+      auto [end, failed] = std::from_chars(number.data(), number.data() + number.size(), strings.pjlPassword);
+      if (failed != std::errc() || end != number.data() + number.size() || number.empty()) {
+        error = "community file " + path + ", line " + std::to_string(lineNumber) +
+                ": the PJL password is a number (0 to 4294967295)";
+        return std::nullopt;
+      }
+      continue;
+    }
     std::string* target = key == "read" ? &strings.read : key == "write" ? &strings.write : key == "trap" ? &strings.trap : nullptr;
     if (equals == std::string_view::npos || target == nullptr) {
       error = "community file " + path + ", line " + std::to_string(lineNumber) +
-              ": expected read=, write= or trap=";
+              ": expected read=, write=, trap= or pjl-password=";
       return std::nullopt;
     }
     *target = std::string(Trim(line.substr(equals + 1)));

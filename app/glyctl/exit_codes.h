@@ -14,4 +14,6 @@ enum GlyctlExit : int {
   kExitTimedOut = 6,        // a deletion that the printer never finished
   kExitCannotWrite = 7,     // an output file that cannot be written
   kExitSetup = 8,           // the installation is incomplete (resource library, data)
+  kExitNoFileSystem = 9,    // the printer keeps its file system closed (switched off, PJL password)
+  kExitNoFonts = 10,        // the printer answers but lists no fonts
 };

@@ -16,7 +16,9 @@ constexpr char kVersion[] = "glyctl 0.1.0";
 constexpr char kCommunityHelp[] =
     "SNMP communities:\n"
     "  --community STRING     the read community (default: the program's)\n"
-    "  --community-file FILE  lines read=STRING, write=STRING, trap=STRING; the\n"
+    "  --community-file FILE  lines read=STRING, write=STRING, trap=STRING and\n"
+    "                         pjl-password=NUMBER (for the file system of\n"
+    "                         printers read over PJL); the\n"
     "                         file must belong to you and be readable by you\n"
     "                         only (chmod 600). The write community is taken\n"
     "                         from this file alone, never from the command line.\n";
@@ -27,7 +29,9 @@ constexpr char kExitHelp[] =
     "  2  usage error     3  no printer answers at an address\n"
     "  4  not a resource file, or a font the printer lacks or cannot delete\n"
     "  5  community file refused    6  a deletion did not finish in time\n"
-    "  7  cannot write an output    8  incomplete installation\n";
+    "  7  cannot write an output    8  incomplete installation\n"
+    "  9  the printer does not allow access to its file system\n"
+    "  10 the printer answers but lists no fonts\n";
 
 const CommandInfo* FindCommand(const std::string& name) {
   for (const CommandInfo& command : GlyctlCommands())

@@ -26,6 +26,9 @@ struct NewCommunityStrings {
   std::string read;
   std::string write;
   std::string trap;
+  // The PJL password of the printer's file system (0: none), for printers
+  // whose fonts are read over PJL; it is the library's, not the record's.
+  uint32_t pjlPassword = 0;
 };
 
 // OK: each non-empty new string replaces that community string of

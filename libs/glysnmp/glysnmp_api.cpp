@@ -8,6 +8,7 @@
 #include "font_deletion.h"
 #include "font_table.h"
 #include "identity_sweep.h"
+#include "pjl_inventory.h"
 #include "printer_contexts.h"
 #include "printer_details.h"
 #include "glysnmp.h"
@@ -25,6 +26,9 @@ enum Result : int32_t {
   kBadArgument = -2,
   kNoSession = -3,
 };
+
+// DeleteContext::state during a run.
+enum DeleteRoute : int32_t { kDeleteOverSnmp = 1, kDeleteOverPjl = 2 };
 
 std::string FieldText(const char* field, size_t size) { return std::string(field, strnlen(field, size)); }
 
@@ -46,6 +50,28 @@ Peer NewDevicePeer(uint32_t address, const SnmpSettings& settings) {
   return {address, settings.newDeviceCommunity, SnmpVersion::kV2c};
 }
 
+PjlPrinter PjlPrinterOf(const PrinterRecord& printer) {
+  return {printer.address, PjlPasswordOf(printer.address), ReadPjlSettings()};
+}
+
+// A printer without our font table tells its fonts over PJL; the entries
+// after `afterIndex` when given.
+int32_t ReadFontsOverPjl(const PrinterRecord& printer, std::optional<int32_t> afterIndex,
+                         std::vector<FontEntry>* fonts) {
+  PjlFonts read = ReadPjlFonts(PjlPrinterOf(printer));
+  switch (read.status) {
+    case PjlStatus::kAnswered: break;
+    case PjlStatus::kUnreachable:
+    case PjlStatus::kRefused: return kNoAnswer;
+    case PjlStatus::kNoFileSystemAccess: return kSnmpFontsNoFileSystemAccess;
+    case PjlStatus::kFileSystemLocked: return kSnmpFontsFileSystemLocked;
+  }
+  for (const FontEntry& entry : read.fonts) {
+    if (!afterIndex || entry.index > *afterIndex) fonts->push_back(entry);
+  }
+  return kOk;
+}
+
 int32_t FillFontList(PrinterRecord* printer, FontList* fonts, std::optional<int32_t> afterIndex) {
   if (fonts == nullptr) return kBadArgument;
   *fonts = FontList{0, nullptr};
@@ -53,7 +79,10 @@ int32_t FillFontList(PrinterRecord* printer, FontList* fonts, std::optional<int3
   std::unique_ptr<Session> session = Session::Open(PeerOf(*printer, false), ReadSnmpSettings());
   if (!session) return kNoSession;
   std::optional<std::vector<FontEntry>> table = ReadFontTable(*session, afterIndex);
-  if (!table) return kNoAnswer;
+  if (!table) {
+    table.emplace();
+    if (int32_t result = ReadFontsOverPjl(*printer, afterIndex, &*table); result != kOk) return result;
+  }
   if (table->empty()) return kOk;
   auto* entries = static_cast<FontEntry*>(std::calloc(table->size(), sizeof(FontEntry)));
   if (entries == nullptr) return kNoSession;
@@ -123,9 +152,12 @@ int32_t SnmpGetPrinterOptions(PrinterRecord* printer) {
   if (printer == nullptr) return kBadArgument;
   std::unique_ptr<Session> session = Session::Open(PeerOf(*printer, false), ReadSnmpSettings());
   std::optional<StorageInventory> storage = session ? QueryStorage(*session) : std::nullopt;
-  // A printer that does not say what it has gets nothing to download onto.
-  // An empty inventory is SNMP saying nothing of storage: the printer's own
-  // file system (PJL INFO FILESYS) is where to ask next.
+  // Where SNMP says nothing of storage, the printer's own file system
+  // (PJL INFO FILESYS) tells its volumes. A printer that does not say what
+  // it has gets nothing to download onto.
+  if (!storage || storage->areas.empty()) {
+    if (std::optional<StorageInventory> volumes = QueryPjlStorage(PjlPrinterOf(*printer))) storage = volumes;
+  }
   printer->storageOptions = storage ? storage->Options() : kStorageNone;
   if (!session) return kNoSession;
   return storage ? kOk : kNoAnswer;
@@ -137,7 +169,7 @@ int32_t SnmpGetPrinterDetails(PrinterRecord* printer, SnmpPrinterDetails* detail
   if (printer == nullptr) return kBadArgument;
   std::unique_ptr<Session> session = Session::Open(PeerOf(*printer, false), ReadSnmpSettings());
   if (!session) return kNoSession;
-  std::optional<SnmpPrinterDetails> found = QueryPrinterDetails(*session, printer->address);
+  std::optional<SnmpPrinterDetails> found = QueryPrinterDetails(*session, PjlPrinterOf(*printer));
   if (!found) return kNoAnswer;
   *details = *found;
   return kOk;
@@ -160,13 +192,26 @@ int32_t SnmpDeleteFontStart(DeleteContext* context, int32_t fontIndex) {
   if (context == nullptr || context->printer == nullptr) return kBadArgument;
   std::unique_ptr<Session> session = Session::Open(PeerOf(*context->printer, true), ReadSnmpSettings());
   if (!session) return kNoSession;
-  return RequestFontDeletion(*session, fontIndex) ? kOk : kNoAnswer;
+  if (context->state != kDeleteOverPjl && RequestFontDeletion(*session, fontIndex)) {
+    context->state = kDeleteOverSnmp;
+    return kOk;
+  }
+  // A printer without our font table deletes its font files over PJL; the
+  // run's word remembers it for the polls and the fonts that follow.
+  if (context->state == kDeleteOverSnmp || HasFontTable(*session)) return kNoAnswer;
+  context->state = kDeleteOverPjl;
+  return DeletePjlFont(PjlPrinterOf(*context->printer), fontIndex) == PjlStatus::kAnswered ? kOk : kNoAnswer;
 }
 
 int32_t SnmpDeleteFontPoll(DeleteContext* context, int32_t fontIndex, uint32_t* pending) {
   if (pending == nullptr) return kBadArgument;
   *pending = 1;
   if (context == nullptr || context->printer == nullptr) return kBadArgument;
+  if (context->state == kDeleteOverPjl) {
+    if (QueryPjlFontDeletion(PjlPrinterOf(*context->printer), fontIndex) != PjlDeletion::kDeleted) return kOk;
+    *pending = 0;
+    return kOk;
+  }
   std::unique_ptr<Session> session = Session::Open(PeerOf(*context->printer, false), ReadSnmpSettings());
   if (!session) return kNoSession;
   switch (QueryFontDeletion(*session, fontIndex)) {
@@ -184,6 +229,11 @@ int32_t SnmpDeleteFontPoll(DeleteContext* context, int32_t fontIndex, uint32_t* 
 int32_t SnmpDeleteFontEnd(DeleteContext* context) {
   if (context == nullptr) return kBadArgument;
   context->state = 0;
+  return kOk;
+}
+
+int32_t SnmpSetPjlPassword(uint32_t address, uint32_t password) {
+  SetPjlPassword(address, password);
   return kOk;
 }
 

@@ -31,25 +31,30 @@ SnmpStorageArea ContractArea(const StorageArea& area) {
 
 }  // namespace
 
-std::optional<SnmpPrinterDetails> QueryPrinterDetails(Session& session, uint32_t address) {
+std::optional<SnmpPrinterDetails> QueryPrinterDetails(Session& session, const PjlPrinter& printer) {
   SnmpPrinterDetails details{};
   IdentityAnswer identity;
-  bool answered = QueryIdentity(session, address, &identity);
+  bool answered = QueryIdentity(session, printer.address, &identity);
   if (answered) {
     CompleteIdentity(session, &identity);
     std::snprintf(details.systemId, sizeof details.systemId, "%s", identity.device.systemId);
     std::snprintf(details.model, sizeof details.model, "%s", identity.device.description);
     ReadSerialNumber(session, &details);
   }
-  if (std::optional<StorageInventory> storage = QueryStorage(session)) {
-    answered = true;
+  std::optional<StorageInventory> storage = QueryStorage(session);
+  answered = answered || storage.has_value();
+  if (!answered) return std::nullopt;
+  // Where SNMP says nothing of storage, the PJL file system may.
+  if (!storage || storage->areas.empty()) {
+    if (std::optional<StorageInventory> volumes = QueryPjlStorage(printer)) storage = volumes;
+  }
+  if (storage) {
     for (const StorageArea& area : storage->areas) {
       if (details.storageCount == kSnmpMostStorageAreas) break;
       details.storage[details.storageCount++] = ContractArea(area);
     }
   }
-  if (!answered) return std::nullopt;
-  details.fontSource = HasFontTable(session) ? kFontSourceFontMib : kFontSourceNone;
+  details.fontSource = HasFontTable(session) ? kFontSourceFontMib : ReadPjlFonts(printer).source;
   return details;
 }
 

@@ -5,11 +5,12 @@
 #include <optional>
 
 #include "glysnmp.h"
+#include "pjl_inventory.h"
 #include "snmp_session.h"
 
 namespace glysnmp {
 
 // nullopt when the printer did not answer at all.
-std::optional<SnmpPrinterDetails> QueryPrinterDetails(Session& session, uint32_t address);
+std::optional<SnmpPrinterDetails> QueryPrinterDetails(Session& session, const PjlPrinter& printer);
 
 }  // namespace glysnmp

@@ -118,6 +118,14 @@ enum SnmpFontSource : int32_t {
   kFontSourcePostScript = 4,
 };
 
+// Results of SnmpGetFontList and SnmpGetFontListFrom that tell why a
+// printer without the font table gave no list; the program itself looks
+// only at 0.
+enum SnmpFontListResult : int32_t {
+  kSnmpFontsNoFileSystemAccess = 3,  // PJL answers, its file-system commands are ignored
+  kSnmpFontsFileSystemLocked = 4,    // the file system wants a PJL password
+};
+
 // A size the printer did not give.
 inline constexpr uint64_t kSnmpUnknownSize = UINT64_MAX;
 
@@ -147,5 +155,9 @@ extern "C" {
 // community; anything it did not answer is left empty. Non-zero when it did
 // not answer at all (`details` is then cleared).
 int32_t SnmpGetPrinterDetails(PrinterRecord* printer, SnmpPrinterDetails* details);
+// The PJL password (0: none) the printer at `address` wants for its file
+// system, used by every later call that reads or deletes its fonts over
+// PJL.
+int32_t SnmpSetPjlPassword(uint32_t address, uint32_t password);
 
 }  // extern "C"

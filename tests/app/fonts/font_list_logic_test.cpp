@@ -155,6 +155,17 @@ TEST_F(FontListLogicTest, FailedFirstReadShowsNoRowsAndSaysThePrinterDidNotAnswe
   EXPECT_EQ(logic->statusText(), "The printer did not answer with this community string.");
 }
 
+TEST_F(FontListLogicTest, AFileSystemClosedToPjlIsToldInTheStatusBar) {
+  PrinterRecord closed = MakePrinter(0x0A000004u, "PJL", "Model 9");
+  AddPrinterWithFonts(laser, MixedTable(), kSnmpFontsNoFileSystemAccess);
+  AddPrinterWithFonts(closed, MixedTable(), kSnmpFontsNoFileSystemAccess);
+  Open({&laser, &closed});
+  EXPECT_TRUE(logic->rows().empty());
+  EXPECT_EQ(logic->statusText(), "The printer does not allow access to its file system.");
+  logic->OnPrinterChanged(1);
+  EXPECT_EQ(logic->statusText(), "The printer does not allow access to its file system.");
+}
+
 TEST_F(FontListLogicTest, DeleteOffersOnlyDownloadedFontsWithTheRightQuestion) {
   AddPrinterWithFonts(laser, MixedTable());
   Open({&laser});

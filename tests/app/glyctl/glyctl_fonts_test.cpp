@@ -77,6 +77,20 @@ TEST_F(GlyctlDeleteTest, ADeletionThatNeverFinishesTimesOut) {
   EXPECT_GE(clock.sleptMs(), 1000u + 599u * 150u);
 }
 
+TEST_F(GlyctlTest, APrinterWithoutFontsHasItsOwnStatusAndTheCommunityFileTakesAPjlPassword) {
+  PrinterConfig config;
+  config.postScriptFonts = 0;
+  config.pclFonts = 0;
+  StartPrinters("127.88.12", {config});
+  const std::string file = WriteCommunityFile("read=vorpal\npjl-password=4711\n", 0600);
+  const GlyctlResult empty = Run({"fonts", "127.88.12.10", "--community-file", file});
+  EXPECT_EQ(empty.status, kExitNoFonts) << empty.err;
+  const std::string wrong = WriteCommunityFile("pjl-password=47x1\n", 0600);
+  const GlyctlResult refused = Run({"fonts", "127.88.12.10", "--community-file", wrong});
+  EXPECT_EQ(refused.status, kExitCommunityFile);
+  EXPECT_NE(refused.err.find("the PJL password is a number"), std::string::npos) << refused.err;
+}
+
 std::string Output(const std::string& command) { return sim_test::RunCommand(command).output; }
 
 TEST_F(GlyctlTest, ReportWritesEveryPageOfTheFontListAsPdf) {

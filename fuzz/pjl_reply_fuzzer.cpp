@@ -1,0 +1,34 @@
+// The SNMP library's readers of what a printer answers on its AppSocket
+// port: PJL file-system replies and tables, uploaded font heads (PCL, PostScript,
+// TrueType name tables), PCL status readback and PostScript name lists.
+#include <cstdint>
+#include <string_view>
+
+#include "pjl_reply.h"
+
+namespace {
+
+void CheckName(const std::string& name) {
+  if (name.size() > glysnmp::kMostPjlNameBytes) __builtin_trap();
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  const std::string_view bytes(reinterpret_cast<const char*>(data), size);
+  glysnmp::FileSystemReply reply = glysnmp::ReadFileSystemReply(bytes);
+  if (reply.lines.size() > glysnmp::kMostPjlListed) __builtin_trap();
+  for (const glysnmp::DirectoryEntry& entry : glysnmp::ReadDirectoryEntries(reply.lines)) CheckName(entry.name);
+  glysnmp::ReadFileSystemTable(bytes);
+  if (std::optional<std::string_view> upload = glysnmp::ReadUploadBytes(bytes)) {
+    if (upload->data() < bytes.data() || upload->data() + upload->size() > bytes.data() + bytes.size()) {
+      __builtin_trap();
+    }
+  }
+  CheckName(glysnmp::ReadFontFileName(bytes).name);
+  glysnmp::FindTrueTypeNameTable(bytes);
+  if (std::optional<std::string> name = glysnmp::ReadTrueTypeName(bytes)) CheckName(*name);
+  for (const glysnmp::PclReadbackFont& font : glysnmp::ReadPclFontReadback(bytes)) CheckName(font.name);
+  for (const std::string& name : glysnmp::ReadPostScriptNames(bytes)) CheckName(name);
+  return 0;
+}

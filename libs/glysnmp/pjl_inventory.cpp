@@ -1,0 +1,325 @@
+#include "pjl_inventory.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <map>
+#include <mutex>
+#include <set>
+#include <string_view>
+
+#include "pjl_reply.h"
+
+namespace glysnmp {
+namespace {
+
+// Where fonts are kept on a volume: our own PCL downloads and the usual
+// PCL folder go to "pcl\fonts", PostScript downloads and the PostScript
+// interpreter's own fonts to "fonts" (%disk0%fonts/ seen from PostScript).
+struct FontFolder {
+  std::string_view path;
+  int32_t typeOfTrueType;  // what a TrueType file there serves as
+};
+constexpr FontFolder kFontFolders[] = {
+    {"pcl\\fonts", kFontTypePcl},
+    {"fonts", kFontTypePostScript},
+};
+
+// Volumes to look at when the printer does not list them.
+constexpr std::string_view kUsualVolumes[] = {"0:", "1:"};
+
+constexpr size_t kMostInfoBytes = 64 * 1024;
+constexpr size_t kDirectoryPage = 256;
+constexpr size_t kMostPageBytes = kDirectoryPage * (kMostPjlNameBytes + 40) + 1024;
+constexpr uint32_t kHeadBytes = 512;
+constexpr uint32_t kMostNameTableBytes = 16 * 1024;
+constexpr size_t kMostReadbackBytes = 1024 * 1024;
+constexpr size_t kMostFontFiles = 4096;
+
+constexpr int32_t kFirstPclIndex = 1;
+constexpr int32_t kFirstPostScriptIndex = 0x100000;
+constexpr int32_t kFirstFileIndex = 0x40000000;
+
+int32_t FileIndex(std::string_view path) {
+  uint32_t hash = 2166136261u;
+  for (unsigned char c : path) hash = (hash ^ c) * 16777619u;
+  return kFirstFileIndex + static_cast<int32_t>(hash & 0x3FFFFFFF);
+}
+
+std::string Quoted(std::string_view path) { return "NAME=\"" + std::string(path) + "\""; }
+
+struct Volume {
+  std::string name;  // "0:"
+  int32_t location = kFontOnHardDisk;
+};
+
+struct FontFile {
+  std::string path;
+  int32_t index = 0;
+  int32_t location = kFontOnHardDisk;
+  const FontFolder* folder = nullptr;
+};
+
+std::vector<Volume> VolumesOf(PjlClient& client) {
+  std::vector<Volume> volumes;
+  if (std::optional<std::string> reply = client.Exchange(PjlLine("INFO FILESYS"), kMostInfoBytes)) {
+    for (const FileSystemVolume& found : ReadFileSystemTable(*reply)) {
+      volumes.push_back({found.volume, found.location == "FLASH" ? kFontInFlash : kFontOnHardDisk});
+    }
+  }
+  if (volumes.empty()) {
+    for (std::string_view name : kUsualVolumes) {
+      volumes.push_back({std::string(name), name == "1:" ? kFontInFlash : kFontOnHardDisk});
+    }
+  }
+  return volumes;
+}
+
+// Font files of every font folder, sorted by path, or the status that
+// kept them from being listed.
+PjlStatus ListFontFiles(PjlClient& client, std::vector<FontFile>* files) {
+  bool answered = false, refused = false, anyListed = false;
+  for (const Volume& volume : VolumesOf(client)) {
+    for (const FontFolder& folder : kFontFolders) {
+      const std::string path = volume.name + "\\" + std::string(folder.path);
+      for (size_t entry = 1; files->size() < kMostFontFiles;) {
+        std::optional<std::string> reply = client.Exchange(
+            PjlLine("FSDIRLIST " + Quoted(path) + " ENTRY=" + std::to_string(entry) +
+                    " COUNT=" + std::to_string(kDirectoryPage)),
+            kMostPageBytes);
+        if (!reply) return PjlStatus::kUnreachable;
+        FileSystemReply listing = ReadFileSystemReply(*reply);
+        answered = answered || listing.answered;
+        if (listing.fileError) refused = refused || *listing.fileError == 0;
+        if (!listing.answered || listing.fileError) break;
+        anyListed = true;
+        for (const DirectoryEntry& found : ReadDirectoryEntries(listing.lines)) {
+          if (!found.directory && files->size() < kMostFontFiles) {
+            files->push_back({path + "\\" + found.name, 0, volume.location, &folder});
+          }
+        }
+        if (listing.lines.size() < kDirectoryPage) break;
+        entry += listing.lines.size();
+      }
+    }
+  }
+  if (!answered) return PjlStatus::kNoFileSystemAccess;
+  if (refused && !anyListed) return PjlStatus::kFileSystemLocked;
+  std::sort(files->begin(), files->end(), [](const FontFile& a, const FontFile& b) { return a.path < b.path; });
+  std::set<int32_t> taken;
+  for (FontFile& file : *files) {
+    file.index = FileIndex(file.path);
+    while (!taken.insert(file.index).second) file.index = file.index == INT32_MAX ? kFirstFileIndex : file.index + 1;
+  }
+  return PjlStatus::kAnswered;
+}
+
+std::optional<std::string> Upload(PjlClient& client, std::string_view path, uint32_t offset, uint32_t size) {
+  std::optional<std::string> reply = client.Exchange(
+      PjlLine("FSUPLOAD " + Quoted(path) + " OFFSET=" + std::to_string(offset) + " SIZE=" + std::to_string(size)),
+      size + 1024);
+  if (!reply) return std::nullopt;
+  std::optional<std::string_view> bytes = ReadUploadBytes(*reply);
+  return bytes ? std::optional<std::string>(std::string(*bytes)) : std::nullopt;
+}
+
+void SetName(FontEntry& entry, std::string_view name) {
+  std::snprintf(entry.name, sizeof entry.name, "%.*s", static_cast<int>(name.size()), name.data());
+}
+
+// The entry for one font file, named by its first bytes; nullopt for a file
+// that is no font.
+std::optional<FontEntry> DescribeFile(PjlClient& client, const FontFile& file) {
+  std::optional<std::string> head = Upload(client, file.path, 0, kHeadBytes);
+  if (!head) return std::nullopt;
+  FontFileName font = ReadFontFileName(*head);
+  if (font.type == FontFileType::kUnknown) return std::nullopt;
+  FontEntry entry{};
+  entry.fontId = font.pclFontId.value_or(kNoFontId);
+  entry.index = file.index;
+  entry.location = file.location;
+  entry.persistence = kFontDownloaded;
+  entry.fontType = font.type == FontFileType::kPcl          ? kFontTypePcl
+                   : font.type == FontFileType::kPostScript ? kFontTypePostScript
+                                                            : file.folder->typeOfTrueType;
+  if (font.type == FontFileType::kTrueType) {
+    if (std::optional<std::pair<uint32_t, uint32_t>> table = FindTrueTypeNameTable(*head)) {
+      std::optional<std::string> bytes =
+          Upload(client, file.path, table->first, std::min(table->second, kMostNameTableBytes));
+      if (bytes) font.name = ReadTrueTypeName(*bytes).value_or("");
+    }
+  }
+  SetName(entry, font.name.empty() ? std::string_view(file.path).substr(file.path.rfind('\\') + 1)
+                                   : std::string_view(font.name));
+  return entry;
+}
+
+// The languages INFO CONFIG lists.
+std::string LanguagesOf(PjlClient& client) {
+  std::optional<std::string> reply = client.Exchange(PjlLine("INFO CONFIG"), kMostInfoBytes);
+  if (!reply) return {};
+  const size_t at = reply->find("LANGUAGES");
+  if (at == std::string::npos) return {};
+  // The options are the tab-indented lines after the heading.
+  std::string languages;
+  size_t line = reply->find('\n', at);
+  while (line != std::string::npos && line + 1 < reply->size() && (*reply)[line + 1] == '\t') {
+    const size_t end = reply->find('\n', line + 1);
+    languages += reply->substr(line + 2, end - line - 2) + " ";
+    line = end;
+  }
+  return languages;
+}
+
+std::vector<FontEntry> InternalPclFonts(PjlClient& client) {
+  // Location type 3 (internal), entity 4 (fonts, with names and IDs).
+  std::optional<std::string> reply = client.Exchange(
+      PjlLine("ENTER LANGUAGE=PCL") + "\x1B*s3T\x1B*s4I\x1B%-12345X", kMostReadbackBytes);
+  std::vector<FontEntry> fonts;
+  if (!reply) return fonts;
+  for (const PclReadbackFont& font : ReadPclFontReadback(*reply)) {
+    FontEntry entry{};
+    SetName(entry, font.name);
+    entry.fontId = font.fontId.value_or(kNoFontId);
+    entry.index = kFirstPclIndex + static_cast<int32_t>(fonts.size());
+    entry.location = kFontInRom;
+    entry.fontType = kFontTypePcl;
+    entry.persistence = kFontPermanent;
+    fonts.push_back(entry);
+  }
+  return fonts;
+}
+
+// The PostScript fonts that are not among the font files already listed.
+std::vector<FontEntry> InternalPostScriptFonts(PjlClient& client, const std::set<std::string>& onDisk) {
+  std::optional<std::string> reply = client.Exchange(
+      PjlLine("ENTER LANGUAGE=POSTSCRIPT") + "(*) {cvn ==} 128 string /Font resourceforall\n\x04\x1B%-12345X",
+      kMostReadbackBytes);
+  std::vector<FontEntry> fonts;
+  if (!reply) return fonts;
+  std::vector<std::string> names = ReadPostScriptNames(*reply);
+  std::sort(names.begin(), names.end());
+  names.erase(std::unique(names.begin(), names.end()), names.end());
+  for (const std::string& name : names) {
+    if (onDisk.count(name) != 0) continue;
+    FontEntry entry{};
+    SetName(entry, name);
+    entry.fontId = kNoFontId;
+    entry.index = kFirstPostScriptIndex + static_cast<int32_t>(fonts.size());
+    entry.location = kFontInRom;
+    entry.fontType = kFontTypePostScript;
+    entry.persistence = kFontPermanent;
+    fonts.push_back(entry);
+  }
+  return fonts;
+}
+
+// Paths of the deletions started, by printer and font index, for the polls.
+std::mutex gStateMutex;
+std::map<std::pair<uint32_t, int32_t>, std::string> gDeletions;
+std::map<uint32_t, uint32_t> gPasswords;
+
+}  // namespace
+
+PjlFonts ReadPjlFonts(const PjlPrinter& printer) {
+  PjlFonts result;
+  std::unique_ptr<PjlClient> client = PjlClient::Open(printer.address, printer.password, printer.settings);
+  if (!client) return result;
+  std::vector<FontFile> files;
+  result.status = ListFontFiles(*client, &files);
+  if (result.status != PjlStatus::kAnswered) return result;
+  std::set<std::string> fileFonts;
+  for (const FontFile& file : files) {
+    std::optional<FontEntry> entry = DescribeFile(*client, file);
+    if (!entry) continue;
+    fileFonts.insert(entry->name);
+    result.fonts.push_back(*entry);
+  }
+  const size_t fileCount = result.fonts.size();
+  const std::string languages = LanguagesOf(*client);
+  std::vector<FontEntry> pcl, postScript;
+  if (languages.find("PCL") != std::string::npos) pcl = InternalPclFonts(*client);
+  if (languages.find("POSTSCRIPT") != std::string::npos) postScript = InternalPostScriptFonts(*client, fileFonts);
+  result.fonts.insert(result.fonts.end(), pcl.begin(), pcl.end());
+  result.fonts.insert(result.fonts.end(), postScript.begin(), postScript.end());
+  std::sort(result.fonts.begin(), result.fonts.end(),
+            [](const FontEntry& a, const FontEntry& b) { return a.index < b.index; });
+  // Named by what gave the list its downloads, else its internal fonts.
+  result.source = fileCount == 0 && !pcl.empty()        ? kFontSourcePclReadback
+                  : fileCount == 0 && !postScript.empty() ? kFontSourcePostScript
+                                                          : kFontSourcePjl;
+  return result;
+}
+
+PjlStatus DeletePjlFont(const PjlPrinter& printer, int32_t index) {
+  std::unique_ptr<PjlClient> client = PjlClient::Open(printer.address, printer.password, printer.settings);
+  if (!client) return PjlStatus::kUnreachable;
+  std::vector<FontFile> files;
+  if (PjlStatus status = ListFontFiles(*client, &files); status != PjlStatus::kAnswered) return status;
+  for (const FontFile& file : files) {
+    if (file.index != index) continue;
+    // A deletion answers nothing when it succeeds; a FILEERROR says why not.
+    std::optional<std::string> reply = client->Exchange(PjlLine("FSDELETE " + Quoted(file.path)), kMostInfoBytes);
+    if (!reply) return PjlStatus::kUnreachable;
+    if (ReadFileSystemReply(*reply).fileError) return PjlStatus::kRefused;
+    std::lock_guard<std::mutex> lock(gStateMutex);
+    gDeletions[{printer.address, index}] = file.path;
+    return PjlStatus::kAnswered;
+  }
+  return PjlStatus::kRefused;
+}
+
+PjlDeletion QueryPjlFontDeletion(const PjlPrinter& printer, int32_t index) {
+  std::string path;
+  {
+    std::lock_guard<std::mutex> lock(gStateMutex);
+    auto found = gDeletions.find({printer.address, index});
+    if (found == gDeletions.end()) return PjlDeletion::kNoAnswer;
+    path = found->second;
+  }
+  std::unique_ptr<PjlClient> client = PjlClient::Open(printer.address, printer.password, printer.settings);
+  std::optional<std::string> reply =
+      client ? client->Exchange(PjlLine("FSQUERY " + Quoted(path)), kMostInfoBytes) : std::nullopt;
+  if (!reply) return PjlDeletion::kNoAnswer;
+  FileSystemReply query = ReadFileSystemReply(*reply);
+  if (!query.answered) return PjlDeletion::kNoAnswer;
+  if (query.fileError != 3) return PjlDeletion::kPending;
+  std::lock_guard<std::mutex> lock(gStateMutex);
+  gDeletions.erase({printer.address, index});
+  return PjlDeletion::kDeleted;
+}
+
+std::optional<StorageInventory> QueryPjlStorage(const PjlPrinter& printer) {
+  std::unique_ptr<PjlClient> client = PjlClient::Open(printer.address, printer.password, printer.settings);
+  std::optional<std::string> reply = client ? client->Exchange(PjlLine("INFO FILESYS"), kMostInfoBytes) : std::nullopt;
+  if (!reply) return std::nullopt;
+  StorageInventory inventory;
+  for (const FileSystemVolume& volume : ReadFileSystemTable(*reply)) {
+    if (volume.location != "DISK" && volume.location != "FLASH") continue;
+    if (inventory.areas.size() == kMostStorageAreas) break;
+    StorageArea area;
+    area.kind = volume.location == "FLASH" ? kStorageFlash : kStorageHardDisk;
+    area.description = "PJL volume " + volume.volume;
+    area.capacityBytes = volume.totalBytes;
+    area.freeBytes = volume.freeBytes;
+    area.writable = volume.writable;
+    inventory.areas.push_back(area);
+  }
+  return inventory;
+}
+
+void SetPjlPassword(uint32_t address, uint32_t password) {
+  std::lock_guard<std::mutex> lock(gStateMutex);
+  if (password == 0) {
+    gPasswords.erase(address);
+  } else {
+    gPasswords[address] = password;
+  }
+}
+
+uint32_t PjlPasswordOf(uint32_t address) {
+  std::lock_guard<std::mutex> lock(gStateMutex);
+  auto found = gPasswords.find(address);
+  return found == gPasswords.end() ? 0 : found->second;
+}
+
+}  // namespace glysnmp

@@ -1,0 +1,63 @@
+// A printer's fonts and storage as it tells them on its AppSocket port,
+// for printers without our font table: the font files in the font folders
+// of each volume (PJL FSDIRLIST, each named by its first bytes through
+// FSUPLOAD), the internal PCL fonts (PCL status readback) and, on
+// PostScript printers, the fonts /Font resourceforall lists.
+//
+// Index numbers stay the same from one read to the next, so that a
+// deletion started from a list finds its font: internal PCL fonts count
+// from 1 in the printer's order, internal PostScript fonts from 0x100000
+// in name order, and a font file takes 0x40000000 plus a 30-bit FNV-1a hash
+// of its path (the next free number when two paths meet). Downloaded fonts
+// thus come after every permanent one, as partial re-reads expect.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "glysnmp.h"
+#include "pjl_client.h"
+#include "storage_inventory.h"
+
+namespace glysnmp {
+
+enum class PjlStatus {
+  kAnswered,
+  kUnreachable,          // no connection, or no reply within the time-out
+  kNoFileSystemAccess,   // the printer answers PJL but ignores its file-system commands
+  kFileSystemLocked,     // every file-system query failed: a PJL password is wanted
+  kRefused,              // no such font file, or the printer would not delete it
+};
+
+struct PjlFonts {
+  PjlStatus status = PjlStatus::kUnreachable;
+  std::vector<FontEntry> fonts;  // in index order
+  // SnmpFontSource: PJL when font files were listed, else the readback
+  // that gave the internal fonts.
+  int32_t source = kFontSourceNone;
+};
+
+struct PjlPrinter {
+  uint32_t address = 0;
+  uint32_t password = 0;  // 0: none
+  PjlSettings settings;
+};
+
+PjlFonts ReadPjlFonts(const PjlPrinter& printer);
+
+// Deletes the font file with index `index`; its path is kept for the polls.
+PjlStatus DeletePjlFont(const PjlPrinter& printer, int32_t index);
+// kDeleted once FSQUERY no longer finds the file a deletion was started for.
+enum class PjlDeletion { kNoAnswer, kPending, kDeleted };
+PjlDeletion QueryPjlFontDeletion(const PjlPrinter& printer, int32_t index);
+
+// The printer's volumes from INFO FILESYS; nullopt when it did not answer.
+std::optional<StorageInventory> QueryPjlStorage(const PjlPrinter& printer);
+
+// PJL passwords by printer address, set by the caller for later calls.
+void SetPjlPassword(uint32_t address, uint32_t password);
+uint32_t PjlPasswordOf(uint32_t address);
+
+}  // namespace glysnmp

@@ -1,0 +1,75 @@
+// Readers of what printers answer on the AppSocket channel: PJL
+// file-system replies, PCL status readback, PostScript query output, and
+// the first bytes of a stored font file. All of it is untrusted: every
+// reader takes any bytes, bounds what it keeps and never reads past them.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+namespace glysnmp {
+
+// The largest file name, font name and list this library takes from a reply.
+inline constexpr size_t kMostPjlNameBytes = 255;
+inline constexpr size_t kMostPjlListed = 4096;
+
+// A file-system reply: the printer's FILEERROR=n when it gave one, and the
+// lines that followed the echoed command line.
+struct FileSystemReply {
+  bool answered = false;  // the printer said anything at all
+  std::optional<int32_t> fileError;
+  std::vector<std::string> lines;
+};
+FileSystemReply ReadFileSystemReply(std::string_view reply);
+
+struct DirectoryEntry {
+  std::string name;
+  bool directory = false;
+  uint64_t size = 0;
+};
+// The FSDIRLIST lines: "name TYPE=FILE SIZE=n" or "name TYPE=DIR", without
+// "." and "..".
+std::vector<DirectoryEntry> ReadDirectoryEntries(const std::vector<std::string>& lines);
+
+// One row of INFO FILESYS.
+struct FileSystemVolume {
+  std::string volume;  // "0:"
+  uint64_t totalBytes = 0;
+  uint64_t freeBytes = 0;
+  std::string location;  // DISK, FLASH, RAM, ROM...
+  bool writable = false;
+};
+std::vector<FileSystemVolume> ReadFileSystemTable(std::string_view reply);
+
+// The bytes of an FSUPLOAD reply after its header line.
+std::optional<std::string_view> ReadUploadBytes(std::string_view reply);
+
+enum class FontFileType { kUnknown, kPcl, kPostScript, kTrueType };
+struct FontFileName {
+  FontFileType type = FontFileType::kUnknown;
+  std::string name;
+  std::optional<int32_t> pclFontId;  // "ESC *c#D" in front of a PCL descriptor
+};
+// What a font file's first bytes say it is.
+FontFileName ReadFontFileName(std::string_view head);
+
+// Where a TrueType file's name table lies (offset, length), from its
+// table directory; and the full name (else the family) in that table.
+std::optional<std::pair<uint32_t, uint32_t>> FindTrueTypeNameTable(std::string_view head);
+std::optional<std::string> ReadTrueTypeName(std::string_view table);
+
+// A PCL readback font: the NAME and the DEFID number of the extended list.
+struct PclReadbackFont {
+  std::string name;
+  std::optional<int32_t> fontId;
+};
+std::vector<PclReadbackFont> ReadPclFontReadback(std::string_view reply);
+
+// The "/Name" lines a PostScript `{cvn ==} ... resourceforall` writes.
+std::vector<std::string> ReadPostScriptNames(std::string_view reply);
+
+}  // namespace glysnmp

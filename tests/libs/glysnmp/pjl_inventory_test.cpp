@@ -1,0 +1,146 @@
+// The PJL font inventory against the virtual printer's AppSocket port, as
+// for printers without our font table: fonts downloaded over LPR listed and
+// deleted over PJL, internal fonts from PCL readback and PostScript, the
+// storage fallback, and the printer set-ups that keep the list away.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <fstream>
+#include <iterator>
+#include <thread>
+
+#include "glysnmp_test_support.h"
+#include "pjl_inventory.h"
+#include "virtual_printer_support.h"
+
+namespace {
+
+using namespace glysnmp;
+using printer_sim::PrinterConfig;
+using printer_sim::Simulator;
+
+class PjlInventory : public ::testing::Test {
+ protected:
+  PjlPrinter Start(PrinterConfig config) {
+    EXPECT_TRUE(simulator_.AddPrinter(config));
+    simulator_.Start();
+    return {AddressOf(config.address), 0, {simulator_.RawPort(0), 2000}};
+  }
+
+  static PrinterConfig Config(const std::string& address) {
+    PrinterConfig config;
+    config.address = address;
+    config.postScriptFonts = 2;
+    config.pclFonts = 3;
+    return config;
+  }
+
+  void Send(const std::string& job) {
+    ASSERT_EQ(SendJob(simulator_, 0, scratch_.file("job" + std::to_string(jobs_++)), job), "");
+  }
+
+  Simulator simulator_;
+  TempDir scratch_;
+  int jobs_ = 0;
+};
+
+const FontEntry* Named(const PjlFonts& read, const std::string& name) {
+  for (const FontEntry& entry : read.fonts) {
+    if (name == entry.name) return &entry;
+  }
+  return nullptr;
+}
+
+TEST_F(PjlInventory, DownloadedFontsAreListedWithStableIndexesAndDeletedOverPjl) {
+  PjlPrinter printer = Start(Config("127.66.1.10"));
+  Send(sim_test::PjlDownload('0', "Gothic", sim_test::PclSoftFont("Gothic", 42)));
+  Send(sim_test::PostScriptDownload(true, "Elegant", sim_test::Type1FontText("Elegant")));
+  ASSERT_EQ(WaitForDownloadedFonts(simulator_, 0, 2).size(), 2u);
+
+  PjlFonts read = ReadPjlFonts(printer);
+  ASSERT_EQ(read.status, PjlStatus::kAnswered);
+  EXPECT_EQ(read.source, kFontSourcePjl);
+  ASSERT_EQ(read.fonts.size(), 2u + 3u + 2u) << "two files, three PCL and two PostScript internal fonts";
+  const FontEntry* gothic = Named(read, "Gothic");
+  const FontEntry* elegant = Named(read, "Elegant");
+  ASSERT_TRUE(gothic && elegant);
+  EXPECT_EQ(gothic->fontType, kFontTypePcl);
+  EXPECT_EQ(gothic->fontId, 42);
+  EXPECT_EQ(gothic->location, kFontOnHardDisk);
+  EXPECT_EQ(gothic->persistence, kFontDownloaded);
+  EXPECT_EQ(elegant->fontType, kFontTypePostScript);
+  EXPECT_EQ(elegant->location, kFontInFlash);
+  int32_t lastPermanent = -1;
+  for (const FontEntry& entry : read.fonts) {
+    if (entry.persistence == kFontPermanent) {
+      EXPECT_EQ(entry.location, kFontInRom);
+      lastPermanent = std::max(lastPermanent, entry.index);
+    }
+  }
+  EXPECT_LT(lastPermanent, std::min(gothic->index, elegant->index)) << "downloads follow the permanent fonts";
+
+  EXPECT_EQ(DeletePjlFont(printer, lastPermanent), PjlStatus::kRefused) << "internal fonts have no file";
+  const int32_t gothicIndex = gothic->index;
+  ASSERT_EQ(DeletePjlFont(printer, gothicIndex), PjlStatus::kAnswered);
+  PjlDeletion state = PjlDeletion::kPending;
+  for (int poll = 0; poll < 100 && state != PjlDeletion::kDeleted; ++poll) {
+    state = QueryPjlFontDeletion(printer, gothicIndex);
+    if (state != PjlDeletion::kDeleted) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  EXPECT_EQ(state, PjlDeletion::kDeleted);
+  PjlFonts after = ReadPjlFonts(printer);
+  EXPECT_EQ(Named(after, "Gothic"), nullptr);
+  ASSERT_NE(Named(after, "Elegant"), nullptr);
+  EXPECT_EQ(Named(after, "Elegant")->index, Named(read, "Elegant")->index) << "the other font keeps its index";
+}
+
+TEST_F(PjlInventory, ATrueTypeFileIsNamedByItsNameTableFarBeyondItsFirstBytes) {
+  PjlPrinter printer = Start(Config("127.66.1.20"));
+  std::ifstream file("/usr/share/fonts/truetype/liberation2/LiberationSans-Regular.ttf", std::ios::binary);
+  const std::string font((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+  ASSERT_GT(font.size(), 4096u);
+  simulator_.RunJob(0, sim_test::PjlDownload('0', "sans.ttf", font));
+  const PjlFonts read = ReadPjlFonts(printer);
+  const FontEntry* sans = Named(read, "Liberation Sans");
+  ASSERT_NE(sans, nullptr);
+  EXPECT_EQ(sans->fontType, kFontTypePcl) << "the PCL folder's TrueType serves PCL";
+  EXPECT_EQ(sans->fontId, kNoFontId);
+}
+
+TEST_F(PjlInventory, StorageFromTheFileSystemTableLeavesOutAFullDisk) {
+  PrinterConfig config = Config("127.66.2.10");
+  config.diskFull = true;
+  std::optional<StorageInventory> storage = QueryPjlStorage(Start(config));
+  ASSERT_TRUE(storage);
+  ASSERT_EQ(storage->areas.size(), 2u);
+  EXPECT_EQ(storage->Options(), kStorageFlash);
+}
+
+TEST_F(PjlInventory, FileSystemSwitchedOffOrLockedIsToldApart) {
+  PrinterConfig config = Config("127.66.3.10");
+  config.fileSystemAccess = false;
+  EXPECT_EQ(ReadPjlFonts(Start(config)).status, PjlStatus::kNoFileSystemAccess);
+
+  Simulator locked;
+  config = Config("127.66.3.11");
+  config.pjlPassword = 4711;
+  ASSERT_TRUE(locked.AddPrinter(config));
+  locked.Start();
+  PjlPrinter printer{AddressOf(config.address), 0, {locked.RawPort(0), 2000}};
+  EXPECT_EQ(ReadPjlFonts(printer).status, PjlStatus::kFileSystemLocked);
+  printer.password = 4711;
+  PjlFonts read = ReadPjlFonts(printer);
+  EXPECT_EQ(read.status, PjlStatus::kAnswered);
+  EXPECT_EQ(read.fonts.size(), 5u);
+}
+
+TEST_F(PjlInventory, APrinterWithoutFontsAnswersAnEmptyList) {
+  PrinterConfig config = Config("127.66.4.10");
+  config.postScriptFonts = 0;
+  config.pclFonts = 0;
+  PjlFonts read = ReadPjlFonts(Start(config));
+  EXPECT_EQ(read.status, PjlStatus::kAnswered);
+  EXPECT_TRUE(read.fonts.empty());
+}
+
+}  // namespace
