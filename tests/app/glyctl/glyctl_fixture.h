@@ -39,10 +39,15 @@ class GlyctlTest : public ::testing::Test {
     const uint16_t snmpPort = FreeUdpPort(addresses);
     // One LPD port too, as GLY_LPR_PORT gives the program one.
     const uint16_t lpdPort = FreeTcpPort(addresses);
+    // And one AppSocket port, as GLY_RAW_PORT gives the SNMP library one.
+    uint16_t rawPort = FreeTcpPort(addresses);
+    while (rawPort == lpdPort) rawPort = FreeTcpPort(addresses);
+    rawPortEnv = std::make_unique<EnvOverride>("GLY_RAW_PORT", std::to_string(rawPort));
     for (size_t i = 0; i < configs.size(); ++i) {
       configs[i].address = addresses[i];
       configs[i].snmpPort = snmpPort;
       configs[i].lpdPort = lpdPort;
+      configs[i].rawPort = rawPort;
       configs[i].deletionMs = 0;
       std::string error;
       ASSERT_TRUE(simulator.AddPrinter(configs[i], &error)) << error;
@@ -116,6 +121,7 @@ class GlyctlTest : public ::testing::Test {
   printer_sim::Simulator simulator;
   std::map<std::string, uint16_t> lpdPorts;
   std::unique_ptr<AgentTest> agent;
+  std::unique_ptr<EnvOverride> rawPortEnv;
   FakeClock clock;
   FakeClock lprClock;
 };

@@ -91,6 +91,25 @@ TEST_F(GlyctlTest, APrinterWithoutFontsHasItsOwnStatusAndTheCommunityFileTakesAP
   EXPECT_NE(refused.err.find("the PJL password is a number"), std::string::npos) << refused.err;
 }
 
+TEST_F(GlyctlTest, APrinterWithoutTheFontTableIsReadOverPjlUnlessItsFileSystemIsClosed) {
+  PrinterConfig open;
+  printer_sim::UseRealPrinterDefaults(open.snmp);
+  open.postScriptFonts = 0;
+  open.pclFonts = 2;
+  PrinterConfig closed = open;
+  closed.fileSystemAccess = false;
+  StartPrinters("127.88.13", {open, closed});
+  PutFont(0, "Ledger");
+  const GlyctlResult listed = Run({"fonts", "127.88.13.10", "--format", "json"});
+  ASSERT_EQ(listed.status, kExitOk) << listed.err;
+  EXPECT_NE(listed.out.find("\"source\": \"PJL\""), std::string::npos) << listed.out;
+  EXPECT_NE(listed.out.find("Ledger"), std::string::npos) << listed.out;
+  const GlyctlResult refused = Run({"fonts", "127.88.13.11"});
+  EXPECT_EQ(refused.status, kExitNoFileSystem);
+  EXPECT_NE(refused.err.find("The printer does not allow access to its file system."), std::string::npos)
+      << refused.err;
+}
+
 std::string Output(const std::string& command) { return sim_test::RunCommand(command).output; }
 
 TEST_F(GlyctlTest, ReportWritesEveryPageOfTheFontListAsPdf) {
