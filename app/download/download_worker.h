@@ -22,10 +22,6 @@
 
 class Clock;
 
-// Sends a job file to a printer's LPR queue (SubmitLprJob's shape).
-using JobSubmitter =
-    std::function<int(const char* address, const char* jobFile, const char* hostName, int jobNumber)>;
-
 // Status cell texts of a row while and after it is handled.
 inline constexpr const char* kDownloadingText = "Downloading...";
 inline constexpr const char* kDownloadedText = "Downloaded";
@@ -102,8 +98,8 @@ class DownloadWorker {
   // Handles resource `row`; true when something was sent and a rest follows.
   bool HandleResource(const DownloadPrinter& printer, int row, int& jobNumber);
   // The job files to send for a prepared resource of `kind`.
-  std::vector<std::string> JobFilesToSend(uint16_t kind, std::string& unsentStatus) const;
-  void DeleteJobFiles() const;
+  std::vector<std::shared_ptr<JobFile>> JobFilesToSend(uint16_t kind, std::string& unsentStatus) const;
+  void DeleteJobFiles();
 
   DownloadPlan plan_;
   DownloadStateWord& state_;

@@ -1,11 +1,9 @@
 #include "download/prepare_resource_job.h"
 
-#include <cstdio>
 #include <cstring>
 #include <string>
 
 #include "download/converter_operations.h"
-#include "download/job_folder.h"
 #include "download/resource_kind.h"
 
 namespace {
@@ -26,9 +24,7 @@ class Preparation {
         kindInfo_(kindInfo),
         exportMode_(exportMode) {}
   ~Preparation() {
-    for (const char* scratch : {kPfaScratch, kType1Scratch, kPclScratch}) {
-      std::remove(InJobDirectory(scratch).c_str());
-    }
+    for (const char* scratch : {kPfaScratch, kType1Scratch, kPclScratch}) context_.jobFolder.RemoveFile(scratch);
   }
   Preparation(const Preparation&) = delete;
   Preparation& operator=(const Preparation&) = delete;
@@ -48,12 +44,17 @@ class Preparation {
   }
 
  private:
-  std::string InJobDirectory(const char* name) const { return JobFilePath(context_.jobDirectory, name); }
+  std::string InJobDirectory(const char* name) const { return context_.jobFolder.FilePath(name); }
 
   void StartWithEmptyJobFiles() {
-    context_.jobFiles.postScript = context_.jobFiles.pcl = InJobDirectory(kJobFileName);
-    std::remove(InJobDirectory(kJobFileName).c_str());
-    std::remove(InJobDirectory(kSecondJobFileName).c_str());
+    context_.jobFiles = {};
+    for (const char* name : {kJobFileName, kSecondJobFileName}) context_.jobFolder.RemoveFile(name);
+  }
+
+  // Outside export mode a job file is made when its first job is written.
+  int JobFileFor(std::shared_ptr<JobFile>& slot, const char* name) {
+    if (!exportMode_ && !slot) slot = context_.jobFolder.CreateFile(name);
+    return slot ? slot->descriptor() : -1;
   }
 
   int PreparePostScriptFont() {
@@ -78,7 +79,7 @@ class Preparation {
       // The PCL half carries the name the Type 1 font was classified with.
       const int result = PrepareType1();
       if (result != kResourceJobDone) return result;
-      if (!exportMode_) context_.jobFiles.pcl = InJobDirectory(kSecondJobFileName);
+      pclJobFileName_ = kSecondJobFileName;
       return PreparePclTrueType();
     }
     return kResourceJobDone;
@@ -116,15 +117,25 @@ class Preparation {
   int WritePostScriptJob(const std::string& source) {
     const int written =
         WritePostScriptDownloadJob(source.c_str(), FontName().c_str(), context_.downloadLocation,
-                                   context_.jobFiles.postScript.c_str(), context_.boxes);
-    return written == kJobWritten ? kResourceJobDone : kResourceJobNotWritten;
+                                   JobFileFor(context_.jobFiles.postScript, kJobFileName), context_.boxes);
+    return Outcome(written, context_.jobFiles.postScript, kJobFileName);
   }
 
   int WritePclJob(const std::string& source) {
     const int written =
         WritePclDownloadJob(source.c_str(), FontName().c_str(), context_.downloadLocation,
-                            context_.jobFiles.pcl.c_str(), context_.boxes);
-    return written == kJobWritten ? kResourceJobDone : kResourceJobNotWritten;
+                            JobFileFor(context_.jobFiles.pcl, pclJobFileName_), context_.boxes);
+    return Outcome(written, context_.jobFiles.pcl, pclJobFileName_);
+  }
+
+  // A temporary job file whose job failed holds nothing to send: it goes.
+  int Outcome(int written, std::shared_ptr<JobFile>& slot, const char* name) {
+    if (written == kJobWritten) return kResourceJobDone;
+    if (!exportMode_) {
+      slot.reset();
+      context_.jobFolder.RemoveFile(name);
+    }
+    return written == kJobWriteFailed ? kResourceJobWriteFailed : kResourceJobNotWritten;
   }
 
   ResourceJobContext& context_;
@@ -133,6 +144,7 @@ class Preparation {
   char* fontName_;
   ResourceKindInfo& kindInfo_;
   bool exportMode_;
+  const char* pclJobFileName_ = kJobFileName;
 };
 
 }  // namespace

@@ -14,6 +14,7 @@
 #include <thread>
 #include <vector>
 
+#include "download/job_folder.h"
 #include "shell/font_list_job.h"
 #include "shell/model_profile.h"
 #include "shell/printer_list.h"
@@ -57,8 +58,7 @@ class MainWindowHost {
 };
 
 // Sends a job file to a printer's LPR queue (SubmitLprJob's shape).
-using LprSubmitter =
-    std::function<int(const char* address, const char* jobFile, const char* hostName, int jobNumber)>;
+using LprSubmitter = JobSubmitter;
 
 // Shown when a Print Font List job could not be sent.
 inline constexpr int kSocketFailureText = 32824;

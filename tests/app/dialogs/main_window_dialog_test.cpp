@@ -13,6 +13,7 @@
 #include <thread>
 
 #include "qt_test_environment.h"
+#include "shell/app_directory.h"
 #include "shell/main_window_dialog.h"
 #include "snmp/community_strings_dialog.h"
 #include "snmp_double.h"
@@ -27,7 +28,7 @@ class MainWindowDialogTest : public ::testing::Test {
  protected:
   void SetUp() override {
     snmp_double::Reset();
-    window = std::make_unique<MainWindowDialog>(boxes, ui, [](const char*, const char*, const char*, int) {
+    window = std::make_unique<MainWindowDialog>(boxes, ui, [](const char*, const JobFile&, const char*, int) {
       return 0;
     });
   }
@@ -201,10 +202,11 @@ TEST_F(MainWindowDialogTest, RightButtonOverTheDescriptionOpensThePrinterMenu) {
 // window's event loop, which keeps running meanwhile.
 TEST(MainWindowDialogPrinting, FontListJobLeavesTheWindowAnsweringAndTellsAFailure) {
   snmp_double::Reset();
+  ASSERT_TRUE(InitAppDirectory());  // the job file is opened before it is sent
   ScriptedBoxes boxes;
   QtUiThread ui;
   std::atomic<bool> release{false};
-  MainWindowDialog window(boxes, ui, [&](const char*, const char*, const char*, int) {
+  MainWindowDialog window(boxes, ui, [&](const char*, const JobFile&, const char*, int) {
     while (!release) std::this_thread::sleep_for(std::chrono::milliseconds(5));
     return 10061;  // WSAECONNREFUSED
   });

@@ -119,6 +119,7 @@ TEST_F(MainWindowTest, PrintFontListSendsTheJobFileForTheKindAndModel) {
 // the job is sent on another thread, the command is greyed until it ends,
 // and a failure is told.
 TEST_F(MainWindowTest, PrintFontListSendsOffTheWindowsThreadAndTellsAFailure) {
+  ASSERT_TRUE(InitAppDirectory());  // the job file is opened before it is sent
   std::mutex gate;
   std::unique_lock held(gate);
   std::thread::id sender;
