@@ -82,6 +82,7 @@ bool DownloadWorker::HandleResource(const DownloadPrinter& printer, int row, int
     DeleteJobFiles();
     events_.RowStatus(row, prepared == kPostScriptConversionFailed  ? kInvalidPsFileText
                            : prepared == kTrueTypeConversionFailed ? kInvalidTtfFileText
+                           : prepared == kScratchSpaceFull          ? kScratchFullText
                                                                    : kJobNotWrittenText);
     return false;
   }

@@ -27,6 +27,8 @@ inline constexpr const char* kDownloadingText = "Downloading...";
 inline constexpr const char* kDownloadedText = "Downloaded";
 inline constexpr const char* kInvalidPsFileText = "Invalid PS File";
 inline constexpr const char* kInvalidTtfFileText = "Invalid TTF File";
+// The job folder's disk filled up while a TrueType font was converted.
+inline constexpr const char* kScratchFullText = "Scratch Space Full";
 // A job writer failed (and said why): nothing was sent.
 inline constexpr const char* kJobNotWrittenText = "Job Not Written";
 // A TrueType font for which no conversion was ever chosen: nothing was sent.

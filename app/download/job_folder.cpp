@@ -56,4 +56,9 @@ std::shared_ptr<JobFile> OpenJobFolder::CreateFile(const char* name) const {
   return std::make_shared<JobFile>(descriptor, FilePath(name));
 }
 
+bool OpenJobFolder::HasLessRoomThan(uint64_t bytes) const {
+  uint64_t free = 0;
+  return isOpen() && PlatformFreeBytesInFolder(path_.c_str(), &free) && free < bytes;
+}
+
 void OpenJobFolder::RemoveFile(const char* name) const { PlatformRemoveFileIn(descriptor_, name); }

@@ -10,6 +10,7 @@
 // folder's, after it was made is ever written or sent.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -85,6 +86,8 @@ class OpenJobFolder {
   // cannot be made.
   std::shared_ptr<JobFile> CreateFile(const char* name) const;
   void RemoveFile(const char* name) const;
+  // Whether fewer than `bytes` bytes can still be written in the folder.
+  bool HasLessRoomThan(uint64_t bytes) const;
 
  private:
   std::string path_;

@@ -1,6 +1,7 @@
 #include "download/prepare_resource_job.h"
 
 #include <cstring>
+#include <filesystem>
 #include <string>
 
 #include "download/converter_operations.h"
@@ -12,6 +13,8 @@ namespace {
 constexpr char kPfaScratch[] = "tmpPfa.tmp";    // ASCII form of a PFB, or the Type 1 program
 constexpr char kType1Scratch[] = "tmpPfb.pfa";  // finished Type 1 font
 constexpr char kPclScratch[] = "tmpPcl.tmp";    // PCL TrueType font
+// Room a conversion needs beyond the size of its font.
+constexpr std::uintmax_t kRoomSlack = 64 * 1024;
 
 class Preparation {
  public:
@@ -89,13 +92,13 @@ class Preparation {
     const std::string program = InJobDirectory(kPfaScratch);
     const std::string type1 = InJobDirectory(kType1Scratch);
     if (converter_.ConvertTrueTypeToType1(path_, program.c_str()) != 0) {
-      return kTrueTypeConversionFailed;
+      return ConversionFailure();
     }
     // Its result tells nothing: a failed finish leaves no font to classify.
     converter_.FinishType1Conversion(program.c_str(), type1.c_str(), 0);
     std::memset(fontName_, 0, GLY_FONT_NAME_SIZE);
     if (converter_.ClassifyFontFile(type1.c_str(), fontName_, &kindInfo_) != 0) {
-      return kTrueTypeConversionFailed;
+      return ConversionFailure();
     }
     return WritePostScriptJob(type1);
   }
@@ -103,10 +106,19 @@ class Preparation {
   int PreparePclTrueType() {
     const std::string pcl = InJobDirectory(kPclScratch);
     if (converter_.ConvertTrueTypeToPclTrueType(path_, pcl.c_str()) != 0) {
-      return kTrueTypeConversionFailed;
+      return ConversionFailure();
     }
     return WritePclJob(pcl);
   }
+
+  // Checked while the failed step's output still takes its room: a job
+  // folder without room for another copy of the font was the cause.
+  bool ScratchIsFull() const {
+    std::error_code error;
+    const std::uintmax_t size = std::filesystem::file_size(path_, error);
+    return !error && context_.jobFolder.HasLessRoomThan(size + kRoomSlack);
+  }
+  int ConversionFailure() const { return ScratchIsFull() ? kScratchSpaceFull : kTrueTypeConversionFailed; }
 
   // The classifier promises a terminated name; a faulty one must not make
   // the writers read past the buffer.
@@ -131,11 +143,11 @@ class Preparation {
   // A temporary job file whose job failed holds nothing to send: it goes.
   int Outcome(int written, std::shared_ptr<JobFile>& slot, const char* name) {
     if (written == kJobWritten) return kResourceJobDone;
-    if (!exportMode_) {
-      slot.reset();
-      context_.jobFolder.RemoveFile(name);
-    }
-    return written == kJobWriteFailed ? kResourceJobWriteFailed : kResourceJobNotWritten;
+    if (exportMode_) return written == kJobWriteFailed ? kResourceJobWriteFailed : kResourceJobNotWritten;
+    const bool full = written == kJobWriteFailed && ScratchIsFull();
+    slot.reset();
+    context_.jobFolder.RemoveFile(name);
+    return full ? kScratchSpaceFull : written == kJobWriteFailed ? kResourceJobWriteFailed : kResourceJobNotWritten;
   }
 
   ResourceJobContext& context_;

@@ -63,6 +63,9 @@ enum ResourceJobResult : int {
   // As above, because the job file took no more bytes (a full disk, an
   // input/output error): what it holds is incomplete.
   kResourceJobWriteFailed = 4,
+  // A conversion or a temporary job failed because the job folder's disk
+  // is full: the font itself may be fine.
+  kScratchSpaceFull = 5,
 };
 
 // Prepares the resource at `path`. `fontName` (GLY_FONT_NAME_SIZE bytes) and

@@ -256,6 +256,7 @@ bool ResourceManagerLogic::ExportRows() {
         break;
       case kPostScriptConversionFailed: row.texts.status = kInvalidPsFileText; break;
       case kTrueTypeConversionFailed: row.texts.status = kInvalidTtfFileText; break;
+      case kScratchSpaceFull: row.texts.status = kScratchFullText; break;
       default: row.texts.status = kJobNotWrittenText; break;
     }
     host_.StateChanged();

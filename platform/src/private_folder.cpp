@@ -6,6 +6,7 @@
 #include <signal.h>
 #include <stdlib.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 #include <cctype>
@@ -165,6 +166,13 @@ int PlatformOpenRegularFile(const char* path) {
     return -1;
   }
   return descriptor;
+}
+
+BOOL PlatformFreeBytesInFolder(const char* folder, uint64_t* bytes) {
+  struct statvfs status;
+  if (folder == nullptr || bytes == nullptr || statvfs(folder, &status) != 0) return FALSE;
+  *bytes = static_cast<uint64_t>(status.f_bavail) * status.f_frsize;
+  return TRUE;
 }
 
 void PlatformCloseDescriptor(int descriptor) {

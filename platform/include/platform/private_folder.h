@@ -56,6 +56,10 @@ PLATFORM_API BOOL PlatformRemoveFileIn(int folder, const char* name);
 // in its place: a descriptor, or -1.
 PLATFORM_API int PlatformOpenRegularFile(const char* path);
 
+// The bytes an unprivileged user may still write in the file system of
+// `folder`; FALSE when it cannot be told.
+PLATFORM_API BOOL PlatformFreeBytesInFolder(const char* folder, uint64_t* bytes);
+
 // Closes a descriptor from the calls above.
 PLATFORM_API void PlatformCloseDescriptor(int descriptor);
 
