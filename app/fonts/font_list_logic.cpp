@@ -49,6 +49,7 @@ void FontListLogic::ShowFontCount(int count) {
   char text[64];
   std::snprintf(text, sizeof text, LoadResourceString(kFontCountText).c_str(), count);
   statusText_ = text;
+  if (listCut()) statusText_ += kListCutText;
 }
 
 void FontListLogic::ClearRows() {

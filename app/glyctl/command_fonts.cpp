@@ -99,6 +99,11 @@ int RunFonts(CommandRun& run) {
   }
   logic.OnViewChanged(*view);
   WriteOutputTable(run.console.out(), FontTable(logic), *format);
+  if (logic.listCut()) {
+    run.console.Message("the printer reported " + std::to_string(kMostListedFonts) +
+                        " fonts, as many as are read: the list may lack fonts");
+    return kExitListCut;
+  }
   return kExitOk;
 }
 

@@ -14,4 +14,5 @@ enum GlyctlExit : int {
   kExitTimedOut = 6,        // a deletion that the printer never finished
   kExitCannotWrite = 7,     // an output file that cannot be written
   kExitSetup = 8,           // the installation is incomplete (resource library, data)
+  kExitListCut = 9,         // the font list reached the most rows read: it may lack fonts
 };

@@ -27,7 +27,9 @@ constexpr char kExitHelp[] =
     "  2  usage error     3  no printer answers at an address\n"
     "  4  not a resource file, or a font the printer lacks or cannot delete\n"
     "  5  community file refused    6  a deletion did not finish in time\n"
-    "  7  cannot write an output    8  incomplete installation\n";
+    "  7  cannot write an output    8  incomplete installation\n"
+    "  9  the font list reached 20000 fonts and may lack some\n"
+    "  128+N  ended by signal N; job folders and unfinished exports removed\n";
 
 const CommandInfo* FindCommand(const std::string& name) {
   for (const CommandInfo& command : GlyctlCommands())

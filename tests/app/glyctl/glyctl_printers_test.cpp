@@ -94,6 +94,15 @@ TEST_F(GlyctlTest, ReadCommunityByOptionOrFromAPrivateFile) {
   EXPECT_EQ(Run({"fonts", "127.88.4.10", "--community-file", malformed}).status, kExitCommunityFile);
 }
 
+TEST_F(GlyctlTest, AFontListAtTheReadLimitSaysItMayLackFonts) {
+  printer_sim::PrinterConfig config;
+  config.pclFonts = 20000;
+  StartPrinters("127.88.4", {config});
+  const GlyctlResult listed = Run({"fonts", "127.88.4.10", "--format", "csv"});
+  EXPECT_EQ(listed.status, kExitListCut) << listed.err;
+  EXPECT_NE(listed.err.find("the list may lack fonts"), std::string::npos) << listed.err;
+}
+
 // Names come from printers: a bell or an escape sequence in one reaches a
 // terminal neither through the table nor through CSV.
 TEST(GlyctlOutput, ControlBytesAreBlanksInTheTableAndInCsv) {
