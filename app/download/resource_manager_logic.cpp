@@ -224,8 +224,7 @@ void ResourceManagerLogic::ExportToFile() {
       if (row.texts.status == kDownloadedText) row.texts.status = kNotDownloadedText;
     ReportExportProblem(kExportNotWrittenText, path);
   }
-  // Back to the temporary job files, so that nothing later writes into, or
-  // deletes, the user's file.
+  // The export file is let go: nothing later writes into it.
   ResetJobFiles();
   exporting_ = false;
 }
