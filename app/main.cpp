@@ -30,7 +30,7 @@ class QtAppHost final : public GlyAppHost {
     QtMessageBoxes boxes;
     QtUiThread uiThread;
     MainWindowDialog window(boxes, uiThread,
-                            [](const char* address, const char* jobFile, const char* host, int job) {
+                            [](const char* address, const JobFile& jobFile, const char* host, int job) {
                               return SubmitLprJob(address, jobFile, host, job);
                             });
     window.exec();
@@ -43,6 +43,7 @@ int main(int argc, char** argv) {
   if (argc == 2 && std::strcmp(argv[1], "--check-setup") == 0) {
     return CheckGlySetup(std::cout, DefaultResourceLibraryPath());
   }
+  RemoveStaleJobFolders();
   QApplication app(argc, argv);
   // One look on every desktop, whatever theme it runs.
   QApplication::setStyle(QStyleFactory::create("Fusion"));

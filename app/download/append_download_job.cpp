@@ -1,5 +1,6 @@
 #include "download/append_download_job.h"
 
+#include <errno.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -37,23 +38,20 @@ File OpenSource(const char* path, std::uintmax_t& size) {
   return File(file);
 }
 
-// `start` is the job file's length before this job, where a refused job is
-// cut off again.
-File OpenJobFile(const char* path, off_t& start) {
-  File job(std::fopen(path, "abe"));
-  struct stat status {};
-  if (job == nullptr || fstat(fileno(job.get()), &status) != 0) return nullptr;
-  start = status.st_size;
-  return job;
-}
-
-bool Write(std::FILE* file, std::string_view bytes) {
-  return std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+// Writes all of `bytes` where the job file stands.
+bool Write(int job, std::string_view bytes) {
+  while (!bytes.empty()) {
+    const ssize_t written = write(job, bytes.data(), bytes.size());
+    if (written < 0 && errno == EINTR) continue;
+    if (written <= 0) return false;
+    bytes.remove_prefix(static_cast<size_t>(written));
+  }
+  return true;
 }
 
 enum class Copy { Done, SourceFailed, WriteFailed };
 
-Copy CopySource(std::FILE* source, std::uintmax_t size, std::FILE* job, JobWrapping& wrapping) {
+Copy CopySource(std::FILE* source, std::uintmax_t size, int job, JobWrapping& wrapping) {
   char block[kCopyBlockSize];
   for (std::uintmax_t left = size; left > 0;) {
     const size_t wanted = static_cast<size_t>(std::min<std::uintmax_t>(left, sizeof block));
@@ -74,34 +72,26 @@ int Fail(MessageBoxes& boxes, int stringId, int result) {
 
 }  // namespace
 
-int AppendDownloadJob(const char* sourcePath, const char* jobFilePath, JobWrapping& wrapping,
-                      MessageBoxes& boxes) {
+int AppendDownloadJob(const char* sourcePath, int jobFile, JobWrapping& wrapping, MessageBoxes& boxes) {
   std::uintmax_t size = 0;
   File source = OpenSource(sourcePath, size);
   if (source == nullptr) return Fail(boxes, download_job::kFileNotFoundText, kJobSourceUnreadable);
-  off_t start = 0;
-  File job = OpenJobFile(jobFilePath, start);
-  if (job == nullptr) {
+  // Where a refused job is cut off again.
+  const off_t start = jobFile < 0 ? -1 : lseek(jobFile, 0, SEEK_END);
+  if (start < 0) {
     source.reset();
     return Fail(boxes, download_job::kFileNotFoundText, kJobFileNotOpened);
   }
 
-  Copy copy = Write(job.get(), wrapping.Opening(size))
-                  ? CopySource(source.get(), size, job.get(), wrapping)
-                  : Copy::WriteFailed;
-  if (copy == Copy::Done && !Write(job.get(), wrapping.Closing())) copy = Copy::WriteFailed;
+  Copy copy = Write(jobFile, wrapping.Opening(size)) ? CopySource(source.get(), size, jobFile, wrapping)
+                                                     : Copy::WriteFailed;
+  if (copy == Copy::Done && !Write(jobFile, wrapping.Closing())) copy = Copy::WriteFailed;
   source.reset();
   if (copy == Copy::SourceFailed) {
     // Nothing of a refused job may stay for the printer to run.
-    std::fflush(job.get());
-    const bool cut = ftruncate(fileno(job.get()), start) == 0;
-    job.reset();
-    return Fail(boxes, download_job::kFileNotFoundText,
-                cut ? kJobSourceUnreadable : kJobWriteFailed);
+    const bool cut = ftruncate(jobFile, start) == 0 && lseek(jobFile, start, SEEK_SET) == start;
+    return Fail(boxes, download_job::kFileNotFoundText, cut ? kJobSourceUnreadable : kJobWriteFailed);
   }
-  const bool closed = std::fclose(job.release()) == 0;
-  if (copy == Copy::WriteFailed || !closed) {
-    return Fail(boxes, download_job::kCannotWriteText, kJobWriteFailed);
-  }
+  if (copy == Copy::WriteFailed) return Fail(boxes, download_job::kCannotWriteText, kJobWriteFailed);
   return kJobWritten;
 }

@@ -22,11 +22,11 @@ class JobWrapping {
   virtual std::string Closing() = 0;
 };
 
-// Appends opening, source and closing to `jobFilePath` and returns a
-// DownloadJobResult. The source must be a regular file; exactly the size
+// Appends opening, source and closing to the job file open as `jobFile` and
+// returns a DownloadJobResult. The source must be a regular file; exactly the size
 // measured when it was opened is copied, so the size an opening announces
 // is the size that follows. A source that cannot be read whole, or that
 // `wrapping` refuses, is taken out of the job file again. Failures are
-// shown after both files are closed.
-int AppendDownloadJob(const char* sourcePath, const char* jobFilePath, JobWrapping& wrapping,
+// shown after the source is closed.
+int AppendDownloadJob(const char* sourcePath, int jobFile, JobWrapping& wrapping,
                       MessageBoxes& boxes);

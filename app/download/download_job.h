@@ -3,8 +3,9 @@
 // whose prologue copies a Type 1 font onto the printer's "%disk" or
 // "%cartridge" device.
 //
-// Each writer appends one job to a job file (creating it when absent), so
-// several jobs can follow each other in one export file. The source file is
+// Each writer appends one job to a job file, given as a descriptor open for
+// writing (the writers never open it by a path), so several jobs can follow
+// each other in one export file. The source file is
 // copied unchanged in blocks of 4096 bytes. Failures are shown to the user
 // by string number through `boxes` and returned, so that a caller never
 // sends or reports a job that was not written.
@@ -32,23 +33,23 @@ enum DownloadJobResult : int {
   // holds a line that would end the PostScript job's data early; no job is
   // left in the job file.
   kJobSourceUnreadable = 2,
-  // The job file could not be opened; nothing written.
+  // There is no job file (a descriptor below 0); nothing written.
   kJobFileNotOpened = 3,
   // A write into the job file failed; it keeps what was written.
   kJobWriteFailed = 4,
 };
 
 // Appends the PJL job that stores `sourcePath` as `fontName` under
-// "\pcl\fonts" of the location's volume to `jobFilePath`. A font name with
+// "\pcl\fonts" of the location's volume to `jobFile`. A font name with
 // a double quote, a backslash, a colon, "..", or a control byte could
 // inject PJL commands or leave the fonts directory: it is refused with the
 // input error, as a missing path or name is.
 int WritePclDownloadJob(const char* sourcePath, const char* fontName, StorageLocation location,
-                        const char* jobFilePath, MessageBoxes& boxes);
+                        int jobFile, MessageBoxes& boxes);
 
 // Appends the PostScript job that stores the line-oriented font at
 // `sourcePath` as `fontName` in the location's fonts directory to
-// `jobFilePath`. A missing path or name writes nothing and shows nothing.
+// `jobFile`. A missing path or name writes nothing and shows nothing.
 // The name goes into the job as an escaped PostScript string, so the
 // printer sees exactly the name. A source line beginning
 // "_FontDownload_EOF_" would end the job's data early and let the rest of
@@ -56,7 +57,7 @@ int WritePclDownloadJob(const char* sourcePath, const char* fontName, StorageLoc
 // A source whose last line lacks its line feed gets one, so that the end
 // marker stays a line of its own.
 int WritePostScriptDownloadJob(const char* sourcePath, const char* fontName,
-                               StorageLocation location, const char* jobFilePath,
+                               StorageLocation location, int jobFile,
                                MessageBoxes& boxes);
 
 // The 53-line prologue that defines `download_font` for the location's

@@ -1,10 +1,8 @@
 #include "download/download_worker.h"
 
-#include <cstdio>
-
 #include "download/classify_resource.h"
 #include "download/converter_operations.h"
-#include "download/job_folder.h"
+#include "download/lpr.h"
 #include "download/resource_kind.h"
 #include "download/resource_manager_ids.h"
 #include "shell/clock.h"
@@ -84,13 +82,15 @@ bool DownloadWorker::HandleResource(const DownloadPrinter& printer, int row, int
     DeleteJobFiles();
     events_.RowStatus(row, prepared == kPostScriptConversionFailed  ? kInvalidPsFileText
                            : prepared == kTrueTypeConversionFailed ? kInvalidTtfFileText
+                           : prepared == kScratchSpaceFull          ? kScratchFullText
                                                                    : kJobNotWrittenText);
     return false;
   }
   std::string status =
       context_.charactersLeftOut > 0 ? ConvertedStatusText(context_.charactersLeftOut) : kDownloadedText;
-  for (const std::string& jobFile : JobFilesToSend(kind, status)) {
-    const int sent = services_.submit(printer.address.c_str(), jobFile.c_str(), "GLY", jobNumber++);
+  for (const std::shared_ptr<JobFile>& jobFile : JobFilesToSend(kind, status)) {
+    const int sent =
+        jobFile ? services_.submit(printer.address.c_str(), *jobFile, "GLY", jobNumber++) : LPR_ERR_JOB_FILE_UNREADABLE;
     if (sent != 0) {
       status = kSocketFailureStatusText;
       break;
@@ -101,7 +101,8 @@ bool DownloadWorker::HandleResource(const DownloadPrinter& printer, int row, int
   return true;
 }
 
-std::vector<std::string> DownloadWorker::JobFilesToSend(uint16_t kind, std::string& unsentStatus) const {
+std::vector<std::shared_ptr<JobFile>> DownloadWorker::JobFilesToSend(uint16_t kind,
+                                                                     std::string& unsentStatus) const {
   const JobFiles& files = context_.jobFiles;
   const ConversionChoice& choice = context_.conversion;
   switch (static_cast<ResourceKind>(kind)) {
@@ -118,8 +119,7 @@ std::vector<std::string> DownloadWorker::JobFilesToSend(uint16_t kind, std::stri
   return {};
 }
 
-void DownloadWorker::DeleteJobFiles() const {
-  // Only the temporary job files: never a file the user chose for an export.
-  for (const char* name : {kJobFileName, kSecondJobFileName})
-    std::remove(JobFilePath(services_.jobDirectory, name).c_str());
+void DownloadWorker::DeleteJobFiles() {
+  context_.jobFiles = {};
+  for (const char* name : {kJobFileName, kSecondJobFileName}) context_.jobFolder.RemoveFile(name);
 }

@@ -23,10 +23,6 @@
 
 class Clock;
 
-// Sends a job file to a printer's LPR queue (SubmitLprJob's shape).
-using JobSubmitter =
-    std::function<int(const char* address, const char* jobFile, const char* hostName, int jobNumber)>;
-
 // Status cell texts of a row while and after it is handled.
 inline constexpr const char* kDownloadingText = "Downloading...";
 inline constexpr const char* kDownloadedText = "Downloaded";
@@ -40,6 +36,8 @@ inline std::string ConvertedStatusText(std::size_t charactersLeftOut) {
 inline bool IsDownloadedStatus(const std::string& status) {
   return status == kDownloadedText || (status.starts_with("Converted (") && status.ends_with(" characters left out)"));
 }
+// The job folder's disk filled up while a TrueType font was converted.
+inline constexpr const char* kScratchFullText = "Scratch Space Full";
 // A job writer failed (and said why): nothing was sent.
 inline constexpr const char* kJobNotWrittenText = "Job Not Written";
 // A TrueType font for which no conversion was ever chosen: nothing was sent.
@@ -111,8 +109,8 @@ class DownloadWorker {
   // Handles resource `row`; true when something was sent and a rest follows.
   bool HandleResource(const DownloadPrinter& printer, int row, int& jobNumber);
   // The job files to send for a prepared resource of `kind`.
-  std::vector<std::string> JobFilesToSend(uint16_t kind, std::string& unsentStatus) const;
-  void DeleteJobFiles() const;
+  std::vector<std::shared_ptr<JobFile>> JobFilesToSend(uint16_t kind, std::string& unsentStatus) const;
+  void DeleteJobFiles();
 
   DownloadPlan plan_;
   DownloadStateWord& state_;

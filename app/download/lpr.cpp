@@ -1,6 +1,6 @@
 #include "download/lpr.h"
 
-#include <fcntl.h>
+#include <errno.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -40,11 +40,6 @@ const ResultRow* FindResult(int result) {
   return nullptr;
 }
 
-struct FileCloser {
-  void operator()(std::FILE* file) const { std::fclose(file); }
-};
-using File = std::unique_ptr<std::FILE, FileCloser>;
-
 // Sends `bytes` and reads the acknowledgement that follows them; a non-zero
 // acknowledgement becomes `refusal`.
 int SendAcknowledged(LprSocket& socket, const std::string& bytes, int refusal,
@@ -64,37 +59,44 @@ std::string ControlFile(const std::string& host, const std::string& job,
          "N" + sourceName + "\n";                 // the name it came from
 }
 
-// The job file's size, measured through a handle opened for reading: a file
-// that exists but may not be read must fail here, before the printer is
-// told about a job whose data would never come. The open does not block, so
-// a FIFO given as job file is refused rather than waited on.
-bool MeasureJobFile(const char* jobFilePath, uintmax_t& size) {
-  const int fd = open(jobFilePath, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) return false;
+// The job file's size: only a regular file is sent, and one that cannot be
+// read must fail here, before the printer is told about a job whose data
+// would never come.
+bool MeasureJobFile(int jobFile, uintmax_t& size) {
   struct stat status {};
-  const bool measured = fstat(fd, &status) == 0 && S_ISREG(status.st_mode);
-  close(fd);
-  if (measured) size = static_cast<uintmax_t>(status.st_size);
-  return measured;
+  if (jobFile < 0 || fstat(jobFile, &status) != 0 || !S_ISREG(status.st_mode)) return false;
+  char probe;
+  if (pread(jobFile, &probe, status.st_size > 0 ? 1 : 0, 0) < 0) return false;
+  size = static_cast<uintmax_t>(status.st_size);
+  return true;
+}
+
+// `length` bytes from `offset`, all of them.
+bool ReadAt(int jobFile, char* bytes, size_t length, uintmax_t offset) {
+  while (length > 0) {
+    const ssize_t got = pread(jobFile, bytes, length, static_cast<off_t>(offset));
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) return false;
+    bytes += got;
+    length -= static_cast<size_t>(got);
+    offset += static_cast<uintmax_t>(got);
+  }
+  return true;
 }
 
 // Steps 10 to 12 of the exchange: the data file in 1024-byte blocks, then the
 // rest and the closing NUL in one send, then its acknowledgement.
-int SendDataFile(LprSocket& socket, const char* jobFilePath, uintmax_t size,
-                 const LprSettings& settings) {
-  File file(std::fopen(jobFilePath, "rb"));
-  if (!file) return LPR_ERR_JOB_FILE_READ;
+int SendDataFile(LprSocket& socket, int jobFile, uintmax_t size, const LprSettings& settings) {
   std::vector<char> block(kBlockSize);
-  for (uintmax_t blocks = size / kBlockSize; blocks > 0; --blocks) {
+  uintmax_t offset = 0;
+  for (uintmax_t blocks = size / kBlockSize; blocks > 0; --blocks, offset += kBlockSize) {
     // The size was announced; a file that shrank since cannot honour it.
-    if (std::fread(block.data(), 1, kBlockSize, file.get()) != kBlockSize) {
-      return LPR_ERR_JOB_FILE_READ;
-    }
+    if (!ReadAt(jobFile, block.data(), kBlockSize, offset)) return LPR_ERR_JOB_FILE_READ;
     if (int error = socket.Send(block.data(), kBlockSize)) return error;
     settings.clock->SleepMs(kBlockPauseMs);
   }
   size_t rest = static_cast<size_t>(size % kBlockSize);
-  if (std::fread(block.data(), 1, rest, file.get()) != rest) return LPR_ERR_JOB_FILE_READ;
+  if (!ReadAt(jobFile, block.data(), rest, offset)) return LPR_ERR_JOB_FILE_READ;
   std::string tail(block.data(), rest);
   tail.push_back('\0');
   return SendAcknowledged(socket, tail, LPR_ERR_DATA_FILE_REFUSED, settings);
@@ -141,21 +143,16 @@ std::string LprSourceName(const char* jobFilePath) {
   return name;
 }
 
-int SubmitLprJob(const char* printerAddress, const char* jobFilePath, const char* hostName,
-                 int jobNumber) {
-  return SubmitLprJob(printerAddress, jobFilePath, hostName, jobNumber, DefaultLprSettings());
-}
-
-int SubmitLprJob(const char* printerAddress, const char* jobFilePath, const char* hostName,
-                 int jobNumber, const LprSettings& settings) {
+int SubmitLprJob(const char* printerAddress, const JobFile& jobFile, const char* hostName, int jobNumber,
+                 const LprSettings& settings) {
   std::unique_ptr<LprSocket> socket = MakeTcpLprSocket();
-  return SubmitLprJobOn(*socket, printerAddress, jobFilePath, hostName, jobNumber, settings);
+  return SubmitLprJobOn(*socket, printerAddress, jobFile, hostName, jobNumber, settings);
 }
 
-int SubmitLprJobOn(LprSocket& socket, const char* printerAddress, const char* jobFilePath,
-                   const char* hostName, int jobNumber, const LprSettings& settings) {
+int SubmitLprJobOn(LprSocket& socket, const char* printerAddress, const JobFile& jobFile, const char* hostName,
+                   int jobNumber, const LprSettings& settings) {
   uintmax_t size = 0;
-  if (!MeasureJobFile(jobFilePath, size)) return LPR_ERR_JOB_FILE_UNREADABLE;
+  if (!MeasureJobFile(jobFile.descriptor(), size)) return LPR_ERR_JOB_FILE_UNREADABLE;
 
   if (int result = socket.Connect(printerAddress, settings.port, settings.connectTimeoutMs)) return result;
 
@@ -169,7 +166,7 @@ int SubmitLprJobOn(LprSocket& socket, const char* printerAddress, const char* jo
   }
   clock.SleepMs(kCommandPauseMs);
 
-  std::string control = ControlFile(host, job, LprSourceName(jobFilePath));
+  std::string control = ControlFile(host, job, LprSourceName(jobFile.path().c_str()));
   std::string controlCommand =
       "\x02" + std::to_string(control.size()) + " cfA" + job + host + "\n";
   if (int result =
@@ -188,7 +185,7 @@ int SubmitLprJobOn(LprSocket& socket, const char* printerAddress, const char* jo
     return result;
   }
 
-  if (int result = SendDataFile(socket, jobFilePath, size, settings)) return result;
+  if (int result = SendDataFile(socket, jobFile.descriptor(), size, settings)) return result;
 
   clock.SleepMs(kClosingPauseMs);
   socket.ShutdownSend();

@@ -1,4 +1,4 @@
-// Sending a job file to a printer's line printer daemon (RFC 1179), queue
+// Sending an open job file to a printer's line printer daemon (RFC 1179), queue
 // "lp": one connection per job, a control file that prints and then deletes
 // one data file, and the job file as that data file.
 //
@@ -18,6 +18,7 @@
 #include <cstdint>
 #include <string>
 
+#include "download/job_folder.h"
 #include "shell/clock.h"
 
 class LprSocket;
@@ -63,18 +64,19 @@ struct LprSettings {
 // ignored).
 LprSettings DefaultLprSettings();
 
-// Sends `jobFilePath` to the printer at `printerAddress` (dotted decimal) as
-// job `jobNumber` of host and user `hostName` (the program passes "GLY").
-// Returns 0, an LprResult, or the Winsock error number of the step that
-// failed. Nothing stays open when it returns; what was sent stays sent.
-int SubmitLprJob(const char* printerAddress, const char* jobFilePath, const char* hostName,
-                 int jobNumber);
-int SubmitLprJob(const char* printerAddress, const char* jobFilePath, const char* hostName,
-                 int jobNumber, const LprSettings& settings);
+// Sends the open `jobFile` (a regular file, read from its start through its
+// descriptor, never reopened by its path) to the printer at
+// `printerAddress` (dotted decimal) as job `jobNumber` of host and user
+// `hostName` (the program passes "GLY"); its path only names it to the
+// printer (LprSourceName). Returns 0, an LprResult, or the Winsock error
+// number of the step that failed. The socket is closed when it returns;
+// what was sent stays sent.
+int SubmitLprJob(const char* printerAddress, const JobFile& jobFile, const char* hostName, int jobNumber,
+                 const LprSettings& settings = DefaultLprSettings());
 // The same exchange over a socket supplied by the caller, which must not be
 // connected yet.
-int SubmitLprJobOn(LprSocket& socket, const char* printerAddress, const char* jobFilePath,
-                   const char* hostName, int jobNumber, const LprSettings& settings);
+int SubmitLprJobOn(LprSocket& socket, const char* printerAddress, const JobFile& jobFile, const char* hostName,
+                   int jobNumber, const LprSettings& settings);
 
 // Three digits of n mod 1000, zero-padded: 7 gives "007", 1234 "234".
 std::string MakeJobNumber(int n);

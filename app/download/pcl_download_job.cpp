@@ -60,12 +60,12 @@ class PclJob final : public JobWrapping {
 }  // namespace
 
 int WritePclDownloadJob(const char* sourcePath, const char* fontName, StorageLocation location,
-                        const char* jobFilePath, MessageBoxes& boxes) {
+                        int jobFile, MessageBoxes& boxes) {
   if (sourcePath == nullptr || *sourcePath == '\0' || fontName == nullptr || *fontName == '\0' ||
       !FitsPjlFileName(fontName)) {
     boxes.Show(download_job::kInputErrorText);
     return kJobInputsRefused;
   }
   PclJob job(location, fontName);
-  return AppendDownloadJob(sourcePath, jobFilePath, job, boxes);
+  return AppendDownloadJob(sourcePath, jobFile, job, boxes);
 }

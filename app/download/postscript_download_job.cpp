@@ -166,11 +166,11 @@ std::string PostScriptStringLiteral(std::string_view text) {
 }
 
 int WritePostScriptDownloadJob(const char* sourcePath, const char* fontName,
-                               StorageLocation location, const char* jobFilePath,
+                               StorageLocation location, int jobFile,
                                MessageBoxes& boxes) {
   if (sourcePath == nullptr || *sourcePath == '\0' || fontName == nullptr || *fontName == '\0') {
     return kJobInputsRefused;
   }
   PostScriptJob job(location, fontName);
-  return AppendDownloadJob(sourcePath, jobFilePath, job, boxes);
+  return AppendDownloadJob(sourcePath, jobFile, job, boxes);
 }

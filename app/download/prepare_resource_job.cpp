@@ -1,11 +1,10 @@
 #include "download/prepare_resource_job.h"
 
-#include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <string>
 
 #include "download/converter_operations.h"
-#include "download/job_folder.h"
 #include "download/resource_kind.h"
 
 namespace {
@@ -14,6 +13,8 @@ namespace {
 constexpr char kPfaScratch[] = "tmpPfa.tmp";    // ASCII form of a PFB, or the Type 1 program
 constexpr char kType1Scratch[] = "tmpPfb.pfa";  // finished Type 1 font
 constexpr char kPclScratch[] = "tmpPcl.tmp";    // PCL TrueType font
+// Room a conversion needs beyond the size of its font.
+constexpr std::uintmax_t kRoomSlack = 64 * 1024;
 
 class Preparation {
  public:
@@ -26,9 +27,7 @@ class Preparation {
         kindInfo_(kindInfo),
         exportMode_(exportMode) {}
   ~Preparation() {
-    for (const char* scratch : {kPfaScratch, kType1Scratch, kPclScratch}) {
-      std::remove(InJobDirectory(scratch).c_str());
-    }
+    for (const char* scratch : {kPfaScratch, kType1Scratch, kPclScratch}) context_.jobFolder.RemoveFile(scratch);
   }
   Preparation(const Preparation&) = delete;
   Preparation& operator=(const Preparation&) = delete;
@@ -49,12 +48,17 @@ class Preparation {
   }
 
  private:
-  std::string InJobDirectory(const char* name) const { return JobFilePath(context_.jobDirectory, name); }
+  std::string InJobDirectory(const char* name) const { return context_.jobFolder.FilePath(name); }
 
   void StartWithEmptyJobFiles() {
-    context_.jobFiles.postScript = context_.jobFiles.pcl = InJobDirectory(kJobFileName);
-    std::remove(InJobDirectory(kJobFileName).c_str());
-    std::remove(InJobDirectory(kSecondJobFileName).c_str());
+    context_.jobFiles = {};
+    for (const char* name : {kJobFileName, kSecondJobFileName}) context_.jobFolder.RemoveFile(name);
+  }
+
+  // Outside export mode a job file is made when its first job is written.
+  int JobFileFor(std::shared_ptr<JobFile>& slot, const char* name) {
+    if (!exportMode_ && !slot) slot = context_.jobFolder.CreateFile(name);
+    return slot ? slot->descriptor() : -1;
   }
 
   int PreparePostScriptFont() {
@@ -79,7 +83,7 @@ class Preparation {
       // The PCL half carries the name the Type 1 font was classified with.
       const int result = PrepareType1();
       if (result != kResourceJobDone) return result;
-      if (!exportMode_) context_.jobFiles.pcl = InJobDirectory(kSecondJobFileName);
+      pclJobFileName_ = kSecondJobFileName;
       return PreparePclTrueType();
     }
     return kResourceJobDone;
@@ -89,13 +93,13 @@ class Preparation {
     const std::string program = InJobDirectory(kPfaScratch);
     const std::string type1 = InJobDirectory(kType1Scratch);
     if (converter_.ConvertTrueTypeToType1(path_, program.c_str()) != 0) {
-      return kTrueTypeConversionFailed;
+      return ConversionFailure();
     }
     // Its result tells nothing: a failed finish leaves no font to classify.
     converter_.FinishType1Conversion(program.c_str(), type1.c_str(), 0);
     std::memset(fontName_, 0, GLY_FONT_NAME_SIZE);
     if (converter_.ClassifyFontFile(type1.c_str(), fontName_, &kindInfo_) != 0) {
-      return kTrueTypeConversionFailed;
+      return ConversionFailure();
     }
     return WritePostScriptJob(type1);
   }
@@ -104,12 +108,21 @@ class Preparation {
     const std::string pcl = InJobDirectory(kPclScratch);
     PclConversionReport report{};
     if (converter_.ConvertTrueTypeToPclTrueTypeReporting(path_, pcl.c_str(), &report) != 0) {
-      return kTrueTypeConversionFailed;
+      return ConversionFailure();
     }
     if (report.charactersCarried < report.charactersMapped)
       context_.charactersLeftOut = report.charactersMapped - report.charactersCarried;
     return WritePclJob(pcl);
   }
+
+  // Checked while the failed step's output still takes its room: a job
+  // folder without room for another copy of the font was the cause.
+  bool ScratchIsFull() const {
+    std::error_code error;
+    const std::uintmax_t size = std::filesystem::file_size(path_, error);
+    return !error && context_.jobFolder.HasLessRoomThan(size + kRoomSlack);
+  }
+  int ConversionFailure() const { return ScratchIsFull() ? kScratchSpaceFull : kTrueTypeConversionFailed; }
 
   // The classifier promises a terminated name; a faulty one must not make
   // the writers read past the buffer.
@@ -120,15 +133,25 @@ class Preparation {
   int WritePostScriptJob(const std::string& source) {
     const int written =
         WritePostScriptDownloadJob(source.c_str(), FontName().c_str(), context_.downloadLocation,
-                                   context_.jobFiles.postScript.c_str(), context_.boxes);
-    return written == kJobWritten ? kResourceJobDone : kResourceJobNotWritten;
+                                   JobFileFor(context_.jobFiles.postScript, kJobFileName), context_.boxes);
+    return Outcome(written, context_.jobFiles.postScript, kJobFileName);
   }
 
   int WritePclJob(const std::string& source) {
     const int written =
         WritePclDownloadJob(source.c_str(), FontName().c_str(), context_.downloadLocation,
-                            context_.jobFiles.pcl.c_str(), context_.boxes);
-    return written == kJobWritten ? kResourceJobDone : kResourceJobNotWritten;
+                            JobFileFor(context_.jobFiles.pcl, pclJobFileName_), context_.boxes);
+    return Outcome(written, context_.jobFiles.pcl, pclJobFileName_);
+  }
+
+  // A temporary job file whose job failed holds nothing to send: it goes.
+  int Outcome(int written, std::shared_ptr<JobFile>& slot, const char* name) {
+    if (written == kJobWritten) return kResourceJobDone;
+    if (exportMode_) return written == kJobWriteFailed ? kResourceJobWriteFailed : kResourceJobNotWritten;
+    const bool full = written == kJobWriteFailed && ScratchIsFull();
+    slot.reset();
+    context_.jobFolder.RemoveFile(name);
+    return full ? kScratchSpaceFull : written == kJobWriteFailed ? kResourceJobWriteFailed : kResourceJobNotWritten;
   }
 
   ResourceJobContext& context_;
@@ -137,6 +160,7 @@ class Preparation {
   char* fontName_;
   ResourceKindInfo& kindInfo_;
   bool exportMode_;
+  const char* pclJobFileName_ = kJobFileName;
 };
 
 }  // namespace

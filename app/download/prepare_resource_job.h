@@ -3,20 +3,21 @@
 // download job, and a TrueType font, by the user's conversion choice, into
 // a Type 1 font's PostScript job, a PCL TrueType font's PJL job, or both.
 //
-// During a download the jobs go to temporary job files in the job folder
-// (JobFolder), which the download worker then sends; during an export both
-// job files are the export file, and jobs are appended to it.
+// During a download the jobs go to temporary job files made in the job
+// folder (JobFolder), which the download worker then sends; during an export
+// both job files are the export file, and jobs are appended to it.
 //
 // Called by one thread at a time per context (the download worker, or the
 // user-interface thread during an export).
 #pragma once
 
 #include <cstddef>
+#include <memory>
 #include <string>
-#include <utility>
 
 #include "converter.h"
 #include "download/download_job.h"
+#include "download/job_folder.h"
 #include "download/resource_job_questions.h"
 
 class ConverterOperations;
@@ -27,30 +28,27 @@ inline constexpr char kJobFileName[] = "tmpPrintFile.tmp";
 inline constexpr char kSecondJobFileName[] = "tmp1PrintFile.tmp";  // PCL half of Both
 
 // `PostScriptJobFile` and `PclJobFile`: where the last prepared resource's
-// jobs were written. Outside export mode both name temporary job files,
-// the one a resource does not use included, so that whoever deletes the
-// job files after a download never deletes an earlier export file.
+// jobs were written, open. Outside export mode they are temporary job files
+// made for the resource (null before the first); in export mode both are
+// the export file.
 struct JobFiles {
-  std::string postScript;
-  std::string pcl;
+  std::shared_ptr<JobFile> postScript;
+  std::shared_ptr<JobFile> pcl;
 };
 
 // What job preparation works with, kept by the resource manager for its
 // whole life.
 struct ResourceJobContext {
   ResourceJobContext(ConverterOperations& converter, ResourceJobQuestions& questions,
-                     MessageBoxes& boxes, std::string jobDirectory)
-      : converter(converter),
-        questions(questions),
-        boxes(boxes),
-        jobDirectory(std::move(jobDirectory)) {}
+                     MessageBoxes& boxes, const std::string& jobDirectory)
+      : converter(converter), questions(questions), boxes(boxes), jobFolder(jobDirectory) {}
 
   ConverterOperations& converter;
   ResourceJobQuestions& questions;
   MessageBoxes& boxes;
   // The job folder: temporary job files and the conversions' scratch
   // files go here.
-  std::string jobDirectory;
+  OpenJobFolder jobFolder;
   StorageLocation downloadLocation = kHardDisk;
   ConversionChoice conversion;
   JobFiles jobFiles;  // set to the export file by an export
@@ -66,6 +64,12 @@ enum ResourceJobResult : int {
   // A job writer failed and showed why: the job files hold no complete job
   // for this resource, and nothing of it may be sent or reported as done.
   kResourceJobNotWritten = 3,
+  // As above, because the job file took no more bytes (a full disk, an
+  // input/output error): what it holds is incomplete.
+  kResourceJobWriteFailed = 4,
+  // A conversion or a temporary job failed because the job folder's disk
+  // is full: the font itself may be fine.
+  kScratchSpaceFull = 5,
 };
 
 // Prepares the resource at `path`. `fontName` (GLY_FONT_NAME_SIZE bytes) and

@@ -5,7 +5,7 @@
 #include <new>
 
 #include "download/converter_operations.h"
-#include "download/job_folder.h"
+#include "download/export_file.h"
 #include "download/resource_manager_ids.h"
 #include "shell/app_directory.h"
 #include "ui/resource_module.h"
@@ -194,10 +194,21 @@ void ResourceManagerLogic::ExportToFile() {
   }
   const std::string path = host_.ChooseExportFile();
   if (path.empty()) return;
+  exportProblem_.clear();
+  // A new file holds this export's jobs alone; it replaces the old one
+  // when it is whole.
+  ExportFile output;
+  std::vector<std::string> inputs;
+  for (const Row& row : rows_) inputs.push_back(row.path);
+  if (const ExportFile::Opened opened = output.Open(path, inputs); opened != ExportFile::Opened::kOpen) {
+    ReportExportProblem(opened == ExportFile::Opened::kNotRegularFile ? kExportNotRegularText
+                        : opened == ExportFile::Opened::kIsAnInput    ? kExportIsAnInputText
+                                                                      : kExportNotCreatedText,
+                        path);
+    return;
+  }
   exporting_ = true;
-  // The file holds this export's jobs alone.
-  std::remove(path.c_str());
-  jobContext_.jobFiles = {path, path};
+  jobContext_.jobFiles = {output.file(), output.file()};
   jobContext_.downloadLocation = downloadLocation_;
   host_.StateChanged();
   std::string saved = LoadResourceString(kSavedFileText);
@@ -205,15 +216,26 @@ void ResourceManagerLogic::ExportToFile() {
   if (at != std::string::npos) saved.replace(at, 2, path);
   host_.ShowText(saved);
   host_.SetWaitCursor(true);
-  ExportRows();
+  const bool written = ExportRows() && output.Commit();
   host_.SetWaitCursor(false);
-  // Back to the temporary job files, so that nothing later writes into, or
-  // deletes, the user's file.
+  if (!written) {
+    // Nothing reached the file the user chose.
+    for (Row& row : rows_)
+      if (row.texts.status == kDownloadedText) row.texts.status = kNotDownloadedText;
+    ReportExportProblem(kExportNotWrittenText, path);
+  }
+  // The export file is let go: nothing later writes into it.
   ResetJobFiles();
   exporting_ = false;
 }
 
-void ResourceManagerLogic::ExportRows() {
+void ResourceManagerLogic::ReportExportProblem(const char* format, const std::string& path) {
+  exportProblem_ = format;
+  exportProblem_.replace(exportProblem_.find("%s"), 2, path);
+  host_.ShowText(exportProblem_);
+}
+
+bool ResourceManagerLogic::ExportRows() {
   for (size_t i = 0; i < rows_.size(); ++i) {
     Row& row = rows_[i];
     row.texts.status = kNotDownloadedText;
@@ -235,16 +257,17 @@ void ResourceManagerLogic::ExportRows() {
         break;
       case kPostScriptConversionFailed: row.texts.status = kInvalidPsFileText; break;
       case kTrueTypeConversionFailed: row.texts.status = kInvalidTtfFileText; break;
+      case kScratchSpaceFull: row.texts.status = kScratchFullText; break;
       default: row.texts.status = kJobNotWrittenText; break;
     }
     host_.StateChanged();
+    // The file is incomplete: the rest could only follow a gap.
+    if (result == kResourceJobWriteFailed) return false;
   }
+  return true;
 }
 
-void ResourceManagerLogic::ResetJobFiles() {
-  const std::string temporary = JobFilePath(services_.jobDirectory, kJobFileName);
-  jobContext_.jobFiles = {temporary, temporary};
-}
+void ResourceManagerLogic::ResetJobFiles() { jobContext_.jobFiles = {}; }
 
 void ResourceManagerLogic::ApplyPrinterSelection(const std::vector<int>& checked) {
   if (worker_) return;  // the worker serves the printers it started with

@@ -22,6 +22,13 @@
 
 class UiThread;
 
+// Why an export wrote nothing to the chosen file ("%s": its path).
+inline constexpr char kExportNotRegularText[] = "%s is not a regular file: nothing was exported.";
+inline constexpr char kExportIsAnInputText[] = "%s is one of the files to export: nothing was exported.";
+inline constexpr char kExportNotCreatedText[] = "No file can be made beside %s: nothing was exported.";
+inline constexpr char kExportNotWrittenText[] =
+    "The export to %s could not be written whole; the file was left as it was.";
+
 // What the logic needs from its window.
 class ResourceManagerHost {
  public:
@@ -103,6 +110,9 @@ class ResourceManagerLogic final : public DownloadWorkerEvents {
   bool downloading() const { return worker_ != nullptr; }
   const ConversionChoice& conversion() const { return jobContext_.conversion; }
   const JobFiles& jobFiles() const { return jobContext_.jobFiles; }
+  // Why the last export left the chosen file as it was; empty when it did
+  // not fail.
+  const std::string& exportProblem() const { return exportProblem_; }
 
  private:
   // DownloadWorkerEvents: the worker's thread; each is carried over to the
@@ -117,7 +127,10 @@ class ResourceManagerLogic final : public DownloadWorkerEvents {
   void SelectPrinter(int index);
   void SetStatus(int row, const std::string& status);
   void ResetJobFiles();
-  void ExportRows();
+  // False when a job could not be written whole.
+  bool ExportRows();
+  // Shows `format` with the export's path in place of its "%s".
+  void ReportExportProblem(const char* format, const std::string& path);
 
   ResourceManagerHost& host_;
   ResourceManagerServices services_;
@@ -131,6 +144,7 @@ class ResourceManagerLogic final : public DownloadWorkerEvents {
   bool flashEnabled_ = false;
   StorageLocation downloadLocation_ = kHardDisk;
   bool exporting_ = false;
+  std::string exportProblem_;
 
   // Export and the worker each prepare jobs with their own context; this
   // one keeps the conversion choice between them.

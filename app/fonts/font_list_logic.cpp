@@ -54,6 +54,7 @@ void FontListLogic::ShowFontCount(int count) {
   char text[64];
   std::snprintf(text, sizeof text, LoadResourceString(kFontCountText).c_str(), count);
   statusText_ = text;
+  if (listCut()) statusText_ += kListCutText;
 }
 
 // A read that gave no list says why in the status bar, instead of a font

@@ -30,6 +30,11 @@ class FontListHost {
   virtual int RunDeleteFonts(PrinterRecord& printer, const std::vector<FontEntry>& fonts) = 0;
 };
 
+// The SNMP library stops reading a table after 20 000 rows.
+inline constexpr size_t kMostListedFonts = 20000;
+// Follows the font count in the status bar when the list may be cut.
+inline constexpr char kListCutText[] = " (the first 20000 reported; the printer may hold more)";
+
 class FontListLogic {
  public:
   struct Row {
@@ -68,6 +73,9 @@ class FontListLogic {
   // Bumped whenever the rows are rebuilt.
   unsigned rowsRevision() const { return rowsRevision_; }
   const std::string& statusText() const { return statusText_; }
+  // Whether the printer reported as many fonts as the SNMP library reads
+  // at most: more may be there that the list does not show.
+  bool listCut() const { return fonts_.size() >= kMostListedFonts; }
   bool IsEnabled(int controlId) const;
   const std::vector<FontEntry>& fonts() const { return fonts_; }
   int lastPermanentEntry() const { return lastPermanentEntry_; }

@@ -1,7 +1,5 @@
 // download and export: resource files onto printers, or into one print
 // file, on the download worker and the Resource Manager's export.
-#include <fstream>
-
 #include "download/classify_resource.h"
 #include "download/converter_operations.h"
 #include "download/job_folder.h"
@@ -28,7 +26,8 @@ class ExportWindow final : public ResourceManagerHost {
   void StateChanged() override {}
   std::vector<std::string> ChooseResourceFiles() override { return {}; }
   std::string ChooseExportFile() override { return path_; }
-  // "You can download it later ... copy /b": the output says what was written.
+  // "You can download it later ... copy /b": the output says what was
+  // written; a failed export is told from exportProblem().
   void ShowText(const std::string&) override {}
   void SetWaitCursor(bool) override {}
   void OpenEditPrinterList() override {}
@@ -38,6 +37,13 @@ class ExportWindow final : public ResourceManagerHost {
  private:
   std::string path_;
 };
+
+void SayNoJobFolder(CommandRun& run) {
+  const std::string& scratch = run.environment.scratchFolder;
+  run.console.Message("cannot make a private job folder in " +
+                      (scratch.empty() ? std::string("$XDG_RUNTIME_DIR, $TMPDIR or /tmp") : scratch) +
+                      ": it must be a folder of yours closed to others, or root's with the sticky bit");
+}
 
 std::optional<int> ParallelOf(CommandRun& run) {
   const std::string text = run.line.Value("parallel").value_or("1");
@@ -97,7 +103,7 @@ int RunDownload(CommandRun& run) {
   run.console.StartProgress(static_cast<int>(targets.size() * files.size()), "Downloading");
   const bool folders = RunParallelDownload(plan, *parallel, services, results);
   run.console.EndProgress();
-  if (!folders) run.console.Message("cannot make a job folder in " + run.environment.scratchFolder);
+  if (!folders) SayNoJobFolder(run);
 
   OutputTable table;
   table.columns = {{"Printer", "printer"}, {"File", "file"}, {"Status", "status"}};
@@ -125,13 +131,9 @@ int RunExport(CommandRun& run) {
   const std::optional<ConversionOptions> conversion = ConversionOf(run);
   if (!format || !location || !conversion) return kExitUsage;
   if (!CheckResourceFiles(run, files)) return kExitBadInput;
-  if (!std::ofstream(*out, std::ios::binary | std::ios::app)) {
-    run.console.Message("cannot write " + *out);
-    return kExitCannotWrite;
-  }
   const JobFolder folder(run.environment.scratchFolder);
   if (folder.path().empty()) {
-    run.console.Message("cannot make a job folder in " + run.environment.scratchFolder);
+    SayNoJobFolder(run);
     return kExitCannotWrite;
   }
 
@@ -159,5 +161,9 @@ int RunExport(CommandRun& run) {
     table.rows.push_back({row.texts.fileName, row.texts.fontName, row.texts.typeText, row.texts.status});
   }
   WriteOutputTable(run.console.out(), table, *format);
+  if (!logic.exportProblem().empty()) {
+    run.console.Message(logic.exportProblem());
+    return kExitCannotWrite;
+  }
   return allDone ? kExitOk : kExitPartly;
 }

@@ -132,6 +132,11 @@ int RunFonts(CommandRun& run) {
   } else {
     WriteOutputTable(run.console.out(), FontTable(logic), *format);
   }
+  if (logic.listCut()) {
+    run.console.Message("the printer reported " + std::to_string(kMostListedFonts) +
+                        " fonts, as many as are read: the list may lack fonts");
+    return kExitListCut;
+  }
   return logic.fonts().empty() ? kExitNoFonts : kExitOk;
 }
 

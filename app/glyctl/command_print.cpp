@@ -23,8 +23,9 @@ int RunPrintFontList(CommandRun& run) {
   const std::vector<PrinterRecord*> found = LookUpPrinters(run, printers, run.line.positional, failure);
   if (found.empty()) return failure;
   const FontListKind kind = kindText == "ps" ? FontListKind::PostScript : FontListKind::Pcl;
-  const std::string job = AppDataFilePath(FontListJobFileName(kind, *found.front()));
-  const int result = run.environment.submit(FormatAddress(found.front()->address).c_str(), job.c_str(), "GLY", 0);
+  const std::unique_ptr<JobFile> job = OpenShippedJobFile(AppDataFilePath(FontListJobFileName(kind, *found.front())));
+  const int result = job ? run.environment.submit(FormatAddress(found.front()->address).c_str(), *job, "GLY", 0)
+                         : LPR_ERR_JOB_FILE_UNREADABLE;
   if (result == 0) return kExitOk;
   run.console.Message(JobNotSentText(result));
   return result == LPR_ERR_JOB_FILE_UNREADABLE ? kExitSetup : kExitPartly;

@@ -12,6 +12,9 @@ namespace {
 
 // A record's community field holds 63 characters and its NUL.
 constexpr size_t kMaxCommunityLength = 63;
+// Three such lines and comments fit many times over; a larger file is not
+// a community file, and is not read whole.
+constexpr off_t kMostCommunityFileBytes = 64 * 1024;
 
 std::string_view Trim(std::string_view text) {
   while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
@@ -19,7 +22,13 @@ std::string_view Trim(std::string_view text) {
   return text;
 }
 
+// A NUL would end the string early in the printer record: refused, as an
+// overlong string is.
 bool CheckLength(const std::string& value, const std::string& what, std::string& error) {
+  if (value.find('\0') != std::string::npos) {
+    error = what + " holds a NUL byte";
+    return false;
+  }
   if (value.size() <= kMaxCommunityLength) return true;
   error = what + " is longer than " + std::to_string(kMaxCommunityLength) + " characters";
   return false;
@@ -45,11 +54,18 @@ std::optional<std::string> ReadPrivateFile(const std::string& path, std::string&
     std::snprintf(mode, sizeof mode, "%04o", static_cast<unsigned>(info.st_mode & 07777));
     error = "community file " + path + " can be used by others (mode " + mode +
             "); make it readable by its owner only (chmod 600)";
+  } else if (info.st_size > kMostCommunityFileBytes) {
+    error = "community file " + path + " is larger than 64 KiB";
   } else {
+    // At most one byte more than the limit: a file that grew since fstat
+    // is refused too.
     char buffer[4096];
     ssize_t got = 0;
-    while ((got = read(fd, buffer, sizeof buffer)) > 0) text.append(buffer, static_cast<size_t>(got));
+    while (static_cast<off_t>(text.size()) <= kMostCommunityFileBytes && (got = read(fd, buffer, sizeof buffer)) > 0)
+      text.append(buffer, static_cast<size_t>(got));
     if (got < 0) error = "cannot read community file " + path;
+    else if (static_cast<off_t>(text.size()) > kMostCommunityFileBytes)
+      error = "community file " + path + " is larger than 64 KiB";
   }
   close(fd);
   if (!error.empty()) return std::nullopt;

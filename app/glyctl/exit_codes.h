@@ -16,4 +16,5 @@ enum GlyctlExit : int {
   kExitSetup = 8,           // the installation is incomplete (resource library, data)
   kExitNoFileSystem = 9,    // the printer keeps its file system closed (switched off, PJL password)
   kExitNoFonts = 10,        // the printer answers but lists no fonts
+  kExitListCut = 11,        // the font list reached the most rows read: it may lack fonts
 };

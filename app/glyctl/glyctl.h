@@ -23,7 +23,9 @@ struct GlyctlEnvironment {
   Clock& clock;
   JobSubmitter submit;              // SubmitLprJob
   std::string resourceLibraryPath;  // DefaultResourceLibraryPath()
-  std::string scratchFolder;        // private job folders are made in it
+  // Private job folders are made in it; when empty, in the runtime or the
+  // temporary folder (JobFolder).
+  std::string scratchFolder;
 };
 
 // Runs the command in `args` (the words after the program's name) and

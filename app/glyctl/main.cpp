@@ -1,25 +1,30 @@
 // glyctl: the program's jobs from a command line; no display needed.
 #include <unistd.h>
 
-#include <cstdlib>
 #include <iostream>
 
+#include "download/job_folder.h"
 #include "download/lpr.h"
 #include "glyctl/glyctl.h"
+#include "platform/interrupt.h"
 #include "shell/app_directory.h"
 #include "shell/clock.h"
 
+
 int main(int argc, char** argv) {
-  const char* tmp = std::getenv("TMPDIR");
+  // Before any thread: an interrupt removes the job folders and the
+  // unfinished export, and ends glyctl with 128 + the signal.
+  PlatformStartInterruptCleanup();
+  RemoveStaleJobFolders();
   GlyctlEnvironment environment{std::cout,
                                 std::cerr,
                                 isatty(STDERR_FILENO) == 1,
                                 SystemClock(),
-                                [](const char* address, const char* jobFile, const char* host, int job) {
+                                [](const char* address, const JobFile& jobFile, const char* host, int job) {
                                   return SubmitLprJob(address, jobFile, host, job);
                                 },
                                 DefaultResourceLibraryPath(),
-                                tmp && *tmp ? tmp : "/tmp"};
+                                ""};
   const int status = RunGlyctl(std::vector<std::string>(argv + 1, argv + argc), environment);
   std::cout.flush();
   return status;

@@ -31,13 +31,17 @@ std::string Cell(const std::vector<std::string>& row, size_t column) {
   return column < row.size() ? row[column] : std::string();
 }
 
-// Control bytes would move the cursor or end a line of the table: shown as
-// blanks there.
-std::string Printable(std::string_view text) {
+// Control bytes that a printer sent would move the cursor, ring the bell or
+// end a line where the output is shown: blanks in the table and in CSV.
+std::string WithoutControls(std::string_view text) {
   std::string shown(text);
   for (char& c : shown)
     if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = ' ';
-  return Latin1ToUtf8(shown);
+  return shown;
+}
+
+std::string Printable(std::string_view text) {
+  return Latin1ToUtf8(WithoutControls(text));
 }
 
 void WriteTable(std::ostream& out, const OutputTable& table) {
@@ -63,7 +67,9 @@ void WriteTable(std::ostream& out, const OutputTable& table) {
   for (const auto& row : table.rows) line(row);
 }
 
-std::string CsvField(std::string_view text) {
+std::string CsvField(std::string_view raw) {
+  const std::string shown = WithoutControls(raw);
+  const std::string_view text = shown;
   const bool quote = text.find_first_of(",\"\r\n") != std::string_view::npos ||
                      (!text.empty() && (text.front() == ' ' || text.back() == ' '));
   if (!quote) return Latin1ToUtf8(text);

@@ -4,6 +4,7 @@
 #include <cctype>
 
 #include "fonts/format_text.h"
+#include "download/lpr.h"
 #include "shell/app_directory.h"
 #include "shell/main_window_ids.h"
 #include "shell/printer_list_file.h"
@@ -215,7 +216,8 @@ void MainWindowLogic::PrintPrinterFontList(FontListKind kind) {
   fontListJob_ = std::thread(
       [submit = submitLpr_, address = FormatAddress(printer.address), path = AppDataFilePath(jobFile),
        &uiThread = uiThread_, alive = std::weak_ptr<const bool>(alive_), this] {
-        const int result = submit(address.c_str(), path.c_str(), "GLY", 0);
+        const std::unique_ptr<JobFile> job = OpenShippedJobFile(path);
+        const int result = job ? submit(address.c_str(), *job, "GLY", 0) : LPR_ERR_JOB_FILE_UNREADABLE;
         uiThread.Post([alive, address, result, this] {
           if (alive.lock()) FontListSent(address, result);
         });

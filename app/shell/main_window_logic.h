@@ -14,6 +14,7 @@
 #include <thread>
 #include <vector>
 
+#include "download/job_folder.h"
 #include "shell/font_list_job.h"
 #include "shell/model_profile.h"
 #include "shell/printer_list.h"
@@ -60,8 +61,7 @@ class MainWindowHost {
 };
 
 // Sends a job file to a printer's LPR queue (SubmitLprJob's shape).
-using LprSubmitter =
-    std::function<int(const char* address, const char* jobFile, const char* hostName, int jobNumber)>;
+using LprSubmitter = JobSubmitter;
 
 class MainWindowLogic final : public PrinterListOwner {
  public:

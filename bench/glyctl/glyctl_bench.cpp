@@ -57,7 +57,7 @@ void BM_DownloadToTwentyPrinters(benchmark::State& state) {
     std::ostringstream out;
     std::ostringstream err;
     GlyctlEnvironment environment{out, err, false, SystemClock(),
-                                  [](const char* address, const char* job, const char* host, int number) {
+                                  [](const char* address, const JobFile& job, const char* host, int number) {
                                     return SubmitLprJob(address, job, host, number);
                                   },
                                   DefaultResourceLibraryPath(), dir.string()};

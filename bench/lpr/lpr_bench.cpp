@@ -29,7 +29,7 @@ void BM_LprOneMebibyteJob(benchmark::State& state) {
     LprSettings settings;
     settings.port = receiver.port();
     auto start = std::chrono::steady_clock::now();
-    int result = SubmitLprJob("127.0.0.1", job.c_str(), "GLY", 0, settings);
+    int result = SubmitLprJob("127.0.0.1", *OpenShippedJobFile(job), "GLY", 0, settings);
     elapsedMs = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
                     .count();
     if (result != 0) state.SkipWithError(("LPR job failed: " + std::to_string(result)).c_str());

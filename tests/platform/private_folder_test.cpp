@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -71,6 +73,56 @@ TEST_F(PrivateFolderTest, PassesOverARuntimeFolderThatIsNotPrivate) {
     EXPECT_TRUE(IsPrivateFolder(folder));
   }
   EXPECT_TRUE(fs::is_empty(target));
+}
+
+// A temporary folder another user owns, or one anybody may write without
+// the sticky bit, would let its owner swap what is made there: such folders
+// are passed over, and a parent named outright is refused.
+TEST_F(PrivateFolderTest, NeverMakesItsFolderWhereOthersCouldReplaceIt) {
+  EnvOverride noRuntime("XDG_RUNTIME_DIR", "");
+  const std::string foreign = scratch_.file("foreign");
+  fs::create_directory(foreign);
+  ASSERT_EQ(chown(foreign.c_str(), 65534, 65534), 0);
+  const std::string open = scratch_.file("open");
+  fs::create_directory(open);
+  fs::permissions(open, fs::perms::all);
+  for (const std::string& temporary : {foreign, open}) {
+    EnvOverride env("TMPDIR", temporary);
+    const std::string folder = Make();
+    EXPECT_EQ(fs::path(folder).parent_path(), fs::path("/tmp")) << temporary;
+    fs::remove(folder);
+    char buffer[512];
+    EXPECT_EQ(PlatformCreatePrivateFolder(temporary.c_str(), "jobs-", buffer, sizeof buffer), 0u);
+    EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
+    EXPECT_TRUE(fs::is_empty(temporary));
+  }
+}
+
+// A folder tells whose it is by its name: the user's own ones whose process
+// has ended go, every other one stays.
+TEST_F(PrivateFolderTest, RemovesOnlyTheUsersOwnFoldersOfEndedProcesses) {
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) _exit(0);
+  ASSERT_EQ(waitpid(child, nullptr, 0), child);
+  const std::string ended = std::to_string(child);
+  const std::string stale = runtime_ + "/gly-jobs-" + ended + "-abcdef";
+  const std::string foreign = runtime_ + "/gly-jobs-" + ended + "-foreig";
+  const std::string link = runtime_ + "/gly-jobs-" + ended + "-linked";
+  const std::string running = runtime_ + "/gly-jobs-1-abcdef";
+  const std::string other = runtime_ + "/gly-jobs-" + ended + "-toolong";
+  for (const std::string& folder : {stale, foreign, running, other}) fs::create_directory(folder);
+  for (const std::string& folder : {stale, foreign, running, other}) fs::permissions(folder, fs::perms::owner_all);
+  std::ofstream(stale + "/tmpPrintFile.tmp") << "font data";
+  ASSERT_EQ(chown(foreign.c_str(), 65534, 65534), 0);
+  fs::create_directory_symlink(scratch_.path(), link);
+  const std::string mine = Make("gly-jobs-");
+
+  EXPECT_EQ(PlatformRemoveStalePrivateFolders(nullptr, "gly-jobs-"), 1u);
+  EXPECT_FALSE(fs::exists(stale));
+  for (const std::string& kept : {foreign, link, running, other, mine})
+    EXPECT_TRUE(fs::exists(fs::symlink_status(kept))) << kept;
+  EXPECT_TRUE(fs::exists(scratch_.file("runtime")));
 }
 
 TEST_F(PrivateFolderTest, RefusesBadPrefixesAndLeavesNothingWhenThePathDoesNotFit) {

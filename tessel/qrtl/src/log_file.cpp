@@ -88,6 +88,21 @@ void LockFile(int file) {
 
 }  // namespace
 
+int OpenLogFile(const std::string& path, int32_t& status) {
+  status = QRTL_SUCCESS;
+  int file = open(path.c_str(), O_RDWR | O_CLOEXEC | O_NOFOLLOW);
+  if (file < 0 && errno == ELOOP) {
+    struct stat link {};
+    if (lstat(path.c_str(), &link) == 0 && S_ISLNK(link.st_mode) && link.st_uid != geteuid() && link.st_uid != 0) {
+      status = QRTLERR_UNTRUSTED_LOG_LINK;
+      return -1;
+    }
+    file = open(path.c_str(), O_RDWR | O_CLOEXEC);
+  }
+  if (file < 0) status = QRTLERR_OPEN_LOG;
+  return file;
+}
+
 int32_t TrimLogFile(int file, const TrimThresholds& thresholds) {
   struct stat status {};
   if (fstat(file, &status) != 0) return QRTLERR_WRITE_LOG;
@@ -129,9 +144,11 @@ int32_t TrimLogFile(int file, const TrimThresholds& thresholds) {
 int32_t FlushLogQueue(const std::string& path, std::deque<std::string>& queue,
                       const TrimThresholds& thresholds) {
   if (queue.empty()) return QRTL_SUCCESS;
-  const Descriptor file(open(path.c_str(), O_RDWR | O_CLOEXEC));
-  if (file.get() < 0) return QRTLERR_OPEN_LOG;
+  int32_t opened = QRTL_SUCCESS;
+  const Descriptor file(OpenLogFile(path, opened));
+  if (file.get() < 0) return opened;
   LockFile(file.get());
+  TrimLogFile(file.get(), thresholds);
   std::string batch;
   try {
     for (const std::string& line : queue) batch += line;

@@ -4,6 +4,7 @@
 // links to it keep working, and the folder it lies in need not be writable.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <deque>
 #include <string>
@@ -17,8 +18,38 @@ struct TrimThresholds {
   long lower;
 };
 
-// Appends the queued lines in order to the existing file at `path` (a link
-// is followed), removing those written from the queue, then trims the file.
+// Opens the existing log at `path` for reading and writing. A symbolic link
+// is followed only when it belongs to this user or to root (as the kernel's
+// protected_symlinks does in sticky folders); another user's link gives
+// QRTLERR_UNTRUSTED_LOG_LINK, any other failure QRTLERR_OPEN_LOG. The
+// descriptor, or -1 with `status` set.
+int OpenLogFile(const std::string& path, int32_t& status);
+
+// After a failed flush the next flushes wait: none is tried before a pause
+// that doubles from kFirstPauseMs to at most kLongestPauseMs has passed on
+// the tick counter, so a writer that keeps logging to a full disk costs
+// neither an open nor a write per line. The lines stay queued meanwhile.
+class FlushBackoff {
+ public:
+  static constexpr uint32_t kFirstPauseMs = 10;
+  static constexpr uint32_t kLongestPauseMs = 1000;
+
+  bool Due(uint32_t now) const { return pauseMs_ == 0 || now - failedAt_ >= pauseMs_; }
+  void Failed(uint32_t now) {
+    failedAt_ = now;
+    pauseMs_ = pauseMs_ == 0 ? kFirstPauseMs : std::min(2 * pauseMs_, kLongestPauseMs);
+  }
+  void Succeeded() { pauseMs_ = 0; }
+
+ private:
+  uint32_t failedAt_ = 0;
+  uint32_t pauseMs_ = 0;
+};
+
+// Appends the queued lines in order to the existing file at `path`
+// (opened as OpenLogFile does), removing those written from the queue. A
+// file already over the upper threshold is trimmed first, so that a full
+// disk gets its room back, and the file is trimmed again afterwards.
 // The file is locked against other processes meanwhile. The lines that
 // could not be written stay queued and no part of them is left in the file.
 // QRTL status of the lines' writing: a trim that fails leaves the file

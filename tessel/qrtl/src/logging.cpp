@@ -30,6 +30,7 @@
 #include "log_line.h"
 #include "log_settings.h"
 #include "platform/sync.h"
+#include "platform/thread.h"
 #include "runtime.h"
 #include "tessel/qrtl.h"
 
@@ -42,6 +43,8 @@ struct LogObject {
   int32_t levelMask = 0;
   std::string path;
   std::deque<std::string> queue;
+  tessel::qrtl::FlushBackoff backoff;
+  int32_t lastFailure = QRTL_SUCCESS;
 };
 
 CRITICAL_SECTION g_loggingLock;
@@ -79,9 +82,22 @@ int32_t ReleaseLogObject() {
   return QRTL_SUCCESS;
 }
 
-int32_t Flush() {
-  return tessel::qrtl::FlushLogQueue(g_log->path, g_log->queue,
-                                     {g_settings.upperThreshold, g_settings.lowerThreshold});
+// A flush during the pause after a failed one is not tried: the lines stay
+// queued and the failure is told again. The last flush, as logging ends,
+// is always tried.
+enum class FlushWhen { kDue, kNow };
+int32_t Flush(FlushWhen when = FlushWhen::kDue) {
+  const uint32_t now = GetTickCount();
+  if (when == FlushWhen::kDue && !g_log->backoff.Due(now)) return g_log->lastFailure;
+  const int32_t status = tessel::qrtl::FlushLogQueue(g_log->path, g_log->queue,
+                                                     {g_settings.upperThreshold, g_settings.lowerThreshold});
+  if (status == QRTL_SUCCESS) {
+    g_log->backoff.Succeeded();
+  } else {
+    g_log->backoff.Failed(now);
+    g_log->lastFailure = status;
+  }
+  return status;
 }
 
 void Mirror(const std::string& line) {
@@ -94,11 +110,16 @@ void Mirror(const std::string& line) {
 }
 
 // Creates the file, readable and writable by its owner only, if it is not
-// there; one that exists is used as it is.
-bool CreateLogFile(const std::string& path) {
-  const int file = open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, S_IRUSR | S_IWUSR);
-  if (file >= 0) return close(file) == 0;
-  return errno == EEXIST;
+// there; one that exists is used as it is, unless it is another user's
+// link. QRTL status.
+int32_t CreateLogFile(const std::string& path) {
+  const int created = open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, S_IRUSR | S_IWUSR);
+  if (created >= 0) return close(created) == 0 ? QRTL_SUCCESS : QRTLERR_OPEN_LOG;
+  if (errno != EEXIST) return QRTLERR_OPEN_LOG;
+  int32_t status = QRTL_SUCCESS;
+  const int file = tessel::qrtl::OpenLogFile(path, status);
+  if (file >= 0) close(file);
+  return status == QRTLERR_UNTRUSTED_LOG_LINK ? status : QRTL_SUCCESS;
 }
 
 }  // namespace
@@ -121,7 +142,7 @@ void StopLogging() {
   if (!g_locksCreated.load(std::memory_order_acquire)) return;
   tessel::CriticalSectionLock lock(g_loggingLock);
   // A client that never disabled logging still gets its queued lines.
-  if (g_log != nullptr && g_log->enabled) Flush();
+  if (g_log != nullptr && g_log->enabled) Flush(FlushWhen::kNow);
   {
     tessel::CriticalSectionLock objectLock(g_objectLock);
     delete g_log;
@@ -148,10 +169,11 @@ int32_t QRTLEnableLogging(const char* path, int32_t levelMask, int32_t flushCoun
     ReleaseLogObject();
     return QRTLERR_NOMEM;
   }
-  if (!CreateLogFile(g_log->path)) {
+  status = CreateLogFile(g_log->path);
+  if (status != QRTL_SUCCESS) {
     g_log->path.clear();
     ReleaseLogObject();
-    return QRTLERR_OPEN_LOG;
+    return status;
   }
   g_log->enabled = true;
   QRTLWriteToLog(QRTL_SUBSYSTEM_QRTL, QRTL_LOG_ALL, "Logging Enabled.");
@@ -164,7 +186,7 @@ int32_t QRTLDisableLogging(void) {
   QRTLWriteToLog(QRTL_SUBSYSTEM_QRTL, QRTL_LOG_ALL, "Logging Disabled.");
   if (!QRTLIsLoggingEnabled()) return QRTL_SUCCESS;
   g_log->enabled = false;
-  const int32_t flushed = Flush();
+  const int32_t flushed = Flush(FlushWhen::kNow);
   g_log->path.clear();
   const int32_t released = ReleaseLogObject();
   return flushed != QRTL_SUCCESS ? flushed : released;

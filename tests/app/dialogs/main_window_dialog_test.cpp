@@ -14,6 +14,7 @@
 #include <thread>
 
 #include "qt_test_environment.h"
+#include "shell/app_directory.h"
 #include "shell/main_window_dialog.h"
 #include "snmp/community_strings_dialog.h"
 #include "snmp_double.h"
@@ -28,7 +29,7 @@ class MainWindowDialogTest : public ::testing::Test {
  protected:
   void SetUp() override {
     snmp_double::Reset();
-    window = std::make_unique<MainWindowDialog>(boxes, ui, [this](const char* address, const char*, const char*, int) {
+    window = std::make_unique<MainWindowDialog>(boxes, ui, [this](const char* address, const JobFile&, const char*, int) {
       sentTo.push_back(address);  // one job at a time, on the job's thread
       return 0;
     });
@@ -74,6 +75,7 @@ class MainWindowDialogTest : public ::testing::Test {
 // After a search the last row is selected: the panel, Print Font List and
 // Change Community String all take that printer.
 TEST_F(MainWindowDialogTest, AfterGetPrintersEveryCommandGoesToThePrinterShown) {
+  ASSERT_TRUE(InitAppDirectory());  // the job file is opened before it is sent
   for (uint32_t d : {3u, 1u, 2u})
     AddDevice(snmp_double::MakeDeviceInfo(0x0A000000u + d, "1.2", d == 3 ? "LAST" : "P", "Laser"), kStorageBoth);
   GetPrinters(0x0A000000u, 0xFFFFFF00u);
@@ -288,10 +290,11 @@ TEST_F(MainWindowDialogTest, RightButtonOverTheDescriptionOpensThePrinterMenu) {
 // window's event loop, which keeps running meanwhile.
 TEST(MainWindowDialogPrinting, FontListJobLeavesTheWindowAnsweringAndTellsAFailure) {
   snmp_double::Reset();
+  ASSERT_TRUE(InitAppDirectory());  // the job file is opened before it is sent
   ScriptedBoxes boxes;
   QtUiThread ui;
   std::atomic<bool> release{false};
-  MainWindowDialog window(boxes, ui, [&](const char*, const char*, const char*, int) {
+  MainWindowDialog window(boxes, ui, [&](const char*, const JobFile&, const char*, int) {
     while (!release) std::this_thread::sleep_for(std::chrono::milliseconds(5));
     return 10061;  // WSAECONNREFUSED
   });

@@ -46,6 +46,7 @@ class ResourceManagerDialogTest : public ::testing::Test {
  protected:
   ResourceManagerDialogTest() {
     std::filesystem::create_directory(appDir);
+    std::filesystem::permissions(appDir, std::filesystem::perms::owner_all);
     for (const char* address : kAddresses) {
       printer_sim::PrinterConfig config;
       config.address = address;
@@ -75,7 +76,7 @@ class ResourceManagerDialogTest : public ::testing::Test {
     std::vector<PrinterRecord*> all, targets;
     for (auto& record : records) all.push_back(&record);
     for (int i : targetIndexes) targets.push_back(&records[static_cast<size_t>(i)]);
-    JobSubmitter submit = [this](const char* address, const char* jobFile, const char* host, int number) {
+    JobSubmitter submit = [this](const char* address, const JobFile& jobFile, const char* host, int number) {
       LprSettings settings = lpr;
       settings.port = ports.at(address);
       return SubmitLprJob(address, jobFile, host, number, settings);

@@ -38,16 +38,16 @@ class DownloadJobTest : public ::testing::Test {
     return dir.file(name);
   }
   int Pcl(const std::string& source, const char* name, StorageLocation location = kHardDisk) {
-    return WritePclDownloadJob(source.c_str(), name, location, job.c_str(), boxes);
+    return WritePclDownloadJob(source.c_str(), name, location, OpenJobFile(job)->descriptor(), boxes);
   }
   int PostScript(const std::string& source, const char* name,
                  StorageLocation location = kHardDisk) {
-    return WritePostScriptDownloadJob(source.c_str(), name, location, job.c_str(), boxes);
+    return WritePostScriptDownloadJob(source.c_str(), name, location, OpenJobFile(job)->descriptor(), boxes);
   }
   std::string PostScriptHeader(const std::string& call, StorageLocation location = kHardDisk) {
     return PostScriptPrologue(location) + " " + call + "download_font\r\n_FontDownload_\n";
   }
-  bool JobExists() const { return std::filesystem::exists(job); }
+  bool JobIsEmpty() const { return !std::filesystem::exists(job) || std::filesystem::file_size(job) == 0; }
 
   TempDir dir;
   std::string job = dir.file("tmpPrintFile.tmp");
@@ -90,10 +90,10 @@ TEST_F(DownloadJobTest, PclJobRefusesNamesThatWouldInjectOrLeaveTheFontsDirector
     EXPECT_EQ(boxes.shown, std::vector<int>{kInputErrorText}) << name;
   }
   boxes.shown.clear();
-  EXPECT_EQ(WritePclDownloadJob(nullptr, "Name", kHardDisk, job.c_str(), boxes), kJobInputsRefused);
+  EXPECT_EQ(WritePclDownloadJob(nullptr, "Name", kHardDisk, OpenJobFile(job)->descriptor(), boxes), kJobInputsRefused);
   EXPECT_EQ(Pcl("", "Name"), kJobInputsRefused);
   EXPECT_EQ(boxes.shown, (std::vector<int>{kInputErrorText, kInputErrorText}));
-  EXPECT_FALSE(JobExists());
+  EXPECT_TRUE(JobIsEmpty());
 
   // Blanks, punctuation and bytes beyond ASCII are names a printer may hold.
   EXPECT_EQ(Pcl(source, "Univers Bold 12pt-x.y_\xE9"), kJobWritten);
@@ -166,10 +166,10 @@ TEST_F(DownloadJobTest, PostScriptSourceWithAnEndMarkerLineLeavesNoJob) {
 TEST_F(DownloadJobTest, PostScriptWithoutPathOrNameWritesAndShowsNothing) {
   EXPECT_EQ(PostScript(Source("x"), ""), kJobInputsRefused);
   EXPECT_EQ(PostScript("", "Name"), kJobInputsRefused);
-  EXPECT_EQ(WritePostScriptDownloadJob("x", nullptr, kHardDisk, job.c_str(), boxes),
+  EXPECT_EQ(WritePostScriptDownloadJob("x", nullptr, kHardDisk, OpenJobFile(job)->descriptor(), boxes),
             kJobInputsRefused);
   EXPECT_TRUE(boxes.shown.empty());
-  EXPECT_FALSE(JobExists());
+  EXPECT_TRUE(JobIsEmpty());
 }
 
 TEST_F(DownloadJobTest, UnreadableSourcesAndUnwritableJobFilesAreReportedToTheCaller) {
@@ -180,15 +180,14 @@ TEST_F(DownloadJobTest, UnreadableSourcesAndUnwritableJobFilesAreReportedToTheCa
     auto write = [&](const std::string& source, const std::string& jobFile) {
       boxes.shown.clear();
       return postScript
-                 ? WritePostScriptDownloadJob(source.c_str(), "F", kHardDisk, jobFile.c_str(),
-                                              boxes)
-                 : WritePclDownloadJob(source.c_str(), "F", kHardDisk, jobFile.c_str(), boxes);
+                 ? WritePostScriptDownloadJob(source.c_str(), "F", kHardDisk, OpenJobFile(jobFile)->descriptor(), boxes)
+                 : WritePclDownloadJob(source.c_str(), "F", kHardDisk, OpenJobFile(jobFile)->descriptor(), boxes);
     };
     // A FIFO is refused at once rather than waited on.
     for (const char* name : {"missing", "folder", "pipe"}) {
       EXPECT_EQ(write(dir.file(name), job), kJobSourceUnreadable) << name;
       EXPECT_EQ(boxes.shown, std::vector<int>{kFileNotFoundText});
-      EXPECT_FALSE(JobExists());
+      EXPECT_TRUE(JobIsEmpty());
     }
     EXPECT_EQ(write(font, dir.file("no/such/folder")), kJobFileNotOpened);
     EXPECT_EQ(boxes.shown, std::vector<int>{kFileNotFoundText});

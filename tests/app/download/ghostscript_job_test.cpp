@@ -146,7 +146,7 @@ TEST_F(GhostscriptJobTest, FontNameWithPostScriptDelimitersArrivesUnchanged) {
   ASSERT_EQ(ConvertPfbToPfa("/usr/share/fonts/X11/Type1/NimbusSans-Regular.pfb", pfa.c_str()), 0);
   const std::string job = dir.file("job.ps");
   const char* name = "Odd(Name)\\) showpage (";
-  ASSERT_EQ(WritePostScriptDownloadJob(pfa.c_str(), name, kHardDisk, job.c_str(), boxes),
+  ASSERT_EQ(WritePostScriptDownloadJob(pfa.c_str(), name, kHardDisk, OpenJobFile(job)->descriptor(), boxes),
             kJobWritten);
   RunJob(job);
   EXPECT_EQ(FilesIn(disk + "/fonts"), std::vector<std::string>{name});

@@ -2,6 +2,8 @@
 // strings, and message boxes that record what was shown.
 #pragma once
 
+#include <fcntl.h>
+
 #include <algorithm>
 #include <deque>
 #include <filesystem>
@@ -10,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "download/job_folder.h"
 #include "download/resource_job_questions.h"
 #include "ui/message_boxes.h"
 
@@ -20,6 +23,19 @@ inline std::string ReadBytes(const std::string& path) {
 
 inline void WriteBytes(const std::string& path, const std::string& bytes) {
   std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+}
+
+// The file at `path` open as a job file, made when absent; its descriptor
+// is -1 when it cannot be opened.
+inline std::unique_ptr<JobFile> OpenJobFile(const std::string& path) {
+  return std::make_unique<JobFile>(open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600), path);
+}
+
+// `path` made a folder closed to others, as a job folder is; the path.
+inline std::string MakePrivateFolder(const std::string& path) {
+  std::filesystem::create_directory(path);
+  std::filesystem::permissions(path, std::filesystem::perms::owner_all);
+  return path;
 }
 
 // Every byte value in turn, so that a copy that alters or drops any shows.

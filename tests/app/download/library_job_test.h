@@ -15,8 +15,6 @@
 
 class LibraryJobTest : public ::testing::Test {
  protected:
-  LibraryJobTest() { std::filesystem::create_directory(appDir); }
-
   // Classifies `path` as a download does, then prepares its jobs for
   // `location`; -1 when the converter does not take it for a font.
   int ClassifyAndPrepare(const std::string& path, StorageLocation location = kHardDisk) {
@@ -29,7 +27,7 @@ class LibraryJobTest : public ::testing::Test {
   }
 
   TempDir dir;
-  std::string appDir = dir.file("app");
+  std::string appDir = MakePrivateFolder(dir.file("app"));
   ScriptedQuestions questions;
   RecordingBoxes boxes;
   ResourceJobContext context{ConverterLibrary(), questions, boxes, appDir};

@@ -2,6 +2,7 @@
 
 #include <arpa/inet.h>
 #include <dirent.h>
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <grp.h>
 #include <sys/socket.h>
@@ -32,6 +33,12 @@ std::string Pattern(size_t size) {
   std::string data(size, '\0');
   for (size_t i = 0; i < size; ++i) data[i] = static_cast<char>(i * 7 + i / 251);
   return data;
+}
+
+// The job file at `path` open for reading, as a sender gets it; its
+// descriptor is -1 when it cannot be opened.
+std::unique_ptr<JobFile> Job(const std::string& path) {
+  return std::make_unique<JobFile>(open(path.c_str(), O_RDONLY | O_CLOEXEC), path);
 }
 
 std::string WriteJob(const TempDir& dir, const std::string& name, const std::string& data) {
@@ -77,7 +84,7 @@ TEST_F(LprExchangeTest, WorkedExampleIsSentByteForByte) {
   std::string path = WriteJob(dir_, "tmpPrintFile.tmp", data);
   LpdReceiver receiver;
 
-  ASSERT_EQ(SubmitLprJob("127.0.0.1", path.c_str(), "GLY", 7, SettingsFor(receiver)), 0);
+  ASSERT_EQ(SubmitLprJob("127.0.0.1", *Job(path), "GLY", 7, SettingsFor(receiver)), 0);
 
   std::string control = "HGLY\nPGLY\nfdfA007GLY\nUdfA007GLY\nN\\tmpPrintFile.tmp\n";
   ASSERT_EQ(control.size(), 51u);
@@ -95,7 +102,7 @@ TEST_F(LprExchangeTest, EmptyAndWholeBlockJobsEndWithTheirNul) {
     std::string data = Pattern(size);
     std::string path = WriteJob(dir_, "job.prn", data);
     LpdReceiver receiver;
-    ASSERT_EQ(SubmitLprJob("127.0.0.1", path.c_str(), "GLY", 1234, SettingsFor(receiver)), 0);
+    ASSERT_EQ(SubmitLprJob("127.0.0.1", *Job(path), "GLY", 1234, SettingsFor(receiver)), 0);
     EXPECT_EQ(receiver.Received(), ExpectedStream("234", "\\job.prn", data));
   }
 }
@@ -130,7 +137,7 @@ TEST_F(LprExchangeTest, RefusalsAndMissingAcknowledgementsFailAndCloseEverything
     LpdReceiver receiver(cases[i].script);
     LprSettings settings = SettingsFor(receiver);
     settings.ackTimeoutMs = 200;
-    int result = SubmitLprJob("127.0.0.1", path.c_str(), "GLY", 0, settings);
+    int result = SubmitLprJob("127.0.0.1", *Job(path), "GLY", 0, settings);
     EXPECT_EQ(result, cases[i].expected) << (LprResultName(result) ? LprResultName(result) : "");
     receiver.Received();
   }
@@ -147,9 +154,9 @@ TEST_F(LprExchangeTest, RefusedConnectionGivesTheWinsockNumberAndSendsNothing) {
   LprSettings settings;
   settings.clock = &clock_;
   settings.port = freePort;
-  EXPECT_EQ(SubmitLprJob("127.0.0.1", path.c_str(), "GLY", 0, settings), WSAECONNREFUSED);
+  EXPECT_EQ(SubmitLprJob("127.0.0.1", *Job(path), "GLY", 0, settings), WSAECONNREFUSED);
   EXPECT_EQ(clock_.sleepCount(), 0u);
-  EXPECT_EQ(SubmitLprJob("not an address", path.c_str(), "GLY", 0, settings), WSAEINVAL);
+  EXPECT_EQ(SubmitLprJob("not an address", *Job(path), "GLY", 0, settings), WSAEINVAL);
 }
 
 // A listener whose queue of waiting connections is full leaves the opening
@@ -219,7 +226,7 @@ TEST(LprPacing, BlocksAndWaitsFollowEachOtherInOrder) {
   LprSettings settings;
   settings.clock = &clock;
 
-  ASSERT_EQ(SubmitLprJobOn(socket, "10.0.0.1", path.c_str(), "GLY", 3, settings), 0);
+  ASSERT_EQ(SubmitLprJobOn(socket, "10.0.0.1", *Job(path), "GLY", 3, settings), 0);
 
   std::vector<std::string> expected = {
       "connect",   "send 4",    "wait 250", "send 14",  "wait 250", "send 43",
@@ -237,17 +244,17 @@ TEST(LprPacing, JobFileProblemsGiveTheirOwnResults) {
   settings.clock = &clock;
 
   std::string missing = dir.file("missing.prn");
-  EXPECT_EQ(SubmitLprJobOn(socket, "10.0.0.1", missing.c_str(), "GLY", 0, settings),
+  EXPECT_EQ(SubmitLprJobOn(socket, "10.0.0.1", *Job(missing), "GLY", 0, settings),
             LPR_ERR_JOB_FILE_UNREADABLE);
   EXPECT_TRUE(log.empty()) << "nothing may be sent for a job file that cannot be measured";
 
-  // The job file disappears after its size was announced.
+  // The job file shrinks after its size was announced.
   std::string path = WriteJob(dir, "job.prn", Pattern(10));
   int sends = 0;
   socket.onSend = [&] {
-    if (++sends == 4) fs::remove(path);  // the data subcommand went out
+    if (++sends == 4) fs::resize_file(path, 5);  // the data subcommand went out
   };
-  EXPECT_EQ(SubmitLprJobOn(socket, "10.0.0.1", path.c_str(), "GLY", 0, settings),
+  EXPECT_EQ(SubmitLprJobOn(socket, "10.0.0.1", *Job(path), "GLY", 0, settings),
             LPR_ERR_JOB_FILE_READ);
 }
 
@@ -266,7 +273,7 @@ TEST(LprPacing, UnreadableJobFileSendsNothing) {
     RecordingSocket socket(clock, log);
     LprSettings settings;
     settings.clock = &clock;
-    return SubmitLprJobOn(socket, "10.0.0.1", path.c_str(), "GLY", 0, settings) ==
+    return SubmitLprJobOn(socket, "10.0.0.1", *Job(path), "GLY", 0, settings) ==
                LPR_ERR_JOB_FILE_UNREADABLE &&
            log.empty();
   };

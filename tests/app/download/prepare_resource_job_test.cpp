@@ -55,23 +55,25 @@ class ScriptedConverter final : public ConverterOperations {
 
 class PrepareResourceJobTest : public ::testing::Test {
  protected:
-  PrepareResourceJobTest() { std::filesystem::create_directory(jobDir); }
-
   int Prepare(const std::string& fileName, ResourceKindInfo kind, const char* name = "Font",
               bool exportMode = false) {
+    return PrepareIn(context, fileName, kind, name, exportMode);
+  }
+  int PrepareIn(ResourceJobContext& target, const std::string& fileName, ResourceKindInfo kind,
+                const char* name = "Font", bool exportMode = false) {
     const std::string path = fonts.file(fileName);
     if (!std::filesystem::exists(path)) WriteBytes(path, "font " + fileName + "\n");
     std::memset(fontName, 0, sizeof fontName);
     std::strcpy(fontName, name);
     kindInfo = kind;
-    return PrepareResourceJob(context, path.c_str(), fontName, kindInfo, exportMode);
+    return PrepareResourceJob(target, path.c_str(), fontName, kindInfo, exportMode);
   }
   std::string JobDirFile(const char* name) const { return jobDir + "/" + name; }
   std::string Job(const char* name = kJobFileName) const { return ReadBytes(JobDirFile(name)); }
   Files JobDirFiles() const { return FilesIn(jobDir); }
 
   TempDir fonts;
-  std::string jobDir = fonts.file("jobs");
+  std::string jobDir = MakePrivateFolder(fonts.file("jobs"));
   ScriptedConverter converter;
   ScriptedQuestions questions;
   RecordingBoxes boxes;
@@ -94,7 +96,7 @@ bool HasPclJob(const std::string& job, const std::string& name, const std::strin
 TEST_F(PrepareResourceJobTest, PostScriptAndPclFontsBecomeOneJobInTheJobFile) {
   ASSERT_EQ(Prepare("text.pfa", {3, 1}, "Courier"), kResourceJobDone);
   EXPECT_TRUE(HasPostScriptJob(Job(), "(Courier)", "font text.pfa\n"));
-  EXPECT_EQ(context.jobFiles.postScript, JobDirFile(kJobFileName));
+  EXPECT_EQ(context.jobFiles.postScript->path(), JobDirFile(kJobFileName));
   EXPECT_TRUE(converter.calls.empty());
 
   ASSERT_EQ(Prepare("binary.pfb", {3, 0x8001}, "Times"), kResourceJobDone);
@@ -103,7 +105,7 @@ TEST_F(PrepareResourceJobTest, PostScriptAndPclFontsBecomeOneJobInTheJobFile) {
   EXPECT_EQ(JobDirFiles(), Files{kJobFileName});  // the earlier job and the scratch file are gone
 
   ASSERT_EQ(Prepare("font.sfp", {2, 10}, "Courier10"), kResourceJobDone);
-  EXPECT_EQ(context.jobFiles.pcl, JobDirFile(kJobFileName));
+  EXPECT_EQ(context.jobFiles.pcl->path(), JobDirFile(kJobFileName));
   EXPECT_TRUE(HasPclJob(Job(), "Courier10", "font font.sfp\n"));
   EXPECT_EQ(JobDirFiles(), Files{kJobFileName});
   EXPECT_EQ(questions.formMacroQuestions, 0);
@@ -131,8 +133,8 @@ TEST_F(PrepareResourceJobTest, TrueTypeConvertsByTheChoiceInTheConvertersOrder) 
   ASSERT_EQ(Prepare("sans.ttf", {1, 0}, "Sans"), kResourceJobDone);
   EXPECT_EQ(converter.calls, (Files{"type1 sans.ttf tmpPfa.tmp", "finish tmpPfa.tmp tmpPfb.pfa",
                                     "classify tmpPfb.pfa", "pcl sans.ttf tmpPcl.tmp"}));
-  EXPECT_EQ(context.jobFiles.postScript, JobDirFile(kJobFileName));
-  EXPECT_EQ(context.jobFiles.pcl, JobDirFile(kSecondJobFileName));
+  EXPECT_EQ(context.jobFiles.postScript->path(), JobDirFile(kJobFileName));
+  EXPECT_EQ(context.jobFiles.pcl->path(), JobDirFile(kSecondJobFileName));
   EXPECT_TRUE(HasPostScriptJob(Job(), "(ConvertedSans)", "finish of tmpPfa.tmp\n"));
   // The PCL half carries the name of the converted Type 1 font.
   EXPECT_TRUE(HasPclJob(Job(kSecondJobFileName), "ConvertedSans", "pcl of sans.ttf\n"));
@@ -206,14 +208,15 @@ TEST_F(PrepareResourceJobTest, PclNamedResourceIsFollowedByTheFormMacroQuestion)
 TEST_F(PrepareResourceJobTest, ExportAppendsEveryJobToTheExportFile) {
   const std::string exportFile = fonts.file("fonts.prn");
   WriteBytes(exportFile, "earlier\n");
-  context.jobFiles = {exportFile, exportFile};
+  const std::shared_ptr<JobFile> exportJobs = OpenJobFile(exportFile);
+  context.jobFiles = {exportJobs, exportJobs};
   context.downloadLocation = kFlashMemory;
   questions.answers = {kBoth};
   ASSERT_EQ(Prepare("a.pfa", {3, 1}, "A", true), kResourceJobDone);
   ASSERT_EQ(Prepare("b.sfp", {2, 15}, "B", true), kResourceJobDone);
   ASSERT_EQ(Prepare("c.ttf", {1, 0}, "C", true), kResourceJobDone);
-  EXPECT_EQ(context.jobFiles.postScript, exportFile);
-  EXPECT_EQ(context.jobFiles.pcl, exportFile);
+  EXPECT_EQ(context.jobFiles.postScript, exportJobs);
+  EXPECT_EQ(context.jobFiles.pcl, exportJobs);
   EXPECT_TRUE(JobDirFiles().empty());
 
   const std::string jobs = ReadBytes(exportFile);
@@ -231,21 +234,25 @@ TEST_F(PrepareResourceJobTest, DownloadStartsEachResourceWithEmptyTemporaryJobFi
   // before this download.
   WriteBytes(JobDirFile(kJobFileName), "stale job\n");
   WriteBytes(JobDirFile(kSecondJobFileName), "stale second job\n");
-  context.jobFiles = {fonts.file("export.prn"), fonts.file("export.prn")};
+  const std::shared_ptr<JobFile> exportJobs = OpenJobFile(fonts.file("export.prn"));
+  context.jobFiles = {exportJobs, exportJobs};
   ASSERT_EQ(Prepare("font.sfp", {2, 10}, "Courier10"), kResourceJobDone);
   EXPECT_EQ(Job().rfind("\x1B%-12345X@PJL\n", 0), 0u);
   EXPECT_EQ(JobDirFiles(), Files{kJobFileName});
-  // Deleting both job files afterwards cannot reach the export file.
-  EXPECT_EQ(context.jobFiles.postScript, JobDirFile(kJobFileName));
+  // The export file is let go: nothing later writes into it.
+  EXPECT_EQ(context.jobFiles.pcl->path(), JobDirFile(kJobFileName));
+  EXPECT_EQ(context.jobFiles.postScript, nullptr);
+  EXPECT_TRUE(ReadBytes(exportJobs->path()).empty());
 }
 
 TEST_F(PrepareResourceJobTest, JobThatCouldNotBeWrittenIsNotReportedAsDone) {
   // A PCL name the job cannot carry, and an export file that takes no bytes.
   EXPECT_EQ(Prepare("font.sfp", {2, 10}, "Bad\"Name"), kResourceJobNotWritten);
   EXPECT_EQ(boxes.shown, std::vector<int>{download_job::kInputErrorText});
-  context.jobFiles = {"/dev/full", "/dev/full"};
+  const std::shared_ptr<JobFile> full = OpenJobFile("/dev/full");
+  context.jobFiles = {full, full};
   questions.answers = {kBoth};
-  EXPECT_EQ(Prepare("sans.ttf", {1, 0}, "Sans", true), kResourceJobNotWritten);
+  EXPECT_EQ(Prepare("sans.ttf", {1, 0}, "Sans", true), kResourceJobWriteFailed);
   // The PCL half is not even converted once the first half failed.
   EXPECT_EQ(converter.calls.back(), "classify tmpPfb.pfa");
   EXPECT_TRUE(JobDirFiles().empty());
@@ -258,11 +265,11 @@ TEST_F(PrepareResourceJobTest, WithoutAJobFolderNoJobIsWrittenAnywhere) {
   std::filesystem::create_directory(working);
   const std::filesystem::path before = std::filesystem::current_path();
   std::filesystem::current_path(working);
-  context.jobDirectory.clear();
+  ResourceJobContext none{converter, questions, boxes, ""};
   questions.answers = {kBoth};
-  EXPECT_EQ(Prepare("text.pfa", {3, 1}, "Courier"), kResourceJobNotWritten);
-  EXPECT_EQ(Prepare("binary.pfb", {3, 0x8001}, "Times"), kPostScriptConversionFailed);
-  EXPECT_EQ(Prepare("sans.ttf", {1, 0}, "Sans"), kTrueTypeConversionFailed);
+  EXPECT_EQ(PrepareIn(none, "text.pfa", {3, 1}, "Courier"), kResourceJobNotWritten);
+  EXPECT_EQ(PrepareIn(none, "binary.pfb", {3, 0x8001}, "Times"), kPostScriptConversionFailed);
+  EXPECT_EQ(PrepareIn(none, "sans.ttf", {1, 0}, "Sans"), kTrueTypeConversionFailed);
   std::filesystem::current_path(before);
   EXPECT_TRUE(FilesIn(working).empty());
   for (const char* name : {kJobFileName, kSecondJobFileName, "tmpPfa.tmp", "tmpPcl.tmp"})

@@ -1,6 +1,8 @@
 // Job preparation with the converter library itself: every path leaves
 // exactly its job files in the program's directory, and no scratch file.
 #include <gtest/gtest.h>
+#include <sys/mount.h>
+#include <unistd.h>
 
 #include <cstring>
 
@@ -87,6 +89,26 @@ TEST_F(RealConverterJobTest, FailedConversionsLeaveNothingBehind) {
     EXPECT_EQ(PrepareAs(notAFont, {1, 0}), kTrueTypeConversionFailed);
     EXPECT_TRUE(FilesIn(appDir).empty());
   }
+}
+
+// A job folder on a disk that fills up during the conversion: the row says
+// so rather than blaming the font. The small disk is a tmpfs of its own,
+// which only root may mount.
+TEST_F(RealConverterJobTest, AFullScratchDiskIsToldApartFromABadFont) {
+  const std::string small = MakePrivateFolder(dir.file("small"));
+  if (geteuid() != 0 || mount("tmpfs", small.c_str(), "tmpfs", 0, "size=64k,mode=0700") != 0)
+    GTEST_SKIP() << "no tmpfs can be mounted here";
+  {
+    ResourceJobContext full{ConverterLibrary(), questions, boxes, small};
+    for (ConversionOptions choice : {kToType1, kToPcl}) {
+      questions.answers = {choice};
+      std::strcpy(fontName, "Liberation");
+      kindInfo = {1, 0};
+      EXPECT_EQ(PrepareResourceJob(full, kTrueType.c_str(), fontName, kindInfo, false), kScratchSpaceFull);
+      EXPECT_TRUE(FilesIn(small).empty());
+    }
+  }
+  umount(small.c_str());
 }
 
 }  // namespace

@@ -68,9 +68,9 @@ struct SentJob {
 class RecordingSubmitter {
  public:
   JobSubmitter Function() {
-    return [this](const char* address, const char* jobFile, const char*, int number) {
+    return [this](const char* address, const JobFile& jobFile, const char*, int number) {
       std::unique_lock guard(lock_);
-      jobs_.push_back({address, ReadBytes(jobFile), number});
+      jobs_.push_back({address, ReadBytes(jobFile.path()), number});
       const int held = static_cast<int>(jobs_.size()) - 1;
       if (held == holdIndex_) {
         inside_ = true;

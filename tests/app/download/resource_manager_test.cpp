@@ -43,6 +43,7 @@ class ResourceManagerTest : public ::testing::Test {
   static void SetUpTestSuite() { LoadBuiltResources(); }
   ResourceManagerTest() {
     std::filesystem::create_directory(appDir);
+    std::filesystem::permissions(appDir, std::filesystem::perms::owner_all);
     printers = {MakeTestPrinter(kFirst, kStorageHardDisk, "ONE"), MakeTestPrinter(kNoStorage, kStorageNone, "NONE"),
                 MakeTestPrinter(kSecond, kStorageBoth, "TWO")};
   }
@@ -307,8 +308,9 @@ TEST_F(ResourceManagerTest, ExportWritesEveryJobInOrderIntoOneFileAndLeavesItAlo
   EXPECT_NE(host.texts[0].find("lp -d QUEUE -o raw filename"), std::string::npos);
   EXPECT_EQ(host.texts[0].find("copy /b"), std::string::npos);
   EXPECT_EQ(host.waitCursor, 0);
-  EXPECT_EQ(logic->jobFiles().postScript, appDir + "/" + kJobFileName);
-  EXPECT_EQ(logic->jobFiles().pcl, appDir + "/" + kJobFileName);
+  // Nothing later writes into the export file.
+  EXPECT_EQ(logic->jobFiles().postScript, nullptr);
+  EXPECT_EQ(logic->jobFiles().pcl, nullptr);
 
   // Exporting again to the same file leaves only the second export, to
   // flash memory this time; "Apply to All" was not chosen, so it asks.
@@ -336,6 +338,22 @@ TEST_F(ResourceManagerTest, ExportOfAFormFileAloneLeavesNoFile) {
   EXPECT_FALSE(std::filesystem::exists(host.exportFile));
   EXPECT_EQ(boxes.shown, std::vector<int>{kInvalidFontFileMessage});
   EXPECT_EQ(Statuses(), Texts{"Not Downloaded"});
+}
+
+// The window's export refuses what the command line's does: here one of
+// its own inputs, which stays as it was.
+TEST_F(ResourceManagerTest, ExportOverOneOfItsInputsIsRefusedAndSaysSo) {
+  Open({0});
+  Add({"a.pfa", "b.sfp"});
+  const std::string input = fonts.file("b.sfp");
+  const std::string before = ReadBytes(input);
+  host.exportFile = input;
+  logic->OnCommand(kExportButton);
+  EXPECT_EQ(ReadBytes(input), before);
+  ASSERT_EQ(host.texts.size(), 1u);
+  EXPECT_EQ(host.texts[0], input + " is one of the files to export: nothing was exported.");
+  EXPECT_EQ(logic->exportProblem(), host.texts[0]);
+  EXPECT_TRUE(logic->IsEnabled(kDownloadButton));
 }
 
 TEST_F(ResourceManagerTest, EmptyListStartsNothing) {

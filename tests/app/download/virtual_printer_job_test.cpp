@@ -69,8 +69,9 @@ class VirtualPrinterJobTest : public LibraryJobTest {
     }
   }
 
-  void Send(const std::string& jobFile) {
-    ASSERT_EQ(SubmitLprJob(kAddress, jobFile.c_str(), "GLY", jobNumber++, lpr), 0) << jobFile;
+  void Send(const std::shared_ptr<JobFile>& jobFile) {
+    ASSERT_TRUE(jobFile);
+    ASSERT_EQ(SubmitLprJob(kAddress, *jobFile, "GLY", jobNumber++, lpr), 0) << jobFile->path();
     ++sent;
   }
 

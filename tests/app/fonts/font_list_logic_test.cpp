@@ -166,6 +166,19 @@ TEST_F(FontListLogicTest, AFileSystemClosedToPjlIsToldInTheStatusBar) {
   EXPECT_EQ(logic->statusText(), "The printer does not allow access to its file system.");
 }
 
+// A list as long as the SNMP library reads says that it may be cut.
+TEST_F(FontListLogicTest, AListAtTheReadLimitSaysItMayBeCut) {
+  std::vector<FontEntry> many;
+  for (int i = 1; i <= static_cast<int>(kMostListedFonts); ++i)
+    many.push_back(MakeFontEntry(("F" + std::to_string(i)).c_str(), i, kFontTypePcl, kFontDownloaded, kFontOnHardDisk));
+  AddPrinterWithFonts(laser, many);
+  Open({&laser});
+  EXPECT_TRUE(logic->listCut());
+  EXPECT_EQ(logic->statusText(), "20000 Font(s)" + std::string(kListCutText));
+  logic->OnViewChanged(kAllPostScript);
+  EXPECT_EQ(logic->statusText(), "0 Font(s)" + std::string(kListCutText));
+}
+
 TEST_F(FontListLogicTest, DeleteOffersOnlyDownloadedFontsWithTheRightQuestion) {
   AddPrinterWithFonts(laser, MixedTable());
   Open({&laser});

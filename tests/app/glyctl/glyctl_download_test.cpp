@@ -1,6 +1,11 @@
 // download, export and print-font-list against virtual printers: what each
 // printer holds afterwards, side by side or one at a time, and the
 // failures: a file that is no resource, an unknown printer, a refused job.
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 
@@ -20,6 +25,10 @@ class GlyctlDownloadTest : public GlyctlTest {
     return path;
   }
   size_t JobCount(size_t printer) { return simulator.Jobs(printer).size(); }
+  static std::string Contents(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+  }
 };
 
 TEST_F(GlyctlDownloadTest, SideBySideEveryPrinterGetsEveryFont) {
@@ -116,6 +125,51 @@ TEST_F(GlyctlDownloadTest, ExportWritesTheJobsOfTheLocationIntoOneFile) {
   EXPECT_NE(exported.out.find("NimbusSans-Regular.pfb  NimbusSans-Regular  PS-Type1 Font"), std::string::npos);
 
   EXPECT_EQ(Run({"export", kType1Pfb, "--out", scratch.file("no/such/folder.prn")}).status, kExitCannotWrite);
+}
+
+// What --out names is never destroyed: a device, a FIFO, one of the inputs
+// and a write that fails midway leave it as it was, exit 7 and leave no
+// file of their own; a link to a regular file is followed.
+TEST_F(GlyctlDownloadTest, ExportReplacesOnlyARegularFileAndOnlyOnceItIsWhole) {
+  namespace fs = std::filesystem;
+  const std::string font = PclFontFile("Gothic");
+  const std::string fontBytes = Contents(font);
+  const std::string pipe = scratch.file("pipe");
+  ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+  for (const std::string& out : {font, pipe, std::string("/dev/full")}) {
+    const GlyctlResult refused = Run({"export", font, "--out", out});
+    EXPECT_EQ(refused.status, kExitCannotWrite) << out;
+    EXPECT_NE(refused.err.find("nothing was exported"), std::string::npos) << refused.err;
+  }
+  EXPECT_EQ(Contents(font), fontBytes);
+  EXPECT_TRUE(fs::is_fifo(pipe));
+  EXPECT_TRUE(fs::is_character_file("/dev/full"));
+
+  const std::string old = scratch.file("old.prn");
+  sim_test::WriteFile(old, "the last export\n");
+  const std::string link = scratch.file("link.prn");
+  fs::create_symlink(old, link);
+  {
+    // A disk that takes no more than 100 bytes of a file.
+    struct rlimit saved {};
+    getrlimit(RLIMIT_FSIZE, &saved);
+    struct rlimit small = saved;
+    small.rlim_cur = 100;
+    const sighandler_t handler = signal(SIGXFSZ, SIG_IGN);
+    setrlimit(RLIMIT_FSIZE, &small);
+    const GlyctlResult failed = Run({"export", font, "--out", link});
+    setrlimit(RLIMIT_FSIZE, &saved);
+    signal(SIGXFSZ, handler);
+    EXPECT_EQ(failed.status, kExitCannotWrite);
+    EXPECT_NE(failed.err.find("could not be written whole"), std::string::npos) << failed.err;
+  }
+  EXPECT_EQ(Contents(old), "the last export\n");
+
+  EXPECT_EQ(Run({"export", font, "--out", link}).status, kExitOk);
+  EXPECT_TRUE(fs::is_symlink(link));
+  EXPECT_NE(Contents(old).find("0:\\pcl\\fonts\\Gothic"), std::string::npos);
+  for (const auto& entry : fs::directory_iterator(scratch.path()))
+    EXPECT_NE(entry.path().extension(), ".part") << entry.path();
 }
 
 TEST_F(GlyctlDownloadTest, PrintFontListSendsTheJobOfTheKindAsked) {

@@ -61,7 +61,7 @@ class GlyctlTest : public ::testing::Test {
     std::ostringstream out;
     std::ostringstream err;
     GlyctlEnvironment environment{out, err, false, clock,
-                                  [this](const char* address, const char* job, const char* host, int number) {
+                                  [this](const char* address, const JobFile& job, const char* host, int number) {
                                     LprSettings settings;
                                     settings.clock = &lprClock;
                                     settings.port = lpdPorts.count(address) ? lpdPorts.at(address) : 9;

@@ -1,6 +1,7 @@
 // delete and report against virtual printers: downloaded fonts only, with
 // the write community from a private file, and a deletion that never
 // finishes; the font list report as a PDF file read back by poppler.
+#include <filesystem>
 #include <fstream>
 
 #include "glyctl/exit_codes.h"
@@ -59,6 +60,23 @@ TEST_F(GlyctlDeleteTest, TheWriteCommunityComesOnlyFromAPrivateFile) {
   EXPECT_EQ(Run({"delete", "127.88.10.10", "Gothic", "--write-community", "velvet"}).status, kExitUsage);
   chmod(writeFile.c_str(), 0644);
   EXPECT_EQ(Run({"delete", "127.88.10.10", "Gothic", "--community-file", writeFile}).status, kExitCommunityFile);
+  EXPECT_EQ(FontNames(0).size(), 3u);
+}
+
+// A huge file is refused before it is read (this one is 2 GB, sparse), and
+// a NUL inside a community would cut it short.
+TEST_F(GlyctlDeleteTest, OversizedCommunityFilesAndNulBytesAreRefused) {
+  const std::string huge = scratch.file("huge");
+  sim_test::WriteFile(huge, "write=velvet\n");
+  std::filesystem::resize_file(huge, 2ull << 30);
+  const std::string nul = scratch.file("nul");
+  sim_test::WriteFile(nul, std::string("write=vel\0vet\n", 14));
+  for (const auto& [file, reason] : {std::pair{huge, "larger than 64 KiB"}, std::pair{nul, "NUL byte"}}) {
+    chmod(file.c_str(), 0600);
+    const GlyctlResult refused = Run({"delete", "127.88.10.10", "Gothic", "--community-file", file});
+    EXPECT_EQ(refused.status, kExitCommunityFile);
+    EXPECT_NE(refused.err.find(reason), std::string::npos) << refused.err;
+  }
   EXPECT_EQ(FontNames(0).size(), 3u);
 }
 

@@ -1,6 +1,7 @@
 // discover, add and fonts against virtual printers, with every output
 // format read back by Python's own parsers.
 #include "glyctl/exit_codes.h"
+#include "glyctl/output_table.h"
 #include "glyctl_fixture.h"
 
 namespace {
@@ -97,6 +98,27 @@ TEST_F(GlyctlTest, ReadCommunityByOptionOrFromAPrivateFile) {
   EXPECT_EQ(Run({"fonts", "127.88.4.10", "--community-file", scratch.path()}).status, kExitCommunityFile);
   const std::string malformed = WriteCommunityFile("lantern\n", 0600);
   EXPECT_EQ(Run({"fonts", "127.88.4.10", "--community-file", malformed}).status, kExitCommunityFile);
+}
+
+TEST_F(GlyctlTest, AFontListAtTheReadLimitSaysItMayLackFonts) {
+  printer_sim::PrinterConfig config;
+  config.pclFonts = 20000;
+  StartPrinters("127.88.4", {config});
+  const GlyctlResult listed = Run({"fonts", "127.88.4.10", "--format", "csv"});
+  EXPECT_EQ(listed.status, kExitListCut) << listed.err;
+  EXPECT_NE(listed.err.find("the list may lack fonts"), std::string::npos) << listed.err;
+}
+
+// Names come from printers: a bell or an escape sequence in one reaches a
+// terminal neither through the table nor through CSV.
+TEST(GlyctlOutput, ControlBytesAreBlanksInTheTableAndInCsv) {
+  const OutputTable table{{{"Name", "name"}}, {{"Evil\x1B[2J\x07" "Font"}}};
+  for (OutputFormat format : {OutputFormat::kTable, OutputFormat::kCsv}) {
+    std::ostringstream out;
+    WriteOutputTable(out, table, format);
+    EXPECT_NE(out.str().find("Evil [2J Font"), std::string::npos) << out.str();
+    EXPECT_EQ(out.str().find_first_of("\x1B\x07"), std::string::npos);
+  }
 }
 
 }  // namespace

@@ -1,9 +1,16 @@
 // The glyctl program itself: help for every command, usage errors, and the
 // progress bar drawn only when standard error is a terminal.
+#include <arpa/inet.h>
 #include <fcntl.h>
 #include <pty.h>
+#include <signal.h>
+#include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <thread>
 
 #include "glyctl/commands.h"
 #include "glyctl/exit_codes.h"
@@ -12,6 +19,21 @@
 namespace {
 
 std::string Glyctl() { return std::string(getenv("GLY_BINARY_DIR")) + "/glyctl"; }
+
+pid_t StartGlyctl(const std::vector<std::string>& args) {
+  const pid_t child = fork();
+  if (child == 0) {
+    const int devNull = open("/dev/null", O_WRONLY);
+    dup2(devNull, STDOUT_FILENO);
+    dup2(devNull, STDERR_FILENO);
+    std::vector<char*> argv{const_cast<char*>("glyctl")};
+    for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
+    argv.push_back(nullptr);
+    execv(Glyctl().c_str(), argv.data());
+    _exit(127);
+  }
+  return child;
+}
 
 // Runs glyctl with `args`, its standard error on a terminal of its own;
 // what the terminal showed, and the exit status.
@@ -72,6 +94,52 @@ TEST_F(GlyctlTest, TheProgressBarIsDrawnOnlyOnATerminal) {
   // Nothing of the bar; a sanitizer's own report may follow on the stream.
   EXPECT_EQ(piped.output.find("Downloading"), std::string::npos) << piped.output;
   EXPECT_EQ(piped.output.find('\r'), std::string::npos) << piped.output;
+}
+
+// An interrupted download takes its job folder, font data and all, along;
+// a folder an ended run left behind goes at the next start.
+TEST_F(GlyctlTest, InterruptedDownloadLeavesNoJobFolder) {
+  namespace fs = std::filesystem;
+  StartPrinters("127.88.31", std::vector<printer_sim::PrinterConfig>(1));
+  const std::string font = scratch.file("Gothic.sfp");
+  sim_test::WriteFile(font, sim_test::PclSoftFont("Gothic", 12));
+  // A printer that takes the connection and never acknowledges the job.
+  const int listener = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  inet_pton(AF_INET, "127.88.31.10", &address.sin_addr);
+  ASSERT_EQ(bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+  ASSERT_EQ(listen(listener, 8), 0);
+  socklen_t length = sizeof address;
+  getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length);
+  EnvOverride lprPort("GLY_LPR_PORT", std::to_string(ntohs(address.sin_port)));
+  const std::string runtime = scratch.file("runtime");
+  fs::create_directory(runtime);
+  fs::permissions(runtime, fs::perms::owner_all);
+  EnvOverride runtimeDir("XDG_RUNTIME_DIR", runtime);
+
+  for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
+    const pid_t ended = StartGlyctl({"--version"});
+    waitpid(ended, nullptr, 0);
+    const std::string left = runtime + "/gly-jobs-" + std::to_string(ended) + "-abcdef";
+    fs::create_directory(left);
+    fs::permissions(left, fs::perms::owner_all);
+
+    const pid_t child = StartGlyctl({"download", font, "--printers", "127.88.31.10"});
+    bool sending = false;
+    for (int tries = 0; tries < 1000 && !sending; ++tries) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+      for (const auto& entry : fs::directory_iterator(runtime))
+        sending = sending || fs::exists(entry.path() / "tmpPrintFile.tmp");
+    }
+    EXPECT_TRUE(sending) << signal;
+    kill(child, signal);
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 128 + signal) << signal << " " << status;
+    EXPECT_TRUE(fs::is_empty(runtime)) << signal;
+  }
+  close(listener);
 }
 
 }  // namespace

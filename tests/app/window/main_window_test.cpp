@@ -127,6 +127,7 @@ TEST_F(MainWindowTest, PrintFontListSendsTheJobFileForTheKindAndModel) {
 // the job is sent on another thread, the command is greyed until it ends,
 // and a failure is told.
 TEST_F(MainWindowTest, PrintFontListSendsOffTheWindowsThreadAndTellsAFailure) {
+  ASSERT_TRUE(InitAppDirectory());  // the job file is opened before it is sent
   std::mutex gate;
   std::unique_lock held(gate);
   std::thread::id sender;
@@ -270,7 +271,7 @@ TEST_F(MainWindowTest, PrinterListIsSavedAndOpenedAgainThroughTheLibrary) {
 
   // A new run: A answers, B is already listed, C does not answer.
   snmp_double::Reset();
-  logic = std::make_unique<MainWindowLogic>(host, boxes, ui, [](const char*, const char*, const char*, int) { return 0; });
+  logic = std::make_unique<MainWindowLogic>(host, boxes, ui, [](const char*, const JobFile&, const char*, int) { return 0; });
   StartWithoutProfiles();
   snmp_double::Device a;
   a.info = snmp_double::MakeDeviceInfo(Ip(10, 0, 0, 1), "1.2", "A", "Laser");

@@ -20,6 +20,7 @@
 #include "log_file.h"
 #include "log_line.h"
 #include "log_settings.h"
+#include "platform/thread.h"
 #include "runtime_fixture.h"
 #include "tessel/qrtl.h"
 
@@ -247,6 +248,42 @@ bool DieAtTheFirstCut() {
          prctl(PR_SET_SECCOMP, SECCOMP_MODE_FILTER, &program) == 0;
 }
 
+// A log that grew past the upper threshold while it could not be trimmed
+// (a full disk) is trimmed before the next lines go in, which then fit.
+TEST(LogFlush, AFileOverTheThresholdIsTrimmedBeforeItIsAppendedTo) {
+  std::string content;
+  for (int i = 0; i < 30; ++i) content += std::string(48, 'a' + i % 26) + "\r\n";
+  const std::string path = WriteTempFile("full.log", content);
+  const int status = RunInChild([&] {
+    signal(SIGXFSZ, SIG_IGN);
+    const rlimit disk{1600, 1600};  // no file may grow beyond 1600 bytes
+    if (setrlimit(RLIMIT_FSIZE, &disk) != 0) return 10;
+    std::deque<std::string> queue{std::string(198, 'n') + "\r\n"};
+    return tessel::qrtl::FlushLogQueue(path, queue, {1000, 500}) == QRTL_SUCCESS && queue.empty() ? 0 : 11;
+  });
+  ASSERT_TRUE(WIFEXITED(status)) << status;
+  EXPECT_EQ(WEXITSTATUS(status), 0);
+  const std::string after = ReadFile(path);
+  EXPECT_LE(after.size(), 700u);
+  EXPECT_EQ(after.substr(after.size() - 200), std::string(198, 'n') + "\r\n");
+}
+
+TEST(LogFlush, AfterAFailureFlushesPauseLongerEachTimeUpToALimit) {
+  tessel::qrtl::FlushBackoff backoff;
+  EXPECT_TRUE(backoff.Due(5));
+  backoff.Failed(100);
+  EXPECT_FALSE(backoff.Due(100 + tessel::qrtl::FlushBackoff::kFirstPauseMs - 1));
+  EXPECT_TRUE(backoff.Due(100 + tessel::qrtl::FlushBackoff::kFirstPauseMs));
+  uint32_t now = 100;
+  for (int i = 0; i < 20; ++i) backoff.Failed(now += 5000);
+  EXPECT_FALSE(backoff.Due(now + tessel::qrtl::FlushBackoff::kLongestPauseMs - 1));
+  EXPECT_TRUE(backoff.Due(now + tessel::qrtl::FlushBackoff::kLongestPauseMs));
+  backoff.Failed(UINT32_MAX - 2);  // the tick counter wraps
+  EXPECT_TRUE(backoff.Due(UINT32_MAX - 2 + tessel::qrtl::FlushBackoff::kLongestPauseMs));
+  backoff.Succeeded();
+  EXPECT_TRUE(backoff.Due(0));
+}
+
 // A trim cut short by a crash, after the kept lines went to the front but
 // before the file was cut behind them, leaves only whole lines: the kept
 // ones, one blank line, then whole lines of the old file.
@@ -254,15 +291,15 @@ TEST(LogTrim, ACrashBeforeTheCutLeavesOnlyWholeLines) {
   // Lines of different lengths, so the kept part ends inside an old line.
   std::string content;
   for (int i = 0; i < 12; ++i) content += std::string(3 + i % 7, 'a' + i) + "\r\n";
+  content += "new\r\n";
   const std::string path = WriteTempFile("crash.log", content);
   const int status = RunInChild([&] {
     if (!DieAtTheFirstCut()) return 10;
-    std::deque<std::string> queue{"new\r\n"};
-    tessel::qrtl::FlushLogQueue(path, queue, {60, 30});
+    tessel::qrtl::TrimLogFile(open(path.c_str(), O_RDWR), {60, 30});
     return 0;
   });
   ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGSYS) << status;
-  const std::string before = content + "new\r\n";
+  const std::string before = content;
   const std::string kept = before.substr(before.find('\n', before.size() - 30) + 1);
   const std::string after = ReadFile(path);
   ASSERT_EQ(after.size(), before.size());
@@ -367,15 +404,40 @@ TEST_F(Logging, FileThatCannotBeCreated) {
   EXPECT_EQ(QRTLValidateCleanup(), 1);
 }
 
+// Another user's link planted where the log goes is not followed, so the
+// file it points at keeps every line; one's own link, or root's, is.
+TEST_F(Logging, AnotherUsersLinkIsNotFollowed) {
+  const std::string shared = tessel_test::TempDirectory() + "/shared";
+  std::filesystem::create_directory(shared);
+  std::filesystem::permissions(shared, std::filesystem::perms::all | std::filesystem::perms::sticky_bit);
+  const std::string victim = WriteTempFile("victim.txt", std::string(6000, 'v'));
+  const std::string planted = shared + "/planted.log";
+  std::filesystem::remove(planted);
+  std::filesystem::create_symlink(victim, planted);
+  ASSERT_EQ(lchown(planted.c_str(), 65534, 65534), 0);
+  EXPECT_EQ(QRTLEnableLogging(planted.c_str(), QRTL_LOG_ALL, 1), QRTLERR_UNTRUSTED_LOG_LINK);
+  EXPECT_EQ(QRTLIsLoggingEnabled(), 0);
+  EXPECT_EQ(ReadFile(victim), std::string(6000, 'v'));
+
+  ASSERT_EQ(lchown(planted.c_str(), geteuid(), getegid()), 0);
+  ASSERT_EQ(QRTLEnableLogging(planted.c_str(), QRTL_LOG_ALL, 1), QRTL_SUCCESS);
+  EXPECT_EQ(QRTLDisableLogging(), QRTL_SUCCESS);
+  EXPECT_EQ(CountLines(ReadFile(victim)), 2u);
+  std::filesystem::remove_all(shared);
+}
+
 TEST_F(Logging, QueueSurvivesALostFile) {
   ASSERT_EQ(QRTLEnableLogging(path_.c_str(), QRTL_LOG_ALL, 100), 0);
   std::filesystem::remove(path_);
   EXPECT_EQ(QRTLWriteToLog(6, QRTL_LOG_ERROR, "first"), QRTLERR_OPEN_LOG);
   EXPECT_FALSE(std::filesystem::exists(path_));
   WriteTempFile("run.log", "");
+  // Not tried again at once, and tried again after the pause.
+  EXPECT_EQ(QRTLWriteToLog(6, QRTL_LOG_ERROR, "early"), QRTLERR_OPEN_LOG);
+  Sleep(tessel::qrtl::FlushBackoff::kFirstPauseMs + 5);
   EXPECT_EQ(QRTLWriteToLog(6, QRTL_LOG_ERROR, "second"), 0);
   const std::string content = ReadFile(path_);
-  EXPECT_EQ(CountLines(content), 3u);
+  EXPECT_EQ(CountLines(content), 4u);
   EXPECT_LT(content.find("first"), content.find("second"));
 }
 

@@ -40,7 +40,7 @@ TEST(ProgramLprTest, TheProgramsJobsReachTheFontTable) {
   settings.clock = &clock;
   settings.port = simulator.LpdPort(printer);
   settings.ackTimeoutMs = 5000;
-  EXPECT_EQ(SubmitLprJob("127.0.0.45", (scratch + "/tmpPrintFile.tmp").c_str(), "GLY", 1234, settings), 0);
+  EXPECT_EQ(SubmitLprJob("127.0.0.45", *OpenShippedJobFile(scratch + "/tmpPrintFile.tmp"), "GLY", 1234, settings), 0);
 
   std::vector<Job> jobs = simulator.Jobs(printer);
   ASSERT_EQ(jobs.size(), 1u);
@@ -57,7 +57,7 @@ TEST(ProgramLprTest, TheProgramsJobsReachTheFontTable) {
   faults.lpdFailure = LpdFailure::kNegativeAck;
   faults.lpdFailureStep = LpdStep::kDataFile;
   simulator.SetFaults(printer, faults);
-  EXPECT_EQ(SubmitLprJob("127.0.0.45", (scratch + "/tmpPrintFile.tmp").c_str(), "GLY", 1, settings),
+  EXPECT_EQ(SubmitLprJob("127.0.0.45", *OpenShippedJobFile(scratch + "/tmpPrintFile.tmp"), "GLY", 1, settings),
             LPR_ERR_DATA_FILE_REFUSED);
 }
 

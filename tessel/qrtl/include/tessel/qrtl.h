@@ -25,6 +25,8 @@
  * constants below and both lookups of QRTLErrToString come from this table.
  */
 #define QRTL_STATUS_MAP(XX)                                                            \
+  XX(QRTLERR_UNTRUSTED_LOG_LINK, -614,                                                 \
+     "Log file path is a symbolic link of another user; it is not followed.")          \
   XX(QRTLERR_BAD_TYPE, -613, "Value in profile was the wrong type.")                   \
   XX(QRTLERR_UNAVAILABLE, -612, "Could not access requested profile.")                 \
   XX(QRTLERR_WRITE_PROFILE, -611, "Unable to write profile information.")              \
@@ -95,10 +97,14 @@ TESSEL_BEGIN_DECLS
  */
 
 /* Creates the file (owner-only) unless it exists, and starts logging.
+ * A path that is a symbolic link is followed only when the link belongs to
+ * the process's user or to root, so a link another user planted in a shared
+ * folder cannot turn the log onto a file of the caller.
  * QRTL_SUCCESS; QRTLERR_ALREADY_LOGGING (the first settings stay);
  * QRTLERR_INVALID_PARAM (path NULL); QRTLERR_NOMEM; QRTLERR_OPEN_LOG (the
- * file cannot be created or opened); QRTLERR_INTERNAL (the library's start
- * failed, or it has ended). */
+ * file cannot be created or opened); QRTLERR_UNTRUSTED_LOG_LINK (the path is
+ * another user's link: logging does not start); QRTLERR_INTERNAL (the
+ * library's start failed, or it has ended). */
 TESSEL_API int32_t QRTLEnableLogging(const char* path, int32_t levelMask, int32_t flushCount);
 /* Writes the queued lines and stops logging; logging is off afterwards
  * whatever the result, and lines the final flush could not write are
@@ -116,7 +122,9 @@ TESSEL_API int32_t QRTLGetLogParameters(char* path, int32_t length, int32_t* lev
  * (logging off: nothing done); QRTLWARN_LOG_FILTERED (level not in the
  * mask: nothing done); QRTLERR_NOMEM (the line could not be built and is
  * dropped). A flush that fails returns QRTLERR_OPEN_LOG, QRTLERR_WRITE_LOG or
- * QRTLERR_NOMEM, and the lines not written stay queued for the next one. */
+ * QRTLERR_NOMEM, and the lines not written stay queued for the next one.
+ * After a failed flush the next ones wait a pause (10 ms doubling up to 1 s)
+ * and meanwhile return the last failure without touching the file. */
 TESSEL_API int32_t QRTLWriteToLog(int32_t subsystem, int32_t level, const char* text);
 /* 1 when every enable has been matched by a disable, else 0. */
 TESSEL_API int32_t QRTLValidateCleanup(void);
