@@ -3,6 +3,7 @@
 // printer would take from a written job is checked against what went in:
 // the PostScript call names exactly the font name, the data the printer
 // copies is exactly the font's lines, and no PJL line ends early.
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -112,6 +113,16 @@ void CheckPclJob(const std::string& name, const std::string& font, int result,
   Require(name.find_first_of("\"\r\n\\:") == std::string::npos);
 }
 
+// Runs a job writer on a new, empty job file at `path`.
+template <typename Writer>
+int WriteJob(const std::string& path, Writer write) {
+  const int jobFile = open(path.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+  Require(jobFile >= 0);
+  const int result = write(jobFile);
+  close(jobFile);
+  return result;
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -124,15 +135,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::ofstream(source, std::ios::binary | std::ios::trunc) << font;
   SilentBoxes boxes;
 
-  unlink(job.c_str());
-  int result =
-      WritePostScriptDownloadJob(source.c_str(), name.c_str(), kHardDisk, job.c_str(), boxes);
+  int result = WriteJob(job, [&](int jobFile) {
+    return WritePostScriptDownloadJob(source.c_str(), name.c_str(), kHardDisk, jobFile, boxes);
+  });
   // A name cut at a NUL byte is the name the writer sees.
   const std::string cName = name.substr(0, name.find('\0'));
   CheckPostScriptJob(cName, font, result, ReadFile(job));
 
-  unlink(job.c_str());
-  result = WritePclDownloadJob(source.c_str(), name.c_str(), kHardDisk, job.c_str(), boxes);
+  result = WriteJob(job, [&](int jobFile) {
+    return WritePclDownloadJob(source.c_str(), name.c_str(), kHardDisk, jobFile, boxes);
+  });
   CheckPclJob(cName, font, result, ReadFile(job));
   return 0;
 }
