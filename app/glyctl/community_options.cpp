@@ -4,7 +4,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <charconv>
 #include <cstdio>
 #include <string_view>
 
@@ -93,8 +92,7 @@ std::optional<NewCommunityStrings> ParseCommunityText(std::string_view text, con
     const std::string_view key = equals == std::string_view::npos ? line : Trim(line.substr(0, equals));
     if (key == "pjl-password" && equals != std::string_view::npos) {
       const std::string_view number = Trim(line.substr(equals + 1));
-      auto [end, failed] = std::from_chars(number.data(), number.data() + number.size(), strings.pjlPassword);
-      if (failed != std::errc() || end != number.data() + number.size() || number.empty()) {
+      if (!ParsePjlPassword(number, strings.pjlPassword)) {
         error = "community file " + path + ", line " + std::to_string(lineNumber) +
                 ": the PJL password is a number (0 to 4294967295)";
         return std::nullopt;

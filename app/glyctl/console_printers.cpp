@@ -34,7 +34,6 @@ std::string StorageText(uint32_t storageOptions) {
 int ConsolePrinters::AddPrinter(std::unique_ptr<PrinterRecord> record, const std::string& listText) {
   // Before the printer is asked anything with the record's strings.
   ApplyCommunityStrings(*record, communities_);
-  if (communities_.pjlPassword != 0) SnmpSetPjlPassword(record->address, communities_.pjlPassword);
   if (!record->optionsKnown) SnmpGetPrinterOptions(record.get());
   printers_.push_back({std::move(record), listText});
   return static_cast<int>(printers_.size()) - 1;

@@ -73,8 +73,10 @@ static const GlyControlTemplate community_controls[] = {
     {GLY_CTL_LABEL, S, "Trap String", 16, 218, 110, 20, 0, 0},
     {GLY_CTL_EDIT, 1089, NULL, 130, 214, 160, 28, GLY_CTL_READ_ONLY, 0},
     {GLY_CTL_EDIT, 1086, NULL, 300, 214, 160, 28, 0, 0},
-    {GLY_CTL_BUTTON, 1, "OK", 290, 258, 80, 30, GLY_CTL_DEFAULT, 0},
-    {GLY_CTL_BUTTON, 2, "Cancel", 380, 258, 80, 30, 0, 0},
+    {GLY_CTL_LABEL, S, "PJL Password", 16, 252, 110, 20, 0, 0},
+    {GLY_CTL_EDIT, 1090, NULL, 300, 248, 160, 28, 0, 0},
+    {GLY_CTL_BUTTON, 1, "OK", 290, 292, 80, 30, GLY_CTL_DEFAULT, 0},
+    {GLY_CTL_BUTTON, 2, "Cancel", 380, 292, 80, 30, 0, 0},
 };
 
 /* The status bar (32500) is made by the dialog along its bottom 25 pixels. */
@@ -162,7 +164,7 @@ const GlyDialogTemplate gly_dialogs[] = {
     {130, "Printer Font List", 790, 445, font_list_controls, COUNT(font_list_controls)},
     {140, "Add Printer Options", 380, 300, add_printer_controls, COUNT(add_printer_controls)},
     {142, "Form / Macro Name", 470, 94, form_macro_name_controls, COUNT(form_macro_name_controls)},
-    {145, "Changing Printer Community Strings", 476, 302, community_controls,
+    {145, "Changing Printer Community Strings", 476, 336, community_controls,
      COUNT(community_controls)},
     {146, "Delete Fonts", 542, 350, delete_fonts_controls, COUNT(delete_fonts_controls)},
     {135, "Printing %s in progress ..", 460, 240, print_progress_controls, COUNT(print_progress_controls)},

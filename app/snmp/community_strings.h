@@ -3,7 +3,9 @@
 // record changes; nothing is sent to the printer.
 #pragma once
 
+#include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "shell/printer_record.h"
 
@@ -18,6 +20,7 @@ enum Control : int {
   kNewRead = 1084,
   kNewWrite = 1085,
   kNewTrap = 1086,
+  kNewPjlPassword = 1090,
 };
 
 }  // namespace community_strings
@@ -33,8 +36,12 @@ struct NewCommunityStrings {
 
 // OK: each non-empty new string replaces that community string of
 // `printer`, cut to the 63 characters the record holds; empty ones leave
-// theirs as it was.
+// theirs as it was. A PJL password other than 0 goes to the SNMP library,
+// which keeps it for the printer's address.
 void ApplyCommunityStrings(PrinterRecord& printer, const NewCommunityStrings& strings);
+
+// A PJL password as typed: decimal digits only, 0 to 4294967295.
+bool ParsePjlPassword(std::string_view text, uint32_t& password);
 
 // The dialog's title followed by the printer it changes:
 // "<title> - LAB2 (10.1.2.3)".

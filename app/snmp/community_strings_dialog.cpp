@@ -1,6 +1,8 @@
 #include "snmp/community_strings_dialog.h"
 
 #include <QLineEdit>
+#include <QRegularExpression>
+#include <QRegularExpressionValidator>
 #include <cstring>
 #include <optional>
 #include <utility>
@@ -18,6 +20,11 @@ CommunityStringsDialog::CommunityStringsDialog(PrinterRecord& printer, QWidget* 
   ShowOld(kOldRead, printer.readCommunity, sizeof printer.readCommunity);
   ShowOld(kOldWrite, printer.writeCommunity, sizeof printer.writeCommunity);
   ShowOld(kOldTrap, printer.trapCommunity, sizeof printer.trapCommunity);
+  // The library keeps the PJL password; the record has no place for it, so
+  // there is no old one to show, and an empty entry leaves it as it was.
+  if (auto* password = ControlAs<QLineEdit>(kNewPjlPassword)) {
+    password->setValidator(new QRegularExpressionValidator(QRegularExpression("[0-9]{1,10}"), password));
+  }
   Bind(1, Notification::Clicked, [this] {
     NewCommunityStrings strings;
     // A text set without typing passes no validator: one that a community
@@ -30,6 +37,10 @@ CommunityStringsDialog::CommunityStringsDialog(PrinterRecord& printer, QWidget* 
         return;
       }
     }
+    if (!NewPjlPassword(strings.pjlPassword)) {
+      if (QWidget* edit = Control(kNewPjlPassword)) edit->setFocus();
+      return;
+    }
     ApplyCommunityStrings(printer_, strings);
     accept();
   });
@@ -39,6 +50,12 @@ void CommunityStringsDialog::ShowOld(int controlId, const char* field, size_t si
   // Community strings are single-byte texts; the SNMP library may have
   // written the field, so its end is the field's end at the latest.
   SetControlText(controlId, FromSingleByte(std::string_view(field, strnlen(field, size))));
+}
+
+bool CommunityStringsDialog::NewPjlPassword(uint32_t& password) const {
+  const auto* edit = ControlAs<QLineEdit>(kNewPjlPassword);
+  if (!edit || edit->text().isEmpty()) return true;
+  return ParsePjlPassword(edit->text().toStdString(), password);
 }
 
 bool CommunityStringsDialog::NewText(int controlId, std::string& text) const {

@@ -1,5 +1,6 @@
 // "Changing Printer Community Strings" (dialog 145): shows the printer's
-// three community strings and, on OK, applies the new ones to the record.
+// three community strings and, on OK, applies the new ones to the record
+// and hands a PJL password to the SNMP library.
 #pragma once
 
 #include "shell/printer_record.h"
@@ -15,6 +16,9 @@ class CommunityStringsDialog final : public TemplateDialog {
   // The edit's text as the record stores it; false when it holds a
   // character a single-byte text cannot.
   bool NewText(int controlId, std::string& text) const;
+
+  // The typed PJL password into `password`; false when it is not one.
+  bool NewPjlPassword(uint32_t& password) const;
 
   PrinterRecord& printer_;
 };

@@ -359,6 +359,27 @@ TEST(CommunityStringsDialog, ShowsTheOldStringsAndAppliesTheNewOnesOnOk) {
   EXPECT_STREQ(printer.readCommunity, "\xE9t\xE9");
 }
 
+// The PJL password goes to the library for the printer's address; one that
+// is no number keeps the dialog open and changes nothing.
+TEST(CommunityStringsDialog, APjlPasswordGoesToTheLibraryOnlyWhenItIsANumber) {
+  snmp_double::Reset();
+  PrinterRecord printer = MakePrinterRecord();
+  CommunityStringsDialog refused(printer, nullptr);
+  refused.ControlAs<QLineEdit>(1084)->setText("other");
+  refused.ControlAs<QLineEdit>(1090)->setText("47x1");  // set without typing: no validator
+  refused.ControlAs<QPushButton>(1)->click();
+  EXPECT_NE(refused.result(), QDialog::Accepted);
+  EXPECT_STREQ(printer.readCommunity, "vorpal");
+  EXPECT_EQ(snmp_double::CallCount("SnmpSetPjlPassword"), 0);
+
+  CommunityStringsDialog dialog(printer, nullptr);
+  dialog.ControlAs<QLineEdit>(1090)->setText("4711");
+  dialog.ControlAs<QPushButton>(1)->click();
+  ASSERT_EQ(snmp_double::CallCount("SnmpSetPjlPassword"), 1);
+  EXPECT_EQ(snmp_double::Calls().back().address, printer.address);
+  EXPECT_EQ(snmp_double::Calls().back().target, 4711u);
+}
+
 // A single-byte text cannot hold the euro sign: it is refused, never stored
 // as something else.
 TEST(CommunityStringsDialog, CharactersBeyondSingleByteAreRefusedNotReplaced) {

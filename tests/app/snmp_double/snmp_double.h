@@ -39,7 +39,7 @@ struct Call {
   std::string operation;     // the contract's name, e.g. "SnmpGetFontList"
   uint32_t address = 0;      // the printer's or device's address, when there is one
   int32_t fontIndex = 0;     // font index or afterIndex, when there is one
-  uint32_t target = 0;       // SnmpDiscoverPrinters target, SnmpSubnetTarget subnet
+  uint32_t target = 0;       // SnmpDiscoverPrinters target, SnmpSubnetTarget subnet, PJL password
   std::thread::id thread;
 };
 
