@@ -1,6 +1,5 @@
 #include "snmp/community_strings.h"
 
-#include <charconv>
 #include <cstring>
 
 #include "snmp/contract/glysnmp.h"
@@ -21,11 +20,6 @@ void ApplyCommunityStrings(PrinterRecord& printer, const NewCommunityStrings& st
   if (strings.pjlPassword != 0) SnmpSetPjlPassword(printer.address, strings.pjlPassword);
 }
 
-bool ParsePjlPassword(std::string_view text, uint32_t& password) {
-  if (text.empty() || text.find_first_not_of("0123456789") != std::string_view::npos) return false;
-  const auto [end, failed] = std::from_chars(text.data(), text.data() + text.size(), password);
-  return failed == std::errc() && end == text.data() + text.size();
-}
 
 std::string CommunityStringsTitle(const std::string& title, const PrinterRecord& printer) {
   const std::string name(printer.printerName, strnlen(printer.printerName, sizeof printer.printerName));

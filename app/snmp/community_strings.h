@@ -3,6 +3,7 @@
 // record changes; nothing is sent to the printer.
 #pragma once
 
+#include <charconv>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -40,8 +41,13 @@ struct NewCommunityStrings {
 // which keeps it for the printer's address.
 void ApplyCommunityStrings(PrinterRecord& printer, const NewCommunityStrings& strings);
 
-// A PJL password as typed: decimal digits only, 0 to 4294967295.
-bool ParsePjlPassword(std::string_view text, uint32_t& password);
+// A PJL password as typed: decimal digits only, 0 to 4294967295. Inline,
+// so that glyctl's community-file reader needs nothing else of this file.
+inline bool ParsePjlPassword(std::string_view text, uint32_t& password) {
+  if (text.empty() || text.find_first_not_of("0123456789") != std::string_view::npos) return false;
+  const auto [end, failed] = std::from_chars(text.data(), text.data() + text.size(), password);
+  return failed == std::errc() && end == text.data() + text.size();
+}
 
 // The dialog's title followed by the printer it changes:
 // "<title> - LAB2 (10.1.2.3)".
