@@ -275,6 +275,11 @@ struct Simulator::Impl {
     if (broken || (session.closing() && connection.pending.empty())) {
       if (!session.closing()) session.EndOfInput(connection.pending);
       int fd = connection.fd;
+      // Taken off the loop before it is closed: a child forked elsewhere in
+      // the process may still hold the socket until it execs, and while it
+      // does the kernel keeps reporting it, with a pointer to the freed
+      // connection.
+      epoll_ctl(epoll, EPOLL_CTL_DEL, fd, nullptr);
       close(fd);
       node.connections.erase(fd);
       return;
@@ -381,6 +386,7 @@ void Simulator::SetFaults(size_t printer, const Faults& faults) {
   // makes the system answer connection attempts with a reset. It comes
   // back on the same port.
   if (faults.lpdRefused && node.lpdFd >= 0) {
+    epoll_ctl(impl_->epoll, EPOLL_CTL_DEL, node.lpdFd, nullptr);
     close(node.lpdFd);
     node.lpdFd = -1;
   } else if (!faults.lpdRefused && node.lpdFd < 0 && !impl_->stopping) {
