@@ -25,19 +25,12 @@ const std::string kUel = "\x1b%-12345X";
 
 class PjlClient {
  public:
-  PjlClient(const std::string& address, uint16_t port) {
-    fd_ = socket(AF_INET, SOCK_STREAM, 0);
-    timeval wait{5, 0};
-    setsockopt(fd_, SOL_SOCKET, SO_RCVTIMEO, &wait, sizeof wait);
-    sockaddr_in to{};
-    to.sin_family = AF_INET;
-    to.sin_port = htons(port);
-    inet_pton(AF_INET, address.c_str(), &to.sin_addr);
-    connected_ = connect(fd_, reinterpret_cast<sockaddr*>(&to), sizeof to) == 0;
+  PjlClient(const std::string& address, uint16_t port) : fd_(sim_test::ConnectTcp(address, port)) {}
+  ~PjlClient() {
+    if (fd_ >= 0) close(fd_);
   }
-  ~PjlClient() { close(fd_); }
 
-  bool connected() const { return connected_; }
+  bool connected() const { return fd_ >= 0; }
   int fd() const { return fd_; }
   void Send(const std::string& bytes) { send(fd_, bytes.data(), bytes.size(), MSG_NOSIGNAL); }
   // A PJL command in its own job.
@@ -71,7 +64,6 @@ class PjlClient {
   }
 
   int fd_ = -1;
-  bool connected_ = false;
 };
 
 std::vector<std::string> Lines(const std::string& reply) {

@@ -23,20 +23,13 @@ namespace {
 // A blocking client connection with a read time-out.
 class Client {
  public:
-  Client(const std::string& address, uint16_t port) {
-    fd_ = socket(AF_INET, SOCK_STREAM, 0);
-    timeval wait{5, 0};
-    setsockopt(fd_, SOL_SOCKET, SO_RCVTIMEO, &wait, sizeof wait);
-    sockaddr_in to{};
-    to.sin_family = AF_INET;
-    to.sin_port = htons(port);
-    inet_pton(AF_INET, address.c_str(), &to.sin_addr);
-    connected_ = connect(fd_, reinterpret_cast<sockaddr*>(&to), sizeof to) == 0;
-    error_ = connected_ ? 0 : errno;
+  Client(const std::string& address, uint16_t port)
+      : fd_(sim_test::ConnectTcp(address, port)), error_(fd_ >= 0 ? 0 : errno) {}
+  ~Client() {
+    if (fd_ >= 0) close(fd_);
   }
-  ~Client() { close(fd_); }
 
-  bool connected() const { return connected_; }
+  bool connected() const { return fd_ >= 0; }
   int error() const { return error_; }
   void Send(const std::string& bytes) { send(fd_, bytes.data(), bytes.size(), MSG_NOSIGNAL); }
   // The next byte: 0 or 1 as acknowledgements go, -1 when the server closed.
@@ -54,7 +47,6 @@ class Client {
 
  private:
   int fd_ = -1;
-  bool connected_ = false;
   int error_ = 0;
 };
 

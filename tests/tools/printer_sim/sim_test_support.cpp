@@ -1,6 +1,12 @@
 #include "sim_test_support.h"
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
 #include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
 
 #include <cstdio>
 #include <cstdlib>
@@ -106,6 +112,22 @@ std::string PostScriptDownload(bool flash, const std::string& name, const std::s
     job += "\n";
   }
   return job + " (" + name + ")download_font\r\n_FontDownload_\n" + font + "_FontDownload_EOF_\n";
+}
+
+int ConnectTcp(const std::string& address, uint16_t port) {
+  const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  if (fd < 0) return -1;
+  timeval wait{5, 0};
+  setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &wait, sizeof wait);
+  sockaddr_in to{};
+  to.sin_family = AF_INET;
+  to.sin_port = htons(port);
+  inet_pton(AF_INET, address.c_str(), &to.sin_addr);
+  if (connect(fd, reinterpret_cast<sockaddr*>(&to), sizeof to) == 0) return fd;
+  const int error = errno;
+  close(fd);
+  errno = error;
+  return -1;
 }
 
 }  // namespace sim_test

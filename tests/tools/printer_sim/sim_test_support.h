@@ -2,6 +2,7 @@
 // download jobs written by hand from the two job formats.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "printer_sim.h"
@@ -13,6 +14,10 @@ struct CommandResult {
   std::string output;  // standard output only
 };
 CommandResult RunCommand(const std::string& command);
+
+// A blocking TCP connection to `address`:`port` whose reads give up after
+// five seconds; -1 (errno set) when it cannot be made.
+int ConnectTcp(const std::string& address, uint16_t port);
 
 // "127.0.0.X:PORT" of a printer's SNMP agent, for net-snmp's tools.
 std::string SnmpTarget(const printer_sim::Simulator& simulator, size_t printer);
