@@ -6,7 +6,7 @@
 #include <iostream>
 
 #include "download/lpr.h"
-#include "shell/app_directory.h"
+#include "printers/app_directory.h"
 #include "shell/gly_app.h"
 #include "shell/main_window_dialog.h"
 #include "ui/qt_message_boxes.h"

@@ -3,8 +3,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "shell/printer_list_file.h"
-#include "shell/printer_record.h"
+#include "printers/printer_list_file.h"
+#include "printers/printer_record.h"
 
 // A printer list file is whatever the user opens. What it reads is written
 // out again and reads back as the same printers.

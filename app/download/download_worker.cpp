@@ -5,7 +5,7 @@
 #include "download/lpr.h"
 #include "download/resource_kind.h"
 #include "download/resource_manager_ids.h"
-#include "shell/clock.h"
+#include "printers/clock.h"
 #include "ui/message_boxes.h"
 
 DownloadWorker::DownloadWorker(DownloadPlan plan, DownloadStateWord& state,

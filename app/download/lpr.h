@@ -19,7 +19,7 @@
 #include <string>
 
 #include "download/job_folder.h"
-#include "shell/clock.h"
+#include "printers/clock.h"
 
 class LprSocket;
 

@@ -11,7 +11,7 @@
 #include <QTreeWidget>
 
 #include "download/resource_manager_ids.h"
-#include "shell/edit_printer_list_dialog.h"
+#include "download/edit_printer_list_dialog.h"
 #include "ui/desktop_actions.h"
 #include "ui/qt_message_boxes.h"
 #include "ui/resource_qt.h"

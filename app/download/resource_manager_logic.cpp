@@ -7,7 +7,7 @@
 #include "download/converter_operations.h"
 #include "download/export_file.h"
 #include "download/resource_manager_ids.h"
-#include "shell/app_directory.h"
+#include "printers/app_directory.h"
 #include "ui/resource_module.h"
 #include "ui/ui_thread.h"
 

@@ -18,7 +18,7 @@
 #include "download/classify_resource.h"
 #include "download/download_worker.h"
 #include "download/ui_thread_job_services.h"
-#include "shell/printer_record.h"
+#include "printers/printer_record.h"
 
 class UiThread;
 

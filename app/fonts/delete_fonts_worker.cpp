@@ -1,7 +1,7 @@
 #include "fonts/delete_fonts_worker.h"
 
 #include "fonts/font_list_ids.h"
-#include "shell/clock.h"
+#include "printers/clock.h"
 
 const char* DeleteStatusText(DeleteStatus status) {
   switch (status) {

@@ -9,11 +9,11 @@
 #include "fonts/font_list_ids.h"
 #include "fonts/font_list_report.h"
 #include "fonts/list_report.h"
-#include "shell/app_directory.h"
+#include "printers/app_directory.h"
 #include "ui/desktop_actions.h"
 #include "ui/resource_qt.h"
 #include "ui/single_byte_text.h"
-#include "ui/tree_report_list.h"
+#include "fonts/qt/tree_report_list.h"
 
 using namespace font_list;
 

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "shell/printer_record.h"
+#include "printers/printer_record.h"
 #include "ui/resource_module.h"
 
 namespace {

@@ -4,7 +4,7 @@
 
 #include "fonts/format_text.h"
 #include "fonts/print_progress.h"
-#include "shell/clock.h"
+#include "printers/clock.h"
 #include "ui/message_boxes.h"
 
 namespace {

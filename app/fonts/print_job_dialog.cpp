@@ -7,7 +7,7 @@
 #include <QWindow>
 
 #include "fonts/print_progress_dialog.h"
-#include "ui/qt_printer_device.h"
+#include "fonts/qt/qt_printer_device.h"
 #include "ui/resource_qt.h"
 #include "ui/single_byte_text.h"
 

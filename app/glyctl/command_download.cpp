@@ -8,7 +8,7 @@
 #include "glyctl/command_support.h"
 #include "glyctl/exit_codes.h"
 #include "glyctl/parallel_download.h"
-#include "shell/printer_list_file.h"
+#include "printers/printer_list_file.h"
 #include "ui/resource_module.h"
 
 namespace {

@@ -3,7 +3,7 @@
 #include "download/lpr.h"
 #include "glyctl/command_support.h"
 #include "glyctl/exit_codes.h"
-#include "shell/app_directory.h"
+#include "printers/app_directory.h"
 #include "shell/font_list_job.h"
 #include "shell/main_window_logic.h"
 #include "ui/resource_module.h"

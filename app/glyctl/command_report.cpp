@@ -10,7 +10,7 @@
 #include "fonts/font_list_report.h"
 #include "glyctl/command_support.h"
 #include "glyctl/exit_codes.h"
-#include "ui/report_pdf.h"
+#include "fonts/qt/report_pdf.h"
 
 namespace {
 

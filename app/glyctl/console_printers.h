@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "glyctl/console_services.h"
-#include "shell/model_profile.h"
+#include "printers/model_profile.h"
 #include "snmp/community_strings.h"
 #include "snmp/discovery.h"
 

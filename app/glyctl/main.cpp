@@ -7,8 +7,8 @@
 #include "download/lpr.h"
 #include "glyctl/glyctl.h"
 #include "platform/interrupt.h"
-#include "shell/app_directory.h"
-#include "shell/clock.h"
+#include "printers/app_directory.h"
+#include "printers/clock.h"
 
 
 int main(int argc, char** argv) {

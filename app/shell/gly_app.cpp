@@ -4,8 +4,8 @@
 #include <unistd.h>
 
 #include "platform/profile.h"
-#include "shell/app_directory.h"
-#include "shell/model_profile.h"
+#include "printers/app_directory.h"
+#include "printers/model_profile.h"
 #include "ui/resource_module.h"
 
 namespace {

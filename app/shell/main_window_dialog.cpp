@@ -11,7 +11,7 @@
 #include "download/job_questions_dialog.h"
 #include "download/resource_manager_dialog.h"
 #include "fonts/font_list_dialog.h"
-#include "shell/clock.h"
+#include "printers/clock.h"
 #include "shell/main_window_ids.h"
 #include "snmp/add_printer_dialog.h"
 #include "snmp/community_strings_dialog.h"

@@ -5,9 +5,9 @@
 
 #include "fonts/format_text.h"
 #include "download/lpr.h"
-#include "shell/app_directory.h"
+#include "printers/app_directory.h"
 #include "shell/main_window_ids.h"
-#include "shell/printer_list_file.h"
+#include "printers/printer_list_file.h"
 #include "ui/message_boxes.h"
 #include "ui/resource_module.h"
 #include "ui/ui_thread.h"

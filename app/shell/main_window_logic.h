@@ -16,8 +16,8 @@
 
 #include "download/job_folder.h"
 #include "shell/font_list_job.h"
-#include "shell/model_profile.h"
-#include "shell/printer_list.h"
+#include "printers/model_profile.h"
+#include "printers/printer_list.h"
 #include "snmp/contract/glysnmp.h"
 #include "snmp/discovery.h"
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "shell/printer_record.h"
+#include "printers/printer_record.h"
 
 namespace community_strings {
 

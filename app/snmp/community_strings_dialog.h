@@ -3,7 +3,7 @@
 // and hands a PJL password to the SNMP library.
 #pragma once
 
-#include "shell/printer_record.h"
+#include "printers/printer_record.h"
 #include "ui/template_dialog.h"
 
 class CommunityStringsDialog final : public TemplateDialog {

@@ -7,8 +7,8 @@
 #include <memory>
 #include <string>
 
-#include "shell/model_profile.h"
-#include "shell/printer_record.h"
+#include "printers/model_profile.h"
+#include "printers/printer_record.h"
 #include "snmp/contract/glysnmp.h"
 
 class UiThread;

@@ -17,8 +17,8 @@
 #include "glyctl/glyctl.h"
 #include "printer_sim.h"
 #include "sim_test_support.h"
-#include "shell/app_directory.h"
-#include "shell/clock.h"
+#include "printers/app_directory.h"
+#include "printers/clock.h"
 
 namespace {
 

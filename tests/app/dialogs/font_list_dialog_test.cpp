@@ -14,7 +14,7 @@
 #include "fonts/font_list_ids.h"
 #include "glysnmp_test_support.h"
 #include "qt_test_environment.h"
-#include "shell/clock.h"
+#include "printers/clock.h"
 #include "ui/qt_ui_thread.h"
 #include "virtual_printer_support.h"
 

@@ -14,7 +14,7 @@
 #include <thread>
 
 #include "qt_test_environment.h"
-#include "shell/app_directory.h"
+#include "printers/app_directory.h"
 #include "shell/main_window_dialog.h"
 #include "snmp/community_strings_dialog.h"
 #include "snmp_double.h"

@@ -18,10 +18,10 @@
 #include "fonts/print_progress.h"
 #include "fonts/print_progress_dialog.h"
 #include "qt_test_environment.h"
-#include "shell/clock.h"
+#include "printers/clock.h"
 #include "temp_dir.h"
-#include "ui/qt_printer_device.h"
-#include "ui/report_pdf.h"
+#include "fonts/qt/qt_printer_device.h"
+#include "fonts/qt/report_pdf.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <functional>
 
-#include "shell/clock.h"
+#include "printers/clock.h"
 
 class FakeClock final : public Clock {
  public:

@@ -19,7 +19,7 @@
 #include "fake_clock.h"
 #include "glyctl/glyctl.h"
 #include "glysnmp_test_support.h"
-#include "shell/app_directory.h"
+#include "printers/app_directory.h"
 #include "printer_sim.h"
 #include "sim_test_support.h"
 #include "temp_dir.h"

@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "shell/printer_record.h"
+#include "printers/printer_record.h"
 #include "snmp_double.h"
 
 namespace {

@@ -8,7 +8,7 @@
 #include <set>
 #include <utility>
 
-#include "shell/printer_record.h"
+#include "printers/printer_record.h"
 
 namespace snmp_double {
 namespace {

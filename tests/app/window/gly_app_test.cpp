@@ -3,7 +3,7 @@
 #include <cstdlib>
 #include <sstream>
 
-#include "shell/app_directory.h"
+#include "printers/app_directory.h"
 #include "shell/gly_app.h"
 #include "ui/resource_module.h"
 

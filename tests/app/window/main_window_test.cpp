@@ -1,9 +1,9 @@
 #include <mutex>
 #include <thread>
 
-#include "shell/app_directory.h"
+#include "printers/app_directory.h"
 #include "shell/main_window_ids.h"
-#include "shell/printer_list_file.h"
+#include "printers/printer_list_file.h"
 #include "window_fixture.h"
 
 using namespace main_window;

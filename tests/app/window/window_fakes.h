@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "shell/app_directory.h"
+#include "printers/app_directory.h"
 #include "shell/gly_app.h"
 #include "shell/main_window_logic.h"
 #include "ui/message_boxes.h"

@@ -1,4 +1,4 @@
-#include "shell/printer_record.h"
+#include "printers/printer_record.h"
 
 #include <cstdio>
 #include <cstring>

@@ -1,4 +1,4 @@
-#include "ui/tree_report_list.h"
+#include "fonts/qt/tree_report_list.h"
 
 #include <QTreeWidget>
 

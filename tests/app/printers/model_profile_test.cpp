@@ -1,4 +1,4 @@
-#include "shell/model_profile.h"
+#include "printers/model_profile.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>

@@ -1,9 +1,9 @@
-#include "ui/report_pdf.h"
+#include "fonts/qt/report_pdf.h"
 
 #include <QPageSize>
 #include <QPdfWriter>
 
-#include "ui/painter_print_device.h"
+#include "fonts/qt/painter_print_device.h"
 #include "ui/single_byte_text.h"
 
 namespace {

@@ -7,7 +7,7 @@
 #include <memory>
 #include <vector>
 
-#include "shell/printer_record.h"
+#include "printers/printer_record.h"
 
 class PrinterList {
  public:

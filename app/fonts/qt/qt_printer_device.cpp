@@ -1,4 +1,4 @@
-#include "ui/qt_printer_device.h"
+#include "fonts/qt/qt_printer_device.h"
 
 #include <QFile>
 

@@ -1,10 +1,10 @@
-#include "shell/printer_list_file.h"
+#include "printers/printer_list_file.h"
 
 #include <charconv>
 #include <cstring>
 #include <fstream>
 
-#include "shell/printer_record.h"
+#include "printers/printer_record.h"
 
 namespace {
 

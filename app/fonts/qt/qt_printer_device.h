@@ -5,7 +5,7 @@
 #include <QPrinter>
 #include <memory>
 
-#include "ui/painter_print_device.h"
+#include "fonts/qt/painter_print_device.h"
 
 class QtPrinterDevice final : public PainterPrintDevice {
  public:

@@ -2,7 +2,7 @@
 // library's place, one per line: run from a copy placed where a test wants.
 #include <cstdio>
 
-#include "shell/app_directory.h"
+#include "printers/app_directory.h"
 
 int main() {
   if (!InitAppDirectory()) return 1;

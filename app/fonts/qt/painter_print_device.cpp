@@ -1,4 +1,4 @@
-#include "ui/painter_print_device.h"
+#include "fonts/qt/painter_print_device.h"
 
 #include <QFontMetrics>
 

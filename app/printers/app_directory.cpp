@@ -1,11 +1,11 @@
-#include "shell/app_directory.h"
+#include "printers/app_directory.h"
 
 #include <filesystem>
 
 #include "platform/module.h"
 #include "platform/types.h"
 #include "resource_library.h"
-#include "shell/model_profile.h"
+#include "printers/model_profile.h"
 
 namespace {
 

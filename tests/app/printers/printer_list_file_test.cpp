@@ -1,11 +1,11 @@
 // The kept printer list: what Save writes, what Open and glyctl read back.
-#include "shell/printer_list_file.h"
+#include "printers/printer_list_file.h"
 
 #include <gtest/gtest.h>
 
 #include <fstream>
 
-#include "shell/printer_record.h"
+#include "printers/printer_record.h"
 #include "temp_dir.h"
 
 namespace {

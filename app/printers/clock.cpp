@@ -1,4 +1,4 @@
-#include "shell/clock.h"
+#include "printers/clock.h"
 
 #include <chrono>
 #include <thread>

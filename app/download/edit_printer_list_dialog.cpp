@@ -1,4 +1,4 @@
-#include "shell/edit_printer_list_dialog.h"
+#include "download/edit_printer_list_dialog.h"
 
 #include "download/resource_manager_ids.h"
 #include "download/resource_manager_logic.h"

@@ -1,4 +1,4 @@
-#include "shell/app_directory.h"
+#include "printers/app_directory.h"
 
 #include "resource_library.h"
 

@@ -1,4 +1,4 @@
-#include "shell/printer_list.h"
+#include "printers/printer_list.h"
 
 #include <gtest/gtest.h>
 

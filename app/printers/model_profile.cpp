@@ -1,4 +1,4 @@
-#include "shell/model_profile.h"
+#include "printers/model_profile.h"
 
 #include <cctype>
 #include <cstring>
@@ -6,7 +6,7 @@
 
 #include "platform/profile.h"
 #include "platform/types.h"
-#include "shell/printer_record.h"
+#include "printers/printer_record.h"
 
 namespace {
 
