@@ -266,22 +266,28 @@ bool WriteType1Program(ByteView font, FT_Face face, const std::string& fontName,
   }
   if (box.Empty()) return false;  // nothing to draw: not worth a font
 
-  std::string text = "%!PS-AdobeFont-1.0: " + fontName + "\n%%Title: " + fontName + "\n%%EndComments\n";
-  text += "12 dict begin\n";
-  WriteFontInfo(face, scale, text);
-  text += "/FontName /" + fontName + " def\n";
-  WriteEncoding(face, names, text);
-  text += "/PaintType 0 def\n/FontType 1 def\n/FontMatrix [0.001 0 0 0.001 0 0] readonly def\n";
-  text += "/FontBBox {" + std::to_string(box.xMin) + " " + std::to_string(box.yMin) + " " +
+  // The charstrings of the first chunk, most or all of them, are rewritten
+  // where they are and everything before them is put in front: the text is
+  // never copied whole into new memory.
+  std::string head = "%!PS-AdobeFont-1.0: " + fontName + "\n%%Title: " + fontName + "\n%%EndComments\n";
+  head += "12 dict begin\n";
+  WriteFontInfo(face, scale, head);
+  head += "/FontName /" + fontName + " def\n";
+  WriteEncoding(face, names, head);
+  head += "/PaintType 0 def\n/FontType 1 def\n/FontMatrix [0.001 0 0 0.001 0 0] readonly def\n";
+  head += "/FontBBox {" + std::to_string(box.xMin) + " " + std::to_string(box.yMin) + " " +
           std::to_string(box.xMax) + " " + std::to_string(box.yMax) + "} readonly def\n";
-  text += "currentdict end\ncurrentfile eexec\n";
-  text += kPrivateOpening;
-  text += HintValueEntries(hints);
-  text += kPrivateRest;
-  text.reserve(text.size() + sharing.TextSize() + 4096);
-  sharing.AppendSubrs(text);
-  text += "2 index /CharStrings " + std::to_string(names.size()) + " dict dup begin\n";
-  sharing.AppendGlyphs(text);
+  head += "currentdict end\ncurrentfile eexec\n";
+  head += kPrivateOpening;
+  head += HintValueEntries(hints);
+  head += kPrivateRest;
+  sharing.AppendSubrs(head);
+  head += "2 index /CharStrings " + std::to_string(names.size()) + " dict dup begin\n";
+
+  std::string& text = chunks.front().text;
+  sharing.ShareInPlace(text);
+  text.insert(0, head);
+  sharing.AppendRest(text);
   text += kEpilogue;
   AppendEexecTrailer(text);  // t1asm, unlike our finisher, copies it only when it is there
   out = std::move(text);

@@ -1,6 +1,10 @@
 #include "type1_subroutines.h"
 
 #include <algorithm>
+#include <cassert>
+#include <charconv>
+#include <cstring>
+#include <limits>
 
 namespace converter {
 
@@ -24,10 +28,17 @@ constexpr std::size_t kCallBytes = 3;
 constexpr std::string_view kSubrOpening = "dup ";
 constexpr std::string_view kSubrClosing = "return\n} NP\n";
 constexpr std::string_view kCall = " callsubr\n";
-constexpr std::size_t kMaxNumberLength = 20;
+constexpr std::size_t kLongestCall = std::numeric_limits<std::int64_t>::digits10 + 1 + kCall.size();
 
-bool WorthASubroutine(std::size_t bytes, std::size_t uses) {
-  return uses > 1 && (uses - 1) * bytes > kSubrOverheadBytes + uses * kCallBytes;
+// Shorter contours never pay for a subroutine anyway; the limit lets calls
+// be written over the text they replace.
+bool WorthASubroutine(std::string_view text, std::size_t bytes, std::size_t uses) {
+  return uses > 1 && text.size() >= kLongestCall && (uses - 1) * bytes > kSubrOverheadBytes + uses * kCallBytes;
+}
+
+char* WriteCall(std::int64_t subroutine, char* at) {
+  at = std::to_chars(at, at + kLongestCall, subroutine).ptr;
+  return std::copy(kCall.begin(), kCall.end(), at);
 }
 
 }  // namespace
@@ -47,7 +58,7 @@ void ContourSharing::AddGlyphs(std::string_view text, std::span<const ContourTex
 void ContourSharing::AppendSubrs(std::string& out) {
   std::vector<std::uint32_t> shared;
   for (std::uint32_t shape = 0; shape < shapes_.size(); ++shape) {
-    if (WorthASubroutine(shapes_[shape].bytes, shapes_[shape].uses)) shared.push_back(shape);
+    if (WorthASubroutine(shapes_[shape].text, shapes_[shape].bytes, shapes_[shape].uses)) shared.push_back(shape);
   }
   // Ties keep the order in which the glyphs first draw them.
   std::stable_sort(shared.begin(), shared.end(),
@@ -64,29 +75,41 @@ void ContourSharing::AppendSubrs(std::string& out) {
   out += "ND\n";
 }
 
-void ContourSharing::AppendGlyphs(std::string& out) const {
-  for (const Piece& piece : pieces_) {
+void ContourSharing::ShareInPlace(std::string& first) const {
+  if (pieces_.empty()) return;
+  const Piece& piece = pieces_.front();
+  assert(piece.text.data() == first.data() && piece.text.size() == first.size());
+  // Text moves only towards the front, so what is still to be read stays.
+  char* const data = first.data();
+  char* written = data;
+  std::size_t read = 0;
+  for (std::size_t i = 0; i < piece.contours.size(); ++i) {
+    const Shape& shape = shapes_[shapeOfContour_[piece.firstShape + i]];
+    if (shape.subroutine < 0) continue;
+    const ContourText& contour = piece.contours[i];
+    std::memmove(written, data + read, contour.begin - read);
+    written = WriteCall(shape.subroutine, written + (contour.begin - read));
+    read = contour.end;
+  }
+  std::memmove(written, data + read, first.size() - read);
+  first.resize(static_cast<std::size_t>(written - data) + (first.size() - read));
+}
+
+void ContourSharing::AppendRest(std::string& out) const {
+  char call[kLongestCall];
+  for (std::size_t p = 1; p < pieces_.size(); ++p) {
+    const Piece& piece = pieces_[p];
     std::size_t copied = 0;
     for (std::size_t i = 0; i < piece.contours.size(); ++i) {
       const Shape& shape = shapes_[shapeOfContour_[piece.firstShape + i]];
       if (shape.subroutine < 0) continue;
       const ContourText& contour = piece.contours[i];
       out.append(piece.text.substr(copied, contour.begin - copied));
-      out.append(std::to_string(shape.subroutine)).append(kCall);
+      out.append(call, WriteCall(shape.subroutine, call));
       copied = contour.end;
     }
     out.append(piece.text.substr(copied));
   }
-}
-
-std::size_t ContourSharing::TextSize() const {
-  constexpr std::size_t kArrayLines = 64;  // "/Subrs 1234 array" and "ND"
-  std::size_t size = kArrayLines + kStandardSubrs.size() + textSize_;
-  for (const Shape& shape : shapes_) {
-    if (WorthASubroutine(shape.bytes, shape.uses))
-      size += kSubrOpening.size() + kMaxNumberLength + shape.text.size() + kSubrClosing.size();
-  }
-  return size;
 }
 
 }  // namespace converter

@@ -28,12 +28,14 @@ class ContourSharing {
   // shortest numbers.
   void AppendSubrs(std::string& out);
 
-  // Appends all text added, with each shared contour replaced by its call.
-  void AppendGlyphs(std::string& out) const;
+  // Replaces each shared contour of the text added first by its call, in
+  // `first`, the string that text lies in; a call is never longer than what
+  // it replaces. Rewriting the largest text where it is spares allocating
+  // and filling new memory for it.
+  void ShareInPlace(std::string& first) const;
 
-  // Bytes that AppendSubrs and AppendGlyphs write, or a little more: the
-  // room to reserve for them.
-  std::size_t TextSize() const;
+  // Appends the text added after the first, shared contours replaced alike.
+  void AppendRest(std::string& out) const;
 
  private:
   struct Shape {
