@@ -18,6 +18,8 @@ constexpr std::string_view kStandardSubrs =
     "dup 2 {\n\t0 2 callothersubr\n\treturn\n\t} NP\n"
     "dup 3 {\n\treturn\n\t} NP\n";
 constexpr std::int64_t kFirstSharedSubr = 4;
+// PostScript interpreters make arrays of up to 65535 elements.
+constexpr std::size_t kMaxSubrs = 65535;
 
 // What a subroutine costs beyond its commands: "dup 1234 123 RD ", four
 // random bytes, return and " NP\n"; and what a call costs, mostly a
@@ -63,6 +65,9 @@ void ContourSharing::AppendSubrs(std::string& out) {
   // Ties keep the order in which the glyphs first draw them.
   std::stable_sort(shared.begin(), shared.end(),
                    [&](std::uint32_t a, std::uint32_t b) { return shapes_[a].uses > shapes_[b].uses; });
+  // A font with more shared contours than an array holds keeps the least
+  // used ones in its glyphs.
+  shared.resize(std::min(shared.size(), kMaxSubrs - static_cast<std::size_t>(kFirstSharedSubr)));
 
   out += "/Subrs " + std::to_string(kFirstSharedSubr + static_cast<std::int64_t>(shared.size())) + " array\n";
   out += kStandardSubrs;
