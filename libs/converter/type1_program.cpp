@@ -7,9 +7,9 @@
 #include <algorithm>
 #include <atomic>
 #include <climits>
-#include <iterator>
 #include <cmath>
 #include <cstdio>
+#include <iterator>
 #include <memory>
 #include <new>
 #include <system_error>
