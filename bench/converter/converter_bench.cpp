@@ -4,7 +4,8 @@
 // run them; the large PFB case shows the pure conversion speed, where
 // starting a process no longer counts. TrueType to Type 1 is also timed as
 // our own process against fontforge's, one right after the other, so that
-// both see the same load; the median of the pairs' ratios is reported.
+// both see the same load; the median of the pairs' ratios is reported, and
+// the sizes of both fonts, which a printer has to store.
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
 #include <spawn.h>
@@ -27,7 +28,10 @@ namespace fs = std::filesystem;
 namespace {
 
 const fs::path kPfb = "/usr/share/fonts/X11/Type1/NimbusRoman-Regular.pfb";
-const fs::path kTrueType = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf";
+// Arg 0 to 2 of the TrueType benchmarks.
+const fs::path kTrueTypes[] = {"/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf",
+                               "/usr/share/fonts/truetype/liberation2/LiberationSans-Regular.ttf",
+                               "/usr/share/fonts/truetype/noto/NotoSans-Regular.ttf"};
 
 const fs::path& ScratchDir() {
   static const fs::path dir = [] {
@@ -98,11 +102,15 @@ void PfbToPfa_T1ascii(benchmark::State& state) {
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * fs::file_size(input)));
 }
 
+const fs::path& TrueTypeInput(const benchmark::State& state) { return kTrueTypes[state.range(0)]; }
+
 void TrueTypeToType1_Ours(benchmark::State& state) {
+  const fs::path& input = TrueTypeInput(state);
+  state.SetLabel(input.stem().string());
   const fs::path program = ScratchDir() / "program.tmp";
-  const fs::path output = ScratchDir() / "ours-dejavu.pfa";
+  const fs::path output = ScratchDir() / "ours.pfa";
   for (auto _ : state) {
-    if (ConvertTrueTypeToType1(kTrueType.c_str(), program.c_str()) != 0 ||
+    if (ConvertTrueTypeToType1(input.c_str(), program.c_str()) != 0 ||
         FinishType1Conversion(program.c_str(), output.c_str(), 0) != 0)
       state.SkipWithError("conversion failed");
   }
@@ -122,14 +130,17 @@ double Median(std::vector<double> values) {
   return values.size() % 2 == 1 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
 }
 
-// Each iteration runs our process and fontforge's on DejaVuSans, the one
+// Each iteration runs our process and fontforge's on the font, the one
 // that goes first taking turns; the iteration's time is ours. Counters:
-// the medians of both times and of fontforge's time over ours per pair.
+// the medians of both times and of fontforge's time over ours per pair, and
+// the sizes of both PFAs with ours over fontforge's.
 void TrueTypeToType1_ProcessPairs(benchmark::State& state) {
-  const fs::path ours = ScratchDir() / "process-dejavu.pfa", theirs = ScratchDir() / "fontforge-dejavu.pfa";
-  const std::vector<std::string> ourCommand = {OurProcess().string(), kTrueType.string(), ours.string()};
+  const fs::path& input = TrueTypeInput(state);
+  state.SetLabel(input.stem().string());
+  const fs::path ours = ScratchDir() / "process.pfa", theirs = ScratchDir() / "fontforge.pfa";
+  const std::vector<std::string> ourCommand = {OurProcess().string(), input.string(), ours.string()};
   const std::vector<std::string> theirCommand = {"fontforge", "-lang=ff", "-c", "Open($1); Generate($2)",
-                                                 kTrueType.string(), theirs.string()};
+                                                 input.string(), theirs.string()};
   std::vector<double> ourTimes, theirTimes, ratios;
   for (auto _ : state) {
     // Both write a new file each time, as for a conversion before a download.
@@ -152,13 +163,18 @@ void TrueTypeToType1_ProcessPairs(benchmark::State& state) {
   state.counters["ours_ms"] = Median(ourTimes) * 1e3;
   state.counters["fontforge_ms"] = Median(theirTimes) * 1e3;
   state.counters["fontforge_over_ours"] = Median(ratios);
+  const auto ourBytes = static_cast<double>(fs::file_size(ours)), theirBytes = static_cast<double>(fs::file_size(theirs));
+  state.counters["ours_KB"] = ourBytes / 1e3;
+  state.counters["fontforge_KB"] = theirBytes / 1e3;
+  state.counters["size_ours_over_fontforge"] = ourBytes / theirBytes;
 }
 
 // Arg 0: a real font (NimbusRoman-Regular, 100 KB); arg 1: the 8 MiB one.
 BENCHMARK(PfbToPfa_Ours)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(PfbToPfa_T1ascii)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
-BENCHMARK(TrueTypeToType1_Ours)->Unit(benchmark::kMillisecond);
-BENCHMARK(TrueTypeToType1_ProcessPairs)->Iterations(21)->UseManualTime()->Unit(benchmark::kMillisecond);
+// Arg 0: DejaVuSans, 1: LiberationSans-Regular, 2: NotoSans-Regular.
+BENCHMARK(TrueTypeToType1_Ours)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
+BENCHMARK(TrueTypeToType1_ProcessPairs)->DenseRange(0, 2)->Iterations(21)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

@@ -57,6 +57,13 @@ char* WriteNumber(long value, char* at) {
   return at;
 }
 
+// What AppendNumber makes of the value.
+std::size_t EncodedNumberBytes(long value) {
+  if (value >= -107 && value <= 107) return 1;
+  if (value >= -1131 && value <= 1131) return 2;
+  return 5;
+}
+
 // Writes a glyph's lines straight into memory set aside for the longest
 // they can be: this runs for every command of every glyph.
 class CommandWriter {
@@ -67,9 +74,11 @@ class CommandWriter {
     for (const long operand : operands) {
       at_ = WriteNumber(operand, at_);
       *at_++ = ' ';
+      bytes_ += EncodedNumberBytes(operand);
     }
     at_ = std::copy(command.begin(), command.end(), at_);
     *at_++ = '\n';
+    ++bytes_;  // none of the commands written here is an escaped one
   }
 
   void MoveTo(const Point& to) { StepTo(to, "hmoveto", "vmoveto", "rmoveto"); }
@@ -87,6 +96,8 @@ class CommandWriter {
 
   void SetCurrentPoint(const Point& point) { current_ = point; }
   char* End() const { return at_; }
+  // Charstring bytes of the commands emitted so far.
+  std::size_t Bytes() const { return bytes_; }
 
  private:
   // A move or line, in its one-operand form when it is horizontal or vertical.
@@ -101,6 +112,7 @@ class CommandWriter {
 
   char* at_;
   Point current_;
+  std::size_t bytes_ = 0;
 };
 
 void AppendNumber(long value, std::vector<std::uint8_t>& bytes) {
@@ -121,7 +133,7 @@ void AppendNumber(long value, std::vector<std::uint8_t>& bytes) {
 
 }  // namespace
 
-void AppendCharstringText(const GlyphOutline& outline, std::string& out) {
+void AppendCharstringText(const GlyphOutline& outline, std::string& out, std::vector<ContourText>& contours) {
   // hsbw, a moveto and closepath per contour, a line per segment, endchar.
   const std::size_t lines = 2 + 2 * outline.contours.size() + outline.segments.size();
   // Room for the longest text the glyph can have, kept from glyph to glyph
@@ -131,14 +143,20 @@ void AppendCharstringText(const GlyphOutline& outline, std::string& out) {
   CommandWriter writer(buffer.data());
   writer.Emit({outline.leftSideBearing, outline.advance}, "hsbw");
   writer.SetCurrentPoint({outline.leftSideBearing, 0});
+  const std::size_t base = out.size();
   for (const Contour& contour : outline.contours) {
     writer.MoveTo(contour.start);
+    ContourText& text = contours.emplace_back();
+    text.begin = base + static_cast<std::size_t>(writer.End() - buffer.data());
+    const std::size_t bytesBefore = writer.Bytes();
     for (const OutlineSegment& segment : outline.SegmentsOf(contour)) {
       if (segment.curve) writer.CurveTo(segment.control1, segment.control2, segment.end);
       else writer.LineTo(segment.end);
     }
     // closepath leaves the current point where the last segment ended.
     writer.Emit({}, "closepath");
+    text.end = base + static_cast<std::size_t>(writer.End() - buffer.data());
+    text.bytes = writer.Bytes() - bytesBefore;
   }
   writer.Emit({}, "endchar");
   out.append(buffer.data(), writer.End());

@@ -9,6 +9,7 @@
 #include <climits>
 #include <cmath>
 #include <cstdio>
+#include <iterator>
 #include <memory>
 #include <new>
 #include <system_error>
@@ -22,6 +23,7 @@
 #include "type1_encryption.h"
 #include "type1_hint_values.h"
 #include "type1_shared_work.h"
+#include "type1_subroutines.h"
 
 namespace converter {
 
@@ -34,18 +36,11 @@ constexpr const char* kPrivateOpening =
     "/ND {noaccess def} executeonly def\n"
     "/NP {noaccess put} executeonly def\n";
 
-// Subroutines 0-2 are the ones interpreters expect for flex and hint
-// replacement; no glyph calls them, but readers look for them.
+// The Subrs array follows (type1_subroutines.h).
 constexpr const char* kPrivateRest =
     "/MinFeature {16 16} def\n"
     "/password 5839 def\n"
-    "/lenIV 4 def\n"
-    "/Subrs 4 array\n"
-    "dup 0 {\n\t3 0 callothersubr\n\tpop\n\tpop\n\tsetcurrentpoint\n\treturn\n\t} NP\n"
-    "dup 1 {\n\t0 1 callothersubr\n\treturn\n\t} NP\n"
-    "dup 2 {\n\t0 2 callothersubr\n\treturn\n\t} NP\n"
-    "dup 3 {\n\treturn\n\t} NP\n"
-    "ND\n";
+    "/lenIV 4 def\n";
 
 constexpr const char* kEpilogue =
     "end\n"
@@ -171,16 +166,24 @@ void WriteEncoding(FT_Face face, const std::vector<std::string>& names, std::str
   out += "readonly def\n";
 }
 
-// Appends the charstrings of glyphs [first, last) to `text` and widens the
-// box around their outlines; false when a glyph cannot be loaded.
+// Charstring text of consecutive glyphs, where their contours lie in it, and
+// the box around their outlines.
+struct GlyphChunk {
+  std::string text;
+  std::vector<ContourText> contours;
+  BoundingBox box;
+};
+
+// Appends the charstrings of glyphs [first, last) to the chunk; false when a
+// glyph cannot be loaded.
 bool ConvertRange(FT_Face face, const std::vector<std::string>& names, std::size_t first, std::size_t last,
-                  GlyphOutline& outline, std::string& text, BoundingBox& box) {
+                  GlyphOutline& outline, GlyphChunk& chunk) {
   for (std::size_t glyph = first; glyph < last; ++glyph) {
     if (!LoadGlyphOutline(face, static_cast<FT_UInt>(glyph), outline)) return false;
-    box.Add(outline);
-    text.append("/").append(names[glyph]).append(" {\n");
-    AppendCharstringText(outline, text);
-    text.append("} ND\n");
+    chunk.box.Add(outline);
+    chunk.text.append("/").append(names[glyph]).append(" {\n");
+    AppendCharstringText(outline, chunk.text, chunk.contours);
+    chunk.text.append("} ND\n");
   }
   return true;
 }
@@ -193,23 +196,16 @@ constexpr std::size_t kTextPerGlyph = 1024;
 constexpr std::size_t kGlyphsWorthAThread = 1024;
 constexpr std::size_t kGlyphsPerChunk = 256;
 
-// The glyphs a helper thread converted, from the back of the font.
-struct HelperChunk {
-  std::string text;
-  BoundingBox box;
-};
-
-// Appends the charstrings of all glyphs to `text`. A large font's glyphs are
-// shared with a helper thread working from the last glyph back (see
-// type1_shared_work.h); it has a face of its own, as FreeType faces are not
-// shared between threads.
-bool ConvertGlyphs(ByteView font, FT_Face face, const std::vector<std::string>& names, std::string& text,
-                   BoundingBox& box) {
+// The charstrings of all glyphs, in chunks in glyph order. A large font's
+// glyphs are shared with a helper thread working from the last glyph back
+// (see type1_shared_work.h); it has a face of its own, as FreeType faces are
+// not shared between threads.
+bool ConvertGlyphs(ByteView font, FT_Face face, const std::vector<std::string>& names,
+                   std::vector<GlyphChunk>& chunks) {
   const std::size_t count = names.size();
-  text.reserve(text.size() + count * kTextPerGlyph);
   TwoEndedWork work(count);
   std::atomic<bool> failed = false;
-  std::vector<HelperChunk> helperChunks;  // last glyphs first
+  std::vector<GlyphChunk> helperChunks;  // last glyphs first
   std::unique_ptr<FreeTypeFace> secondFace;
   std::jthread helper;  // joined even when this thread throws
   if (count >= kGlyphsWorthAThread && HelperThreadWorthwhile() && (secondFace = FreeTypeFace::Open(font)) != nullptr) {
@@ -219,9 +215,9 @@ bool ConvertGlyphs(ByteView font, FT_Face face, const std::vector<std::string>& 
           GlyphOutline outline;
           for (auto [first, last] = work.TakeBack(kGlyphsPerChunk); first < last;
                std::tie(first, last) = work.TakeBack(kGlyphsPerChunk)) {
-            HelperChunk& chunk = helperChunks.emplace_back();
+            GlyphChunk& chunk = helperChunks.emplace_back();
             chunk.text.reserve((last - first) * kTextPerGlyph);
-            if (!ConvertRange(secondFace->get(), names, first, last, outline, chunk.text, chunk.box)) {
+            if (!ConvertRange(secondFace->get(), names, first, last, outline, chunk)) {
               failed = true;
               work.Stop();
             }
@@ -235,21 +231,21 @@ bool ConvertGlyphs(ByteView font, FT_Face face, const std::vector<std::string>& 
       // No thread to be had: this one does all.
     }
   }
+  // This thread's chunks come in order and go into one.
+  chunks.clear();
+  GlyphChunk& front = chunks.emplace_back();
+  front.text.reserve(count * kTextPerGlyph);
   GlyphOutline outline;
   for (auto [first, last] = work.TakeFront(kGlyphsPerChunk); first < last;
        std::tie(first, last) = work.TakeFront(kGlyphsPerChunk)) {
-    if (!ConvertRange(face, names, first, last, outline, text, box)) {
+    if (!ConvertRange(face, names, first, last, outline, front)) {
       failed = true;
       work.Stop();
     }
   }
   if (helper.joinable()) helper.join();
   if (failed) return false;
-
-  for (auto chunk = helperChunks.rbegin(); chunk != helperChunks.rend(); ++chunk) {
-    text += chunk->text;
-    box.Add(chunk->box);
-  }
+  std::move(helperChunks.rbegin(), helperChunks.rend(), std::back_inserter(chunks));
   return true;
 }
 
@@ -260,34 +256,38 @@ bool WriteType1Program(ByteView font, FT_Face face, const std::string& fontName,
   const std::vector<std::string> names = NameGlyphs(face);
   const Type1HintValues hints = MeasureHintValues(face);
 
-  // What comes before the charstrings is known now but for the bounding
-  // box, which depends on them. The charstrings are written after room for
-  // it all, which is then filled in from its end, and what is left of the
-  // room is taken out: the text is never copied whole.
-  std::string beforeBox = "%!PS-AdobeFont-1.0: " + fontName + "\n%%Title: " + fontName + "\n%%EndComments\n";
-  beforeBox += "12 dict begin\n";
-  WriteFontInfo(face, scale, beforeBox);
-  beforeBox += "/FontName /" + fontName + " def\n";
-  WriteEncoding(face, names, beforeBox);
-  beforeBox += "/PaintType 0 def\n/FontType 1 def\n/FontMatrix [0.001 0 0 0.001 0 0] readonly def\n";
-  std::string afterBox = "currentdict end\ncurrentfile eexec\n";
-  afterBox += kPrivateOpening;
-  afterBox += HintValueEntries(hints);
-  afterBox += kPrivateRest;
-  afterBox += "2 index /CharStrings " + std::to_string(names.size()) + " dict dup begin\n";
-  constexpr std::size_t kMaxBoxLength = 96;  // four numbers of up to 20 characters and the words
-  const std::size_t room = beforeBox.size() + kMaxBoxLength + afterBox.size();
-
-  std::string text(room, ' ');
+  std::vector<GlyphChunk> chunks;
+  if (!ConvertGlyphs(font, face, names, chunks)) return false;
   BoundingBox box;
-  if (!ConvertGlyphs(font, face, names, text, box)) return false;
+  ContourSharing sharing;
+  for (const GlyphChunk& chunk : chunks) {
+    box.Add(chunk.box);
+    sharing.AddGlyphs(chunk.text, chunk.contours);
+  }
   if (box.Empty()) return false;  // nothing to draw: not worth a font
 
-  const std::string boxLine = "/FontBBox {" + std::to_string(box.xMin) + " " + std::to_string(box.yMin) + " " +
-                              std::to_string(box.xMax) + " " + std::to_string(box.yMax) + "} readonly def\n";
-  const std::size_t unused = room - beforeBox.size() - boxLine.size() - afterBox.size();
-  text.replace(unused, room - unused, beforeBox + boxLine + afterBox);
-  text.erase(0, unused);
+  // The charstrings of the first chunk, most or all of them, are rewritten
+  // where they are and everything before them is put in front: the text is
+  // never copied whole into new memory.
+  std::string head = "%!PS-AdobeFont-1.0: " + fontName + "\n%%Title: " + fontName + "\n%%EndComments\n";
+  head += "12 dict begin\n";
+  WriteFontInfo(face, scale, head);
+  head += "/FontName /" + fontName + " def\n";
+  WriteEncoding(face, names, head);
+  head += "/PaintType 0 def\n/FontType 1 def\n/FontMatrix [0.001 0 0 0.001 0 0] readonly def\n";
+  head += "/FontBBox {" + std::to_string(box.xMin) + " " + std::to_string(box.yMin) + " " +
+          std::to_string(box.xMax) + " " + std::to_string(box.yMax) + "} readonly def\n";
+  head += "currentdict end\ncurrentfile eexec\n";
+  head += kPrivateOpening;
+  head += HintValueEntries(hints);
+  head += kPrivateRest;
+  sharing.AppendSubrs(head);
+  head += "2 index /CharStrings " + std::to_string(names.size()) + " dict dup begin\n";
+
+  std::string& text = chunks.front().text;
+  sharing.ShareInPlace(text);
+  text.insert(0, head);
+  sharing.AppendRest(text);
   text += kEpilogue;
   AppendEexecTrailer(text);  // t1asm, unlike our finisher, copies it only when it is there
   out = std::move(text);

@@ -1,6 +1,7 @@
 // The unencrypted Type 1 program made from a TrueType face: the font
 // dictionary in clear text, then after "currentfile eexec" the private
-// dictionary and one charstring per glyph written as commands, in the form
+// dictionary with the subroutines that hold contours several glyphs share,
+// and one charstring per glyph, all written as commands, in the form
 // t1disasm prints and t1asm reads. type1_finisher.h encrypts it into a PFA.
 #pragma once
 

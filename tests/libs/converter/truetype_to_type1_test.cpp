@@ -332,6 +332,43 @@ TEST(TrueTypeToType1Names, LongPostScriptNameIsCutAlikeInReportAndFont) {
   EXPECT_EQ(Classify(pfa).name, trueType.name);
 }
 
+// A contour that several glyphs draw alike (the a of aacute) is written once,
+// as a subroutine that each of them calls, and draws point for point the
+// same in every glyph.
+TEST(TrueTypeToType1Sharing, RepeatedContourBecomesOneSubroutineDrawnAlike) {
+  ScratchDir dir;
+  const fs::path program = dir / "font.tmp", pfa = dir / "font.pfa";
+  ASSERT_EQ(ConvertTrueTypeToType1((kLiberationDir / "LiberationSans-Regular.ttf").c_str(), program.c_str()), 0);
+  ASSERT_EQ(FinishType1Conversion(program.c_str(), pfa.c_str(), 0), 0);
+  const CommandResult disassembly = RunCommand("t1disasm " + Quote(pfa));
+  ASSERT_EQ(disassembly.exitCode, 0);
+  auto callsOf = [&](const std::string& glyph) {
+    std::vector<std::string> calls;
+    std::istringstream lines(disassembly.output.substr(disassembly.output.find("\n/" + glyph + " {\n") + 1));
+    for (std::string line; std::getline(lines, line) && line.find("} ND") == std::string::npos;) {
+      if (line.ends_with(" callsubr")) calls.push_back(line);
+    }
+    return calls;
+  };
+  const std::vector<std::string> a = callsOf("a"), aacute = callsOf("aacute");
+  ASSERT_FALSE(a.empty());
+  ASSERT_GT(aacute.size(), a.size());
+  EXPECT_TRUE(std::equal(a.begin(), a.end(), aacute.begin()));
+
+  Face converted(pfa);
+  ASSERT_TRUE(converted.ok());
+  auto points = [&](const char* glyph) {
+    EXPECT_EQ(FT_Load_Glyph(converted.get(), FT_Get_Name_Index(converted.get(), glyph), FT_LOAD_NO_SCALE), 0);
+    const FT_Outline& outline = converted->glyph->outline;
+    std::vector<std::tuple<FT_Pos, FT_Pos, char>> all;
+    for (int i = 0; i < outline.n_points; ++i) all.emplace_back(outline.points[i].x, outline.points[i].y, outline.tags[i]);
+    return all;
+  };
+  const auto alone = points("a"), accented = points("aacute");
+  ASSERT_GT(accented.size(), alone.size());
+  EXPECT_TRUE(std::equal(alone.begin(), alone.end(), accented.begin()));
+}
+
 // A large font is shared between two threads in both steps; it must come out
 // byte for byte as from one, whether the program is whole, fails near its
 // end (the helper's part) or closes halfway, leaving what follows unread.

@@ -1,0 +1,120 @@
+#include "type1_subroutines.h"
+
+#include <algorithm>
+#include <cassert>
+#include <charconv>
+#include <cstring>
+#include <limits>
+
+namespace converter {
+
+namespace {
+
+// Subroutines 0-2 are the ones interpreters expect for flex and hint
+// replacement; no glyph calls them, but readers look for them.
+constexpr std::string_view kStandardSubrs =
+    "dup 0 {\n\t3 0 callothersubr\n\tpop\n\tpop\n\tsetcurrentpoint\n\treturn\n\t} NP\n"
+    "dup 1 {\n\t0 1 callothersubr\n\treturn\n\t} NP\n"
+    "dup 2 {\n\t0 2 callothersubr\n\treturn\n\t} NP\n"
+    "dup 3 {\n\treturn\n\t} NP\n";
+constexpr std::int64_t kFirstSharedSubr = 4;
+// PostScript interpreters make arrays of up to 65535 elements.
+constexpr std::size_t kMaxSubrs = 65535;
+
+// What a subroutine costs beyond its commands: "dup 1234 123 RD ", four
+// random bytes, return and " NP\n"; and what a call costs, mostly a
+// two-byte number and callsubr.
+constexpr std::size_t kSubrOverheadBytes = 25;
+constexpr std::size_t kCallBytes = 3;
+
+constexpr std::string_view kSubrOpening = "dup ";
+constexpr std::string_view kSubrClosing = "return\n} NP\n";
+constexpr std::string_view kCall = " callsubr\n";
+constexpr std::size_t kLongestCall = std::numeric_limits<std::int64_t>::digits10 + 1 + kCall.size();
+
+// Shorter contours never pay for a subroutine anyway; the limit lets calls
+// be written over the text they replace.
+bool WorthASubroutine(std::string_view text, std::size_t bytes, std::size_t uses) {
+  return uses > 1 && text.size() >= kLongestCall && (uses - 1) * bytes > kSubrOverheadBytes + uses * kCallBytes;
+}
+
+char* WriteCall(std::int64_t subroutine, char* at) {
+  at = std::to_chars(at, at + kLongestCall, subroutine).ptr;
+  return std::copy(kCall.begin(), kCall.end(), at);
+}
+
+}  // namespace
+
+void ContourSharing::AddGlyphs(std::string_view text, std::span<const ContourText> contours) {
+  pieces_.push_back({text, contours, shapeOfContour_.size()});
+  textSize_ += text.size();
+  for (const ContourText& contour : contours) {
+    const std::string_view body = text.substr(contour.begin, contour.end - contour.begin);
+    const auto [at, added] = shapeByText_.try_emplace(body, static_cast<std::uint32_t>(shapes_.size()));
+    if (added) shapes_.push_back({body, contour.bytes});
+    ++shapes_[at->second].uses;
+    shapeOfContour_.push_back(at->second);
+  }
+}
+
+void ContourSharing::AppendSubrs(std::string& out) {
+  std::vector<std::uint32_t> shared;
+  for (std::uint32_t shape = 0; shape < shapes_.size(); ++shape) {
+    if (WorthASubroutine(shapes_[shape].text, shapes_[shape].bytes, shapes_[shape].uses)) shared.push_back(shape);
+  }
+  // Ties keep the order in which the glyphs first draw them.
+  std::stable_sort(shared.begin(), shared.end(),
+                   [&](std::uint32_t a, std::uint32_t b) { return shapes_[a].uses > shapes_[b].uses; });
+  // A font with more shared contours than an array holds keeps the least
+  // used ones in its glyphs.
+  shared.resize(std::min(shared.size(), kMaxSubrs - static_cast<std::size_t>(kFirstSharedSubr)));
+
+  out += "/Subrs " + std::to_string(kFirstSharedSubr + static_cast<std::int64_t>(shared.size())) + " array\n";
+  out += kStandardSubrs;
+  std::int64_t number = kFirstSharedSubr;
+  for (const std::uint32_t shape : shared) {
+    shapes_[shape].subroutine = number;
+    out.append(kSubrOpening).append(std::to_string(number++)).append(" {\n");
+    out.append(shapes_[shape].text).append(kSubrClosing);
+  }
+  out += "ND\n";
+}
+
+void ContourSharing::ShareInPlace(std::string& first) const {
+  if (pieces_.empty()) return;
+  const Piece& piece = pieces_.front();
+  assert(piece.text.data() == first.data() && piece.text.size() == first.size());
+  // Text moves only towards the front, so what is still to be read stays.
+  char* const data = first.data();
+  char* written = data;
+  std::size_t read = 0;
+  for (std::size_t i = 0; i < piece.contours.size(); ++i) {
+    const Shape& shape = shapes_[shapeOfContour_[piece.firstShape + i]];
+    if (shape.subroutine < 0) continue;
+    const ContourText& contour = piece.contours[i];
+    std::memmove(written, data + read, contour.begin - read);
+    written = WriteCall(shape.subroutine, written + (contour.begin - read));
+    read = contour.end;
+  }
+  std::memmove(written, data + read, first.size() - read);
+  first.resize(static_cast<std::size_t>(written - data) + (first.size() - read));
+}
+
+void ContourSharing::AppendRest(std::string& out) const {
+  char call[kLongestCall];
+  for (std::size_t p = 1; p < pieces_.size(); ++p) {
+    const Piece& piece = pieces_[p];
+    std::size_t copied = 0;
+    for (std::size_t i = 0; i < piece.contours.size(); ++i) {
+      const Shape& shape = shapes_[shapeOfContour_[piece.firstShape + i]];
+      if (shape.subroutine < 0) continue;
+      const ContourText& contour = piece.contours[i];
+      out.append(piece.text.substr(copied, contour.begin - copied));
+      out.append(call, WriteCall(shape.subroutine, call));
+      copied = contour.end;
+    }
+    out.append(piece.text.substr(copied));
+  }
+}
+
+}  // namespace converter

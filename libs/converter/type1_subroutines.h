@@ -1,0 +1,60 @@
+// Contours that several glyphs draw alike (the base letter of every accented
+// form, a dot, a ring) written once, as subroutines that the glyphs call
+// instead of repeating the contour. A contour's commands after its moveto
+// draw relative to the current point, so equal text is the same shape
+// wherever a glyph places it, and a call draws exactly what it replaces.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "type1_charstring.h"
+
+namespace converter {
+
+class ContourSharing {
+ public:
+  // Adds charstring text with its contours; text is added in glyph order and
+  // must stay in place until the glyphs are written.
+  void AddGlyphs(std::string_view text, std::span<const ContourText> contours);
+
+  // Picks the contours worth a subroutine and appends the Subrs array: the
+  // four that interpreters expect for flex and hint replacement, then the
+  // shared contours, the most used first, so that most calls take the
+  // shortest numbers.
+  void AppendSubrs(std::string& out);
+
+  // Replaces each shared contour of the text added first by its call, in
+  // `first`, the string that text lies in; a call is never longer than what
+  // it replaces. Rewriting the largest text where it is spares allocating
+  // and filling new memory for it.
+  void ShareInPlace(std::string& first) const;
+
+  // Appends the text added after the first, shared contours replaced alike.
+  void AppendRest(std::string& out) const;
+
+ private:
+  struct Shape {
+    std::string_view text;
+    std::size_t bytes = 0;
+    std::size_t uses = 0;
+    std::int64_t subroutine = -1;  // once chosen
+  };
+  struct Piece {
+    std::string_view text;
+    std::span<const ContourText> contours;
+    std::size_t firstShape;  // into shapeOfContour_
+  };
+
+  std::vector<Shape> shapes_;
+  std::unordered_map<std::string_view, std::uint32_t> shapeByText_;
+  std::vector<std::uint32_t> shapeOfContour_;  // every contour added, in order
+  std::vector<Piece> pieces_;
+  std::size_t textSize_ = 0;
+};
+
+}  // namespace converter
