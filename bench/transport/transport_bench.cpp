@@ -13,8 +13,10 @@
 // the echoing server endpoint and the next once its echo has been taken,
 // against the same ping-pong between two blocking sockets, one of them
 // echoed by a thread of its own. Its "ratio" is round trips per second over
-// the blocking sockets'.
+// the blocking sockets'; the switch counters give the thread switches (of
+// every thread of the process, ended ones included) per round trip of each.
 #include <benchmark/benchmark.h>
+#include <sys/resource.h>
 
 #include <chrono>
 #include <vector>
@@ -135,6 +137,22 @@ BENCHMARK(BM_TransportEchoAgainstEpoll)->Iterations(1)->UseManualTime()->Unit(be
 
 constexpr int kRoundTrips = 20000;
 
+// Voluntary and forced thread switches of the whole process so far.
+long ProcessSwitches() {
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  return usage.ru_nvcsw + usage.ru_nivcsw;
+}
+
+// Runs `exchange` and stores its thread switches per round trip.
+template <typename Exchange>
+ExchangeResult CountingSwitches(double& perRoundTrip, Exchange exchange) {
+  const long before = ProcessSwitches();
+  ExchangeResult result = exchange();
+  perRoundTrip = double(ProcessSwitches() - before) / kRoundTrips;
+  return result;
+}
+
 ExchangeResult transport_round_trips(Side& client, Side& server) {
   NetAddress to{};
   to.protocol = QTL_PROTO_UDP;
@@ -164,9 +182,11 @@ void BM_TransportRoundTripAgainstBlockingSockets(benchmark::State& state) {
     return;
   }
   ExchangeResult transport, blocking;
+  double transportSwitches = 0, blockingSwitches = 0;
   for (auto _ : state) {
-    transport = transport_round_trips(client, server);
-    blocking = blocking_echo(kRoundTrips, kSize);
+    transport = CountingSwitches(transportSwitches,
+                                 [&] { return transport_round_trips(client, server); });
+    blocking = CountingSwitches(blockingSwitches, [] { return blocking_echo(kRoundTrips, kSize); });
     state.SetIterationTime(transport.seconds);
   }
   const double transportRate = transport.received / transport.seconds;
@@ -176,6 +196,8 @@ void BM_TransportRoundTripAgainstBlockingSockets(benchmark::State& state) {
   state.counters["ratio"] = transportRate / blockingRate;
   state.counters["qtl_lost"] = transport.lost;
   state.counters["blocking_lost"] = blocking.lost;
+  state.counters["qtl_switches_per_round_trip"] = transportSwitches;
+  state.counters["blocking_switches_per_round_trip"] = blockingSwitches;
 
   QTLCloseEndpoint(client.endpoint);
   QTLCloseEndpoint(server.endpoint);
