@@ -4,17 +4,19 @@
 // client's notifier takes the echoes the same way; the thread runs its
 // message loop, whose wake-ups run QTLProcessData. Against the same echo as
 // a plain epoll loop in the same run. The "ratio" counter is the transport
-// layer's datagrams per second over epoll's. Every datagram crosses two
-// endpoint threads and the platform's notifier thread on each side, hand-offs
-// that the single-threaded loop does not have; on a busy machine run it as
+// layer's datagrams per second over epoll's. Every datagram crosses an
+// endpoint thread and the owner's wake on each side, hand-offs that the
+// single-threaded loop does not have; on a busy machine run it as
 // `chrt -f 10 transport_bench`. Settings come from the user's profile store.
 //
 // The round trip sends one datagram at a time from the client endpoint to
 // the echoing server endpoint and the next once its echo has been taken,
 // against the same ping-pong between two blocking sockets, one of them
-// echoed by a thread of its own. Its "ratio" is round trips per second over
-// the blocking sockets'.
+// echoed by a thread of its own; the two take turns in legs. Its "ratio" is round trips per second over
+// the blocking sockets'; the switch counters give the thread switches (of
+// every thread of the process, ended ones included) per round trip of each.
 #include <benchmark/benchmark.h>
+#include <sys/resource.h>
 
 #include <chrono>
 #include <vector>
@@ -134,8 +136,35 @@ void BM_TransportEchoAgainstEpoll(benchmark::State& state) {
 BENCHMARK(BM_TransportEchoAgainstEpoll)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 constexpr int kRoundTrips = 20000;
+// The two exchanges take turns in legs of this many round trips, so that a
+// change of load on a shared machine weighs on both alike.
+constexpr int kLeg = 1000;
 
-ExchangeResult transport_round_trips(Side& client, Side& server) {
+// Voluntary and forced thread switches of the whole process so far.
+long ProcessSwitches() {
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  return usage.ru_nvcsw + usage.ru_nivcsw;
+}
+
+// The legs of one exchange added up, with their thread switches.
+struct Tally {
+  ExchangeResult total;
+  long switches = 0;
+
+  template <typename Exchange>
+  void Run(Exchange exchange) {
+    const long before = ProcessSwitches();
+    const ExchangeResult leg = exchange();
+    switches += ProcessSwitches() - before;
+    total.seconds += leg.seconds;
+    total.received += leg.received;
+    total.lost += leg.lost;
+  }
+  double SwitchesPerRoundTrip() const { return double(switches) / (total.received + total.lost); }
+};
+
+ExchangeResult transport_round_trips(Side& client, Side& server, int count) {
   NetAddress to{};
   to.protocol = QTL_PROTO_UDP;
   to.u.ip.port = uint16_t(QTLGetInfo(server.endpoint, QTLINFO_LOCAL_PORT, nullptr));
@@ -145,7 +174,7 @@ ExchangeResult transport_round_trips(Side& client, Side& server) {
   ExchangeResult result;
   const int before = client.taken;
   const auto start = std::chrono::steady_clock::now();
-  for (int sent = 1; sent <= kRoundTrips; ++sent) {
+  for (int sent = 1; sent <= count; ++sent) {
     QTLSendPacket(client.endpoint, to, payload.data(), kSize);
     PumpUntil([&] { return client.taken - before >= sent - result.lost; });
     if (client.taken - before < sent - result.lost) ++result.lost;
@@ -163,19 +192,23 @@ void BM_TransportRoundTripAgainstBlockingSockets(benchmark::State& state) {
     state.SkipWithError("the UDP transport does not start");
     return;
   }
-  ExchangeResult transport, blocking;
+  Tally transport, blocking;
   for (auto _ : state) {
-    transport = transport_round_trips(client, server);
-    blocking = blocking_echo(kRoundTrips, kSize);
-    state.SetIterationTime(transport.seconds);
+    for (int done = 0; done < kRoundTrips; done += kLeg) {
+      transport.Run([&] { return transport_round_trips(client, server, kLeg); });
+      blocking.Run([] { return blocking_echo(kLeg, kSize); });
+    }
+    state.SetIterationTime(transport.total.seconds);
   }
-  const double transportRate = transport.received / transport.seconds;
-  const double blockingRate = blocking.received / blocking.seconds;
+  const double transportRate = transport.total.received / transport.total.seconds;
+  const double blockingRate = blocking.total.received / blocking.total.seconds;
   state.counters["qtl_round_trips_per_s"] = transportRate;
   state.counters["blocking_round_trips_per_s"] = blockingRate;
   state.counters["ratio"] = transportRate / blockingRate;
-  state.counters["qtl_lost"] = transport.lost;
-  state.counters["blocking_lost"] = blocking.lost;
+  state.counters["qtl_lost"] = transport.total.lost;
+  state.counters["blocking_lost"] = blocking.total.lost;
+  state.counters["qtl_switches_per_round_trip"] = transport.SwitchesPerRoundTrip();
+  state.counters["blocking_switches_per_round_trip"] = blocking.SwitchesPerRoundTrip();
 
   QTLCloseEndpoint(client.endpoint);
   QTLCloseEndpoint(server.endpoint);

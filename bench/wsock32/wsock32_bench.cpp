@@ -1,5 +1,5 @@
 // 100 000 datagrams between two loopback sockets, received through
-// WSAAsyncSelect notifications (FD_READ posted by the notifier thread,
+// WSAAsyncSelect notifications (FD_READ posted by the window's own thread,
 // taken from the window's queue, the socket drained until it would
 // block), against the same exchange as a plain epoll loop in the same run.
 // The "ratio" counter is Winsock's datagrams per second over epoll's; the

@@ -1,5 +1,7 @@
 #include "kernel.h"
 
+#include <algorithm>
+#include <climits>
 #include <unordered_map>
 
 namespace platform {
@@ -24,7 +26,7 @@ Kernel& kernel() {
 // Owns the calling thread's state; its destructor is the exit hook for
 // threads that were not started by CreateThread.
 struct CurrentThread {
-  std::unique_ptr<ThreadState> state;
+  std::shared_ptr<ThreadState> state;
   ~CurrentThread() { leave_current_thread(); }
 };
 
@@ -34,8 +36,59 @@ thread_local CurrentThread current;
 
 std::mutex& kernel_mutex() { return kernel().mutex; }
 
-void KernelObject::notify_waiters() {
-  for (ThreadState* waiter : waiters) waiter->wake.notify_one();
+KernelLock::~KernelLock() {
+  lock_.unlock();
+  for (const Wake& wake : wakes_) {
+    if (wake.watch) {
+      wake.watch->wake();
+    } else {
+      wake.thread->wake.notify_one();
+    }
+  }
+}
+
+void KernelLock::wake_after_release(ThreadState& thread) {
+  // A thread that posts to itself is not asleep.
+  if (&thread == current.state.get()) return;
+  wakes_.push_back({thread.shared_from_this(), thread.watching ? thread.sockets : nullptr});
+}
+
+bool sleep_locked(KernelLock& lock, ThreadState& self, bool messages,
+                  const std::chrono::steady_clock::time_point* deadline) {
+  using Clock = std::chrono::steady_clock;
+  if (messages && self.sockets) {
+    std::shared_ptr<SocketWatch> watch = self.sockets;
+    int milliseconds = -1;
+    if (deadline) {
+      // Rounded up, so that the wait never ends before its deadline.
+      const auto left = std::chrono::ceil<std::chrono::milliseconds>(*deadline - Clock::now());
+      milliseconds = static_cast<int>(std::clamp<long long>(left.count(), 0, INT_MAX));
+    }
+    self.watching = true;
+    lock.held().unlock();
+    watch->wait(milliseconds);
+    lock.held().lock();
+    self.watching = false;
+    return !deadline || Clock::now() < *deadline;
+  }
+  if (!deadline) {
+    self.wake.wait(lock.held());
+    return true;
+  }
+  return self.wake.wait_until(lock.held(), *deadline) != std::cv_status::timeout;
+}
+
+bool look_at_sockets_locked(KernelLock& lock, ThreadState& self) {
+  if (!self.sockets) return false;
+  std::shared_ptr<SocketWatch> watch = self.sockets;
+  lock.held().unlock();
+  watch->wait(0);
+  lock.held().lock();
+  return true;
+}
+
+void KernelObject::notify_waiters(KernelLock& lock) {
+  for (ThreadState* waiter : waiters) lock.wake_after_release(*waiter);
 }
 
 std::uintptr_t new_handle_value_locked() {
@@ -59,12 +112,12 @@ bool erase_handle_locked(HANDLE handle) {
   return kernel().handles.erase(reinterpret_cast<std::uintptr_t>(handle)) != 0;
 }
 
-std::unique_ptr<ThreadState> new_thread_state_locked() {
+std::shared_ptr<ThreadState> new_thread_state_locked() {
   Kernel& k = kernel();
   // Ids are unique among living threads; after 2^32 threads the counter
   // wraps and skips ids still in use.
   while (k.next_thread_id == 0 || k.threads.contains(k.next_thread_id)) ++k.next_thread_id;
-  auto state = std::make_unique<ThreadState>();
+  auto state = std::make_shared<ThreadState>();
   state->id = k.next_thread_id++;
   k.threads.emplace(state->id, state.get());
   return state;
@@ -80,7 +133,7 @@ ThreadState& current_thread() {
   return *current.state;
 }
 
-void adopt_thread_state(std::unique_ptr<ThreadState> state) { current.state = std::move(state); }
+void adopt_thread_state(std::shared_ptr<ThreadState> state) { current.state = std::move(state); }
 
 void leave_current_thread() {
   if (!current.state) return;

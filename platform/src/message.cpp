@@ -1,6 +1,8 @@
 // Message queues: one per thread, first in, first out. Posting may happen
 // from any thread and wakes the owner at once; reading, dispatching and
-// waiting work on the calling thread's own queue.
+// waiting work on the calling thread's own queue. Socket notifications for
+// the thread's windows are posted by the thread itself as it reads or
+// waits (socket_watch.h).
 //
 // WM_QUIT from PostQuitMessage is a flag rather than a queued message, as on
 // Windows: it is reported once no other message matches, whatever the
@@ -22,14 +24,14 @@ constexpr size_t kQueueLimit = 10000;
 // Filter value that selects thread messages only (those without a window).
 const HWND kThreadMessagesOnly = reinterpret_cast<HWND>(-1);
 
-BOOL enqueue_locked(ThreadState& owner, HWND window, UINT message, WPARAM wParam,
-                    LPARAM lParam) {
+BOOL enqueue_locked(KernelLock& lock, ThreadState& owner, HWND window, UINT message,
+                    WPARAM wParam, LPARAM lParam) {
   if (owner.posted.size() >= kQueueLimit) {
     SetLastError(ERROR_NOT_ENOUGH_QUOTA);
     return FALSE;
   }
   owner.posted.push_back(MSG{window, message, wParam, lParam, GetTickCount()});
-  owner.wake.notify_one();
+  lock.wake_after_release(owner);
   return TRUE;
 }
 
@@ -78,7 +80,7 @@ BOOL PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     SetLastError(ERROR_INVALID_WINDOW_HANDLE);
     return FALSE;
   }
-  return enqueue_locked(*target->owner, window, message, wParam, lParam);
+  return enqueue_locked(lock, *target->owner, window, message, wParam, lParam);
 }
 
 // Any thread.
@@ -89,7 +91,7 @@ BOOL PostThreadMessageA(DWORD threadId, UINT message, WPARAM wParam, LPARAM lPar
     SetLastError(ERROR_INVALID_THREAD_ID);
     return FALSE;
   }
-  return enqueue_locked(*target, nullptr, message, wParam, lParam);
+  return enqueue_locked(lock, *target, nullptr, message, wParam, lParam);
 }
 
 // Calling thread's queue.
@@ -109,7 +111,12 @@ BOOL PeekMessageA(MSG* msg, HWND window, UINT minFilter, UINT maxFilter, UINT re
   ThreadState& self = current_thread();
   KernelLock lock(kernel_mutex());
   if (!filter_usable_locked(window, self)) return FALSE;
-  auto taken = take_locked(self, window, minFilter, maxFilter, (removeFlags & PM_REMOVE) != 0);
+  const bool remove = (removeFlags & PM_REMOVE) != 0;
+  auto taken = take_locked(self, window, minFilter, maxFilter, remove);
+  // Socket events that are due but not yet posted count as waiting.
+  if (!taken && look_at_sockets_locked(lock, self)) {
+    taken = take_locked(self, window, minFilter, maxFilter, remove);
+  }
   if (!taken) return FALSE;
   *msg = *taken;
   return TRUE;
@@ -129,7 +136,7 @@ BOOL GetMessageA(MSG* msg, HWND window, UINT minFilter, UINT maxFilter) {
       *msg = *taken;
       return msg->message == WM_QUIT ? FALSE : TRUE;
     }
-    self.wake.wait(lock);
+    sleep_locked(lock, self, true, nullptr);
   }
 }
 

@@ -17,9 +17,9 @@ class Event final : public KernelObject {
   void consume() override {
     if (!manual_reset_) set_ = false;
   }
-  void set(bool state) {
+  void set(bool state, KernelLock& lock) {
     set_ = state;
-    if (set_) notify_waiters();
+    if (set_) notify_waiters(lock);
   }
 
  private:
@@ -34,7 +34,7 @@ BOOL change_event(HANDLE handle, bool state) {
     SetLastError(ERROR_INVALID_HANDLE);
     return FALSE;
   }
-  event->set(state);
+  event->set(state, lock);
   return TRUE;
 }
 

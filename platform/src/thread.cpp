@@ -31,7 +31,7 @@ struct Launch {
   LPTHREAD_START_ROUTINE start = nullptr;
   void* parameter = nullptr;
   std::shared_ptr<ThreadObject> object;
-  std::unique_ptr<ThreadState> state;
+  std::shared_ptr<ThreadState> state;
 };
 
 void* run_thread(void* argument) {
@@ -44,7 +44,7 @@ void* run_thread(void* argument) {
   KernelLock lock(kernel_mutex());
   launch->object->exit_code = exit_code;
   launch->object->finished = true;
-  launch->object->notify_waiters();
+  launch->object->notify_waiters(lock);
   return nullptr;
 }
 

@@ -81,14 +81,17 @@ DWORD wait_for_objects(DWORD count, const HANDLE* handles, bool wait_all, DWORD 
 
   const ThreadState* queue = messages ? &self : nullptr;
   if (auto result = try_satisfy_locked(objects, wait_all, queue)) return *result;
-  if (milliseconds == 0) return WAIT_TIMEOUT;
+  if (milliseconds == 0) {
+    if (messages && look_at_sockets_locked(lock, self)) {
+      return try_satisfy_locked(objects, wait_all, queue).value_or(WAIT_TIMEOUT);
+    }
+    return WAIT_TIMEOUT;
+  }
 
   const auto deadline = Clock::now() + std::chrono::milliseconds(milliseconds);
   WaiterRegistration registration(objects, self);
   for (;;) {
-    if (milliseconds == INFINITE) {
-      self.wake.wait(lock);
-    } else if (self.wake.wait_until(lock, deadline) == std::cv_status::timeout) {
+    if (!sleep_locked(lock, self, messages, milliseconds == INFINITE ? nullptr : &deadline)) {
       return try_satisfy_locked(objects, wait_all, queue).value_or(WAIT_TIMEOUT);
     }
     if (auto result = try_satisfy_locked(objects, wait_all, queue)) return *result;

@@ -6,9 +6,9 @@
 #include <sys/socket.h>
 
 #include <cerrno>
-#include <thread>
 
 #include "platform/error.h"
+#include "socket_watch.h"
 
 namespace wsock32 {
 namespace {
@@ -41,7 +41,7 @@ uint32_t readiness(int fd) {
 }
 
 // Posts what is due given readiness `r`; true if anything was posted. The
-// notifier passes what epoll reported, which may be a moment old: at worst
+// watch passes what epoll reported, which may be a moment old: at worst
 // an FD_READ finds the data already taken, which Winsock callers expect.
 bool evaluate(Socket& socket, uint32_t r) {
   if (socket.closed || socket.events == 0) return false;
@@ -115,74 +115,59 @@ uint32_t interest(const Socket& socket) {
   return wanted;
 }
 
-class Notifier {
- public:
-  // Arms the socket in the epoll set (one-shot) for what it wants, or takes
-  // it out. An entry that has just fired and posted is left in the set: the
-  // firing disarmed it, so it stays quiet until armed again, and the usual
-  // re-enable then costs one call instead of two.
-  bool rearm(Socket& socket, bool firedAndPosted = false) {
-    const uint32_t wanted = interest(socket);
-    if (wanted == 0) {
-      if (socket.in_epoll && !firedAndPosted) {
-        epoll_ctl(epoll_fd_, EPOLL_CTL_DEL, socket.fd, nullptr);
-        socket.in_epoll = false;
-      }
-      return true;
+void socket_ready(std::uint64_t key, std::uint32_t events);
+
+// Arms the socket in its window's watch (one-shot) for what it wants, or
+// takes it out. An entry that has just fired and posted is left in the set:
+// the firing disarmed it, so it stays quiet until armed again, and the
+// usual re-enable then costs one call instead of two.
+bool rearm(Socket& socket, bool firedAndPosted = false) {
+  const uint32_t wanted = interest(socket);
+  if (wanted == 0) {
+    if (socket.in_epoll && !firedAndPosted) {
+      epoll_ctl(socket.watch->epoll_fd(), EPOLL_CTL_DEL, socket.fd, nullptr);
+      socket.in_epoll = false;
     }
-    std::call_once(started_, [this] { start(); });
-    if (epoll_fd_ < 0) {
-      SetLastError(WSAENOBUFS);
-      return false;
-    }
-    epoll_event event{};
-    event.events = wanted | EPOLLONESHOT;
-    event.data.u64 = socket.handle;
-    if (epoll_ctl(epoll_fd_, socket.in_epoll ? EPOLL_CTL_MOD : EPOLL_CTL_ADD, socket.fd, &event) != 0) {
-      SetLastError(PlatformWinsockErrorFromErrno(errno));
-      return false;
-    }
-    socket.in_epoll = true;
     return true;
   }
-
- private:
-  void start() {
-    epoll_fd_ = epoll_create1(EPOLL_CLOEXEC);
-    if (epoll_fd_ < 0) return;
-    // Serves the process until it ends; it holds nothing a caller waits
-    // for, so nothing needs to stop it.
-    std::thread([this] { run(); }).detach();
-  }
-
-  void run() {
-    epoll_event events[64];
-    for (;;) {
-      const int count = epoll_wait(epoll_fd_, events, 64, -1);
-      for (int i = 0; i < count; ++i) {
-        // A socket closed meanwhile has left the table (and the set).
-        SocketRef socket = find_socket(static_cast<SOCKET>(events[i].data.u64));
-        if (!socket) continue;
-        std::lock_guard<std::mutex> guard(socket->lock);
-        rearm(*socket, evaluate(*socket, events[i].events));
-      }
+  if (!socket.watch || socket.watched_window != socket.window) {
+    // Selected to a window of another thread: its watch takes the socket.
+    auto watch = platform::socket_watch_for(socket.window, socket_ready);
+    if (!watch) {
+      SetLastError(GetLastError() == ERROR_INVALID_WINDOW_HANDLE ? WSAEINVAL : WSAENOBUFS);
+      return false;
     }
+    if (socket.in_epoll) epoll_ctl(socket.watch->epoll_fd(), EPOLL_CTL_DEL, socket.fd, nullptr);
+    socket.in_epoll = false;
+    socket.watch = std::move(watch);
+    socket.watched_window = socket.window;
   }
+  epoll_event event{};
+  event.events = wanted | EPOLLONESHOT;
+  event.data.u64 = socket.handle;
+  const int fd = socket.watch->epoll_fd();
+  if (epoll_ctl(fd, socket.in_epoll ? EPOLL_CTL_MOD : EPOLL_CTL_ADD, socket.fd, &event) != 0) {
+    SetLastError(PlatformWinsockErrorFromErrno(errno));
+    return false;
+  }
+  socket.in_epoll = true;
+  return true;
+}
 
-  std::once_flag started_;
-  int epoll_fd_ = -1;
-};
-
-Notifier& notifier() {
-  static Notifier* instance = new Notifier;  // its thread runs until exit
-  return *instance;
+// A socket's watch fired, on the thread that owns its window.
+void socket_ready(std::uint64_t key, std::uint32_t events) {
+  // A socket closed meanwhile has left the table (and the set).
+  SocketRef socket = find_socket(static_cast<SOCKET>(key));
+  if (!socket) return;
+  std::lock_guard<std::mutex> guard(socket->lock);
+  rearm(*socket, evaluate(*socket, events));
 }
 
 }  // namespace
 
 bool selection_changed(Socket& socket) {
   evaluate(socket, readiness(socket.fd));
-  return notifier().rearm(socket);
+  return rearm(socket);
 }
 
 void receive_made(Socket& socket) {
@@ -190,12 +175,12 @@ void receive_made(Socket& socket) {
   socket.read_armed = true;
   if (!selected(socket, WS_FD_READ)) return;
   if (socket.stream && socket.peer_closed) evaluate(socket, readiness(socket.fd));
-  notifier().rearm(socket);
+  rearm(socket);
 }
 
 void send_blocked(Socket& socket) {
   socket.write_armed = true;
-  notifier().rearm(socket);
+  rearm(socket);
 }
 
 void connect_started(Socket& socket, bool inProgress) {
@@ -206,14 +191,14 @@ void connect_started(Socket& socket, bool inProgress) {
   socket.connected = !socket.connecting;
   socket.peer_closed = false;
   socket.close_posted = false;
-  notifier().rearm(socket);
+  rearm(socket);
 }
 
 void forget_socket(Socket& socket) {
   socket.closed = true;
   socket.events = 0;
   socket.window = nullptr;
-  notifier().rearm(socket);
+  rearm(socket);
 }
 
 }  // namespace wsock32

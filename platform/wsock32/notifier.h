@@ -1,9 +1,9 @@
 // WSAAsyncSelect: socket events posted as window messages.
 //
-// One notifier thread, started with the first selection and kept for the
-// life of the process, waits on one epoll set for every selected socket
-// and posts FD_READ, FD_WRITE, FD_CONNECT and FD_CLOSE to the selected
-// window with Winsock's rules:
+// The thread that owns the selected window watches the socket itself while
+// it waits for messages or looks for one (platform/src/socket_watch.h), and
+// posts FD_READ, FD_WRITE, FD_CONNECT and FD_CLOSE to the window with
+// Winsock's rules:
 // - FD_READ when data waits, then again only after a receive call on the
 //   socket (at once if data is still waiting then);
 // - FD_WRITE when the selection is made on a socket that can send, after a
@@ -15,10 +15,10 @@
 // and FD_OOB may be selected but never occur: the module has no listening
 // sockets and does not report out-of-band data.
 //
-// Each socket is armed in the epoll set one-shot, only for the events that
-// are selected and re-enabled, and readiness is read again under the
-// socket's lock before anything is posted, so a notification never
-// outlives the state that caused it.
+// Each socket is armed in its watch's epoll set one-shot, only for the
+// events that are selected and re-enabled, and what fired is weighed again
+// under the socket's lock before anything is posted, so a notification
+// never outlives the state that caused it.
 //
 // Every function here is called with socket.lock held.
 #pragma once

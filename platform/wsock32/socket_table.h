@@ -17,6 +17,7 @@
 #define PLATFORM_WINSOCK_PREFIXED
 #include "platform/winsock.h"
 #include "platform/window.h"
+#include "socket_watch.h"
 
 namespace wsock32 {
 
@@ -30,7 +31,7 @@ struct Socket {
   const bool stream;
   SOCKET handle = 0;
 
-  // Guards every field below. The notifier thread and the callers' threads
+  // Guards every field below. The watching thread and the callers' threads
   // meet here; posting a notification happens with it held, so that a
   // cancelled selection can never post afterwards.
   std::mutex lock;
@@ -48,6 +49,9 @@ struct Socket {
   bool connecting = false;
   bool connected = false;
   bool peer_closed = false;
+  // The watch the socket is armed in, that of watched_window's thread.
+  std::shared_ptr<platform::SocketWatch> watch;
+  HWND watched_window = nullptr;
   bool in_epoll = false;
 };
 

@@ -1,4 +1,4 @@
-// The notifier thread under load: many selected sockets opened, used and
+// Socket notifications under load: many selected sockets opened, used and
 // closed from several threads at once (run under the thread sanitizer),
 // and cancellation racing with a stream of arriving data.
 #include <gtest/gtest.h>

@@ -1,0 +1,75 @@
+#include "socket_watch.h"
+
+#include <sys/epoll.h>
+#include <sys/eventfd.h>
+#include <unistd.h>
+
+#include "kernel.h"
+#include "platform/error.h"
+#include "window_table.h"
+
+namespace platform {
+namespace {
+
+// The wake entry's key: no socket handle takes this value.
+constexpr std::uint64_t kWakeKey = ~std::uint64_t(0);
+
+}  // namespace
+
+SocketWatch::SocketWatch(Ready ready)
+    : ready_(ready),
+      epoll_fd_(epoll_create1(EPOLL_CLOEXEC)),
+      wake_fd_(eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {
+  if (!usable()) return;
+  epoll_event entry{};
+  entry.events = EPOLLIN;
+  entry.data.u64 = kWakeKey;
+  if (epoll_ctl(epoll_fd_, EPOLL_CTL_ADD, wake_fd_, &entry) != 0) {
+    close(wake_fd_);
+    wake_fd_ = -1;
+  }
+}
+
+SocketWatch::~SocketWatch() {
+  if (epoll_fd_ >= 0) close(epoll_fd_);
+  if (wake_fd_ >= 0) close(wake_fd_);
+}
+
+void SocketWatch::wait(int milliseconds) {
+  epoll_event events[64];
+  const int count = epoll_wait(epoll_fd_, events, 64, milliseconds);
+  for (int i = 0; i < count; ++i) {
+    if (events[i].data.u64 == kWakeKey) {
+      std::uint64_t wakes;
+      static_cast<void>(read(wake_fd_, &wakes, sizeof wakes));
+    } else {
+      ready_(events[i].data.u64, events[i].events);
+    }
+  }
+}
+
+void SocketWatch::wake() {
+  const std::uint64_t one = 1;
+  static_cast<void>(write(wake_fd_, &one, sizeof one));
+}
+
+std::shared_ptr<SocketWatch> socket_watch_for(HWND window, SocketWatch::Ready ready) {
+  KernelLock lock(kernel_mutex());
+  Window* target = find_window_locked(window);
+  if (!target) return nullptr;
+  ThreadState& owner = *target->owner;
+  if (!owner.sockets) {
+    auto watch = std::make_shared<SocketWatch>(ready);
+    if (!watch->usable()) {
+      SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+      return nullptr;
+    }
+    owner.sockets = std::move(watch);
+    // A thread asleep on its condition variable moves into the watch when
+    // it next goes to sleep.
+    lock.wake_after_release(owner);
+  }
+  return owner.sockets;
+}
+
+}  // namespace platform
