@@ -30,9 +30,10 @@ inline constexpr int kPermanentText = 32821;
 inline constexpr int kDownloadedText = 32822;
 inline constexpr int kFontCountText = 32830;  // "%d Font(s)"
 inline constexpr int kNoAnswerText = 32880;
-// A string of ours: a printer whose font list is read over PJL with its
-// file-system access switched off.
+// Strings of ours: a printer whose font list is read over PJL with its
+// file-system access switched off, or behind a PJL password not given.
 inline constexpr int kNoFileSystemAccessText = 32831;
+inline constexpr int kPjlPasswordWantedText = 32832;
 
 // Choosing the fonts to delete.
 inline constexpr int kDeleteQuestion = 32798;

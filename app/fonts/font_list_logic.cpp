@@ -20,6 +20,14 @@ std::vector<FontEntry> TakeFontList(FontList& list) {
 
 }  // namespace
 
+int FontReadRefusalText(int32_t readResult) {
+  switch (readResult) {
+    case kSnmpFontsNoFileSystemAccess: return kNoFileSystemAccessText;
+    case kSnmpFontsFileSystemLocked: return kPjlPasswordWantedText;
+    default: return kNoAnswerText;
+  }
+}
+
 FontListLogic::FontListLogic(FontListHost& host, MessageBoxes& boxes, std::vector<PrinterRecord*> printers)
     : host_(host), boxes_(boxes), printers_(std::move(printers)) {}
 
@@ -58,12 +66,10 @@ void FontListLogic::ShowFontCount(int count) {
 }
 
 // A read that gave no list says why in the status bar, instead of a font
-// count: a printer that keeps its file system closed, or one that did not
-// answer.
+// count.
 void FontListLogic::ShowReadRefusal() {
   if (readResult_ == 0) return;
-  statusText_ = LoadResourceString(readResult_ == kSnmpFontsNoFileSystemAccess ? kNoFileSystemAccessText
-                                                                              : kNoAnswerText);
+  statusText_ = LoadResourceString(FontReadRefusalText(readResult_));
 }
 
 void FontListLogic::ClearRows() {

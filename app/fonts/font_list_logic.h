@@ -35,6 +35,10 @@ inline constexpr size_t kMostListedFonts = 20000;
 // Follows the font count in the status bar when the list may be cut.
 inline constexpr char kListCutText[] = " (the first 20000 reported; the printer may hold more)";
 
+// The string that tells why a font list read returned `readResult`
+// instead of a list: file system closed, PJL password wanted, no answer.
+int FontReadRefusalText(int32_t readResult);
+
 class FontListLogic {
  public:
   struct Row {

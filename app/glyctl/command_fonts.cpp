@@ -84,23 +84,6 @@ void WriteFontsJson(std::ostream& out, PrinterRecord& printer, const OutputTable
                         {"fonts", "", &fonts}});
 }
 
-// Why the font list could not be read, told and turned into the exit status.
-int FontListFailure(CommandRun& run, const FontListLogic& logic) {
-  const std::string& address = run.line.positional[0];
-  switch (logic.readResult()) {
-    case kSnmpFontsNoFileSystemAccess:
-      run.console.Message(address + ": " + LoadResourceString(font_list::kNoFileSystemAccessText));
-      return kExitNoFileSystem;
-    case kSnmpFontsFileSystemLocked:
-      run.console.Message(address + ": the printer's file system wants its PJL password (pjl-password= in the "
-                          "community file)");
-      return kExitNoFileSystem;
-    default:
-      run.console.Message("cannot read the font list of " + address);
-      return kExitNoPrinter;
-  }
-}
-
 // The one printer a font command works on; nullptr after a message.
 PrinterRecord* OnePrinter(CommandRun& run, ConsolePrinters& printers, int& failure) {
   const std::vector<PrinterRecord*> found = LookUpPrinters(run, printers, {run.line.positional[0]}, failure);
@@ -125,7 +108,7 @@ int RunFonts(CommandRun& run) {
   ConsoleBoxes boxes(run.console);
   ConsoleFontList window(run.console, boxes, run.environment.clock);
   FontListLogic logic(window, boxes, {printer});
-  if (!logic.Initialize()) return FontListFailure(run, logic);
+  if (!logic.Initialize()) return FontListFailure(run, logic.readResult());
   logic.OnViewChanged(*view);
   if (*format == OutputFormat::kJson) {
     WriteFontsJson(run.console.out(), *printer, FontTable(logic));
@@ -154,7 +137,7 @@ int RunDelete(CommandRun& run) {
   ConsoleBoxes boxes(run.console, {font_list::kDeleteQuestion});
   ConsoleFontList window(run.console, boxes, run.environment.clock);
   FontListLogic logic(window, boxes, {printer});
-  if (!logic.Initialize()) return FontListFailure(run, logic);
+  if (!logic.Initialize()) return FontListFailure(run, logic.readResult());
 
   // Every row of each name: a font may be on the disk and in the flash.
   std::vector<int> rows;

@@ -57,10 +57,7 @@ int RunReport(CommandRun& run) {
   NoWindow window;
   ConsoleBoxes boxes(run.console);
   FontListLogic logic(window, boxes, {found.front()});
-  if (!logic.Initialize()) {
-    run.console.Message("cannot read the font list of " + run.line.positional[0]);
-    return kExitNoPrinter;
-  }
+  if (!logic.Initialize()) return FontListFailure(run, logic.readResult());
   logic.OnViewChanged(*view);
   std::vector<FontCells> rows;
   for (const FontListLogic::Row& row : logic.rows()) rows.push_back(row.cells);

@@ -6,8 +6,10 @@
 
 #include "download/classify_resource.h"
 #include "download/converter_operations.h"
+#include "fonts/font_list_logic.h"
 #include "fonts/font_rows.h"
 #include "glyctl/exit_codes.h"
+#include "ui/resource_module.h"
 
 std::optional<OutputFormat> OutputFormatOf(CommandRun& run) {
   const std::string text = run.line.Value("format").value_or("table");
@@ -23,6 +25,22 @@ std::optional<int> FontViewOf(CommandRun& run) {
     return std::nullopt;
   }
   return text[0] - '0';
+}
+
+int FontListFailure(CommandRun& run, int32_t readResult) {
+  const std::string& address = run.line.positional[0];
+  switch (readResult) {
+    case kSnmpFontsNoFileSystemAccess:
+      run.console.Message(address + ": " + LoadResourceString(FontReadRefusalText(readResult)));
+      return kExitNoFileSystem;
+    case kSnmpFontsFileSystemLocked:
+      run.console.Message(address + ": " + LoadResourceString(FontReadRefusalText(readResult)) +
+                          " Give it as pjl-password= in the community file.");
+      return kExitNoFileSystem;
+    default:
+      run.console.Message("cannot read the font list of " + address);
+      return kExitNoPrinter;
+  }
 }
 
 std::vector<PrinterRecord*> LookUpPrinters(CommandRun& run, ConsolePrinters& printers,

@@ -24,6 +24,10 @@ std::optional<int> FontViewOf(CommandRun& run);
 std::vector<PrinterRecord*> LookUpPrinters(CommandRun& run, ConsolePrinters& printers,
                                            const std::vector<std::string>& addresses, int& failure);
 
+// Why the font list of the printer named first on the command line could
+// not be read (`readResult` of the font list logic), told; the exit status.
+int FontListFailure(CommandRun& run, int32_t readResult);
+
 // Checks that every file can be read and is a resource the Resource
 // Manager accepts (a font, or a macro, form or print file by extension);
 // false after a message naming the first that is not.

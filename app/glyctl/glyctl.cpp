@@ -30,7 +30,7 @@ constexpr char kExitHelp[] =
     "  4  not a resource file, or a font the printer lacks or cannot delete\n"
     "  5  community file refused    6  a deletion did not finish in time\n"
     "  7  cannot write an output    8  incomplete installation\n"
-    "  9  the printer does not allow access to its file system\n"
+    "  9  the printer keeps its file system closed (access off, PJL password)\n"
     "  10 the printer answers but lists no fonts\n"
     "  11 the font list reached 20000 fonts and may lack some\n"
     "  128+N  ended by signal N; job folders and unfinished exports removed\n";

@@ -42,6 +42,7 @@ const GlyStringEntry gly_strings[] = {
     {32824, "Socket failure! Please check the printer and try again."},
     {32830, "%d Font(s)"},
     {32831, "The printer does not allow access to its file system."},
+    {32832, "The printer asks for a PJL password to open its file system."},
     {32840, "Ther e is an error in Inputs."},
     {32841, "File not found."},
     {32842, "Can't write into the file."},

@@ -54,12 +54,14 @@ void ReadRowDescription(Session& session, IdentityAnswer* identity) {
   }
 }
 
+std::vector<Oid> IdentityNames() {
+  return {kSysDescrObject, kSysObjectIdObject,  kSysNameObject,
+          oids::kPrinterMib, oids::kHrDeviceType, oids::kHrDeviceDescr, oids::kPpmPrinterIeee1284DeviceId};
+}
+
 }  // namespace
 
-Pdu IdentityRequest() {
-  return MakeRequest(SNMP_MSG_GETNEXT, {kSysDescrObject, kSysObjectIdObject, kSysNameObject, oids::kPrinterMib,
-                                        oids::kHrDeviceType, oids::kHrDeviceDescr, oids::kPpmPrinterIeee1284DeviceId});
-}
+Pdu IdentityRequest() { return MakeRequest(SNMP_MSG_GETNEXT, IdentityNames()); }
 
 bool ReadIdentity(const netsnmp_pdu& answer, uint32_t address, IdentityAnswer* identity) {
   *identity = IdentityAnswer{};
@@ -115,8 +117,22 @@ bool CompleteIdentity(Session& session, IdentityAnswer* identity) {
 }
 
 bool QueryIdentity(Session& session, uint32_t address, IdentityAnswer* identity) {
-  Pdu answer = session.Exchange(IdentityRequest());
-  return answer && ReadIdentity(*answer, address, identity);
+  std::vector<Oid> names = IdentityNames();
+  while (!names.empty()) {
+    Pdu answer = session.Exchange(MakeRequest(SNMP_MSG_GETNEXT, names));
+    if (!answer) return false;
+    // A v1 agent answers a GETNEXT beyond its last object (a device without
+    // the device ID, say) with noSuchName for the whole request, naming
+    // that object: it is asked again without it.
+    const long named = answer->errindex;
+    if (session.version() == SnmpVersion::kV1 && answer->errstat == SNMP_ERR_NOSUCHNAME && named >= 1 &&
+        static_cast<size_t>(named) <= names.size()) {
+      names.erase(names.begin() + (named - 1));
+      continue;
+    }
+    return ReadIdentity(*answer, address, identity);
+  }
+  return false;
 }
 
 }  // namespace glysnmp

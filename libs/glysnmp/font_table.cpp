@@ -56,14 +56,15 @@ std::vector<FontEntry> FontRows::Named() const {
   return fonts;
 }
 
-std::optional<std::vector<FontEntry>> ReadFontTable(Session& session, std::optional<int32_t> afterIndex) {
+FontTableRead ReadFontTable(Session& session, std::optional<int32_t> afterIndex) {
   FontRows rows;
-  bool complete = WalkColumns(session, FontColumns(), afterIndex, [&](size_t column, const netsnmp_variable_list& value) {
+  const WalkEnd end = WalkColumns(session, FontColumns(), afterIndex, [&](size_t column, const netsnmp_variable_list& value) {
     rows.Add(column, value);
     return true;
   });
-  if (!complete || (rows.empty() && !HasFontTable(session))) return std::nullopt;
-  return rows.Named();
+  if (end == WalkEnd::kSilent) return {FontTableRead::kNoAnswer, {}};
+  if (end == WalkEnd::kRefused || (rows.empty() && !HasFontTable(session))) return {FontTableRead::kAbsent, {}};
+  return {FontTableRead::kRead, rows.Named()};
 }
 
 }  // namespace glysnmp

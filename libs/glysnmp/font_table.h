@@ -35,9 +35,16 @@ class FontRows {
 // empty walk alone leaves open whether the table is empty or not there.
 bool HasFontTable(Session& session);
 
-// The fonts in index order, starting after the font `afterIndex` when
-// given; nullopt when the agent stopped answering, refused the walk, or
-// has no font table at all.
-std::optional<std::vector<FontEntry>> ReadFontTable(Session& session, std::optional<int32_t> afterIndex);
+struct FontTableRead {
+  enum State {
+    kRead,
+    kAbsent,    // the agent refused the walk or has no font table at all
+    kNoAnswer,  // it stopped answering: there is no printer to ask otherwise
+  } state = kNoAnswer;
+  std::vector<FontEntry> fonts;  // when read, in index order
+};
+
+// The fonts starting after the font `afterIndex` when given.
+FontTableRead ReadFontTable(Session& session, std::optional<int32_t> afterIndex);
 
 }  // namespace glysnmp

@@ -60,7 +60,7 @@ int32_t ReadFontsOverPjl(const PrinterRecord& printer, std::optional<int32_t> af
                          std::vector<FontEntry>* fonts) {
   PjlFonts read = ReadPjlFonts(PjlPrinterOf(printer));
   switch (read.status) {
-    case PjlStatus::kAnswered: break;
+    case PjlStatus::kAnswered: RememberFontSource(printer.address, read.source); break;
     case PjlStatus::kUnreachable:
     case PjlStatus::kRefused: return kNoAnswer;
     case PjlStatus::kNoFileSystemAccess: return kSnmpFontsNoFileSystemAccess;
@@ -78,16 +78,21 @@ int32_t FillFontList(PrinterRecord* printer, FontList* fonts, std::optional<int3
   if (printer == nullptr) return kBadArgument;
   std::unique_ptr<Session> session = Session::Open(PeerOf(*printer, false), ReadSnmpSettings());
   if (!session) return kNoSession;
-  std::optional<std::vector<FontEntry>> table = ReadFontTable(*session, afterIndex);
-  if (!table) {
-    table.emplace();
-    if (int32_t result = ReadFontsOverPjl(*printer, afterIndex, &*table); result != kOk) return result;
+  FontTableRead table = ReadFontTable(*session, afterIndex);
+  switch (table.state) {
+    case FontTableRead::kRead: RememberFontSource(printer->address, kFontSourceFontMib); break;
+    // A device that does not answer SNMP is not asked over PJL: on a
+    // network its AppSocket port would cost one more time-out.
+    case FontTableRead::kNoAnswer: return kNoAnswer;
+    case FontTableRead::kAbsent:
+      if (int32_t result = ReadFontsOverPjl(*printer, afterIndex, &table.fonts); result != kOk) return result;
+      break;
   }
-  if (table->empty()) return kOk;
-  auto* entries = static_cast<FontEntry*>(std::calloc(table->size(), sizeof(FontEntry)));
+  if (table.fonts.empty()) return kOk;
+  auto* entries = static_cast<FontEntry*>(std::calloc(table.fonts.size(), sizeof(FontEntry)));
   if (entries == nullptr) return kNoSession;
-  std::memcpy(entries, table->data(), table->size() * sizeof(FontEntry));
-  *fonts = FontList{static_cast<int32_t>(table->size()), entries};
+  std::memcpy(entries, table.fonts.data(), table.fonts.size() * sizeof(FontEntry));
+  *fonts = FontList{static_cast<int32_t>(table.fonts.size()), entries};
   return kOk;
 }
 
@@ -154,8 +159,9 @@ int32_t SnmpGetPrinterOptions(PrinterRecord* printer) {
   std::optional<StorageInventory> storage = session ? QueryStorage(*session) : std::nullopt;
   // Where SNMP says nothing of storage, the printer's own file system
   // (PJL INFO FILESYS) tells its volumes. A printer that does not say what
-  // it has gets nothing to download onto.
-  if (!storage || storage->areas.empty()) {
+  // it has gets nothing to download onto; one that does not answer SNMP is
+  // not asked over PJL.
+  if (storage && storage->areas.empty()) {
     if (std::optional<StorageInventory> volumes = QueryPjlStorage(PjlPrinterOf(*printer))) storage = volumes;
   }
   printer->storageOptions = storage ? storage->Options() : kStorageNone;

@@ -1,6 +1,8 @@
 #include "printer_details.h"
 
 #include <cstdio>
+#include <map>
+#include <mutex>
 
 #include "answer_values.h"
 #include "device_identity.h"
@@ -29,7 +31,29 @@ SnmpStorageArea ContractArea(const StorageArea& area) {
   return out;
 }
 
+std::mutex gSourcesMutex;
+std::map<uint32_t, int32_t> gFontSources;
+
+std::optional<int32_t> TakeFontSource(uint32_t address) {
+  std::lock_guard<std::mutex> lock(gSourcesMutex);
+  auto found = gFontSources.find(address);
+  if (found == gFontSources.end()) return std::nullopt;
+  const int32_t source = found->second;
+  gFontSources.erase(found);
+  return source;
+}
+
+int32_t FontSourceOf(Session& session, const PjlPrinter& printer) {
+  if (std::optional<int32_t> source = TakeFontSource(printer.address)) return *source;
+  return HasFontTable(session) ? kFontSourceFontMib : ReadPjlFonts(printer).source;
+}
+
 }  // namespace
+
+void RememberFontSource(uint32_t address, int32_t source) {
+  std::lock_guard<std::mutex> lock(gSourcesMutex);
+  gFontSources[address] = source;
+}
 
 std::optional<SnmpPrinterDetails> QueryPrinterDetails(Session& session, const PjlPrinter& printer) {
   SnmpPrinterDetails details{};
@@ -54,7 +78,7 @@ std::optional<SnmpPrinterDetails> QueryPrinterDetails(Session& session, const Pj
       details.storage[details.storageCount++] = ContractArea(area);
     }
   }
-  details.fontSource = HasFontTable(session) ? kFontSourceFontMib : ReadPjlFonts(printer).source;
+  details.fontSource = FontSourceOf(session, printer);
   return details;
 }
 

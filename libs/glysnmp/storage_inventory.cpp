@@ -49,19 +49,21 @@ std::optional<int32_t> Positive(std::optional<int32_t> number) {
   return std::nullopt;
 }
 
-bool Walk(Session& session, const std::vector<Oid>& columns,
-          const std::function<void(size_t, const netsnmp_variable_list&)>& visit) {
+WalkEnd Walk(Session& session, const std::vector<Oid>& columns,
+             const std::function<void(size_t, const netsnmp_variable_list&)>& visit) {
   return WalkColumns(session, columns, std::nullopt, [&](size_t column, const netsnmp_variable_list& value) {
     visit(column, value);
     return true;
   });
 }
 
+// nullopt when the agent did not answer; an agent that refuses the walk
+// says nothing of storage.
 std::optional<std::map<int32_t, StorageRow>> ReadStorageTable(Session& session) {
   const std::vector<Oid> columns = {oids::kHrStorageType, oids::kHrStorageDescr, oids::kHrStorageAllocationUnits,
                                     oids::kHrStorageSize, oids::kHrStorageUsed};
   std::map<int32_t, StorageRow> rows;
-  bool answered = Walk(session, columns, [&](size_t column, const netsnmp_variable_list& value) {
+  const WalkEnd end = Walk(session, columns, [&](size_t column, const netsnmp_variable_list& value) {
     StorageRow* row = RowOf(rows, value, columns[column]);
     if (row == nullptr) return;
     switch (column) {
@@ -75,7 +77,8 @@ std::optional<std::map<int32_t, StorageRow>> ReadStorageTable(Session& session) 
       case 4: row->used = Positive(ReadInteger(value)); break;
     }
   });
-  if (!answered) return std::nullopt;
+  if (end == WalkEnd::kSilent) return std::nullopt;
+  if (end == WalkEnd::kRefused) rows.clear();
   return rows;
 }
 
@@ -117,11 +120,13 @@ std::map<int32_t, DeviceRow> ReadDiskDevices(Session& session) {
   return rows;
 }
 
-bool MentionsFlash(const std::string& description) {
-  std::string lower = description;
+std::string Lowered(const std::string& text) {
+  std::string lower = text;
   for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return lower.find("flash") != std::string::npos;
+  return lower;
 }
+
+bool MentionsFlash(const std::string& description) { return Lowered(description).find("flash") != std::string::npos; }
 
 // A disk of the device table: hard disks, and media the agent leaves open
 // (other, unknown) as flash when their description says so, else as disk.
@@ -152,6 +157,33 @@ StorageArea StorageTableArea(const StorageRow& row, bool readOnly) {
   return area;
 }
 
+// Whether a disk of the device table is one the storage table shows
+// already: the same description, or the same kind and a capacity within
+// 1% (a file system is a little smaller than its disk, and the two tables
+// count in different units).
+bool SameArea(const StorageArea& shown, const StorageArea& disk) {
+  if (!disk.description.empty() && Lowered(shown.description) == Lowered(disk.description)) return true;
+  if (shown.kind != disk.kind || !shown.capacityBytes || !disk.capacityBytes) return false;
+  const uint64_t larger = std::max(*shown.capacityBytes, *disk.capacityBytes);
+  const uint64_t smaller = std::min(*shown.capacityBytes, *disk.capacityBytes);
+  return larger - smaller <= larger / 100;
+}
+
+// Adds a disk of the device table unless the storage table's first
+// `shownCount` areas show it; such an area keeps its size and free space,
+// which the disk table does not give, and takes the disk's read-only
+// access.
+void AddDiskArea(std::vector<StorageArea>& areas, size_t shownCount, const StorageArea& disk) {
+  for (size_t i = 0; i < shownCount; ++i) {
+    StorageArea& shown = areas[i];
+    if (!SameArea(shown, disk)) continue;
+    shown.writable = shown.writable && disk.writable;
+    if (!shown.capacityBytes) shown.capacityBytes = disk.capacityBytes;
+    return;
+  }
+  areas.push_back(disk);
+}
+
 }  // namespace
 
 bool StorageArea::Usable() const {
@@ -173,8 +205,9 @@ std::optional<StorageInventory> QueryStorage(Session& session) {
   std::erase_if(*storage, [](const auto& row) { return row.second.kind == 0; });
   std::set<int32_t> readOnly = storage->empty() ? std::set<int32_t>{} : ReadOnlyStorageRows(session);
   for (const auto& [index, row] : *storage) inventory.areas.push_back(StorageTableArea(row, readOnly.count(index) > 0));
+  const size_t shownCount = inventory.areas.size();
   for (const auto& [index, disk] : ReadDiskDevices(session)) {
-    if (std::optional<StorageArea> area = DiskArea(disk)) inventory.areas.push_back(*area);
+    if (std::optional<StorageArea> area = DiskArea(disk)) AddDiskArea(inventory.areas, shownCount, *area);
   }
   if (inventory.areas.size() > kMostStorageAreas) inventory.areas.resize(kMostStorageAreas);
   return inventory;

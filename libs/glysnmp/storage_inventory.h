@@ -3,6 +3,9 @@
 // allocation units, read-only when a read-only file system lives on them),
 // and DiskStorage rows of the device table with their disk table entry
 // (access, media, capacity), the way printers with a hard disk often show it.
+// A disk both tables show is listed once, as the storage table gives it:
+// only that table tells the free space. A disk only the device table shows
+// has no known free space and counts when it is present and writable.
 #pragma once
 
 #include <cstdint>
@@ -40,7 +43,7 @@ struct StorageInventory {
 
 // nullopt when the agent did not answer the storage table walk; the device
 // and disk tables add what they give. An empty inventory means SNMP said
-// nothing of storage.
+// nothing of storage (also when the agent refused the walk).
 std::optional<StorageInventory> QueryStorage(Session& session);
 
 }  // namespace glysnmp

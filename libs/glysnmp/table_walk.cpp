@@ -24,8 +24,8 @@ Pdu NextRequest(const Session& session, const std::vector<ColumnCursor>& cursors
 
 }  // namespace
 
-bool WalkColumns(Session& session, const std::vector<Oid>& columns, std::optional<int32_t> afterIndex,
-                 const ColumnVisitor& visit) {
+WalkEnd WalkColumns(Session& session, const std::vector<Oid>& columns, std::optional<int32_t> afterIndex,
+                    const ColumnVisitor& visit) {
   std::vector<ColumnCursor> cursors(columns.size());
   for (size_t i = 0; i < columns.size(); ++i) {
     cursors[i].position = columns[i];
@@ -37,9 +37,9 @@ bool WalkColumns(Session& session, const std::vector<Oid>& columns, std::optiona
     for (size_t i = 0; i < cursors.size(); ++i) {
       if (!cursors[i].ended) asked.push_back(i);
     }
-    if (asked.empty()) return true;
+    if (asked.empty()) return WalkEnd::kComplete;
     Pdu answer = session.Exchange(NextRequest(session, cursors, asked, repetitions));
-    if (!answer) return false;
+    if (!answer) return WalkEnd::kSilent;
     // An agent with a small message size asks for fewer rows at a time.
     if (answer->errstat == SNMP_ERR_TOOBIG && session.version() == SnmpVersion::kV2c && repetitions > 1) {
       repetitions /= 2;
@@ -56,7 +56,7 @@ bool WalkColumns(Session& session, const std::vector<Oid>& columns, std::optiona
       }
       continue;
     }
-    if (answer->errstat != SNMP_ERR_NOERROR) return false;
+    if (answer->errstat != SNMP_ERR_NOERROR) return WalkEnd::kRefused;
 
     bool moved = false;
     size_t position = 0;
@@ -75,7 +75,7 @@ bool WalkColumns(Session& session, const std::vector<Oid>& columns, std::optiona
       cursor.position.assign(value->name, value->name + value->name_length);
       ++cursor.visited;
       moved = true;
-      if (!visit(column, *value)) return true;
+      if (!visit(column, *value)) return WalkEnd::kComplete;
     }
     // An answer without a single usable binding would be asked again
     // forever.

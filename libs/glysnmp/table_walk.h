@@ -22,12 +22,19 @@ inline constexpr size_t kMostRows = 20000;
 // stop the walk.
 using ColumnVisitor = std::function<bool(size_t column, const netsnmp_variable_list& value)>;
 
+// How a walk ended. Only kComplete visited every row; after the other two
+// the rows visited so far may be incomplete.
+enum class WalkEnd {
+  kComplete,
+  kRefused,  // the agent answered a request with an error
+  kSilent,   // a request went unanswered
+};
+
 // Visits the instances of every column in order, starting after the row
 // `afterIndex` when given. A column ends at the first name outside it, at
 // an exception value, at a name that does not move forward, or after
-// kMostRows instances. False when the agent stopped answering or refused
-// a request (the rows visited so far may be incomplete).
-bool WalkColumns(Session& session, const std::vector<Oid>& columns, std::optional<int32_t> afterIndex,
-                 const ColumnVisitor& visit);
+// kMostRows instances.
+WalkEnd WalkColumns(Session& session, const std::vector<Oid>& columns, std::optional<int32_t> afterIndex,
+                    const ColumnVisitor& visit);
 
 }  // namespace glysnmp

@@ -155,15 +155,20 @@ TEST_F(FontListLogicTest, FailedFirstReadShowsNoRowsAndSaysThePrinterDidNotAnswe
   EXPECT_EQ(logic->statusText(), "The printer did not answer with this community string.");
 }
 
-TEST_F(FontListLogicTest, AFileSystemClosedToPjlIsToldInTheStatusBar) {
+TEST_F(FontListLogicTest, AFileSystemClosedToPjlOrBehindAPasswordIsToldInTheStatusBar) {
   PrinterRecord closed = MakePrinter(0x0A000004u, "PJL", "Model 9");
+  PrinterRecord locked = MakePrinter(0x0A000005u, "PIN", "Model 9");
   AddPrinterWithFonts(laser, MixedTable(), kSnmpFontsNoFileSystemAccess);
   AddPrinterWithFonts(closed, MixedTable(), kSnmpFontsNoFileSystemAccess);
-  Open({&laser, &closed});
+  AddPrinterWithFonts(locked, MixedTable(), kSnmpFontsFileSystemLocked);
+  Open({&laser, &closed, &locked});
   EXPECT_TRUE(logic->rows().empty());
   EXPECT_EQ(logic->statusText(), "The printer does not allow access to its file system.");
   logic->OnPrinterChanged(1);
   EXPECT_EQ(logic->statusText(), "The printer does not allow access to its file system.");
+  logic->OnPrinterChanged(2);
+  EXPECT_TRUE(logic->rows().empty());
+  EXPECT_EQ(logic->statusText(), "The printer asks for a PJL password to open its file system.");
 }
 
 // A list as long as the SNMP library reads says that it may be cut.

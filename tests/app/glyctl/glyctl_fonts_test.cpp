@@ -116,7 +116,9 @@ TEST_F(GlyctlTest, APrinterWithoutTheFontTableIsReadOverPjlUnlessItsFileSystemIs
   open.pclFonts = 2;
   PrinterConfig closed = open;
   closed.fileSystemAccess = false;
-  StartPrinters("127.88.13", {open, closed});
+  PrinterConfig locked = open;
+  locked.pjlPassword = 4711;
+  StartPrinters("127.88.13", {open, closed, locked});
   PutFont(0, "Ledger");
   const GlyctlResult listed = Run({"fonts", "127.88.13.10", "--format", "json"});
   ASSERT_EQ(listed.status, kExitOk) << listed.err;
@@ -126,6 +128,9 @@ TEST_F(GlyctlTest, APrinterWithoutTheFontTableIsReadOverPjlUnlessItsFileSystemIs
   EXPECT_EQ(refused.status, kExitNoFileSystem);
   EXPECT_NE(refused.err.find("The printer does not allow access to its file system."), std::string::npos)
       << refused.err;
+  const GlyctlResult wanted = Run({"report", "127.88.13.12", "--pdf", scratch.file("locked.pdf")});
+  EXPECT_EQ(wanted.status, kExitNoFileSystem);
+  EXPECT_NE(wanted.err.find("The printer asks for a PJL password"), std::string::npos) << wanted.err;
 }
 
 std::string Output(const std::string& command) { return sim_test::RunCommand(command).output; }

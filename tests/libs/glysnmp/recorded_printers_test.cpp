@@ -32,12 +32,14 @@ std::vector<std::string> StorageRow(int row, const std::string& type, const std:
 }
 
 // A multifunction device: a network card first in its device table, the
-// printer second, a fixed disk with room, and a flash memory whose only
-// file system is read-only.
+// printer second, a fixed disk with room that is a DiskStorage device too,
+// and a flash memory whose only file system is read-only.
 std::vector<std::string> Multifunction() {
   std::vector<std::string> lines = System("Ostrel NetCard 3.1", "MFP1");
   Add(lines, {kHrDevice + "2.1|6|1.3.6.1.2.1.25.3.1.4", kHrDevice + "2.2|6|1.3.6.1.2.1.25.3.1.5",
-              kHrDevice + "3.1|4|Ostrel Ethernet", kHrDevice + "3.2|4|Ostrel Slate 9 MFP",
+              kHrDevice + "2.3|6|1.3.6.1.2.1.25.3.1.6", kHrDevice + "3.1|4|Ostrel Ethernet",
+              kHrDevice + "3.2|4|Ostrel Slate 9 MFP", kHrDevice + "3.3|4|DISK", "1.3.6.1.2.1.25.3.6.1.1.3|2|1",
+              "1.3.6.1.2.1.25.3.6.1.2.3|2|3", "1.3.6.1.2.1.25.3.6.1.4.3|2|4000",
               "1.3.6.1.2.1.25.3.8.1.5.1|2|2", "1.3.6.1.2.1.25.3.8.1.7.1|2|3",
               "1.3.6.1.2.1.43.5.1.1.17.1|4|OST-0042", kDeviceId + "MFG:Ostrel;CMD:PJL,PCL;MDL:Slate9;"});
   Add(lines, StorageRow(1, "2", "RAM", 1024, 512, 100));
@@ -145,7 +147,7 @@ TEST_F(RecordedPrinters, DetailsGiveSerialNumberFreeSpaceAndFontSource) {
   EXPECT_STREQ(details.model, "Ostrel Slate 9 MFP");
   EXPECT_STREQ(details.serialNumber, "OST-0042");
   EXPECT_EQ(details.fontSource, kFontSourceNone) << "no font table in the recording";
-  ASSERT_EQ(details.storageCount, 2u);
+  ASSERT_EQ(details.storageCount, 2u) << "the disk device is the storage table's disk";
   EXPECT_STREQ(details.storage[0].description, "Disk");
   EXPECT_EQ(details.storage[0].capacityBytes, 4096u * 1000);
   EXPECT_EQ(details.storage[0].freeBytes, 4096u * 750);
@@ -153,8 +155,11 @@ TEST_F(RecordedPrinters, DetailsGiveSerialNumberFreeSpaceAndFontSource) {
   EXPECT_EQ(details.storage[1].kind, kStorageFlash);
   EXPECT_EQ(details.storage[1].usable, 0u);
 
-  PrinterRecord supplies = RecordFor(address_, "supplies");
+  // In v1 too, though the device has no device ID to step to.
+  PrinterRecord supplies = RecordFor(address_, "supplies", "quillet", 1);
   ASSERT_EQ(SnmpGetPrinterDetails(&supplies, &details), 0);
+  EXPECT_STREQ(details.systemId, "1.3.6.1.4.1.32473.1.9.1");
+  EXPECT_STREQ(details.model, "Ostrel network interface");
   EXPECT_STREQ(details.serialNumber, "");
   ASSERT_EQ(details.storageCount, 2u);
   EXPECT_EQ(details.storage[0].freeBytes, 0u) << "the NVRAM";

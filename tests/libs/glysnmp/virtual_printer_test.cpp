@@ -220,4 +220,39 @@ TEST_F(VirtualPrinters, ADeletionThatNeverFinishesKeepsReportingPending) {
   SnmpDeleteFontEnd(&deletion);
 }
 
+// A printer without the font table, read over PJL behind its password:
+// the details after a list take the list's source instead of reading it
+// again (which, the password gone, would find the file system locked), and
+// a printer that stops answering SNMP is not asked over PJL at all.
+TEST_F(VirtualPrinters, APjlPrinterIsReadOnceForListAndDetailsAndNotAtAllOnceSnmpIsSilent) {
+  PrinterConfig config = Printer("127.65.6.10", "1.3.6.1.4.1.32473.1.2.1", Storage::kDisk);
+  printer_sim::UseRealPrinterDefaults(config.snmp);
+  config.pjlPassword = 4711;
+  Start({config});
+  EnvOverride rawPort("GLY_RAW_PORT", std::to_string(simulator_.RawPort(0)));
+  PrinterRecord printer = RecordFor("127.65.6.10");
+  SnmpSetPjlPassword(printer.address, 4711);
+  FontList fonts{};
+  ASSERT_EQ(SnmpGetFontList(&printer, &fonts), 0);
+  EXPECT_EQ(fonts.count, 8);
+  SnmpFreeFontList(&fonts);
+
+  SnmpSetPjlPassword(printer.address, 0);
+  SnmpPrinterDetails details;
+  ASSERT_EQ(SnmpGetPrinterDetails(&printer, &details), 0);
+  EXPECT_EQ(details.fontSource, kFontSourcePclReadback) << "no font files: the internal fonts came first";
+  ASSERT_EQ(SnmpGetPrinterDetails(&printer, &details), 0);
+  EXPECT_EQ(details.fontSource, kFontSourceNone) << "asked anew, without the password";
+
+  SnmpSetPjlPassword(printer.address, 4711);
+  printer_sim::Faults silent;
+  silent.snmpSilent = true;
+  simulator_.SetFaults(0, silent);
+  EXPECT_NE(SnmpGetFontList(&printer, &fonts), 0);
+  EXPECT_EQ(fonts.count, 0);
+  EXPECT_NE(SnmpGetPrinterOptions(&printer), 0);
+  EXPECT_EQ(printer.storageOptions, kStorageNone) << "INFO FILESYS would have given the disk";
+  SnmpSetPjlPassword(printer.address, 0);
+}
+
 }  // namespace
