@@ -41,7 +41,7 @@ bool WalkColumns(Session& session, const std::vector<Oid>& columns, std::optiona
     Pdu answer = session.Exchange(NextRequest(session, cursors, asked, repetitions));
     if (!answer) return false;
     // An agent with a small message size asks for fewer rows at a time.
-    if (answer->errstat == SNMP_ERR_TOOBIG && session.version() == SnmpVersion::kV2c && repetitions > 1) {
+    if (answer->errstat == SNMP_ERR_TOOBIG && session.version() != SnmpVersion::kV1 && repetitions > 1) {
       repetitions /= 2;
       continue;
     }
