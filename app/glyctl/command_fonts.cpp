@@ -96,7 +96,11 @@ int FontListFailure(CommandRun& run, const FontListLogic& logic) {
                           "community file)");
       return kExitNoFileSystem;
     default:
-      run.console.Message("cannot read the font list of " + address);
+      // Refused SNMPv3 credentials say why.
+      run.console.Message("cannot read the font list of " + address +
+                          (logic.readResult() <= kSnmpAuthenticationFailed
+                               ? std::string(": ") + SnmpResultText(logic.readResult())
+                               : std::string()));
       return kExitNoPrinter;
   }
 }

@@ -13,11 +13,12 @@ void ReplaceIfGiven(char (&field)[N], const std::string& text) {
 
 }  // namespace
 
-void ApplyCommunityStrings(PrinterRecord& printer, const NewCommunityStrings& strings) {
+int32_t ApplyCommunityStrings(PrinterRecord& printer, const NewCommunityStrings& strings) {
   ReplaceIfGiven(printer.readCommunity, strings.read);
   ReplaceIfGiven(printer.writeCommunity, strings.write);
   ReplaceIfGiven(printer.trapCommunity, strings.trap);
   if (strings.pjlPassword != 0) SnmpSetPjlPassword(printer.address, strings.pjlPassword);
+  return strings.security ? SnmpSetPrinterSecurity(printer.address, &strings.security->value) : kSnmpOk;
 }
 
 

@@ -5,10 +5,12 @@
 
 #include <charconv>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
 #include "printers/printer_record.h"
+#include "snmp/snmp_security_choice.h"
 
 namespace community_strings {
 
@@ -33,13 +35,17 @@ struct NewCommunityStrings {
   // The PJL password of the printer's file system (0: none), for printers
   // whose fonts are read over PJL; it is the library's, not the record's.
   uint32_t pjlPassword = 0;
+  // The SNMP version and v3 settings, also the library's; unset leaves
+  // those it holds for the printer as they are.
+  std::optional<SnmpSecurityChoice> security;
 };
 
 // OK: each non-empty new string replaces that community string of
 // `printer`, cut to the 63 characters the record holds; empty ones leave
-// theirs as it was. A PJL password other than 0 goes to the SNMP library,
-// which keeps it for the printer's address.
-void ApplyCommunityStrings(PrinterRecord& printer, const NewCommunityStrings& strings);
+// theirs as it was. A PJL password other than 0 and the SNMP security, when
+// given, go to the SNMP library, which keeps them for the printer's address;
+// the result is the library's for the security (0 when none was given).
+int32_t ApplyCommunityStrings(PrinterRecord& printer, const NewCommunityStrings& strings);
 
 // A PJL password as typed: decimal digits only, 0 to 4294967295. Inline,
 // so that glyctl's community-file reader needs nothing else of this file.
