@@ -1,5 +1,7 @@
 #include "glyctl/snmp_security_options.h"
 
+#include "snmp/community_strings.h"
+
 #include <string.h>
 
 #include <cstring>
@@ -15,32 +17,30 @@ constexpr const char* kVariables[] = {"GLY_SNMP_VERSION",       "GLY_V3_USER",  
                                       "GLY_V3_PRIV_PASSPHRASE"};
 
 struct Named {
-  const char* name;
+  const char* text;
   int32_t value;
 };
 constexpr Named kVersions[] = {{"1", kSnmpVersion1}, {"2c", kSnmpVersion2c}, {"3", kSnmpVersion3}};
 constexpr Named kLevels[] = {{"noAuthNoPriv", kSnmpNoAuthNoPriv}, {"authNoPriv", kSnmpAuthNoPriv}, {"authPriv", kSnmpAuthPriv}};
-constexpr Named kAuths[] = {{"SHA-1", kSnmpAuthSha1},     {"SHA-224", kSnmpAuthSha224}, {"SHA-256", kSnmpAuthSha256},
-                            {"SHA-384", kSnmpAuthSha384}, {"SHA-512", kSnmpAuthSha512}, {"MD5", kSnmpAuthMd5}};
-constexpr Named kPrivs[] = {{"AES-128", kSnmpPrivAes128},   {"AES-192", kSnmpPrivAes192},
-                            {"AES-256", kSnmpPrivAes256},   {"AES-192-C", kSnmpPrivAes192C},
-                            {"AES-256-C", kSnmpPrivAes256C}, {"DES", kSnmpPrivDes}};
+// The protocols by the names the dialog shows.
+using community_strings::kAuthProtocols;
+using community_strings::kPrivProtocols;
 
-template <size_t N>
-bool Lookup(const Named (&names)[N], const std::optional<std::string>& given, int32_t fallback, int32_t& value,
+template <typename Choice, size_t N>
+bool Lookup(const Choice (&names)[N], const std::optional<std::string>& given, int32_t fallback, int32_t& value,
             const char* what, std::string& error) {
   if (!given) {
     value = fallback;
     return true;
   }
-  for (const Named& named : names) {
-    if (strcasecmp(named.name, given->c_str()) == 0) {
+  for (const Choice& named : names) {
+    if (strcasecmp(named.text, given->c_str()) == 0) {
       value = named.value;
       return true;
     }
   }
   error = std::string("unknown ") + what + " " + *given + "; one of";
-  for (const Named& named : names) error += std::string(" ") + named.name;
+  for (const Choice& named : names) error += std::string(" ") + named.text;
   return false;
 }
 
@@ -99,8 +99,8 @@ std::optional<SnmpSecurityChoice> SecurityOptions::Choice(std::string& error) co
                                : values_[kAuthPassphrase] ? kSnmpAuthNoPriv
                                                           : kSnmpNoAuthNoPriv;
   if (!Lookup(kLevels, values_[kLevel], impliedLevel, security.level, "security level", error) ||
-      !Lookup(kAuths, values_[kAuthProtocol], kSnmpAuthSha1, security.authProtocol, "authentication protocol", error) ||
-      !Lookup(kPrivs, values_[kPrivProtocol], kSnmpPrivAes128, security.privProtocol, "privacy protocol", error))
+      !Lookup(kAuthProtocols, values_[kAuthProtocol], kSnmpAuthSha1, security.authProtocol, "authentication protocol", error) ||
+      !Lookup(kPrivProtocols, values_[kPrivProtocol], kSnmpPrivAes128, security.privProtocol, "privacy protocol", error))
     return std::nullopt;
   if (!values_[kUser] || values_[kUser]->empty()) {
     error = "SNMPv3 needs a user (v3-user=)";
