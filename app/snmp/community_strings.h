@@ -62,7 +62,7 @@ struct NewCommunityStrings {
   uint32_t pjlPassword = 0;
   // The SNMP version and v3 settings, also the library's; unset leaves
   // those it holds for the printer as they are.
-  std::optional<SnmpSecurityChoice> security;
+  std::optional<SnmpSecurityChoice> security = std::nullopt;
 };
 
 // What the dialog's SNMP rows hold: the index chosen in each combo box.
