@@ -1,9 +1,11 @@
 // glyctl's readers of what a user hands it: a community file's text, and a
 // command line (the input split into words at NUL bytes). Neither may
-// crash, and a community string it accepts fits a printer record.
+// crash, and a community string or SNMPv3 setting it accepts fits its
+// field.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -13,9 +15,18 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string text(reinterpret_cast<const char*>(data), size);
   std::string error;
-  if (const auto strings = ParseCommunityText(text, "fuzz", error)) {
+  SecurityOptions security;
+  if (const auto strings = ParseCommunityText(text, "fuzz", error, security)) {
     for (const std::string* value : {&strings->read, &strings->write, &strings->trap})
       if (value->size() > 63) std::abort();
+    // Every text the settings take ends within its field.
+    if (const auto choice = security.Choice(error)) {
+      const SnmpSecurity& v3 = choice->value;
+      if (strnlen(v3.user, sizeof v3.user) == sizeof v3.user ||
+          strnlen(v3.authPassphrase, sizeof v3.authPassphrase) == sizeof v3.authPassphrase ||
+          strnlen(v3.privPassphrase, sizeof v3.privPassphrase) == sizeof v3.privPassphrase)
+        std::abort();
+    }
   }
 
   std::vector<std::string> words;

@@ -1,7 +1,8 @@
 // The SNMP library's readers of agent answers: net-snmp parses the bytes
 // as a PDU, then the identity and font table readers take it as they would
 // an answer from the network; the same bytes as a whole message, as the
-// discovery sweep receives it, and as an IEEE 1284 device ID.
+// discovery sweep receives it (v2c, and v3 for its message id), and as an
+// IEEE 1284 device ID.
 #include <cstdint>
 #include <cstring>
 #include <vector>
@@ -32,6 +33,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
   snmp_free_pdu(pdu);
 
+  if (std::optional<int32_t> id = glysnmp::DecodeV3MessageId(data, size); id && *id < 0) __builtin_trap();
   if (glysnmp::Pdu message = glysnmp::DecodeV2cMessage(data, size)) {
     glysnmp::IdentityAnswer identity;
     glysnmp::ReadIdentity(*message, 0x7f000001, &identity);

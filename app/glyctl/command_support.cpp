@@ -9,6 +9,7 @@
 #include "fonts/font_list_logic.h"
 #include "fonts/font_rows.h"
 #include "glyctl/exit_codes.h"
+#include "snmp/contract/glysnmp.h"
 #include "ui/resource_module.h"
 
 std::optional<OutputFormat> OutputFormatOf(CommandRun& run) {
@@ -38,7 +39,10 @@ int FontListFailure(CommandRun& run, int32_t readResult) {
                           " Give it as pjl-password= in the community file.");
       return kExitNoFileSystem;
     default:
-      run.console.Message("cannot read the font list of " + address);
+      // Refused SNMPv3 credentials say why.
+      run.console.Message("cannot read the font list of " + address +
+                          (readResult <= kSnmpAuthenticationFailed ? std::string(": ") + SnmpResultText(readResult)
+                                                                   : std::string()));
       return kExitNoPrinter;
   }
 }

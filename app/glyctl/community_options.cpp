@@ -4,6 +4,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <string.h>
+
 #include <cstdio>
 #include <string_view>
 
@@ -62,6 +64,7 @@ std::optional<std::string> ReadPrivateFile(const std::string& path, std::string&
     ssize_t got = 0;
     while (static_cast<off_t>(text.size()) <= kMostCommunityFileBytes && (got = read(fd, buffer, sizeof buffer)) > 0)
       text.append(buffer, static_cast<size_t>(got));
+    explicit_bzero(buffer, sizeof buffer);
     if (got < 0) error = "cannot read community file " + path;
     else if (static_cast<off_t>(text.size()) > kMostCommunityFileBytes)
       error = "community file " + path + " is larger than 64 KiB";
@@ -73,14 +76,18 @@ std::optional<std::string> ReadPrivateFile(const std::string& path, std::string&
 
 }  // namespace
 
-std::optional<NewCommunityStrings> ReadCommunityFile(const std::string& path, std::string& error) {
-  const std::optional<std::string> text = ReadPrivateFile(path, error);
+std::optional<NewCommunityStrings> ReadCommunityFile(const std::string& path, std::string& error,
+                                                     SecurityOptions& security) {
+  std::optional<std::string> text = ReadPrivateFile(path, error);
   if (!text) return std::nullopt;
-  return ParseCommunityText(*text, path, error);
+  std::optional<NewCommunityStrings> strings = ParseCommunityText(*text, path, error, security);
+  // The file may hold passphrases.
+  explicit_bzero(text->data(), text->size());
+  return strings;
 }
 
 std::optional<NewCommunityStrings> ParseCommunityText(std::string_view text, const std::string& path,
-                                                      std::string& error) {
+                                                      std::string& error, SecurityOptions& security) {
   NewCommunityStrings strings;
   std::string_view rest = text;
   for (int lineNumber = 1; !rest.empty(); ++lineNumber) {
@@ -99,10 +106,11 @@ std::optional<NewCommunityStrings> ParseCommunityText(std::string_view text, con
       }
       continue;
     }
+    if (equals != std::string_view::npos && security.Take(key, Trim(line.substr(equals + 1)))) continue;
     std::string* target = key == "read" ? &strings.read : key == "write" ? &strings.write : key == "trap" ? &strings.trap : nullptr;
     if (equals == std::string_view::npos || target == nullptr) {
       error = "community file " + path + ", line " + std::to_string(lineNumber) +
-              ": expected read=, write=, trap= or pjl-password=";
+              ": expected read=, write=, trap=, pjl-password=, snmp-version= or v3-...=";
       return std::nullopt;
     }
     *target = std::string(Trim(line.substr(equals + 1)));

@@ -33,7 +33,8 @@ std::string StorageText(uint32_t storageOptions) {
 
 int ConsolePrinters::AddPrinter(std::unique_ptr<PrinterRecord> record, const std::string& listText) {
   // Before the printer is asked anything with the record's strings.
-  ApplyCommunityStrings(*record, communities_);
+  // The SNMP settings were checked when the command started.
+  static_cast<void>(ApplyCommunityStrings(*record, communities_));
   if (!record->optionsKnown) SnmpGetPrinterOptions(record.get());
   printers_.push_back({std::move(record), listText});
   return static_cast<int>(printers_.size()) - 1;
@@ -49,11 +50,17 @@ PrinterRecord* ConsolePrinters::Add(const std::string& address, std::string& err
     if (printer.record->address == *value) return printer.record.get();
   const size_t before = printers_.size();
   const int messages = boxes_.shownCount();
-  AddPrinterLogic(*this, boxes_).AddPrinterByAddress(IpAddressValue::FromAddress(*value));
+  AddPrinterLogic adding(*this, boxes_);
+  adding.AddPrinterByAddress(IpAddressValue::FromAddress(*value));
   uiThread_.RunPending();
   if (printers_.size() > before) return printers_.back().record.get();
-  // The library's failures other than "not a printer" come without a box.
-  if (boxes_.shownCount() == messages) error = "no printer answers at " + address;
+  // The library's failures other than "not a printer" come without a box;
+  // refused SNMPv3 credentials are told as such.
+  if (boxes_.shownCount() == messages) {
+    error = adding.addResult() <= kSnmpAuthenticationFailed
+                ? address + ": " + SnmpResultText(adding.addResult())
+                : "no printer answers at " + address;
+  }
   return nullptr;
 }
 

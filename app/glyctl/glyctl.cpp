@@ -21,7 +21,16 @@ constexpr char kCommunityHelp[] =
     "                         printers read over PJL); the\n"
     "                         file must belong to you and be readable by you\n"
     "                         only (chmod 600). The write community is taken\n"
-    "                         from this file alone, never from the command line.\n";
+    "                         from this file alone, never from the command line.\n"
+    "SNMP version and SNMPv3, from the community file or the environment\n"
+    "(GLY_SNMP_VERSION, GLY_V3_USER, ...; the file wins), never the command line:\n"
+    "  snmp-version=1|2c|3    v3-user=NAME\n"
+    "  v3-level=noAuthNoPriv|authNoPriv|authPriv (default: from the passphrases)\n"
+    "  v3-auth-protocol=SHA-1|SHA-224|SHA-256|SHA-384|SHA-512|MD5 (SHA-1)\n"
+    "  v3-auth-passphrase=TEXT (8 or more characters)\n"
+    "  v3-priv-protocol=AES-128|AES-192|AES-256|AES-192-C|AES-256-C|DES (AES-128)\n"
+    "  v3-priv-passphrase=TEXT (8 or more characters)\n"
+    "They apply to every printer the command asks, and to discovery.\n";
 
 constexpr char kExitHelp[] =
     "Exit status:\n"
@@ -86,6 +95,28 @@ class ReadCommunitySetting {
   std::optional<std::string> previous_;
 };
 
+// Devices not yet listed (discovery, adding by address) are asked with
+// the command's SNMP settings; the library goes back to its own when the
+// command ends.
+class DiscoverySecuritySetting {
+ public:
+  DiscoverySecuritySetting() = default;
+  ~DiscoverySecuritySetting() {
+    if (set_) SnmpSetDiscoverySecurity(nullptr);
+  }
+  DiscoverySecuritySetting(const DiscoverySecuritySetting&) = delete;
+  DiscoverySecuritySetting& operator=(const DiscoverySecuritySetting&) = delete;
+
+  int32_t Set(const SnmpSecurity& security) {
+    const int32_t result = SnmpSetDiscoverySecurity(&security);
+    set_ = result == kSnmpOk;
+    return result;
+  }
+
+ private:
+  bool set_ = false;
+};
+
 struct ResourceLibraryRelease {
   ~ResourceLibraryRelease() { FreeResourceModule(); }
 };
@@ -112,18 +143,32 @@ int RunCommand(const CommandInfo& command, const std::vector<std::string>& words
   }
 
   NewCommunityStrings fromFile;
+  SecurityOptions security;
   if (const std::optional<std::string> file = line->Value("community-file")) {
-    std::optional<NewCommunityStrings> read = ReadCommunityFile(*file, error);
+    std::optional<NewCommunityStrings> read = ReadCommunityFile(*file, error, security);
     if (!read) {
       console.Message(error);
       return kExitCommunityFile;
     }
     fromFile = *read;
   }
-  const std::optional<NewCommunityStrings> communities = CombineCommunities(fromFile, line->Value("community"), error);
+  std::optional<NewCommunityStrings> communities = CombineCommunities(fromFile, line->Value("community"), error);
   if (!communities) {
     console.Message(error);
     return kExitUsage;
+  }
+  security.TakeEnvironment([](const char* name) -> const char* { return std::getenv(name); });
+  communities->security = security.Choice(error);
+  if (!error.empty()) {
+    console.Message(error);
+    return kExitCommunityFile;
+  }
+  DiscoverySecuritySetting discoverySecurity;
+  if (communities->security) {
+    if (const int32_t result = discoverySecurity.Set(communities->security->value); result != kSnmpOk) {
+      console.Message(std::string("SNMP settings refused: ") + SnmpResultText(result));
+      return kExitCommunityFile;
+    }
   }
 
   const ResourceLibraryRelease release;

@@ -75,8 +75,24 @@ static const GlyControlTemplate community_controls[] = {
     {GLY_CTL_EDIT, 1086, NULL, 300, 214, 160, 28, 0, 0},
     {GLY_CTL_LABEL, S, "PJL Password", 16, 252, 110, 20, 0, 0},
     {GLY_CTL_EDIT, 1090, NULL, 300, 248, 160, 28, 0, 0},
-    {GLY_CTL_BUTTON, 1, "OK", 290, 292, 80, 30, GLY_CTL_DEFAULT, 0},
-    {GLY_CTL_BUTTON, 2, "Cancel", 380, 292, 80, 30, 0, 0},
+    /* The printer's SNMP version and SNMPv3 settings, kept by the SNMP
+     * library: there is nothing old to show. */
+    {GLY_CTL_LABEL, S, "SNMP Version", 16, 290, 110, 20, 0, 0},
+    {GLY_CTL_COMBO, 1091, NULL, 130, 286, 160, 28, 0, 0},
+    {GLY_CTL_LABEL, S, "SNMPv3 User", 16, 324, 110, 20, 0, 0},
+    {GLY_CTL_EDIT, 1092, NULL, 130, 320, 160, 28, 0, 0},
+    {GLY_CTL_COMBO, 1093, NULL, 300, 320, 160, 28, 0, 0},
+    {GLY_CTL_LABEL, S, "Authentication", 16, 358, 110, 20, 0, 0},
+    {GLY_CTL_COMBO, 1094, NULL, 130, 354, 160, 28, 0, 0},
+    {GLY_CTL_EDIT, 1095, NULL, 300, 354, 160, 28, 0, 0},
+    {GLY_CTL_LABEL, S, "Privacy", 16, 392, 110, 20, 0, 0},
+    {GLY_CTL_COMBO, 1096, NULL, 130, 388, 160, 28, 0, 0},
+    {GLY_CTL_EDIT, 1097, NULL, 300, 388, 160, 28, 0, 0},
+    {GLY_CTL_LABEL, S,
+     "Passphrases have 8 or more characters; GLY keeps them in memory only, for this run.",
+     16, 422, 444, 20, GLY_CTL_WRAP, 0},
+    {GLY_CTL_BUTTON, 1, "OK", 290, 452, 80, 30, GLY_CTL_DEFAULT, 0},
+    {GLY_CTL_BUTTON, 2, "Cancel", 380, 452, 80, 30, 0, 0},
 };
 
 /* The status bar (32500) is made by the dialog along its bottom 25 pixels. */
@@ -164,7 +180,7 @@ const GlyDialogTemplate gly_dialogs[] = {
     {130, "Printer Font List", 790, 445, font_list_controls, COUNT(font_list_controls)},
     {140, "Add Printer Options", 380, 300, add_printer_controls, COUNT(add_printer_controls)},
     {142, "Form / Macro Name", 470, 94, form_macro_name_controls, COUNT(form_macro_name_controls)},
-    {145, "Changing Printer Community Strings", 476, 336, community_controls,
+    {145, "Changing Printer Community Strings", 476, 496, community_controls,
      COUNT(community_controls)},
     {146, "Delete Fonts", 542, 350, delete_fonts_controls, COUNT(delete_fonts_controls)},
     {135, "Printing %s in progress ..", 460, 240, print_progress_controls, COUNT(print_progress_controls)},

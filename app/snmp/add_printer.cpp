@@ -29,7 +29,8 @@ AddPrinterLogic::Outcome AddPrinterLogic::AddPrinterByAddress(const IpAddressVal
   }
   const uint32_t typed = address.Address();
   DeviceInfo device{};
-  switch (SnmpAddPrinter(owner_.snmpContext(), typed, &device)) {
+  addResult_ = SnmpAddPrinter(owner_.snmpContext(), typed, &device);
+  switch (addResult_) {
     case kSnmpAddAnswered: {
       // The typed address, not the one in the answer, names the printer.
       const int position = AddAnsweredPrinter(owner_, device, typed);

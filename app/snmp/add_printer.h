@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <optional>
 
+#include "snmp/contract/glysnmp.h"
 #include "ui/ip_address_value.h"
 
 class MessageBoxes;
@@ -37,7 +38,12 @@ class AddPrinterLogic {
   // dialog stays open.
   Outcome GetSubnetPrinters(const IpAddressValue& subnetAddress, const IpAddressValue& subnetMask);
 
+  // What the library gave the last AddPrinterByAddress (SnmpAddResult, or
+  // a failure such as refused SNMPv3 credentials, which has no message).
+  int32_t addResult() const { return addResult_; }
+
  private:
   PrinterListOwner& owner_;
   MessageBoxes& boxes_;
+  int32_t addResult_ = kSnmpAddAnswered;
 };

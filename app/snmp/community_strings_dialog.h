@@ -1,9 +1,14 @@
 // "Changing Printer Community Strings" (dialog 145): shows the printer's
 // three community strings and, on OK, applies the new ones to the record
-// and hands a PJL password to the SNMP library.
+// and hands a PJL password and the printer's SNMP version and SNMPv3
+// settings to the SNMP library. The passphrase entries show no text, and
+// the passphrases they held are wiped once handed over.
 #pragma once
 
+#include <optional>
+
 #include "printers/printer_record.h"
+#include "snmp/snmp_security_choice.h"
 #include "ui/template_dialog.h"
 
 class CommunityStringsDialog final : public TemplateDialog {
@@ -19,6 +24,11 @@ class CommunityStringsDialog final : public TemplateDialog {
 
   // The typed PJL password into `password`; false when it is not one.
   bool NewPjlPassword(uint32_t& password) const;
+
+  void ShowSnmpChoices();
+  // The SNMP rows into `security` (unset for "Unchanged"); the id of the
+  // entry that is missing or too short, if any.
+  std::optional<int> NewSnmpSecurity(std::optional<SnmpSecurityChoice>& security) const;
 
   PrinterRecord& printer_;
 };

@@ -12,6 +12,7 @@
 #include "printer_contexts.h"
 #include "printer_details.h"
 #include "glysnmp.h"
+#include "snmp_security.h"
 #include "storage_inventory.h"
 #include "subnet.h"
 
@@ -19,35 +20,86 @@ namespace {
 
 using namespace glysnmp;
 
-// Failures; the program looks only at 0 and at SnmpAddResult.
+// Failures; the program looks only at 0 and at SnmpAddResult, glyctl also
+// at SnmpSecurityResult.
 enum Result : int32_t {
-  kOk = 0,
-  kNoAnswer = -1,
+  kOk = kSnmpOk,
+  kNoAnswer = kSnmpNoAnswer,
   kBadArgument = -2,
   kNoSession = -3,
 };
+
+// The agent refused the v3 credentials: no other way to the printer is tried.
+bool IsSecurityFailure(int32_t result) { return result <= kSnmpAuthenticationFailed && result >= kSnmpDecryptionFailed; }
+
+// `fallback` unless the session failed for want of credentials.
+int32_t FailureOr(const Session& session, int32_t fallback) {
+  return IsSecurityFailure(session.failure()) ? session.failure() : fallback;
+}
+
+// Why no session could be opened: for v3 the engine discovery may have
+// failed, or been refused.
+int32_t OpenFailure(int32_t failure) { return failure == kSnmpOk ? kNoSession : failure; }
 
 // DeleteContext::state during a run.
 enum DeleteRoute : int32_t { kDeleteOverSnmp = 1, kDeleteOverPjl = 2 };
 
 std::string FieldText(const char* field, size_t size) { return std::string(field, strnlen(field, size)); }
 
+void UseSecurity(const PeerSecurity& security, Peer* peer) {
+  peer->version = security.version;
+  peer->v3 = security.v3;
+}
+
 // The record's printer, with its read or write community. Model profiles
 // give SNMPLevel 1 for printers that speak only v1; everything else is
-// asked in v2c.
+// asked in v2c, unless the printer's address has settings of its own.
 Peer PeerOf(const PrinterRecord& printer, bool write) {
   Peer peer;
   peer.address = printer.address;
   peer.community = write ? FieldText(printer.writeCommunity, sizeof printer.writeCommunity)
                          : FieldText(printer.readCommunity, sizeof printer.readCommunity);
   peer.version = printer.snmpLevel == 1 ? SnmpVersion::kV1 : SnmpVersion::kV2c;
+  if (std::optional<PeerSecurity> security = PrinterSecurityOf(printer.address)) UseSecurity(*security, &peer);
   return peer;
 }
 
 // A device not yet listed has no record to give a community: it is asked
-// with the one from the settings.
-Peer NewDevicePeer(uint32_t address, const SnmpSettings& settings) {
-  return {address, settings.newDeviceCommunity, SnmpVersion::kV2c};
+// with the one from the settings, or with the discovery's security.
+Peer NewDevicePeer(uint32_t address, const SnmpSettings& settings, const std::optional<PeerSecurity>& discovery) {
+  Peer peer{address, settings.newDeviceCommunity, SnmpVersion::kV2c, nullptr};
+  if (discovery) UseSecurity(*discovery, &peer);
+  return peer;
+}
+
+// A device that answered the discovery's security is asked with it later.
+void KeepDiscoverySecurity(uint32_t address, const std::optional<PeerSecurity>& discovery) {
+  if (discovery) SetPrinterSecurity(address, *discovery);
+}
+
+// The settings `given` stands for; nullopt for null, which forgets them.
+int32_t ReadSecurity(const SnmpSecurity* given, std::optional<PeerSecurity>* security) {
+  if (given == nullptr) {
+    security->reset();
+    return kOk;
+  }
+  PeerSecurity made;
+  if (int32_t result = MakePeerSecurity(*given, &made); result != kOk) return result;
+  *security = std::move(made);
+  return kOk;
+}
+
+// Identities of the v3 agents among `addresses`: those that tell their
+// engine ID, each then asked in a session of its own.
+std::vector<IdentityAnswer> QueryV3Identities(const std::vector<uint32_t>& addresses, const SnmpSettings& settings,
+                                              const PeerSecurity& discovery) {
+  std::vector<IdentityAnswer> answers;
+  for (uint32_t address : SweepV3Engines(addresses, settings)) {
+    std::unique_ptr<Session> session = Session::Open(NewDevicePeer(address, settings, discovery), settings);
+    IdentityAnswer answer;
+    if (session && QueryIdentity(*session, address, &answer)) answers.push_back(answer);
+  }
+  return answers;
 }
 
 PjlPrinter PjlPrinterOf(const PrinterRecord& printer) {
@@ -76,9 +128,11 @@ int32_t FillFontList(PrinterRecord* printer, FontList* fonts, std::optional<int3
   if (fonts == nullptr) return kBadArgument;
   *fonts = FontList{0, nullptr};
   if (printer == nullptr) return kBadArgument;
-  std::unique_ptr<Session> session = Session::Open(PeerOf(*printer, false), ReadSnmpSettings());
-  if (!session) return kNoSession;
+  int32_t failure = kOk;
+  std::unique_ptr<Session> session = Session::Open(PeerOf(*printer, false), ReadSnmpSettings(), &failure);
+  if (!session) return OpenFailure(failure);
   FontTableRead table = ReadFontTable(*session, afterIndex);
+  if (table.state != FontTableRead::kRead && IsSecurityFailure(session->failure())) return session->failure();
   switch (table.state) {
     case FontTableRead::kRead: RememberFontSource(printer->address, kFontSourceFontMib); break;
     // A device that does not answer SNMP is not asked over PJL: on a
@@ -128,13 +182,20 @@ int32_t SnmpDiscoverPrinters(SnmpContext* context, uint32_t target, uint32_t, ui
   for (uint32_t address : HostAddresses(*subnet)) {
     if (!printers->Knows(address)) addresses.push_back(address);
   }
-  for (IdentityAnswer& answer : SweepIdentities(addresses, settings.newDeviceCommunity, settings)) {
+  std::optional<PeerSecurity> discovery = DiscoverySecurity();
+  bool v3 = discovery && discovery->version == SnmpVersion::kV3;
+  std::vector<IdentityAnswer> answers = v3 ? QueryV3Identities(addresses, settings, *discovery)
+                                           : SweepIdentities(addresses, settings.newDeviceCommunity, settings);
+  for (IdentityAnswer& answer : answers) {
     if (!IsSettled(answer)) {
       // The first answer left it open: look further down the device table.
-      std::unique_ptr<Session> session = Session::Open(NewDevicePeer(answer.device.address, settings), settings);
+      std::unique_ptr<Session> session =
+          Session::Open(NewDevicePeer(answer.device.address, settings, discovery), settings);
       if (session) CompleteIdentity(*session, &answer);
     }
-    if (answer.printer) printers->Report(answer.device);
+    if (!answer.printer) continue;
+    KeepDiscoverySecurity(answer.device.address, discovery);
+    printers->Report(answer.device);
   }
   return kOk;
 }
@@ -144,19 +205,35 @@ int32_t SnmpAddPrinter(SnmpContext* context, uint32_t address, DeviceInfo* devic
   if (!printers || device == nullptr) return kBadArgument;
   if (printers->Knows(address)) return kSnmpAddAlreadyListed;
   SnmpSettings settings = ReadSnmpSettings();
-  std::unique_ptr<Session> session = Session::Open(NewDevicePeer(address, settings), settings);
-  if (!session) return kNoSession;
+  // An address with settings of its own is asked with them.
+  std::optional<PeerSecurity> security = PrinterSecurityOf(address);
+  if (!security) security = DiscoverySecurity();
+  int32_t failure = kOk;
+  std::unique_ptr<Session> session = Session::Open(NewDevicePeer(address, settings, security), settings, &failure);
+  if (!session) {
+    // A v3 device that tells no engine ID did not answer at all.
+    if (IsSecurityFailure(failure)) return failure;
+    return security && security->v3 ? int32_t{kSnmpAddNotAPrinter} : int32_t{kNoSession};
+  }
   IdentityAnswer answer;
-  if (!QueryIdentity(*session, address, &answer) || !CompleteIdentity(*session, &answer)) return kSnmpAddNotAPrinter;
+  if (!QueryIdentity(*session, address, &answer) || !CompleteIdentity(*session, &answer)) {
+    return FailureOr(*session, kSnmpAddNotAPrinter);
+  }
   *device = answer.device;
+  if (!PrinterSecurityOf(address)) KeepDiscoverySecurity(address, security);
   printers->Remember(address);
   return kSnmpAddAnswered;
 }
 
 int32_t SnmpGetPrinterOptions(PrinterRecord* printer) {
   if (printer == nullptr) return kBadArgument;
-  std::unique_ptr<Session> session = Session::Open(PeerOf(*printer, false), ReadSnmpSettings());
+  int32_t failure = kOk;
+  std::unique_ptr<Session> session = Session::Open(PeerOf(*printer, false), ReadSnmpSettings(), &failure);
   std::optional<StorageInventory> storage = session ? QueryStorage(*session) : std::nullopt;
+  if (IsSecurityFailure(failure) || (session && IsSecurityFailure(session->failure()))) {
+    printer->storageOptions = kStorageNone;
+    return session ? session->failure() : failure;
+  }
   // Where SNMP says nothing of storage, the printer's own file system
   // (PJL INFO FILESYS) tells its volumes. A printer that does not say what
   // it has gets nothing to download onto; one that does not answer SNMP is
@@ -173,10 +250,11 @@ int32_t SnmpGetPrinterDetails(PrinterRecord* printer, SnmpPrinterDetails* detail
   if (details == nullptr) return kBadArgument;
   *details = SnmpPrinterDetails{};
   if (printer == nullptr) return kBadArgument;
-  std::unique_ptr<Session> session = Session::Open(PeerOf(*printer, false), ReadSnmpSettings());
-  if (!session) return kNoSession;
+  int32_t failure = kOk;
+  std::unique_ptr<Session> session = Session::Open(PeerOf(*printer, false), ReadSnmpSettings(), &failure);
+  if (!session) return OpenFailure(failure);
   std::optional<SnmpPrinterDetails> found = QueryPrinterDetails(*session, PjlPrinterOf(*printer));
-  if (!found) return kNoAnswer;
+  if (!found) return FailureOr(*session, kNoAnswer);
   *details = *found;
   return kOk;
 }
@@ -196,12 +274,14 @@ int32_t SnmpFreeFontList(FontList* fonts) {
 
 int32_t SnmpDeleteFontStart(DeleteContext* context, int32_t fontIndex) {
   if (context == nullptr || context->printer == nullptr) return kBadArgument;
-  std::unique_ptr<Session> session = Session::Open(PeerOf(*context->printer, true), ReadSnmpSettings());
-  if (!session) return kNoSession;
+  int32_t failure = kOk;
+  std::unique_ptr<Session> session = Session::Open(PeerOf(*context->printer, true), ReadSnmpSettings(), &failure);
+  if (!session) return OpenFailure(failure);
   if (context->state != kDeleteOverPjl && RequestFontDeletion(*session, fontIndex)) {
     context->state = kDeleteOverSnmp;
     return kOk;
   }
+  if (IsSecurityFailure(session->failure())) return session->failure();
   // A printer without our font table deletes its font files over PJL; the
   // run's word remembers it for the polls and the fonts that follow.
   if (context->state == kDeleteOverSnmp || HasFontTable(*session)) return kNoAnswer;
@@ -218,8 +298,9 @@ int32_t SnmpDeleteFontPoll(DeleteContext* context, int32_t fontIndex, uint32_t* 
     *pending = 0;
     return kOk;
   }
-  std::unique_ptr<Session> session = Session::Open(PeerOf(*context->printer, false), ReadSnmpSettings());
-  if (!session) return kNoSession;
+  int32_t failure = kOk;
+  std::unique_ptr<Session> session = Session::Open(PeerOf(*context->printer, false), ReadSnmpSettings(), &failure);
+  if (!session) return OpenFailure(failure);
   switch (QueryFontDeletion(*session, fontIndex)) {
     case DeletionState::kDeleted:
       *pending = 0;
@@ -229,7 +310,7 @@ int32_t SnmpDeleteFontPoll(DeleteContext* context, int32_t fontIndex, uint32_t* 
     case DeletionState::kNoAnswer:
       break;
   }
-  return kNoAnswer;
+  return FailureOr(*session, kNoAnswer);
 }
 
 int32_t SnmpDeleteFontEnd(DeleteContext* context) {
@@ -241,6 +322,40 @@ int32_t SnmpDeleteFontEnd(DeleteContext* context) {
 int32_t SnmpSetPjlPassword(uint32_t address, uint32_t password) {
   SetPjlPassword(address, password);
   return kOk;
+}
+
+int32_t SnmpSetPrinterSecurity(uint32_t address, const SnmpSecurity* given) {
+  std::optional<PeerSecurity> security;
+  if (int32_t result = ReadSecurity(given, &security); result != kOk) return result;
+  SetPrinterSecurity(address, std::move(security));
+  return kOk;
+}
+
+int32_t SnmpSetDiscoverySecurity(const SnmpSecurity* given) {
+  std::optional<PeerSecurity> security;
+  if (int32_t result = ReadSecurity(given, &security); result != kOk) return result;
+  SetDiscoverySecurity(std::move(security));
+  return kOk;
+}
+
+const char* SnmpResultText(int32_t result) {
+  switch (result) {
+    case kOk: return "done";
+    case kNoAnswer: return "no answer";
+    case kBadArgument: return "bad argument";
+    case kNoSession: return "no SNMP session could be opened";
+    case kSnmpAddAlreadyListed: return "already in the list";
+    case kSnmpAddNotAPrinter: return "not a printer";
+    case kSnmpFontsNoFileSystemAccess: return "the printer's file system cannot be reached";
+    case kSnmpFontsFileSystemLocked: return "the printer's file system wants a PJL password";
+    case kSnmpAuthenticationFailed: return "authentication failed";
+    case kSnmpUnknownUser: return "unknown user";
+    case kSnmpLevelNotAllowed: return "security level not allowed for this user";
+    case kSnmpDecryptionFailed: return "decryption failed";
+    case kSnmpPassphraseTooShort: return "a passphrase is shorter than 8 or longer than 255 characters";
+    case kSnmpSecurityInvalid: return "invalid SNMP version, security level, protocol or user";
+  }
+  return "failed";
 }
 
 }  // extern "C"

@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <chrono>
 #include <deque>
+#include <functional>
 #include <optional>
 
 #include "snmp_message.h"
@@ -49,26 +50,32 @@ sockaddr_in AgentAddress(uint32_t address, uint16_t port) {
   return agent;
 }
 
+// One request per address, and the answers to them. `request` gives the
+// message of a request id; `accept` takes an answer from the address its
+// request went to and says whether it answers that request id.
 class Sweep {
  public:
-  Sweep(const std::vector<uint32_t>& addresses, const std::string& community, const SnmpSettings& settings)
-      : addresses_(addresses), community_(community), settings_(settings), answered_(addresses.size(), false) {}
+  using Request = std::function<std::string(int32_t requestId)>;
+  using Accept = std::function<bool(const uint8_t* data, size_t size, int32_t requestId, uint32_t address)>;
 
-  std::vector<IdentityAnswer> Run() {
-    if (socket_.fd() < 0) return {};
-    Pdu request = IdentityRequest();
+  Sweep(const std::vector<uint32_t>& addresses, const SnmpSettings& settings, Request request, Accept accept)
+      : addresses_(addresses),
+        settings_(settings),
+        request_(std::move(request)),
+        accept_(std::move(accept)),
+        answered_(addresses.size(), false) {}
+
+  void Run() {
+    if (socket_.fd() < 0) return;
     const auto timeout = std::chrono::milliseconds(settings_.timeoutMs);
     start_ = SteadyClock::now();
     while (next_ < addresses_.size() || inFlight_ > 0) {
       SteadyClock::time_point now = SteadyClock::now();
       Expire(now);
-      Send(*request, now, timeout);
+      Send(now, timeout);
       Wait(now);
       Receive();
     }
-    std::sort(answers_.begin(), answers_.end(),
-              [](const IdentityAnswer& a, const IdentityAnswer& b) { return a.device.address < b.device.address; });
-    return std::move(answers_);
   }
 
  private:
@@ -89,11 +96,11 @@ class Sweep {
   }
 
   // As many requests as the rate allows by now and the window has room for.
-  void Send(const netsnmp_pdu& request, SteadyClock::time_point now, std::chrono::milliseconds timeout) {
+  void Send(SteadyClock::time_point now, std::chrono::milliseconds timeout) {
     double elapsed = std::chrono::duration<double>(now - start_).count();
     auto allowed = static_cast<size_t>(elapsed * settings_.discoveryRate) + 1;
     while (next_ < addresses_.size() && next_ < allowed && inFlight_ < settings_.discoveryInFlight) {
-      std::string message = EncodeV2cRequest(request, community_, RequestIdOf(next_));
+      std::string message = request_(RequestIdOf(next_));
       sockaddr_in agent = AgentAddress(addresses_[next_], settings_.port);
       ssize_t sent = sendto(socket_.fd(), message.data(), message.size(), 0, reinterpret_cast<sockaddr*>(&agent),
                             sizeof agent);
@@ -146,15 +153,11 @@ class Sweep {
     auto at = std::lower_bound(addresses_.begin(), addresses_.begin() + static_cast<ptrdiff_t>(next_), address);
     if (at == addresses_.begin() + static_cast<ptrdiff_t>(next_) || *at != address) return;
     size_t probe = static_cast<size_t>(at - addresses_.begin());
-    if (answered_[probe]) return;
-    Pdu answer = DecodeV2cMessage(data, size);
-    if (!answer || answer->reqid != RequestIdOf(probe)) return;
     // An answer after the time-out no longer counts: its request left the window.
-    if (!StillPending(probe)) return;
+    if (answered_[probe] || !StillPending(probe)) return;
+    if (!accept_(data, size, RequestIdOf(probe), address)) return;
     answered_[probe] = true;
     --inFlight_;
-    IdentityAnswer identity;
-    if (ReadIdentity(*answer, address, &identity)) answers_.push_back(identity);
   }
 
   bool StillPending(size_t probe) const {
@@ -164,8 +167,9 @@ class Sweep {
   }
 
   const std::vector<uint32_t>& addresses_;
-  const std::string& community_;
   const SnmpSettings& settings_;
+  Request request_;
+  Accept accept_;
   Socket socket_;
   std::vector<uint8_t> buffer_ = std::vector<uint8_t>(kMostAnswerBytes);
   SteadyClock::time_point start_;
@@ -173,14 +177,41 @@ class Sweep {
   size_t inFlight_ = 0;
   std::deque<Pending> pending_;  // in probe order, which is send order
   std::vector<bool> answered_;
-  std::vector<IdentityAnswer> answers_;
 };
 
 }  // namespace
 
 std::vector<IdentityAnswer> SweepIdentities(const std::vector<uint32_t>& addresses, const std::string& community,
                                             const SnmpSettings& settings) {
-  return Sweep(addresses, community, settings).Run();
+  Pdu request = IdentityRequest();
+  std::vector<IdentityAnswer> answers;
+  Sweep(
+      addresses, settings, [&](int32_t requestId) { return EncodeV2cRequest(*request, community, requestId); },
+      [&](const uint8_t* data, size_t size, int32_t requestId, uint32_t address) {
+        Pdu answer = DecodeV2cMessage(data, size);
+        if (!answer || answer->reqid != requestId) return false;
+        IdentityAnswer identity;
+        if (ReadIdentity(*answer, address, &identity)) answers.push_back(identity);
+        return true;
+      })
+      .Run();
+  std::sort(answers.begin(), answers.end(),
+            [](const IdentityAnswer& a, const IdentityAnswer& b) { return a.device.address < b.device.address; });
+  return answers;
+}
+
+std::vector<uint32_t> SweepV3Engines(const std::vector<uint32_t>& addresses, const SnmpSettings& settings) {
+  std::vector<uint32_t> engines;
+  Sweep(
+      addresses, settings, [](int32_t requestId) { return EncodeV3EngineProbe(requestId); },
+      [&](const uint8_t* data, size_t size, int32_t requestId, uint32_t address) {
+        if (DecodeV3MessageId(data, size) != requestId) return false;
+        engines.push_back(address);
+        return true;
+      })
+      .Run();
+  std::sort(engines.begin(), engines.end());
+  return engines;
 }
 
 }  // namespace glysnmp

@@ -19,4 +19,9 @@ namespace glysnmp {
 std::vector<IdentityAnswer> SweepIdentities(const std::vector<uint32_t>& addresses, const std::string& community,
                                             const SnmpSettings& settings);
 
+// The addresses among `addresses` (ascending) whose agent answered the
+// SNMPv3 engine discovery, ascending; asked as SweepIdentities asks. Only
+// those are worth a v3 session, which costs each address its own exchanges.
+std::vector<uint32_t> SweepV3Engines(const std::vector<uint32_t>& addresses, const SnmpSettings& settings);
+
 }  // namespace glysnmp

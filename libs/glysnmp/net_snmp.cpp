@@ -18,6 +18,19 @@ void StartNetSnmp() {
     netsnmp_ds_set_boolean(NETSNMP_DS_LIBRARY_ID, NETSNMP_DS_LIB_DISABLE_PERSISTENT_SAVE, 1);
     netsnmp_ds_set_boolean(NETSNMP_DS_LIBRARY_ID, NETSNMP_DS_LIB_DONT_LOAD_HOST_FILES, 1);
     netsnmp_tdomain_init();
+    // The user-based security model and its ciphers, for v3 sessions;
+    // without read_configs, none of the configuration it registers is read.
+    // Its configuration handlers want the application's name.
+    netsnmp_ds_set_string(NETSNMP_DS_LIBRARY_ID, NETSNMP_DS_LIB_APPTYPE, "glysnmp");
+    init_snmpv3("glysnmp");
+    // What read_configs would do after reading nothing: among others the
+    // security model's nameless user, through which the agent's answer to
+    // the engine ID probe is taken. The certificate store, which has no
+    // files to load, complains meanwhile; the library writes no log.
+    netsnmp_log_handler* quiet = netsnmp_register_loghandler(NETSNMP_LOGHANDLER_NONE, LOG_DEBUG);
+    snmp_call_callbacks(SNMP_CALLBACK_LIBRARY, SNMP_CALLBACK_POST_PREMIB_READ_CONFIG, nullptr);
+    snmp_call_callbacks(SNMP_CALLBACK_LIBRARY, SNMP_CALLBACK_POST_READ_CONFIG, nullptr);
+    if (quiet != nullptr) netsnmp_remove_loghandler(quiet);
     // The first snmp_sess_init also sets up the library's defaults, unlocked;
     // done here, later calls from several threads find them ready.
     netsnmp_session defaults;

@@ -42,7 +42,43 @@ std::string ObjectId(const oid* name, size_t length) {
   return Tlv(ASN_OBJECT_ID, bytes);
 }
 
+std::string Text(const std::string& bytes) { return Tlv(ASN_OCTET_STR, bytes); }
+
+std::string Sequence(const std::string& content) { return Tlv(ASN_SEQUENCE | ASN_CONSTRUCTOR, content); }
+
+// msgFlags: no authentication, no privacy, a report is wanted.
+constexpr char kReportableFlag = 0x04;
+// The largest message this side takes: a UDP datagram's payload.
+constexpr int32_t kMostMessageSize = 65507;
+
 }  // namespace
+
+std::string EncodeV3EngineProbe(int32_t messageId) {
+  std::string header = Integer(messageId) + Integer(kMostMessageSize) + Text(std::string(1, kReportableFlag)) +
+                       Integer(SNMP_SEC_MODEL_USM);
+  // Engine ID, boots, time, user, authentication and privacy parameters:
+  // all empty or zero, as the agent's are not known yet.
+  std::string security = Sequence(Text("") + Integer(0) + Integer(0) + Text("") + Text("") + Text(""));
+  std::string pdu = Integer(messageId) + Integer(0) + Integer(0) + Sequence("");
+  std::string scoped = Sequence(Text("") + Text("") + Tlv(SNMP_MSG_GET, pdu));
+  return Sequence(Integer(SNMP_VERSION_3) + Sequence(header) + Text(security) + scoped);
+}
+
+std::optional<int32_t> DecodeV3MessageId(const uint8_t* data, size_t size) {
+  // net-snmp's parsers take a writable pointer but do not write through it.
+  auto* at = const_cast<u_char*>(data);
+  size_t left = size;
+  u_char type = 0;
+  at = asn_parse_sequence(at, &left, &type, ASN_SEQUENCE | ASN_CONSTRUCTOR, "message");
+  long version = -1;
+  if (at != nullptr) at = asn_parse_int(at, &left, &type, &version, sizeof version);
+  if (at == nullptr || type != ASN_INTEGER || version != SNMP_VERSION_3) return std::nullopt;
+  at = asn_parse_sequence(at, &left, &type, ASN_SEQUENCE | ASN_CONSTRUCTOR, "header");
+  long messageId = -1;
+  if (at != nullptr) at = asn_parse_int(at, &left, &type, &messageId, sizeof messageId);
+  if (at == nullptr || type != ASN_INTEGER || messageId < 0 || messageId > INT32_MAX) return std::nullopt;
+  return static_cast<int32_t>(messageId);
+}
 
 std::string EncodeV2cRequest(const netsnmp_pdu& request, const std::string& community, int32_t requestId) {
   std::string bindings;

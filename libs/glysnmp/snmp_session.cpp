@@ -1,8 +1,59 @@
 #include "snmp_session.h"
 
+#include <string.h>
+
 #include <cstdio>
 
 namespace glysnmp {
+namespace {
+
+std::mutex& usmUsersLock() {
+  static std::mutex* lock = new std::mutex;  // outlives every caller, also at exit
+  return *lock;
+}
+
+// Held for v3 sessions only.
+std::optional<std::unique_lock<std::mutex>> LockFor(SnmpVersion version) {
+  if (version != SnmpVersion::kV3) return std::nullopt;
+  return std::unique_lock(usmUsersLock());
+}
+
+void SetV3Security(const V3Credentials& v3, netsnmp_session& config) {
+  config.version = SNMP_VERSION_3;
+  config.securityModel = SNMP_SEC_MODEL_USM;
+  config.securityName = const_cast<char*>(v3.user.c_str());
+  config.securityNameLen = v3.user.size();
+  config.securityLevel = v3.level;
+  if (v3.level >= SNMP_SEC_LEVEL_AUTHNOPRIV) {
+    config.securityAuthProto = const_cast<oid*>(v3.authProtocol);
+    config.securityAuthProtoLen = v3.authProtocolLength;
+    std::copy(v3.authKey.begin(), v3.authKey.end(), config.securityAuthKey);
+    config.securityAuthKeyLen = v3.authKeyLength;
+  }
+  if (v3.level == SNMP_SEC_LEVEL_AUTHPRIV) {
+    config.securityPrivProto = const_cast<oid*>(v3.privProtocol);
+    config.securityPrivProtoLen = v3.privProtocolLength;
+    std::copy(v3.privKey.begin(), v3.privKey.end(), config.securityPrivKey);
+    config.securityPrivKeyLen = v3.privKeyLength;
+  }
+}
+
+void WipeKeys(netsnmp_session& session) {
+  explicit_bzero(session.securityAuthKey, sizeof session.securityAuthKey);
+  explicit_bzero(session.securityPrivKey, sizeof session.securityPrivKey);
+}
+
+// Takes the session's user out of net-snmp's list and frees it, which
+// wipes its localised keys.
+void ForgetUser(const netsnmp_session& session) {
+  if (session.securityName == nullptr) return;
+  usmUser* user = usm_get_user(session.securityEngineID, session.securityEngineIDLen, session.securityName);
+  if (user == nullptr) return;
+  usm_remove_user(user);
+  usm_free_user(user);
+}
+
+}  // namespace
 
 Pdu MakeRequest(int command, const std::vector<Oid>& names) {
   Pdu pdu(snmp_pdu_create(command));
@@ -17,33 +68,72 @@ std::string PeerName(uint32_t address, uint16_t port) {
   return text;
 }
 
-std::unique_ptr<Session> Session::Open(const Peer& peer, const SnmpSettings& settings) {
+int32_t FailureOf(int netSnmpError) {
+  switch (netSnmpError) {
+    case SNMPERR_SUCCESS: return kSnmpOk;
+    case SNMPERR_AUTHENTICATION_FAILURE:
+    case SNMPERR_USM_AUTHENTICATIONFAILURE: return kSnmpAuthenticationFailed;
+    case SNMPERR_UNKNOWN_USER_NAME:
+    case SNMPERR_USM_UNKNOWNSECURITYNAME: return kSnmpUnknownUser;
+    case SNMPERR_UNSUPPORTED_SEC_LEVEL:
+    case SNMPERR_USM_UNSUPPORTEDSECURITYLEVEL: return kSnmpLevelNotAllowed;
+    case SNMPERR_DECRYPTION_ERR:
+    case SNMPERR_USM_DECRYPTIONERROR: return kSnmpDecryptionFailed;
+  }
+  return kSnmpNoAnswer;
+}
+
+std::unique_ptr<Session> Session::Open(const Peer& peer, const SnmpSettings& settings, int32_t* failure) {
   StartNetSnmp();
+  if (failure != nullptr) *failure = kSnmpNoAnswer;
   netsnmp_session config;
   snmp_sess_init(&config);
   std::string peerName = PeerName(peer.address, settings.port);
   std::string community = peer.community;
-  config.version = peer.version == SnmpVersion::kV1 ? SNMP_VERSION_1 : SNMP_VERSION_2c;
   config.peername = peerName.data();
-  config.community = reinterpret_cast<u_char*>(community.data());
-  config.community_len = community.size();
   config.timeout = static_cast<long>(settings.timeoutMs) * 1000;
   config.retries = static_cast<int>(settings.retries);
-  // snmp_sess_open copies what it keeps of `config`.
+  if (peer.version == SnmpVersion::kV3 && peer.v3) {
+    SetV3Security(*peer.v3, config);
+  } else {
+    config.version = peer.version == SnmpVersion::kV1 ? SNMP_VERSION_1 : SNMP_VERSION_2c;
+    config.community = reinterpret_cast<u_char*>(community.data());
+    config.community_len = community.size();
+  }
+  SnmpVersion version = config.version == SNMP_VERSION_3 ? SnmpVersion::kV3 : peer.version;
+  auto lock = LockFor(version);
+  // snmp_sess_open copies what it keeps of `config`; for v3 it asks the
+  // agent for its engine ID before it returns.
   void* handle = snmp_sess_open(&config);
-  if (handle == nullptr) return nullptr;
-  return std::unique_ptr<Session>(new Session(handle, peer.version));
+  WipeKeys(config);
+  if (handle == nullptr) {
+    if (failure != nullptr) *failure = FailureOf(config.s_snmp_errno);
+    return nullptr;
+  }
+  if (failure != nullptr) *failure = kSnmpOk;
+  return std::unique_ptr<Session>(new Session(handle, version, std::move(lock)));
 }
 
-Session::~Session() { snmp_sess_close(handle_); }
+Session::~Session() {
+  if (netsnmp_session* session = snmp_sess_session(handle_); session != nullptr && version_ == SnmpVersion::kV3) {
+    ForgetUser(*session);
+    WipeKeys(*session);
+  }
+  snmp_sess_close(handle_);
+}
 
 Pdu Session::Exchange(Pdu request) {
   netsnmp_pdu* answer = nullptr;
   // The request is the library's from here on, whatever the outcome.
   int status = snmp_sess_synch_response(handle_, request.release(), &answer);
   Pdu owned(answer);
-  if (status != STAT_SUCCESS) return nullptr;
-  return owned;
+  if (status == STAT_SUCCESS) {
+    failure_ = kSnmpOk;
+    return owned;
+  }
+  netsnmp_session* session = snmp_sess_session(handle_);
+  failure_ = status == STAT_TIMEOUT || session == nullptr ? kSnmpNoAnswer : FailureOf(session->s_snmp_errno);
+  return nullptr;
 }
 
 }  // namespace glysnmp

@@ -1,20 +1,28 @@
-// One SNMP v1 or v2c session with one agent, on net-snmp's single-session
-// API: a session belongs to the call that opened it, so calls on different
-// threads never share one.
+// One SNMP v1, v2c or v3 session with one agent, on net-snmp's
+// single-session API: a session belongs to the call that opened it, so
+// calls on different threads never share one.
+//
+// v3 sessions share net-snmp's one list of users, which it keeps without a
+// lock. A v3 session puts its user into that list for its own life only,
+// so that changed keys take effect at the next session and none stay
+// behind in net-snmp's memory; it holds one lock of this library from its
+// opening to its closing, so v3 sessions of several threads take turns.
+// No call holds two sessions at once.
 #pragma once
 
 #include <cstdint>
 #include <memory>
+#include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "net_snmp.h"
 #include "oids.h"
+#include "snmp_security.h"
 #include "snmp_settings.h"
 
 namespace glysnmp {
-
-enum class SnmpVersion { kV1, kV2c };
 
 struct PduDeleter {
   void operator()(netsnmp_pdu* pdu) const { snmp_free_pdu(pdu); }
@@ -27,35 +35,46 @@ Pdu MakeRequest(int command, const std::vector<Oid>& names);
 
 struct Peer {
   uint32_t address = 0;  // IPv4, first octet most significant
-  std::string community;
+  std::string community;  // v1 and v2c
   SnmpVersion version = SnmpVersion::kV2c;
+  std::shared_ptr<const V3Credentials> v3;  // for kV3
 };
 
 // "udp:a.b.c.d:port", the form net-snmp opens.
 std::string PeerName(uint32_t address, uint16_t port);
 
+// Why an exchange (or a v3 session's engine discovery) failed: kSnmpOk
+// when it did not, else a SnmpSecurityResult (kSnmpNoAnswer for anything
+// but the agent's security reports).
+int32_t FailureOf(int netSnmpError);
+
 class Session {
  public:
-  // Null when net-snmp cannot open the session (no socket left, say).
-  static std::unique_ptr<Session> Open(const Peer& peer, const SnmpSettings& settings);
+  // Null when net-snmp cannot open the session (no socket left, say, or a
+  // v3 agent that did not tell its engine ID); `failure`, when given, then
+  // tells why.
+  static std::unique_ptr<Session> Open(const Peer& peer, const SnmpSettings& settings, int32_t* failure = nullptr);
   ~Session();
   Session(const Session&) = delete;
   Session& operator=(const Session&) = delete;
 
   // Sends `request` and waits for the answer with the session's time-out
-  // and retries. Null when none came; an answer to another request id is
-  // not taken for this one.
+  // and retries. Null when none came (failure() tells why); an answer to
+  // another request id is not taken for this one.
   Pdu Exchange(Pdu request);
 
   SnmpVersion version() const { return version_; }
-  // net-snmp's handle, for asynchronous use.
-  void* handle() const { return handle_; }
+  // The reason the last Exchange gave no answer: kSnmpOk after an answer.
+  int32_t failure() const { return failure_; }
 
  private:
-  Session(void* handle, SnmpVersion version) : handle_(handle), version_(version) {}
+  Session(void* handle, SnmpVersion version, std::optional<std::unique_lock<std::mutex>> lock)
+      : lock_(std::move(lock)), handle_(handle), version_(version) {}
 
+  std::optional<std::unique_lock<std::mutex>> lock_;  // for v3; released after the close
   void* handle_;
   SnmpVersion version_;
+  int32_t failure_ = kSnmpOk;
 };
 
 }  // namespace glysnmp

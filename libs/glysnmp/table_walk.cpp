@@ -41,7 +41,7 @@ WalkEnd WalkColumns(Session& session, const std::vector<Oid>& columns, std::opti
     Pdu answer = session.Exchange(NextRequest(session, cursors, asked, repetitions));
     if (!answer) return WalkEnd::kSilent;
     // An agent with a small message size asks for fewer rows at a time.
-    if (answer->errstat == SNMP_ERR_TOOBIG && session.version() == SnmpVersion::kV2c && repetitions > 1) {
+    if (answer->errstat == SNMP_ERR_TOOBIG && session.version() != SnmpVersion::kV1 && repetitions > 1) {
       repetitions /= 2;
       continue;
     }

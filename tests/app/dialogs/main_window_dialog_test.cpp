@@ -380,6 +380,39 @@ TEST(CommunityStringsDialog, APjlPasswordGoesToTheLibraryOnlyWhenItIsANumber) {
   EXPECT_EQ(snmp_double::Calls().back().target, 4711u);
 }
 
+// The SNMP rows go to the library only when a version is chosen, and v3
+// only with its user and passphrases long enough for the level.
+TEST(CommunityStringsDialog, SnmpV3SettingsGoToTheLibraryWhenComplete) {
+  snmp_double::Reset();
+  PrinterRecord printer = MakePrinterRecord();
+  CommunityStringsDialog unchanged(printer, nullptr);
+  EXPECT_FALSE(unchanged.Control(1092)->isEnabled());
+  unchanged.ControlAs<QPushButton>(1)->click();
+  EXPECT_EQ(unchanged.result(), QDialog::Accepted);
+  EXPECT_EQ(snmp_double::CallCount("SnmpSetPrinterSecurity"), 0);
+
+  CommunityStringsDialog dialog(printer, nullptr);
+  dialog.ControlAs<QComboBox>(1091)->setCurrentText("v3");
+  EXPECT_TRUE(dialog.Control(1092)->isEnabled());
+  EXPECT_EQ(dialog.ControlAs<QLineEdit>(1095)->echoMode(), QLineEdit::Password);
+  dialog.ControlAs<QLineEdit>(1084)->setText("other");
+  dialog.ControlAs<QLineEdit>(1092)->setText("admin");
+  dialog.ControlAs<QLineEdit>(1095)->setText("auth-pass");
+  dialog.ControlAs<QLineEdit>(1097)->setText("short");  // authPriv wants 8 characters
+  dialog.ControlAs<QPushButton>(1)->click();
+  EXPECT_NE(dialog.result(), QDialog::Accepted);
+  EXPECT_EQ(snmp_double::CallCount("SnmpSetPrinterSecurity"), 0);
+  EXPECT_STREQ(printer.readCommunity, "vorpal");
+
+  dialog.ControlAs<QLineEdit>(1097)->setText("priv-pass");
+  dialog.ControlAs<QPushButton>(1)->click();
+  EXPECT_EQ(dialog.result(), QDialog::Accepted);
+  ASSERT_EQ(snmp_double::CallCount("SnmpSetPrinterSecurity"), 1);
+  EXPECT_EQ(snmp_double::Calls().back().address, printer.address);
+  EXPECT_EQ(snmp_double::Calls().back().target, static_cast<uint32_t>(kSnmpVersion3));
+  EXPECT_STREQ(printer.readCommunity, "other");
+}
+
 // A single-byte text cannot hold the euro sign: it is refused, never stored
 // as something else.
 TEST(CommunityStringsDialog, CharactersBeyondSingleByteAreRefusedNotReplaced) {

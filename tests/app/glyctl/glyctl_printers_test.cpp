@@ -4,6 +4,8 @@
 #include "glyctl/output_table.h"
 #include "glyctl_fixture.h"
 
+#include <filesystem>
+
 namespace {
 
 using printer_sim::PrinterConfig;
@@ -125,3 +127,54 @@ TEST(GlyctlOutput, ControlBytesAreBlanksInTheTableAndInCsv) {
 }
 
 }  // namespace
+
+namespace {
+
+// snmpd at `address` with one v3 user, serving the virtual printer's
+// device and font tables; the library is pointed at its port.
+struct V3Agent {
+  V3Agent(const std::string& folder, const std::string& address, uint16_t printerPort)
+      : port(FreeUdpPort({address})),
+        peer(folder, address, port,
+             {"createUser admin SHA-256 \"auth-pass-2\" AES-256-C \"priv-pass-2\"", "rouser admin authpriv",
+              "proxy -v 2c -c vorpal udp:127.88.40.10:" + std::to_string(printerPort) + " .1.3.6.1.2.1.25",
+              "proxy -v 2c -c vorpal udp:127.88.40.10:" + std::to_string(printerPort) + " .1.3.6.1.4.1.32473"}) {}
+  uint16_t port;
+  SnmpdPeer peer;
+};
+
+}  // namespace
+
+TEST_F(GlyctlTest, SnmpV3FromTheCommunityFileOrTheEnvironmentForDiscoveryAndFonts) {
+  StartPrinters("127.88.40", {Named("LAB9")});
+  std::filesystem::create_directories(scratch.file("snmpd"));
+  V3Agent v3(scratch.file("snmpd"), "127.88.41.10", simulator.SnmpPort(0));
+  ASSERT_TRUE(v3.peer.ready());
+  agent.reset();
+  agent = std::make_unique<AgentTest>(v3.port);
+
+  const std::string file = WriteCommunityFile(
+      "read=wrong\nv3-user=admin\nv3-auth-protocol=SHA-256\nv3-auth-passphrase=auth-pass-2\n"
+      "v3-priv-protocol=AES-256-C\nv3-priv-passphrase=priv-pass-2\n",
+      0600);
+  const GlyctlResult found = Run({"discover", "127.88.41.8/29", "--community-file", file});
+  EXPECT_EQ(found.status, kExitOk) << found.err;
+  EXPECT_NE(found.out.find("127.88.41.10"), std::string::npos) << found.out;
+  const GlyctlResult fonts = Run({"fonts", "127.88.41.10", "--community-file", file});
+  EXPECT_EQ(fonts.status, kExitOk) << fonts.err;
+  EXPECT_NE(fonts.out.find("Courier"), std::string::npos) << fonts.out;
+
+  // The environment's settings, with the wrong passphrase: told as such.
+  const EnvOverride user("GLY_V3_USER", "admin");
+  const EnvOverride authProtocol("GLY_V3_AUTH_PROTOCOL", "SHA-256");
+  const EnvOverride authPass("GLY_V3_AUTH_PASSPHRASE", "not-the-passphrase");
+  const EnvOverride privProtocol("GLY_V3_PRIV_PROTOCOL", "AES-256-C");
+  const EnvOverride privPass("GLY_V3_PRIV_PASSPHRASE", "priv-pass-2");
+  const GlyctlResult refused = Run({"fonts", "127.88.41.10"});
+  EXPECT_EQ(refused.status, kExitNoPrinter);
+  EXPECT_NE(refused.err.find("authentication failed"), std::string::npos) << refused.err;
+  const EnvOverride weak("GLY_V3_AUTH_PROTOCOL", "MD4");
+  EXPECT_EQ(Run({"fonts", "127.88.41.10"}).status, kExitCommunityFile);
+  // The library keeps settings for the process's life.
+  SnmpSetPrinterSecurity(AddressOf("127.88.41.10"), nullptr);
+}

@@ -243,6 +243,23 @@ int32_t SnmpSetPjlPassword(uint32_t address, uint32_t password) {
   return 0;
 }
 
+// The security's version goes into the call's target.
+int32_t SnmpSetPrinterSecurity(uint32_t address, const SnmpSecurity* security) {
+  auto& s = state();
+  std::lock_guard guard(s.lock);
+  Record(s, "SnmpSetPrinterSecurity", address, 0, security ? static_cast<uint32_t>(security->version) : 0);
+  return 0;
+}
+
+int32_t SnmpSetDiscoverySecurity(const SnmpSecurity* security) {
+  auto& s = state();
+  std::lock_guard guard(s.lock);
+  Record(s, "SnmpSetDiscoverySecurity", 0, 0, security ? static_cast<uint32_t>(security->version) : 0);
+  return 0;
+}
+
+const char* SnmpResultText(int32_t result) { return result == 0 ? "done" : "failed"; }
+
 int32_t SnmpGetPrinterOptions(PrinterRecord* printer) {
   auto& s = state();
   std::lock_guard guard(s.lock);
