@@ -78,7 +78,7 @@ int WritePostScriptDownloadJob(const char* sourcePath, const char* fontName,
 
 // Appends the PostScript job that stores the line-oriented PostScript form
 // at `sourcePath` as the resource `formName` of category /Form: the file
-// "Resource/Form/<formName>" of the location's device, where `findresource`
+// "%Resource/Form/<formName>" of the location's device, where `findresource`
 // finds a form that is not in memory. The form is then looked up once. As
 // the font job, it refuses a source with an end-marker line and writes
 // nothing for a missing path or name.

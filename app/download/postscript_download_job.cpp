@@ -2,7 +2,7 @@
 // `download_form`), the call with the resource's name, and the resource's
 // lines between two marker lines. On the printer the procedure copies every
 // line up to the end marker into a scratch file, renames it into the
-// device's fonts folder (or its Resource/Form folder, where `findresource`
+// device's fonts folder (or its "%Resource/Form/" folder, where `findresource`
 // looks for a form not in memory) and tries to find the resource there.
 #include <cstdio>
 #include <optional>
@@ -122,7 +122,7 @@ constexpr StoredResourceKind kFontResource{
     "download_font", "%fonts/", "fontName {findfont pop} stopped {ERROR_ACTION} if  % test the font file"};
 // The name is the string given; the category's resource keys are names.
 constexpr StoredResourceKind kFormResource{
-    "download_form", "Resource/Form/",
+    "download_form", "%Resource/Form/",
     "{fontName cvn /Form findresource pop} stopped {ERROR_ACTION} if  % test the form file"};
 
 std::string DeviceOf(StorageLocation location) { return location == kFlashMemory ? "%cartridge" : "%disk"; }

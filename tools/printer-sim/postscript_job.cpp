@@ -2,7 +2,7 @@
 // through a `download_font` or `download_form` procedure that copies the
 // job's own lines into a file on the disk ("%disk") or flash ("%cartridge")
 // device up to an end marker: a font into the device's "%fonts/" folder, a
-// form into its "Resource/Form/" folder.
+// form into its "%Resource/Form/" folder.
 #include <optional>
 
 #include "job_plan.h"
@@ -22,7 +22,7 @@ struct StoreProcedure {
 };
 constexpr StoreProcedure kStoreProcedures[] = {
     {"/download_font", ")download_font", "%fonts/", "fonts", FontFormat::kPostScript},
-    {"/download_form", ")download_form", "Resource/Form/", kPostScriptFormFolder, FontFormat::kPostScriptForm},
+    {"/download_form", ")download_form", "%Resource/Form/", kPostScriptFormFolder, FontFormat::kPostScriptForm},
 };
 constexpr std::string_view kDeviceDefinition = "/DISK (";
 constexpr std::string_view kMarker = "_FontDownload_";

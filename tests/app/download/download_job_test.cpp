@@ -234,8 +234,8 @@ TEST_F(DownloadJobTest, FormJobDiffersFromTheFontJobOnlyInWhereItStoresAndHowItT
     EXPECT_EQ(differing, (std::vector<size_t>{7, 14, 20, 39}));
     const std::string device = location == kHardDisk ? "%disk" : "%cartridge";
     EXPECT_EQ(form[6], "/download_form");
-    EXPECT_EQ(form[13], "/DISK (" + device + " Resource/Form/) def");
-    EXPECT_EQ(form[19], "fileName " + std::to_string(device.size() + 15) + " fontName putinterval %final name");
+    EXPECT_EQ(form[13], "/DISK (" + device + " %Resource/Form/) def");
+    EXPECT_EQ(form[19], "fileName " + std::to_string(device.size() + 16) + " fontName putinterval %final name");
     EXPECT_EQ(form[38], "{fontName cvn /Form findresource pop} stopped {ERROR_ACTION} if  % test the form file");
   }
   const std::string form = "/Logo << /FormType 1 >> /Form defineresource pop\n";

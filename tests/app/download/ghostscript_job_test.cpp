@@ -171,7 +171,8 @@ TEST_F(GhostscriptJobTest, PrinterStoresTheFormWhereFindresourceFindsIt) {
   const CommandResult gs = RunCommand("gs -q -dNOSAFER -dNODISPLAY -dBATCH -sGenericResourceDir=" +
                                       Quote(disk + "/Resource/") +
                                       " -c '/GlyLetter /Form findresource /GlyMark get ='");
-  EXPECT_EQ(gs.output, "7\n");
+  // (It warns that the folder holds no resource category but Form.)
+  EXPECT_TRUE(gs.output.ends_with("\n7\n")) << gs.output;
 }
 
 }  // namespace
