@@ -24,6 +24,7 @@ namespace {
 class SilentBoxes final : public MessageBoxes {
  public:
   int Show(int, unsigned) override { return IDOK; }
+  int ShowMessage(const std::string&, unsigned) override { return IDOK; }
 };
 
 void Require(bool condition) {

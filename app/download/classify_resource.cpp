@@ -7,6 +7,13 @@ std::string FileNameOf(const std::string& path) {
   return separator == std::string::npos ? path : path.substr(separator + 1);
 }
 
+std::string InvalidFilesText(const std::vector<std::string>& fileNames) {
+  if (fileNames.size() == 1) return "Invalid font file: " + fileNames.front();
+  std::string text = "Invalid font files:";
+  for (const std::string& name : fileNames) text += "\n" + name;
+  return text;
+}
+
 ResourceRow ClassifyResource(const std::string& path, const FontClassifier& classify) {
   ResourceRow row;
   row.fileName = FileNameOf(path);

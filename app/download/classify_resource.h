@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "download/contract/converter.h"
 #include "resource_kind.h"
@@ -30,6 +31,11 @@ struct ResourceRow {
 // is not a font is taken from its name alone. A rejected row carries only
 // its file name; the caller shows kInvalidFontFileText.
 ResourceRow ClassifyResource(const std::string& path, const FontClassifier& classify);
+
+// The message for files that are not accepted, naming them:
+// "Invalid font file: NAME" for one, "Invalid font files:" followed by one
+// name a line for more.
+std::string InvalidFilesText(const std::vector<std::string>& fileNames);
 
 // The last part of `path`, after its last '/'.
 std::string FileNameOf(const std::string& path);

@@ -1,7 +1,8 @@
-// The two download job formats: a PJL file-system download that stores a
-// PCL soft font on the printer's disk or flash volume, and a PostScript job
-// whose prologue copies a Type 1 font onto the printer's "%disk" or
-// "%cartridge" device.
+// The download job formats: a PJL file-system download that stores a PCL
+// soft font or a PCL macro on the printer's disk or flash volume, a
+// PostScript job whose prologue copies a Type 1 font or a form onto the
+// printer's "%disk" or "%cartridge" device, and a print file passed on
+// unchanged.
 //
 // Each writer appends one job to a job file, given as a descriptor open for
 // writing (the writers never open it by a path), so several jobs can follow
@@ -47,6 +48,21 @@ enum DownloadJobResult : int {
 int WritePclDownloadJob(const char* sourcePath, const char* fontName, StorageLocation location,
                         int jobFile, MessageBoxes& boxes);
 
+inline constexpr int kMostPclMacroId = 32767;
+
+// Appends the PJL job that stores the PCL macro at `sourcePath` as the file
+// named by its macro ID (0 to kMostPclMacroId) under "\pcl\macros" of the
+// location's volume, making that folder first, to `jobFile`. The bytes go
+// unchanged: the file holds the macro's PCL, as it would follow "ESC&f#Y"
+// and "ESC&f0X".
+int WritePclMacroJob(const char* sourcePath, int macroId, StorageLocation location, int jobFile,
+                     MessageBoxes& boxes);
+
+// Where the PCL jobs store a font or a macro, in the PJL file system:
+// "0:\pcl\fonts\Courier10", "1:\pcl\macros\42".
+std::string PclFontPrinterPath(StorageLocation location, std::string_view fontName);
+std::string PclMacroPrinterPath(StorageLocation location, int macroId);
+
 // Appends the PostScript job that stores the line-oriented font at
 // `sourcePath` as `fontName` in the location's fonts directory to
 // `jobFile`. A missing path or name writes nothing and shows nothing.
@@ -60,9 +76,25 @@ int WritePostScriptDownloadJob(const char* sourcePath, const char* fontName,
                                StorageLocation location, int jobFile,
                                MessageBoxes& boxes);
 
+// Appends the PostScript job that stores the line-oriented PostScript form
+// at `sourcePath` as the resource `formName` of category /Form: the file
+// "%Resource/Form/<formName>" of the location's device, where `findresource`
+// finds a form that is not in memory. The form is then looked up once. As
+// the font job, it refuses a source with an end-marker line and writes
+// nothing for a missing path or name.
+int WritePostScriptFormJob(const char* sourcePath, const char* formName, StorageLocation location,
+                           int jobFile, MessageBoxes& boxes);
+
+// Appends the file at `sourcePath` to `jobFile` as it is: a print file
+// made for the printer.
+int WritePrintFileJob(const char* sourcePath, int jobFile, MessageBoxes& boxes);
+
 // The 53-line prologue that defines `download_font` for the location's
 // device, each line ended by LF.
 std::string PostScriptPrologue(StorageLocation location);
+// The same for forms: `download_form`, the device's "Resource/Form/"
+// folder in place of "%fonts/", and the form looked up with `findresource`.
+std::string PostScriptFormPrologue(StorageLocation location);
 
 // `text` as a PostScript string literal, parentheses included: "\", "(" and
 // ")" escaped with a backslash, bytes outside printable ASCII as three-digit

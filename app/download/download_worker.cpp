@@ -70,9 +70,13 @@ bool DownloadWorker::HandleResource(const DownloadPrinter& printer, int row, int
   char fontName[GLY_FONT_NAME_SIZE] = {};
   ResourceKindInfo kindInfo{};
   if (services_.converter.ClassifyFontFile(path.c_str(), fontName, &kindInfo) != 0) {
-    services_.boxes.Show(resource_manager::kInvalidFontFileMessage);
-    events_.RowStatus(row, kNotDownloadedText);
-    return false;
+    if (PassThroughKindOf(FileNameOf(path)) == PassThroughKind::kNone) {
+      services_.boxes.ShowMessage(InvalidFilesText({FileNameOf(path)}));
+      events_.RowStatus(row, kNotDownloadedText);
+      return false;
+    }
+    // Not a font: it goes by its extension, as it was listed.
+    kindInfo = {};
   }
   // The Type 1 conversion classifies its result into kindInfo again.
   const uint16_t kind = kindInfo.kind;
@@ -83,6 +87,7 @@ bool DownloadWorker::HandleResource(const DownloadPrinter& printer, int row, int
     events_.RowStatus(row, prepared == kPostScriptConversionFailed  ? kInvalidPsFileText
                            : prepared == kTrueTypeConversionFailed ? kInvalidTtfFileText
                            : prepared == kScratchSpaceFull          ? kScratchFullText
+                           : prepared == kResourceNameNotGiven      ? kNoResourceNameText
                                                                    : kJobNotWrittenText);
     return false;
   }
@@ -114,7 +119,12 @@ std::vector<std::shared_ptr<JobFile>> DownloadWorker::JobFilesToSend(uint16_t ki
       if (choice.both) return {files.postScript, files.pcl};
       unsentStatus = kNotConvertedText;
       return {};
-    case ResourceKind::None: break;
+    case ResourceKind::None: {
+      // Macros, forms and print files: what preparation placed.
+      std::vector<std::shared_ptr<JobFile>> sent;
+      for (const ResourcePlacement& placement : context_.placements) sent.push_back(placement.jobFile);
+      return sent;
+    }
   }
   return {};
 }

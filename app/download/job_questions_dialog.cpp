@@ -1,8 +1,11 @@
 #include "download/job_questions_dialog.h"
 
 #include <QAbstractButton>
+#include <QLineEdit>
 
 #include "download/resource_manager_ids.h"
+#include "ui/qt_message_boxes.h"
+#include "ui/single_byte_text.h"
 #include "ui/template_dialog.h"
 
 using namespace resource_manager;
@@ -29,8 +32,26 @@ std::optional<ConversionOptions> JobQuestionsDialogs::AskConversionOptions() {
   return options;
 }
 
-void JobQuestionsDialogs::AskFormMacroName() {
-  // The name typed is used by nobody; the question is asked all the same.
+std::optional<std::string> JobQuestionsDialogs::AskFormMacroName(ResourceNameKind kind) {
   TemplateDialog dialog(kFormMacroNameDialog, owner_);
-  dialog.exec();
+  auto* edit = dialog.ControlAs<QLineEdit>(kFormMacroNameEdit);
+  if (edit == nullptr) return std::nullopt;
+  edit->setPlaceholderText(kind == ResourceNameKind::kMacroId ? "Macro ID, 0 to 32767" : "Form name");
+  std::string name;
+  // OK closes the dialog only for a name that can be used; otherwise the
+  // problem is shown and the dialog stays with the text typed.
+  dialog.Bind(1, Notification::Clicked, [&dialog, edit, kind, &name] {
+    const std::optional<std::string> typed = ToSingleByte(edit->text().trimmed());
+    const std::string problem = typed ? ResourceNameProblem(kind, *typed) : ResourceNameProblem(kind, "?");
+    if (!problem.empty()) {
+      QtMessageBoxes::ShowText(&dialog, FromSingleByte(problem));
+      edit->setFocus();
+      edit->selectAll();
+      return;
+    }
+    name = *typed;
+    dialog.accept();
+  });
+  if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+  return name;
 }

@@ -11,7 +11,7 @@ class JobQuestionsDialogs final : public ResourceJobQuestions {
  public:
   explicit JobQuestionsDialogs(QWidget* owner) : owner_(owner) {}
   std::optional<ConversionOptions> AskConversionOptions() override;
-  void AskFormMacroName() override;
+  std::optional<std::string> AskFormMacroName(ResourceNameKind kind) override;
 
  private:
   QWidget* owner_;

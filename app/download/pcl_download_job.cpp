@@ -1,6 +1,6 @@
 // The PJL file-system download: a job ticket that suppresses the banner
-// sheet, the download command, the font's bytes and the Universal Exit
-// Language sequence that ends the job.
+// sheet, the download command, the font's or macro's bytes and the
+// Universal Exit Language sequence that ends the job.
 #include <string>
 #include <string_view>
 
@@ -19,9 +19,9 @@ constexpr std::string_view kTicket =
     "@PJL COMMENT OID_ATT_START_SHEET OID_VAL_JOB_SHEET_NONE\n"
     "@PJL COMMENT OID_ATT_ACCOUNTING_INFORMATION \"GLYUSER|042GLYACCOUNT\"\n"
     "@PJL COMMENT OSLend\n";
-// The flash volume has its fonts directory already; only the disk gets one.
-constexpr std::string_view kMakeDiskFontsDirectory = "@PJL FSMKDIR NAME=\"0:\\pcl\\fonts\"\r\n";
 constexpr std::string_view kUniversalExitLanguage = "\x1B%-12345X";
+constexpr std::string_view kFontsFolder = "\\pcl\\fonts";
+constexpr std::string_view kMacrosFolder = "\\pcl\\macros";
 
 // The name becomes part of a quoted PJL path: a quote or a line break would
 // end the command early, and a separator, a volume or ".." would leave the
@@ -34,27 +34,37 @@ bool FitsPjlFileName(std::string_view name) {
   return true;
 }
 
+std::string_view VolumeOf(StorageLocation location) { return location == kHardDisk ? "0:" : "1:"; }
+
+// Stores the source as `fileName` in `folder` of the location's volume,
+// creating the folder first where it may be missing.
 class PclJob final : public JobWrapping {
  public:
-  PclJob(StorageLocation location, std::string_view fontName)
-      : location_(location), fontName_(fontName) {}
+  PclJob(StorageLocation location, std::string_view folder, std::string_view fileName, bool makeFolder)
+      : location_(location), folder_(folder), fileName_(fileName), makeFolder_(makeFolder) {}
 
   std::string Opening(std::uintmax_t sourceSize) override {
     std::string opening(kTicket);
-    if (location_ == kHardDisk) opening += kMakeDiskFontsDirectory;
-    opening += "@PJL FSDOWNLOAD FORMAT:BINARY NAME=\"";
-    opening += location_ == kHardDisk ? "0:" : "1:";
-    opening += "\\pcl\\fonts\\";
-    opening += fontName_;
-    opening += "\" SIZE=" + std::to_string(sourceSize) + "\r\n";
+    if (makeFolder_) opening += "@PJL FSMKDIR NAME=\"" + PclPrinterPath(location_, folder_, {}) + "\"\r\n";
+    opening += "@PJL FSDOWNLOAD FORMAT:BINARY NAME=\"" + PclPrinterPath(location_, folder_, fileName_) + "\"";
+    opening += " SIZE=" + std::to_string(sourceSize) + "\r\n";
     return opening;
   }
   bool Accept(std::string_view) override { return true; }
   std::string Closing() override { return std::string(kUniversalExitLanguage); }
 
+  // The folder, or the file in it: "0:\pcl\fonts", "0:\pcl\fonts\Name".
+  static std::string PclPrinterPath(StorageLocation location, std::string_view folder, std::string_view name) {
+    std::string path = std::string(VolumeOf(location)).append(folder);
+    if (!name.empty()) path.append("\\").append(name);
+    return path;
+  }
+
  private:
   StorageLocation location_;
-  std::string_view fontName_;
+  std::string_view folder_;
+  std::string_view fileName_;
+  bool makeFolder_;
 };
 
 }  // namespace
@@ -66,6 +76,27 @@ int WritePclDownloadJob(const char* sourcePath, const char* fontName, StorageLoc
     boxes.Show(download_job::kInputErrorText);
     return kJobInputsRefused;
   }
-  PclJob job(location, fontName);
+  // The flash volume has its fonts folder already; only the disk gets one.
+  PclJob job(location, kFontsFolder, fontName, location == kHardDisk);
   return AppendDownloadJob(sourcePath, jobFile, job, boxes);
+}
+
+int WritePclMacroJob(const char* sourcePath, int macroId, StorageLocation location, int jobFile,
+                     MessageBoxes& boxes) {
+  if (sourcePath == nullptr || *sourcePath == '\0' || macroId < 0 || macroId > kMostPclMacroId) {
+    boxes.Show(download_job::kInputErrorText);
+    return kJobInputsRefused;
+  }
+  // No volume comes with a macros folder; making one that exists is harmless.
+  const std::string fileName = std::to_string(macroId);
+  PclJob job(location, kMacrosFolder, fileName, true);
+  return AppendDownloadJob(sourcePath, jobFile, job, boxes);
+}
+
+std::string PclFontPrinterPath(StorageLocation location, std::string_view fontName) {
+  return PclJob::PclPrinterPath(location, kFontsFolder, fontName);
+}
+
+std::string PclMacroPrinterPath(StorageLocation location, int macroId) {
+  return PclJob::PclPrinterPath(location, kMacrosFolder, std::to_string(macroId));
 }

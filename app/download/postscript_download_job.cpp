@@ -1,7 +1,9 @@
-// The PostScript download job: a prologue that defines `download_font`, the
-// call with the font's name, and the font's lines between two marker lines.
-// On the printer `download_font` copies every line up to the end marker into
-// a scratch file and renames it into the device's fonts directory.
+// The PostScript download jobs: a prologue that defines `download_font` (or
+// `download_form`), the call with the resource's name, and the resource's
+// lines between two marker lines. On the printer the procedure copies every
+// line up to the end marker into a scratch file, renames it into the
+// device's fonts folder (or its "%Resource/Form/" folder, where `findresource`
+// looks for a form not in memory) and tries to find the resource there.
 #include <cstdio>
 #include <optional>
 #include <string>
@@ -15,7 +17,7 @@ namespace {
 constexpr std::string_view kDataMarker = "_FontDownload_\n";
 constexpr std::string_view kEndMarker = "_FontDownload_EOF_";
 
-// Prologue lines before the device string (1 to 13).
+// Prologue lines 1 to 6, before the procedure's name.
 constexpr std::string_view kPrologueStart[] = {
     "%!PS-Adobe-2.0",
     "%%Title:writetodisk.ps",
@@ -23,7 +25,9 @@ constexpr std::string_view kPrologueStart[] = {
     "%%OID_ATT_START_SHEET OID_VAL_JOB_SHEET_NONE",
     "%%OID_ATT_ACCOUNTING_INFORMATION \"GLYUSER|042GLYACCOUNT\"",
     "%%OSLend",
-    "/download_font",
+};
+// Lines 8 to 13, after the procedure's name.
+constexpr std::string_view kPrologueVariables[] = {
     "{",
     "/scratch_file (tmp_font_file) def",
     "/fontName exch def",
@@ -37,8 +41,8 @@ constexpr std::string_view kPrologueUnitSearch[] = {
     "} for",
     "fileName 0 DISK putinterval",
 };
-// Lines 21 to 53: copy the job's lines up to the end marker, then move the
-// scratch file into place and try the font.
+// Lines 21 to 38: copy the job's lines up to the end marker, then move the
+// scratch file into place.
 constexpr std::string_view kPrologueCopy[] = {
     "scratch_file (w) file /working_pointer exch def %define temp file",
     "{",
@@ -58,7 +62,9 @@ constexpr std::string_view kPrologueCopy[] = {
     "pop pop closefile %pop 2 string out and close the file",
     "{fileName deletefile} stopped pop",
     "scratch_file fileName renamefile %rename scratchfile to real file",
-    "fontName {findfont pop} stopped {ERROR_ACTION} if  % test the font file",
+};
+// Lines 40 to 53, after the test of the stored resource.
+constexpr std::string_view kPrologueEnd[] = {
     "exit",
     "}",
     "{",
@@ -103,14 +109,52 @@ class EndMarkerLineFinder {
   int matched_ = 0;  // marker bytes at the start of this line; -1 once it cannot be one
 };
 
+// What one kind of stored resource changes in the prologue: the
+// procedure's name, the folder on the device, and the line that tries the
+// stored resource (line 39).
+struct StoredResourceKind {
+  std::string_view procedure;
+  std::string_view folder;
+  std::string_view test;
+};
+
+constexpr StoredResourceKind kFontResource{
+    "download_font", "%fonts/", "fontName {findfont pop} stopped {ERROR_ACTION} if  % test the font file"};
+// The name is the string given; the category's resource keys are names.
+constexpr StoredResourceKind kFormResource{
+    "download_form", "%Resource/Form/",
+    "{fontName cvn /Form findresource pop} stopped {ERROR_ACTION} if  % test the form file"};
+
+std::string DeviceOf(StorageLocation location) { return location == kFlashMemory ? "%cartridge" : "%disk"; }
+
+std::string StorePrologue(StorageLocation location, const StoredResourceKind& resource) {
+  // The blank of the device string takes the unit digit; the name follows
+  // the device string in the 128-byte target path.
+  const std::string device = DeviceOf(location);
+  const std::string deviceString = device + " " + std::string(resource.folder);
+  std::string text;
+  AppendLines(text, kPrologueStart);
+  text += "/" + std::string(resource.procedure) + "\n";
+  AppendLines(text, kPrologueVariables);
+  text += "/DISK (" + deviceString + ") def\n";
+  text += "55 -1 48 {\n";
+  text += "DISK exch " + std::to_string(device.size()) + " exch put\n";
+  AppendLines(text, kPrologueUnitSearch);
+  text += "fileName " + std::to_string(deviceString.size()) + " fontName putinterval %final name\n";
+  AppendLines(text, kPrologueCopy);
+  text += std::string(resource.test) + "\n";
+  AppendLines(text, kPrologueEnd);
+  return text;
+}
+
 class PostScriptJob final : public JobWrapping {
  public:
-  PostScriptJob(StorageLocation location, std::string_view fontName)
-      : location_(location), fontName_(fontName) {}
+  PostScriptJob(StorageLocation location, const StoredResourceKind& resource, std::string_view name)
+      : location_(location), resource_(resource), name_(name) {}
 
   std::string Opening(std::uintmax_t) override {
-    return PostScriptPrologue(location_) + " " + PostScriptStringLiteral(fontName_) +
-           "download_font\r\n" + std::string(kDataMarker);
+    return StorePrologue(location_, resource_) + " " + PostScriptStringLiteral(name_) +
+           std::string(resource_.procedure) + "\r\n" + std::string(kDataMarker);
   }
   bool Accept(std::string_view block) override {
     if (!block.empty()) lastByte_ = block.back();
@@ -125,28 +169,17 @@ class PostScriptJob final : public JobWrapping {
 
  private:
   StorageLocation location_;
-  std::string_view fontName_;
+  const StoredResourceKind& resource_;
+  std::string_view name_;
   EndMarkerLineFinder endMarker_;
   std::optional<char> lastByte_;
 };
 
 }  // namespace
 
-std::string PostScriptPrologue(StorageLocation location) {
-  // The blank of the device string takes the unit digit; the font name
-  // follows the device string in the 128-byte target path.
-  const std::string device = location == kFlashMemory ? "%cartridge" : "%disk";
-  const std::string deviceString = device + " %fonts/";
-  std::string text;
-  AppendLines(text, kPrologueStart);
-  text += "/DISK (" + deviceString + ") def\n";
-  text += "55 -1 48 {\n";
-  text += "DISK exch " + std::to_string(device.size()) + " exch put\n";
-  AppendLines(text, kPrologueUnitSearch);
-  text += "fileName " + std::to_string(deviceString.size()) + " fontName putinterval %final name\n";
-  AppendLines(text, kPrologueCopy);
-  return text;
-}
+std::string PostScriptPrologue(StorageLocation location) { return StorePrologue(location, kFontResource); }
+
+std::string PostScriptFormPrologue(StorageLocation location) { return StorePrologue(location, kFormResource); }
 
 std::string PostScriptStringLiteral(std::string_view text) {
   std::string literal = "(";
@@ -171,6 +204,15 @@ int WritePostScriptDownloadJob(const char* sourcePath, const char* fontName,
   if (sourcePath == nullptr || *sourcePath == '\0' || fontName == nullptr || *fontName == '\0') {
     return kJobInputsRefused;
   }
-  PostScriptJob job(location, fontName);
+  PostScriptJob job(location, kFontResource, fontName);
+  return AppendDownloadJob(sourcePath, jobFile, job, boxes);
+}
+
+int WritePostScriptFormJob(const char* sourcePath, const char* formName, StorageLocation location,
+                           int jobFile, MessageBoxes& boxes) {
+  if (sourcePath == nullptr || *sourcePath == '\0' || formName == nullptr || *formName == '\0') {
+    return kJobInputsRefused;
+  }
+  PostScriptJob job(location, kFormResource, formName);
   return AppendDownloadJob(sourcePath, jobFile, job, boxes);
 }

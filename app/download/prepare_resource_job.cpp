@@ -4,8 +4,10 @@
 #include <filesystem>
 #include <string>
 
+#include "download/classify_resource.h"
 #include "download/converter_operations.h"
 #include "download/resource_kind.h"
+#include "download/resource_name.h"
 
 namespace {
 
@@ -15,6 +17,8 @@ constexpr char kType1Scratch[] = "tmpPfb.pfa";  // finished Type 1 font
 constexpr char kPclScratch[] = "tmpPcl.tmp";    // PCL TrueType font
 // Room a conversion needs beyond the size of its font.
 constexpr std::uintmax_t kRoomSlack = 64 * 1024;
+
+std::string PjlVolume(StorageLocation location) { return location == kHardDisk ? "0:" : "1:"; }
 
 class Preparation {
  public:
@@ -35,16 +39,14 @@ class Preparation {
   int Run() {
     if (!exportMode_) StartWithEmptyJobFiles();
     context_.charactersLeftOut = 0;
-    int result = kResourceJobDone;
+    context_.placements.clear();
     switch (static_cast<ResourceKind>(kindInfo_.kind)) {
-      case ResourceKind::PostScript: result = PreparePostScriptFont(); break;
-      case ResourceKind::PclSoftFont: result = WritePclJob(path_); break;
-      case ResourceKind::TrueType: result = PrepareTrueTypeFont(); break;
+      case ResourceKind::PostScript: return PreparePostScriptFont();
+      case ResourceKind::PclSoftFont: return WritePclJob(path_);
+      case ResourceKind::TrueType: return PrepareTrueTypeFont();
       case ResourceKind::None: break;
     }
-    if (result != kResourceJobDone) return result;
-    if (HasExtension(path_, ".pcl")) context_.questions.AskFormMacroName();
-    return kResourceJobDone;
+    return PreparePassThrough();
   }
 
  private:
@@ -89,6 +91,59 @@ class Preparation {
     return kResourceJobDone;
   }
 
+  // A file that is not a font, by its extension.
+  int PreparePassThrough() {
+    using What = ResourcePlacement::What;
+    const StorageLocation location = context_.downloadLocation;
+    switch (PassThroughKindOf(FileNameOf(path_))) {
+      case PassThroughKind::kPclMacro: {
+        const std::optional<std::string> id = ResourceName(ResourceNameKind::kMacroId);
+        if (!id) return kResourceNameNotGiven;
+        const int macroId = std::stoi(*id);
+        const int written = WritePclMacroJob(path_, macroId, location,
+                                             JobFileFor(context_.jobFiles.pcl, kJobFileName), context_.boxes);
+        return Placed(Outcome(written, context_.jobFiles.pcl, kJobFileName), What::kPclMacro,
+                      std::to_string(macroId), PclMacroPrinterPath(location, macroId), context_.jobFiles.pcl);
+      }
+      case PassThroughKind::kPostScriptForm: {
+        const std::optional<std::string> name = ResourceName(ResourceNameKind::kFormName);
+        if (!name) return kResourceNameNotGiven;
+        const int written =
+            WritePostScriptFormJob(path_, name->c_str(), location,
+                                   JobFileFor(context_.jobFiles.postScript, kJobFileName), context_.boxes);
+        return Placed(Outcome(written, context_.jobFiles.postScript, kJobFileName), What::kPostScriptForm, *name,
+                      PjlVolume(location) + "\\Resource\\Form\\" + *name, context_.jobFiles.postScript);
+      }
+      case PassThroughKind::kPrintFile: {
+        const int written =
+            WritePrintFileJob(path_, JobFileFor(context_.jobFiles.pcl, kJobFileName), context_.boxes);
+        return Placed(Outcome(written, context_.jobFiles.pcl, kJobFileName), What::kPrintFile, {}, {},
+                      context_.jobFiles.pcl);
+      }
+      case PassThroughKind::kNone: break;
+    }
+    return kResourceJobDone;
+  }
+
+  // The macro ID or form name of this resource: asked once per run, and
+  // checked again whoever answered.
+  std::optional<std::string> ResourceName(ResourceNameKind kind) {
+    const auto known = context_.resourceNames.find(path_);
+    if (known != context_.resourceNames.end()) return known->second;
+    std::optional<std::string> name = context_.questions.AskFormMacroName(kind);
+    if (name && !ResourceNameProblem(kind, *name).empty()) name.reset();
+    context_.resourceNames[path_] = name;
+    return name;
+  }
+
+  // Records where a job that was written stores its resource.
+  int Placed(int result, ResourcePlacement::What what, std::string name, std::string pjlPath,
+             const std::shared_ptr<JobFile>& jobFile) {
+    if (result == kResourceJobDone)
+      context_.placements.push_back({what, std::move(name), std::move(pjlPath), jobFile});
+    return result;
+  }
+
   int PrepareType1() {
     const std::string program = InJobDirectory(kPfaScratch);
     const std::string type1 = InJobDirectory(kType1Scratch);
@@ -131,17 +186,22 @@ class Preparation {
   }
 
   int WritePostScriptJob(const std::string& source) {
+    const std::string name = FontName();
     const int written =
-        WritePostScriptDownloadJob(source.c_str(), FontName().c_str(), context_.downloadLocation,
+        WritePostScriptDownloadJob(source.c_str(), name.c_str(), context_.downloadLocation,
                                    JobFileFor(context_.jobFiles.postScript, kJobFileName), context_.boxes);
-    return Outcome(written, context_.jobFiles.postScript, kJobFileName);
+    return Placed(Outcome(written, context_.jobFiles.postScript, kJobFileName),
+                  ResourcePlacement::What::kPostScriptFont, name,
+                  PjlVolume(context_.downloadLocation) + "\\fonts\\" + name, context_.jobFiles.postScript);
   }
 
   int WritePclJob(const std::string& source) {
+    const std::string name = FontName();
     const int written =
-        WritePclDownloadJob(source.c_str(), FontName().c_str(), context_.downloadLocation,
+        WritePclDownloadJob(source.c_str(), name.c_str(), context_.downloadLocation,
                             JobFileFor(context_.jobFiles.pcl, pclJobFileName_), context_.boxes);
-    return Outcome(written, context_.jobFiles.pcl, pclJobFileName_);
+    return Placed(Outcome(written, context_.jobFiles.pcl, pclJobFileName_), ResourcePlacement::What::kPclFont,
+                  name, PclFontPrinterPath(context_.downloadLocation, name), context_.jobFiles.pcl);
   }
 
   // A temporary job file whose job failed holds nothing to send: it goes.

@@ -2,6 +2,10 @@
 // PostScript font into a PostScript download job, a PCL font into a PJL
 // download job, and a TrueType font, by the user's conversion choice, into
 // a Type 1 font's PostScript job, a PCL TrueType font's PJL job, or both.
+// Of the files that are not fonts, a PCL macro becomes a PJL download under
+// its macro ID, a PostScript form a PostScript job that stores it under its
+// form name (both asked with the "Form / Macro Name" question), and a print
+// file goes as it is.
 //
 // During a download the jobs go to temporary job files made in the job
 // folder (JobFolder), which the download worker then sends; during an export
@@ -12,8 +16,11 @@
 #pragma once
 
 #include <cstddef>
+#include <map>
 #include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "converter.h"
 #include "download/download_job.h"
@@ -36,6 +43,25 @@ struct JobFiles {
   std::shared_ptr<JobFile> pcl;
 };
 
+// What one job of a prepared resource leaves on the printer, so that it can
+// be looked for there once the job is sent.
+struct ResourcePlacement {
+  enum class What { kPclFont, kPostScriptFont, kPclMacro, kPostScriptForm, kPrintFile };
+  What what = What::kPrintFile;
+  // The font name, the macro ID or the form name; empty for a print file.
+  std::string name;
+  // The file in the printer's PJL file system: "0:\pcl\fonts\Courier10",
+  // "1:\pcl\macros\42"; for a PostScript job the file on the device as a
+  // printer whose PostScript disk is also its PJL volume shows it,
+  // "0:\fonts\Courier", "0:\Resource\Form\Logo". Empty for a print file.
+  std::string pjlPath;
+  std::shared_ptr<JobFile> jobFile;  // the job file that carries it
+};
+
+// Status of a macro or form whose name question was cancelled: nothing is
+// sent for it.
+inline constexpr const char* kNoResourceNameText = "No Name Given";
+
 // What job preparation works with, kept by the resource manager for its
 // whole life.
 struct ResourceJobContext {
@@ -52,6 +78,12 @@ struct ResourceJobContext {
   StorageLocation downloadLocation = kHardDisk;
   ConversionChoice conversion;
   JobFiles jobFiles;  // set to the export file by an export
+  // Where the last prepared resource's jobs store it, in the order written.
+  std::vector<ResourcePlacement> placements;
+  // The macro IDs and form names given so far, by resource path, so that a
+  // download asks once per resource however many printers it serves
+  // (nothing: the question was cancelled). Cleared for each export.
+  std::map<std::string, std::optional<std::string>> resourceNames;
   // How many characters of the last prepared resource its PCL TrueType
   // font could not carry.
   std::size_t charactersLeftOut = 0;
@@ -70,6 +102,8 @@ enum ResourceJobResult : int {
   // A conversion or a temporary job failed because the job folder's disk
   // is full: the font itself may be fine.
   kScratchSpaceFull = 5,
+  // The macro ID or form name question was cancelled: nothing written.
+  kResourceNameNotGiven = 6,
 };
 
 // Prepares the resource at `path`. `fontName` (GLY_FONT_NAME_SIZE bytes) and
@@ -77,7 +111,7 @@ enum ResourceJobResult : int {
 // classifies its result again into both. Outside export mode each resource
 // starts with empty temporary job files, so nothing left by an earlier run
 // is sent ahead of its jobs. Scratch files of the conversions are gone when
-// it returns. A resource named ".pcl" is followed by the Form / Macro Name
-// question.
+// it returns. The PCL jobs go to the `pcl` job file (macros and print files
+// too), the PostScript ones, forms included, to `postScript`.
 int PrepareResourceJob(ResourceJobContext& context, const char* path, char* fontName,
                        ResourceKindInfo& kindInfo, bool exportMode);

@@ -9,6 +9,9 @@
 #pragma once
 
 #include <optional>
+#include <string>
+
+#include "download/resource_name.h"
 
 // What the "Font Conversion Options" dialog yields: at most one of the
 // three targets, and whether the choice holds for the rest of the run.
@@ -32,6 +35,8 @@ class ResourceJobQuestions {
   // Shows "Font Conversion Options" (opening with "Both" chosen); nothing
   // when the user cancels.
   virtual std::optional<ConversionOptions> AskConversionOptions() = 0;
-  // Shows "Form / Macro Name" modally. Nothing uses the name typed.
-  virtual void AskFormMacroName() = 0;
+  // Shows "Form / Macro Name" for a macro's ID or a form's name until the
+  // text typed has no ResourceNameProblem, and returns it; nothing when
+  // the user cancels.
+  virtual std::optional<std::string> AskFormMacroName(ResourceNameKind kind) = 0;
 };

@@ -7,14 +7,22 @@ namespace {
 
 struct PassThroughType {
   std::string_view extension;
+  PassThroughKind kind;
   std::string_view text;
 };
 
 constexpr PassThroughType kPassThroughTypes[] = {
-    {".pcl", "PCL Macro"},
-    {".prn", "PRN File"},
-    {".frm", "Form File"},
+    {".pcl", PassThroughKind::kPclMacro, "PCL Macro"},
+    {".prn", PassThroughKind::kPrintFile, "PRN File"},
+    {".frm", PassThroughKind::kPostScriptForm, "Form File"},
 };
+
+const PassThroughType* PassThroughTypeOf(std::string_view fileName) {
+  for (const PassThroughType& type : kPassThroughTypes) {
+    if (HasExtension(fileName, type.extension)) return &type;
+  }
+  return nullptr;
+}
 
 std::string_view PostScriptTypeText(std::uint16_t subtype) {
   switch (subtype & ~GLY_PFB_SUBTYPE_FLAG) {
@@ -63,9 +71,12 @@ bool HasExtension(std::string_view fileName, std::string_view extension) {
                     });
 }
 
+PassThroughKind PassThroughKindOf(std::string_view fileName) {
+  const PassThroughType* type = PassThroughTypeOf(fileName);
+  return type ? type->kind : PassThroughKind::kNone;
+}
+
 std::string_view PassThroughTypeText(std::string_view fileName) {
-  for (const PassThroughType& type : kPassThroughTypes) {
-    if (HasExtension(fileName, type.extension)) return type.text;
-  }
-  return "";
+  const PassThroughType* type = PassThroughTypeOf(fileName);
+  return type ? type->text : std::string_view();
 }

@@ -18,8 +18,14 @@ enum class ResourceKind : std::uint16_t {
 // binary-encoding bit of a PostScript subtype does not change the text.
 std::string_view FontTypeText(const ResourceKindInfo& info);
 
-// The text for a file that is not a font, by its extension (".pcl", ".prn",
-// ".frm", in any case); empty when the file is not accepted at all.
+// What a file that is not a font is, by its extension: a PCL macro
+// (".pcl"), a print file sent as it is (".prn"), a PostScript form
+// (".frm"), in any case; kNone when the file is not accepted at all.
+enum class PassThroughKind { kNone, kPclMacro, kPrintFile, kPostScriptForm };
+PassThroughKind PassThroughKindOf(std::string_view fileName);
+
+// The text for a file that is not a font, by its extension; empty when the
+// file is not accepted at all.
 std::string_view PassThroughTypeText(std::string_view fileName);
 
 // The extension: the text from the last "." of the name to its end; empty

@@ -25,9 +25,12 @@ constexpr int kColumnWidth = 120;
 constexpr int kStatusBarHeight = 25;
 constexpr int kStatusPartCount = 4;
 
+// The first filter, chosen when the dialog opens, shows every kind at once.
 constexpr char kResourceFilter[] =
+    "All resource files (*.pfa *.pfb *.hpp *.sfl *.sfs *.sfp *.ttf *.pcl *.frm *.prn);;"
     "PostScript Font Files (*.pfa *.pfb);;PCL Font Files (*.hpp *.sfl *.sfs *.sfp);;"
-    "True Type Fonts (*.ttf);;PCL Macros (*.pcl);;PostScript Form Files (*.frm);;All Files (*)";
+    "True Type Fonts (*.ttf);;PCL Macros (*.pcl);;PostScript Form Files (*.frm);;Print Files (*.prn);;"
+    "All Files (*)";
 constexpr char kPrintFileFilter[] = "Print Files (*.prn)";
 
 std::string ToLocalPath(const QString& path) { return QFile::encodeName(path).toStdString(); }

@@ -93,13 +93,15 @@ void ResourceManagerLogic::OnRowSelectionChanged(std::vector<int> selectedRows) 
 
 void ResourceManagerLogic::AddFiles(const std::vector<std::string>& paths) {
   if (worker_) return;  // the worker reads the list it started with
+  // One message names every file refused, after all were looked at.
+  std::vector<std::string> refused;
   for (const std::string& path : paths) {
     try {
       ResourceRow row = ClassifyResource(path, [this](const char* file, char* name, ResourceKindInfo* info) {
         return services_.converter.ClassifyFontFile(file, name, info);
       });
       if (!row.accepted) {
-        services_.boxes.Show(kInvalidFontFileMessage);
+        refused.push_back(row.fileName);
         continue;
       }
       rows_.push_back(Row{std::move(row), path});
@@ -107,6 +109,7 @@ void ResourceManagerLogic::AddFiles(const std::vector<std::string>& paths) {
       services_.boxes.Show(kOutOfMemoryText);
     }
   }
+  if (!refused.empty()) services_.boxes.ShowMessage(InvalidFilesText(refused));
   host_.StateChanged();
 }
 
@@ -195,6 +198,8 @@ void ResourceManagerLogic::ExportToFile() {
   const std::string path = host_.ChooseExportFile();
   if (path.empty()) return;
   exportProblem_.clear();
+  // Each export asks the names of its macros and forms afresh.
+  jobContext_.resourceNames.clear();
   // A new file holds this export's jobs alone; it replaces the old one
   // when it is whole.
   ExportFile output;
@@ -242,8 +247,11 @@ bool ResourceManagerLogic::ExportRows() {
     char fontName[GLY_FONT_NAME_SIZE] = {};
     ResourceKindInfo kindInfo{};
     if (services_.converter.ClassifyFontFile(row.path.c_str(), fontName, &kindInfo) != 0) {
-      services_.boxes.Show(kInvalidFontFileMessage);
-      continue;
+      if (PassThroughKindOf(row.texts.fileName) == PassThroughKind::kNone) {
+        services_.boxes.ShowMessage(InvalidFilesText({row.texts.fileName}));
+        continue;
+      }
+      kindInfo = {};  // not a font: it goes by its extension
     }
     const ResourceKind kind = static_cast<ResourceKind>(kindInfo.kind);
     const int result = PrepareResourceJob(jobContext_, row.path.c_str(), fontName, kindInfo, true);
@@ -258,6 +266,7 @@ bool ResourceManagerLogic::ExportRows() {
       case kPostScriptConversionFailed: row.texts.status = kInvalidPsFileText; break;
       case kTrueTypeConversionFailed: row.texts.status = kInvalidTtfFileText; break;
       case kScratchSpaceFull: row.texts.status = kScratchFullText; break;
+      case kResourceNameNotGiven: row.texts.status = kNoResourceNameText; break;
       default: row.texts.status = kJobNotWrittenText; break;
     }
     host_.StateChanged();

@@ -16,6 +16,10 @@ class UiThreadMessageBoxes final : public MessageBoxes {
     return gate_.Call<int>([&boxes, stringId, style] { return boxes.Show(stringId, style); })
         .value_or(IDCANCEL);
   }
+  int ShowMessage(const std::string& text, unsigned style = MB_OK) override {
+    MessageBoxes& boxes = boxes_;
+    return gate_.Call<int>([&boxes, &text, style] { return boxes.ShowMessage(text, style); }).value_or(IDCANCEL);
+  }
 
  private:
   BlockingUiCalls& gate_;
@@ -32,12 +36,11 @@ class UiThreadJobQuestions final : public ResourceJobQuestions {
         .Call<std::optional<ConversionOptions>>([&questions] { return questions.AskConversionOptions(); })
         .value_or(std::nullopt);
   }
-  void AskFormMacroName() override {
+  std::optional<std::string> AskFormMacroName(ResourceNameKind kind) override {
     ResourceJobQuestions& questions = questions_;
-    gate_.Call<bool>([&questions] {
-      questions.AskFormMacroName();
-      return true;
-    });
+    return gate_
+        .Call<std::optional<std::string>>([&questions, kind] { return questions.AskFormMacroName(kind); })
+        .value_or(std::nullopt);
   }
 
  private:

@@ -201,6 +201,7 @@ class NoWindows final : public PrintJobWindows {
 class NoBoxes final : public MessageBoxes {
  public:
   int Show(int, unsigned) override { return IDOK; }
+  int ShowMessage(const std::string&, unsigned) override { return IDOK; }
 };
 
 }  // namespace

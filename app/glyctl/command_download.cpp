@@ -80,6 +80,8 @@ int RunDownload(CommandRun& run) {
   if (!format || !location || !conversion || !parallel) return kExitUsage;
   // Nothing is sent unless every file is a resource and every printer answers.
   if (!CheckResourceFiles(run, files)) return kExitBadInput;
+  const std::optional<ResourceNames> names = ResourceNamesOf(run, files);
+  if (!names) return kExitUsage;
   ConsolePrinters printers(run.console, run.communities);
   int failure = kExitOk;
   const std::vector<PrinterRecord*> targets = LookUpPrinters(run, printers, addresses, failure);
@@ -95,7 +97,7 @@ int RunDownload(CommandRun& run) {
   plan.conversion.askConversion = false;
 
   ConsoleBoxes boxes(run.console);
-  FixedConversionQuestions questions(*conversion);
+  FixedConversionQuestions questions(*conversion, names->macroId, names->formName);
   ParallelDownloadServices services{ConverterLibrary(), questions, boxes, run.environment.clock,
                                     run.environment.submit, run.environment.scratchFolder,
                                     [&run](int done) { run.console.Advance(done); }};
@@ -131,6 +133,8 @@ int RunExport(CommandRun& run) {
   const std::optional<ConversionOptions> conversion = ConversionOf(run);
   if (!format || !location || !conversion) return kExitUsage;
   if (!CheckResourceFiles(run, files)) return kExitBadInput;
+  const std::optional<ResourceNames> names = ResourceNamesOf(run, files);
+  if (!names) return kExitUsage;
   const JobFolder folder(run.environment.scratchFolder);
   if (folder.path().empty()) {
     SayNoJobFolder(run);
@@ -139,7 +143,7 @@ int RunExport(CommandRun& run) {
 
   ExportWindow window(*out);
   ConsoleBoxes boxes(run.console);
-  FixedConversionQuestions questions(*conversion);
+  FixedConversionQuestions questions(*conversion, names->macroId, names->formName);
   QueuedUiThread uiThread;
   ResourceManagerLogic logic(window,
                              ResourceManagerServices{boxes, questions, uiThread, ConverterLibrary(),

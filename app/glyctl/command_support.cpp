@@ -87,6 +87,47 @@ bool CheckResourceFiles(CommandRun& run, const std::vector<std::string>& paths) 
   return true;
 }
 
+namespace {
+
+std::optional<std::string> ResourceNameOption(CommandRun& run, const char* option, ResourceNameKind kind,
+                                              bool needed, bool& valid) {
+  const std::optional<std::string> value = run.line.Value(option);
+  if (!value) {
+    if (needed) {
+      run.console.Message(std::string("a ") + (kind == ResourceNameKind::kMacroId ? "PCL macro" : "PostScript form") +
+                          " needs --" + option);
+      valid = false;
+    }
+    return std::nullopt;
+  }
+  if (const std::string problem = ResourceNameProblem(kind, *value); !problem.empty()) {
+    run.console.Message("--" + std::string(option) + ": " + problem);
+    valid = false;
+  }
+  return value;
+}
+
+}  // namespace
+
+std::optional<ResourceNames> ResourceNamesOf(CommandRun& run, const std::vector<std::string>& paths) {
+  bool macro = false, form = false;
+  for (const std::string& path : paths) {
+    const ResourceRow row = ClassifyResource(path, [](const char* file, char* name, ResourceKindInfo* info) {
+      return ConverterLibrary().ClassifyFontFile(file, name, info);
+    });
+    if (row.kindInfo.kind != 0) continue;  // a font, whatever its name
+    const PassThroughKind kind = PassThroughKindOf(row.fileName);
+    macro = macro || kind == PassThroughKind::kPclMacro;
+    form = form || kind == PassThroughKind::kPostScriptForm;
+  }
+  bool valid = true;
+  ResourceNames names;
+  names.macroId = ResourceNameOption(run, "macro-id", ResourceNameKind::kMacroId, macro, valid);
+  names.formName = ResourceNameOption(run, "form-name", ResourceNameKind::kFormName, form, valid);
+  if (!valid) return std::nullopt;
+  return names;
+}
+
 std::optional<StorageLocation> StorageLocationOf(CommandRun& run) {
   const std::string text = run.line.Value("to").value_or("disk");
   if (text == "disk") return kHardDisk;

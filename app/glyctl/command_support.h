@@ -37,3 +37,13 @@ bool CheckResourceFiles(CommandRun& run, const std::vector<std::string>& paths);
 // conversion question opens); nullopt after a message.
 std::optional<StorageLocation> StorageLocationOf(CommandRun& run);
 std::optional<ConversionOptions> ConversionOf(CommandRun& run);
+
+// The answers of the "Form / Macro Name" question for the run.
+struct ResourceNames {
+  std::optional<std::string> macroId;   // --macro-id
+  std::optional<std::string> formName;  // --form-name
+};
+// --macro-id and --form-name, each checked, and each required when one of
+// `paths` (checked resource files) is a macro or a form; nullopt after a
+// message.
+std::optional<ResourceNames> ResourceNamesOf(CommandRun& run, const std::vector<std::string>& paths);

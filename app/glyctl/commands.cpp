@@ -5,6 +5,8 @@ namespace {
 const OptionRule kFormat{"format", OptionRule::kValue};
 const OptionRule kTo{"to", OptionRule::kValue};
 const OptionRule kConvert{"convert", OptionRule::kValue};
+const OptionRule kMacroId{"macro-id", OptionRule::kValue};
+const OptionRule kFormName{"form-name", OptionRule::kValue};
 
 }  // namespace
 
@@ -39,25 +41,30 @@ const std::vector<CommandInfo>& GlyctlCommands() {
        "Needs the write community, from --community-file.\n",
        true, {kFormat}, RunDelete},
       {"download",
-       "[--to disk|flash] [--convert type1|pcl|both] [--parallel N] FILE... --printers ADDRESS... | --printers-file LIST",
+       "[--to disk|flash] [--convert type1|pcl|both] [--macro-id N] [--form-name NAME] [--parallel N] FILE... "
+       "--printers ADDRESS... | --printers-file LIST",
        "download fonts and resources to printers",
        "Sends every FILE to every printer over LPR, as the Resource Manager\n"
        "does: PostScript fonts as PostScript jobs, PCL fonts as PJL jobs, and\n"
        "TrueType fonts converted to Type 1, to PCL TrueType or both (--convert,\n"
-       "both by default). --to chooses the printer's hard disk (default) or its\n"
+       "both by default). A PCL macro (.pcl) is stored in the volume's\n"
+       "\\pcl\\macros folder under the macro ID given with --macro-id (0 to\n"
+       "32767), a PostScript form (.frm) as the /Form resource named with\n"
+       "--form-name; each is needed when FILEs hold such a file, and holds for\n"
+       "all of them. A print file (.prn) is sent as it is. --to chooses the printer's hard disk (default) or its\n"
        "flash memory. --parallel N serves N printers side by side (default 1,\n"
        "one printer after another). Nothing is sent unless every FILE is a\n"
        "resource and every printer answers. --printers-file takes the printers\n"
        "of a list saved by the program's Save Printer List.\n",
        true,
-       {kTo, kConvert, {"parallel", OptionRule::kValue}, {"printers", OptionRule::kList},
+       {kTo, kConvert, kMacroId, kFormName, {"parallel", OptionRule::kValue}, {"printers", OptionRule::kList},
         {"printers-file", OptionRule::kValue}, kFormat},
        RunDownload},
-      {"export", "[--to disk|flash] [--convert type1|pcl|both] FILE... --out JOB.prn",
+      {"export", "[--to disk|flash] [--convert type1|pcl|both] [--macro-id N] [--form-name NAME] FILE... --out JOB.prn",
        "write the download jobs into one print file",
        "Writes the jobs a download would send into JOB.prn, replacing it, to be\n"
-       "copied to a printer later.\n",
-       false, {kTo, kConvert, {"out", OptionRule::kValue}, kFormat}, RunExport},
+       "copied to a printer later. --macro-id and --form-name as for download.\n",
+       false, {kTo, kConvert, kMacroId, kFormName, {"out", OptionRule::kValue}, kFormat}, RunExport},
       {"print-font-list", "ADDRESS [--kind ps|pcl]", "make a printer print its own font list",
        "Sends the printer the ready-made job that makes it print its PostScript\n"
        "(default) or PCL font list.\n",

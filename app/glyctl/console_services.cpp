@@ -3,6 +3,19 @@
 #include "glyctl/console.h"
 #include "ui/resource_module.h"
 
+namespace {
+
+// Yes to a Yes/No question, OK to the rest.
+int AnswerOf(unsigned style) {
+  switch (style & 0x0Fu) {
+    case MB_YESNO:
+    case MB_YESNOCANCEL: return IDYES;
+    default: return IDOK;
+  }
+}
+
+}  // namespace
+
 int ConsoleBoxes::Show(int stringId, unsigned style) {
   {
     const std::lock_guard guard(lock_);
@@ -10,11 +23,16 @@ int ConsoleBoxes::Show(int stringId, unsigned style) {
     ++count_;
   }
   if (!silent_.count(stringId)) console_.Message(LoadResourceString(stringId));
-  switch (style & 0x0Fu) {
-    case MB_YESNO:
-    case MB_YESNOCANCEL: return IDYES;
-    default: return IDOK;
+  return AnswerOf(style);
+}
+
+int ConsoleBoxes::ShowMessage(const std::string& text, unsigned style) {
+  {
+    const std::lock_guard guard(lock_);
+    ++count_;
   }
+  console_.Message(text);
+  return AnswerOf(style);
 }
 
 bool ConsoleBoxes::WasShown(int stringId) const {

@@ -24,6 +24,7 @@ class ConsoleBoxes final : public MessageBoxes {
   explicit ConsoleBoxes(Console& console, std::set<int> silent = {})
       : console_(console), silent_(std::move(silent)) {}
   int Show(int stringId, unsigned style = MB_OK) override;
+  int ShowMessage(const std::string& text, unsigned style = MB_OK) override;
   bool WasShown(int stringId) const;
   // How many boxes were shown so far.
   int shownCount() const;
@@ -52,13 +53,22 @@ class QueuedUiThread final : public UiThread {
 };
 
 // The conversion chosen with --convert, for every TrueType font of the
-// run; the form or macro name is not asked (nothing uses it).
+// run, and the macro ID and form name given on the command line, for every
+// macro and form (nothing when not given: the question is cancelled).
 class FixedConversionQuestions final : public ResourceJobQuestions {
  public:
-  explicit FixedConversionQuestions(ConversionOptions choice) : choice_(choice) { choice_.applyToAll = true; }
+  explicit FixedConversionQuestions(ConversionOptions choice, std::optional<std::string> macroId = {},
+                                    std::optional<std::string> formName = {})
+      : choice_(choice), macroId_(std::move(macroId)), formName_(std::move(formName)) {
+    choice_.applyToAll = true;
+  }
   std::optional<ConversionOptions> AskConversionOptions() override { return choice_; }
-  void AskFormMacroName() override {}
+  std::optional<std::string> AskFormMacroName(ResourceNameKind kind) override {
+    return kind == ResourceNameKind::kMacroId ? macroId_ : formName_;
+  }
 
  private:
   ConversionOptions choice_;
+  std::optional<std::string> macroId_;
+  std::optional<std::string> formName_;
 };

@@ -6,6 +6,8 @@
 // them with a scripted double.
 #pragma once
 
+#include <string>
+
 // Buttons and icons, with the values of the platform's MessageBox flags so
 // that they combine the same way (MB_YESNO | MB_ICONQUESTION).
 #define MB_OK 0x00000000u
@@ -29,4 +31,6 @@ class MessageBoxes {
   // Shows string `stringId` with the buttons and icon of `style` and
   // returns the chosen button. Called on the user-interface thread.
   virtual int Show(int stringId, unsigned style = MB_OK) = 0;
+  // The same for a text made by the caller (one that names a file, say).
+  virtual int ShowMessage(const std::string& text, unsigned style = MB_OK) = 0;
 };

@@ -4,6 +4,7 @@
 #include <QMessageBox>
 
 #include "ui/resource_qt.h"
+#include "ui/single_byte_text.h"
 
 namespace {
 
@@ -42,6 +43,10 @@ int ResultOf(int button) {
 
 int QtMessageBoxes::Show(int stringId, unsigned style) {
   return ShowText(owner_ ? owner_ : QApplication::activeWindow(), ResourceText(stringId), style);
+}
+
+int QtMessageBoxes::ShowMessage(const std::string& text, unsigned style) {
+  return ShowText(owner_ ? owner_ : QApplication::activeWindow(), FromSingleByte(text), style);
 }
 
 int QtMessageBoxes::ShowText(QWidget* owner, const QString& text, unsigned style) {

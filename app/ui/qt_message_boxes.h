@@ -12,6 +12,7 @@ class QtMessageBoxes final : public MessageBoxes {
   // Boxes are modal to `owner`, or to the active window when it is null.
   explicit QtMessageBoxes(QWidget* owner = nullptr) : owner_(owner) {}
   int Show(int stringId, unsigned style = MB_OK) override;
+  int ShowMessage(const std::string& text, unsigned style = MB_OK) override;
 
   // A box with a text that does not come from the string table: the
   // start-up messages shown before, or without, the resource library.

@@ -11,7 +11,18 @@
 
 namespace printer_sim {
 
-enum class FontFormat { kNone, kPcl, kPostScript };
+// How the printer reads a stored file: a font of either language, a PCL
+// macro (its file name is its macro ID), a PostScript form (its file name
+// is its resource name), or not at all.
+enum class FontFormat { kNone, kPcl, kPostScript, kPclMacro, kPostScriptForm };
+
+// The folders whose files the printer reads as macros and as forms.
+inline constexpr char kPclMacroFolder[] = "pcl/macros";
+inline constexpr char kPostScriptFormFolder[] = "Resource/Form";
+
+// How a file stored by a PJL download at `path` (normalized) is read: in
+// the PCL macros folder as a macro, elsewhere as a PCL font.
+FontFormat PjlStoredFormat(const std::string& path);
 
 struct JobStep {
   enum Kind { kMakeDirectory, kStoreFile, kDeleteFile, kPrintPage } kind = kPrintPage;
@@ -42,6 +53,12 @@ struct JobPlan {
 inline constexpr char kPostScriptFontListPage[] = "PostScript font list";
 inline constexpr char kPclFontListPage[] = "PCL font list";
 inline constexpr char kDocumentPage[] = "document";
+
+// Prints the pages of printer-language data: one per form feed of PCL
+// (the bytes of binary data that escape sequences announce are skipped),
+// one per "showpage" of PostScript, and a last page that holds marks but
+// was not ejected; one at least.
+void PrintDocument(std::string_view data, JobPlan& plan);
 
 // The plan for one data file received over LPD.
 JobPlan PlanJob(std::string_view data);

@@ -2,6 +2,7 @@
 
 #include <cctype>
 #include <charconv>
+#include <set>
 
 namespace printer_sim {
 namespace {
@@ -128,10 +129,13 @@ void PclReadback::Inquire(int32_t entity, Printer& printer, std::string& reply) 
         break;
       }
     }
-  } else if (entity == kMacro && (type == kAll || type == kDownloadedLocation) && !printer.pclMacros().empty()) {
+  } else if (entity == kMacro && (type == kAll || type == kDownloadedLocation)) {
+    // Those defined in memory and those stored in the macros folders.
+    std::set<int32_t> macros = printer.StoredMacroIds();
+    macros.insert(printer.pclMacros().begin(), printer.pclMacros().end());
     std::string ids;
-    for (int32_t id : printer.pclMacros()) ids += (ids.empty() ? "" : ",") + std::to_string(id);
-    body = "IDLIST=\"" + ids + "\"" + kEnd;
+    for (int32_t id : macros) ids += (ids.empty() ? "" : ",") + std::to_string(id);
+    if (!ids.empty()) body = "IDLIST=\"" + ids + "\"" + kEnd;
   }
   if (body.empty()) body = std::string("ERROR=NONE") + kEnd;
   reply += std::string("PCL") + kEnd + kHeaders[entity] + kEnd + body + "\f";

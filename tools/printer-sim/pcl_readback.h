@@ -20,7 +20,8 @@
 // The internal fonts are the printer's ROM PCL fonts, the downloaded ones
 // the PCL fonts on its volumes; macros are those PCL data defined
 // ("ESC&f#Y" then "ESC&f0X"; "ESC&f8X" deletes one, "ESC&f6X" and
-// "ESC&f7X" all).
+// "ESC&f7X" all) and those stored in a volume's "pcl\macros" folder under
+// their ID.
 #pragma once
 
 #include <cstdint>

@@ -263,7 +263,7 @@ void PjlChannel::FinishPayload(std::string bytes, std::string& reply) {
   step.kind = JobStep::kStoreFile;
   step.volume = write_.target.volume;
   step.path = write_.target.path;
-  step.format = FontFormat::kPcl;
+  step.format = PjlStoredFormat(step.path);
   if (write_.append) {
     step.bytes = printer_.FindVolume(step.volume)->Read(step.path).value_or("");
     step.bytes += bytes;

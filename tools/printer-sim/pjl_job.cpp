@@ -119,8 +119,8 @@ class PjlReader {
   void Download(std::string_view options) {
     JobStep step;
     step.kind = JobStep::kStoreFile;
-    step.format = FontFormat::kPcl;
     if (!Target(options, step)) return;
+    step.format = PjlStoredFormat(step.path);
     std::optional<uint64_t> size = PjlNumber(PjlOption(options, "SIZE"));
     if (!size) {
       plan_.Refuse("FSDOWNLOAD without a byte count");
@@ -148,7 +148,7 @@ class PjlReader {
     if (page.substr(0, 2) == "%!") {
       PlanPostScriptJob(page, plan_);
     } else {
-      plan_.PrintPage(kDocumentPage);
+      PrintDocument(page, plan_);
     }
   }
 

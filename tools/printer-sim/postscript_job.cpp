@@ -1,6 +1,8 @@
-// PostScript jobs: the font-list program, and font downloads through a
-// `download_font` procedure that copies the job's own lines into a file on
-// the disk ("%disk") or flash ("%cartridge") device up to an end marker.
+// PostScript jobs: the font-list program, and font and form downloads
+// through a `download_font` or `download_form` procedure that copies the
+// job's own lines into a file on the disk ("%disk") or flash ("%cartridge")
+// device up to an end marker: a font into the device's "%fonts/" folder, a
+// form into its "%Resource/Form/" folder.
 #include <optional>
 
 #include "job_plan.h"
@@ -10,8 +12,18 @@ namespace printer_sim {
 namespace {
 
 constexpr std::string_view kFontListTitle = "%%Title: Printer font list";
-constexpr std::string_view kProcedureDefinition = "/download_font";
-constexpr std::string_view kCall = ")download_font";
+// A procedure that stores what follows its call, and where.
+struct StoreProcedure {
+  std::string_view definition;
+  std::string_view call;
+  std::string_view deviceFolder;  // after the device's unit in its device string
+  std::string_view volumeFolder;  // the same folder on the volume
+  FontFormat format;
+};
+constexpr StoreProcedure kStoreProcedures[] = {
+    {"/download_font", ")download_font", "%fonts/", "fonts", FontFormat::kPostScript},
+    {"/download_form", ")download_form", "%Resource/Form/", kPostScriptFormFolder, FontFormat::kPostScriptForm},
+};
 constexpr std::string_view kDeviceDefinition = "/DISK (";
 constexpr std::string_view kMarker = "_FontDownload_";
 constexpr std::string_view kEndMarker = "_FontDownload_EOF_";
@@ -25,8 +37,15 @@ struct Device {
   size_t prefixLength;  // "%disk0%fonts/"
 };
 
+bool HasStoreCall(std::string_view data) {
+  for (const StoreProcedure& procedure : kStoreProcedures)
+    if (data.find(procedure.call) != std::string_view::npos) return true;
+  return false;
+}
+
 // The device string of the last definition of DISK before `limit`.
-std::optional<Device> DeviceBefore(std::string_view data, size_t limit, JobPlan& plan) {
+std::optional<Device> DeviceBefore(std::string_view data, size_t limit, const StoreProcedure& procedure,
+                                   JobPlan& plan) {
   size_t at = data.rfind(kDeviceDefinition, limit);
   if (at == std::string_view::npos) {
     plan.Refuse("download_font without a device");
@@ -39,8 +58,9 @@ std::optional<Device> DeviceBefore(std::string_view data, size_t limit, JobPlan&
     return std::nullopt;
   }
   std::string_view device = data.substr(start, close - start);
-  if (device == "%disk %fonts/") return Device{Volume::kDisk, device.size()};
-  if (device == "%cartridge %fonts/") return Device{Volume::kFlash, device.size()};
+  const std::string folder(procedure.deviceFolder);
+  if (device == "%disk " + folder) return Device{Volume::kDisk, device.size()};
+  if (device == "%cartridge " + folder) return Device{Volume::kFlash, device.size()};
   plan.Refuse("download_font to an unknown device \"" + std::string(device) + "\"");
   return std::nullopt;
 }
@@ -50,19 +70,29 @@ class DownloadReader {
   DownloadReader(std::string_view data, JobPlan& plan) : data_(data), plan_(plan) {}
 
   void Run() {
-    size_t definition = data_.find(kProcedureDefinition);
-    for (size_t call = data_.find(kCall); call != std::string_view::npos && !plan_.refused();
-         call = data_.find(kCall, position_)) {
+    while (!plan_.refused()) {
+      // The next call of either procedure.
+      const StoreProcedure* procedure = nullptr;
+      size_t call = std::string_view::npos;
+      for (const StoreProcedure& candidate : kStoreProcedures) {
+        const size_t at = data_.find(candidate.call, position_);
+        if (at < call) {
+          call = at;
+          procedure = &candidate;
+        }
+      }
+      if (procedure == nullptr) return;
+      const size_t definition = data_.find(procedure->definition);
       if (definition == std::string_view::npos || definition > call) {
-        plan_.Refuse("download_font is not defined");
+        plan_.Refuse(std::string(procedure->definition.substr(1)) + " is not defined");
         return;
       }
-      Download(call);
+      Download(call, *procedure);
     }
   }
 
  private:
-  void Download(size_t call) {
+  void Download(size_t call, const StoreProcedure& procedure) {
     size_t lineStart = data_.rfind('\n', call);
     lineStart = lineStart == std::string_view::npos ? 0 : lineStart + 1;
     size_t open = data_.rfind('(', call);
@@ -72,7 +102,7 @@ class DownloadReader {
       return;
     }
     std::string_view name = data_.substr(open + 1, call - open - 1);
-    std::optional<Device> device = DeviceBefore(data_, call, plan_);
+    std::optional<Device> device = DeviceBefore(data_, call, procedure, plan_);
     if (!device) return;
     std::optional<std::string> file = NormalizeVolumePath(name);
     if (name.empty() || !file || file->find('/') != std::string::npos ||
@@ -81,12 +111,19 @@ class DownloadReader {
       return;
     }
     position_ = lineEnd + 1;
+    // A PostScript device makes the folders a file's name needs.
+    JobStep folder;
+    folder.kind = JobStep::kMakeDirectory;
+    folder.volume = device->volume;
+    folder.path = std::string(procedure.volumeFolder);
     JobStep step;
     step.kind = JobStep::kStoreFile;
     step.volume = device->volume;
-    step.path = "fonts/" + *file;
-    step.format = FontFormat::kPostScript;
-    if (CopyLines(step.bytes)) plan_.steps.push_back(std::move(step));
+    step.path = folder.path + "/" + *file;
+    step.format = procedure.format;
+    if (!CopyLines(step.bytes)) return;
+    plan_.steps.push_back(std::move(folder));
+    plan_.steps.push_back(std::move(step));
   }
 
   // The procedure's loop: each line without one trailing CR, followed by
@@ -120,17 +157,17 @@ class DownloadReader {
 
 bool IsPostScriptPrintJob(std::string_view data) {
   return data.substr(0, 1024).find(kFontListTitle) != std::string_view::npos ||
-         data.find(kCall) != std::string_view::npos || data.find("showpage") != std::string_view::npos;
+         HasStoreCall(data) || data.find("showpage") != std::string_view::npos;
 }
 
 void PlanPostScriptJob(std::string_view data, JobPlan& plan) {
   std::string_view head = data.substr(0, 1024);
   if (head.find(kFontListTitle) != std::string_view::npos) {
     plan.PrintPage(kPostScriptFontListPage);
-  } else if (data.find(kCall) != std::string_view::npos) {
+  } else if (HasStoreCall(data)) {
     DownloadReader(data, plan).Run();
   } else {
-    plan.PrintPage(kDocumentPage);
+    PrintDocument(data, plan);
   }
 }
 

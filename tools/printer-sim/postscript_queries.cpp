@@ -1,6 +1,7 @@
 #include "postscript_queries.h"
 
 #include <charconv>
+#include <set>
 #include <memory>
 #include <vector>
 
@@ -294,6 +295,11 @@ class Machine {
       Object scratch = Pop(name, Object::kString);
       Object procedure = Pop(name, Object::kProcedure);
       Object pattern = Pop(name, Object::kString);
+      if (category.text == "Form") {
+        const std::set<std::string> forms = printer_.StoredFormNames();
+        Enumerate({forms.begin(), forms.end()}, pattern.text, scratch, procedure, depth, name);
+        return;
+      }
       if (category.text != "Font") throw Error{"undefined", name};
       Enumerate(PostScriptFontNames(false), pattern.text, scratch, procedure, depth, name);
     } else if (name == "filenameforall") {

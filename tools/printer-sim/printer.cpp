@@ -246,7 +246,54 @@ void Printer::RemoveFontsAt(Volume volume, const std::string& path) {
   fontsStale_ = true;
 }
 
+namespace {
+
+// A macro's file name is its ID: a decimal number from 0 to 32767.
+std::optional<int32_t> MacroIdOf(std::string_view fileName) {
+  if (fileName.empty() || fileName.size() > 5) return std::nullopt;
+  int32_t id = 0;
+  for (char c : fileName) {
+    if (c < '0' || c > '9') return std::nullopt;
+    id = id * 10 + (c - '0');
+  }
+  return id <= 32767 ? std::optional<int32_t>(id) : std::nullopt;
+}
+
+std::string FileNameOf(const std::string& path) { return path.substr(path.rfind('/') + 1); }
+
+}  // namespace
+
+std::set<int32_t> Printer::StoredMacroIds() const {
+  std::set<int32_t> ids;
+  for (const StorageVolume* volume : {FindVolume(Volume::kDisk), FindVolume(Volume::kFlash)}) {
+    if (!volume) continue;
+    for (const StorageVolume::Entry& entry : volume->List(kPclMacroFolder))
+      if (std::optional<int32_t> id = MacroIdOf(entry.name); id && !entry.directory) ids.insert(*id);
+  }
+  return ids;
+}
+
+std::set<std::string> Printer::StoredFormNames() const {
+  std::set<std::string> names;
+  for (const StorageVolume* volume : {FindVolume(Volume::kDisk), FindVolume(Volume::kFlash)}) {
+    if (!volume) continue;
+    for (const StorageVolume::Entry& entry : volume->List(kPostScriptFormFolder))
+      if (!entry.directory) names.insert(entry.name);
+  }
+  return names;
+}
+
 void Printer::AddFontFor(const JobStep& step) {
+  if (step.format == FontFormat::kPclMacro) {
+    const std::optional<int32_t> id = MacroIdOf(FileNameOf(step.path));
+    Log(id ? "PCL macro " + std::to_string(*id) + " stored on the " + VolumeName(step.volume)
+           : "stored file is not named by a macro ID: no macro");
+    return;
+  }
+  if (step.format == FontFormat::kPostScriptForm) {
+    Log("PostScript form \"" + FileNameOf(step.path) + "\" stored on the " + VolumeName(step.volume));
+    return;
+  }
   FontRecord record;
   record.volume = step.volume;
   record.path = step.path;

@@ -65,6 +65,10 @@ class Printer {
   void Apply(const JobStep& step);
   // The IDs of the PCL macros defined in the printer's memory.
   std::set<int32_t>& pclMacros() { return pclMacros_; }
+  // The IDs of the PCL macros stored in the macros folder of its volumes,
+  // and the names of the PostScript forms stored in their form folder.
+  std::set<int32_t> StoredMacroIds() const;
+  std::set<std::string> StoredFormNames() const;
   const std::deque<Job>& jobs() const { return jobs_; }
   const std::deque<std::string>& pages() const { return pages_; }
   const std::vector<std::string>& log() const { return log_; }

@@ -14,6 +14,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -135,9 +136,13 @@ class Simulator {
   std::vector<Font> Fonts(size_t printer) const;
   // The last PrinterConfig::jobsKept jobs received.
   std::vector<Job> Jobs(size_t printer) const;
-  // What the printer printed, one entry per job it printed (the last
-  // thousand): "PostScript font list", "PCL font list" or "document".
+  // What the printer printed, one entry per page (the last thousand):
+  // "PostScript font list", "PCL font list" or "document".
   std::vector<std::string> PrintedPages(size_t printer) const;
+  // The PCL macros stored on its volumes, by ID, and the PostScript forms,
+  // by name: what its macros folder and its form folder hold.
+  std::set<int32_t> StoredMacros(size_t printer) const;
+  std::set<std::string> StoredForms(size_t printer) const;
   std::optional<std::string> ReadFile(size_t printer, Volume volume, const std::string& path) const;
   uint64_t UsedBytes(size_t printer, Volume volume) const;
   std::vector<std::string> LogLines(size_t printer) const;

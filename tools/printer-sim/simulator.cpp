@@ -424,6 +424,16 @@ std::vector<std::string> Simulator::PrintedPages(size_t printer) const {
   return {pages.begin(), pages.end()};
 }
 
+std::set<int32_t> Simulator::StoredMacros(size_t printer) const {
+  std::lock_guard lock(impl_->mutex);
+  return impl_->At(printer).printer.StoredMacroIds();
+}
+
+std::set<std::string> Simulator::StoredForms(size_t printer) const {
+  std::lock_guard lock(impl_->mutex);
+  return impl_->At(printer).printer.StoredFormNames();
+}
+
 std::optional<std::string> Simulator::ReadFile(size_t printer, Volume volume, const std::string& path) const {
   std::lock_guard lock(impl_->mutex);
   const StorageVolume* storage = impl_->At(printer).printer.FindVolume(volume);

@@ -268,4 +268,31 @@ TEST_F(ResourceManagerDialogTest, ConversionQuestionOpensWithBothAndReadsTheChoi
   EXPECT_FALSE(dialogs.AskConversionOptions());
 }
 
+TEST_F(ResourceManagerDialogTest, MacroIdQuestionStaysOpenUntilTheIdCanBeUsed) {
+  QWidget owner;
+  JobQuestionsDialogs dialogs(&owner);
+  QString problem;
+  WhenModalOpens([&problem](QWidget* modal) {
+    auto* dialog = qobject_cast<TemplateDialog*>(modal);
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(dialog->windowTitle(), "Form / Macro Name");
+    auto* edit = dialog->ControlAs<QLineEdit>(kFormMacroNameEdit);
+    edit->setText("logo");
+    // The problem is told in a box; the question stays for another try.
+    WhenModalOpens([&problem](QWidget* box) {
+      problem = qobject_cast<QMessageBox*>(box)->text();
+      qobject_cast<QDialog*>(box)->accept();
+    });
+    dialog->ControlAs<QPushButton>(1)->click();
+    EXPECT_TRUE(dialog->isVisible());
+    edit->setText(" 42 ");
+    dialog->ControlAs<QPushButton>(1)->click();
+  });
+  EXPECT_EQ(dialogs.AskFormMacroName(ResourceNameKind::kMacroId), std::optional<std::string>("42"));
+  EXPECT_EQ(problem, "The macro ID is a number from 0 to 32767, not \"logo\".");
+
+  WhenModalOpens([](QWidget* modal) { qobject_cast<QDialog*>(modal)->reject(); });
+  EXPECT_EQ(dialogs.AskFormMacroName(ResourceNameKind::kFormName), std::nullopt);
+}
+
 }  // namespace

@@ -197,3 +197,63 @@ TEST_F(DownloadJobTest, UnreadableSourcesAndUnwritableJobFilesAreReportedToTheCa
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(DownloadJobTest, MacroJobStoresTheBytesUnderTheMacroIdInTheMacrosFolder) {
+  const std::string macro = "\x1B*p300x400YLogo\x0C\x1B&f1X"s;
+  ASSERT_EQ(WritePclMacroJob(Source(macro).c_str(), 42, kHardDisk, OpenJobFile(job)->descriptor(), boxes),
+            kJobWritten);
+  ASSERT_EQ(WritePclMacroJob(Source(macro).c_str(), 0, kFlashMemory, OpenJobFile(job)->descriptor(), boxes),
+            kJobWritten);
+  // No volume comes with a macros folder: the flash job makes one too.
+  const std::string size = " SIZE=" + std::to_string(macro.size()) + "\r\n";
+  EXPECT_EQ(ReadBytes(job), kPclTicket + "@PJL FSMKDIR NAME=\"0:\\pcl\\macros\"\r\n" +
+                                "@PJL FSDOWNLOAD FORMAT:BINARY NAME=\"0:\\pcl\\macros\\42\"" + size + macro +
+                                kUel + kPclTicket + "@PJL FSMKDIR NAME=\"1:\\pcl\\macros\"\r\n" +
+                                "@PJL FSDOWNLOAD FORMAT:BINARY NAME=\"1:\\pcl\\macros\\0\"" + size + macro +
+                                kUel);
+  EXPECT_EQ(PclMacroPrinterPath(kFlashMemory, 0), "1:\\pcl\\macros\\0");
+
+  const std::string before = ReadBytes(job);
+  for (int id : {-1, 32768})
+    EXPECT_EQ(WritePclMacroJob(Source(macro).c_str(), id, kHardDisk, OpenJobFile(job)->descriptor(), boxes),
+              kJobInputsRefused);
+  EXPECT_EQ(ReadBytes(job), before);
+  EXPECT_EQ(boxes.shown, (std::vector<int>{kInputErrorText, kInputErrorText}));
+}
+
+TEST_F(DownloadJobTest, FormJobDiffersFromTheFontJobOnlyInWhereItStoresAndHowItTries) {
+  for (StorageLocation location : {kHardDisk, kFlashMemory}) {
+    const std::vector<std::string> font = Lines(PostScriptPrologue(location));
+    const std::vector<std::string> form = Lines(PostScriptFormPrologue(location));
+    ASSERT_EQ(form.size(), font.size());
+    std::vector<size_t> differing;
+    for (size_t i = 0; i < form.size(); ++i)
+      if (form[i] != font[i]) differing.push_back(i + 1);
+    EXPECT_EQ(differing, (std::vector<size_t>{7, 14, 20, 39}));
+    const std::string device = location == kHardDisk ? "%disk" : "%cartridge";
+    EXPECT_EQ(form[6], "/download_form");
+    EXPECT_EQ(form[13], "/DISK (" + device + " %Resource/Form/) def");
+    EXPECT_EQ(form[19], "fileName " + std::to_string(device.size() + 16) + " fontName putinterval %final name");
+    EXPECT_EQ(form[38], "{fontName cvn /Form findresource pop} stopped {ERROR_ACTION} if  % test the form file");
+  }
+  const std::string form = "/Logo << /FormType 1 >> /Form defineresource pop\n";
+  ASSERT_EQ(WritePostScriptFormJob(Source(form).c_str(), "Logo", kHardDisk, OpenJobFile(job)->descriptor(), boxes),
+            kJobWritten);
+  EXPECT_EQ(ReadBytes(job), PostScriptFormPrologue(kHardDisk) + " (Logo)download_form\r\n_FontDownload_\n" + form +
+                                "_FontDownload_EOF_\n");
+  // The end marker inside the form would end its data early.
+  const std::string hostile = Source("x\n_FontDownload_EOF_\nerasepage\n", "hostile");
+  EXPECT_EQ(WritePostScriptFormJob(hostile.c_str(), "Logo", kHardDisk, OpenJobFile(job)->descriptor(), boxes),
+            kJobSourceUnreadable);
+}
+
+TEST_F(DownloadJobTest, PrintFileGoesUnchanged) {
+  const std::string bytes = BytePattern(4096 * 2 + 7);
+  ASSERT_EQ(WritePrintFileJob(Source(bytes).c_str(), OpenJobFile(job)->descriptor(), boxes), kJobWritten);
+  EXPECT_EQ(ReadBytes(job), bytes);
+  EXPECT_TRUE(boxes.shown.empty());
+}
+
+}  // namespace

@@ -152,4 +152,27 @@ TEST_F(GhostscriptJobTest, FontNameWithPostScriptDelimitersArrivesUnchanged) {
   EXPECT_EQ(FilesIn(disk + "/fonts"), std::vector<std::string>{name});
 }
 
+TEST_F(GhostscriptJobTest, PrinterStoresTheFormWhereFindresourceFindsIt) {
+  // A PostScript device makes the folders of a file's name; the host
+  // folder standing in for it needs making.
+  std::filesystem::create_directories(disk + "/Resource/Form");
+  const std::string form = dir.file("letter.frm");
+  WriteBytes(form,
+             "/GlyLetter << /FormType 1 /BBox [0 0 10 10] /Matrix [1 0 0 1 0 0] /PaintProc {pop} /GlyMark 7 >>\n"
+             "/Form defineresource pop\n");
+  questions.names = {"GlyLetter"};
+  ASSERT_EQ(ClassifyAndPrepare(form), -1) << "not a font";
+  kindInfo = {};
+  ASSERT_EQ(PrepareResourceJob(context, form.c_str(), fontName, kindInfo, false), kResourceJobDone);
+  RunJob(appDir + "/" + kJobFileName);
+  EXPECT_EQ(ReadBytes(disk + "/Resource/Form/GlyLetter"), ReadBytes(form));
+
+  // Given that device's resources, Ghostscript loads the form by its name.
+  const CommandResult gs = RunCommand("gs -q -dNOSAFER -dNODISPLAY -dBATCH -sGenericResourceDir=" +
+                                      Quote(disk + "/Resource/") +
+                                      " -c '/GlyLetter /Form findresource /GlyMark get ='");
+  // (It warns that the folder holds no resource category but Form.)
+  EXPECT_TRUE(gs.output.ends_with("\n7\n")) << gs.output;
+}
+
 }  // namespace

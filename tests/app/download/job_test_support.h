@@ -51,7 +51,12 @@ class RecordingBoxes final : public MessageBoxes {
     shown.push_back(stringId);
     return IDOK;
   }
+  int ShowMessage(const std::string& text, unsigned = MB_OK) override {
+    texts.push_back(text);
+    return IDOK;
+  }
   std::vector<int> shown;
+  std::vector<std::string> texts;
 };
 
 // The names of the files in `folder`, sorted.
@@ -75,9 +80,18 @@ class ScriptedQuestions final : public ResourceJobQuestions {
     answers.pop_front();
     return answer;
   }
-  void AskFormMacroName() override { ++formMacroQuestions; }
+  std::optional<std::string> AskFormMacroName(ResourceNameKind kind) override {
+    ++formMacroQuestions;
+    askedNames.push_back(kind);
+    if (names.empty()) return std::nullopt;
+    std::string name = names.front();
+    names.pop_front();
+    return name;
+  }
 
   std::deque<ConversionOptions> answers;  // empty: Cancel
+  std::deque<std::string> names;          // macro IDs and form names; empty: Cancel
+  std::vector<ResourceNameKind> askedNames;
   int conversionQuestions = 0;
   int formMacroQuestions = 0;
 };

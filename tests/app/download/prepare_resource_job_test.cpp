@@ -7,6 +7,7 @@
 
 #include "download/converter_operations.h"
 #include "download/download_job_ids.h"
+#include "download/resource_name.h"
 #include "job_test_support.h"
 #include "temp_dir.h"
 
@@ -197,12 +198,67 @@ TEST_F(PrepareResourceJobTest, ConversionQuestionIsAskedUntilApplyToAllIsConfirm
   EXPECT_FALSE(context.conversion.toPclTrueType);
 }
 
-TEST_F(PrepareResourceJobTest, PclNamedResourceIsFollowedByTheFormMacroQuestion) {
+// A PCL font is a font whatever its name; a ".pcl" file that is not one is
+// a macro, stored under the ID asked once per run.
+TEST_F(PrepareResourceJobTest, MacroIsStoredUnderTheIdTypedAskedOncePerResource) {
   ASSERT_EQ(Prepare("LOGO.PCL", {2, 0}), kResourceJobDone);
-  EXPECT_EQ(questions.formMacroQuestions, 1);
-  ASSERT_EQ(Prepare("font.sfp", {2, 0}), kResourceJobDone);
+  EXPECT_EQ(questions.formMacroQuestions, 0);
+
+  questions.names = {"42"};
   ASSERT_EQ(Prepare("other.pcl", {0, 0}), kResourceJobDone);
-  EXPECT_EQ(questions.formMacroQuestions, 2);
+  EXPECT_EQ(questions.askedNames, std::vector<ResourceNameKind>{ResourceNameKind::kMacroId});
+  EXPECT_NE(Job().find("NAME=\"0:\\pcl\\macros\\42\" SIZE=15\r\nfont other.pcl\n\x1B%-12345X"), std::string::npos);
+  ASSERT_EQ(context.placements.size(), 1u);
+  const ResourcePlacement& placed = context.placements[0];
+  EXPECT_EQ(placed.what, ResourcePlacement::What::kPclMacro);
+  EXPECT_EQ(placed.name, "42");
+  EXPECT_EQ(placed.pjlPath, "0:\\pcl\\macros\\42");
+  EXPECT_EQ(placed.jobFile, context.jobFiles.pcl);
+  // The next printer of the download gets the same macro without a question.
+  ASSERT_EQ(Prepare("other.pcl", {0, 0}), kResourceJobDone);
+  EXPECT_EQ(questions.formMacroQuestions, 1);
+}
+
+TEST_F(PrepareResourceJobTest, FormAndPrintFileGoAsTheirOwnJobsAndACancelledNameSendsNothing) {
+  questions.names = {"Letterhead"};
+  context.downloadLocation = kFlashMemory;
+  ASSERT_EQ(Prepare("letter.frm", {0, 0}), kResourceJobDone);
+  EXPECT_EQ(questions.askedNames, std::vector<ResourceNameKind>{ResourceNameKind::kFormName});
+  EXPECT_EQ(Job().rfind(PostScriptFormPrologue(kFlashMemory) + " (Letterhead)download_form\r\n", 0), 0u);
+  ASSERT_EQ(context.placements.size(), 1u);
+  EXPECT_EQ(context.placements[0].pjlPath, "1:\\Resource\\Form\\Letterhead");
+  EXPECT_EQ(context.placements[0].jobFile, context.jobFiles.postScript);
+
+  ASSERT_EQ(Prepare("page.PRN", {0, 0}), kResourceJobDone);
+  EXPECT_EQ(Job(), "font page.PRN\n");
+  EXPECT_EQ(context.placements[0].what, ResourcePlacement::What::kPrintFile);
+
+  // Cancelled, or answered with what no printer could store under.
+  questions.names = {"not an id"};
+  EXPECT_EQ(Prepare("logo.pcl", {0, 0}), kResourceNameNotGiven);
+  EXPECT_EQ(Prepare("logo2.frm", {0, 0}), kResourceNameNotGiven);
+  EXPECT_TRUE(JobDirFiles().empty());
+  EXPECT_TRUE(context.placements.empty());
+  EXPECT_TRUE(boxes.shown.empty());
+}
+
+TEST(ResourceNameTest, MacroIdsAreNumbersUpTo32767AndFormNamesFitAFileName) {
+  for (const char* id : {"0", "42", "32767", "007"})
+    EXPECT_EQ(ResourceNameProblem(ResourceNameKind::kMacroId, id), "") << id;
+  EXPECT_EQ(ResourceNameProblem(ResourceNameKind::kMacroId, ""), "Type the macro ID: a number from 0 to 32767.");
+  EXPECT_EQ(ResourceNameProblem(ResourceNameKind::kMacroId, "4x"),
+            "The macro ID is a number from 0 to 32767, not \"4x\".");
+  for (const char* id : {"-1", "+1", " 1", "1.0"})
+    EXPECT_NE(ResourceNameProblem(ResourceNameKind::kMacroId, id), "") << id;
+  EXPECT_EQ(ResourceNameProblem(ResourceNameKind::kMacroId, "99999999999999999999"),
+            "The macro ID is a number from 0 to 32767: 99999999999999999999 is too large.");
+
+  for (const char* name : {"Letterhead", "form_2-b.v1"})
+    EXPECT_EQ(ResourceNameProblem(ResourceNameKind::kFormName, name), "") << name;
+  EXPECT_EQ(ResourceNameProblem(ResourceNameKind::kFormName, ""), "Type the form's name.");
+  for (const char* name : {"..", ".hidden", "a/b", "a\\b", "a b", "a)b"})
+    EXPECT_NE(ResourceNameProblem(ResourceNameKind::kFormName, name), "") << name;
+  EXPECT_NE(ResourceNameProblem(ResourceNameKind::kFormName, std::string(kMostFormNameLength + 1, 'a')), "");
 }
 
 TEST_F(PrepareResourceJobTest, ExportAppendsEveryJobToTheExportFile) {

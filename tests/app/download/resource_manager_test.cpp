@@ -148,20 +148,24 @@ TEST_F(ResourceManagerTest, FailuresShowInTheirRowsAndTheOtherPrinterGetsEveryth
   submitter.failingAddress = "127.0.1.1";
   // bad.ttf asks and fails its conversion; c.ttf's question is cancelled.
   questions.answers = {kToType1};
+  // The form's name is asked once, for both printers.
+  questions.names = {"Notes"};
   logic->OnCommand(kDownloadButton);
   RunDownload();
 
   // A refused submission is no download; a TrueType font without a choice
-  // is not converted; a file that is not a font is said so.
+  // is not converted.
   const std::string& refused = kSocketFailureStatusText;
-  const Texts firstPrinter{refused, "Invalid TTF File", refused, "Not Downloaded"};
+  const Texts firstPrinter{refused, "Invalid TTF File", refused, refused};
   EXPECT_NE(std::find(host.shownStatuses.begin(), host.shownStatuses.end(),
                       firstPrinter[0] + "|" + firstPrinter[1] + "|" + firstPrinter[2] + "|" + firstPrinter[3] + "|"),
             host.shownStatuses.end());
-  EXPECT_EQ(Statuses(), (Texts{"Downloaded", "Invalid TTF File", "Downloaded", "Not Downloaded"}));
-  EXPECT_EQ(boxes.shown, (std::vector<int>{kInvalidFontFileMessage, kInvalidFontFileMessage}));
+  EXPECT_EQ(Statuses(), (Texts{"Downloaded", "Invalid TTF File", "Downloaded", "Downloaded"}));
+  EXPECT_TRUE(boxes.shown.empty());
+  EXPECT_EQ(questions.formMacroQuestions, 1);
   const Texts sent = Sent();
-  EXPECT_EQ(std::count_if(sent.begin(), sent.end(), [](auto& s) { return s.rfind("127.0.1.3", 0) == 0; }), 2);
+  EXPECT_EQ(std::count_if(sent.begin(), sent.end(), [](auto& s) { return s.rfind("127.0.1.3", 0) == 0; }), 3);
+  EXPECT_EQ(sent.back(), "127.0.1.3 #2 ps font notes.frm");
 }
 
 TEST_F(ResourceManagerTest, ATrueTypeFontWithoutAChoiceIsNotMarkedDownloaded) {
@@ -330,13 +334,34 @@ TEST_F(ResourceManagerTest, ExportWritesEveryJobInOrderIntoOneFileAndLeavesItAlo
   EXPECT_EQ(ReadBytes(host.exportFile), second);
 }
 
-TEST_F(ResourceManagerTest, ExportOfAFormFileAloneLeavesNoFile) {
+TEST_F(ResourceManagerTest, ExportOfAFormFileWritesItsJobUnlessItsNameIsCancelled) {
   Open({0});
   Add({"form.frm"});
   host.exportFile = fonts.file("form.prn");
   logic->OnCommand(kExportButton);
   EXPECT_FALSE(std::filesystem::exists(host.exportFile));
-  EXPECT_EQ(boxes.shown, std::vector<int>{kInvalidFontFileMessage});
+  EXPECT_TRUE(boxes.shown.empty());
+  EXPECT_EQ(Statuses(), Texts{kNoResourceNameText});
+
+  // Each export asks again.
+  questions.names = {"Letter"};
+  logic->OnCommand(kExportButton);
+  EXPECT_EQ(Statuses(), Texts{"Downloaded"});
+  EXPECT_EQ(ReadBytes(host.exportFile).rfind(PostScriptFormPrologue(kHardDisk) + " (Letter)download_form\r\n", 0), 0u);
+  EXPECT_EQ(questions.formMacroQuestions, 2);
+}
+
+TEST_F(ResourceManagerTest, BadFilesAddedAtOnceAreNamedInOneMessage) {
+  Open({0});
+  Add({"x.bin", "a.pfa", "notes.txt"});
+  EXPECT_EQ(boxes.shown, std::vector<int>{ScriptedBoxes::kTextShown});
+  EXPECT_EQ(boxes.texts, Texts{"Invalid font files:\nx.bin\nnotes.txt"});
+  ASSERT_EQ(logic->rows().size(), 1u);
+  // No longer a font by download time: named too.
+  std::filesystem::remove(fonts.file("a.pfa"));
+  logic->OnCommand(kDownloadButton);
+  RunDownload();
+  EXPECT_EQ(boxes.texts.back(), "Invalid font file: a.pfa");
   EXPECT_EQ(Statuses(), Texts{"Not Downloaded"});
 }
 
@@ -367,7 +392,7 @@ TEST_F(ResourceManagerTest, EmptyListStartsNothing) {
 TEST_F(ResourceManagerTest, RowsAreRemovedTogetherWithTheirPaths) {
   Open();
   Add({"a.pfa", "x.bin", "b.sfp", "c.ttf", "LOGO.PCL"});
-  EXPECT_EQ(boxes.shown, std::vector<int>{kInvalidFontFileMessage});
+  EXPECT_EQ(boxes.texts, Texts{"Invalid font file: x.bin"});
   ASSERT_EQ(logic->rows().size(), 4u);
   logic->OnRowSelectionChanged({3, 0});
   logic->OnCommand(kRemoveButton);

@@ -130,4 +130,30 @@ TEST_F(VirtualPrinterJobTest, PrinterListsEachDownloadedFontByNameTypeAndLocatio
   EXPECT_TRUE(boxes.shown.empty());
 }
 
+TEST_F(VirtualPrinterJobTest, PrinterListsTheMacroByIdAndTheFormByNameAndPrintsThePrintFile) {
+  const std::string macro = dir.file("logo.pcl");
+  WriteBytes(macro, "\x1B*p300x400YLogo");
+  const std::string form = dir.file("letter.frm");
+  WriteBytes(form, "/Letter << /FormType 1 /BBox [0 0 10 10] /Matrix [1 0 0 1 0 0] /PaintProc {pop} >>\n"
+                   "/Form defineresource pop\n");
+  // Two pages; the raster row's bytes are form feeds that eject nothing.
+  const std::string print = dir.file("two.prn");
+  WriteBytes(print, "\x1B" "Epage one\f\x1B*b3W\f\f\fpage two\f");
+  questions.names = {"42", "Letter"};
+  for (const auto& [path, location] : {std::pair{macro, kFlashMemory}, {form, kHardDisk}, {print, kHardDisk}}) {
+    ASSERT_EQ(ClassifyAndPrepare(path, location), -1) << "not a font";
+    kindInfo = {};
+    ASSERT_EQ(PrepareResourceJob(context, path.c_str(), fontName, kindInfo, false), kResourceJobDone);
+    for (const ResourcePlacement& placed : context.placements) Send(placed.jobFile);
+  }
+
+  EXPECT_EQ(FontsAfterJobs(), std::vector<Listed>{});
+  EXPECT_EQ(simulator.StoredMacros(printer), std::set<int32_t>{42});
+  EXPECT_EQ(simulator.ReadFile(printer, printer_sim::Volume::kFlash, "pcl/macros/42"), ReadBytes(macro));
+  EXPECT_EQ(simulator.StoredForms(printer), std::set<std::string>{"Letter"});
+  EXPECT_EQ(simulator.ReadFile(printer, printer_sim::Volume::kDisk, "Resource/Form/Letter"), ReadBytes(form));
+  EXPECT_EQ(simulator.PrintedPages(printer), (std::vector<std::string>{"document", "document"}));
+  EXPECT_EQ(sent, 3u);
+}
+
 }  // namespace

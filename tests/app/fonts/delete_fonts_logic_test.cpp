@@ -122,6 +122,7 @@ TEST_F(DeleteFontsLogicTest, CloseDuringTheSecondFontAnsweredYesStopsAfterIt) {
 // between fonts, then with No.
 class AnswerWhenHeld final : public MessageBoxes {
  public:
+  int ShowMessage(const std::string&, unsigned) override { return IDOK; }
   int Show(int id, unsigned) override {
     shown.push_back(id);
     if (id != kStopQuestion) return IDOK;

@@ -74,6 +74,38 @@ TEST_F(GlyctlDownloadTest, OneAtATimeSkipsAPrinterWithoutStorageAndReportsARefus
   EXPECT_EQ(JobCount(1), 0u);
 }
 
+TEST_F(GlyctlDownloadTest, MacroFormAndPrintFileGoUnderTheIdAndNameGiven) {
+  StartPrinters("127.88.26", std::vector<PrinterConfig>(1));
+  const std::string macro = scratch.file("logo.pcl");
+  sim_test::WriteFile(macro, "\x1b*p300x400YLogo");
+  const std::string form = scratch.file("letter.frm");
+  sim_test::WriteFile(form, "/Letter 1 /Form defineresource pop\n");
+  const std::string print = scratch.file("page.prn");
+  sim_test::WriteFile(print, "page\f");
+
+  // Each is needed when such a file is there, and checked.
+  const GlyctlResult noId = Run({"download", macro, print, "--printers", "127.88.26.10"});
+  EXPECT_EQ(noId.status, kExitUsage);
+  EXPECT_EQ(noId.err, "glyctl: a PCL macro needs --macro-id\n");
+  const GlyctlResult badId =
+      Run({"download", macro, form, "--macro-id", "32768", "--form-name", "Letter", "--printers", "127.88.26.10"});
+  EXPECT_EQ(badId.status, kExitUsage);
+  EXPECT_EQ(badId.err, "glyctl: --macro-id: The macro ID is a number from 0 to 32767: 32768 is too large.\n");
+  EXPECT_EQ(Run({"download", form, "--printers", "127.88.26.10"}).err, "glyctl: a PostScript form needs --form-name\n");
+  EXPECT_EQ(JobCount(0), 0u);
+
+  const GlyctlResult result = Run({"download", macro, form, print, "--macro-id", "7", "--form-name", "Letter",
+                                   "--to", "flash", "--format", "csv", "--printers", "127.88.26.10"});
+  EXPECT_EQ(result.status, kExitOk) << result.err;
+  EXPECT_EQ(ParsedBy("csv", result.out),
+            "Printer|File|Status\n127.88.26.10|logo.pcl|Downloaded\n127.88.26.10|letter.frm|Downloaded\n"
+            "127.88.26.10|page.prn|Downloaded\n");
+  for (int wait = 0; wait < 100 && simulator.PrintedPages(0).empty(); ++wait) usleep(20000);
+  EXPECT_EQ(simulator.StoredMacros(0), std::set<int32_t>{7});
+  EXPECT_EQ(simulator.StoredForms(0), std::set<std::string>{"Letter"});
+  EXPECT_EQ(simulator.PrintedPages(0), std::vector<std::string>{"document"});
+}
+
 TEST_F(GlyctlDownloadTest, NothingIsSentForANonFontFileOrAnUnknownPrinter) {
   StartPrinters("127.88.22", std::vector<PrinterConfig>(1));
   const std::string text = scratch.file("notes.txt");

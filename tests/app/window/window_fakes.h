@@ -37,7 +37,15 @@ class ScriptedBoxes final : public MessageBoxes {
     answers.pop_front();
     return answer;
   }
+  int ShowMessage(const std::string& text, unsigned style = MB_OK) override {
+    texts.push_back(text);
+    return Show(kTextShown, style);
+  }
+  // Stands in `shown` for a box with a text made by the caller; the text
+  // is in `texts`.
+  static constexpr int kTextShown = -1;
   std::vector<int> shown;
+  std::vector<std::string> texts;
   std::vector<unsigned> styles;
   std::deque<int> answers;
 };

@@ -312,6 +312,10 @@ TEST_F(AppSocketTest, PclStatusReadbackListsFontsAndMacros) {
   config.pclFonts = 2;
   size_t printer = Start("127.0.0.67", config);
   simulator_.RunJob(printer, sim_test::PjlDownload('1', "Soft", sim_test::PclSoftFont("Soft Font", 77)));
+  // A macro stored in the disk's macros folder under its ID.
+  simulator_.RunJob(printer, kUel + "@PJL FSMKDIR NAME=\"0:\\pcl\\macros\"\r\n"
+                                    "@PJL FSDOWNLOAD FORMAT:BINARY NAME=\"0:\\pcl\\macros\\12\" SIZE=3\r\nabc" + kUel);
+  EXPECT_EQ(simulator_.StoredMacros(printer), std::set<int32_t>{12});
   PjlClient client = Connect(printer);
 
   client.Send(kUel + "\x1b*s4t0u4I" + kUel);  // downloaded fonts, extended
@@ -325,7 +329,7 @@ TEST_F(AppSocketTest, PclStatusReadbackListsFontsAndMacros) {
             2);
   // Macros 5 and 9 defined, 9 deleted again.
   client.Send(kUel + "\x1b&f5y0X\x1b&f1X\x1b&f9y0X\x1b&f1X\x1b&f9y8X\x1b*s2t1I" + kUel);
-  EXPECT_EQ(client.Reply(), "PCL\r\nINFO MACROS\r\nIDLIST=\"5\"\r\n");
+  EXPECT_EQ(client.Reply(), "PCL\r\nINFO MACROS\r\nIDLIST=\"5,12\"\r\n");
   client.Send(kUel + "\x1b*s0t4I" + kUel);
   EXPECT_EQ(client.Reply(), "PCL\r\nINFO FONTS EXTENDED\r\nERROR=INVALID LOCATION\r\n");
 }
@@ -344,6 +348,11 @@ TEST_F(AppSocketTest, PostScriptQueriesAnswerFontsAndDisk) {
   };
 
   EXPECT_EQ(ask("(*) {cvn ==} 128 string /Font resourceforall"), "/Courier\n/Courier-Bold\n/Quirk-Regular\n");
+  // A form stored by a download_form job is listed by name, not as a font.
+  client.Send(kUel + "%!\n/download_form {} def\n/DISK (%disk %Resource/Form/) def\n (Letter)download_form\r\n"
+                     "_FontDownload_\n/Letter 1 /Form defineresource pop\n_FontDownload_EOF_\n" + kUel);
+  EXPECT_EQ(ask("(*) {=} 128 string /Form resourceforall"), "Letter\n");
+  EXPECT_EQ(simulator_.StoredForms(printer), std::set<std::string>{"Letter"});
   EXPECT_EQ(ask("FontDirectory {pop ==} forall"), "/Courier\n/Courier-Bold\n");
   const std::string blocks = std::to_string(config.diskBytes / 1024);
   EXPECT_EQ(ask("(%disk0%) currentdevparams dup /LogicalSize get == /Free get =="),
