@@ -35,6 +35,7 @@ class Preparation {
   int Run() {
     if (!exportMode_) StartWithEmptyJobFiles();
     context_.charactersLeftOut = 0;
+    context_.sent.clear();
     int result = kResourceJobDone;
     switch (static_cast<ResourceKind>(kindInfo_.kind)) {
       case ResourceKind::PostScript: result = PreparePostScriptFont(); break;
@@ -112,6 +113,12 @@ class Preparation {
     }
     if (report.charactersCarried < report.charactersMapped)
       context_.charactersLeftOut = report.charactersMapped - report.charactersCarried;
+    // The printer lists the font by the name in its descriptor, which the
+    // converter made from the TrueType font, not by its file name.
+    char listed[GLY_FONT_NAME_SIZE] = {};
+    ResourceKindInfo listedKind{};
+    if (converter_.ClassifyFontFile(pcl.c_str(), listed, &listedKind) == 0)
+      pclListedName_.assign(listed, strnlen(listed, GLY_FONT_NAME_SIZE));
     return WritePclJob(pcl);
   }
 
@@ -134,6 +141,7 @@ class Preparation {
     const int written =
         WritePostScriptDownloadJob(source.c_str(), FontName().c_str(), context_.downloadLocation,
                                    JobFileFor(context_.jobFiles.postScript, kJobFileName), context_.boxes);
+    if (written == kJobWritten) Sent(SentKind::kPostScriptFont, FontName());
     return Outcome(written, context_.jobFiles.postScript, kJobFileName);
   }
 
@@ -141,7 +149,14 @@ class Preparation {
     const int written =
         WritePclDownloadJob(source.c_str(), FontName().c_str(), context_.downloadLocation,
                             JobFileFor(context_.jobFiles.pcl, pclJobFileName_), context_.boxes);
+    if (written == kJobWritten) Sent(SentKind::kPclFont, pclListedName_.empty() ? FontName() : pclListedName_);
     return Outcome(written, context_.jobFiles.pcl, pclJobFileName_);
+  }
+
+  void Sent(SentKind kind, std::string listedName) {
+    const std::string name = FontName();
+    context_.sent.push_back({kind, context_.downloadLocation, name, std::move(listedName),
+                             FontPrinterPath(kind, context_.downloadLocation, name)});
   }
 
   // A temporary job file whose job failed holds nothing to send: it goes.
@@ -161,6 +176,7 @@ class Preparation {
   ResourceKindInfo& kindInfo_;
   bool exportMode_;
   const char* pclJobFileName_ = kJobFileName;
+  std::string pclListedName_;  // a converted PCL font's descriptor name
 };
 
 }  // namespace

@@ -14,11 +14,13 @@
 #include <cstddef>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "converter.h"
 #include "download/download_job.h"
 #include "download/job_folder.h"
 #include "download/resource_job_questions.h"
+#include "download/sent_resource.h"
 
 class ConverterOperations;
 class MessageBoxes;
@@ -55,6 +57,9 @@ struct ResourceJobContext {
   // How many characters of the last prepared resource its PCL TrueType
   // font could not carry.
   std::size_t charactersLeftOut = 0;
+  // What the jobs of the last prepared resource store on the printer, one
+  // entry per job written, in their order.
+  std::vector<SentResource> sent;
 };
 
 enum ResourceJobResult : int {

@@ -39,19 +39,26 @@ const std::vector<CommandInfo>& GlyctlCommands() {
        "Needs the write community, from --community-file.\n",
        true, {kFormat}, RunDelete},
       {"download",
-       "[--to disk|flash] [--convert type1|pcl|both] [--parallel N] FILE... --printers ADDRESS... | --printers-file LIST",
+       "[--to disk|flash] [--convert type1|pcl|both] [--parallel N] [--no-verify] FILE... --printers ADDRESS... | "
+       "--printers-file LIST",
        "download fonts and resources to printers",
        "Sends every FILE to every printer over LPR, as the Resource Manager\n"
        "does: PostScript fonts as PostScript jobs, PCL fonts as PJL jobs, and\n"
        "TrueType fonts converted to Type 1, to PCL TrueType or both (--convert,\n"
        "both by default). --to chooses the printer's hard disk (default) or its\n"
-       "flash memory. --parallel N serves N printers side by side (default 1,\n"
-       "one printer after another). Nothing is sent unless every FILE is a\n"
-       "resource and every printer answers. --printers-file takes the printers\n"
-       "of a list saved by the program's Save Printer List.\n",
+       "flash memory; a printer without it is skipped (\"No hard disk\", \"No\n"
+       "flash memory\", exit status 14). --parallel N serves N printers side by\n"
+       "side (default 1, one printer after another). Nothing is sent unless\n"
+       "every FILE is a resource and every printer answers. --printers-file\n"
+       "takes the printers of a list saved by the program's Save Printer List.\n"
+       "After its files each printer is asked whether it holds them (its font\n"
+       "table, else PJL FSQUERY): \"Downloaded\" when it does, \"Refused by the\n"
+       "printer\" when it took a job but does not (exit status 13), \"Sent, not\n"
+       "confirmed\" when it cannot be asked (exit status 12). --no-verify asks\n"
+       "nothing: every file sent is \"Sent, not confirmed\" and counts as done.\n",
        true,
-       {kTo, kConvert, {"parallel", OptionRule::kValue}, {"printers", OptionRule::kList},
-        {"printers-file", OptionRule::kValue}, kFormat},
+       {kTo, kConvert, {"parallel", OptionRule::kValue}, {"no-verify", OptionRule::kFlag},
+        {"printers", OptionRule::kList}, {"printers-file", OptionRule::kValue}, kFormat},
        RunDownload},
       {"export", "[--to disk|flash] [--convert type1|pcl|both] FILE... --out JOB.prn",
        "write the download jobs into one print file",

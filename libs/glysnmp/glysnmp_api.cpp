@@ -72,13 +72,17 @@ int32_t ReadFontsOverPjl(const PrinterRecord& printer, std::optional<int32_t> af
   return kOk;
 }
 
-int32_t FillFontList(PrinterRecord* printer, FontList* fonts, std::optional<int32_t> afterIndex) {
+// From the font table alone when `tableOnly`: a printer without one gives
+// kSnmpNoFontTable, one that stopped answering kNoAnswer.
+int32_t FillFontList(PrinterRecord* printer, FontList* fonts, std::optional<int32_t> afterIndex,
+                     bool tableOnly = false) {
   if (fonts == nullptr) return kBadArgument;
   *fonts = FontList{0, nullptr};
   if (printer == nullptr) return kBadArgument;
   std::unique_ptr<Session> session = Session::Open(PeerOf(*printer, false), ReadSnmpSettings());
   if (!session) return kNoSession;
   std::optional<std::vector<FontEntry>> table = ReadFontTable(*session, afterIndex);
+  if (!table && tableOnly) return HasFontTable(*session) ? int32_t{kNoAnswer} : int32_t{kSnmpNoFontTable};
   if (!table) {
     table.emplace();
     if (int32_t result = ReadFontsOverPjl(*printer, afterIndex, &*table); result != kOk) return result;
@@ -179,6 +183,20 @@ int32_t SnmpGetFontList(PrinterRecord* printer, FontList* fonts) { return FillFo
 
 int32_t SnmpGetFontListFrom(PrinterRecord* printer, FontList* fonts, int32_t afterIndex) {
   return FillFontList(printer, fonts, afterIndex);
+}
+
+int32_t SnmpGetFontTable(PrinterRecord* printer, FontList* fonts) {
+  return FillFontList(printer, fonts, std::nullopt, true);
+}
+
+int32_t SnmpQueryStoredFile(uint32_t address, const char* printerPath) {
+  if (printerPath == nullptr) return kBadArgument;
+  switch (QueryPjlStoredFile({address, PjlPasswordOf(address), ReadPjlSettings()}, printerPath)) {
+    case StoredFile::kStored: return kSnmpFileStored;
+    case StoredFile::kNotStored: return kSnmpFileNotStored;
+    case StoredFile::kUnknown: break;
+  }
+  return kSnmpFileUnknown;
 }
 
 int32_t SnmpFreeFontList(FontList* fonts) {
