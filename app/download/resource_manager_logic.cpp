@@ -21,7 +21,6 @@ std::vector<std::unique_ptr<PrinterRecord>> CopyPrinters(const std::vector<Print
   return copies;
 }
 
-
 // String `id`, a "%d" text, with `count` in place of its "%d".
 std::string CountText(int id, int count) {
   std::string text = LoadResourceString(id);
