@@ -117,7 +117,8 @@ class Preparation {
     // converter made from the TrueType font, not by its file name.
     char listed[GLY_FONT_NAME_SIZE] = {};
     ResourceKindInfo listedKind{};
-    if (converter_.ClassifyFontFile(pcl.c_str(), listed, &listedKind) == 0)
+    if (converter_.ClassifyFontFile(pcl.c_str(), listed, &listedKind) == 0 &&
+        static_cast<ResourceKind>(listedKind.kind) == ResourceKind::PclSoftFont)
       pclListedName_.assign(listed, strnlen(listed, GLY_FONT_NAME_SIZE));
     return WritePclJob(pcl);
   }

@@ -125,14 +125,21 @@ TEST_F(PrepareResourceJobTest, TrueTypeConvertsByTheChoiceInTheConvertersOrder) 
 
   converter.calls.clear();
   ASSERT_EQ(Prepare("sans.ttf", {1, 0}, "Sans"), kResourceJobDone);
-  EXPECT_EQ(converter.calls, Files{"pcl sans.ttf tmpPcl.tmp"});
+  // The PCL font is classified for the name the printer will list it by.
+  EXPECT_EQ(converter.calls, (Files{"pcl sans.ttf tmpPcl.tmp", "classify tmpPcl.tmp"}));
   EXPECT_TRUE(HasPclJob(Job(), "Sans", "pcl of sans.ttf\n"));
   EXPECT_EQ(JobDirFiles(), Files{kJobFileName});
 
   converter.calls.clear();
   ASSERT_EQ(Prepare("sans.ttf", {1, 0}, "Sans"), kResourceJobDone);
   EXPECT_EQ(converter.calls, (Files{"type1 sans.ttf tmpPfa.tmp", "finish tmpPfa.tmp tmpPfb.pfa",
-                                    "classify tmpPfb.pfa", "pcl sans.ttf tmpPcl.tmp"}));
+                                    "classify tmpPfb.pfa", "pcl sans.ttf tmpPcl.tmp", "classify tmpPcl.tmp"}));
+  // What each job stores where, for the printer to be asked afterwards.
+  ASSERT_EQ(context.sent.size(), 2u);
+  EXPECT_EQ(context.sent[0].kind, SentKind::kPostScriptFont);
+  EXPECT_EQ(context.sent[0].printerPath, "0:\\fonts\\ConvertedSans");
+  EXPECT_EQ(context.sent[1].kind, SentKind::kPclFont);
+  EXPECT_EQ(context.sent[1].printerPath, "0:\\pcl\\fonts\\ConvertedSans");
   EXPECT_EQ(context.jobFiles.postScript->path(), JobDirFile(kJobFileName));
   EXPECT_EQ(context.jobFiles.pcl->path(), JobDirFile(kSecondJobFileName));
   EXPECT_TRUE(HasPostScriptJob(Job(), "(ConvertedSans)", "finish of tmpPfa.tmp\n"));
@@ -185,7 +192,8 @@ TEST_F(PrepareResourceJobTest, ConversionQuestionIsAskedUntilApplyToAllIsConfirm
   ASSERT_EQ(Prepare("b.ttf", {1, 0}), kResourceJobDone);
   // Cancelled later: the earlier choice stands.
   ASSERT_EQ(Prepare("c.ttf", {1, 0}), kResourceJobDone);
-  EXPECT_EQ(converter.calls, (Files{"pcl b.ttf tmpPcl.tmp", "pcl c.ttf tmpPcl.tmp"}));
+  EXPECT_EQ(converter.calls,
+            (Files{"pcl b.ttf tmpPcl.tmp", "classify tmpPcl.tmp", "pcl c.ttf tmpPcl.tmp", "classify tmpPcl.tmp"}));
   EXPECT_EQ(questions.conversionQuestions, 3);
 
   questions.answers = {{true, false, false, true}};
