@@ -5,9 +5,10 @@
 // This header and snmp_records.h are all the library sees of the program.
 //
 // Threads: the deletion operations (SnmpDeleteFont*) are called from the
-// font deletion worker; every other operation, and the PrinterFoundCallback,
-// runs on the user-interface thread, because the callback changes the
-// printer list without a lock.
+// font deletion worker, and the download's questions (SnmpGetFontTable,
+// SnmpQueryStoredFile) from the download worker; every other operation, and
+// the PrinterFoundCallback, runs on the user-interface thread, because the
+// callback changes the printer list without a lock.
 #pragma once
 
 #include <cstddef>
