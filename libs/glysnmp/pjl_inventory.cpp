@@ -291,8 +291,9 @@ PjlDeletion QueryPjlFontDeletion(const PjlPrinter& printer, int32_t index) {
 StoredFile QueryPjlStoredFile(const PjlPrinter& printer, std::string_view path) {
   // File-system status codes of an answer that says the file is not there.
   constexpr int32_t kVolumeNotAvailable = 1, kFileNotFound = 3;
+  auto breaksQuotes = [](unsigned char c) { return c < 0x20 || c == '"' || c == 0x7F; };
   const bool quotable = !path.empty() && path.size() <= kMostPjlNameBytes &&
-                        std::none_of(path.begin(), path.end(), [](unsigned char c) { return c < 0x20 || c == '"' || c == 0x7F; });
+                        std::none_of(path.begin(), path.end(), breaksQuotes);
   if (!quotable) return StoredFile::kUnknown;
   std::unique_ptr<PjlClient> client = PjlClient::Open(printer.address, printer.password, printer.settings);
   std::optional<std::string> reply =

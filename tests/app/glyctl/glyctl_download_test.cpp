@@ -104,7 +104,8 @@ TEST_F(GlyctlDownloadTest, EachLineSaysWhetherThePrinterHoldsTheFile) {
   }
 
   EXPECT_EQ(Run({"download", gothic, "--printers", "127.88.26.14"}).status, kExitNotConfirmed);
-  const GlyctlResult unasked = Run({"download", gothic, "--no-verify", "--format", "csv", "--printers", "127.88.26.10"});
+  const GlyctlResult unasked =
+      Run({"download", gothic, "--no-verify", "--format", "csv", "--printers", "127.88.26.10"});
   EXPECT_EQ(unasked.status, kExitOk);
   EXPECT_EQ(ParsedBy("csv", unasked.out), "Printer|File|Status\n127.88.26.10|Gothic.sfp|Sent, not confirmed\n");
   // The printers' model gives them a hard disk alone.
