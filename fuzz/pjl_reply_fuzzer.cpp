@@ -18,6 +18,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string_view bytes(reinterpret_cast<const char*>(data), size);
   glysnmp::FileSystemReply reply = glysnmp::ReadFileSystemReply(bytes);
   if (reply.lines.size() > glysnmp::kMostPjlListed) __builtin_trap();
+  CheckName(reply.type);
   for (const glysnmp::DirectoryEntry& entry : glysnmp::ReadDirectoryEntries(reply.lines)) CheckName(entry.name);
   glysnmp::ReadFileSystemTable(bytes);
   if (std::optional<std::string_view> upload = glysnmp::ReadUploadBytes(bytes)) {

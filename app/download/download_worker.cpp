@@ -1,10 +1,15 @@
 #include "download/download_worker.h"
 
+#include <algorithm>
+#include <iterator>
+
 #include "download/classify_resource.h"
 #include "download/converter_operations.h"
+#include "download/download_check.h"
 #include "download/lpr.h"
 #include "download/resource_kind.h"
 #include "download/resource_manager_ids.h"
+#include "platform/winsock_errors.h"
 #include "printers/clock.h"
 #include "ui/message_boxes.h"
 
@@ -38,13 +43,47 @@ void DownloadWorker::Run() {
   events_.Ended(conversion);
 }
 
+bool HasStorage(uint32_t storageOptions, StorageLocation location) {
+  return (storageOptions & (location == kFlashMemory ? kStorageFlash : kStorageHardDisk)) != 0;
+}
+
+namespace {
+
+// The socket errors a printer most often gives, as words.
+const char* SocketErrorText(int error) {
+  switch (error) {
+    case WSAECONNREFUSED: return "connection refused";
+    case WSAETIMEDOUT: return "timed out";
+    case WSAECONNRESET: return "connection reset by the printer";
+    case WSAEHOSTUNREACH:
+    case WSAENETUNREACH: return "printer unreachable";
+    case WSAEHOSTDOWN: return "printer down";
+    default: return nullptr;
+  }
+}
+
+}  // namespace
+
+std::string SocketFailureStatusText(int result) {
+  const char* reason = LprResultMessage(result);
+  if (!reason) reason = SocketErrorText(result);
+  return std::string(kSocketFailureStatusText) + " (" +
+         (reason ? std::string(reason) : "socket error " + std::to_string(result)) + ")";
+}
+
 bool DownloadWorker::ServePrinter(const DownloadPrinter& printer) {
-  // Neither hard disk nor flash memory: nothing can be stored there.
-  if (printer.storageOptions == 0) return true;
+  const int rows = static_cast<int>(plan_.resourcePaths.size());
+  if (!HasStorage(printer.storageOptions, plan_.location)) {
+    // Nothing can be stored where the download goes: every row says so.
+    events_.StatusesReset();
+    for (int row = 0; row < rows; ++row)
+      events_.RowStatus(row, plan_.location == kFlashMemory ? kNoFlashMemoryText : kNoHardDiskText);
+    return true;
+  }
   events_.StatusesReset();
   int jobNumber = 0;  // every printer numbers its jobs from 000
   int pacing = 0;
-  const int rows = static_cast<int>(plan_.resourcePaths.size());
+  std::vector<SentRow> sentRows;
   for (int row = 0; row < rows;) {
     services_.clock.SleepMs(kWorkerStepMs);
     const DownloadState state = state_.Load();
@@ -54,9 +93,12 @@ bool DownloadWorker::ServePrinter(const DownloadPrinter& printer) {
       pacing = (pacing + 1) % (kRestSteps + 1);
       continue;
     }
-    if (HandleResource(printer, row, jobNumber)) pacing = 1;
+    if (HandleResource(printer, row, jobNumber, sentRows)) pacing = 1;
     ++row;
   }
+  // A stopped download does not wait for the printer's answers: its rows
+  // stay "Sent, not confirmed".
+  if (printer.verify && state_.Load() != DownloadState::Stopped) ConfirmSentRows(printer, sentRows);
   // A close asked during the download lets this printer finish, no more.
   state_.Change({DownloadState::CloseRequested}, DownloadState::Stopped);
   if (state_.Load() == DownloadState::Stopped) return false;
@@ -64,7 +106,26 @@ bool DownloadWorker::ServePrinter(const DownloadPrinter& printer) {
   return true;
 }
 
-bool DownloadWorker::HandleResource(const DownloadPrinter& printer, int row, int& jobNumber) {
+void DownloadWorker::ConfirmSentRows(const DownloadPrinter& printer, const std::vector<SentRow>& sentRows) {
+  std::vector<SentResource> asked;
+  for (const SentRow& sentRow : sentRows) asked.insert(asked.end(), sentRow.sent.begin(), sentRow.sent.end());
+  if (asked.empty()) return;
+  const std::vector<Presence> answers = AskPrinterFor(printer.record, asked, services_.clock);
+  size_t next = 0;
+  for (const SentRow& sentRow : sentRows) {
+    const std::vector<Presence> parts(answers.begin() + static_cast<std::ptrdiff_t>(next),
+                                      answers.begin() + static_cast<std::ptrdiff_t>(next + sentRow.sent.size()));
+    next += sentRow.sent.size();
+    switch (PresenceOfAll(parts)) {
+      case Presence::kStored: events_.RowStatus(sentRow.row, sentRow.status); break;
+      case Presence::kNotStored: events_.RowStatus(sentRow.row, kRefusedByPrinterText); break;
+      case Presence::kUnknown: break;  // it says "Sent, not confirmed" already
+    }
+  }
+}
+
+bool DownloadWorker::HandleResource(const DownloadPrinter& printer, int row, int& jobNumber,
+                                    std::vector<SentRow>& sentRows) {
   const std::string& path = plan_.resourcePaths[static_cast<size_t>(row)];
   events_.RowStatus(row, kDownloadingText);
   char fontName[GLY_FONT_NAME_SIZE] = {};
@@ -93,15 +154,28 @@ bool DownloadWorker::HandleResource(const DownloadPrinter& printer, int row, int
   }
   std::string status =
       context_.charactersLeftOut > 0 ? ConvertedStatusText(context_.charactersLeftOut) : kDownloadedText;
-  for (const std::shared_ptr<JobFile>& jobFile : JobFilesToSend(kind, status)) {
+  const std::vector<std::shared_ptr<JobFile>> jobFiles = JobFilesToSend(kind, status);
+  bool allSent = !jobFiles.empty();
+  for (const std::shared_ptr<JobFile>& jobFile : jobFiles) {
     const int sent =
         jobFile ? services_.submit(printer.address.c_str(), *jobFile, "GLY", jobNumber++) : LPR_ERR_JOB_FILE_UNREADABLE;
     if (sent != 0) {
-      status = kSocketFailureStatusText;
+      status = SocketFailureStatusText(sent);
+      allSent = false;
       break;
     }
   }
   DeleteJobFiles();
+  std::vector<SentResource> stored;
+  std::copy_if(context_.sent.begin(), context_.sent.end(), std::back_inserter(stored),
+               [](const SentResource& sent) { return sent.kind != SentKind::kPrintFile; });
+  // A print file is printed, not kept: there is nothing to look for.
+  if (allSent && !stored.empty()) {
+    // The printer took it; whether it holds it is asked after the last
+    // resource, when it has had time to store them all.
+    sentRows.push_back({row, status, std::move(stored)});
+    status = kSentNotConfirmedText;
+  }
   events_.RowStatus(row, status);
   return true;
 }
@@ -122,7 +196,7 @@ std::vector<std::shared_ptr<JobFile>> DownloadWorker::JobFilesToSend(uint16_t ki
     case ResourceKind::None: {
       // Macros, forms and print files: what preparation placed.
       std::vector<std::shared_ptr<JobFile>> sent;
-      for (const ResourcePlacement& placement : context_.placements) sent.push_back(placement.jobFile);
+      for (const SentResource& placed : context_.sent) sent.push_back(placed.jobFile);
       return sent;
     }
   }

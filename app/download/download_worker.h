@@ -1,5 +1,7 @@
 // The download worker: for each printer in turn, and for each listed
-// resource in turn, prepares the resource's job and sends it over LPR.
+// resource in turn, prepares the resource's job and sends it over LPR;
+// after a printer's resources it asks the printer whether each is there.
+// A printer without the storage the download goes to is skipped.
 //
 // It works on copies made when the download starts (the printers, the
 // resource paths, the storage location and the conversion choice), so
@@ -20,6 +22,8 @@
 #include "download/download_job.h"
 #include "download/download_state.h"
 #include "download/prepare_resource_job.h"
+#include "download/sent_resource.h"
+#include "printers/printer_record.h"
 
 class Clock;
 
@@ -45,6 +49,15 @@ inline constexpr const char* kNotConvertedText = "Not Converted";
 // The printer could not be reached or refused a job (string 32824's text).
 inline constexpr const char* kSocketFailureStatusText =
     "Socket failure! Please check the printer and try again.";
+// kSocketFailureStatusText with the reason of the failed submission `result`.
+std::string SocketFailureStatusText(int result);
+// What the printer said of a resource it took: seen there, or not there.
+inline constexpr const char* kRefusedByPrinterText = "Refused by the printer";
+// Sent, but the printer could not be asked, or was not to be.
+inline constexpr const char* kSentNotConfirmedText = "Sent, not confirmed";
+// The printer lacks the storage the download goes to: nothing was sent.
+inline constexpr const char* kNoHardDiskText = "No hard disk";
+inline constexpr const char* kNoFlashMemoryText = "No flash memory";
 
 // The worker's pacing: one poll step, the rest after a handled resource (in
 // steps) and the rest after a printer.
@@ -55,7 +68,17 @@ inline constexpr uint32_t kPrinterRestMs = 300;
 struct DownloadPrinter {
   std::string address;  // dotted decimal
   uint32_t storageOptions = 0;
+  // Whether the printer is asked, after its resources, whether each is
+  // there (download_check.h); when not, what was sent stays "Sent, not
+  // confirmed".
+  bool verify = true;
+  // The printer as the SNMP library knows it (address, communities, SNMP
+  // level), for those questions.
+  PrinterRecord record{};
 };
+
+// Whether `storageOptions` (PrinterStorage) has the storage at `location`.
+bool HasStorage(uint32_t storageOptions, StorageLocation location);
 
 struct DownloadPlan {
   std::vector<DownloadPrinter> printers;
@@ -104,10 +127,20 @@ class DownloadWorker {
   void Run();
 
  private:
+  // A resource whose jobs were all sent, waiting for the printer to confirm it.
+  struct SentRow {
+    int row;
+    std::string status;  // its row's text once confirmed
+    std::vector<SentResource> sent;
+  };
+
   // Serves one printer; false when the download is to end.
   bool ServePrinter(const DownloadPrinter& printer);
   // Handles resource `row`; true when something was sent and a rest follows.
-  bool HandleResource(const DownloadPrinter& printer, int row, int& jobNumber);
+  // A resource sent whole joins `sentRows`.
+  bool HandleResource(const DownloadPrinter& printer, int row, int& jobNumber, std::vector<SentRow>& sentRows);
+  // Asks the printer for what was sent and gives each row its outcome.
+  void ConfirmSentRows(const DownloadPrinter& printer, const std::vector<SentRow>& sentRows);
   // The job files to send for a prepared resource of `kind`.
   std::vector<std::shared_ptr<JobFile>> JobFilesToSend(uint16_t kind, std::string& unsentStatus) const;
   void DeleteJobFiles();

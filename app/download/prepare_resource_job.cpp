@@ -39,7 +39,7 @@ class Preparation {
   int Run() {
     if (!exportMode_) StartWithEmptyJobFiles();
     context_.charactersLeftOut = 0;
-    context_.placements.clear();
+    context_.sent.clear();
     switch (static_cast<ResourceKind>(kindInfo_.kind)) {
       case ResourceKind::PostScript: return PreparePostScriptFont();
       case ResourceKind::PclSoftFont: return WritePclJob(path_);
@@ -93,7 +93,6 @@ class Preparation {
 
   // A file that is not a font, by its extension.
   int PreparePassThrough() {
-    using What = ResourcePlacement::What;
     const StorageLocation location = context_.downloadLocation;
     switch (PassThroughKindOf(FileNameOf(path_))) {
       case PassThroughKind::kPclMacro: {
@@ -102,8 +101,8 @@ class Preparation {
         const int macroId = std::stoi(*id);
         const int written = WritePclMacroJob(path_, macroId, location,
                                              JobFileFor(context_.jobFiles.pcl, kJobFileName), context_.boxes);
-        return Placed(Outcome(written, context_.jobFiles.pcl, kJobFileName), What::kPclMacro,
-                      std::to_string(macroId), PclMacroPrinterPath(location, macroId), context_.jobFiles.pcl);
+        return Sent(Outcome(written, context_.jobFiles.pcl, kJobFileName), SentKind::kPclMacro, *id, *id,
+                    PclMacroPrinterPath(location, macroId), context_.jobFiles.pcl);
       }
       case PassThroughKind::kPostScriptForm: {
         const std::optional<std::string> name = ResourceName(ResourceNameKind::kFormName);
@@ -111,14 +110,14 @@ class Preparation {
         const int written =
             WritePostScriptFormJob(path_, name->c_str(), location,
                                    JobFileFor(context_.jobFiles.postScript, kJobFileName), context_.boxes);
-        return Placed(Outcome(written, context_.jobFiles.postScript, kJobFileName), What::kPostScriptForm, *name,
-                      PjlVolume(location) + "\\Resource\\Form\\" + *name, context_.jobFiles.postScript);
+        return Sent(Outcome(written, context_.jobFiles.postScript, kJobFileName), SentKind::kPostScriptForm, *name,
+                    *name, PjlVolume(location) + "\\Resource\\Form\\" + *name, context_.jobFiles.postScript);
       }
       case PassThroughKind::kPrintFile: {
         const int written =
             WritePrintFileJob(path_, JobFileFor(context_.jobFiles.pcl, kJobFileName), context_.boxes);
-        return Placed(Outcome(written, context_.jobFiles.pcl, kJobFileName), What::kPrintFile, {}, {},
-                      context_.jobFiles.pcl);
+        return Sent(Outcome(written, context_.jobFiles.pcl, kJobFileName), SentKind::kPrintFile, {}, {}, {},
+                    context_.jobFiles.pcl);
       }
       case PassThroughKind::kNone: break;
     }
@@ -137,10 +136,11 @@ class Preparation {
   }
 
   // Records where a job that was written stores its resource.
-  int Placed(int result, ResourcePlacement::What what, std::string name, std::string pjlPath,
-             const std::shared_ptr<JobFile>& jobFile) {
+  int Sent(int result, SentKind kind, std::string name, std::string listedName, std::string printerPath,
+           const std::shared_ptr<JobFile>& jobFile) {
     if (result == kResourceJobDone)
-      context_.placements.push_back({what, std::move(name), std::move(pjlPath), jobFile});
+      context_.sent.push_back({kind, context_.downloadLocation, std::move(name), std::move(listedName),
+                               std::move(printerPath), jobFile});
     return result;
   }
 
@@ -167,6 +167,13 @@ class Preparation {
     }
     if (report.charactersCarried < report.charactersMapped)
       context_.charactersLeftOut = report.charactersMapped - report.charactersCarried;
+    // The printer lists the font by the name in its descriptor, which the
+    // converter made from the TrueType font, not by its file name.
+    char listed[GLY_FONT_NAME_SIZE] = {};
+    ResourceKindInfo listedKind{};
+    if (converter_.ClassifyFontFile(pcl.c_str(), listed, &listedKind) == 0 &&
+        static_cast<ResourceKind>(listedKind.kind) == ResourceKind::PclSoftFont)
+      pclListedName_.assign(listed, strnlen(listed, GLY_FONT_NAME_SIZE));
     return WritePclJob(pcl);
   }
 
@@ -190,9 +197,9 @@ class Preparation {
     const int written =
         WritePostScriptDownloadJob(source.c_str(), name.c_str(), context_.downloadLocation,
                                    JobFileFor(context_.jobFiles.postScript, kJobFileName), context_.boxes);
-    return Placed(Outcome(written, context_.jobFiles.postScript, kJobFileName),
-                  ResourcePlacement::What::kPostScriptFont, name,
-                  PjlVolume(context_.downloadLocation) + "\\fonts\\" + name, context_.jobFiles.postScript);
+    return Sent(Outcome(written, context_.jobFiles.postScript, kJobFileName), SentKind::kPostScriptFont, name, name,
+                FontPrinterPath(SentKind::kPostScriptFont, context_.downloadLocation, name),
+                context_.jobFiles.postScript);
   }
 
   int WritePclJob(const std::string& source) {
@@ -200,8 +207,9 @@ class Preparation {
     const int written =
         WritePclDownloadJob(source.c_str(), name.c_str(), context_.downloadLocation,
                             JobFileFor(context_.jobFiles.pcl, pclJobFileName_), context_.boxes);
-    return Placed(Outcome(written, context_.jobFiles.pcl, pclJobFileName_), ResourcePlacement::What::kPclFont,
-                  name, PclFontPrinterPath(context_.downloadLocation, name), context_.jobFiles.pcl);
+    return Sent(Outcome(written, context_.jobFiles.pcl, pclJobFileName_), SentKind::kPclFont, name,
+                pclListedName_.empty() ? name : pclListedName_, PclFontPrinterPath(context_.downloadLocation, name),
+                context_.jobFiles.pcl);
   }
 
   // A temporary job file whose job failed holds nothing to send: it goes.
@@ -221,6 +229,7 @@ class Preparation {
   ResourceKindInfo& kindInfo_;
   bool exportMode_;
   const char* pclJobFileName_ = kJobFileName;
+  std::string pclListedName_;  // a converted PCL font's descriptor name
 };
 
 }  // namespace

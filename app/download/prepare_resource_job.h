@@ -26,6 +26,7 @@
 #include "download/download_job.h"
 #include "download/job_folder.h"
 #include "download/resource_job_questions.h"
+#include "download/sent_resource.h"
 
 class ConverterOperations;
 class MessageBoxes;
@@ -41,21 +42,6 @@ inline constexpr char kSecondJobFileName[] = "tmp1PrintFile.tmp";  // PCL half o
 struct JobFiles {
   std::shared_ptr<JobFile> postScript;
   std::shared_ptr<JobFile> pcl;
-};
-
-// What one job of a prepared resource leaves on the printer, so that it can
-// be looked for there once the job is sent.
-struct ResourcePlacement {
-  enum class What { kPclFont, kPostScriptFont, kPclMacro, kPostScriptForm, kPrintFile };
-  What what = What::kPrintFile;
-  // The font name, the macro ID or the form name; empty for a print file.
-  std::string name;
-  // The file in the printer's PJL file system: "0:\pcl\fonts\Courier10",
-  // "1:\pcl\macros\42"; for a PostScript job the file on the device as a
-  // printer whose PostScript disk is also its PJL volume shows it,
-  // "0:\fonts\Courier", "0:\Resource\Form\Logo". Empty for a print file.
-  std::string pjlPath;
-  std::shared_ptr<JobFile> jobFile;  // the job file that carries it
 };
 
 // Status of a macro or form whose name question was cancelled: nothing is
@@ -78,8 +64,6 @@ struct ResourceJobContext {
   StorageLocation downloadLocation = kHardDisk;
   ConversionChoice conversion;
   JobFiles jobFiles;  // set to the export file by an export
-  // Where the last prepared resource's jobs store it, in the order written.
-  std::vector<ResourcePlacement> placements;
   // The macro IDs and form names given so far, by resource path, so that a
   // download asks once per resource however many printers it serves
   // (nothing: the question was cancelled). Cleared for each export.
@@ -87,6 +71,9 @@ struct ResourceJobContext {
   // How many characters of the last prepared resource its PCL TrueType
   // font could not carry.
   std::size_t charactersLeftOut = 0;
+  // What the jobs of the last prepared resource store on the printer, one
+  // entry per job written, in their order.
+  std::vector<SentResource> sent;
 };
 
 enum ResourceJobResult : int {

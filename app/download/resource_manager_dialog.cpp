@@ -85,8 +85,8 @@ void ResourceManagerDialog::CreateStatusBar() {
 void ResourceManagerDialog::ShowState() {
   ShowPrinters();
   ShowRows();
-  for (int id : {kAddButton, kRemoveButton, kEditPrinterListButton, kFlashMemoryRadio, kDownloadButton,
-                 kStopButton, kExportButton})
+  for (int id : {kAddButton, kRemoveButton, kEditPrinterListButton, kHardDiskRadio, kFlashMemoryRadio,
+                 kDownloadButton, kStopButton, kExportButton})
     EnableControl(id, logic_.IsEnabled(id));
   const int checked = logic_.downloadLocation() == kFlashMemory ? kFlashMemoryRadio : kHardDiskRadio;
   if (auto* radio = ControlAs<QAbstractButton>(checked)) radio->setChecked(true);

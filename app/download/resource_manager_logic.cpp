@@ -21,10 +21,6 @@ std::vector<std::unique_ptr<PrinterRecord>> CopyPrinters(const std::vector<Print
   return copies;
 }
 
-bool HasFlashMemory(const PrinterRecord& printer) {
-  return printer.storageOptions == kStorageFlash || printer.storageOptions == kStorageBoth;
-}
-
 // String `id`, a "%d" text, with `count` in place of its "%d".
 std::string CountText(int id, int count) {
   std::string text = LoadResourceString(id);
@@ -50,6 +46,7 @@ ResourceManagerLogic::ResourceManagerLogic(ResourceManagerHost& host, ResourceMa
       workerQuestions_(gate_, services_.questions) {
   ResetJobFiles();
   SelectPrinter(targets_.empty() ? -1 : 0);
+  OfferTargetsStorage();
 }
 
 ResourceManagerLogic::~ResourceManagerLogic() {
@@ -67,8 +64,12 @@ void ResourceManagerLogic::OnCommand(int id) {
     case kEditPrinterListButton:
       if (IsEnabled(kEditPrinterListButton)) host_.OpenEditPrinterList();
       break;
-    case kHardDiskRadio: downloadLocation_ = kHardDisk; break;
-    case kFlashMemoryRadio: downloadLocation_ = kFlashMemory; break;
+    case kHardDiskRadio:
+      if (hardDiskEnabled_) downloadLocation_ = kHardDisk;
+      break;
+    case kFlashMemoryRadio:
+      if (flashEnabled_) downloadLocation_ = kFlashMemory;
+      break;
     case kDownloadButton: Download(); break;
     case kStopButton: StopDownload(); break;
     case kExportButton: ExportToFile(); break;
@@ -84,7 +85,19 @@ void ResourceManagerLogic::OnPrinterSelectionChanged(int index) { SelectPrinter(
 
 void ResourceManagerLogic::SelectPrinter(int index) {
   selectedPrinter_ = index >= 0 && index < static_cast<int>(targets_.size()) ? index : -1;
-  flashEnabled_ = selectedPrinter_ != -1 && HasFlashMemory(*targets_[static_cast<size_t>(selectedPrinter_)]);
+}
+
+void ResourceManagerLogic::OfferTargetsStorage() {
+  // Without printers (an export alone) nothing limits the choice.
+  auto anyHas = [this](StorageLocation location) {
+    return targets_.empty() || std::any_of(targets_.begin(), targets_.end(), [location](const auto& printer) {
+             return HasStorage(printer->storageOptions, location);
+           });
+  };
+  hardDiskEnabled_ = anyHas(kHardDisk);
+  flashEnabled_ = anyHas(kFlashMemory);
+  if (downloadLocation_ == kHardDisk && !hardDiskEnabled_ && flashEnabled_) downloadLocation_ = kFlashMemory;
+  if (downloadLocation_ == kFlashMemory && !flashEnabled_ && hardDiskEnabled_) downloadLocation_ = kHardDisk;
 }
 
 void ResourceManagerLogic::OnRowSelectionChanged(std::vector<int> selectedRows) {
@@ -135,8 +148,11 @@ void ResourceManagerLogic::Download() {
     return;
   }
   DownloadPlan plan;
-  for (const auto& printer : targets_)
-    plan.printers.push_back({FormatAddress(printer->address), printer->storageOptions});
+  for (const auto& printer : targets_) {
+    DownloadPrinter served{FormatAddress(printer->address), printer->storageOptions};
+    served.record = *printer;
+    plan.printers.push_back(std::move(served));
+  }
   for (const Row& row : rows_) plan.resourcePaths.push_back(row.path);
   plan.location = downloadLocation_;
   plan.conversion = jobContext_.conversion;
@@ -144,6 +160,7 @@ void ResourceManagerLogic::Download() {
   // is not overwritten.
   state_.Store(DownloadState::Downloading);
   closeWhenEnded_ = false;
+  progress_ = {0, 0};
   worker_ = std::make_unique<DownloadWorker>(
       std::move(plan), state_, *this,
       DownloadWorkerServices{services_.converter, workerQuestions_, workerBoxes_, services_.jobDirectory,
@@ -285,6 +302,7 @@ void ResourceManagerLogic::ApplyPrinterSelection(const std::vector<int>& checked
     if (index >= 0 && index < static_cast<int>(allPrinters_.size()))
       targets_.push_back(std::make_unique<PrinterRecord>(*allPrinters_[static_cast<size_t>(index)]));
   SelectPrinter(targets_.empty() ? -1 : 0);
+  OfferTargetsStorage();
   host_.StateChanged();
 }
 
@@ -318,13 +336,22 @@ bool ResourceManagerLogic::IsEnabled(int controlId) const {
     case kRemoveButton: return idle && !rows_.empty();
     case kEditPrinterListButton: return idle && editListAllowed_;
     case kStopButton: return worker_ && state_.Load() != DownloadState::Stopped;
+    case kHardDiskRadio: return hardDiskEnabled_;
     case kFlashMemoryRadio: return flashEnabled_;
     default: return true;
   }
 }
 
+std::string ResourceManagerLogic::ProgressText() const {
+  if (!worker_) return LoadResourceString(kReadyText);
+  const size_t printer = static_cast<size_t>(progress_.printer);
+  std::string text = "Printer " + std::to_string(progress_.printer + 1) + " of " + std::to_string(targets_.size());
+  if (printer < targets_.size()) text += std::string(": ") + targets_[printer]->printerName;
+  return text + ", resource " + std::to_string(progress_.row + 1) + " of " + std::to_string(rows_.size());
+}
+
 std::vector<std::string> ResourceManagerLogic::StatusParts() const {
-  return {LoadResourceString(kReadyText), CountText(kFontCountText, static_cast<int>(rows_.size())),
+  return {ProgressText(), CountText(kFontCountText, static_cast<int>(rows_.size())),
           CountText(kPrinterCountText, static_cast<int>(targets_.size())), ""};
 }
 
@@ -341,7 +368,10 @@ void ResourceManagerLogic::OnUiThread(std::function<void()> call) {
 }
 
 void ResourceManagerLogic::PrinterStarted(int index) {
-  OnUiThread([this, index] { SelectPrinter(index); });
+  OnUiThread([this, index] {
+    SelectPrinter(index);
+    progress_ = {index, 0};
+  });
 }
 
 void ResourceManagerLogic::StatusesReset() {
@@ -351,7 +381,10 @@ void ResourceManagerLogic::StatusesReset() {
 }
 
 void ResourceManagerLogic::RowStatus(int row, const std::string& status) {
-  OnUiThread([this, row, status] { SetStatus(row, status); });
+  OnUiThread([this, row, status] {
+    SetStatus(row, status);
+    if (status == kDownloadingText) progress_.row = row;
+  });
 }
 
 void ResourceManagerLogic::Ended(const ConversionChoice& conversion) {

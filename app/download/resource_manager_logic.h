@@ -104,7 +104,8 @@ class ResourceManagerLogic final : public DownloadWorkerEvents {
   int selectedPrinter() const { return selectedPrinter_; }
   StorageLocation downloadLocation() const { return downloadLocation_; }
   bool IsEnabled(int controlId) const;
-  // The status bar's four parts.
+  // The status bar's four parts; the first tells how far a download is:
+  // "Printer 2 of 3: LAB2, resource 1 of 4", else "Ready".
   std::vector<std::string> StatusParts() const;
   DownloadState state() const { return state_.Load(); }
   bool downloading() const { return worker_ != nullptr; }
@@ -125,6 +126,10 @@ class ResourceManagerLogic final : public DownloadWorkerEvents {
   void WorkerEnded(const ConversionChoice& conversion);
 
   void SelectPrinter(int index);
+  // Enables the storage radios the targets have, and moves the location to
+  // an enabled one.
+  void OfferTargetsStorage();
+  std::string ProgressText() const;
   void SetStatus(int row, const std::string& status);
   void ResetJobFiles();
   // False when a job could not be written whole.
@@ -141,7 +146,13 @@ class ResourceManagerLogic final : public DownloadWorkerEvents {
   std::vector<Row> rows_;
   std::vector<int> selectedRows_;
   int selectedPrinter_ = -1;
+  bool hardDiskEnabled_ = true;
   bool flashEnabled_ = false;
+  // The printer (index into targets_) and row the worker is at.
+  struct Progress {
+    int printer = 0;
+    int row = 0;
+  } progress_;
   StorageLocation downloadLocation_ = kHardDisk;
   bool exporting_ = false;
   std::string exportProblem_;

@@ -16,8 +16,6 @@ namespace {
 // Printers served side by side at most; more only add connections.
 constexpr int kMaxParallel = 64;
 
-constexpr char kSkippedText[] = "Skipped: no hard disk or flash memory";
-
 // The Resource Manager's window for an export: the file is the one given,
 // and the rest of the window is not there.
 class ExportWindow final : public ResourceManagerHost {
@@ -55,6 +53,29 @@ std::optional<int> ParallelOf(CommandRun& run) {
   return std::stoi(text);
 }
 
+// The exit status of a download from its rows: a refusal, then any other
+// failure, then a printer skipped for its storage, then what could not be
+// confirmed; without verification "Sent, not confirmed" is as good as done.
+class DownloadOutcome {
+ public:
+  explicit DownloadOutcome(bool verify) : verify_(verify) {}
+  void Add(const std::string& status) {
+    if (IsDownloadedStatus(status) || (!verify_ && status == kSentNotConfirmedText)) return;
+    if (status == kRefusedByPrinterText) refused_ = true;
+    else if (status == kNoHardDiskText || status == kNoFlashMemoryText) noStorage_ = true;
+    else if (status == kSentNotConfirmedText) notConfirmed_ = true;
+    else failed_ = true;
+  }
+  int exitStatus() const {
+    return refused_ ? kExitRefused : failed_ ? kExitPartly : noStorage_ ? kExitNoStorage
+                                     : notConfirmed_ ? kExitNotConfirmed : kExitOk;
+  }
+
+ private:
+  bool verify_;
+  bool refused_ = false, failed_ = false, noStorage_ = false, notConfirmed_ = false;
+};
+
 }  // namespace
 
 int RunDownload(CommandRun& run) {
@@ -87,9 +108,13 @@ int RunDownload(CommandRun& run) {
   const std::vector<PrinterRecord*> targets = LookUpPrinters(run, printers, addresses, failure);
   if (targets.empty()) return failure;
 
+  const bool verify = !run.line.Has("no-verify");
   DownloadPlan plan;
-  for (const PrinterRecord* printer : targets)
-    plan.printers.push_back({FormatAddress(printer->address), printer->storageOptions});
+  for (const PrinterRecord* printer : targets) {
+    DownloadPrinter served{FormatAddress(printer->address), printer->storageOptions, verify};
+    served.record = *printer;
+    plan.printers.push_back(std::move(served));
+  }
   plan.resourcePaths = files;
   plan.location = *location;
   static_cast<ConversionOptions&>(plan.conversion) = *conversion;
@@ -109,16 +134,16 @@ int RunDownload(CommandRun& run) {
 
   OutputTable table;
   table.columns = {{"Printer", "printer"}, {"File", "file"}, {"Status", "status"}};
-  bool allDone = folders;
+  DownloadOutcome outcome(verify);
   for (size_t p = 0; p < results.size(); ++p) {
     for (size_t r = 0; r < files.size(); ++r) {
-      const std::string status = !results[p].served ? kSkippedText : results[p].statuses[r];
-      allDone = allDone && IsDownloadedStatus(status);
+      const std::string status = results[p].served ? results[p].statuses.at(r) : kNotDownloadedText;
+      outcome.Add(status);
       table.rows.push_back({plan.printers[p].address, FileNameOf(files[r]), status});
     }
   }
   WriteOutputTable(run.console.out(), table, *format);
-  return allDone ? kExitOk : kExitPartly;
+  return outcome.exitStatus();
 }
 
 int RunExport(CommandRun& run) {

@@ -41,8 +41,8 @@ const std::vector<CommandInfo>& GlyctlCommands() {
        "Needs the write community, from --community-file.\n",
        true, {kFormat}, RunDelete},
       {"download",
-       "[--to disk|flash] [--convert type1|pcl|both] [--macro-id N] [--form-name NAME] [--parallel N] FILE... "
-       "--printers ADDRESS... | --printers-file LIST",
+       "[--to disk|flash] [--convert type1|pcl|both] [--macro-id N] [--form-name NAME] [--parallel N] [--no-verify] "
+       "FILE... --printers ADDRESS... | --printers-file LIST",
        "download fonts and resources to printers",
        "Sends every FILE to every printer over LPR, as the Resource Manager\n"
        "does: PostScript fonts as PostScript jobs, PCL fonts as PJL jobs, and\n"
@@ -51,14 +51,21 @@ const std::vector<CommandInfo>& GlyctlCommands() {
        "\\pcl\\macros folder under the macro ID given with --macro-id (0 to\n"
        "32767), a PostScript form (.frm) as the /Form resource named with\n"
        "--form-name; each is needed when FILEs hold such a file, and holds for\n"
-       "all of them. A print file (.prn) is sent as it is. --to chooses the printer's hard disk (default) or its\n"
-       "flash memory. --parallel N serves N printers side by side (default 1,\n"
-       "one printer after another). Nothing is sent unless every FILE is a\n"
-       "resource and every printer answers. --printers-file takes the printers\n"
-       "of a list saved by the program's Save Printer List.\n",
+       "all of them. A print file (.prn) is sent as it is. --to chooses the\n"
+       "printer's hard disk (default) or its flash memory; a printer without it\n"
+       "is skipped (\"No hard disk\", \"No flash memory\", exit status 14).\n"
+       "--parallel N serves N printers side by side (default 1, one printer\n"
+       "after another). Nothing is sent unless every FILE is a resource and\n"
+       "every printer answers. --printers-file takes the printers of a list\n"
+       "saved by the program's Save Printer List.\n"
+       "After its files each printer is asked whether it holds them (its font\n"
+       "table, else PJL FSQUERY): \"Downloaded\" when it does, \"Refused by the\n"
+       "printer\" when it took a job but does not (exit status 13), \"Sent, not\n"
+       "confirmed\" when it cannot be asked (exit status 12). --no-verify asks\n"
+       "nothing: every file sent is \"Sent, not confirmed\" and counts as done.\n",
        true,
-       {kTo, kConvert, kMacroId, kFormName, {"parallel", OptionRule::kValue}, {"printers", OptionRule::kList},
-        {"printers-file", OptionRule::kValue}, kFormat},
+       {kTo, kConvert, kMacroId, kFormName, {"parallel", OptionRule::kValue}, {"no-verify", OptionRule::kFlag},
+        {"printers", OptionRule::kList}, {"printers-file", OptionRule::kValue}, kFormat},
        RunDownload},
       {"export", "[--to disk|flash] [--convert type1|pcl|both] [--macro-id N] [--form-name NAME] FILE... --out JOB.prn",
        "write the download jobs into one print file",

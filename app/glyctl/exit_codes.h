@@ -17,4 +17,9 @@ enum GlyctlExit : int {
   kExitNoFileSystem = 9,    // the printer keeps its file system closed (switched off, PJL password)
   kExitNoFonts = 10,        // the printer answers but lists no fonts
   kExitListCut = 11,        // the font list reached the most rows read: it may lack fonts
+  // A download sent everything, but a printer could not be asked whether it
+  // holds what it was sent.
+  kExitNotConfirmed = 12,
+  kExitRefused = 13,    // a printer took a job, yet does not hold what it stores
+  kExitNoStorage = 14,  // a printer lacks the storage asked for: nothing was sent to it
 };

@@ -42,6 +42,10 @@ constexpr char kExitHelp[] =
     "  9  the printer keeps its file system closed (access off, PJL password)\n"
     "  10 the printer answers but lists no fonts\n"
     "  11 the font list reached 20000 fonts and may lack some\n"
+    "  12 downloaded, but a printer could not confirm holding a file\n"
+    "  13 a printer took a file it then did not hold (refused it)\n"
+    "  14 a printer lacks the storage asked for; nothing was sent to it\n"
+    "     (a download gives the first of 13, 1, 14 and 12 that applies)\n"
     "  128+N  ended by signal N; job folders and unfinished exports removed\n";
 
 const CommandInfo* FindCommand(const std::string& name) {

@@ -24,8 +24,12 @@ class PrinterRecorder final : public DownloadWorkerEvents {
     results_[current_].statuses.assign(resources_, kNotDownloadedText);
   }
   void RowStatus(int row, const std::string& status) override {
-    results_[current_].statuses.at(static_cast<size_t>(row)) = status;
-    if (status != kDownloadingText && services_.progressed) services_.progressed(1);
+    std::string& shown = results_[current_].statuses.at(static_cast<size_t>(row));
+    // A resource is done when its row first settles; the printer's answer
+    // may change it again later.
+    const bool settles = status != kDownloadingText && (shown == kDownloadingText || shown == kNotDownloadedText);
+    shown = status;
+    if (settles && services_.progressed) services_.progressed(1);
   }
   void Ended(const ConversionChoice&) override {}
 

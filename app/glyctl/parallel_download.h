@@ -28,7 +28,7 @@ struct ParallelDownloadServices {
 };
 
 struct PrinterDownload {
-  bool served = false;                // false: no hard disk and no flash memory
+  bool served = false;                // false: its job folder could not be made
   std::vector<std::string> statuses;  // one per resource, the row texts
 };
 

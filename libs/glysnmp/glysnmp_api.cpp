@@ -124,7 +124,10 @@ int32_t ReadFontsOverPjl(const PrinterRecord& printer, std::optional<int32_t> af
   return kOk;
 }
 
-int32_t FillFontList(PrinterRecord* printer, FontList* fonts, std::optional<int32_t> afterIndex) {
+// From the font table alone when `tableOnly`: a printer without one gives
+// kSnmpNoFontTable, one that stopped answering kNoAnswer.
+int32_t FillFontList(PrinterRecord* printer, FontList* fonts, std::optional<int32_t> afterIndex,
+                     bool tableOnly = false) {
   if (fonts == nullptr) return kBadArgument;
   *fonts = FontList{0, nullptr};
   if (printer == nullptr) return kBadArgument;
@@ -139,6 +142,7 @@ int32_t FillFontList(PrinterRecord* printer, FontList* fonts, std::optional<int3
     // network its AppSocket port would cost one more time-out.
     case FontTableRead::kNoAnswer: return kNoAnswer;
     case FontTableRead::kAbsent:
+      if (tableOnly) return kSnmpNoFontTable;
       if (int32_t result = ReadFontsOverPjl(*printer, afterIndex, &table.fonts); result != kOk) return result;
       break;
   }
@@ -263,6 +267,20 @@ int32_t SnmpGetFontList(PrinterRecord* printer, FontList* fonts) { return FillFo
 
 int32_t SnmpGetFontListFrom(PrinterRecord* printer, FontList* fonts, int32_t afterIndex) {
   return FillFontList(printer, fonts, afterIndex);
+}
+
+int32_t SnmpGetFontTable(PrinterRecord* printer, FontList* fonts) {
+  return FillFontList(printer, fonts, std::nullopt, true);
+}
+
+int32_t SnmpQueryStoredFile(uint32_t address, const char* printerPath) {
+  if (printerPath == nullptr) return kBadArgument;
+  switch (QueryPjlStoredFile({address, PjlPasswordOf(address), ReadPjlSettings()}, printerPath)) {
+    case StoredFile::kStored: return kSnmpFileStored;
+    case StoredFile::kNotStored: return kSnmpFileNotStored;
+    case StoredFile::kUnknown: break;
+  }
+  return kSnmpFileUnknown;
 }
 
 int32_t SnmpFreeFontList(FontList* fonts) {

@@ -15,6 +15,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "glysnmp.h"
@@ -52,6 +53,13 @@ PjlStatus DeletePjlFont(const PjlPrinter& printer, int32_t index);
 // kDeleted once FSQUERY no longer finds the file a deletion was started for.
 enum class PjlDeletion { kNoAnswer, kPending, kDeleted };
 PjlDeletion QueryPjlFontDeletion(const PjlPrinter& printer, int32_t index);
+
+// Whether the printer holds the file at `path` (a PJL path), by FSQUERY:
+// stored when it answers TYPE=FILE, not stored when it says the file or its
+// volume is not there (or a folder is), unknown otherwise, and for a path
+// that would not survive being quoted in a PJL command.
+enum class StoredFile { kStored, kNotStored, kUnknown };
+StoredFile QueryPjlStoredFile(const PjlPrinter& printer, std::string_view path);
 
 // The printer's volumes from INFO FILESYS; nullopt when it did not answer.
 std::optional<StorageInventory> QueryPjlStorage(const PjlPrinter& printer);

@@ -107,6 +107,13 @@ FileSystemReply ReadFileSystemReply(std::string_view reply) {
   FileSystemReply read;
   std::vector<std::string_view> lines = ReplyLines(reply);
   read.answered = !lines.empty();
+  if (read.answered) {
+    // The name may hold anything but a quote: options follow its closing one.
+    const size_t open = lines[0].find('"');
+    const size_t close = open == std::string_view::npos ? open : lines[0].find('"', open + 1);
+    const std::string_view options = close == std::string_view::npos ? lines[0] : lines[0].substr(close + 1);
+    read.type.assign(OptionValue(options, "TYPE").value_or("").substr(0, kMostPjlNameBytes));
+  }
   for (size_t i = 1; i < lines.size(); ++i) {
     if (lines[i].substr(0, 10) == "FILEERROR=") {
       read.fileError = NumberAt<int32_t>(lines[i].substr(10)).value_or(0);

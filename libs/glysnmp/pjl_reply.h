@@ -22,6 +22,9 @@ inline constexpr size_t kMostPjlListed = 4096;
 struct FileSystemReply {
   bool answered = false;  // the printer said anything at all
   std::optional<int32_t> fileError;
+  // TYPE= of the echoed command line after its quoted name (FSQUERY:
+  // "FILE" or "DIR"); empty when it gives none.
+  std::string type;
   std::vector<std::string> lines;
 };
 FileSystemReply ReadFileSystemReply(std::string_view reply);

@@ -5,9 +5,10 @@
 // This header and snmp_records.h are all the library sees of the program.
 //
 // Threads: the deletion operations (SnmpDeleteFont*) are called from the
-// font deletion worker; every other operation, and the PrinterFoundCallback,
-// runs on the user-interface thread, because the callback changes the
-// printer list without a lock.
+// font deletion worker, and the download's questions (SnmpGetFontTable,
+// SnmpQueryStoredFile) from the download worker; every other operation, and
+// the PrinterFoundCallback, runs on the user-interface thread, because the
+// callback changes the printer list without a lock.
 #pragma once
 
 #include <cstddef>
@@ -124,6 +125,17 @@ enum SnmpFontSource : int32_t {
 enum SnmpFontListResult : int32_t {
   kSnmpFontsNoFileSystemAccess = 3,  // PJL answers, its file-system commands are ignored
   kSnmpFontsFileSystemLocked = 4,    // the file system wants a PJL password
+  kSnmpNoFontTable = 5,              // SnmpGetFontTable: the printer has no GLY-FONT-MIB table
+};
+
+// Results of SnmpQueryStoredFile.
+enum SnmpStoredFileResult : int32_t {
+  kSnmpFileStored = 0,     // the printer holds the file
+  kSnmpFileNotStored = 1,  // the printer answered: no such file (or no such volume)
+  // The printer could not be asked: no connection or no reply on its
+  // AppSocket port, its file-system commands ignored or locked by a PJL
+  // password, or an answer that says neither.
+  kSnmpFileUnknown = 2,
 };
 
 // A size the printer did not give.
@@ -159,6 +171,19 @@ int32_t SnmpGetPrinterDetails(PrinterRecord* printer, SnmpPrinterDetails* detail
 // system, used by every later call that reads or deletes its fonts over
 // PJL.
 int32_t SnmpSetPjlPassword(uint32_t address, uint32_t password);
+
+// Added calls with which a download confirms what it sent; the program calls
+// them from its download worker, on that worker's thread (any thread may).
+
+// As SnmpGetFontList, from the printer's font table alone: kSnmpNoFontTable
+// when it has none (nothing is asked over PJL then). The list is released
+// with SnmpFreeFontList.
+int32_t SnmpGetFontTable(PrinterRecord* printer, FontList* fonts);
+// SnmpStoredFileResult: whether the printer at `address` holds the file
+// `printerPath`, a PJL path such as "0:\pcl\fonts\Gothic", asked with PJL
+// FSQUERY on its AppSocket port with the PJL password set for it. A path
+// with a double quote or a control byte is not sent (kSnmpFileUnknown).
+int32_t SnmpQueryStoredFile(uint32_t address, const char* printerPath);
 
 }  // extern "C"
 

@@ -25,6 +25,7 @@
 #include "printer_sim.h"
 #include "qt_test_environment.h"
 #include "resource_manager_support.h"
+#include "snmp_double.h"
 #include "temp_dir.h"
 #include "ui/check_list_box.h"
 #include "ui/qt_ui_thread.h"
@@ -47,6 +48,7 @@ class ResourceManagerDialogTest : public ::testing::Test {
   ResourceManagerDialogTest() {
     std::filesystem::create_directory(appDir);
     std::filesystem::permissions(appDir, std::filesystem::perms::owner_all);
+    snmp_double::Reset();
     for (const char* address : kAddresses) {
       printer_sim::PrinterConfig config;
       config.address = address;
@@ -66,6 +68,13 @@ class ResourceManagerDialogTest : public ::testing::Test {
       records.push_back(MakeTestPrinter(0x7F000E01u + static_cast<uint32_t>(i), kStorageBoth,
                                         ("P" + std::to_string(i)).c_str()));
       ports[kAddresses[i]] = simulator.LpdPort(i);
+      // The SNMP double stands in for the printers' answers afterwards:
+      // every file asked for is there.
+      snmp_double::Device device;
+      device.info.address = records.back().address;
+      device.fontTable = false;
+      device.storedFileResult = kSnmpFileStored;
+      snmp_double::AddDevice(device);
     }
     lpr.clock = &clock;
     // The PCL font: the TrueType font made a PCL soft font.
@@ -167,7 +176,7 @@ TEST_F(ResourceManagerDialogTest, RefusedAndNegativelyAcknowledgedJobsShowInThei
   dialog->show();
   dialog->logic().AddFiles({kType1Pfb, pclFont});
   Download(*dialog);
-  const std::string failure = kSocketFailureStatusText;
+  const std::string failure = std::string(kSocketFailureStatusText) + " (connection refused)";
   EXPECT_EQ(StatusCells(*dialog), (Texts{failure, failure}));
   AwaitJobs(0, 2);
   EXPECT_EQ(FontsOf(0).size(), 2u);
@@ -190,7 +199,8 @@ TEST_F(ResourceManagerDialogTest, RefusedAndNegativelyAcknowledgedJobsShowInThei
   EXPECT_EQ(dialog->ControlAs<QListWidget>(kSelectedPrinters)->item(1)->text(), " (P3)  -Model 40");
 
   Download(*dialog);
-  EXPECT_EQ(StatusCells(*dialog), (Texts{failure, failure}));
+  const std::string refused = SocketFailureStatusText(LPR_ERR_QUEUE_REFUSED);
+  EXPECT_EQ(StatusCells(*dialog), (Texts{refused, refused}));
   EXPECT_TRUE(FontsOf(2).empty());
   EXPECT_TRUE(FontsOf(3).empty());
 }

@@ -126,14 +126,21 @@ TEST_F(PrepareResourceJobTest, TrueTypeConvertsByTheChoiceInTheConvertersOrder) 
 
   converter.calls.clear();
   ASSERT_EQ(Prepare("sans.ttf", {1, 0}, "Sans"), kResourceJobDone);
-  EXPECT_EQ(converter.calls, Files{"pcl sans.ttf tmpPcl.tmp"});
+  // The PCL font is classified for the name the printer will list it by.
+  EXPECT_EQ(converter.calls, (Files{"pcl sans.ttf tmpPcl.tmp", "classify tmpPcl.tmp"}));
   EXPECT_TRUE(HasPclJob(Job(), "Sans", "pcl of sans.ttf\n"));
   EXPECT_EQ(JobDirFiles(), Files{kJobFileName});
 
   converter.calls.clear();
   ASSERT_EQ(Prepare("sans.ttf", {1, 0}, "Sans"), kResourceJobDone);
   EXPECT_EQ(converter.calls, (Files{"type1 sans.ttf tmpPfa.tmp", "finish tmpPfa.tmp tmpPfb.pfa",
-                                    "classify tmpPfb.pfa", "pcl sans.ttf tmpPcl.tmp"}));
+                                    "classify tmpPfb.pfa", "pcl sans.ttf tmpPcl.tmp", "classify tmpPcl.tmp"}));
+  // What each job stores where, for the printer to be asked afterwards.
+  ASSERT_EQ(context.sent.size(), 2u);
+  EXPECT_EQ(context.sent[0].kind, SentKind::kPostScriptFont);
+  EXPECT_EQ(context.sent[0].printerPath, "0:\\fonts\\ConvertedSans");
+  EXPECT_EQ(context.sent[1].kind, SentKind::kPclFont);
+  EXPECT_EQ(context.sent[1].printerPath, "0:\\pcl\\fonts\\ConvertedSans");
   EXPECT_EQ(context.jobFiles.postScript->path(), JobDirFile(kJobFileName));
   EXPECT_EQ(context.jobFiles.pcl->path(), JobDirFile(kSecondJobFileName));
   EXPECT_TRUE(HasPostScriptJob(Job(), "(ConvertedSans)", "finish of tmpPfa.tmp\n"));
@@ -186,7 +193,8 @@ TEST_F(PrepareResourceJobTest, ConversionQuestionIsAskedUntilApplyToAllIsConfirm
   ASSERT_EQ(Prepare("b.ttf", {1, 0}), kResourceJobDone);
   // Cancelled later: the earlier choice stands.
   ASSERT_EQ(Prepare("c.ttf", {1, 0}), kResourceJobDone);
-  EXPECT_EQ(converter.calls, (Files{"pcl b.ttf tmpPcl.tmp", "pcl c.ttf tmpPcl.tmp"}));
+  EXPECT_EQ(converter.calls,
+            (Files{"pcl b.ttf tmpPcl.tmp", "classify tmpPcl.tmp", "pcl c.ttf tmpPcl.tmp", "classify tmpPcl.tmp"}));
   EXPECT_EQ(questions.conversionQuestions, 3);
 
   questions.answers = {{true, false, false, true}};
@@ -208,11 +216,11 @@ TEST_F(PrepareResourceJobTest, MacroIsStoredUnderTheIdTypedAskedOncePerResource)
   ASSERT_EQ(Prepare("other.pcl", {0, 0}), kResourceJobDone);
   EXPECT_EQ(questions.askedNames, std::vector<ResourceNameKind>{ResourceNameKind::kMacroId});
   EXPECT_NE(Job().find("NAME=\"0:\\pcl\\macros\\42\" SIZE=15\r\nfont other.pcl\n\x1B%-12345X"), std::string::npos);
-  ASSERT_EQ(context.placements.size(), 1u);
-  const ResourcePlacement& placed = context.placements[0];
-  EXPECT_EQ(placed.what, ResourcePlacement::What::kPclMacro);
+  ASSERT_EQ(context.sent.size(), 1u);
+  const SentResource& placed = context.sent[0];
+  EXPECT_EQ(placed.kind, SentKind::kPclMacro);
   EXPECT_EQ(placed.name, "42");
-  EXPECT_EQ(placed.pjlPath, "0:\\pcl\\macros\\42");
+  EXPECT_EQ(placed.printerPath, "0:\\pcl\\macros\\42");
   EXPECT_EQ(placed.jobFile, context.jobFiles.pcl);
   // The next printer of the download gets the same macro without a question.
   ASSERT_EQ(Prepare("other.pcl", {0, 0}), kResourceJobDone);
@@ -225,20 +233,20 @@ TEST_F(PrepareResourceJobTest, FormAndPrintFileGoAsTheirOwnJobsAndACancelledName
   ASSERT_EQ(Prepare("letter.frm", {0, 0}), kResourceJobDone);
   EXPECT_EQ(questions.askedNames, std::vector<ResourceNameKind>{ResourceNameKind::kFormName});
   EXPECT_EQ(Job().rfind(PostScriptFormPrologue(kFlashMemory) + " (Letterhead)download_form\r\n", 0), 0u);
-  ASSERT_EQ(context.placements.size(), 1u);
-  EXPECT_EQ(context.placements[0].pjlPath, "1:\\Resource\\Form\\Letterhead");
-  EXPECT_EQ(context.placements[0].jobFile, context.jobFiles.postScript);
+  ASSERT_EQ(context.sent.size(), 1u);
+  EXPECT_EQ(context.sent[0].printerPath, "1:\\Resource\\Form\\Letterhead");
+  EXPECT_EQ(context.sent[0].jobFile, context.jobFiles.postScript);
 
   ASSERT_EQ(Prepare("page.PRN", {0, 0}), kResourceJobDone);
   EXPECT_EQ(Job(), "font page.PRN\n");
-  EXPECT_EQ(context.placements[0].what, ResourcePlacement::What::kPrintFile);
+  EXPECT_EQ(context.sent[0].kind, SentKind::kPrintFile);
 
   // Cancelled, or answered with what no printer could store under.
   questions.names = {"not an id"};
   EXPECT_EQ(Prepare("logo.pcl", {0, 0}), kResourceNameNotGiven);
   EXPECT_EQ(Prepare("logo2.frm", {0, 0}), kResourceNameNotGiven);
   EXPECT_TRUE(JobDirFiles().empty());
-  EXPECT_TRUE(context.placements.empty());
+  EXPECT_TRUE(context.sent.empty());
   EXPECT_TRUE(boxes.shown.empty());
 }
 

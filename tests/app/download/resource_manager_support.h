@@ -117,6 +117,8 @@ class RecordingResourceManagerHost : public ResourceManagerHost {
     std::string statuses;
     for (const auto& row : logic->rows()) statuses += row.texts.status + "|";
     if (shownStatuses.empty() || shownStatuses.back() != statuses) shownStatuses.push_back(statuses);
+    const std::string progress = logic->StatusParts().front();
+    if (shownProgress.empty() || shownProgress.back() != progress) shownProgress.push_back(progress);
   }
   std::vector<std::string> ChooseResourceFiles() override { return filesToChoose; }
   std::string ChooseExportFile() override { return exportFile; }
@@ -128,6 +130,7 @@ class RecordingResourceManagerHost : public ResourceManagerHost {
 
   const ResourceManagerLogic* logic = nullptr;
   std::vector<std::string> shownStatuses;  // each different status column shown
+  std::vector<std::string> shownProgress;  // each different first status bar part shown
   std::vector<std::string> filesToChoose;
   std::string exportFile;
   std::vector<std::string> texts;

@@ -11,6 +11,7 @@
 #include "download/resource_manager_ids.h"
 #include "fake_clock.h"
 #include "resource_manager_support.h"
+#include "snmp_double.h"
 #include "temp_dir.h"
 #include "window_fakes.h"
 
@@ -46,6 +47,15 @@ class ResourceManagerTest : public ::testing::Test {
     std::filesystem::permissions(appDir, std::filesystem::perms::owner_all);
     printers = {MakeTestPrinter(kFirst, kStorageHardDisk, "ONE"), MakeTestPrinter(kNoStorage, kStorageNone, "NONE"),
                 MakeTestPrinter(kSecond, kStorageBoth, "TWO")};
+    // Both printers hold every file they are asked for.
+    snmp_double::Reset();
+    for (uint32_t address : {kFirst, kSecond}) {
+      snmp_double::Device device;
+      device.info.address = address;
+      device.fontTable = false;
+      device.storedFileResult = kSnmpFileStored;
+      snmp_double::AddDevice(device);
+    }
   }
   ~ResourceManagerTest() override {
     logic.reset();
@@ -155,7 +165,7 @@ TEST_F(ResourceManagerTest, FailuresShowInTheirRowsAndTheOtherPrinterGetsEveryth
 
   // A refused submission is no download; a TrueType font without a choice
   // is not converted.
-  const std::string& refused = kSocketFailureStatusText;
+  const std::string refused = std::string(kSocketFailureStatusText) + " (connection refused)";
   const Texts firstPrinter{refused, "Invalid TTF File", refused, refused};
   EXPECT_NE(std::find(host.shownStatuses.begin(), host.shownStatuses.end(),
                       firstPrinter[0] + "|" + firstPrinter[1] + "|" + firstPrinter[2] + "|" + firstPrinter[3] + "|"),
@@ -166,6 +176,81 @@ TEST_F(ResourceManagerTest, FailuresShowInTheirRowsAndTheOtherPrinterGetsEveryth
   const Texts sent = Sent();
   EXPECT_EQ(std::count_if(sent.begin(), sent.end(), [](auto& s) { return s.rfind("127.0.1.3", 0) == 0; }), 3);
   EXPECT_EQ(sent.back(), "127.0.1.3 #2 ps font notes.frm");
+}
+
+// Only the storage some target has can be chosen; a printer without the
+// chosen storage gets nothing, and its rows say why.
+TEST_F(ResourceManagerTest, APrinterWithoutTheChosenStorageIsSkippedAndSaysSo) {
+  Open();
+  EXPECT_TRUE(logic->IsEnabled(kHardDiskRadio));
+  EXPECT_TRUE(logic->IsEnabled(kFlashMemoryRadio));  // TWO has flash memory
+  Add({"a.pfa", "b.sfp"});
+  logic->OnCommand(kFlashMemoryRadio);
+  logic->OnCommand(kDownloadButton);
+  RunDownload();
+  EXPECT_EQ(Sent(), (Texts{"127.0.1.3 #0 ps font a.pfa", "127.0.1.3 #1 pcl NAME=\"1:\\pcl\\fonts\\b\""}));
+  EXPECT_EQ(std::count(host.shownStatuses.begin(), host.shownStatuses.end(), "No flash memory|No flash memory|"), 2);
+  EXPECT_EQ(Statuses(), (Texts{"Downloaded", "Downloaded"}));
+
+  // Without TWO nobody has flash memory: the choice moves to the hard disk.
+  logic->ApplyPrinterSelection({0, 1});
+  EXPECT_FALSE(logic->IsEnabled(kFlashMemoryRadio));
+  EXPECT_EQ(logic->downloadLocation(), kHardDisk);
+  logic->OnCommand(kFlashMemoryRadio);
+  EXPECT_EQ(logic->downloadLocation(), kHardDisk);
+  logic->ApplyPrinterSelection({1});
+  EXPECT_FALSE(logic->IsEnabled(kHardDiskRadio));
+  EXPECT_FALSE(logic->IsEnabled(kFlashMemoryRadio));
+  logic->OnCommand(kDownloadButton);
+  RunDownload();
+  EXPECT_EQ(Statuses(), (Texts{"No hard disk", "No hard disk"}));
+  EXPECT_EQ(submitter.jobs().size(), 2u);
+}
+
+// After a printer's resources the worker asks it for each: through its
+// files over PJL (ONE) or its font table (TWO), once more after a pause
+// for what is missing.
+TEST_F(ResourceManagerTest, EachRowTellsWhatThePrinterSaysItHolds) {
+  snmp_double::Device pjl = snmp_double::GetDevice(kFirst);
+  pjl.storedFileResult = kSnmpFileUnknown;
+  pjl.storedFiles = {{"0:\\fonts\\a", kSnmpFileStored}, {"0:\\pcl\\fonts\\b", kSnmpFileNotStored}};
+  snmp_double::AddDevice(pjl);
+  snmp_double::Device table = snmp_double::GetDevice(kSecond);
+  table.fontTable = true;
+  table.fonts = {snmp_double::MakeFontEntry("a", 7, kFontTypePostScript, kFontDownloaded, kFontOnHardDisk),
+                 snmp_double::MakeFontEntry("b", 8, kFontTypePcl, kFontDownloaded, kFontInFlash),
+                 snmp_double::MakeFontEntry("c", 9, kFontTypePostScript, kFontDownloaded, kFontOnHardDisk)};
+  snmp_double::AddDevice(table);
+  Open({0, 2});
+  Add({"a.pfa", "b.sfp", "c.pfa"});
+  logic->OnCommand(kDownloadButton);
+  RunDownload();
+
+  const std::string notConfirmed = kSentNotConfirmedText, refused = kRefusedByPrinterText;
+  EXPECT_NE(std::find(host.shownStatuses.begin(), host.shownStatuses.end(),
+                      "Downloaded|" + refused + "|" + notConfirmed + "|"),
+            host.shownStatuses.end());
+  // TWO lists b in its flash memory, not on the disk it was sent to.
+  EXPECT_EQ(Statuses(), (Texts{"Downloaded", refused, "Downloaded"}));
+  // The paths the jobs wrote; a printer that left one unanswered is not
+  // asked again, one whose table lacks a font is, twice.
+  std::vector<std::string> asked;
+  for (const snmp_double::Call& call : snmp_double::Calls())
+    if (call.operation == "SnmpQueryStoredFile") asked.push_back(call.path);
+  EXPECT_EQ(asked, (Texts{"0:\\fonts\\a", "0:\\pcl\\fonts\\b", "0:\\fonts\\c"}));
+  EXPECT_EQ(snmp_double::CallCount("SnmpGetFontTable"), 1 + 3);
+  EXPECT_EQ(snmp_double::OutstandingFontLists(), 0);
+}
+
+TEST_F(ResourceManagerTest, TheStatusBarFollowsTheDownloadAndSaysReadyAtItsEnd) {
+  Open({0, 2});
+  Add({"a.pfa", "b.pfa"});
+  EXPECT_EQ(logic->StatusParts().front(), "Ready");
+  logic->OnCommand(kDownloadButton);
+  RunDownload();
+  EXPECT_EQ(host.shownProgress, (Texts{"Ready", "Printer 1 of 2: ONE, resource 1 of 2",
+                                       "Printer 1 of 2: ONE, resource 2 of 2", "Printer 2 of 2: TWO, resource 1 of 2",
+                                       "Printer 2 of 2: TWO, resource 2 of 2", "Ready"}));
 }
 
 TEST_F(ResourceManagerTest, ATrueTypeFontWithoutAChoiceIsNotMarkedDownloaded) {
@@ -215,7 +300,9 @@ TEST_F(ResourceManagerTest, StopAnsweredCancelGoesOnAndOkStopsWithoutStartingAno
   submitter.Release();
   RunDownload();
   EXPECT_EQ(submitter.jobs().size(), 3u);
-  EXPECT_EQ(Statuses(), (Texts{"Downloaded", "Downloaded", "Downloaded", "Not Downloaded"}));
+  // A stopped download does not wait for the printer's answers.
+  const std::string sent = kSentNotConfirmedText;
+  EXPECT_EQ(Statuses(), (Texts{sent, sent, sent, "Not Downloaded"}));
   EXPECT_TRUE(logic->IsEnabled(kDownloadButton));
 }
 
@@ -291,7 +378,7 @@ TEST_F(ResourceManagerTest, ClosingWhileTheWorkerWaitsForAnAnswerEndsTheWorker) 
 }
 
 TEST_F(ResourceManagerTest, ExportWritesEveryJobInOrderIntoOneFileAndLeavesItAlone) {
-  Open({0});
+  Open({2});
   Add({"a.pfa", "b.sfp", "c.ttf"});
   host.exportFile = fonts.file("fonts.prn");
   WriteBytes(host.exportFile, "an earlier export\n");
@@ -410,9 +497,8 @@ TEST_F(ResourceManagerTest, PrintersAreTheLogicsOwnCopiesMatchedByAddress) {
   EXPECT_TRUE(logic->IsTarget(0));
   EXPECT_FALSE(logic->IsTarget(1));
   EXPECT_TRUE(logic->IsTarget(2));
-  EXPECT_FALSE(logic->IsEnabled(kFlashMemoryRadio));  // ONE has a hard disk only
   logic->OnPrinterSelectionChanged(1);
-  EXPECT_TRUE(logic->IsEnabled(kFlashMemoryRadio));
+  EXPECT_EQ(logic->selectedPrinter(), 1);
 
   logic->ApplyPrinterSelection({1});
   EXPECT_EQ(logic->PrinterEntries(), Texts{" (NONE)  -Model 40"});

@@ -144,7 +144,7 @@ TEST_F(VirtualPrinterJobTest, PrinterListsTheMacroByIdAndTheFormByNameAndPrintsT
     ASSERT_EQ(ClassifyAndPrepare(path, location), -1) << "not a font";
     kindInfo = {};
     ASSERT_EQ(PrepareResourceJob(context, path.c_str(), fontName, kindInfo, false), kResourceJobDone);
-    for (const ResourcePlacement& placed : context.placements) Send(placed.jobFile);
+    for (const SentResource& placed : context.sent) Send(placed.jobFile);
   }
 
   EXPECT_EQ(FontsAfterJobs(), std::vector<Listed>{});

@@ -69,8 +69,9 @@ TEST_F(GlyctlDownloadTest, OneAtATimeSkipsAPrinterWithoutStorageAndReportsARefus
   EXPECT_EQ(ParsedBy("csv", result.out),
             "Printer|File|Status\n"
             "127.88.21.10|Gothic.sfp|Downloaded\n"
-            "127.88.21.11|Gothic.sfp|Skipped: no hard disk or flash memory\n"
-            "127.88.21.12|Gothic.sfp|Socket failure! Please check the printer and try again.\n");
+            "127.88.21.11|Gothic.sfp|No hard disk\n"
+            "127.88.21.12|Gothic.sfp|Socket failure! Please check the printer and try again. "
+            "(The printer refused the data file.)\n");
   EXPECT_EQ(JobCount(1), 0u);
 }
 
@@ -95,7 +96,7 @@ TEST_F(GlyctlDownloadTest, MacroFormAndPrintFileGoUnderTheIdAndNameGiven) {
   EXPECT_EQ(JobCount(0), 0u);
 
   const GlyctlResult result = Run({"download", macro, form, print, "--macro-id", "7", "--form-name", "Letter",
-                                   "--to", "flash", "--format", "csv", "--printers", "127.88.26.10"});
+                                   "--format", "csv", "--printers", "127.88.26.10"});
   EXPECT_EQ(result.status, kExitOk) << result.err;
   EXPECT_EQ(ParsedBy("csv", result.out),
             "Printer|File|Status\n127.88.26.10|logo.pcl|Downloaded\n127.88.26.10|letter.frm|Downloaded\n"
@@ -104,6 +105,45 @@ TEST_F(GlyctlDownloadTest, MacroFormAndPrintFileGoUnderTheIdAndNameGiven) {
   EXPECT_EQ(simulator.StoredMacros(0), std::set<int32_t>{7});
   EXPECT_EQ(simulator.StoredForms(0), std::set<std::string>{"Letter"});
   EXPECT_EQ(simulator.PrintedPages(0), std::vector<std::string>{"document"});
+}
+
+// Each printer is asked afterwards: by its font table (.10, .11) or over
+// PJL (.12 to .14). A flash-only printer its model says has a disk, and a
+// full disk, take the job and store nothing.
+TEST_F(GlyctlDownloadTest, EachLineSaysWhetherThePrinterHoldsTheFile) {
+  std::vector<PrinterConfig> configs(5);
+  configs[1].storage = Storage::kFlash;
+  for (size_t i = 2; i < 5; ++i) printer_sim::UseRealPrinterDefaults(configs[i].snmp);
+  configs[3].diskFull = true;
+  configs[4].fileSystemAccess = false;
+  StartPrinters("127.88.26", configs);
+  const std::string gothic = PclFontFile("Gothic");
+  std::vector<std::string> args = {"download", kType1Pfb, gothic, "--format", "csv", "--printers"};
+  for (int i = 10; i < 15; ++i) args.push_back("127.88.26." + std::to_string(i));
+  const GlyctlResult result = Run(args);
+  EXPECT_EQ(result.status, kExitRefused) << result.err;
+  std::string expected = "Printer|File|Status\n";
+  const char* const outcomes[] = {"Downloaded", "Refused by the printer", "Downloaded", "Refused by the printer",
+                                  "Sent, not confirmed"};
+  for (int i = 0; i < 5; ++i)
+    for (const char* file : {"NimbusSans-Regular.pfb", "Gothic.sfp"})
+      expected += "127.88.26." + std::to_string(10 + i) + "|" + file + "|" + outcomes[i] + "\n";
+  EXPECT_EQ(ParsedBy("csv", result.out), expected);
+  for (size_t refused : {1, 3}) {
+    EXPECT_EQ(JobCount(refused), 2u);
+    EXPECT_FALSE(simulator.ReadFile(refused, printer_sim::Volume::kDisk, "pcl/fonts/Gothic"));
+    EXPECT_TRUE(FontNames(refused).empty());
+  }
+
+  EXPECT_EQ(Run({"download", gothic, "--printers", "127.88.26.14"}).status, kExitNotConfirmed);
+  const GlyctlResult unasked =
+      Run({"download", gothic, "--no-verify", "--format", "csv", "--printers", "127.88.26.10"});
+  EXPECT_EQ(unasked.status, kExitOk);
+  EXPECT_EQ(ParsedBy("csv", unasked.out), "Printer|File|Status\n127.88.26.10|Gothic.sfp|Sent, not confirmed\n");
+  // The printers' model gives them a hard disk alone.
+  const GlyctlResult flash = Run({"download", gothic, "--to", "flash", "--printers", "127.88.26.10"});
+  EXPECT_EQ(flash.status, kExitNoStorage);
+  EXPECT_NE(flash.out.find("No flash memory"), std::string::npos) << flash.out;
 }
 
 TEST_F(GlyctlDownloadTest, NothingIsSentForANonFontFileOrAnUnknownPrinter) {

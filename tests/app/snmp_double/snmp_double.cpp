@@ -39,7 +39,7 @@ State& state() {
 // Call with the lock held.
 void Record(State& s, const char* operation, uint32_t address = 0, int32_t fontIndex = 0,
             uint32_t target = 0) {
-  s.calls.push_back({operation, address, fontIndex, target, std::this_thread::get_id()});
+  s.calls.push_back({operation, address, fontIndex, target, std::this_thread::get_id(), {}});
 }
 
 Device* FindDevice(State& s, uint32_t address) {
@@ -295,6 +295,30 @@ int32_t SnmpGetFontListFrom(PrinterRecord* printer, FontList* fonts, int32_t aft
   if (after == known->fonts.end()) return 0;
   HandOut(s, after + 1, known->fonts.cend(), fonts);
   return 0;
+}
+
+int32_t SnmpGetFontTable(PrinterRecord* printer, FontList* fonts) {
+  auto& s = state();
+  std::lock_guard guard(s.lock);
+  Record(s, "SnmpGetFontTable", printer->address);
+  fonts->count = 0;
+  fonts->entries = nullptr;
+  Device* known = FindDevice(s, printer->address);
+  if (!known || known->fontListResult != 0) return 1;
+  if (!known->fontTable) return kSnmpNoFontTable;
+  HandOut(s, known->fonts.begin(), known->fonts.end(), fonts);
+  return 0;
+}
+
+int32_t SnmpQueryStoredFile(uint32_t address, const char* printerPath) {
+  auto& s = state();
+  std::lock_guard guard(s.lock);
+  Record(s, "SnmpQueryStoredFile", address);
+  s.calls.back().path = printerPath;
+  Device* known = FindDevice(s, address);
+  if (!known) return kSnmpFileUnknown;
+  auto stored = known->storedFiles.find(printerPath);
+  return stored == known->storedFiles.end() ? known->storedFileResult : stored->second;
 }
 
 int32_t SnmpFreeFontList(FontList* fonts) {

@@ -9,6 +9,7 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <string>
 #include <thread>
 #include <vector>
@@ -24,6 +25,10 @@ struct Device {
   int32_t addResult = kSnmpAddAnswered;
   int32_t fontListResult = 0;        // non-zero: SnmpGetFontList fails
   std::vector<FontEntry> fonts;      // the font table, in table order
+  bool fontTable = true;             // false: SnmpGetFontTable says it has none
+  // SnmpQueryStoredFile's answers by PJL path, and for any other path.
+  std::map<std::string, int32_t> storedFiles;
+  int32_t storedFileResult = kSnmpFileUnknown;
 };
 
 // What happens when the program deletes one font. By default the start is
@@ -41,6 +46,7 @@ struct Call {
   int32_t fontIndex = 0;     // font index or afterIndex, when there is one
   uint32_t target = 0;       // SnmpDiscoverPrinters target, SnmpSubnetTarget subnet, PJL password
   std::thread::id thread;
+  std::string path;          // SnmpQueryStoredFile's printer path
 };
 
 // Forgets every device, deletion, call, the callback and the counters.

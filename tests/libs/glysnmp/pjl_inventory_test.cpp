@@ -4,6 +4,11 @@
 // storage fallback, and the printer set-ups that keep the list away.
 #include <gtest/gtest.h>
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
 #include <chrono>
 #include <fstream>
 #include <iterator>
@@ -132,6 +137,43 @@ TEST_F(PjlInventory, FileSystemSwitchedOffOrLockedIsToldApart) {
   PjlFonts read = ReadPjlFonts(printer);
   EXPECT_EQ(read.status, PjlStatus::kAnswered);
   EXPECT_EQ(read.fonts.size(), 5u);
+}
+
+// What a download's check asks: a file is there, not there (nor its
+// volume, or a folder in its place), or the printer cannot say: locked,
+// silent, or a path that would break out of its quotes.
+TEST_F(PjlInventory, AStoredFileIsToldFromAMissingOneAndFromNoAnswer) {
+  PrinterConfig config = Config("127.66.5.10");
+  config.storage = printer_sim::Storage::kDisk;
+  PjlPrinter printer = Start(config);
+  Send(sim_test::PjlDownload('0', "Gothic", sim_test::PclSoftFont("Gothic", 42)));
+  ASSERT_EQ(WaitForDownloadedFonts(simulator_, 0, 1).size(), 1u);
+  EXPECT_EQ(QueryPjlStoredFile(printer, "0:\\pcl\\fonts\\Gothic"), StoredFile::kStored);
+  EXPECT_EQ(QueryPjlStoredFile(printer, "0:\\pcl\\fonts\\Other"), StoredFile::kNotStored);
+  EXPECT_EQ(QueryPjlStoredFile(printer, "1:\\pcl\\fonts\\Gothic"), StoredFile::kNotStored);
+  EXPECT_EQ(QueryPjlStoredFile(printer, "0:\\pcl\\fonts"), StoredFile::kNotStored);
+  EXPECT_EQ(QueryPjlStoredFile(printer, "0:\\pcl\\fonts\\Gothic\" ECHO x"), StoredFile::kUnknown);
+
+  Simulator locked;
+  config = Config("127.66.5.11");
+  config.pjlPassword = 4711;
+  ASSERT_TRUE(locked.AddPrinter(config));
+  locked.Start();
+  EXPECT_EQ(QueryPjlStoredFile({AddressOf(config.address), 0, {locked.RawPort(0), 2000}}, "0:\\fonts\\x"),
+            StoredFile::kUnknown);
+
+  // Connections are taken, nothing is ever answered.
+  const int silent = socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(AddressOf("127.66.5.12"));
+  ASSERT_EQ(bind(silent, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+  ASSERT_EQ(listen(silent, 4), 0);
+  socklen_t length = sizeof address;
+  getsockname(silent, reinterpret_cast<sockaddr*>(&address), &length);
+  EXPECT_EQ(QueryPjlStoredFile({AddressOf("127.66.5.12"), 0, {ntohs(address.sin_port), 200}}, "0:\\fonts\\x"),
+            StoredFile::kUnknown);
+  close(silent);
 }
 
 TEST_F(PjlInventory, APrinterWithoutFontsAnswersAnEmptyList) {
