@@ -89,10 +89,10 @@ bool DownloadWorker::HandleResource(const DownloadPrinter& printer, int row, int
   std::string status =
       context_.charactersLeftOut > 0 ? ConvertedStatusText(context_.charactersLeftOut) : kDownloadedText;
   for (const std::shared_ptr<JobFile>& jobFile : JobFilesToSend(kind, status)) {
-    const int sent =
-        jobFile ? services_.submit(printer.address.c_str(), *jobFile, "GLY", jobNumber++) : LPR_ERR_JOB_FILE_UNREADABLE;
-    if (sent != 0) {
-      status = kSocketFailureStatusText;
+    const JobOutcome sent = jobFile ? services_.submit(printer.address.c_str(), printer.port, *jobFile, "GLY", jobNumber++)
+                                    : JobOutcome(LPR_ERR_JOB_FILE_UNREADABLE);
+    if (!sent.sent()) {
+      status = JobFailureStatus(sent);
       break;
     }
   }

@@ -19,6 +19,7 @@
 
 #include "download/download_job.h"
 #include "download/download_state.h"
+#include "download/job_port.h"
 #include "download/prepare_resource_job.h"
 
 class Clock;
@@ -42,7 +43,8 @@ inline constexpr const char* kScratchFullText = "Scratch Space Full";
 inline constexpr const char* kJobNotWrittenText = "Job Not Written";
 // A TrueType font for which no conversion was ever chosen: nothing was sent.
 inline constexpr const char* kNotConvertedText = "Not Converted";
-// The printer could not be reached or refused a job (string 32824's text).
+// The printer could not be reached or refused a job (string 32824's text);
+// JobFailureStatus gives the texts of the failures that say more.
 inline constexpr const char* kSocketFailureStatusText =
     "Socket failure! Please check the printer and try again.";
 
@@ -55,6 +57,7 @@ inline constexpr uint32_t kPrinterRestMs = 300;
 struct DownloadPrinter {
   std::string address;  // dotted decimal
   uint32_t storageOptions = 0;
+  JobPort port = JobPort::Lpr;  // where its jobs go
 };
 
 struct DownloadPlan {

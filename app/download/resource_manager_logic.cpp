@@ -8,6 +8,7 @@
 #include "download/export_file.h"
 #include "download/resource_manager_ids.h"
 #include "printers/app_directory.h"
+#include "printers/printer_settings.h"
 #include "ui/resource_module.h"
 #include "ui/ui_thread.h"
 
@@ -133,7 +134,8 @@ void ResourceManagerLogic::Download() {
   }
   DownloadPlan plan;
   for (const auto& printer : targets_)
-    plan.printers.push_back({FormatAddress(printer->address), printer->storageOptions});
+    plan.printers.push_back(
+        {FormatAddress(printer->address), printer->storageOptions, RunPrinterSettings().Get(printer->address).port});
   for (const Row& row : rows_) plan.resourcePaths.push_back(row.path);
   plan.location = downloadLocation_;
   plan.conversion = jobContext_.conversion;

@@ -1,5 +1,7 @@
 // download and export: resource files onto printers, or into one print
 // file, on the download worker and the Resource Manager's export.
+#include <map>
+
 #include "download/classify_resource.h"
 #include "download/converter_operations.h"
 #include "download/job_folder.h"
@@ -9,6 +11,7 @@
 #include "glyctl/exit_codes.h"
 #include "glyctl/parallel_download.h"
 #include "printers/printer_list_file.h"
+#include "printers/printer_settings.h"
 #include "ui/resource_module.h"
 
 namespace {
@@ -60,6 +63,7 @@ std::optional<int> ParallelOf(CommandRun& run) {
 int RunDownload(CommandRun& run) {
   const std::vector<std::string>& files = run.line.positional;
   std::vector<std::string> addresses = run.line.Values("printers");
+  std::map<std::string, JobPort> savedPorts;
   if (const std::optional<std::string> list = run.line.Value("printers-file")) {
     std::string error;
     const std::optional<std::vector<SavedPrinter>> saved = ReadPrinterListFile(*list, error);
@@ -67,7 +71,10 @@ int RunDownload(CommandRun& run) {
       run.console.Message(error);
       return kExitBadInput;
     }
-    for (const SavedPrinter& printer : *saved) addresses.push_back(FormatAddress(printer.address));
+    for (const SavedPrinter& printer : *saved) {
+      addresses.push_back(FormatAddress(printer.address));
+      if (printer.port) savedPorts[addresses.back()] = *printer.port;
+    }
   }
   if (files.empty() || addresses.empty()) {
     run.console.Message("download takes one or more FILEs and --printers with one or more ADDRESSes");
@@ -77,7 +84,8 @@ int RunDownload(CommandRun& run) {
   const std::optional<StorageLocation> location = StorageLocationOf(run);
   const std::optional<ConversionOptions> conversion = ConversionOf(run);
   const std::optional<int> parallel = ParallelOf(run);
-  if (!format || !location || !conversion || !parallel) return kExitUsage;
+  const std::optional<std::optional<JobPort>> port = JobPortOf(run);
+  if (!format || !location || !conversion || !parallel || !port) return kExitUsage;
   // Nothing is sent unless every file is a resource and every printer answers.
   if (!CheckResourceFiles(run, files)) return kExitBadInput;
   ConsolePrinters printers(run.console, run.communities);
@@ -86,8 +94,14 @@ int RunDownload(CommandRun& run) {
   if (targets.empty()) return failure;
 
   DownloadPlan plan;
-  for (const PrinterRecord* printer : targets)
-    plan.printers.push_back({FormatAddress(printer->address), printer->storageOptions});
+  // --port for all, else the list's port for its printers, else the run's.
+  for (const PrinterRecord* printer : targets) {
+    const std::string address = FormatAddress(printer->address);
+    const auto saved = savedPorts.find(address);
+    const JobPort jobPort = port->value_or(saved != savedPorts.end() ? saved->second
+                                                                     : RunPrinterSettings().Get(printer->address).port);
+    plan.printers.push_back({address, printer->storageOptions, jobPort});
+  }
   plan.resourcePaths = files;
   plan.location = *location;
   static_cast<ConversionOptions&>(plan.conversion) = *conversion;
@@ -108,14 +122,17 @@ int RunDownload(CommandRun& run) {
   OutputTable table;
   table.columns = {{"Printer", "printer"}, {"File", "file"}, {"Status", "status"}};
   bool allDone = folders;
+  bool stalled = false;
   for (size_t p = 0; p < results.size(); ++p) {
     for (size_t r = 0; r < files.size(); ++r) {
       const std::string status = !results[p].served ? kSkippedText : results[p].statuses[r];
       allDone = allDone && IsDownloadedStatus(status);
+      stalled = stalled || status == LprResultMessage(JOB_ERR_STOPPED_TAKING_DATA);
       table.rows.push_back({plan.printers[p].address, FileNameOf(files[r]), status});
     }
   }
   WriteOutputTable(run.console.out(), table, *format);
+  if (stalled) return kExitStoppedTakingData;
   return allDone ? kExitOk : kExitPartly;
 }
 

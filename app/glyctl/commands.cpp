@@ -5,6 +5,7 @@ namespace {
 const OptionRule kFormat{"format", OptionRule::kValue};
 const OptionRule kTo{"to", OptionRule::kValue};
 const OptionRule kConvert{"convert", OptionRule::kValue};
+const OptionRule kPort{"port", OptionRule::kValue};
 
 }  // namespace
 
@@ -39,7 +40,8 @@ const std::vector<CommandInfo>& GlyctlCommands() {
        "Needs the write community, from --community-file.\n",
        true, {kFormat}, RunDelete},
       {"download",
-       "[--to disk|flash] [--convert type1|pcl|both] [--parallel N] FILE... --printers ADDRESS... | --printers-file LIST",
+       "[--to disk|flash] [--convert type1|pcl|both] [--parallel N] [--port lpr|raw|ipp] FILE... "
+       "--printers ADDRESS... | --printers-file LIST",
        "download fonts and resources to printers",
        "Sends every FILE to every printer over LPR, as the Resource Manager\n"
        "does: PostScript fonts as PostScript jobs, PCL fonts as PJL jobs, and\n"
@@ -48,9 +50,13 @@ const std::vector<CommandInfo>& GlyctlCommands() {
        "flash memory. --parallel N serves N printers side by side (default 1,\n"
        "one printer after another). Nothing is sent unless every FILE is a\n"
        "resource and every printer answers. --printers-file takes the printers\n"
-       "of a list saved by the program's Save Printer List.\n",
+       "of a list saved by the program's Save Printer List, each with the job\n"
+       "port saved for it. --port sends every job to the printers' LPR queue\n"
+       "(lpr, port 515, the default), their raw AppSocket port (raw, 9100) or\n"
+       "IPP (ipp, 631). A printer that takes no data for 30 s fails its job\n"
+       "with \"The printer stopped taking data.\" (exit status 12).\n",
        true,
-       {kTo, kConvert, {"parallel", OptionRule::kValue}, {"printers", OptionRule::kList},
+       {kTo, kConvert, {"parallel", OptionRule::kValue}, kPort, {"printers", OptionRule::kList},
         {"printers-file", OptionRule::kValue}, kFormat},
        RunDownload},
       {"export", "[--to disk|flash] [--convert type1|pcl|both] FILE... --out JOB.prn",
@@ -58,10 +64,11 @@ const std::vector<CommandInfo>& GlyctlCommands() {
        "Writes the jobs a download would send into JOB.prn, replacing it, to be\n"
        "copied to a printer later.\n",
        false, {kTo, kConvert, {"out", OptionRule::kValue}, kFormat}, RunExport},
-      {"print-font-list", "ADDRESS [--kind ps|pcl]", "make a printer print its own font list",
+      {"print-font-list", "ADDRESS [--kind ps|pcl] [--port lpr|raw|ipp]", "make a printer print its own font list",
        "Sends the printer the ready-made job that makes it print its PostScript\n"
-       "(default) or PCL font list.\n",
-       true, {{"kind", OptionRule::kValue}}, RunPrintFontList},
+       "(default) or PCL font list, over LPR unless --port says otherwise (see\n"
+       "download --help).\n",
+       true, {{"kind", OptionRule::kValue}, kPort}, RunPrintFontList},
       {"report", "ADDRESS --pdf OUT.pdf [--view N]", "write the font list report of a printer as PDF",
        "Writes the printer's fonts under view N (0 by default, see fonts --help)\n"
        "as the Printer Font List's report, a ruled table on A4 pages, into\n"

@@ -17,4 +17,5 @@ enum GlyctlExit : int {
   kExitNoFileSystem = 9,    // the printer keeps its file system closed (switched off, PJL password)
   kExitNoFonts = 10,        // the printer answers but lists no fonts
   kExitListCut = 11,        // the font list reached the most rows read: it may lack fonts
+  kExitStoppedTakingData = 12,  // a printer took no data for 30 s; its job was given up
 };

@@ -33,6 +33,7 @@ constexpr char kExitHelp[] =
     "  9  the printer does not allow access to its file system\n"
     "  10 the printer answers but lists no fonts\n"
     "  11 the font list reached 20000 fonts and may lack some\n"
+    "  12 a printer stopped taking data (30 s without progress)\n"
     "  128+N  ended by signal N; job folders and unfinished exports removed\n";
 
 const CommandInfo* FindCommand(const std::string& name) {
