@@ -147,6 +147,7 @@ class IppExchange {
       offset += length;
     }
     Progressed();
+    if (status != HTTP_STATUS_CONTINUE && !stalled_) return {LPR_ERR_NO_ACK, httpStatus(status)};
     ipp_t* response = cupsGetResponse(http_, kResource);
     if (stalled_) {
       ippDelete(response);
@@ -209,7 +210,7 @@ class IppExchange {
   JobOutcome Unanswered() const {
     if (stalled_) return JOB_ERR_STOPPED_TAKING_DATA;
     const int error = httpError(http_);
-    return error != 0 ? PlatformWinsockErrorFromErrno(error) : LPR_ERR_NO_ACK;
+    return {error != 0 ? PlatformWinsockErrorFromErrno(error) : LPR_ERR_NO_ACK, cupsLastErrorString()};
   }
 
   const JobPortSettings& settings_;
