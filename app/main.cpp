@@ -5,7 +5,7 @@
 #include <cstring>
 #include <iostream>
 
-#include "download/lpr.h"
+#include "download/job_port.h"
 #include "printers/app_directory.h"
 #include "shell/gly_app.h"
 #include "shell/main_window_dialog.h"
@@ -30,8 +30,8 @@ class QtAppHost final : public GlyAppHost {
     QtMessageBoxes boxes;
     QtUiThread uiThread;
     MainWindowDialog window(boxes, uiThread,
-                            [](const char* address, const JobFile& jobFile, const char* host, int job) {
-                              return SubmitLprJob(address, jobFile, host, job);
+                            [](const char* address, JobPort port, const JobFile& jobFile, const char* host, int job) {
+                              return SubmitJob(address, port, jobFile, host, job);
                             });
     window.exec();
   }

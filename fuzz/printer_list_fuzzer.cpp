@@ -16,7 +16,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     return 0;
   }
   std::vector<PrinterRecord> records;
+  PrinterSettingsStore settings;
   for (const SavedPrinter& printer : *saved) {
+    if (printer.port) settings.SetPort(printer.address, *printer.port);
     PrinterRecord record = MakePrinterRecord();
     record.address = printer.address;
     CopyRecordText(record.printerName, printer.name.c_str());
@@ -25,9 +27,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   std::vector<const PrinterRecord*> pointers;
   for (const PrinterRecord& record : records) pointers.push_back(&record);
-  const auto again = ParsePrinterList(PrinterListText(pointers), error);
+  const auto again = ParsePrinterList(PrinterListText(pointers, &settings), error);
   if (!again || again->size() != saved->size()) std::abort();
   for (size_t i = 0; i < saved->size(); ++i)
-    if ((*again)[i].address != (*saved)[i].address) std::abort();
+    if ((*again)[i].address != (*saved)[i].address ||
+        (*again)[i].port.value_or(JobPort::Lpr) != settings.Get((*saved)[i].address).port)
+      std::abort();
   return 0;
 }

@@ -7,7 +7,7 @@ packages=(
   # build
   cmake ninja-build g++ ccache pkg-config git
   libgtest-dev libgmock-dev libbenchmark-dev
-  qt6-base-dev libfreetype-dev libsqlite3-dev libsnmp-dev
+  qt6-base-dev libfreetype-dev libsqlite3-dev libsnmp-dev libcups2-dev
   clang libclang-rt-14-dev
   # independent peers used by tests and benchmarks
   ghostscript t1utils fontforge-nox python3-fonttools

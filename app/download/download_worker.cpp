@@ -157,10 +157,12 @@ bool DownloadWorker::HandleResource(const DownloadPrinter& printer, int row, int
   const std::vector<std::shared_ptr<JobFile>> jobFiles = JobFilesToSend(kind, status);
   bool allSent = !jobFiles.empty();
   for (const std::shared_ptr<JobFile>& jobFile : jobFiles) {
-    const int sent =
-        jobFile ? services_.submit(printer.address.c_str(), *jobFile, "GLY", jobNumber++) : LPR_ERR_JOB_FILE_UNREADABLE;
-    if (sent != 0) {
-      status = SocketFailureStatusText(sent);
+    const JobOutcome sent = jobFile ? services_.submit(printer.address.c_str(), printer.port, *jobFile, "GLY", jobNumber++)
+                                    : JobOutcome(LPR_ERR_JOB_FILE_UNREADABLE);
+    if (!sent.sent()) {
+      // A plain socket failure gets its reason here.
+      status = JobFailureStatus(sent);
+      if (status == kSocketFailureStatusText) status = SocketFailureStatusText(sent.code);
       allSent = false;
       break;
     }

@@ -21,6 +21,7 @@
 
 #include "download/download_job.h"
 #include "download/download_state.h"
+#include "download/job_port.h"
 #include "download/prepare_resource_job.h"
 #include "download/sent_resource.h"
 #include "printers/printer_record.h"
@@ -46,7 +47,8 @@ inline constexpr const char* kScratchFullText = "Scratch Space Full";
 inline constexpr const char* kJobNotWrittenText = "Job Not Written";
 // A TrueType font for which no conversion was ever chosen: nothing was sent.
 inline constexpr const char* kNotConvertedText = "Not Converted";
-// The printer could not be reached or refused a job (string 32824's text).
+// The printer could not be reached or refused a job (string 32824's text);
+// JobFailureStatus gives the texts of the failures that say more.
 inline constexpr const char* kSocketFailureStatusText =
     "Socket failure! Please check the printer and try again.";
 // kSocketFailureStatusText with the reason of the failed submission `result`.
@@ -75,6 +77,7 @@ struct DownloadPrinter {
   // The printer as the SNMP library knows it (address, communities, SNMP
   // level), for those questions.
   PrinterRecord record{};
+  JobPort port = JobPort::Lpr;  // where its jobs go
 };
 
 // Whether `storageOptions` (PrinterStorage) has the storage at `location`.

@@ -64,10 +64,6 @@ class JobFile {
 // cannot be opened or is not a regular file.
 std::unique_ptr<JobFile> OpenShippedJobFile(const std::string& path);
 
-// Sends an open job file to a printer's LPR queue (SubmitLprJob's shape).
-using JobSubmitter =
-    std::function<int(const char* address, const JobFile& jobFile, const char* hostName, int jobNumber)>;
-
 // A job folder opened by its path once.
 class OpenJobFolder {
  public:

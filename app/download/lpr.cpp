@@ -1,15 +1,12 @@
 #include "download/lpr.h"
 
-#include <errno.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <vector>
 
+#include "download/job_file_reading.h"
 #include "download/lpr_socket.h"
 
 namespace {
@@ -46,7 +43,7 @@ int SendAcknowledged(LprSocket& socket, const std::string& bytes, int refusal,
                      const LprSettings& settings) {
   if (int error = socket.Send(bytes.data(), bytes.size())) return error;
   uint8_t ack = 0;
-  if (int error = socket.ReceiveByte(ack, settings.ackTimeoutMs)) return error;
+  if (int error = socket.ReceiveByte(ack, settings.noProgressMs)) return error;
   return ack == 0 ? 0 : refusal;
 }
 
@@ -59,44 +56,19 @@ std::string ControlFile(const std::string& host, const std::string& job,
          "N" + sourceName + "\n";                 // the name it came from
 }
 
-// The job file's size: only a regular file is sent, and one that cannot be
-// read must fail here, before the printer is told about a job whose data
-// would never come.
-bool MeasureJobFile(int jobFile, uintmax_t& size) {
-  struct stat status {};
-  if (jobFile < 0 || fstat(jobFile, &status) != 0 || !S_ISREG(status.st_mode)) return false;
-  char probe;
-  if (pread(jobFile, &probe, status.st_size > 0 ? 1 : 0, 0) < 0) return false;
-  size = static_cast<uintmax_t>(status.st_size);
-  return true;
-}
-
-// `length` bytes from `offset`, all of them.
-bool ReadAt(int jobFile, char* bytes, size_t length, uintmax_t offset) {
-  while (length > 0) {
-    const ssize_t got = pread(jobFile, bytes, length, static_cast<off_t>(offset));
-    if (got < 0 && errno == EINTR) continue;
-    if (got <= 0) return false;
-    bytes += got;
-    length -= static_cast<size_t>(got);
-    offset += static_cast<uintmax_t>(got);
-  }
-  return true;
-}
-
 // Steps 10 to 12 of the exchange: the data file in 1024-byte blocks, then the
 // rest and the closing NUL in one send, then its acknowledgement.
-int SendDataFile(LprSocket& socket, int jobFile, uintmax_t size, const LprSettings& settings) {
+int SendDataFile(LprSocket& socket, const JobFile& jobFile, uintmax_t size, const LprSettings& settings) {
   std::vector<char> block(kBlockSize);
   uintmax_t offset = 0;
   for (uintmax_t blocks = size / kBlockSize; blocks > 0; --blocks, offset += kBlockSize) {
     // The size was announced; a file that shrank since cannot honour it.
-    if (!ReadAt(jobFile, block.data(), kBlockSize, offset)) return LPR_ERR_JOB_FILE_READ;
+    if (!ReadJobFileAt(jobFile, block.data(), kBlockSize, offset)) return LPR_ERR_JOB_FILE_READ;
     if (int error = socket.Send(block.data(), kBlockSize)) return error;
     settings.clock->SleepMs(kBlockPauseMs);
   }
   size_t rest = static_cast<size_t>(size % kBlockSize);
-  if (!ReadAt(jobFile, block.data(), rest, offset)) return LPR_ERR_JOB_FILE_READ;
+  if (!ReadJobFileAt(jobFile, block.data(), rest, offset)) return LPR_ERR_JOB_FILE_READ;
   std::string tail(block.data(), rest);
   tail.push_back('\0');
   return SendAcknowledged(socket, tail, LPR_ERR_DATA_FILE_REFUSED, settings);
@@ -145,14 +117,14 @@ std::string LprSourceName(const char* jobFilePath) {
 
 int SubmitLprJob(const char* printerAddress, const JobFile& jobFile, const char* hostName, int jobNumber,
                  const LprSettings& settings) {
-  std::unique_ptr<LprSocket> socket = MakeTcpLprSocket();
+  std::unique_ptr<LprSocket> socket = MakeTcpLprSocket(*settings.clock, settings.noProgressMs);
   return SubmitLprJobOn(*socket, printerAddress, jobFile, hostName, jobNumber, settings);
 }
 
 int SubmitLprJobOn(LprSocket& socket, const char* printerAddress, const JobFile& jobFile, const char* hostName,
                    int jobNumber, const LprSettings& settings) {
   uintmax_t size = 0;
-  if (!MeasureJobFile(jobFile.descriptor(), size)) return LPR_ERR_JOB_FILE_UNREADABLE;
+  if (!MeasureJobFile(jobFile, size)) return LPR_ERR_JOB_FILE_UNREADABLE;
 
   if (int result = socket.Connect(printerAddress, settings.port, settings.connectTimeoutMs)) return result;
 
@@ -185,7 +157,7 @@ int SubmitLprJobOn(LprSocket& socket, const char* printerAddress, const JobFile&
     return result;
   }
 
-  if (int result = SendDataFile(socket, jobFile.descriptor(), size, settings)) return result;
+  if (int result = SendDataFile(socket, jobFile, size, settings)) return result;
 
   clock.SleepMs(kClosingPauseMs);
   socket.ShutdownSend();

@@ -10,8 +10,10 @@
 // a missing or non-zero one fails the job.
 //
 // Blocking: the call returns when the job is sent or has failed; the
-// connection and every acknowledgement are waited for at most the time-outs
-// of the settings, so a printer that never answers cannot hold it longer. Each call
+// connection is waited for at most its time-out, and every send and every
+// acknowledgement at most the no-progress limit of the settings (measured
+// on their Clock), so a printer that never answers or stops reading cannot
+// hold it longer. Each call
 // has its own connection and no shared state, so any thread may call it.
 #pragma once
 
@@ -23,16 +25,20 @@
 
 class LprSocket;
 
-// The results of SubmitLprJob besides 0 and the Winsock error number of a
-// failed socket step (WSAECONNREFUSED 10061, WSAETIMEDOUT 10060 also for a
-// connection or an acknowledgement that does not come in time, ...).
+// The results of a job sent to a printer, by any of its job ports, besides
+// 0 and the Winsock error number of a failed socket step
+// (WSAECONNREFUSED 10061, WSAETIMEDOUT 10060 also for a connection that is
+// not made in time, ...).
 #define LPR_RESULT_MAP(X)                                                              \
   X(LPR_ERR_JOB_FILE_UNREADABLE, -100, "The job file cannot be opened; nothing was sent.") \
   X(LPR_ERR_JOB_FILE_READ, -1, "The job file could not be read while its data was sent.") \
   X(LPR_ERR_QUEUE_REFUSED, -2, "The printer refused a job for queue lp.")               \
   X(LPR_ERR_CONTROL_FILE_REFUSED, -3, "The printer refused the control file.")          \
   X(LPR_ERR_DATA_FILE_REFUSED, -4, "The printer refused the data file.")                \
-  X(LPR_ERR_NO_ACK, -5, "The printer closed the connection without acknowledging.")
+  X(LPR_ERR_NO_ACK, -5, "The printer closed the connection without acknowledging.")         \
+  X(JOB_ERR_STOPPED_TAKING_DATA, -6, "The printer stopped taking data.")                  \
+  X(JOB_ERR_IPP_REFUSED, -7, "The printer refused the print job.")                        \
+  X(JOB_ERR_IPP_ABORTED, -8, "The printer aborted the print job.")
 
 enum LprResult : int {
   LPR_OK = 0,
@@ -47,16 +53,19 @@ const char* LprResultName(int result);
 const char* LprResultMessage(int result);
 
 inline constexpr uint16_t kLprPort = 515;
-inline constexpr uint32_t kLprAckTimeoutMs = 30000;
+// How long a job may go without progress (a byte taken by the socket, a
+// reply of the printer) before it fails with JOB_ERR_STOPPED_TAKING_DATA.
+inline constexpr uint32_t kNoProgressLimitMs = 30000;
 inline constexpr uint32_t kLprConnectTimeoutMs = 10000;
 inline constexpr char kLprPortEnv[] = "GLY_LPR_PORT";
 
 struct LprSettings {
   Clock* clock = &SystemClock();
   uint16_t port = kLprPort;
-  // How long to wait for the connection, and for each acknowledgement byte.
+  // How long to wait for the connection; how long a send or an
+  // acknowledgement may wait without progress, on the clock.
   uint32_t connectTimeoutMs = kLprConnectTimeoutMs;
-  uint32_t ackTimeoutMs = kLprAckTimeoutMs;
+  uint32_t noProgressMs = kNoProgressLimitMs;
 };
 
 // The system clock, the default time-out and port 515, or the port that

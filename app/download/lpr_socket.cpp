@@ -11,8 +11,13 @@
 
 #include "download/lpr.h"
 #include "platform/winsock_errors.h"
+#include "printers/clock.h"
 
 namespace {
+
+// How long one look at a stalled socket lasts before the clock is asked
+// whether the wait is over.
+constexpr int kWatchSliceMs = 50;
 
 int LastSocketError() { return PlatformWinsockErrorFromErrno(errno); }
 
@@ -36,6 +41,7 @@ bool SetBlocking(int fd, bool blocking) {
 
 class TcpLprSocket final : public LprSocket {
  public:
+  TcpLprSocket(Clock& clock, uint32_t noProgressMs) : clock_(clock), noProgressMs_(noProgressMs) {}
   ~TcpLprSocket() override {
     if (fd_ >= 0) close(fd_);
   }
@@ -62,24 +68,31 @@ class TcpLprSocket final : public LprSocket {
 
   int Send(const void* data, size_t size) override {
     const char* next = static_cast<const char*>(data);
+    uint64_t progressAt = clock_.NowMs();
     while (size > 0) {
       // MSG_NOSIGNAL: a printer that hung up must give an error, not SIGPIPE.
-      ssize_t sent = send(fd_, next, size, MSG_NOSIGNAL);
-      if (sent < 0) {
-        if (errno == EINTR) continue;
-        return LastSocketError();
+      const ssize_t sent = send(fd_, next, size, MSG_NOSIGNAL | MSG_DONTWAIT);
+      if (sent > 0) {
+        next += sent;
+        size -= static_cast<size_t>(sent);
+        progressAt = clock_.NowMs();
+        continue;
       }
-      next += sent;
-      size -= static_cast<size_t>(sent);
+      if (sent < 0 && errno == EINTR) continue;
+      if (sent < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+        if (int waited = WaitWatched(POLLOUT, progressAt, noProgressMs_)) return waited;
+        continue;
+      }
+      return LastSocketError();
     }
     return 0;
   }
 
   int ReceiveByte(uint8_t& byte, uint32_t timeoutMs) override {
-    if (int waited = WaitFor(fd_, POLLIN, timeoutMs)) return waited;
+    if (int waited = WaitWatched(POLLIN, clock_.NowMs(), timeoutMs)) return waited;
     ssize_t got;
     do {
-      got = recv(fd_, &byte, 1, 0);
+      got = recv(fd_, &byte, 1, MSG_DONTWAIT);
     } while (got < 0 && errno == EINTR);
     if (got < 0) return LastSocketError();
     return got == 0 ? LPR_ERR_NO_ACK : 0;
@@ -88,9 +101,23 @@ class TcpLprSocket final : public LprSocket {
   void ShutdownSend() override { shutdown(fd_, SHUT_WR); }
 
  private:
+  // Waits until the socket is ready for `events`, or until `limitMs` have
+  // passed on the clock since `sinceMs`.
+  int WaitWatched(short events, uint64_t sinceMs, uint32_t limitMs) {
+    for (;;) {
+      const int waited = WaitFor(fd_, events, kWatchSliceMs);
+      if (waited != WSAETIMEDOUT) return waited;
+      if (clock_.NowMs() - sinceMs >= limitMs) return JOB_ERR_STOPPED_TAKING_DATA;
+    }
+  }
+
+  Clock& clock_;
+  const uint32_t noProgressMs_;
   int fd_ = -1;
 };
 
 }  // namespace
 
-std::unique_ptr<LprSocket> MakeTcpLprSocket() { return std::make_unique<TcpLprSocket>(); }
+std::unique_ptr<LprSocket> MakeTcpLprSocket(Clock& clock, uint32_t noProgressMs) {
+  return std::make_unique<TcpLprSocket>(clock, noProgressMs);
+}

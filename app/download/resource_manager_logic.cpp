@@ -8,6 +8,7 @@
 #include "download/export_file.h"
 #include "download/resource_manager_ids.h"
 #include "printers/app_directory.h"
+#include "printers/printer_settings.h"
 #include "ui/resource_module.h"
 #include "ui/ui_thread.h"
 
@@ -151,6 +152,7 @@ void ResourceManagerLogic::Download() {
   for (const auto& printer : targets_) {
     DownloadPrinter served{FormatAddress(printer->address), printer->storageOptions};
     served.record = *printer;
+    served.port = RunPrinterSettings().Get(printer->address).port;
     plan.printers.push_back(std::move(served));
   }
   for (const Row& row : rows_) plan.resourcePaths.push_back(row.path);

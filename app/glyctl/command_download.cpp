@@ -1,5 +1,7 @@
 // download and export: resource files onto printers, or into one print
 // file, on the download worker and the Resource Manager's export.
+#include <map>
+
 #include "download/classify_resource.h"
 #include "download/converter_operations.h"
 #include "download/job_folder.h"
@@ -9,6 +11,7 @@
 #include "glyctl/exit_codes.h"
 #include "glyctl/parallel_download.h"
 #include "printers/printer_list_file.h"
+#include "printers/printer_settings.h"
 #include "ui/resource_module.h"
 
 namespace {
@@ -61,19 +64,20 @@ class DownloadOutcome {
   explicit DownloadOutcome(bool verify) : verify_(verify) {}
   void Add(const std::string& status) {
     if (IsDownloadedStatus(status) || (!verify_ && status == kSentNotConfirmedText)) return;
-    if (status == kRefusedByPrinterText) refused_ = true;
+    if (status == LprResultMessage(JOB_ERR_STOPPED_TAKING_DATA)) stalled_ = true;
+    else if (status == kRefusedByPrinterText) refused_ = true;
     else if (status == kNoHardDiskText || status == kNoFlashMemoryText) noStorage_ = true;
     else if (status == kSentNotConfirmedText) notConfirmed_ = true;
     else failed_ = true;
   }
   int exitStatus() const {
-    return refused_ ? kExitRefused : failed_ ? kExitPartly : noStorage_ ? kExitNoStorage
+    return stalled_ ? kExitStoppedTakingData : refused_ ? kExitRefused : failed_ ? kExitPartly : noStorage_ ? kExitNoStorage
                                      : notConfirmed_ ? kExitNotConfirmed : kExitOk;
   }
 
  private:
   bool verify_;
-  bool refused_ = false, failed_ = false, noStorage_ = false, notConfirmed_ = false;
+  bool stalled_ = false, refused_ = false, failed_ = false, noStorage_ = false, notConfirmed_ = false;
 };
 
 }  // namespace
@@ -81,6 +85,7 @@ class DownloadOutcome {
 int RunDownload(CommandRun& run) {
   const std::vector<std::string>& files = run.line.positional;
   std::vector<std::string> addresses = run.line.Values("printers");
+  std::map<std::string, JobPort> savedPorts;
   if (const std::optional<std::string> list = run.line.Value("printers-file")) {
     std::string error;
     const std::optional<std::vector<SavedPrinter>> saved = ReadPrinterListFile(*list, error);
@@ -88,7 +93,10 @@ int RunDownload(CommandRun& run) {
       run.console.Message(error);
       return kExitBadInput;
     }
-    for (const SavedPrinter& printer : *saved) addresses.push_back(FormatAddress(printer.address));
+    for (const SavedPrinter& printer : *saved) {
+      addresses.push_back(FormatAddress(printer.address));
+      if (printer.port) savedPorts[addresses.back()] = *printer.port;
+    }
   }
   if (files.empty() || addresses.empty()) {
     run.console.Message("download takes one or more FILEs and --printers with one or more ADDRESSes");
@@ -98,7 +106,8 @@ int RunDownload(CommandRun& run) {
   const std::optional<StorageLocation> location = StorageLocationOf(run);
   const std::optional<ConversionOptions> conversion = ConversionOf(run);
   const std::optional<int> parallel = ParallelOf(run);
-  if (!format || !location || !conversion || !parallel) return kExitUsage;
+  const std::optional<std::optional<JobPort>> port = JobPortOf(run);
+  if (!format || !location || !conversion || !parallel || !port) return kExitUsage;
   // Nothing is sent unless every file is a resource and every printer answers.
   if (!CheckResourceFiles(run, files)) return kExitBadInput;
   const std::optional<ResourceNames> names = ResourceNamesOf(run, files);
@@ -110,9 +119,15 @@ int RunDownload(CommandRun& run) {
 
   const bool verify = !run.line.Has("no-verify");
   DownloadPlan plan;
+  // --port for all, else the list's port for its printers, else the run's.
   for (const PrinterRecord* printer : targets) {
-    DownloadPrinter served{FormatAddress(printer->address), printer->storageOptions, verify};
+    const std::string address = FormatAddress(printer->address);
+    const auto saved = savedPorts.find(address);
+    const JobPort jobPort = port->value_or(saved != savedPorts.end() ? saved->second
+                                                                     : RunPrinterSettings().Get(printer->address).port);
+    DownloadPrinter served{address, printer->storageOptions, verify};
     served.record = *printer;
+    served.port = jobPort;
     plan.printers.push_back(std::move(served));
   }
   plan.resourcePaths = files;

@@ -18,15 +18,20 @@ int RunPrintFontList(CommandRun& run) {
     run.console.Message("--kind is ps or pcl, not " + kindText);
     return kExitUsage;
   }
+  const std::optional<std::optional<JobPort>> port = JobPortOf(run);
+  if (!port) return kExitUsage;
   ConsolePrinters printers(run.console, run.communities);
   int failure = kExitOk;
   const std::vector<PrinterRecord*> found = LookUpPrinters(run, printers, run.line.positional, failure);
   if (found.empty()) return failure;
   const FontListKind kind = kindText == "ps" ? FontListKind::PostScript : FontListKind::Pcl;
   const std::unique_ptr<JobFile> job = OpenShippedJobFile(AppDataFilePath(FontListJobFileName(kind, *found.front())));
-  const int result = job ? run.environment.submit(FormatAddress(found.front()->address).c_str(), *job, "GLY", 0)
-                         : LPR_ERR_JOB_FILE_UNREADABLE;
+  const JobPort jobPort = port->value_or(RunPrinterSettings().Get(found.front()->address).port);
+  const int result =
+      job ? run.environment.submit(FormatAddress(found.front()->address).c_str(), jobPort, *job, "GLY", 0).code
+          : LPR_ERR_JOB_FILE_UNREADABLE;
   if (result == 0) return kExitOk;
   run.console.Message(JobNotSentText(result));
+  if (result == JOB_ERR_STOPPED_TAKING_DATA) return kExitStoppedTakingData;
   return result == LPR_ERR_JOB_FILE_UNREADABLE ? kExitSetup : kExitPartly;
 }

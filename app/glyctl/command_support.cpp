@@ -136,6 +136,14 @@ std::optional<StorageLocation> StorageLocationOf(CommandRun& run) {
   return std::nullopt;
 }
 
+std::optional<std::optional<JobPort>> JobPortOf(CommandRun& run) {
+  const std::optional<std::string> text = run.line.Value("port");
+  if (!text) return std::optional<JobPort>();
+  if (const std::optional<JobPort> port = ParseJobPort(*text)) return port;
+  run.console.Message("--port is lpr, raw or ipp, not " + *text);
+  return std::nullopt;
+}
+
 std::optional<ConversionOptions> ConversionOf(CommandRun& run) {
   const std::string text = run.line.Value("convert").value_or("both");
   ConversionOptions options;

@@ -10,6 +10,7 @@
 #include "glyctl/commands.h"
 #include "glyctl/console_printers.h"
 #include "glyctl/output_table.h"
+#include "printers/printer_settings.h"
 
 // --format, table by default; nullopt after a message for anything else.
 std::optional<OutputFormat> OutputFormatOf(CommandRun& run);
@@ -36,6 +37,10 @@ bool CheckResourceFiles(CommandRun& run, const std::vector<std::string>& paths);
 // --to disk|flash and --convert type1|pcl|both (both by default, as the
 // conversion question opens); nullopt after a message.
 std::optional<StorageLocation> StorageLocationOf(CommandRun& run);
+// --port lpr|raw|ipp: the job port for every printer of the command; none
+// when not given (each printer keeps its own), nullopt with a message when
+// it names no port.
+std::optional<std::optional<JobPort>> JobPortOf(CommandRun& run);
 std::optional<ConversionOptions> ConversionOf(CommandRun& run);
 
 // The answers of the "Form / Macro Name" question for the run.

@@ -7,6 +7,7 @@ const OptionRule kTo{"to", OptionRule::kValue};
 const OptionRule kConvert{"convert", OptionRule::kValue};
 const OptionRule kMacroId{"macro-id", OptionRule::kValue};
 const OptionRule kFormName{"form-name", OptionRule::kValue};
+const OptionRule kPort{"port", OptionRule::kValue};
 
 }  // namespace
 
@@ -42,7 +43,7 @@ const std::vector<CommandInfo>& GlyctlCommands() {
        true, {kFormat}, RunDelete},
       {"download",
        "[--to disk|flash] [--convert type1|pcl|both] [--macro-id N] [--form-name NAME] [--parallel N] [--no-verify] "
-       "FILE... --printers ADDRESS... | --printers-file LIST",
+       "[--port lpr|raw|ipp] FILE... --printers ADDRESS... | --printers-file LIST",
        "download fonts and resources to printers",
        "Sends every FILE to every printer over LPR, as the Resource Manager\n"
        "does: PostScript fonts as PostScript jobs, PCL fonts as PJL jobs, and\n"
@@ -57,14 +58,18 @@ const std::vector<CommandInfo>& GlyctlCommands() {
        "--parallel N serves N printers side by side (default 1, one printer\n"
        "after another). Nothing is sent unless every FILE is a resource and\n"
        "every printer answers. --printers-file takes the printers of a list\n"
-       "saved by the program's Save Printer List.\n"
+       "saved by the program's Save Printer List, each with the job port saved\n"
+       "for it. --port sends every job to the printers' LPR queue (lpr, port\n"
+       "515, the default), their raw AppSocket port (raw, 9100) or IPP (ipp,\n"
+       "631). A printer that takes no data for 30 s fails its job with \"The\n"
+       "printer stopped taking data.\" (exit status 15).\n"
        "After its files each printer is asked whether it holds them (its font\n"
        "table, else PJL FSQUERY): \"Downloaded\" when it does, \"Refused by the\n"
        "printer\" when it took a job but does not (exit status 13), \"Sent, not\n"
        "confirmed\" when it cannot be asked (exit status 12). --no-verify asks\n"
        "nothing: every file sent is \"Sent, not confirmed\" and counts as done.\n",
        true,
-       {kTo, kConvert, kMacroId, kFormName, {"parallel", OptionRule::kValue}, {"no-verify", OptionRule::kFlag},
+       {kTo, kConvert, kMacroId, kFormName, {"parallel", OptionRule::kValue}, {"no-verify", OptionRule::kFlag}, kPort,
         {"printers", OptionRule::kList}, {"printers-file", OptionRule::kValue}, kFormat},
        RunDownload},
       {"export", "[--to disk|flash] [--convert type1|pcl|both] [--macro-id N] [--form-name NAME] FILE... --out JOB.prn",
@@ -72,10 +77,11 @@ const std::vector<CommandInfo>& GlyctlCommands() {
        "Writes the jobs a download would send into JOB.prn, replacing it, to be\n"
        "copied to a printer later. --macro-id and --form-name as for download.\n",
        false, {kTo, kConvert, kMacroId, kFormName, {"out", OptionRule::kValue}, kFormat}, RunExport},
-      {"print-font-list", "ADDRESS [--kind ps|pcl]", "make a printer print its own font list",
+      {"print-font-list", "ADDRESS [--kind ps|pcl] [--port lpr|raw|ipp]", "make a printer print its own font list",
        "Sends the printer the ready-made job that makes it print its PostScript\n"
-       "(default) or PCL font list.\n",
-       true, {{"kind", OptionRule::kValue}}, RunPrintFontList},
+       "(default) or PCL font list, over LPR unless --port says otherwise (see\n"
+       "download --help).\n",
+       true, {{"kind", OptionRule::kValue}, kPort}, RunPrintFontList},
       {"report", "ADDRESS --pdf OUT.pdf [--view N]", "write the font list report of a printer as PDF",
        "Writes the printer's fonts under view N (0 by default, see fonts --help)\n"
        "as the Printer Font List's report, a ruled table on A4 pages, into\n"

@@ -22,4 +22,5 @@ enum GlyctlExit : int {
   kExitNotConfirmed = 12,
   kExitRefused = 13,    // a printer took a job, yet does not hold what it stores
   kExitNoStorage = 14,  // a printer lacks the storage asked for: nothing was sent to it
+  kExitStoppedTakingData = 15,  // a printer took no data for 30 s; its job was given up
 };

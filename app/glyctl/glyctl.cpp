@@ -45,7 +45,8 @@ constexpr char kExitHelp[] =
     "  12 downloaded, but a printer could not confirm holding a file\n"
     "  13 a printer took a file it then did not hold (refused it)\n"
     "  14 a printer lacks the storage asked for; nothing was sent to it\n"
-    "     (a download gives the first of 13, 1, 14 and 12 that applies)\n"
+    "  15 a printer stopped taking data (30 s without progress)\n"
+    "     (a download gives the first of 15, 13, 1, 14 and 12 that applies)\n"
     "  128+N  ended by signal N; job folders and unfinished exports removed\n";
 
 const CommandInfo* FindCommand(const std::string& name) {

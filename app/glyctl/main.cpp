@@ -4,7 +4,7 @@
 #include <iostream>
 
 #include "download/job_folder.h"
-#include "download/lpr.h"
+#include "download/job_port.h"
 #include "glyctl/glyctl.h"
 #include "platform/interrupt.h"
 #include "printers/app_directory.h"
@@ -20,8 +20,8 @@ int main(int argc, char** argv) {
                                 std::cerr,
                                 isatty(STDERR_FILENO) == 1,
                                 SystemClock(),
-                                [](const char* address, const JobFile& jobFile, const char* host, int job) {
-                                  return SubmitLprJob(address, jobFile, host, job);
+                                [](const char* address, JobPort port, const JobFile& jobFile, const char* host, int job) {
+                                  return SubmitJob(address, port, jobFile, host, job);
                                 },
                                 DefaultResourceLibraryPath(),
                                 ""};

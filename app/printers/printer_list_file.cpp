@@ -32,6 +32,7 @@ bool ApplySetting(std::string_view field, SavedPrinter& printer) {
   else if (name == "model") printer.model = value;
   else if (name == "storage") return ParseNumber(value, printer.storageOptions);
   else if (name == "snmp") return ParseNumber(value, printer.snmpLevel);
+  else if (name == "port") return (printer.port = ParseJobPort(value)).has_value();
   return true;
 }
 
@@ -50,14 +51,17 @@ std::optional<uint32_t> ParseDottedAddress(std::string_view text) {
   return address;
 }
 
-std::string PrinterListText(const std::vector<const PrinterRecord*>& printers) {
+std::string PrinterListText(const std::vector<const PrinterRecord*>& printers,
+                            const PrinterSettingsStore* settings) {
   std::string text = "# GLY printer list: address, then settings; community strings are not kept.\n";
   for (const PrinterRecord* printer : printers) {
     text += FormatAddress(printer->address);
     text += "\tname=" + Setting(FieldText(printer->printerName, sizeof printer->printerName));
     text += "\tmodel=" + Setting(FieldText(printer->modelName, sizeof printer->modelName));
     text += "\tstorage=" + std::to_string(printer->storageOptions);
-    text += "\tsnmp=" + std::to_string(printer->snmpLevel) + "\n";
+    text += "\tsnmp=" + std::to_string(printer->snmpLevel);
+    if (settings) text += std::string("\tport=") + JobPortName(settings->Get(printer->address).port);
+    text += "\n";
   }
   return text;
 }
@@ -102,9 +106,9 @@ std::optional<std::vector<SavedPrinter>> ParsePrinterList(std::string_view text,
 }
 
 bool WritePrinterListFile(const std::string& path, const std::vector<const PrinterRecord*>& printers,
-                          std::string& error) {
+                          std::string& error, const PrinterSettingsStore* settings) {
   std::ofstream file(path, std::ios::binary | std::ios::trunc);
-  file << PrinterListText(printers);
+  file << PrinterListText(printers, settings);
   file.close();
   if (!file) error = "cannot write " + path;
   return static_cast<bool>(file);

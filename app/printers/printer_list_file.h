@@ -2,7 +2,10 @@
 // line, its address first and then its settings as name=value, separated
 // by tabs; lines starting with # are comments:
 //
-//   10.1.2.3<TAB>name=LAB2<TAB>model=Model 40<TAB>storage=3<TAB>snmp=2
+//   10.1.2.3<TAB>name=LAB2<TAB>model=Model 40<TAB>storage=3<TAB>snmp=2<TAB>port=raw
+//
+// Readers skip settings they do not know, so a list with a job port still
+// opens in versions that have none.
 //
 // Community strings are never written: whoever opens the list gives them
 // again. Read by the main window's Open Printer List and by glyctl
@@ -16,6 +19,7 @@
 #include <string_view>
 #include <vector>
 
+#include "printers/printer_settings.h"
 #include "snmp/contract/snmp_records.h"
 
 // Files larger than this, or with more printers, are refused unread.
@@ -28,13 +32,16 @@ struct SavedPrinter {
   std::string model;
   uint32_t storageOptions = kStorageNone;
   int32_t snmpLevel = 0;
+  std::optional<JobPort> port;  // when the list names one
 };
 
 // "a.b.c.d" with four decimal octets of 0 to 255; nullopt otherwise.
 std::optional<uint32_t> ParseDottedAddress(std::string_view text);
 
-// The file's text for `printers`, in their order.
-std::string PrinterListText(const std::vector<const PrinterRecord*>& printers);
+// The file's text for `printers`, in their order, with each one's job port
+// from `settings` when given.
+std::string PrinterListText(const std::vector<const PrinterRecord*>& printers,
+                            const PrinterSettingsStore* settings = nullptr);
 
 // The printers of a file's text. nullopt when a line is not a printer, with
 // `error` naming the line ("line 3: not an IPv4 address: 10.1.2"), or the
@@ -43,5 +50,5 @@ std::optional<std::vector<SavedPrinter>> ParsePrinterList(std::string_view text,
 
 // Writes or reads the file at `path`; false or nullopt with `error` set.
 bool WritePrinterListFile(const std::string& path, const std::vector<const PrinterRecord*>& printers,
-                          std::string& error);
+                          std::string& error, const PrinterSettingsStore* settings = nullptr);
 std::optional<std::vector<SavedPrinter>> ReadPrinterListFile(const std::string& path, std::string& error);

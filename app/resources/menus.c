@@ -13,6 +13,7 @@ static const GlyMenuItem print_font_list_items[] = {
 static const GlyMenuItem printer_items[] = {
     {0, "Printer", 0},
     {1, "Change Community String", 32775},
+    {1, "Job Port...", 32778},
     {1, NULL, 0},
     {1, "Save Printer List...", 32776},
     {1, "Open Printer List...", 32777},

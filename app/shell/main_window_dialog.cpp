@@ -14,6 +14,7 @@
 #include "printers/clock.h"
 #include "shell/main_window_ids.h"
 #include "snmp/add_printer_dialog.h"
+#include "shell/job_port_dialog.h"
 #include "snmp/community_strings_dialog.h"
 #include "ui/check_list_box.h"
 #include "ui/desktop_actions.h"
@@ -145,6 +146,11 @@ void MainWindowDialog::RunResourceManager(const std::vector<PrinterRecord*>& tar
 
 void MainWindowDialog::OpenCommunityStrings(PrinterRecord& printer) {
   CommunityStringsDialog dialog(printer, this);
+  dialog.exec();
+}
+
+void MainWindowDialog::OpenJobPort(const PrinterRecord& printer) {
+  JobPortDialog dialog(printer, this);
   dialog.exec();
 }
 

@@ -27,6 +27,7 @@ class MainWindowDialog final : public TemplateDialog, public MainWindowHost {
   void OpenFontList(PrinterRecord* const* printers, int count) override;
   void OpenResourceManager(const ResourceManagerTargets& targets) override;
   void OpenCommunityStrings(PrinterRecord& printer) override;
+  void OpenJobPort(const PrinterRecord& printer) override;
   std::string ChoosePrinterListFile(bool save) override;
   void ShowAbout() override;
   void OpenHelp(const std::string& path) override;

@@ -35,6 +35,7 @@ enum Command : int {
   kChangeCommunityString = 32775,
   kSavePrinterList = 32776,
   kOpenPrinterList = 32777,
+  kJobPort = 32778,
 };
 
 enum String : int {

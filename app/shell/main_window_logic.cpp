@@ -8,6 +8,7 @@
 #include "printers/app_directory.h"
 #include "shell/main_window_ids.h"
 #include "printers/printer_list_file.h"
+#include "printers/printer_settings.h"
 #include "ui/message_boxes.h"
 #include "ui/resource_module.h"
 #include "ui/ui_thread.h"
@@ -56,6 +57,9 @@ void MainWindowLogic::OnCommand(int id) {
     case kCloseButton: host_.Close(); break;
     case kChangeCommunityString:
       if (selectedIndex_ != -1) host_.OpenCommunityStrings(*printers_.at(selectedIndex_));
+      break;
+    case kJobPort:
+      if (selectedIndex_ != -1) host_.OpenJobPort(*printers_.at(selectedIndex_));
       break;
     case kSavePrinterList: SavePrinterList(); break;
     case kOpenPrinterList: OpenPrinterList(); break;
@@ -214,10 +218,10 @@ void MainWindowLogic::PrintPrinterFontList(FontListKind kind) {
   // sent on a thread of its own with what it needs copied, and its result
   // comes back through the user-interface thread's queue.
   fontListJob_ = std::thread(
-      [submit = submitLpr_, address = FormatAddress(printer.address), path = AppDataFilePath(jobFile),
-       &uiThread = uiThread_, alive = std::weak_ptr<const bool>(alive_), this] {
+      [submit = submitLpr_, address = FormatAddress(printer.address), port = RunPrinterSettings().Get(printer.address).port,
+       path = AppDataFilePath(jobFile), &uiThread = uiThread_, alive = std::weak_ptr<const bool>(alive_), this] {
         const std::unique_ptr<JobFile> job = OpenShippedJobFile(path);
-        const int result = job ? submit(address.c_str(), *job, "GLY", 0) : LPR_ERR_JOB_FILE_UNREADABLE;
+        const int result = job ? submit(address.c_str(), port, *job, "GLY", 0).code : LPR_ERR_JOB_FILE_UNREADABLE;
         uiThread.Post([alive, address, result, this] {
           if (alive.lock()) FontListSent(address, result);
         });
@@ -242,7 +246,7 @@ void MainWindowLogic::SavePrinterList() {
   std::vector<const PrinterRecord*> records;
   for (int i = 0; i < printers_.count(); ++i) records.push_back(printers_.at(i));
   std::string error;
-  if (!WritePrinterListFile(path, records, error)) {
+  if (!WritePrinterListFile(path, records, error, &RunPrinterSettings())) {
     boxes_.Show(kCannotWriteText, MB_OK | MB_ICONEXCLAMATION);
     return;
   }
@@ -265,6 +269,7 @@ void MainWindowLogic::OpenPrinterList() {
   host_.SetWaitCursor(true);
   int added = 0, listed = 0, silent = 0;
   for (const SavedPrinter& printer : *saved) {
+    if (printer.port) RunPrinterSettings().SetPort(printer.address, *printer.port);
     DeviceInfo device{};
     switch (SnmpAddPrinter(&snmpContext_, printer.address, &device)) {
       case kSnmpAddAnswered:

@@ -14,7 +14,7 @@
 #include <thread>
 #include <vector>
 
-#include "download/job_folder.h"
+#include "download/job_port.h"
 #include "shell/font_list_job.h"
 #include "printers/model_profile.h"
 #include "printers/printer_list.h"
@@ -52,6 +52,8 @@ class MainWindowHost {
   virtual void OpenFontList(PrinterRecord* const* printers, int count) = 0;
   virtual void OpenResourceManager(const ResourceManagerTargets& targets) = 0;
   virtual void OpenCommunityStrings(PrinterRecord& printer) = 0;
+  // The "Job Port" dialog for `printer`.
+  virtual void OpenJobPort(const PrinterRecord& printer) = 0;
   // The file dialog for a printer list to save or to open; "" when
   // cancelled.
   virtual std::string ChoosePrinterListFile(bool save) = 0;
@@ -60,7 +62,7 @@ class MainWindowHost {
   virtual void Close() = 0;
 };
 
-// Sends a job file to a printer's LPR queue (SubmitLprJob's shape).
+// Sends a job file to a printer through its job port (SubmitJob's shape).
 using LprSubmitter = JobSubmitter;
 
 class MainWindowLogic final : public PrinterListOwner {

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "agent_peers.h"
-#include "download/lpr.h"
+#include "download/job_port.h"
 #include "glyctl/glyctl.h"
 #include "printer_sim.h"
 #include "sim_test_support.h"
@@ -57,8 +57,8 @@ void BM_DownloadToTwentyPrinters(benchmark::State& state) {
     std::ostringstream out;
     std::ostringstream err;
     GlyctlEnvironment environment{out, err, false, SystemClock(),
-                                  [](const char* address, const JobFile& job, const char* host, int number) {
-                                    return SubmitLprJob(address, job, host, number);
+                                  [](const char* address, JobPort port, const JobFile& job, const char* host, int number) {
+                                    return SubmitJob(address, port, job, host, number);
                                   },
                                   DefaultResourceLibraryPath(), dir.string()};
     const auto start = std::chrono::steady_clock::now();

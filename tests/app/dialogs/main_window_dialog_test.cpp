@@ -29,7 +29,7 @@ class MainWindowDialogTest : public ::testing::Test {
  protected:
   void SetUp() override {
     snmp_double::Reset();
-    window = std::make_unique<MainWindowDialog>(boxes, ui, [this](const char* address, const JobFile&, const char*, int) {
+    window = std::make_unique<MainWindowDialog>(boxes, ui, [this](const char* address, JobPort, const JobFile&, const char*, int) {
       sentTo.push_back(address);  // one job at a time, on the job's thread
       return 0;
     });
@@ -294,7 +294,7 @@ TEST(MainWindowDialogPrinting, FontListJobLeavesTheWindowAnsweringAndTellsAFailu
   ScriptedBoxes boxes;
   QtUiThread ui;
   std::atomic<bool> release{false};
-  MainWindowDialog window(boxes, ui, [&](const char*, const JobFile&, const char*, int) {
+  MainWindowDialog window(boxes, ui, [&](const char*, JobPort, const JobFile&, const char*, int) {
     while (!release) std::this_thread::sleep_for(std::chrono::milliseconds(5));
     return 10061;  // WSAECONNREFUSED
   });

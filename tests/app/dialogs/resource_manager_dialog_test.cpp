@@ -85,7 +85,7 @@ class ResourceManagerDialogTest : public ::testing::Test {
     std::vector<PrinterRecord*> all, targets;
     for (auto& record : records) all.push_back(&record);
     for (int i : targetIndexes) targets.push_back(&records[static_cast<size_t>(i)]);
-    JobSubmitter submit = [this](const char* address, const JobFile& jobFile, const char* host, int number) {
+    JobSubmitter submit = [this](const char* address, JobPort, const JobFile& jobFile, const char* host, int number) {
       LprSettings settings = lpr;
       settings.port = ports.at(address);
       return SubmitLprJob(address, jobFile, host, number, settings);

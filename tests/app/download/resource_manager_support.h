@@ -60,6 +60,7 @@ struct SentJob {
   std::string address;
   std::string job;  // the job file's bytes when it was sent
   int number;
+  JobPort port;
 };
 
 // Records each job, and fails every job for failingAddress. HoldAt(n)
@@ -68,9 +69,9 @@ struct SentJob {
 class RecordingSubmitter {
  public:
   JobSubmitter Function() {
-    return [this](const char* address, const JobFile& jobFile, const char*, int number) {
+    return [this](const char* address, JobPort port, const JobFile& jobFile, const char*, int number) {
       std::unique_lock guard(lock_);
-      jobs_.push_back({address, ReadBytes(jobFile.path()), number});
+      jobs_.push_back({address, ReadBytes(jobFile.path()), number, port});
       const int held = static_cast<int>(jobs_.size()) - 1;
       if (held == holdIndex_) {
         inside_ = true;

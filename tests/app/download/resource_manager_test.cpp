@@ -253,6 +253,24 @@ TEST_F(ResourceManagerTest, TheStatusBarFollowsTheDownloadAndSaysReadyAtItsEnd) 
                                        "Printer 2 of 2: TWO, resource 2 of 2", "Ready"}));
 }
 
+TEST_F(ResourceManagerTest, EachPrinterGetsItsJobsThroughItsOwnPortAndAStalledOneSaysSo) {
+  RunPrinterSettings().SetPort(0x7F000103u, JobPort::Ipp);  // 127.0.1.3
+  submitter.failingAddress = "127.0.1.1";
+  submitter.failure = JOB_ERR_STOPPED_TAKING_DATA;
+  Open({0, 2});
+  Add({"a.pfa"});
+  logic->OnCommand(kDownloadButton);
+  RunDownload();
+  RunPrinterSettings().Clear();
+
+  EXPECT_NE(std::find(host.shownStatuses.begin(), host.shownStatuses.end(), "The printer stopped taking data.|"),
+            host.shownStatuses.end());
+  const std::vector<SentJob> jobs = submitter.jobs();
+  ASSERT_EQ(jobs.size(), 2u);
+  EXPECT_EQ(jobs[0].port, JobPort::Lpr);
+  EXPECT_EQ(jobs[1].port, JobPort::Ipp);
+}
+
 TEST_F(ResourceManagerTest, ATrueTypeFontWithoutAChoiceIsNotMarkedDownloaded) {
   Open({0});
   Add({"c.ttf"});

@@ -1,13 +1,14 @@
 // Our PJL and PostScript download jobs, prepared with the converter library
-// and sent over LPR, as the virtual printer takes them: each font appears in
-// its font table under its name, type and location.
+// and sent over LPR or the raw AppSocket port, as the virtual printer takes
+// them: each font appears in its font table under its name, type and
+// location, whichever port carried it.
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <cstring>
 #include <thread>
 
-#include "download/lpr.h"
+#include "download/job_port.h"
 #include "library_job_test.h"
 #include "printer_sim.h"
 
@@ -40,7 +41,7 @@ std::ostream& operator<<(std::ostream& out, const Listed& font) {
   return out << font.name << " type " << font.type << " location " << font.location;
 }
 
-class VirtualPrinterJobTest : public LibraryJobTest {
+class VirtualPrinterJobTest : public LibraryJobTest, public ::testing::WithParamInterface<JobPort> {
  protected:
   VirtualPrinterJobTest() {
     printer_sim::PrinterConfig config;
@@ -51,8 +52,9 @@ class VirtualPrinterJobTest : public LibraryJobTest {
     printer = simulator.AddPrinter(config, &error).value_or(0);
     EXPECT_TRUE(error.empty()) << error;
     simulator.Start();
-    lpr.port = simulator.LpdPort(printer);
-    lpr.clock = &clock;
+    ports.lprPort = simulator.LpdPort(printer);
+    ports.rawPort = simulator.RawPort(printer);
+    ports.clock = &clock;
   }
 
   // Classifies and prepares `path` for `location`, then sends the job files
@@ -71,13 +73,14 @@ class VirtualPrinterJobTest : public LibraryJobTest {
 
   void Send(const std::shared_ptr<JobFile>& jobFile) {
     ASSERT_TRUE(jobFile);
-    ASSERT_EQ(SubmitLprJob(kAddress, *jobFile, "GLY", jobNumber++, lpr), 0) << jobFile->path();
+    ASSERT_EQ(SubmitJob(kAddress, GetParam(), *jobFile, "GLY", jobNumber++, ports).code, 0) << jobFile->path();
     ++sent;
   }
 
-  // The printer's fonts once every job sent has been applied.
+  // The printer's fonts once every job sent over LPR has been applied (a
+  // raw job is applied before the printer closes its connection).
   std::vector<Listed> FontsAfterJobs() {
-    for (int tries = 0; tries < 500 && CompleteJobs() < sent; ++tries) {
+    for (int tries = 0; tries < 500 && GetParam() == JobPort::Lpr && CompleteJobs() < sent; ++tries) {
       std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
     std::vector<Listed> fonts;
@@ -97,12 +100,12 @@ class VirtualPrinterJobTest : public LibraryJobTest {
   printer_sim::Simulator simulator;
   size_t printer = 0;
   NoWaitClock clock;
-  LprSettings lpr = DefaultLprSettings();
+  JobPortSettings ports = DefaultJobPortSettings();
   int jobNumber = 0;
   size_t sent = 0;
 };
 
-TEST_F(VirtualPrinterJobTest, PrinterListsEachDownloadedFontByNameTypeAndLocation) {
+TEST_P(VirtualPrinterJobTest, PrinterListsEachDownloadedFontByNameTypeAndLocation) {
   using printer_sim::kLocationDisk;
   using printer_sim::kLocationFlash;
   using printer_sim::kTypePcl;
@@ -130,7 +133,7 @@ TEST_F(VirtualPrinterJobTest, PrinterListsEachDownloadedFontByNameTypeAndLocatio
   EXPECT_TRUE(boxes.shown.empty());
 }
 
-TEST_F(VirtualPrinterJobTest, PrinterListsTheMacroByIdAndTheFormByNameAndPrintsThePrintFile) {
+TEST_P(VirtualPrinterJobTest, PrinterListsTheMacroByIdAndTheFormByNameAndPrintsThePrintFile) {
   const std::string macro = dir.file("logo.pcl");
   WriteBytes(macro, "\x1B*p300x400YLogo");
   const std::string form = dir.file("letter.frm");
@@ -155,5 +158,8 @@ TEST_F(VirtualPrinterJobTest, PrinterListsTheMacroByIdAndTheFormByNameAndPrintsT
   EXPECT_EQ(simulator.PrintedPages(printer), (std::vector<std::string>{"document", "document"}));
   EXPECT_EQ(sent, 3u);
 }
+
+INSTANTIATE_TEST_SUITE_P(Ports, VirtualPrinterJobTest, ::testing::Values(JobPort::Lpr, JobPort::Raw),
+                         [](const auto& info) { return std::string(JobPortName(info.param)); });
 
 }  // namespace

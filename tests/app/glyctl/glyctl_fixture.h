@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "download/lpr.h"
+#include "download/job_port.h"
 #include "fake_clock.h"
 #include "glyctl/glyctl.h"
 #include "glysnmp_test_support.h"
@@ -40,7 +40,7 @@ class GlyctlTest : public ::testing::Test {
     // One LPD port too, as GLY_LPR_PORT gives the program one.
     const uint16_t lpdPort = FreeTcpPort(addresses);
     // And one AppSocket port, as GLY_RAW_PORT gives the SNMP library one.
-    uint16_t rawPort = FreeTcpPort(addresses);
+    rawPort = FreeTcpPort(addresses);
     while (rawPort == lpdPort) rawPort = FreeTcpPort(addresses);
     rawPortEnv = std::make_unique<EnvOverride>("GLY_RAW_PORT", std::to_string(rawPort));
     for (size_t i = 0; i < configs.size(); ++i) {
@@ -61,13 +61,15 @@ class GlyctlTest : public ::testing::Test {
     std::ostringstream out;
     std::ostringstream err;
     GlyctlEnvironment environment{out, err, false, clock,
-                                  [this](const char* address, const JobFile& job, const char* host, int number) {
-                                    LprSettings settings;
+                                  [this](const char* address, JobPort port, const JobFile& job, const char* host,
+                                         int number) {
+                                    JobPortSettings settings;
                                     settings.clock = &lprClock;
-                                    settings.port = lpdPorts.count(address) ? lpdPorts.at(address) : 9;
+                                    settings.lprPort = lpdPorts.count(address) ? lpdPorts.at(address) : 9;
+                                    settings.rawPort = rawPort;
                                     settings.connectTimeoutMs = 2000;
-                                    settings.ackTimeoutMs = 2000;
-                                    return SubmitLprJob(address, job, host, number, settings);
+                                    settings.noProgressMs = 2000;
+                                    return SubmitJob(address, port, job, host, number, settings);
                                   },
                                   DefaultResourceLibraryPath(), scratch.path()};
     GlyctlResult result;
@@ -120,6 +122,7 @@ class GlyctlTest : public ::testing::Test {
   TempDir scratch;
   printer_sim::Simulator simulator;
   std::map<std::string, uint16_t> lpdPorts;
+  uint16_t rawPort = 0;
   std::unique_ptr<AgentTest> agent;
   std::unique_ptr<EnvOverride> rawPortEnv;
   FakeClock clock;

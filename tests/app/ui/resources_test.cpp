@@ -47,9 +47,10 @@ TEST(Resources, MenusCarryTheirCommands) {
   std::unique_ptr<QMenu> printer = LoadPopupMenu(133, 0);
   ASSERT_NE(printer, nullptr);
   EXPECT_EQ(printer->actions()[0]->data().toInt(), 32775);
-  ASSERT_EQ(printer->actions().size(), 4);  // a separator, then the printer list's commands
-  EXPECT_EQ(printer->actions()[2]->text(), "Save Printer List...");
-  EXPECT_EQ(printer->actions()[3]->data().toInt(), 32777);
+  EXPECT_EQ(printer->actions()[1]->data().toInt(), 32778);  // Job Port...
+  ASSERT_EQ(printer->actions().size(), 5);  // a separator, then the printer list's commands
+  EXPECT_EQ(printer->actions()[3]->text(), "Save Printer List...");
+  EXPECT_EQ(printer->actions()[4]->data().toInt(), 32777);
   EXPECT_EQ(LoadPopupMenu(133, 1), nullptr);
 }
 

@@ -271,7 +271,7 @@ TEST_F(MainWindowTest, PrinterListIsSavedAndOpenedAgainThroughTheLibrary) {
 
   // A new run: A answers, B is already listed, C does not answer.
   snmp_double::Reset();
-  logic = std::make_unique<MainWindowLogic>(host, boxes, ui, [](const char*, const JobFile&, const char*, int) { return 0; });
+  logic = std::make_unique<MainWindowLogic>(host, boxes, ui, [](const char*, JobPort, const JobFile&, const char*, int) { return 0; });
   StartWithoutProfiles();
   snmp_double::Device a;
   a.info = snmp_double::MakeDeviceInfo(Ip(10, 0, 0, 1), "1.2", "A", "Laser");

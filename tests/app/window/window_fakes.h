@@ -112,6 +112,7 @@ class FakeMainWindowHost : public MainWindowHost {
     resourceCheckedIndexes = targets.checkedIndexes;
   }
   void OpenCommunityStrings(PrinterRecord& printer) override { communityPrinters.push_back(&printer); }
+  void OpenJobPort(const PrinterRecord& printer) override { jobPortPrinters.push_back(&printer); }
   std::string ChoosePrinterListFile(bool save) override {
     printerListSaves.push_back(save);
     return printerListFile;
@@ -133,6 +134,7 @@ class FakeMainWindowHost : public MainWindowHost {
   int resourceAllCount = 0;
   std::vector<int> resourceCheckedIndexes;
   std::vector<PrinterRecord*> communityPrinters;
+  std::vector<const PrinterRecord*> jobPortPrinters;
   std::string printerListFile;  // what the file dialog gives back
   std::vector<bool> printerListSaves;
   int aboutShown = 0;

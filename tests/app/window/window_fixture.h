@@ -21,7 +21,7 @@ class WindowTest : public ::testing::Test {
     LoadBuiltResources();
     snmp_double::Reset();
     logic = std::make_unique<MainWindowLogic>(
-        host, boxes, ui, [this](const char* address, const JobFile& jobFile, const char* hostName, int job) {
+        host, boxes, ui, [this](const char* address, JobPort, const JobFile& jobFile, const char* hostName, int job) {
           // Called on the job's own thread, one job at a time.
           submissions.push_back({address, jobFile.path(), hostName, job});
           if (onSubmit) onSubmit();

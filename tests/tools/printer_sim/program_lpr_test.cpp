@@ -39,7 +39,7 @@ TEST(ProgramLprTest, TheProgramsJobsReachTheFontTable) {
   LprSettings settings;
   settings.clock = &clock;
   settings.port = simulator.LpdPort(printer);
-  settings.ackTimeoutMs = 5000;
+  settings.noProgressMs = 5000;
   EXPECT_EQ(SubmitLprJob("127.0.0.45", *OpenShippedJobFile(scratch + "/tmpPrintFile.tmp"), "GLY", 1234, settings), 0);
 
   std::vector<Job> jobs = simulator.Jobs(printer);

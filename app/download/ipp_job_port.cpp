@@ -1,0 +1,241 @@
+// The IPP job port, through libcups: the printer's document formats are
+// asked first, the job goes as one Print-Job request in the job's own
+// format, and its state is then followed until the printer says it is
+// completed, canceled or aborted. A refused or aborted job gives the
+// printer's reasons.
+//
+// libcups waits in slices of kWatchSliceSeconds and asks StillWaiting
+// after each, which measures the time without progress on the clock.
+#include <cups/cups.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <string_view>
+#include <vector>
+
+#include "download/job_file_reading.h"
+#include "download/job_port.h"
+#include "platform/winsock_errors.h"
+
+namespace {
+
+constexpr double kWatchSliceSeconds = 0.05;
+constexpr size_t kChunkBytes = 16 * 1024;
+constexpr uint32_t kJobPollMs = 20;
+constexpr char kResource[] = "/ipp/print";
+constexpr char kOctetStream[] = "application/octet-stream";
+
+// The format a job's first bytes show: PostScript, PCL (a PJL job starts
+// with the UEL, ESC%-12345X), or none known.
+const char* JobFormat(std::string_view start) {
+  while (!start.empty() && (start.front() == '\x04' || std::isspace(static_cast<unsigned char>(start.front()))))
+    start.remove_prefix(1);
+  if (start.starts_with("%!")) return "application/postscript";
+  if (start.starts_with("\x1b")) return "application/vnd.hp-PCL";
+  return kOctetStream;
+}
+
+bool SameFormat(std::string_view a, std::string_view b) {
+  return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+    return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
+  });
+}
+
+// Keywords of a 1setOf keyword attribute, "none" left out, joined by ", ".
+std::string Keywords(ipp_t* response, const char* name) {
+  std::string text;
+  ipp_attribute_t* attribute = response ? ippFindAttribute(response, name, IPP_TAG_KEYWORD) : nullptr;
+  for (int i = 0; attribute && i < ippGetCount(attribute); ++i) {
+    const char* keyword = ippGetString(attribute, i, nullptr);
+    if (!keyword || std::string_view(keyword) == "none") continue;
+    if (!text.empty()) text += ", ";
+    text += keyword;
+  }
+  return text;
+}
+
+class IppExchange {
+ public:
+  IppExchange(const JobPortSettings& settings, const char* address, const char* user)
+      : settings_(settings), user_(user) {
+    uri_ = std::string("ipp://") + address + ":" + std::to_string(settings.ippPort) + kResource;
+  }
+  ~IppExchange() {
+    if (http_) httpClose(http_);
+  }
+
+  JobOutcome Run(const char* address, const JobFile& jobFile) {
+    uintmax_t size = 0;
+    if (!MeasureJobFile(jobFile, size)) return LPR_ERR_JOB_FILE_UNREADABLE;
+    errno = 0;
+    http_ = httpConnect2(address, settings_.ippPort, nullptr, AF_INET, HTTP_ENCRYPTION_IF_REQUESTED, 1,
+                         static_cast<int>(settings_.connectTimeoutMs), nullptr);
+    if (!http_) return errno != 0 ? PlatformWinsockErrorFromErrno(errno) : WSAECONNREFUSED;
+    httpSetTimeout(http_, kWatchSliceSeconds, &IppExchange::StillWaiting, this);
+
+    char start[64] = {};
+    const size_t peek = static_cast<size_t>(std::min<uintmax_t>(size, sizeof start));
+    if (!ReadJobFileAt(jobFile, start, peek, 0)) return LPR_ERR_JOB_FILE_READ;
+    const std::string format = FormatToSend(JobFormat(std::string_view(start, peek)));
+    if (stalled_) return JOB_ERR_STOPPED_TAKING_DATA;
+
+    int jobId = 0;
+    if (JobOutcome sent = PrintJob(jobFile, size, format, jobId); !sent.sent()) return sent;
+    return FollowJob(jobId);
+  }
+
+ private:
+  static int StillWaiting(http_t*, void* data) {
+    auto* self = static_cast<IppExchange*>(data);
+    if (self->settings_.clock->NowMs() - self->progressAt_ < self->settings_.noProgressMs) return 1;
+    self->stalled_ = true;
+    return 0;
+  }
+  void Progressed() { progressAt_ = settings_.clock->NowMs(); }
+
+  ipp_t* NewRequest(ipp_op_t operation) {
+    ipp_t* request = ippNewRequest(operation);
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr, uri_.c_str());
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_NAME, "requesting-user-name", nullptr, user_.c_str());
+    return request;
+  }
+
+  // One request and its response; null when the exchange failed.
+  ipp_t* Ask(ipp_t* request) {
+    Progressed();
+    ipp_t* response = cupsDoRequest(http_, request, kResource);
+    Progressed();
+    return response;
+  }
+
+  // The printer's spelling of `wanted` when it takes it; else octet-stream
+  // when it takes that; else `wanted` all the same, for it to judge.
+  std::string FormatToSend(const char* wanted) {
+    ipp_t* request = NewRequest(IPP_OP_GET_PRINTER_ATTRIBUTES);
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", nullptr,
+                 "document-format-supported");
+    ipp_t* response = Ask(request);
+    std::string octetStream, chosen;
+    ipp_attribute_t* formats = response ? ippFindAttribute(response, "document-format-supported", IPP_TAG_MIMETYPE)
+                                        : nullptr;
+    for (int i = 0; formats && i < ippGetCount(formats); ++i) {
+      const char* format = ippGetString(formats, i, nullptr);
+      if (!format) continue;
+      if (SameFormat(format, wanted)) chosen = format;
+      if (SameFormat(format, kOctetStream)) octetStream = format;
+    }
+    ippDelete(response);
+    if (!chosen.empty()) return chosen;
+    return octetStream.empty() ? wanted : octetStream;
+  }
+
+  JobOutcome PrintJob(const JobFile& jobFile, uintmax_t size, const std::string& format, int& jobId) {
+    ipp_t* request = NewRequest(IPP_OP_PRINT_JOB);
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_NAME, "job-name", nullptr,
+                 LprSourceName(jobFile.path().c_str()).c_str());
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_MIMETYPE, "document-format", nullptr, format.c_str());
+    Progressed();
+    http_status_t status = cupsSendRequest(http_, request, kResource, static_cast<size_t>(size));
+    ippDelete(request);
+    std::vector<char> chunk(kChunkBytes);
+    for (uintmax_t offset = 0; status == HTTP_STATUS_CONTINUE && offset < size;) {
+      const size_t length = static_cast<size_t>(std::min<uintmax_t>(kChunkBytes, size - offset));
+      if (!ReadJobFileAt(jobFile, chunk.data(), length, offset)) return LPR_ERR_JOB_FILE_READ;
+      Progressed();
+      status = cupsWriteRequestData(http_, chunk.data(), length);
+      offset += length;
+    }
+    Progressed();
+    if (status != HTTP_STATUS_CONTINUE && !stalled_) return {LPR_ERR_NO_ACK, httpStatus(status)};
+    ipp_t* response = cupsGetResponse(http_, kResource);
+    if (stalled_) {
+      ippDelete(response);
+      return JOB_ERR_STOPPED_TAKING_DATA;
+    }
+    if (!response) return Unanswered();
+    const ipp_status_t result = ippGetStatusCode(response);
+    ipp_attribute_t* id = ippFindAttribute(response, "job-id", IPP_TAG_INTEGER);
+    jobId = id ? ippGetInteger(id, 0) : 0;
+    ippDelete(response);
+    if (result > IPP_STATUS_OK_CONFLICTING || jobId <= 0) {
+      return {JOB_ERR_IPP_REFUSED, std::string(ippErrorString(result)) + ": " + cupsLastErrorString()};
+    }
+    return 0;
+  }
+
+  // A state change, or a change of its reasons, counts as progress: a job
+  // that stays as it is for the no-progress limit has stalled.
+  JobOutcome FollowJob(int jobId) {
+    std::string seen;
+    for (;;) {
+      ipp_t* request = NewRequest(IPP_OP_GET_JOB_ATTRIBUTES);
+      ippAddInteger(request, IPP_TAG_OPERATION, IPP_TAG_INTEGER, "job-id", jobId);
+      static const char* const kWanted[] = {"job-state", "job-state-reasons"};
+      ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", 2, nullptr, kWanted);
+      ipp_t* response = cupsDoRequest(http_, request, kResource);
+      if (stalled_) {
+        ippDelete(response);
+        return JOB_ERR_STOPPED_TAKING_DATA;
+      }
+      if (!response) return Unanswered();
+      ipp_attribute_t* stateAttribute = ippFindAttribute(response, "job-state", IPP_TAG_ENUM);
+      const int state = stateAttribute ? ippGetInteger(stateAttribute, 0) : 0;
+      const std::string reasons = Keywords(response, "job-state-reasons");
+      ippDelete(response);
+      if (state == IPP_JSTATE_COMPLETED) return 0;
+      if (state == IPP_JSTATE_CANCELED || state == IPP_JSTATE_ABORTED) return {JOB_ERR_IPP_ABORTED, Reasons(reasons)};
+      const std::string now = std::to_string(state) + " " + reasons;
+      if (now != seen) {
+        seen = now;
+        Progressed();
+      }
+      if (settings_.clock->NowMs() - progressAt_ >= settings_.noProgressMs) return JOB_ERR_STOPPED_TAKING_DATA;
+      settings_.clock->SleepMs(kJobPollMs);
+    }
+  }
+
+  // The job's reasons, then the printer's.
+  std::string Reasons(std::string jobReasons) {
+    ipp_t* request = NewRequest(IPP_OP_GET_PRINTER_ATTRIBUTES);
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", nullptr,
+                 "printer-state-reasons");
+    ipp_t* response = cupsDoRequest(http_, request, kResource);
+    const std::string printerReasons = Keywords(response, "printer-state-reasons");
+    ippDelete(response);
+    if (printerReasons.empty()) return jobReasons;
+    return jobReasons.empty() ? "printer: " + printerReasons : jobReasons + "; printer: " + printerReasons;
+  }
+
+  JobOutcome Unanswered() const {
+    if (stalled_) return JOB_ERR_STOPPED_TAKING_DATA;
+    const int error = httpError(http_);
+    return {error != 0 ? PlatformWinsockErrorFromErrno(error) : LPR_ERR_NO_ACK, cupsLastErrorString()};
+  }
+
+  const JobPortSettings& settings_;
+  const std::string user_;
+  std::string uri_;
+  http_t* http_ = nullptr;
+  uint64_t progressAt_ = 0;
+  bool stalled_ = false;
+};
+
+class IppJobPort final : public JobPortClient {
+ public:
+  explicit IppJobPort(const JobPortSettings& settings) : settings_(settings) {}
+
+  JobOutcome Send(const char* address, const JobFile& jobFile, const char* hostName, int) override {
+    IppExchange exchange(settings_, address, hostName);
+    return exchange.Run(address, jobFile);
+  }
+
+ private:
+  JobPortSettings settings_;
+};
+
+}  // namespace
+
+std::unique_ptr<JobPortClient> MakeIppJobPort(const JobPortSettings& settings) {
+  return std::make_unique<IppJobPort>(settings);
+}

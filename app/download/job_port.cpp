@@ -1,0 +1,51 @@
+#include "download/job_port.h"
+
+#include <cstdlib>
+
+#include "download/download_worker.h"
+
+namespace {
+
+// A port named by the environment: a decimal number from 1 to 65535;
+// anything else leaves `port` as it was.
+void PortFromEnvironment(const char* variable, uint16_t& port) {
+  const char* text = std::getenv(variable);
+  if (!text) return;
+  char* end = nullptr;
+  const long value = std::strtol(text, &end, 10);
+  if (end != text && *end == '\0' && value >= 1 && value <= 65535) port = static_cast<uint16_t>(value);
+}
+
+}  // namespace
+
+JobPortSettings DefaultJobPortSettings() {
+  JobPortSettings settings;
+  settings.lprPort = DefaultLprSettings().port;
+  PortFromEnvironment(kRawPortEnv, settings.rawPort);
+  PortFromEnvironment(kIppPortEnv, settings.ippPort);
+  return settings;
+}
+
+std::unique_ptr<JobPortClient> MakeJobPortClient(JobPort port, const JobPortSettings& settings) {
+  switch (port) {
+    case JobPort::Raw: return MakeRawJobPort(settings);
+    case JobPort::Ipp: return MakeIppJobPort(settings);
+    case JobPort::Lpr: break;
+  }
+  return MakeLprJobPort(settings);
+}
+
+JobOutcome SubmitJob(const char* address, JobPort port, const JobFile& jobFile, const char* hostName, int jobNumber,
+                     const JobPortSettings& settings) {
+  return MakeJobPortClient(port, settings)->Send(address, jobFile, hostName, jobNumber);
+}
+
+std::string JobFailureStatus(const JobOutcome& outcome) {
+  switch (outcome.code) {
+    case JOB_ERR_STOPPED_TAKING_DATA: return LprResultMessage(outcome.code);
+    case JOB_ERR_IPP_REFUSED:
+    case JOB_ERR_IPP_ABORTED:
+      return std::string(LprResultMessage(outcome.code)) + (outcome.reasons.empty() ? "" : " (" + outcome.reasons + ")");
+    default: return kSocketFailureStatusText;
+  }
+}

@@ -1,0 +1,45 @@
+// What the program keeps of a printer besides its record: the port its jobs
+// go to, and whether a download asks the printer afterwards what it holds.
+// The printer record's layout is shared with the SNMP access library and
+// stays as it is, so these live beside it, keyed by the printer's address.
+//
+// The run has one store (RunPrinterSettings), shared by the main window,
+// the Resource Manager and glyctl; any thread may read or change it.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <mutex>
+#include <optional>
+#include <string_view>
+
+// Where a printer takes jobs: its line printer daemon (RFC 1179, port 515,
+// paced by fixed waits), its raw AppSocket port (9100, paced by TCP alone),
+// or IPP (631, Print-Job).
+enum class JobPort : uint8_t { Lpr, Raw, Ipp };
+
+// "lpr", "raw", "ipp": the names glyctl and the printer list file use.
+const char* JobPortName(JobPort port);
+std::optional<JobPort> ParseJobPort(std::string_view name);
+
+struct PrinterSettings {
+  JobPort port = JobPort::Lpr;
+  // After a download, ask the printer whether each resource is there.
+  bool verifyDownloads = true;
+  bool operator==(const PrinterSettings&) const = default;
+};
+
+class PrinterSettingsStore {
+ public:
+  // The defaults for an address never set.
+  PrinterSettings Get(uint32_t address) const;
+  void Set(uint32_t address, const PrinterSettings& settings);
+  void SetPort(uint32_t address, JobPort port);
+  void Clear();
+
+ private:
+  mutable std::mutex lock_;
+  std::map<uint32_t, PrinterSettings> settings_;
+};
+
+PrinterSettingsStore& RunPrinterSettings();

@@ -1,0 +1,30 @@
+// The "Job Port" dialog (147), reached from the main window's "Printer"
+// menu: which port one printer's jobs go to, and whether its downloads are
+// checked on the printer afterwards. What it shows and stores are the
+// printer's PrinterSettings in the run's store.
+#pragma once
+
+#include <string>
+
+#include "printers/printer_record.h"
+#include "printers/printer_settings.h"
+
+namespace job_port_dialog {
+
+enum Resource : int { kDialog = 147 };
+
+enum Control : int {
+  kLprRadio = 1110,
+  kRawRadio = 1111,
+  kIppRadio = 1112,
+  kVerifyCheck = 1113,
+};
+
+}  // namespace job_port_dialog
+
+// The radio of `port`, and the port of a radio (LPR for any other id).
+int JobPortRadio(JobPort port);
+JobPort JobPortOfRadio(int radioId);
+
+// The dialog's title followed by the printer it sets: "<title> - LAB2 (10.1.2.3)".
+std::string JobPortTitle(const std::string& title, const PrinterRecord& printer);

@@ -1,0 +1,25 @@
+#include "shell/job_port_dialog.h"
+
+#include <QAbstractButton>
+
+#include "shell/job_port_choice.h"
+#include "ui/single_byte_text.h"
+
+using namespace job_port_dialog;
+
+JobPortDialog::JobPortDialog(const PrinterRecord& printer, QWidget* parent) : TemplateDialog(kDialog, parent) {
+  if (const auto title = ToSingleByte(windowTitle()))
+    setWindowTitle(FromSingleByte(JobPortTitle(*title, printer)));
+  const uint32_t address = printer.address;
+  const PrinterSettings settings = RunPrinterSettings().Get(address);
+  if (auto* radio = ControlAs<QAbstractButton>(JobPortRadio(settings.port))) radio->setChecked(true);
+  if (auto* verify = ControlAs<QAbstractButton>(kVerifyCheck)) verify->setChecked(settings.verifyDownloads);
+  Bind(1, Notification::Clicked, [this, address] {
+    PrinterSettings chosen;
+    for (int id : {kLprRadio, kRawRadio, kIppRadio})
+      if (auto* radio = ControlAs<QAbstractButton>(id); radio && radio->isChecked()) chosen.port = JobPortOfRadio(id);
+    if (auto* verify = ControlAs<QAbstractButton>(kVerifyCheck)) chosen.verifyDownloads = verify->isChecked();
+    RunPrinterSettings().Set(address, chosen);
+    accept();
+  });
+}
