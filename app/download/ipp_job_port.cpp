@@ -136,7 +136,8 @@ class IppExchange {
                  LprSourceName(jobFile.path().c_str()).c_str());
     ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_MIMETYPE, "document-format", nullptr, format.c_str());
     Progressed();
-    http_status_t status = cupsSendRequest(http_, request, kResource, static_cast<size_t>(size));
+    // The length libcups puts in Content-Length covers the request and the document.
+    http_status_t status = cupsSendRequest(http_, request, kResource, ippLength(request) + static_cast<size_t>(size));
     ippDelete(request);
     std::vector<char> chunk(kChunkBytes);
     for (uintmax_t offset = 0; status == HTTP_STATUS_CONTINUE && offset < size;) {
