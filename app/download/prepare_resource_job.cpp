@@ -18,8 +18,6 @@ constexpr char kPclScratch[] = "tmpPcl.tmp";    // PCL TrueType font
 // Room a conversion needs beyond the size of its font.
 constexpr std::uintmax_t kRoomSlack = 64 * 1024;
 
-std::string PjlVolume(StorageLocation location) { return location == kHardDisk ? "0:" : "1:"; }
-
 class Preparation {
  public:
   Preparation(ResourceJobContext& context, const char* path, char* fontName,
@@ -111,7 +109,7 @@ class Preparation {
             WritePostScriptFormJob(path_, name->c_str(), location,
                                    JobFileFor(context_.jobFiles.postScript, kJobFileName), context_.boxes);
         return Sent(Outcome(written, context_.jobFiles.postScript, kJobFileName), SentKind::kPostScriptForm, *name,
-                    *name, PjlVolume(location) + "\\Resource\\Form\\" + *name, context_.jobFiles.postScript);
+                    *name, PostScriptPrinterPath(location, "Resource\\Form", *name), context_.jobFiles.postScript);
       }
       case PassThroughKind::kPrintFile: {
         const int written =
@@ -198,7 +196,7 @@ class Preparation {
         WritePostScriptDownloadJob(source.c_str(), name.c_str(), context_.downloadLocation,
                                    JobFileFor(context_.jobFiles.postScript, kJobFileName), context_.boxes);
     return Sent(Outcome(written, context_.jobFiles.postScript, kJobFileName), SentKind::kPostScriptFont, name, name,
-                FontPrinterPath(SentKind::kPostScriptFont, context_.downloadLocation, name),
+                PostScriptPrinterPath(context_.downloadLocation, "fonts", name),
                 context_.jobFiles.postScript);
   }
 

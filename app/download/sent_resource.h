@@ -34,7 +34,7 @@ struct SentResource {
 
 inline bool IsFont(SentKind kind) { return kind == SentKind::kPclFont || kind == SentKind::kPostScriptFont; }
 
-// The PJL path of a font file: the volume ("0:" the hard disk, "1:" the
-// flash memory), the fonts folder of its kind and the name. PostScript's
-// "%disk0%fonts/" and "%cartridge0%fonts/" are "fonts" of the two volumes.
-std::string FontPrinterPath(SentKind kind, StorageLocation location, std::string_view name);
+// The PJL path of a file a PostScript job stores: the volume ("0:" the hard
+// disk, "1:" the flash memory, which PostScript calls "%disk0%" and
+// "%cartridge0%"), the folder ("fonts", "Resource\Form") and the name.
+std::string PostScriptPrinterPath(StorageLocation location, std::string_view folder, std::string_view name);
