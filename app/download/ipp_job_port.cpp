@@ -10,19 +10,21 @@
 
 #include <algorithm>
 #include <cctype>
-#include <cerrno>
 #include <string_view>
 #include <vector>
 
 #include "download/job_file_reading.h"
 #include "download/job_port.h"
+#include "download/lpr_socket.h"
 #include "platform/winsock_errors.h"
 
 namespace {
 
 constexpr double kWatchSliceSeconds = 0.05;
 constexpr size_t kChunkBytes = 16 * 1024;
-constexpr uint32_t kJobPollMs = 20;
+// A job is asked about soon after it is sent, then ever less often.
+constexpr uint32_t kFirstJobPollMs = 20;
+constexpr uint32_t kLongestJobPollMs = 1000;
 constexpr char kResource[] = "/ipp/print";
 constexpr char kOctetStream[] = "application/octet-stream";
 
@@ -68,10 +70,18 @@ class IppExchange {
   JobOutcome Run(const char* address, const JobFile& jobFile) {
     uintmax_t size = 0;
     if (!MeasureJobFile(jobFile, size)) return LPR_ERR_JOB_FILE_UNREADABLE;
-    errno = 0;
-    http_ = httpConnect2(address, settings_.ippPort, nullptr, AF_INET, HTTP_ENCRYPTION_IF_REQUESTED, 1,
-                         static_cast<int>(settings_.connectTimeoutMs), nullptr);
-    if (!http_) return errno != 0 ? PlatformWinsockErrorFromErrno(errno) : WSAECONNREFUSED;
+    // Made unconnected (a zero time-out), then connected here: when
+    // httpConnect2 itself fails it closes its connection and the error
+    // that says why is lost.
+    http_ = httpConnect2(address, settings_.ippPort, nullptr, AF_INET, HTTP_ENCRYPTION_IF_REQUESTED, 1, 0, nullptr);
+    if (!http_) return WSAHOST_NOT_FOUND;
+    if (httpReconnect2(http_, static_cast<int>(settings_.connectTimeoutMs), nullptr) != 0) {
+      // libcups gives every failed connection the same error; a connection
+      // of our own says why this one failed.
+      const int why = MakeTcpLprSocket(*settings_.clock, settings_.noProgressMs)
+                          ->Connect(address, settings_.ippPort, settings_.connectTimeoutMs);
+      return why != 0 ? why : WSAECONNREFUSED;
+    }
     httpSetTimeout(http_, kWatchSliceSeconds, &IppExchange::StillWaiting, this);
 
     char start[64] = {};
@@ -169,7 +179,7 @@ class IppExchange {
   // that stays as it is for the no-progress limit has stalled.
   JobOutcome FollowJob(int jobId) {
     std::string seen;
-    for (;;) {
+    for (uint32_t pollMs = kFirstJobPollMs;; pollMs = std::min(2 * pollMs, kLongestJobPollMs)) {
       ipp_t* request = NewRequest(IPP_OP_GET_JOB_ATTRIBUTES);
       ippAddInteger(request, IPP_TAG_OPERATION, IPP_TAG_INTEGER, "job-id", jobId);
       static const char* const kWanted[] = {"job-state", "job-state-reasons"};
@@ -192,7 +202,7 @@ class IppExchange {
         Progressed();
       }
       if (settings_.clock->NowMs() - progressAt_ >= settings_.noProgressMs) return JOB_ERR_STOPPED_TAKING_DATA;
-      settings_.clock->SleepMs(kJobPollMs);
+      settings_.clock->SleepMs(pollMs);
     }
   }
 

@@ -58,11 +58,12 @@ class IppPeer {
   bool running() const { return pid_ > 0 && Listening(); }
   uint16_t port() const { return port_; }
 
-  // The documents kept so far, by file name.
+  // The documents kept so far, by file name. A print command's output is
+  // kept too, as an empty .prn with /bin/true; it is left out.
   std::vector<std::filesystem::path> Documents() const {
     std::vector<std::filesystem::path> files;
     for (const auto& entry : std::filesystem::recursive_directory_iterator(spool_))
-      if (entry.is_regular_file()) files.push_back(entry.path());
+      if (entry.is_regular_file() && entry.file_size() > 0) files.push_back(entry.path());
     return files;
   }
 
