@@ -150,9 +150,10 @@ void ResourceManagerLogic::Download() {
   }
   DownloadPlan plan;
   for (const auto& printer : targets_) {
-    DownloadPrinter served{FormatAddress(printer->address), printer->storageOptions};
+    const PrinterSettings settings = RunPrinterSettings().Get(printer->address);
+    DownloadPrinter served{FormatAddress(printer->address), printer->storageOptions, settings.verifyDownloads};
     served.record = *printer;
-    served.port = RunPrinterSettings().Get(printer->address).port;
+    served.port = settings.port;
     plan.printers.push_back(std::move(served));
   }
   for (const Row& row : rows_) plan.resourcePaths.push_back(row.path);

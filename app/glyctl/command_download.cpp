@@ -1,6 +1,5 @@
 // download and export: resource files onto printers, or into one print
 // file, on the download worker and the Resource Manager's export.
-#include <map>
 
 #include "download/classify_resource.h"
 #include "download/converter_operations.h"
@@ -85,7 +84,6 @@ class DownloadOutcome {
 int RunDownload(CommandRun& run) {
   const std::vector<std::string>& files = run.line.positional;
   std::vector<std::string> addresses = run.line.Values("printers");
-  std::map<std::string, JobPort> savedPorts;
   if (const std::optional<std::string> list = run.line.Value("printers-file")) {
     std::string error;
     const std::optional<std::vector<SavedPrinter>> saved = ReadPrinterListFile(*list, error);
@@ -95,7 +93,7 @@ int RunDownload(CommandRun& run) {
     }
     for (const SavedPrinter& printer : *saved) {
       addresses.push_back(FormatAddress(printer.address));
-      if (printer.port) savedPorts[addresses.back()] = *printer.port;
+      KeepSavedSettings(printer, RunPrinterSettings());
     }
   }
   if (files.empty() || addresses.empty()) {
@@ -119,15 +117,12 @@ int RunDownload(CommandRun& run) {
 
   const bool verify = !run.line.Has("no-verify");
   DownloadPlan plan;
-  // --port for all, else the list's port for its printers, else the run's.
+  // --port and --no-verify for all, else what the list saved for a printer.
   for (const PrinterRecord* printer : targets) {
-    const std::string address = FormatAddress(printer->address);
-    const auto saved = savedPorts.find(address);
-    const JobPort jobPort = port->value_or(saved != savedPorts.end() ? saved->second
-                                                                     : RunPrinterSettings().Get(printer->address).port);
-    DownloadPrinter served{address, printer->storageOptions, verify};
+    const PrinterSettings settings = RunPrinterSettings().Get(printer->address);
+    DownloadPrinter served{FormatAddress(printer->address), printer->storageOptions, verify && settings.verifyDownloads};
     served.record = *printer;
-    served.port = jobPort;
+    served.port = port->value_or(settings.port);
     plan.printers.push_back(std::move(served));
   }
   plan.resourcePaths = files;

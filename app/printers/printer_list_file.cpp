@@ -33,6 +33,10 @@ bool ApplySetting(std::string_view field, SavedPrinter& printer) {
   else if (name == "storage") return ParseNumber(value, printer.storageOptions);
   else if (name == "snmp") return ParseNumber(value, printer.snmpLevel);
   else if (name == "port") return (printer.port = ParseJobPort(value)).has_value();
+  else if (name == "verify") {
+    if (value != "yes" && value != "no") return false;
+    printer.verify = value == "yes";
+  }
   return true;
 }
 
@@ -60,7 +64,11 @@ std::string PrinterListText(const std::vector<const PrinterRecord*>& printers,
     text += "\tmodel=" + Setting(FieldText(printer->modelName, sizeof printer->modelName));
     text += "\tstorage=" + std::to_string(printer->storageOptions);
     text += "\tsnmp=" + std::to_string(printer->snmpLevel);
-    if (settings) text += std::string("\tport=") + JobPortName(settings->Get(printer->address).port);
+    if (settings) {
+      const PrinterSettings kept = settings->Get(printer->address);
+      text += std::string("\tport=") + JobPortName(kept.port);
+      if (!kept.verifyDownloads) text += "\tverify=no";
+    }
     text += "\n";
   }
   return text;
@@ -103,6 +111,13 @@ std::optional<std::vector<SavedPrinter>> ParsePrinterList(std::string_view text,
     printers.push_back(std::move(printer));
   }
   return printers;
+}
+
+void KeepSavedSettings(const SavedPrinter& printer, PrinterSettingsStore& settings) {
+  PrinterSettings kept = settings.Get(printer.address);
+  kept.port = printer.port.value_or(kept.port);
+  kept.verifyDownloads = printer.verify.value_or(kept.verifyDownloads);
+  settings.Set(printer.address, kept);
 }
 
 bool WritePrinterListFile(const std::string& path, const std::vector<const PrinterRecord*>& printers,

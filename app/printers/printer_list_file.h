@@ -2,8 +2,9 @@
 // line, its address first and then its settings as name=value, separated
 // by tabs; lines starting with # are comments:
 //
-//   10.1.2.3<TAB>name=LAB2<TAB>model=Model 40<TAB>storage=3<TAB>snmp=2<TAB>port=raw
+//   10.1.2.3<TAB>name=LAB2<TAB>model=Model 40<TAB>storage=3<TAB>snmp=2<TAB>port=raw<TAB>verify=no
 //
+// verify=no is written only for a printer whose downloads are not checked.
 // Readers skip settings they do not know, so a list with a job port still
 // opens in versions that have none.
 //
@@ -33,13 +34,17 @@ struct SavedPrinter {
   uint32_t storageOptions = kStorageNone;
   int32_t snmpLevel = 0;
   std::optional<JobPort> port;  // when the list names one
+  std::optional<bool> verify;   // likewise
 };
+
+// The job port and download check a saved printer names, into `settings`.
+void KeepSavedSettings(const SavedPrinter& printer, PrinterSettingsStore& settings);
 
 // "a.b.c.d" with four decimal octets of 0 to 255; nullopt otherwise.
 std::optional<uint32_t> ParseDottedAddress(std::string_view text);
 
 // The file's text for `printers`, in their order, with each one's job port
-// from `settings` when given.
+// and download check from `settings` when given.
 std::string PrinterListText(const std::vector<const PrinterRecord*>& printers,
                             const PrinterSettingsStore* settings = nullptr);
 

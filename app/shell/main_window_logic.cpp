@@ -269,7 +269,7 @@ void MainWindowLogic::OpenPrinterList() {
   host_.SetWaitCursor(true);
   int added = 0, listed = 0, silent = 0;
   for (const SavedPrinter& printer : *saved) {
-    if (printer.port) RunPrinterSettings().SetPort(printer.address, *printer.port);
+    KeepSavedSettings(printer, RunPrinterSettings());
     DeviceInfo device{};
     switch (SnmpAddPrinter(&snmpContext_, printer.address, &device)) {
       case kSnmpAddAnswered:

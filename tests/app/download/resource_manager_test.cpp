@@ -253,8 +253,8 @@ TEST_F(ResourceManagerTest, TheStatusBarFollowsTheDownloadAndSaysReadyAtItsEnd) 
                                        "Printer 2 of 2: TWO, resource 2 of 2", "Ready"}));
 }
 
-TEST_F(ResourceManagerTest, EachPrinterGetsItsJobsThroughItsOwnPortAndAStalledOneSaysSo) {
-  RunPrinterSettings().SetPort(0x7F000103u, JobPort::Ipp);  // 127.0.1.3
+TEST_F(ResourceManagerTest, EachPrinterGetsItsJobsThroughItsOwnPortAndCheckAndAStalledOneSaysSo) {
+  RunPrinterSettings().Set(0x7F000103u, {JobPort::Ipp, false});  // 127.0.1.3, not asked afterwards
   submitter.failingAddress = "127.0.1.1";
   submitter.failure = JOB_ERR_STOPPED_TAKING_DATA;
   Open({0, 2});
@@ -269,6 +269,7 @@ TEST_F(ResourceManagerTest, EachPrinterGetsItsJobsThroughItsOwnPortAndAStalledOn
   ASSERT_EQ(jobs.size(), 2u);
   EXPECT_EQ(jobs[0].port, JobPort::Lpr);
   EXPECT_EQ(jobs[1].port, JobPort::Ipp);
+  EXPECT_EQ(host.shownStatuses.back(), "Sent, not confirmed|");
 }
 
 TEST_F(ResourceManagerTest, ATrueTypeFontWithoutAChoiceIsNotMarkedDownloaded) {
