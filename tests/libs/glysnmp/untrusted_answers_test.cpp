@@ -242,4 +242,16 @@ TEST_F(UntrustedAgent, DeletionStatusOfTheWrongTypeOrNameStaysPending) {
   EXPECT_NE(SnmpDeleteFontStart(&noPrinter, 5), 0);
 }
 
+// Silence, the commonest answer of all: a printer switched off waits out
+// the time-out once for its details, not once for each part of them.
+TEST_F(UntrustedAgent, ASilentPrinterIsWaitedForOnceForItsDetails) {
+  Start("127.62.0.40", [](const Request&) { return std::vector<std::string>{}; });
+  PrinterRecord printer = Printer();
+  SnmpPrinterDetails details;
+  EXPECT_NE(SnmpGetPrinterDetails(&printer, &details), 0);
+  const size_t forDetails = agent_->RequestCount();
+  EXPECT_NE(SnmpGetPrinterOptions(&printer), 0);  // one storage walk, one time-out
+  EXPECT_EQ(agent_->RequestCount() - forDetails, forDetails);
+}
+
 }  // namespace
