@@ -7,11 +7,13 @@
 //
 // Counters: job_bytes (one printer's job), elapsed_ms (from the first job
 // handed to its port to the last one done), run_ms (the whole command:
-// look-up, conversion, sending, verification), loopback_ms and ratio
-// (elapsed over loopback). LPR paces its data on purpose, so its case also
-// has bound_ms, the pacing one job is held to (job_bytes / 1024 x 10 ms plus
-// 950 ms of fixed waits; the printers are served side by side), and
-// bound_ratio, which should stay close to 1.
+// look-up, conversion, sending, verification), loopback_ms (the best of
+// five pushes of all jobs' bytes) and ratio (elapsed over loopback). LPR
+// paces its data on purpose, so its case also has bound_ms, the pacing one
+// job is held to (job_bytes / 1024 x 10 ms plus 950 ms of fixed waits; the
+// printers are served side by side), and bound_ratio, which should stay
+// close to 1. A raw job is done when the printer has run it and closed the
+// connection, so its time holds the virtual printers' work too.
 //
 // The IPP printer has no SNMP agent: a virtual printer on 127.0.0.1 answers
 // the look-up for it, and the download runs with --no-verify (that printer
@@ -194,9 +196,15 @@ void BM_DownloadConvertedFont(benchmark::State& state) {
       state.SkipWithError("ippeveprinter did not keep the job whole");
     state.SetIterationTime(sent.elapsedMs() / 1000);
   }
+  // The best of a few: the reference should not carry another build's load.
+  double loopbackMs = -1;
+  for (int push = 0; push < 5 && !state.error_occurred(); ++push) {
+    const double ms = LoopbackMs(sent.bytes(), sent.jobs());
+    if (ms < 0) state.SkipWithError("cannot push the bytes through loopback");
+    loopbackMs = push == 0 ? ms : std::min(loopbackMs, ms);
+  }
   if (!state.error_occurred()) {
     const double jobBytes = static_cast<double>(sent.bytes().size());
-    const double loopbackMs = LoopbackMs(sent.bytes(), sent.jobs());
     state.counters["printers"] = static_cast<double>(addresses.size());
     state.counters["job_bytes"] = jobBytes;
     state.counters["elapsed_ms"] = sent.elapsedMs();
