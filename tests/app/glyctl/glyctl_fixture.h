@@ -63,8 +63,12 @@ class GlyctlTest : public ::testing::Test {
     GlyctlEnvironment environment{out, err, false, clock,
                                   [this](const char* address, JobPort port, const JobFile& job, const char* host,
                                          int number) {
+                                    // Each job its own clock: with one shared, the pacing
+                                    // sleeps of jobs side by side would run out another's
+                                    // no-progress limit while it waits for its printer.
+                                    FakeClock jobClock;
                                     JobPortSettings settings;
-                                    settings.clock = &lprClock;
+                                    settings.clock = &jobClock;
                                     settings.lprPort = lpdPorts.count(address) ? lpdPorts.at(address) : 9;
                                     settings.rawPort = rawPort;
                                     settings.connectTimeoutMs = 2000;
@@ -126,7 +130,6 @@ class GlyctlTest : public ::testing::Test {
   std::unique_ptr<AgentTest> agent;
   std::unique_ptr<EnvOverride> rawPortEnv;
   FakeClock clock;
-  FakeClock lprClock;
 };
 
 inline const std::string kType1Pfb = "/usr/share/fonts/X11/Type1/NimbusSans-Regular.pfb";
