@@ -36,6 +36,13 @@ bool ReadFontTable(const PrinterRecord& printer, std::vector<FontEntry>& table) 
   return read;
 }
 
+// A file of another size than the job stores is not this job's: an older
+// copy the printer kept when it refused the job, or one it is still
+// writing. Either size unknown: the file is taken for the job's.
+bool IsThisJobsCopy(const SentResource& sent, uint64_t storedSize) {
+  return !sent.storedBytes || storedSize == kSnmpUnknownSize || storedSize == *sent.storedBytes;
+}
+
 class PresenceQuestions {
  public:
   explicit PresenceQuestions(const PrinterRecord& printer) : printer_(printer) {}
@@ -50,8 +57,9 @@ class PresenceQuestions {
     // A printer that cannot be asked for one file cannot for the next: it is
     // not kept waiting for each.
     if (!pjlAnswers_ || sent.printerPath.empty()) return Presence::kUnknown;
-    switch (SnmpQueryStoredFile(printer_.address, sent.printerPath.c_str())) {
-      case kSnmpFileStored: return Presence::kStored;
+    uint64_t size = kSnmpUnknownSize;
+    switch (SnmpQueryStoredFileSize(printer_.address, sent.printerPath.c_str(), &size)) {
+      case kSnmpFileStored: return IsThisJobsCopy(sent, size) ? Presence::kStored : Presence::kNotStored;
       case kSnmpFileNotStored: return Presence::kNotStored;
       default: break;
     }

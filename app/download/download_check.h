@@ -1,8 +1,8 @@
 // Asking a printer whether what a download sent to it is there, through the
 // SNMP access library: fonts in the printer's font table where it has one,
 // anything else (and fonts where it has no font table) by the file the job
-// wrote, over PJL. Runs on the download worker's thread; every wait goes
-// through the Clock.
+// wrote, over PJL, and by its size where the job fixed it. Runs on the
+// download worker's thread; every wait goes through the Clock.
 #pragma once
 
 #include <cstdint>
@@ -16,7 +16,7 @@ class Clock;
 
 enum class Presence {
   kStored,     // seen on the printer
-  kNotStored,  // the printer answered, and it is not there
+  kNotStored,  // the printer answered, and it is not there (or not as sent)
   kUnknown,    // the printer could not be asked
 };
 

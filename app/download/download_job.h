@@ -14,6 +14,7 @@
 // Any thread may call the writers; `boxes` must be usable from that thread.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -44,9 +45,11 @@ enum DownloadJobResult : int {
 // "\pcl\fonts" of the location's volume to `jobFile`. A font name with
 // a double quote, a backslash, a colon, "..", or a control byte could
 // inject PJL commands or leave the fonts directory: it is refused with the
-// input error, as a missing path or name is.
+// input error, as a missing path or name is. A job written sets
+// `storedBytes`, when given, to the size of the file it stores (the PJL
+// download's byte count).
 int WritePclDownloadJob(const char* sourcePath, const char* fontName, StorageLocation location,
-                        int jobFile, MessageBoxes& boxes);
+                        int jobFile, MessageBoxes& boxes, std::uintmax_t* storedBytes = nullptr);
 
 inline constexpr int kMostPclMacroId = 32767;
 
@@ -54,9 +57,9 @@ inline constexpr int kMostPclMacroId = 32767;
 // named by its macro ID (0 to kMostPclMacroId) under "\pcl\macros" of the
 // location's volume, making that folder first, to `jobFile`. The bytes go
 // unchanged: the file holds the macro's PCL, as it would follow "ESC&f#Y"
-// and "ESC&f0X".
+// and "ESC&f0X". `storedBytes` as for a font.
 int WritePclMacroJob(const char* sourcePath, int macroId, StorageLocation location, int jobFile,
-                     MessageBoxes& boxes);
+                     MessageBoxes& boxes, std::uintmax_t* storedBytes = nullptr);
 
 // Where the PCL jobs store a font or a macro, in the PJL file system:
 // "0:\pcl\fonts\Courier10", "1:\pcl\macros\42".

@@ -44,6 +44,7 @@ class PclJob final : public JobWrapping {
       : location_(location), folder_(folder), fileName_(fileName), makeFolder_(makeFolder) {}
 
   std::string Opening(std::uintmax_t sourceSize) override {
+    sourceSize_ = sourceSize;
     std::string opening(kTicket);
     if (makeFolder_) opening += "@PJL FSMKDIR NAME=\"" + PclPrinterPath(location_, folder_, {}) + "\"\r\n";
     opening += "@PJL FSDOWNLOAD FORMAT:BINARY NAME=\"" + PclPrinterPath(location_, folder_, fileName_) + "\"";
@@ -52,6 +53,14 @@ class PclJob final : public JobWrapping {
   }
   bool Accept(std::string_view) override { return true; }
   std::string Closing() override { return std::string(kUniversalExitLanguage); }
+
+  // Appends the job; a written one stores exactly the bytes its download
+  // command announced.
+  int Append(const char* sourcePath, int jobFile, MessageBoxes& boxes, std::uintmax_t* storedBytes) {
+    const int result = AppendDownloadJob(sourcePath, jobFile, *this, boxes);
+    if (result == kJobWritten && storedBytes) *storedBytes = sourceSize_;
+    return result;
+  }
 
   // The folder, or the file in it: "0:\pcl\fonts", "0:\pcl\fonts\Name".
   static std::string PclPrinterPath(StorageLocation location, std::string_view folder, std::string_view name) {
@@ -65,12 +74,13 @@ class PclJob final : public JobWrapping {
   std::string_view folder_;
   std::string_view fileName_;
   bool makeFolder_;
+  std::uintmax_t sourceSize_ = 0;
 };
 
 }  // namespace
 
 int WritePclDownloadJob(const char* sourcePath, const char* fontName, StorageLocation location,
-                        int jobFile, MessageBoxes& boxes) {
+                        int jobFile, MessageBoxes& boxes, std::uintmax_t* storedBytes) {
   if (sourcePath == nullptr || *sourcePath == '\0' || fontName == nullptr || *fontName == '\0' ||
       !FitsPjlFileName(fontName)) {
     boxes.Show(download_job::kInputErrorText);
@@ -78,11 +88,11 @@ int WritePclDownloadJob(const char* sourcePath, const char* fontName, StorageLoc
   }
   // The flash volume has its fonts folder already; only the disk gets one.
   PclJob job(location, kFontsFolder, fontName, location == kHardDisk);
-  return AppendDownloadJob(sourcePath, jobFile, job, boxes);
+  return job.Append(sourcePath, jobFile, boxes, storedBytes);
 }
 
 int WritePclMacroJob(const char* sourcePath, int macroId, StorageLocation location, int jobFile,
-                     MessageBoxes& boxes) {
+                     MessageBoxes& boxes, std::uintmax_t* storedBytes) {
   if (sourcePath == nullptr || *sourcePath == '\0' || macroId < 0 || macroId > kMostPclMacroId) {
     boxes.Show(download_job::kInputErrorText);
     return kJobInputsRefused;
@@ -90,7 +100,7 @@ int WritePclMacroJob(const char* sourcePath, int macroId, StorageLocation locati
   // No volume comes with a macros folder; making one that exists is harmless.
   const std::string fileName = std::to_string(macroId);
   PclJob job(location, kMacrosFolder, fileName, true);
-  return AppendDownloadJob(sourcePath, jobFile, job, boxes);
+  return job.Append(sourcePath, jobFile, boxes, storedBytes);
 }
 
 std::string PclFontPrinterPath(StorageLocation location, std::string_view fontName) {

@@ -97,10 +97,11 @@ class Preparation {
         const std::optional<std::string> id = ResourceName(ResourceNameKind::kMacroId);
         if (!id) return kResourceNameNotGiven;
         const int macroId = std::stoi(*id);
-        const int written = WritePclMacroJob(path_, macroId, location,
-                                             JobFileFor(context_.jobFiles.pcl, kJobFileName), context_.boxes);
+        std::uintmax_t storedBytes = 0;
+        const int written = WritePclMacroJob(path_, macroId, location, JobFileFor(context_.jobFiles.pcl, kJobFileName),
+                                             context_.boxes, &storedBytes);
         return Sent(Outcome(written, context_.jobFiles.pcl, kJobFileName), SentKind::kPclMacro, *id, *id,
-                    PclMacroPrinterPath(location, macroId), context_.jobFiles.pcl);
+                    PclMacroPrinterPath(location, macroId), context_.jobFiles.pcl, storedBytes);
       }
       case PassThroughKind::kPostScriptForm: {
         const std::optional<std::string> name = ResourceName(ResourceNameKind::kFormName);
@@ -133,12 +134,13 @@ class Preparation {
     return name;
   }
 
-  // Records where a job that was written stores its resource.
+  // Records where a job that was written stores its resource, and how
+  // large the stored file is where the job fixes that.
   int Sent(int result, SentKind kind, std::string name, std::string listedName, std::string printerPath,
-           const std::shared_ptr<JobFile>& jobFile) {
+           const std::shared_ptr<JobFile>& jobFile, std::optional<uint64_t> storedBytes = std::nullopt) {
     if (result == kResourceJobDone)
       context_.sent.push_back({kind, context_.downloadLocation, std::move(name), std::move(listedName),
-                               std::move(printerPath), jobFile});
+                               std::move(printerPath), jobFile, storedBytes});
     return result;
   }
 
@@ -202,12 +204,13 @@ class Preparation {
 
   int WritePclJob(const std::string& source) {
     const std::string name = FontName();
+    std::uintmax_t storedBytes = 0;
     const int written =
         WritePclDownloadJob(source.c_str(), name.c_str(), context_.downloadLocation,
-                            JobFileFor(context_.jobFiles.pcl, pclJobFileName_), context_.boxes);
+                            JobFileFor(context_.jobFiles.pcl, pclJobFileName_), context_.boxes, &storedBytes);
     return Sent(Outcome(written, context_.jobFiles.pcl, pclJobFileName_), SentKind::kPclFont, name,
                 pclListedName_.empty() ? name : pclListedName_, PclFontPrinterPath(context_.downloadLocation, name),
-                context_.jobFiles.pcl);
+                context_.jobFiles.pcl, storedBytes);
   }
 
   // A temporary job file whose job failed holds nothing to send: it goes.

@@ -3,7 +3,9 @@
 // whether it is there (download_check.h).
 #pragma once
 
+#include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -30,6 +32,10 @@ struct SentResource {
   // "1:\pcl\macros\42", "0:\Resource\Form\Logo"; empty for a print file.
   std::string printerPath;
   std::shared_ptr<JobFile> jobFile;  // the job file that carries it
+  // The size of the file the job writes, where the job fixes it: the byte
+  // count of a PJL download. A PostScript job copies lines, which each
+  // printer splits at its own line ends: no size.
+  std::optional<uint64_t> storedBytes;
 };
 
 inline bool IsFont(SentKind kind) { return kind == SentKind::kPclFont || kind == SentKind::kPostScriptFont; }

@@ -274,9 +274,18 @@ int32_t SnmpGetFontTable(PrinterRecord* printer, FontList* fonts) {
 }
 
 int32_t SnmpQueryStoredFile(uint32_t address, const char* printerPath) {
-  if (printerPath == nullptr) return kBadArgument;
-  switch (QueryPjlStoredFile({address, PjlPasswordOf(address), ReadPjlSettings()}, printerPath)) {
-    case StoredFile::kStored: return kSnmpFileStored;
+  uint64_t size = kSnmpUnknownSize;
+  return SnmpQueryStoredFileSize(address, printerPath, &size);
+}
+
+int32_t SnmpQueryStoredFileSize(uint32_t address, const char* printerPath, uint64_t* size) {
+  if (printerPath == nullptr || size == nullptr) return kBadArgument;
+  *size = kSnmpUnknownSize;
+  std::optional<uint64_t> given;
+  switch (QueryPjlStoredFile({address, PjlPasswordOf(address), ReadPjlSettings()}, printerPath, &given)) {
+    case StoredFile::kStored:
+      *size = given.value_or(kSnmpUnknownSize);
+      return kSnmpFileStored;
     case StoredFile::kNotStored: return kSnmpFileNotStored;
     case StoredFile::kUnknown: break;
   }

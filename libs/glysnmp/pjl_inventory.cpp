@@ -288,12 +288,13 @@ PjlDeletion QueryPjlFontDeletion(const PjlPrinter& printer, int32_t index) {
   return PjlDeletion::kDeleted;
 }
 
-StoredFile QueryPjlStoredFile(const PjlPrinter& printer, std::string_view path) {
+StoredFile QueryPjlStoredFile(const PjlPrinter& printer, std::string_view path, std::optional<uint64_t>* size) {
   // File-system status codes of an answer that says the file is not there.
   constexpr int32_t kVolumeNotAvailable = 1, kFileNotFound = 3;
   auto breaksQuotes = [](unsigned char c) { return c < 0x20 || c == '"' || c == 0x7F; };
   const bool quotable = !path.empty() && path.size() <= kMostPjlNameBytes &&
                         std::none_of(path.begin(), path.end(), breaksQuotes);
+  if (size) size->reset();
   if (!quotable) return StoredFile::kUnknown;
   std::unique_ptr<PjlClient> client = PjlClient::Open(printer.address, printer.password, printer.settings);
   std::optional<std::string> reply =
@@ -304,7 +305,10 @@ StoredFile QueryPjlStoredFile(const PjlPrinter& printer, std::string_view path) 
     return *query.fileError == kFileNotFound || *query.fileError == kVolumeNotAvailable ? StoredFile::kNotStored
                                                                                         : StoredFile::kUnknown;
   }
-  if (query.type == "FILE") return StoredFile::kStored;
+  if (query.type == "FILE") {
+    if (size) *size = query.size;
+    return StoredFile::kStored;
+  }
   if (query.type == "DIR") return StoredFile::kNotStored;
   // Ignored without a word: file-system access is off.
   return StoredFile::kUnknown;

@@ -57,9 +57,11 @@ PjlDeletion QueryPjlFontDeletion(const PjlPrinter& printer, int32_t index);
 // Whether the printer holds the file at `path` (a PJL path), by FSQUERY:
 // stored when it answers TYPE=FILE, not stored when it says the file or its
 // volume is not there (or a folder is), unknown otherwise, and for a path
-// that would not survive being quoted in a PJL command.
+// that would not survive being quoted in a PJL command. A stored file's
+// SIZE= goes to `size` when the printer gave a number (nullopt otherwise).
 enum class StoredFile { kStored, kNotStored, kUnknown };
-StoredFile QueryPjlStoredFile(const PjlPrinter& printer, std::string_view path);
+StoredFile QueryPjlStoredFile(const PjlPrinter& printer, std::string_view path,
+                              std::optional<uint64_t>* size = nullptr);
 
 // The printer's volumes from INFO FILESYS; nullopt when it did not answer.
 std::optional<StorageInventory> QueryPjlStorage(const PjlPrinter& printer);

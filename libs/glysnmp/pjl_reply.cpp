@@ -28,6 +28,15 @@ std::optional<Number> NumberAt(std::string_view text) {
   return value;
 }
 
+// A number that is the whole of `text`: "12abc", "+5" or one too large is
+// none.
+std::optional<uint64_t> WholeNumber(std::string_view text) {
+  uint64_t value = 0;
+  auto [next, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (error != std::errc() || next != text.data() + text.size()) return std::nullopt;
+  return value;
+}
+
 // The value of "KEY=value" among blank-separated options.
 std::optional<std::string_view> OptionValue(std::string_view options, std::string_view key) {
   for (size_t at = options.find(key); at != std::string_view::npos; at = options.find(key, at + 1)) {
@@ -113,6 +122,7 @@ FileSystemReply ReadFileSystemReply(std::string_view reply) {
     const size_t close = open == std::string_view::npos ? open : lines[0].find('"', open + 1);
     const std::string_view options = close == std::string_view::npos ? lines[0] : lines[0].substr(close + 1);
     read.type.assign(OptionValue(options, "TYPE").value_or("").substr(0, kMostPjlNameBytes));
+    if (std::optional<std::string_view> size = OptionValue(options, "SIZE")) read.size = WholeNumber(*size);
   }
   for (size_t i = 1; i < lines.size(); ++i) {
     if (lines[i].substr(0, 10) == "FILEERROR=") {

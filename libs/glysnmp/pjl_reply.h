@@ -25,6 +25,9 @@ struct FileSystemReply {
   // TYPE= of the echoed command line after its quoted name (FSQUERY:
   // "FILE" or "DIR"); empty when it gives none.
   std::string type;
+  // SIZE= of the same line (FSQUERY of a file): none when it gives none, or
+  // gives anything but a decimal number that fits.
+  std::optional<uint64_t> size;
   std::vector<std::string> lines;
 };
 FileSystemReply ReadFileSystemReply(std::string_view reply);

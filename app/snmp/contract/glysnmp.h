@@ -6,9 +6,10 @@
 //
 // Threads: the deletion operations (SnmpDeleteFont*) are called from the
 // font deletion worker, and the download's questions (SnmpGetFontTable,
-// SnmpQueryStoredFile) from the download worker; every other operation, and
-// the PrinterFoundCallback, runs on the user-interface thread, because the
-// callback changes the printer list without a lock.
+// SnmpQueryStoredFile, SnmpQueryStoredFileSize) from the download worker;
+// every other operation, and the PrinterFoundCallback, runs on the
+// user-interface thread, because the callback changes the printer list
+// without a lock.
 #pragma once
 
 #include <cstddef>
@@ -184,6 +185,11 @@ int32_t SnmpGetFontTable(PrinterRecord* printer, FontList* fonts);
 // FSQUERY on its AppSocket port with the PJL password set for it. A path
 // with a double quote or a control byte is not sent (kSnmpFileUnknown).
 int32_t SnmpQueryStoredFile(uint32_t address, const char* printerPath);
+// As SnmpQueryStoredFile; besides, on kSnmpFileStored `*size` is the file's
+// size in bytes as the printer gave it (FSQUERY's SIZE=), and
+// kSnmpUnknownSize when it gave none or anything but a number, and on every
+// other result.
+int32_t SnmpQueryStoredFileSize(uint32_t address, const char* printerPath, uint64_t* size);
 
 }  // extern "C"
 

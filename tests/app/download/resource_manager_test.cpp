@@ -236,7 +236,7 @@ TEST_F(ResourceManagerTest, EachRowTellsWhatThePrinterSaysItHolds) {
   // asked again, one whose table lacks a font is, twice.
   std::vector<std::string> asked;
   for (const snmp_double::Call& call : snmp_double::Calls())
-    if (call.operation == "SnmpQueryStoredFile") asked.push_back(call.path);
+    if (call.operation == "SnmpQueryStoredFileSize") asked.push_back(call.path);
   EXPECT_EQ(asked, (Texts{"0:\\fonts\\a", "0:\\pcl\\fonts\\b", "0:\\fonts\\c"}));
   EXPECT_EQ(snmp_double::CallCount("SnmpGetFontTable"), 1 + 3);
   EXPECT_EQ(snmp_double::OutstandingFontLists(), 0);

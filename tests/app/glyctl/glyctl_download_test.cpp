@@ -146,6 +146,24 @@ TEST_F(GlyctlDownloadTest, EachLineSaysWhetherThePrinterHoldsTheFile) {
   EXPECT_NE(flash.out.find("No flash memory"), std::string::npos) << flash.out;
 }
 
+// A printer that refuses a download keeps the file an earlier one left
+// under the same name; asked over PJL, its size gives it away.
+TEST_F(GlyctlDownloadTest, AnOlderCopyOfTheFileIsNotTakenForTheRefusedOne) {
+  std::vector<PrinterConfig> configs(1);
+  printer_sim::UseRealPrinterDefaults(configs[0].snmp);
+  configs[0].diskBytes = 1024;  // room for the first font, not for the changed one
+  StartPrinters("127.88.27", configs);
+  const std::string gothic = PclFontFile("Gothic");
+  const std::string first = Contents(gothic);
+  ASSERT_EQ(Run({"download", gothic, "--printers", "127.88.27.10"}).status, kExitOk);
+
+  sim_test::WriteFile(gothic, first + "\x1b*c66E\x1b(s2000W" + std::string(2000, '\x55'));
+  const GlyctlResult result = Run({"download", gothic, "--format", "csv", "--printers", "127.88.27.10"});
+  EXPECT_EQ(result.status, kExitRefused) << result.err;
+  EXPECT_EQ(ParsedBy("csv", result.out), "Printer|File|Status\n127.88.27.10|Gothic.sfp|Refused by the printer\n");
+  EXPECT_EQ(simulator.ReadFile(0, printer_sim::Volume::kDisk, "pcl/fonts/Gothic"), first);
+}
+
 TEST_F(GlyctlDownloadTest, NothingIsSentForANonFontFileOrAnUnknownPrinter) {
   StartPrinters("127.88.22", std::vector<PrinterConfig>(1));
   const std::string text = scratch.file("notes.txt");

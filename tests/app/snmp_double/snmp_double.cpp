@@ -64,6 +64,18 @@ uint32_t PrinterAddress(const DeleteContext* context) {
   return context && context->printer ? context->printer->address : 0;
 }
 
+// The scripted answer for one file, the call recorded as `operation`.
+int32_t AnswerStoredFile(const char* operation, uint32_t address, const char* printerPath) {
+  auto& s = state();
+  std::lock_guard guard(s.lock);
+  Record(s, operation, address);
+  s.calls.back().path = printerPath;
+  Device* known = FindDevice(s, address);
+  if (!known) return kSnmpFileUnknown;
+  auto stored = known->storedFiles.find(printerPath);
+  return stored == known->storedFiles.end() ? known->storedFileResult : stored->second;
+}
+
 }  // namespace
 
 void Reset() {
@@ -311,15 +323,14 @@ int32_t SnmpGetFontTable(PrinterRecord* printer, FontList* fonts) {
 }
 
 int32_t SnmpQueryStoredFile(uint32_t address, const char* printerPath) {
-  auto& s = state();
-  std::lock_guard guard(s.lock);
-  Record(s, "SnmpQueryStoredFile", address);
-  s.calls.back().path = printerPath;
-  Device* known = FindDevice(s, address);
-  if (!known) return kSnmpFileUnknown;
-  auto stored = known->storedFiles.find(printerPath);
-  return stored == known->storedFiles.end() ? known->storedFileResult : stored->second;
+  return AnswerStoredFile("SnmpQueryStoredFile", address, printerPath);
 }
+
+int32_t SnmpQueryStoredFileSize(uint32_t address, const char* printerPath, uint64_t* size) {
+  *size = kSnmpUnknownSize;
+  return AnswerStoredFile("SnmpQueryStoredFileSize", address, printerPath);
+}
+
 
 int32_t SnmpFreeFontList(FontList* fonts) {
   auto& s = state();

@@ -26,7 +26,8 @@ struct Device {
   int32_t fontListResult = 0;        // non-zero: SnmpGetFontList fails
   std::vector<FontEntry> fonts;      // the font table, in table order
   bool fontTable = true;             // false: SnmpGetFontTable says it has none
-  // SnmpQueryStoredFile's answers by PJL path, and for any other path.
+  // SnmpQueryStoredFile's answers by PJL path, and for any other path;
+  // SnmpQueryStoredFileSize gives them with no size.
   std::map<std::string, int32_t> storedFiles;
   int32_t storedFileResult = kSnmpFileUnknown;
 };
@@ -46,7 +47,7 @@ struct Call {
   int32_t fontIndex = 0;     // font index or afterIndex, when there is one
   uint32_t target = 0;       // SnmpDiscoverPrinters target, SnmpSubnetTarget subnet, PJL password
   std::thread::id thread;
-  std::string path;          // SnmpQueryStoredFile's printer path
+  std::string path;          // SnmpQueryStoredFile's (or ...Size's) printer path
 };
 
 // Forgets every device, deletion, call, the callback and the counters.

@@ -16,6 +16,7 @@
 
 #include "glysnmp_test_support.h"
 #include "pjl_inventory.h"
+#include "pjl_reply.h"
 #include "virtual_printer_support.h"
 
 namespace {
@@ -148,7 +149,9 @@ TEST_F(PjlInventory, AStoredFileIsToldFromAMissingOneAndFromNoAnswer) {
   PjlPrinter printer = Start(config);
   Send(sim_test::PjlDownload('0', "Gothic", sim_test::PclSoftFont("Gothic", 42)));
   ASSERT_EQ(WaitForDownloadedFonts(simulator_, 0, 1).size(), 1u);
-  EXPECT_EQ(QueryPjlStoredFile(printer, "0:\\pcl\\fonts\\Gothic"), StoredFile::kStored);
+  std::optional<uint64_t> size;
+  EXPECT_EQ(QueryPjlStoredFile(printer, "0:\\pcl\\fonts\\Gothic", &size), StoredFile::kStored);
+  EXPECT_EQ(size, sim_test::PclSoftFont("Gothic", 42).size());
   EXPECT_EQ(QueryPjlStoredFile(printer, "0:\\pcl\\fonts\\Other"), StoredFile::kNotStored);
   EXPECT_EQ(QueryPjlStoredFile(printer, "1:\\pcl\\fonts\\Gothic"), StoredFile::kNotStored);
   EXPECT_EQ(QueryPjlStoredFile(printer, "0:\\pcl\\fonts"), StoredFile::kNotStored);
@@ -174,6 +177,24 @@ TEST_F(PjlInventory, AStoredFileIsToldFromAMissingOneAndFromNoAnswer) {
   EXPECT_EQ(QueryPjlStoredFile({AddressOf("127.66.5.12"), 0, {ntohs(address.sin_port), 200}}, "0:\\fonts\\x"),
             StoredFile::kUnknown);
   close(silent);
+}
+
+// FSQUERY's SIZE= is taken only as a whole decimal number that fits, and
+// anything else there leaves the file a file; the name, quoted, may hold
+// anything.
+TEST(PjlReply, AFileSizeIsTakenOnlyWhenItIsAPlainNumber) {
+  auto query = [](const std::string& options) {
+    return ReadFileSystemReply("@PJL FSQUERY NAME=\"0:\\f\" " + options + "\r\n\f");
+  };
+  EXPECT_EQ(query("TYPE=FILE SIZE=1234").size, 1234u);
+  EXPECT_EQ(query("SIZE=18446744073709551615 TYPE=FILE").size, UINT64_MAX);
+  for (const char* garbage : {"SIZE=18446744073709551616", "SIZE=99999999999999999999999", "SIZE=-1", "SIZE=+5",
+                              "SIZE=12abc", "SIZE=0x10", "SIZE=", "SIZE", "XSIZE=5"}) {
+    const FileSystemReply reply = query(std::string("TYPE=FILE ") + garbage);
+    EXPECT_EQ(reply.size, std::nullopt) << garbage;
+    EXPECT_EQ(reply.type, "FILE") << garbage;
+  }
+  EXPECT_EQ(ReadFileSystemReply("@PJL FSQUERY NAME=\"0:\\f SIZE=5\" TYPE=FILE\r\n").size, std::nullopt);
 }
 
 TEST_F(PjlInventory, APrinterWithoutFontsAnswersAnEmptyList) {
