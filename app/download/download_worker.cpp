@@ -9,7 +9,6 @@
 #include "download/lpr.h"
 #include "download/resource_kind.h"
 #include "download/resource_manager_ids.h"
-#include "platform/winsock_errors.h"
 #include "printers/clock.h"
 #include "ui/message_boxes.h"
 
@@ -45,30 +44,6 @@ void DownloadWorker::Run() {
 
 bool HasStorage(uint32_t storageOptions, StorageLocation location) {
   return (storageOptions & (location == kFlashMemory ? kStorageFlash : kStorageHardDisk)) != 0;
-}
-
-namespace {
-
-// The socket errors a printer most often gives, as words.
-const char* SocketErrorText(int error) {
-  switch (error) {
-    case WSAECONNREFUSED: return "connection refused";
-    case WSAETIMEDOUT: return "timed out";
-    case WSAECONNRESET: return "connection reset by the printer";
-    case WSAEHOSTUNREACH:
-    case WSAENETUNREACH: return "printer unreachable";
-    case WSAEHOSTDOWN: return "printer down";
-    default: return nullptr;
-  }
-}
-
-}  // namespace
-
-std::string SocketFailureStatusText(int result) {
-  const char* reason = LprResultMessage(result);
-  if (!reason) reason = SocketErrorText(result);
-  return std::string(kSocketFailureStatusText) + " (" +
-         (reason ? std::string(reason) : "socket error " + std::to_string(result)) + ")";
 }
 
 bool DownloadWorker::ServePrinter(const DownloadPrinter& printer) {
@@ -160,9 +135,7 @@ bool DownloadWorker::HandleResource(const DownloadPrinter& printer, int row, int
     const JobOutcome sent = jobFile ? services_.submit(printer.address.c_str(), printer.port, *jobFile, "GLY", jobNumber++)
                                     : JobOutcome(LPR_ERR_JOB_FILE_UNREADABLE);
     if (!sent.sent()) {
-      // A plain socket failure gets its reason here.
       status = JobFailureStatus(sent);
-      if (status == kSocketFailureStatusText) status = SocketFailureStatusText(sent.code);
       allSent = false;
       break;
     }

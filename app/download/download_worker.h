@@ -47,12 +47,6 @@ inline constexpr const char* kScratchFullText = "Scratch Space Full";
 inline constexpr const char* kJobNotWrittenText = "Job Not Written";
 // A TrueType font for which no conversion was ever chosen: nothing was sent.
 inline constexpr const char* kNotConvertedText = "Not Converted";
-// The printer could not be reached or refused a job (string 32824's text);
-// JobFailureStatus gives the texts of the failures that say more.
-inline constexpr const char* kSocketFailureStatusText =
-    "Socket failure! Please check the printer and try again.";
-// kSocketFailureStatusText with the reason of the failed submission `result`.
-std::string SocketFailureStatusText(int result);
 // What the printer said of a resource it took: seen there, or not there.
 inline constexpr const char* kRefusedByPrinterText = "Refused by the printer";
 // Sent, but the printer could not be asked, or was not to be.

@@ -11,7 +11,6 @@
 #include <algorithm>
 #include <cctype>
 #include <string_view>
-#include <vector>
 
 #include "download/job_file_reading.h"
 #include "download/job_port.h"
@@ -149,14 +148,14 @@ class IppExchange {
     // The length libcups puts in Content-Length covers the request and the document.
     http_status_t status = cupsSendRequest(http_, request, kResource, ippLength(request) + static_cast<size_t>(size));
     ippDelete(request);
-    std::vector<char> chunk(kChunkBytes);
-    for (uintmax_t offset = 0; status == HTTP_STATUS_CONTINUE && offset < size;) {
-      const size_t length = static_cast<size_t>(std::min<uintmax_t>(kChunkBytes, size - offset));
-      if (!ReadJobFileAt(jobFile, chunk.data(), length, offset)) return LPR_ERR_JOB_FILE_READ;
-      Progressed();
-      status = cupsWriteRequestData(http_, chunk.data(), length);
-      offset += length;
-    }
+    // A write the printer does not take ends the document; its status says why.
+    const int written = status != HTTP_STATUS_CONTINUE ? 0
+                        : SendJobFileInChunks(jobFile, size, kChunkBytes, [&](const char* bytes, size_t length) {
+                            Progressed();
+                            status = cupsWriteRequestData(http_, bytes, length);
+                            return status == HTTP_STATUS_CONTINUE ? 0 : LPR_ERR_NO_ACK;
+                          });
+    if (written == LPR_ERR_JOB_FILE_READ) return written;
     Progressed();
     if (status != HTTP_STATUS_CONTINUE && !stalled_) return {LPR_ERR_NO_ACK, httpStatus(status)};
     ipp_t* response = cupsGetResponse(http_, kResource);
@@ -211,7 +210,7 @@ class IppExchange {
     ipp_t* request = NewRequest(IPP_OP_GET_PRINTER_ATTRIBUTES);
     ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", nullptr,
                  "printer-state-reasons");
-    ipp_t* response = cupsDoRequest(http_, request, kResource);
+    ipp_t* response = Ask(request);
     const std::string printerReasons = Keywords(response, "printer-state-reasons");
     ippDelete(response);
     if (printerReasons.empty()) return jobReasons;

@@ -4,7 +4,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <vector>
+
 #include "download/job_folder.h"
+#include "download/lpr.h"
 
 bool MeasureJobFile(const JobFile& jobFile, uintmax_t& size) {
   const int descriptor = jobFile.descriptor();
@@ -26,4 +30,16 @@ bool ReadJobFileAt(const JobFile& jobFile, char* bytes, size_t length, uintmax_t
     offset += static_cast<uintmax_t>(got);
   }
   return true;
+}
+
+int SendJobFileInChunks(const JobFile& jobFile, uintmax_t size, size_t chunkBytes,
+                        const std::function<int(const char* bytes, size_t length)>& send) {
+  std::vector<char> chunk(chunkBytes);
+  for (uintmax_t offset = 0; offset < size;) {
+    const size_t length = static_cast<size_t>(std::min<uintmax_t>(chunkBytes, size - offset));
+    if (!ReadJobFileAt(jobFile, chunk.data(), length, offset)) return LPR_ERR_JOB_FILE_READ;
+    if (int result = send(chunk.data(), length)) return result;
+    offset += length;
+  }
+  return 0;
 }

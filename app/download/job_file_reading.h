@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 
 class JobFile;
 
@@ -15,3 +16,10 @@ bool MeasureJobFile(const JobFile& jobFile, uintmax_t& size);
 // `length` bytes from `offset`, all of them; false when the file ends
 // sooner or cannot be read.
 bool ReadJobFileAt(const JobFile& jobFile, char* bytes, size_t length, uintmax_t offset);
+
+// Hands `send` the first `size` bytes of the file in order, `chunkBytes` at
+// a time, and stops at the first nonzero result of `send`, which it
+// returns; LPR_ERR_JOB_FILE_READ when the file ends sooner or cannot be
+// read (its size was announced: a file that shrank cannot honour it).
+int SendJobFileInChunks(const JobFile& jobFile, uintmax_t size, size_t chunkBytes,
+                        const std::function<int(const char* bytes, size_t length)>& send);

@@ -2,7 +2,7 @@
 
 #include <cstdlib>
 
-#include "download/download_worker.h"
+#include "platform/winsock_errors.h"
 
 namespace {
 
@@ -14,6 +14,19 @@ void PortFromEnvironment(const char* variable, uint16_t& port) {
   char* end = nullptr;
   const long value = std::strtol(text, &end, 10);
   if (end != text && *end == '\0' && value >= 1 && value <= 65535) port = static_cast<uint16_t>(value);
+}
+
+// The socket errors a printer most often gives, as words.
+const char* SocketErrorText(int error) {
+  switch (error) {
+    case WSAECONNREFUSED: return "connection refused";
+    case WSAETIMEDOUT: return "timed out";
+    case WSAECONNRESET: return "connection reset by the printer";
+    case WSAEHOSTUNREACH:
+    case WSAENETUNREACH: return "printer unreachable";
+    case WSAEHOSTDOWN: return "printer down";
+    default: return nullptr;
+  }
 }
 
 }  // namespace
@@ -40,12 +53,19 @@ JobOutcome SubmitJob(const char* address, JobPort port, const JobFile& jobFile, 
   return MakeJobPortClient(port, settings)->Send(address, jobFile, hostName, jobNumber);
 }
 
+std::string SocketFailureStatusText(int result) {
+  const char* reason = LprResultMessage(result);
+  if (!reason) reason = SocketErrorText(result);
+  return std::string(kSocketFailureStatusText) + " (" +
+         (reason ? std::string(reason) : "socket error " + std::to_string(result)) + ")";
+}
+
 std::string JobFailureStatus(const JobOutcome& outcome) {
   switch (outcome.code) {
     case JOB_ERR_STOPPED_TAKING_DATA: return LprResultMessage(outcome.code);
     case JOB_ERR_IPP_REFUSED:
     case JOB_ERR_IPP_ABORTED:
       return std::string(LprResultMessage(outcome.code)) + (outcome.reasons.empty() ? "" : " (" + outcome.reasons + ")");
-    default: return kSocketFailureStatusText;
+    default: return SocketFailureStatusText(outcome.code);
   }
 }

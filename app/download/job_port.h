@@ -67,9 +67,16 @@ JobOutcome SubmitJob(const char* address, JobPort port, const JobFile& jobFile, 
 using JobSubmitter = std::function<JobOutcome(const char* address, JobPort port, const JobFile& jobFile,
                                               const char* hostName, int jobNumber)>;
 
+// The printer could not be reached or refused a job (string 32824's text);
+// JobFailureStatus gives the texts of the failures that say more.
+inline constexpr const char* kSocketFailureStatusText =
+    "Socket failure! Please check the printer and try again.";
+// kSocketFailureStatusText with the reason of the failed submission `result`.
+std::string SocketFailureStatusText(int result);
+
 // The status cell of a resource whose job was not sent: "The printer
 // stopped taking data." for a stalled one, the printer's reasons for a
-// refused or aborted one, else the socket failure text.
+// refused or aborted one, else the socket failure text with its reason.
 std::string JobFailureStatus(const JobOutcome& outcome);
 
 // The three implementations, for MakeJobPortClient.

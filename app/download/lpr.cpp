@@ -4,7 +4,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
-#include <vector>
 
 #include "download/job_file_reading.h"
 #include "download/lpr_socket.h"
@@ -59,17 +58,15 @@ std::string ControlFile(const std::string& host, const std::string& job,
 // Steps 10 to 12 of the exchange: the data file in 1024-byte blocks, then the
 // rest and the closing NUL in one send, then its acknowledgement.
 int SendDataFile(LprSocket& socket, const JobFile& jobFile, uintmax_t size, const LprSettings& settings) {
-  std::vector<char> block(kBlockSize);
-  uintmax_t offset = 0;
-  for (uintmax_t blocks = size / kBlockSize; blocks > 0; --blocks, offset += kBlockSize) {
-    // The size was announced; a file that shrank since cannot honour it.
-    if (!ReadJobFileAt(jobFile, block.data(), kBlockSize, offset)) return LPR_ERR_JOB_FILE_READ;
-    if (int error = socket.Send(block.data(), kBlockSize)) return error;
+  const uintmax_t inBlocks = size - size % kBlockSize;  // the bytes of the whole blocks
+  const int sent = SendJobFileInChunks(jobFile, inBlocks, kBlockSize, [&](const char* block, size_t length) {
+    if (int error = socket.Send(block, length)) return error;
     settings.clock->SleepMs(kBlockPauseMs);
-  }
-  size_t rest = static_cast<size_t>(size % kBlockSize);
-  if (!ReadJobFileAt(jobFile, block.data(), rest, offset)) return LPR_ERR_JOB_FILE_READ;
-  std::string tail(block.data(), rest);
+    return 0;
+  });
+  if (sent != 0) return sent;
+  std::string tail(static_cast<size_t>(size - inBlocks), '\0');
+  if (!ReadJobFileAt(jobFile, tail.data(), tail.size(), inBlocks)) return LPR_ERR_JOB_FILE_READ;
   tail.push_back('\0');
   return SendAcknowledged(socket, tail, LPR_ERR_DATA_FILE_REFUSED, settings);
 }

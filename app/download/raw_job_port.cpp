@@ -3,8 +3,6 @@
 // pacing. The sending direction is shut when the file is sent, and the job
 // is done when the printer, having read it all, closes the connection.
 // What it says back meanwhile (PJL status) is read and dropped.
-#include <vector>
-
 #include "download/job_file_reading.h"
 #include "download/job_port.h"
 #include "download/lpr_socket.h"
@@ -22,13 +20,9 @@ class RawJobPort final : public JobPortClient {
     if (!MeasureJobFile(jobFile, size)) return LPR_ERR_JOB_FILE_UNREADABLE;
     const std::unique_ptr<LprSocket> socket = MakeTcpLprSocket(*settings_.clock, settings_.noProgressMs);
     if (int result = socket->Connect(address, settings_.rawPort, settings_.connectTimeoutMs)) return result;
-    std::vector<char> chunk(kChunkBytes);
-    for (uintmax_t offset = 0; offset < size;) {
-      const size_t length = static_cast<size_t>(std::min<uintmax_t>(kChunkBytes, size - offset));
-      if (!ReadJobFileAt(jobFile, chunk.data(), length, offset)) return LPR_ERR_JOB_FILE_READ;
-      if (int result = socket->Send(chunk.data(), length)) return result;
-      offset += length;
-    }
+    const int sent = SendJobFileInChunks(jobFile, size, kChunkBytes,
+                                         [&](const char* bytes, size_t length) { return socket->Send(bytes, length); });
+    if (sent != 0) return sent;
     socket->ShutdownSend();
     return AwaitClose(*socket);
   }

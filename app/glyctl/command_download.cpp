@@ -1,6 +1,5 @@
 // download and export: resource files onto printers, or into one print
 // file, on the download worker and the Resource Manager's export.
-
 #include "download/classify_resource.h"
 #include "download/converter_operations.h"
 #include "download/job_folder.h"

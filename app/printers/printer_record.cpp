@@ -26,3 +26,8 @@ std::string FormatAddress(uint32_t address) {
                 (address >> 16) & 0xFFu, (address >> 8) & 0xFFu, address & 0xFFu);
   return text;
 }
+
+std::string PrinterDialogTitle(const std::string& title, const PrinterRecord& printer) {
+  const std::string name(printer.printerName, strnlen(printer.printerName, sizeof printer.printerName));
+  return title + " - " + (name.empty() ? "" : name + " ") + "(" + FormatAddress(printer.address) + ")";
+}

@@ -30,11 +30,6 @@ void PrinterSettingsStore::Set(uint32_t address, const PrinterSettings& settings
   settings_[address] = settings;
 }
 
-void PrinterSettingsStore::SetPort(uint32_t address, JobPort port) {
-  const std::lock_guard guard(lock_);
-  settings_[address].port = port;
-}
-
 void PrinterSettingsStore::Clear() {
   const std::lock_guard guard(lock_);
   settings_.clear();

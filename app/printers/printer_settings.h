@@ -34,7 +34,6 @@ class PrinterSettingsStore {
   // The defaults for an address never set.
   PrinterSettings Get(uint32_t address) const;
   void Set(uint32_t address, const PrinterSettings& settings);
-  void SetPort(uint32_t address, JobPort port);
   void Clear();
 
  private:

@@ -1,7 +1,5 @@
 #include "shell/job_port_choice.h"
 
-#include <cstring>
-
 using namespace job_port_dialog;
 
 int JobPortRadio(JobPort port) {
@@ -17,9 +15,4 @@ JobPort JobPortOfRadio(int radioId) {
   if (radioId == kRawRadio) return JobPort::Raw;
   if (radioId == kIppRadio) return JobPort::Ipp;
   return JobPort::Lpr;
-}
-
-std::string JobPortTitle(const std::string& title, const PrinterRecord& printer) {
-  const std::string name(printer.printerName, strnlen(printer.printerName, sizeof printer.printerName));
-  return title + " - " + (name.empty() ? "" : name + " ") + "(" + FormatAddress(printer.address) + ")";
 }

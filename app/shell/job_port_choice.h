@@ -4,9 +4,6 @@
 // printer's PrinterSettings in the run's store.
 #pragma once
 
-#include <string>
-
-#include "printers/printer_record.h"
 #include "printers/printer_settings.h"
 
 namespace job_port_dialog {
@@ -25,6 +22,3 @@ enum Control : int {
 // The radio of `port`, and the port of a radio (LPR for any other id).
 int JobPortRadio(JobPort port);
 JobPort JobPortOfRadio(int radioId);
-
-// The dialog's title followed by the printer it sets: "<title> - LAB2 (10.1.2.3)".
-std::string JobPortTitle(const std::string& title, const PrinterRecord& printer);

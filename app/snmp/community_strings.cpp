@@ -62,8 +62,3 @@ int32_t ApplyCommunityStrings(PrinterRecord& printer, const NewCommunityStrings&
   return kSnmpOk;
 }
 
-
-std::string CommunityStringsTitle(const std::string& title, const PrinterRecord& printer) {
-  const std::string name(printer.printerName, strnlen(printer.printerName, sizeof printer.printerName));
-  return title + " - " + name + " (" + FormatAddress(printer.address) + ")";
-}

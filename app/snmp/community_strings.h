@@ -99,7 +99,3 @@ inline bool ParsePjlPassword(std::string_view text, uint32_t& password) {
   const auto [end, failed] = std::from_chars(text.data(), text.data() + text.size(), password);
   return failed == std::errc() && end == text.data() + text.size();
 }
-
-// The dialog's title followed by the printer it changes:
-// "<title> - LAB2 (10.1.2.3)".
-std::string CommunityStringsTitle(const std::string& title, const PrinterRecord& printer);

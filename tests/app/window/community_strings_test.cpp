@@ -29,7 +29,7 @@ TEST(CommunityStrings, TitleNamesThePrinterChanged) {
   PrinterRecord printer = MakePrinterRecord();
   CopyRecordText(printer.printerName, "LAB2");
   printer.address = 0x0A010203u;
-  EXPECT_EQ(CommunityStringsTitle("Changing Printer Community Strings", printer),
+  EXPECT_EQ(PrinterDialogTitle("Changing Printer Community Strings", printer),
             "Changing Printer Community Strings - LAB2 (10.1.2.3)");
 }
 
