@@ -18,7 +18,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::vector<PrinterRecord> records;
   PrinterSettingsStore settings;
   for (const SavedPrinter& printer : *saved) {
-    if (printer.port) settings.SetPort(printer.address, *printer.port);
+    KeepSavedSettings(printer, settings);
     PrinterRecord record = MakePrinterRecord();
     record.address = printer.address;
     CopyRecordText(record.printerName, printer.name.c_str());
@@ -31,7 +31,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (!again || again->size() != saved->size()) std::abort();
   for (size_t i = 0; i < saved->size(); ++i)
     if ((*again)[i].address != (*saved)[i].address ||
-        (*again)[i].port.value_or(JobPort::Lpr) != settings.Get((*saved)[i].address).port)
+        (*again)[i].port.value_or(JobPort::Lpr) != settings.Get((*saved)[i].address).port ||
+        (*again)[i].verify.value_or(true) != settings.Get((*saved)[i].address).verifyDownloads)
       std::abort();
   return 0;
 }
