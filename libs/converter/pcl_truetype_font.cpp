@@ -181,12 +181,14 @@ bool WritePclTrueTypeFont(ByteView font, FT_Face face, std::string_view postScri
   }
   std::optional<PclBinding> binding = ChoosePclBinding(face, glyphs->count());
   if (!binding) {
-    coverage.failure = "none of the font's characters is in a PCL symbol set";
+    coverage.failure = "the font has no character a PCL font can carry";
     return false;
   }
   coverage.mapped = binding->mapped;
   coverage.carried = binding->characters.size();
   coverage.symbolSet = binding->symbolSet != nullptr ? std::string(binding->symbolSet->id) : "unbound";
+  coverage.privateUseCount = binding->privateUseCount;
+  coverage.firstPrivateUseCode = binding->firstPrivateUseCode;
 
   std::vector<PclCharacter> characters = binding->characters;
   std::string pcl, scratch;
