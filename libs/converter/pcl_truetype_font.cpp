@@ -61,11 +61,12 @@ bool AddComponents(const GlyphTable& glyphs, std::vector<PclCharacter>& characte
     if (!chosen[character.glyph]) pending.push_back(character.glyph);
     chosen[character.glyph] = true;
   }
-  std::vector<std::uint16_t> components;
+  std::vector<CompositeComponent> components;
   for (std::size_t next = 0; next < pending.size(); ++next) {
     const auto data = glyphs.Data(pending[next]);
     if (!data || !CompositeComponents(*data, components)) return false;
-    for (const std::uint16_t component : components) {
+    for (const CompositeComponent& part : components) {
+      const std::uint16_t component = part.glyph;
       if (component >= glyphs.count()) return false;
       if (chosen[component]) continue;
       chosen[component] = true;
