@@ -30,15 +30,48 @@ std::size_t PlaceAbovePlane(const std::vector<std::uint16_t>& glyphsAbovePlane, 
   return placed;
 }
 
+// Characters in the Supplementary Private Use Area-A that stand for the
+// glyphs of a font without a character map.
+constexpr char32_t kGlyphOrderBase = 0xF0000;
+constexpr char32_t kNoCharacter = 0xFFFFFFFF;
+
+struct MappedCharacter {
+  char32_t c;
+  FT_UInt glyph;
+};
+
+// The face's characters in code order, by the first map it has of Unicode,
+// symbol and Macintosh, or its glyphs when it has none.
+std::vector<MappedCharacter> FontCharacters(FT_Face face, std::size_t glyphCount) {
+  std::vector<MappedCharacter> characters;
+  const auto mapped = [&](auto toUnicode) {
+    FT_UInt glyph = 0;
+    for (FT_ULong code = FT_Get_First_Char(face, &glyph); glyph != 0; code = FT_Get_Next_Char(face, code, &glyph)) {
+      const char32_t c = toUnicode(code);
+      if (c != kNoCharacter && glyph < glyphCount) characters.push_back({c, glyph});
+    }
+    std::sort(characters.begin(), characters.end(), [](const auto& a, const auto& b) { return a.c < b.c; });
+  };
+  if (FT_Select_Charmap(face, FT_ENCODING_UNICODE) == 0 || FT_Select_Charmap(face, FT_ENCODING_MS_SYMBOL) == 0) {
+    mapped([](FT_ULong code) { return static_cast<char32_t>(code); });
+  } else if (FT_Select_Charmap(face, FT_ENCODING_APPLE_ROMAN) == 0) {
+    mapped([](FT_ULong code) {
+      const char16_t c = code < 256 ? MacintoshCharacter(static_cast<int>(code)) : 0;
+      return c != 0 ? char32_t{c} : kNoCharacter;
+    });
+  } else {
+    for (FT_UInt glyph = 1; glyph < glyphCount; ++glyph) characters.push_back({kGlyphOrderBase + glyph, glyph});
+  }
+  return characters;
+}
+
 }  // namespace
 
 std::optional<PclBinding> ChoosePclBinding(FT_Face face, std::size_t glyphCount) {
   PclBinding binding;
   std::vector<std::uint16_t> glyphOf(kBmpSize);  // 0: the font lacks it
   std::vector<std::uint16_t> glyphsAbovePlane;   // in Unicode order
-  FT_UInt glyph = 0;
-  for (FT_ULong c = FT_Get_First_Char(face, &glyph); glyph != 0; c = FT_Get_Next_Char(face, c, &glyph)) {
-    if (glyph >= glyphCount) continue;
+  for (const auto [c, glyph] : FontCharacters(face, glyphCount)) {
     ++binding.mapped;
     if (c < kBmpSize) glyphOf[c] = static_cast<std::uint16_t>(glyph);
     else glyphsAbovePlane.push_back(static_cast<std::uint16_t>(glyph));

@@ -171,16 +171,12 @@ std::string PclFontName(std::string_view postScriptName) {
 
 bool WritePclTrueTypeFont(ByteView font, FT_Face face, std::string_view postScriptName, std::string& out,
                           PclCoverage& coverage) {
-  if (FT_Select_Charmap(face, FT_ENCODING_UNICODE) != 0) {
-    coverage.failure = "the font has no Unicode character map";
-    return false;
-  }
   const auto glyphs = GlyphTable::Load(face, font.size());
   if (!glyphs) {
     coverage.failure = "the font's glyph table is damaged";
     return false;
   }
-  std::optional<PclBinding> binding = ChoosePclBinding(face, glyphs->count());
+  std::optional<PclBinding> binding = ChoosePclBinding(face, glyphs->count());  // selects the character map
   if (!binding) {
     coverage.failure = "the font has no character a PCL font can carry";
     return false;

@@ -62,7 +62,10 @@ GLY_CONVERTER_API int FinishType1Conversion(const char* type1ProgramPath,
  * character complement by which printers map text of their own symbol sets
  * onto it. Character codes are 16-bit: characters above the Basic
  * Multilingual Plane go, in Unicode order, under the Private Use Area codes
- * from U+E000 on that the font itself leaves free. Characters that cannot be
+ * from U+E000 on that the font itself leaves free. A font without a Unicode
+ * map is read through its symbol map (whose codes are Private Use characters)
+ * or its Macintosh map; one without any map carries its glyphs in glyph
+ * order under those Private Use codes. Characters that cannot be
  * carried are left out, and the conversion still succeeds;
  * ConvertTrueTypeToPclTrueTypeReporting tells how many. A font without any
  * character a PCL font can carry is refused. ClassifyFontFile
@@ -75,7 +78,8 @@ enum { GLY_PCL_REASON_SIZE = 96 };
 
 /* What ConvertTrueTypeToPclTrueTypeReporting tells besides its result. */
 typedef struct PclConversionReport {
-  uint32_t charactersMapped;  /* characters the font's Unicode map names */
+  uint32_t charactersMapped;  /* characters the font's map names (its glyphs
+                                 when it has no map) */
   uint32_t charactersCarried; /* of those, characters the PCL font holds;
                                  the difference is what was left out */
   char symbolSet[8];          /* "0N", "19U", ... or "unbound"; empty on failure */

@@ -288,17 +288,46 @@ TEST(TrueTypeToPclFailures, FontsThatCannotBecomePclTrueTypeLeaveNoFile) {
     EXPECT_NE(ConvertTrueTypeToPclTrueType(input.c_str(), output.c_str()), 0) << input;
     EXPECT_FALSE(fs::exists(output)) << input;
   }
-  // No Unicode map, nor glyph names to make one from; or no character but
-  // control codes: refused, saying why.
-  for (const auto& [change, reason] : std::initializer_list<std::pair<std::string, std::string>>{
-           {"f['cmap'].tables = [t for t in f['cmap'].tables if not t.isUnicode()]; f['post'].formatType = 3.0",
-            "the font has no Unicode character map"},
-           {"[setattr(t, 'cmap', {9: 'space'}) for t in f['cmap'].tables]", "the font has no character a PCL font can carry"}}) {
-    const fs::path font = ChangedFont(dir, kDejaVuSans, change);
+  // No character but control codes: refused, saying why.
+  const fs::path controlsOnly = ChangedFont(dir, kDejaVuSans, "[setattr(t, 'cmap', {9: 'space'}) for t in f['cmap'].tables]");
+  PclConversionReport report{};
+  EXPECT_NE(ConvertTrueTypeToPclTrueTypeReporting(controlsOnly.c_str(), output.c_str(), &report), 0);
+  EXPECT_STREQ(report.failure, "the font has no character a PCL font can carry");
+  EXPECT_FALSE(fs::exists(output));
+}
+
+// A font that converts to Type 1 converts to PCL too, without a Unicode
+// map: through its Macintosh map, whose characters (more than Latin 1
+// holds) go unbound under their Unicode values, or, without any map, its
+// glyphs in order under Private Use codes.
+TEST(TrueTypeToPclWithoutUnicodeMap, CarriesWhatTheFontHas) {
+  ScratchDir dir;
+  const fs::path output = dir / "out.sfp";
+  for (const bool anyMap : {true, false}) {
+    // Without glyph names either, from which FreeType would make a Unicode map.
+    const fs::path font = ChangedFont(dir, kDejaVuSans,
+                                      std::string(anyMap ? "f['cmap'].tables = [t for t in f['cmap'].tables if not t.isUnicode()]"
+                                                         : "f['cmap'].tables = []") +
+                                          "; f['post'].formatType = 3.0");
     PclConversionReport report{};
-    EXPECT_NE(ConvertTrueTypeToPclTrueTypeReporting(font.c_str(), output.c_str(), &report), 0);
-    EXPECT_EQ(report.failure, reason);
-    EXPECT_FALSE(fs::exists(output));
+    ASSERT_EQ(ConvertTrueTypeToPclTrueTypeReporting(font.c_str(), output.c_str(), &report), 0) << report.failure;
+    PclTrueTypeFont pcl;
+    ASSERT_EQ(ParsePclTrueTypeFont(ReadBytes(output), pcl), "");
+    EXPECT_STREQ(report.symbolSet, "unbound");
+    if (anyMap) {
+      // Macintosh code 128 is Adieresis, U+00C4.
+      EXPECT_EQ(report.charactersCarried, report.charactersMapped);  // all the map's printable codes
+      const auto adieresis = std::find_if(pcl.characters.begin(), pcl.characters.end(),
+                                          [](const PclCharacter& c) { return c.code == 0xC4; });
+      ASSERT_NE(adieresis, pcl.characters.end());
+      EXPECT_EQ(adieresis->glyph, static_cast<int>(FT_Get_Char_Index(Face(kDejaVuSans).get(), 0xC4)));
+    } else {
+      EXPECT_EQ(report.charactersCarried, static_cast<std::uint32_t>(Face(font)->num_glyphs - 1));  // all but .notdef
+      EXPECT_EQ(report.firstPrivateUseCode, 0xE000u);
+      EXPECT_EQ(pcl.characters.front().code, 0xE000);
+      EXPECT_EQ(pcl.characters.front().glyph, 1);
+    }
+    EXPECT_EQ(ConvertTrueTypeToType1(font.c_str(), (dir / "font.program").c_str()), 0);
   }
 }
 
