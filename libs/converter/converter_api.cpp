@@ -84,6 +84,8 @@ int ConvertTrueTypeToPclTrueTypeReporting(const char* trueTypePath, const char* 
       report->charactersMapped = static_cast<uint32_t>(coverage.mapped);
       report->charactersCarried = static_cast<uint32_t>(coverage.carried);
       CopyText(coverage.symbolSet, report->symbolSet, sizeof report->symbolSet);
+      report->privateUseCharacters = static_cast<uint32_t>(coverage.privateUseCount);
+      report->firstPrivateUseCode = static_cast<uint32_t>(coverage.firstPrivateUseCode);
     } else {
       CopyText(coverage.failure.empty() ? "the font file could not be read or the result written" : coverage.failure,
                report->failure, sizeof report->failure);

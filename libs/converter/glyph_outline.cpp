@@ -21,6 +21,12 @@ struct Decomposer {
 
   bool outOfRange = false;
 
+  // Where each contour's component lies, in font units (empty: all at 0,
+  // 0), and the current contour's offset, as it is and rounded.
+  std::span<const FT_Vector> contourOffsets;
+  double offsetX = 0, offsetY = 0;
+  Point offsetRounded;
+
   // Half away from zero, like lround, but inline: this runs for every point.
   // Coordinates a charstring number cannot hold make the glyph fail.
   long RoundToUnit(double v) {
@@ -30,7 +36,13 @@ struct Decomposer {
     }
     return static_cast<long>(v < 0 ? v - 0.5 : v + 0.5);
   }
-  Point Round(double x, double y) { return {RoundToUnit(x * scale), RoundToUnit(y * scale)}; }
+  // A component's contours are rounded where the component glyph has them
+  // and then moved by its rounded offset, so that they come out as the
+  // same relative commands as in that glyph and every other composite that
+  // uses it, which a subroutine can then share.
+  Point Round(double x, double y) {
+    return {offsetRounded.x + RoundToUnit((x - offsetX) * scale), offsetRounded.y + RoundToUnit((y - offsetY) * scale)};
+  }
   Point Round(const FT_Vector& v) {
     return Round(static_cast<double>(v.x), static_cast<double>(v.y));
   }
@@ -39,9 +51,12 @@ struct Decomposer {
     return outline->segments.size() == contour.firstSegment ? contour.start : outline->segments.back().end;
   }
 
-  void StartContour(const FT_Vector& at) {
+  void StartContour(int index, const FT_Vector& at) {
     FinishContour();
     const std::size_t first = outline->segments.size();
+    const FT_Vector offset = contourOffsets.empty() ? FT_Vector{0, 0} : contourOffsets[static_cast<std::size_t>(index)];
+    offsetX = static_cast<double>(offset.x), offsetY = static_cast<double>(offset.y);
+    offsetRounded = {RoundToUnit(offsetX * scale), RoundToUnit(offsetY * scale)};
     outline->contours.push_back({Round(at), first, first});
     current = at;
   }
@@ -134,7 +149,7 @@ bool Decompose(const FT_Outline& outline, Decomposer& d) {
     } else {
       ++at;
     }
-    d.StartContour(start);
+    d.StartContour(contour, start);
     bool closed = false;  // by a curve back to the start
     while (at <= last && !closed) {
       const int tag = tagOf(at);
@@ -193,7 +208,8 @@ std::int64_t SignedArea(const FT_Outline& outline) {
 
 }  // namespace
 
-bool LoadGlyphOutline(FT_Face face, FT_UInt glyphIndex, GlyphOutline& outline) {
+bool LoadGlyphOutline(FT_Face face, FT_UInt glyphIndex, GlyphOutline& outline,
+                      std::span<const FT_Vector> contourOffsets) {
   constexpr FT_Int32 kFlags = FT_LOAD_NO_SCALE | FT_LOAD_NO_HINTING | FT_LOAD_NO_BITMAP |
                               FT_LOAD_IGNORE_TRANSFORM | FT_LOAD_LINEAR_DESIGN;
   if (FT_Load_Glyph(face, glyphIndex, kFlags) != 0) return false;
@@ -205,6 +221,8 @@ bool LoadGlyphOutline(FT_Face face, FT_UInt glyphIndex, GlyphOutline& outline) {
   Decomposer decomposer;
   decomposer.scale = static_cast<double>(kType1UnitsPerEm) / face->units_per_EM;
   decomposer.outline = &outline;
+  if (contourOffsets.size() == static_cast<std::size_t>(slot->outline.n_contours))
+    decomposer.contourOffsets = contourOffsets;
   // The sign of the area all contours enclose together tells how the glyph
   // draws its outer contours.
   decomposer.reverse = SignedArea(slot->outline) <= 0;

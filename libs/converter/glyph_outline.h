@@ -48,12 +48,16 @@ struct GlyphOutline {
 // Loads the glyph unhinted in font units (composite glyphs come back
 // flattened), turns each quadratic segment into the cubic that draws the same
 // curve, scales to 1000 units per em and rounds every point on its own, so
-// rounding errors never add up along a contour. Segments that rounding has
+// rounding errors never add up along a contour. Given the offset of each
+// contour's component (see ContourOffsets), a composite's contours are
+// rounded as in their own glyph and moved by the rounded offset, so that
+// they draw exactly alike wherever they are used. Segments that rounding has
 // shrunk to nothing are dropped, and so is the line that closes a contour
 // (closepath draws it). TrueType draws outer contours clockwise, Type 1
 // counter-clockwise: a glyph drawn the TrueType way has every contour
 // reversed, each still starting at the same point, which fills the same
 // area under either fill rule.
-bool LoadGlyphOutline(FT_Face face, FT_UInt glyphIndex, GlyphOutline& outline);
+bool LoadGlyphOutline(FT_Face face, FT_UInt glyphIndex, GlyphOutline& outline,
+                      std::span<const FT_Vector> contourOffsets = {});
 
 }  // namespace converter

@@ -92,7 +92,8 @@ struct PclCodeFields {
 };
 
 // The descriptor for `face`, named `name` (cut to 16 bytes, padded with
-// spaces). `face` has its Unicode character map selected.
+// spaces). `face` has the character map the font's characters were taken
+// from selected.
 PclTrueTypeDescriptor DescribePclTrueTypeFont(FT_Face face, std::string_view name, const PclCodeFields& codes);
 
 }  // namespace converter

@@ -420,6 +420,11 @@ bool PclSymbolSet::PrintsControlRange() const {
   return false;
 }
 
+char16_t MacintoshCharacter(int code) {
+  if (code >= 32 && code < 127) return static_cast<char16_t>(code);
+  return code >= 128 && code < 256 ? kMacintosh[code - 128] : 0;
+}
+
 std::span<const PclSymbolSet> PclSymbolSets() { return kSymbolSets; }
 
 std::uint64_t UnicodeCharacterComplement(const std::function<bool(char16_t)>& hasCharacter) {

@@ -26,6 +26,10 @@ struct PclSymbolSet {
   bool PrintsControlRange() const;
 };
 
+// The character of a code of the Macintosh character set, 0 for the
+// control codes.
+char16_t MacintoshCharacter(int code);
+
 // The sets a bound font may be given, ISO 8859-1 Latin 1 (0N) first.
 std::span<const PclSymbolSet> PclSymbolSets();
 

@@ -61,11 +61,12 @@ bool AddComponents(const GlyphTable& glyphs, std::vector<PclCharacter>& characte
     if (!chosen[character.glyph]) pending.push_back(character.glyph);
     chosen[character.glyph] = true;
   }
-  std::vector<std::uint16_t> components;
+  std::vector<CompositeComponent> components;
   for (std::size_t next = 0; next < pending.size(); ++next) {
     const auto data = glyphs.Data(pending[next]);
     if (!data || !CompositeComponents(*data, components)) return false;
-    for (const std::uint16_t component : components) {
+    for (const CompositeComponent& part : components) {
+      const std::uint16_t component = part.glyph;
       if (component >= glyphs.count()) return false;
       if (chosen[component]) continue;
       chosen[component] = true;
@@ -170,23 +171,21 @@ std::string PclFontName(std::string_view postScriptName) {
 
 bool WritePclTrueTypeFont(ByteView font, FT_Face face, std::string_view postScriptName, std::string& out,
                           PclCoverage& coverage) {
-  if (FT_Select_Charmap(face, FT_ENCODING_UNICODE) != 0) {
-    coverage.failure = "the font has no Unicode character map";
-    return false;
-  }
   const auto glyphs = GlyphTable::Load(face, font.size());
   if (!glyphs) {
     coverage.failure = "the font's glyph table is damaged";
     return false;
   }
-  std::optional<PclBinding> binding = ChoosePclBinding(face, glyphs->count());
+  std::optional<PclBinding> binding = ChoosePclBinding(face, glyphs->count());  // selects the character map
   if (!binding) {
-    coverage.failure = "none of the font's characters is in a PCL symbol set";
+    coverage.failure = "the font has no character a PCL font can carry";
     return false;
   }
   coverage.mapped = binding->mapped;
   coverage.carried = binding->characters.size();
   coverage.symbolSet = binding->symbolSet != nullptr ? std::string(binding->symbolSet->id) : "unbound";
+  coverage.privateUseCount = binding->privateUseCount;
+  coverage.firstPrivateUseCode = binding->firstPrivateUseCode;
 
   std::vector<PclCharacter> characters = binding->characters;
   std::string pcl, scratch;

@@ -30,7 +30,7 @@ namespace converter {
 std::string PclFontName(std::string_view postScriptName);
 
 // `face` is open on `font`. False, with coverage.failure saying why, when
-// the font has no Unicode map, none of its characters fits a symbol set,
+// the font has no character a PCL font can carry,
 // or its data does not fit the format (a glyph over the size its fields
 // can state).
 bool WritePclTrueTypeFont(ByteView font, FT_Face face, std::string_view postScriptName, std::string& out,

@@ -14,6 +14,7 @@ constexpr std::size_t kGlyphHeaderBytes = 10;
 
 // Component flags of a composite glyph record.
 constexpr std::uint16_t kArgsAreWords = 0x0001;
+constexpr std::uint16_t kArgsAreOffsets = 0x0002;
 constexpr std::uint16_t kHaveScale = 0x0008;
 constexpr std::uint16_t kMoreComponents = 0x0020;
 constexpr std::uint16_t kHaveXYScale = 0x0040;
@@ -64,7 +65,7 @@ std::optional<ByteView> GlyphTable::Data(std::size_t glyph) const {
   return ByteView(glyf_).subspan(start, end - start);
 }
 
-bool CompositeComponents(ByteView glyphData, std::vector<std::uint16_t>& components) {
+bool CompositeComponents(ByteView glyphData, std::vector<CompositeComponent>& components) {
   components.clear();
   if (glyphData.empty()) return true;
   if (glyphData.size() < kGlyphHeaderBytes) return false;
@@ -75,8 +76,15 @@ bool CompositeComponents(ByteView glyphData, std::vector<std::uint16_t>& compone
   for (;;) {
     if (pos + 4 > glyphData.size()) return false;
     const std::uint16_t flags = ReadUint16(&glyphData[pos]);
-    components.push_back(ReadUint16(&glyphData[pos + 2]));
-    pos += 4 + ((flags & kArgsAreWords) != 0 ? 4 : 2);
+    CompositeComponent& component = components.emplace_back(CompositeComponent{ReadUint16(&glyphData[pos + 2])});
+    const bool words = (flags & kArgsAreWords) != 0;
+    if (pos + (words ? 8 : 6) > glyphData.size()) return false;
+    if ((flags & kArgsAreOffsets) != 0) {
+      const std::uint8_t* args = &glyphData[pos + 4];
+      component.dx = words ? static_cast<std::int16_t>(ReadUint16(args)) : static_cast<std::int8_t>(args[0]);
+      component.dy = words ? static_cast<std::int16_t>(ReadUint16(args + 2)) : static_cast<std::int8_t>(args[1]);
+    }
+    pos += words ? 8 : 6;
     if ((flags & kHaveScale) != 0) {
       pos += 2;
     } else if ((flags & kHaveXYScale) != 0) {
@@ -87,6 +95,45 @@ bool CompositeComponents(ByteView glyphData, std::vector<std::uint16_t>& compone
     if (pos > glyphData.size()) return false;
     if ((flags & kMoreComponents) == 0) return true;
   }
+}
+
+namespace {
+
+// Real composites nest two or three deep and have a handful of components;
+// the limits keep a crafted font's tree of composites from taking long.
+constexpr int kMaxCompositeDepth = 5;
+constexpr int kMaxComponentsFollowed = 256;
+
+bool AddContourOffsets(const GlyphTable& glyphs, std::size_t glyph, FT_Vector at, int depth, int& budget,
+                       std::vector<FT_Vector>& offsets) {
+  const auto data = glyphs.Data(glyph);
+  if (!data) return false;
+  if (data->empty()) return true;
+  if (data->size() < kGlyphHeaderBytes) return false;
+  const auto contours = static_cast<std::int16_t>(ReadUint16(data->data()));
+  if (contours >= 0) {
+    offsets.insert(offsets.end(), static_cast<std::size_t>(contours), at);
+    return true;
+  }
+  std::vector<CompositeComponent> components;
+  if (depth >= kMaxCompositeDepth || !CompositeComponents(*data, components)) return false;
+  for (const CompositeComponent& component : components) {
+    if (--budget < 0 ||
+        !AddContourOffsets(glyphs, component.glyph, {at.x + component.dx, at.y + component.dy}, depth + 1, budget,
+                           offsets))
+      return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+void ContourOffsets(const GlyphTable& glyphs, std::size_t glyph, std::vector<FT_Vector>& offsets) {
+  offsets.clear();
+  const auto data = glyphs.Data(glyph);
+  if (!data || data->size() < kGlyphHeaderBytes || static_cast<std::int16_t>(ReadUint16(data->data())) >= 0) return;
+  int budget = kMaxComponentsFollowed;
+  if (!AddContourOffsets(glyphs, glyph, {0, 0}, 0, budget, offsets)) offsets.clear();
 }
 
 }  // namespace converter

@@ -54,8 +54,23 @@ class GlyphTable {
   std::size_t count_ = 0;
 };
 
-// The glyph ids a composite glyph is built from, in its order (none for a
+// One component of a composite glyph: the glyph it draws, and the offset it
+// is drawn at in font units (0, 0 when the record places it by matching
+// points rather than by an offset).
+struct CompositeComponent {
+  std::uint16_t glyph;
+  long dx = 0, dy = 0;
+};
+
+// The components a composite glyph is built from, in its order (none for a
 // simple glyph); false when the component records run past the data.
-bool CompositeComponents(ByteView glyphData, std::vector<std::uint16_t>& components);
+bool CompositeComponents(ByteView glyphData, std::vector<CompositeComponent>& components);
+
+// The offset each contour of the glyph is drawn at, in the order FreeType
+// lists them once composites are flattened: the sum of the offsets of the
+// components that lead to it. Empty for a simple glyph, whose contours all
+// lie where they are, and for data too damaged or too deeply nested to
+// follow.
+void ContourOffsets(const GlyphTable& glyphs, std::size_t glyph, std::vector<FT_Vector>& offsets);
 
 }  // namespace converter

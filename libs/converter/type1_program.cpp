@@ -19,6 +19,7 @@
 #include "freetype_face.h"
 #include "glyph_names.h"
 #include "glyph_outline.h"
+#include "sfnt_tables.h"
 #include "type1_charstring.h"
 #include "type1_encryption.h"
 #include "type1_hint_values.h"
@@ -174,12 +175,24 @@ struct GlyphChunk {
   BoundingBox box;
 };
 
+// What converting glyph after glyph reuses: the font's glyph data (null when
+// it cannot be read, and composites are then rounded like simple glyphs),
+// and memory for one outline and its contours' offsets.
+struct GlyphScratch {
+  explicit GlyphScratch(const GlyphTable* table) : glyphs(table) {}
+  const GlyphTable* glyphs;
+  GlyphOutline outline;
+  std::vector<FT_Vector> contourOffsets;
+};
+
 // Appends the charstrings of glyphs [first, last) to the chunk; false when a
 // glyph cannot be loaded.
 bool ConvertRange(FT_Face face, const std::vector<std::string>& names, std::size_t first, std::size_t last,
-                  GlyphOutline& outline, GlyphChunk& chunk) {
+                  GlyphScratch& scratch, GlyphChunk& chunk) {
+  GlyphOutline& outline = scratch.outline;
   for (std::size_t glyph = first; glyph < last; ++glyph) {
-    if (!LoadGlyphOutline(face, static_cast<FT_UInt>(glyph), outline)) return false;
+    if (scratch.glyphs != nullptr) ContourOffsets(*scratch.glyphs, glyph, scratch.contourOffsets);
+    if (!LoadGlyphOutline(face, static_cast<FT_UInt>(glyph), outline, scratch.contourOffsets)) return false;
     chunk.box.Add(outline);
     chunk.text.append("/").append(names[glyph]).append(" {\n");
     AppendCharstringText(outline, chunk.text, chunk.contours);
@@ -200,7 +213,7 @@ constexpr std::size_t kGlyphsPerChunk = 256;
 // glyphs are shared with a helper thread working from the last glyph back
 // (see type1_shared_work.h); it has a face of its own, as FreeType faces are
 // not shared between threads.
-bool ConvertGlyphs(ByteView font, FT_Face face, const std::vector<std::string>& names,
+bool ConvertGlyphs(ByteView font, FT_Face face, const std::vector<std::string>& names, const GlyphTable* glyphs,
                    std::vector<GlyphChunk>& chunks) {
   const std::size_t count = names.size();
   TwoEndedWork work(count);
@@ -212,12 +225,12 @@ bool ConvertGlyphs(ByteView font, FT_Face face, const std::vector<std::string>& 
     try {
       helper = std::jthread([&] {
         try {
-          GlyphOutline outline;
+          GlyphScratch scratch{glyphs};
           for (auto [first, last] = work.TakeBack(kGlyphsPerChunk); first < last;
                std::tie(first, last) = work.TakeBack(kGlyphsPerChunk)) {
             GlyphChunk& chunk = helperChunks.emplace_back();
             chunk.text.reserve((last - first) * kTextPerGlyph);
-            if (!ConvertRange(secondFace->get(), names, first, last, outline, chunk)) {
+            if (!ConvertRange(secondFace->get(), names, first, last, scratch, chunk)) {
               failed = true;
               work.Stop();
             }
@@ -235,10 +248,10 @@ bool ConvertGlyphs(ByteView font, FT_Face face, const std::vector<std::string>& 
   chunks.clear();
   GlyphChunk& front = chunks.emplace_back();
   front.text.reserve(count * kTextPerGlyph);
-  GlyphOutline outline;
+  GlyphScratch scratch{glyphs};
   for (auto [first, last] = work.TakeFront(kGlyphsPerChunk); first < last;
        std::tie(first, last) = work.TakeFront(kGlyphsPerChunk)) {
-    if (!ConvertRange(face, names, first, last, outline, front)) {
+    if (!ConvertRange(face, names, first, last, scratch, front)) {
       failed = true;
       work.Stop();
     }
@@ -256,8 +269,9 @@ bool WriteType1Program(ByteView font, FT_Face face, const std::string& fontName,
   const std::vector<std::string> names = NameGlyphs(face);
   const Type1HintValues hints = MeasureHintValues(face);
 
+  const std::optional<GlyphTable> glyphs = GlyphTable::Load(face, font.size());
   std::vector<GlyphChunk> chunks;
-  if (!ConvertGlyphs(font, face, names, chunks)) return false;
+  if (!ConvertGlyphs(font, face, names, glyphs ? &*glyphs : nullptr, chunks)) return false;
   BoundingBox box;
   ContourSharing sharing;
   for (const GlyphChunk& chunk : chunks) {

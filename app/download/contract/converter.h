@@ -57,12 +57,18 @@ GLY_CONVERTER_API int FinishType1Conversion(const char* type1ProgramPath,
  * download; format 16 (the same with 32-bit segment sizes) when its header
  * is too large for format 15. The font is bound to the PCL symbol set that
  * holds the most of its characters, ISO 8859-1 Latin 1 (0N) when none holds
- * more, or, when it has all of ASCII and more characters than any one set
- * holds, unbound: each character under its Unicode value, with a character
- * complement by which printers map text of their own symbol sets onto it.
- * Characters that cannot be carried are left out, and the conversion still
- * succeeds; ConvertTrueTypeToPclTrueTypeReporting tells how many. A font
- * none of whose characters fits a symbol set is refused. ClassifyFontFile
+ * more, or, when it has more characters than any one set holds (with or
+ * without ASCII), unbound: each character under its Unicode value, with a
+ * character complement by which printers map text of their own symbol sets
+ * onto it. Character codes are 16-bit: characters above the Basic
+ * Multilingual Plane go, in Unicode order, under the Private Use Area codes
+ * from U+E000 on that the font itself leaves free. A font without a Unicode
+ * map is read through its symbol map (whose codes are Private Use characters)
+ * or its Macintosh map; one without any map carries its glyphs in glyph
+ * order under those Private Use codes. Characters that cannot be
+ * carried are left out, and the conversion still succeeds;
+ * ConvertTrueTypeToPclTrueTypeReporting tells how many. A font without any
+ * character a PCL font can carry is refused. ClassifyFontFile
  * reports the result as kind 2, subtype 15 or 16, under the 16-byte name its
  * header carries. */
 GLY_CONVERTER_API int ConvertTrueTypeToPclTrueType(const char* trueTypePath,
@@ -72,11 +78,17 @@ enum { GLY_PCL_REASON_SIZE = 96 };
 
 /* What ConvertTrueTypeToPclTrueTypeReporting tells besides its result. */
 typedef struct PclConversionReport {
-  uint32_t charactersMapped;  /* characters the font's Unicode map names */
+  uint32_t charactersMapped;  /* characters the font's map names (its glyphs
+                                 when it has no map) */
   uint32_t charactersCarried; /* of those, characters the PCL font holds;
                                  the difference is what was left out */
   char symbolSet[8];          /* "0N", "19U", ... or "unbound"; empty on failure */
   char failure[GLY_PCL_REASON_SIZE]; /* on failure, why (NUL-terminated) */
+  /* Unbound fonts: how many characters above the Basic Multilingual Plane
+   * the font carries under Private Use Area codes, and the first of those
+   * codes (0 when none); text reaches them by those codes. */
+  uint32_t privateUseCharacters;
+  uint32_t firstPrivateUseCode;
 } PclConversionReport;
 
 /* ConvertTrueTypeToPclTrueType, filling *report (which may be null) on

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <map>
 #include <set>
 #include <sstream>
@@ -67,6 +69,12 @@ std::string KeepCharacters(const std::string& test) {
   return "[setattr(t, 'cmap', {c: g for c, g in t.cmap.items() if " + test + "}) for t in f['cmap'].tables]";
 }
 
+constexpr std::array<int, 95> kAscii = [] {
+  std::array<int, 95> ascii{};
+  for (int c = 32; c < 127; ++c) ascii[c - 32] = c;
+  return ascii;
+}();
+
 class TrueTypeToPcl : public testing::TestWithParam<SourceFont> {
  protected:
   void SetUp() override {
@@ -95,7 +103,9 @@ class TrueTypeToPcl : public testing::TestWithParam<SourceFont> {
 TEST_P(TrueTypeToPcl, DescribesTheFontNamedAsClassified) {
   EXPECT_EQ(classification_.result, 0);
   EXPECT_EQ(classification_.info.kind, 2);
-  EXPECT_EQ(classification_.info.subtype, 15);
+  // Format 16 only where format 15 cannot state the sizes.
+  const bool large = font_.header.size() > 32767 || font_.segments["GT"].size() > 0xFFFF;
+  EXPECT_EQ(classification_.info.subtype, large ? 16 : 15);
   EXPECT_EQ(classification_.name, font_.name);
 
   Face face(source_);
@@ -106,12 +116,15 @@ TEST_P(TrueTypeToPcl, DescribesTheFontNamedAsClassified) {
   if (Unbound()) {
     EXPECT_EQ(font_.Field8(3), 11);     // unbound, Unicode codes
     EXPECT_EQ(font_.Field16(14), 56);   // 1X
-    // ASCII, Latin 1, 2 and 5 are there; bits 2-0 say Unicode order.
+    // Bits 2-0 say Unicode order; a font with all of ASCII claims it (bit
+    // 31), the Latin fonts here Latin 1, 2 and 5 as well.
     const std::string& cc = font_.segments["CC"];
     const std::uint64_t complement = std::uint64_t{BigEndian32(cc, 0)} << 32 | BigEndian32(cc, 4);
     EXPECT_EQ(complement >> 32, 0xFFFFFFFFu);  // nothing claimed that the font cannot tell
-    EXPECT_EQ(complement >> 28 & 0xF, 0u);     // ASCII, Latin 1, Latin 2, Latin 5
-    EXPECT_EQ(complement & 7, 6u);             // arranged in Unicode order
+    const std::map<int, int> unicodeMap = UnicodeMap(source_);
+    const bool ascii = std::all_of(kAscii.begin(), kAscii.end(), [&](int c) { return unicodeMap.count(c) > 0; });
+    EXPECT_EQ(complement >> 28 & 0xF, ascii ? 0u : 0xFu);  // ASCII, Latin 1, Latin 2, Latin 5
+    EXPECT_EQ(complement & 7, 6u);                         // arranged in Unicode order
   } else {
     const std::string id = GetParam().symbolSet;
     const int value = std::stoi(id) * 32 + (id.back() - 64);
@@ -132,8 +145,9 @@ TEST_P(TrueTypeToPcl, DescribesTheFontNamedAsClassified) {
 }
 
 // Every character of the chosen set (or, unbound, of the plane) that the
-// font has goes under its code with the font's glyph for it, and the report
-// counts what stayed behind.
+// font has goes under its code with the font's glyph for it, characters
+// above the plane of an unbound font under the Private Use codes the font
+// leaves free, and the report counts what stayed behind.
 TEST_P(TrueTypeToPcl, CarriesEveryCharacterItsCodesCanHoldAndCountsTheRest) {
   const std::map<int, int> unicodeMap = UnicodeMap(source_);
   std::map<int, int> codeToCharacter;
@@ -141,6 +155,14 @@ TEST_P(TrueTypeToPcl, CarriesEveryCharacterItsCodesCanHoldAndCountsTheRest) {
     for (const auto& [c, glyph] : unicodeMap) {
       if (c >= 32 && (c < 127 || c >= 160) && c < 0xFFFE) codeToCharacter[c] = c;
     }
+    int privateUse = 0xE000, firstPrivateUse = 0, abovePlane = 0;
+    for (auto c = unicodeMap.upper_bound(0xFFFF); c != unicodeMap.end(); ++c, ++privateUse, ++abovePlane) {
+      while (unicodeMap.count(privateUse) > 0) ++privateUse;
+      if (firstPrivateUse == 0) firstPrivateUse = privateUse;
+      codeToCharacter[privateUse] = c->first;
+    }
+    EXPECT_EQ(report_.privateUseCharacters, static_cast<std::uint32_t>(abovePlane));
+    EXPECT_EQ(report_.firstPrivateUseCode, static_cast<std::uint32_t>(firstPrivateUse));
   } else {
     codeToCharacter = CodePage(GetParam().codec);
   }
@@ -208,11 +230,13 @@ INSTANTIATE_TEST_SUITE_P(
                                "f['PCLT'].data = struct.pack('>IIHHHHHH16s8s6sbbBB', 0x10000, 0, 569, 1082, 0, "
                                "4148, 1409, 14, b'Liberation Sans ', bytes(8), b'LIBSAN', 0, 0, 64, 0)"},
                     SourceFont{"Latin1Only", kDejaVuSans, "KEEP(c < 256)", "0N", "latin-1"},
-                    // Without all of ASCII no unbound font; Windows Cyrillic holds the quotes too.
-                    SourceFont{"CyrillicWithoutAscii", kDejaVuSans,
-                               "KEEP(0x400 <= c < 0x460 or 0x2010 <= c < 0x2040 or c == 32)", "9R", "cp1251"},
-                    SourceFont{"NotoSansArabic", kNotoDir / "NotoSansArabic-Regular.ttf", "", "11N", "iso8859_6"},
-                    SourceFont{"NotoSansHebrew", kNotoDir / "NotoSansHebrew-Regular.ttf", "", "7H", "iso8859_8"}),
+                    // A set that holds all the characters keeps the font bound.
+                    SourceFont{"CyrillicWithAscii", kDejaVuSans, "KEEP(c < 128 or 0x410 <= c < 0x450)", "10N", "iso8859_5"},
+                    SourceFont{"HebrewWithAscii", kDejaVuSans, "KEEP(c < 128 or 0x5D0 <= c < 0x5EB)", "7H", "iso8859_8"},
+                    // More characters than any set holds, without all of ASCII.
+                    SourceFont{"NotoSansArabic", kNotoDir / "NotoSansArabic-Regular.ttf"},
+                    // Nearly all characters above the Basic Multilingual Plane.
+                    SourceFont{"NotoSansSignWriting", kNotoDir / "NotoSansSignWriting-Regular.ttf"}),
     [](const auto& info) { return std::string(info.param.label); });
 
 // The checker itself must see what a printer would reject.
@@ -264,17 +288,46 @@ TEST(TrueTypeToPclFailures, FontsThatCannotBecomePclTrueTypeLeaveNoFile) {
     EXPECT_NE(ConvertTrueTypeToPclTrueType(input.c_str(), output.c_str()), 0) << input;
     EXPECT_FALSE(fs::exists(output)) << input;
   }
-  // No Unicode map, nor glyph names to make one from; or only characters
-  // no symbol set holds: refused, saying why.
-  for (const auto& [change, reason] : std::initializer_list<std::pair<std::string, std::string>>{
-           {"f['cmap'].tables = [t for t in f['cmap'].tables if not t.isUnicode()]; f['post'].formatType = 3.0",
-            "the font has no Unicode character map"},
-           {KeepCharacters("0x2200 <= c < 0x2300"), "none of the font's characters is in a PCL symbol set"}}) {
-    const fs::path font = ChangedFont(dir, kDejaVuSans, change);
+  // No character but control codes: refused, saying why.
+  const fs::path controlsOnly = ChangedFont(dir, kDejaVuSans, "[setattr(t, 'cmap', {9: 'space'}) for t in f['cmap'].tables]");
+  PclConversionReport report{};
+  EXPECT_NE(ConvertTrueTypeToPclTrueTypeReporting(controlsOnly.c_str(), output.c_str(), &report), 0);
+  EXPECT_STREQ(report.failure, "the font has no character a PCL font can carry");
+  EXPECT_FALSE(fs::exists(output));
+}
+
+// A font that converts to Type 1 converts to PCL too, without a Unicode
+// map: through its Macintosh map, whose characters (more than Latin 1
+// holds) go unbound under their Unicode values, or, without any map, its
+// glyphs in order under Private Use codes.
+TEST(TrueTypeToPclWithoutUnicodeMap, CarriesWhatTheFontHas) {
+  ScratchDir dir;
+  const fs::path output = dir / "out.sfp";
+  for (const bool anyMap : {true, false}) {
+    // Without glyph names either, from which FreeType would make a Unicode map.
+    const fs::path font = ChangedFont(dir, kDejaVuSans,
+                                      std::string(anyMap ? "f['cmap'].tables = [t for t in f['cmap'].tables if not t.isUnicode()]"
+                                                         : "f['cmap'].tables = []") +
+                                          "; f['post'].formatType = 3.0");
     PclConversionReport report{};
-    EXPECT_NE(ConvertTrueTypeToPclTrueTypeReporting(font.c_str(), output.c_str(), &report), 0);
-    EXPECT_EQ(report.failure, reason);
-    EXPECT_FALSE(fs::exists(output));
+    ASSERT_EQ(ConvertTrueTypeToPclTrueTypeReporting(font.c_str(), output.c_str(), &report), 0) << report.failure;
+    PclTrueTypeFont pcl;
+    ASSERT_EQ(ParsePclTrueTypeFont(ReadBytes(output), pcl), "");
+    EXPECT_STREQ(report.symbolSet, "unbound");
+    if (anyMap) {
+      // Macintosh code 128 is Adieresis, U+00C4.
+      EXPECT_EQ(report.charactersCarried, report.charactersMapped);  // all the map's printable codes
+      const auto adieresis = std::find_if(pcl.characters.begin(), pcl.characters.end(),
+                                          [](const PclCharacter& c) { return c.code == 0xC4; });
+      ASSERT_NE(adieresis, pcl.characters.end());
+      EXPECT_EQ(adieresis->glyph, static_cast<int>(FT_Get_Char_Index(Face(kDejaVuSans).get(), 0xC4)));
+    } else {
+      EXPECT_EQ(report.charactersCarried, static_cast<std::uint32_t>(Face(font)->num_glyphs - 1));  // all but .notdef
+      EXPECT_EQ(report.firstPrivateUseCode, 0xE000u);
+      EXPECT_EQ(pcl.characters.front().code, 0xE000);
+      EXPECT_EQ(pcl.characters.front().glyph, 1);
+    }
+    EXPECT_EQ(ConvertTrueTypeToType1(font.c_str(), (dir / "font.program").c_str()), 0);
   }
 }
 
