@@ -1,16 +1,19 @@
 // glyctl's readers of what a user hands it: a community file's text, and a
 // command line (the input split into words at NUL bytes). Neither may
 // crash, and a community string or SNMPv3 setting it accepts fits its
-// field.
+// field. And its writer of what printers report: the input as a cell of
+// every output format reaches the output without a control character.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "glyctl/command_line.h"
 #include "glyctl/community_options.h"
+#include "glyctl/output_table.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string text(reinterpret_cast<const char*>(data), size);
@@ -26,6 +29,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
           strnlen(v3.authPassphrase, sizeof v3.authPassphrase) == sizeof v3.authPassphrase ||
           strnlen(v3.privPassphrase, sizeof v3.privPassphrase) == sizeof v3.privPassphrase)
         std::abort();
+    }
+  }
+
+  const OutputTable table{{{"Name", "name"}}, {{text}}};
+  for (OutputFormat format : {OutputFormat::kTable, OutputFormat::kCsv, OutputFormat::kJson}) {
+    std::ostringstream out;
+    WriteOutputTable(out, table, format);
+    const std::string written = out.str();
+    for (size_t i = 0; i < written.size(); ++i) {
+      const auto byte = static_cast<uint8_t>(written[i]);
+      const bool lineEnd = byte == '\n' || (byte == '\r' && format == OutputFormat::kCsv);
+      const bool c1 = byte == 0xC2 && i + 1 < written.size() && static_cast<uint8_t>(written[i + 1]) <= 0x9F;
+      if ((byte < 0x20 && !lineEnd) || byte == 0x7F || c1) std::abort();
     }
   }
 

@@ -7,12 +7,16 @@
 #include "printers/printer_record.h"
 
 // A printer list file is whatever the user opens. What it reads is written
-// out again and reads back as the same printers.
+// out again and reads back as the same printers; what it refuses is said
+// without a control character of the file's.
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   std::string error;
   const auto saved = ParsePrinterList(std::string(reinterpret_cast<const char*>(data), size), error);
   if (!saved) {
     if (error.empty()) std::abort();
+    for (const char c : error)
+      if (static_cast<std::uint8_t>(c) < 0x20 || (static_cast<std::uint8_t>(c) >= 0x7F && static_cast<std::uint8_t>(c) <= 0x9F))
+        std::abort();
     return 0;
   }
   std::vector<PrinterRecord> records;

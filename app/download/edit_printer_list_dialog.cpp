@@ -12,7 +12,7 @@ EditPrinterListDialog::EditPrinterListDialog(ResourceManagerLogic& resourceManag
   if (auto* list = ControlAs<CheckListBox>(kPrinterCheckList)) {
     const std::vector<std::string> items = resourceManager_.EditListItems();
     for (size_t i = 0; i < items.size(); ++i)
-      list->InsertItem(static_cast<int>(i), FromSingleByte(items[i]), resourceManager_.IsTarget(static_cast<int>(i)));
+      list->InsertItem(static_cast<int>(i), ShownFromSingleByte(items[i]), resourceManager_.IsTarget(static_cast<int>(i)));
   }
   Bind(kApplyButton, Notification::Clicked, [this] { ApplyPrinterSelection(); });
   Bind(kCloseButton, Notification::Clicked, [this] {

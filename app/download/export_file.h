@@ -7,7 +7,13 @@
 // to a regular file is followed, and the file it names is replaced. A
 // device, a FIFO, a folder, a dangling link, or one of the export's own
 // inputs (the same file under any name) is refused before anything is
-// written.
+// written. So is a link in a sticky or other-writable folder (/tmp) that
+// belongs to neither the user nor root: the kernel would not follow it for
+// open either, and another user could aim it at a file of the user's.
+//
+// The new file is named .NAME.PID-N.part; those that ended runs of the same
+// user left in the folder (killed before they could remove them) are
+// removed when the next export there opens.
 #pragma once
 
 #include <memory>
@@ -18,7 +24,7 @@
 
 class ExportFile {
  public:
-  enum class Opened { kOpen, kNotRegularFile, kIsAnInput, kCannotCreate };
+  enum class Opened { kOpen, kNotRegularFile, kIsAnInput, kForeignLink, kCannotCreate };
 
   ExportFile() = default;
   // Removes the new file unless Commit put it in place.

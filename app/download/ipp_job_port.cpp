@@ -5,13 +5,23 @@
 // printer's reasons.
 //
 // libcups waits in slices of kWatchSliceSeconds and asks StillWaiting
-// after each, which measures the time without progress on the clock.
+// after each, which measures the time without progress on the clock. A
+// job whose state stays the same for the settings' jobStateLimitMs is no
+// longer followed; its reasons may change at every poll without counting.
+//
+// No credentials are ever sent: libcups' password callback is replaced for
+// the exchange by one that gives none (the default one would ask on the
+// terminal and wait, then send what was typed in clear), so a printer that
+// asks for them fails the job.
 #include <cups/cups.h>
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
+#include <optional>
 #include <string_view>
 
+#include "download/ipp_answer.h"
 #include "download/job_file_reading.h"
 #include "download/job_port.h"
 #include "download/lpr_socket.h"
@@ -37,23 +47,10 @@ const char* JobFormat(std::string_view start) {
   return kOctetStream;
 }
 
-bool SameFormat(std::string_view a, std::string_view b) {
-  return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-    return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
-  });
-}
-
-// Keywords of a 1setOf keyword attribute, "none" left out, joined by ", ".
-std::string Keywords(ipp_t* response, const char* name) {
-  std::string text;
-  ipp_attribute_t* attribute = response ? ippFindAttribute(response, name, IPP_TAG_KEYWORD) : nullptr;
-  for (int i = 0; attribute && i < ippGetCount(attribute); ++i) {
-    const char* keyword = ippGetString(attribute, i, nullptr);
-    if (!keyword || std::string_view(keyword) == "none") continue;
-    if (!text.empty()) text += ", ";
-    text += keyword;
-  }
-  return text;
+// An answer that says the printer wants to know who asks.
+bool IsAuthenticationStatus(ipp_status_t status) {
+  return status == IPP_STATUS_ERROR_CUPS_AUTHENTICATION_CANCELED || status == IPP_STATUS_ERROR_NOT_AUTHENTICATED ||
+         status == IPP_STATUS_ERROR_NOT_AUTHORIZED || status == IPP_STATUS_ERROR_FORBIDDEN;
 }
 
 class IppExchange {
@@ -61,8 +58,11 @@ class IppExchange {
   IppExchange(const JobPortSettings& settings, const char* address, const char* user)
       : settings_(settings), user_(user) {
     uri_ = std::string("ipp://") + address + ":" + std::to_string(settings.ippPort) + kResource;
+    // libcups keeps the callback per thread, and the exchange runs on one.
+    cupsSetPasswordCB2(&IppExchange::NoPassword, this);
   }
   ~IppExchange() {
+    cupsSetPasswordCB2(&IppExchange::NoPassword, nullptr);
     if (http_) httpClose(http_);
   }
 
@@ -86,11 +86,11 @@ class IppExchange {
     char start[64] = {};
     const size_t peek = static_cast<size_t>(std::min<uintmax_t>(size, sizeof start));
     if (!ReadJobFileAt(jobFile, start, peek, 0)) return LPR_ERR_JOB_FILE_READ;
-    const std::string format = FormatToSend(JobFormat(std::string_view(start, peek)));
-    if (stalled_) return JOB_ERR_STOPPED_TAKING_DATA;
+    const std::optional<std::string> format = FormatToSend(JobFormat(std::string_view(start, peek)));
+    if (!format) return Unanswered();
 
     int jobId = 0;
-    if (JobOutcome sent = PrintJob(jobFile, size, format, jobId); !sent.sent()) return sent;
+    if (JobOutcome sent = PrintJob(jobFile, size, *format, jobId); !sent.sent()) return sent;
     return FollowJob(jobId);
   }
 
@@ -102,6 +102,17 @@ class IppExchange {
     return 0;
   }
   void Progressed() { progressAt_ = settings_.clock->NowMs(); }
+
+  static const char* NoPassword(const char*, http_t*, const char*, const char*, void* data) {
+    if (data) static_cast<IppExchange*>(data)->credentialsAsked_ = true;
+    return nullptr;
+  }
+  // The printer asked for credentials, by HTTP or in its IPP answer.
+  bool WantsCredentials() const {
+    const http_status_t status = http_ ? httpGetStatus(http_) : HTTP_STATUS_NONE;
+    return credentialsAsked_ || status == HTTP_STATUS_UNAUTHORIZED || status == HTTP_STATUS_FORBIDDEN ||
+           status == HTTP_STATUS_CUPS_AUTHORIZATION_CANCELED || IsAuthenticationStatus(cupsLastError());
+  }
 
   ipp_t* NewRequest(ipp_op_t operation) {
     ipp_t* request = ippNewRequest(operation);
@@ -118,25 +129,17 @@ class IppExchange {
     return response;
   }
 
-  // The printer's spelling of `wanted` when it takes it; else octet-stream
-  // when it takes that; else `wanted` all the same, for it to judge.
-  std::string FormatToSend(const char* wanted) {
+  // The format to send the job in (ChooseDocumentFormat); nullopt when the
+  // printer gave no answer.
+  std::optional<std::string> FormatToSend(const char* wanted) {
     ipp_t* request = NewRequest(IPP_OP_GET_PRINTER_ATTRIBUTES);
     ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", nullptr,
                  "document-format-supported");
     ipp_t* response = Ask(request);
-    std::string octetStream, chosen;
-    ipp_attribute_t* formats = response ? ippFindAttribute(response, "document-format-supported", IPP_TAG_MIMETYPE)
-                                        : nullptr;
-    for (int i = 0; formats && i < ippGetCount(formats); ++i) {
-      const char* format = ippGetString(formats, i, nullptr);
-      if (!format) continue;
-      if (SameFormat(format, wanted)) chosen = format;
-      if (SameFormat(format, kOctetStream)) octetStream = format;
-    }
+    if (!response) return std::nullopt;
+    std::string format = ChooseDocumentFormat(response, wanted);
     ippDelete(response);
-    if (!chosen.empty()) return chosen;
-    return octetStream.empty() ? wanted : octetStream;
+    return format;
   }
 
   JobOutcome PrintJob(const JobFile& jobFile, uintmax_t size, const std::string& format, int& jobId) {
@@ -157,50 +160,49 @@ class IppExchange {
                           });
     if (written == LPR_ERR_JOB_FILE_READ) return written;
     Progressed();
-    if (status != HTTP_STATUS_CONTINUE && !stalled_) return {LPR_ERR_NO_ACK, httpStatus(status)};
-    ipp_t* response = cupsGetResponse(http_, kResource);
-    if (stalled_) {
-      ippDelete(response);
-      return JOB_ERR_STOPPED_TAKING_DATA;
+    if (status != HTTP_STATUS_CONTINUE && !stalled_) {
+      if (WantsCredentials()) return JOB_ERR_IPP_CREDENTIALS;
+      return {LPR_ERR_NO_ACK, httpStatus(status)};
     }
+    ipp_t* response = cupsGetResponse(http_, kResource);
     if (!response) return Unanswered();
     const ipp_status_t result = ippGetStatusCode(response);
-    ipp_attribute_t* id = ippFindAttribute(response, "job-id", IPP_TAG_INTEGER);
-    jobId = id ? ippGetInteger(id, 0) : 0;
+    jobId = IppJobId(response);
     ippDelete(response);
-    if (result > IPP_STATUS_OK_CONFLICTING || jobId <= 0) {
-      return {JOB_ERR_IPP_REFUSED, std::string(ippErrorString(result)) + ": " + cupsLastErrorString()};
-    }
+    if (stalled_) return JOB_ERR_STOPPED_TAKING_DATA;
+    if (IsAuthenticationStatus(result)) return JOB_ERR_IPP_CREDENTIALS;
+    if (result > IPP_STATUS_OK_CONFLICTING || jobId <= 0)
+      return {JOB_ERR_IPP_REFUSED, std::string(ippErrorString(result)) + ": " + IppStatusMessage()};
     return 0;
   }
 
-  // A state change, or a change of its reasons, counts as progress: a job
-  // that stays as it is for the no-progress limit has stalled.
+  // Every answer is progress of the exchange; only a change of the job's
+  // state is progress of the job.
   JobOutcome FollowJob(int jobId) {
-    std::string seen;
+    int state = 0;
+    uint64_t stateSince = settings_.clock->NowMs();
     for (uint32_t pollMs = kFirstJobPollMs;; pollMs = std::min(2 * pollMs, kLongestJobPollMs)) {
       ipp_t* request = NewRequest(IPP_OP_GET_JOB_ATTRIBUTES);
       ippAddInteger(request, IPP_TAG_OPERATION, IPP_TAG_INTEGER, "job-id", jobId);
       static const char* const kWanted[] = {"job-state", "job-state-reasons"};
       ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", 2, nullptr, kWanted);
-      ipp_t* response = cupsDoRequest(http_, request, kResource);
-      if (stalled_) {
+      ipp_t* response = Ask(request);
+      if (!response || stalled_) {
         ippDelete(response);
-        return JOB_ERR_STOPPED_TAKING_DATA;
+        return Unanswered();
       }
-      if (!response) return Unanswered();
-      ipp_attribute_t* stateAttribute = ippFindAttribute(response, "job-state", IPP_TAG_ENUM);
-      const int state = stateAttribute ? ippGetInteger(stateAttribute, 0) : 0;
-      const std::string reasons = Keywords(response, "job-state-reasons");
+      const int now = IppJobState(response);
+      const std::string reasons = IppKeywords(response, "job-state-reasons");
+      const bool credentials = IsAuthenticationStatus(ippGetStatusCode(response));
       ippDelete(response);
-      if (state == IPP_JSTATE_COMPLETED) return 0;
-      if (state == IPP_JSTATE_CANCELED || state == IPP_JSTATE_ABORTED) return {JOB_ERR_IPP_ABORTED, Reasons(reasons)};
-      const std::string now = std::to_string(state) + " " + reasons;
-      if (now != seen) {
-        seen = now;
-        Progressed();
+      if (credentials) return JOB_ERR_IPP_CREDENTIALS;
+      if (now == IPP_JSTATE_COMPLETED) return 0;
+      if (now == IPP_JSTATE_CANCELED || now == IPP_JSTATE_ABORTED) return {JOB_ERR_IPP_ABORTED, Reasons(reasons)};
+      if (now != state) {
+        state = now;
+        stateSince = settings_.clock->NowMs();
       }
-      if (settings_.clock->NowMs() - progressAt_ >= settings_.noProgressMs) return JOB_ERR_STOPPED_TAKING_DATA;
+      if (settings_.clock->NowMs() - stateSince >= settings_.jobStateLimitMs) return {JOB_ERR_IPP_JOB_STUCK, reasons};
       settings_.clock->SleepMs(pollMs);
     }
   }
@@ -211,16 +213,25 @@ class IppExchange {
     ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", nullptr,
                  "printer-state-reasons");
     ipp_t* response = Ask(request);
-    const std::string printerReasons = Keywords(response, "printer-state-reasons");
+    const std::string printerReasons = IppKeywords(response, "printer-state-reasons");
     ippDelete(response);
     if (printerReasons.empty()) return jobReasons;
     return jobReasons.empty() ? "printer: " + printerReasons : jobReasons + "; printer: " + printerReasons;
   }
 
+  // Why a request got no answer: the no-progress limit, credentials, an
+  // answer that is no HTTP or no IPP message, or the connection's error.
   JobOutcome Unanswered() const {
     if (stalled_) return JOB_ERR_STOPPED_TAKING_DATA;
+    if (WantsCredentials()) return JOB_ERR_IPP_CREDENTIALS;
+    // libcups fails without a socket error (or with EINVAL) when what came
+    // back is no HTTP reply, and after an HTTP 200 only when its body is no
+    // IPP message; a printer that closes the connection gives EPIPE.
     const int error = httpError(http_);
-    return {error != 0 ? PlatformWinsockErrorFromErrno(error) : LPR_ERR_NO_ACK, cupsLastErrorString()};
+    const http_status_t status = httpGetStatus(http_);
+    if (error == EINVAL || (error == 0 && status == HTTP_STATUS_ERROR) || status == HTTP_STATUS_OK)
+      return JOB_ERR_IPP_UNREADABLE;
+    return {error != 0 ? PlatformWinsockErrorFromErrno(error) : LPR_ERR_NO_ACK, IppStatusMessage()};
   }
 
   const JobPortSettings& settings_;
@@ -229,6 +240,7 @@ class IppExchange {
   http_t* http_ = nullptr;
   uint64_t progressAt_ = 0;
   bool stalled_ = false;
+  bool credentialsAsked_ = false;
 };
 
 class IppJobPort final : public JobPortClient {

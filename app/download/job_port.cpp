@@ -62,9 +62,12 @@ std::string SocketFailureStatusText(int result) {
 
 std::string JobFailureStatus(const JobOutcome& outcome) {
   switch (outcome.code) {
-    case JOB_ERR_STOPPED_TAKING_DATA: return LprResultMessage(outcome.code);
+    case JOB_ERR_STOPPED_TAKING_DATA:
+    case JOB_ERR_IPP_CREDENTIALS:
+    case JOB_ERR_IPP_UNREADABLE: return LprResultMessage(outcome.code);
     case JOB_ERR_IPP_REFUSED:
     case JOB_ERR_IPP_ABORTED:
+    case JOB_ERR_IPP_JOB_STUCK:
       return std::string(LprResultMessage(outcome.code)) + (outcome.reasons.empty() ? "" : " (" + outcome.reasons + ")");
     default: return SocketFailureStatusText(outcome.code);
   }

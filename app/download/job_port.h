@@ -24,6 +24,10 @@ inline constexpr uint16_t kRawPort = 9100;
 inline constexpr uint16_t kIppPort = 631;
 inline constexpr char kRawPortEnv[] = "GLY_RAW_PORT";
 inline constexpr char kIppPortEnv[] = "GLY_IPP_PORT";
+// How long an IPP job is followed after its state last changed (pending,
+// held, processing, stopped) before it is given up as
+// JOB_ERR_IPP_JOB_STUCK.
+inline constexpr uint32_t kIppJobStateLimitMs = 5 * 60 * 1000;
 
 struct JobPortSettings {
   Clock* clock = &SystemClock();
@@ -32,6 +36,7 @@ struct JobPortSettings {
   uint16_t ippPort = kIppPort;
   uint32_t connectTimeoutMs = kLprConnectTimeoutMs;
   uint32_t noProgressMs = kNoProgressLimitMs;
+  uint32_t jobStateLimitMs = kIppJobStateLimitMs;
 };
 
 // The system clock, the default limits and the ports 515, 9100 and 631,
@@ -74,9 +79,10 @@ inline constexpr const char* kSocketFailureStatusText =
 // kSocketFailureStatusText with the reason of the failed submission `result`.
 std::string SocketFailureStatusText(int result);
 
-// The status cell of a resource whose job was not sent: "The printer
-// stopped taking data." for a stalled one, the printer's reasons for a
-// refused or aborted one, else the socket failure text with its reason.
+// The status cell of a resource whose job was not sent: the result's own
+// text for a stalled job, a printer that asks for credentials or one whose
+// IPP answer cannot be read; with the printer's reasons for a refused,
+// aborted or stuck one; else the socket failure text with its reason.
 std::string JobFailureStatus(const JobOutcome& outcome);
 
 // The three implementations, for MakeJobPortClient.

@@ -44,7 +44,7 @@ std::optional<std::string> JobQuestionsDialogs::AskFormMacroName(ResourceNameKin
     const std::optional<std::string> typed = ToSingleByte(edit->text().trimmed());
     const std::string problem = typed ? ResourceNameProblem(kind, *typed) : ResourceNameProblem(kind, "?");
     if (!problem.empty()) {
-      QtMessageBoxes::ShowText(&dialog, FromSingleByte(problem));
+      QtMessageBoxes::ShowText(&dialog, ShownFromSingleByte(problem));
       edit->setFocus();
       edit->selectAll();
       return;

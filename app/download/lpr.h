@@ -28,7 +28,8 @@ class LprSocket;
 // The results of a job sent to a printer, by any of its job ports, besides
 // 0 and the Winsock error number of a failed socket step
 // (WSAECONNREFUSED 10061, WSAETIMEDOUT 10060 also for a connection that is
-// not made in time, ...).
+// not made in time, ...). The texts of the last three are strings
+// 32900-32902 of the string table too.
 #define LPR_RESULT_MAP(X)                                                              \
   X(LPR_ERR_JOB_FILE_UNREADABLE, -100, "The job file cannot be opened; nothing was sent.") \
   X(LPR_ERR_JOB_FILE_READ, -1, "The job file could not be read while its data was sent.") \
@@ -38,7 +39,10 @@ class LprSocket;
   X(LPR_ERR_NO_ACK, -5, "The printer closed the connection without acknowledging.")         \
   X(JOB_ERR_STOPPED_TAKING_DATA, -6, "The printer stopped taking data.")                  \
   X(JOB_ERR_IPP_REFUSED, -7, "The printer refused the print job.")                        \
-  X(JOB_ERR_IPP_ABORTED, -8, "The printer aborted the print job.")
+  X(JOB_ERR_IPP_ABORTED, -8, "The printer aborted the print job.")                        \
+  X(JOB_ERR_IPP_CREDENTIALS, -9, "The printer asks for a user name and password.")          \
+  X(JOB_ERR_IPP_UNREADABLE, -10, "The printer's IPP answer could not be read.")            \
+  X(JOB_ERR_IPP_JOB_STUCK, -11, "The print job stayed in one state for 5 minutes; it is no longer followed.")
 
 enum LprResult : int {
   LPR_OK = 0,

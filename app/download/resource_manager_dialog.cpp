@@ -92,7 +92,7 @@ void ResourceManagerDialog::ShowState() {
   if (auto* radio = ControlAs<QAbstractButton>(checked)) radio->setChecked(true);
   const std::vector<std::string> parts = logic_.StatusParts();
   for (size_t i = 0; i < statusParts_.size() && i < parts.size(); ++i)
-    statusParts_[i]->setText(FromSingleByte(parts[i]));
+    statusParts_[i]->setText(ShownFromSingleByte(parts[i]));
 }
 
 void ResourceManagerDialog::ShowPrinters() {
@@ -102,10 +102,10 @@ void ResourceManagerDialog::ShowPrinters() {
   const std::vector<std::string> entries = logic_.PrinterEntries();
   bool same = list->count() == static_cast<int>(entries.size());
   for (int i = 0; same && i < list->count(); ++i)
-    same = list->item(i)->text() == FromSingleByte(entries[static_cast<size_t>(i)]);
+    same = list->item(i)->text() == ShownFromSingleByte(entries[static_cast<size_t>(i)]);
   if (!same) {
     list->clear();
-    for (const std::string& entry : entries) list->addItem(FromSingleByte(entry));
+    for (const std::string& entry : entries) list->addItem(ShownFromSingleByte(entry));
   }
   list->setCurrentRow(logic_.selectedPrinter());
 }
@@ -124,7 +124,7 @@ void ResourceManagerDialog::ShowRows() {
     if (!item) item = new QTreeWidgetItem(list);
     const std::string cells[] = {texts.fileName, texts.fontName, texts.typeText, texts.status};
     for (int column = 0; column < 4; ++column) {
-      const QString text = FromSingleByte(cells[column]);
+      const QString text = ShownFromSingleByte(cells[column]);
       if (item->text(column) != text) item->setText(column, text);
     }
   }
@@ -154,7 +154,7 @@ std::string ResourceManagerDialog::ChooseExportFile() {
 }
 
 void ResourceManagerDialog::ShowText(const std::string& text) {
-  QtMessageBoxes::ShowText(this, FromSingleByte(text));
+  QtMessageBoxes::ShowText(this, ShownFromSingleByte(text));
 }
 
 void ResourceManagerDialog::SetWaitCursor(bool busy) { SetProgramWaitCursor(busy); }

@@ -228,6 +228,7 @@ void ResourceManagerLogic::ExportToFile() {
   if (const ExportFile::Opened opened = output.Open(path, inputs); opened != ExportFile::Opened::kOpen) {
     ReportExportProblem(opened == ExportFile::Opened::kNotRegularFile ? kExportNotRegularText
                         : opened == ExportFile::Opened::kIsAnInput    ? kExportIsAnInputText
+                        : opened == ExportFile::Opened::kForeignLink  ? kExportForeignLinkText
                                                                       : kExportNotCreatedText,
                         path);
     return;

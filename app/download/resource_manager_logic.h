@@ -25,6 +25,8 @@ class UiThread;
 // Why an export wrote nothing to the chosen file ("%s": its path).
 inline constexpr char kExportNotRegularText[] = "%s is not a regular file: nothing was exported.";
 inline constexpr char kExportIsAnInputText[] = "%s is one of the files to export: nothing was exported.";
+inline constexpr char kExportForeignLinkText[] =
+    "%s is a link of another user in a folder others can write to: nothing was exported.";
 inline constexpr char kExportNotCreatedText[] = "No file can be made beside %s: nothing was exported.";
 inline constexpr char kExportNotWrittenText[] =
     "The export to %s could not be written whole; the file was left as it was.";

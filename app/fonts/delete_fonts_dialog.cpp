@@ -30,11 +30,11 @@ DeleteFontsDialog::DeleteFontsDialog(MessageBoxes& boxes, UiThread& uiThread, Cl
   Bind(kCancelButton, Notification::Clicked, [this] { logic_.OnCancel(); });
   Bind(kCloseButton, Notification::Clicked, [this] { logic_.OnClose(); });
   logic_.Initialize();
-  SetControlText(kPrinterText, FromSingleByte(logic_.printerText()));
+  SetControlText(kPrinterText, ShownFromSingleByte(logic_.printerText()));
   if (table) {
     for (const FontEntry& font : logic_.fonts())
       table->addTopLevelItem(new QTreeWidgetItem(
-          {FromSingleByte(FontName(font)), FromSingleByte(FontTypeText(font)), QString()}));
+          {ShownFromSingleByte(FontName(font)), ShownFromSingleByte(FontTypeText(font)), QString()}));
   }
   ShowState();
 }

@@ -42,7 +42,7 @@ FontListDialog::FontListDialog(MessageBoxes& boxes, UiThread& uiThread, Clock& c
   }
   if (auto* printerBox = ControlAs<QComboBox>(kPrinterCombo)) {
     const QSignalBlocker quiet(printerBox);
-    for (const std::string& line : logic_.printerLines()) printerBox->addItem(FromSingleByte(line));
+    for (const std::string& line : logic_.printerLines()) printerBox->addItem(ShownFromSingleByte(line));
   }
   statusBar_ = new QStatusBar(this);
   statusBar_->setObjectName(QString::number(kStatusBar));
@@ -74,7 +74,7 @@ std::vector<int> FontListDialog::SelectedRows() const {
 void FontListDialog::ShowState() {
   ShowRows();
   for (int id : {kDeleteButton, kAddFontButton}) EnableControl(id, logic_.IsEnabled(id));
-  if (statusBar_) statusBar_->showMessage(FromSingleByte(logic_.statusText()));
+  if (statusBar_) statusBar_->showMessage(ShownFromSingleByte(logic_.statusText()));
 }
 
 void FontListDialog::ShowRows() {
@@ -85,7 +85,7 @@ void FontListDialog::ShowRows() {
   QList<QTreeWidgetItem*> items;
   for (const FontListLogic::Row& row : logic_.rows()) {
     auto* item = new QTreeWidgetItem;
-    for (int column = 0; column < kFontColumnCount; ++column) item->setText(column, FromSingleByte(row.cells[column]));
+    for (int column = 0; column < kFontColumnCount; ++column) item->setText(column, ShownFromSingleByte(row.cells[column]));
     item->setData(0, Qt::UserRole, row.index);
     items << item;
   }

@@ -25,10 +25,10 @@ PrintProgressDialog::PrintProgressDialog(PrintProgress& progress, QWidget* owner
 PrintProgressDialog::~PrintProgressDialog() { progress_.SetChanged({}); }
 
 void PrintProgressDialog::ShowState() {
-  setWindowTitle(FromSingleByte(progress_.title()));
-  SetControlText(kPrintingText, FromSingleByte(progress_.printingText()));
-  SetControlText(kPageText, FromSingleByte(progress_.pageText()));
-  SetControlText(kPercentText, FromSingleByte(progress_.percentText()));
+  setWindowTitle(ShownFromSingleByte(progress_.title()));
+  SetControlText(kPrintingText, ShownFromSingleByte(progress_.printingText()));
+  SetControlText(kPageText, ShownFromSingleByte(progress_.pageText()));
+  SetControlText(kPercentText, ShownFromSingleByte(progress_.percentText()));
   if (auto* bar = ControlAs<QProgressBar>(kProgressBar)) {
     bar->setRange(0, progress_.barRange());
     bar->setValue(progress_.barPosition());

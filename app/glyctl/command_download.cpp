@@ -54,8 +54,9 @@ std::optional<int> ParallelOf(CommandRun& run) {
   return std::stoi(text);
 }
 
-// The exit status of a download from its rows: a refusal, then any other
-// failure, then a printer skipped for its storage, then what could not be
+// The exit status of a download from its rows: a stalled printer, one that
+// asks for credentials, a stuck IPP job, a refusal, then any other failure,
+// then a printer skipped for its storage, then what could not be
 // confirmed; without verification "Sent, not confirmed" is as good as done.
 class DownloadOutcome {
  public:
@@ -63,19 +64,22 @@ class DownloadOutcome {
   void Add(const std::string& status) {
     if (IsDownloadedStatus(status) || (!verify_ && status == kSentNotConfirmedText)) return;
     if (status == LprResultMessage(JOB_ERR_STOPPED_TAKING_DATA)) stalled_ = true;
+    else if (status == LprResultMessage(JOB_ERR_IPP_CREDENTIALS)) credentials_ = true;
+    else if (status.starts_with(LprResultMessage(JOB_ERR_IPP_JOB_STUCK))) stuck_ = true;
     else if (status == kRefusedByPrinterText) refused_ = true;
     else if (status == kNoHardDiskText || status == kNoFlashMemoryText) noStorage_ = true;
     else if (status == kSentNotConfirmedText) notConfirmed_ = true;
     else failed_ = true;
   }
   int exitStatus() const {
-    return stalled_ ? kExitStoppedTakingData : refused_ ? kExitRefused : failed_ ? kExitPartly : noStorage_ ? kExitNoStorage
-                                     : notConfirmed_ ? kExitNotConfirmed : kExitOk;
+    return stalled_ ? kExitStoppedTakingData : credentials_ ? kExitNeedsCredentials : stuck_ ? kExitJobStuck
+           : refused_ ? kExitRefused : failed_ ? kExitPartly : noStorage_ ? kExitNoStorage
+           : notConfirmed_ ? kExitNotConfirmed : kExitOk;
   }
 
  private:
   bool verify_;
-  bool stalled_ = false, refused_ = false, failed_ = false, noStorage_ = false, notConfirmed_ = false;
+  bool stalled_ = false, credentials_ = false, stuck_ = false, refused_ = false, failed_ = false, noStorage_ = false, notConfirmed_ = false;
 };
 
 }  // namespace

@@ -11,13 +11,15 @@
 #include "glyctl/command_support.h"
 #include "glyctl/exit_codes.h"
 #include "fonts/qt/report_pdf.h"
+#include "text/shown_text.h"
 
 namespace {
 
 // Qt's own notices (a missing runtime folder, font substitutions) are not
 // the command's; only its critical and fatal messages get through.
 void QuietQtMessages(QtMsgType type, const QMessageLogContext&, const QString& message) {
-  if (type == QtCriticalMsg || type == QtFatalMsg) std::fprintf(stderr, "glyctl: %s\n", qPrintable(message));
+  if (type == QtCriticalMsg || type == QtFatalMsg)
+    std::fprintf(stderr, "glyctl: %s\n", ShownUtf8(message.toStdString()).c_str());
 }
 
 // The report measures its text with Qt's fonts, which need an application
@@ -74,7 +76,7 @@ int RunReport(CommandRun& run) {
                                                    FontListReportSubtitle(*found.front(), std::time(nullptr)));
   switch (printed.outcome) {
     case PrintOutcome::Printed:
-      run.console.out() << *pdf << ": " << rows.size() << " font(s) on " << printed.pages << " page(s)\n";
+      run.console.out() << ShownUtf8(*pdf) << ": " << rows.size() << " font(s) on " << printed.pages << " page(s)\n";
       return kExitOk;
     case PrintOutcome::NotPrinted:
       // Not one row fits on the page: nothing is written.

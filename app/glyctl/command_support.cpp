@@ -1,14 +1,13 @@
 #include "glyctl/command_support.h"
 
 #include <algorithm>
-#include <filesystem>
-#include <fstream>
 
 #include "download/classify_resource.h"
 #include "download/converter_operations.h"
 #include "fonts/font_list_logic.h"
 #include "fonts/font_rows.h"
 #include "glyctl/exit_codes.h"
+#include "printers/regular_file.h"
 #include "snmp/contract/glysnmp.h"
 #include "ui/resource_module.h"
 
@@ -72,8 +71,8 @@ std::vector<PrinterRecord*> LookUpPrinters(CommandRun& run, ConsolePrinters& pri
 
 bool CheckResourceFiles(CommandRun& run, const std::vector<std::string>& paths) {
   for (const std::string& path : paths) {
-    if (!std::ifstream(path, std::ios::binary) || std::filesystem::is_directory(path)) {
-      run.console.Message("cannot read " + path);
+    if (std::string error; !IsReadableRegularFile(path, error)) {
+      run.console.Message(error);
       return false;
     }
     const ResourceRow row = ClassifyResource(path, [](const char* file, char* name, ResourceKindInfo* info) {

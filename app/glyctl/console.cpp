@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "text/shown_text.h"
+
 namespace {
 
 constexpr int kBarWidth = 30;
@@ -11,7 +13,8 @@ constexpr int kBarWidth = 30;
 void Console::Message(const std::string& text) {
   const std::lock_guard guard(lock_);
   ClearBar();
-  err_ << "glyctl: " << text << '\n';
+  // Messages name files and printers and quote what printers said.
+  err_ << "glyctl: " << ShownUtf8(text) << '\n';
   DrawBar();
   err_.flush();
 }

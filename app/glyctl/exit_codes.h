@@ -23,4 +23,6 @@ enum GlyctlExit : int {
   kExitRefused = 13,    // a printer took a job, yet does not hold what it stores
   kExitNoStorage = 14,  // a printer lacks the storage asked for: nothing was sent to it
   kExitStoppedTakingData = 15,  // a printer took no data for 30 s; its job was given up
+  kExitNeedsCredentials = 16,   // an IPP printer asks for a user name and password
+  kExitJobStuck = 17,           // an IPP job stayed in one state for 5 minutes
 };

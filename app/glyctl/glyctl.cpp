@@ -46,7 +46,9 @@ constexpr char kExitHelp[] =
     "  13 a printer took a file it then did not hold (refused it)\n"
     "  14 a printer lacks the storage asked for; nothing was sent to it\n"
     "  15 a printer stopped taking data (30 s without progress)\n"
-    "     (a download gives the first of 15, 13, 1, 14 and 12 that applies)\n"
+    "  16 an IPP printer asks for a user name and password (none is sent)\n"
+    "  17 an IPP job stayed in one state on the printer for 5 minutes\n"
+    "     (a download gives the first of 15, 16, 17, 13, 1, 14 and 12 that applies)\n"
     "  128+N  ended by signal N; job folders and unfinished exports removed\n";
 
 const CommandInfo* FindCommand(const std::string& name) {

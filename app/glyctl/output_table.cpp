@@ -1,7 +1,8 @@
 #include "glyctl/output_table.h"
 
 #include <algorithm>
-#include <cstdio>
+
+#include "text/shown_text.h"
 
 std::optional<OutputFormat> ParseOutputFormat(std::string_view text) {
   if (text == "table") return OutputFormat::kTable;
@@ -31,18 +32,9 @@ std::string Cell(const std::vector<std::string>& row, size_t column) {
   return column < row.size() ? row[column] : std::string();
 }
 
-// Control bytes that a printer sent would move the cursor, ring the bell or
-// end a line where the output is shown: blanks in the table and in CSV.
-std::string WithoutControls(std::string_view text) {
-  std::string shown(text);
-  for (char& c : shown)
-    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = ' ';
-  return shown;
-}
-
-std::string Printable(std::string_view text) {
-  return Latin1ToUtf8(WithoutControls(text));
-}
+// Control bytes that a printer sent would move the cursor, ring the bell,
+// end a line or start an escape sequence where the output is shown.
+std::string Printable(std::string_view text) { return Latin1ToUtf8(ShownSingleByte(text)); }
 
 void WriteTable(std::ostream& out, const OutputTable& table) {
   // One byte is one character of the single-byte texts, so byte lengths
@@ -68,7 +60,7 @@ void WriteTable(std::ostream& out, const OutputTable& table) {
 }
 
 std::string CsvField(std::string_view raw) {
-  const std::string shown = WithoutControls(raw);
+  const std::string shown = ShownSingleByte(raw);
   const std::string_view text = shown;
   const bool quote = text.find_first_of(",\"\r\n") != std::string_view::npos ||
                      (!text.empty() && (text.front() == ' ' || text.back() == ' '));
@@ -96,20 +88,13 @@ void WriteCsv(std::ostream& out, const OutputTable& table) {
   for (const auto& row : table.rows) line(row, headings.size());
 }
 
+// A JSON reader keeps \u001b as an ESC for whoever prints the value, so
+// controls are replaced rather than escaped.
 std::string JsonString(std::string_view text) {
   std::string json = "\"";
-  for (const char c : text) {
-    const auto byte = static_cast<unsigned char>(c);
-    if (c == '"' || c == '\\') {
-      json += '\\';
-      json += c;
-    } else if (byte < 0x20 || byte == 0x7F) {
-      char escape[8];
-      std::snprintf(escape, sizeof escape, "\\u%04x", byte);
-      json += escape;
-    } else {
-      json += c;
-    }
+  for (const char c : ShownSingleByte(text)) {
+    if (c == '"' || c == '\\') json += '\\';
+    json += c;
   }
   json += '"';
   return Latin1ToUtf8(json);

@@ -3,7 +3,8 @@
 //
 // The program's texts are single-byte; they are taken as Latin-1 and
 // written as UTF-8, so that every output is valid text whatever bytes a
-// printer reported in a font name.
+// printer reported in a font name. Control characters (C0, DEL and C1) are
+// shown as '?' in every format (text/shown_text.h).
 #pragma once
 
 #include <optional>

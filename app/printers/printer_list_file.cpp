@@ -5,6 +5,8 @@
 #include <fstream>
 
 #include "printers/printer_record.h"
+#include "printers/regular_file.h"
+#include "text/shown_text.h"
 
 namespace {
 
@@ -89,7 +91,7 @@ std::optional<std::vector<SavedPrinter>> ParsePrinterList(std::string_view text,
     const std::string_view addressText = line.substr(0, tab);
     const std::optional<uint32_t> address = ParseDottedAddress(addressText);
     if (!address) {
-      error = where + "not an IPv4 address: " + std::string(addressText);
+      error = where + "not an IPv4 address: " + ShownSingleByte(addressText);
       return std::nullopt;
     }
     SavedPrinter printer;
@@ -99,7 +101,7 @@ std::optional<std::vector<SavedPrinter>> ParsePrinterList(std::string_view text,
       const size_t next = fields.find('\t');
       const std::string_view field = fields.substr(0, next);
       if (!field.empty() && !ApplySetting(field, printer)) {
-        error = where + "not a setting: " + std::string(field);
+        error = where + "not a setting: " + ShownSingleByte(field);
         return std::nullopt;
       }
       fields.remove_prefix(next == std::string_view::npos ? fields.size() : next + 1);
@@ -130,17 +132,7 @@ bool WritePrinterListFile(const std::string& path, const std::vector<const Print
 }
 
 std::optional<std::vector<SavedPrinter>> ReadPrinterListFile(const std::string& path, std::string& error) {
-  std::ifstream file(path, std::ios::binary);
-  if (!file) {
-    error = "cannot read " + path;
-    return std::nullopt;
-  }
-  std::string text(kPrinterListFileLimit + 1, '\0');
-  file.read(text.data(), static_cast<std::streamsize>(text.size()));
-  text.resize(static_cast<size_t>(file.gcount()));
-  if (text.size() > kPrinterListFileLimit) {
-    error = path + " is larger than " + std::to_string(kPrinterListFileLimit) + " bytes";
-    return std::nullopt;
-  }
-  return ParsePrinterList(text, error);
+  const std::optional<std::string> text = ReadRegularFile(path, kPrinterListFileLimit, error);
+  if (!text) return std::nullopt;
+  return ParsePrinterList(*text, error);
 }

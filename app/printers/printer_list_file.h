@@ -54,6 +54,8 @@ std::string PrinterListText(const std::vector<const PrinterRecord*>& printers,
 std::optional<std::vector<SavedPrinter>> ParsePrinterList(std::string_view text, std::string& error);
 
 // Writes or reads the file at `path`; false or nullopt with `error` set.
+// Only a regular file is read (a FIFO, a device or a socket is refused by
+// name), and a line in error is quoted with its controls shown as '?'.
 bool WritePrinterListFile(const std::string& path, const std::vector<const PrinterRecord*>& printers,
                           std::string& error, const PrinterSettingsStore* settings = nullptr);
 std::optional<std::vector<SavedPrinter>> ReadPrinterListFile(const std::string& path, std::string& error);

@@ -9,7 +9,7 @@ using namespace job_port_dialog;
 
 JobPortDialog::JobPortDialog(const PrinterRecord& printer, QWidget* parent) : TemplateDialog(kDialog, parent) {
   if (const auto title = ToSingleByte(windowTitle()))
-    setWindowTitle(FromSingleByte(PrinterDialogTitle(*title, printer)));
+    setWindowTitle(ShownFromSingleByte(PrinterDialogTitle(*title, printer)));
   const uint32_t address = printer.address;
   const PrinterSettings settings = RunPrinterSettings().Get(address);
   if (auto* radio = ControlAs<QAbstractButton>(JobPortRadio(settings.port))) radio->setChecked(true);

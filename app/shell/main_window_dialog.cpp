@@ -58,8 +58,8 @@ void MainWindowDialog::ShowState() {
   ShowItems();
   for (int id : {kFontListButton, kPrintFontListButton, kManageResourcesButton, kHardDiskLabel, kFlashLabel})
     EnableControl(id, logic_.IsEnabled(id));
-  SetControlText(kAddressLabel, FromSingleByte(logic_.addressText()));
-  if (statusBar_) statusBar_->showMessage(FromSingleByte(logic_.statusText()));
+  SetControlText(kAddressLabel, ShownFromSingleByte(logic_.addressText()));
+  if (statusBar_) statusBar_->showMessage(ShownFromSingleByte(logic_.statusText()));
 }
 
 void MainWindowDialog::ShowItems() {
@@ -77,7 +77,7 @@ void MainWindowDialog::ShowItems() {
     const auto& items = logic_.items();
     for (size_t i = 0; i < items.size(); ++i) {
       const int row = static_cast<int>(i);
-      const QString text = FromSingleByte(items[i].text);
+      const QString text = ShownFromSingleByte(items[i].text);
       if (row >= list->count() || list->item(row)->text() != text)
         list->InsertItem(row, text, items[i].checked);
       else
@@ -94,7 +94,7 @@ void MainWindowDialog::ShowItems() {
 }
 
 int MainWindowDialog::ListTextWidth(const std::string& text) {
-  return List()->fontMetrics().horizontalAdvance(FromSingleByte(text));
+  return List()->fontMetrics().horizontalAdvance(ShownFromSingleByte(text));
 }
 
 int MainWindowDialog::ListAverageCharWidth() { return List()->fontMetrics().averageCharWidth(); }

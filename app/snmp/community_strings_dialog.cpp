@@ -19,7 +19,7 @@ CommunityStringsDialog::CommunityStringsDialog(PrinterRecord& printer, QWidget* 
     : TemplateDialog(kDialog, parent), printer_(printer) {
   // Several printers may be listed: the title says whose strings change.
   if (const auto title = ToSingleByte(windowTitle()))
-    setWindowTitle(FromSingleByte(PrinterDialogTitle(*title, printer)));
+    setWindowTitle(ShownFromSingleByte(PrinterDialogTitle(*title, printer)));
   ShowOld(kOldRead, printer.readCommunity, sizeof printer.readCommunity);
   ShowOld(kOldWrite, printer.writeCommunity, sizeof printer.writeCommunity);
   ShowOld(kOldTrap, printer.trapCommunity, sizeof printer.trapCommunity);

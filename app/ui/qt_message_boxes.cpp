@@ -46,7 +46,7 @@ int QtMessageBoxes::Show(int stringId, unsigned style) {
 }
 
 int QtMessageBoxes::ShowMessage(const std::string& text, unsigned style) {
-  return ShowText(owner_ ? owner_ : QApplication::activeWindow(), FromSingleByte(text), style);
+  return ShowText(owner_ ? owner_ : QApplication::activeWindow(), ShownFromSingleByte(text), style);
 }
 
 int QtMessageBoxes::ShowText(QWidget* owner, const QString& text, unsigned style) {

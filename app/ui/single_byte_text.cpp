@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "text/shown_text.h"
+
 namespace {
 
 bool FitsOneByte(const QString& text) {
@@ -13,6 +15,8 @@ bool FitsOneByte(const QString& text) {
 QString FromSingleByte(std::string_view text) {
   return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
 }
+
+QString ShownFromSingleByte(std::string_view text) { return FromSingleByte(ShownSingleByte(text)); }
 
 std::optional<std::string> ToSingleByte(const QString& text) {
   if (!FitsOneByte(text)) return std::nullopt;

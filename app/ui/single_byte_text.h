@@ -11,6 +11,12 @@
 
 QString FromSingleByte(std::string_view text);
 
+// A text that holds what a printer or a file said (a printer name, a font
+// name, a status, a message) as a window shows it: its control characters
+// as '?' (text/shown_text.h). Not for a value the user edits, which must
+// come back as it was.
+QString ShownFromSingleByte(std::string_view text);
+
 // The bytes of `text`; nullopt when it holds a character that a single-byte
 // text cannot hold.
 std::optional<std::string> ToSingleByte(const QString& text);

@@ -14,6 +14,7 @@
 
 #include "fake_clock.h"
 #include "platform/winsock_errors.h"
+#include "hostile_ipp_printer.h"
 #include "ipp_peer.h"
 #include "job_test_support.h"
 #include "temp_dir.h"
@@ -144,6 +145,110 @@ TEST(JobPortNoProgress, APrinterThatStopsTakingDataFailsTheJobAfterThirtySeconds
     EXPECT_GE(clock.NowMs() - start, kNoProgressLimitMs);
   }
   EXPECT_EQ(OpenDescriptors(), descriptors);  // every connection was closed
+}
+
+// Printers that answer what no real one should. Each ends the job with its
+// own text, nothing is ever sent that the user did not give, and nothing a
+// printer says reaches a status raw.
+class HostileIppTest : public ::testing::Test {
+ protected:
+  JobOutcome Send(const HostileIppPrinter& printer) {
+    WriteBytes(dir.file("tmpPsFile.tmp"), kPostScriptJob);
+    JobPortSettings settings;
+    settings.clock = &clock;
+    settings.ippPort = printer.port();
+    return SubmitJob("127.0.0.1", JobPort::Ipp, *OpenJobFile(dir.file("tmpPsFile.tmp")), "GLY", 0, settings);
+  }
+
+  // A printer that takes PostScript and gives its job id 7, then answers
+  // Get-Job-Attributes with `job`.
+  static HostileIppPrinter::Answer TakingJobs(std::function<std::string(const HostileIppPrinter::Request&)> job) {
+    return [job](const HostileIppPrinter::Request& request) {
+      switch (request.operation()) {
+        case IPP_OP_GET_PRINTER_ATTRIBUTES:
+          return HostileIppPrinter::IppAnswer(IPP_STATUS_OK, [](ipp_t* answer) {
+            ippAddString(answer, IPP_TAG_PRINTER, IPP_TAG_MIMETYPE, "document-format-supported", nullptr,
+                         "application/postscript");
+          });
+        case IPP_OP_PRINT_JOB:
+          return HostileIppPrinter::IppAnswer(IPP_STATUS_OK, [](ipp_t* answer) {
+            ippAddInteger(answer, IPP_TAG_JOB, IPP_TAG_INTEGER, "job-id", 7);
+          });
+        default: return job(request);
+      }
+    };
+  }
+  static std::string JobState(ipp_jstate_t state, const std::string& reason) {
+    return HostileIppPrinter::IppAnswer(IPP_STATUS_OK, [&](ipp_t* answer) {
+      ippAddInteger(answer, IPP_TAG_JOB, IPP_TAG_ENUM, "job-state", state);
+      ippAddString(answer, IPP_TAG_JOB, IPP_TAG_KEYWORD, "job-state-reasons", nullptr, reason.c_str());
+    });
+  }
+
+  TempDir dir;
+  FakeClock clock;
+};
+
+TEST_F(HostileIppTest, APrinterThatAsksForCredentialsGetsNoneAndTheJobFails) {
+  for (const std::string& refusal :
+       {HostileIppPrinter::Http("401 Unauthorized", "", "WWW-Authenticate: Basic realm=\"printer\"\r\n"),
+        HostileIppPrinter::Http("401 Unauthorized", "", "WWW-Authenticate: Digest realm=\"p\", nonce=\"1\"\r\n"),
+        HostileIppPrinter::Http("403 Forbidden", "")}) {
+    HostileIppPrinter printer([&](const HostileIppPrinter::Request&) { return refusal; });
+    const JobOutcome outcome = Send(printer);
+    EXPECT_EQ(outcome.code, JOB_ERR_IPP_CREDENTIALS) << refusal << outcome.code << " " << outcome.reasons;
+    EXPECT_EQ(JobFailureStatus(outcome), "The printer asks for a user name and password.");
+    EXPECT_FALSE(printer.sawCredentials());
+  }
+}
+
+TEST_F(HostileIppTest, AnAnswerThatIsNotIppHasItsOwnText) {
+  for (const std::string& garbage :
+       {HostileIppPrinter::Http("200 OK", "\x02\x00\x00", "Content-Type: application/ipp\r\n"),
+        std::string("SSH-2.0-OpenSSH\r\n\r\n")}) {
+    HostileIppPrinter printer([&](const HostileIppPrinter::Request&) { return garbage; });
+    const JobOutcome outcome = Send(printer);
+    EXPECT_EQ(JobFailureStatus(outcome), "The printer's IPP answer could not be read.") << outcome.code;
+  }
+  // A printer that closes the connection is not taken for one that answers garbage.
+  HostileIppPrinter closing([](const HostileIppPrinter::Request&) { return std::string(); });
+  EXPECT_EQ(Send(closing).code, WSAECONNRESET);
+}
+
+TEST_F(HostileIppTest, AJobIsFollowedForFiveMinutesAfterItsStateLastChanged) {
+  // Its reasons change at every poll, its state never: given up.
+  HostileIppPrinter stuck(TakingJobs([](const HostileIppPrinter::Request& request) {
+    return JobState(IPP_JSTATE_PROCESSING, "x-busy-" + std::to_string(request.number));
+  }));
+  const uint64_t start = clock.NowMs();
+  const JobOutcome outcome = Send(stuck);
+  EXPECT_EQ(outcome.code, JOB_ERR_IPP_JOB_STUCK);
+  EXPECT_EQ(JobFailureStatus(outcome).rfind(LprResultMessage(JOB_ERR_IPP_JOB_STUCK), 0), 0u);
+  EXPECT_GE(clock.NowMs() - start, kIppJobStateLimitMs);
+  EXPECT_LT(clock.NowMs() - start, kIppJobStateLimitMs + 5000);
+
+  // Pending for four minutes, processing for four more, then done.
+  const uint64_t sent = clock.NowMs();
+  HostileIppPrinter slow(TakingJobs([&](const HostileIppPrinter::Request&) {
+    const uint64_t elapsed = clock.NowMs() - sent;
+    return elapsed < 240000 ? JobState(IPP_JSTATE_PENDING, "none")
+           : elapsed < 480000 ? JobState(IPP_JSTATE_PROCESSING, "job-printing")
+                              : JobState(IPP_JSTATE_COMPLETED, "job-completed-successfully");
+  }));
+  EXPECT_TRUE(Send(slow).sent());
+}
+
+TEST_F(HostileIppTest, APrintersStatusMessageReachesNoStatusWithControlsOrBidiOverrides) {
+  HostileIppPrinter printer([](const HostileIppPrinter::Request& request) {
+    if (request.operation() != IPP_OP_PRINT_JOB) return HostileIppPrinter::IppAnswer(IPP_STATUS_OK);
+    return HostileIppPrinter::IppAnswer(IPP_STATUS_ERROR_DOCUMENT_FORMAT_NOT_SUPPORTED, [](ipp_t* answer) {
+      ippAddString(answer, IPP_TAG_OPERATION, IPP_TAG_TEXT, "status-message", nullptr,
+                   "\x1b[2J\xc2\x9b" "2J\xe2\x80\xae" "Downloaded\r\x7f");
+    });
+  });
+  const JobOutcome outcome = Send(printer);
+  EXPECT_EQ(outcome.code, JOB_ERR_IPP_REFUSED);
+  EXPECT_NE(outcome.reasons.find("?[2J?2J?Downloaded??"), std::string::npos) << outcome.reasons;
 }
 
 }  // namespace

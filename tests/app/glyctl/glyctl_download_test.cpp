@@ -172,6 +172,15 @@ TEST_F(GlyctlDownloadTest, NothingIsSentForANonFontFileOrAnUnknownPrinter) {
   EXPECT_EQ(notFont.status, kExitBadInput);
   EXPECT_EQ(notFont.err, "glyctl: " + text + ": Invalid font file.\n");
   EXPECT_EQ(Run({"download", scratch.file("missing.pfb"), "--printers", "127.88.22.10"}).status, kExitBadInput);
+  // A FIFO that nobody writes would hold the command for ever.
+  const std::string pipe = scratch.file("pipe");
+  ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+  for (const std::vector<std::string>& args : {std::vector<std::string>{"download", pipe, "--printers", "127.88.22.10"},
+                                               {"download", PclFontFile("Gothic"), "--printers-file", pipe}}) {
+    const GlyctlResult fifo = Run(args);
+    EXPECT_EQ(fifo.status, kExitBadInput);
+    EXPECT_EQ(fifo.err, "glyctl: " + pipe + " is not a regular file\n");
+  }
 
   const GlyctlResult unknown =
       Run({"download", PclFontFile("Gothic"), "--printers", "127.88.22.10", "127.88.22.99"});

@@ -114,15 +114,17 @@ TEST_F(GlyctlTest, AFontListAtTheReadLimitSaysItMayLackFonts) {
   EXPECT_NE(listed.err.find("the list may lack fonts"), std::string::npos) << listed.err;
 }
 
-// Names come from printers: a bell or an escape sequence in one reaches a
-// terminal neither through the table nor through CSV.
-TEST(GlyctlOutput, ControlBytesAreBlanksInTheTableAndInCsv) {
-  const OutputTable table{{{"Name", "name"}}, {{"Evil\x1B[2J\x07" "Font"}}};
-  for (OutputFormat format : {OutputFormat::kTable, OutputFormat::kCsv}) {
+// Names come from printers: a bell, an escape sequence or a C1 control
+// (CSI, OSC) in one reaches a terminal through no format.
+TEST(GlyctlOutput, ControlBytesAreQuestionMarksInEveryFormat) {
+  const OutputTable table{{{"Name", "name"}}, {{"Evil\x1B[2J\x07\x9B" "2J\x9D" "0;t\x7F" "Font"}}};
+  for (OutputFormat format : {OutputFormat::kTable, OutputFormat::kCsv, OutputFormat::kJson}) {
     std::ostringstream out;
     WriteOutputTable(out, table, format);
-    EXPECT_NE(out.str().find("Evil [2J Font"), std::string::npos) << out.str();
-    EXPECT_EQ(out.str().find_first_of("\x1B\x07"), std::string::npos);
+    EXPECT_NE(out.str().find("Evil?[2J??2J?0;t?Font"), std::string::npos) << out.str();
+    EXPECT_EQ(out.str().find_first_of("\x1B\x07\x7F"), std::string::npos);
+    EXPECT_EQ(out.str().find("\xC2\x9B"), std::string::npos);
+    EXPECT_EQ(out.str().find("\\u"), std::string::npos);
   }
 }
 

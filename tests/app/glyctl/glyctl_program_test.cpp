@@ -2,6 +2,7 @@
 // progress bar drawn only when standard error is a terminal.
 #include <arpa/inet.h>
 #include <fcntl.h>
+#include <poll.h>
 #include <pty.h>
 #include <signal.h>
 #include <sys/socket.h>
@@ -15,6 +16,7 @@
 #include "glyctl/commands.h"
 #include "glyctl/exit_codes.h"
 #include "glyctl_fixture.h"
+#include "hostile_ipp_printer.h"
 
 namespace {
 
@@ -36,7 +38,8 @@ pid_t StartGlyctl(const std::vector<std::string>& args) {
 }
 
 // Runs glyctl with `args`, its standard error on a terminal of its own;
-// what the terminal showed, and the exit status.
+// what the terminal showed, and the exit status (-1 when it was still
+// running after a minute, waiting on the terminal, and was killed).
 std::pair<std::string, int> RunOnTerminal(const std::vector<std::string>& args) {
   int terminal = -1;
   const pid_t child = forkpty(&terminal, nullptr, nullptr, nullptr);
@@ -52,7 +55,10 @@ std::pair<std::string, int> RunOnTerminal(const std::vector<std::string>& args) 
   std::string shown;
   char buffer[1024];
   ssize_t got = 0;
-  while ((got = read(terminal, buffer, sizeof buffer)) > 0) shown.append(buffer, static_cast<size_t>(got));
+  pollfd output{terminal, POLLIN, 0};
+  while (poll(&output, 1, 60000) > 0 && (got = read(terminal, buffer, sizeof buffer)) > 0)
+    shown.append(buffer, static_cast<size_t>(got));
+  if (got > 0) kill(child, SIGKILL);
   close(terminal);
   int status = 0;
   waitpid(child, &status, 0);
@@ -94,6 +100,25 @@ TEST_F(GlyctlTest, TheProgressBarIsDrawnOnlyOnATerminal) {
   // Nothing of the bar; a sanitizer's own report may follow on the stream.
   EXPECT_EQ(piped.output.find("Downloading"), std::string::npos) << piped.output;
   EXPECT_EQ(piped.output.find('\r'), std::string::npos) << piped.output;
+}
+
+// A printer that asks for a password gets none, and glyctl asks for none on
+// its terminal: the download ends with its own status.
+TEST_F(GlyctlTest, AnIppPrinterAskingForAPasswordMakesNoPromptOnTheTerminal) {
+  StartPrinters("127.88.32", std::vector<printer_sim::PrinterConfig>(1));
+  HostileIppPrinter printer(
+      [](const HostileIppPrinter::Request&) {
+        return HostileIppPrinter::Http("401 Unauthorized", "", "WWW-Authenticate: Basic realm=\"printer\"\r\n");
+      },
+      "127.88.32.10");
+  EnvOverride ippPort("GLY_IPP_PORT", std::to_string(printer.port()));
+  const std::string font = scratch.file("Gothic.sfp");
+  sim_test::WriteFile(font, sim_test::PclSoftFont("Gothic", 12));
+  const auto [shown, status] = RunOnTerminal({"download", font, "--port", "ipp", "--printers", "127.88.32.10"});
+  EXPECT_EQ(status, kExitNeedsCredentials) << shown;
+  EXPECT_EQ(shown.find("assword"), std::string::npos) << shown;
+  EXPECT_GT(printer.requests(), 0);
+  EXPECT_FALSE(printer.sawCredentials());
 }
 
 // An interrupted download takes its job folder, font data and all, along;

@@ -2,6 +2,7 @@
 #include "printers/printer_list_file.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <fstream>
 
@@ -88,6 +89,21 @@ TEST(PrinterListFile, AddressesAloneAndCommentsAreReadOtherLinesRefusedWithTheir
   std::ofstream(scratch.file("big.txt")) << std::string(kPrinterListFileLimit + 1, '#');
   EXPECT_FALSE(ReadPrinterListFile(scratch.file("big.txt"), error));
   EXPECT_FALSE(ReadPrinterListFile(scratch.file("missing.txt"), error));
+}
+
+// A FIFO, a folder or a device in the list's place is refused at once by its
+// name; a bad line is quoted without the controls it holds.
+TEST(PrinterListFile, OnlyARegularFileIsReadAndABadLineIsQuotedWithoutItsControls) {
+  TempDir scratch;
+  ASSERT_EQ(mkfifo(scratch.file("fifo").c_str(), 0600), 0);
+  for (const std::string& path : {scratch.file("fifo"), scratch.path(), std::string("/dev/zero")}) {
+    std::string error;
+    EXPECT_FALSE(ReadPrinterListFile(path, error));
+    EXPECT_EQ(error, path + " is not a regular file");
+  }
+  std::string error;
+  EXPECT_FALSE(ParsePrinterList("10.0.0.1\tx\x1b]0;owned\x07\x9b" "2J\r\n", error));
+  EXPECT_EQ(error, "line 1: not a setting: x?]0;owned??2J");
 }
 
 }  // namespace

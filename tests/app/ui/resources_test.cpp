@@ -2,6 +2,7 @@
 #include <QAction>
 #include <set>
 
+#include "download/lpr.h"
 #include "qt_test_environment.h"
 #include "ui/resource_qt.h"
 #include "ui/transparent_bitmap_static.h"
@@ -34,6 +35,10 @@ TEST(Resources, StringTableHoldsTheQuotedTexts) {
   EXPECT_EQ(ResourceText(32842), "Can't write into the file.");
   EXPECT_EQ(ResourceText(32881), "Please select the font(s) to delete.");
   EXPECT_EQ(ResourceText(1), "");
+  // The job ports' own texts for IPP failures.
+  for (const auto& [id, result] : {std::pair{32900, JOB_ERR_IPP_CREDENTIALS}, std::pair{32901, JOB_ERR_IPP_UNREADABLE},
+                                   std::pair{32902, JOB_ERR_IPP_JOB_STUCK}})
+    EXPECT_EQ(ResourceText(id), LprResultMessage(result)) << id;
 }
 
 TEST(Resources, MenusCarryTheirCommands) {
