@@ -79,7 +79,15 @@ std::string ShapePjlReply(std::string_view reply, const PjlPersonality& pjl) {
   }
   const bool echoed = !lines.empty() && IsPjlLine(lines.front(), "") && !IsPjlLine(lines.front(), "ECHO") &&
                       !IsPjlLine(lines.front(), "USTATUS") && !upload;
-  if (pjl.noCommandEcho && echoed) lines.erase(lines.begin());
+  if (pjl.noCommandEcho && echoed) {
+    // What FSQUERY tells on that line stays: its TYPE= and SIZE=.
+    const size_t options = lines.front().find(" TYPE=");
+    if (options == std::string::npos) {
+      lines.erase(lines.begin());
+    } else {
+      lines.front().erase(0, options + 1);
+    }
+  }
   std::string shaped = pjl.nulBeforePjl && !lines.empty() && IsPjlLine(lines.front(), "") ? std::string(2, '\0') : "";
   for (size_t i = 0; i < lines.size(); ++i) {
     // The echoed words are the client's own.

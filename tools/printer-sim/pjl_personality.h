@@ -4,7 +4,8 @@
 // printer's PjlPersonality says: its line ends, keys in lower case, blanks
 // around "=", NULs before "@PJL", SIZE= before TYPE=, the echoed command
 // line left out (an FSUPLOAD keeps its header line, which carries the
-// size of its data, and an ECHO its words). Upload data stays as it is.
+// size of its data, an FSQUERY the TYPE= and SIZE= of that line, and an
+// ECHO its words). Upload data stays as it is.
 #pragma once
 
 #include <string>

@@ -232,6 +232,7 @@ TEST_P(PjlPersonalities, FontsAreListedWholeAndTheRightOneDeleted) {
   const PjlFonts read = ReadPjlFonts(printer);
   ASSERT_EQ(read.status, PjlStatus::kAnswered);
   EXPECT_EQ(read.fonts.size(), 4u + 3u + 2u) << "four files, three PCL and two PostScript internal fonts";
+  EXPECT_EQ(QueryPjlStoredFile(printer, "0:\\pcl\\fonts\\Bulk01"), StoredFile::kStored);
   const FontEntry* bulk02 = Named(read, "Bulk02");
   ASSERT_TRUE(bulk02 && Named(read, "Bulk01") && Named(read, "Bulk03") && Named(read, "Elegant"));
 
