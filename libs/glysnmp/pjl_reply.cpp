@@ -378,22 +378,38 @@ std::vector<std::string> ReadConfigOptions(std::string_view reply, std::string_v
   return options;
 }
 
-std::optional<std::string_view> ReadUploadBytes(std::string_view reply) {
-  while (!reply.empty() && (reply.front() == '\0' || reply.front() == '\r' || reply.front() == '\n')) {
-    reply.remove_prefix(1);
-  }
-  const size_t end = reply.find('\n');
-  if (end == std::string_view::npos || !StartsWithWord(reply, "@PJL") ||
-      !StartsWithWord(Trimmed(reply.substr(4)), "FSUPLOAD")) {
+namespace {
+
+// The data of an FSUPLOAD reply: where it starts after the header line,
+// and how long the header's SIZE= says it is.
+std::optional<std::pair<size_t, uint64_t>> UploadData(std::string_view reply) {
+  const size_t start = reply.find_first_not_of(std::string_view("\0\r\n", 3));
+  if (start == std::string_view::npos) return std::nullopt;
+  const size_t end = reply.find('\n', start);
+  std::string_view header = reply.substr(start, end - start);
+  if (end == std::string_view::npos || !StartsWithWord(header, "@PJL") ||
+      !StartsWithWord(Trimmed(header.substr(4)), "FSUPLOAD")) {
     return std::nullopt;
   }
-  std::string_view header = reply.substr(0, end);
   while (!header.empty() && header.back() == '\r') header.remove_suffix(1);
   std::optional<std::string_view> size = OptionValue(AfterQuotedName(header), "SIZE");
   std::optional<uint64_t> count = size ? WholeNumber(Trimmed(*size)) : std::nullopt;
   if (!count) return std::nullopt;
-  std::string_view bytes = reply.substr(end + 1);
-  return bytes.substr(0, static_cast<size_t>(std::min<uint64_t>(*count, bytes.size())));
+  return std::pair(end + 1, *count);
+}
+
+}  // namespace
+
+std::optional<uint64_t> ReadUploadSize(std::string_view reply) {
+  std::optional<std::pair<size_t, uint64_t>> data = UploadData(reply);
+  return data ? std::optional<uint64_t>(data->second) : std::nullopt;
+}
+
+std::optional<std::string_view> ReadUploadBytes(std::string_view reply) {
+  std::optional<std::pair<size_t, uint64_t>> data = UploadData(reply);
+  if (!data) return std::nullopt;
+  std::string_view bytes = reply.substr(data->first);
+  return bytes.substr(0, static_cast<size_t>(std::min<uint64_t>(data->second, bytes.size())));
 }
 
 FontFileName ReadFontFileName(std::string_view head) {

@@ -64,6 +64,8 @@ std::vector<FileSystemVolume> ReadFileSystemTable(std::string_view reply);
 // indented (by tabs or blanks) under the line that names it, in capitals.
 std::vector<std::string> ReadConfigOptions(std::string_view reply, std::string_view feature);
 
+// How many bytes of data follow an FSUPLOAD reply's header line (its SIZE=).
+std::optional<uint64_t> ReadUploadSize(std::string_view reply);
 // The bytes of an FSUPLOAD reply after its header line.
 std::optional<std::string_view> ReadUploadBytes(std::string_view reply);
 

@@ -1,8 +1,9 @@
 #include "pjl_stream.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cstdint>
+
+#include "pjl_reply.h"
 
 namespace glysnmp {
 namespace {
@@ -29,28 +30,6 @@ std::string PjlCommandOf(std::string_view line, size_t* rest = nullptr) {
   }
   if (rest) *rest = at;
   return word;
-}
-
-// SIZE= of an FSUPLOAD header line, after its quoted name.
-std::optional<uint64_t> UploadSize(std::string_view header) {
-  const size_t open = header.find('"');
-  const size_t close = open == kNotFound ? open : header.find('"', open + 1);
-  if (close != kNotFound) header.remove_prefix(close + 1);
-  for (size_t at = 0; at + 4 <= header.size(); ++at) {
-    if ((at > 0 && !IsBlank(header[at - 1])) || Upper(header[at]) != 'S' || Upper(header[at + 1]) != 'I' ||
-        Upper(header[at + 2]) != 'Z' || Upper(header[at + 3]) != 'E') {
-      continue;
-    }
-    size_t value = at + 4;
-    while (value < header.size() && IsBlank(header[value])) ++value;
-    if (value == header.size() || header[value] != '=') continue;
-    ++value;
-    while (value < header.size() && IsBlank(header[value])) ++value;
-    uint64_t size = 0;
-    auto [end, error] = std::from_chars(header.data() + value, header.data() + header.size(), size);
-    if (error == std::errc() && end != header.data() + value) return size;
-  }
-  return std::nullopt;
 }
 
 // Where a line that starts with "@PJL" begins after `from`, or kNotFound.
@@ -89,7 +68,7 @@ std::optional<PjlBlock> PjlReplyStream::Next(bool ended) {
   size_t end = kNotFound;   // where the block's bytes end
   size_t next = kNotFound;  // where the block after it starts
   if (command == "FSUPLOAD" && lineEnd != kNotFound) {
-    if (std::optional<uint64_t> size = UploadSize(text.substr(0, lineEnd))) {
+    if (std::optional<uint64_t> size = ReadUploadSize(text.substr(0, lineEnd + 1))) {
       if (text.size() - lineEnd - 1 < *size) {
         if (!ended) return std::nullopt;
         end = next = text.size();
