@@ -94,8 +94,9 @@ void AppSocketSession::OnLine(std::string& reply) {
     if (payloadLeft_ > 0) {
       mode_ = Mode::kPayload;
     } else if (keepPayload_) {
-      pjl_.FinishPayload({}, answer);
-      AnswerPjl(std::move(answer), reply);
+      std::string stored;
+      pjl_.FinishPayload({}, stored);
+      AnswerPjl(std::move(stored), reply);
     }
   } else if (outcome.language) {
     language_ = *outcome.language;
