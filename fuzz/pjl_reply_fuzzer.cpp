@@ -21,6 +21,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   CheckName(reply.type);
   for (const glysnmp::DirectoryEntry& entry : glysnmp::ReadDirectoryEntries(reply.lines)) CheckName(entry.name);
   glysnmp::ReadFileSystemTable(bytes);
+  for (const std::string& option : glysnmp::ReadConfigOptions(bytes, "LANGUAGES")) CheckName(option);
   if (std::optional<std::string_view> upload = glysnmp::ReadUploadBytes(bytes)) {
     if (upload->data() < bytes.data() || upload->data() + upload->size() > bytes.data() + bytes.size()) {
       __builtin_trap();

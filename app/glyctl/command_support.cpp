@@ -38,10 +38,11 @@ int FontListFailure(CommandRun& run, int32_t readResult) {
                           " Give it as pjl-password= in the community file.");
       return kExitNoFileSystem;
     default:
-      // Refused SNMPv3 credentials say why.
+      // Refused SNMPv3 credentials and a PJL exchange cut short say why.
+      const bool told = readResult <= kSnmpAuthenticationFailed || readResult == kSnmpPjlDeadlinePassed ||
+                        readResult == kSnmpPjlTooManyRequests;
       run.console.Message("cannot read the font list of " + address +
-                          (readResult <= kSnmpAuthenticationFailed ? std::string(": ") + SnmpResultText(readResult)
-                                                                   : std::string()));
+                          (told ? std::string(": ") + SnmpResultText(readResult) : std::string()));
       return kExitNoPrinter;
   }
 }

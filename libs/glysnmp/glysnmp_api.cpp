@@ -117,6 +117,8 @@ int32_t ReadFontsOverPjl(const PrinterRecord& printer, std::optional<int32_t> af
     case PjlStatus::kRefused: return kNoAnswer;
     case PjlStatus::kNoFileSystemAccess: return kSnmpFontsNoFileSystemAccess;
     case PjlStatus::kFileSystemLocked: return kSnmpFontsFileSystemLocked;
+    case PjlStatus::kDeadlinePassed: return kSnmpPjlDeadlinePassed;
+    case PjlStatus::kTooManyRequests: return kSnmpPjlTooManyRequests;
   }
   for (const FontEntry& entry : read.fonts) {
     if (!afterIndex || entry.index > *afterIndex) fonts->push_back(entry);
@@ -313,7 +315,12 @@ int32_t SnmpDeleteFontStart(DeleteContext* context, int32_t fontIndex) {
   // run's word remembers it for the polls and the fonts that follow.
   if (context->state == kDeleteOverSnmp || HasFontTable(*session)) return kNoAnswer;
   context->state = kDeleteOverPjl;
-  return DeletePjlFont(PjlPrinterOf(*context->printer), fontIndex) == PjlStatus::kAnswered ? kOk : kNoAnswer;
+  switch (DeletePjlFont(PjlPrinterOf(*context->printer), fontIndex)) {
+    case PjlStatus::kAnswered: return kOk;
+    case PjlStatus::kDeadlinePassed: return kSnmpPjlDeadlinePassed;
+    case PjlStatus::kTooManyRequests: return kSnmpPjlTooManyRequests;
+    default: return kNoAnswer;
+  }
 }
 
 int32_t SnmpDeleteFontPoll(DeleteContext* context, int32_t fontIndex, uint32_t* pending) {
@@ -375,6 +382,8 @@ const char* SnmpResultText(int32_t result) {
     case kSnmpAddNotAPrinter: return "not a printer";
     case kSnmpFontsNoFileSystemAccess: return "the printer's file system cannot be reached";
     case kSnmpFontsFileSystemLocked: return "the printer's file system wants a PJL password";
+    case kSnmpPjlDeadlinePassed: return "the printer's PJL answers took longer than the whole exchange may last";
+    case kSnmpPjlTooManyRequests: return "the printer's PJL answers needed more requests than an exchange may make";
     case kSnmpAuthenticationFailed: return "authentication failed";
     case kSnmpUnknownUser: return "unknown user";
     case kSnmpLevelNotAllowed: return "security level not allowed for this user";

@@ -59,11 +59,32 @@ struct FontFile {
   const FontFolder* folder = nullptr;
 };
 
+// What a volume of INFO FILESYS is: flash memory when its location says
+// so, no storage for downloads when it is RAM or ROM, else a disk (also
+// when the printer leaves the location empty).
+bool IsFlash(const FileSystemVolume& volume) { return volume.location.find("FLASH") != std::string::npos; }
+bool IsMemory(const FileSystemVolume& volume) {
+  return volume.location.rfind("RAM", 0) == 0 || volume.location.rfind("ROM", 0) == 0;
+}
+
+// The status of a conversation that ended without an answer.
+PjlStatus FailureOf(const PjlClient& client) {
+  switch (client.failure()) {
+    case PjlFailure::kDeadlinePassed: return PjlStatus::kDeadlinePassed;
+    case PjlFailure::kTooManyRequests: return PjlStatus::kTooManyRequests;
+    case PjlFailure::kNone:
+    case PjlFailure::kNoAnswer: break;
+  }
+  return PjlStatus::kUnreachable;
+}
+
+bool OverBounds(const PjlClient& client) { return FailureOf(client) != PjlStatus::kUnreachable; }
+
 std::vector<Volume> VolumesOf(PjlClient& client) {
   std::vector<Volume> volumes;
   if (std::optional<std::string> reply = client.Exchange(PjlLine("INFO FILESYS"), kMostInfoBytes)) {
     for (const FileSystemVolume& found : ReadFileSystemTable(*reply)) {
-      volumes.push_back({found.volume, found.location == "FLASH" ? kFontInFlash : kFontOnHardDisk});
+      volumes.push_back({found.volume, IsFlash(found) ? kFontInFlash : kFontOnHardDisk});
     }
   }
   if (volumes.empty()) {
@@ -81,24 +102,32 @@ PjlStatus ListFontFiles(PjlClient& client, std::vector<FontFile>* files) {
   for (const Volume& volume : VolumesOf(client)) {
     for (const FontFolder& folder : kFontFolders) {
       const std::string path = volume.name + "\\" + std::string(folder.path);
+      // Pages as long as the printer makes them, until one adds nothing:
+      // a printer may give fewer entries than asked for, or ignore ENTRY.
+      std::set<std::string> seen;
       for (size_t entry = 1; files->size() < kMostFontFiles;) {
         std::optional<std::string> reply = client.Exchange(
             PjlLine("FSDIRLIST " + Quoted(path) + " ENTRY=" + std::to_string(entry) +
                     " COUNT=" + std::to_string(kDirectoryPage)),
             kMostPageBytes);
-        if (!reply) return PjlStatus::kUnreachable;
+        if (!reply) return FailureOf(client);
         FileSystemReply listing = ReadFileSystemReply(*reply);
         answered = answered || listing.answered;
         if (listing.fileError) refused = refused || *listing.fileError == 0;
         if (!listing.answered || listing.fileError) break;
         anyListed = true;
-        for (const DirectoryEntry& found : ReadDirectoryEntries(listing.lines)) {
-          if (!found.directory && files->size() < kMostFontFiles) {
+        const std::vector<DirectoryEntry> page = ReadDirectoryEntries(listing.lines);
+        bool added = false;
+        for (const DirectoryEntry& found : page) {
+          if (!seen.insert(found.name).second) continue;
+          added = true;
+          const bool dots = found.name == "." || found.name == "..";
+          if (!found.directory && !dots && files->size() < kMostFontFiles) {
             files->push_back({path + "\\" + found.name, 0, volume.location, &folder});
           }
         }
-        if (listing.lines.size() < kDirectoryPage) break;
-        entry += listing.lines.size();
+        if (!added) break;
+        entry += page.size();
       }
     }
   }
@@ -127,7 +156,8 @@ void SetName(FontEntry& entry, std::string_view name) {
 }
 
 // The entry for one font file, named by its first bytes; nullopt for a file
-// that is no font.
+// that is no font, and for one the printer did not answer for
+// (client.failure() tells).
 std::optional<FontEntry> DescribeFile(PjlClient& client, const FontFile& file) {
   std::optional<std::string> head = Upload(client, file.path, 0, kHeadBytes);
   if (!head) return std::nullopt;
@@ -154,20 +184,11 @@ std::optional<FontEntry> DescribeFile(PjlClient& client, const FontFile& file) {
 }
 
 // The languages INFO CONFIG lists.
-std::string LanguagesOf(PjlClient& client) {
+std::set<std::string> LanguagesOf(PjlClient& client) {
   std::optional<std::string> reply = client.Exchange(PjlLine("INFO CONFIG"), kMostInfoBytes);
   if (!reply) return {};
-  const size_t at = reply->find("LANGUAGES");
-  if (at == std::string::npos) return {};
-  // The options are the tab-indented lines after the heading.
-  std::string languages;
-  size_t line = reply->find('\n', at);
-  while (line != std::string::npos && line + 1 < reply->size() && (*reply)[line + 1] == '\t') {
-    const size_t end = reply->find('\n', line + 1);
-    languages += reply->substr(line + 2, end - line - 2) + " ";
-    line = end;
-  }
-  return languages;
+  std::vector<std::string> options = ReadConfigOptions(*reply, "LANGUAGES");
+  return {options.begin(), options.end()};
 }
 
 std::vector<FontEntry> InternalPclFonts(PjlClient& client) {
@@ -191,8 +212,11 @@ std::vector<FontEntry> InternalPclFonts(PjlClient& client) {
 
 // The PostScript fonts that are not among the font files already listed.
 std::vector<FontEntry> InternalPostScriptFonts(PjlClient& client, const std::set<std::string>& onDisk) {
+  // PostScript output has no form feed: the INFO ID reply after it marks
+  // its end, also on a printer that answers the ECHO first.
   std::optional<std::string> reply = client.Exchange(
-      PjlLine("ENTER LANGUAGE=POSTSCRIPT") + "(*) {cvn ==} 128 string /Font resourceforall\n\x04\x1B%-12345X",
+      PjlLine("ENTER LANGUAGE=POSTSCRIPT") + "(*) {cvn ==} 128 string /Font resourceforall\n\x04\x1B%-12345X" +
+          PjlLine("INFO ID"),
       kMostReadbackBytes);
   std::vector<FontEntry> fonts;
   if (!reply) return fonts;
@@ -230,15 +254,24 @@ PjlFonts ReadPjlFonts(const PjlPrinter& printer) {
   std::set<std::string> fileFonts;
   for (const FontFile& file : files) {
     std::optional<FontEntry> entry = DescribeFile(*client, file);
+    if (client->failure() != PjlFailure::kNone) {
+      result.status = FailureOf(*client);
+      return result;
+    }
     if (!entry) continue;
     fileFonts.insert(entry->name);
     result.fonts.push_back(*entry);
   }
   const size_t fileCount = result.fonts.size();
-  const std::string languages = LanguagesOf(*client);
+  const std::set<std::string> languages = LanguagesOf(*client);
   std::vector<FontEntry> pcl, postScript;
-  if (languages.find("PCL") != std::string::npos) pcl = InternalPclFonts(*client);
-  if (languages.find("POSTSCRIPT") != std::string::npos) postScript = InternalPostScriptFonts(*client, fileFonts);
+  if (languages.count("PCL") != 0) pcl = InternalPclFonts(*client);
+  if (languages.count("POSTSCRIPT") != 0) postScript = InternalPostScriptFonts(*client, fileFonts);
+  if (OverBounds(*client)) {
+    result.status = FailureOf(*client);
+    result.fonts.clear();
+    return result;
+  }
   result.fonts.insert(result.fonts.end(), pcl.begin(), pcl.end());
   result.fonts.insert(result.fonts.end(), postScript.begin(), postScript.end());
   std::sort(result.fonts.begin(), result.fonts.end(),
@@ -250,6 +283,35 @@ PjlFonts ReadPjlFonts(const PjlPrinter& printer) {
   return result;
 }
 
+int32_t PjlFontSource(const PjlPrinter& printer) {
+  std::unique_ptr<PjlClient> client = PjlClient::Open(printer.address, printer.password, printer.settings);
+  if (!client) return kFontSourceNone;
+  // The first entries of each font folder tell whether it holds a file;
+  // a file system that is locked or ignores its commands gives no list.
+  bool answered = false, refused = false, anyListed = false;
+  for (const Volume& volume : VolumesOf(*client)) {
+    for (const FontFolder& folder : kFontFolders) {
+      const std::string path = volume.name + "\\" + std::string(folder.path);
+      std::optional<std::string> reply =
+          client->Exchange(PjlLine("FSDIRLIST " + Quoted(path) + " ENTRY=1 COUNT=4"), kMostPageBytes);
+      if (!reply) return kFontSourceNone;
+      const FileSystemReply listing = ReadFileSystemReply(*reply);
+      answered = answered || listing.answered;
+      if (listing.fileError) refused = refused || *listing.fileError == 0;
+      if (!listing.answered || listing.fileError) continue;
+      anyListed = true;
+      for (const DirectoryEntry& found : ReadDirectoryEntries(listing.lines)) {
+        if (!found.directory) return kFontSourcePjl;
+      }
+    }
+  }
+  if (!answered || (refused && !anyListed)) return kFontSourceNone;
+  const std::set<std::string> languages = LanguagesOf(*client);
+  if (languages.count("PCL") != 0) return kFontSourcePclReadback;
+  if (languages.count("POSTSCRIPT") != 0) return kFontSourcePostScript;
+  return kFontSourceNone;
+}
+
 PjlStatus DeletePjlFont(const PjlPrinter& printer, int32_t index) {
   std::unique_ptr<PjlClient> client = PjlClient::Open(printer.address, printer.password, printer.settings);
   if (!client) return PjlStatus::kUnreachable;
@@ -257,10 +319,17 @@ PjlStatus DeletePjlFont(const PjlPrinter& printer, int32_t index) {
   if (PjlStatus status = ListFontFiles(*client, &files); status != PjlStatus::kAnswered) return status;
   for (const FontFile& file : files) {
     if (file.index != index) continue;
-    // A deletion answers nothing when it succeeds; a FILEERROR says why not.
-    std::optional<std::string> reply = client->Exchange(PjlLine("FSDELETE " + Quoted(file.path)), kMostInfoBytes);
-    if (!reply) return PjlStatus::kUnreachable;
-    if (ReadFileSystemReply(*reply).fileError) return PjlStatus::kRefused;
+    // A deletion answers nothing when it succeeds, a FILEERROR when it
+    // fails; the FSQUERY after it always answers, so that a printer that
+    // answers the echo first still has a reply to wait for. The first
+    // reply decides: FSDELETE's error, else the query's (the file still
+    // being there is for the polls to see out).
+    constexpr int32_t kFileNotFound = 3;
+    std::optional<std::string> reply = client->Exchange(
+        PjlLine("FSDELETE " + Quoted(file.path)) + PjlLine("FSQUERY " + Quoted(file.path)), kMostInfoBytes);
+    if (!reply) return FailureOf(*client);
+    const std::optional<int32_t> error = ReadFileSystemReply(*reply).fileError;
+    if (error && *error != kFileNotFound) return PjlStatus::kRefused;
     std::lock_guard<std::mutex> lock(gStateMutex);
     gDeletions[{printer.address, index}] = file.path;
     return PjlStatus::kAnswered;
@@ -320,10 +389,10 @@ std::optional<StorageInventory> QueryPjlStorage(const PjlPrinter& printer) {
   if (!reply) return std::nullopt;
   StorageInventory inventory;
   for (const FileSystemVolume& volume : ReadFileSystemTable(*reply)) {
-    if (volume.location != "DISK" && volume.location != "FLASH") continue;
+    if (IsMemory(volume)) continue;
     if (inventory.areas.size() == kMostStorageAreas) break;
     StorageArea area;
-    area.kind = volume.location == "FLASH" ? kStorageFlash : kStorageHardDisk;
+    area.kind = IsFlash(volume) ? kStorageFlash : kStorageHardDisk;
     area.description = "PJL volume " + volume.volume;
     area.capacityBytes = volume.totalBytes;
     area.freeBytes = volume.freeBytes;

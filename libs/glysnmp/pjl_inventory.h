@@ -30,6 +30,8 @@ enum class PjlStatus {
   kNoFileSystemAccess,   // the printer answers PJL but ignores its file-system commands
   kFileSystemLocked,     // every file-system query failed: a PJL password is wanted
   kRefused,              // no such font file, or the printer would not delete it
+  kDeadlinePassed,       // the whole listing or deletion took longer than its deadline
+  kTooManyRequests,      // it needed more requests than a listing may make
 };
 
 struct PjlFonts {
@@ -47,6 +49,12 @@ struct PjlPrinter {
 };
 
 PjlFonts ReadPjlFonts(const PjlPrinter& printer);
+
+// SnmpFontSource of a printer without reading its fonts: PJL when the first
+// entries of a font folder hold a file, else the readback its languages
+// offer; none when its file system is locked or ignores its commands, as
+// ReadPjlFonts would find.
+int32_t PjlFontSource(const PjlPrinter& printer);
 
 // Deletes the font file with index `index`; its path is kept for the polls.
 PjlStatus DeletePjlFont(const PjlPrinter& printer, int32_t index);

@@ -2,6 +2,11 @@
 // file-system replies, PCL status readback, PostScript query output, and
 // the first bytes of a stored font file. All of it is untrusted: every
 // reader takes any bytes, bounds what it keeps and never reads past them.
+//
+// PJL replies are read as printers write them, not only as the PJL
+// reference does: lines may end in LF, CR LF or CR CR LF, NULs may come
+// before "@PJL", keywords may be in any case with blanks around "=", and
+// the echoed command line may be missing.
 #pragma once
 
 #include <cstdint>
@@ -18,7 +23,8 @@ inline constexpr size_t kMostPjlNameBytes = 255;
 inline constexpr size_t kMostPjlListed = 4096;
 
 // A file-system reply: the printer's FILEERROR=n when it gave one, and the
-// lines that followed the echoed command line.
+// lines that followed the echoed command line (all its lines when it has
+// none).
 struct FileSystemReply {
   bool answered = false;  // the printer said anything at all
   std::optional<int32_t> fileError;
@@ -37,20 +43,29 @@ struct DirectoryEntry {
   bool directory = false;
   uint64_t size = 0;
 };
-// The FSDIRLIST lines: "name TYPE=FILE SIZE=n" or "name TYPE=DIR", without
-// "." and "..".
+// The FSDIRLIST lines: "name TYPE=FILE SIZE=n" or "name TYPE=DIR", "." and
+// ".." among them (they count as entries of the listing).
 std::vector<DirectoryEntry> ReadDirectoryEntries(const std::vector<std::string>& lines);
 
 // One row of INFO FILESYS.
 struct FileSystemVolume {
-  std::string volume;  // "0:"
+  std::string volume;  // "0:", also where the printer wrote "0:\"
   uint64_t totalBytes = 0;
   uint64_t freeBytes = 0;
-  std::string location;  // DISK, FLASH, RAM, ROM...
-  bool writable = false;
+  std::string location;  // DISK, FLASH, RAM, ROM..., in capitals; may be empty
+  bool writable = false;  // STATUS READ-WRITE, or no status given
 };
+// The rows of the table, their cells found from its column header: cells
+// separated by tabs (empty ones too) or aligned with blanks under the
+// column names.
 std::vector<FileSystemVolume> ReadFileSystemTable(std::string_view reply);
 
+// The options of one feature of INFO CONFIG ("LANGUAGES"): the lines
+// indented (by tabs or blanks) under the line that names it, in capitals.
+std::vector<std::string> ReadConfigOptions(std::string_view reply, std::string_view feature);
+
+// How many bytes of data follow an FSUPLOAD reply's header line (its SIZE=).
+std::optional<uint64_t> ReadUploadSize(std::string_view reply);
 // The bytes of an FSUPLOAD reply after its header line.
 std::optional<std::string_view> ReadUploadBytes(std::string_view reply);
 

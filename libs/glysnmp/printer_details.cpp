@@ -45,7 +45,8 @@ std::optional<int32_t> TakeFontSource(uint32_t address) {
 
 int32_t FontSourceOf(Session& session, const PjlPrinter& printer) {
   if (std::optional<int32_t> source = TakeFontSource(printer.address)) return *source;
-  return HasFontTable(session) ? kFontSourceFontMib : ReadPjlFonts(printer).source;
+  // Told without reading the list, which a slow printer takes long to give.
+  return HasFontTable(session) ? kFontSourceFontMib : PjlFontSource(printer);
 }
 
 }  // namespace

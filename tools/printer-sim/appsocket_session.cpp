@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <cctype>
+#include <utility>
 
 #include "job_plan.h"
+#include "pjl_personality.h"
 #include "pjl_syntax.h"
 #include "postscript_queries.h"
 
@@ -34,7 +36,9 @@ void AppSocketSession::Receive(const uint8_t* data, size_t size, std::string& re
       pos += take;
       if (payloadLeft_ == 0) {
         mode_ = Mode::kPjl;
-        if (keepPayload_) pjl_.FinishPayload(std::move(payload_), reply);
+        std::string answer;
+        if (keepPayload_) pjl_.FinishPayload(std::move(payload_), answer);
+        AnswerPjl(std::move(answer), reply);
         payload_.clear();
       }
       continue;
@@ -81,14 +85,18 @@ void AppSocketSession::OnLine(std::string& reply) {
   std::string line = std::move(line_);
   line_.clear();
   while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.pop_back();
-  PjlChannel::Outcome outcome = pjl_.Command(line, reply);
+  std::string answer;
+  PjlChannel::Outcome outcome = pjl_.Command(line, answer);
+  AnswerPjl(std::move(answer), reply);
   if (outcome.payload) {
     keepPayload_ = outcome.keepPayload;
     payloadLeft_ = *outcome.payload;
     if (payloadLeft_ > 0) {
       mode_ = Mode::kPayload;
     } else if (keepPayload_) {
-      pjl_.FinishPayload({}, reply);
+      std::string stored;
+      pjl_.FinishPayload({}, stored);
+      AnswerPjl(std::move(stored), reply);
     }
   } else if (outcome.language) {
     language_ = *outcome.language;
@@ -127,20 +135,65 @@ bool AppSocketSession::IsPostScript() const {
 
 void AppSocketSession::EndJob(std::string& reply) {
   const std::string_view program = Program();
+  std::string output;
   if (!jobTooLarge_ && !std::all_of(program.begin(), program.end(), IsSpace)) {
     if (!IsPostScript()) {
-      if (pcl_.Run(program, printer_, reply)) printer_.RunDataFile(program);
+      if (pcl_.Run(program, printer_, output)) printer_.RunDataFile(program);
     } else if (IsPostScriptPrintJob(program)) {
       printer_.RunDataFile(program);
     } else {
-      reply += AnswerPostScriptQueries(program, printer_);
+      output = AnswerPostScriptQueries(program, printer_);
     }
   }
+  if (!output.empty()) Answer(std::move(output), false, reply);
   job_.clear();
   jobTooLarge_ = false;
   uelMatched_ = 0;
   language_.clear();
   mode_ = Mode::kPjl;
+}
+
+void AppSocketSession::AnswerPjl(std::string answer, std::string& reply) {
+  if (answer.empty()) return;
+  const PjlPersonality& pjl = printer_.config().pjl;
+  std::string shaped = (pjl.unsolicitedStatus ? UnsolicitedStatus(pjl) : std::string()) + ShapePjlReply(answer, pjl);
+  Answer(std::move(shaped), answer.rfind("@PJL ECHO", 0) == 0, reply);
+}
+
+void AppSocketSession::Answer(std::string bytes, bool echo, std::string& reply) {
+  if (printer_.config().pjl.echoFirst) {
+    if (!echo) {
+      heldForEcho_ += bytes;
+      return;
+    }
+    bytes += std::exchange(heldForEcho_, {});
+  }
+  Emit(std::move(bytes), reply);
+}
+
+void AppSocketSession::Emit(std::string bytes, std::string& reply) {
+  const PjlPersonality& pjl = printer_.config().pjl;
+  uint32_t delayMs = pjl.answerDelayMs;
+  if (pjl.lateAnswer != 0 && printer_.CountAnswer() == pjl.lateAnswer) delayMs = std::max(delayMs, pjl.lateAnswerMs);
+  if (delayMs == 0 && timed_.empty()) {
+    reply += bytes;
+    return;
+  }
+  Clock::time_point due = Clock::now() + std::chrono::milliseconds(delayMs);
+  if (!timed_.empty()) due = std::max(due, timed_.back().due);
+  timed_.push_back({due, std::move(bytes)});
+}
+
+std::optional<Clock::time_point> AppSocketSession::NextReplyDue() const {
+  if (timed_.empty()) return std::nullopt;
+  return timed_.front().due;
+}
+
+void AppSocketSession::TakeDueReplies(Clock::time_point now, std::string& reply) {
+  while (!timed_.empty() && timed_.front().due <= now) {
+    reply += timed_.front().bytes;
+    timed_.pop_front();
+  }
 }
 
 void AppSocketSession::EndOfInput(std::string& reply) {

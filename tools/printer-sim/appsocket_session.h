@@ -13,9 +13,15 @@
 //     text prints.
 // Every buffer is bounded: PJL lines, one job's language data, and the
 // data of a download by the space free on its volume.
+//
+// PJL replies take the shapes and the timing of the printer's
+// PjlPersonality (pjl_personality.h): held until the next ECHO has been
+// answered, preceded by unasked USTATUS reports, and sent late (each
+// answer, or one of them) — answers keep their order.
 #pragma once
 
 #include <cstdint>
+#include <deque>
 #include <string>
 #include <string_view>
 
@@ -37,6 +43,8 @@ class AppSocketSession : public ConnectionSession {
   // Runs the job the client left open, then closes.
   void EndOfInput(std::string& reply) override;
   bool closing() const override { return closed_; }
+  std::optional<Clock::time_point> NextReplyDue() const override;
+  void TakeDueReplies(Clock::time_point now, std::string& reply) override;
 
  private:
   enum class Mode { kPjl, kLanguage, kPayload };
@@ -48,6 +56,13 @@ class AppSocketSession : public ConnectionSession {
   // The job's data from its first byte that is not filler.
   std::string_view Program() const;
   bool IsPostScript() const;
+  // A PJL command's reply, shaped and timed as the personality says.
+  void AnswerPjl(std::string answer, std::string& reply);
+  // Any answer: held behind the next ECHO's on a printer that answers
+  // the ECHO first, else sent.
+  void Answer(std::string bytes, bool echo, std::string& reply);
+  // Bytes to send, now or when the personality's delay has passed.
+  void Emit(std::string bytes, std::string& reply);
 
   Printer& printer_;
   PjlChannel pjl_;
@@ -63,6 +78,12 @@ class AppSocketSession : public ConnectionSession {
   bool keepPayload_ = false;
   std::string payload_;
   bool closed_ = false;
+  std::string heldForEcho_;  // replies of a printer that answers the ECHO first
+  struct TimedReply {
+    Clock::time_point due;
+    std::string bytes;
+  };
+  std::deque<TimedReply> timed_;
 };
 
 }  // namespace printer_sim

@@ -2,8 +2,10 @@
 // reply bytes out, and whether the connection is done.
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace printer_sim {
@@ -18,6 +20,10 @@ class ConnectionSession {
   virtual void EndOfInput(std::string& reply) = 0;
   // Once true, the connection ends after its reply is sent.
   virtual bool closing() const = 0;
+  // A session that holds replies back (a slow printer): when the next one
+  // is due, and the ones due by `now`, appended to `reply`.
+  virtual std::optional<std::chrono::steady_clock::time_point> NextReplyDue() const { return std::nullopt; }
+  virtual void TakeDueReplies(std::chrono::steady_clock::time_point, std::string&) {}
 };
 
 }  // namespace printer_sim

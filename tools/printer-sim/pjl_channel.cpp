@@ -91,34 +91,26 @@ void PjlChannel::Info(const std::string& category, std::string& reply) {
   if (category == "ID") {
     body = Quoted(config.description) + kEnd;
   } else if (category == "CONFIG") {
+    // Options are indented by a tab, or by blanks on some printers.
+    const std::string indent = config.pjl.configBlanks ? "    " : "\t";
     std::string storage;
     int volumes = 0;
     for (const VolumeRow& row : kVolumes) {
       if (!printer_.FindVolume(row.volume)) continue;
-      storage += std::string("\t") + row.location + kEnd;
+      storage += indent + row.location + kEnd;
       ++volumes;
     }
-    body = std::string("IN TRAYS [1 ENUMERATED]") + kEnd + "\tINTRAY1 MP" + kEnd +
-           "OUT TRAYS [1 ENUMERATED]" + kEnd + "\tNORMAL FACEDOWN" + kEnd +
-           "PAPER [2 ENUMERATED]" + kEnd + "\tLETTER" + kEnd + "\tA4" + kEnd +
-           "LANGUAGES [2 ENUMERATED]" + kEnd + "\tPCL" + kEnd + "\tPOSTSCRIPT" + kEnd +
-           "USTATUS [4 ENUMERATED]" + kEnd + "\tDEVICE" + kEnd + "\tJOB" + kEnd + "\tPAGE" + kEnd +
-           "\tTIMED" + kEnd;
+    body = std::string("IN TRAYS [1 ENUMERATED]") + kEnd + indent + "INTRAY1 MP" + kEnd +
+           "OUT TRAYS [1 ENUMERATED]" + kEnd + indent + "NORMAL FACEDOWN" + kEnd +
+           "PAPER [2 ENUMERATED]" + kEnd + indent + "LETTER" + kEnd + indent + "A4" + kEnd +
+           "LANGUAGES [2 ENUMERATED]" + kEnd + indent + "PCL" + kEnd + indent + "POSTSCRIPT" + kEnd +
+           "USTATUS [4 ENUMERATED]" + kEnd + indent + "DEVICE" + kEnd + indent + "JOB" + kEnd + indent + "PAGE" + kEnd +
+           indent + "TIMED" + kEnd;
     if (volumes > 0) body += "MASS STORAGE [" + std::to_string(volumes) + " ENUMERATED]" + kEnd + storage;
     body += "MEMORY=" + std::to_string(kInstalledMemory) + kEnd + "DISPLAY LINES=2" + kEnd +
             "DISPLAY CHARACTER SIZE=16" + kEnd;
   } else if (category == "FILESYS") {
-    std::string rows;
-    int count = 1;
-    for (const VolumeRow& row : kVolumes) {
-      const StorageVolume* volume = printer_.FindVolume(row.volume);
-      if (!volume) continue;
-      rows += std::string("\t") + row.name + "\t" + std::to_string(volume->capacity()) + "\t" +
-              std::to_string(volume->free()) + "\t" + row.location + "\t\tREAD-WRITE" + kEnd;
-      ++count;
-    }
-    reply += "@PJL INFO FILESYS [" + std::to_string(count) + " TABLE]" + kEnd +
-             "\tVOLUME\tTOTAL SIZE\tFREE SPACE\tLOCATION\tLABEL\tSTATUS" + kEnd + rows + kFormFeed;
+    reply += "@PJL INFO FILESYS" + FileSystemTable() + kFormFeed;
     return;
   } else if (category == "VARIABLES") {
     body = std::string("COPIES=1 [2 RANGE]") + kEnd + "\t1" + kEnd + "\t999" + kEnd +
@@ -134,6 +126,39 @@ void PjlChannel::Info(const std::string& category, std::string& reply) {
     body = std::string("\"?\"") + kEnd;
   }
   reply += "@PJL INFO " + category + kEnd + body + kFormFeed;
+}
+
+std::string PjlChannel::FileSystemTable() const {
+  const PjlPersonality& pjl = printer_.config().pjl;
+  // Cells apart: by tabs, by tabs with the reference's empty LOCATION and
+  // LABEL, or aligned with blanks under their column names.
+  auto row = [&pjl](std::string volume, const std::string& total, const std::string& free,
+                    const std::string& location) {
+    if (pjl.backslashVolumes) volume += "\\";
+    switch (pjl.table) {
+      case PjlPersonality::Table::kTabs:
+        return "\t" + volume + "\t" + total + "\t" + free + "\t" + location + "\t\tREAD-WRITE";
+      case PjlPersonality::Table::kReference:
+        return volume + "\t" + total + "\t" + free + "\t\t\tREAD-WRITE";
+      case PjlPersonality::Table::kBlanks: break;
+    }
+    auto cell = [](std::string text, size_t width) { return text.append(width - std::min(width, text.size()), ' '); };
+    return cell(volume, 8) + cell(total, 12) + cell(free, 12) + cell(location, 10) + cell("", 8) + "READ-WRITE";
+  };
+  std::string rows;
+  int count = 1;
+  for (const VolumeRow& entry : kVolumes) {
+    const StorageVolume* volume = printer_.FindVolume(entry.volume);
+    if (!volume) continue;
+    rows += row(entry.name, std::to_string(volume->capacity()), std::to_string(volume->free()), entry.location) + kEnd;
+    ++count;
+  }
+  const std::string header = pjl.table == PjlPersonality::Table::kTabs
+                                 ? "\tVOLUME\tTOTAL SIZE\tFREE SPACE\tLOCATION\tLABEL\tSTATUS"
+                             : pjl.table == PjlPersonality::Table::kReference
+                                 ? "VOLUME TOTAL SIZE FREE SPACE LOCATION LABEL STATUS"
+                                 : "VOLUME  TOTAL SIZE  FREE SPACE  LOCATION  LABEL   STATUS";
+  return " [" + std::to_string(count) + " TABLE]" + kEnd + header + kEnd + rows;
 }
 
 std::optional<int> PjlChannel::Resolve(const std::string& name, Target& target) const {
@@ -187,7 +212,9 @@ void PjlChannel::DirectoryList(const std::string& name, const Target& target, st
   std::optional<std::string> entryText = PjlOption(options, "ENTRY");
   std::optional<std::string> countText = PjlOption(options, "COUNT");
   const uint64_t entry = entryText ? PjlNumber(entryText).value_or(0) : 1;
-  const uint64_t count = countText ? PjlNumber(countText).value_or(0) : UINT64_MAX;
+  uint64_t count = countText ? PjlNumber(countText).value_or(0) : UINT64_MAX;
+  const uint32_t page = printer_.config().pjl.directoryPage;
+  if (page > 0 && count > page) count = page;
   if (entry == 0 || count == 0) return FileErrorReply("FSDIRLIST", name, kInvalidParameter, reply);
   if (volume.HasFile(target.path)) return FileErrorReply("FSDIRLIST", name, kDirectoryOperationOnFile, reply);
   if (!volume.HasDirectory(target.path)) return FileErrorReply("FSDIRLIST", name, kFileNotFound, reply);

@@ -92,6 +92,9 @@ class PjlChannel {
   };
 
   void Info(const std::string& category, std::string& reply);
+  // INFO FILESYS after its command word: "[n TABLE]", the column header
+  // and a row per volume, laid out as the printer's personality says.
+  std::string FileSystemTable() const;
   void FileSystem(const std::string& command, std::string_view options, Outcome& outcome,
                   std::string& reply);
   void DirectoryList(const std::string& name, const Target& target, std::string_view options,

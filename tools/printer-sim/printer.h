@@ -78,6 +78,9 @@ class Printer {
   uint64_t generation() const { return generation_; }
 
   void Log(const std::string& line);
+  // Numbers the answers given on the AppSocket channel (1, 2, ...), so that
+  // one of them can be made late.
+  uint64_t CountAnswer() { return ++answers_; }
 
  private:
   struct FontRecord {
@@ -111,6 +114,7 @@ class Printer {
   std::deque<std::string> pages_;
   std::vector<std::string> log_;
   uint64_t generation_ = 0;
+  uint64_t answers_ = 0;
 };
 
 }  // namespace printer_sim

@@ -29,6 +29,30 @@ inline constexpr char kDefaultReadCommunity[] = "vorpal";
 inline constexpr char kDefaultWriteCommunity[] = "quillet";
 inline constexpr char kDefaultSystemId[] = "1.3.6.1.4.1.32473.1.1.2";
 
+// How the printer writes its PJL replies on the AppSocket channel where it
+// departs from the PJL reference, as printers in the field do (see
+// pjl_personality.h). The defaults follow the reference.
+struct PjlPersonality {
+  std::string lineEnd = "\r\n";    // also "\n" or "\r\r\n"
+  bool echoFirst = false;          // a command's reply follows the ECHO that came after it
+  bool unsolicitedStatus = false;  // a USTATUS report before every reply, USTATUSOFF or not
+  enum class Table { kTabs, kReference, kBlanks };
+  // INFO FILESYS: tab-separated; as the reference's sample (no LOCATION,
+  // no LABEL); or columns aligned with blanks.
+  Table table = Table::kTabs;
+  bool backslashVolumes = false;   // INFO FILESYS writes volumes "0:\"
+  bool configBlanks = false;       // INFO CONFIG indents options with blanks
+  uint32_t directoryPage = 0;      // FSDIRLIST gives at most this many entries (0: as asked)
+  bool lowerCase = false;          // keywords in lower case
+  bool blanksAroundEquals = false; // "KEY = value"
+  bool nulBeforePjl = false;       // NULs before each "@PJL" reply
+  bool sizeBeforeType = false;     // "name SIZE=n TYPE=FILE"
+  bool noCommandEcho = false;      // replies without the echoed command line
+  uint32_t answerDelayMs = 0;      // every answer comes this late
+  uint32_t lateAnswer = 0;         // this answer (1, 2, ... of the printer's) comes late
+  uint32_t lateAnswerMs = 0;       // by this much
+};
+
 struct PrinterConfig {
   std::string address = "127.0.0.10";  // IPv4, dotted
   uint16_t snmpPort = 0;                // 0: a free port, see Simulator::SnmpPort
@@ -53,6 +77,7 @@ struct PrinterConfig {
   bool fileSystemAccess = true;  // off: PJL file-system commands are ignored without a word
   uint32_t pjlPassword = 0;      // set: file-system commands need "@PJL JOB PASSWORD=N" first
   bool diskFull = false;         // the disk has no free space: its downloads fail
+  PjlPersonality pjl;
 
   // What the printer keeps of the jobs it receives (it runs them whole):
   // the first jobBytesKept bytes of each file, of the last jobsKept jobs.

@@ -49,6 +49,48 @@ bool ParseSwitch(const std::string& text, bool& value) {
   return true;
 }
 
+// The keys of the AppSocket channel's PJL personality (PjlPersonality);
+// false when `key` is none of them.
+bool ApplyPjlPersonalityKey(const std::string& key, const std::string& value, PrinterConfig& config,
+                            std::string& error) {
+  PjlPersonality& pjl = config.pjl;
+  static const std::map<std::string, bool PjlPersonality::*> switches = {
+      {"pjl-echo-first", &PjlPersonality::echoFirst},
+      {"pjl-unsolicited-status", &PjlPersonality::unsolicitedStatus},
+      {"pjl-volume-backslash", &PjlPersonality::backslashVolumes},
+      {"pjl-config-blanks", &PjlPersonality::configBlanks},
+      {"pjl-lower-case", &PjlPersonality::lowerCase},
+      {"pjl-blanks-around-equals", &PjlPersonality::blanksAroundEquals},
+      {"pjl-nul-before-pjl", &PjlPersonality::nulBeforePjl},
+      {"pjl-size-before-type", &PjlPersonality::sizeBeforeType},
+      {"pjl-no-command-echo", &PjlPersonality::noCommandEcho}};
+  static const std::map<std::string, uint32_t PjlPersonality::*> numbers = {
+      {"pjl-directory-page", &PjlPersonality::directoryPage},
+      {"pjl-answer-delay-ms", &PjlPersonality::answerDelayMs},
+      {"pjl-late-answer", &PjlPersonality::lateAnswer},
+      {"pjl-late-answer-ms", &PjlPersonality::lateAnswerMs}};
+  if (auto found = switches.find(key); found != switches.end()) {
+    if (!ParseSwitch(value, pjl.*found->second)) error = key + " must be yes or no";
+  } else if (auto number = numbers.find(key); number != numbers.end()) {
+    if (!ParseNumber<uint32_t>(value, 0, 600000, pjl.*number->second)) error = "bad " + key;
+  } else if (key == "pjl-line-end") {
+    static const std::map<std::string, std::string> ends = {{"crlf", "\r\n"}, {"lf", "\n"}, {"crcrlf", "\r\r\n"}};
+    auto end = ends.find(value);
+    if (end == ends.end()) error = "pjl-line-end must be crlf, lf or crcrlf";
+    if (end != ends.end()) pjl.lineEnd = end->second;
+  } else if (key == "pjl-filesys-table") {
+    static const std::map<std::string, PjlPersonality::Table> tables = {{"tabs", PjlPersonality::Table::kTabs},
+                                                                        {"reference", PjlPersonality::Table::kReference},
+                                                                        {"blanks", PjlPersonality::Table::kBlanks}};
+    auto table = tables.find(value);
+    if (table == tables.end()) error = "pjl-filesys-table must be tabs, reference or blanks";
+    if (table != tables.end()) pjl.table = table->second;
+  } else {
+    return false;
+  }
+  return true;
+}
+
 const ModelProfile* FindModel(const std::vector<ModelProfile>& models, const std::string& name) {
   auto it = std::find_if(models.begin(), models.end(), [&](const ModelProfile& m) { return m.name == name; });
   return it == models.end() ? nullptr : &*it;
@@ -103,6 +145,8 @@ bool ApplyKey(const std::string& key, const std::string& value, const std::vecto
     if (!ParseSwitch(value, config.diskFull)) error = "disk-full must be yes or no";
   } else if (key == "count") {
     if (!ParseNumber(value, 1, kMostPrinters, repeat)) error = "bad count";
+  } else if (ApplyPjlPersonalityKey(key, value, config, error)) {
+    // one of the AppSocket channel's PJL personality keys
   } else if (ApplyPersonalityKey(key, value, config, error)) {
     // one of the SNMP personality's keys (snmp_personality.h)
   } else {

@@ -159,10 +159,12 @@ struct Simulator::Impl {
       {
         std::lock_guard lock(mutex);
         if (stopping) return;
-        if (!delayed.empty()) {
-          auto earliest = std::min_element(delayed.begin(), delayed.end(),
-                                           [](const Delayed& a, const Delayed& b) { return a.due < b.due; });
-          auto wait = std::chrono::duration_cast<std::chrono::milliseconds>(earliest->due - Clock::now());
+        std::optional<Clock::time_point> earliest = NextReplyDue();
+        for (const Delayed& d : delayed) {
+          if (!earliest || d.due < *earliest) earliest = d.due;
+        }
+        if (earliest) {
+          auto wait = std::chrono::duration_cast<std::chrono::milliseconds>(*earliest - Clock::now());
           timeout = static_cast<int>(std::max<int64_t>(0, wait.count() + 1));
         }
       }
@@ -190,6 +192,34 @@ struct Simulator::Impl {
         }
       }
       SendDue();
+      SendDueReplies(buffer);
+    }
+  }
+
+  // Replies that AppSocket sessions held back (slow printers).
+  std::optional<Clock::time_point> NextReplyDue() const {
+    std::optional<Clock::time_point> earliest;
+    for (const auto& node : nodes) {
+      for (const auto& [fd, connection] : node->connections) {
+        std::optional<Clock::time_point> due = connection->session->NextReplyDue();
+        if (due && (!earliest || *due < *earliest)) earliest = due;
+      }
+    }
+    return earliest;
+  }
+
+  void SendDueReplies(std::vector<char>& buffer) {
+    const Clock::time_point now = Clock::now();
+    for (auto& node : nodes) {
+      std::vector<Connection*> due;
+      for (auto& [fd, connection] : node->connections) {
+        std::optional<Clock::time_point> when = connection->session->NextReplyDue();
+        if (when && *when <= now) due.push_back(connection.get());
+      }
+      for (Connection* connection : due) {
+        connection->session->TakeDueReplies(now, connection->pending);
+        ServeConnection(*node, *connection, 0, buffer);
+      }
     }
   }
 

@@ -127,6 +127,11 @@ enum SnmpFontListResult : int32_t {
   kSnmpFontsNoFileSystemAccess = 3,  // PJL answers, its file-system commands are ignored
   kSnmpFontsFileSystemLocked = 4,    // the file system wants a PJL password
   kSnmpNoFontTable = 5,              // SnmpGetFontTable: the printer has no GLY-FONT-MIB table
+  // A PJL listing or deletion ended by its bounds (also from
+  // SnmpDeleteFontStart): the whole exchange outlasted its deadline, or
+  // needed more requests than allowed.
+  kSnmpPjlDeadlinePassed = 6,
+  kSnmpPjlTooManyRequests = 7,
 };
 
 // Results of SnmpQueryStoredFile.

@@ -6,11 +6,16 @@
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <poll.h>
+
+#include <atomic>
 #include <chrono>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <thread>
 
@@ -24,6 +29,8 @@ namespace {
 using namespace glysnmp;
 using printer_sim::PrinterConfig;
 using printer_sim::Simulator;
+
+constexpr int32_t kFirstFontIndexForTest = 0x40000000;
 
 class PjlInventory : public ::testing::Test {
  protected:
@@ -195,6 +202,186 @@ TEST(PjlReply, AFileSizeIsTakenOnlyWhenItIsAPlainNumber) {
     EXPECT_EQ(reply.type, "FILE") << garbage;
   }
   EXPECT_EQ(ReadFileSystemReply("@PJL FSQUERY NAME=\"0:\\f SIZE=5\" TYPE=FILE\r\n").size, std::nullopt);
+}
+
+// Printers that write their replies otherwise than the PJL reference, or
+// answer slowly or late: each is listed whole and the font chosen, of two
+// alike, is the one deleted.
+struct Personality {
+  const char* name;
+  void (*shape)(printer_sim::PjlPersonality&);
+  uint32_t timeoutMs = 2000;
+};
+
+class PjlPersonalities : public PjlInventory, public ::testing::WithParamInterface<Personality> {};
+
+TEST_P(PjlPersonalities, FontsAreListedWholeAndTheRightOneDeleted) {
+  PrinterConfig config = Config("127.66.7.10");
+  GetParam().shape(config.pjl);
+  PjlPrinter printer = Start(config);
+  printer.settings.timeoutMs = GetParam().timeoutMs;
+  for (const char* name : {"Bulk01", "Bulk02", "Bulk03"}) {
+    Send(sim_test::PjlDownload('0', name, sim_test::PclSoftFont(name, 7)));
+  }
+  Send(sim_test::PostScriptDownload(true, "Elegant", sim_test::Type1FontText("Elegant")));
+  ASSERT_EQ(WaitForDownloadedFonts(simulator_, 0, 4).size(), 4u);
+
+  std::optional<StorageInventory> storage = QueryPjlStorage(printer);
+  ASSERT_TRUE(storage);
+  EXPECT_EQ(storage->areas.size(), 2u);
+  const PjlFonts read = ReadPjlFonts(printer);
+  ASSERT_EQ(read.status, PjlStatus::kAnswered);
+  EXPECT_EQ(read.fonts.size(), 4u + 3u + 2u) << "four files, three PCL and two PostScript internal fonts";
+  EXPECT_EQ(QueryPjlStoredFile(printer, "0:\\pcl\\fonts\\Bulk01"), StoredFile::kStored);
+  const FontEntry* bulk02 = Named(read, "Bulk02");
+  ASSERT_TRUE(bulk02 && Named(read, "Bulk01") && Named(read, "Bulk03") && Named(read, "Elegant"));
+
+  ASSERT_EQ(DeletePjlFont(printer, bulk02->index), PjlStatus::kAnswered);
+  PjlDeletion state = PjlDeletion::kPending;
+  for (int poll = 0; poll < 50 && state != PjlDeletion::kDeleted; ++poll) state = QueryPjlFontDeletion(printer, bulk02->index);
+  EXPECT_EQ(state, PjlDeletion::kDeleted);
+  EXPECT_FALSE(simulator_.ReadFile(0, printer_sim::Volume::kDisk, "pcl/fonts/Bulk02"));
+  EXPECT_TRUE(simulator_.ReadFile(0, printer_sim::Volume::kDisk, "pcl/fonts/Bulk01"));
+  EXPECT_TRUE(simulator_.ReadFile(0, printer_sim::Volume::kDisk, "pcl/fonts/Bulk03"));
+}
+
+using printer_sim::PjlPersonality;
+INSTANTIATE_TEST_SUITE_P(
+    Printers, PjlPersonalities,
+    ::testing::Values(
+        Personality{"LineFeeds", [](PjlPersonality& p) { p.lineEnd = "\n"; }},
+        Personality{"DoubleCarriageReturns", [](PjlPersonality& p) { p.lineEnd = "\r\r\n"; }},
+        Personality{"EchoFirst", [](PjlPersonality& p) { p.echoFirst = true; }},
+        Personality{"UnsolicitedStatus", [](PjlPersonality& p) { p.unsolicitedStatus = true; }},
+        Personality{"ReferenceTable", [](PjlPersonality& p) { p.table = PjlPersonality::Table::kReference; }},
+        Personality{"BlankAlignedTable",
+                    [](PjlPersonality& p) {
+                      p.table = PjlPersonality::Table::kBlanks;
+                      p.backslashVolumes = true;
+                    }},
+        Personality{"ConfigIndentedWithBlanks", [](PjlPersonality& p) { p.configBlanks = true; }},
+        Personality{"SmallPages", [](PjlPersonality& p) { p.directoryPage = 2; }},
+        Personality{"LowerCase", [](PjlPersonality& p) { p.lowerCase = true; }},
+        Personality{"BlanksAroundEquals", [](PjlPersonality& p) { p.blanksAroundEquals = true; }},
+        Personality{"NulsBeforePjl", [](PjlPersonality& p) { p.nulBeforePjl = true; }},
+        Personality{"SizeBeforeType", [](PjlPersonality& p) { p.sizeBeforeType = true; }},
+        Personality{"NoCommandEcho", [](PjlPersonality& p) { p.noCommandEcho = true; }},
+        // Slower than the base time-out: the first answers set the pace.
+        Personality{"Slow", [](PjlPersonality& p) { p.answerDelayMs = 400; }, 300},
+        // One answer long after the time-out: asked again on a new connection.
+        Personality{"OneLateAnswer",
+                    [](PjlPersonality& p) {
+                      p.lateAnswer = 6;
+                      p.lateAnswerMs = 2500;
+                    },
+                    300}),
+    [](const ::testing::TestParamInfo<Personality>& info) { return std::string(info.param.name); });
+
+// A PJL printer written in the test: each command line gets what `answer`
+// says, each ECHO its echo.
+class HostilePjlPrinter {
+ public:
+  HostilePjlPrinter(const std::string& address, std::function<std::string(const std::string&)> answer)
+      : answer_(std::move(answer)) {
+    listener_ = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in bound{};
+    bound.sin_family = AF_INET;
+    bound.sin_addr.s_addr = htonl(AddressOf(address));
+    EXPECT_EQ(bind(listener_, reinterpret_cast<sockaddr*>(&bound), sizeof bound), 0);
+    EXPECT_EQ(listen(listener_, 4), 0);
+    socklen_t length = sizeof bound;
+    getsockname(listener_, reinterpret_cast<sockaddr*>(&bound), &length);
+    port_ = ntohs(bound.sin_port);
+    thread_ = std::thread([this] { Serve(); });
+  }
+  ~HostilePjlPrinter() {
+    stop_ = true;
+    thread_.join();
+    close(listener_);
+  }
+  uint16_t port() const { return port_; }
+  int requests() const { return requests_; }
+
+ private:
+  void Serve() {
+    while (!stop_) {
+      pollfd ready{listener_, POLLIN, 0};
+      if (poll(&ready, 1, 50) <= 0) continue;
+      const int fd = accept(listener_, nullptr, nullptr);
+      const int noDelay = 1;  // each reply as it is written, as printers send them
+      setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &noDelay, sizeof noDelay);
+      std::string line;
+      char c;
+      while (!stop_) {
+        pollfd readable{fd, POLLIN, 0};
+        if (poll(&readable, 1, 50) <= 0) continue;
+        if (recv(fd, &c, 1, 0) <= 0) break;
+        if (c != '\n') {
+          line += c;
+          continue;
+        }
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        std::string reply;
+        if (line.rfind("@PJL ECHO ", 0) == 0) {
+          reply = line + "\r\n\f";
+        } else if (line.rfind("@PJL ", 0) == 0 && line != "@PJL USTATUSOFF" && line != "@PJL EOJ") {
+          ++requests_;
+          reply = answer_(line.substr(5));
+        }
+        send(fd, reply.data(), reply.size(), MSG_NOSIGNAL);
+        line.clear();
+      }
+      close(fd);
+    }
+  }
+
+  std::function<std::string(const std::string&)> answer_;
+  int listener_ = -1;
+  uint16_t port_ = 0;
+  std::atomic<bool> stop_{false};
+  std::atomic<int> requests_{0};
+  std::thread thread_;
+};
+
+std::string OneDiskTable(const std::string& command) {
+  return command != "INFO FILESYS" ? std::string()
+                                   : "@PJL INFO FILESYS [2 TABLE]\r\n\tVOLUME\tTOTAL SIZE\tFREE SPACE\tLOCATION\t"
+                                     "LABEL\tSTATUS\r\n\t0:\t100\t50\tDISK\t\tREAD-WRITE\r\n\f";
+}
+
+TEST(PjlBounds, PagesOfLinesThatAreNoFilesEndTheListing) {
+  HostilePjlPrinter printer("127.66.8.10", [](const std::string& command) {
+    if (command.rfind("FSDIRLIST", 0) == 0) return "@PJL " + command + "\r\nnot a file\r\n\r\n\f";
+    return OneDiskTable(command);
+  });
+  const PjlFonts read = ReadPjlFonts({AddressOf("127.66.8.10"), 0, {printer.port(), 2000}});
+  EXPECT_EQ(read.status, PjlStatus::kAnswered);
+  EXPECT_TRUE(read.fonts.empty());
+  EXPECT_LE(printer.requests(), 6) << "one page for each of the two font folders";
+}
+
+TEST(PjlBounds, ListingsAndDeletionsEndAtTheirRequestCapAndDeadline) {
+  std::atomic<int> pages{0};
+  HostilePjlPrinter printer("127.66.8.11", [&pages](const std::string& command) {
+    if (command.rfind("FSDIRLIST", 0) != 0) return OneDiskTable(command);
+    const std::string page = std::to_string(++pages);
+    return "@PJL " + command + "\r\nnew" + page + "a TYPE=FILE SIZE=1\r\nnew" + page + "b TYPE=FILE SIZE=1\r\n\f";
+  });
+  PjlPrinter hostile{AddressOf("127.66.8.11"), 0, {printer.port(), 2000}};
+  hostile.settings.mostRequests = 40;
+  EXPECT_EQ(ReadPjlFonts(hostile).status, PjlStatus::kTooManyRequests);
+  EXPECT_EQ(DeletePjlFont(hostile, kFirstFontIndexForTest), PjlStatus::kTooManyRequests);
+  EXPECT_LE(printer.requests(), 2 * 40);
+
+  // A clock on which each look takes 200 s passes the 600 s deadline.
+  struct LeapingClock final : PjlClock {
+    uint64_t now = 0;
+    uint64_t NowMs() override { return now += 200000; }
+  } clock;
+  hostile.settings.mostRequests = kMostPjlRequests;
+  hostile.settings.clock = &clock;
+  EXPECT_EQ(ReadPjlFonts(hostile).status, PjlStatus::kDeadlinePassed);
+  EXPECT_EQ(DeletePjlFont(hostile, kFirstFontIndexForTest), PjlStatus::kDeadlinePassed);
 }
 
 TEST_F(PjlInventory, APrinterWithoutFontsAnswersAnEmptyList) {

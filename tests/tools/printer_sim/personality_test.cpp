@@ -135,3 +135,34 @@ TEST(PersonalityKeysTest, ValuesTakeTrailingCommentsAndABadOneNamesItsLine) {
 }
 
 }  // namespace
+
+namespace {
+
+// The AppSocket channel's PJL personality, as a [printer] section gives it.
+TEST(PjlPersonalityKeys, AreReadFromAPrinterSectionAndBadValuesNamed) {
+  TempDir dir;
+  auto plan = [&dir](const std::string& keys, std::vector<PrinterConfig>& printers, std::string& error) {
+    const std::string file = dir.file("printers.conf");
+    sim_test::WriteFile(file, "[printer]\naddress = 127.0.0.90\n" + keys);
+    SimOptions options;
+    options.configFile = file;
+    printers.clear();
+    return PlanPrinters(options, {}, printers, error);
+  };
+  std::vector<PrinterConfig> printers;
+  std::string error;
+  ASSERT_TRUE(plan("pjl-line-end = crcrlf\npjl-echo-first = yes\npjl-filesys-table = blanks\n"
+                   "pjl-directory-page = 3\npjl-late-answer-ms = 900\n",
+                   printers, error))
+      << error;
+  ASSERT_EQ(printers.size(), 1u);
+  EXPECT_EQ(printers[0].pjl.lineEnd, "\r\r\n");
+  EXPECT_TRUE(printers[0].pjl.echoFirst);
+  EXPECT_EQ(printers[0].pjl.table, PjlPersonality::Table::kBlanks);
+  EXPECT_EQ(printers[0].pjl.directoryPage, 3u);
+  EXPECT_EQ(printers[0].pjl.lateAnswerMs, 900u);
+  EXPECT_FALSE(plan("pjl-line-end = cr\n", printers, error));
+  EXPECT_NE(error.find("pjl-line-end"), std::string::npos) << error;
+}
+
+}  // namespace
