@@ -7,6 +7,7 @@
 #include <set>
 #include <string_view>
 
+#include "font_file_name.h"
 #include "pjl_reply.h"
 
 namespace glysnmp {

@@ -1,14 +1,13 @@
 // Readers of what printers answer on the AppSocket channel: PJL
-// file-system replies, PCL status readback, PostScript query output, and
-// the first bytes of a stored font file. All of it is untrusted: every
-// reader takes any bytes, bounds what it keeps and never reads past them.
+// file-system replies, PCL status readback and PostScript query output.
+// All of it is untrusted: every reader takes any bytes, bounds what it
+// keeps and never reads past them.
 #pragma once
 
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
-#include <utility>
 #include <vector>
 
 namespace glysnmp {
@@ -53,20 +52,6 @@ std::vector<FileSystemVolume> ReadFileSystemTable(std::string_view reply);
 
 // The bytes of an FSUPLOAD reply after its header line.
 std::optional<std::string_view> ReadUploadBytes(std::string_view reply);
-
-enum class FontFileType { kUnknown, kPcl, kPostScript, kTrueType };
-struct FontFileName {
-  FontFileType type = FontFileType::kUnknown;
-  std::string name;
-  std::optional<int32_t> pclFontId;  // "ESC *c#D" in front of a PCL descriptor
-};
-// What a font file's first bytes say it is.
-FontFileName ReadFontFileName(std::string_view head);
-
-// Where a TrueType file's name table lies (offset, length), from its
-// table directory; and the full name (else the family) in that table.
-std::optional<std::pair<uint32_t, uint32_t>> FindTrueTypeNameTable(std::string_view head);
-std::optional<std::string> ReadTrueTypeName(std::string_view table);
 
 // A PCL readback font: the NAME and the DEFID number of the extended list.
 struct PclReadbackFont {
