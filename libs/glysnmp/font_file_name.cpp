@@ -53,17 +53,52 @@ std::optional<FontFileName> PclFontName(std::string_view head) {
   return font;
 }
 
-std::optional<FontFileName> PostScriptFontName(std::string_view head) {
+// The name a PostScript text gives at the start of `text`: up to the first
+// blank or delimiter.
+std::optional<std::string> NameToken(std::string_view text) {
+  std::string_view name = text.substr(0, text.find_first_of(" \t\r\n/[](){}<>%"));
+  if (name.size() > kMostPjlNameBytes || !Printable(name)) return std::nullopt;
+  return std::string(name);
+}
+
+// "/FontName /Name" anywhere in the text searched, as the font dictionary
+// gives it to the interpreter.
+std::optional<std::string> FontNameKey(std::string_view text) {
   constexpr std::string_view kKey = "/FontName";
-  if (head.substr(0, 2) != "%!" && head.substr(0, 1) != "\x80") return std::nullopt;
-  size_t at = head.find(kKey);
-  if (at == std::string_view::npos) return std::nullopt;
-  at = head.find_first_not_of(" \t", at + kKey.size());
-  if (at == std::string_view::npos || head[at] != '/') return std::nullopt;
-  std::string_view name = head.substr(at + 1, kMostPjlNameBytes);
-  name = name.substr(0, name.find_first_of(" \t\r\n/[](){}<>%"));
-  if (!Printable(name)) return std::nullopt;
-  return FontFileName{FontFileType::kPostScript, std::string(name), std::nullopt};
+  text = text.substr(0, kFontNameSearchBytes);
+  for (size_t at = text.find(kKey); at != std::string_view::npos; at = text.find(kKey, at + 1)) {
+    const size_t value = text.find_first_not_of(" \t\r\n", at + kKey.size());
+    if (value == std::string_view::npos || text[value] != '/') continue;
+    if (std::optional<std::string> name = NameToken(text.substr(value + 1))) return name;
+  }
+  return std::nullopt;
+}
+
+// The first line of a Type 1 font: "%!PS-AdobeFont-1.0: Name 001.000" or
+// "%!FontType1-1.0: Name".
+std::optional<std::string> HeaderLineName(std::string_view text) {
+  if (!text.starts_with("%!PS-AdobeFont-") && !text.starts_with("%!FontType1-")) return std::nullopt;
+  const std::string_view line = text.substr(0, text.find_first_of("\r\n"));
+  const size_t colon = line.find(':');
+  if (colon == std::string_view::npos) return std::nullopt;
+  const size_t name = line.find_first_not_of(" \t", colon + 1);
+  return name == std::string_view::npos ? std::nullopt : NameToken(line.substr(name));
+}
+
+// A PostScript text, or a PFB file whose first segment holds one. Named by
+// its /FontName, which the interpreter knows it by, else by its first line;
+// one that gives neither is still PostScript, with no name.
+std::optional<FontFileName> PostScriptFontName(std::string_view head) {
+  // A PFB segment header: 0x80, segment type 1 (text), 32-bit length.
+  constexpr size_t kPfbHeaderBytes = 6;
+  const bool pfb = head.size() >= kPfbHeaderBytes && head.starts_with("\x80\x01");
+  if (pfb) head.remove_prefix(kPfbHeaderBytes);
+  if (!pfb && !head.starts_with("%!")) return std::nullopt;
+  FontFileName font{FontFileType::kPostScript, {}, std::nullopt};
+  std::optional<std::string> name = FontNameKey(head);
+  if (!name) name = HeaderLineName(head);
+  font.name = name.value_or("");
+  return font;
 }
 
 }  // namespace

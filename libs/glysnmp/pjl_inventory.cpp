@@ -18,7 +18,7 @@ namespace {
 // interpreter's own fonts to "fonts" (%disk0%fonts/ seen from PostScript).
 struct FontFolder {
   std::string_view path;
-  int32_t typeOfTrueType;  // what a TrueType file there serves as
+  int32_t typeOfTrueType;  // what a TrueType file, or one that says nothing, there serves as
 };
 constexpr FontFolder kFontFolders[] = {
     {"pcl\\fonts", kFontTypePcl},
@@ -31,7 +31,6 @@ constexpr std::string_view kUsualVolumes[] = {"0:", "1:"};
 constexpr size_t kMostInfoBytes = 64 * 1024;
 constexpr size_t kDirectoryPage = 256;
 constexpr size_t kMostPageBytes = kDirectoryPage * (kMostPjlNameBytes + 40) + 1024;
-constexpr uint32_t kHeadBytes = 512;
 constexpr uint32_t kMostNameTableBytes = 16 * 1024;
 constexpr size_t kMostReadbackBytes = 1024 * 1024;
 constexpr size_t kMostFontFiles = 4096;
@@ -127,13 +126,12 @@ void SetName(FontEntry& entry, std::string_view name) {
   std::snprintf(entry.name, sizeof entry.name, "%.*s", static_cast<int>(name.size()), name.data());
 }
 
-// The entry for one font file, named by its first bytes; nullopt for a file
-// that is no font.
-std::optional<FontEntry> DescribeFile(PjlClient& client, const FontFile& file) {
-  std::optional<std::string> head = Upload(client, file.path, 0, kHeadBytes);
-  if (!head) return std::nullopt;
-  FontFileName font = ReadFontFileName(*head);
-  if (font.type == FontFileType::kUnknown) return std::nullopt;
+// The entry for one font file, named by its first bytes, else by its file
+// name: a file on a volume is a download whatever it holds, and is listed
+// so that it can be deleted.
+FontEntry DescribeFile(PjlClient& client, const FontFile& file) {
+  std::optional<std::string> head = Upload(client, file.path, 0, kFontNameSearchBytes);
+  FontFileName font = head ? ReadFontFileName(*head) : FontFileName{};
   FontEntry entry{};
   entry.fontId = font.pclFontId.value_or(kNoFontId);
   entry.index = file.index;
@@ -230,10 +228,9 @@ PjlFonts ReadPjlFonts(const PjlPrinter& printer) {
   if (result.status != PjlStatus::kAnswered) return result;
   std::set<std::string> fileFonts;
   for (const FontFile& file : files) {
-    std::optional<FontEntry> entry = DescribeFile(*client, file);
-    if (!entry) continue;
-    fileFonts.insert(entry->name);
-    result.fonts.push_back(*entry);
+    const FontEntry entry = DescribeFile(*client, file);
+    fileFonts.insert(entry.name);
+    result.fonts.push_back(entry);
   }
   const size_t fileCount = result.fonts.size();
   const std::string languages = LanguagesOf(*client);
