@@ -75,5 +75,7 @@ const GlyStringEntry gly_strings[] = {
     {32887, "The printer list was saved in %s."},
     {32888, "%d printer(s) added from the list, %d already listed, %d did not answer."},
     {32889, "Printer lists (*.txt);;All files (*)"},
+    {32890, "The printer's SNMP answer could not be read."},
+    {32891, "No printer answers at %s."},
 };
 const size_t gly_string_count = COUNT(gly_strings);
