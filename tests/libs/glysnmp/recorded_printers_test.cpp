@@ -76,6 +76,15 @@ std::vector<std::string> GenericRow(const std::string& rowText, const std::strin
   return lines;
 }
 
+// A printer with one font in the font table, recorded: an agent that
+// answers a SET with what it holds, not with the value set.
+std::vector<std::string> RecordedFont() {
+  std::vector<std::string> lines = System("Ostrel Slate 9", "FONTS");
+  const std::string font = "1.3.6.1.4.1.32473.2.1.2.1.";
+  Add(lines, {"1.3.6.1.4.1.32473.2.1.1.0|2|1", font + "2.5|4|Gothic", font + "7.5|2|1", font + "8.5|2|1"});
+  return lines;
+}
+
 // A scanner with a device ID and a device table, but nothing to print with.
 std::vector<std::string> Scanner() {
   std::vector<std::string> lines = System("Ostrel scanner", "SCAN");
@@ -106,7 +115,8 @@ class RecordedPrinters : public ::testing::Test {
                                             {"scanner", Sorted(Scanner())},
                                             {"generic", Sorted(GenericRow("Generic 28C-1", "Slate 12"))},
                                             {"family", Sorted(GenericRow("28C-1", "Slate 12"))},
-                                            {"alone", Sorted(GenericRow("Generic 28C-1", ""))}});
+                                            {"alone", Sorted(GenericRow("Generic 28C-1", ""))},
+                                            {"fonts", Sorted(RecordedFont())}});
     ASSERT_TRUE(agent_->ready());
     SnmpInitContext(&context_, nullptr, nullptr, 0);
   }
@@ -147,6 +157,13 @@ TEST_F(RecordedPrinters, AGenericPrinterRowGivesWayToTheDeviceIdModel) {
   EXPECT_STREQ(device.description, "Slate 12") << "a bare family code names no model";
   ASSERT_EQ(Add("alone", &device), kSnmpAddAnswered);
   EXPECT_STREQ(device.description, "Generic 28C-1") << "still better than the network card's sysDescr";
+}
+
+TEST_F(RecordedPrinters, ARecordingThatDoesNotTakeTheSetRefusesTheDeletion) {
+  PrinterRecord printer = RecordFor(address_, "fonts", "fonts");
+  DeleteContext deletion{&printer, 0};
+  EXPECT_EQ(SnmpDeleteFontStart(&deletion, 5), kSnmpRefused);
+  SnmpDeleteFontEnd(&deletion);
 }
 
 TEST_F(RecordedPrinters, StorageCountsWhatIsWritableAndNotFull) {
