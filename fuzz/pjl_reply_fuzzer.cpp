@@ -1,6 +1,6 @@
 // The SNMP library's readers of what a printer answers on its AppSocket
-// port: PJL file-system replies and tables, uploaded font heads (PCL, PostScript,
-// TrueType name tables), PCL status readback and PostScript name lists.
+// port: PJL file-system replies and tables, uploads, PCL status readback
+// and PostScript name lists.
 #include <cstdint>
 #include <string_view>
 
@@ -27,9 +27,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       __builtin_trap();
     }
   }
-  CheckName(glysnmp::ReadFontFileName(bytes).name);
-  glysnmp::FindTrueTypeNameTable(bytes);
-  if (std::optional<std::string> name = glysnmp::ReadTrueTypeName(bytes)) CheckName(*name);
   for (const glysnmp::PclReadbackFont& font : glysnmp::ReadPclFontReadback(bytes)) CheckName(font.name);
   for (const std::string& name : glysnmp::ReadPostScriptNames(bytes)) CheckName(name);
   return 0;

@@ -75,6 +75,8 @@ const GlyStringEntry gly_strings[] = {
     {32887, "The printer list was saved in %s."},
     {32888, "%d printer(s) added from the list, %d already listed, %d did not answer."},
     {32889, "Printer lists (*.txt);;All files (*)"},
+    {32890, "The printer's SNMP answer could not be read."},
+    {32891, "No printer answers at %s."},
     {32900, "The printer asks for a user name and password."},
     {32901, "The printer's IPP answer could not be read."},
     {32902, "The print job stayed in one state for 5 minutes; it is no longer followed."},

@@ -1,9 +1,12 @@
 #include "snmp/add_printer.h"
 
+#include "fonts/format_text.h"
+#include "printers/printer_record.h"
 #include "snmp/add_printer_ids.h"
 #include "snmp/discovery.h"
 #include "snmp/contract/glysnmp.h"
 #include "ui/message_boxes.h"
+#include "ui/resource_module.h"
 
 using namespace add_printer;
 
@@ -40,6 +43,10 @@ AddPrinterLogic::Outcome AddPrinterLogic::AddPrinterByAddress(const IpAddressVal
     }
     case kSnmpAddNotAPrinter: boxes_.Show(kNotAPrinterText); break;
     case kSnmpAddAlreadyListed: boxes_.Show(kAlreadyListedText); break;
+    case kSnmpNoAnswer:
+      boxes_.ShowMessage(FormatText(LoadResourceString(kNoPrinterAnswersText), FormatAddress(typed).c_str()));
+      break;
+    case kSnmpMalformedAnswer: boxes_.Show(kUnreadableAnswerText); break;
     default: break;  // other failures pass without a message
   }
   return Outcome::Close;

@@ -38,8 +38,8 @@ class AddPrinterLogic {
   // dialog stays open.
   Outcome GetSubnetPrinters(const IpAddressValue& subnetAddress, const IpAddressValue& subnetMask);
 
-  // What the library gave the last AddPrinterByAddress (SnmpAddResult, or
-  // a failure such as refused SNMPv3 credentials, which has no message).
+  // What the library gave the last AddPrinterByAddress (a SnmpResult; a
+  // failure such as refused SNMPv3 credentials has no message).
   int32_t addResult() const { return addResult_; }
 
  private:

@@ -23,6 +23,8 @@ enum String : int {
   kNotAMaskText = 32882,
   kSubnetTooLargeText = 32883,
   kSubnetRefusedText = 32884,
+  kUnreadableAnswerText = 32890,
+  kNoPrinterAnswersText = 32891,  // "%s": the address
 };
 
 // The widest subnet searched: a /16.

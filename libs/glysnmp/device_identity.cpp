@@ -1,5 +1,8 @@
 #include "device_identity.h"
 
+#include <strings.h>
+
+#include <algorithm>
 #include <cstdio>
 
 #include "answer_values.h"
@@ -26,12 +29,17 @@ void ReadDeviceId(const netsnmp_variable_list& value, IdentityAnswer* identity) 
   identity->printer = identity->printer || fields.pageLanguage;
 }
 
-// The first candidate that is not empty becomes the description.
+// The first candidate that is not empty becomes the description; a generic
+// printer row gives way to the device ID's model.
 void ChooseModelText(IdentityAnswer* identity) {
-  bool printerDescribed = identity->printerRow && identity->describedRow == identity->printerRow;
-  const char* model = printerDescribed && identity->rowDescription[0] != '\0' ? identity->rowDescription
-                      : identity->deviceIdModel[0] != '\0'                     ? identity->deviceIdModel
-                                                                               : identity->systemDescription;
+  const bool printerDescribed = identity->printerRow && identity->describedRow == identity->printerRow;
+  const bool hasRowText = printerDescribed && identity->rowDescription[0] != '\0';
+  const bool hasDeviceIdModel = identity->deviceIdModel[0] != '\0';
+  const bool rowWins = hasRowText && !(hasDeviceIdModel && IsGenericModelText(identity->rowDescription));
+  const char* model = rowWins            ? identity->rowDescription
+                      : hasDeviceIdModel ? identity->deviceIdModel
+                      : hasRowText       ? identity->rowDescription
+                                         : identity->systemDescription;
   std::snprintf(identity->device.description, sizeof identity->device.description, "%s", model);
 }
 
@@ -60,6 +68,21 @@ std::vector<Oid> IdentityNames() {
 }
 
 }  // namespace
+
+bool IsGenericModelText(std::string_view text) {
+  const auto blank = [](char c) { return c == ' ' || c == '\t'; };
+  while (!text.empty() && blank(text.front())) text.remove_prefix(1);
+  while (!text.empty() && blank(text.back())) text.remove_suffix(1);
+  const std::string_view first = text.substr(0, text.find_first_of(" \t"));
+  constexpr std::string_view kGeneric = "generic";
+  if (first.size() == kGeneric.size() && strncasecmp(first.data(), kGeneric.data(), kGeneric.size()) == 0) return true;
+  // A bare family code: one word of capitals, digits and hyphens, with a
+  // digit and a hyphen in it ("28C-1").
+  constexpr size_t kMostFamilyCodeBytes = 16;
+  const auto codeByte = [](char c) { return (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-'; };
+  return !text.empty() && text.size() <= kMostFamilyCodeBytes && std::all_of(text.begin(), text.end(), codeByte) &&
+         text.find('-') != std::string_view::npos && text.find_first_of("0123456789") != std::string_view::npos;
+}
 
 Pdu IdentityRequest() { return MakeRequest(SNMP_MSG_GETNEXT, IdentityNames()); }
 

@@ -7,10 +7,12 @@
 // any row of the Printer MIB (some printers give only supply rows), or when
 // its device ID names a printer language. Its model text is the printer
 // row's description, else the device ID's model, else sysDescr, which on
-// many printers names only the network card.
+// many printers names only the network card; but a printer row that is
+// generic gives way to the device ID's model.
 #pragma once
 
 #include <optional>
+#include <string_view>
 
 #include "glysnmp.h"
 #include "snmp_session.h"
@@ -28,6 +30,12 @@ struct IdentityAnswer {
   char deviceIdModel[256] = {};
   char systemDescription[256] = {};
 };
+
+// A printer row's description that names no model: its first word is
+// "Generic" (in any case), or it is one bare family code such as "28C-1"
+// (capitals, digits and hyphens, with a digit and a hyphen, at most 16
+// bytes). Blanks around it do not count.
+bool IsGenericModelText(std::string_view text);
 
 Pdu IdentityRequest();
 

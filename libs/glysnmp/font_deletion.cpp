@@ -4,14 +4,20 @@
 
 namespace glysnmp {
 
-bool RequestFontDeletion(Session& session, int32_t index) {
-  if (index < 0) return false;
+DeletionRequest RequestFontDeletion(Session& session, int32_t index) {
+  if (index < 0) return DeletionRequest::kRefused;
   Oid name = Join(oids::kFontDelete, {static_cast<oid>(index)});
   Pdu request(snmp_pdu_create(SNMP_MSG_SET));
   long value = oids::kFontDeleteRequested;
   snmp_pdu_add_variable(request.get(), name.data(), name.size(), ASN_INTEGER, &value, sizeof value);
   Pdu answer = session.Exchange(std::move(request));
-  return answer && answer->command == SNMP_MSG_RESPONSE && answer->errstat == SNMP_ERR_NOERROR;
+  if (!answer || answer->command != SNMP_MSG_RESPONSE) return DeletionRequest::kNoAnswer;
+  // An agent that took the value answers with it, as set.
+  const netsnmp_variable_list* set = answer->variables;
+  const bool echoed = set != nullptr && set->next_variable == nullptr &&
+                      snmp_oid_compare(set->name, set->name_length, name.data(), name.size()) == 0 &&
+                      ReadInteger(*set) == value;
+  return answer->errstat == SNMP_ERR_NOERROR && echoed ? DeletionRequest::kAccepted : DeletionRequest::kRefused;
 }
 
 DeletionState QueryFontDeletion(Session& session, int32_t index) {

@@ -8,8 +8,16 @@
 
 namespace glysnmp {
 
-// True when the printer accepted the request to delete font `index`.
-bool RequestFontDeletion(Session& session, int32_t index);
+enum class DeletionRequest {
+  kAccepted,  // the printer answered without error, with the value set
+  // It answered with an error, or without one but with another value
+  // (noSuchInstance, noSuchObject, another number): nothing was deleted.
+  kRefused,
+  kNoAnswer,
+};
+
+// Asks the printer to delete font `index`.
+DeletionRequest RequestFontDeletion(Session& session, int32_t index);
 
 enum class DeletionState {
   kNoAnswer,  // the printer did not answer, or answered with an error

@@ -20,26 +20,19 @@ namespace {
 
 using namespace glysnmp;
 
-// Failures; the program looks only at 0 and at SnmpAddResult, glyctl also
-// at SnmpSecurityResult.
-enum Result : int32_t {
-  kOk = kSnmpOk,
-  kNoAnswer = kSnmpNoAnswer,
-  kBadArgument = -2,
-  kNoSession = -3,
-};
-
 // The agent refused the v3 credentials: no other way to the printer is tried.
 bool IsSecurityFailure(int32_t result) { return result <= kSnmpAuthenticationFailed && result >= kSnmpDecryptionFailed; }
 
-// `fallback` unless the session failed for want of credentials.
+// `fallback`, unless the session knows better why it failed: refused
+// credentials, or answers that could not be read.
 int32_t FailureOr(const Session& session, int32_t fallback) {
-  return IsSecurityFailure(session.failure()) ? session.failure() : fallback;
+  const int32_t failure = session.failure();
+  return IsSecurityFailure(failure) || failure == kSnmpMalformedAnswer ? failure : fallback;
 }
 
 // Why no session could be opened: for v3 the engine discovery may have
 // failed, or been refused.
-int32_t OpenFailure(int32_t failure) { return failure == kSnmpOk ? kNoSession : failure; }
+int32_t OpenFailure(int32_t failure) { return failure == kSnmpOk ? kSnmpNoSession : failure; }
 
 // DeleteContext::state during a run.
 enum DeleteRoute : int32_t { kDeleteOverSnmp = 1, kDeleteOverPjl = 2 };
@@ -81,12 +74,12 @@ void KeepDiscoverySecurity(uint32_t address, const std::optional<PeerSecurity>& 
 int32_t ReadSecurity(const SnmpSecurity* given, std::optional<PeerSecurity>* security) {
   if (given == nullptr) {
     security->reset();
-    return kOk;
+    return kSnmpOk;
   }
   PeerSecurity made;
-  if (int32_t result = MakePeerSecurity(*given, &made); result != kOk) return result;
+  if (int32_t result = MakePeerSecurity(*given, &made); result != kSnmpOk) return result;
   *security = std::move(made);
-  return kOk;
+  return kSnmpOk;
 }
 
 // Identities of the v3 agents among `addresses`: those that tell their
@@ -114,7 +107,7 @@ int32_t ReadFontsOverPjl(const PrinterRecord& printer, std::optional<int32_t> af
   switch (read.status) {
     case PjlStatus::kAnswered: RememberFontSource(printer.address, read.source); break;
     case PjlStatus::kUnreachable:
-    case PjlStatus::kRefused: return kNoAnswer;
+    case PjlStatus::kRefused: return kSnmpNoAnswer;
     case PjlStatus::kNoFileSystemAccess: return kSnmpFontsNoFileSystemAccess;
     case PjlStatus::kFileSystemLocked: return kSnmpFontsFileSystemLocked;
     case PjlStatus::kDeadlinePassed: return kSnmpPjlDeadlinePassed;
@@ -123,17 +116,17 @@ int32_t ReadFontsOverPjl(const PrinterRecord& printer, std::optional<int32_t> af
   for (const FontEntry& entry : read.fonts) {
     if (!afterIndex || entry.index > *afterIndex) fonts->push_back(entry);
   }
-  return kOk;
+  return kSnmpOk;
 }
 
 // From the font table alone when `tableOnly`: a printer without one gives
-// kSnmpNoFontTable, one that stopped answering kNoAnswer.
+// kSnmpNoFontTable, one that stopped answering kSnmpNoAnswer.
 int32_t FillFontList(PrinterRecord* printer, FontList* fonts, std::optional<int32_t> afterIndex,
                      bool tableOnly = false) {
-  if (fonts == nullptr) return kBadArgument;
+  if (fonts == nullptr) return kSnmpBadArgument;
   *fonts = FontList{0, nullptr};
-  if (printer == nullptr) return kBadArgument;
-  int32_t failure = kOk;
+  if (printer == nullptr) return kSnmpBadArgument;
+  int32_t failure = kSnmpOk;
   std::unique_ptr<Session> session = Session::Open(PeerOf(*printer, false), ReadSnmpSettings(), &failure);
   if (!session) return OpenFailure(failure);
   FontTableRead table = ReadFontTable(*session, afterIndex);
@@ -142,18 +135,18 @@ int32_t FillFontList(PrinterRecord* printer, FontList* fonts, std::optional<int3
     case FontTableRead::kRead: RememberFontSource(printer->address, kFontSourceFontMib); break;
     // A device that does not answer SNMP is not asked over PJL: on a
     // network its AppSocket port would cost one more time-out.
-    case FontTableRead::kNoAnswer: return kNoAnswer;
+    case FontTableRead::kNoAnswer: return FailureOr(*session, kSnmpNoAnswer);
     case FontTableRead::kAbsent:
       if (tableOnly) return kSnmpNoFontTable;
-      if (int32_t result = ReadFontsOverPjl(*printer, afterIndex, &table.fonts); result != kOk) return result;
+      if (int32_t result = ReadFontsOverPjl(*printer, afterIndex, &table.fonts); result != kSnmpOk) return result;
       break;
   }
-  if (table.fonts.empty()) return kOk;
+  if (table.fonts.empty()) return kSnmpOk;
   auto* entries = static_cast<FontEntry*>(std::calloc(table.fonts.size(), sizeof(FontEntry)));
-  if (entries == nullptr) return kNoSession;
+  if (entries == nullptr) return kSnmpOutOfMemory;
   std::memcpy(entries, table.fonts.data(), table.fonts.size() * sizeof(FontEntry));
   *fonts = FontList{static_cast<int32_t>(table.fonts.size()), entries};
-  return kOk;
+  return kSnmpOk;
 }
 
 }  // namespace
@@ -162,15 +155,15 @@ extern "C" {
 
 int32_t SnmpInitContext(SnmpContext* context, PrinterFoundCallback onPrinterFound, void* callbackContext,
                         uint32_t) {
-  if (context == nullptr) return kBadArgument;
+  if (context == nullptr) return kSnmpBadArgument;
   CreatePrinterContext(context, onPrinterFound, callbackContext);
-  return kOk;
+  return kSnmpOk;
 }
 
 int32_t SnmpGetDefaultAddress(uint32_t* address) {
-  if (address == nullptr) return kBadArgument;
+  if (address == nullptr) return kSnmpBadArgument;
   *address = DefaultPrinterAddress();
-  return kOk;
+  return kSnmpOk;
 }
 
 uint32_t SnmpSubnetTarget(uint32_t subnetAddress, uint32_t subnetMask) {
@@ -181,7 +174,7 @@ uint32_t SnmpSubnetTarget(uint32_t subnetAddress, uint32_t subnetMask) {
 int32_t SnmpDiscoverPrinters(SnmpContext* context, uint32_t target, uint32_t, uint32_t) {
   std::shared_ptr<PrinterContext> printers = FindPrinterContext(context);
   std::optional<Subnet> subnet = SubnetOfTarget(target);
-  if (!printers || !subnet) return kBadArgument;
+  if (!printers || !subnet) return kSnmpBadArgument;
   SnmpSettings settings = ReadSnmpSettings();
   std::vector<uint32_t> addresses;
   // Printers already listed are not reported a second time.
@@ -203,28 +196,31 @@ int32_t SnmpDiscoverPrinters(SnmpContext* context, uint32_t target, uint32_t, ui
     KeepDiscoverySecurity(answer.device.address, discovery);
     printers->Report(answer.device);
   }
-  return kOk;
+  return kSnmpOk;
 }
 
 int32_t SnmpAddPrinter(SnmpContext* context, uint32_t address, DeviceInfo* device) {
   std::shared_ptr<PrinterContext> printers = FindPrinterContext(context);
-  if (!printers || device == nullptr) return kBadArgument;
+  if (!printers || device == nullptr) return kSnmpBadArgument;
   if (printers->Knows(address)) return kSnmpAddAlreadyListed;
   SnmpSettings settings = ReadSnmpSettings();
   // An address with settings of its own is asked with them.
   std::optional<PeerSecurity> security = PrinterSecurityOf(address);
   if (!security) security = DiscoverySecurity();
-  int32_t failure = kOk;
+  int32_t failure = kSnmpOk;
   std::unique_ptr<Session> session = Session::Open(NewDevicePeer(address, settings, security), settings, &failure);
   if (!session) {
     // A v3 device that tells no engine ID did not answer at all.
     if (IsSecurityFailure(failure)) return failure;
-    return security && security->v3 ? int32_t{kSnmpAddNotAPrinter} : int32_t{kNoSession};
+    return security && security->v3 ? int32_t{kSnmpNoAnswer} : int32_t{kSnmpNoSession};
   }
   IdentityAnswer answer;
-  if (!QueryIdentity(*session, address, &answer) || !CompleteIdentity(*session, &answer)) {
-    return FailureOr(*session, kSnmpAddNotAPrinter);
+  if (!QueryIdentity(*session, address, &answer)) {
+    // Silence, an answer that could not be read, refused credentials; an
+    // answer without a system group is a device that is no printer.
+    return session->failure() == kSnmpOk ? int32_t{kSnmpAddNotAPrinter} : session->failure();
   }
+  if (!CompleteIdentity(*session, &answer)) return FailureOr(*session, kSnmpAddNotAPrinter);
   *device = answer.device;
   if (!PrinterSecurityOf(address)) KeepDiscoverySecurity(address, security);
   printers->Remember(address);
@@ -232,8 +228,8 @@ int32_t SnmpAddPrinter(SnmpContext* context, uint32_t address, DeviceInfo* devic
 }
 
 int32_t SnmpGetPrinterOptions(PrinterRecord* printer) {
-  if (printer == nullptr) return kBadArgument;
-  int32_t failure = kOk;
+  if (printer == nullptr) return kSnmpBadArgument;
+  int32_t failure = kSnmpOk;
   std::unique_ptr<Session> session = Session::Open(PeerOf(*printer, false), ReadSnmpSettings(), &failure);
   std::optional<StorageInventory> storage = session ? QueryStorage(*session) : std::nullopt;
   if (IsSecurityFailure(failure) || (session && IsSecurityFailure(session->failure()))) {
@@ -248,21 +244,21 @@ int32_t SnmpGetPrinterOptions(PrinterRecord* printer) {
     if (std::optional<StorageInventory> volumes = QueryPjlStorage(PjlPrinterOf(*printer))) storage = volumes;
   }
   printer->storageOptions = storage ? storage->Options() : kStorageNone;
-  if (!session) return kNoSession;
-  return storage ? kOk : kNoAnswer;
+  if (!session) return kSnmpNoSession;
+  return storage ? kSnmpOk : kSnmpNoAnswer;
 }
 
 int32_t SnmpGetPrinterDetails(PrinterRecord* printer, SnmpPrinterDetails* details) {
-  if (details == nullptr) return kBadArgument;
+  if (details == nullptr) return kSnmpBadArgument;
   *details = SnmpPrinterDetails{};
-  if (printer == nullptr) return kBadArgument;
-  int32_t failure = kOk;
+  if (printer == nullptr) return kSnmpBadArgument;
+  int32_t failure = kSnmpOk;
   std::unique_ptr<Session> session = Session::Open(PeerOf(*printer, false), ReadSnmpSettings(), &failure);
   if (!session) return OpenFailure(failure);
   std::optional<SnmpPrinterDetails> found = QueryPrinterDetails(*session, PjlPrinterOf(*printer));
-  if (!found) return FailureOr(*session, kNoAnswer);
+  if (!found) return FailureOr(*session, kSnmpNoAnswer);
   *details = *found;
-  return kOk;
+  return kSnmpOk;
 }
 
 int32_t SnmpGetFontList(PrinterRecord* printer, FontList* fonts) { return FillFontList(printer, fonts, std::nullopt); }
@@ -281,7 +277,7 @@ int32_t SnmpQueryStoredFile(uint32_t address, const char* printerPath) {
 }
 
 int32_t SnmpQueryStoredFileSize(uint32_t address, const char* printerPath, uint64_t* size) {
-  if (printerPath == nullptr || size == nullptr) return kBadArgument;
+  if (printerPath == nullptr || size == nullptr) return kSnmpBadArgument;
   *size = kSnmpUnknownSize;
   std::optional<uint64_t> given;
   switch (QueryPjlStoredFile({address, PjlPasswordOf(address), ReadPjlSettings()}, printerPath, &given)) {
@@ -295,103 +291,97 @@ int32_t SnmpQueryStoredFileSize(uint32_t address, const char* printerPath, uint6
 }
 
 int32_t SnmpFreeFontList(FontList* fonts) {
-  if (fonts == nullptr) return kBadArgument;
+  if (fonts == nullptr) return kSnmpBadArgument;
   std::free(fonts->entries);
   *fonts = FontList{0, nullptr};
-  return kOk;
+  return kSnmpOk;
 }
 
 int32_t SnmpDeleteFontStart(DeleteContext* context, int32_t fontIndex) {
-  if (context == nullptr || context->printer == nullptr) return kBadArgument;
-  int32_t failure = kOk;
+  if (context == nullptr || context->printer == nullptr) return kSnmpBadArgument;
+  int32_t failure = kSnmpOk;
   std::unique_ptr<Session> session = Session::Open(PeerOf(*context->printer, true), ReadSnmpSettings(), &failure);
   if (!session) return OpenFailure(failure);
-  if (context->state != kDeleteOverPjl && RequestFontDeletion(*session, fontIndex)) {
-    context->state = kDeleteOverSnmp;
-    return kOk;
+  if (context->state != kDeleteOverPjl) {
+    const DeletionRequest request = RequestFontDeletion(*session, fontIndex);
+    if (request == DeletionRequest::kAccepted) {
+      context->state = kDeleteOverSnmp;
+      return kSnmpOk;
+    }
+    if (IsSecurityFailure(session->failure())) return session->failure();
+    // A printer without our font table deletes its font files over PJL; the
+    // run's word remembers it for the polls and the fonts that follow.
+    if (context->state == kDeleteOverSnmp || HasFontTable(*session)) {
+      return request == DeletionRequest::kRefused ? kSnmpRefused : FailureOr(*session, kSnmpNoAnswer);
+    }
+    context->state = kDeleteOverPjl;
   }
-  if (IsSecurityFailure(session->failure())) return session->failure();
-  // A printer without our font table deletes its font files over PJL; the
-  // run's word remembers it for the polls and the fonts that follow.
-  if (context->state == kDeleteOverSnmp || HasFontTable(*session)) return kNoAnswer;
-  context->state = kDeleteOverPjl;
   switch (DeletePjlFont(PjlPrinterOf(*context->printer), fontIndex)) {
-    case PjlStatus::kAnswered: return kOk;
+    case PjlStatus::kAnswered: return kSnmpOk;
+    case PjlStatus::kRefused: return kSnmpRefused;
     case PjlStatus::kDeadlinePassed: return kSnmpPjlDeadlinePassed;
     case PjlStatus::kTooManyRequests: return kSnmpPjlTooManyRequests;
-    default: return kNoAnswer;
+    default: return kSnmpNoAnswer;
   }
 }
 
 int32_t SnmpDeleteFontPoll(DeleteContext* context, int32_t fontIndex, uint32_t* pending) {
-  if (pending == nullptr) return kBadArgument;
+  if (pending == nullptr) return kSnmpBadArgument;
   *pending = 1;
-  if (context == nullptr || context->printer == nullptr) return kBadArgument;
+  if (context == nullptr || context->printer == nullptr) return kSnmpBadArgument;
   if (context->state == kDeleteOverPjl) {
-    if (QueryPjlFontDeletion(PjlPrinterOf(*context->printer), fontIndex) != PjlDeletion::kDeleted) return kOk;
+    if (QueryPjlFontDeletion(PjlPrinterOf(*context->printer), fontIndex) != PjlDeletion::kDeleted) return kSnmpOk;
     *pending = 0;
-    return kOk;
+    return kSnmpOk;
   }
-  int32_t failure = kOk;
+  int32_t failure = kSnmpOk;
   std::unique_ptr<Session> session = Session::Open(PeerOf(*context->printer, false), ReadSnmpSettings(), &failure);
   if (!session) return OpenFailure(failure);
   switch (QueryFontDeletion(*session, fontIndex)) {
     case DeletionState::kDeleted:
       *pending = 0;
-      return kOk;
+      return kSnmpOk;
     case DeletionState::kPending:
-      return kOk;
+      return kSnmpOk;
     case DeletionState::kNoAnswer:
       break;
   }
-  return FailureOr(*session, kNoAnswer);
+  return FailureOr(*session, kSnmpNoAnswer);
 }
 
 int32_t SnmpDeleteFontEnd(DeleteContext* context) {
-  if (context == nullptr) return kBadArgument;
+  if (context == nullptr) return kSnmpBadArgument;
   context->state = 0;
-  return kOk;
+  return kSnmpOk;
 }
 
 int32_t SnmpSetPjlPassword(uint32_t address, uint32_t password) {
   SetPjlPassword(address, password);
-  return kOk;
+  return kSnmpOk;
 }
 
 int32_t SnmpSetPrinterSecurity(uint32_t address, const SnmpSecurity* given) {
   std::optional<PeerSecurity> security;
-  if (int32_t result = ReadSecurity(given, &security); result != kOk) return result;
+  if (int32_t result = ReadSecurity(given, &security); result != kSnmpOk) return result;
   SetPrinterSecurity(address, std::move(security));
-  return kOk;
+  return kSnmpOk;
 }
 
 int32_t SnmpSetDiscoverySecurity(const SnmpSecurity* given) {
   std::optional<PeerSecurity> security;
-  if (int32_t result = ReadSecurity(given, &security); result != kOk) return result;
+  if (int32_t result = ReadSecurity(given, &security); result != kSnmpOk) return result;
   SetDiscoverySecurity(std::move(security));
-  return kOk;
+  return kSnmpOk;
 }
 
 const char* SnmpResultText(int32_t result) {
   switch (result) {
-    case kOk: return "done";
-    case kNoAnswer: return "no answer";
-    case kBadArgument: return "bad argument";
-    case kNoSession: return "no SNMP session could be opened";
-    case kSnmpAddAlreadyListed: return "already in the list";
-    case kSnmpAddNotAPrinter: return "not a printer";
-    case kSnmpFontsNoFileSystemAccess: return "the printer's file system cannot be reached";
-    case kSnmpFontsFileSystemLocked: return "the printer's file system wants a PJL password";
-    case kSnmpPjlDeadlinePassed: return "the printer's PJL answers took longer than the whole exchange may last";
-    case kSnmpPjlTooManyRequests: return "the printer's PJL answers needed more requests than an exchange may make";
-    case kSnmpAuthenticationFailed: return "authentication failed";
-    case kSnmpUnknownUser: return "unknown user";
-    case kSnmpLevelNotAllowed: return "security level not allowed for this user";
-    case kSnmpDecryptionFailed: return "decryption failed";
-    case kSnmpPassphraseTooShort: return "a passphrase is shorter than 8 or longer than 255 characters";
-    case kSnmpSecurityInvalid: return "invalid SNMP version, security level, protocol or user";
+#define GLYSNMP_RESULT_TEXT(name, value, text) \
+  case name: return text;
+    GLYSNMP_RESULT_MAP(GLYSNMP_RESULT_TEXT)
+#undef GLYSNMP_RESULT_TEXT
   }
-  return "failed";
+  return "unknown result";
 }
 
 }  // extern "C"

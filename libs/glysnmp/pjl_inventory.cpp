@@ -7,6 +7,7 @@
 #include <set>
 #include <string_view>
 
+#include "font_file_name.h"
 #include "pjl_reply.h"
 
 namespace glysnmp {
@@ -17,7 +18,7 @@ namespace {
 // interpreter's own fonts to "fonts" (%disk0%fonts/ seen from PostScript).
 struct FontFolder {
   std::string_view path;
-  int32_t typeOfTrueType;  // what a TrueType file there serves as
+  int32_t typeOfTrueType;  // what a TrueType file, or one that says nothing, there serves as
 };
 constexpr FontFolder kFontFolders[] = {
     {"pcl\\fonts", kFontTypePcl},
@@ -30,7 +31,6 @@ constexpr std::string_view kUsualVolumes[] = {"0:", "1:"};
 constexpr size_t kMostInfoBytes = 64 * 1024;
 constexpr size_t kDirectoryPage = 256;
 constexpr size_t kMostPageBytes = kDirectoryPage * (kMostPjlNameBytes + 40) + 1024;
-constexpr uint32_t kHeadBytes = 512;
 constexpr uint32_t kMostNameTableBytes = 16 * 1024;
 constexpr size_t kMostReadbackBytes = 1024 * 1024;
 constexpr size_t kMostFontFiles = 4096;
@@ -155,14 +155,13 @@ void SetName(FontEntry& entry, std::string_view name) {
   std::snprintf(entry.name, sizeof entry.name, "%.*s", static_cast<int>(name.size()), name.data());
 }
 
-// The entry for one font file, named by its first bytes; nullopt for a file
-// that is no font, and for one the printer did not answer for
-// (client.failure() tells).
-std::optional<FontEntry> DescribeFile(PjlClient& client, const FontFile& file) {
-  std::optional<std::string> head = Upload(client, file.path, 0, kHeadBytes);
-  if (!head) return std::nullopt;
-  FontFileName font = ReadFontFileName(*head);
-  if (font.type == FontFileType::kUnknown) return std::nullopt;
+// The entry for one font file, named by its first bytes, else by its file
+// name: a file on a volume is a download whatever it holds, and is listed
+// so that it can be deleted. When the printer did not answer,
+// client.failure() tells.
+FontEntry DescribeFile(PjlClient& client, const FontFile& file) {
+  std::optional<std::string> head = Upload(client, file.path, 0, kFontNameSearchBytes);
+  FontFileName font = head ? ReadFontFileName(*head) : FontFileName{};
   FontEntry entry{};
   entry.fontId = font.pclFontId.value_or(kNoFontId);
   entry.index = file.index;
@@ -253,14 +252,13 @@ PjlFonts ReadPjlFonts(const PjlPrinter& printer) {
   if (result.status != PjlStatus::kAnswered) return result;
   std::set<std::string> fileFonts;
   for (const FontFile& file : files) {
-    std::optional<FontEntry> entry = DescribeFile(*client, file);
+    const FontEntry entry = DescribeFile(*client, file);
     if (client->failure() != PjlFailure::kNone) {
       result.status = FailureOf(*client);
       return result;
     }
-    if (!entry) continue;
-    fileFonts.insert(entry->name);
-    result.fonts.push_back(*entry);
+    fileFonts.insert(entry.name);
+    result.fonts.push_back(entry);
   }
   const size_t fileCount = result.fonts.size();
   const std::set<std::string> languages = LanguagesOf(*client);

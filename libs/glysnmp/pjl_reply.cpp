@@ -108,49 +108,6 @@ bool Printable(std::string_view name) {
   return true;
 }
 
-uint32_t BigEndian(std::string_view bytes, size_t at, size_t size) {
-  uint32_t value = 0;
-  for (size_t i = 0; i < size; ++i) value = value << 8 | static_cast<unsigned char>(bytes[at + i]);
-  return value;
-}
-
-// "ESC )s#W" and the name in bytes 48 to 63 of the descriptor that
-// follows, after an optional "ESC *c#D" font ID.
-std::optional<FontFileName> PclFontName(std::string_view head) {
-  FontFileName font{FontFileType::kPcl, {}, std::nullopt};
-  if (head.substr(0, 3) == "\x1B*c") {
-    const size_t end = head.find('D', 3);
-    if (end == std::string_view::npos || end > 9) return std::nullopt;
-    font.pclFontId = NumberAt<int32_t>(head.substr(3, end - 3));
-    if (!font.pclFontId || *font.pclFontId < 0 || *font.pclFontId > 32767) return std::nullopt;
-    head.remove_prefix(end + 1);
-  }
-  if (head.substr(0, 3) != "\x1B)s") return std::nullopt;
-  const size_t end = head.find('W', 3);
-  if (end == std::string_view::npos || end > 9) return std::nullopt;
-  std::optional<uint32_t> size = NumberAt<uint32_t>(head.substr(3, end - 3));
-  constexpr size_t kNameAt = 48, kNameSize = 16;
-  if (!size || *size < kNameAt + kNameSize || head.size() < end + 1 + kNameAt + kNameSize) return std::nullopt;
-  std::string_view name = head.substr(end + 1 + kNameAt, kNameSize);
-  while (!name.empty() && (name.back() == ' ' || name.back() == '\0')) name.remove_suffix(1);
-  if (!Printable(name)) return std::nullopt;
-  font.name.assign(name);
-  return font;
-}
-
-std::optional<FontFileName> PostScriptFontName(std::string_view head) {
-  constexpr std::string_view kKey = "/FontName";
-  if (head.substr(0, 2) != "%!" && head.substr(0, 1) != "\x80") return std::nullopt;
-  size_t at = head.find(kKey);
-  if (at == std::string_view::npos) return std::nullopt;
-  at = head.find_first_not_of(" \t", at + kKey.size());
-  if (at == std::string_view::npos || head[at] != '/') return std::nullopt;
-  std::string_view name = head.substr(at + 1, kMostPjlNameBytes);
-  name = name.substr(0, name.find_first_of(" \t\r\n/[](){}<>%"));
-  if (!Printable(name)) return std::nullopt;
-  return FontFileName{FontFileType::kPostScript, std::string(name), std::nullopt};
-}
-
 }  // namespace
 
 FileSystemReply ReadFileSystemReply(std::string_view reply) {
@@ -410,51 +367,6 @@ std::optional<std::string_view> ReadUploadBytes(std::string_view reply) {
   if (!data) return std::nullopt;
   std::string_view bytes = reply.substr(data->first);
   return bytes.substr(0, static_cast<size_t>(std::min<uint64_t>(data->second, bytes.size())));
-}
-
-FontFileName ReadFontFileName(std::string_view head) {
-  if (std::optional<FontFileName> pcl = PclFontName(head)) return *pcl;
-  if (std::optional<FontFileName> postScript = PostScriptFontName(head)) return *postScript;
-  if (head.size() >= 12 && (BigEndian(head, 0, 4) == 0x00010000 || head.substr(0, 4) == "true")) {
-    return FontFileName{FontFileType::kTrueType, {}, std::nullopt};
-  }
-  return {};
-}
-
-std::optional<std::pair<uint32_t, uint32_t>> FindTrueTypeNameTable(std::string_view head) {
-  if (head.size() < 12) return std::nullopt;
-  const uint32_t tables = BigEndian(head, 4, 2);
-  for (uint32_t i = 0; i < tables && 12 + 16 * (i + 1) <= head.size(); ++i) {
-    const size_t record = 12 + 16 * i;
-    if (head.substr(record, 4) == "name") return std::pair(BigEndian(head, record + 8, 4), BigEndian(head, record + 12, 4));
-  }
-  return std::nullopt;
-}
-
-std::optional<std::string> ReadTrueTypeName(std::string_view table) {
-  if (table.size() < 6) return std::nullopt;
-  const uint32_t count = BigEndian(table, 2, 2);
-  const uint32_t strings = BigEndian(table, 4, 2);
-  std::optional<std::string> family;
-  for (uint32_t i = 0; i < count && 6 + 12 * (i + 1) <= table.size(); ++i) {
-    const size_t record = 6 + 12 * i;
-    const uint32_t platform = BigEndian(table, record, 2);
-    const uint32_t nameId = BigEndian(table, record + 6, 2);
-    const uint32_t length = BigEndian(table, record + 8, 2);
-    const uint64_t at = uint64_t{strings} + BigEndian(table, record + 10, 2);
-    if ((nameId != 4 && nameId != 1) || (platform != 1 && platform != 3) || at + length > table.size()) continue;
-    // Windows names are UTF-16BE; the font names kept here are ASCII.
-    std::string name;
-    const size_t step = platform == 3 ? 2 : 1;
-    for (size_t pos = static_cast<size_t>(at) + step - 1; pos < at + length && name.size() < kMostPjlNameBytes;
-         pos += step) {
-      name.push_back(table[pos]);
-    }
-    if (!Printable(name)) continue;
-    if (nameId == 4) return name;
-    family = name;
-  }
-  return family;
 }
 
 std::vector<PclReadbackFont> ReadPclFontReadback(std::string_view reply) {

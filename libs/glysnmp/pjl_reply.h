@@ -1,7 +1,7 @@
 // Readers of what printers answer on the AppSocket channel: PJL
-// file-system replies, PCL status readback, PostScript query output, and
-// the first bytes of a stored font file. All of it is untrusted: every
-// reader takes any bytes, bounds what it keeps and never reads past them.
+// file-system replies, PCL status readback and PostScript query output.
+// All of it is untrusted: every reader takes any bytes, bounds what it
+// keeps and never reads past them.
 //
 // PJL replies are read as printers write them, not only as the PJL
 // reference does: lines may end in LF, CR LF or CR CR LF, NULs may come
@@ -13,7 +13,6 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <utility>
 #include <vector>
 
 namespace glysnmp {
@@ -68,20 +67,6 @@ std::vector<std::string> ReadConfigOptions(std::string_view reply, std::string_v
 std::optional<uint64_t> ReadUploadSize(std::string_view reply);
 // The bytes of an FSUPLOAD reply after its header line.
 std::optional<std::string_view> ReadUploadBytes(std::string_view reply);
-
-enum class FontFileType { kUnknown, kPcl, kPostScript, kTrueType };
-struct FontFileName {
-  FontFileType type = FontFileType::kUnknown;
-  std::string name;
-  std::optional<int32_t> pclFontId;  // "ESC *c#D" in front of a PCL descriptor
-};
-// What a font file's first bytes say it is.
-FontFileName ReadFontFileName(std::string_view head);
-
-// Where a TrueType file's name table lies (offset, length), from its
-// table directory; and the full name (else the family) in that table.
-std::optional<std::pair<uint32_t, uint32_t>> FindTrueTypeNameTable(std::string_view head);
-std::optional<std::string> ReadTrueTypeName(std::string_view table);
 
 // A PCL readback font: the NAME and the DEFID number of the extended list.
 struct PclReadbackFont {

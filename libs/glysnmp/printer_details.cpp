@@ -66,9 +66,12 @@ std::optional<SnmpPrinterDetails> QueryPrinterDetails(Session& session, const Pj
     std::snprintf(details.model, sizeof details.model, "%s", identity.device.description);
     ReadSerialNumber(session, &details);
   }
-  // A printer that gave no answer at all is not asked again for its
-  // storage: that would only wait out the time-out a second time.
-  if (!answered && session.failure() == kSnmpNoAnswer) return std::nullopt;
+  // A printer that gave no answer at all, or none that could be read, is
+  // not asked again for its storage: that would only wait out the
+  // time-out a second time.
+  if (!answered && (session.failure() == kSnmpNoAnswer || session.failure() == kSnmpMalformedAnswer)) {
+    return std::nullopt;
+  }
   std::optional<StorageInventory> storage = QueryStorage(session);
   answered = answered || storage.has_value();
   if (!answered) return std::nullopt;

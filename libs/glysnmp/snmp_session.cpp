@@ -53,6 +53,42 @@ void ForgetUser(const netsnmp_session& session) {
   usm_free_user(user);
 }
 
+// Datagrams the session of this thread's exchange received. net-snmp drops
+// a message it cannot read (or one that answers another request) without
+// a word to the session, which then waits out its time-out: counting what
+// its transport received tells such answers from silence.
+using ReceiveFunction = int (*)(netsnmp_transport*, void*, int, void**, int*);
+thread_local ReceiveFunction tTransportReceive = nullptr;
+thread_local unsigned tDatagramsReceived = 0;
+
+int CountingReceive(netsnmp_transport* transport, void* buffer, int size, void** opaque, int* opaqueLength) {
+  const int received = tTransportReceive(transport, buffer, size, opaque, opaqueLength);
+  if (received > 0) ++tDatagramsReceived;
+  return received;
+}
+
+// Counts what the session's transport receives while it lives; the
+// session is used by one thread at a time, and only within the exchange.
+class DatagramCount {
+ public:
+  explicit DatagramCount(void* handle) : transport_(snmp_sess_transport(handle)) {
+    if (transport_ == nullptr || transport_->f_recv == nullptr) return;
+    tTransportReceive = transport_->f_recv;
+    tDatagramsReceived = 0;
+    transport_->f_recv = CountingReceive;
+  }
+  ~DatagramCount() {
+    if (transport_ != nullptr && transport_->f_recv == CountingReceive) transport_->f_recv = tTransportReceive;
+  }
+  DatagramCount(const DatagramCount&) = delete;
+  DatagramCount& operator=(const DatagramCount&) = delete;
+
+  unsigned received() const { return tDatagramsReceived; }
+
+ private:
+  netsnmp_transport* transport_;
+};
+
 }  // namespace
 
 Pdu MakeRequest(int command, const std::vector<Oid>& names) {
@@ -124,6 +160,7 @@ Session::~Session() {
 
 Pdu Session::Exchange(Pdu request) {
   netsnmp_pdu* answer = nullptr;
+  DatagramCount datagrams(handle_);
   // The request is the library's from here on, whatever the outcome.
   int status = snmp_sess_synch_response(handle_, request.release(), &answer);
   Pdu owned(answer);
@@ -132,7 +169,11 @@ Pdu Session::Exchange(Pdu request) {
     return owned;
   }
   netsnmp_session* session = snmp_sess_session(handle_);
-  failure_ = status == STAT_TIMEOUT || session == nullptr ? kSnmpNoAnswer : FailureOf(session->s_snmp_errno);
+  if (status == STAT_TIMEOUT || session == nullptr) {
+    failure_ = datagrams.received() > 0 ? kSnmpMalformedAnswer : kSnmpNoAnswer;
+  } else {
+    failure_ = FailureOf(session->s_snmp_errno);
+  }
   return nullptr;
 }
 

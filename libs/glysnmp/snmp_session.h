@@ -44,8 +44,8 @@ struct Peer {
 std::string PeerName(uint32_t address, uint16_t port);
 
 // Why an exchange (or a v3 session's engine discovery) failed: kSnmpOk
-// when it did not, else a SnmpSecurityResult (kSnmpNoAnswer for anything
-// but the agent's security reports).
+// when it did not, else one of the SNMPv3 results (kSnmpNoAnswer for
+// anything but the agent's security reports).
 int32_t FailureOf(int netSnmpError);
 
 class Session {
@@ -64,7 +64,9 @@ class Session {
   Pdu Exchange(Pdu request);
 
   SnmpVersion version() const { return version_; }
-  // The reason the last Exchange gave no answer: kSnmpOk after an answer.
+  // The reason the last Exchange gave no answer: kSnmpOk after an answer,
+  // kSnmpMalformedAnswer when only messages came that could not be read
+  // or that answered another request.
   int32_t failure() const { return failure_; }
 
  private:

@@ -53,11 +53,47 @@ struct DeleteContext {
   int32_t state;
 };
 
-// Results of SnmpAddPrinter.
-enum SnmpAddResult : int32_t {
-  kSnmpAddAnswered = 0,
-  kSnmpAddAlreadyListed = 1,
-  kSnmpAddNotAPrinter = 2,
+// Every result of the library's calls, one row each: XX(name, value, text).
+// No two results share a value; the constants below and the texts of
+// SnmpResultText come from this table. The program itself looks only at 0
+// and at SnmpAddPrinter's results; glyctl at all of them.
+#define GLYSNMP_RESULT_MAP(XX)                                                                      \
+  XX(kSnmpOk, 0, "done")                                                                            \
+  /* SnmpAddPrinter */                                                                              \
+  XX(kSnmpAddAlreadyListed, 1, "already in the list")                                               \
+  XX(kSnmpAddNotAPrinter, 2, "not a printer")                                                       \
+  /* Why a printer without the font table gave no font list; kSnmpNoFontTable: SnmpGetFontTable */ \
+  XX(kSnmpFontsNoFileSystemAccess, 3, "the printer's file system cannot be reached")                \
+  XX(kSnmpFontsFileSystemLocked, 4, "the printer's file system wants a PJL password")               \
+  XX(kSnmpNoFontTable, 5, "the printer has no font table")                                          \
+  /* SnmpQueryStoredFile */                                                                         \
+  XX(kSnmpFileNotStored, 6, "the printer does not hold the file")                                   \
+  XX(kSnmpFileUnknown, 7, "the printer could not be asked for the file")                            \
+  /* A PJL listing or deletion (SnmpGetFontList..., SnmpDeleteFontStart) ended by its bounds */     \
+  XX(kSnmpPjlDeadlinePassed, 8, "the printer's PJL answers took longer than the whole exchange may last")   \
+  XX(kSnmpPjlTooManyRequests, 9, "the printer's PJL answers needed more requests than an exchange may make") \
+  /* Failures of any call */                                                                        \
+  XX(kSnmpNoAnswer, -1, "no answer")                                                                \
+  XX(kSnmpBadArgument, -2, "bad argument")                                                          \
+  XX(kSnmpNoSession, -3, "no SNMP session could be opened")                                         \
+  XX(kSnmpOutOfMemory, -4, "out of memory")                                                         \
+  XX(kSnmpMalformedAnswer, -5, "the printer's answer could not be read")                            \
+  XX(kSnmpRefused, -6, "the printer refused the request")                                           \
+  /* SNMPv3 */                                                                                      \
+  XX(kSnmpAuthenticationFailed, -10, "authentication failed")                                       \
+  XX(kSnmpUnknownUser, -11, "unknown user")                                                         \
+  XX(kSnmpLevelNotAllowed, -12, "security level not allowed for this user")                         \
+  XX(kSnmpDecryptionFailed, -13, "decryption failed")                                               \
+  XX(kSnmpPassphraseTooShort, -14, "a passphrase is shorter than 8 or longer than 255 characters")  \
+  XX(kSnmpSecurityInvalid, -15, "invalid SNMP version, security level, protocol or user")
+
+enum SnmpResult : int32_t {
+#define GLYSNMP_RESULT_CONSTANT(name, value, text) name = (value),
+  GLYSNMP_RESULT_MAP(GLYSNMP_RESULT_CONSTANT)
+#undef GLYSNMP_RESULT_CONSTANT
+  // Success, as SnmpAddPrinter and SnmpQueryStoredFile name it.
+  kSnmpAddAnswered = kSnmpOk,
+  kSnmpFileStored = kSnmpOk,
 };
 
 extern "C" {
@@ -78,7 +114,10 @@ uint32_t SnmpSubnetTarget(uint32_t subnetAddress, uint32_t subnetMask);
 int32_t SnmpDiscoverPrinters(SnmpContext* context, uint32_t target, uint32_t reserved1,
                              uint32_t reserved2);
 
-// (12) SnmpAddResult; on kSnmpAddAnswered `device` is filled.
+// (12) kSnmpAddAnswered (`device` filled), kSnmpAddAlreadyListed,
+// kSnmpAddNotAPrinter (a device answered that is no printer), kSnmpNoAnswer
+// (nothing answered), kSnmpMalformedAnswer (an answer that could not be
+// read), or a failure of the SNMPv3 security.
 int32_t SnmpAddPrinter(SnmpContext* context, uint32_t address, DeviceInfo* device);
 
 // (4) Fills printer->storageOptions (PrinterStorage).
@@ -95,7 +134,9 @@ int32_t SnmpGetFontListFrom(PrinterRecord* printer, FontList* fonts, int32_t aft
 // (6) Releases what (1) or (2) returned and leaves `fonts` empty.
 int32_t SnmpFreeFontList(FontList* fonts);
 
-// (18) 0: the printer accepted the request to delete font `fontIndex`.
+// (18) 0: the printer accepted the request to delete font `fontIndex`;
+// kSnmpRefused when it answered with an error, or with a value other than
+// the one set.
 int32_t SnmpDeleteFontStart(DeleteContext* context, int32_t fontIndex);
 
 // (19) The font is gone when this returns 0 and `*pending` is 0; anything
@@ -118,30 +159,6 @@ enum SnmpFontSource : int32_t {
   kFontSourcePjl = 2,
   kFontSourcePclReadback = 3,
   kFontSourcePostScript = 4,
-};
-
-// Results of SnmpGetFontList and SnmpGetFontListFrom that tell why a
-// printer without the font table gave no list; the program itself looks
-// only at 0.
-enum SnmpFontListResult : int32_t {
-  kSnmpFontsNoFileSystemAccess = 3,  // PJL answers, its file-system commands are ignored
-  kSnmpFontsFileSystemLocked = 4,    // the file system wants a PJL password
-  kSnmpNoFontTable = 5,              // SnmpGetFontTable: the printer has no GLY-FONT-MIB table
-  // A PJL listing or deletion ended by its bounds (also from
-  // SnmpDeleteFontStart): the whole exchange outlasted its deadline, or
-  // needed more requests than allowed.
-  kSnmpPjlDeadlinePassed = 6,
-  kSnmpPjlTooManyRequests = 7,
-};
-
-// Results of SnmpQueryStoredFile.
-enum SnmpStoredFileResult : int32_t {
-  kSnmpFileStored = 0,     // the printer holds the file
-  kSnmpFileNotStored = 1,  // the printer answered: no such file (or no such volume)
-  // The printer could not be asked: no connection or no reply on its
-  // AppSocket port, its file-system commands ignored or locked by a PJL
-  // password, or an answer that says neither.
-  kSnmpFileUnknown = 2,
 };
 
 // A size the printer did not give.
@@ -185,10 +202,14 @@ int32_t SnmpSetPjlPassword(uint32_t address, uint32_t password);
 // when it has none (nothing is asked over PJL then). The list is released
 // with SnmpFreeFontList.
 int32_t SnmpGetFontTable(PrinterRecord* printer, FontList* fonts);
-// SnmpStoredFileResult: whether the printer at `address` holds the file
-// `printerPath`, a PJL path such as "0:\pcl\fonts\Gothic", asked with PJL
-// FSQUERY on its AppSocket port with the PJL password set for it. A path
-// with a double quote or a control byte is not sent (kSnmpFileUnknown).
+// Whether the printer at `address` holds the file `printerPath`, a PJL path
+// such as "0:\pcl\fonts\Gothic", asked with PJL FSQUERY on its AppSocket
+// port with the PJL password set for it: kSnmpFileStored; kSnmpFileNotStored
+// when it answered that there is no such file (or no such volume);
+// kSnmpFileUnknown when it could not be asked (no connection or no reply,
+// its file-system commands ignored or locked by a PJL password, an answer
+// that says neither). A path with a double quote or a control byte is not
+// sent (kSnmpFileUnknown).
 int32_t SnmpQueryStoredFile(uint32_t address, const char* printerPath);
 // As SnmpQueryStoredFile; besides, on kSnmpFileStored `*size` is the file's
 // size in bytes as the printer gave it (FSQUERY's SIZE=), and
@@ -260,18 +281,13 @@ struct SnmpSecurity {
 };
 static_assert(sizeof(SnmpSecurity) == 564);
 
-// Results of the calls that reach a printer, beyond 0 and the results
-// above; the program itself goes on looking only at those.
-enum SnmpSecurityResult : int32_t {
-  kSnmpOk = 0,
-  kSnmpNoAnswer = -1,
-  kSnmpAuthenticationFailed = -10,  // the agent refused the digest: wrong passphrase or protocol
-  kSnmpUnknownUser = -11,
-  kSnmpLevelNotAllowed = -12,       // the user has no such security level (a noAuth user asked for authPriv)
-  kSnmpDecryptionFailed = -13,      // the answer could not be decrypted: wrong privacy passphrase or protocol
-  kSnmpPassphraseTooShort = -14,    // shorter than kSnmpLeastPassphraseLength, or longer than the most
-  kSnmpSecurityInvalid = -15,       // an unknown version, level or protocol, or a bad user name
-};
+// The SNMPv3 results of the table: kSnmpAuthenticationFailed, the agent
+// refused the digest (wrong passphrase or protocol); kSnmpLevelNotAllowed,
+// the user has no such security level (a noAuth user asked for authPriv);
+// kSnmpDecryptionFailed, wrong privacy passphrase or protocol;
+// kSnmpPassphraseTooShort, shorter than kSnmpLeastPassphraseLength or
+// longer than the most; kSnmpSecurityInvalid, an unknown version, level or
+// protocol, or a bad user name.
 
 extern "C" {
 
@@ -288,8 +304,8 @@ int32_t SnmpSetPrinterSecurity(uint32_t address, const SnmpSecurity* security);
 // A printer found or added so gets the same settings for its address.
 int32_t SnmpSetDiscoverySecurity(const SnmpSecurity* security);
 
-// A short English text for a result of any call here ("authentication
-// failed", "no answer", ...); never null.
+// The text of GLYSNMP_RESULT_MAP for a result of any call here, "unknown
+// result" for a value it does not hold; never null.
 const char* SnmpResultText(int32_t result);
 
 }  // extern "C"

@@ -43,7 +43,7 @@ TEST_F(GlyctlTest, AddAnswersForAPrinterAndFailsForAnUnknownAddress) {
   const GlyctlResult unknown = Run({"add", "127.88.2.99"});
   EXPECT_EQ(unknown.status, kExitNoPrinter);
   EXPECT_EQ(unknown.out, "");
-  EXPECT_EQ(unknown.err, "glyctl: This is not a valid Printer IP Address\n");
+  EXPECT_EQ(unknown.err, "glyctl: No printer answers at 127.88.2.99.\n");
   EXPECT_EQ(Run({"add", "127.88.2"}).status, kExitUsage);
 }
 

@@ -61,11 +61,15 @@ TEST_F(AddPrinterTest, AddedPrinterIsListedSelectedAndAnnounced) {
 TEST_F(AddPrinterTest, LibraryRefusalsAreToldAndCloseTheDialog) {
   Known(Ip(10, 0, 0, 2), kSnmpAddAlreadyListed);
   Known(Ip(10, 0, 0, 3), 9);
+  Known(Ip(10, 0, 0, 5), kSnmpNoAnswer);
+  Known(Ip(10, 0, 0, 6), kSnmpMalformedAnswer);
   // 10.0.0.4 is unknown to the library: not a printer address.
-  for (uint32_t address : {Ip(10, 0, 0, 4), Ip(10, 0, 0, 2), Ip(10, 0, 0, 3)})
+  for (uint32_t address : {Ip(10, 0, 0, 4), Ip(10, 0, 0, 2), Ip(10, 0, 0, 3), Ip(10, 0, 0, 5), Ip(10, 0, 0, 6)})
     EXPECT_EQ(dialog->AddPrinterByAddress(IpAddressValue::FromAddress(address)),
               AddPrinterLogic::Outcome::Close);
-  EXPECT_EQ(boxes.shown, (std::vector<int>{kNotAPrinterText, kAlreadyListedText}));
+  EXPECT_EQ(boxes.shown, (std::vector<int>{kNotAPrinterText, kAlreadyListedText, ScriptedBoxes::kTextShown,
+                                          kUnreadableAnswerText}));
+  EXPECT_EQ(boxes.texts, std::vector<std::string>{"No printer answers at 10.0.0.5."});
   EXPECT_EQ(logic->itemCount(), 0);
 }
 

@@ -67,7 +67,7 @@ TEST_F(SnmpdAgent, ADeviceWithoutAPrinterIsNotAPrinterAndSilenceIsNeither) {
   SnmpInitContext(&context, nullptr, nullptr, 0);
   DeviceInfo device{};
   EXPECT_EQ(SnmpAddPrinter(&context, AddressOf(address_), &device), kSnmpAddNotAPrinter);
-  EXPECT_EQ(SnmpAddPrinter(&context, AddressOf("127.61.0.2"), &device), kSnmpAddNotAPrinter);
+  EXPECT_EQ(SnmpAddPrinter(&context, AddressOf("127.61.0.2"), &device), kSnmpNoAnswer);
 
   PrinterRecord printer = RecordFor(address_);
   EXPECT_EQ(SnmpGetPrinterOptions(&printer), 0);

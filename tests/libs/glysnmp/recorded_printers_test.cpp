@@ -67,6 +67,24 @@ std::vector<std::string> DeviceIdOnly() {
   return lines;
 }
 
+// A printer row that names only the family, the model in the device ID;
+// with `deviceIdModel` empty, no device ID at all.
+std::vector<std::string> GenericRow(const std::string& rowText, const std::string& deviceIdModel) {
+  std::vector<std::string> lines = System("Ostrel network interface", "GEN");
+  Add(lines, {kHrDevice + "2.1|6|1.3.6.1.2.1.25.3.1.5", kHrDevice + "3.1|4|" + rowText});
+  if (!deviceIdModel.empty()) lines.push_back(kDeviceId + "MFG:Ostrel;CMD:PJL,PCL;MDL:" + deviceIdModel + ";");
+  return lines;
+}
+
+// A printer with one font in the font table, recorded: an agent that
+// answers a SET with what it holds, not with the value set.
+std::vector<std::string> RecordedFont() {
+  std::vector<std::string> lines = System("Ostrel Slate 9", "FONTS");
+  const std::string font = "1.3.6.1.4.1.32473.2.1.2.1.";
+  Add(lines, {"1.3.6.1.4.1.32473.2.1.1.0|2|1", font + "2.5|4|Gothic", font + "7.5|2|1", font + "8.5|2|1"});
+  return lines;
+}
+
 // A scanner with a device ID and a device table, but nothing to print with.
 std::vector<std::string> Scanner() {
   std::vector<std::string> lines = System("Ostrel scanner", "SCAN");
@@ -94,7 +112,11 @@ class RecordedPrinters : public ::testing::Test {
         std::vector<SnmpsimPeer::Recording>{{"mfp", Sorted(Multifunction())},
                                             {"supplies", Sorted(SuppliesOnly())},
                                             {"deviceid", Sorted(DeviceIdOnly())},
-                                            {"scanner", Sorted(Scanner())}});
+                                            {"scanner", Sorted(Scanner())},
+                                            {"generic", Sorted(GenericRow("Generic 28C-1", "Slate 12"))},
+                                            {"family", Sorted(GenericRow("28C-1", "Slate 12"))},
+                                            {"alone", Sorted(GenericRow("Generic 28C-1", ""))},
+                                            {"fonts", Sorted(RecordedFont())}});
     ASSERT_TRUE(agent_->ready());
     SnmpInitContext(&context_, nullptr, nullptr, 0);
   }
@@ -125,6 +147,23 @@ TEST_F(RecordedPrinters, EveryKindOfPrinterIsRecognisedWithItsModelAndTheScanner
   ASSERT_EQ(Add("deviceid", &device), kSnmpAddAnswered);
   EXPECT_STREQ(device.description, "Quill 40");
   EXPECT_EQ(Add("scanner", &device), kSnmpAddNotAPrinter);
+}
+
+TEST_F(RecordedPrinters, AGenericPrinterRowGivesWayToTheDeviceIdModel) {
+  DeviceInfo device{};
+  ASSERT_EQ(Add("generic", &device), kSnmpAddAnswered);
+  EXPECT_STREQ(device.description, "Slate 12");
+  ASSERT_EQ(Add("family", &device), kSnmpAddAnswered);
+  EXPECT_STREQ(device.description, "Slate 12") << "a bare family code names no model";
+  ASSERT_EQ(Add("alone", &device), kSnmpAddAnswered);
+  EXPECT_STREQ(device.description, "Generic 28C-1") << "still better than the network card's sysDescr";
+}
+
+TEST_F(RecordedPrinters, ARecordingThatDoesNotTakeTheSetRefusesTheDeletion) {
+  PrinterRecord printer = RecordFor(address_, "fonts", "fonts");
+  DeleteContext deletion{&printer, 0};
+  EXPECT_EQ(SnmpDeleteFontStart(&deletion, 5), kSnmpRefused);
+  SnmpDeleteFontEnd(&deletion);
 }
 
 TEST_F(RecordedPrinters, StorageCountsWhatIsWritableAndNotFull) {

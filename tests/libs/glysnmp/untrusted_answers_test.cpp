@@ -54,6 +54,7 @@ class UntrustedAgent : public ::testing::Test {
  protected:
   void Start(const std::string& address, crafted::Handler handler) {
     address_ = address;
+    settings_.reset();  // puts back the settings before another agent's
     agent_ = std::make_unique<crafted::Agent>(address, std::move(handler));
     settings_ = std::make_unique<AgentTest>(agent_->port());
     SnmpInitContext(&context_, nullptr, nullptr, 0);
@@ -98,13 +99,15 @@ TEST_F(UntrustedAgent, WrongTypesLeaveFieldsEmptyAndAnswersWithoutIdentityAreNoP
   EXPECT_EQ(SnmpAddPrinter(&fresh, AddressOf(address_), &device), kSnmpAddNotAPrinter);
 }
 
-TEST_F(UntrustedAgent, AnObjectIdentifierLongerThanSnmpAllowsIsNoAnswer) {
+TEST_F(UntrustedAgent, AnObjectIdentifierLongerThanSnmpAllowsIsAnAnswerThatCannotBeRead) {
   Oid tooLong(300, 1);
   Start("127.62.0.3", [&](const Request& request) {
     return Identity(request, {crafted::Text("d"), crafted::ObjectId(tooLong), crafted::Text("n")});
   });
   DeviceInfo device{};
-  EXPECT_EQ(SnmpAddPrinter(&context_, AddressOf(address_), &device), kSnmpAddNotAPrinter);
+  EXPECT_EQ(SnmpAddPrinter(&context_, AddressOf(address_), &device), kSnmpMalformedAnswer);
+  Start("127.62.0.13", [](const Request&) { return std::vector<std::string>{"\x30\x03\x02\x01"}; });
+  EXPECT_EQ(SnmpAddPrinter(&context_, AddressOf(address_), &device), kSnmpMalformedAnswer) << "not even BER";
 }
 
 TEST_F(UntrustedAgent, AnswersToOtherRequestIdsAreNotTaken) {
@@ -120,7 +123,7 @@ TEST_F(UntrustedAgent, AnswersToOtherRequestIdsAreNotTaken) {
     return answers;
   });
   DeviceInfo device{};
-  EXPECT_EQ(SnmpAddPrinter(&context_, AddressOf(address_), &device), kSnmpAddNotAPrinter);
+  EXPECT_EQ(SnmpAddPrinter(&context_, AddressOf(address_), &device), kSnmpMalformedAnswer) << "not silence";
   PrinterRecord printer = Printer();
   FontList fonts{};
   EXPECT_NE(SnmpGetFontList(&printer, &fonts), 0);
@@ -240,6 +243,33 @@ TEST_F(UntrustedAgent, DeletionStatusOfTheWrongTypeOrNameStaysPending) {
   EXPECT_EQ(pending, 1u);
   DeleteContext noPrinter{nullptr, 0};
   EXPECT_NE(SnmpDeleteFontStart(&noPrinter, 5), 0);
+}
+
+// A SET is done only when the agent answers with the value set: an answer
+// without an error but with an exception or another value is a refusal,
+// whatever the font table then says.
+TEST_F(UntrustedAgent, ADeletionAnsweredWithAnotherValueIsRefusedNotDone) {
+  const Oid fontCount = {1, 3, 6, 1, 4, 1, 32473, 2, 1, 1, 0};
+  std::string setAnswer;
+  int64_t setError = 0;
+  Start("127.62.0.12", [&](const Request& request) {
+    if (request.command != 0xa3) return crafted::Serve(request, {{fontCount, crafted::Integer(3)}});
+    return std::vector<std::string>{
+        crafted::Response(request, {crafted::VarBind(request.names[0], setAnswer)}, setError, setError ? 1 : 0)};
+  });
+  PrinterRecord printer = Printer();
+  auto start = [&](const std::string& answer, int64_t error = 0) {
+    setAnswer = answer;
+    setError = error;
+    DeleteContext deletion{&printer, 0};
+    return SnmpDeleteFontStart(&deletion, 5);
+  };
+  EXPECT_EQ(start(crafted::Tlv(0x81, "")), kSnmpRefused) << "noSuchInstance";
+  EXPECT_EQ(start(crafted::Tlv(0x80, "")), kSnmpRefused) << "noSuchObject";
+  EXPECT_EQ(start(crafted::Integer(1)), kSnmpRefused) << "another value";
+  EXPECT_EQ(start(crafted::Text("\x02")), kSnmpRefused) << "another type";
+  EXPECT_EQ(start(crafted::Integer(2), 17), kSnmpRefused) << "notWritable";
+  EXPECT_EQ(start(crafted::Integer(2)), kSnmpOk);
 }
 
 // Silence, the commonest answer of all: a printer switched off waits out

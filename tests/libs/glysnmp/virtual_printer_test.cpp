@@ -67,7 +67,7 @@ TEST_F(VirtualPrinters, AddByAddressThenDiscoverTheOtherTwoOfTheSubnet) {
   EXPECT_STREQ(device.systemId, "1.3.6.1.4.1.32473.1.2.1");
   EXPECT_STREQ(device.deviceName, "VP11");
   EXPECT_STREQ(device.description, "Virtual 1.3.6.1.4.1.32473.1.2.1");
-  EXPECT_EQ(SnmpAddPrinter(&context_, AddressOf("127.65.1.12"), &device), kSnmpAddNotAPrinter);
+  EXPECT_EQ(SnmpAddPrinter(&context_, AddressOf("127.65.1.12"), &device), kSnmpNoAnswer);
 
   EXPECT_EQ(SnmpDiscoverPrinters(&context_, SnmpSubnetTarget(AddressOf("127.65.1.0"), 0xffffff00), 0, 0), 0);
   ASSERT_EQ(found_.size(), 2u);
@@ -109,7 +109,7 @@ TEST_F(VirtualPrinters, APrinterWithOtherCommunitiesAnswersOnlyOnceTheyAreEntere
   Start({config});
   uint32_t subnet = SnmpSubnetTarget(AddressOf("127.65.2.0"), 0xffffff00);
   DeviceInfo device{};
-  EXPECT_EQ(SnmpAddPrinter(&context_, AddressOf(config.address), &device), kSnmpAddNotAPrinter);
+  EXPECT_EQ(SnmpAddPrinter(&context_, AddressOf(config.address), &device), kSnmpNoAnswer) << "an agent stays silent";
   SnmpDiscoverPrinters(&context_, subnet, 0, 0);
   EXPECT_TRUE(found_.empty());
   {
