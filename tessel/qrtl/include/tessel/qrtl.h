@@ -94,6 +94,13 @@ TESSEL_BEGIN_DECLS
  *
  * The library's end (also when the process exits while threads still log)
  * writes the lines still queued; later lines get QRTLWARN_LOG_DISABLED.
+ *
+ * The queue is bounded: it holds at most 8192 lines and 1 MiB of text, and
+ * one that reaches either bound is written at once, whatever the flush
+ * count. While the file cannot be written (a full disk, a lost file) the
+ * oldest lines beyond the bound are dropped; the next flush that works
+ * first writes one line "N log lines were lost: the log file could not be
+ * written." (subsystem QRTL, level "All"), then the lines kept.
  */
 
 /* Creates the file (owner-only) unless it exists, and starts logging.
@@ -122,7 +129,8 @@ TESSEL_API int32_t QRTLGetLogParameters(char* path, int32_t length, int32_t* lev
  * (logging off: nothing done); QRTLWARN_LOG_FILTERED (level not in the
  * mask: nothing done); QRTLERR_NOMEM (the line could not be built and is
  * dropped). A flush that fails returns QRTLERR_OPEN_LOG, QRTLERR_WRITE_LOG or
- * QRTLERR_NOMEM, and the lines not written stay queued for the next one.
+ * QRTLERR_NOMEM, and the lines not written stay queued for the next one
+ * (up to the queue's bound).
  * After a failed flush the next ones wait a pause (10 ms doubling up to 1 s)
  * and meanwhile return the last failure without touching the file. */
 TESSEL_API int32_t QRTLWriteToLog(int32_t subsystem, int32_t level, const char* text);
