@@ -5,8 +5,10 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <utility>
 
 #include "config_folder.h"
 
@@ -91,7 +93,7 @@ class SetupLock {
   int fd_;
 };
 
-sqlite3* open_database(const std::string& path) {
+sqlite3* open_for_writing(const std::string& path) {
   std::error_code ignored;
   std::filesystem::create_directories(std::filesystem::path(path).parent_path(), ignored);
   SetupLock setup(path);
@@ -104,6 +106,43 @@ sqlite3* open_database(const std::string& path) {
     return db;
   }
   sqlite3_close(db);
+  return nullptr;
+}
+
+// `path` as a SQLite URI that opens the file as immutable.
+std::string immutable_uri(const std::string& path) {
+  std::string uri = path[0] == '/' ? "file://" : "file:";
+  for (char c : path) {
+    if (c == '%' || c == '?' || c == '#') {
+      char escaped[4];
+      std::snprintf(escaped, sizeof escaped, "%%%02X", static_cast<unsigned char>(c));
+      uri += escaped;
+    } else {
+      uri += c;
+    }
+  }
+  return uri + "?immutable=1";
+}
+
+// A hive that cannot be written (a read-only folder or file, a full disk)
+// can still be read. SQLite reads a WAL file read-only only where it can
+// use the "-shm" file beside it, which is there while another process has
+// the hive open; elsewhere the file is read as immutable, which needs
+// neither that file nor locks. Only a file that already holds the keys
+// is of use.
+sqlite3* open_for_reading(const std::string& path) {
+  constexpr int kFlags = SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX;
+  const std::pair<std::string, int> attempts[] = {{path, kFlags},
+                                                  {immutable_uri(path), kFlags | SQLITE_OPEN_URI}};
+  for (const auto& [name, flags] : attempts) {
+    sqlite3* db = nullptr;
+    if (sqlite3_open_v2(name.c_str(), &db, flags, nullptr) == SQLITE_OK &&
+        sqlite3_busy_timeout(db, kBusyTimeoutMs) == SQLITE_OK &&
+        run(db, "SELECT 1 FROM reg_keys WHERE id = 1")) {
+      return db;
+    }
+    sqlite3_close(db);
+  }
   return nullptr;
 }
 
@@ -125,7 +164,8 @@ struct ReleaseAtExit {
 
 }  // namespace
 
-Hive::Hive(sqlite3* db, std::string path) : db_(db), path_(std::move(path)), owner_(getpid()) {}
+Hive::Hive(sqlite3* db, std::string path, bool read_only)
+    : db_(db), path_(std::move(path)), owner_(getpid()), read_only_(read_only) {}
 
 Hive::~Hive() {
   if (owner_ != getpid()) return;  // the parent's connection: leave it to the parent
@@ -139,10 +179,15 @@ LONG Hive::Open(HKEY predefined, std::shared_ptr<Hive>* hive) {
   HiveCache& c = cache();
   std::lock_guard<std::mutex> guard(c.lock);
   std::shared_ptr<Hive>& cached = c.open[predefined];
-  if (cached == nullptr || cached->path_ != path || cached->owner_ != getpid()) {
-    sqlite3* db = open_database(path);
+  // A hive opened read-only is tried for writing again at each use, so that
+  // writes work once the disk has room or the folder is writable again.
+  if (cached == nullptr || cached->path_ != path || cached->owner_ != getpid() ||
+      cached->read_only_) {
+    bool read_only = false;
+    sqlite3* db = open_for_writing(path);
+    if (db == nullptr && (db = open_for_reading(path)) != nullptr) read_only = true;
     if (db == nullptr) return ERROR_CANTOPEN;
-    cached.reset(new Hive(db, path));
+    cached.reset(new Hive(db, path, read_only));
   }
   *hive = cached;
   return ERROR_SUCCESS;
@@ -167,6 +212,8 @@ sqlite3_stmt* Hive::Prepare(const char* sql) {
 }
 
 Transaction::Transaction(Hive& hive, Kind kind) : hive_(hive), kind_(kind), guard_(hive.lock_) {
+  // An immutable file takes no locks, so only the flag tells a write apart.
+  if (kind == kWrite && hive_.read_only_) return;
   started_ = run(hive_.db_, kind == kWrite ? "BEGIN IMMEDIATE" : "BEGIN");
 }
 

@@ -10,6 +10,14 @@
 // "Software", which every Windows hive has. HKEY_CLASSES_ROOT and HKEY_USERS
 // are not provided: using them gives ERROR_INVALID_HANDLE.
 //
+// A hive that exists but cannot be written (its folder or file read-only,
+// the disk full) is opened for reading only: its keys and values read as
+// usual, and every call that would change it fails with ERROR_CANTWRITE.
+// Each later use tries again to open it for writing. Where SQLite cannot
+// share the reading with other processes (no "-shm" file can be used
+// beside the hive) the file is read as it stands, without changes another
+// process has not yet written back into it.
+//
 // Key and value names match without case and keep the case they were
 // created with. Every call is one SQLite transaction, so several threads and
 // several processes may use the same hive at once; a writer waits for
