@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -69,6 +70,40 @@ bool prepare_schema(sqlite3* db) {
   return run(db, ok ? "COMMIT" : "ROLLBACK") && ok;
 }
 
+// A file or link of this user or of root. Another user's, planted in a
+// shared folder, could feed this process keys, read what it stores, or make
+// it create its hive wherever a link of theirs points.
+bool is_trusted_owner(uid_t owner) { return owner == geteuid() || owner == 0; }
+
+// Whether the file at `path` is another user's: their symbolic link, or
+// their file however it is reached. A missing file is nobody's.
+bool planted(const std::string& path) {
+  struct stat status {};
+  if (lstat(path.c_str(), &status) != 0) return false;
+  if (!is_trusted_owner(status.st_uid)) return true;
+  return S_ISLNK(status.st_mode) && stat(path.c_str(), &status) == 0 &&
+         !is_trusted_owner(status.st_uid);
+}
+
+// The hive's file and those SQLite and SetupLock keep beside it.
+bool any_planted(const std::string& path) {
+  for (const char* suffix : {"", "-wal", "-shm", "-journal", ".lock"}) {
+    if (planted(path + suffix)) return true;
+  }
+  return false;
+}
+
+// Makes the hive's file, and its folders, when it is missing, without
+// following a link: left to SQLite, the creation would follow a link put in
+// its place meanwhile. False when a file of the hive is another user's.
+bool create_hive_file(const std::string& path) {
+  std::error_code ignored;
+  std::filesystem::create_directories(std::filesystem::path(path).parent_path(), ignored);
+  const int fd = open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+  if (fd >= 0) close(fd);
+  return !any_planted(path);
+}
+
 // Orders the set-up of one hive file across processes. Switching a new file
 // to WAL fails at once, without waiting, in a process that meets another
 // doing the same; holding an exclusive lock on a file beside the hive while
@@ -78,7 +113,14 @@ bool prepare_schema(sqlite3* db) {
 class SetupLock {
  public:
   explicit SetupLock(const std::string& hive_path)
-      : fd_(open((hive_path + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600)) {
+      : fd_(open((hive_path + ".lock").c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600)) {
+    // Another user's lock file, put there meanwhile, could be held against
+    // this process for ever: it is not waited on.
+    struct stat status {};
+    if (fd_ >= 0 && (fstat(fd_, &status) != 0 || !is_trusted_owner(status.st_uid))) {
+      close(fd_);
+      fd_ = -1;
+    }
     // Without the lock file (a read-only folder) connecting goes on unordered.
     while (fd_ >= 0 && flock(fd_, LOCK_EX) != 0 && errno == EINTR) {
     }
@@ -94,8 +136,6 @@ class SetupLock {
 };
 
 sqlite3* open_for_writing(const std::string& path) {
-  std::error_code ignored;
-  std::filesystem::create_directories(std::filesystem::path(path).parent_path(), ignored);
   SetupLock setup(path);
   sqlite3* db = nullptr;
   int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX;
@@ -183,10 +223,16 @@ LONG Hive::Open(HKEY predefined, std::shared_ptr<Hive>* hive) {
   // writes work once the disk has room or the folder is writable again.
   if (cached == nullptr || cached->path_ != path || cached->owner_ != getpid() ||
       cached->read_only_) {
+    if (!create_hive_file(path)) return ERROR_INVALID_OWNER;
     bool read_only = false;
     sqlite3* db = open_for_writing(path);
     if (db == nullptr && (db = open_for_reading(path)) != nullptr) read_only = true;
     if (db == nullptr) return ERROR_CANTOPEN;
+    // A file SQLite made beside the hive may have been planted meanwhile.
+    if (any_planted(path)) {
+      sqlite3_close(db);
+      return ERROR_INVALID_OWNER;
+    }
     cached.reset(new Hive(db, path, read_only));
   }
   *hive = cached;

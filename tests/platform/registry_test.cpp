@@ -2,9 +2,11 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 
 #include <cstring>
+#include <filesystem>
 #include <functional>
 #include <string>
 #include <thread>
@@ -370,6 +372,43 @@ TEST_F(RegistryTest, AHiveThatCannotBeWrittenIsStillRead) {
   EXPECT_EQ(run_as_nobody(reads_but_cannot_write(2)), 0);
   ASSERT_EQ(write_values('b', 3), 0);  // this process now holds the hive open
   EXPECT_EQ(run_as_nobody(reads_but_cannot_write(5)), 0);
+}
+
+// Files another user put where a hive goes are never used: their dangling
+// link does not make the hive appear at its target, and their file (even
+// one open to all), as the hive or beside it, is refused. One's own link is
+// followed. (Root plants them by giving them to an ordinary user.)
+TEST_F(RegistryTest, FilesOfAnotherUserAreRefused) {
+  if (geteuid() != 0) GTEST_SKIP() << "needs root to plant files of another user";
+  const std::string target = dir_.file("target.sqlite");
+  const std::string link = dir_.file("linked.sqlite");
+  ASSERT_EQ(symlink(target.c_str(), link.c_str()), 0);
+  ASSERT_EQ(lchown(link.c_str(), kNobody, kNobody), 0);
+  HKEY key = nullptr;
+  {
+    EnvOverride planted(PLATFORM_REGISTRY_HKLM_ENV, link);
+    EXPECT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software", 0, KEY_READ, &key),
+              ERROR_INVALID_OWNER);
+  }
+  EXPECT_FALSE(std::filesystem::exists(target));
+
+  for (const std::string suffix : {"", "-wal", ".lock"}) {
+    const std::string hive = dir_.file("planted" + std::to_string(suffix.size()) + ".sqlite");
+    const int file = open((hive + suffix).c_str(), O_CREAT | O_WRONLY, 0666);
+    ASSERT_GE(file, 0);
+    close(file);
+    ASSERT_EQ(chown((hive + suffix).c_str(), kNobody, kNobody), 0);
+    EnvOverride planted(PLATFORM_REGISTRY_HKLM_ENV, hive);
+    EXPECT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software", 0, KEY_READ, &key),
+              ERROR_INVALID_OWNER)
+        << suffix;
+  }
+
+  ASSERT_EQ(lchown(link.c_str(), geteuid(), getegid()), 0);
+  EnvOverride own(PLATFORM_REGISTRY_HKLM_ENV, link);
+  ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software", 0, KEY_READ, &key), ERROR_SUCCESS);
+  RegCloseKey(key);
+  EXPECT_TRUE(std::filesystem::exists(target));
 }
 
 }  // namespace

@@ -84,6 +84,10 @@ void AppendBlankLine(std::string& text, size_t size) {
   text.push_back('\n');
 }
 
+// A file or link of this user or of root; another user's may have been
+// planted to catch or redirect the lines.
+bool IsTrustedOwner(uid_t owner) { return owner == geteuid() || owner == 0; }
+
 // Other processes logging to the same file wait here; the lock goes with
 // the descriptor. A file system without locks still gets the lines.
 void LockFile(int file) {
@@ -153,13 +157,24 @@ int OpenLogFile(const std::string& path, int32_t& status) {
   int file = open(path.c_str(), O_RDWR | O_CLOEXEC | O_NOFOLLOW);
   if (file < 0 && errno == ELOOP) {
     struct stat link {};
-    if (lstat(path.c_str(), &link) == 0 && S_ISLNK(link.st_mode) && link.st_uid != geteuid() && link.st_uid != 0) {
+    if (lstat(path.c_str(), &link) == 0 && S_ISLNK(link.st_mode) && !IsTrustedOwner(link.st_uid)) {
       status = QRTLERR_UNTRUSTED_LOG_LINK;
       return -1;
     }
     file = open(path.c_str(), O_RDWR | O_CLOEXEC);
   }
-  if (file < 0) status = QRTLERR_OPEN_LOG;
+  if (file < 0) {
+    status = QRTLERR_OPEN_LOG;
+    return -1;
+  }
+  // The file itself, whichever way it was reached, must not be one another
+  // user made to catch the lines.
+  struct stat opened {};
+  if (fstat(file, &opened) != 0 || !IsTrustedOwner(opened.st_uid)) {
+    close(file);
+    status = QRTLERR_UNTRUSTED_LOG_FILE;
+    return -1;
+  }
   return file;
 }
 

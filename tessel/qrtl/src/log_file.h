@@ -22,7 +22,8 @@ struct TrimThresholds {
 // Opens the existing log at `path` for reading and writing. A symbolic link
 // is followed only when it belongs to this user or to root (as the kernel's
 // protected_symlinks does in sticky folders); another user's link gives
-// QRTLERR_UNTRUSTED_LOG_LINK, any other failure QRTLERR_OPEN_LOG. The
+// QRTLERR_UNTRUSTED_LOG_LINK, a file of another user (however reached)
+// QRTLERR_UNTRUSTED_LOG_FILE, any other failure QRTLERR_OPEN_LOG. The
 // descriptor, or -1 with `status` set.
 int OpenLogFile(const std::string& path, int32_t& status);
 

@@ -112,7 +112,7 @@ void Mirror(const std::string& line) {
 
 // Creates the file, readable and writable by its owner only, if it is not
 // there; one that exists is used as it is, unless it is another user's
-// link. QRTL status.
+// file or link. QRTL status.
 int32_t CreateLogFile(const std::string& path) {
   const int created = open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, S_IRUSR | S_IWUSR);
   if (created >= 0) return close(created) == 0 ? QRTL_SUCCESS : QRTLERR_OPEN_LOG;
@@ -120,7 +120,8 @@ int32_t CreateLogFile(const std::string& path) {
   int32_t status = QRTL_SUCCESS;
   const int file = tessel::qrtl::OpenLogFile(path, status);
   if (file >= 0) close(file);
-  return status == QRTLERR_UNTRUSTED_LOG_LINK ? status : QRTL_SUCCESS;
+  const bool untrusted = status == QRTLERR_UNTRUSTED_LOG_LINK || status == QRTLERR_UNTRUSTED_LOG_FILE;
+  return untrusted ? status : QRTL_SUCCESS;
 }
 
 }  // namespace

@@ -85,6 +85,7 @@ int32_t OpenScope(int32_t scope, Key& base, Use use) {
     return result;
   };
   auto failure = [use](LONG result) {
+    if (result == ERROR_INVALID_OWNER) return QRTLERR_UNTRUSTED_PROFILE;
     return result == ERROR_CANTWRITE && use == Use::kRead ? QRTL_SUCCESS : QRTLERR_UNAVAILABLE;
   };
   for (const char* name : kFamilyPath) {

@@ -462,6 +462,26 @@ TEST_F(Logging, AnotherUsersLinkIsNotFollowed) {
   std::filesystem::remove_all(shared);
 }
 
+// A file another user made where the log goes (here one open to all) gets
+// none of the lines, whether it was there before logging began or took the
+// log's place later.
+TEST_F(Logging, AnotherUsersFileGetsNoLine) {
+  auto plant = [this] {
+    std::filesystem::remove(path_);
+    WriteTempFile("run.log", "");
+    return chmod(path_.c_str(), 0666) == 0 && chown(path_.c_str(), 65534, 65534) == 0;
+  };
+  ASSERT_TRUE(plant());
+  EXPECT_EQ(QRTLEnableLogging(path_.c_str(), QRTL_LOG_ALL, 1), QRTLERR_UNTRUSTED_LOG_FILE);
+  EXPECT_EQ(QRTLIsLoggingEnabled(), 0);
+
+  std::filesystem::remove(path_);
+  ASSERT_EQ(QRTLEnableLogging(path_.c_str(), QRTL_LOG_ALL, 1), QRTL_SUCCESS);
+  ASSERT_TRUE(plant());
+  EXPECT_EQ(QRTLWriteToLog(6, QRTL_LOG_ERROR, "secret"), QRTLERR_UNTRUSTED_LOG_FILE);
+  EXPECT_EQ(ReadFile(path_), "");
+}
+
 TEST_F(Logging, QueueSurvivesALostFile) {
   ASSERT_EQ(QRTLEnableLogging(path_.c_str(), QRTL_LOG_ALL, 100), 0);
   std::filesystem::remove(path_);
