@@ -2,11 +2,14 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <utility>
 
 #include "config_folder.h"
 
@@ -67,6 +70,40 @@ bool prepare_schema(sqlite3* db) {
   return run(db, ok ? "COMMIT" : "ROLLBACK") && ok;
 }
 
+// A file or link of this user or of root. Another user's, planted in a
+// shared folder, could feed this process keys, read what it stores, or make
+// it create its hive wherever a link of theirs points.
+bool is_trusted_owner(uid_t owner) { return owner == geteuid() || owner == 0; }
+
+// Whether the file at `path` is another user's: their symbolic link, or
+// their file however it is reached. A missing file is nobody's.
+bool planted(const std::string& path) {
+  struct stat status {};
+  if (lstat(path.c_str(), &status) != 0) return false;
+  if (!is_trusted_owner(status.st_uid)) return true;
+  return S_ISLNK(status.st_mode) && stat(path.c_str(), &status) == 0 &&
+         !is_trusted_owner(status.st_uid);
+}
+
+// The hive's file and those SQLite and SetupLock keep beside it.
+bool any_planted(const std::string& path) {
+  for (const char* suffix : {"", "-wal", "-shm", "-journal", ".lock"}) {
+    if (planted(path + suffix)) return true;
+  }
+  return false;
+}
+
+// Makes the hive's file, and its folders, when it is missing, without
+// following a link: left to SQLite, the creation would follow a link put in
+// its place meanwhile. False when a file of the hive is another user's.
+bool create_hive_file(const std::string& path) {
+  std::error_code ignored;
+  std::filesystem::create_directories(std::filesystem::path(path).parent_path(), ignored);
+  const int fd = open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+  if (fd >= 0) close(fd);
+  return !any_planted(path);
+}
+
 // Orders the set-up of one hive file across processes. Switching a new file
 // to WAL fails at once, without waiting, in a process that meets another
 // doing the same; holding an exclusive lock on a file beside the hive while
@@ -76,7 +113,14 @@ bool prepare_schema(sqlite3* db) {
 class SetupLock {
  public:
   explicit SetupLock(const std::string& hive_path)
-      : fd_(open((hive_path + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600)) {
+      : fd_(open((hive_path + ".lock").c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600)) {
+    // Another user's lock file, put there meanwhile, could be held against
+    // this process for ever: it is not waited on.
+    struct stat status {};
+    if (fd_ >= 0 && (fstat(fd_, &status) != 0 || !is_trusted_owner(status.st_uid))) {
+      close(fd_);
+      fd_ = -1;
+    }
     // Without the lock file (a read-only folder) connecting goes on unordered.
     while (fd_ >= 0 && flock(fd_, LOCK_EX) != 0 && errno == EINTR) {
     }
@@ -91,9 +135,7 @@ class SetupLock {
   int fd_;
 };
 
-sqlite3* open_database(const std::string& path) {
-  std::error_code ignored;
-  std::filesystem::create_directories(std::filesystem::path(path).parent_path(), ignored);
+sqlite3* open_for_writing(const std::string& path) {
   SetupLock setup(path);
   sqlite3* db = nullptr;
   int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX;
@@ -104,6 +146,43 @@ sqlite3* open_database(const std::string& path) {
     return db;
   }
   sqlite3_close(db);
+  return nullptr;
+}
+
+// `path` as a SQLite URI that opens the file as immutable.
+std::string immutable_uri(const std::string& path) {
+  std::string uri = path[0] == '/' ? "file://" : "file:";
+  for (char c : path) {
+    if (c == '%' || c == '?' || c == '#') {
+      char escaped[4];
+      std::snprintf(escaped, sizeof escaped, "%%%02X", static_cast<unsigned char>(c));
+      uri += escaped;
+    } else {
+      uri += c;
+    }
+  }
+  return uri + "?immutable=1";
+}
+
+// A hive that cannot be written (a read-only folder or file, a full disk)
+// can still be read. SQLite reads a WAL file read-only only where it can
+// use the "-shm" file beside it, which is there while another process has
+// the hive open; elsewhere the file is read as immutable, which needs
+// neither that file nor locks. Only a file that already holds the keys
+// is of use.
+sqlite3* open_for_reading(const std::string& path) {
+  constexpr int kFlags = SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX;
+  const std::pair<std::string, int> attempts[] = {{path, kFlags},
+                                                  {immutable_uri(path), kFlags | SQLITE_OPEN_URI}};
+  for (const auto& [name, flags] : attempts) {
+    sqlite3* db = nullptr;
+    if (sqlite3_open_v2(name.c_str(), &db, flags, nullptr) == SQLITE_OK &&
+        sqlite3_busy_timeout(db, kBusyTimeoutMs) == SQLITE_OK &&
+        run(db, "SELECT 1 FROM reg_keys WHERE id = 1")) {
+      return db;
+    }
+    sqlite3_close(db);
+  }
   return nullptr;
 }
 
@@ -125,7 +204,8 @@ struct ReleaseAtExit {
 
 }  // namespace
 
-Hive::Hive(sqlite3* db, std::string path) : db_(db), path_(std::move(path)), owner_(getpid()) {}
+Hive::Hive(sqlite3* db, std::string path, bool read_only)
+    : db_(db), path_(std::move(path)), owner_(getpid()), read_only_(read_only) {}
 
 Hive::~Hive() {
   if (owner_ != getpid()) return;  // the parent's connection: leave it to the parent
@@ -139,10 +219,21 @@ LONG Hive::Open(HKEY predefined, std::shared_ptr<Hive>* hive) {
   HiveCache& c = cache();
   std::lock_guard<std::mutex> guard(c.lock);
   std::shared_ptr<Hive>& cached = c.open[predefined];
-  if (cached == nullptr || cached->path_ != path || cached->owner_ != getpid()) {
-    sqlite3* db = open_database(path);
+  // A hive opened read-only is tried for writing again at each use, so that
+  // writes work once the disk has room or the folder is writable again.
+  if (cached == nullptr || cached->path_ != path || cached->owner_ != getpid() ||
+      cached->read_only_) {
+    if (!create_hive_file(path)) return ERROR_INVALID_OWNER;
+    bool read_only = false;
+    sqlite3* db = open_for_writing(path);
+    if (db == nullptr && (db = open_for_reading(path)) != nullptr) read_only = true;
     if (db == nullptr) return ERROR_CANTOPEN;
-    cached.reset(new Hive(db, path));
+    // A file SQLite made beside the hive may have been planted meanwhile.
+    if (any_planted(path)) {
+      sqlite3_close(db);
+      return ERROR_INVALID_OWNER;
+    }
+    cached.reset(new Hive(db, path, read_only));
   }
   *hive = cached;
   return ERROR_SUCCESS;
@@ -167,6 +258,8 @@ sqlite3_stmt* Hive::Prepare(const char* sql) {
 }
 
 Transaction::Transaction(Hive& hive, Kind kind) : hive_(hive), kind_(kind), guard_(hive.lock_) {
+  // An immutable file takes no locks, so only the flag tells a write apart.
+  if (kind == kWrite && hive_.read_only_) return;
   started_ = run(hive_.db_, kind == kWrite ? "BEGIN IMMEDIATE" : "BEGIN");
 }
 

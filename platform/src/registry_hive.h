@@ -27,8 +27,9 @@ constexpr int64_t kRootKeyId = 1;
 class Hive {
  public:
   // The hive behind a predefined key, opened (and created) at the place its
-  // environment variable names now. A handle keeps the hive it was opened
-  // on, so tests may point the variable elsewhere between their cases.
+  // environment variable names now; opened for reading only when it cannot
+  // be written. A handle keeps the hive it was opened on, so tests may point
+  // the variable elsewhere between their cases.
   static LONG Open(HKEY predefined, std::shared_ptr<Hive>* hive);
   // Lets go of the hives no handle uses any more; run when the process ends.
   static void ReleaseCached();
@@ -40,12 +41,13 @@ class Hive {
  private:
   friend class Transaction;
   friend class Statement;
-  Hive(sqlite3* db, std::string path);
+  Hive(sqlite3* db, std::string path, bool read_only);
   sqlite3_stmt* Prepare(const char* sql);
 
   sqlite3* db_;
   std::string path_;
   pid_t owner_;  // a connection must not be used or closed by a forked child
+  bool read_only_;  // opened for reading only: every write transaction fails
   std::mutex lock_;
   std::map<const char*, sqlite3_stmt*> statements_;  // by the address of their SQL literal
 };

@@ -2,7 +2,12 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+
 #include <cstring>
+#include <filesystem>
+#include <functional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -318,6 +323,92 @@ TEST_F(RegistryTest, ThreadsWritingAtOnceLoseNothing) {
   }
   for (auto& thread : threads) thread.join();
   EXPECT_EQ(count_shared_values(), 4u * kPerThread);
+}
+
+constexpr uid_t kNobody = 65534;
+
+// Runs `body` in a child process as the ordinary user kNobody: its exit
+// code, or -1.
+int run_as_nobody(const std::function<int()>& body) {
+  const pid_t child = fork();
+  if (child == 0) {
+    if (setgid(kNobody) != 0 || setuid(kNobody) != 0) _exit(100);
+    _exit(body());
+  }
+  int status = 0;
+  waitpid(child, &status, 0);
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// A hive its process may not write (here in root's folder, used by an
+// ordinary user: root is not stopped by permissions) is read all the same,
+// both when no other process has it open and beside one that is writing
+// it, whose latest values are seen; every change fails with ERROR_CANTWRITE.
+TEST_F(RegistryTest, AHiveThatCannotBeWrittenIsStillRead) {
+  if (geteuid() != 0) GTEST_SKIP() << "needs root to use the hive as another user";
+  ASSERT_EQ(chmod(dir_.path().c_str(), 0755), 0);
+  const pid_t writer = fork();
+  if (writer == 0) _exit(write_values('a', 2));
+  int status = 0;
+  ASSERT_EQ(waitpid(writer, &status, 0), writer);
+  ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+
+  auto reads_but_cannot_write = [](DWORD expected) {
+    return [expected] {
+      if (count_shared_values() != expected) return 1;
+      HKEY key = nullptr;
+      if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Shared", 0, KEY_ALL_ACCESS, &key) !=
+          ERROR_SUCCESS) {
+        return 2;
+      }
+      const LONG set = set_number(key, "a-0", 7);
+      RegCloseKey(key);
+      HKEY created = nullptr;
+      const LONG create = RegCreateKeyExA(HKEY_LOCAL_MACHINE, "Software\\New", 0, nullptr, 0,
+                                          KEY_ALL_ACCESS, nullptr, &created, nullptr);
+      return set == ERROR_CANTWRITE && create == ERROR_CANTWRITE ? 0 : 3;
+    };
+  };
+  EXPECT_EQ(run_as_nobody(reads_but_cannot_write(2)), 0);
+  ASSERT_EQ(write_values('b', 3), 0);  // this process now holds the hive open
+  EXPECT_EQ(run_as_nobody(reads_but_cannot_write(5)), 0);
+}
+
+// Files another user put where a hive goes are never used: their dangling
+// link does not make the hive appear at its target, and their file (even
+// one open to all), as the hive or beside it, is refused. One's own link is
+// followed. (Root plants them by giving them to an ordinary user.)
+TEST_F(RegistryTest, FilesOfAnotherUserAreRefused) {
+  if (geteuid() != 0) GTEST_SKIP() << "needs root to plant files of another user";
+  const std::string target = dir_.file("target.sqlite");
+  const std::string link = dir_.file("linked.sqlite");
+  ASSERT_EQ(symlink(target.c_str(), link.c_str()), 0);
+  ASSERT_EQ(lchown(link.c_str(), kNobody, kNobody), 0);
+  HKEY key = nullptr;
+  {
+    EnvOverride planted(PLATFORM_REGISTRY_HKLM_ENV, link);
+    EXPECT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software", 0, KEY_READ, &key),
+              ERROR_INVALID_OWNER);
+  }
+  EXPECT_FALSE(std::filesystem::exists(target));
+
+  for (const std::string suffix : {"", "-wal", ".lock"}) {
+    const std::string hive = dir_.file("planted" + std::to_string(suffix.size()) + ".sqlite");
+    const int file = open((hive + suffix).c_str(), O_CREAT | O_WRONLY, 0666);
+    ASSERT_GE(file, 0);
+    close(file);
+    ASSERT_EQ(chown((hive + suffix).c_str(), kNobody, kNobody), 0);
+    EnvOverride planted(PLATFORM_REGISTRY_HKLM_ENV, hive);
+    EXPECT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software", 0, KEY_READ, &key),
+              ERROR_INVALID_OWNER)
+        << suffix;
+  }
+
+  ASSERT_EQ(lchown(link.c_str(), geteuid(), getegid()), 0);
+  EnvOverride own(PLATFORM_REGISTRY_HKLM_ENV, link);
+  ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software", 0, KEY_READ, &key), ERROR_SUCCESS);
+  RegCloseKey(key);
+  EXPECT_TRUE(std::filesystem::exists(target));
 }
 
 }  // namespace

@@ -10,6 +10,21 @@
 // "Software", which every Windows hive has. HKEY_CLASSES_ROOT and HKEY_USERS
 // are not provided: using them gives ERROR_INVALID_HANDLE.
 //
+// A file of another user is never used as a hive: when the hive's file, a
+// file SQLite keeps beside it ("-wal", "-shm", "-journal") or the lock file,
+// or a symbolic link in the place of one of them, belongs to a user other
+// than the process's effective user and root, every call on the hive fails
+// with ERROR_INVALID_OWNER, and nothing is created where such a link points.
+// A link of the user's own or of root's is followed.
+//
+// A hive that exists but cannot be written (its folder or file read-only,
+// the disk full) is opened for reading only: its keys and values read as
+// usual, and every call that would change it fails with ERROR_CANTWRITE.
+// Each later use tries again to open it for writing. Where SQLite cannot
+// share the reading with other processes (no "-shm" file can be used
+// beside the hive) the file is read as it stands, without changes another
+// process has not yet written back into it.
+//
 // Key and value names match without case and keep the case they were
 // created with. Every call is one SQLite transaction, so several threads and
 // several processes may use the same hive at once; a writer waits for
@@ -80,6 +95,7 @@ typedef struct _FILETIME {
 #define ERROR_CANTREAD 1012u
 #define ERROR_CANTWRITE 1013u
 #define ERROR_KEY_DELETED 1018u
+#define ERROR_INVALID_OWNER 1307u
 
 // Longest key name (one path component) and value name, in characters.
 #define PLATFORM_REGISTRY_MAX_KEY_NAME 255u

@@ -3,19 +3,24 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/uio.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <new>
 
+#include "log_line.h"
 #include "tessel/qrtl.h"
 
 namespace tessel::qrtl {
 namespace {
 
 constexpr size_t kBlockSize = 4096;
+// Lines handed to one gathered write (well below IOV_MAX).
+constexpr size_t kPiecesPerWrite = 256;
 
 class Descriptor {
  public:
@@ -79,10 +84,69 @@ void AppendBlankLine(std::string& text, size_t size) {
   text.push_back('\n');
 }
 
+// A file or link of this user or of root; another user's may have been
+// planted to catch or redirect the lines.
+bool IsTrustedOwner(uid_t owner) { return owner == geteuid() || owner == 0; }
+
 // Other processes logging to the same file wait here; the lock goes with
 // the descriptor. A file system without locks still gets the lines.
 void LockFile(int file) {
   while (flock(file, LOCK_EX) != 0 && errno == EINTR) {
+  }
+}
+
+// The line that tells of `count` lines dropped from a full queue; it is
+// the library's own, so no level mask filters it.
+std::string LossLine(uint64_t count) {
+  char text[96];
+  std::snprintf(text, sizeof text, "%llu log lines were lost: the log file could not be written.",
+                static_cast<unsigned long long>(count));
+  return FormatLogLine(CurrentLocalTime(), QRTL_SUBSYSTEM_QRTL, QRTL_LOG_ALL, QRTL_LOG_ALL, text);
+}
+
+// Appends `report` (when not empty) and then the queued lines at `end`, in
+// gathered writes straight from the queue, so a long queue is never copied.
+// Each piece leaves the queue once it is whole in the file; the report is
+// then cleared and the loss counted as told. A write that fails cuts off
+// the part of a piece that got out, so no torn line stays.
+int32_t AppendLines(int file, off_t end, std::string& report, LogQueue& queue) {
+  off_t offset = end;  // just after the last whole piece
+  size_t partial = 0;  // bytes of the first pending piece already written
+  iovec pieces[kPiecesPerWrite];
+  for (;;) {
+    const size_t first = report.empty() ? 0 : 1;  // pieces before the queue's
+    const size_t pending = first + queue.size();
+    if (pending == 0) return QRTL_SUCCESS;
+    const size_t count = std::min(pending, kPiecesPerWrite);
+    for (size_t i = 0; i < count; ++i) {
+      const std::string& piece = i < first ? report : queue[i - first];
+      const size_t skip = i == 0 ? partial : 0;
+      pieces[i] = {const_cast<char*>(piece.data() + skip), piece.size() - skip};
+    }
+    const ssize_t written =
+        pwritev(file, pieces, static_cast<int>(count), offset + static_cast<off_t>(partial));
+    if (written < 0 && errno == EINTR) continue;
+    if (written <= 0) {
+      if (partial > 0) (void)!ftruncate(file, offset);
+      return QRTLERR_WRITE_LOG;
+    }
+    size_t done = partial + static_cast<size_t>(written);
+    partial = 0;
+    while (done > 0) {
+      const size_t size = report.empty() ? queue[0].size() : report.size();
+      if (done < size) {
+        partial = done;
+        break;
+      }
+      done -= size;
+      offset += static_cast<off_t>(size);
+      if (report.empty()) {
+        queue.PopFront();
+      } else {
+        report.clear();
+        queue.LossTold();
+      }
+    }
   }
 }
 
@@ -93,13 +157,24 @@ int OpenLogFile(const std::string& path, int32_t& status) {
   int file = open(path.c_str(), O_RDWR | O_CLOEXEC | O_NOFOLLOW);
   if (file < 0 && errno == ELOOP) {
     struct stat link {};
-    if (lstat(path.c_str(), &link) == 0 && S_ISLNK(link.st_mode) && link.st_uid != geteuid() && link.st_uid != 0) {
+    if (lstat(path.c_str(), &link) == 0 && S_ISLNK(link.st_mode) && !IsTrustedOwner(link.st_uid)) {
       status = QRTLERR_UNTRUSTED_LOG_LINK;
       return -1;
     }
     file = open(path.c_str(), O_RDWR | O_CLOEXEC);
   }
-  if (file < 0) status = QRTLERR_OPEN_LOG;
+  if (file < 0) {
+    status = QRTLERR_OPEN_LOG;
+    return -1;
+  }
+  // The file itself, whichever way it was reached, must not be one another
+  // user made to catch the lines.
+  struct stat opened {};
+  if (fstat(file, &opened) != 0 || !IsTrustedOwner(opened.st_uid)) {
+    close(file);
+    status = QRTLERR_UNTRUSTED_LOG_FILE;
+    return -1;
+  }
   return file;
 }
 
@@ -141,34 +216,23 @@ int32_t TrimLogFile(int file, const TrimThresholds& thresholds) {
   return ftruncate(file, keptLength) == 0 ? QRTL_SUCCESS : QRTLERR_WRITE_LOG;
 }
 
-int32_t FlushLogQueue(const std::string& path, std::deque<std::string>& queue,
-                      const TrimThresholds& thresholds) {
+int32_t FlushLogQueue(const std::string& path, LogQueue& queue, const TrimThresholds& thresholds) {
   if (queue.empty()) return QRTL_SUCCESS;
   int32_t opened = QRTL_SUCCESS;
   const Descriptor file(OpenLogFile(path, opened));
   if (file.get() < 0) return opened;
   LockFile(file.get());
   TrimLogFile(file.get(), thresholds);
-  std::string batch;
+  std::string report;
   try {
-    for (const std::string& line : queue) batch += line;
+    if (queue.dropped() > 0) report = LossLine(queue.dropped());
   } catch (const std::bad_alloc&) {
     return QRTLERR_NOMEM;
   }
   const off_t end = lseek(file.get(), 0, SEEK_END);
   if (end < 0) return QRTLERR_WRITE_LOG;
-  const size_t written = WriteAt(file.get(), batch.data(), batch.size(), end);
-  size_t whole = 0;  // bytes of the lines that reached the file complete
-  while (!queue.empty() && whole + queue.front().size() <= written) {
-    whole += queue.front().size();
-    queue.pop_front();
-  }
-  if (!queue.empty()) {
-    // The first unwritten line stays queued and goes again whole; the part
-    // of it that did get out is cut off, so no torn line is left behind.
-    if (written > whole) (void)!ftruncate(file.get(), end + static_cast<off_t>(whole));
-    return QRTLERR_WRITE_LOG;
-  }
+  const int32_t appended = AppendLines(file.get(), end, report, queue);
+  if (appended != QRTL_SUCCESS) return appended;
   TrimLogFile(file.get(), thresholds);
   return QRTL_SUCCESS;
 }

@@ -6,8 +6,9 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <deque>
 #include <string>
+
+#include "log_queue.h"
 
 namespace tessel::qrtl {
 
@@ -21,7 +22,8 @@ struct TrimThresholds {
 // Opens the existing log at `path` for reading and writing. A symbolic link
 // is followed only when it belongs to this user or to root (as the kernel's
 // protected_symlinks does in sticky folders); another user's link gives
-// QRTLERR_UNTRUSTED_LOG_LINK, any other failure QRTLERR_OPEN_LOG. The
+// QRTLERR_UNTRUSTED_LOG_LINK, a file of another user (however reached)
+// QRTLERR_UNTRUSTED_LOG_FILE, any other failure QRTLERR_OPEN_LOG. The
 // descriptor, or -1 with `status` set.
 int OpenLogFile(const std::string& path, int32_t& status);
 
@@ -47,15 +49,15 @@ class FlushBackoff {
 };
 
 // Appends the queued lines in order to the existing file at `path`
-// (opened as OpenLogFile does), removing those written from the queue. A
+// (opened as OpenLogFile does), removing those written from the queue;
+// when the queue dropped lines, a line saying how many goes first. A
 // file already over the upper threshold is trimmed first, so that a full
 // disk gets its room back, and the file is trimmed again afterwards.
 // The file is locked against other processes meanwhile. The lines that
 // could not be written stay queued and no part of them is left in the file.
 // QRTL status of the lines' writing: a trim that fails leaves the file
 // longer for the next flush to trim, and is no failure of the lines.
-int32_t FlushLogQueue(const std::string& path, std::deque<std::string>& queue,
-                      const TrimThresholds& thresholds);
+int32_t FlushLogQueue(const std::string& path, LogQueue& queue, const TrimThresholds& thresholds);
 
 // Trims the open log `file`: the kept lines move to its front, then the
 // file is cut behind them. Until the cut, a blank line covers the rest of

@@ -20,14 +20,15 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <deque>
 #include <new>
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "critical_section_lock.h"
 #include "log_file.h"
 #include "log_line.h"
+#include "log_queue.h"
 #include "log_settings.h"
 #include "platform/sync.h"
 #include "platform/thread.h"
@@ -42,7 +43,7 @@ struct LogObject {
   int32_t flushCount = 0;
   int32_t levelMask = 0;
   std::string path;
-  std::deque<std::string> queue;
+  tessel::qrtl::LogQueue queue;
   tessel::qrtl::FlushBackoff backoff;
   int32_t lastFailure = QRTL_SUCCESS;
 };
@@ -111,7 +112,7 @@ void Mirror(const std::string& line) {
 
 // Creates the file, readable and writable by its owner only, if it is not
 // there; one that exists is used as it is, unless it is another user's
-// link. QRTL status.
+// file or link. QRTL status.
 int32_t CreateLogFile(const std::string& path) {
   const int created = open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, S_IRUSR | S_IWUSR);
   if (created >= 0) return close(created) == 0 ? QRTL_SUCCESS : QRTLERR_OPEN_LOG;
@@ -119,7 +120,8 @@ int32_t CreateLogFile(const std::string& path) {
   int32_t status = QRTL_SUCCESS;
   const int file = tessel::qrtl::OpenLogFile(path, status);
   if (file >= 0) close(file);
-  return status == QRTLERR_UNTRUSTED_LOG_LINK ? status : QRTL_SUCCESS;
+  const bool untrusted = status == QRTLERR_UNTRUSTED_LOG_LINK || status == QRTLERR_UNTRUSTED_LOG_FILE;
+  return untrusted ? status : QRTL_SUCCESS;
 }
 
 }  // namespace
@@ -220,14 +222,17 @@ int32_t QRTLWriteToLog(int32_t subsystem, int32_t level, const char* text) {
   if (g_log == nullptr || !g_log->enabled) return QRTLWARN_LOG_DISABLED;
   if ((level & g_log->levelMask) == 0) return QRTLWARN_LOG_FILTERED;
   try {
-    g_log->queue.push_back(tessel::qrtl::FormatLogLine(tessel::qrtl::CurrentLocalTime(), subsystem,
-                                                       level, g_log->levelMask, text));
+    std::string line = tessel::qrtl::FormatLogLine(tessel::qrtl::CurrentLocalTime(), subsystem,
+                                                   level, g_log->levelMask, text);
+    if (g_settings.mirror) Mirror(line);
+    g_log->queue.Push(std::move(line));
   } catch (const std::bad_alloc&) {
     return QRTLERR_NOMEM;
   }
-  if (g_settings.mirror) Mirror(g_log->queue.back());
+  // A full queue is written whatever the flush count, so that lines are
+  // dropped only while the file cannot be written.
   if (g_log->queue.size() >= static_cast<size_t>(std::max(g_log->flushCount, 0)) ||
-      level == QRTL_LOG_ERROR) {
+      level == QRTL_LOG_ERROR || g_log->queue.Full()) {
     return Flush();
   }
   return QRTL_SUCCESS;

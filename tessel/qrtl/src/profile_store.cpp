@@ -63,9 +63,14 @@ class Key {
   HKEY key_ = nullptr;
 };
 
+enum class Use { kRead, kWrite };
+
 // Opens the scope's base key, creating the keys on its path that are
-// missing.
-int32_t OpenScope(int32_t scope, Key& base) {
+// missing. A store that cannot be written (opened read-only by the
+// registry) is still read: when a key of the path is missing there and
+// cannot be made, reading gets QRTL_SUCCESS with `base` left empty, on
+// which every section is missing (opening a key under no key fails).
+int32_t OpenScope(int32_t scope, Key& base, Use use) {
   if (scope < 0 || scope >= static_cast<int32_t>(std::size(kScopes)) ||
       kScopes[scope].hive == nullptr) {
     return QRTLERR_NOT_SUPPORTED;
@@ -74,18 +79,21 @@ int32_t OpenScope(int32_t scope, Key& base) {
   auto descend = [&current, hive = kScopes[scope].hive](const char* name) {
     HKEY parent = current.get() != nullptr ? current.get() : hive;
     HKEY child = nullptr;
-    if (RegCreateKeyExA(parent, name, 0, nullptr, REG_OPTION_NON_VOLATILE, kScopeAccess, nullptr,
-                        &child, nullptr) != ERROR_SUCCESS) {
-      return false;
-    }
+    const LONG result = RegCreateKeyExA(parent, name, 0, nullptr, REG_OPTION_NON_VOLATILE,
+                                        kScopeAccess, nullptr, &child, nullptr);
     current.Reset(child);
-    return true;
+    return result;
+  };
+  auto failure = [use](LONG result) {
+    if (result == ERROR_INVALID_OWNER) return QRTLERR_UNTRUSTED_PROFILE;
+    return result == ERROR_CANTWRITE && use == Use::kRead ? QRTL_SUCCESS : QRTLERR_UNAVAILABLE;
   };
   for (const char* name : kFamilyPath) {
-    if (!descend(name)) return QRTLERR_UNAVAILABLE;
+    if (const LONG result = descend(name); result != ERROR_SUCCESS) return failure(result);
   }
   for (const char* name : kScopes[scope].keys) {
-    if (name != nullptr && !descend(name)) return QRTLERR_UNAVAILABLE;
+    if (name == nullptr) continue;
+    if (const LONG result = descend(name); result != ERROR_SUCCESS) return failure(result);
   }
   base.Reset(current.Release());
   return QRTL_SUCCESS;
@@ -103,7 +111,7 @@ int32_t CopyDefault(const char* defaultText, char* buffer, int32_t size) {
 int32_t WriteValue(const char* section, const char* entry, DWORD type, const BYTE* data, DWORD size,
                    int32_t scope) {
   Key base;
-  int32_t status = OpenScope(scope, base);
+  int32_t status = OpenScope(scope, base, Use::kWrite);
   if (status != QRTL_SUCCESS) return status;
   Key key;
   if (RegCreateKeyExA(base.get(), section, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_SET_VALUE,
@@ -136,7 +144,7 @@ int32_t QRTLGetProfileEntry(const char* section, const char* entry, const char* 
     return QRTLERR_INVALID_PARAM;
   }
   Key base;
-  int32_t status = OpenScope(scope, base);
+  int32_t status = OpenScope(scope, base, Use::kRead);
   if (status != QRTL_SUCCESS) return status;
   Key key;
   if (RegOpenKeyExA(base.get(), section, 0, KEY_READ, key.out()) != ERROR_SUCCESS) {
@@ -169,7 +177,7 @@ int32_t QRTLGetProfileInt(const char* section, const char* entry, int32_t defaul
                           int32_t scope) {
   if (!IsName(section) || !IsName(entry)) return defaultValue;
   Key base;
-  if (OpenScope(scope, base) != QRTL_SUCCESS) return defaultValue;
+  if (OpenScope(scope, base, Use::kRead) != QRTL_SUCCESS) return defaultValue;
   Key key;
   if (RegOpenKeyExA(base.get(), section, 0, KEY_READ, key.out()) != ERROR_SUCCESS) {
     return defaultValue;
@@ -195,7 +203,7 @@ int32_t QRTLWriteProfileInt(const char* section, const char* entry, int32_t valu
 int32_t QRTLDeleteProfileEntry(const char* section, const char* entry, int32_t scope) {
   if (!IsName(section) || !IsName(entry)) return QRTLERR_INVALID_PARAM;
   Key base;
-  int32_t status = OpenScope(scope, base);
+  int32_t status = OpenScope(scope, base, Use::kWrite);
   if (status != QRTL_SUCCESS) return status;
   Key key;
   if (RegOpenKeyExA(base.get(), section, 0, KEY_SET_VALUE, key.out()) != ERROR_SUCCESS) {
@@ -211,7 +219,7 @@ int32_t QRTLDeleteProfileEntry(const char* section, const char* entry, int32_t s
 int32_t QRTLCountEntriesInSection(const char* section, int32_t scope) {
   if (!IsName(section)) return 0;
   Key base;
-  if (OpenScope(scope, base) != QRTL_SUCCESS) return 0;
+  if (OpenScope(scope, base, Use::kRead) != QRTL_SUCCESS) return 0;
   return static_cast<int32_t>(CountValues(base.get(), section));
 }
 
@@ -219,7 +227,7 @@ int32_t QRTLEnumProfileSection(const char* section, QRTLProfileEnumCallback call
                                int32_t wantText, int32_t scope) {
   if (!IsName(section) || callback == nullptr) return QRTLERR_INVALID_PARAM;
   Key base;
-  int32_t status = OpenScope(scope, base);
+  int32_t status = OpenScope(scope, base, Use::kRead);
   if (status != QRTL_SUCCESS) return status;
   Key key;
   DWORD values = 0;

@@ -11,7 +11,7 @@
 
 #include <csignal>
 #include <cstddef>
-#include <deque>
+#include <initializer_list>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -27,6 +27,7 @@
 namespace {
 
 using tessel::qrtl::FormatLogLine;
+using tessel::qrtl::LogQueue;
 using tessel::qrtl::LogTime;
 using tessel_test::ReadFile;
 using tessel_test::WriteTempFile;
@@ -34,6 +35,12 @@ using tessel_test::WriteTempFile;
 constexpr LogTime kTime{1, 2, 2024, 3, 4, 5, 6};
 // Time stamp, "QRTL", "Error", TAB-separated, around the text.
 constexpr size_t kErrorLineOverhead = 24 + 5 + 6 + 2;
+
+LogQueue QueueOf(std::initializer_list<std::string> lines) {
+  LogQueue queue;
+  for (const std::string& line : lines) queue.Push(line);
+  return queue;
+}
 
 size_t CountLines(const std::string& content) {
   size_t lines = 0;
@@ -111,7 +118,7 @@ TEST(LogTrim, WithoutLineEndInTheKeptPartTheFileEmpties) {
 // unwritten lines queued and leaves no piece of them in the file.
 TEST(LogFlush, AShortWriteLeavesNoTornLine) {
   const std::string path = WriteTempFile("short.log", "");
-  std::deque<std::string> queue{"first line\r\n", "second line\r\n", "third\r\n"};
+  LogQueue queue = QueueOf({"first line\r\n", "second line\r\n", "third\r\n"});
   const tessel::qrtl::TrimThresholds thresholds{1 << 20, 1 << 19};
   rlimit previous{};
   ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &previous), 0);
@@ -129,6 +136,35 @@ TEST(LogFlush, AShortWriteLeavesNoTornLine) {
   EXPECT_EQ(tessel::qrtl::FlushLogQueue(path, queue, thresholds), 0);
   EXPECT_EQ(ReadFile(path), "first line\r\nsecond line\r\nthird\r\n");
   EXPECT_TRUE(queue.empty());
+}
+
+// Over its bound in lines or bytes the queue drops its oldest lines, the
+// newest always staying; a full file system (/dev/full) keeps them queued,
+// and the next flush that works tells the loss first, in a line of its own.
+TEST(LogQueue, OverTheBoundTheOldestGoAndTheLossIsToldBeforeTheRest) {
+  LogQueue queue(3, 1000);
+  for (int i = 0; i < 5; ++i) queue.Push("line " + std::to_string(i) + "\r\n");
+  EXPECT_TRUE(queue.Full());
+  const tessel::qrtl::TrimThresholds thresholds{1 << 20, 1 << 19};
+  EXPECT_EQ(tessel::qrtl::FlushLogQueue("/dev/full", queue, thresholds), QRTLERR_WRITE_LOG);
+  ASSERT_EQ(queue.size(), 3u);
+  EXPECT_EQ(queue.dropped(), 2u);
+
+  const std::string path = WriteTempFile("lossy.log", "");
+  EXPECT_EQ(tessel::qrtl::FlushLogQueue(path, queue, thresholds), QRTL_SUCCESS);
+  const std::string content = ReadFile(path);
+  const size_t report = content.find("\tQRTL\tAll\t2 log lines were lost: the log file could not be written.\r\n");
+  EXPECT_EQ(report, 23u) << content;
+  EXPECT_EQ(content.substr(content.find('\n') + 1), "line 2\r\nline 3\r\nline 4\r\n");
+  EXPECT_TRUE(queue.empty());
+  EXPECT_EQ(queue.dropped(), 0u);
+
+  LogQueue bytes(100, 30);
+  for (int i = 0; i < 3; ++i) bytes.Push(std::string(12, 'a' + i) + "\r\n");
+  EXPECT_EQ(bytes.size(), 2u);
+  bytes.Push(std::string(48, 'z') + "\r\n");
+  EXPECT_EQ(bytes.size(), 1u);
+  EXPECT_EQ(bytes.dropped(), 3u);
 }
 
 // Numbered lines of 14 bytes: "line0000....\r\n".
@@ -173,7 +209,7 @@ TEST(LogTrim, WorksInAFolderTheProcessMayNotWrite) {
 
   const int status = RunInChild([&] {
     if (geteuid() == 0 && (setgid(kNobody) != 0 || setuid(kNobody) != 0)) return 10;
-    std::deque<std::string> queue{"new line...\r\n"};
+    LogQueue queue = QueueOf({"new line...\r\n"});
     return tessel::qrtl::FlushLogQueue(path, queue, kSmall) == QRTL_SUCCESS && queue.empty() ? 0
                                                                                            : 1;
   });
@@ -198,7 +234,7 @@ TEST(LogTrim, LinksToTheLogKeepWorking) {
   struct stat before {};
   ASSERT_EQ(stat(target.c_str(), &before), 0);
 
-  std::deque<std::string> queue{"new line...\r\n"};
+  LogQueue queue = QueueOf({"new line...\r\n"});
   EXPECT_EQ(tessel::qrtl::FlushLogQueue(link, queue, kSmall), 0);
   EXPECT_TRUE(fs::is_symlink(link));
   struct stat after {};
@@ -225,7 +261,7 @@ TEST(LogTrim, TouchesNoFileBesideTheLog) {
     fs::remove(path + suffix);
     fs::create_symlink(victim, path + suffix);
   }
-  std::deque<std::string> queue{"new line...\r\n"};
+  LogQueue queue = QueueOf({"new line...\r\n"});
   EXPECT_EQ(tessel::qrtl::FlushLogQueue(path, queue, kSmall), 0);
   EXPECT_LE(ReadFile(path).size(), 40u);
   EXPECT_EQ(ReadFile(victim), "untouched");
@@ -258,7 +294,7 @@ TEST(LogFlush, AFileOverTheThresholdIsTrimmedBeforeItIsAppendedTo) {
     signal(SIGXFSZ, SIG_IGN);
     const rlimit disk{1600, 1600};  // no file may grow beyond 1600 bytes
     if (setrlimit(RLIMIT_FSIZE, &disk) != 0) return 10;
-    std::deque<std::string> queue{std::string(198, 'n') + "\r\n"};
+    LogQueue queue = QueueOf({std::string(198, 'n') + "\r\n"});
     return tessel::qrtl::FlushLogQueue(path, queue, {1000, 500}) == QRTL_SUCCESS && queue.empty() ? 0 : 11;
   });
   ASSERT_TRUE(WIFEXITED(status)) << status;
@@ -426,6 +462,26 @@ TEST_F(Logging, AnotherUsersLinkIsNotFollowed) {
   std::filesystem::remove_all(shared);
 }
 
+// A file another user made where the log goes (here one open to all) gets
+// none of the lines, whether it was there before logging began or took the
+// log's place later.
+TEST_F(Logging, AnotherUsersFileGetsNoLine) {
+  auto plant = [this] {
+    std::filesystem::remove(path_);
+    WriteTempFile("run.log", "");
+    return chmod(path_.c_str(), 0666) == 0 && chown(path_.c_str(), 65534, 65534) == 0;
+  };
+  ASSERT_TRUE(plant());
+  EXPECT_EQ(QRTLEnableLogging(path_.c_str(), QRTL_LOG_ALL, 1), QRTLERR_UNTRUSTED_LOG_FILE);
+  EXPECT_EQ(QRTLIsLoggingEnabled(), 0);
+
+  std::filesystem::remove(path_);
+  ASSERT_EQ(QRTLEnableLogging(path_.c_str(), QRTL_LOG_ALL, 1), QRTL_SUCCESS);
+  ASSERT_TRUE(plant());
+  EXPECT_EQ(QRTLWriteToLog(6, QRTL_LOG_ERROR, "secret"), QRTLERR_UNTRUSTED_LOG_FILE);
+  EXPECT_EQ(ReadFile(path_), "");
+}
+
 TEST_F(Logging, QueueSurvivesALostFile) {
   ASSERT_EQ(QRTLEnableLogging(path_.c_str(), QRTL_LOG_ALL, 100), 0);
   std::filesystem::remove(path_);
@@ -439,6 +495,30 @@ TEST_F(Logging, QueueSurvivesALostFile) {
   const std::string content = ReadFile(path_);
   EXPECT_EQ(CountLines(content), 4u);
   EXPECT_LT(content.find("first"), content.find("second"));
+}
+
+// While the file is gone the queue keeps its bound; once a flush works the
+// file gets the count of the lines lost, then the newest lines in order.
+TEST_F(Logging, AQueueThatCannotBeWrittenStaysBounded) {
+  ASSERT_EQ(QRTLWriteProfileEntry("QRTL", "LoggingUpperThreshold", "8000000", 2), 0);
+  ASSERT_EQ(QRTLWriteProfileEntry("QRTL", "LoggingLowerThreshold", "4000000", 2), 0);
+  Restart();
+  ASSERT_EQ(QRTLEnableLogging(path_.c_str(), QRTL_LOG_ALL, 1), 0);
+  std::filesystem::remove(path_);
+  const size_t written = LogQueue::kMaxLines + 10;
+  for (size_t i = 0; i < written; ++i) {
+    QRTLWriteToLog(6, QRTL_LOG_INFO, ("line " + std::to_string(i)).c_str());
+  }
+  WriteTempFile("run.log", "");
+  Sleep(tessel::qrtl::FlushBackoff::kLongestPauseMs + 5);
+  EXPECT_EQ(QRTLWriteToLog(6, QRTL_LOG_INFO, "after"), 0);
+  const std::string content = ReadFile(path_);
+  EXPECT_EQ(CountLines(content), LogQueue::kMaxLines + 1);
+  const std::string first = content.substr(0, content.find('\n'));
+  EXPECT_NE(first.find("\t11 log lines were lost"), std::string::npos) << first;
+  const std::string second = content.substr(first.size() + 1, content.find('\n', first.size() + 1) - first.size());
+  EXPECT_NE(second.find("\tline 11\r\n"), std::string::npos) << second;
+  EXPECT_EQ(content.substr(content.size() - 7), "after\r\n");
 }
 
 // The final flush of QRTLDisableLogging fails: its status is returned, and

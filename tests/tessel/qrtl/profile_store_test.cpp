@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
+#include <unistd.h>
 
+#include <cstdlib>
 #include <string>
 #include <utility>
 #include <vector>
@@ -158,6 +160,22 @@ TEST_F(ProfileStore, EnumerationVisitsTextEntriesOnly) {
   EXPECT_EQ(stopped.seen.size(), 1u);
 
   EXPECT_EQ(QRTLEnumProfileSection("Nowhere", Collect, &all, 1, kScope), QRTLERR_UNAVAILABLE);
+}
+
+// A hive file another user made is not used: every call says why, and the
+// getter of numbers falls back on its default.
+TEST_F(ProfileStore, AHiveOfAnotherUserIsRefused) {
+  const std::string planted = tessel_test::WriteTempFile("planted.sqlite", "");
+  ASSERT_EQ(chown(planted.c_str(), 65534, 65534), 0);
+  const std::string own = std::getenv(PLATFORM_REGISTRY_HKCU_ENV);
+  setenv(PLATFORM_REGISTRY_HKCU_ENV, planted.c_str(), 1);
+  char buffer[16];
+  EXPECT_EQ(QRTLGetProfileEntry("Sect", "Name", "d", buffer, sizeof buffer, kScope),
+            QRTLERR_UNTRUSTED_PROFILE);
+  EXPECT_EQ(QRTLWriteProfileEntry("Sect", "Name", "v", kScope), QRTLERR_UNTRUSTED_PROFILE);
+  EXPECT_EQ(QRTLGetProfileInt("Sect", "Name", 42, kScope), 42);
+  setenv(PLATFORM_REGISTRY_HKCU_ENV, own.c_str(), 1);
+  EXPECT_EQ(tessel_test::ReadFile(planted), "");
 }
 
 }  // namespace

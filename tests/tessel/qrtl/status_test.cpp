@@ -5,8 +5,9 @@
 namespace {
 
 TEST(RuntimeStatus, FirstAndLastRowsAndSuccess) {
-  EXPECT_STREQ(QRTLErrToString(-614, 1), "QRTLERR_UNTRUSTED_LOG_LINK");
-  EXPECT_STREQ(QRTLErrToString(-614, 2), "Log file path is a symbolic link of another user; it is not followed.");
+  EXPECT_STREQ(QRTLErrToString(-616, 1), "QRTLERR_UNTRUSTED_PROFILE");
+  EXPECT_STREQ(QRTLErrToString(-616, 2),
+               "Profile store file belongs to another user, or is another user's link; it is not used.");
   EXPECT_STREQ(QRTLErrToString(-613, 1), "QRTLERR_BAD_TYPE");
   EXPECT_STREQ(QRTLErrToString(-613, 2), "Value in profile was the wrong type.");
   EXPECT_STREQ(QRTLErrToString(604, 1), "QRTLWARN_CANCELLED");
@@ -20,7 +21,7 @@ TEST(RuntimeStatus, FirstAndLastRowsAndSuccess) {
 TEST(RuntimeStatus, CodesJustOutsideTheRangesAreUnknown) {
   for (int kind : {1, 2}) {
     EXPECT_STREQ(QRTLErrToString(-600, kind), "Unknown error");
-    EXPECT_STREQ(QRTLErrToString(-615, kind), "Unknown error");
+    EXPECT_STREQ(QRTLErrToString(-617, kind), "Unknown error");
     EXPECT_STREQ(QRTLErrToString(600, kind), "Unknown warning");
     EXPECT_STREQ(QRTLErrToString(605, kind), "Unknown warning");
     EXPECT_STREQ(QRTLErrToString(INT32_MIN, kind), "Unknown error");

@@ -47,6 +47,23 @@ expect(0 "Usage: tessel-profile .*Exit status.*" "^$" --help)
 
 expect(3 "" "QRTLERR_NOT_SUPPORTED" --scope 9 get UDP MTU)
 expect(3 "" "QRTLERR_NOT_SUPPORTED" --scope 9 set UDP MTU 1)
+# Hives that cannot be written are read all the same: an ordinary user reads
+# root's (root is not stopped by permissions, so only a run as root with
+# setpriv can check it).
+find_program(SETPRIV setpriv)
+execute_process(COMMAND id -u OUTPUT_VARIABLE uid OUTPUT_STRIP_TRAILING_WHITESPACE)
+if(uid STREQUAL "0" AND SETPRIV)
+  file(CHMOD ${WORK_DIR} PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE
+       GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
+  set(as_root ${PROGRAM})
+  set(PROGRAM ${SETPRIV} --reuid=65534 --regid=65534 --clear-groups ${as_root})
+  expect(0 "1200\n" "^$" get UDP MTU)
+  expect(0 "spooler=127.0.0.20\nblank=\n" "^$" list "IP Hosts")
+  expect(1 "" "no entry QTL/Cleanup Timer" --scope 0 get QTL "Cleanup Timer")
+  expect(3 "" "cannot write UDP/MTU: .*QRTLERR_WRITE_PROFILE" set --number UDP MTU 1400)
+  set(PROGRAM ${as_root})
+endif()
+
 # A hive whose file cannot be made.
 set(ENV{PLATFORM_REGISTRY_HKLM} ${WORK_DIR}/hklm.sqlite/inside)
 expect(3 "" "cannot write UDP/MTU: .*QRTLERR_UNAVAILABLE" set --number UDP MTU 1200)

@@ -25,6 +25,10 @@
  * constants below and both lookups of QRTLErrToString come from this table.
  */
 #define QRTL_STATUS_MAP(XX)                                                            \
+  XX(QRTLERR_UNTRUSTED_PROFILE, -616,                                                  \
+     "Profile store file belongs to another user, or is another user's link; it is not used.") \
+  XX(QRTLERR_UNTRUSTED_LOG_FILE, -615,                                                 \
+     "Log file belongs to another user; no line is written to it.")                   \
   XX(QRTLERR_UNTRUSTED_LOG_LINK, -614,                                                 \
      "Log file path is a symbolic link of another user; it is not followed.")          \
   XX(QRTLERR_BAD_TYPE, -613, "Value in profile was the wrong type.")                   \
@@ -94,17 +98,28 @@ TESSEL_BEGIN_DECLS
  *
  * The library's end (also when the process exits while threads still log)
  * writes the lines still queued; later lines get QRTLWARN_LOG_DISABLED.
+ *
+ * The queue is bounded: it holds at most 8192 lines and 1 MiB of text, and
+ * one that reaches either bound is written at once, whatever the flush
+ * count. While the file cannot be written (a full disk, a lost file) the
+ * oldest lines beyond the bound are dropped; the next flush that works
+ * first writes one line "N log lines were lost: the log file could not be
+ * written." (subsystem QRTL, level "All"), then the lines kept.
  */
 
 /* Creates the file (owner-only) unless it exists, and starts logging.
  * A path that is a symbolic link is followed only when the link belongs to
  * the process's user or to root, so a link another user planted in a shared
- * folder cannot turn the log onto a file of the caller.
+ * folder cannot turn the log onto a file of the caller; and only a file of
+ * the process's user or of root is written, so a file another user made
+ * there beforehand (say with mode 0666) never receives the caller's lines.
+ * Both are checked again at every flush.
  * QRTL_SUCCESS; QRTLERR_ALREADY_LOGGING (the first settings stay);
  * QRTLERR_INVALID_PARAM (path NULL); QRTLERR_NOMEM; QRTLERR_OPEN_LOG (the
  * file cannot be created or opened); QRTLERR_UNTRUSTED_LOG_LINK (the path is
- * another user's link: logging does not start); QRTLERR_INTERNAL (the
- * library's start failed, or it has ended). */
+ * another user's link) or QRTLERR_UNTRUSTED_LOG_FILE (the file is another
+ * user's): logging does not start; QRTLERR_INTERNAL (the library's start
+ * failed, or it has ended). */
 TESSEL_API int32_t QRTLEnableLogging(const char* path, int32_t levelMask, int32_t flushCount);
 /* Writes the queued lines and stops logging; logging is off afterwards
  * whatever the result, and lines the final flush could not write are
@@ -121,8 +136,10 @@ TESSEL_API int32_t QRTLGetLogParameters(char* path, int32_t length, int32_t* lev
 /* QRTL_SUCCESS (queued, or queued and flushed); QRTLWARN_LOG_DISABLED
  * (logging off: nothing done); QRTLWARN_LOG_FILTERED (level not in the
  * mask: nothing done); QRTLERR_NOMEM (the line could not be built and is
- * dropped). A flush that fails returns QRTLERR_OPEN_LOG, QRTLERR_WRITE_LOG or
- * QRTLERR_NOMEM, and the lines not written stay queued for the next one.
+ * dropped). A flush that fails returns QRTLERR_OPEN_LOG, QRTLERR_WRITE_LOG,
+ * QRTLERR_UNTRUSTED_LOG_LINK, QRTLERR_UNTRUSTED_LOG_FILE or QRTLERR_NOMEM,
+ * and the lines not written stay queued for the next one
+ * (up to the queue's bound).
  * After a failed flush the next ones wait a pause (10 ms doubling up to 1 s)
  * and meanwhile return the last failure without touching the file. */
 TESSEL_API int32_t QRTLWriteToLog(int32_t subsystem, int32_t level, const char* text);
@@ -234,9 +251,16 @@ TESSEL_BEGIN_DECLS
 
 /*
  * Every function below that returns a status may return QRTLERR_NOT_SUPPORTED
- * (scope not supported) and QRTLERR_UNAVAILABLE (the scope's keys cannot be
- * opened or created), and QRTLERR_INVALID_PARAM for a NULL or empty section
- * or entry name.
+ * (scope not supported), QRTLERR_UNAVAILABLE (the scope's keys cannot be
+ * opened or created) and QRTLERR_UNTRUSTED_PROFILE (a file of the hive, or
+ * the link it is reached by, belongs to another user than the process's
+ * user and root: the hive is not used, and nothing is created where such a
+ * link points), and QRTLERR_INVALID_PARAM for a NULL or empty section or
+ * entry name.
+ *
+ * A hive that cannot be written (read-only folder or file, full disk) is
+ * read all the same; a missing entry then reads as its default, and writes
+ * fail with QRTLERR_UNAVAILABLE or QRTLERR_WRITE_PROFILE.
  */
 
 /* Copies the stored text, or the default when the section or entry is
