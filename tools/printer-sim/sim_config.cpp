@@ -161,6 +161,10 @@ const std::vector<ConfigKey>& ConfigKeys() {
       YesNo("file-system", [](PrinterConfig& c) -> bool& { return c.fileSystemAccess; }),
       Bounded<uint32_t>("pjl-password", 0, 65535, [](PrinterConfig& c) -> uint32_t& { return c.pjlPassword; }),
       YesNo("disk-full", [](PrinterConfig& c) -> bool& { return c.diskFull; }),
+      Bounded<uint32_t>("job-pin", 0, 65535, [](PrinterConfig& c) -> uint32_t& { return c.jobPin; }),
+      YesNo("flash-folders", [](PrinterConfig& c) -> bool& { return c.flashFolders; }),
+      YesNo("mkdir-parents", [](PrinterConfig& c) -> bool& { return c.mkdirParents; }),
+      Bounded<uint32_t>("store-delay-ms", 0, 600000, [](PrinterConfig& c) -> uint32_t& { return c.storeDelayMs; }),
       // How the printer presents itself over SNMP (snmp_personality.h).
       Checked("real", "real must be yes or no",
               [](const std::string& value, Section& section) {

@@ -159,16 +159,21 @@ struct Simulator::Impl {
       {
         std::lock_guard lock(mutex);
         if (stopping) return;
-        if (!delayed.empty()) {
-          auto earliest = std::min_element(delayed.begin(), delayed.end(),
-                                           [](const Delayed& a, const Delayed& b) { return a.due < b.due; });
-          auto wait = std::chrono::duration_cast<std::chrono::milliseconds>(earliest->due - Clock::now());
+        std::optional<Clock::time_point> next;
+        auto consider = [&next](Clock::time_point due) { next = next ? std::min(*next, due) : due; };
+        for (const Delayed& d : delayed) consider(d.due);
+        for (const auto& node : nodes)
+          if (std::optional<Clock::time_point> job = node->printer.NextPendingJob()) consider(*job);
+        if (next) {
+          auto wait = std::chrono::duration_cast<std::chrono::milliseconds>(*next - Clock::now());
           timeout = static_cast<int>(std::max<int64_t>(0, wait.count() + 1));
         }
       }
       int count = epoll_wait(epoll, events, kEventsPerWait, timeout);
       std::lock_guard lock(mutex);
       if (stopping) return;
+      // A busy printer's jobs come due before anything asks after them.
+      for (const auto& node : nodes) node->printer.RunDueJobs();
       for (int i = 0; i < count; ++i) {
         Handler& handler = *static_cast<Handler*>(events[i].data.ptr);
         switch (handler.kind) {
