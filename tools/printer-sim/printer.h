@@ -60,9 +60,11 @@ class Printer {
   std::optional<Clock::time_point> NextPendingJob() const;
   void RunDueJobs();
   // Whether a job that gave this PJL password (0: none) may use the file
-  // system.
+  // system: it must give the file system's password, and the PIN of a
+  // printer that runs no job without it.
   bool TakesJobPassword(uint32_t jobPassword) const {
-    return config_.pjlPassword == 0 || jobPassword == config_.pjlPassword;
+    return (config_.pjlPassword == 0 || jobPassword == config_.pjlPassword) &&
+           (config_.jobPin == 0 || jobPassword == config_.jobPin);
   }
   // Applies one step that the caller checked, as RunDataFile does for
   // each step of a plan (the AppSocket channel's file-system commands).
