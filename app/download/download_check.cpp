@@ -119,7 +119,8 @@ uint32_t DownloadCheckDeadlineMs() {
   if (const char* text = std::getenv("GLY_DOWNLOAD_CHECK_SECONDS")) {
     char* end = nullptr;
     const unsigned long value = std::strtoul(text, &end, 10);
-    if (end != text && *end == '\0' && *text != '-' && value <= kMostCheckSeconds) seconds = static_cast<uint32_t>(value);
+    if (end != text && *end == '\0' && *text != '-' && value <= kMostCheckSeconds)
+      seconds = static_cast<uint32_t>(value);
   }
   return seconds * 1000;
 }

@@ -64,8 +64,10 @@ bool DownloadWorker::ServePrinter(const DownloadPrinter& printer) {
   if (!storage) {
     // Nothing can be stored where the download goes: every row but a print
     // file's says so, and without print files the printer is done.
-    for (int row = 0; row < rows; ++row)
-      if (!IsPrintFile(plan_.resourcePaths[static_cast<size_t>(row)])) events_.RowStatus(row, NoStorageText(plan_.location));
+    for (int row = 0; row < rows; ++row) {
+      if (!IsPrintFile(plan_.resourcePaths[static_cast<size_t>(row)]))
+        events_.RowStatus(row, NoStorageText(plan_.location));
+    }
     if (std::none_of(plan_.resourcePaths.begin(), plan_.resourcePaths.end(), IsPrintFile)) return true;
   }
   uint32_t password = 0;

@@ -108,8 +108,9 @@ class Preparation {
         if (!name) return kResourceNameNotGiven;
         StoredCopy stored;
         const int written =
-            WritePostScriptFormJob(path_, name->c_str(), location, JobFileFor(context_.jobFiles.postScript, kJobFileName),
-                                   context_.boxes, &stored, context_.pjlPassword);
+            WritePostScriptFormJob(path_, name->c_str(), location,
+                                   JobFileFor(context_.jobFiles.postScript, kJobFileName), context_.boxes, &stored,
+                                   context_.pjlPassword);
         return Sent(Outcome(written, context_.jobFiles.postScript, kJobFileName), SentKind::kPostScriptForm, *name,
                     *name, PostScriptPrinterPath(location, "Resource\\Form", *name), context_.jobFiles.postScript,
                     stored.bytes, std::move(stored.head));

@@ -40,7 +40,9 @@ bool ParseStorage(const std::string& text, Storage& storage) {
 
 bool ParseStorageReport(const std::string& text, StorageReport& report) {
   static const std::map<std::string, StorageReport> names = {
-      {"storage", StorageReport::kStorageTable}, {"device", StorageReport::kDeviceTable}, {"both", StorageReport::kBoth}};
+      {"storage", StorageReport::kStorageTable},
+      {"device", StorageReport::kDeviceTable},
+      {"both", StorageReport::kBoth}};
   auto it = names.find(text);
   if (it == names.end()) return false;
   report = it->second;

@@ -75,7 +75,8 @@ class ResourceManagerDialogTest : public ::testing::Test {
       device.fontTable = false;
       device.storedFileResult = kSnmpFileNotStored;
       device.storedContent = [this, i](const std::string& path) {
-        const printer_sim::Volume volume = path.starts_with("1:") ? printer_sim::Volume::kFlash : printer_sim::Volume::kDisk;
+        const printer_sim::Volume volume =
+            path.starts_with("1:") ? printer_sim::Volume::kFlash : printer_sim::Volume::kDisk;
         return simulator.ReadFile(i, volume, path.substr(3));
       };
       snmp_double::AddDevice(device);

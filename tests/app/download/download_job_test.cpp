@@ -158,7 +158,8 @@ TEST_F(DownloadJobTest, PostScriptSourceWithAMarkerLineLeavesNoJob) {
   const std::string marker = "_FontDownload_EOF_";
   std::string acrossBlocks = std::string(4090, 'a') + "\n" + marker + "\nshowpage\n";
   for (const std::string& bytes :
-       {marker + "\n", "line\n" + marker, "line\r" + marker + " tail\n", acrossBlocks, std::string("a\n_FontDownload_\nb\n")}) {
+       {marker + "\n", "line\n" + marker, "line\r" + marker + " tail\n", acrossBlocks,
+        std::string("a\n_FontDownload_\nb\n")}) {
     boxes.shown.clear();
     EXPECT_EQ(PostScript(Source(bytes), "Crafted"), kJobSourceUnreadable);
     EXPECT_EQ(boxes.shown, std::vector<int>{kFileNotFoundText});
@@ -244,7 +245,8 @@ TEST_F(DownloadJobTest, MacroJobStoresTheBytesUnderTheMacroIdInTheMacrosFolder) 
   const std::string size = " SIZE=" + std::to_string(macro.size()) + "\r\n";
   EXPECT_EQ(ReadBytes(job), kPclTicket + "@PJL FSMKDIR NAME=\"0:\\pcl\"\r\n@PJL FSMKDIR NAME=\"0:\\pcl\\macros\"\r\n" +
                                 "@PJL FSDOWNLOAD FORMAT:BINARY NAME=\"0:\\pcl\\macros\\42\"" + size + macro +
-                                kUel + kPclTicket + "@PJL FSMKDIR NAME=\"1:\\pcl\"\r\n@PJL FSMKDIR NAME=\"1:\\pcl\\macros\"\r\n" +
+                                kUel + kPclTicket +
+                                "@PJL FSMKDIR NAME=\"1:\\pcl\"\r\n@PJL FSMKDIR NAME=\"1:\\pcl\\macros\"\r\n" +
                                 "@PJL FSDOWNLOAD FORMAT:BINARY NAME=\"1:\\pcl\\macros\\0\"" + size + macro +
                                 kUel);
   EXPECT_EQ(PclMacroPrinterPath(kFlashMemory, 0), "1:\\pcl\\macros\\0");

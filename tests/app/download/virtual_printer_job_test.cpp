@@ -183,8 +183,9 @@ TEST_P(VirtualPrinterJobTest, APrinterWithAPinAndABareFlashTakesEveryJobThatCarr
   context.pjlPassword = 4711;
   Download(kTrueType, kFlashMemory);
   const std::string type1Name = fontName;
-  EXPECT_EQ(FontsAfterJobs(), (std::vector<Listed>{{type1Name, printer_sim::kTypePostScript, printer_sim::kLocationFlash},
-                                                   {type1Name, printer_sim::kTypePcl, printer_sim::kLocationFlash}}));
+  EXPECT_EQ(FontsAfterJobs(),
+            (std::vector<Listed>{{type1Name, printer_sim::kTypePostScript, printer_sim::kLocationFlash},
+                                 {type1Name, printer_sim::kTypePcl, printer_sim::kLocationFlash}}));
 }
 
 INSTANTIATE_TEST_SUITE_P(Ports, VirtualPrinterJobTest, ::testing::Values(JobPort::Lpr, JobPort::Raw),
