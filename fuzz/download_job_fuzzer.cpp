@@ -2,7 +2,8 @@
 // one byte giving the name's length, the name, then the font file. What the
 // printer would take from a written job is checked against what went in:
 // the PostScript call names exactly the font name, the data the printer
-// copies is exactly the font's lines, and no PJL line ends early.
+// copies is exactly the font's lines, no PJL line ends early, and a font
+// that holds the Universal Exit Language is refused by both.
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -26,6 +27,8 @@ class SilentBoxes final : public MessageBoxes {
   int Show(int, unsigned) override { return IDOK; }
   int ShowMessage(const std::string&, unsigned) override { return IDOK; }
 };
+
+constexpr std::string_view kUel = "\x1B%-12345X";
 
 void Require(bool condition) {
   if (!condition) std::abort();
@@ -77,9 +80,9 @@ bool ReadStringLiteral(std::string_view text, std::string_view rest, std::string
   return i < text.size() && text.substr(i + 1, rest.size()) == rest;
 }
 
-// A line that the printer's copy loop would take for the end marker.
-bool HasEndMarkerLine(std::string_view data) {
-  constexpr std::string_view kMarker = "_FontDownload_EOF_";
+// A line that the printer's copy loop would take for a marker.
+bool HasMarkerLine(std::string_view data) {
+  constexpr std::string_view kMarker = "_FontDownload_";
   for (size_t at = data.find(kMarker); at != std::string_view::npos;
        at = data.find(kMarker, at + 1)) {
     if (at == 0 || data[at - 1] == '\n' || data[at - 1] == '\r') return true;
@@ -87,25 +90,34 @@ bool HasEndMarkerLine(std::string_view data) {
   return false;
 }
 
+bool HasUel(std::string_view data) { return data.find(kUel) != std::string_view::npos; }
+
 void CheckPostScriptJob(const std::string& name, const std::string& font, int result,
                         const std::string& job) {
   if (name.empty()) return Require(result == kJobInputsRefused && job.empty());
-  if (HasEndMarkerLine(font)) return Require(result == kJobSourceUnreadable && job.empty());
+  if (HasMarkerLine(font) || HasUel(font)) return Require(result == kJobSourceUnreadable && job.empty());
   Require(result == kJobWritten);
+  // PJL makes the folder and hands the rest to PostScript.
+  constexpr std::string_view kEnter = "@PJL ENTER LANGUAGE=POSTSCRIPT\r\n";
+  const size_t programStart = job.find(kEnter) + kEnter.size();
+  Require(programStart > kEnter.size());
   const std::string prologue = PostScriptPrologue(kHardDisk);
-  Require(job.compare(0, prologue.size() + 1, prologue + " ") == 0);
+  Require(job.compare(programStart, prologue.size() + 1, prologue + " ") == 0);
   std::string called;
   constexpr std::string_view kCallEnd = "download_font\r\n_FontDownload_\n";
-  const std::string_view afterPrologue = std::string_view(job).substr(prologue.size() + 1);
+  const std::string_view afterPrologue = std::string_view(job).substr(programStart + prologue.size() + 1);
   Require(ReadStringLiteral(afterPrologue, kCallEnd, called) && called == name);
-  const size_t dataStart = job.find(kCallEnd, prologue.size()) + kCallEnd.size();
+  const size_t dataStart = job.find(kCallEnd, programStart + prologue.size()) + kCallEnd.size();
   const std::string lineEnd = font.empty() || font.back() == '\n' ? "" : "\n";
-  Require(job.substr(dataStart) == font + lineEnd + "_FontDownload_EOF_\n");
+  Require(job.substr(dataStart) == font + lineEnd + "_FontDownload_EOF_\n" + std::string(kUel));
 }
 
 void CheckPclJob(const std::string& name, const std::string& font, int result,
                  const std::string& job) {
-  if (result != kJobWritten) return Require(result == kJobInputsRefused && job.empty());
+  if (result != kJobWritten) {
+    return Require((result == kJobInputsRefused || (result == kJobSourceUnreadable && HasUel(font))) && job.empty());
+  }
+  Require(!HasUel(font));
   const std::string command = "@PJL FSDOWNLOAD FORMAT:BINARY NAME=\"0:\\pcl\\fonts\\" + name +
                               "\" SIZE=" + std::to_string(font.size()) + "\r\n";
   const size_t at = job.find(command);

@@ -49,14 +49,34 @@ bool Write(int job, std::string_view bytes) {
   return true;
 }
 
-enum class Copy { Done, SourceFailed, WriteFailed };
+// Finds the Universal Exit Language in a source seen block by block.
+class UelFinder {
+ public:
+  bool Found(std::string_view block) {
+    for (char c : block) {
+      matched_ = c == kUel[matched_] ? matched_ + 1 : c == kUel[0] ? 1 : 0;
+      if (matched_ == kUel.size()) return true;
+    }
+    return false;
+  }
+
+ private:
+  // No proper prefix of the sequence recurs inside it, so a mismatch can
+  // only start a new match at its own byte.
+  static constexpr std::string_view kUel = "\x1B%-12345X";
+  size_t matched_ = 0;
+};
+
+enum class Copy { Done, SourceFailed, WriteFailed, UelInSource };
 
 Copy CopySource(std::FILE* source, std::uintmax_t size, int job, JobWrapping& wrapping) {
   char block[kCopyBlockSize];
+  UelFinder uel;
   for (std::uintmax_t left = size; left > 0;) {
     const size_t wanted = static_cast<size_t>(std::min<std::uintmax_t>(left, sizeof block));
     const size_t got = std::fread(block, 1, wanted, source);
     if (got == 0) return Copy::SourceFailed;  // unreadable, or shorter than measured
+    if (wrapping.EmbedsSource() && uel.Found({block, got})) return Copy::UelInSource;
     if (!wrapping.Accept({block, got})) return Copy::SourceFailed;
     if (!Write(job, {block, got})) return Copy::WriteFailed;
     left -= got;
@@ -71,6 +91,12 @@ int Fail(MessageBoxes& boxes, int stringId, int result) {
 }
 
 }  // namespace
+
+std::string UelInSourceText(std::string_view fileName) {
+  return std::string(fileName) +
+         " holds the printer's end-of-job sequence (ESC%-12345X), after which a printer would run the rest of "
+         "the file as commands: it is not sent.";
+}
 
 int AppendDownloadJob(const char* sourcePath, int jobFile, JobWrapping& wrapping, MessageBoxes& boxes) {
   std::uintmax_t size = 0;
@@ -87,10 +113,14 @@ int AppendDownloadJob(const char* sourcePath, int jobFile, JobWrapping& wrapping
                                                      : Copy::WriteFailed;
   if (copy == Copy::Done && !Write(jobFile, wrapping.Closing())) copy = Copy::WriteFailed;
   source.reset();
-  if (copy == Copy::SourceFailed) {
+  if (copy == Copy::SourceFailed || copy == Copy::UelInSource) {
     // Nothing of a refused job may stay for the printer to run.
     const bool cut = ftruncate(jobFile, start) == 0 && lseek(jobFile, start, SEEK_SET) == start;
-    return Fail(boxes, download_job::kFileNotFoundText, cut ? kJobSourceUnreadable : kJobWriteFailed);
+    const int result = cut ? kJobSourceUnreadable : kJobWriteFailed;
+    if (copy == Copy::SourceFailed) return Fail(boxes, download_job::kFileNotFoundText, result);
+    const std::string_view path(sourcePath);
+    boxes.ShowMessage(UelInSourceText(path.substr(path.rfind('/') + 1)));
+    return result;
   }
   if (copy == Copy::WriteFailed) return Fail(boxes, download_job::kCannotWriteText, kJobWriteFailed);
   return kJobWritten;

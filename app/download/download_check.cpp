@@ -1,9 +1,11 @@
 #include "download/download_check.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <string_view>
 
+#include "download/download_job.h"
 #include "printers/clock.h"
 #include "snmp/contract/glysnmp.h"
 
@@ -36,11 +38,12 @@ bool ReadFontTable(const PrinterRecord& printer, std::vector<FontEntry>& table) 
   return read;
 }
 
-// A file of another size than the job stores is not this job's: an older
-// copy the printer kept when it refused the job, or one it is still
-// writing. Either size unknown: the file is taken for the job's.
-bool IsThisJobsCopy(const SentResource& sent, uint64_t storedSize) {
-  return !sent.storedBytes || storedSize == kSnmpUnknownSize || storedSize == *sent.storedBytes;
+// Whether the first bytes the printer holds are the job's: as many as the
+// job stores there (a shorter file is not its copy), and the same once line
+// ends are counted alike, since a printer may keep a CR the job reckoned as
+// a line end.
+bool HeadIsTheJobs(const SentResource& sent, std::string_view uploaded) {
+  return uploaded.size() == sent.storedHead.size() && sent.storedHead.starts_with(WithLineFeeds(uploaded));
 }
 
 class PresenceQuestions {
@@ -59,7 +62,7 @@ class PresenceQuestions {
     if (!pjlAnswers_ || sent.printerPath.empty()) return Presence::kUnknown;
     uint64_t size = kSnmpUnknownSize;
     switch (SnmpQueryStoredFileSize(printer_.address, sent.printerPath.c_str(), &size)) {
-      case kSnmpFileStored: return IsThisJobsCopy(sent, size) ? Presence::kStored : Presence::kNotStored;
+      case kSnmpFileStored: return JudgeCopy(sent, size);
       case kSnmpFileNotStored: return Presence::kNotStored;
       default: break;
     }
@@ -82,6 +85,26 @@ class PresenceQuestions {
     return haveTable_;
   }
 
+  // A file of another size than the job stores is not this job's: an older
+  // copy the printer kept when it refused the job, or one it is still
+  // writing. Where the printer gives no size, the job's first bytes tell;
+  // without those the file may be anything.
+  Presence JudgeCopy(const SentResource& sent, uint64_t size) {
+    if (!sent.storedBytes) return Presence::kStored;
+    if (size != kSnmpUnknownSize) return size == *sent.storedBytes ? Presence::kStored : Presence::kNotStored;
+    if (sent.storedHead.empty()) return Presence::kUnknown;
+    std::string head(sent.storedHead.size(), '\0');
+    uint32_t length = 0;
+    switch (SnmpUploadStoredFileHead(printer_.address, sent.printerPath.c_str(), head.data(),
+                                     static_cast<uint32_t>(head.size()), &length)) {
+      case kSnmpFileStored:
+        head.resize(std::min<size_t>(length, head.size()));
+        return HeadIsTheJobs(sent, head) ? Presence::kStored : Presence::kNotStored;
+      case kSnmpFileNotStored: return Presence::kNotStored;
+      default: return Presence::kUnknown;
+    }
+  }
+
   const PrinterRecord& printer_;
   bool tableRead_ = false;
   bool haveTable_ = false;
@@ -91,15 +114,31 @@ class PresenceQuestions {
 
 }  // namespace
 
+uint32_t DownloadCheckDeadlineMs() {
+  uint32_t seconds = kDefaultCheckSeconds;
+  if (const char* text = std::getenv("GLY_DOWNLOAD_CHECK_SECONDS")) {
+    char* end = nullptr;
+    const unsigned long value = std::strtoul(text, &end, 10);
+    if (end != text && *end == '\0' && *text != '-' && value <= kMostCheckSeconds)
+      seconds = static_cast<uint32_t>(value);
+  }
+  return seconds * 1000;
+}
+
 std::vector<Presence> AskPrinterFor(const PrinterRecord& printer, const std::vector<SentResource>& sent,
-                                    Clock& clock) {
+                                    Clock& clock, uint32_t deadlineMs) {
   std::vector<Presence> answers(sent.size(), Presence::kNotStored);
   PresenceQuestions questions(printer);
-  for (int round = 0; round < kPresenceTries; ++round) {
-    if (round > 0) {
-      if (!questions.Answering() || std::find(answers.begin(), answers.end(), Presence::kNotStored) == answers.end())
+  const uint64_t start = clock.NowMs();
+  uint32_t pause = kFirstCheckPauseMs;
+  for (bool first = true;; first = false) {
+    if (!first) {
+      const uint64_t waited = clock.NowMs() - start;
+      if (!questions.Answering() || waited >= deadlineMs ||
+          std::find(answers.begin(), answers.end(), Presence::kNotStored) == answers.end())
         break;
-      clock.SleepMs(kPresenceRetryMs);
+      clock.SleepMs(static_cast<uint32_t>(std::min<uint64_t>(pause, deadlineMs - waited)));
+      pause = std::min(pause * 2, kLongestCheckPauseMs);
       questions.Forget();
     }
     for (size_t i = 0; i < sent.size(); ++i) {
@@ -107,7 +146,7 @@ std::vector<Presence> AskPrinterFor(const PrinterRecord& printer, const std::vec
       // A printer that said "not there" once keeps saying it unless it now
       // finds the file.
       const Presence answer = questions.Ask(sent[i]);
-      if (round == 0 || answer == Presence::kStored) answers[i] = answer;
+      if (first || answer == Presence::kStored) answers[i] = answer;
     }
   }
   return answers;

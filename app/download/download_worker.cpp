@@ -10,6 +10,7 @@
 #include "download/resource_kind.h"
 #include "download/resource_manager_ids.h"
 #include "printers/clock.h"
+#include "snmp/contract/glysnmp.h"
 #include "ui/message_boxes.h"
 
 DownloadWorker::DownloadWorker(DownloadPlan plan, DownloadStateWord& state,
@@ -46,20 +47,40 @@ bool HasStorage(uint32_t storageOptions, StorageLocation location) {
   return (storageOptions & (location == kFlashMemory ? kStorageFlash : kStorageHardDisk)) != 0;
 }
 
+namespace {
+
+bool IsPrintFile(const std::string& path) { return PassThroughKindOf(FileNameOf(path)) == PassThroughKind::kPrintFile; }
+
+const char* NoStorageText(StorageLocation location) {
+  return location == kFlashMemory ? kNoFlashMemoryText : kNoHardDiskText;
+}
+
+}  // namespace
+
 bool DownloadWorker::ServePrinter(const DownloadPrinter& printer) {
   const int rows = static_cast<int>(plan_.resourcePaths.size());
-  if (!HasStorage(printer.storageOptions, plan_.location)) {
-    // Nothing can be stored where the download goes: every row says so.
-    events_.StatusesReset();
-    for (int row = 0; row < rows; ++row)
-      events_.RowStatus(row, plan_.location == kFlashMemory ? kNoFlashMemoryText : kNoHardDiskText);
-    return true;
-  }
+  const bool storage = HasStorage(printer.storageOptions, plan_.location);
   events_.StatusesReset();
+  if (!storage) {
+    // Nothing can be stored where the download goes: every row but a print
+    // file's says so, and without print files the printer is done.
+    for (int row = 0; row < rows; ++row) {
+      if (!IsPrintFile(plan_.resourcePaths[static_cast<size_t>(row)]))
+        events_.RowStatus(row, NoStorageText(plan_.location));
+    }
+    if (std::none_of(plan_.resourcePaths.begin(), plan_.resourcePaths.end(), IsPrintFile)) return true;
+  }
+  uint32_t password = 0;
+  SnmpGetPjlPassword(printer.record.address, &password);
+  context_.pjlPassword = password;
   int jobNumber = 0;  // every printer numbers its jobs from 000
   int pacing = 0;
   std::vector<SentRow> sentRows;
   for (int row = 0; row < rows;) {
+    if (!storage && !IsPrintFile(plan_.resourcePaths[static_cast<size_t>(row)])) {
+      ++row;
+      continue;
+    }
     services_.clock.SleepMs(kWorkerStepMs);
     const DownloadState state = state_.Load();
     if (state == DownloadState::StopPending) continue;  // held while the stop question is open
@@ -68,7 +89,7 @@ bool DownloadWorker::ServePrinter(const DownloadPrinter& printer) {
       pacing = (pacing + 1) % (kRestSteps + 1);
       continue;
     }
-    if (HandleResource(printer, row, jobNumber, sentRows)) pacing = 1;
+    if (HandleResource(printer, row, storage, jobNumber, sentRows)) pacing = 1;
     ++row;
   }
   // A stopped download does not wait for the printer's answers: its rows
@@ -99,7 +120,7 @@ void DownloadWorker::ConfirmSentRows(const DownloadPrinter& printer, const std::
   }
 }
 
-bool DownloadWorker::HandleResource(const DownloadPrinter& printer, int row, int& jobNumber,
+bool DownloadWorker::HandleResource(const DownloadPrinter& printer, int row, bool storage, int& jobNumber,
                                     std::vector<SentRow>& sentRows) {
   const std::string& path = plan_.resourcePaths[static_cast<size_t>(row)];
   events_.RowStatus(row, kDownloadingText);
@@ -113,6 +134,11 @@ bool DownloadWorker::HandleResource(const DownloadPrinter& printer, int row, int
     }
     // Not a font: it goes by its extension, as it was listed.
     kindInfo = {};
+  }
+  if (!storage && kindInfo.kind != 0) {
+    // Named as a print file, but a font: it has nowhere to go.
+    events_.RowStatus(row, NoStorageText(plan_.location));
+    return false;
   }
   // The Type 1 conversion classifies its result into kindInfo again.
   const uint16_t kind = kindInfo.kind;
@@ -144,7 +170,9 @@ bool DownloadWorker::HandleResource(const DownloadPrinter& printer, int row, int
   std::vector<SentResource> stored;
   std::copy_if(context_.sent.begin(), context_.sent.end(), std::back_inserter(stored),
                [](const SentResource& sent) { return sent.kind != SentKind::kPrintFile; });
-  // A print file is printed, not kept: there is nothing to look for.
+  // A print file is printed, not kept: there is nothing to look for, and
+  // it was sent, not downloaded.
+  if (allSent && stored.empty() && !context_.sent.empty()) status = kSentText;
   if (allSent && !stored.empty()) {
     // The printer took it; whether it holds it is asked after the last
     // resource, when it has had time to store them all.

@@ -1,7 +1,9 @@
 // The download worker: for each printer in turn, and for each listed
 // resource in turn, prepares the resource's job and sends it over LPR;
 // after a printer's resources it asks the printer whether each is there.
-// A printer without the storage the download goes to is skipped.
+// A printer without the storage the download goes to gets only the print
+// files. Every job carries the PJL password the SNMP library holds for the
+// printer.
 //
 // It works on copies made when the download starts (the printers, the
 // resource paths, the storage location and the conversion choice), so
@@ -37,9 +39,13 @@ inline constexpr const char* kInvalidTtfFileText = "Invalid TTF File";
 inline std::string ConvertedStatusText(std::size_t charactersLeftOut) {
   return "Converted (" + std::to_string(charactersLeftOut) + " characters left out)";
 }
-// The statuses of a resource that was sent whole, as far as it could be converted.
+// A print file the printer took: it prints it and keeps nothing to look for.
+inline constexpr const char* kSentText = "Sent";
+// The statuses of a resource that went whole: stored as far as it could be
+// converted, or a print file sent.
 inline bool IsDownloadedStatus(const std::string& status) {
-  return status == kDownloadedText || (status.starts_with("Converted (") && status.ends_with(" characters left out)"));
+  return status == kDownloadedText || status == kSentText ||
+         (status.starts_with("Converted (") && status.ends_with(" characters left out)"));
 }
 // The job folder's disk filled up while a TrueType font was converted.
 inline constexpr const char* kScratchFullText = "Scratch Space Full";
@@ -51,7 +57,8 @@ inline constexpr const char* kNotConvertedText = "Not Converted";
 inline constexpr const char* kRefusedByPrinterText = "Refused by the printer";
 // Sent, but the printer could not be asked, or was not to be.
 inline constexpr const char* kSentNotConfirmedText = "Sent, not confirmed";
-// The printer lacks the storage the download goes to: nothing was sent.
+// The printer lacks the storage the download goes to: nothing was sent (a
+// print file, which needs none, still goes).
 inline constexpr const char* kNoHardDiskText = "No hard disk";
 inline constexpr const char* kNoFlashMemoryText = "No flash memory";
 
@@ -135,7 +142,9 @@ class DownloadWorker {
   bool ServePrinter(const DownloadPrinter& printer);
   // Handles resource `row`; true when something was sent and a rest follows.
   // A resource sent whole joins `sentRows`.
-  bool HandleResource(const DownloadPrinter& printer, int row, int& jobNumber, std::vector<SentRow>& sentRows);
+  // `storage`: whether the printer has the storage the download goes to.
+  bool HandleResource(const DownloadPrinter& printer, int row, bool storage, int& jobNumber,
+                      std::vector<SentRow>& sentRows);
   // Asks the printer for what was sent and gives each row its outcome.
   void ConfirmSentRows(const DownloadPrinter& printer, const std::vector<SentRow>& sentRows);
   // The job files to send for a prepared resource of `kind`.

@@ -7,6 +7,7 @@
 #include "download/append_download_job.h"
 #include "download/download_job.h"
 #include "download/download_job_ids.h"
+#include "download/pjl_job_lines.h"
 #include "ui/message_boxes.h"
 
 namespace {
@@ -20,8 +21,8 @@ constexpr std::string_view kTicket =
     "@PJL COMMENT OID_ATT_ACCOUNTING_INFORMATION \"GLYUSER|042GLYACCOUNT\"\n"
     "@PJL COMMENT OSLend\n";
 constexpr std::string_view kUniversalExitLanguage = "\x1B%-12345X";
-constexpr std::string_view kFontsFolder = "\\pcl\\fonts";
-constexpr std::string_view kMacrosFolder = "\\pcl\\macros";
+constexpr std::string_view kFontsFolder = "pcl\\fonts";
+constexpr std::string_view kMacrosFolder = "pcl\\macros";
 
 // The name becomes part of a quoted PJL path: a quote or a line break would
 // end the command early, and a separator, a volume or ".." would leave the
@@ -37,22 +38,24 @@ bool FitsPjlFileName(std::string_view name) {
 std::string_view VolumeOf(StorageLocation location) { return location == kHardDisk ? "0:" : "1:"; }
 
 // Stores the source as `fileName` in `folder` of the location's volume,
-// creating the folder first where it may be missing.
+// making the folder first: no volume is sure to have it.
 class PclJob final : public JobWrapping {
  public:
-  PclJob(StorageLocation location, std::string_view folder, std::string_view fileName, bool makeFolder)
-      : location_(location), folder_(folder), fileName_(fileName), makeFolder_(makeFolder) {}
+  PclJob(StorageLocation location, std::string_view folder, std::string_view fileName, uint32_t password)
+      : location_(location), folder_(folder), fileName_(fileName), password_(password) {}
 
   std::string Opening(std::uintmax_t sourceSize) override {
     sourceSize_ = sourceSize;
     std::string opening(kTicket);
-    if (makeFolder_) opening += "@PJL FSMKDIR NAME=\"" + PclPrinterPath(location_, folder_, {}) + "\"\r\n";
+    opening += PjlJobOpening(password_);
+    opening += PjlMakeFolders(VolumeOf(location_), folder_);
     opening += "@PJL FSDOWNLOAD FORMAT:BINARY NAME=\"" + PclPrinterPath(location_, folder_, fileName_) + "\"";
     opening += " SIZE=" + std::to_string(sourceSize) + "\r\n";
     return opening;
   }
   bool Accept(std::string_view) override { return true; }
-  std::string Closing() override { return std::string(kUniversalExitLanguage); }
+  // The printer is back in PJL once it has the announced bytes.
+  std::string Closing() override { return PjlJobClosing(password_) + std::string(kUniversalExitLanguage); }
 
   // Appends the job; a written one stores exactly the bytes its download
   // command announced.
@@ -62,44 +65,40 @@ class PclJob final : public JobWrapping {
     return result;
   }
 
-  // The folder, or the file in it: "0:\pcl\fonts", "0:\pcl\fonts\Name".
+  // The file in the folder: "0:\pcl\fonts\Name".
   static std::string PclPrinterPath(StorageLocation location, std::string_view folder, std::string_view name) {
-    std::string path = std::string(VolumeOf(location)).append(folder);
-    if (!name.empty()) path.append("\\").append(name);
-    return path;
+    return std::string(VolumeOf(location)).append("\\").append(folder).append("\\").append(name);
   }
 
  private:
   StorageLocation location_;
   std::string_view folder_;
   std::string_view fileName_;
-  bool makeFolder_;
+  uint32_t password_;
   std::uintmax_t sourceSize_ = 0;
 };
 
 }  // namespace
 
 int WritePclDownloadJob(const char* sourcePath, const char* fontName, StorageLocation location,
-                        int jobFile, MessageBoxes& boxes, std::uintmax_t* storedBytes) {
+                        int jobFile, MessageBoxes& boxes, std::uintmax_t* storedBytes, uint32_t pjlPassword) {
   if (sourcePath == nullptr || *sourcePath == '\0' || fontName == nullptr || *fontName == '\0' ||
       !FitsPjlFileName(fontName)) {
     boxes.Show(download_job::kInputErrorText);
     return kJobInputsRefused;
   }
-  // The flash volume has its fonts folder already; only the disk gets one.
-  PclJob job(location, kFontsFolder, fontName, location == kHardDisk);
+  PclJob job(location, kFontsFolder, fontName, pjlPassword);
   return job.Append(sourcePath, jobFile, boxes, storedBytes);
 }
 
 int WritePclMacroJob(const char* sourcePath, int macroId, StorageLocation location, int jobFile,
-                     MessageBoxes& boxes, std::uintmax_t* storedBytes) {
+                     MessageBoxes& boxes, std::uintmax_t* storedBytes, uint32_t pjlPassword) {
   if (sourcePath == nullptr || *sourcePath == '\0' || macroId < 0 || macroId > kMostPclMacroId) {
     boxes.Show(download_job::kInputErrorText);
     return kJobInputsRefused;
   }
-  // No volume comes with a macros folder; making one that exists is harmless.
   const std::string fileName = std::to_string(macroId);
-  PclJob job(location, kMacrosFolder, fileName, true);
+  PclJob job(location, kMacrosFolder, fileName, pjlPassword);
   return job.Append(sourcePath, jobFile, boxes, storedBytes);
 }
 

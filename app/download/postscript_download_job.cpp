@@ -1,9 +1,11 @@
-// The PostScript download jobs: a prologue that defines `download_font` (or
-// `download_form`), the call with the resource's name, and the resource's
-// lines between two marker lines. On the printer the procedure copies every
+// The PostScript download jobs: PJL that makes the folder and enters
+// PostScript, a prologue that defines `download_font` (or `download_form`),
+// the call with the resource's name, and the resource's lines between two
+// marker lines. On the printer the procedure copies every
 // line up to the end marker into a scratch file, renames it into the
 // device's fonts folder (or its "%Resource/Form/" folder, where `findresource`
 // looks for a form not in memory) and tries to find the resource there.
+#include <algorithm>
 #include <cstdio>
 #include <optional>
 #include <string>
@@ -11,11 +13,18 @@
 
 #include "download/append_download_job.h"
 #include "download/download_job.h"
+#include "download/pjl_job_lines.h"
 
 namespace {
 
+constexpr std::string_view kMarker = "_FontDownload_";
 constexpr std::string_view kDataMarker = "_FontDownload_\n";
 constexpr std::string_view kEndMarker = "_FontDownload_EOF_";
+// The PJL around the PostScript program: the printer's PJL checks the job
+// password and makes the folder before the program runs.
+constexpr std::string_view kPjlStart = "\x1B%-12345X@PJL\r\n";
+constexpr std::string_view kEnterPostScript = "@PJL ENTER LANGUAGE=POSTSCRIPT\r\n";
+constexpr std::string_view kUniversalExitLanguage = "\x1B%-12345X";
 
 // Prologue lines 1 to 6, before the procedure's name.
 constexpr std::string_view kPrologueStart[] = {
@@ -26,23 +35,56 @@ constexpr std::string_view kPrologueStart[] = {
     "%%OID_ATT_ACCOUNTING_INFORMATION \"GLYUSER|042GLYACCOUNT\"",
     "%%OSLend",
 };
-// Lines 8 to 13, after the procedure's name.
+// After the procedure's name.
 constexpr std::string_view kPrologueVariables[] = {
     "{",
-    "/scratch_file (tmp_font_file) def",
     "/fontName exch def",
     "/buff 6000 string def",
-    "/fileName 128 string def",
     "/ERROR_ACTION {} bind def",
 };
-// Lines 17 to 19: the device whose unit the printer reports existing wins.
+// Tries the units of UNIT from 0 to 9 and keeps the first that holds a
+// mounted file system with named files as DEVICE (null when none does):
+// a printer may have a unit 0 without a disk in it, and every unit exists
+// as a device whether or not a disk stands behind it.
 constexpr std::string_view kPrologueUnitSearch[] = {
-    "DISK /IODevice resourcestatus {pop pop exit} if",
+    "/DEVICE null def",
+    "0 1 9 {",
+    "UNIT exch UNIT_DIGIT exch 48 add put",
+    "UNIT {currentdevparams} stopped",
+    "{ pop false }",
+    "{ dup /HasNames known { dup /HasNames get } { false } ifelse",
+    "exch dup /Mounted known { /Mounted get } { pop true } ifelse and }",
+    "ifelse",
+    "{ /DEVICE UNIT dup length string copy def exit } if",
     "} for",
-    "fileName 0 DISK putinterval",
 };
-// Lines 21 to 38: copy the job's lines up to the end marker, then move the
-// scratch file into place.
+// Without a unit to store on, the data is read up to its end marker and
+// dropped, so that none of it runs as a program.
+constexpr std::string_view kPrologueNoDevice[] = {
+    "DEVICE null eq",
+    "{",
+    "{ currentfile buff readline",
+    "{ (_FontDownload_EOF_) anchorsearch { pop pop exit } { pop } ifelse }",
+    "{ pop exit } ifelse",
+    "} loop",
+    "ERROR_ACTION",
+    "}",
+    "{",
+};
+// The target and scratch paths, each a string of exactly its length (a
+// padded one would name another file): the scratch file on the same unit
+// as the target, since a rename cannot cross devices.
+constexpr std::string_view kProloguePaths[] = {
+    "/fileName DEVICE length FOLDER length add fontName length add string def",
+    "fileName 0 DEVICE putinterval",
+    "fileName DEVICE length FOLDER putinterval",
+    "fileName DEVICE length FOLDER length add fontName putinterval %final name",
+    "/scratch_file DEVICE length 13 add string def",
+    "scratch_file 0 DEVICE putinterval",
+    "scratch_file DEVICE length (tmp_font_file) putinterval",
+};
+// Copy the job's lines up to the end marker, then move the scratch file
+// into place.
 constexpr std::string_view kPrologueCopy[] = {
     "scratch_file (w) file /working_pointer exch def %define temp file",
     "{",
@@ -63,7 +105,8 @@ constexpr std::string_view kPrologueCopy[] = {
     "{fileName deletefile} stopped pop",
     "scratch_file fileName renamefile %rename scratchfile to real file",
 };
-// Lines 40 to 53, after the test of the stored resource.
+// After the test of the stored resource. A job cut short ends the copy at
+// the end of its data rather than reading on for ever.
 constexpr std::string_view kPrologueEnd[] = {
     "exit",
     "}",
@@ -76,8 +119,9 @@ constexpr std::string_view kPrologueEnd[] = {
     "}",
     "ifelse",
     "}",
-    "{ ERROR_ACTION }ifelse",
+    "{ pop pop ERROR_ACTION exit }ifelse",
     "}bind loop",
+    "} ifelse",
     "}bind def",
 };
 
@@ -85,17 +129,18 @@ void AppendLines(std::string& text, const auto& lines) {
   for (std::string_view line : lines) text.append(line).push_back('\n');
 }
 
-// Finds, in a source seen block by block, a line that begins with the end
-// marker. Both CR and LF end a line here: printers differ in which they
-// split lines at, and the stricter reading refuses every source that any
-// of them would end early.
-class EndMarkerLineFinder {
+// Finds, in a source seen block by block, a line that begins with a
+// marker: the end marker would end the data early and let the rest run as a
+// program, and the procedure drops any other marker line. Both CR and LF
+// end a line here: printers differ in which they split lines at, and the
+// stricter reading refuses every source that any of them would misread.
+class MarkerLineFinder {
  public:
   bool Found(std::string_view block) {
     for (char c : block) {
       if (matched_ >= 0) {
-        if (c == kEndMarker[matched_]) {
-          if (++matched_ == static_cast<int>(kEndMarker.size())) return true;
+        if (c == kMarker[matched_]) {
+          if (++matched_ == static_cast<int>(kMarker.size())) return true;
           continue;
         }
         matched_ = -1;
@@ -111,7 +156,7 @@ class EndMarkerLineFinder {
 
 // What one kind of stored resource changes in the prologue: the
 // procedure's name, the folder on the device, and the line that tries the
-// stored resource (line 39).
+// stored resource.
 struct StoredResourceKind {
   std::string_view procedure;
   std::string_view folder;
@@ -119,59 +164,105 @@ struct StoredResourceKind {
 };
 
 constexpr StoredResourceKind kFontResource{
-    "download_font", "%fonts/", "fontName {findfont pop} stopped {ERROR_ACTION} if  % test the font file"};
+    "download_font", "fonts/", "fontName {findfont pop} stopped {ERROR_ACTION} if  % test the font file"};
 // The name is the string given; the category's resource keys are names.
 constexpr StoredResourceKind kFormResource{
-    "download_form", "%Resource/Form/",
+    "download_form", "Resource/Form/",
     "{fontName cvn /Form findresource pop} stopped {ERROR_ACTION} if  % test the form file"};
 
-std::string DeviceOf(StorageLocation location) { return location == kFlashMemory ? "%cartridge" : "%disk"; }
+// The device's unit 0, as PostScript names it.
+std::string_view UnitOf(StorageLocation location) { return location == kFlashMemory ? "%cartridge0%" : "%disk0%"; }
 
 std::string StorePrologue(StorageLocation location, const StoredResourceKind& resource) {
-  // The blank of the device string takes the unit digit; the name follows
-  // the device string in the 128-byte target path.
-  const std::string device = DeviceOf(location);
-  const std::string deviceString = device + " " + std::string(resource.folder);
+  const std::string_view unit = UnitOf(location);
   std::string text;
   AppendLines(text, kPrologueStart);
   text += "/" + std::string(resource.procedure) + "\n";
   AppendLines(text, kPrologueVariables);
-  text += "/DISK (" + deviceString + ") def\n";
-  text += "55 -1 48 {\n";
-  text += "DISK exch " + std::to_string(device.size()) + " exch put\n";
+  text += "/UNIT (" + std::string(unit) + ") def\n";
+  text += "/UNIT_DIGIT " + std::to_string(unit.size() - 2) + " def\n";
+  text += "/FOLDER (" + std::string(resource.folder) + ") def\n";
   AppendLines(text, kPrologueUnitSearch);
-  text += "fileName " + std::to_string(deviceString.size()) + " fontName putinterval %final name\n";
+  AppendLines(text, kPrologueNoDevice);
+  AppendLines(text, kProloguePaths);
   AppendLines(text, kPrologueCopy);
   text += std::string(resource.test) + "\n";
   AppendLines(text, kPrologueEnd);
   return text;
 }
 
+// The resource's folder as a PJL path on the volume: "Resource\Form".
+std::string PjlFolderOf(std::string_view postScriptFolder) {
+  std::string folder(postScriptFolder.substr(0, postScriptFolder.size() - 1));  // without its "/"
+  std::replace(folder.begin(), folder.end(), '/', '\\');
+  return folder;
+}
+
+// What the procedure stores of a source seen block by block: every line
+// followed by LF (PostScript's readline ends a line at CR LF, CR or LF).
+class StoredLines {
+ public:
+  void Add(std::string_view block) {
+    for (char c : block) {
+      const bool skipped = c == '\n' && afterCr_;
+      afterCr_ = c == '\r';
+      if (skipped) continue;
+      Keep(c == '\r' ? '\n' : c);
+    }
+  }
+  // The last line lacks its line feed no longer.
+  StoredCopy Finish() {
+    if (last_ && *last_ != '\n') Keep('\n');
+    return copy_;
+  }
+
+ private:
+  void Keep(char c) {
+    ++copy_.bytes;
+    if (copy_.head.size() < kStoredHeadBytes) copy_.head.push_back(c);
+    last_ = c;
+  }
+
+  StoredCopy copy_;
+  bool afterCr_ = false;
+  std::optional<char> last_;
+};
+
 class PostScriptJob final : public JobWrapping {
  public:
-  PostScriptJob(StorageLocation location, const StoredResourceKind& resource, std::string_view name)
-      : location_(location), resource_(resource), name_(name) {}
+  PostScriptJob(StorageLocation location, const StoredResourceKind& resource, std::string_view name,
+                uint32_t password)
+      : location_(location), resource_(resource), name_(name), password_(password) {}
 
   std::string Opening(std::uintmax_t) override {
-    return StorePrologue(location_, resource_) + " " + PostScriptStringLiteral(name_) +
+    return std::string(kPjlStart) + PjlJobOpening(password_) +
+           PjlMakeFolders(location_ == kFlashMemory ? "1:" : "0:", PjlFolderOf(resource_.folder)) +
+           std::string(kEnterPostScript) + StorePrologue(location_, resource_) + " " + PostScriptStringLiteral(name_) +
            std::string(resource_.procedure) + "\r\n" + std::string(kDataMarker);
   }
   bool Accept(std::string_view block) override {
     if (!block.empty()) lastByte_ = block.back();
-    return !endMarker_.Found(block);
+    stored_.Add(block);
+    return !markerLine_.Found(block);
   }
+  StoredCopy Stored() { return stored_.Finish(); }
   std::string Closing() override {
     // The end marker must start a line of its own, or the printer reads on
     // into whatever follows the job.
     std::string closing = lastByte_ && *lastByte_ != '\n' ? "\n" : "";
-    return closing.append(kEndMarker).append("\n");
+    closing.append(kEndMarker).append("\n").append(kUniversalExitLanguage);
+    // Back in PJL, a job opened with a password is closed.
+    if (password_ != 0) closing.append(PjlJobClosing(password_)).append(kUniversalExitLanguage);
+    return closing;
   }
 
  private:
   StorageLocation location_;
   const StoredResourceKind& resource_;
   std::string_view name_;
-  EndMarkerLineFinder endMarker_;
+  uint32_t password_;
+  MarkerLineFinder markerLine_;
+  StoredLines stored_;
   std::optional<char> lastByte_;
 };
 
@@ -198,21 +289,36 @@ std::string PostScriptStringLiteral(std::string_view text) {
   return literal + ")";
 }
 
-int WritePostScriptDownloadJob(const char* sourcePath, const char* fontName,
-                               StorageLocation location, int jobFile,
-                               MessageBoxes& boxes) {
-  if (sourcePath == nullptr || *sourcePath == '\0' || fontName == nullptr || *fontName == '\0') {
-    return kJobInputsRefused;
+std::string WithLineFeeds(std::string_view text) {
+  std::string result;
+  bool afterCr = false;
+  for (char c : text) {
+    const bool skipped = c == '\n' && afterCr;
+    afterCr = c == '\r';
+    if (!skipped) result.push_back(c == '\r' ? '\n' : c);
   }
-  PostScriptJob job(location, kFontResource, fontName);
-  return AppendDownloadJob(sourcePath, jobFile, job, boxes);
+  return result;
 }
 
-int WritePostScriptFormJob(const char* sourcePath, const char* formName, StorageLocation location,
-                           int jobFile, MessageBoxes& boxes) {
-  if (sourcePath == nullptr || *sourcePath == '\0' || formName == nullptr || *formName == '\0') {
-    return kJobInputsRefused;
-  }
-  PostScriptJob job(location, kFormResource, formName);
-  return AppendDownloadJob(sourcePath, jobFile, job, boxes);
+namespace {
+
+int WriteStoreJob(const char* sourcePath, const char* name, StorageLocation location, int jobFile,
+                  MessageBoxes& boxes, StoredCopy* stored, uint32_t pjlPassword, const StoredResourceKind& kind) {
+  if (sourcePath == nullptr || *sourcePath == '\0' || name == nullptr || *name == '\0') return kJobInputsRefused;
+  PostScriptJob job(location, kind, name, pjlPassword);
+  const int result = AppendDownloadJob(sourcePath, jobFile, job, boxes);
+  if (result == kJobWritten && stored) *stored = job.Stored();
+  return result;
+}
+
+}  // namespace
+
+int WritePostScriptDownloadJob(const char* sourcePath, const char* fontName, StorageLocation location, int jobFile,
+                               MessageBoxes& boxes, StoredCopy* stored, uint32_t pjlPassword) {
+  return WriteStoreJob(sourcePath, fontName, location, jobFile, boxes, stored, pjlPassword, kFontResource);
+}
+
+int WritePostScriptFormJob(const char* sourcePath, const char* formName, StorageLocation location, int jobFile,
+                           MessageBoxes& boxes, StoredCopy* stored, uint32_t pjlPassword) {
+  return WriteStoreJob(sourcePath, formName, location, jobFile, boxes, stored, pjlPassword, kFormResource);
 }

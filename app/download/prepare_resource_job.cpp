@@ -99,18 +99,21 @@ class Preparation {
         const int macroId = std::stoi(*id);
         std::uintmax_t storedBytes = 0;
         const int written = WritePclMacroJob(path_, macroId, location, JobFileFor(context_.jobFiles.pcl, kJobFileName),
-                                             context_.boxes, &storedBytes);
+                                             context_.boxes, &storedBytes, context_.pjlPassword);
         return Sent(Outcome(written, context_.jobFiles.pcl, kJobFileName), SentKind::kPclMacro, *id, *id,
                     PclMacroPrinterPath(location, macroId), context_.jobFiles.pcl, storedBytes);
       }
       case PassThroughKind::kPostScriptForm: {
         const std::optional<std::string> name = ResourceName(ResourceNameKind::kFormName);
         if (!name) return kResourceNameNotGiven;
+        StoredCopy stored;
         const int written =
             WritePostScriptFormJob(path_, name->c_str(), location,
-                                   JobFileFor(context_.jobFiles.postScript, kJobFileName), context_.boxes);
+                                   JobFileFor(context_.jobFiles.postScript, kJobFileName), context_.boxes, &stored,
+                                   context_.pjlPassword);
         return Sent(Outcome(written, context_.jobFiles.postScript, kJobFileName), SentKind::kPostScriptForm, *name,
-                    *name, PostScriptPrinterPath(location, "Resource\\Form", *name), context_.jobFiles.postScript);
+                    *name, PostScriptPrinterPath(location, "Resource\\Form", *name), context_.jobFiles.postScript,
+                    stored.bytes, std::move(stored.head));
       }
       case PassThroughKind::kPrintFile: {
         const int written =
@@ -137,10 +140,11 @@ class Preparation {
   // Records where a job that was written stores its resource, and how
   // large the stored file is where the job fixes that.
   int Sent(int result, SentKind kind, std::string name, std::string listedName, std::string printerPath,
-           const std::shared_ptr<JobFile>& jobFile, std::optional<uint64_t> storedBytes = std::nullopt) {
+           const std::shared_ptr<JobFile>& jobFile, std::optional<uint64_t> storedBytes = std::nullopt,
+           std::string storedHead = {}) {
     if (result == kResourceJobDone)
       context_.sent.push_back({kind, context_.downloadLocation, std::move(name), std::move(listedName),
-                               std::move(printerPath), jobFile, storedBytes});
+                               std::move(printerPath), jobFile, storedBytes, std::move(storedHead)});
     return result;
   }
 
@@ -194,12 +198,13 @@ class Preparation {
 
   int WritePostScriptJob(const std::string& source) {
     const std::string name = FontName();
-    const int written =
-        WritePostScriptDownloadJob(source.c_str(), name.c_str(), context_.downloadLocation,
-                                   JobFileFor(context_.jobFiles.postScript, kJobFileName), context_.boxes);
+    StoredCopy stored;
+    const int written = WritePostScriptDownloadJob(source.c_str(), name.c_str(), context_.downloadLocation,
+                                                   JobFileFor(context_.jobFiles.postScript, kJobFileName),
+                                                   context_.boxes, &stored, context_.pjlPassword);
     return Sent(Outcome(written, context_.jobFiles.postScript, kJobFileName), SentKind::kPostScriptFont, name, name,
-                PostScriptPrinterPath(context_.downloadLocation, "fonts", name),
-                context_.jobFiles.postScript);
+                PostScriptPrinterPath(context_.downloadLocation, "fonts", name), context_.jobFiles.postScript,
+                stored.bytes, std::move(stored.head));
   }
 
   int WritePclJob(const std::string& source) {
@@ -207,7 +212,8 @@ class Preparation {
     std::uintmax_t storedBytes = 0;
     const int written =
         WritePclDownloadJob(source.c_str(), name.c_str(), context_.downloadLocation,
-                            JobFileFor(context_.jobFiles.pcl, pclJobFileName_), context_.boxes, &storedBytes);
+                            JobFileFor(context_.jobFiles.pcl, pclJobFileName_), context_.boxes, &storedBytes,
+                            context_.pjlPassword);
     return Sent(Outcome(written, context_.jobFiles.pcl, pclJobFileName_), SentKind::kPclFont, name,
                 pclListedName_.empty() ? name : pclListedName_, PclFontPrinterPath(context_.downloadLocation, name),
                 context_.jobFiles.pcl, storedBytes);

@@ -62,6 +62,9 @@ struct ResourceJobContext {
   // files go here.
   OpenJobFolder jobFolder;
   StorageLocation downloadLocation = kHardDisk;
+  // The PJL password of the printer the jobs go to (0: none); every job
+  // carries it.
+  uint32_t pjlPassword = 0;
   ConversionChoice conversion;
   JobFiles jobFiles;  // set to the export file by an export
   // The macro IDs and form names given so far, by resource path, so that a

@@ -9,6 +9,7 @@ class PrintFileJob final : public JobWrapping {
   std::string Opening(std::uintmax_t) override { return {}; }
   bool Accept(std::string_view) override { return true; }
   std::string Closing() override { return {}; }
+  bool EmbedsSource() const override { return false; }
 };
 
 }  // namespace

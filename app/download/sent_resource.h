@@ -32,10 +32,12 @@ struct SentResource {
   // "1:\pcl\macros\42", "0:\Resource\Form\Logo"; empty for a print file.
   std::string printerPath;
   std::shared_ptr<JobFile> jobFile;  // the job file that carries it
-  // The size of the file the job writes, where the job fixes it: the byte
-  // count of a PJL download. A PostScript job copies lines, which each
-  // printer splits at its own line ends: no size.
+  // The size of the file the job writes: the byte count of a PJL download,
+  // the lines a PostScript job copies, each ended by one LF.
   std::optional<uint64_t> storedBytes;
+  // The first bytes of that file, where the job fixes them (a PostScript
+  // job's lines): a printer that does not tell the size shows them instead.
+  std::string storedHead;
 };
 
 inline bool IsFont(SentKind kind) { return kind == SentKind::kPclFont || kind == SentKind::kPostScriptFont; }

@@ -1,5 +1,6 @@
 // The contract's functions (glysnmp.h) on the pieces of this folder.
 // Every call opens its own sessions and closes them before it returns.
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
@@ -9,6 +10,7 @@
 #include "font_table.h"
 #include "identity_sweep.h"
 #include "pjl_inventory.h"
+#include "pjl_upload.h"
 #include "printer_contexts.h"
 #include "printer_details.h"
 #include "glysnmp.h"
@@ -288,6 +290,28 @@ int32_t SnmpQueryStoredFileSize(uint32_t address, const char* printerPath, uint6
     case StoredFile::kUnknown: break;
   }
   return kSnmpFileUnknown;
+}
+
+int32_t SnmpUploadStoredFileHead(uint32_t address, const char* printerPath, char* head, uint32_t capacity,
+                                 uint32_t* length) {
+  if (printerPath == nullptr || (head == nullptr && capacity > 0) || length == nullptr) return kBadArgument;
+  *length = 0;
+  std::string uploaded;
+  switch (UploadPjlFileHead({address, PjlPasswordOf(address), ReadPjlSettings()}, printerPath, capacity, &uploaded)) {
+    case StoredFile::kStored:
+      std::copy(uploaded.begin(), uploaded.end(), head);
+      *length = static_cast<uint32_t>(uploaded.size());
+      return kSnmpFileStored;
+    case StoredFile::kNotStored: return kSnmpFileNotStored;
+    case StoredFile::kUnknown: break;
+  }
+  return kSnmpFileUnknown;
+}
+
+int32_t SnmpGetPjlPassword(uint32_t address, uint32_t* password) {
+  if (password == nullptr) return kBadArgument;
+  *password = PjlPasswordOf(address);
+  return kOk;
 }
 
 int32_t SnmpFreeFontList(FontList* fonts) {

@@ -31,8 +31,8 @@ struct JobStep {
   std::string bytes;         // kStoreFile
   FontFormat format = FontFormat::kNone;  // how the printer reads a stored file
   std::string page;          // kPrintPage: what was printed
-  bool pjlFileSystem = false;  // from a PJL file-system command,
-  uint32_t jobPassword = 0;    // in a job with this PASSWORD (0: none)
+  bool pjlFileSystem = false;  // from a PJL file-system command
+  uint32_t jobPassword = 0;    // given by the PJL job it came in (0: none)
 };
 
 struct JobPlan {

@@ -51,6 +51,8 @@ class PjlReader {
       } else {
         PageData();
       }
+      // Every step belongs to the job it came in, with that job's password.
+      for (; stamped_ < plan_.steps.size(); ++stamped_) plan_.steps[stamped_].jobPassword = jobPassword_;
     }
   }
 
@@ -95,7 +97,6 @@ class PjlReader {
 
   bool Target(std::string_view options, JobStep& step) {
     step.pjlFileSystem = true;
-    step.jobPassword = jobPassword_;
     std::optional<std::string> name = PjlOption(options, "NAME");
     if (!name) {
       plan_.Refuse("PJL file command without NAME");
@@ -156,6 +157,7 @@ class PjlReader {
   JobPlan& plan_;
   size_t position_ = 0;
   uint32_t jobPassword_ = 0;
+  size_t stamped_ = 0;  // steps before this one carry their job's password
 };
 
 }  // namespace

@@ -1,8 +1,8 @@
 // PostScript jobs: the font-list program, and font and form downloads
 // through a `download_font` or `download_form` procedure that copies the
-// job's own lines into a file on the disk ("%disk") or flash ("%cartridge")
-// device up to an end marker: a font into the device's "%fonts/" folder, a
-// form into its "%Resource/Form/" folder.
+// job's own lines into a file on the disk ("%disk0%") or flash
+// ("%cartridge0%") device up to an end marker: a font into the device's
+// "fonts/" folder, a form into its "Resource/Form/" folder.
 #include <optional>
 
 #include "job_plan.h"
@@ -16,26 +16,21 @@ constexpr std::string_view kFontListTitle = "%%Title: Printer font list";
 struct StoreProcedure {
   std::string_view definition;
   std::string_view call;
-  std::string_view deviceFolder;  // after the device's unit in its device string
+  std::string_view deviceFolder;  // the procedure's FOLDER, after the device
   std::string_view volumeFolder;  // the same folder on the volume
   FontFormat format;
 };
 constexpr StoreProcedure kStoreProcedures[] = {
-    {"/download_font", ")download_font", "%fonts/", "fonts", FontFormat::kPostScript},
-    {"/download_form", ")download_form", "%Resource/Form/", kPostScriptFormFolder, FontFormat::kPostScriptForm},
+    {"/download_font", ")download_font", "fonts/", "fonts", FontFormat::kPostScript},
+    {"/download_form", ")download_form", "Resource/Form/", kPostScriptFormFolder, FontFormat::kPostScriptForm},
 };
-constexpr std::string_view kDeviceDefinition = "/DISK (";
+// The procedure names the device by its unit 0 and the folder apart.
+constexpr std::string_view kUnitDefinition = "/UNIT (";
+constexpr std::string_view kFolderDefinition = "/FOLDER (";
 constexpr std::string_view kMarker = "_FontDownload_";
 constexpr std::string_view kEndMarker = "_FontDownload_EOF_";
-// The procedure reads lines into a 6000-byte string and builds the target
-// path in a 128-byte one.
+// The procedure reads lines into a 6000-byte string.
 constexpr size_t kLineBuffer = 6000;
-constexpr size_t kPathBuffer = 128;
-
-struct Device {
-  Volume volume;
-  size_t prefixLength;  // "%disk0%fonts/"
-};
 
 bool HasStoreCall(std::string_view data) {
   for (const StoreProcedure& procedure : kStoreProcedures)
@@ -43,25 +38,33 @@ bool HasStoreCall(std::string_view data) {
   return false;
 }
 
-// The device string of the last definition of DISK before `limit`.
-std::optional<Device> DeviceBefore(std::string_view data, size_t limit, const StoreProcedure& procedure,
+// The string of the last definition of `name` before `limit`.
+std::optional<std::string_view> DefinitionBefore(std::string_view data, size_t limit, std::string_view name) {
+  size_t at = data.rfind(name, limit);
+  if (at == std::string_view::npos) return std::nullopt;
+  size_t start = at + name.size();
+  size_t close = data.find(')', start);
+  if (close == std::string_view::npos || close > limit) return std::nullopt;
+  return data.substr(start, close - start);
+}
+
+// The volume of the procedure's device, given that it stores into the
+// procedure's own folder.
+std::optional<Volume> DeviceBefore(std::string_view data, size_t limit, const StoreProcedure& procedure,
                                    JobPlan& plan) {
-  size_t at = data.rfind(kDeviceDefinition, limit);
-  if (at == std::string_view::npos) {
+  std::optional<std::string_view> unit = DefinitionBefore(data, limit, kUnitDefinition);
+  std::optional<std::string_view> folder = DefinitionBefore(data, limit, kFolderDefinition);
+  if (!unit || !folder) {
     plan.Refuse("download_font without a device");
     return std::nullopt;
   }
-  size_t start = at + kDeviceDefinition.size();
-  size_t close = data.find(')', start);
-  if (close == std::string_view::npos || close > limit) {
-    plan.Refuse("download_font device string not closed");
+  if (*folder != procedure.deviceFolder) {
+    plan.Refuse("download_font to an unknown folder \"" + std::string(*folder) + "\"");
     return std::nullopt;
   }
-  std::string_view device = data.substr(start, close - start);
-  const std::string folder(procedure.deviceFolder);
-  if (device == "%disk " + folder) return Device{Volume::kDisk, device.size()};
-  if (device == "%cartridge " + folder) return Device{Volume::kFlash, device.size()};
-  plan.Refuse("download_font to an unknown device \"" + std::string(device) + "\"");
+  if (*unit == "%disk0%") return Volume::kDisk;
+  if (*unit == "%cartridge0%") return Volume::kFlash;
+  plan.Refuse("download_font to an unknown device \"" + std::string(*unit) + "\"");
   return std::nullopt;
 }
 
@@ -102,11 +105,10 @@ class DownloadReader {
       return;
     }
     std::string_view name = data_.substr(open + 1, call - open - 1);
-    std::optional<Device> device = DeviceBefore(data_, call, procedure, plan_);
-    if (!device) return;
+    std::optional<Volume> volume = DeviceBefore(data_, call, procedure, plan_);
+    if (!volume) return;
     std::optional<std::string> file = NormalizeVolumePath(name);
-    if (name.empty() || !file || file->find('/') != std::string::npos ||
-        device->prefixLength + name.size() > kPathBuffer) {
+    if (name.empty() || !file || file->find('/') != std::string::npos) {
       plan_.Refuse("download_font with an unusable font name \"" + std::string(name) + "\"");
       return;
     }
@@ -114,11 +116,11 @@ class DownloadReader {
     // A PostScript device makes the folders a file's name needs.
     JobStep folder;
     folder.kind = JobStep::kMakeDirectory;
-    folder.volume = device->volume;
+    folder.volume = *volume;
     folder.path = std::string(procedure.volumeFolder);
     JobStep step;
     step.kind = JobStep::kStoreFile;
-    step.volume = device->volume;
+    step.volume = *volume;
     step.path = folder.path + "/" + *file;
     step.format = procedure.format;
     if (!CopyLines(step.bytes)) return;

@@ -41,8 +41,10 @@ Printer::Printer(const PrinterConfig& config, LogSink sink)
   }
   if (config_.storage == Storage::kFlash || config_.storage == Storage::kBoth) {
     flash_.emplace(config_.flashBytes);
-    flash_->MakeDirectories("fonts");
-    flash_->MakeDirectories("pcl/fonts");
+    if (config_.flashFolders) {
+      flash_->MakeDirectories("fonts");
+      flash_->MakeDirectories("pcl/fonts");
+    }
   }
   AddInternalFonts();
 }
@@ -164,6 +166,36 @@ void Printer::EndJob(size_t job, bool aborted) {
 
 void Printer::RunDataFile(std::string_view data) {
   JobPlan plan = PlanJob(data);
+  // A printer with a PIN on jobs drops every job that did not give it.
+  if (config_.jobPin != 0 && !plan.refused() &&
+      std::any_of(plan.steps.begin(), plan.steps.end(),
+                  [this](const JobStep& step) { return step.jobPassword != config_.jobPin; })) {
+    Log("job ignored: it did not give the job PIN");
+    return;
+  }
+  if (config_.storeDelayMs > 0 && !plan.refused()) {
+    // A busy printer takes the job now and gets to it later.
+    pending_.push_back({Clock::now() + std::chrono::milliseconds(config_.storeDelayMs), std::move(plan)});
+    return;
+  }
+  RunPlan(std::move(plan));
+}
+
+std::optional<Clock::time_point> Printer::NextPendingJob() const {
+  if (pending_.empty()) return std::nullopt;
+  return pending_.front().due;
+}
+
+void Printer::RunDueJobs() {
+  const Clock::time_point now = Clock::now();
+  while (!pending_.empty() && pending_.front().due <= now) {
+    JobPlan plan = std::move(pending_.front().plan);
+    pending_.pop_front();
+    RunPlan(std::move(plan));
+  }
+}
+
+void Printer::RunPlan(JobPlan plan) {
   // PJL file-system commands the printer's settings do not let through
   // are dropped without a word, as printers do.
   auto blocked = [this](const JobStep& step) {
@@ -191,7 +223,13 @@ std::string Printer::CheckPlan(const JobPlan& plan) const {
     const StorageVolume* volume = FindVolume(step.volume);
     if (!volume) return std::string("the printer has no ") + VolumeName(step.volume);
     if (step.kind == JobStep::kMakeDirectory) {
-      madeDirectories.emplace_back(step.volume, step.path);
+      // A printer whose FSMKDIR makes one level at a time does not make a
+      // folder whose parent is missing.
+      const std::string parent = StorageVolume::Parent(step.path);
+      const bool parentThere = volume->HasDirectory(parent) ||
+                               std::find(madeDirectories.begin(), madeDirectories.end(),
+                                         std::make_pair(step.volume, parent)) != madeDirectories.end();
+      if (MakesWholePath(step) || parentThere) madeDirectories.emplace_back(step.volume, step.path);
       continue;
     }
     if (step.kind != JobStep::kStoreFile) continue;
@@ -220,7 +258,11 @@ void Printer::Apply(const JobStep& step) {
       Log("printed " + step.page);
       break;
     case JobStep::kMakeDirectory:
-      FindVolume(step.volume)->MakeDirectories(step.path);
+      if (MakesWholePath(step) || FindVolume(step.volume)->HasDirectory(StorageVolume::Parent(step.path))) {
+        FindVolume(step.volume)->MakeDirectories(step.path);
+      } else {
+        Log("folder not made, its parent is missing: " + step.path);
+      }
       break;
     case JobStep::kDeleteFile:
       if (FindVolume(step.volume)->Remove(step.path)) RemoveFontsAt(step.volume, step.path);

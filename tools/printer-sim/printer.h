@@ -53,12 +53,18 @@ class Printer {
   void AddJobFile(size_t job, JobFile file);
   void EndJob(size_t job, bool aborted);
   // Applies a received data file as the printer would; a refused job is
-  // logged and changes nothing.
+  // logged and changes nothing. A busy printer (storeDelayMs) applies it
+  // later, in RunDueJobs.
   void RunDataFile(std::string_view data);
+  // When the next job taken but not yet applied is due, if any.
+  std::optional<Clock::time_point> NextPendingJob() const;
+  void RunDueJobs();
   // Whether a job that gave this PJL password (0: none) may use the file
-  // system.
+  // system: it must give the file system's password, and the PIN of a
+  // printer that runs no job without it.
   bool TakesJobPassword(uint32_t jobPassword) const {
-    return config_.pjlPassword == 0 || jobPassword == config_.pjlPassword;
+    return (config_.pjlPassword == 0 || jobPassword == config_.pjlPassword) &&
+           (config_.jobPin == 0 || jobPassword == config_.jobPin);
   }
   // Applies one step that the caller checked, as RunDataFile does for
   // each step of a plan (the AppSocket channel's file-system commands).
@@ -90,6 +96,15 @@ class Printer {
     Clock::time_point due;         // when a started deletion finishes
   };
 
+  struct PendingJob {
+    Clock::time_point due;
+    JobPlan plan;
+  };
+
+  void RunPlan(JobPlan plan);
+  // A PostScript device makes every folder of a path; PJL's FSMKDIR does
+  // too unless the printer makes one level at a time.
+  bool MakesWholePath(const JobStep& step) const { return !step.pjlFileSystem || config_.mkdirParents; }
   void Change(std::string& field, std::string value);
   void AddInternalFonts();
   std::string CheckPlan(const JobPlan& plan) const;
@@ -109,6 +124,7 @@ class Printer {
   int32_t nextIndex_ = 1;
   int32_t nextPclId_ = 0;
   std::set<int32_t> pclMacros_;
+  std::deque<PendingJob> pending_;
   std::deque<Job> jobs_;
   size_t firstJob_ = 1;  // the number of jobs_.front()
   std::deque<std::string> pages_;

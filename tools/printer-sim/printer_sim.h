@@ -77,6 +77,18 @@ struct PrinterConfig {
   bool fileSystemAccess = true;  // off: PJL file-system commands are ignored without a word
   uint32_t pjlPassword = 0;      // set: file-system commands need "@PJL JOB PASSWORD=N" first
   bool diskFull = false;         // the disk has no free space: its downloads fail
+  // A PIN on jobs: set, the printer ignores every job (over LPD and
+  // AppSocket alike) that does not open with "@PJL JOB PASSWORD=N".
+  uint32_t jobPin = 0;
+  // Whether the flash volume comes with its "fonts" and "pcl\fonts"
+  // folders; without them a download must make its folder first.
+  bool flashFolders = true;
+  // Whether PJL FSMKDIR makes the missing parents of a folder too; when
+  // not, a job makes its folders level by level.
+  bool mkdirParents = true;
+  // A busy printer: it takes a job at once but stores what the job
+  // downloads this long afterwards.
+  uint32_t storeDelayMs = 0;
   PjlPersonality pjl;
 
   // What the printer keeps of the jobs it receives (it runs them whole):

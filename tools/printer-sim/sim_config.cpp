@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <charconv>
 #include <fstream>
+#include <functional>
 #include <map>
 
 namespace printer_sim {
@@ -37,54 +38,23 @@ bool ParseStorage(const std::string& text, Storage& storage) {
   return true;
 }
 
-// on/off, yes/no, true/false.
-bool ParseSwitch(const std::string& text, bool& value) {
-  if (text == "on" || text == "yes" || text == "true") {
-    value = true;
-  } else if (text == "off" || text == "no" || text == "false") {
-    value = false;
-  } else {
-    return false;
-  }
+bool ParseStorageReport(const std::string& text, StorageReport& report) {
+  static const std::map<std::string, StorageReport> names = {
+      {"storage", StorageReport::kStorageTable},
+      {"device", StorageReport::kDeviceTable},
+      {"both", StorageReport::kBoth}};
+  auto it = names.find(text);
+  if (it == names.end()) return false;
+  report = it->second;
   return true;
 }
 
-// The keys of the AppSocket channel's PJL personality (PjlPersonality);
-// false when `key` is none of them.
-bool ApplyPjlPersonalityKey(const std::string& key, const std::string& value, PrinterConfig& config,
-                            std::string& error) {
-  PjlPersonality& pjl = config.pjl;
-  static const std::map<std::string, bool PjlPersonality::*> switches = {
-      {"pjl-echo-first", &PjlPersonality::echoFirst},
-      {"pjl-unsolicited-status", &PjlPersonality::unsolicitedStatus},
-      {"pjl-volume-backslash", &PjlPersonality::backslashVolumes},
-      {"pjl-config-blanks", &PjlPersonality::configBlanks},
-      {"pjl-lower-case", &PjlPersonality::lowerCase},
-      {"pjl-blanks-around-equals", &PjlPersonality::blanksAroundEquals},
-      {"pjl-nul-before-pjl", &PjlPersonality::nulBeforePjl},
-      {"pjl-size-before-type", &PjlPersonality::sizeBeforeType},
-      {"pjl-no-command-echo", &PjlPersonality::noCommandEcho}};
-  static const std::map<std::string, uint32_t PjlPersonality::*> numbers = {
-      {"pjl-directory-page", &PjlPersonality::directoryPage},
-      {"pjl-answer-delay-ms", &PjlPersonality::answerDelayMs},
-      {"pjl-late-answer", &PjlPersonality::lateAnswer},
-      {"pjl-late-answer-ms", &PjlPersonality::lateAnswerMs}};
-  if (auto found = switches.find(key); found != switches.end()) {
-    if (!ParseSwitch(value, pjl.*found->second)) error = key + " must be yes or no";
-  } else if (auto number = numbers.find(key); number != numbers.end()) {
-    if (!ParseNumber<uint32_t>(value, 0, 600000, pjl.*number->second)) error = "bad " + key;
-  } else if (key == "pjl-line-end") {
-    static const std::map<std::string, std::string> ends = {{"crlf", "\r\n"}, {"lf", "\n"}, {"crcrlf", "\r\r\n"}};
-    auto end = ends.find(value);
-    if (end == ends.end()) error = "pjl-line-end must be crlf, lf or crcrlf";
-    if (end != ends.end()) pjl.lineEnd = end->second;
-  } else if (key == "pjl-filesys-table") {
-    static const std::map<std::string, PjlPersonality::Table> tables = {{"tabs", PjlPersonality::Table::kTabs},
-                                                                        {"reference", PjlPersonality::Table::kReference},
-                                                                        {"blanks", PjlPersonality::Table::kBlanks}};
-    auto table = tables.find(value);
-    if (table == tables.end()) error = "pjl-filesys-table must be tabs, reference or blanks";
-    if (table != tables.end()) pjl.table = table->second;
+// Every yes/no key takes yes/no, on/off or true/false.
+bool ParseYesNo(const std::string& text, bool& value) {
+  if (text == "yes" || text == "on" || text == "true") {
+    value = true;
+  } else if (text == "no" || text == "off" || text == "false") {
+    value = false;
   } else {
     return false;
   }
@@ -101,57 +71,173 @@ void UseModel(const ModelProfile& model, PrinterConfig& config) {
   config.description = model.name + " (virtual printer)";
 }
 
-// One `key = value` of a [printer] section.
-bool ApplyKey(const std::string& key, const std::string& value, const std::vector<ModelProfile>& models,
-              PrinterConfig& config, int& repeat, std::string& error) {
-  if (key == "model") {
-    const ModelProfile* model = FindModel(models, value);
-    if (!model) {
-      error = "unknown model \"" + value + "\"";
-      return false;
-    }
-    UseModel(*model, config);
-  } else if (key == "system-id") {
-    config.systemId = value;
-  } else if (key == "address") {
-    config.address = value;
-  } else if (key == "name") {
-    config.name = value;
-  } else if (key == "description") {
-    config.description = value;
-  } else if (key == "contact") {
-    config.contact = value;
-  } else if (key == "location") {
-    config.location = value;
-  } else if (key == "read-community") {
-    config.readCommunity = value;
-  } else if (key == "write-community") {
-    config.writeCommunity = value;
-  } else if (key == "storage") {
-    if (!ParseStorage(value, config.storage)) error = "storage must be none, disk, flash or both";
-  } else if (key == "postscript-fonts") {
-    if (!ParseNumber(value, 0, 10000, config.postScriptFonts)) error = "bad postscript-fonts";
-  } else if (key == "pcl-fonts") {
-    if (!ParseNumber(value, 0, 10000, config.pclFonts)) error = "bad pcl-fonts";
-  } else if (key == "deletion-ms") {
-    if (!ParseNumber<uint32_t>(value, 0, 600000, config.deletionMs)) error = "bad deletion-ms";
-  } else if (key == "raw-port") {
-    if (!ParseNumber<uint16_t>(value, 0, 65535, config.rawPort)) error = "bad raw-port";
-  } else if (key == "file-system") {
-    if (!ParseSwitch(value, config.fileSystemAccess)) error = "file-system must be on or off";
-  } else if (key == "pjl-password") {
-    if (!ParseNumber<uint32_t>(value, 0, 65535, config.pjlPassword)) error = "bad pjl-password";
-  } else if (key == "disk-full") {
-    if (!ParseSwitch(value, config.diskFull)) error = "disk-full must be yes or no";
-  } else if (key == "count") {
-    if (!ParseNumber(value, 1, kMostPrinters, repeat)) error = "bad count";
-  } else if (ApplyPjlPersonalityKey(key, value, config, error)) {
-    // one of the AppSocket channel's PJL personality keys
-  } else if (ApplyPersonalityKey(key, value, config, error)) {
-    // one of the SNMP personality's keys (snmp_personality.h)
-  } else {
-    error = "unknown key \"" + key + "\"";
+constexpr uint64_t kMostMegabytes = 1 << 20;  // a terabyte
+constexpr uint32_t kMostAllocationUnit = 1 << 20;
+constexpr uint32_t kMostNvramUnits = 1 << 16;
+
+// What one key of a [printer] section may change.
+struct Section {
+  PrinterConfig& config;
+  int& repeat;
+  const std::vector<ModelProfile>& models;
+};
+
+// One key of a [printer] section: its parser stores a good value where the
+// key belongs and returns what is wrong with a bad one (empty when nothing).
+struct ConfigKey {
+  std::string key;
+  std::function<std::string(const std::string& value, Section& section)> parse;
+};
+
+// A parser that says `problem` when `accept` refuses the value.
+template <typename Accept>
+ConfigKey Checked(std::string key, std::string problem, Accept accept) {
+  return {std::move(key), [problem = std::move(problem), accept](const std::string& value, Section& section) {
+            return accept(value, section) ? std::string() : problem;
+          }};
+}
+
+// The field a key sets, given the section's printer.
+template <typename Field>
+using FieldOf = Field& (*)(PrinterConfig&);
+
+ConfigKey Text(std::string key, FieldOf<std::string> field) {
+  return Checked(std::move(key), {}, [field](const std::string& value, Section& section) {
+    field(section.config) = value;
+    return true;
+  });
+}
+
+ConfigKey YesNo(std::string key, FieldOf<bool> field) {
+  std::string problem = key + " must be yes or no";
+  return Checked(std::move(key), std::move(problem), [field](const std::string& value, Section& section) {
+    return ParseYesNo(value, field(section.config));
+  });
+}
+
+template <typename Number>
+ConfigKey Bounded(std::string key, Number low, Number high, FieldOf<Number> field) {
+  std::string problem = "bad " + key;
+  return Checked(std::move(key), std::move(problem), [=](const std::string& value, Section& section) {
+    return ParseNumber(value, low, high, field(section.config));
+  });
+}
+
+ConfigKey Megabytes(std::string key, FieldOf<uint64_t> field) {
+  std::string problem = "bad " + key;
+  return Checked(std::move(key), std::move(problem), [field](const std::string& value, Section& section) {
+    uint64_t megabytes = 0;
+    if (!ParseNumber<uint64_t>(value, 1, kMostMegabytes, megabytes)) return false;
+    field(section.config) = megabytes << 20;
+    return true;
+  });
+}
+
+// A key that takes one of a few words, each standing for a value.
+template <typename Value>
+ConfigKey Choice(std::string key, std::map<std::string, Value> words, FieldOf<Value> field) {
+  std::string problem = key + " must be";
+  for (auto word = words.begin(); word != words.end(); ++word) {
+    problem += (word == words.begin() ? " " : std::next(word) == words.end() ? " or " : ", ") + word->first;
   }
+  return Checked(std::move(key), std::move(problem), [words = std::move(words), field](const std::string& value,
+                                                                                      Section& section) {
+    auto word = words.find(value);
+    if (word == words.end()) return false;
+    field(section.config) = word->second;
+    return true;
+  });
+}
+
+const std::vector<ConfigKey>& ConfigKeys() {
+  static const std::vector<ConfigKey> keys = {
+      {"model",
+       [](const std::string& value, Section& section) {
+         const ModelProfile* model = FindModel(section.models, value);
+         if (!model) return "unknown model \"" + value + "\"";
+         UseModel(*model, section.config);
+         return std::string();
+       }},
+      Checked("count", "bad count",
+              [](const std::string& value, Section& section) {
+                return ParseNumber(value, 1, kMostPrinters, section.repeat);
+              }),
+      Text("system-id", [](PrinterConfig& c) -> std::string& { return c.systemId; }),
+      Text("address", [](PrinterConfig& c) -> std::string& { return c.address; }),
+      Text("name", [](PrinterConfig& c) -> std::string& { return c.name; }),
+      Text("description", [](PrinterConfig& c) -> std::string& { return c.description; }),
+      Text("contact", [](PrinterConfig& c) -> std::string& { return c.contact; }),
+      Text("location", [](PrinterConfig& c) -> std::string& { return c.location; }),
+      Text("read-community", [](PrinterConfig& c) -> std::string& { return c.readCommunity; }),
+      Text("write-community", [](PrinterConfig& c) -> std::string& { return c.writeCommunity; }),
+      Checked("storage", "storage must be none, disk, flash or both",
+              [](const std::string& value, Section& section) { return ParseStorage(value, section.config.storage); }),
+      Bounded<int>("postscript-fonts", 0, 10000, [](PrinterConfig& c) -> int& { return c.postScriptFonts; }),
+      Bounded<int>("pcl-fonts", 0, 10000, [](PrinterConfig& c) -> int& { return c.pclFonts; }),
+      Bounded<uint32_t>("deletion-ms", 0, 600000, [](PrinterConfig& c) -> uint32_t& { return c.deletionMs; }),
+      Bounded<uint16_t>("raw-port", 0, 65535, [](PrinterConfig& c) -> uint16_t& { return c.rawPort; }),
+      YesNo("file-system", [](PrinterConfig& c) -> bool& { return c.fileSystemAccess; }),
+      Bounded<uint32_t>("pjl-password", 0, 65535, [](PrinterConfig& c) -> uint32_t& { return c.pjlPassword; }),
+      YesNo("disk-full", [](PrinterConfig& c) -> bool& { return c.diskFull; }),
+      Bounded<uint32_t>("job-pin", 0, 65535, [](PrinterConfig& c) -> uint32_t& { return c.jobPin; }),
+      YesNo("flash-folders", [](PrinterConfig& c) -> bool& { return c.flashFolders; }),
+      YesNo("mkdir-parents", [](PrinterConfig& c) -> bool& { return c.mkdirParents; }),
+      Bounded<uint32_t>("store-delay-ms", 0, 600000, [](PrinterConfig& c) -> uint32_t& { return c.storeDelayMs; }),
+      // How the AppSocket channel's PJL replies depart from the reference
+      // (pjl_personality.h).
+      Choice<std::string>("pjl-line-end", {{"crlf", "\r\n"}, {"crcrlf", "\r\r\n"}, {"lf", "\n"}},
+                          [](PrinterConfig& c) -> std::string& { return c.pjl.lineEnd; }),
+      Choice<PjlPersonality::Table>("pjl-filesys-table",
+                                    {{"blanks", PjlPersonality::Table::kBlanks},
+                                     {"reference", PjlPersonality::Table::kReference},
+                                     {"tabs", PjlPersonality::Table::kTabs}},
+                                    [](PrinterConfig& c) -> PjlPersonality::Table& { return c.pjl.table; }),
+      YesNo("pjl-echo-first", [](PrinterConfig& c) -> bool& { return c.pjl.echoFirst; }),
+      YesNo("pjl-unsolicited-status", [](PrinterConfig& c) -> bool& { return c.pjl.unsolicitedStatus; }),
+      YesNo("pjl-volume-backslash", [](PrinterConfig& c) -> bool& { return c.pjl.backslashVolumes; }),
+      YesNo("pjl-config-blanks", [](PrinterConfig& c) -> bool& { return c.pjl.configBlanks; }),
+      YesNo("pjl-lower-case", [](PrinterConfig& c) -> bool& { return c.pjl.lowerCase; }),
+      YesNo("pjl-blanks-around-equals", [](PrinterConfig& c) -> bool& { return c.pjl.blanksAroundEquals; }),
+      YesNo("pjl-nul-before-pjl", [](PrinterConfig& c) -> bool& { return c.pjl.nulBeforePjl; }),
+      YesNo("pjl-size-before-type", [](PrinterConfig& c) -> bool& { return c.pjl.sizeBeforeType; }),
+      YesNo("pjl-no-command-echo", [](PrinterConfig& c) -> bool& { return c.pjl.noCommandEcho; }),
+      Bounded<uint32_t>("pjl-directory-page", 0, 600000, [](PrinterConfig& c) -> uint32_t& { return c.pjl.directoryPage; }),
+      Bounded<uint32_t>("pjl-answer-delay-ms", 0, 600000, [](PrinterConfig& c) -> uint32_t& { return c.pjl.answerDelayMs; }),
+      Bounded<uint32_t>("pjl-late-answer", 0, 600000, [](PrinterConfig& c) -> uint32_t& { return c.pjl.lateAnswer; }),
+      Bounded<uint32_t>("pjl-late-answer-ms", 0, 600000, [](PrinterConfig& c) -> uint32_t& { return c.pjl.lateAnswerMs; }),
+      // How the printer presents itself over SNMP (snmp_personality.h).
+      Checked("real", "real must be yes or no",
+              [](const std::string& value, Section& section) {
+                bool real = false;
+                if (!ParseYesNo(value, real)) return false;
+                if (real) UseRealPrinterDefaults(section.config.snmp);
+                return true;
+              }),
+      YesNo("font-mib", [](PrinterConfig& c) -> bool& { return c.snmp.fontMib; }),
+      Checked("storage-report", "storage-report must be storage, device or both",
+              [](const std::string& value, Section& section) {
+                return ParseStorageReport(value, section.config.snmp.storageReport);
+              }),
+      Megabytes("disk-mb", [](PrinterConfig& c) -> uint64_t& { return c.diskBytes; }),
+      Megabytes("flash-mb", [](PrinterConfig& c) -> uint64_t& { return c.flashBytes; }),
+      Bounded<uint32_t>("allocation-unit", 1, kMostAllocationUnit,
+                        [](PrinterConfig& c) -> uint32_t& { return c.snmp.allocationUnit; }),
+      Bounded<uint32_t>("nvram-units", 0, kMostNvramUnits,
+                        [](PrinterConfig& c) -> uint32_t& { return c.snmp.nvramUnits; }),
+      Text("device-description", [](PrinterConfig& c) -> std::string& { return c.snmp.deviceDescription; }),
+      YesNo("host-printer-row", [](PrinterConfig& c) -> bool& { return c.snmp.hostPrinterRow; }),
+      YesNo("printer-mib", [](PrinterConfig& c) -> bool& { return c.snmp.printerMib; }),
+      Text("serial-number", [](PrinterConfig& c) -> std::string& { return c.snmp.serialNumber; }),
+      Text("device-id", [](PrinterConfig& c) -> std::string& { return c.snmp.deviceId; }),
+  };
+  return keys;
+}
+
+// One `key = value` of a [printer] section.
+bool ApplyKey(const std::string& key, const std::string& value, Section section, std::string& error) {
+  const std::vector<ConfigKey>& keys = ConfigKeys();
+  auto found = std::find_if(keys.begin(), keys.end(), [&](const ConfigKey& k) { return k.key == key; });
+  error = found == keys.end() ? "unknown key \"" + key + "\"" : found->parse(value, section);
   return error.empty();
 }
 
@@ -310,7 +396,7 @@ bool PlanPrinters(const SimOptions& options, const std::vector<ModelProfile>& mo
       return false;
     }
     std::string key = Trim(line.substr(0, equals));
-    if (!ApplyKey(key, Trim(line.substr(equals + 1)), models, *current, repeat, error)) {
+    if (!ApplyKey(key, Trim(line.substr(equals + 1)), {*current, repeat, models}, error)) {
       error = options.configFile + ":" + std::to_string(number) + ": " + error;
       return false;
     }

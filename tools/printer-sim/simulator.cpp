@@ -159,18 +159,21 @@ struct Simulator::Impl {
       {
         std::lock_guard lock(mutex);
         if (stopping) return;
-        std::optional<Clock::time_point> earliest = NextReplyDue();
-        for (const Delayed& d : delayed) {
-          if (!earliest || d.due < *earliest) earliest = d.due;
-        }
-        if (earliest) {
-          auto wait = std::chrono::duration_cast<std::chrono::milliseconds>(*earliest - Clock::now());
+        std::optional<Clock::time_point> next = NextReplyDue();
+        auto consider = [&next](Clock::time_point due) { next = next ? std::min(*next, due) : due; };
+        for (const Delayed& d : delayed) consider(d.due);
+        for (const auto& node : nodes)
+          if (std::optional<Clock::time_point> job = node->printer.NextPendingJob()) consider(*job);
+        if (next) {
+          auto wait = std::chrono::duration_cast<std::chrono::milliseconds>(*next - Clock::now());
           timeout = static_cast<int>(std::max<int64_t>(0, wait.count() + 1));
         }
       }
       int count = epoll_wait(epoll, events, kEventsPerWait, timeout);
       std::lock_guard lock(mutex);
       if (stopping) return;
+      // A busy printer's jobs come due before anything asks after them.
+      for (const auto& node : nodes) node->printer.RunDueJobs();
       for (int i = 0; i < count; ++i) {
         Handler& handler = *static_cast<Handler*>(events[i].data.ptr);
         switch (handler.kind) {
@@ -433,6 +436,9 @@ Faults Simulator::GetFaults(size_t printer) const {
 void Simulator::RunJob(size_t printer, const std::string& data) {
   std::lock_guard lock(impl_->mutex);
   impl_->At(printer).printer.RunDataFile(data);
+  // A busy printer's job comes due later: the loop must wait for it.
+  uint64_t one = 1;
+  [[maybe_unused]] ssize_t n = write(impl_->wake, &one, sizeof one);
 }
 
 std::vector<Font> Simulator::Fonts(size_t printer) const {

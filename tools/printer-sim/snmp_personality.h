@@ -11,8 +11,6 @@
 
 namespace printer_sim {
 
-struct PrinterConfig;
-
 // Where the disk and flash volumes are reported.
 enum class StorageReport {
   kStorageTable,  // hrStorageTable rows (fixed disk, flash memory)
@@ -37,11 +35,5 @@ struct SnmpPersonality {
 // What `real = yes` sets: the font MIB off, storage as DiskStorage devices,
 // the Printer MIB on.
 void UseRealPrinterDefaults(SnmpPersonality& personality);
-
-// Applies one `key = value` of a configuration file's [printer] section
-// when the key is one of the personality's (true; `error` set when the
-// value is bad); false for any other key.
-bool ApplyPersonalityKey(const std::string& key, const std::string& value, PrinterConfig& config,
-                         std::string& error);
 
 }  // namespace printer_sim

@@ -216,6 +216,16 @@ int32_t SnmpQueryStoredFile(uint32_t address, const char* printerPath);
 // kSnmpUnknownSize when it gave none or anything but a number, and on every
 // other result.
 int32_t SnmpQueryStoredFileSize(uint32_t address, const char* printerPath, uint64_t* size);
+// SnmpStoredFileResult: the first bytes of the file `printerPath` as the
+// printer at `address` holds it, asked with PJL FSUPLOAD as
+// SnmpQueryStoredFile asks: on kSnmpFileStored up to `capacity` bytes from
+// its start are in `head` and their count in `*length` (fewer when the
+// file is shorter); `*length` is 0 on every other result.
+int32_t SnmpUploadStoredFileHead(uint32_t address, const char* printerPath, char* head, uint32_t capacity,
+                                 uint32_t* length);
+// The PJL password set with SnmpSetPjlPassword for `address` (0: none), for
+// the jobs a download sends to that printer.
+int32_t SnmpGetPjlPassword(uint32_t address, uint32_t* password);
 
 }  // extern "C"
 

@@ -68,12 +68,17 @@ class ResourceManagerDialogTest : public ::testing::Test {
       records.push_back(MakeTestPrinter(0x7F000E01u + static_cast<uint32_t>(i), kStorageBoth,
                                         ("P" + std::to_string(i)).c_str()));
       ports[kAddresses[i]] = simulator.LpdPort(i);
-      // The SNMP double stands in for the printers' answers afterwards:
-      // every file asked for is there.
+      // The SNMP double stands in for the printers' answers afterwards,
+      // with what each holds.
       snmp_double::Device device;
       device.info.address = records.back().address;
       device.fontTable = false;
-      device.storedFileResult = kSnmpFileStored;
+      device.storedFileResult = kSnmpFileNotStored;
+      device.storedContent = [this, i](const std::string& path) {
+        const printer_sim::Volume volume =
+            path.starts_with("1:") ? printer_sim::Volume::kFlash : printer_sim::Volume::kDisk;
+        return simulator.ReadFile(i, volume, path.substr(3));
+      };
       snmp_double::AddDevice(device);
     }
     lpr.clock = &clock;

@@ -5,6 +5,7 @@
 
 #include <sstream>
 
+#include "download/append_download_job.h"
 #include "download/download_job_ids.h"
 #include "job_test_support.h"
 #include "temp_dir.h"
@@ -23,6 +24,7 @@ const std::string kPclTicket =
     "@PJL COMMENT OID_ATT_ACCOUNTING_INFORMATION \"GLYUSER|042GLYACCOUNT\"\n"
     "@PJL COMMENT OSLend\n";
 const std::string kUel = "\x1B%-12345X";
+const std::string kFlashPclFolders = "@PJL FSMKDIR NAME=\"1:\\pcl\"\r\n@PJL FSMKDIR NAME=\"1:\\pcl\\fonts\"\r\n";
 
 std::vector<std::string> Lines(const std::string& text) {
   std::vector<std::string> lines;
@@ -44,9 +46,14 @@ class DownloadJobTest : public ::testing::Test {
                  StorageLocation location = kHardDisk) {
     return WritePostScriptDownloadJob(source.c_str(), name, location, OpenJobFile(job)->descriptor(), boxes);
   }
+  // The PJL that makes the fonts folder and enters PostScript, the
+  // prologue and the call.
   std::string PostScriptHeader(const std::string& call, StorageLocation location = kHardDisk) {
-    return PostScriptPrologue(location) + " " + call + "download_font\r\n_FontDownload_\n";
+    return kUel + "@PJL\r\n@PJL FSMKDIR NAME=\"" + (location == kHardDisk ? "0" : "1") +
+           ":\\fonts\"\r\n@PJL ENTER LANGUAGE=POSTSCRIPT\r\n" + PostScriptPrologue(location) + " " + call +
+           "download_font\r\n_FontDownload_\n";
   }
+  static std::string PostScriptTrailer() { return "_FontDownload_EOF_\n" + kUel; }
   bool JobIsEmpty() const { return !std::filesystem::exists(job) || std::filesystem::file_size(job) == 0; }
 
   TempDir dir;
@@ -57,18 +64,23 @@ class DownloadJobTest : public ::testing::Test {
 TEST_F(DownloadJobTest, PclJobToTheHardDiskIsByteForByteTheExample) {
   const std::string font = BytePattern(12345);
   ASSERT_EQ(Pcl(Source(font), "Courier10"), kJobWritten);
-  EXPECT_EQ(ReadBytes(job), kPclTicket + "@PJL FSMKDIR NAME=\"0:\\pcl\\fonts\"\r\n" +
+  // The folder is made one level at a time: a printer makes no parent.
+  EXPECT_EQ(ReadBytes(job), kPclTicket + "@PJL FSMKDIR NAME=\"0:\\pcl\"\r\n@PJL FSMKDIR NAME=\"0:\\pcl\\fonts\"\r\n" +
                                 "@PJL FSDOWNLOAD FORMAT:BINARY NAME=\"0:\\pcl\\fonts\\Courier10\" "
                                 "SIZE=12345\r\n" +
                                 font + kUel);
   EXPECT_TRUE(boxes.shown.empty());
 }
 
-TEST_F(DownloadJobTest, PclJobToFlashHasTheOneCommandLine) {
-  ASSERT_EQ(Pcl(Source("abc"), "Courier10", kFlashMemory), kJobWritten);
-  EXPECT_EQ(ReadBytes(job), kPclTicket +
+// A flash volume need not have the folder either; a printer's PJL password
+// opens the job and the job is closed before the last UEL.
+TEST_F(DownloadJobTest, PclJobToFlashMakesItsFolderAndCarriesThePassword) {
+  ASSERT_EQ(WritePclDownloadJob(Source("abc").c_str(), "Courier10", kFlashMemory, OpenJobFile(job)->descriptor(),
+                                boxes, nullptr, 4711),
+            kJobWritten);
+  EXPECT_EQ(ReadBytes(job), kPclTicket + "@PJL JOB PASSWORD=4711\r\n" + kFlashPclFolders +
                                 "@PJL FSDOWNLOAD FORMAT:BINARY NAME=\"1:\\pcl\\fonts\\Courier10\" "
-                                "SIZE=3\r\nabc" +
+                                "SIZE=3\r\nabc@PJL EOJ\r\n" +
                                 kUel);
 }
 
@@ -77,8 +89,8 @@ TEST_F(DownloadJobTest, PclJobsOfAnySizeAppendWholeAndFollowEachOther) {
   ASSERT_EQ(Pcl(Source(""), "Empty", kFlashMemory), kJobWritten);
   ASSERT_EQ(Pcl(Source(block), "Exact", kFlashMemory), kJobWritten);
   const std::string command = "@PJL FSDOWNLOAD FORMAT:BINARY NAME=\"1:\\pcl\\fonts\\";
-  EXPECT_EQ(ReadBytes(job), kPclTicket + command + "Empty\" SIZE=0\r\n" + kUel +  //
-                                kPclTicket + command + "Exact\" SIZE=8192\r\n" + block + kUel);
+  EXPECT_EQ(ReadBytes(job), kPclTicket + kFlashPclFolders + command + "Empty\" SIZE=0\r\n" + kUel +  //
+                                kPclTicket + kFlashPclFolders + command + "Exact\" SIZE=8192\r\n" + block + kUel);
 }
 
 TEST_F(DownloadJobTest, PclJobRefusesNamesThatWouldInjectOrLeaveTheFontsDirectory) {
@@ -102,22 +114,14 @@ TEST_F(DownloadJobTest, PclJobRefusesNamesThatWouldInjectOrLeaveTheFontsDirector
 TEST_F(DownloadJobTest, PostScriptPrologueDiffersBetweenDiskAndFlashOnlyInTheDevice) {
   const std::vector<std::string> disk = Lines(PostScriptPrologue(kHardDisk));
   const std::vector<std::string> flash = Lines(PostScriptPrologue(kFlashMemory));
-  ASSERT_EQ(disk.size(), 53u);
-  ASSERT_EQ(flash.size(), 53u);
+  ASSERT_EQ(disk.size(), flash.size());
   EXPECT_EQ(disk[0], "%!PS-Adobe-2.0");
-  EXPECT_EQ(disk[13], "/DISK (%disk %fonts/) def");
-  EXPECT_EQ(disk[15], "DISK exch 5 exch put");
-  EXPECT_EQ(disk[19], "fileName 13 fontName putinterval %final name");
-  EXPECT_EQ(disk[38], "fontName {findfont pop} stopped {ERROR_ACTION} if  % test the font file");
-  EXPECT_EQ(disk[52], "}bind def");
-  EXPECT_EQ(flash[13], "/DISK (%cartridge %fonts/) def");
-  EXPECT_EQ(flash[15], "DISK exch 10 exch put");
-  EXPECT_EQ(flash[19], "fileName 18 fontName putinterval %final name");
-  for (size_t i = 0; i < disk.size(); ++i) {
-    if (i != 13 && i != 15 && i != 19) {
-      EXPECT_EQ(disk[i], flash[i]) << "line " << i + 1;
-    }
-  }
+  std::vector<std::string> differing;
+  for (size_t i = 0; i < disk.size(); ++i)
+    if (disk[i] != flash[i]) differing.insert(differing.end(), {disk[i], flash[i]});
+  // The unit digit goes where the device's name ends.
+  EXPECT_EQ(differing, (std::vector<std::string>{"/UNIT (%disk0%) def", "/UNIT (%cartridge0%) def",
+                                                 "/UNIT_DIGIT 5 def", "/UNIT_DIGIT 10 def"}));
   // Every line ends with LF alone.
   EXPECT_EQ(PostScriptPrologue(kHardDisk).find('\r'), std::string::npos);
   EXPECT_EQ(PostScriptPrologue(kHardDisk).back(), '\n');
@@ -127,15 +131,14 @@ TEST_F(DownloadJobTest, PostScriptJobCarriesPrologueCallMarkersAndTheFontUnchang
   const std::string font = "%!PS-AdobeFont-1.0: Courier\r\n" + BytePattern(9000) + "\n";
   ASSERT_EQ(PostScript(Source(font), "Courier", kFlashMemory), kJobWritten);
   ASSERT_EQ(PostScript(Source(""), "Empty"), kJobWritten);
-  EXPECT_EQ(ReadBytes(job), PostScriptHeader("(Courier)", kFlashMemory) + font +
-                                "_FontDownload_EOF_\n" + PostScriptHeader("(Empty)") +
-                                "_FontDownload_EOF_\n");
+  EXPECT_EQ(ReadBytes(job), PostScriptHeader("(Courier)", kFlashMemory) + font + PostScriptTrailer() +
+                                PostScriptHeader("(Empty)") + PostScriptTrailer());
   EXPECT_TRUE(boxes.shown.empty());
 }
 
 TEST_F(DownloadJobTest, PostScriptEndMarkerStaysALineOfItsOwn) {
   ASSERT_EQ(PostScript(Source("cleartomark"), "NoLineFeed"), kJobWritten);
-  EXPECT_EQ(ReadBytes(job), PostScriptHeader("(NoLineFeed)") + "cleartomark\n_FontDownload_EOF_\n");
+  EXPECT_EQ(ReadBytes(job), PostScriptHeader("(NoLineFeed)") + "cleartomark\n" + PostScriptTrailer());
 }
 
 TEST_F(DownloadJobTest, PostScriptFontNameIsAnEscapedString) {
@@ -147,20 +150,53 @@ TEST_F(DownloadJobTest, PostScriptFontNameIsAnEscapedString) {
   EXPECT_NE(ReadBytes(job).find(" (\\) erasepage \\()download_font\r\n"), std::string::npos);
 }
 
-TEST_F(DownloadJobTest, PostScriptSourceWithAnEndMarkerLineLeavesNoJob) {
+// The printer would end the data at an end marker line and drop any other
+// marker line.
+TEST_F(DownloadJobTest, PostScriptSourceWithAMarkerLineLeavesNoJob) {
   ASSERT_EQ(PostScript(Source("first\n"), "First"), kJobWritten);
   const std::string before = ReadBytes(job);
   const std::string marker = "_FontDownload_EOF_";
   std::string acrossBlocks = std::string(4090, 'a') + "\n" + marker + "\nshowpage\n";
   for (const std::string& bytes :
-       {marker + "\n", "line\n" + marker, "line\r" + marker + " tail\n", acrossBlocks}) {
+       {marker + "\n", "line\n" + marker, "line\r" + marker + " tail\n", acrossBlocks,
+        std::string("a\n_FontDownload_\nb\n")}) {
     boxes.shown.clear();
     EXPECT_EQ(PostScript(Source(bytes), "Crafted"), kJobSourceUnreadable);
     EXPECT_EQ(boxes.shown, std::vector<int>{kFileNotFoundText});
     EXPECT_EQ(ReadBytes(job), before);
   }
   // Only the start of a line ends the data on the printer.
-  EXPECT_EQ(PostScript(Source("x" + marker + "\n_FontDownload_EO\n"), "Harmless"), kJobWritten);
+  EXPECT_EQ(PostScript(Source("x" + marker + "\n_FontDownload\n"), "Harmless"), kJobWritten);
+}
+
+// What the printer stores of the lines, and a job opened with a password.
+TEST_F(DownloadJobTest, PostScriptJobTellsWhatThePrinterStoresAndCarriesThePassword) {
+  StoredCopy stored;
+  ASSERT_EQ(WritePostScriptDownloadJob(Source("a\r\nb\rc").c_str(), "F", kHardDisk, OpenJobFile(job)->descriptor(),
+                                       boxes, &stored, 4711),
+            kJobWritten);
+  EXPECT_EQ(stored.bytes, 6u);
+  EXPECT_EQ(stored.head, "a\nb\nc\n");
+  const std::string written = ReadBytes(job);
+  EXPECT_TRUE(written.starts_with(kUel + "@PJL\r\n@PJL JOB PASSWORD=4711\r\n@PJL FSMKDIR")) << written.substr(0, 80);
+  EXPECT_TRUE(written.ends_with("_FontDownload_EOF_\n" + kUel + "@PJL EOJ\r\n" + kUel));
+}
+
+// A resource holding the Universal Exit Language would end the job there
+// and have the rest run as PJL: every job that embeds one refuses it, by
+// the file's name, and leaves nothing in the job file.
+TEST_F(DownloadJobTest, ResourcesHoldingTheUniversalExitLanguageAreRefusedByName) {
+  const std::string hostile = Source(std::string(4093, 'a') + kUel + "@PJL FSDELETE NAME=\"0:\\x\"\r\n", "evil.pfa");
+  const auto jobFile = OpenJobFile(job);
+  const int descriptor = jobFile->descriptor();
+  EXPECT_EQ(WritePostScriptDownloadJob(hostile.c_str(), "F", kHardDisk, descriptor, boxes), kJobSourceUnreadable);
+  EXPECT_EQ(WritePostScriptFormJob(hostile.c_str(), "F", kHardDisk, descriptor, boxes), kJobSourceUnreadable);
+  EXPECT_EQ(WritePclDownloadJob(hostile.c_str(), "F", kHardDisk, descriptor, boxes), kJobSourceUnreadable);
+  EXPECT_EQ(WritePclMacroJob(hostile.c_str(), 1, kHardDisk, descriptor, boxes), kJobSourceUnreadable);
+  EXPECT_TRUE(JobIsEmpty());
+  EXPECT_EQ(boxes.texts, std::vector<std::string>(4, UelInSourceText("evil.pfa")));
+  // A print file is a job of its own: it goes as it is.
+  EXPECT_EQ(WritePrintFileJob(hostile.c_str(), descriptor, boxes), kJobWritten);
 }
 
 TEST_F(DownloadJobTest, PostScriptWithoutPathOrNameWritesAndShowsNothing) {
@@ -206,11 +242,11 @@ TEST_F(DownloadJobTest, MacroJobStoresTheBytesUnderTheMacroIdInTheMacrosFolder) 
             kJobWritten);
   ASSERT_EQ(WritePclMacroJob(Source(macro).c_str(), 0, kFlashMemory, OpenJobFile(job)->descriptor(), boxes),
             kJobWritten);
-  // No volume comes with a macros folder: the flash job makes one too.
   const std::string size = " SIZE=" + std::to_string(macro.size()) + "\r\n";
-  EXPECT_EQ(ReadBytes(job), kPclTicket + "@PJL FSMKDIR NAME=\"0:\\pcl\\macros\"\r\n" +
+  EXPECT_EQ(ReadBytes(job), kPclTicket + "@PJL FSMKDIR NAME=\"0:\\pcl\"\r\n@PJL FSMKDIR NAME=\"0:\\pcl\\macros\"\r\n" +
                                 "@PJL FSDOWNLOAD FORMAT:BINARY NAME=\"0:\\pcl\\macros\\42\"" + size + macro +
-                                kUel + kPclTicket + "@PJL FSMKDIR NAME=\"1:\\pcl\\macros\"\r\n" +
+                                kUel + kPclTicket +
+                                "@PJL FSMKDIR NAME=\"1:\\pcl\"\r\n@PJL FSMKDIR NAME=\"1:\\pcl\\macros\"\r\n" +
                                 "@PJL FSDOWNLOAD FORMAT:BINARY NAME=\"1:\\pcl\\macros\\0\"" + size + macro +
                                 kUel);
   EXPECT_EQ(PclMacroPrinterPath(kFlashMemory, 0), "1:\\pcl\\macros\\0");
@@ -228,21 +264,20 @@ TEST_F(DownloadJobTest, FormJobDiffersFromTheFontJobOnlyInWhereItStoresAndHowItT
     const std::vector<std::string> font = Lines(PostScriptPrologue(location));
     const std::vector<std::string> form = Lines(PostScriptFormPrologue(location));
     ASSERT_EQ(form.size(), font.size());
-    std::vector<size_t> differing;
+    std::vector<std::string> differing;
     for (size_t i = 0; i < form.size(); ++i)
-      if (form[i] != font[i]) differing.push_back(i + 1);
-    EXPECT_EQ(differing, (std::vector<size_t>{7, 14, 20, 39}));
-    const std::string device = location == kHardDisk ? "%disk" : "%cartridge";
-    EXPECT_EQ(form[6], "/download_form");
-    EXPECT_EQ(form[13], "/DISK (" + device + " %Resource/Form/) def");
-    EXPECT_EQ(form[19], "fileName " + std::to_string(device.size() + 16) + " fontName putinterval %final name");
-    EXPECT_EQ(form[38], "{fontName cvn /Form findresource pop} stopped {ERROR_ACTION} if  % test the form file");
+      if (form[i] != font[i]) differing.push_back(form[i]);
+    EXPECT_EQ(differing, (std::vector<std::string>{
+                             "/download_form", "/FOLDER (Resource/Form/) def",
+                             "{fontName cvn /Form findresource pop} stopped {ERROR_ACTION} if  % test the form file"}));
   }
   const std::string form = "/Logo << /FormType 1 >> /Form defineresource pop\n";
   ASSERT_EQ(WritePostScriptFormJob(Source(form).c_str(), "Logo", kHardDisk, OpenJobFile(job)->descriptor(), boxes),
             kJobWritten);
-  EXPECT_EQ(ReadBytes(job), PostScriptFormPrologue(kHardDisk) + " (Logo)download_form\r\n_FontDownload_\n" + form +
-                                "_FontDownload_EOF_\n");
+  EXPECT_EQ(ReadBytes(job), kUel + "@PJL\r\n@PJL FSMKDIR NAME=\"0:\\Resource\"\r\n"
+                                "@PJL FSMKDIR NAME=\"0:\\Resource\\Form\"\r\n@PJL ENTER LANGUAGE=POSTSCRIPT\r\n" +
+                                PostScriptFormPrologue(kHardDisk) + " (Logo)download_form\r\n_FontDownload_\n" + form +
+                                PostScriptTrailer());
   // The end marker inside the form would end its data early.
   const std::string hostile = Source("x\n_FontDownload_EOF_\nerasepage\n", "hostile");
   EXPECT_EQ(WritePostScriptFormJob(hostile.c_str(), "Logo", kHardDisk, OpenJobFile(job)->descriptor(), boxes),

@@ -11,10 +11,13 @@
 
 namespace {
 
-// Ghostscript has no disk devices: file names on %disk0% and %cartridge0%
-// are taken to the host folders of GlyDevices (defined ahead of this), and
-// both devices answer the /IODevice resource question. The job's target
-// path is a 128-byte string, so a name is cut at its first NUL.
+// Ghostscript stands in for a printer's disk and flash devices: file names
+// on the units GlyDevices (defined ahead of this) lists are taken to host
+// folders, and those units report a mounted file system; the other disk and
+// cartridge units exist without one, as on a printer. A name without a
+// device is on the default device, the printer's working folder. As on a
+// printer, a rename cannot cross devices, and a name holding a NUL names
+// no file.
 constexpr char kDeviceProlog[] = R"(
 /GlyConcat {
   2 copy length exch length add string
@@ -24,7 +27,7 @@ constexpr char kDeviceProlog[] = R"(
 } bind def
 /GlyMapPath {
   dup type /stringtype eq {
-    (\000) search { exch pop exch pop } if
+    (\000) search { pop pop pop (/nonexistent-gly/nul-in-name) } if
     GlyDevices {
       aload pop exch 2 index exch anchorsearch
       { pop GlyConcat exch pop exit } { pop pop } ifelse
@@ -35,14 +38,25 @@ constexpr char kDeviceProlog[] = R"(
   false GlyDevices { 0 get 2 index exch anchorsearch { pop pop pop true } { pop } ifelse } forall
   exch pop
 } bind def
+/GlyDeviceOf {
+  /GlyName exch def ()
+  GlyDevices { 0 get dup GlyName exch anchorsearch { pop pop exch pop exit } { pop pop } ifelse } forall
+} bind def
 /file { exch GlyMapPath exch //file } bind def
 /deletefile { GlyMapPath //deletefile } bind def
-/renamefile { GlyMapPath exch GlyMapPath exch //renamefile } bind def
+/renamefile {
+  2 copy GlyDeviceOf exch GlyDeviceOf ne { pop (/nonexistent-gly/cross-device) } if
+  GlyMapPath exch GlyMapPath exch //renamefile
+} bind def
 /status { GlyMapPath //status } bind def
 /run { GlyMapPath //run } bind def
-/resourcestatus {
-  dup /IODevice eq 2 index type /stringtype eq and { 1 index GlyIsDevice } { false } ifelse
-  { pop pop 0 0 true } { //resourcestatus } ifelse
+/GlyIsUnit {
+  dup (%disk) anchorsearch { pop pop pop true }
+  { pop (%cartridge) anchorsearch { pop pop true } { pop false } ifelse } ifelse
+} bind def
+/currentdevparams {
+  dup GlyIsDevice { pop << /HasNames true /Mounted true >> }
+  { dup GlyIsUnit { pop << /HasNames true /Mounted false >> } { //currentdevparams } ifelse } ifelse
 } bind def
 )";
 
@@ -77,19 +91,34 @@ class GhostscriptJobTest : public LibraryJobTest {
     for (const std::string& folder : {work, disk + "/fonts", flash + "/fonts"}) {
       std::filesystem::create_directories(folder);
     }
-    WriteBytes(dir.file("devices.ps"),
-               "/GlyDevices [ [(%disk0%) " + PostScriptStringLiteral(disk + "/") +
-                   "] [(%cartridge0%) " + PostScriptStringLiteral(flash + "/") + "] ] def\n" +
-                   kDeviceProlog);
+    UseDevices({{"%disk0%", disk}, {"%cartridge0%", flash}});
   }
 
-  // The printer runs the job file from its own working folder.
+  // The units with a file system, and the host folder of each.
+  void UseDevices(const std::vector<std::pair<std::string, std::string>>& units) {
+    std::string devices = "/GlyDevices [";
+    for (const auto& [unit, folder] : units)
+      devices += " [" + PostScriptStringLiteral(unit) + " " + PostScriptStringLiteral(folder + "/") + "]";
+    WriteBytes(dir.file("devices.ps"), devices + " ] def\n" + kDeviceProlog);
+  }
+
+  // The printer's PJL hands the PostScript of each job of the file to the
+  // interpreter, which runs it from the printer's working folder.
   void RunJob(const std::string& jobFile) {
+    constexpr std::string_view kEnter = "@PJL ENTER LANGUAGE=POSTSCRIPT\r\n";
+    const std::string job = ReadBytes(jobFile);
+    std::string program;
+    for (size_t at = job.find(kEnter); at != std::string::npos; at = job.find(kEnter, at)) {
+      at += kEnter.size();
+      program += job.substr(at, job.find("\x1B%-12345X", at) - at);
+    }
+    ASSERT_FALSE(program.empty()) << "no PostScript in the job";
+    WriteBytes(dir.file("program.ps"), program);
     const CommandResult gs =
         RunCommand("cd " + Quote(work) + " && gs -q -dNOSAFER -dNODISPLAY -dBATCH " +
-                   Quote(dir.file("devices.ps")) + " - < " + Quote(jobFile));
+                   Quote(dir.file("devices.ps")) + " - < " + Quote(dir.file("program.ps")));
     EXPECT_EQ(gs.exitCode, 0) << gs.output;
-    EXPECT_TRUE(FilesIn(work).empty()) << "the scratch file was not moved into place";
+    EXPECT_TRUE(FilesIn(work).empty()) << "a file was written on the default device";
   }
 
   // The full name of the font Ghostscript finds under `fontName` with only
@@ -139,6 +168,30 @@ TEST_F(GhostscriptJobTest, PrinterStoresTheFontOnItsDeviceWhereFindfontFindsIt) 
   RunJob(appDir + "/" + kJobFileName);
   EXPECT_EQ(FilesIn(flash + "/fonts"), std::vector<std::string>{converted});
   EXPECT_EQ(FoundFullName(flash + "/fonts", converted), "Liberation Sans");
+}
+
+// The disk in unit 1, unit 0 empty: the job finds unit 1, writes its
+// scratch file there and renames it within that device. Without any unit
+// holding a file system, the data is read and nothing is stored anywhere.
+TEST_F(GhostscriptJobTest, TheFirstUnitWithAFileSystemTakesTheFontAndItsScratchFile) {
+  const std::string disk1 = dir.file("disk1");
+  std::filesystem::create_directories(disk1 + "/fonts");
+  UseDevices({{"%disk1%", disk1}});
+  const std::string pfa = dir.file("font.pfa");
+  ASSERT_EQ(ConvertPfbToPfa("/usr/share/fonts/X11/Type1/NimbusSans-Regular.pfb", pfa.c_str()), 0);
+  const std::string job = dir.file("job.ps");
+  ASSERT_EQ(WritePostScriptDownloadJob(pfa.c_str(), "GlySans", kHardDisk, OpenJobFile(job)->descriptor(), boxes),
+            kJobWritten);
+  RunJob(job);
+  EXPECT_EQ(FilesIn(disk1 + "/fonts"), std::vector<std::string>{"GlySans"});
+  EXPECT_EQ(ReadBytes(disk1 + "/fonts/GlySans"), WithoutCarriageReturns(ReadBytes(pfa)));
+  EXPECT_EQ(FilesIn(disk1), std::vector<std::string>{"fonts"}) << "the scratch file stayed";
+  EXPECT_TRUE(FilesIn(disk + "/fonts").empty());
+
+  std::filesystem::remove(disk1 + "/fonts/GlySans");
+  UseDevices({});
+  RunJob(job);
+  EXPECT_TRUE(FilesIn(disk1 + "/fonts").empty());
 }
 
 TEST_F(GhostscriptJobTest, FontNameWithPostScriptDelimitersArrivesUnchanged) {

@@ -47,13 +47,14 @@ class ResourceManagerTest : public ::testing::Test {
     std::filesystem::permissions(appDir, std::filesystem::perms::owner_all);
     printers = {MakeTestPrinter(kFirst, kStorageHardDisk, "ONE"), MakeTestPrinter(kNoStorage, kStorageNone, "NONE"),
                 MakeTestPrinter(kSecond, kStorageBoth, "TWO")};
-    // Both printers hold every file they are asked for.
+    // Both printers hold what they were sent.
     snmp_double::Reset();
     for (uint32_t address : {kFirst, kSecond}) {
       snmp_double::Device device;
       device.info.address = address;
       device.fontTable = false;
-      device.storedFileResult = kSnmpFileStored;
+      device.storedFileResult = kSnmpFileNotStored;
+      device.storedContent = [this, address](const std::string& path) { return HeldBy(address, path); };
       snmp_double::AddDevice(device);
     }
   }
@@ -89,12 +90,36 @@ class ResourceManagerTest : public ::testing::Test {
     for (const auto& row : logic->rows()) statuses.push_back(row.texts.status);
     return statuses;
   }
+  // What a printer that stores its jobs holds at `path`: the bytes the last
+  // job sent to `address` stored there (a PJL download, or a PostScript
+  // one by the name in the path).
+  std::optional<std::string> HeldBy(uint32_t address, const std::string& path) {
+    const std::string dotted = "127.0.1." + std::to_string(address & 0xFF);
+    const std::string name = path.substr(path.rfind('\\') + 1);
+    std::optional<std::string> held;
+    for (const SentJob& sent : submitter.jobs()) {
+      const std::string& job = sent.job;
+      if (sent.address != dotted) continue;
+      const std::string pjl = "NAME=\"" + path + "\" SIZE=";
+      if (const size_t at = job.find(pjl); at != std::string::npos) {
+        const size_t end = job.find("\r\n", at);
+        held = job.substr(end + 2, std::stoul(job.substr(at + pjl.size(), end - at - pjl.size())));
+      }
+      for (const char* procedure : {")download_font\r\n_FontDownload_\n", ")download_form\r\n_FontDownload_\n"}) {
+        const std::string call = "(" + name + procedure;
+        if (const size_t at = job.find(call); at != std::string::npos)
+          held = job.substr(at + call.size(), job.find("_FontDownload_EOF_\n", at) - at - call.size());
+      }
+    }
+    return held;
+  }
   // "address #number first-line" of every job sent.
   Texts Sent() {
     Texts sent;
     for (const SentJob& job : submitter.jobs()) {
       const size_t name = job.job.rfind("NAME=");
-      const std::string what = job.job.rfind("%!PS", 0) == 0
+      const std::string what = name == std::string::npos ? "raw " + job.job.substr(0, job.job.find('\n'))
+                               : job.job.find("%!PS-Adobe") != std::string::npos
                                    ? "ps " + job.job.substr(job.job.find("_FontDownload_\n") + 15,
                                                             job.job.find('\n', job.job.find("_FontDownload_\n") + 15) -
                                                                 job.job.find("_FontDownload_\n") - 15)
@@ -208,12 +233,15 @@ TEST_F(ResourceManagerTest, APrinterWithoutTheChosenStorageIsSkippedAndSaysSo) {
 }
 
 // After a printer's resources the worker asks it for each: through its
-// files over PJL (ONE) or its font table (TWO), once more after a pause
-// for what is missing.
+// files over PJL (ONE) or its font table (TWO), again for what is missing
+// after pauses of 1, 2, 4 and 8 s until 30 s have passed.
 TEST_F(ResourceManagerTest, EachRowTellsWhatThePrinterSaysItHolds) {
   snmp_double::Device pjl = snmp_double::GetDevice(kFirst);
   pjl.storedFileResult = kSnmpFileUnknown;
-  pjl.storedFiles = {{"0:\\fonts\\a", kSnmpFileStored}, {"0:\\pcl\\fonts\\b", kSnmpFileNotStored}};
+  pjl.storedFiles = {{"0:\\pcl\\fonts\\b", kSnmpFileNotStored}};
+  pjl.storedContent = [this](const std::string& path) {
+    return path == "0:\\fonts\\a" ? HeldBy(kFirst, path) : std::nullopt;
+  };
   snmp_double::AddDevice(pjl);
   snmp_double::Device table = snmp_double::GetDevice(kSecond);
   table.fontTable = true;
@@ -233,12 +261,12 @@ TEST_F(ResourceManagerTest, EachRowTellsWhatThePrinterSaysItHolds) {
   // TWO lists b in its flash memory, not on the disk it was sent to.
   EXPECT_EQ(Statuses(), (Texts{"Downloaded", refused, "Downloaded"}));
   // The paths the jobs wrote; a printer that left one unanswered is not
-  // asked again, one whose table lacks a font is, twice.
+  // asked again, one whose table lacks a font is, six times.
   std::vector<std::string> asked;
   for (const snmp_double::Call& call : snmp_double::Calls())
     if (call.operation == "SnmpQueryStoredFileSize") asked.push_back(call.path);
   EXPECT_EQ(asked, (Texts{"0:\\fonts\\a", "0:\\pcl\\fonts\\b", "0:\\fonts\\c"}));
-  EXPECT_EQ(snmp_double::CallCount("SnmpGetFontTable"), 1 + 3);
+  EXPECT_EQ(snmp_double::CallCount("SnmpGetFontTable"), 1 + 7);
   EXPECT_EQ(snmp_double::OutstandingFontLists(), 0);
 }
 
@@ -270,6 +298,66 @@ TEST_F(ResourceManagerTest, EachPrinterGetsItsJobsThroughItsOwnPortAndCheckAndAS
   EXPECT_EQ(jobs[0].port, JobPort::Lpr);
   EXPECT_EQ(jobs[1].port, JobPort::Ipp);
   EXPECT_EQ(host.shownStatuses.back(), "Sent, not confirmed|");
+}
+
+// A print file is printed, not stored: it goes to a printer without
+// storage too, and is "Sent", never "Downloaded".
+TEST_F(ResourceManagerTest, APrintFileIsSentEvenWithoutStorage) {
+  Open({0, 1});
+  Add({"a.pfa", "page.prn"});
+  logic->OnCommand(kDownloadButton);
+  RunDownload();
+  EXPECT_EQ(Sent(), (Texts{"127.0.1.1 #0 ps font a.pfa", "127.0.1.1 #1 raw font page.prn",
+                           "127.0.1.2 #0 raw font page.prn"}));
+  EXPECT_NE(std::find(host.shownStatuses.begin(), host.shownStatuses.end(), "Downloaded|Sent|"),
+            host.shownStatuses.end());
+  EXPECT_EQ(Statuses(), (Texts{"No hard disk", "Sent"}));
+}
+
+// Where the printer tells no size, a PostScript font is judged by the first
+// bytes it holds, so an older copy is not taken for the one sent; a PCL
+// font, whose job fixes only its size, stays unconfirmed.
+TEST_F(ResourceManagerTest, WithoutSizesAPostScriptFontIsJudgedByItsFirstBytes) {
+  snmp_double::Device device = snmp_double::GetDevice(kFirst);
+  device.tellsSizes = false;
+  device.storedContent = [this](const std::string& path) -> std::optional<std::string> {
+    return path == "0:\\fonts\\old" ? std::optional<std::string>("an older font\n") : HeldBy(kFirst, path);
+  };
+  snmp_double::AddDevice(device);
+  Open({0});
+  Add({"a.pfa", "old.pfa", "b.sfp"});
+  logic->OnCommand(kDownloadButton);
+  RunDownload();
+  EXPECT_EQ(Statuses(), (Texts{"Downloaded", kRefusedByPrinterText, kSentNotConfirmedText}));
+  EXPECT_EQ(snmp_double::CallCount("SnmpUploadStoredFileHead"), 1 + 7);
+}
+
+// A busy printer stores a job a few seconds after taking it: the check waits
+// for it, up to GLY_DOWNLOAD_CHECK_SECONDS.
+TEST_F(ResourceManagerTest, TheCheckWaitsForABusyPrinterUntilItsDeadline) {
+  const uint64_t start = clock.NowMs();
+  snmp_double::Device device = snmp_double::GetDevice(kFirst);
+  device.storedContent = [this, start](const std::string& path) -> std::optional<std::string> {
+    return clock.NowMs() - start >= 5000 ? HeldBy(kFirst, path) : std::nullopt;
+  };
+  snmp_double::AddDevice(device);
+  Open({0});
+  Add({"a.pfa"});
+  logic->OnCommand(kDownloadButton);
+  RunDownload();
+  EXPECT_EQ(Statuses(), Texts{"Downloaded"});
+
+  setenv("GLY_DOWNLOAD_CHECK_SECONDS", "2", 1);
+  device.storedContent = [this](const std::string& path) -> std::optional<std::string> {
+    return clock.NowMs() >= 1'000'000 ? HeldBy(kFirst, path) : std::nullopt;
+  };
+  snmp_double::AddDevice(device);
+  const uint64_t checkStart = clock.sleptMs();
+  logic->OnCommand(kDownloadButton);
+  RunDownload();
+  unsetenv("GLY_DOWNLOAD_CHECK_SECONDS");
+  EXPECT_EQ(Statuses(), Texts{kRefusedByPrinterText});
+  EXPECT_EQ(clock.sleptMs() - checkStart, 20u + 2000 + 300);
 }
 
 TEST_F(ResourceManagerTest, ATrueTypeFontWithoutAChoiceIsNotMarkedDownloaded) {
@@ -453,7 +541,8 @@ TEST_F(ResourceManagerTest, ExportOfAFormFileWritesItsJobUnlessItsNameIsCancelle
   questions.names = {"Letter"};
   logic->OnCommand(kExportButton);
   EXPECT_EQ(Statuses(), Texts{"Downloaded"});
-  EXPECT_EQ(ReadBytes(host.exportFile).rfind(PostScriptFormPrologue(kHardDisk) + " (Letter)download_form\r\n", 0), 0u);
+  EXPECT_NE(ReadBytes(host.exportFile).find(PostScriptFormPrologue(kHardDisk) + " (Letter)download_form\r\n"),
+            std::string::npos);
   EXPECT_EQ(questions.formMacroQuestions, 2);
 }
 

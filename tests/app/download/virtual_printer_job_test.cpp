@@ -73,7 +73,7 @@ class VirtualPrinterJobTest : public LibraryJobTest, public ::testing::WithParam
 
   void Send(const std::shared_ptr<JobFile>& jobFile) {
     ASSERT_TRUE(jobFile);
-    ASSERT_EQ(SubmitJob(kAddress, GetParam(), *jobFile, "GLY", jobNumber++, ports).code, 0) << jobFile->path();
+    ASSERT_EQ(SubmitJob(address.c_str(), GetParam(), *jobFile, "GLY", jobNumber++, ports).code, 0) << jobFile->path();
     ++sent;
   }
 
@@ -99,6 +99,7 @@ class VirtualPrinterJobTest : public LibraryJobTest, public ::testing::WithParam
 
   printer_sim::Simulator simulator;
   size_t printer = 0;
+  std::string address = kAddress;
   NoWaitClock clock;
   JobPortSettings ports = DefaultJobPortSettings();
   int jobNumber = 0;
@@ -157,6 +158,34 @@ TEST_P(VirtualPrinterJobTest, PrinterListsTheMacroByIdAndTheFormByNameAndPrintsT
   EXPECT_EQ(simulator.ReadFile(printer, printer_sim::Volume::kDisk, "Resource/Form/Letter"), ReadBytes(form));
   EXPECT_EQ(simulator.PrintedPages(printer), (std::vector<std::string>{"document", "document"}));
   EXPECT_EQ(sent, 3u);
+}
+
+// A printer that runs only jobs with its PIN, whose flash memory has no
+// folders and whose FSMKDIR makes one level: every job carries the PIN and
+// makes its folders, so each font is listed; without the PIN none is.
+TEST_P(VirtualPrinterJobTest, APrinterWithAPinAndABareFlashTakesEveryJobThatCarriesThePin) {
+  // The AppSocket session runs a job's PostScript apart from the PJL job
+  // around it, so the PIN reaches PostScript only over LPD.
+  if (GetParam() != JobPort::Lpr) GTEST_SKIP();
+  printer_sim::PrinterConfig config;
+  config.address = address = "127.0.1.14";
+  config.postScriptFonts = config.pclFonts = 0;
+  config.jobPin = 4711;
+  config.flashFolders = false;
+  config.mkdirParents = false;
+  printer = *simulator.AddPrinter(config);
+  ports.lprPort = simulator.LpdPort(printer);
+  ports.rawPort = simulator.RawPort(printer);
+
+  questions.answers = {kBoth, kBoth};
+  Download(kTrueType, kFlashMemory);
+  EXPECT_EQ(FontsAfterJobs(), std::vector<Listed>{});
+  context.pjlPassword = 4711;
+  Download(kTrueType, kFlashMemory);
+  const std::string type1Name = fontName;
+  EXPECT_EQ(FontsAfterJobs(),
+            (std::vector<Listed>{{type1Name, printer_sim::kTypePostScript, printer_sim::kLocationFlash},
+                                 {type1Name, printer_sim::kTypePcl, printer_sim::kLocationFlash}}));
 }
 
 INSTANTIATE_TEST_SUITE_P(Ports, VirtualPrinterJobTest, ::testing::Values(JobPort::Lpr, JobPort::Raw),

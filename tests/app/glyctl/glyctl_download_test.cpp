@@ -100,7 +100,7 @@ TEST_F(GlyctlDownloadTest, MacroFormAndPrintFileGoUnderTheIdAndNameGiven) {
   EXPECT_EQ(result.status, kExitOk) << result.err;
   EXPECT_EQ(ParsedBy("csv", result.out),
             "Printer|File|Status\n127.88.26.10|logo.pcl|Downloaded\n127.88.26.10|letter.frm|Downloaded\n"
-            "127.88.26.10|page.prn|Downloaded\n");
+            "127.88.26.10|page.prn|Sent\n");
   for (int wait = 0; wait < 100 && simulator.PrintedPages(0).empty(); ++wait) usleep(20000);
   EXPECT_EQ(simulator.StoredMacros(0), std::set<int32_t>{7});
   EXPECT_EQ(simulator.StoredForms(0), std::set<std::string>{"Letter"});

@@ -65,15 +65,27 @@ uint32_t PrinterAddress(const DeleteContext* context) {
 }
 
 // The scripted answer for one file, the call recorded as `operation`.
-int32_t AnswerStoredFile(const char* operation, uint32_t address, const char* printerPath) {
+// The answer for the file, and its bytes when the device holds them.
+int32_t AnswerStoredFile(const char* operation, uint32_t address, const char* printerPath,
+                         std::optional<std::string>* content = nullptr, bool* tellsSizes = nullptr) {
   auto& s = state();
-  std::lock_guard guard(s.lock);
-  Record(s, operation, address);
-  s.calls.back().path = printerPath;
-  Device* known = FindDevice(s, address);
-  if (!known) return kSnmpFileUnknown;
-  auto stored = known->storedFiles.find(printerPath);
-  return stored == known->storedFiles.end() ? known->storedFileResult : stored->second;
+  std::function<std::optional<std::string>(const std::string&)> storedContent;
+  int32_t answer = kSnmpFileUnknown;
+  {
+    std::lock_guard guard(s.lock);
+    Record(s, operation, address);
+    s.calls.back().path = printerPath;
+    Device* known = FindDevice(s, address);
+    if (!known) return kSnmpFileUnknown;
+    auto stored = known->storedFiles.find(printerPath);
+    answer = stored == known->storedFiles.end() ? known->storedFileResult : stored->second;
+    storedContent = known->storedContent;
+    if (tellsSizes) *tellsSizes = known->tellsSizes;
+  }
+  // Called without the lock: it may look at what the test recorded.
+  std::optional<std::string> held = storedContent ? storedContent(printerPath) : std::nullopt;
+  if (content) *content = held;
+  return held ? kSnmpFileStored : answer;
 }
 
 }  // namespace
@@ -327,8 +339,29 @@ int32_t SnmpQueryStoredFile(uint32_t address, const char* printerPath) {
 }
 
 int32_t SnmpQueryStoredFileSize(uint32_t address, const char* printerPath, uint64_t* size) {
-  *size = kSnmpUnknownSize;
-  return AnswerStoredFile("SnmpQueryStoredFileSize", address, printerPath);
+  std::optional<std::string> content;
+  bool tellsSizes = true;
+  const int32_t answer = AnswerStoredFile("SnmpQueryStoredFileSize", address, printerPath, &content, &tellsSizes);
+  *size = content && tellsSizes ? content->size() : kSnmpUnknownSize;
+  return answer;
+}
+
+int32_t SnmpUploadStoredFileHead(uint32_t address, const char* printerPath, char* head, uint32_t capacity,
+                                 uint32_t* length) {
+  std::optional<std::string> content;
+  const int32_t answer = AnswerStoredFile("SnmpUploadStoredFileHead", address, printerPath, &content);
+  *length = content ? static_cast<uint32_t>(std::min<size_t>(content->size(), capacity)) : 0;
+  if (content) std::copy_n(content->data(), *length, head);
+  return answer;
+}
+
+int32_t SnmpGetPjlPassword(uint32_t address, uint32_t* password) {
+  auto& s = state();
+  std::lock_guard guard(s.lock);
+  *password = 0;
+  for (const Call& call : s.calls)
+    if (call.operation == "SnmpSetPjlPassword" && call.address == address) *password = call.target;
+  return 0;
 }
 
 

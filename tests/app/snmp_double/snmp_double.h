@@ -9,6 +9,8 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <optional>
 #include <map>
 #include <string>
 #include <thread>
@@ -27,9 +29,14 @@ struct Device {
   std::vector<FontEntry> fonts;      // the font table, in table order
   bool fontTable = true;             // false: SnmpGetFontTable says it has none
   // SnmpQueryStoredFile's answers by PJL path, and for any other path;
-  // SnmpQueryStoredFileSize gives them with no size.
+  // SnmpQueryStoredFileSize gives them with no size, SnmpUploadStoredFileHead
+  // with no bytes.
   std::map<std::string, int32_t> storedFiles;
   int32_t storedFileResult = kSnmpFileUnknown;
+  // A printer that holds files: the bytes at a PJL path (nullopt: ask
+  // storedFiles), given with their size and head.
+  std::function<std::optional<std::string>(const std::string& path)> storedContent;
+  bool tellsSizes = true;  // false: SnmpQueryStoredFileSize gives no size
 };
 
 // What happens when the program deletes one font. By default the start is

@@ -349,7 +349,7 @@ TEST_F(AppSocketTest, PostScriptQueriesAnswerFontsAndDisk) {
 
   EXPECT_EQ(ask("(*) {cvn ==} 128 string /Font resourceforall"), "/Courier\n/Courier-Bold\n/Quirk-Regular\n");
   // A form stored by a download_form job is listed by name, not as a font.
-  client.Send(kUel + "%!\n/download_form {} def\n/DISK (%disk %Resource/Form/) def\n (Letter)download_form\r\n"
+  client.Send(kUel + "%!\n/download_form {} def\n/UNIT (%disk0%) def\n/FOLDER (Resource/Form/) def\n (Letter)download_form\r\n"
                      "_FontDownload_\n/Letter 1 /Form defineresource pop\n_FontDownload_EOF_\n" + kUel);
   EXPECT_EQ(ask("(*) {=} 128 string /Form resourceforall"), "Letter\n");
   EXPECT_EQ(simulator_.StoredForms(printer), std::set<std::string>{"Letter"});

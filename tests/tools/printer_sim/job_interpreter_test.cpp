@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
+#include <thread>
 
 #include "printer_sim.h"
 #include "sim_test_support.h"
@@ -144,7 +145,6 @@ TEST_F(JobInterpreterTest, MalformedJobsChangeNothing) {
       psWithoutEnd,
       psLongLine,
       psUndefined,
-      PostScriptDownload(false, std::string(120, 'N'), Type1FontText("N")),
       PostScriptDownload(false, "../x", Type1FontText("X")),
   };
   for (const std::string& job : jobs) {
@@ -164,6 +164,53 @@ TEST_F(JobInterpreterTest, MalformedJobsChangeNothing) {
   simulator_.RunJob(diskOnly, PjlDownload('0', "Big", std::string(101, 'x')));
   EXPECT_EQ(State(diskOnly), diskOnlyBefore);
   EXPECT_FALSE(simulator_.ReadFile(diskOnly, Volume::kDisk, "pcl/fonts/Big"));
+}
+
+// `lines` put in ahead of the job's first file-system command.
+std::string WithPjlLines(std::string job, const std::string& lines) {
+  const size_t at = job.find("@PJL FS");
+  return job.insert(at, lines);
+}
+
+TEST_F(JobInterpreterTest, APinOnJobsLetsOnlyJobsWithItsPasswordThrough) {
+  PrinterConfig config;
+  config.jobPin = 4711;
+  const size_t printer = *simulator_.AddPrinter(config);
+  const std::string font = PclSoftFont("Pinned", 5);
+  const size_t fonts = simulator_.Fonts(printer).size();
+  for (const std::string& job : {PjlDownload('0', "A", font),
+                                 WithPjlLines(PjlDownload('0', "A", font), "@PJL JOB PASSWORD=4712\r\n"),
+                                 "\x1b%-12345X@PJL JOB PASSWORD=4711\r\n@PJL EOJ\r\n" + PjlDownload('0', "A", font)})
+    simulator_.RunJob(printer, job);
+  EXPECT_EQ(simulator_.Fonts(printer).size(), fonts);
+  simulator_.RunJob(printer, WithPjlLines(PjlDownload('0', "A", font), "@PJL JOB PASSWORD=4711\r\n"));
+  EXPECT_EQ(simulator_.Fonts(printer).back().name, "Pinned");
+}
+
+TEST_F(JobInterpreterTest, AFlashWithoutFoldersTakesAFontOnlyIntoFoldersMadeLevelByLevel) {
+  PrinterConfig config;
+  config.flashFolders = false;
+  config.mkdirParents = false;
+  const size_t printer = *simulator_.AddPrinter(config);
+  const std::string font = PclSoftFont("Flashy", 6);
+  simulator_.RunJob(printer, PjlDownload('1', "F", font));
+  simulator_.RunJob(printer, WithPjlLines(PjlDownload('1', "F", font), "@PJL FSMKDIR NAME=\"1:\\pcl\\fonts\"\r\n"));
+  EXPECT_FALSE(simulator_.ReadFile(printer, Volume::kFlash, "pcl/fonts/F"));
+  simulator_.RunJob(printer, WithPjlLines(PjlDownload('1', "F", font),
+                                          "@PJL FSMKDIR NAME=\"1:\\pcl\"\r\n@PJL FSMKDIR NAME=\"1:\\pcl\\fonts\"\r\n"));
+  EXPECT_EQ(simulator_.ReadFile(printer, Volume::kFlash, "pcl/fonts/F"), font);
+}
+
+TEST_F(JobInterpreterTest, ABusyPrinterStoresWhatAJobDownloadsLate) {
+  PrinterConfig config;
+  config.storeDelayMs = 300;
+  const size_t printer = *simulator_.AddPrinter(config);
+  simulator_.Start();
+  simulator_.RunJob(printer, PjlDownload('0', "Late", PclSoftFont("Late", 7)));
+  EXPECT_FALSE(simulator_.ReadFile(printer, Volume::kDisk, "pcl/fonts/Late"));
+  for (int wait = 0; wait < 100 && !simulator_.ReadFile(printer, Volume::kDisk, "pcl/fonts/Late"); ++wait)
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  EXPECT_TRUE(simulator_.ReadFile(printer, Volume::kDisk, "pcl/fonts/Late"));
 }
 
 TEST_F(JobInterpreterTest, TheProgramsFontListJobsPrintAPage) {

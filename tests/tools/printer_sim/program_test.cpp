@@ -109,6 +109,10 @@ TEST_F(ProgramTest, AConfigurationFileDescribesEachPrinter) {
                       "\n"
                       "[printer]\n"
                       "system-id = 1.3.6.1.4.1.99999.7\n"
+                      "job-pin = 4711      # the job side's personalities\n"
+                      "flash-folders = no\n"
+                      "mkdir-parents = off\n"
+                      "store-delay-ms = 3000\n"
                       "count = 2\n");
   Launch({"--config", scratch_ + "/printers.conf", "--first", "127.0.0.56", "--snmp-port", "0", "--lpd-port",
           "0", "--raw-port", "0"});

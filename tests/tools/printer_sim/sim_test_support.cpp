@@ -77,41 +77,10 @@ std::string Type1FontText(const std::string& fontName) {
 }
 
 std::string PostScriptDownload(bool flash, const std::string& name, const std::string& font) {
-  const std::string device = flash ? "%cartridge %fonts/" : "%disk %fonts/";
-  const std::string blank = std::to_string(device.find(' '));
-  const std::string length = std::to_string(device.size());
-  const char* lines[] = {
-      "%!PS-Adobe-2.0", "%%Title:writetodisk.ps", "%%OSLbegin",
-      "%%OID_ATT_START_SHEET OID_VAL_JOB_SHEET_NONE",
-      "%%OID_ATT_ACCOUNTING_INFORMATION \"GLYUSER|042GLYACCOUNT\"", "%%OSLend", "/download_font", "{",
-      "/scratch_file (tmp_font_file) def", "/fontName exch def", "/buff 6000 string def",
-      "/fileName 128 string def", "/ERROR_ACTION {} bind def", nullptr /* DISK */, "55 -1 48 {",
-      nullptr /* put */, "DISK /IODevice resourcestatus {pop pop exit} if", "} for",
-      "fileName 0 DISK putinterval", nullptr /* putinterval */,
-      "scratch_file (w) file /working_pointer exch def %define temp file", "{",
-      "working_pointer currentfile buff readline %read current file", "{", "dup dup length dup 0 ne", "{",
-      "1 sub exch 1 index get 13 eq { 0 exch getinterval }", "{ pop } ifelse", "}", "{ pop pop } ifelse",
-      "(_FontDownload_) anchorsearch", "{", "pop %pop the string FontDownload out", "(EOF_) anchorsearch", "{",
-      "pop pop closefile %pop 2 string out and close the file", "{fileName deletefile} stopped pop",
-      "scratch_file fileName renamefile %rename scratchfile to real file",
-      "fontName {findfont pop} stopped {ERROR_ACTION} if  % test the font file", "exit", "}", "{",
-      "pop pop} ifelse", "}", "{", "writestring % write the string", "working_pointer 10 write % return", "}",
-      "ifelse", "}", "{ ERROR_ACTION }ifelse", "}bind loop", "}bind def"};
-  static_assert(sizeof lines / sizeof lines[0] == 53);
-  std::string job;
-  for (size_t i = 0; i < 53; ++i) {
-    if (i == 13) {
-      job += "/DISK (" + device + ") def";
-    } else if (i == 15) {
-      job += "DISK exch " + blank + " exch put";
-    } else if (i == 19) {
-      job += "fileName " + length + " fontName putinterval %final name";
-    } else {
-      job += lines[i];
-    }
-    job += "\n";
-  }
-  return job + " (" + name + ")download_font\r\n_FontDownload_\n" + font + "_FontDownload_EOF_\n";
+  const std::string unit = flash ? "%cartridge0%" : "%disk0%";
+  return "%!PS-Adobe-2.0\n/download_font\n{\n/fontName exch def\n/UNIT (" + unit +
+         ") def\n/FOLDER (fonts/) def\n}bind def\n (" + name + ")download_font\r\n_FontDownload_\n" + font +
+         "_FontDownload_EOF_\n";
 }
 
 int ConnectTcp(const std::string& address, uint16_t port) {

@@ -36,8 +36,10 @@ std::string PclSoftFont(const std::string& name, int fontId);
 std::string PjlDownload(char volume, const std::string& name, const std::string& font);
 // A Type 1 font program in text form, its lines ended by CR LF.
 std::string Type1FontText(const std::string& fontName);
-// The PostScript download job: the download_font prologue for "%disk"
-// or "%cartridge", the call line, the font's lines and the end marker.
+// A PostScript download job as the printer reads it: the download_font
+// procedure's device unit ("%disk0%" or "%cartridge0%") and folder, the
+// call line, the font's lines and the end marker (the procedure's body,
+// which a PostScript interpreter runs, is left out).
 std::string PostScriptDownload(bool flash, const std::string& name, const std::string& font);
 
 }  // namespace sim_test
