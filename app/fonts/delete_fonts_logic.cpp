@@ -45,7 +45,7 @@ void DeleteFontsLogic::RunEnded() {
   uiThread_.Post([this, alive = std::weak_ptr<const bool>(alive_)] {
     if (alive.expired()) return;
     if (worker_.joinable()) worker_.join();
-    // A deletion cut short by the printer's slowness says so before the count.
+    // A PJL deletion cut short by its deadline or request cap says so before the count.
     if (const int bound = PjlBoundText(run_.startRefusal); bound != 0) boxes_.Show(bound, MB_OK);
     boxes_.Show(DeleteSummaryText(run_.deletedCount, static_cast<int>(fonts_.size())), MB_OK);
     runOver_ = true;
