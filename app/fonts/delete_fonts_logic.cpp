@@ -1,6 +1,7 @@
 #include "fonts/delete_fonts_logic.h"
 
 #include "fonts/font_list_ids.h"
+#include "fonts/font_list_logic.h"
 #include "fonts/font_rows.h"
 #include "ui/message_boxes.h"
 #include "ui/ui_thread.h"
@@ -28,6 +29,7 @@ void DeleteFontsLogic::Initialize() {
   statuses_.assign(fonts_.size(), DeleteStatus::NotDeleted);
   run_.runState = kDeleteRunning;
   run_.deletedCount = 0;
+  run_.startRefusal = 0;
   worker_ = std::thread([this] { DeleteFontsWorker(printer_, fonts_, run_, clock_, *this); });
 }
 
@@ -43,6 +45,8 @@ void DeleteFontsLogic::RunEnded() {
   uiThread_.Post([this, alive = std::weak_ptr<const bool>(alive_)] {
     if (alive.expired()) return;
     if (worker_.joinable()) worker_.join();
+    // A PJL deletion cut short by its deadline or request cap says so before the count.
+    if (const int bound = PjlBoundText(run_.startRefusal); bound != 0) boxes_.Show(bound, MB_OK);
     boxes_.Show(DeleteSummaryText(run_.deletedCount, static_cast<int>(fonts_.size())), MB_OK);
     runOver_ = true;
     host_.StateChanged();

@@ -45,7 +45,10 @@ void DeleteFontsWorker(PrinterRecord& printer, const std::vector<FontEntry>& fon
   for (size_t i = 0; i < fonts.size(); ++i) {
     const int row = static_cast<int>(i);
     events.StatusChanged(row, DeleteStatus::Deleting);
-    if (SnmpDeleteFontStart(&context, fonts[i].index) != 0) return end(true);
+    if (const int32_t started = SnmpDeleteFontStart(&context, fonts[i].index); started != 0) {
+      run.startRefusal = started;
+      return end(true);
+    }
     if (!AwaitDeletion(context, fonts[i].index, clock)) {
       events.StatusChanged(row, DeleteStatus::TimedOut);
       return end(true);

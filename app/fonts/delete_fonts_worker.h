@@ -24,6 +24,8 @@ enum DeleteRunState : int32_t {
 struct DeleteRun {
   std::atomic<int32_t> runState{kDeleteRunning};
   std::atomic<int32_t> deletedCount{0};
+  // What SnmpDeleteFontStart answered when it refused a font, else 0.
+  std::atomic<int32_t> startRefusal{0};
 };
 
 enum class DeleteStatus { NotDeleted, Deleting, Deleted, TimedOut };

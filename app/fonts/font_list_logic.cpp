@@ -20,11 +20,22 @@ std::vector<FontEntry> TakeFontList(FontList& list) {
 
 }  // namespace
 
+int PjlBoundText(int32_t result) {
+  switch (result) {
+    case kSnmpPjlDeadlinePassed: return kPjlDeadlinePassedText;
+    case kSnmpPjlTooManyRequests: return kPjlTooManyRequestsText;
+    default: return 0;
+  }
+}
+
 int FontReadRefusalText(int32_t readResult) {
   switch (readResult) {
     case kSnmpFontsNoFileSystemAccess: return kNoFileSystemAccessText;
     case kSnmpFontsFileSystemLocked: return kPjlPasswordWantedText;
-    default: return kNoAnswerText;
+    default: {
+      const int bound = PjlBoundText(readResult);
+      return bound != 0 ? bound : kNoAnswerText;
+    }
   }
 }
 

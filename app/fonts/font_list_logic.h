@@ -36,8 +36,12 @@ inline constexpr size_t kMostListedFonts = 20000;
 inline constexpr char kListCutText[] = " (the first 20000 reported; the printer may hold more)";
 
 // The string that tells why a font list read returned `readResult`
-// instead of a list: file system closed, PJL password wanted, no answer.
+// instead of a list: file system closed, PJL password wanted, a PJL
+// listing cut short by its bounds, no answer.
 int FontReadRefusalText(int32_t readResult);
+// The string that tells a PJL listing or deletion ended by its bounds
+// (deadline or request cap), or 0 for any other result.
+int PjlBoundText(int32_t result);
 
 class FontListLogic {
  public:

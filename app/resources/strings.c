@@ -80,5 +80,8 @@ const GlyStringEntry gly_strings[] = {
     {32900, "The printer asks for a user name and password."},
     {32901, "The printer's IPP answer could not be read."},
     {32902, "The print job stayed in one state for 5 minutes; it is no longer followed."},
+    {32903, "The printer answered too slowly: its fonts could not all be read or deleted in the time "
+            "allowed."},
+    {32904, "The printer needed too many requests: its fonts could not all be read or deleted."},
 };
 const size_t gly_string_count = COUNT(gly_strings);

@@ -95,6 +95,21 @@ TEST_F(DeleteFontsLogicTest, ARefusedStartEndsTheRunWithThoseDeletedBefore) {
   EXPECT_EQ(snmp_double::CallCount("SnmpDeleteFontEnd"), 1);
 }
 
+// A PJL deletion ended by its bounds says which before the summary.
+TEST_F(DeleteFontsLogicTest, AStartCutShortByThePrintersSlownessSaysSo) {
+  for (const auto& [result, text] : {std::pair{kSnmpPjlDeadlinePassed, font_list::kPjlDeadlinePassedText},
+                                     std::pair{kSnmpPjlTooManyRequests, font_list::kPjlTooManyRequestsText}}) {
+    SetUp();
+    boxes.shown.clear();
+    snmp_double::SetDeletion(printer.address, 11, {result, 0, false, 0});
+    Start();
+    RunToTheEnd();
+    EXPECT_EQ(Statuses(), (std::vector<S>{S::Deleting, S::NotDeleted, S::NotDeleted}));
+    EXPECT_EQ(boxes.shown, (std::vector<int>{text, kNoneDeleted}));
+    logic.reset();
+  }
+}
+
 TEST_F(DeleteFontsLogicTest, CloseDuringTheSecondFontAnsweredYesStopsAfterIt) {
   // The user presses Close while the second font is being polled and
   // answers Yes; the worker goes on polling meanwhile.

@@ -155,13 +155,17 @@ TEST_F(FontListLogicTest, FailedFirstReadShowsNoRowsAndSaysThePrinterDidNotAnswe
   EXPECT_EQ(logic->statusText(), "The printer did not answer with this community string.");
 }
 
-TEST_F(FontListLogicTest, AFileSystemClosedToPjlOrBehindAPasswordIsToldInTheStatusBar) {
+TEST_F(FontListLogicTest, AFileSystemClosedLockedOrTooSlowToListIsToldInTheStatusBar) {
   PrinterRecord closed = MakePrinter(0x0A000004u, "PJL", "Model 9");
   PrinterRecord locked = MakePrinter(0x0A000005u, "PIN", "Model 9");
+  PrinterRecord slow = MakePrinter(0x0A000006u, "SLOW", "Model 9");
+  PrinterRecord endless = MakePrinter(0x0A000007u, "PAGES", "Model 9");
   AddPrinterWithFonts(laser, MixedTable(), kSnmpFontsNoFileSystemAccess);
   AddPrinterWithFonts(closed, MixedTable(), kSnmpFontsNoFileSystemAccess);
   AddPrinterWithFonts(locked, MixedTable(), kSnmpFontsFileSystemLocked);
-  Open({&laser, &closed, &locked});
+  AddPrinterWithFonts(slow, MixedTable(), kSnmpPjlDeadlinePassed);
+  AddPrinterWithFonts(endless, MixedTable(), kSnmpPjlTooManyRequests);
+  Open({&laser, &closed, &locked, &slow, &endless});
   EXPECT_TRUE(logic->rows().empty());
   EXPECT_EQ(logic->statusText(), "The printer does not allow access to its file system.");
   logic->OnPrinterChanged(1);
@@ -169,6 +173,12 @@ TEST_F(FontListLogicTest, AFileSystemClosedToPjlOrBehindAPasswordIsToldInTheStat
   logic->OnPrinterChanged(2);
   EXPECT_TRUE(logic->rows().empty());
   EXPECT_EQ(logic->statusText(), "The printer asks for a PJL password to open its file system.");
+  logic->OnPrinterChanged(3);
+  EXPECT_TRUE(logic->rows().empty());
+  EXPECT_EQ(logic->statusText(),
+            "The printer answered too slowly: its fonts could not all be read or deleted in the time allowed.");
+  logic->OnPrinterChanged(4);
+  EXPECT_EQ(logic->statusText(), "The printer needed too many requests: its fonts could not all be read or deleted.");
 }
 
 // A list as long as the SNMP library reads says that it may be cut.
