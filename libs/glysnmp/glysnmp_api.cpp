@@ -294,7 +294,7 @@ int32_t SnmpQueryStoredFileSize(uint32_t address, const char* printerPath, uint6
 
 int32_t SnmpUploadStoredFileHead(uint32_t address, const char* printerPath, char* head, uint32_t capacity,
                                  uint32_t* length) {
-  if (printerPath == nullptr || (head == nullptr && capacity > 0) || length == nullptr) return kBadArgument;
+  if (printerPath == nullptr || (head == nullptr && capacity > 0) || length == nullptr) return kSnmpBadArgument;
   *length = 0;
   std::string uploaded;
   switch (UploadPjlFileHead({address, PjlPasswordOf(address), ReadPjlSettings()}, printerPath, capacity, &uploaded)) {
@@ -309,9 +309,9 @@ int32_t SnmpUploadStoredFileHead(uint32_t address, const char* printerPath, char
 }
 
 int32_t SnmpGetPjlPassword(uint32_t address, uint32_t* password) {
-  if (password == nullptr) return kBadArgument;
+  if (password == nullptr) return kSnmpBadArgument;
   *password = PjlPasswordOf(address);
-  return kOk;
+  return kSnmpOk;
 }
 
 int32_t SnmpFreeFontList(FontList* fonts) {
