@@ -1,12 +1,14 @@
 // The SNMP library's readers of agent answers: net-snmp parses the bytes
 // as a PDU, then the identity and font table readers take it as they would
 // an answer from the network; the same bytes as a whole message, as the
-// discovery sweep receives it (v2c, and v3 for its message id), and as an
+// discovery sweep receives it (v2c, and v3 for its message id) and as the
+// table walk decodes it into its reused storage, and as an
 // IEEE 1284 device ID.
 #include <cstdint>
 #include <cstring>
 #include <vector>
 
+#include "answer_buffer.h"
 #include "device_identity.h"
 #include "font_table.h"
 #include "ieee1284_device_id.h"
@@ -37,6 +39,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (glysnmp::Pdu message = glysnmp::DecodeV2cMessage(data, size)) {
     glysnmp::IdentityAnswer identity;
     glysnmp::ReadIdentity(*message, 0x7f000001, &identity);
+    // The table walk's own decoder, awaiting this message's request id.
+    if (size <= glysnmp::AnswerBuffer::kMostBytes) {
+      static glysnmp::AnswerBuffer answer;
+      std::memcpy(answer.data(), data, size);
+      if (answer.Decode(size, static_cast<int32_t>(message->reqid))) {
+        glysnmp::FontRows rows;
+        size_t position = 0;
+        for (const netsnmp_variable_list* value = answer.variables(); value != nullptr; value = value->next_variable) {
+          rows.Add(position++ % glysnmp::FontColumns().size(), *value);
+        }
+      }
+    }
   }
   glysnmp::DeviceIdFields fields =
       glysnmp::ParseDeviceId(std::string_view(reinterpret_cast<const char*>(data), size));

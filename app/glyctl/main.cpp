@@ -1,4 +1,5 @@
 // glyctl: the program's jobs from a command line; no display needed.
+#include <malloc.h>
 #include <unistd.h>
 
 #include <iostream>
@@ -12,6 +13,12 @@
 
 
 int main(int argc, char** argv) {
+  // A font table read frees each SNMP answer (a few hundred KiB) before the
+  // next arrives; with glibc's default thresholds every free would give the
+  // pages back to the kernel and the next answer would fault them in again.
+  // A short-lived command keeps them instead.
+  mallopt(M_TRIM_THRESHOLD, 64 << 20);
+  mallopt(M_MMAP_THRESHOLD, 16 << 20);
   // Before any thread: an interrupt removes the job folders and the
   // unfinished export, and ends glyctl with 128 + the signal.
   PlatformStartInterruptCleanup();

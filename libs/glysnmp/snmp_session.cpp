@@ -1,8 +1,14 @@
 #include "snmp_session.h"
 
+#include <arpa/inet.h>
+#include <poll.h>
 #include <string.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
+#include <chrono>
 #include <cstdio>
+#include <cstdlib>
 
 namespace glysnmp {
 namespace {
@@ -147,7 +153,12 @@ std::unique_ptr<Session> Session::Open(const Peer& peer, const SnmpSettings& set
     return nullptr;
   }
   if (failure != nullptr) *failure = kSnmpOk;
-  return std::unique_ptr<Session>(new Session(handle, version, std::move(lock)));
+  std::unique_ptr<Session> session(new Session(handle, version, std::move(lock)));
+  if (version == SnmpVersion::kV2c) {
+    session->address_ = peer.address;
+    session->port_ = settings.port;
+  }
+  return session;
 }
 
 Session::~Session() {
@@ -156,6 +167,8 @@ Session::~Session() {
     WipeKeys(*session);
   }
   snmp_sess_close(handle_);
+  if (socket_ >= 0) close(socket_);
+  std::free(packet_);
 }
 
 Pdu Session::Exchange(Pdu request) {
@@ -175,6 +188,59 @@ Pdu Session::Exchange(Pdu request) {
     failure_ = FailureOf(session->s_snmp_errno);
   }
   return nullptr;
+}
+
+bool Session::OpenSocket() {
+  if (socket_ >= 0) return true;
+  socket_ = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+  if (socket_ < 0) return false;
+  sockaddr_in agent{};
+  agent.sin_family = AF_INET;
+  agent.sin_port = htons(port_);
+  agent.sin_addr.s_addr = htonl(address_);
+  // Connected, so that the kernel drops datagrams from anyone else.
+  if (connect(socket_, reinterpret_cast<const sockaddr*>(&agent), sizeof agent) == 0) return true;
+  close(socket_);
+  socket_ = -1;
+  return false;
+}
+
+bool Session::ExchangeInto(Pdu request, AnswerBuffer& answer) {
+  using Clock = std::chrono::steady_clock;
+  failure_ = kSnmpNoAnswer;
+  netsnmp_session* session = snmp_sess_session(handle_);
+  if (version_ != SnmpVersion::kV2c || session == nullptr || !OpenSocket()) return false;
+  const auto requestId = static_cast<int32_t>(snmp_get_next_reqid());
+  request->reqid = requestId;
+  request->version = session->version;
+  // net-snmp encodes from the end of its buffer backwards, growing it when
+  // needed; the buffer serves every request of the session.
+  size_t length = 0;
+  if (packet_ == nullptr) {
+    packetSize_ = 2048;
+    packet_ = static_cast<u_char*>(std::malloc(packetSize_));
+  }
+  if (packet_ == nullptr || snmp_build(&packet_, &packetSize_, &length, session, request.get()) != 0) return false;
+  const u_char* message = packet_ + packetSize_ - length;
+  const auto timeout = std::chrono::microseconds(session->timeout);
+  for (int attempt = 0; attempt <= session->retries; ++attempt) {
+    if (send(socket_, message, length, 0) < 0) return false;
+    const Clock::time_point deadline = Clock::now() + timeout;
+    for (Clock::time_point now = Clock::now(); now < deadline; now = Clock::now()) {
+      pollfd readable{socket_, POLLIN, 0};
+      const auto wait = std::chrono::ceil<std::chrono::milliseconds>(deadline - now).count();
+      if (poll(&readable, 1, static_cast<int>(wait)) <= 0) continue;
+      const ssize_t size = recv(socket_, answer.data(), AnswerBuffer::kMostBytes, MSG_DONTWAIT);
+      // Anything but the answer to this request (a late answer to an
+      // earlier one, say) is passed over, and told if nothing else comes.
+      if (size > 0 && answer.Decode(static_cast<size_t>(size), requestId)) {
+        failure_ = kSnmpOk;
+        return true;
+      }
+      if (size > 0) failure_ = kSnmpMalformedAnswer;
+    }
+  }
+  return false;
 }
 
 }  // namespace glysnmp

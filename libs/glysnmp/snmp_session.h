@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "answer_buffer.h"
 #include "net_snmp.h"
 #include "oids.h"
 #include "snmp_security.h"
@@ -63,6 +64,12 @@ class Session {
   // another request id is not taken for this one.
   Pdu Exchange(Pdu request);
 
+  // v2c only: sends `request` as Exchange does, on a socket of the
+  // session's own, and decodes the answer into `answer`, whose storage is
+  // reused from answer to answer. False when none came (failure() tells
+  // why).
+  bool ExchangeInto(Pdu request, AnswerBuffer& answer);
+
   SnmpVersion version() const { return version_; }
   // The reason the last Exchange gave no answer: kSnmpOk after an answer,
   // kSnmpMalformedAnswer when only messages came that could not be read
@@ -72,11 +79,18 @@ class Session {
  private:
   Session(void* handle, SnmpVersion version, std::optional<std::unique_lock<std::mutex>> lock)
       : lock_(std::move(lock)), handle_(handle), version_(version) {}
+  bool OpenSocket();
 
   std::optional<std::unique_lock<std::mutex>> lock_;  // for v3; released after the close
   void* handle_;
   SnmpVersion version_;
   int32_t failure_ = kSnmpOk;
+  // For ExchangeInto: the agent, the socket and the encoded request.
+  uint32_t address_ = 0;
+  uint16_t port_ = 0;
+  int socket_ = -1;
+  u_char* packet_ = nullptr;  // malloc'd, as net-snmp grows it
+  size_t packetSize_ = 0;
 };
 
 }  // namespace glysnmp

@@ -22,6 +22,36 @@ Pdu NextRequest(const Session& session, const std::vector<ColumnCursor>& cursors
   return request;
 }
 
+// What the walk takes from an answer, wherever it was decoded.
+struct Answer {
+  long errstat = SNMP_ERR_NOERROR;
+  long errindex = 0;
+  const netsnmp_variable_list* variables = nullptr;
+};
+
+// v2c answers are decoded into one buffer for the whole walk, so that a
+// long walk does not allocate and free every answer; v1 and v3 answers
+// come through net-snmp's session.
+class Exchanger {
+ public:
+  explicit Exchanger(Session& session) : session_(session) {}
+
+  std::optional<Answer> Exchange(Pdu request) {
+    if (session_.version() == SnmpVersion::kV2c) {
+      if (!session_.ExchangeInto(std::move(request), buffer_)) return std::nullopt;
+      return Answer{buffer_.errstat(), buffer_.errindex(), buffer_.variables()};
+    }
+    pdu_ = session_.Exchange(std::move(request));
+    if (!pdu_) return std::nullopt;
+    return Answer{pdu_->errstat, pdu_->errindex, pdu_->variables};
+  }
+
+ private:
+  Session& session_;
+  AnswerBuffer buffer_;
+  Pdu pdu_;
+};
+
 }  // namespace
 
 WalkEnd WalkColumns(Session& session, const std::vector<Oid>& columns, std::optional<int32_t> afterIndex,
@@ -32,13 +62,14 @@ WalkEnd WalkColumns(Session& session, const std::vector<Oid>& columns, std::opti
     if (afterIndex && *afterIndex >= 0) cursors[i].position.push_back(static_cast<oid>(*afterIndex));
   }
   long repetitions = kBulkRepetitions;
+  Exchanger exchanger(session);
   for (;;) {
     std::vector<size_t> asked;
     for (size_t i = 0; i < cursors.size(); ++i) {
       if (!cursors[i].ended) asked.push_back(i);
     }
     if (asked.empty()) return WalkEnd::kComplete;
-    Pdu answer = session.Exchange(NextRequest(session, cursors, asked, repetitions));
+    std::optional<Answer> answer = exchanger.Exchange(NextRequest(session, cursors, asked, repetitions));
     if (!answer) return WalkEnd::kSilent;
     // An agent with a small message size asks for fewer rows at a time.
     if (answer->errstat == SNMP_ERR_TOOBIG && session.version() != SnmpVersion::kV1 && repetitions > 1) {
