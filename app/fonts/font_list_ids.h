@@ -34,6 +34,7 @@ inline constexpr int kNoAnswerText = 32880;
 // file-system access switched off, or behind a PJL password not given.
 inline constexpr int kNoFileSystemAccessText = 32831;
 inline constexpr int kPjlPasswordWantedText = 32832;
+inline constexpr int kPjlPasswordWrongText = 32905;
 // A PJL listing or deletion ended by its bounds: its deadline, or its cap
 // on requests.
 inline constexpr int kPjlDeadlinePassedText = 32903;

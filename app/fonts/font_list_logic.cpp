@@ -32,6 +32,7 @@ int FontReadRefusalText(int32_t readResult) {
   switch (readResult) {
     case kSnmpFontsNoFileSystemAccess: return kNoFileSystemAccessText;
     case kSnmpFontsFileSystemLocked: return kPjlPasswordWantedText;
+    case kSnmpFontsPjlPasswordWrong: return kPjlPasswordWrongText;
     default: {
       const int bound = PjlBoundText(readResult);
       return bound != 0 ? bound : kNoAnswerText;

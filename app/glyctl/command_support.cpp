@@ -37,6 +37,10 @@ int FontListFailure(CommandRun& run, int32_t readResult) {
       run.console.Message(address + ": " + LoadResourceString(FontReadRefusalText(readResult)) +
                           " Give it as pjl-password= in the community file.");
       return kExitNoFileSystem;
+    case kSnmpFontsPjlPasswordWrong:
+      run.console.Message(address + ": " + LoadResourceString(FontReadRefusalText(readResult)) +
+                          " Check pjl-password= in the community file.");
+      return kExitNoFileSystem;
     default:
       // Refused SNMPv3 credentials and a PJL exchange cut short say why.
       const bool told = readResult <= kSnmpAuthenticationFailed || readResult == kSnmpPjlDeadlinePassed ||

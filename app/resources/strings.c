@@ -83,5 +83,6 @@ const GlyStringEntry gly_strings[] = {
     {32903, "The printer answered too slowly: its fonts could not all be read or deleted in the time "
             "allowed."},
     {32904, "The printer needed too many requests: its fonts could not all be read or deleted."},
+    {32905, "The printer refuses the PJL password given for it."},
 };
 const size_t gly_string_count = COUNT(gly_strings);

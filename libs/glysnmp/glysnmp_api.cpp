@@ -105,13 +105,15 @@ PjlPrinter PjlPrinterOf(const PrinterRecord& printer) {
 // after `afterIndex` when given.
 int32_t ReadFontsOverPjl(const PrinterRecord& printer, std::optional<int32_t> afterIndex,
                          std::vector<FontEntry>* fonts) {
-  PjlFonts read = ReadPjlFonts(PjlPrinterOf(printer));
+  const PjlPrinter pjlPrinter = PjlPrinterOf(printer);
+  PjlFonts read = ReadPjlFonts(pjlPrinter);
   switch (read.status) {
     case PjlStatus::kAnswered: RememberFontSource(printer.address, read.source); break;
     case PjlStatus::kUnreachable:
     case PjlStatus::kRefused: return kSnmpNoAnswer;
     case PjlStatus::kNoFileSystemAccess: return kSnmpFontsNoFileSystemAccess;
-    case PjlStatus::kFileSystemLocked: return kSnmpFontsFileSystemLocked;
+    case PjlStatus::kFileSystemLocked:
+      return pjlPrinter.password != 0 ? kSnmpFontsPjlPasswordWrong : kSnmpFontsFileSystemLocked;
     case PjlStatus::kDeadlinePassed: return kSnmpPjlDeadlinePassed;
     case PjlStatus::kTooManyRequests: return kSnmpPjlTooManyRequests;
   }

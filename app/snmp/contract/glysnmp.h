@@ -72,6 +72,8 @@ struct DeleteContext {
   /* A PJL listing or deletion (SnmpGetFontList..., SnmpDeleteFontStart) ended by its bounds */     \
   XX(kSnmpPjlDeadlinePassed, 8, "the printer's PJL answers took longer than the whole exchange may last")   \
   XX(kSnmpPjlTooManyRequests, 9, "the printer's PJL answers needed more requests than an exchange may make") \
+  /* Why a printer without the font table gave no font list, when a PJL password was given */     \
+  XX(kSnmpFontsPjlPasswordWrong, 10, "the printer's file system refuses the PJL password given")    \
   /* Failures of any call */                                                                        \
   XX(kSnmpNoAnswer, -1, "no answer")                                                                \
   XX(kSnmpBadArgument, -2, "bad argument")                                                          \

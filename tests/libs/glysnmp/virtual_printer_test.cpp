@@ -223,7 +223,8 @@ TEST_F(VirtualPrinters, ADeletionThatNeverFinishesKeepsReportingPending) {
 // A printer without the font table, read over PJL behind its password:
 // the details after a list take the list's source instead of reading it
 // again (which, the password gone, would find the file system locked), and
-// a printer that stops answering SNMP is not asked over PJL at all.
+// a printer that stops answering SNMP is not asked over PJL at all. A
+// wrong password is told from a missing one.
 TEST_F(VirtualPrinters, APjlPrinterIsReadOnceForListAndDetailsAndNotAtAllOnceSnmpIsSilent) {
   PrinterConfig config = Printer("127.65.6.10", "1.3.6.1.4.1.32473.1.2.1", Storage::kDisk);
   printer_sim::UseRealPrinterDefaults(config.snmp);
@@ -237,7 +238,10 @@ TEST_F(VirtualPrinters, APjlPrinterIsReadOnceForListAndDetailsAndNotAtAllOnceSnm
   EXPECT_EQ(fonts.count, 8);
   SnmpFreeFontList(&fonts);
 
+  SnmpSetPjlPassword(printer.address, 1234);
+  EXPECT_EQ(SnmpGetFontList(&printer, &fonts), kSnmpFontsPjlPasswordWrong);
   SnmpSetPjlPassword(printer.address, 0);
+  EXPECT_EQ(SnmpGetFontList(&printer, &fonts), kSnmpFontsFileSystemLocked);
   SnmpPrinterDetails details;
   ASSERT_EQ(SnmpGetPrinterDetails(&printer, &details), 0);
   EXPECT_EQ(details.fontSource, kFontSourcePclReadback) << "no font files: the internal fonts came first";
