@@ -4,15 +4,8 @@
 #include <cstdint>
 #include <string_view>
 
+#include "pjl_name_check.h"
 #include "pjl_reply.h"
-
-namespace {
-
-void CheckName(const std::string& name) {
-  if (name.size() > glysnmp::kMostPjlNameBytes) __builtin_trap();
-}
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string_view bytes(reinterpret_cast<const char*>(data), size);

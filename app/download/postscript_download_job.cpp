@@ -198,16 +198,29 @@ std::string PjlFolderOf(std::string_view postScriptFolder) {
   return folder;
 }
 
+// Folds CR LF, and a CR alone, into one LF, byte by byte, as PostScript's
+// readline splits lines (at CR LF, CR or LF).
+class LineFeedFolding {
+ public:
+  // The byte `c` stands for; nothing for the LF of a CR LF.
+  std::optional<char> Fold(char c) {
+    const bool ofCrLf = c == '\n' && afterCr_;
+    afterCr_ = c == '\r';
+    if (ofCrLf) return std::nullopt;
+    return c == '\r' ? '\n' : c;
+  }
+
+ private:
+  bool afterCr_ = false;
+};
+
 // What the procedure stores of a source seen block by block: every line
-// followed by LF (PostScript's readline ends a line at CR LF, CR or LF).
+// followed by LF.
 class StoredLines {
  public:
   void Add(std::string_view block) {
     for (char c : block) {
-      const bool skipped = c == '\n' && afterCr_;
-      afterCr_ = c == '\r';
-      if (skipped) continue;
-      Keep(c == '\r' ? '\n' : c);
+      if (std::optional<char> kept = lineFeeds_.Fold(c)) Keep(*kept);
     }
   }
   // The last line lacks its line feed no longer.
@@ -223,8 +236,8 @@ class StoredLines {
     last_ = c;
   }
 
+  LineFeedFolding lineFeeds_;
   StoredCopy copy_;
-  bool afterCr_ = false;
   std::optional<char> last_;
 };
 
@@ -291,11 +304,9 @@ std::string PostScriptStringLiteral(std::string_view text) {
 
 std::string WithLineFeeds(std::string_view text) {
   std::string result;
-  bool afterCr = false;
+  LineFeedFolding lineFeeds;
   for (char c : text) {
-    const bool skipped = c == '\n' && afterCr;
-    afterCr = c == '\r';
-    if (!skipped) result.push_back(c == '\r' ? '\n' : c);
+    if (std::optional<char> kept = lineFeeds.Fold(c)) result.push_back(*kept);
   }
   return result;
 }

@@ -13,10 +13,10 @@
 
 
 int main(int argc, char** argv) {
-  // A font table read frees each SNMP answer (a few hundred KiB) before the
-  // next arrives; with glibc's default thresholds every free would give the
-  // pages back to the kernel and the next answer would fault them in again.
-  // A short-lived command keeps them instead.
+  // A listing allocates and frees large blocks in turn (v1 and v3 answers,
+  // font lists, replies over PJL); with glibc's default thresholds each free
+  // would give the pages back to the kernel and the next allocation would
+  // fault them in again. A short-lived command keeps them instead.
   mallopt(M_TRIM_THRESHOLD, 64 << 20);
   mallopt(M_MMAP_THRESHOLD, 16 << 20);
   // Before any thread: an interrupt removes the job folders and the

@@ -1,27 +1,10 @@
 #include "font_file_name.h"
 
-#include <charconv>
-
 #include "pjl_reply.h"
+#include "reply_text.h"
 
 namespace glysnmp {
 namespace {
-
-template <typename Number>
-std::optional<Number> NumberAt(std::string_view text) {
-  Number value{};
-  auto [next, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (error != std::errc() || next == text.data()) return std::nullopt;
-  return value;
-}
-
-bool Printable(std::string_view name) {
-  if (name.empty()) return false;
-  for (unsigned char c : name) {
-    if (c < 0x20 || c == 0x7F) return false;
-  }
-  return true;
-}
 
 uint32_t BigEndian(std::string_view bytes, size_t at, size_t size) {
   uint32_t value = 0;

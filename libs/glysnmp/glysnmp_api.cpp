@@ -10,7 +10,6 @@
 #include "font_table.h"
 #include "identity_sweep.h"
 #include "pjl_inventory.h"
-#include "pjl_upload.h"
 #include "printer_contexts.h"
 #include "printer_details.h"
 #include "glysnmp.h"

@@ -47,6 +47,21 @@ int32_t FileIndex(std::string_view path) {
 
 std::string Quoted(std::string_view path) { return "NAME=\"" + std::string(path) + "\""; }
 
+// Whether `path` survives being quoted in a PJL command: a quote or a
+// control character would end the name early or the command with it.
+bool Quotable(std::string_view path) {
+  auto breaksQuotes = [](unsigned char c) { return c < 0x20 || c == '"' || c == 0x7F; };
+  return !path.empty() && path.size() <= kMostPjlNameBytes && std::none_of(path.begin(), path.end(), breaksQuotes);
+}
+
+// File-system status codes (FILEERROR=n) that say a file is not there.
+constexpr int32_t kVolumeNotAvailable = 1;
+constexpr int32_t kFileNotFound = 3;
+
+std::string UploadRequest(std::string_view path, uint32_t offset, uint32_t size) {
+  return PjlLine("FSUPLOAD " + Quoted(path) + " OFFSET=" + std::to_string(offset) + " SIZE=" + std::to_string(size));
+}
+
 struct Volume {
   std::string name;  // "0:"
   int32_t location = kFontOnHardDisk;
@@ -95,10 +110,40 @@ std::vector<Volume> VolumesOf(PjlClient& client) {
   return volumes;
 }
 
+// What the font folders' listings told of the file system as a whole.
+struct FolderAccess {
+  bool answered = false;  // some listing got an answer
+  bool refused = false;   // some listing was refused (FILEERROR=0: locked)
+  bool listed = false;    // some folder was listed
+  // kAnswered when a folder could be listed, else why none could.
+  PjlStatus Status() const {
+    if (!answered) return PjlStatus::kNoFileSystemAccess;
+    if (refused && !listed) return PjlStatus::kFileSystemLocked;
+    return PjlStatus::kAnswered;
+  }
+};
+
+// Up to `count` entries of the folder `path` from entry `first` (FSDIRLIST),
+// noted in `access`: none when the printer ignored or refused the listing;
+// nullopt when it gave no answer (client.failure() tells).
+std::optional<std::vector<DirectoryEntry>> ListFolderPage(PjlClient& client, const std::string& path, size_t first,
+                                                          size_t count, FolderAccess& access) {
+  std::optional<std::string> reply = client.Exchange(
+      PjlLine("FSDIRLIST " + Quoted(path) + " ENTRY=" + std::to_string(first) + " COUNT=" + std::to_string(count)),
+      kMostPageBytes);
+  if (!reply) return std::nullopt;
+  const FileSystemReply listing = ReadFileSystemReply(*reply);
+  access.answered = access.answered || listing.answered;
+  if (listing.fileError) access.refused = access.refused || *listing.fileError == 0;
+  if (!listing.answered || listing.fileError) return std::vector<DirectoryEntry>{};
+  access.listed = true;
+  return ReadDirectoryEntries(listing.lines);
+}
+
 // Font files of every font folder, sorted by path, or the status that
 // kept them from being listed.
 PjlStatus ListFontFiles(PjlClient& client, std::vector<FontFile>* files) {
-  bool answered = false, refused = false, anyListed = false;
+  FolderAccess access;
   for (const Volume& volume : VolumesOf(client)) {
     for (const FontFolder& folder : kFontFolders) {
       const std::string path = volume.name + "\\" + std::string(folder.path);
@@ -106,19 +151,11 @@ PjlStatus ListFontFiles(PjlClient& client, std::vector<FontFile>* files) {
       // a printer may give fewer entries than asked for, or ignore ENTRY.
       std::set<std::string> seen;
       for (size_t entry = 1; files->size() < kMostFontFiles;) {
-        std::optional<std::string> reply = client.Exchange(
-            PjlLine("FSDIRLIST " + Quoted(path) + " ENTRY=" + std::to_string(entry) +
-                    " COUNT=" + std::to_string(kDirectoryPage)),
-            kMostPageBytes);
-        if (!reply) return FailureOf(client);
-        FileSystemReply listing = ReadFileSystemReply(*reply);
-        answered = answered || listing.answered;
-        if (listing.fileError) refused = refused || *listing.fileError == 0;
-        if (!listing.answered || listing.fileError) break;
-        anyListed = true;
-        const std::vector<DirectoryEntry> page = ReadDirectoryEntries(listing.lines);
+        const std::optional<std::vector<DirectoryEntry>> page =
+            ListFolderPage(client, path, entry, kDirectoryPage, access);
+        if (!page) return FailureOf(client);
         bool added = false;
-        for (const DirectoryEntry& found : page) {
+        for (const DirectoryEntry& found : *page) {
           if (!seen.insert(found.name).second) continue;
           added = true;
           const bool dots = found.name == "." || found.name == "..";
@@ -127,12 +164,11 @@ PjlStatus ListFontFiles(PjlClient& client, std::vector<FontFile>* files) {
           }
         }
         if (!added) break;
-        entry += page.size();
+        entry += page->size();
       }
     }
   }
-  if (!answered) return PjlStatus::kNoFileSystemAccess;
-  if (refused && !anyListed) return PjlStatus::kFileSystemLocked;
+  if (const PjlStatus status = access.Status(); status != PjlStatus::kAnswered) return status;
   std::sort(files->begin(), files->end(), [](const FontFile& a, const FontFile& b) { return a.path < b.path; });
   std::set<int32_t> taken;
   for (FontFile& file : *files) {
@@ -143,9 +179,7 @@ PjlStatus ListFontFiles(PjlClient& client, std::vector<FontFile>* files) {
 }
 
 std::optional<std::string> Upload(PjlClient& client, std::string_view path, uint32_t offset, uint32_t size) {
-  std::optional<std::string> reply = client.Exchange(
-      PjlLine("FSUPLOAD " + Quoted(path) + " OFFSET=" + std::to_string(offset) + " SIZE=" + std::to_string(size)),
-      size + 1024);
+  std::optional<std::string> reply = client.Exchange(UploadRequest(path, offset, size), size + 1024);
   if (!reply) return std::nullopt;
   std::optional<std::string_view> bytes = ReadUploadBytes(*reply);
   return bytes ? std::optional<std::string>(std::string(*bytes)) : std::nullopt;
@@ -286,24 +320,18 @@ int32_t PjlFontSource(const PjlPrinter& printer) {
   if (!client) return kFontSourceNone;
   // The first entries of each font folder tell whether it holds a file;
   // a file system that is locked or ignores its commands gives no list.
-  bool answered = false, refused = false, anyListed = false;
+  FolderAccess access;
   for (const Volume& volume : VolumesOf(*client)) {
     for (const FontFolder& folder : kFontFolders) {
       const std::string path = volume.name + "\\" + std::string(folder.path);
-      std::optional<std::string> reply =
-          client->Exchange(PjlLine("FSDIRLIST " + Quoted(path) + " ENTRY=1 COUNT=4"), kMostPageBytes);
-      if (!reply) return kFontSourceNone;
-      const FileSystemReply listing = ReadFileSystemReply(*reply);
-      answered = answered || listing.answered;
-      if (listing.fileError) refused = refused || *listing.fileError == 0;
-      if (!listing.answered || listing.fileError) continue;
-      anyListed = true;
-      for (const DirectoryEntry& found : ReadDirectoryEntries(listing.lines)) {
+      const std::optional<std::vector<DirectoryEntry>> page = ListFolderPage(*client, path, 1, 4, access);
+      if (!page) return kFontSourceNone;
+      for (const DirectoryEntry& found : *page) {
         if (!found.directory) return kFontSourcePjl;
       }
     }
   }
-  if (!answered || (refused && !anyListed)) return kFontSourceNone;
+  if (access.Status() != PjlStatus::kAnswered) return kFontSourceNone;
   const std::set<std::string> languages = LanguagesOf(*client);
   if (languages.count("PCL") != 0) return kFontSourcePclReadback;
   if (languages.count("POSTSCRIPT") != 0) return kFontSourcePostScript;
@@ -322,7 +350,6 @@ PjlStatus DeletePjlFont(const PjlPrinter& printer, int32_t index) {
     // answers the echo first still has a reply to wait for. The first
     // reply decides: FSDELETE's error, else the query's (the file still
     // being there is for the polls to see out).
-    constexpr int32_t kFileNotFound = 3;
     std::optional<std::string> reply = client->Exchange(
         PjlLine("FSDELETE " + Quoted(file.path)) + PjlLine("FSQUERY " + Quoted(file.path)), kMostInfoBytes);
     if (!reply) return FailureOf(*client);
@@ -349,20 +376,15 @@ PjlDeletion QueryPjlFontDeletion(const PjlPrinter& printer, int32_t index) {
   if (!reply) return PjlDeletion::kNoAnswer;
   FileSystemReply query = ReadFileSystemReply(*reply);
   if (!query.answered) return PjlDeletion::kNoAnswer;
-  if (query.fileError != 3) return PjlDeletion::kPending;
+  if (query.fileError != kFileNotFound) return PjlDeletion::kPending;
   std::lock_guard<std::mutex> lock(gStateMutex);
   gDeletions.erase({printer.address, index});
   return PjlDeletion::kDeleted;
 }
 
 StoredFile QueryPjlStoredFile(const PjlPrinter& printer, std::string_view path, std::optional<uint64_t>* size) {
-  // File-system status codes of an answer that says the file is not there.
-  constexpr int32_t kVolumeNotAvailable = 1, kFileNotFound = 3;
-  auto breaksQuotes = [](unsigned char c) { return c < 0x20 || c == '"' || c == 0x7F; };
-  const bool quotable = !path.empty() && path.size() <= kMostPjlNameBytes &&
-                        std::none_of(path.begin(), path.end(), breaksQuotes);
   if (size) size->reset();
-  if (!quotable) return StoredFile::kUnknown;
+  if (!Quotable(path)) return StoredFile::kUnknown;
   std::unique_ptr<PjlClient> client = PjlClient::Open(printer.address, printer.password, printer.settings);
   std::optional<std::string> reply =
       client ? client->Exchange(PjlLine("FSQUERY " + Quoted(path)), kMostInfoBytes) : std::nullopt;
@@ -379,6 +401,21 @@ StoredFile QueryPjlStoredFile(const PjlPrinter& printer, std::string_view path, 
   if (query.type == "DIR") return StoredFile::kNotStored;
   // Ignored without a word: file-system access is off.
   return StoredFile::kUnknown;
+}
+
+StoredFile UploadPjlFileHead(const PjlPrinter& printer, std::string_view path, uint32_t bytes, std::string* head) {
+  constexpr size_t kReplyOverhead = 1024;  // the reply's header and marker
+  head->clear();
+  if (!Quotable(path)) return StoredFile::kUnknown;
+  std::unique_ptr<PjlClient> client = PjlClient::Open(printer.address, printer.password, printer.settings);
+  std::optional<std::string> reply =
+      client ? client->Exchange(UploadRequest(path, 0, bytes), bytes + kReplyOverhead) : std::nullopt;
+  if (!reply) return StoredFile::kUnknown;
+  if (std::optional<std::string_view> uploaded = ReadUploadBytes(*reply)) {
+    head->assign(uploaded->substr(0, bytes));
+    return StoredFile::kStored;
+  }
+  return ReadFileSystemReply(*reply).fileError == kFileNotFound ? StoredFile::kNotStored : StoredFile::kUnknown;
 }
 
 std::optional<StorageInventory> QueryPjlStorage(const PjlPrinter& printer) {

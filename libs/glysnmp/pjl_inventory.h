@@ -71,6 +71,13 @@ enum class StoredFile { kStored, kNotStored, kUnknown };
 StoredFile QueryPjlStoredFile(const PjlPrinter& printer, std::string_view path,
                               std::optional<uint64_t>* size = nullptr);
 
+// Up to `bytes` bytes from the start of the file at `path` (a PJL path),
+// by FSUPLOAD into `head`, so that a download can tell its own copy from an
+// older one of the same name: stored when the printer gave them, not stored
+// when it says there is no such file, unknown otherwise (as for
+// QueryPjlStoredFile).
+StoredFile UploadPjlFileHead(const PjlPrinter& printer, std::string_view path, uint32_t bytes, std::string* head);
+
 // The printer's volumes from INFO FILESYS; nullopt when it did not answer.
 std::optional<StorageInventory> QueryPjlStorage(const PjlPrinter& printer);
 

@@ -4,6 +4,8 @@
 #include <array>
 #include <charconv>
 
+#include "reply_text.h"
+
 namespace glysnmp {
 namespace {
 
@@ -24,14 +26,6 @@ std::vector<std::string_view> ReplyLines(std::string_view reply) {
   return lines;
 }
 
-template <typename Number>
-std::optional<Number> NumberAt(std::string_view text) {
-  Number value{};
-  auto [next, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (error != std::errc() || next == text.data()) return std::nullopt;
-  return value;
-}
-
 // A number that is the whole of `text`: "12abc", "+5" or one too large is
 // none.
 std::optional<uint64_t> WholeNumber(std::string_view text) {
@@ -41,15 +35,11 @@ std::optional<uint64_t> WholeNumber(std::string_view text) {
   return value;
 }
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
-
 std::string_view Trimmed(std::string_view text) {
   while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
   while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
   return text;
 }
-
-char Upper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
 
 // Whether `text` starts with `word` (in capitals), in any case.
 bool StartsWithWord(std::string_view text, std::string_view word) {
@@ -98,14 +88,6 @@ std::optional<std::string> QuotedValue(std::string_view line, std::string_view k
   std::string_view text = line.substr(key.size() + 1);
   text = text.substr(0, text.find('"'));
   return std::string(text.substr(0, kMostPjlNameBytes));
-}
-
-bool Printable(std::string_view name) {
-  if (name.empty()) return false;
-  for (unsigned char c : name) {
-    if (c < 0x20 || c == 0x7F) return false;
-  }
-  return true;
 }
 
 }  // namespace

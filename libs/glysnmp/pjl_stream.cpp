@@ -4,14 +4,12 @@
 #include <cstdint>
 
 #include "pjl_reply.h"
+#include "reply_text.h"
 
 namespace glysnmp {
 namespace {
 
 constexpr size_t kNotFound = std::string_view::npos;
-
-char Upper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
 // "@PJL" and the command word after it, in capitals; empty when `line` is
 // no PJL line. `rest` is set to where the words after the command start.

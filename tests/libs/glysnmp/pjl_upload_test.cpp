@@ -1,6 +1,6 @@
 // Reading back the first bytes of a file the virtual printer holds, as a
 // download's check does to tell its own copy from an older one.
-#include "pjl_upload.h"
+#include "pjl_inventory.h"
 
 #include <gtest/gtest.h>
 
