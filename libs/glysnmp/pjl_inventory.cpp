@@ -159,7 +159,10 @@ PjlStatus ListFontFiles(PjlClient& client, std::vector<FontFile>* files) {
           if (!seen.insert(found.name).second) continue;
           added = true;
           const bool dots = found.name == "." || found.name == "..";
-          if (!found.directory && !dots && files->size() < kMostFontFiles) {
+          // A name with a quote in it cannot be named in a command: quoted,
+          // it would end early and name another file (`a" b` deletes `a`).
+          const bool quotable = found.name.find('"') == std::string::npos;
+          if (!found.directory && !dots && quotable && files->size() < kMostFontFiles) {
             files->push_back({path + "\\" + found.name, 0, volume.location, &folder});
           }
         }

@@ -12,11 +12,13 @@
 
 #include <poll.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <fstream>
 #include <functional>
 #include <iterator>
+#include <mutex>
 #include <thread>
 
 #include "glysnmp_test_support.h"
@@ -382,6 +384,31 @@ TEST(PjlBounds, ListingsAndDeletionsEndAtTheirRequestCapAndDeadline) {
   hostile.settings.clock = &clock;
   EXPECT_EQ(ReadPjlFonts(hostile).status, PjlStatus::kDeadlinePassed);
   EXPECT_EQ(DeletePjlFont(hostile, kFirstFontIndexForTest), PjlStatus::kDeadlinePassed);
+}
+
+// A file name with a quote would end the name early in a command that
+// quotes it: deleting `Bulk01" X` would delete Bulk01.
+TEST(PjlBounds, NoCommandNamesAFileWhoseNameBreaksItsQuotes) {
+  std::mutex lock;
+  std::vector<std::string> commands;
+  HostilePjlPrinter printer("127.66.8.12", [&](const std::string& command) {
+    {
+      std::lock_guard<std::mutex> guard(lock);
+      commands.push_back(command);
+    }
+    if (command.rfind("FSDIRLIST", 0) != 0) return OneDiskTable(command);
+    if (command.find("pcl\\fonts") == std::string::npos) return "@PJL " + command + "\r\n\f";
+    return "@PJL " + command + "\r\nBulk01 TYPE=FILE SIZE=9\r\nBulk01\" X TYPE=FILE SIZE=9\r\n\f";
+  });
+  const PjlPrinter hostile{AddressOf("127.66.8.12"), 0, {printer.port(), 2000}};
+  const PjlFonts read = ReadPjlFonts(hostile);
+  ASSERT_EQ(read.status, PjlStatus::kAnswered);
+  ASSERT_EQ(read.fonts.size(), 1u);
+  EXPECT_STREQ(read.fonts[0].name, "Bulk01");
+  std::lock_guard<std::mutex> guard(lock);
+  for (const std::string& command : commands) {
+    EXPECT_EQ(std::count(command.begin(), command.end(), '"') % 2, 0) << command;
+  }
 }
 
 TEST_F(PjlInventory, APrinterWithoutFontsAnswersAnEmptyList) {
