@@ -18,6 +18,8 @@
 #include <string>
 #include <thread>
 
+#include "loopback_listener.h"
+
 class HostileIppPrinter {
  public:
   struct Request {
@@ -31,17 +33,8 @@ class HostileIppPrinter {
   using Answer = std::function<std::string(const Request&)>;
 
   explicit HostileIppPrinter(Answer answer, const char* address = "127.0.0.1") : answer_(std::move(answer)) {
-    listener_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    const int on = 1;
-    setsockopt(listener_, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
-    sockaddr_in where{};
-    where.sin_family = AF_INET;
-    inet_pton(AF_INET, address, &where.sin_addr);
-    socklen_t length = sizeof where;
-    bind(listener_, reinterpret_cast<sockaddr*>(&where), sizeof where);
-    listen(listener_, 8);
-    getsockname(listener_, reinterpret_cast<sockaddr*>(&where), &length);
-    port_ = ntohs(where.sin_port);
+    listener_ = ListenOnLoopback(address, port_);
+    EXPECT_GE(listener_, 0);
     thread_ = std::thread([this] { Serve(); });
   }
   ~HostileIppPrinter() {

@@ -22,6 +22,7 @@
 #include <thread>
 
 #include "glysnmp_test_support.h"
+#include "loopback_listener.h"
 #include "pjl_inventory.h"
 #include "pjl_reply.h"
 #include "virtual_printer_support.h"
@@ -285,15 +286,8 @@ class HostilePjlPrinter {
  public:
   HostilePjlPrinter(const std::string& address, std::function<std::string(const std::string&)> answer)
       : answer_(std::move(answer)) {
-    listener_ = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in bound{};
-    bound.sin_family = AF_INET;
-    bound.sin_addr.s_addr = htonl(AddressOf(address));
-    EXPECT_EQ(bind(listener_, reinterpret_cast<sockaddr*>(&bound), sizeof bound), 0);
-    EXPECT_EQ(listen(listener_, 4), 0);
-    socklen_t length = sizeof bound;
-    getsockname(listener_, reinterpret_cast<sockaddr*>(&bound), &length);
-    port_ = ntohs(bound.sin_port);
+    listener_ = ListenOnLoopback(address.c_str(), port_);
+    EXPECT_GE(listener_, 0);
     thread_ = std::thread([this] { Serve(); });
   }
   ~HostilePjlPrinter() {
