@@ -51,9 +51,16 @@ class UdpTest : public TransportTest {
     std::vector<uint8_t> bytes(length, fill);
     ASSERT_EQ(QTLSendPacket(sender_, Loopback(port_), bytes.data(), int32_t(length)), QTL_SUCCESS);
   }
-  // Lets the endpoint thread queue what was sent, without delivering it.
+  // Lets the thread receive what was sent, without delivering it: only the
+  // socket's notifications are handled.
   void WaitForQueued(int32_t records) {
-    for (int round = 0; round < 400 && Queued() < records; ++round) Sleep(5);
+    for (int round = 0; round < 400 && Queued() < records; ++round) {
+      MSG message;
+      while (PeekMessageA(&message, nullptr, QTLMSG_SOCKET, QTLMSG_SOCKET, PM_REMOVE)) {
+        DispatchMessageA(&message);
+      }
+      if (Queued() < records) Sleep(5);
+    }
     ASSERT_EQ(Queued(), records);
   }
   int32_t Queued() {
