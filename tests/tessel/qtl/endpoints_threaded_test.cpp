@@ -18,16 +18,24 @@ struct Peer {
   std::atomic<int> received{0};
 };
 
-void CountData(QTLEndpoint endpoint, int32_t event, int32_t, uintptr_t data) {
-  if (event != QTLEV_DATA) return;
-  auto* peer = reinterpret_cast<Peer*>(data);
+// Takes every queued datagram of the endpoint, each through `take`.
+template <typename Take>
+void TakeAll(QTLEndpoint endpoint, Take take) {
   uint8_t* bytes;
   int32_t length;
   int32_t status;
   while (QTLPacket packet = QTLAcquirePacket(endpoint, nullptr, &bytes, &length, &status)) {
-    if (status == QTL_SUCCESS) ++peer->received;
+    take(status, bytes, length);
     QTLReleasePacket(endpoint, packet);
   }
+}
+
+void CountData(QTLEndpoint endpoint, int32_t event, int32_t, uintptr_t data) {
+  if (event != QTLEV_DATA) return;
+  auto* peer = reinterpret_cast<Peer*>(data);
+  TakeAll(endpoint, [peer](int32_t status, const uint8_t*, int32_t) {
+    if (status == QTL_SUCCESS) ++peer->received;
+  });
 }
 
 QTLEndpoint OpenBound(Peer& peer) {
@@ -138,16 +146,12 @@ struct Sequence {
 void CheckOrder(QTLEndpoint endpoint, int32_t event, int32_t, uintptr_t data) {
   if (event != QTLEV_DATA) return;
   auto* sequence = reinterpret_cast<Sequence*>(data);
-  uint8_t* bytes;
-  int32_t length;
-  int32_t status;
-  while (QTLPacket packet = QTLAcquirePacket(endpoint, nullptr, &bytes, &length, &status)) {
+  TakeAll(endpoint, [sequence](int32_t status, const uint8_t* bytes, int32_t length) {
     uint32_t number = 0;
     if (status == QTL_SUCCESS && length == sizeof number) std::memcpy(&number, bytes, length);
     sequence->ordered = sequence->ordered && number == sequence->count;
     ++sequence->count;
-    QTLReleasePacket(endpoint, packet);
-  }
+  });
 }
 
 // The thread receives its datagrams itself while it handles messages, and
