@@ -4,10 +4,11 @@
 // client's notifier takes the echoes the same way; the thread runs its
 // message loop, whose wake-ups run QTLProcessData. Against the same echo as
 // a plain epoll loop in the same run. The "ratio" counter is the transport
-// layer's datagrams per second over epoll's. Every datagram crosses an
-// endpoint thread and the owner's wake on each side, hand-offs that the
-// single-threaded loop does not have; on a busy machine run it as
-// `chrt -f 10 transport_bench`. Settings come from the user's profile store.
+// layer's datagrams per second over epoll's. The thread receives both
+// endpoints' datagrams itself while it handles its messages, as the epoll
+// loop does, so neither exchange hands a datagram to another thread; on a
+// busy machine run it as `chrt -f 10 transport_bench`. Settings come from
+// the user's profile store.
 //
 // The round trip sends one datagram at a time from the client endpoint to
 // the echoing server endpoint and the next once its echo has been taken,

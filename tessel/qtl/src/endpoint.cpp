@@ -15,23 +15,18 @@ namespace {
 
 constexpr DWORD kThreadWait = 30000;
 
-// The endpoint's window lives on this thread, which receives the socket's
-// notifications and queues what they bring until the window is closed.
+// The endpoint's window lives on this thread until the window is closed.
+// Unless the owner receives itself, the socket's notifications come here
+// and what they bring is queued for the owner.
 DWORD EndpointThread(void* parameter) {
   Endpoint& endpoint = *static_cast<Endpoint*>(parameter);
-  HWND window = CreateWindowExA(0, "QTL32", nullptr, 0, 0, 0, 0, 0, nullptr, nullptr, nullptr,
-                                nullptr);
+  HWND window = CreateLayerWindow();
   int32_t status = QTL_SUCCESS;
   if (!window) {
     status = QTLERR_INTERNAL;
   } else {
     SetWindowLongPtrA(window, 0, reinterpret_cast<LONG_PTR>(&endpoint));
-    LONG events = endpoint.transport.mode & (WS_FD_READ | WS_FD_WRITE);
-    if (FindTransportOps(endpoint.protocol)->stream) events |= WS_FD_CONNECT | WS_FD_CLOSE;
-    if (Winsock().WSAAsyncSelect(endpoint.transport.socket, window, QTLMSG_SOCKET, events) != 0) {
-      LogFailedCall("WSAAsyncSelect");
-      status = QTLERR_TRANSPORT_ERR;
-    }
+    status = SelectNotifications(endpoint, endpoint.notifyWindow ? endpoint.notifyWindow : window);
   }
   endpoint.window = window;
   endpoint.startStatus = status;
@@ -71,6 +66,7 @@ bool JoinEndpointThread(Endpoint& endpoint) {
 }
 
 void FreeEndpoint(Endpoint* endpoint) {
+  DeleteCriticalSection(&endpoint->receiveLock);
   DeleteCriticalSection(&endpoint->queueLock);
   std::free(endpoint);
 }
@@ -89,6 +85,7 @@ Endpoint* OpenEndpoint(uint32_t protocol, int32_t mode, int32_t* status) {
   endpoint->protocol = protocol;
   endpoint->ownerThread = GetCurrentThreadId();
   InitializeCriticalSection(&endpoint->queueLock);
+  InitializeCriticalSection(&endpoint->receiveLock);
   endpoint->transport.endpoint = endpoint;
   *status = ops->open(*endpoint, mode);
   if (*status < 0) {
@@ -96,6 +93,7 @@ Endpoint* OpenEndpoint(uint32_t protocol, int32_t mode, int32_t* status) {
     return nullptr;
   }
   *status = RegisterEndpoint(endpoint);
+  endpoint->notifyWindow = ReceivingWindow(*endpoint);
   if (*status == QTL_SUCCESS) *status = StartEndpointThread(*endpoint);
   if (*status == QTL_SUCCESS) return endpoint;
   if (!JoinEndpointThread(*endpoint)) {
@@ -123,6 +121,32 @@ unsigned long HandleNumber(QTLEndpoint endpoint) {
 }
 
 }  // namespace
+
+HWND ReceivingWindow(const Endpoint& endpoint) {
+  const ThreadContext* context = CurrentContext();
+  const bool ownerReceives =
+      context && !context->wakeCallback && !FindTransportOps(endpoint.protocol)->stream;
+  return ownerReceives ? context->window : endpoint.window;
+}
+
+int32_t SelectNotifications(Endpoint& endpoint, HWND window) {
+  LONG events = endpoint.transport.mode & (WS_FD_READ | WS_FD_WRITE);
+  if (FindTransportOps(endpoint.protocol)->stream) events |= WS_FD_CONNECT | WS_FD_CLOSE;
+  if (Winsock().WSAAsyncSelect(endpoint.transport.socket, window, QTLMSG_SOCKET, events) != 0) {
+    LogFailedCall("WSAAsyncSelect");
+    return QTLERR_TRANSPORT_ERR;
+  }
+  endpoint.notifyWindow = window;
+  return QTL_SUCCESS;
+}
+
+void RouteNotifications() {
+  for (Endpoint* endpoint = ThreadEndpoints(); endpoint; endpoint = endpoint->next) {
+    HWND window = ReceivingWindow(*endpoint);
+    // A failed move leaves the notifications where they were.
+    if (window != endpoint->notifyWindow) SelectNotifications(*endpoint, window);
+  }
+}
 
 const TransportOps* FindTransportOps(uint32_t protocol) {
   static const TransportOps* const kOps[] = {&kUdpOps, &kIpxOps, &kTcpOps, &kSpxOps};

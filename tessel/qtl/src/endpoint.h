@@ -52,8 +52,14 @@ struct QTLEndpointRecord {
   HANDLE startEvent;
   HANDLE thread;
   HWND window;  // the endpoint thread's; set before startEvent is signalled
+  // Where the socket's notifications go: the endpoint thread's window, or
+  // the owner's own (see RouteNotifications). Owner thread only.
+  HWND notifyWindow;
   int32_t startStatus;
   CRITICAL_SECTION queueLock;
+  // Held while the socket is drained, so that two threads draining one
+  // socket while its notifications move between them keep the order.
+  CRITICAL_SECTION receiveLock;
   tessel::qtl::TransportState transport;
   QTLPacketRecord* queueHead;
   QTLPacketRecord* queueTail;
@@ -89,8 +95,31 @@ void QueueRecord(Endpoint& endpoint, uint8_t* data, int32_t length, const NetAdd
                  int32_t status, int32_t kind);
 // Frees every record of a closed endpoint.
 void FreeRecords(Endpoint& endpoint);
-// Socket notification, on the endpoint thread.
+// Socket notification, on the thread whose window the socket is selected
+// to.
 void OnSocketNotification(Endpoint& endpoint, LPARAM lParam);
+// A socket notification that reached the owner's own window: handled for
+// the calling thread's endpoint of that socket, if it still has one.
+void OnOwnerSocketNotification(SOCKET socket, LPARAM lParam);
+
+// The window an endpoint's socket notifications go to. A datagram
+// endpoint whose owner handles its messages has them sent to the owner's
+// own window: the owner then receives while it waits for messages, without
+// a hand-off through the endpoint thread. In wake-function mode, where the
+// owner may not handle messages, and for streams they go to the endpoint
+// thread's window (null before that thread has made it). Owner thread.
+HWND ReceivingWindow(const Endpoint& endpoint);
+// Selects the socket to `window` for the notifications of its mode.
+int32_t SelectNotifications(Endpoint& endpoint, HWND window);
+// For callers that take data or run QTLProcessData without handling
+// messages: an endpoint whose owner receives itself and that asked for data
+// reads what waits on its socket now. Owner thread.
+void ReceiveNow(Endpoint& endpoint);
+// The same for every endpoint of the calling thread.
+void ReceiveNowOnThread();
+// Moves the calling thread's endpoints to their receiving windows, after
+// the thread entered or left wake-function mode.
+void RouteNotifications();
 // Delivers the oldest unreported event of the calling thread's endpoints;
 // false when there was none.
 bool DeliverOneEvent();

@@ -368,6 +368,7 @@ int32_t QTLInitEx(uint32_t protocols, QTLWakeFunction wakeFunction, uintptr_t us
   context->wakeCallback = wakeFunction;
   context->exActive = 1;
   context->exProtocols = protocols;
+  RouteNotifications();
   return QTL_SUCCESS;
 }
 
@@ -386,6 +387,7 @@ int32_t QTLCleanupEx(void) {
   context->wakeCallback = nullptr;
   context->exActive = 0;
   context->exProtocols = 0;
+  RouteNotifications();
   return QTLCleanup(protocols);
 }
 
@@ -407,7 +409,14 @@ int32_t QTLValidateCleanup(void) { return 1; }
 
 int32_t QTLValidateContextCleanup(void) { return CurrentContext() ? 0 : 1; }
 
+// A thread that calls it without handling its messages still receives
+// what its endpoints' sockets hold.
 void QTLProcessData(void) {
+  ReceiveNowOnThread();
+  ProcessData();
+}
+
+void tessel::qtl::ProcessData() {
   int32_t pendingCancel = 0;
   {
     CriticalSectionLock lock(RegistryLock());

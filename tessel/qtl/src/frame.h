@@ -90,6 +90,10 @@ void UnregisterEndpoint(Endpoint* endpoint);
 // The calling thread's endpoints, newest first (owner thread only).
 Endpoint* ThreadEndpoints();
 
+// What QTLProcessData does once the thread's sockets have been looked at:
+// what a wake-up message runs, the thread being in its message loop.
+void ProcessData();
+
 // Sets or clears a transport's bit in the loaded-transports mask (init
 // lock held).
 void MarkLoaded(uint32_t transport, bool loaded);

@@ -8,6 +8,11 @@
 namespace tessel::qtl {
 namespace {
 
+// Set while a notifier runs. The thread then has just received what its
+// sockets held, and what comes later is announced by their notifications,
+// so an acquire that finds nothing need not look at the socket.
+thread_local bool notifying;
+
 void Unlink(Endpoint& endpoint, QTLPacketRecord* record) {
   (record->prev ? record->prev->next : endpoint.queueHead) = record->next;
   (record->next ? record->next->prev : endpoint.queueTail) = record->prev;
@@ -29,6 +34,11 @@ QTLPacketRecord* OldestUntakenData(Endpoint& endpoint) {
     if (record->kind == kRecordData && !record->acquired) return record;
   }
   return nullptr;
+}
+
+bool HasUntakenData(Endpoint& endpoint) {
+  CriticalSectionLock lock(endpoint.queueLock);
+  return OldestUntakenData(endpoint) != nullptr;
 }
 
 void HandOut(const QTLPacketRecord& record, NetAddress* from, int32_t* status) {
@@ -105,6 +115,7 @@ void OnSocketNotification(Endpoint& endpoint, LPARAM lParam) {
   const WORD event = WSAGETSELECTEVENT(lParam);
   const WORD error = WSAGETSELECTERROR(lParam);
   if (event == WS_FD_READ) {
+    CriticalSectionLock lock(endpoint.receiveLock);
     FindTransportOps(endpoint.protocol)->drain(endpoint);
     return;
   }
@@ -114,6 +125,28 @@ void OnSocketNotification(Endpoint& endpoint, LPARAM lParam) {
   if (event == WS_FD_CLOSE) kind = kRecordClosed;
   const int32_t status = kind == kRecordOther || error != 0 ? QTLERR_TRANSPORT_ERR : QTL_SUCCESS;
   QueueRecord(endpoint, nullptr, 0, nullptr, status, kind);
+}
+
+void ReceiveNow(Endpoint& endpoint) {
+  const bool ownerReceives = endpoint.notifyWindow && endpoint.notifyWindow != endpoint.window;
+  if (!ownerReceives || !(endpoint.transport.mode & QTL_MODE_READ)) return;
+  CriticalSectionLock lock(endpoint.receiveLock);
+  FindTransportOps(endpoint.protocol)->drain(endpoint);
+}
+
+void ReceiveNowOnThread() {
+  for (Endpoint* endpoint = ThreadEndpoints(); endpoint; endpoint = endpoint->next) {
+    ReceiveNow(*endpoint);
+  }
+}
+
+void OnOwnerSocketNotification(SOCKET socket, LPARAM lParam) {
+  for (Endpoint* endpoint = ThreadEndpoints(); endpoint; endpoint = endpoint->next) {
+    if (endpoint->transport.socket == socket) {
+      OnSocketNotification(*endpoint, lParam);
+      return;
+    }
+  }
 }
 
 bool DeliverOneEvent() {
@@ -151,7 +184,12 @@ bool DeliverOneEvent() {
     if (kind == kRecordConnected) endpoint->transport.connected = status == QTL_SUCCESS;
     if (kind == kRecordClosed) endpoint->transport.connected = 0;
     const int32_t notified = kind == kRecordClosed ? QTLEV_CONNECT : kind;
-    if (endpoint->notifier) endpoint->notifier(endpoint, notified, status, endpoint->notifierData);
+    if (endpoint->notifier) {
+      const bool outer = notifying;
+      notifying = true;
+      endpoint->notifier(endpoint, notified, status, endpoint->notifierData);
+      notifying = outer;
+    }
     return true;
   }
   return false;
@@ -168,6 +206,7 @@ QTLPacket QTLAcquirePacket(QTLEndpoint endpoint, NetAddress* from, uint8_t** dat
   QTLPacketRecord* record = nullptr;
   if (!data || !length) own = QTLERR_INVALID_PARAM;
   if (own == QTL_SUCCESS) {
+    if (!notifying && !HasUntakenData(*endpoint)) ReceiveNow(*endpoint);
     CriticalSectionLock lock(endpoint->queueLock);
     record = OldestUntakenData(*endpoint);
     if (record) {

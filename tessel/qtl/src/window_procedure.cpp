@@ -10,7 +10,7 @@ intptr_t DummyWindowMessageHandler(void* handle, uint32_t message, uintptr_t wPa
       if (endpoint) PostQuitMessage(0);
       break;
     case QTLMSG_WAKE:
-      QTLProcessData();
+      tessel::qtl::ProcessData();
       break;
     case QTLMSG_CLOSE: {
       MSG dropped;
@@ -20,7 +20,11 @@ intptr_t DummyWindowMessageHandler(void* handle, uint32_t message, uintptr_t wPa
       return 0;
     }
     case QTLMSG_SOCKET:
-      if (endpoint) tessel::qtl::OnSocketNotification(*endpoint, lParam);
+      if (endpoint) {
+        tessel::qtl::OnSocketNotification(*endpoint, lParam);
+      } else {
+        tessel::qtl::OnOwnerSocketNotification(SOCKET(wParam), lParam);
+      }
       break;
     case QTLMSG_NAME_DONE:
     case QTLMSG_ADDR_DONE:

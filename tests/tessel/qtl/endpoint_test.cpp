@@ -51,9 +51,16 @@ class UdpTest : public TransportTest {
     std::vector<uint8_t> bytes(length, fill);
     ASSERT_EQ(QTLSendPacket(sender_, Loopback(port_), bytes.data(), int32_t(length)), QTL_SUCCESS);
   }
-  // Lets the endpoint thread queue what was sent, without delivering it.
+  // Lets the thread receive what was sent, without delivering it: only the
+  // socket's notifications are handled.
   void WaitForQueued(int32_t records) {
-    for (int round = 0; round < 400 && Queued() < records; ++round) Sleep(5);
+    for (int round = 0; round < 400 && Queued() < records; ++round) {
+      MSG message;
+      while (PeekMessageA(&message, nullptr, QTLMSG_SOCKET, QTLMSG_SOCKET, PM_REMOVE)) {
+        DispatchMessageA(&message);
+      }
+      if (Queued() < records) Sleep(5);
+    }
     ASSERT_EQ(Queued(), records);
   }
   int32_t Queued() {
@@ -254,8 +261,9 @@ TEST_F(TransportTest, LargestDatagramFollowsMtuOrTheSocketsBuffers) {
   EXPECT_EQ(MaxPacketWith(8192, 8192, 700), 700u);
 }
 
-// A receive that fails on the endpoint thread, which holds no context, is
-// logged and reaches the owner as a record.
+// A receive that fails on the endpoint thread (which receives for a thread
+// in wake-function mode) holds no context; it is logged and reaches the
+// owner as a record.
 LPFN_WSAGETLASTERROR realLastError;
 thread_local int failedReceive;
 int FailingRecvfrom(SOCKET, char*, int, int, SOCKADDR*, int*) {
@@ -275,6 +283,7 @@ TEST_F(TransportTest, FailuresOnTheEndpointThreadAreLoggedAndQueued) {
   {
     ReplacedSocketModule failing(
         {{"recvfrom", AsProc(FailingRecvfrom)}, {"WSAGetLastError", AsProc(LastError)}});
+    ASSERT_EQ(QTLInitEx(0, [](uint32_t, uintptr_t) {}, 0), QTL_SUCCESS);
     int32_t status;
     QTLEndpoint receiver = QTLOpenEndpoint(QTL_PROTO_UDP, QTL_MODE_READ, &status);
     QTLEndpoint sender = QTLOpenEndpoint(QTL_PROTO_UDP, 0, &status);
@@ -293,6 +302,7 @@ TEST_F(TransportTest, FailuresOnTheEndpointThreadAreLoggedAndQueued) {
     EXPECT_EQ(length, 0);
     EXPECT_EQ(QTLCloseEndpoint(receiver), QTL_SUCCESS);
     EXPECT_EQ(QTLCloseEndpoint(sender), QTL_SUCCESS);
+    EXPECT_EQ(QTLCleanupEx(), QTL_SUCCESS);
   }
   {
     ReplacedSocketModule busy(

@@ -1,4 +1,5 @@
 #include <atomic>
+#include <cstring>
 #include <thread>
 #include <vector>
 
@@ -17,16 +18,24 @@ struct Peer {
   std::atomic<int> received{0};
 };
 
-void CountData(QTLEndpoint endpoint, int32_t event, int32_t, uintptr_t data) {
-  if (event != QTLEV_DATA) return;
-  auto* peer = reinterpret_cast<Peer*>(data);
+// Takes every queued datagram of the endpoint, each through `take`.
+template <typename Take>
+void TakeAll(QTLEndpoint endpoint, Take take) {
   uint8_t* bytes;
   int32_t length;
   int32_t status;
   while (QTLPacket packet = QTLAcquirePacket(endpoint, nullptr, &bytes, &length, &status)) {
-    if (status == QTL_SUCCESS) ++peer->received;
+    take(status, bytes, length);
     QTLReleasePacket(endpoint, packet);
   }
+}
+
+void CountData(QTLEndpoint endpoint, int32_t event, int32_t, uintptr_t data) {
+  if (event != QTLEV_DATA) return;
+  auto* peer = reinterpret_cast<Peer*>(data);
+  TakeAll(endpoint, [peer](int32_t status, const uint8_t*, int32_t) {
+    if (status == QTL_SUCCESS) ++peer->received;
+  });
 }
 
 QTLEndpoint OpenBound(Peer& peer) {
@@ -126,6 +135,73 @@ TEST_F(TransportTest, AWakeFunctionThreadIsWokenFromTheEndpointThread) {
   EXPECT_EQ(QTLCloseEndpoint(listener), QTL_SUCCESS);
   EXPECT_EQ(QTLCloseEndpoint(sender), QTL_SUCCESS);
   EXPECT_EQ(QTLCleanupEx(), QTL_SUCCESS);
+  CloseHandle(wake);
+}
+
+struct Sequence {
+  std::atomic<uint32_t> count{0};
+  bool ordered = true;
+};
+
+void CheckOrder(QTLEndpoint endpoint, int32_t event, int32_t, uintptr_t data) {
+  if (event != QTLEV_DATA) return;
+  auto* sequence = reinterpret_cast<Sequence*>(data);
+  TakeAll(endpoint, [sequence](int32_t status, const uint8_t* bytes, int32_t length) {
+    uint32_t number = 0;
+    if (status == QTL_SUCCESS && length == sizeof number) std::memcpy(&number, bytes, length);
+    sequence->ordered = sequence->ordered && number == sequence->count;
+    ++sequence->count;
+  });
+}
+
+// The thread receives its datagrams itself while it handles messages, and
+// through the endpoint thread while it is in wake-function mode; switching
+// back and forth while datagrams stream in loses and reorders none.
+TEST_F(TransportTest, DatagramsKeepTheirOrderWhileReceivingMovesBetweenThreads) {
+  constexpr uint32_t kDatagrams = 3000;
+  constexpr uint32_t kBatch = 25;
+  ASSERT_EQ(QTLInit(QTL_PROTO_UDP), QTL_SUCCESS);
+  int32_t status;
+  QTLEndpoint listener = QTLOpenEndpoint(QTL_PROTO_UDP, QTL_MODE_READ, &status);
+  ASSERT_NE(listener, nullptr);
+  Sequence sequence;
+  QTLInstallNotifier(listener, CheckOrder, reinterpret_cast<uintptr_t>(&sequence));
+  ASSERT_EQ(QTLBind(listener, 0), QTL_SUCCESS);
+  const auto port = uint16_t(QTLGetInfo(listener, QTLINFO_LOCAL_PORT, nullptr));
+
+  std::thread sender([&] {
+    ASSERT_EQ(QTLInit(QTL_PROTO_UDP), QTL_SUCCESS);
+    int32_t opened;
+    QTLEndpoint endpoint = QTLOpenEndpoint(QTL_PROTO_UDP, 0, &opened);
+    NetAddress to{};
+    to.protocol = QTL_PROTO_UDP;
+    to.u.ip.port = port;
+    to.u.ip.address = 0x7F000001u;
+    for (uint32_t number = 0; number < kDatagrams; ++number) {
+      // Batches small enough for the socket's buffer.
+      for (int i = 0; i < 2000 && number - sequence.count >= kBatch; ++i) Sleep(1);
+      QTLSendPacket(endpoint, to, reinterpret_cast<const uint8_t*>(&number), sizeof number);
+    }
+    QTLCloseEndpoint(endpoint);
+    QTLCleanup(QTL_PROTO_UDP);
+  });
+  HANDLE wake = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+  for (int round = 0; round < 4000 && sequence.count < kDatagrams; ++round) {
+    if (round % 4 == 0) {
+      ASSERT_EQ(QTLInitEx(0, SignalWake, reinterpret_cast<uintptr_t>(wake)), QTL_SUCCESS);
+      WaitForSingleObject(wake, 2);
+      QTLProcessData();
+      ASSERT_EQ(QTLCleanupEx(), QTL_SUCCESS);
+    } else {
+      MsgWaitForMultipleObjects(0, nullptr, FALSE, 2, QS_ALLINPUT);
+      Pump();
+    }
+  }
+  sender.join();
+  EXPECT_EQ(sequence.count, kDatagrams);
+  EXPECT_TRUE(sequence.ordered);
+  EXPECT_EQ(QTLCloseEndpoint(listener), QTL_SUCCESS);
+  EXPECT_EQ(QTLCleanup(QTL_PROTO_UDP), QTL_SUCCESS);
   CloseHandle(wake);
 }
 
