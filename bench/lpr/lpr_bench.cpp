@@ -9,8 +9,6 @@
 // in the same run, taking turns, each the best of ten. The "ratio" counter
 // (LPR over raw) should stay at 3 or below.
 #include <benchmark/benchmark.h>
-#include <arpa/inet.h>
-#include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -26,6 +24,7 @@
 
 #include "download/job_port.h"
 #include "download/lpr.h"
+#include "loopback_listener.h"
 #include "lpd_receiver.h"
 
 namespace {
@@ -63,15 +62,8 @@ class BenchJob {
 class RawReceiver {
  public:
   RawReceiver() {
-    listener_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    if (listener_ < 0 || bind(listener_, reinterpret_cast<sockaddr*>(&address), length) != 0 ||
-        listen(listener_, 1) != 0 || getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &length) != 0)
-      throw std::runtime_error("RawReceiver: cannot listen on loopback");
-    port_ = ntohs(address.sin_port);
+    listener_ = ListenOnLoopback("127.0.0.1", port_);
+    if (listener_ < 0) throw std::runtime_error("RawReceiver: cannot listen on loopback");
     thread_ = std::thread([this] {
       const int connection = accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC);
       std::vector<char> buffer(1 << 16);
