@@ -36,7 +36,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   for (size_t i = 0; i < saved->size(); ++i)
     if ((*again)[i].address != (*saved)[i].address ||
         (*again)[i].port.value_or(JobPort::Lpr) != settings.Get((*saved)[i].address).port ||
-        (*again)[i].verify.value_or(true) != settings.Get((*saved)[i].address).verifyDownloads)
+        (*again)[i].verify.value_or(true) != settings.Get((*saved)[i].address).verifyDownloads ||
+        (*again)[i].lprPacing.value_or(LprPacing::Classic) != settings.Get((*saved)[i].address).lprPacing)
       std::abort();
   return 0;
 }

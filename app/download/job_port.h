@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "download/job_folder.h"
@@ -37,6 +38,9 @@ struct JobPortSettings {
   uint32_t connectTimeoutMs = kLprConnectTimeoutMs;
   uint32_t noProgressMs = kNoProgressLimitMs;
   uint32_t jobStateLimitMs = kIppJobStateLimitMs;
+  // The pacing of LPR jobs; unset, each printer's own from the run's
+  // printer settings (RunPrinterSettings), looked up by its address.
+  std::optional<LprPacing> lprPacing;
 };
 
 // The system clock, the default limits and the ports 515, 9100 and 631,

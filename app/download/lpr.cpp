@@ -15,6 +15,8 @@ constexpr uint32_t kCommandPauseMs = 250;
 constexpr uint32_t kBlockPauseMs = 10;
 constexpr uint32_t kClosingPauseMs = 200;
 constexpr size_t kBlockSize = 1024;
+// Without pacing the data goes in sends as large as the job file is read in.
+constexpr size_t kUnpacedBlockSize = 64 * 1024;
 constexpr size_t kMostSourceNameChars = 31;
 
 struct ResultRow {
@@ -55,13 +57,19 @@ std::string ControlFile(const std::string& host, const std::string& job,
          "N" + sourceName + "\n";                 // the name it came from
 }
 
-// Steps 10 to 12 of the exchange: the data file in 1024-byte blocks, then the
-// rest and the closing NUL in one send, then its acknowledgement.
+// A fixed wait of the paced exchange; none without pacing.
+void Pause(const LprSettings& settings, uint32_t ms) {
+  if (settings.pacing == LprPacing::Classic) settings.clock->SleepMs(ms);
+}
+
+// The data file in whole blocks (1024 bytes each, paced), then the rest and
+// the closing NUL in one send, then its acknowledgement.
 int SendDataFile(LprSocket& socket, const JobFile& jobFile, uintmax_t size, const LprSettings& settings) {
-  const uintmax_t inBlocks = size - size % kBlockSize;  // the bytes of the whole blocks
-  const int sent = SendJobFileInChunks(jobFile, inBlocks, kBlockSize, [&](const char* block, size_t length) {
+  const size_t blockSize = settings.pacing == LprPacing::Classic ? kBlockSize : kUnpacedBlockSize;
+  const uintmax_t inBlocks = size - size % blockSize;  // the bytes of the whole blocks
+  const int sent = SendJobFileInChunks(jobFile, inBlocks, blockSize, [&](const char* block, size_t length) {
     if (int error = socket.Send(block, length)) return error;
-    settings.clock->SleepMs(kBlockPauseMs);
+    Pause(settings, kBlockPauseMs);
     return 0;
   });
   if (sent != 0) return sent;
@@ -125,7 +133,6 @@ int SubmitLprJobOn(LprSocket& socket, const char* printerAddress, const JobFile&
 
   if (int result = socket.Connect(printerAddress, settings.port, settings.connectTimeoutMs)) return result;
 
-  Clock& clock = *settings.clock;
   const std::string host(hostName);
   const std::string job = MakeJobNumber(jobNumber);
 
@@ -133,7 +140,7 @@ int SubmitLprJobOn(LprSocket& socket, const char* printerAddress, const JobFile&
   if (int result = SendAcknowledged(socket, receiveJob, LPR_ERR_QUEUE_REFUSED, settings)) {
     return result;
   }
-  clock.SleepMs(kCommandPauseMs);
+  Pause(settings, kCommandPauseMs);
 
   std::string control = ControlFile(host, job, LprSourceName(jobFile.path().c_str()));
   std::string controlCommand =
@@ -142,21 +149,21 @@ int SubmitLprJobOn(LprSocket& socket, const char* printerAddress, const JobFile&
           SendAcknowledged(socket, controlCommand, LPR_ERR_CONTROL_FILE_REFUSED, settings)) {
     return result;
   }
-  clock.SleepMs(kCommandPauseMs);
+  Pause(settings, kCommandPauseMs);
   control.push_back('\0');
   if (int result = SendAcknowledged(socket, control, LPR_ERR_CONTROL_FILE_REFUSED, settings)) {
     return result;
   }
 
   std::string dataCommand = "\x03" + std::to_string(size) + " dfA" + job + host + "\n";
-  clock.SleepMs(kCommandPauseMs);
+  Pause(settings, kCommandPauseMs);
   if (int result = SendAcknowledged(socket, dataCommand, LPR_ERR_DATA_FILE_REFUSED, settings)) {
     return result;
   }
 
   if (int result = SendDataFile(socket, jobFile, size, settings)) return result;
 
-  clock.SleepMs(kClosingPauseMs);
+  Pause(settings, kClosingPauseMs);
   socket.ShutdownSend();
   return 0;
 }

@@ -2,10 +2,11 @@
 // "lp": one connection per job, a control file that prints and then deletes
 // one data file, and the job file as that data file.
 //
-// The exchange is paced by fixed waits (250 ms after the job command and
-// after each subcommand, 10 ms after each 1024-byte block, 200 ms before the
-// connection is shut down) that older printers rely on. Every wait goes
-// through the Clock of the settings. The printer's one-byte acknowledgement
+// By default the exchange is paced by fixed waits (250 ms after the job
+// command and after each subcommand, 10 ms after each 1024-byte block,
+// 200 ms before the connection is shut down) that older printers rely on;
+// without pacing it sends as fast as TCP allows. Every wait goes through the
+// Clock of the settings. The printer's one-byte acknowledgement
 // is read after the job command, after each subcommand and after each file;
 // a missing or non-zero one fails the job.
 //
@@ -22,6 +23,7 @@
 
 #include "download/job_folder.h"
 #include "printers/clock.h"
+#include "printers/printer_settings.h"
 
 class LprSocket;
 
@@ -70,6 +72,7 @@ struct LprSettings {
   // acknowledgement may wait without progress, on the clock.
   uint32_t connectTimeoutMs = kLprConnectTimeoutMs;
   uint32_t noProgressMs = kNoProgressLimitMs;
+  LprPacing pacing = LprPacing::Classic;
 };
 
 // The system clock, the default time-out and port 515, or the port that

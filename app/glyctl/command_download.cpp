@@ -108,7 +108,8 @@ int RunDownload(CommandRun& run) {
   const std::optional<ConversionOptions> conversion = ConversionOf(run);
   const std::optional<int> parallel = ParallelOf(run);
   const std::optional<std::optional<JobPort>> port = JobPortOf(run);
-  if (!format || !location || !conversion || !parallel || !port) return kExitUsage;
+  const std::optional<std::optional<LprPacing>> pacing = LprPacingOf(run);
+  if (!format || !location || !conversion || !parallel || !port || !pacing) return kExitUsage;
   // Nothing is sent unless every file is a resource and every printer answers.
   if (!CheckResourceFiles(run, files)) return kExitBadInput;
   const std::optional<ResourceNames> names = ResourceNamesOf(run, files);
@@ -119,6 +120,15 @@ int RunDownload(CommandRun& run) {
   if (targets.empty()) return failure;
 
   const bool verify = !run.line.Has("no-verify");
+  // --lpr-pacing for all, else what the list saved: the LPR job port paces
+  // each printer as the run's settings say.
+  if (*pacing) {
+    for (const PrinterRecord* printer : targets) {
+      PrinterSettings settings = RunPrinterSettings().Get(printer->address);
+      settings.lprPacing = **pacing;
+      RunPrinterSettings().Set(printer->address, settings);
+    }
+  }
   DownloadPlan plan;
   // --port and --no-verify for all, else what the list saved for a printer.
   for (const PrinterRecord* printer : targets) {

@@ -148,6 +148,14 @@ std::optional<std::optional<JobPort>> JobPortOf(CommandRun& run) {
   return std::nullopt;
 }
 
+std::optional<std::optional<LprPacing>> LprPacingOf(CommandRun& run) {
+  const std::optional<std::string> text = run.line.Value("lpr-pacing");
+  if (!text) return std::optional<LprPacing>();
+  if (const std::optional<LprPacing> pacing = ParseLprPacing(*text)) return pacing;
+  run.console.Message("--lpr-pacing is classic or none, not " + *text);
+  return std::nullopt;
+}
+
 std::optional<ConversionOptions> ConversionOf(CommandRun& run) {
   const std::string text = run.line.Value("convert").value_or("both");
   ConversionOptions options;

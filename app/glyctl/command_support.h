@@ -41,6 +41,9 @@ std::optional<StorageLocation> StorageLocationOf(CommandRun& run);
 // when not given (each printer keeps its own), nullopt with a message when
 // it names no port.
 std::optional<std::optional<JobPort>> JobPortOf(CommandRun& run);
+// --lpr-pacing classic|none for every printer of the command; none when not
+// given, nullopt with a message when it names no pacing.
+std::optional<std::optional<LprPacing>> LprPacingOf(CommandRun& run);
 std::optional<ConversionOptions> ConversionOf(CommandRun& run);
 
 // The answers of the "Form / Macro Name" question for the run.

@@ -43,7 +43,7 @@ const std::vector<CommandInfo>& GlyctlCommands() {
        true, {kFormat}, RunDelete},
       {"download",
        "[--to disk|flash] [--convert type1|pcl|both] [--macro-id N] [--form-name NAME] [--parallel N] [--no-verify] "
-       "[--port lpr|raw|ipp] FILE... --printers ADDRESS... | --printers-file LIST",
+       "[--port lpr|raw|ipp] [--lpr-pacing classic|none] FILE... --printers ADDRESS... | --printers-file LIST",
        "download fonts and resources to printers",
        "Sends every FILE to every printer over LPR, as the Resource Manager\n"
        "does: PostScript fonts as PostScript jobs, PCL fonts as PJL jobs, and\n"
@@ -63,6 +63,10 @@ const std::vector<CommandInfo>& GlyctlCommands() {
        "LPR queue (lpr, port 515, the default), their raw AppSocket port (raw,\n"
        "9100) or IPP (ipp, 631). A printer that takes no data for 30 s fails\n"
        "its job with \"The printer stopped taking data.\" (exit status 15).\n"
+       "--lpr-pacing none sends LPR jobs as fast as TCP allows, for printers\n"
+       "that need no pauses; classic (the default, or what a printer list\n"
+       "saved) keeps the fixed waits older printers rely on, about 20 s for a\n"
+       "2 MB job.\n"
        "After its files each printer is asked whether it holds them (its font\n"
        "table, else PJL FSQUERY): \"Downloaded\" when it does, \"Refused by the\n"
        "printer\" when it took a job but does not (exit status 13), \"Sent, not\n"
@@ -70,6 +74,7 @@ const std::vector<CommandInfo>& GlyctlCommands() {
        "nothing: every file sent is \"Sent, not confirmed\" and counts as done.\n",
        true,
        {kTo, kConvert, kMacroId, kFormName, {"parallel", OptionRule::kValue}, {"no-verify", OptionRule::kFlag}, kPort,
+        {"lpr-pacing", OptionRule::kValue},
         {"printers", OptionRule::kList}, {"printers-file", OptionRule::kValue}, kFormat},
        RunDownload},
       {"export", "[--to disk|flash] [--convert type1|pcl|both] [--macro-id N] [--form-name NAME] FILE... --out JOB.prn",

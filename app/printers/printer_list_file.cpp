@@ -35,6 +35,7 @@ bool ApplySetting(std::string_view field, SavedPrinter& printer) {
   else if (name == "storage") return ParseNumber(value, printer.storageOptions);
   else if (name == "snmp") return ParseNumber(value, printer.snmpLevel);
   else if (name == "port") return (printer.port = ParseJobPort(value)).has_value();
+  else if (name == "lpr-pacing") return (printer.lprPacing = ParseLprPacing(value)).has_value();
   else if (name == "verify") {
     if (value != "yes" && value != "no") return false;
     printer.verify = value == "yes";
@@ -70,6 +71,7 @@ std::string PrinterListText(const std::vector<const PrinterRecord*>& printers,
       const PrinterSettings kept = settings->Get(printer->address);
       text += std::string("\tport=") + JobPortName(kept.port);
       if (!kept.verifyDownloads) text += "\tverify=no";
+      if (kept.lprPacing != LprPacing::Classic) text += std::string("\tlpr-pacing=") + LprPacingName(kept.lprPacing);
     }
     text += "\n";
   }
@@ -119,6 +121,7 @@ void KeepSavedSettings(const SavedPrinter& printer, PrinterSettingsStore& settin
   PrinterSettings kept = settings.Get(printer.address);
   kept.port = printer.port.value_or(kept.port);
   kept.verifyDownloads = printer.verify.value_or(kept.verifyDownloads);
+  kept.lprPacing = printer.lprPacing.value_or(kept.lprPacing);
   settings.Set(printer.address, kept);
 }
 

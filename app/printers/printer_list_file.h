@@ -4,7 +4,8 @@
 //
 //   10.1.2.3<TAB>name=LAB2<TAB>model=Model 40<TAB>storage=3<TAB>snmp=2<TAB>port=raw<TAB>verify=no
 //
-// verify=no is written only for a printer whose downloads are not checked.
+// verify=no is written only for a printer whose downloads are not checked,
+// lpr-pacing=none only for one whose LPR jobs go without the fixed waits.
 // Readers skip settings they do not know, so a list with a job port still
 // opens in versions that have none.
 //
@@ -35,9 +36,11 @@ struct SavedPrinter {
   int32_t snmpLevel = 0;
   std::optional<JobPort> port;  // when the list names one
   std::optional<bool> verify;   // likewise
+  std::optional<LprPacing> lprPacing;  // likewise
 };
 
-// The job port and download check a saved printer names, into `settings`.
+// The job port, download check and LPR pacing a saved printer names, into
+// `settings`.
 void KeepSavedSettings(const SavedPrinter& printer, PrinterSettingsStore& settings);
 
 // "a.b.c.d" with four decimal octets of 0 to 255; nullopt otherwise.

@@ -1,5 +1,6 @@
 // What the program keeps of a printer besides its record: the port its jobs
-// go to, and whether a download asks the printer afterwards what it holds.
+// go to, how LPR jobs are paced, and whether a download asks the printer
+// afterwards what it holds.
 // The printer record's layout is shared with the SNMP access library and
 // stays as it is, so these live beside it, keyed by the printer's address.
 //
@@ -22,10 +23,21 @@ enum class JobPort : uint8_t { Lpr, Raw, Ipp };
 const char* JobPortName(JobPort port);
 std::optional<JobPort> ParseJobPort(std::string_view name);
 
+// How jobs to a printer's line printer daemon are paced: Classic keeps the
+// fixed waits that older printers rely on (250 ms after the job command and
+// each subcommand, 10 ms after each 1024-byte block, 200 ms before closing);
+// None sends as fast as TCP allows, for printers that need no pauses.
+enum class LprPacing : uint8_t { Classic, None };
+
+// "classic", "none": the names glyctl and the printer list file use.
+const char* LprPacingName(LprPacing pacing);
+std::optional<LprPacing> ParseLprPacing(std::string_view name);
+
 struct PrinterSettings {
   JobPort port = JobPort::Lpr;
   // After a download, ask the printer whether each resource is there.
   bool verifyDownloads = true;
+  LprPacing lprPacing = LprPacing::Classic;
   bool operator==(const PrinterSettings&) const = default;
 };
 

@@ -176,8 +176,9 @@ static const GlyControlTemplate job_port_controls[] = {
     {GLY_CTL_RADIO, 1111, "&Raw AppSocket port (9100)", 30, 64, 300, 24, 0, 0},
     {GLY_CTL_RADIO, 1112, "&IPP (port 631)", 30, 92, 300, 24, 0, 0},
     {GLY_CTL_CHECK_BOX, 1113, "&Verify downloads on the printer", 16, 142, 328, 24, 0, 0},
-    {GLY_CTL_BUTTON, 1, "OK", 174, 180, 80, 30, GLY_CTL_DEFAULT, 0},
-    {GLY_CTL_BUTTON, 2, "Cancel", 264, 180, 80, 30, 0, 0},
+    {GLY_CTL_CHECK_BOX, 1114, "&Pause between LPR blocks (older printers)", 16, 170, 328, 24, 0, 0},
+    {GLY_CTL_BUTTON, 1, "OK", 174, 208, 80, 30, GLY_CTL_DEFAULT, 0},
+    {GLY_CTL_BUTTON, 2, "Cancel", 264, 208, 80, 30, 0, 0},
 };
 
 const GlyDialogTemplate gly_dialogs[] = {
@@ -192,7 +193,7 @@ const GlyDialogTemplate gly_dialogs[] = {
     {142, "Form / Macro Name", 470, 94, form_macro_name_controls, COUNT(form_macro_name_controls)},
     {145, "Changing Printer Community Strings", 476, 496, community_controls,
      COUNT(community_controls)},
-    {147, "Job Port", 360, 222, job_port_controls, COUNT(job_port_controls)},
+    {147, "Job Port", 360, 250, job_port_controls, COUNT(job_port_controls)},
     {146, "Delete Fonts", 542, 350, delete_fonts_controls, COUNT(delete_fonts_controls)},
     {135, "Printing %s in progress ..", 460, 240, print_progress_controls, COUNT(print_progress_controls)},
 };

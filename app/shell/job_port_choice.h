@@ -1,6 +1,7 @@
 // The "Job Port" dialog (147), reached from the main window's "Printer"
 // menu: which port one printer's jobs go to, and whether its downloads are
-// checked on the printer afterwards. What it shows and stores are the
+// checked on the printer afterwards, and whether its LPR jobs keep the fixed
+// waits older printers need. What it shows and stores are the
 // printer's PrinterSettings in the run's store.
 #pragma once
 
@@ -15,6 +16,7 @@ enum Control : int {
   kRawRadio = 1111,
   kIppRadio = 1112,
   kVerifyCheck = 1113,
+  kLprPacingCheck = 1114,  // checked: classic LPR pacing
 };
 
 }  // namespace job_port_dialog

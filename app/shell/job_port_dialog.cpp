@@ -14,11 +14,14 @@ JobPortDialog::JobPortDialog(const PrinterRecord& printer, QWidget* parent) : Te
   const PrinterSettings settings = RunPrinterSettings().Get(address);
   if (auto* radio = ControlAs<QAbstractButton>(JobPortRadio(settings.port))) radio->setChecked(true);
   if (auto* verify = ControlAs<QAbstractButton>(kVerifyCheck)) verify->setChecked(settings.verifyDownloads);
+  if (auto* paced = ControlAs<QAbstractButton>(kLprPacingCheck)) paced->setChecked(settings.lprPacing == LprPacing::Classic);
   Bind(1, Notification::Clicked, [this, address] {
     PrinterSettings chosen;
     for (int id : {kLprRadio, kRawRadio, kIppRadio})
       if (auto* radio = ControlAs<QAbstractButton>(id); radio && radio->isChecked()) chosen.port = JobPortOfRadio(id);
     if (auto* verify = ControlAs<QAbstractButton>(kVerifyCheck)) chosen.verifyDownloads = verify->isChecked();
+    if (auto* paced = ControlAs<QAbstractButton>(kLprPacingCheck))
+      chosen.lprPacing = paced->isChecked() ? LprPacing::Classic : LprPacing::None;
     RunPrinterSettings().Set(address, chosen);
     accept();
   });

@@ -86,6 +86,8 @@ int ConvertTrueTypeToPclTrueTypeReporting(const char* trueTypePath, const char* 
       CopyText(coverage.symbolSet, report->symbolSet, sizeof report->symbolSet);
       report->privateUseCharacters = static_cast<uint32_t>(coverage.privateUseCount);
       report->firstPrivateUseCode = static_cast<uint32_t>(coverage.firstPrivateUseCode);
+      report->unbound = coverage.symbolSet == "unbound";
+      CopyText(coverage.selectWith, report->selectSymbolSet, sizeof report->selectSymbolSet);
     } else {
       CopyText(coverage.failure.empty() ? "the font file could not be read or the result written" : coverage.failure,
                report->failure, sizeof report->failure);

@@ -32,6 +32,7 @@ struct PclCoverage {
   std::size_t mapped = 0;   // characters the font's Unicode map names
   std::size_t carried = 0;  // of those, characters the PCL font holds
   std::string symbolSet;    // the symbol set bound to ("0N"), or "unbound"
+  std::string selectWith;   // the symbol set that prints its codes: symbolSet, or "18N" unbound
   // Unbound: characters above the Basic Multilingual Plane carried under
   // Private Use Area codes, from firstPrivateUseCode on.
   std::size_t privateUseCount = 0;

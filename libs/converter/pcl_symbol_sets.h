@@ -41,4 +41,8 @@ std::uint64_t UnicodeCharacterComplement(const std::function<bool(char16_t)>& ha
 // The symbol set number of an unbound font's header ("1X").
 inline constexpr int kUnboundSymbolSet = 1 * 32 + ('X' - 64);
 
+// The symbol set that selects an unbound font's characters by their
+// Unicode values: Unicode, with text sent as UTF-8.
+inline constexpr std::string_view kUnicodeSymbolSetId = "18N";
+
 }  // namespace converter

@@ -184,6 +184,7 @@ bool WritePclTrueTypeFont(ByteView font, FT_Face face, std::string_view postScri
   coverage.mapped = binding->mapped;
   coverage.carried = binding->characters.size();
   coverage.symbolSet = binding->symbolSet != nullptr ? std::string(binding->symbolSet->id) : "unbound";
+  coverage.selectWith = binding->symbolSet != nullptr ? binding->symbolSet->id : kUnicodeSymbolSetId;
   coverage.privateUseCount = binding->privateUseCount;
   coverage.firstPrivateUseCode = binding->firstPrivateUseCode;
 

@@ -89,6 +89,13 @@ typedef struct PclConversionReport {
    * codes (0 when none); text reaches them by those codes. */
   uint32_t privateUseCharacters;
   uint32_t firstPrivateUseCode;
+  /* 1 when the font is unbound (symbolSet "unbound"), 0 when bound. */
+  uint32_t unbound;
+  /* The symbol set a job selects to print the font's characters by their
+   * codes: the bound set itself, or for an unbound font "18N" (Unicode),
+   * whose text is sent as UTF-8 (text parsing method 83). Empty on
+   * failure. */
+  char selectSymbolSet[8];
 } PclConversionReport;
 
 /* ConvertTrueTypeToPclTrueType, filling *report (which may be null) on

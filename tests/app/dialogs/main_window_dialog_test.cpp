@@ -1,3 +1,4 @@
+#include <QAbstractButton>
 #include <QComboBox>
 #include <QKeyEvent>
 #include <QLabel>
@@ -15,6 +16,8 @@
 
 #include "qt_test_environment.h"
 #include "printers/app_directory.h"
+#include "shell/job_port_choice.h"
+#include "shell/job_port_dialog.h"
 #include "shell/main_window_dialog.h"
 #include "snmp/community_strings_dialog.h"
 #include "snmp_double.h"
@@ -357,6 +360,21 @@ TEST(CommunityStringsDialog, ShowsTheOldStringsAndAppliesTheNewOnesOnOk) {
   cancelled.ControlAs<QLineEdit>(1084)->setText("ignored");
   cancelled.ControlAs<QPushButton>(2)->click();
   EXPECT_STREQ(printer.readCommunity, "\xE9t\xE9");
+}
+
+// The LPR pacing check box shows the printer's pacing and stores it on OK.
+TEST(JobPortDialog, LprPacingIsShownAndKept) {
+  const PrinterRecord printer = MakePrinterRecord();
+  JobPortDialog dialog(printer, nullptr);
+  auto* paced = dialog.ControlAs<QAbstractButton>(job_port_dialog::kLprPacingCheck);
+  ASSERT_NE(paced, nullptr);
+  EXPECT_TRUE(paced->isChecked());
+  paced->setChecked(false);
+  dialog.ControlAs<QPushButton>(1)->click();
+  EXPECT_EQ(RunPrinterSettings().Get(printer.address).lprPacing, LprPacing::None);
+  JobPortDialog reopened(printer, nullptr);
+  EXPECT_FALSE(reopened.ControlAs<QAbstractButton>(job_port_dialog::kLprPacingCheck)->isChecked());
+  RunPrinterSettings().Clear();
 }
 
 // The PJL password goes to the library for the printer's address; one that

@@ -5,6 +5,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <stdexcept>
 
@@ -29,10 +30,13 @@ class Connection {
     return false;
   }
 
+  // Skips `count` bytes (they stay in the log) a buffer at a time.
   bool ReadBytes(size_t count) {
-    char c;
-    for (size_t i = 0; i < count; ++i) {
-      if (!ReadByte(c)) return false;
+    while (count > 0) {
+      if (got_ == used_ && !Fill()) return false;
+      const size_t take = std::min(count, got_ - used_);
+      used_ += take;
+      count -= take;
     }
     return true;
   }
@@ -46,21 +50,24 @@ class Connection {
   void Ack(uint8_t value) { (void)send(fd_, &value, 1, MSG_NOSIGNAL); }
 
  private:
+  bool Fill() {
+    const ssize_t n = recv(fd_, buffer_, sizeof buffer_, 0);
+    if (n <= 0) return false;
+    log_.append(buffer_, static_cast<size_t>(n));
+    got_ = static_cast<size_t>(n);
+    used_ = 0;
+    return true;
+  }
+
   bool ReadByte(char& c) {
-    if (got_ == used_) {
-      ssize_t n = recv(fd_, buffer_, sizeof buffer_, 0);
-      if (n <= 0) return false;
-      log_.append(buffer_, static_cast<size_t>(n));
-      got_ = static_cast<size_t>(n);
-      used_ = 0;
-    }
+    if (got_ == used_ && !Fill()) return false;
     c = buffer_[used_++];
     return true;
   }
 
   int fd_;
   std::string& log_;
-  char buffer_[4096];
+  char buffer_[1 << 16];
   size_t got_ = 0;
   size_t used_ = 0;
 };

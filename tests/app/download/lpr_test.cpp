@@ -15,9 +15,12 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <optional>
+#include <utility>
 #include <string>
 #include <vector>
 
+#include "download/job_port.h"
 #include "download/lpr_socket.h"
 #include "lpd_receiver.h"
 #include "platform/winsock_errors.h"
@@ -105,6 +108,35 @@ TEST_F(LprExchangeTest, EmptyAndWholeBlockJobsEndWithTheirNul) {
     ASSERT_EQ(SubmitLprJob("127.0.0.1", *Job(path), "GLY", 1234, SettingsFor(receiver)), 0);
     EXPECT_EQ(receiver.Received(), ExpectedStream("234", "\\job.prn", data));
   }
+}
+
+// Without pacing the same bytes go with no wait at all; the job port takes
+// the pacing of the printer's own settings unless its settings fix one.
+TEST_F(LprExchangeTest, UnpacedJobsCarryTheSameBytesWithoutWaits) {
+  const std::string data = Pattern(150000);  // whole large sends and a tail
+  const std::string path = WriteJob(dir_, "job.prn", data);
+  {
+    LpdReceiver receiver;
+    LprSettings settings = SettingsFor(receiver);
+    settings.pacing = LprPacing::None;
+    ASSERT_EQ(SubmitLprJob("127.0.0.1", *Job(path), "GLY", 5, settings), 0);
+    EXPECT_EQ(receiver.Received(), ExpectedStream("005", "\\job.prn", data));
+    EXPECT_EQ(clock_.sleptMs(), 0u);
+  }
+  RunPrinterSettings().Set(0x7F000001u, {JobPort::Lpr, true, LprPacing::None});
+  for (const auto& [fixed, paced] : {std::pair{std::optional<LprPacing>(), false},
+                                     std::pair{std::optional(LprPacing::Classic), true}}) {
+    LpdReceiver receiver;
+    FakeClock clock;
+    JobPortSettings settings;
+    settings.clock = &clock;
+    settings.lprPort = receiver.port();
+    settings.lprPacing = fixed;
+    ASSERT_EQ(SubmitJob("127.0.0.1", JobPort::Lpr, *Job(path), "GLY", 5, settings).code, 0);
+    EXPECT_EQ(receiver.Received(), ExpectedStream("005", "\\job.prn", data));
+    EXPECT_EQ(clock.sleptMs() > 0, paced);
+  }
+  RunPrinterSettings().Clear();
 }
 
 TEST_F(LprExchangeTest, RefusalsAndMissingAcknowledgementsFailAndCloseEverything) {

@@ -43,7 +43,7 @@ class ExtensionConverter final : public ConverterOperations {
   int ConvertTrueTypeToPclTrueType(const char* in, const char* out) override { return Convert("pcl", in, out); }
   int ConvertTrueTypeToPclTrueTypeReporting(const char* in, const char* out, PclConversionReport* report) override {
     const bool lossy = std::filesystem::path(in).filename().string().rfind("lossy", 0) == 0;
-    *report = {10, lossy ? 7u : 10u, "0N", "", 0, 0};
+    *report = {10, lossy ? 7u : 10u, "0N", "", 0, 0, 0, "0N"};
     return Convert("pcl", in, out);
   }
 

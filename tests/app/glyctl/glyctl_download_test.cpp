@@ -203,11 +203,25 @@ TEST_F(GlyctlDownloadTest, PrintersFileTakesThePrintersOfASavedList) {
   EXPECT_EQ(JobCount(0), 1u);
   EXPECT_EQ(JobCount(1), 1u);
 
+  // --lpr-pacing holds for every printer of the command, over what a list saved.
+  sim_test::WriteFile(list, "127.88.25.10\tlpr-pacing=none\n127.88.25.11\n");
+  EXPECT_EQ(Run({"download", PclFontFile("Gothic"), "--printers-file", list}).status, kExitOk);
+  EXPECT_EQ(RunPrinterSettings().Get(0x7F58190Au).lprPacing, LprPacing::None);
+  EXPECT_EQ(RunPrinterSettings().Get(0x7F58190Bu).lprPacing, LprPacing::Classic);
+  const GlyctlResult fast = Run({"download", PclFontFile("Gothic"), "--printers-file", list, "--lpr-pacing", "fast"});
+  EXPECT_EQ(fast.status, kExitUsage);
+  EXPECT_EQ(fast.err, "glyctl: --lpr-pacing is classic or none, not fast\n");
+  EXPECT_EQ(Run({"download", PclFontFile("Gothic"), "--printers-file", list, "--lpr-pacing", "classic"}).status,
+            kExitOk);
+  EXPECT_EQ(RunPrinterSettings().Get(0x7F58190Au).lprPacing, LprPacing::Classic);
+  EXPECT_EQ(JobCount(0), 3u);
+  RunPrinterSettings().Clear();
+
   sim_test::WriteFile(list, "127.88.25.10\n127.88.25\n");
   const GlyctlResult broken = Run({"download", PclFontFile("Gothic"), "--printers-file", list});
   EXPECT_EQ(broken.status, kExitBadInput);
   EXPECT_EQ(broken.err, "glyctl: line 2: not an IPv4 address: 127.88.25\n");
-  EXPECT_EQ(JobCount(0), 1u);
+  EXPECT_EQ(JobCount(0), 3u);
 }
 
 TEST_F(GlyctlDownloadTest, ExportWritesTheJobsOfTheLocationIntoOneFile) {

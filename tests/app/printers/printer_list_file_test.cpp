@@ -49,26 +49,28 @@ TEST(PrinterListFile, SavedPrintersComeBackWithTheirSettingsAndNoCommunityString
   EXPECT_FALSE(WritePrinterListFile(scratch.file("no/such/folder/printers.txt"), {&lab}, error));
 }
 
-// The job port and the download check ride along as more settings, which
-// readers without them skip.
-TEST(PrinterListFile, JobPortsAndDownloadChecksComeBackAndBadOnesAreRefused) {
+// The job port, the download check and the LPR pacing ride along as more
+// settings, which readers without them skip.
+TEST(PrinterListFile, JobPortsDownloadChecksAndPacingComeBackAndBadOnesAreRefused) {
   const PrinterRecord lab = Printer(0x0A010203u, "LAB2", "Model 40");
   const PrinterRecord other = Printer(0x0A010204u, "LAB3", "Model 40");
   PrinterSettingsStore settings;
-  settings.Set(lab.address, {JobPort::Ipp, false});
+  settings.Set(lab.address, {JobPort::Ipp, false, LprPacing::None});
   const std::string text = PrinterListText({&lab, &other}, &settings);
-  EXPECT_NE(text.find("\tsnmp=2\tport=ipp\tverify=no\n"), std::string::npos);
+  EXPECT_NE(text.find("\tsnmp=2\tport=ipp\tverify=no\tlpr-pacing=none\n"), std::string::npos);
+  EXPECT_NE(text.find("\tsnmp=2\tport=lpr\n"), std::string::npos);  // the defaults stay unwritten
   std::string error;
   const auto saved = ParsePrinterList(text, error);
   ASSERT_TRUE(saved) << error;
   PrinterSettingsStore opened;
   for (const SavedPrinter& printer : *saved) KeepSavedSettings(printer, opened);
-  EXPECT_EQ(opened.Get(lab.address), (PrinterSettings{JobPort::Ipp, false}));
+  EXPECT_EQ(opened.Get(lab.address), (PrinterSettings{JobPort::Ipp, false, LprPacing::None}));
   EXPECT_EQ(opened.Get(other.address), PrinterSettings{});
   EXPECT_EQ((*ParsePrinterList("10.0.0.1\tname=A\n", error))[0].port, std::nullopt);
   EXPECT_FALSE(ParsePrinterList("10.0.0.1\tport=usb\n", error));
   EXPECT_EQ(error, "line 1: not a setting: port=usb");
   EXPECT_FALSE(ParsePrinterList("10.0.0.1\tverify=maybe\n", error));
+  EXPECT_FALSE(ParsePrinterList("10.0.0.1\tlpr-pacing=fast\n", error));
 }
 
 TEST(PrinterListFile, AddressesAloneAndCommentsAreReadOtherLinesRefusedWithTheirNumber) {

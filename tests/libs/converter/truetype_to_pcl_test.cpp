@@ -113,6 +113,8 @@ TEST_P(TrueTypeToPcl, DescribesTheFontNamedAsClassified) {
   if (postScriptName.size() > 16) std::erase(postScriptName, '-');
   EXPECT_EQ(font_.name, postScriptName.substr(0, 16));
   EXPECT_EQ(report_.symbolSet, std::string(GetParam().symbolSet));
+  EXPECT_EQ(report_.unbound, Unbound() ? 1u : 0u);
+  EXPECT_EQ(report_.selectSymbolSet, std::string(Unbound() ? "18N" : GetParam().symbolSet));
   if (Unbound()) {
     EXPECT_EQ(font_.Field8(3), 11);     // unbound, Unicode codes
     EXPECT_EQ(font_.Field16(14), 56);   // 1X
