@@ -189,10 +189,7 @@ int RunCommand(const CommandInfo& command, const std::vector<std::string>& words
   return command.run(run);
 }
 
-}  // namespace
-
-int RunGlyctl(const std::vector<std::string>& args, GlyctlEnvironment& environment) {
-  Console console(environment.out, environment.err, environment.errIsTerminal);
+int RunWords(const std::vector<std::string>& args, GlyctlEnvironment& environment, Console& console) {
   if (args.empty()) {
     WriteOverview(environment.err);
     return kExitUsage;
@@ -221,4 +218,22 @@ int RunGlyctl(const std::vector<std::string>& args, GlyctlEnvironment& environme
     return kExitUsage;
   }
   return RunCommand(*command, std::vector<std::string>(args.begin() + 1, args.end()), environment, console);
+}
+
+}  // namespace
+
+int RunGlyctl(const std::vector<std::string>& args, GlyctlEnvironment& environment) {
+  int status = kExitOk;
+  {
+    Console console(environment.out, environment.err, environment.errIsTerminal);
+    status = RunWords(args, environment, console);
+    // A result that did not reach standard output is no result, whatever
+    // the command made of it: a script must not take a cut listing as whole.
+    if (!environment.out.flush()) {
+      console.Message("cannot write standard output");
+      status = kExitCannotWrite;
+    }
+  }
+  if (!environment.err.flush()) status = kExitCannotWrite;
+  return status;
 }

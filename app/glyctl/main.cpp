@@ -2,10 +2,14 @@
 #include <malloc.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <iostream>
 
 #include "download/job_folder.h"
 #include "download/job_port.h"
+#include "glyctl/exit_codes.h"
 #include "glyctl/glyctl.h"
 #include "platform/interrupt.h"
 #include "printers/app_directory.h"
@@ -32,7 +36,13 @@ int main(int argc, char** argv) {
                                 },
                                 DefaultResourceLibraryPath(),
                                 ""};
-  const int status = RunGlyctl(std::vector<std::string>(argv + 1, argv + argc), environment);
-  std::cout.flush();
+  int status = RunGlyctl(std::vector<std::string>(argv + 1, argv + argc), environment);
+  // The last buffered bytes reach the file only at close; a full disk or a
+  // closed pipe shows there.
+  if (std::fclose(stdout) != 0 && status != kExitCannotWrite) {
+    std::fprintf(stderr, "glyctl: cannot write standard output: %s\n", std::strerror(errno));
+    status = kExitCannotWrite;
+  }
+  if (std::fclose(stderr) != 0) status = kExitCannotWrite;
   return status;
 }
