@@ -1,7 +1,9 @@
 // What scripts and administrators rely on whatever the command: output that
 // could not be written fails the run, targets as net-snmp's tools take
 // them, short options, typed JSON and the exchange trace.
+#include "glyctl/command_line.h"
 #include "glyctl/exit_codes.h"
+#include "glyctl/printer_target.h"
 #include "glyctl_fixture.h"
 
 namespace {
@@ -27,3 +29,49 @@ TEST_F(GlyctlConventionsTest, OutputThatCannotBeWrittenFailsTheRun) {
 }
 
 }  // namespace
+
+// localhost, with the SNMP port after it or in -p, and net-snmp's -t and -r;
+// the printer is shown by its address.
+TEST_F(GlyctlTest, PrintersByHostNameAndPortWithShortOptions) {
+  StartPrinters("127.0.0", {printer_sim::PrinterConfig{}}, 1);
+  const std::string port = std::to_string(snmpPort);
+  const EnvOverride elsewhere("GLY_SNMP_PORT", "9");
+
+  const GlyctlResult byHostPort = Run({"add", "localhost:" + port, "-t", "0.5", "-r1"});
+  EXPECT_EQ(byHostPort.status, kExitOk) << byHostPort.err;
+  EXPECT_EQ(byHostPort.out.find("127.0.0.1  "), byHostPort.out.find('\n') + 1) << byHostPort.out;
+  EXPECT_EQ(Run({"fonts", "localhost", "-p", port, "--format", "csv"}).status, kExitOk);
+  EXPECT_EQ(Run({"fonts", "localhost", "--snmp-port=" + port, "--snmp-version", "1"}).status, kExitOk);
+  // Without the port, the library's (9) is asked and nothing answers there.
+  EXPECT_EQ(Run({"fonts", "localhost", "-t", "0.05", "-r", "0"}).status, kExitNoPrinter);
+
+  const GlyctlResult badPort = Run({"fonts", "localhost:70000"});
+  EXPECT_EQ(badPort.status, kExitUsage);
+  EXPECT_NE(badPort.err.find("port"), std::string::npos) << badPort.err;
+  EXPECT_EQ(Run({"fonts", "localhost", "-r", "11"}).status, kExitUsage);
+  EXPECT_EQ(Run({"fonts", "localhost", "-t"}).err, "glyctl: --timeout needs a value; see glyctl fonts --help\n");
+  EXPECT_EQ(Run({"add", "127.0.1"}).status, kExitUsage);  // no resolver's short form
+  EXPECT_EQ(Run({"add", "no-such-host.invalid"}).status, kExitUsage);
+}
+
+// A list of printers ends at the first word that names a file, so the
+// files may follow it.
+TEST(GlyctlCommandLineTest, AListOptionTakesOnlyWhatLooksLikeItsValues) {
+  TempDir scratch;
+  const std::string file = scratch.file("font.sfp");
+  sim_test::WriteFile(file, "x");
+  std::string error;
+  const std::vector<OptionRule> rules = {{"printers", OptionRule::kList, '\0', LooksLikePrinterTarget},
+                                         {"view", OptionRule::kValue, 'v'}};
+  const std::optional<CommandLine> line =
+      ParseCommandLine({"--printers", "10.0.0.1", "host:1161", file, "-v2"}, rules, error);
+  ASSERT_TRUE(line) << error;
+  EXPECT_EQ(line->Values("printers"), (std::vector<std::string>{"10.0.0.1", "host:1161"}));
+  EXPECT_EQ(line->positional, std::vector<std::string>{file});
+  EXPECT_EQ(line->Value("view"), "2");
+
+  EXPECT_FALSE(ParseCommandLine({"--printers", file}, rules, error));
+  EXPECT_EQ(error, "--printers needs one or more values, and " + file + " is none");
+  EXPECT_FALSE(ParseCommandLine({"-x"}, rules, error));
+  EXPECT_EQ(error, "unknown option -x");
+}

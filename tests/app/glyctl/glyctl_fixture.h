@@ -32,11 +32,12 @@ struct GlyctlResult {
 
 class GlyctlTest : public ::testing::Test {
  protected:
-  // Starts printers at `subnet`.10, .11, ... sharing one SNMP port.
-  void StartPrinters(const std::string& subnet, std::vector<printer_sim::PrinterConfig> configs) {
+  // Starts printers at `subnet`.10, .11, ... (or from `firstHost` on)
+  // sharing one SNMP port.
+  void StartPrinters(const std::string& subnet, std::vector<printer_sim::PrinterConfig> configs, int firstHost = 10) {
     std::vector<std::string> addresses;
-    for (size_t i = 0; i < configs.size(); ++i) addresses.push_back(subnet + "." + std::to_string(10 + i));
-    const uint16_t snmpPort = FreeUdpPort(addresses);
+    for (size_t i = 0; i < configs.size(); ++i) addresses.push_back(subnet + "." + std::to_string(firstHost + i));
+    snmpPort = FreeUdpPort(addresses);
     // One LPD port too, as GLY_LPR_PORT gives the program one.
     const uint16_t lpdPort = FreeTcpPort(addresses);
     // And one AppSocket port, as GLY_RAW_PORT gives the SNMP library one.
@@ -127,6 +128,7 @@ class GlyctlTest : public ::testing::Test {
   printer_sim::Simulator simulator;
   std::map<std::string, uint16_t> lpdPorts;
   uint16_t rawPort = 0;
+  uint16_t snmpPort = 0;
   std::unique_ptr<AgentTest> agent;
   std::unique_ptr<EnvOverride> rawPortEnv;
   FakeClock clock;

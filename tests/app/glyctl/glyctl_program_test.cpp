@@ -70,11 +70,18 @@ TEST(GlyctlProgramTest, EveryCommandHasHelp) {
   EXPECT_EQ(overview.exitCode, kExitOk);
   for (const CommandInfo& command : GlyctlCommands()) {
     EXPECT_NE(overview.output.find(std::string("  ") + command.name), std::string::npos) << command.name;
-    const sim_test::CommandResult help = sim_test::RunCommand(Glyctl() + " " + command.name + " --help");
+    const sim_test::CommandResult help = sim_test::RunCommand(Glyctl() + " " + command.name + " -h");
     EXPECT_EQ(help.exitCode, kExitOk) << command.name;
     EXPECT_EQ(help.output.rfind(std::string("Usage: glyctl ") + command.name + " ", 0), 0u) << help.output;
-    EXPECT_NE(help.output.find("Exit status:"), std::string::npos) << command.name;
+    // Its own options; the shared ones once, elsewhere.
+    EXPECT_NE(help.output.find("glyctl help options"), std::string::npos) << command.name;
+    EXPECT_EQ(help.output.find("Exit status:"), std::string::npos) << command.name;
   }
+  const sim_test::CommandResult shared = sim_test::RunCommand(Glyctl() + " help options");
+  EXPECT_EQ(shared.exitCode, kExitOk);
+  EXPECT_NE(shared.output.find("-t, --timeout SECONDS"), std::string::npos) << shared.output;
+  EXPECT_NE(shared.output.find("Exit status:"), std::string::npos) << shared.output;
+  EXPECT_EQ(sim_test::RunCommand(Glyctl() + " fonts -V").output, "glyctl 0.1.0\n");
   EXPECT_EQ(sim_test::RunCommand(Glyctl() + " 2>/dev/null").exitCode, kExitUsage);
   EXPECT_EQ(sim_test::RunCommand(Glyctl() + " frobnicate 2>/dev/null").exitCode, kExitUsage);
   EXPECT_EQ(sim_test::RunCommand(Glyctl() + " fonts --nonsense 2>/dev/null").exitCode, kExitUsage);
