@@ -8,6 +8,7 @@
 #include "glyctl/commands.h"
 #include "glyctl/community_options.h"
 #include "glyctl/exit_codes.h"
+#include "glyctl/output_table.h"
 #include "glyctl/scoped_variable.h"
 #include "shell/gly_app.h"
 #include "ui/resource_module.h"
@@ -58,6 +59,7 @@ constexpr char kSharedHelp[] =
     "Options of every command:\n"
     "  -h, --help             this command's help\n"
     "  -V, --version          glyctl's version\n"
+    "  --no-header            tables and CSV without their header line\n"
     "Options of every command that asks printers over SNMP:\n"
     "  -t, --timeout SECONDS  wait for each SNMP answer (default 1, at most 60;\n"
     "                         GLY_SNMP_TIMEOUT_MS in milliseconds)\n"
@@ -102,6 +104,7 @@ void WriteCommandHelp(std::ostream& out, const CommandInfo& command) {
 void AddSharedRules(std::vector<OptionRule>& rules, bool usesSnmp) {
   rules.push_back({"help", OptionRule::kFlag, 'h'});
   rules.push_back({"version", OptionRule::kFlag, 'V'});
+  rules.push_back({"no-header", OptionRule::kFlag});
   if (!usesSnmp) return;
   rules.push_back({"community", OptionRule::kValue});
   rules.push_back({"community-file", OptionRule::kValue});
@@ -172,6 +175,11 @@ class DiscoverySecuritySetting {
   bool set_ = false;
 };
 
+struct HeaderSetting {
+  explicit HeaderSetting(bool shown) { SetOutputHeaderShown(shown); }
+  ~HeaderSetting() { SetOutputHeaderShown(true); }
+};
+
 struct ResourceLibraryRelease {
   ~ResourceLibraryRelease() { FreeResourceModule(); }
 };
@@ -196,6 +204,7 @@ int RunCommand(const CommandInfo& command, const std::vector<std::string>& words
     environment.out << kVersion << '\n';
     return kExitOk;
   }
+  const HeaderSetting header(!line->Has("no-header"));
   std::vector<std::unique_ptr<ScopedVariable>> settings;
   if (!TakeSnmpOptions(*line, console, settings)) return kExitUsage;
 
