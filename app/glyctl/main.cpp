@@ -4,11 +4,13 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <iostream>
 
 #include "download/job_folder.h"
 #include "download/job_port.h"
+#include "glyctl/console.h"
 #include "glyctl/exit_codes.h"
 #include "glyctl/glyctl.h"
 #include "platform/interrupt.h"
@@ -29,7 +31,7 @@ int main(int argc, char** argv) {
   RemoveStaleJobFolders();
   GlyctlEnvironment environment{std::cout,
                                 std::cerr,
-                                isatty(STDERR_FILENO) == 1,
+                                ShowsProgress(isatty(STDERR_FILENO) == 1, std::getenv("TERM")),
                                 SystemClock(),
                                 [](const char* address, JobPort port, const JobFile& jobFile, const char* host, int job) {
                                   return SubmitJob(address, port, jobFile, host, job);

@@ -96,9 +96,17 @@ TEST_F(GlyctlTest, TheProgressBarIsDrawnOnlyOnATerminal) {
 
   const std::vector<std::string> args = {"download", font, "--parallel", "2", "--printers", "127.88.30.10",
                                          "127.88.30.11"};
+  const EnvOverride terminal("TERM", "xterm");
   const auto [shown, status] = RunOnTerminal(args);
   EXPECT_EQ(status, kExitOk) << shown;
   EXPECT_NE(shown.find("Downloading [" + std::string(30, '#') + "] 2/2"), std::string::npos) << shown;
+  {
+    const EnvOverride dumb("TERM", "dumb");
+    const auto [plain, plainStatus] = RunOnTerminal(args);
+    EXPECT_EQ(plainStatus, kExitOk) << plain;
+    EXPECT_EQ(plain.find("Downloading"), std::string::npos) << plain;
+    EXPECT_EQ(plain.find("\x1b[K"), std::string::npos) << plain;
+  }
 
   std::string command = Glyctl();
   for (const std::string& arg : args) command += " " + arg;
