@@ -60,6 +60,11 @@ constexpr char kSharedHelp[] =
     "  -h, --help             this command's help\n"
     "  -V, --version          glyctl's version\n"
     "  --no-header            tables and CSV without their header line\n"
+    "  --trace                every request to a printer and its reply, one\n"
+    "                         line each, on standard error (GLY_TRACE=all, or\n"
+    "                         some of snmp,pjl,ipp,lpr); communities and\n"
+    "                         passwords masked\n"
+    "  --trace-file FILE      the trace appended to FILE (GLY_TRACE_FILE)\n"
     "Options of every command that asks printers over SNMP:\n"
     "  -t, --timeout SECONDS  wait for each SNMP answer (default 1, at most 60;\n"
     "                         GLY_SNMP_TIMEOUT_MS in milliseconds)\n"
@@ -105,6 +110,8 @@ void AddSharedRules(std::vector<OptionRule>& rules, bool usesSnmp) {
   rules.push_back({"help", OptionRule::kFlag, 'h'});
   rules.push_back({"version", OptionRule::kFlag, 'V'});
   rules.push_back({"no-header", OptionRule::kFlag});
+  rules.push_back({"trace", OptionRule::kFlag});
+  rules.push_back({"trace-file", OptionRule::kValue});
   if (!usesSnmp) return;
   rules.push_back({"community", OptionRule::kValue});
   rules.push_back({"community-file", OptionRule::kValue});
@@ -206,6 +213,13 @@ int RunCommand(const CommandInfo& command, const std::vector<std::string>& words
   }
   const HeaderSetting header(!line->Has("no-header"));
   std::vector<std::unique_ptr<ScopedVariable>> settings;
+  // The libraries read the trace settings from the environment at each line.
+  if (line->Has("trace")) settings.push_back(std::make_unique<ScopedVariable>("GLY_TRACE", "all"));
+  if (const std::optional<std::string> file = line->Value("trace-file")) {
+    settings.push_back(std::make_unique<ScopedVariable>("GLY_TRACE_FILE", *file));
+    if (!line->Has("trace") && !std::getenv("GLY_TRACE"))
+      settings.push_back(std::make_unique<ScopedVariable>("GLY_TRACE", "all"));
+  }
   if (!TakeSnmpOptions(*line, console, settings)) return kExitUsage;
 
   NewCommunityStrings fromFile;

@@ -1,6 +1,9 @@
 // What scripts and administrators rely on whatever the command: output that
 // could not be written fails the run, targets as net-snmp's tools take
 // them, short options, typed JSON and the exchange trace.
+#include <fstream>
+
+#include "exchange_trace.h"
 #include "glyctl/command_line.h"
 #include "glyctl/exit_codes.h"
 #include "glyctl/printer_target.h"
@@ -74,4 +77,27 @@ TEST(GlyctlCommandLineTest, AListOptionTakesOnlyWhatLooksLikeItsValues) {
   EXPECT_EQ(error, "--printers needs one or more values, and " + file + " is none");
   EXPECT_FALSE(ParseCommandLine({"-x"}, rules, error));
   EXPECT_EQ(error, "unknown option -x");
+}
+
+// Every SNMP request and its answer, one line each, the community masked.
+TEST_F(GlyctlConventionsTest, TheTraceShowsEachExchangeWithoutItsSecrets) {
+  const std::string file = scratch.file("trace.log");
+  const GlyctlResult listed = Run({"fonts", "127.88.40.10", "--community", "vorpal", "--trace-file", file});
+  EXPECT_EQ(listed.status, kExitOk) << listed.err;
+  std::ifstream read(file);
+  std::string line;
+  int requests = 0, answers = 0;
+  while (std::getline(read, line)) {
+    EXPECT_EQ(line.find("vorpal"), std::string::npos) << line;
+    EXPECT_TRUE(line.find_first_of("\r\x1b") == std::string::npos) << line;
+    if (line.find(" snmp 127.88.40.10:" + std::to_string(snmpPort) + " > ") != std::string::npos) {
+      ++requests;
+      EXPECT_NE(line.find(" community=****"), std::string::npos) << line;
+    }
+    if (line.find(" snmp 127.88.40.10:" + std::to_string(snmpPort) + " < RESPONSE") != std::string::npos) ++answers;
+  }
+  EXPECT_GT(requests, 0);
+  EXPECT_EQ(answers, requests);
+  EXPECT_EQ(MaskAfter("@PJL JOB PASSWORD=4711\r\n@PJL ECHO x", "PASSWORD="), "@PJL JOB PASSWORD=****\r\n@PJL ECHO x");
+  EXPECT_EQ(TraceText("a\x1b[2Jb\n", 200), "a\\x1b[2Jb\\n");
 }
