@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   # build
   cmake ninja-build g++ ccache pkg-config git
-  libgtest-dev libgmock-dev libbenchmark-dev
+  libgtest-dev libgmock-dev libbenchmark-dev nlohmann-json3-dev
   qt6-base-dev libfreetype-dev libsqlite3-dev libsnmp-dev libcups2-dev
   clang libclang-rt-14-dev
   # independent peers used by tests and benchmarks

@@ -25,6 +25,7 @@
 #include "download/job_file_reading.h"
 #include "download/job_port.h"
 #include "download/lpr_socket.h"
+#include "exchange_trace.h"
 #include "platform/winsock_errors.h"
 
 namespace {
@@ -124,9 +125,25 @@ class IppExchange {
   // One request and its response; null when the exchange failed.
   ipp_t* Ask(ipp_t* request) {
     Progressed();
+    TraceRequest(request);
     ipp_t* response = cupsDoRequest(http_, request, kResource);
+    TraceResponse(response);
     Progressed();
     return response;
+  }
+
+  // The operation and its answer's status; no credentials are ever sent.
+  void TraceRequest(ipp_t* request) const {
+    if (!Tracing(TraceProtocol::kIpp)) return;
+    TraceExchange(TraceProtocol::kIpp, uri_, '>',
+                  std::string(ippOpString(ippGetOperation(request))) + " user=" + TraceText(user_));
+  }
+  void TraceResponse(ipp_t* response) const {
+    if (!Tracing(TraceProtocol::kIpp)) return;
+    TraceExchange(TraceProtocol::kIpp, uri_, '<',
+                  response ? std::string(ippErrorString(ippGetStatusCode(response))) + " " +
+                                 TraceText(IppStatusMessage())
+                           : std::string("none: HTTP ") + httpStatus(http_ ? httpGetStatus(http_) : HTTP_STATUS_NONE));
   }
 
   // The format to send the job in (ChooseDocumentFormat); nullopt when the
@@ -148,6 +165,7 @@ class IppExchange {
                  LprSourceName(jobFile.path().c_str()).c_str());
     ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_MIMETYPE, "document-format", nullptr, format.c_str());
     Progressed();
+    TraceRequest(request);
     // The length libcups puts in Content-Length covers the request and the document.
     http_status_t status = cupsSendRequest(http_, request, kResource, ippLength(request) + static_cast<size_t>(size));
     ippDelete(request);
@@ -165,6 +183,7 @@ class IppExchange {
       return {LPR_ERR_NO_ACK, httpStatus(status)};
     }
     ipp_t* response = cupsGetResponse(http_, kResource);
+    TraceResponse(response);
     if (!response) return Unanswered();
     const ipp_status_t result = ippGetStatusCode(response);
     jobId = IppJobId(response);

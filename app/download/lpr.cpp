@@ -7,6 +7,7 @@
 
 #include "download/job_file_reading.h"
 #include "download/lpr_socket.h"
+#include "exchange_trace.h"
 
 namespace {
 
@@ -40,11 +41,15 @@ const ResultRow* FindResult(int result) {
 
 // Sends `bytes` and reads the acknowledgement that follows them; a non-zero
 // acknowledgement becomes `refusal`.
-int SendAcknowledged(LprSocket& socket, const std::string& bytes, int refusal,
+int SendAcknowledged(LprSocket& socket, const char* peer, const std::string& bytes, int refusal,
                      const LprSettings& settings) {
+  // The data file's bytes were sent before; its closing zero stands for it.
+  TraceExchange(TraceProtocol::kLpr, peer, '>', bytes == std::string(1, '\0') ? "end of data file" : TraceText(bytes));
   if (int error = socket.Send(bytes.data(), bytes.size())) return error;
   uint8_t ack = 0;
-  if (int error = socket.ReceiveByte(ack, settings.noProgressMs)) return error;
+  const int error = socket.ReceiveByte(ack, settings.noProgressMs);
+  TraceExchange(TraceProtocol::kLpr, peer, '<', error ? "none" : "acknowledgement " + std::to_string(ack));
+  if (error) return error;
   return ack == 0 ? 0 : refusal;
 }
 
@@ -64,7 +69,8 @@ void Pause(const LprSettings& settings, uint32_t ms) {
 
 // The data file in whole blocks (1024 bytes each, paced), then the rest and
 // the closing NUL in one send, then its acknowledgement.
-int SendDataFile(LprSocket& socket, const JobFile& jobFile, uintmax_t size, const LprSettings& settings) {
+int SendDataFile(LprSocket& socket, const char* peer, const JobFile& jobFile, uintmax_t size,
+                 const LprSettings& settings) {
   const size_t blockSize = settings.pacing == LprPacing::Classic ? kBlockSize : kUnpacedBlockSize;
   const uintmax_t inBlocks = size - size % blockSize;  // the bytes of the whole blocks
   const int sent = SendJobFileInChunks(jobFile, inBlocks, blockSize, [&](const char* block, size_t length) {
@@ -76,7 +82,7 @@ int SendDataFile(LprSocket& socket, const JobFile& jobFile, uintmax_t size, cons
   std::string tail(static_cast<size_t>(size - inBlocks), '\0');
   if (!ReadJobFileAt(jobFile, tail.data(), tail.size(), inBlocks)) return LPR_ERR_JOB_FILE_READ;
   tail.push_back('\0');
-  return SendAcknowledged(socket, tail, LPR_ERR_DATA_FILE_REFUSED, settings);
+  return SendAcknowledged(socket, peer, tail, LPR_ERR_DATA_FILE_REFUSED, settings);
 }
 
 }  // namespace
@@ -137,7 +143,7 @@ int SubmitLprJobOn(LprSocket& socket, const char* printerAddress, const JobFile&
   const std::string job = MakeJobNumber(jobNumber);
 
   std::string receiveJob = "\x02" + std::string(kQueue) + "\n";
-  if (int result = SendAcknowledged(socket, receiveJob, LPR_ERR_QUEUE_REFUSED, settings)) {
+  if (int result = SendAcknowledged(socket, printerAddress, receiveJob, LPR_ERR_QUEUE_REFUSED, settings)) {
     return result;
   }
   Pause(settings, kCommandPauseMs);
@@ -146,22 +152,22 @@ int SubmitLprJobOn(LprSocket& socket, const char* printerAddress, const JobFile&
   std::string controlCommand =
       "\x02" + std::to_string(control.size()) + " cfA" + job + host + "\n";
   if (int result =
-          SendAcknowledged(socket, controlCommand, LPR_ERR_CONTROL_FILE_REFUSED, settings)) {
+          SendAcknowledged(socket, printerAddress, controlCommand, LPR_ERR_CONTROL_FILE_REFUSED, settings)) {
     return result;
   }
   Pause(settings, kCommandPauseMs);
   control.push_back('\0');
-  if (int result = SendAcknowledged(socket, control, LPR_ERR_CONTROL_FILE_REFUSED, settings)) {
+  if (int result = SendAcknowledged(socket, printerAddress, control, LPR_ERR_CONTROL_FILE_REFUSED, settings)) {
     return result;
   }
 
   std::string dataCommand = "\x03" + std::to_string(size) + " dfA" + job + host + "\n";
   Pause(settings, kCommandPauseMs);
-  if (int result = SendAcknowledged(socket, dataCommand, LPR_ERR_DATA_FILE_REFUSED, settings)) {
+  if (int result = SendAcknowledged(socket, printerAddress, dataCommand, LPR_ERR_DATA_FILE_REFUSED, settings)) {
     return result;
   }
 
-  if (int result = SendDataFile(socket, jobFile, size, settings)) return result;
+  if (int result = SendDataFile(socket, printerAddress, jobFile, size, settings)) return result;
 
   Pause(settings, kClosingPauseMs);
   socket.ShutdownSend();

@@ -58,10 +58,10 @@ OutputTable FontTable(const FontListLogic& logic) {
   OutputTable table;
   table.columns = {{LoadResourceString(kFontNameHeading), "name"},
                    {LoadResourceString(kResourceTypeHeading), "type"},
-                   {LoadResourceString(kFontIdHeading), "id"},
+                   {LoadResourceString(kFontIdHeading), "id", CellType::kNumber},
                    {LoadResourceString(kPersistenceHeading), "persistence"},
                    {LoadResourceString(kLocationHeading), "location"},
-                   {"Index", "index"}};
+                   {"Index", "index", CellType::kNumber}};
   for (const FontListLogic::Row& row : logic.rows()) {
     std::vector<std::string> cells(row.cells.begin(), row.cells.end());
     cells.push_back(std::to_string(row.index));
@@ -72,16 +72,7 @@ OutputTable FontTable(const FontListLogic& logic) {
 
 // JSON has room for the printer beside its fonts.
 void WriteFontsJson(std::ostream& out, PrinterRecord& printer, const OutputTable& fonts) {
-  const SnmpPrinterDetails details = ReadPrinterDetails(printer);
-  const OutputTable storage = StorageAreaTable(details);
-  WriteJsonObject(out, {{"address", FormatAddress(printer.address)},
-                        {"name", printer.printerName},
-                        {"system_id", details.systemId},
-                        {"model", details.model},
-                        {"serial_number", details.serialNumber},
-                        {"storage", "", &storage},
-                        {"source", FontSourceText(details.fontSource)},
-                        {"fonts", "", &fonts}});
+  WriteJsonDocument(out, {{"printer", PrinterJson(printer, ReadPrinterDetails(printer))}, {"fonts", JsonRows(fonts)}});
 }
 
 // The one printer a font command works on; nullptr after a message.
@@ -163,6 +154,7 @@ int RunDelete(CommandRun& run) {
   table.columns = {{LoadResourceString(delete_fonts::kFontNameHeading), "name"},
                    {LoadResourceString(delete_fonts::kFontTypeHeading), "type"},
                    {LoadResourceString(delete_fonts::kStatusHeading), "status"}};
+  table.jsonKey = "fonts";
   for (size_t i = 0; i < window.deleting().size(); ++i)
     table.rows.push_back({FontName(window.deleting()[i]), FontTypeText(window.deleting()[i]),
                           DeleteStatusText(window.statuses()[i])});

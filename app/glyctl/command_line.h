@@ -1,9 +1,11 @@
 // The words after a command: options, their values and the positional
 // arguments, checked against what the command accepts.
 //
-// "--name value" and "--name=value" are the same. A list option
-// (--printers) takes every following word up to the next option. "--" ends
-// the options; a lone "-" is a positional argument.
+// "--name value", "--name=value", "-n value" and "-nvalue" are the same.
+// Each option says how many values it takes: none (a flag), one, or a list
+// that takes the following words while they are not options and, when the
+// option says what its values look like, while they look so. "--" ends the
+// options; a lone "-" is a positional argument.
 #pragma once
 
 #include <map>
@@ -14,6 +16,9 @@
 struct OptionRule {
   std::string name;  // without the dashes
   enum Kind { kFlag, kValue, kList } kind = kFlag;
+  char shortName = '\0';  // '\0': none
+  // For a list: whether a word is one of its values; every word when null.
+  bool (*takes)(const std::string& word) = nullptr;
 };
 
 struct CommandLine {

@@ -6,7 +6,25 @@
 
 namespace {
 
-OutputTable PrinterTable(const std::vector<const ListedPrinter*>& printers) {
+// The list's text as the main window shows it, without its padding.
+std::string ListedAs(const ListedPrinter& printer) {
+  std::string text = printer.listText;
+  while (!text.empty() && text.back() == ' ') text.pop_back();
+  return text;
+}
+
+// In JSON, each printer as the other commands show it, with its list text.
+void WritePrinters(std::ostream& out, const std::vector<const ListedPrinter*>& printers, OutputFormat format) {
+  if (format == OutputFormat::kJson) {
+    Json rows = Json::array();
+    for (const ListedPrinter* printer : printers) {
+      Json row = PrinterJson(*printer->record, ReadPrinterDetails(*printer->record));
+      row["listed_as"] = JsonText(ListedAs(*printer));
+      rows.push_back(std::move(row));
+    }
+    WriteJsonDocument(out, {{"printers", rows}});
+    return;
+  }
   OutputTable table;
   table.columns = {{"Address", "address"},   {"Name", "name"},
                    {"Model", "model"},       {"Storage", "storage"},
@@ -16,10 +34,10 @@ OutputTable PrinterTable(const std::vector<const ListedPrinter*>& printers) {
     PrinterRecord& record = *printer->record;
     const SnmpPrinterDetails details = ReadPrinterDetails(record);
     table.rows.push_back({FormatAddress(record.address), record.printerName, record.modelName,
-                          StorageText(record.storageOptions), printer->listText, details.systemId,
+                          StorageText(record.storageOptions), ListedAs(*printer), details.systemId,
                           details.serialNumber, StorageSpaceText(details)});
   }
-  return table;
+  WriteOutputTable(out, table, format);
 }
 
 }  // namespace
@@ -39,7 +57,7 @@ int RunDiscover(CommandRun& run) {
   }
   std::vector<const ListedPrinter*> found;
   for (const ListedPrinter& printer : printers.printers()) found.push_back(&printer);
-  WriteOutputTable(run.console.out(), PrinterTable(found), *format);
+  WritePrinters(run.console.out(), found, *format);
   return kExitOk;
 }
 
@@ -53,6 +71,6 @@ int RunAdd(CommandRun& run) {
   ConsolePrinters printers(run.console, run.communities);
   int failure = kExitOk;
   if (LookUpPrinters(run, printers, run.line.positional, failure).empty()) return failure;
-  WriteOutputTable(run.console.out(), PrinterTable({&printers.printers().front()}), *format);
+  WritePrinters(run.console.out(), {&printers.printers().front()}, *format);
   return kExitOk;
 }

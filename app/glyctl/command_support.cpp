@@ -7,6 +7,7 @@
 #include "fonts/font_list_logic.h"
 #include "fonts/font_rows.h"
 #include "glyctl/exit_codes.h"
+#include "glyctl/printer_target.h"
 #include "printers/regular_file.h"
 #include "snmp/contract/glysnmp.h"
 #include "ui/resource_module.h"
@@ -53,15 +54,29 @@ int FontListFailure(CommandRun& run, int32_t readResult) {
 
 std::vector<PrinterRecord*> LookUpPrinters(CommandRun& run, ConsolePrinters& printers,
                                            const std::vector<std::string>& addresses, int& failure) {
+  // Host names are resolved once, here; the printers are known by address.
+  std::vector<std::string> resolved;
+  std::optional<uint16_t> snmpPort;
   for (const std::string& address : addresses) {
-    if (!ParseAddress(address)) {
-      run.console.Message("not an IPv4 address: " + address);
+    std::string error;
+    const std::optional<PrinterTarget> target = ResolvePrinterTarget(address, error);
+    if (!target) {
+      run.console.Message(error);
       failure = kExitUsage;
       return {};
     }
+    // The library asks every printer of a run at one SNMP port.
+    if (target->snmpPort && snmpPort && *target->snmpPort != *snmpPort) {
+      run.console.Message("the printers of one command share one SNMP port: " + address);
+      failure = kExitUsage;
+      return {};
+    }
+    if (target->snmpPort) snmpPort = target->snmpPort;
+    resolved.push_back(FormatAddress(target->address));
   }
+  if (snmpPort) run.targetPort.emplace("GLY_SNMP_PORT", std::to_string(*snmpPort));
   std::vector<PrinterRecord*> found;
-  for (const std::string& address : addresses) {
+  for (const std::string& address : resolved) {
     std::string error;
     PrinterRecord* printer = printers.Add(address, error);
     if (!printer) {

@@ -1,5 +1,7 @@
 #include "glyctl/commands.h"
 
+#include "glyctl/printer_target.h"
+
 namespace {
 
 const OptionRule kFormat{"format", OptionRule::kValue};
@@ -75,7 +77,7 @@ const std::vector<CommandInfo>& GlyctlCommands() {
        true,
        {kTo, kConvert, kMacroId, kFormName, {"parallel", OptionRule::kValue}, {"no-verify", OptionRule::kFlag}, kPort,
         {"lpr-pacing", OptionRule::kValue},
-        {"printers", OptionRule::kList}, {"printers-file", OptionRule::kValue}, kFormat},
+        {"printers", OptionRule::kList, '\0', LooksLikePrinterTarget}, {"printers-file", OptionRule::kValue}, kFormat},
        RunDownload},
       {"export", "[--to disk|flash] [--convert type1|pcl|both] [--macro-id N] [--form-name NAME] FILE... --out JOB.prn",
        "write the download jobs into one print file",

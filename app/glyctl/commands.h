@@ -1,12 +1,14 @@
 // The commands of glyctl and what each is given to run with.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "glyctl/command_line.h"
 #include "glyctl/console.h"
 #include "glyctl/glyctl.h"
+#include "glyctl/scoped_variable.h"
 #include "snmp/community_strings.h"
 
 struct CommandRun {
@@ -14,6 +16,8 @@ struct CommandRun {
   GlyctlEnvironment& environment;
   Console& console;
   NewCommunityStrings communities;
+  // The SNMP port the printers of the command were named with (HOST:PORT).
+  std::optional<ScopedVariable> targetPort;
 };
 
 struct CommandInfo {

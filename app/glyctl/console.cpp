@@ -1,6 +1,7 @@
 #include "glyctl/console.h"
 
 #include <algorithm>
+#include <string_view>
 
 #include "text/shown_text.h"
 
@@ -9,6 +10,10 @@ namespace {
 constexpr int kBarWidth = 30;
 
 }  // namespace
+
+bool ShowsProgress(bool errIsTerminal, const char* term) {
+  return errIsTerminal && term != nullptr && *term != '\0' && std::string_view(term) != "dumb";
+}
 
 void Console::Message(const std::string& text) {
   const std::lock_guard guard(lock_);

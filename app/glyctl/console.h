@@ -9,6 +9,10 @@
 #include <ostream>
 #include <string>
 
+// Whether standard error can show the bar: a terminal that moves the
+// cursor back and erases a line (not TERM=dumb, nor no TERM at all).
+bool ShowsProgress(bool errIsTerminal, const char* term);
+
 class Console {
  public:
   Console(std::ostream& out, std::ostream& err, bool errIsTerminal)

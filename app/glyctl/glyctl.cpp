@@ -1,11 +1,15 @@
 #include "glyctl/glyctl.h"
 
+#include <cmath>
 #include <cstdlib>
+#include <memory>
 #include <optional>
 
 #include "glyctl/commands.h"
 #include "glyctl/community_options.h"
 #include "glyctl/exit_codes.h"
+#include "glyctl/output_table.h"
+#include "glyctl/scoped_variable.h"
 #include "shell/gly_app.h"
 #include "ui/resource_module.h"
 
@@ -22,8 +26,8 @@ constexpr char kCommunityHelp[] =
     "                         file must belong to you and be readable by you\n"
     "                         only (chmod 600). The write community is taken\n"
     "                         from this file alone, never from the command line.\n"
-    "SNMP version and SNMPv3, from the community file or the environment\n"
-    "(GLY_SNMP_VERSION, GLY_V3_USER, ...; the file wins), never the command line:\n"
+    "SNMPv3, from the community file or the environment (GLY_SNMP_VERSION,\n"
+    "GLY_V3_USER, ...; the file wins), never the command line but the version:\n"
     "  snmp-version=1|2c|3    v3-user=NAME\n"
     "  v3-level=noAuthNoPriv|authNoPriv|authPriv (default: from the passphrases)\n"
     "  v3-auth-protocol=SHA-1|SHA-224|SHA-256|SHA-384|SHA-512|MD5 (SHA-1)\n"
@@ -51,56 +55,110 @@ constexpr char kExitHelp[] =
     "     (a download gives the first of 15, 16, 17, 13, 1, 14 and 12 that applies)\n"
     "  128+N  ended by signal N; job folders and unfinished exports removed\n";
 
+constexpr char kSharedHelp[] =
+    "Options of every command:\n"
+    "  -h, --help             this command's help\n"
+    "  -V, --version          glyctl's version\n"
+    "  --no-header            tables and CSV without their header line\n"
+    "  --trace                every request to a printer and its reply, one\n"
+    "                         line each, on standard error (GLY_TRACE=all, or\n"
+    "                         some of snmp,pjl,ipp,lpr); communities and\n"
+    "                         passwords masked\n"
+    "  --trace-file FILE      the trace appended to FILE (GLY_TRACE_FILE)\n"
+    "Options of every command that asks printers over SNMP:\n"
+    "  -t, --timeout SECONDS  wait for each SNMP answer (default 1, at most 60;\n"
+    "                         GLY_SNMP_TIMEOUT_MS in milliseconds)\n"
+    "  -r, --retries N        ask again N times (default 2, 0 to 10; GLY_SNMP_RETRIES)\n"
+    "  -p, --snmp-port PORT   the printers' SNMP port (161; GLY_SNMP_PORT)\n"
+    "  --snmp-version 1|2c|3  (GLY_SNMP_VERSION, snmp-version= in the community\n"
+    "                         file); the command line wins over both\n"
+    "A printer is named by its IPv4 address or its host name, which is\n"
+    "resolved once and shown as the address; HOST:PORT gives the SNMP port.\n";
+
 const CommandInfo* FindCommand(const std::string& name) {
   for (const CommandInfo& command : GlyctlCommands())
     if (name == command.name) return &command;
   return nullptr;
 }
 
+void WriteSharedHelp(std::ostream& out) { out << kSharedHelp << '\n' << kCommunityHelp << '\n' << kExitHelp; }
+
 void WriteOverview(std::ostream& out) {
   out << "Usage: glyctl COMMAND [OPTIONS] ARGUMENTS\n"
-         "       glyctl COMMAND --help\n\n"
+         "       glyctl COMMAND --help\n"
+         "       glyctl help options\n\n"
          "Printer font management from the command line.\n\nCommands:\n";
   for (const CommandInfo& command : GlyctlCommands()) {
     std::string name = command.name;
     name.resize(17, ' ');
     out << "  " << name << command.summary << '\n';
   }
-  out << '\n' << kCommunityHelp << '\n' << kExitHelp;
+  out << '\n';
+  WriteSharedHelp(out);
 }
 
 void WriteCommandHelp(std::ostream& out, const CommandInfo& command) {
   out << "Usage: glyctl " << command.name << ' ' << command.usage << "\n\n"
-      << command.details;
-  if (command.usesSnmp) out << '\n' << kCommunityHelp;
-  out << "\nProgress is shown on standard error when it is a terminal.\n\n" << kExitHelp;
+      << command.details << "\nOptions of every command (-h, -V"
+      << (command.usesSnmp ? ", -t, -r, -p, --community, ..." : "")
+      << ") and the exit statuses: glyctl help options\n";
 }
 
-// The read community for printers not yet listed is the SNMP library's
-// setting; it is put back when the command ends.
-class ReadCommunitySetting {
- public:
-  explicit ReadCommunitySetting(const std::string& community) {
-    if (community.empty()) return;
-    if (const char* old = std::getenv(kName)) previous_ = old;
-    setenv(kName, community.c_str(), 1);
-    set_ = true;
-  }
-  ~ReadCommunitySetting() {
-    if (!set_) return;
-    if (previous_)
-      setenv(kName, previous_->c_str(), 1);
-    else
-      unsetenv(kName);
-  }
-  ReadCommunitySetting(const ReadCommunitySetting&) = delete;
-  ReadCommunitySetting& operator=(const ReadCommunitySetting&) = delete;
+// Options every command takes; those of SNMP only where the command asks
+// printers.
+void AddSharedRules(std::vector<OptionRule>& rules, bool usesSnmp) {
+  rules.push_back({"help", OptionRule::kFlag, 'h'});
+  rules.push_back({"version", OptionRule::kFlag, 'V'});
+  rules.push_back({"no-header", OptionRule::kFlag});
+  rules.push_back({"trace", OptionRule::kFlag});
+  rules.push_back({"trace-file", OptionRule::kValue});
+  if (!usesSnmp) return;
+  rules.push_back({"community", OptionRule::kValue});
+  rules.push_back({"community-file", OptionRule::kValue});
+  rules.push_back({"timeout", OptionRule::kValue, 't'});
+  rules.push_back({"retries", OptionRule::kValue, 'r'});
+  rules.push_back({"snmp-port", OptionRule::kValue, 'p'});
+  rules.push_back({"snmp-version", OptionRule::kValue});
+}
 
- private:
-  static constexpr char kName[] = "GLY_SNMP_COMMUNITY";
-  bool set_ = false;
-  std::optional<std::string> previous_;
-};
+// A whole number within [least, most], or nullopt.
+std::optional<long> NumberIn(const std::string& text, long least, long most) {
+  if (text.empty() || text.size() > 9 || text.find_first_not_of("0123456789") != std::string::npos) return std::nullopt;
+  const long number = std::stol(text);
+  if (number < least || number > most) return std::nullopt;
+  return number;
+}
+
+// --timeout, --retries and --snmp-port as the SNMP library's variables for
+// the command; false after a message for a value out of range.
+bool TakeSnmpOptions(const CommandLine& line, Console& console,
+                     std::vector<std::unique_ptr<ScopedVariable>>& settings) {
+  if (const std::optional<std::string> timeout = line.Value("timeout")) {
+    char* end = nullptr;
+    const double seconds = std::strtod(timeout->c_str(), &end);
+    if (end == timeout->c_str() || *end != '\0' || !(seconds >= 0.001 && seconds <= 60)) {
+      console.Message("--timeout is a number of seconds from 0.001 to 60, not " + *timeout);
+      return false;
+    }
+    settings.push_back(std::make_unique<ScopedVariable>("GLY_SNMP_TIMEOUT_MS",
+                                                        std::to_string(std::lround(seconds * 1000))));
+  }
+  if (const std::optional<std::string> retries = line.Value("retries")) {
+    if (!NumberIn(*retries, 0, 10)) {
+      console.Message("--retries is a number from 0 to 10, not " + *retries);
+      return false;
+    }
+    settings.push_back(std::make_unique<ScopedVariable>("GLY_SNMP_RETRIES", *retries));
+  }
+  if (const std::optional<std::string> port = line.Value("snmp-port")) {
+    if (!NumberIn(*port, 1, 65535)) {
+      console.Message("--snmp-port is a port from 1 to 65535, not " + *port);
+      return false;
+    }
+    settings.push_back(std::make_unique<ScopedVariable>("GLY_SNMP_PORT", *port));
+  }
+  return true;
+}
 
 // Devices not yet listed (discovery, adding by address) are asked with
 // the command's SNMP settings; the library goes back to its own when the
@@ -124,6 +182,11 @@ class DiscoverySecuritySetting {
   bool set_ = false;
 };
 
+struct HeaderSetting {
+  explicit HeaderSetting(bool shown) { SetOutputHeaderShown(shown); }
+  ~HeaderSetting() { SetOutputHeaderShown(true); }
+};
+
 struct ResourceLibraryRelease {
   ~ResourceLibraryRelease() { FreeResourceModule(); }
 };
@@ -131,11 +194,7 @@ struct ResourceLibraryRelease {
 int RunCommand(const CommandInfo& command, const std::vector<std::string>& words, GlyctlEnvironment& environment,
                Console& console) {
   std::vector<OptionRule> rules = command.options;
-  rules.push_back({"help", OptionRule::kFlag});
-  if (command.usesSnmp) {
-    rules.push_back({"community", OptionRule::kValue});
-    rules.push_back({"community-file", OptionRule::kValue});
-  }
+  AddSharedRules(rules, command.usesSnmp);
   std::string error;
   const std::optional<CommandLine> line = ParseCommandLine(words, rules, error);
   if (!line) {
@@ -148,6 +207,20 @@ int RunCommand(const CommandInfo& command, const std::vector<std::string>& words
     WriteCommandHelp(environment.out, command);
     return kExitOk;
   }
+  if (line->Has("version")) {
+    environment.out << kVersion << '\n';
+    return kExitOk;
+  }
+  const HeaderSetting header(!line->Has("no-header"));
+  std::vector<std::unique_ptr<ScopedVariable>> settings;
+  // The libraries read the trace settings from the environment at each line.
+  if (line->Has("trace")) settings.push_back(std::make_unique<ScopedVariable>("GLY_TRACE", "all"));
+  if (const std::optional<std::string> file = line->Value("trace-file")) {
+    settings.push_back(std::make_unique<ScopedVariable>("GLY_TRACE_FILE", *file));
+    if (!line->Has("trace") && !std::getenv("GLY_TRACE"))
+      settings.push_back(std::make_unique<ScopedVariable>("GLY_TRACE", "all"));
+  }
+  if (!TakeSnmpOptions(*line, console, settings)) return kExitUsage;
 
   NewCommunityStrings fromFile;
   SecurityOptions security;
@@ -164,6 +237,7 @@ int RunCommand(const CommandInfo& command, const std::vector<std::string>& words
     console.Message(error);
     return kExitUsage;
   }
+  if (const std::optional<std::string> version = line->Value("snmp-version")) security.Take("snmp-version", *version);
   security.TakeEnvironment([](const char* name) -> const char* { return std::getenv(name); });
   communities->security = security.Choice(error);
   if (!error.empty()) {
@@ -184,15 +258,15 @@ int RunCommand(const CommandInfo& command, const std::vector<std::string>& words
     return kExitSetup;
   }
   StartAppDirectories();
-  const ReadCommunitySetting readCommunity(communities->read);
-  CommandRun run{*line, environment, console, *communities};
+  // The read community for printers not yet listed is the SNMP library's
+  // setting.
+  if (!communities->read.empty())
+    settings.push_back(std::make_unique<ScopedVariable>("GLY_SNMP_COMMUNITY", communities->read));
+  CommandRun run{*line, environment, console, *communities, std::nullopt};
   return command.run(run);
 }
 
-}  // namespace
-
-int RunGlyctl(const std::vector<std::string>& args, GlyctlEnvironment& environment) {
-  Console console(environment.out, environment.err, environment.errIsTerminal);
+int RunWords(const std::vector<std::string>& args, GlyctlEnvironment& environment, Console& console) {
   if (args.empty()) {
     WriteOverview(environment.err);
     return kExitUsage;
@@ -202,8 +276,12 @@ int RunGlyctl(const std::vector<std::string>& args, GlyctlEnvironment& environme
     WriteOverview(environment.out);
     return kExitOk;
   }
-  if (first == "--version") {
+  if (first == "--version" || first == "-V") {
     environment.out << kVersion << '\n';
+    return kExitOk;
+  }
+  if (first == "help" && args[1] == "options") {
+    WriteSharedHelp(environment.out);
     return kExitOk;
   }
   if (first == "help") {
@@ -221,4 +299,22 @@ int RunGlyctl(const std::vector<std::string>& args, GlyctlEnvironment& environme
     return kExitUsage;
   }
   return RunCommand(*command, std::vector<std::string>(args.begin() + 1, args.end()), environment, console);
+}
+
+}  // namespace
+
+int RunGlyctl(const std::vector<std::string>& args, GlyctlEnvironment& environment) {
+  int status = kExitOk;
+  {
+    Console console(environment.out, environment.err, environment.errIsTerminal);
+    status = RunWords(args, environment, console);
+    // A result that did not reach standard output is no result, whatever
+    // the command made of it: a script must not take a cut listing as whole.
+    if (!environment.out.flush()) {
+      console.Message("cannot write standard output");
+      status = kExitCannotWrite;
+    }
+  }
+  if (!environment.err.flush()) status = kExitCannotWrite;
+  return status;
 }

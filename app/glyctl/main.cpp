@@ -2,10 +2,16 @@
 #include <malloc.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <iostream>
 
 #include "download/job_folder.h"
 #include "download/job_port.h"
+#include "glyctl/console.h"
+#include "glyctl/exit_codes.h"
 #include "glyctl/glyctl.h"
 #include "platform/interrupt.h"
 #include "printers/app_directory.h"
@@ -25,14 +31,20 @@ int main(int argc, char** argv) {
   RemoveStaleJobFolders();
   GlyctlEnvironment environment{std::cout,
                                 std::cerr,
-                                isatty(STDERR_FILENO) == 1,
+                                ShowsProgress(isatty(STDERR_FILENO) == 1, std::getenv("TERM")),
                                 SystemClock(),
                                 [](const char* address, JobPort port, const JobFile& jobFile, const char* host, int job) {
                                   return SubmitJob(address, port, jobFile, host, job);
                                 },
                                 DefaultResourceLibraryPath(),
                                 ""};
-  const int status = RunGlyctl(std::vector<std::string>(argv + 1, argv + argc), environment);
-  std::cout.flush();
+  int status = RunGlyctl(std::vector<std::string>(argv + 1, argv + argc), environment);
+  // The last buffered bytes reach the file only at close; a full disk or a
+  // closed pipe shows there.
+  if (std::fclose(stdout) != 0 && status != kExitCannotWrite) {
+    std::fprintf(stderr, "glyctl: cannot write standard output: %s\n", std::strerror(errno));
+    status = kExitCannotWrite;
+  }
+  if (std::fclose(stderr) != 0) status = kExitCannotWrite;
   return status;
 }

@@ -1,6 +1,7 @@
 #include "glyctl/output_table.h"
 
 #include <algorithm>
+#include <atomic>
 
 #include "text/shown_text.h"
 
@@ -28,6 +29,8 @@ std::string Latin1ToUtf8(std::string_view text) {
 
 namespace {
 
+std::atomic<bool> headerShown{true};
+
 std::string Cell(const std::vector<std::string>& row, size_t column) {
   return column < row.size() ? row[column] : std::string();
 }
@@ -40,7 +43,7 @@ void WriteTable(std::ostream& out, const OutputTable& table) {
   // One byte is one character of the single-byte texts, so byte lengths
   // are display widths.
   std::vector<size_t> widths;
-  for (const OutputColumn& column : table.columns) widths.push_back(column.heading.size());
+  for (const OutputColumn& column : table.columns) widths.push_back(headerShown ? column.heading.size() : 0);
   for (const auto& row : table.rows)
     for (size_t c = 0; c < widths.size(); ++c) widths[c] = std::max(widths[c], Cell(row, c).size());
   const auto line = [&](const std::vector<std::string>& cells) {
@@ -55,7 +58,7 @@ void WriteTable(std::ostream& out, const OutputTable& table) {
   };
   std::vector<std::string> headings;
   for (const OutputColumn& column : table.columns) headings.push_back(column.heading);
-  line(headings);
+  if (headerShown) line(headings);
   for (const auto& row : table.rows) line(row);
 }
 
@@ -84,60 +87,54 @@ void WriteCsv(std::ostream& out, const OutputTable& table) {
   };
   std::vector<std::string> headings;
   for (const OutputColumn& column : table.columns) headings.push_back(column.heading);
-  line(headings, headings.size());
+  if (headerShown) line(headings, headings.size());
   for (const auto& row : table.rows) line(row, headings.size());
 }
 
 // A JSON reader keeps \u001b as an ESC for whoever prints the value, so
 // controls are replaced rather than escaped.
-std::string JsonString(std::string_view text) {
-  std::string json = "\"";
-  for (const char c : ShownSingleByte(text)) {
-    if (c == '"' || c == '\\') json += '\\';
-    json += c;
+Json JsonCell(const std::string& cell, CellType type) {
+  switch (type) {
+    case CellType::kText: break;
+    case CellType::kNumber:
+      if (cell.empty()) return nullptr;
+      if (cell.size() <= 19 && cell.find_first_not_of("0123456789") == std::string::npos) return std::stoull(cell);
+      break;  // not a count after all: kept as its text
+    case CellType::kYesNo:
+      if (cell.empty()) return nullptr;
+      if (cell == "yes" || cell == "no") return cell == "yes";
+      break;
   }
-  json += '"';
-  return Latin1ToUtf8(json);
-}
-
-// The array without a line end after it; rows one level deeper than `indent`.
-void WriteJsonArray(std::ostream& out, const OutputTable& table, const std::string& indent) {
-  out << '[';
-  for (size_t r = 0; r < table.rows.size(); ++r) {
-    out << (r == 0 ? "\n" : ",\n") << indent << "  {";
-    for (size_t c = 0; c < table.columns.size(); ++c) {
-      if (c > 0) out << ", ";
-      out << JsonString(table.columns[c].key) << ": " << JsonString(Cell(table.rows[r], c));
-    }
-    out << '}';
-  }
-  out << (table.rows.empty() ? "]" : "\n" + indent + "]");
-}
-
-void WriteJson(std::ostream& out, const OutputTable& table) {
-  WriteJsonArray(out, table, "");
-  out << '\n';
+  return JsonText(cell);
 }
 
 }  // namespace
 
-void WriteJsonObject(std::ostream& out, const std::vector<JsonMember>& members) {
-  out << '{';
-  for (size_t m = 0; m < members.size(); ++m) {
-    out << (m == 0 ? "\n  " : ",\n  ") << JsonString(members[m].key) << ": ";
-    if (members[m].table != nullptr) {
-      WriteJsonArray(out, *members[m].table, "  ");
-    } else {
-      out << JsonString(members[m].text);
-    }
+Json JsonText(std::string_view text) { return Printable(text); }
+
+Json JsonRows(const OutputTable& table) {
+  Json rows = Json::array();
+  for (const auto& cells : table.rows) {
+    Json row = Json::object();
+    for (size_t c = 0; c < table.columns.size(); ++c)
+      row[table.columns[c].key] = JsonCell(Cell(cells, c), table.columns[c].type);
+    rows.push_back(std::move(row));
   }
-  out << (members.empty() ? "}\n" : "\n}\n");
+  return rows;
 }
+
+void WriteJsonDocument(std::ostream& out, const Json& document) {
+  Json whole = {{"schema_version", kJsonSchemaVersion}};
+  for (const auto& [key, value] : document.items()) whole[key] = value;
+  out << whole.dump(2) << '\n';
+}
+
+void SetOutputHeaderShown(bool shown) { headerShown = shown; }
 
 void WriteOutputTable(std::ostream& out, const OutputTable& table, OutputFormat format) {
   switch (format) {
     case OutputFormat::kTable: WriteTable(out, table); break;
     case OutputFormat::kCsv: WriteCsv(out, table); break;
-    case OutputFormat::kJson: WriteJson(out, table); break;
+    case OutputFormat::kJson: WriteJsonDocument(out, {{table.jsonKey, JsonRows(table)}}); break;
   }
 }

@@ -66,13 +66,25 @@ OutputTable StorageAreaTable(const SnmpPrinterDetails& details) {
   OutputTable table;
   table.columns = {{"Kind", "kind"},
                    {"Description", "description"},
-                   {"Capacity", "capacity_bytes"},
-                   {"Free", "free_bytes"},
-                   {"Usable", "usable"}};
+                   {"Capacity", "capacity_bytes", CellType::kNumber},
+                   {"Free", "free_bytes", CellType::kNumber},
+                   {"Usable", "usable", CellType::kYesNo}};
   for (uint32_t i = 0; i < details.storageCount; ++i) {
     const SnmpStorageArea& area = details.storage[i];
     table.rows.push_back({StorageText(area.kind), Text(area.description, sizeof area.description),
                           ByteCount(area.capacityBytes), ByteCount(area.freeBytes), area.usable ? "yes" : "no"});
   }
   return table;
+}
+
+Json PrinterJson(const PrinterRecord& printer, const SnmpPrinterDetails& details) {
+  const std::string source = FontSourceText(details.fontSource);
+  return {{"address", FormatAddress(printer.address)},
+          {"name", JsonText(Text(printer.printerName, sizeof printer.printerName))},
+          {"model", JsonText(Text(printer.modelName, sizeof printer.modelName))},
+          {"device_model", JsonText(details.model)},
+          {"system_id", JsonText(details.systemId)},
+          {"serial_number", JsonText(details.serialNumber)},
+          {"storage", JsonRows(StorageAreaTable(details))},
+          {"font_source", source.empty() ? Json(nullptr) : Json(source)}};
 }

@@ -18,6 +18,11 @@ std::string FontSourceText(int32_t source);
 // usable)"; "none" without storage.
 std::string StorageSpaceText(const SnmpPrinterDetails& details);
 
+// The printer as every JSON document shows it: address, name, model (as
+// listed), device_model (its own text), system_id, serial_number, storage
+// (StorageAreaTable's rows) and font_source.
+Json PrinterJson(const PrinterRecord& printer, const SnmpPrinterDetails& details);
+
 // One row per storage area: kind, description, sizes in bytes (empty when
 // unknown), and whether downloads may go there.
 OutputTable StorageAreaTable(const SnmpPrinterDetails& details);

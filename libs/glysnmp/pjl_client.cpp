@@ -14,6 +14,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "exchange_trace.h"
+
 namespace glysnmp {
 namespace {
 
@@ -124,6 +126,12 @@ bool PjlClient::Connect() {
   return false;
 }
 
+std::string PjlClient::PeerText() const {
+  return std::to_string(address_ >> 24) + '.' + std::to_string((address_ >> 16) & 0xff) + '.' +
+         std::to_string((address_ >> 8) & 0xff) + '.' + std::to_string(address_ & 0xff) + ':' +
+         std::to_string(settings_.port);
+}
+
 void PjlClient::Disconnect() {
   if (fd_ < 0) return;
   Send(PjlLine("EOJ") + std::string(kUel));
@@ -132,6 +140,8 @@ void PjlClient::Disconnect() {
 }
 
 bool PjlClient::Send(std::string_view bytes) {
+  if (Tracing(TraceProtocol::kPjl))
+    TraceExchange(TraceProtocol::kPjl, PeerText(), '>', TraceText(MaskAfter(bytes, "PASSWORD="), 400));
   const uint64_t start = SteadyMs();
   while (!bytes.empty()) {
     // MSG_NOSIGNAL: a printer that hung up must give an error, not SIGPIPE.
@@ -179,9 +189,11 @@ std::optional<std::string> PjlClient::Exchange(std::string_view request, size_t 
     std::string reply;
     if (Send(std::string(request) + PjlLine("ECHO " + marker)) && ReadReply(marker, mostBytes, &reply)) {
       failure_ = PjlFailure::kNone;
+      if (Tracing(TraceProtocol::kPjl)) TraceExchange(TraceProtocol::kPjl, PeerText(), '<', TraceText(reply, 400));
       return reply;
     }
     failure_ = PjlFailure::kNoAnswer;
+    TraceExchange(TraceProtocol::kPjl, PeerText(), '<', "none");
     // What the printer still sends on this connection belongs to no
     // request of ours any more.
     Disconnect();

@@ -85,6 +85,8 @@ class PjlClient {
 
   enum class Order { kUnknown, kInOrder, kEchoFirst };
 
+  std::string PeerText() const;  // "a.b.c.d:port", for the trace
+
   uint32_t address_;
   uint32_t password_;
   PjlSettings settings_;

@@ -10,6 +10,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "snmp_trace.h"
+
 namespace glysnmp {
 namespace {
 
@@ -174,20 +176,20 @@ Session::~Session() {
 Pdu Session::Exchange(Pdu request) {
   netsnmp_pdu* answer = nullptr;
   DatagramCount datagrams(handle_);
+  netsnmp_session* session = snmp_sess_session(handle_);
+  TraceSnmpRequest(session, request.get());
   // The request is the library's from here on, whatever the outcome.
   int status = snmp_sess_synch_response(handle_, request.release(), &answer);
   Pdu owned(answer);
   if (status == STAT_SUCCESS) {
     failure_ = kSnmpOk;
-    return owned;
-  }
-  netsnmp_session* session = snmp_sess_session(handle_);
-  if (status == STAT_TIMEOUT || session == nullptr) {
+  } else if (status == STAT_TIMEOUT || session == nullptr) {
     failure_ = datagrams.received() > 0 ? kSnmpMalformedAnswer : kSnmpNoAnswer;
   } else {
     failure_ = FailureOf(session->s_snmp_errno);
   }
-  return nullptr;
+  TraceSnmpAnswer(session, failure_ == kSnmpOk ? owned.get() : nullptr, failure_);
+  return failure_ == kSnmpOk ? std::move(owned) : nullptr;
 }
 
 bool Session::OpenSocket() {
@@ -222,6 +224,7 @@ bool Session::ExchangeInto(Pdu request, AnswerBuffer& answer) {
   }
   if (packet_ == nullptr || snmp_build(&packet_, &packetSize_, &length, session, request.get()) != 0) return false;
   const u_char* message = packet_ + packetSize_ - length;
+  TraceSnmpRequest(session, request.get());
   const auto timeout = std::chrono::microseconds(session->timeout);
   for (int attempt = 0; attempt <= session->retries; ++attempt) {
     if (send(socket_, message, length, 0) < 0) return false;
@@ -235,11 +238,13 @@ bool Session::ExchangeInto(Pdu request, AnswerBuffer& answer) {
       // earlier one, say) is passed over, and told if nothing else comes.
       if (size > 0 && answer.Decode(static_cast<size_t>(size), requestId)) {
         failure_ = kSnmpOk;
+        TraceSnmpAnswerSize(session, static_cast<size_t>(size), failure_);
         return true;
       }
       if (size > 0) failure_ = kSnmpMalformedAnswer;
     }
   }
+  TraceSnmpAnswerSize(session, 0, failure_);
   return false;
 }
 

@@ -32,11 +32,12 @@ struct GlyctlResult {
 
 class GlyctlTest : public ::testing::Test {
  protected:
-  // Starts printers at `subnet`.10, .11, ... sharing one SNMP port.
-  void StartPrinters(const std::string& subnet, std::vector<printer_sim::PrinterConfig> configs) {
+  // Starts printers at `subnet`.10, .11, ... (or from `firstHost` on)
+  // sharing one SNMP port.
+  void StartPrinters(const std::string& subnet, std::vector<printer_sim::PrinterConfig> configs, int firstHost = 10) {
     std::vector<std::string> addresses;
-    for (size_t i = 0; i < configs.size(); ++i) addresses.push_back(subnet + "." + std::to_string(10 + i));
-    const uint16_t snmpPort = FreeUdpPort(addresses);
+    for (size_t i = 0; i < configs.size(); ++i) addresses.push_back(subnet + "." + std::to_string(firstHost + i));
+    snmpPort = FreeUdpPort(addresses);
     // One LPD port too, as GLY_LPR_PORT gives the program one.
     const uint16_t lpdPort = FreeTcpPort(addresses);
     // And one AppSocket port, as GLY_RAW_PORT gives the SNMP library one.
@@ -84,22 +85,49 @@ class GlyctlTest : public ::testing::Test {
   }
 
   // What Python's json or csv module makes of `text`: one line per row (of
-  // the "fonts" member when the JSON is an object),
-  // cells joined by '|'; "ERROR" when it does not parse.
+  // the JSON document's array member), cells joined by '|' (JSON values as
+  // Python shows them); "ERROR" when it does not parse.
   std::string ParsedBy(const std::string& module, const std::string& text) {
     const std::string file = scratch.file("output." + module);
     sim_test::WriteFile(file, text);
     const std::string script =
         module == "json"
-            ? "import json,sys; rows=json.load(open(sys.argv[1],encoding='utf-8')); "
-              "rows=rows['fonts'] if isinstance(rows,dict) else rows; "
-              "print('\\n'.join('|'.join(r.values()) for r in rows))"
+            ? "import json,sys; doc=json.load(open(sys.argv[1],encoding='utf-8')); "
+              "rows=[v for v in doc.values() if isinstance(v,list)][0]; "
+              "print('\\n'.join('|'.join(str(v) for v in r.values()) for r in rows))"
             : "import csv,sys; rows=csv.reader(open(sys.argv[1],encoding='utf-8',newline='')); "
               "print('\\n'.join('|'.join(r) for r in rows))";
     const std::string check = module == "json" ? "python3 -m json.tool " + file + " >/dev/null && " : "";
     sim_test::CommandResult parsed =
         sim_test::RunCommand(check + "python3 -c \"" + script + "\" " + file + " 2>/dev/null || echo ERROR");
     return parsed.output;
+  }
+
+  // What is wrong with a JSON document's shape: schema_version, and every
+  // printer (under "printer" or in "printers") and font with its members'
+  // types; empty when nothing is.
+  std::string SchemaProblem(const std::string& text) {
+    const std::string file = scratch.file("schema.json");
+    sim_test::WriteFile(file, text);
+    const std::string script = R"PY(
+import json, sys
+doc = json.load(open(sys.argv[1], encoding='utf-8'))
+text, count, maybe = str, int, (int, type(None))
+printer = {'address': text, 'name': text, 'model': text, 'device_model': text, 'system_id': text,
+           'serial_number': text, 'storage': list, 'font_source': (str, type(None))}
+area = {'kind': text, 'description': text, 'capacity_bytes': maybe, 'free_bytes': maybe, 'usable': bool}
+font = {'name': text, 'type': text, 'id': maybe, 'persistence': text, 'location': text, 'index': count}
+def check(value, shape, where):
+    for key, kind in shape.items():
+        assert key in value and isinstance(value[key], kind), f'{where}.{key}: {value.get(key)!r}'
+assert doc['schema_version'] == 1, 'schema_version'
+for p in ([doc['printer']] if 'printer' in doc else doc.get('printers', [])):
+    check(p, printer, 'printer')
+    for a in p['storage']: check(a, area, 'storage')
+for f in doc.get('fonts', []): check(f, font, 'font')
+)PY";
+    sim_test::WriteFile(file + ".py", script);
+    return sim_test::RunCommand("python3 " + file + ".py " + file + " 2>&1 | tail -1").output;
   }
 
   std::vector<std::string> FontNames(size_t printer, int32_t persistence = printer_sim::kDownloaded) {
@@ -127,6 +155,7 @@ class GlyctlTest : public ::testing::Test {
   printer_sim::Simulator simulator;
   std::map<std::string, uint16_t> lpdPorts;
   uint16_t rawPort = 0;
+  uint16_t snmpPort = 0;
   std::unique_ptr<AgentTest> agent;
   std::unique_ptr<EnvOverride> rawPortEnv;
   FakeClock clock;

@@ -122,7 +122,7 @@ TEST_F(GlyctlTest, APrinterWithoutTheFontTableIsReadOverPjlUnlessItsFileSystemIs
   PutFont(0, "Ledger");
   const GlyctlResult listed = Run({"fonts", "127.88.13.10", "--format", "json"});
   ASSERT_EQ(listed.status, kExitOk) << listed.err;
-  EXPECT_NE(listed.out.find("\"source\": \"PJL\""), std::string::npos) << listed.out;
+  EXPECT_NE(listed.out.find("\"font_source\": \"PJL\""), std::string::npos) << listed.out;
   EXPECT_NE(listed.out.find("Ledger"), std::string::npos) << listed.out;
   const GlyctlResult refused = Run({"fonts", "127.88.13.11"});
   EXPECT_EQ(refused.status, kExitNoFileSystem);

@@ -23,7 +23,10 @@ TEST_F(GlyctlTest, DiscoverListsEveryPrinterOfTheSubnetInEachFormat) {
   const std::string parsed = ParsedBy("json", json.out);
   for (const char* line : {"127.88.1.10|LAB1|", "127.88.1.11|LAB2|", "127.88.1.12|LAB3|"})
     EXPECT_NE(parsed.find(line), std::string::npos) << parsed;
+  // The same printer shape as a font list's, storage as an array.
+  EXPECT_EQ(SchemaProblem(json.out), "") << json.out;
 
+  EXPECT_EQ(Run({"discover", "127.88.1.0/24", "--format=csv", "--no-header"}).out.rfind("127.88.1.10,LAB1,", 0), 0u);
   const GlyctlResult csv = Run({"discover", "127.88.1.0/24", "--format=csv"});
   EXPECT_EQ(csv.status, kExitOk) << csv.err;
   EXPECT_EQ(ParsedBy("csv", csv.out).substr(0, 35), "Address|Name|Model|Storage|Listed a");
@@ -71,10 +74,10 @@ TEST_F(GlyctlTest, FontsUnderAViewParseAsJsonAndCsvWhateverBytesTheNamesHold) {
   EXPECT_EQ(downloaded.status, kExitOk) << downloaded.err;
   EXPECT_EQ(ParsedBy("json", downloaded.out),
             "Caf\xc3\xa9, \"Bold\"|PCL|40|Downloaded|Hard Disk|5\nGothic|PCL|40|Downloaded|Hard Disk|6\n");
-  // Beside the fonts, the printer as its details tell it.
-  for (const char* member : {"\"system_id\": \"1.3.6.1.4.1.32473.1.1.2\"", "\"model\": \"Virtual printer\"",
-                             "\"source\": \"font MIB\"", "{\"kind\": \"disk\", \"description\": \"Hard disk\", "
-                             "\"capacity_bytes\": \"1073741824\""})
+  // Beside the fonts, the printer as its details tell it, typed.
+  EXPECT_EQ(SchemaProblem(downloaded.out), "") << downloaded.out;
+  for (const char* member : {"\"system_id\": \"1.3.6.1.4.1.32473.1.1.2\"", "\"device_model\": \"Virtual printer\"",
+                             "\"font_source\": \"font MIB\"", "\"capacity_bytes\": 1073741824", "\"usable\": true"})
     EXPECT_NE(downloaded.out.find(member), std::string::npos) << member << " in " << downloaded.out;
 
   EXPECT_EQ(Run({"fonts", "127.88.3.10", "--view", "9"}).status, kExitUsage);

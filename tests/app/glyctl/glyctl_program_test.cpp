@@ -70,11 +70,18 @@ TEST(GlyctlProgramTest, EveryCommandHasHelp) {
   EXPECT_EQ(overview.exitCode, kExitOk);
   for (const CommandInfo& command : GlyctlCommands()) {
     EXPECT_NE(overview.output.find(std::string("  ") + command.name), std::string::npos) << command.name;
-    const sim_test::CommandResult help = sim_test::RunCommand(Glyctl() + " " + command.name + " --help");
+    const sim_test::CommandResult help = sim_test::RunCommand(Glyctl() + " " + command.name + " -h");
     EXPECT_EQ(help.exitCode, kExitOk) << command.name;
     EXPECT_EQ(help.output.rfind(std::string("Usage: glyctl ") + command.name + " ", 0), 0u) << help.output;
-    EXPECT_NE(help.output.find("Exit status:"), std::string::npos) << command.name;
+    // Its own options; the shared ones once, elsewhere.
+    EXPECT_NE(help.output.find("glyctl help options"), std::string::npos) << command.name;
+    EXPECT_EQ(help.output.find("Exit status:"), std::string::npos) << command.name;
   }
+  const sim_test::CommandResult shared = sim_test::RunCommand(Glyctl() + " help options");
+  EXPECT_EQ(shared.exitCode, kExitOk);
+  EXPECT_NE(shared.output.find("-t, --timeout SECONDS"), std::string::npos) << shared.output;
+  EXPECT_NE(shared.output.find("Exit status:"), std::string::npos) << shared.output;
+  EXPECT_EQ(sim_test::RunCommand(Glyctl() + " fonts -V").output, "glyctl 0.1.0\n");
   EXPECT_EQ(sim_test::RunCommand(Glyctl() + " 2>/dev/null").exitCode, kExitUsage);
   EXPECT_EQ(sim_test::RunCommand(Glyctl() + " frobnicate 2>/dev/null").exitCode, kExitUsage);
   EXPECT_EQ(sim_test::RunCommand(Glyctl() + " fonts --nonsense 2>/dev/null").exitCode, kExitUsage);
@@ -89,9 +96,17 @@ TEST_F(GlyctlTest, TheProgressBarIsDrawnOnlyOnATerminal) {
 
   const std::vector<std::string> args = {"download", font, "--parallel", "2", "--printers", "127.88.30.10",
                                          "127.88.30.11"};
+  const EnvOverride terminal("TERM", "xterm");
   const auto [shown, status] = RunOnTerminal(args);
   EXPECT_EQ(status, kExitOk) << shown;
   EXPECT_NE(shown.find("Downloading [" + std::string(30, '#') + "] 2/2"), std::string::npos) << shown;
+  {
+    const EnvOverride dumb("TERM", "dumb");
+    const auto [plain, plainStatus] = RunOnTerminal(args);
+    EXPECT_EQ(plainStatus, kExitOk) << plain;
+    EXPECT_EQ(plain.find("Downloading"), std::string::npos) << plain;
+    EXPECT_EQ(plain.find("\x1b[K"), std::string::npos) << plain;
+  }
 
   std::string command = Glyctl();
   for (const std::string& arg : args) command += " " + arg;
