@@ -176,7 +176,7 @@ static const GlyControlTemplate job_port_controls[] = {
     {GLY_CTL_RADIO, 1111, "&Raw AppSocket port (9100)", 30, 64, 300, 24, 0, 0},
     {GLY_CTL_RADIO, 1112, "&IPP (port 631)", 30, 92, 300, 24, 0, 0},
     {GLY_CTL_CHECK_BOX, 1113, "&Verify downloads on the printer", 16, 142, 328, 24, 0, 0},
-    {GLY_CTL_CHECK_BOX, 1114, "&Pause between LPR blocks (older printers)", 16, 170, 328, 24, 0, 0},
+    {GLY_CTL_CHECK_BOX, 1114, "&Pace LPR jobs with fixed waits (older printers)", 16, 170, 328, 24, 0, 0},
     {GLY_CTL_BUTTON, 1, "OK", 174, 208, 80, 30, GLY_CTL_DEFAULT, 0},
     {GLY_CTL_BUTTON, 2, "Cancel", 264, 208, 80, 30, 0, 0},
 };

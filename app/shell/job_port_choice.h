@@ -1,5 +1,5 @@
 // The "Job Port" dialog (147), reached from the main window's "Printer"
-// menu: which port one printer's jobs go to, and whether its downloads are
+// menu: which port one printer's jobs go to, whether its downloads are
 // checked on the printer afterwards, and whether its LPR jobs keep the fixed
 // waits older printers need. What it shows and stores are the
 // printer's PrinterSettings in the run's store.

@@ -368,6 +368,7 @@ TEST(JobPortDialog, LprPacingIsShownAndKept) {
   JobPortDialog dialog(printer, nullptr);
   auto* paced = dialog.ControlAs<QAbstractButton>(job_port_dialog::kLprPacingCheck);
   ASSERT_NE(paced, nullptr);
+  EXPECT_LE(paced->sizeHint().width(), paced->width()) << "its text is cut";
   EXPECT_TRUE(paced->isChecked());
   paced->setChecked(false);
   dialog.ControlAs<QPushButton>(1)->click();
