@@ -209,33 +209,14 @@ void WriteChecks(CommandRun& run, const Fleet& fleet, const std::vector<PrinterC
   WriteOutputTable(run.console.out(), table, fleet.format);
 }
 
-}  // namespace
-
-int RunCheck(CommandRun& run) {
-  const JobFolder folder(run.environment.scratchFolder);
-  int failure = kExitOk;
-  const std::optional<Fleet> fleet = ReadFleet(run, folder, failure);
-  if (!fleet) return failure;
-  std::vector<PrinterCheck> checks(fleet->printers.size());
-  CheckPrinters(run, *fleet, AllOf(fleet->printers.size()), checks);
-  WriteChecks(run, *fleet, checks, nullptr);
-  return CheckExitStatus(checks);
-}
-
-int RunEnsure(CommandRun& run) {
-  const std::optional<std::optional<JobPort>> port = JobPortOf(run);
-  if (!port) return kExitUsage;
-  const JobFolder folder(run.environment.scratchFolder);
-  int failure = kExitOk;
-  const std::optional<Fleet> fleet = ReadFleet(run, folder, failure);
-  if (!fleet) return failure;
-  std::vector<PrinterCheck> checks(fleet->printers.size());
-  CheckPrinters(run, *fleet, AllOf(fleet->printers.size()), checks);
-
-  std::vector<std::vector<size_t>> lacking(fleet->resources.size());
+// Sends each printer that answered what it lacks, then checks again those
+// sent to; what was sent.
+std::vector<FleetSent> SendLacking(CommandRun& run, const Fleet& fleet, std::optional<JobPort> port,
+                                   std::vector<PrinterCheck>& checks) {
+  std::vector<std::vector<size_t>> lacking(fleet.resources.size());
   std::vector<size_t> served;
   for (size_t p = 0; p < checks.size(); ++p) {
-    for (size_t r = 0; r < fleet->resources.size(); ++r) {
+    for (size_t r = 0; r < fleet.resources.size(); ++r) {
       if (!PrinterAnswered(checks[p]) || !WantsDownload(checks[p].cells[r])) continue;
       lacking[r].push_back(p);
       if (served.empty() || served.back() != p) served.push_back(p);
@@ -246,16 +227,40 @@ int RunEnsure(CommandRun& run) {
     size_t count = 0;
     for (const std::vector<size_t>& printers : lacking) count += printers.size();
     run.console.StartProgress(static_cast<int>(count), "Downloading");
-    const bool folders = SendToFleet(run, fleet->resources, fleet->printers, lacking, fleet->parallel, *port, sent);
+    const bool folders = SendToFleet(run, fleet.resources, fleet.printers, lacking, fleet.parallel, port, sent);
     run.console.EndProgress();
     if (!folders) run.console.Message("cannot make a private job folder: some printers were sent nothing");
     // What the printers hold now, as they tell it.
-    CheckPrinters(run, *fleet, served, checks);
+    CheckPrinters(run, fleet, served, checks);
     for (const FleetSent& done : sent) {
       HoldingCell& cell = checks[done.printer].cells[done.resource];
       if (cell.holding != Holding::kHeld && cell.why.empty()) cell.why = done.status;
     }
   }
-  WriteChecks(run, *fleet, checks, &sent);
+  return sent;
+}
+
+int RunFleetCommand(CommandRun& run, bool ensure) {
+  std::optional<JobPort> port;
+  if (ensure) {
+    const std::optional<std::optional<JobPort>> given = JobPortOf(run);
+    if (!given) return kExitUsage;
+    port = *given;
+  }
+  const JobFolder folder(run.environment.scratchFolder);
+  int failure = kExitOk;
+  const std::optional<Fleet> fleet = ReadFleet(run, folder, failure);
+  if (!fleet) return failure;
+  std::vector<PrinterCheck> checks(fleet->printers.size());
+  CheckPrinters(run, *fleet, AllOf(fleet->printers.size()), checks);
+  std::vector<FleetSent> sent;
+  if (ensure) sent = SendLacking(run, *fleet, port, checks);
+  WriteChecks(run, *fleet, checks, ensure ? &sent : nullptr);
   return CheckExitStatus(checks);
 }
+
+}  // namespace
+
+int RunCheck(CommandRun& run) { return RunFleetCommand(run, false); }
+
+int RunEnsure(CommandRun& run) { return RunFleetCommand(run, true); }
