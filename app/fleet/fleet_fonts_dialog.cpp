@@ -60,9 +60,6 @@ FleetFontsDialog::FleetFontsDialog(MessageBoxes& boxes, const std::vector<Printe
   logic_->Start();
 }
 
-// The reading ends before the window's parts go.
-FleetFontsDialog::~FleetFontsDialog() { logic_.reset(); }
-
 void FleetFontsDialog::StateChanged() {
   const FleetFontsLogic& logic = *logic_;
   const QSignalBlocker blocker(table_);

@@ -28,7 +28,6 @@ class FleetFontsDialog final : public QDialog, public FleetFontsHost {
   // The printers are copied; their fonts are read as soon as the window opens.
   FleetFontsDialog(MessageBoxes& boxes, const std::vector<PrinterRecord*>& printers, FleetDownloader download,
                    QWidget* parent = nullptr);
-  ~FleetFontsDialog() override;
 
   FleetFontsLogic& logic() { return *logic_; }
 
@@ -53,5 +52,6 @@ class FleetFontsDialog final : public QDialog, public FleetFontsHost {
   QProgressBar* progress_ = nullptr;
   QPushButton* stop_ = nullptr;
   QPushButton* download_button_ = nullptr;
+  // Last, so that it goes first: its reading ends before the window's parts go.
   std::unique_ptr<FleetFontsLogic> logic_;
 };
