@@ -17,7 +17,9 @@ enum Text : int {
   kCsvFilterText = 32950,
   kSetNotOpenedText = 32951,  // "%s": why
   kCsvNotWrittenText = 32952,  // "%s": the file
-  kFleetFontsButtonText = 32953,
 };
+
+// The main window's button that opens the window.
+inline constexpr int kMainWindowButton = 1045;
 
 }  // namespace fleet_fonts

@@ -97,6 +97,5 @@ const GlyStringEntry gly_strings[] = {
     {32950, "CSV files (*.csv);;All files (*)"},
     {32951, "The set could not be opened: %s"},
     {32952, "%s could not be written."},
-    {32953, "F&leet Fonts..."},
 };
 const size_t gly_string_count = COUNT(gly_strings);

@@ -3,7 +3,6 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QMouseEvent>
-#include <QPushButton>
 #include <QSignalBlocker>
 #include <QStatusBar>
 
@@ -31,7 +30,6 @@ using namespace main_window;
 namespace {
 
 constexpr int kStatusBarHeight = 25;
-constexpr int kLogo = 1044;
 
 }  // namespace
 
@@ -49,13 +47,7 @@ MainWindowDialog::MainWindowDialog(MessageBoxes& boxes, UiThread& uiThread, LprS
   for (int id : {kAddPrinterButton, kFontListButton, kPrintFontListButton, kManageResourcesButton,
                  kAboutButton, kHelpButton, kCloseButton})
     Bind(id, Notification::Clicked, [this, id] { logic_.OnCommand(id); });
-  // Fleet Fonts, for the checked printers: above the logo, which gives it room.
-  auto* fleetFonts = new QPushButton(ResourceText(fleet_fonts::kFleetFontsButtonText), this);
-  if (QWidget* logo = ControlAs<QWidget>(kLogo)) {
-    fleetFonts->setGeometry(logo->x(), logo->y(), logo->width(), 30);
-    logo->setGeometry(logo->x(), logo->y() + 38, logo->width(), logo->height() - 38);
-  }
-  connect(fleetFonts, &QPushButton::clicked, this, [this] { OpenFleetFonts(); });
+  Bind(fleet_fonts::kMainWindowButton, Notification::Clicked, [this] { OpenFleetFonts(); });
   statusBar_ = new QStatusBar(this);
   statusBar_->setObjectName(QString::number(kStatusBar));
   statusBar_->setSizeGripEnabled(false);
