@@ -55,11 +55,11 @@ std::string ApplyOption(std::string_view word, SetResource& resource) {
     else return "convert is type1, pcl or both, not " + ShownSingleByte(value);
   } else if (name == "macro-id") {
     if (std::string problem = ResourceNameProblem(ResourceNameKind::kMacroId, value); !problem.empty())
-      return "macro-id: " + problem;
+      return "macro-id: " + ShownSingleByte(problem);
     resource.macroId = value;
   } else if (name == "form-name") {
     if (std::string problem = ResourceNameProblem(ResourceNameKind::kFormName, value); !problem.empty())
-      return "form-name: " + problem;
+      return "form-name: " + ShownSingleByte(problem);
     resource.formName = value;
   } else {
     return "not an option: " + ShownSingleByte(name);
