@@ -27,7 +27,7 @@ struct Sent {
 class FleetFontsDialogTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    std::vector<std::string> addresses = {"127.66.40.10", "127.66.40.11"};
+    std::vector<std::string> addresses = {"127.66.46.10", "127.66.46.11"};
     const uint16_t snmpPort = FreeUdpPort(addresses);
     for (const std::string& address : addresses) {
       PrinterConfig config;
@@ -92,7 +92,7 @@ TEST_F(FleetFontsDialogTest, TheMatrixFillsAndMissingCellsSelectedAreSentToTheir
   EXPECT_EQ(Row(0), (std::vector<QString>{"Gothic.sfp", "held", "missing"}));
   EXPECT_EQ(Row(1), (std::vector<QString>{"NimbusSans-Regular.pfb", "missing", "missing"}));
   EXPECT_EQ(window->logic().CsvText(),
-            "Resource,127.66.40.10,127.66.40.11\r\n"
+            "Resource,127.66.46.10,127.66.46.11\r\n"
             "Gothic.sfp,held,missing\r\nNimbusSans-Regular.pfb,missing,missing\r\n");
 
   // A held cell among those selected is not sent; resources bound for the
@@ -106,9 +106,9 @@ TEST_F(FleetFontsDialogTest, TheMatrixFillsAndMissingCellsSelectedAreSentToTheir
   ASSERT_TRUE(download->isEnabled());
   download->click();
   ASSERT_EQ(sent.size(), 2u);
-  EXPECT_EQ(sent[0].printers, (std::vector<std::string>{"127.66.40.10", "127.66.40.11"}));
+  EXPECT_EQ(sent[0].printers, (std::vector<std::string>{"127.66.46.10", "127.66.46.11"}));
   EXPECT_EQ(sent[0].files, std::vector<std::string>{kType1Pfb});
-  EXPECT_EQ(sent[1].printers, std::vector<std::string>{"127.66.40.11"});
+  EXPECT_EQ(sent[1].printers, std::vector<std::string>{"127.66.46.11"});
   EXPECT_EQ(sent[1].files, std::vector<std::string>{scratch.file("Gothic.sfp")});
   WaitForAll();
 }

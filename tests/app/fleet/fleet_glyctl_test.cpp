@@ -10,7 +10,7 @@ using printer_sim::PrinterConfig;
 
 class FleetGlyctlTest : public GlyctlTest {
  protected:
-  // The printers, at 127.88.40.10 and on:
+  // The printers, at 127.88.46.10 and on:
   //   .10 font table, Gothic       .11 PJL, Gothic          .12 PJL, an older Gothic
   //   .13 font table, nothing      .14 PJL, disk full       .15 PJL, file system closed
   //   .16 silent
@@ -19,7 +19,7 @@ class FleetGlyctlTest : public GlyctlTest {
     for (size_t i : {1, 2, 4, 5}) printer_sim::UseRealPrinterDefaults(configs[i].snmp);
     configs[4].diskFull = true;
     configs[5].fileSystemAccess = false;
-    StartPrinters("127.88.40", configs);
+    StartPrinters("127.88.46", configs);
     printer_sim::Faults silent;
     silent.snmpSilent = true;
     simulator.SetFaults(6, silent);
@@ -33,8 +33,8 @@ class FleetGlyctlTest : public GlyctlTest {
     sim_test::WriteFile(macro, "\x1b*p0x0Y\x1b*c10a10b0P");
     set = scratch.file("floor2.set");
     sim_test::WriteFile(set, "resource Gothic.sfp\nresource " + kType1Pfb +
-                                 "\nresource logo.pcl macro-id=7\nprinter 127.88.40.10 127.88.40.11 127.88.40.12"
-                                 " 127.88.40.13 127.88.40.14 127.88.40.15 127.88.40.16\n");
+                                 "\nresource logo.pcl macro-id=7\nprinter 127.88.46.10 127.88.46.11 127.88.46.12"
+                                 " 127.88.46.13 127.88.46.14 127.88.46.15 127.88.46.16\n");
   }
 
   // The rows for one printer of a CSV output as ParsedBy gives it,
@@ -64,18 +64,18 @@ TEST_F(FleetGlyctlTest, CheckTellsWhatEachPrinterHolds) {
       {"Gothic.sfp|missing|", ps + "|missing|", "logo.pcl|missing|"},
   };
   for (size_t p = 0; p < expected.size(); ++p)
-    EXPECT_EQ(RowsOf(parsed, "127.88.40." + std::to_string(10 + p)), expected[p]) << p;
-  for (const char* closed : {"127.88.40.15", "127.88.40.16"}) {
+    EXPECT_EQ(RowsOf(parsed, "127.88.46." + std::to_string(10 + p)), expected[p]) << p;
+  for (const char* closed : {"127.88.46.15", "127.88.46.16"}) {
     const std::vector<std::string> rows = RowsOf(parsed, closed);
     ASSERT_EQ(rows.size(), 3u);
     for (const std::string& row : rows) EXPECT_NE(row.find("|unknown|"), std::string::npos) << closed << row;
   }
 
   // Without the silent printer, what is missing decides; with only .10 and its font, all is held.
-  EXPECT_EQ(Run({"check", gothic, "--printers", "127.88.40.10", "127.88.40.13"}).status, kExitPartly);
-  const GlyctlResult held = Run({"check", gothic, "--printers", "127.88.40.10", "--format", "json"});
+  EXPECT_EQ(Run({"check", gothic, "--printers", "127.88.46.10", "127.88.46.13"}).status, kExitPartly);
+  const GlyctlResult held = Run({"check", gothic, "--printers", "127.88.46.10", "--format", "json"});
   EXPECT_EQ(held.status, kExitOk) << held.err;
-  EXPECT_EQ(ParsedBy("json", held.out), "127.88.40.10|Gothic.sfp|held|\n");
+  EXPECT_EQ(ParsedBy("json", held.out), "127.88.46.10|Gothic.sfp|held|\n");
 }
 
 TEST_F(FleetGlyctlTest, EnsureSendsOnlyWhatIsLackingAndASecondRunSendsNothing) {
@@ -88,12 +88,12 @@ TEST_F(FleetGlyctlTest, EnsureSendsOnlyWhatIsLackingAndASecondRunSendsNothing) {
   const size_t sent[] = {2, 2, 3, 3, 3, 0, 0};
   for (size_t p = 0; p < 7; ++p) EXPECT_EQ(simulator.Jobs(p).size(), jobsBefore[p] + sent[p]) << p;
   for (size_t p = 0; p < 4; ++p) {
-    for (const std::string& row : RowsOf(parsed, "127.88.40." + std::to_string(10 + p)))
+    for (const std::string& row : RowsOf(parsed, "127.88.46." + std::to_string(10 + p)))
       EXPECT_NE(row.find("|held|"), std::string::npos) << p << ": " << row;
   }
   EXPECT_EQ(simulator.StoredMacros(3), std::set<int32_t>{7});
   // The full disk took the jobs and kept nothing: still missing, and why.
-  for (const std::string& row : RowsOf(parsed, "127.88.40.14"))
+  for (const std::string& row : RowsOf(parsed, "127.88.46.14"))
     EXPECT_TRUE(row.ends_with("|missing|Refused by the printer|Refused by the printer")) << row;
 
   std::vector<size_t> jobsAfter;
