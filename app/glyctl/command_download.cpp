@@ -14,9 +14,6 @@
 
 namespace {
 
-// Printers served side by side at most; more only add connections.
-constexpr int kMaxParallel = 64;
-
 // The Resource Manager's window for an export: the file is the one given,
 // and the rest of the window is not there.
 class ExportWindow final : public ResourceManagerHost {
@@ -42,16 +39,6 @@ void SayNoJobFolder(CommandRun& run) {
   run.console.Message("cannot make a private job folder in " +
                       (scratch.empty() ? std::string("$XDG_RUNTIME_DIR, $TMPDIR or /tmp") : scratch) +
                       ": it must be a folder of yours closed to others, or root's with the sticky bit");
-}
-
-std::optional<int> ParallelOf(CommandRun& run) {
-  const std::string text = run.line.Value("parallel").value_or("1");
-  if (text.empty() || text.size() > 3 || text.find_first_not_of("0123456789") != std::string::npos ||
-      std::stoi(text) < 1 || std::stoi(text) > kMaxParallel) {
-    run.console.Message("--parallel is a number from 1 to " + std::to_string(kMaxParallel) + ", not " + text);
-    return std::nullopt;
-  }
-  return std::stoi(text);
 }
 
 // The exit status of a download from its rows: a stalled printer, one that

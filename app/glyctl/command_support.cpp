@@ -186,3 +186,13 @@ std::optional<ConversionOptions> ConversionOf(CommandRun& run) {
   }
   return options;
 }
+
+std::optional<int> ParallelOf(CommandRun& run) {
+  const std::string text = run.line.Value("parallel").value_or("1");
+  if (text.empty() || text.size() > 3 || text.find_first_not_of("0123456789") != std::string::npos ||
+      std::stoi(text) < 1 || std::stoi(text) > kMostParallelPrinters) {
+    run.console.Message("--parallel is a number from 1 to " + std::to_string(kMostParallelPrinters) + ", not " + text);
+    return std::nullopt;
+  }
+  return std::stoi(text);
+}

@@ -15,6 +15,12 @@
 // --format, table by default; nullopt after a message for anything else.
 std::optional<OutputFormat> OutputFormatOf(CommandRun& run);
 
+// --parallel N: how many printers are served side by side (1 by default,
+// at most kMostParallelPrinters; more only add connections); nullopt after
+// a message.
+inline constexpr int kMostParallelPrinters = 64;
+std::optional<int> ParallelOf(CommandRun& run);
+
 // --view, a font list view from 0 to 8 (0 by default); nullopt after a
 // message.
 std::optional<int> FontViewOf(CommandRun& run);

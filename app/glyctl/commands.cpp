@@ -10,6 +10,15 @@ const OptionRule kConvert{"convert", OptionRule::kValue};
 const OptionRule kMacroId{"macro-id", OptionRule::kValue};
 const OptionRule kFormName{"form-name", OptionRule::kValue};
 const OptionRule kPort{"port", OptionRule::kValue};
+const std::vector<OptionRule> kFleetOptions = {
+    {"to", OptionRule::kValue},        {"convert", OptionRule::kValue},       {"macro-id", OptionRule::kValue},
+    {"form-name", OptionRule::kValue}, {"parallel", OptionRule::kValue},      {"printers", OptionRule::kList},
+    {"printers-file", OptionRule::kValue}, {"format", OptionRule::kValue}};
+const std::vector<OptionRule> kEnsureOptions = [] {
+  std::vector<OptionRule> options = kFleetOptions;
+  options.push_back({"port", OptionRule::kValue});
+  return options;
+}();
 
 }  // namespace
 
@@ -94,6 +103,30 @@ const std::vector<CommandInfo>& GlyctlCommands() {
        "as the Printer Font List's report, a ruled table on A4 pages, into\n"
        "OUT.pdf, replacing it. Needs no display.\n",
        true, {{"pdf", OptionRule::kValue}, {"view", OptionRule::kValue}}, RunReport},
+      {"check",
+       "SET | [--to disk|flash] [--convert type1|pcl|both] [--macro-id N] [--form-name NAME] FILE... "
+       "--printers ADDRESS... | --printers-file LIST  [--parallel N] [--format table|csv|json]",
+       "tell which printers hold which resources of a set",
+       "Reads every printer's font list, --parallel N side by side (default 1),\n"
+       "and tells for each printer and resource of the SET file (see glyctl(1)),\n"
+       "or of the FILEs given with download's options: held (on disk, flash or\n"
+       "in ROM, of the same size where the printer tells sizes), memory only\n"
+       "(lost at power-off), other version (another size), missing, or unknown\n"
+       "(the printer does not answer, its file system is closed, or it cannot\n"
+       "be asked; the note says which). Exit status 0 when every printer holds\n"
+       "everything, 1 when something is missing or different, 3 when a\n"
+       "printer did not answer.\n",
+       true, kFleetOptions, RunCheck},
+      {"ensure",
+       "SET | [--to disk|flash] [--convert type1|pcl|both] [--macro-id N] [--form-name NAME] FILE... "
+       "--printers ADDRESS... | --printers-file LIST  [--parallel N] [--port lpr|raw|ipp] [--format table|csv|json]",
+       "bring every printer of a set to hold all its resources",
+       "Checks as check does, then downloads each resource that is missing, of\n"
+       "another version or only in memory to exactly the printers that lack it,\n"
+       "as download does (each printer confirms what it took), and prints the\n"
+       "check again with what was sent to each (Download). A second run sends\n"
+       "nothing. Exit status as for check, on the printers as they are after.\n",
+       true, kEnsureOptions, RunEnsure},
   };
   return commands;
 }

@@ -40,3 +40,5 @@ int RunDownload(CommandRun& run);
 int RunExport(CommandRun& run);
 int RunPrintFontList(CommandRun& run);
 int RunReport(CommandRun& run);
+int RunCheck(CommandRun& run);
+int RunEnsure(CommandRun& run);

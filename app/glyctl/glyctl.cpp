@@ -53,6 +53,8 @@ constexpr char kExitHelp[] =
     "  16 an IPP printer asks for a user name and password (none is sent)\n"
     "  17 an IPP job stayed in one state on the printer for 5 minutes\n"
     "     (a download gives the first of 15, 16, 17, 13, 1, 14 and 12 that applies)\n"
+    "  check and ensure: 0 every printer holds every resource, 1 one lacks\n"
+    "     something, 3 a printer did not answer\n"
     "  128+N  ended by signal N; job folders and unfinished exports removed\n";
 
 constexpr char kSharedHelp[] =

@@ -84,5 +84,18 @@ const GlyStringEntry gly_strings[] = {
             "allowed."},
     {32904, "The printer needed too many requests: its fonts could not all be read or deleted."},
     {32905, "The printer refuses the PJL password given for it."},
+    {32940, "Fleet Fonts"},
+    {32941, "&Open Set..."},
+    {32942, "Filter:"},
+    {32943, "&Stop"},
+    {32944, "&Download"},
+    {32945, "Save as &CSV..."},
+    {32946, "C&lose"},
+    {32947, "Resource"},
+    {32948, "Font"},
+    {32949, "Resource sets (*.set *.txt);;All files (*)"},
+    {32950, "CSV files (*.csv);;All files (*)"},
+    {32951, "The set could not be opened: %s"},
+    {32952, "%s could not be written."},
 };
 const size_t gly_string_count = COUNT(gly_strings);

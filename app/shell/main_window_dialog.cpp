@@ -10,6 +10,9 @@
 #include "download/job_folder.h"
 #include "download/job_questions_dialog.h"
 #include "download/resource_manager_dialog.h"
+#include "download/resource_manager_ids.h"
+#include "fleet/fleet_fonts_dialog.h"
+#include "fleet/fleet_fonts_ids.h"
 #include "fonts/font_list_dialog.h"
 #include "printers/clock.h"
 #include "shell/main_window_ids.h"
@@ -44,6 +47,7 @@ MainWindowDialog::MainWindowDialog(MessageBoxes& boxes, UiThread& uiThread, LprS
   for (int id : {kAddPrinterButton, kFontListButton, kPrintFontListButton, kManageResourcesButton,
                  kAboutButton, kHelpButton, kCloseButton})
     Bind(id, Notification::Clicked, [this, id] { logic_.OnCommand(id); });
+  Bind(fleet_fonts::kMainWindowButton, Notification::Clicked, [this] { OpenFleetFonts(); });
   statusBar_ = new QStatusBar(this);
   statusBar_->setObjectName(QString::number(kStatusBar));
   statusBar_->setSizeGripEnabled(false);
@@ -131,9 +135,27 @@ void MainWindowDialog::OpenResourceManager(const ResourceManagerTargets& targets
   RunResourceManager(targets.targets, targets.allPrinters, true, this);
 }
 
+void MainWindowDialog::OpenFleetFonts() {
+  std::vector<PrinterRecord*> checked;
+  for (int i = 0; i < logic_.itemCount() && i < logic_.printers().count(); ++i)
+    if (logic_.items()[static_cast<size_t>(i)].checked) checked.push_back(logic_.printers().at(i));
+  if (checked.empty()) {
+    boxes_.Show(kSelectPrinterText);
+    return;
+  }
+  FleetFontsDialog dialog(boxes_, checked,
+                          [this](const std::vector<PrinterRecord*>& printers, const std::vector<std::string>& files,
+                                 StorageLocation location, QWidget* parent) {
+                            RunResourceManager(printers, printers, false, parent, files, location);
+                          },
+                          this);
+  dialog.exec();
+}
+
 void MainWindowDialog::RunResourceManager(const std::vector<PrinterRecord*>& targets,
                                           const std::vector<PrinterRecord*>& allPrinters,
-                                          bool editListAllowed, QWidget* parent) {
+                                          bool editListAllowed, QWidget* parent,
+                                          const std::vector<std::string>& files, StorageLocation location) {
   // The job files live while the Resource Manager does: its download
   // worker has ended when the dialog is gone.
   const JobFolder jobs;
@@ -141,6 +163,10 @@ void MainWindowDialog::RunResourceManager(const std::vector<PrinterRecord*>& tar
   ResourceManagerDialog dialog({boxes_, questions, uiThread_, ConverterLibrary(), SystemClock(), submitLpr_,
                                 jobs.path()},
                                targets, allPrinters, editListAllowed, parent);
+  if (!files.empty()) {
+    dialog.logic().AddFiles(files);
+    if (location == kFlashMemory) dialog.logic().OnCommand(resource_manager::kFlashMemoryRadio);
+  }
   dialog.exec();
 }
 

@@ -2,6 +2,7 @@
 // MainWindowLogic says and forwarding its controls' events to it.
 #pragma once
 
+#include "download/download_job.h"
 #include "shell/main_window_logic.h"
 #include "ui/template_dialog.h"
 
@@ -40,9 +41,12 @@ class MainWindowDialog final : public TemplateDialog, public MainWindowHost {
  private:
   void ShowItems();
   CheckListBox* List() const;
+  // With `files`, the Resource Manager opens with them listed, for `location`.
   void RunResourceManager(const std::vector<PrinterRecord*>& targets,
                           const std::vector<PrinterRecord*>& allPrinters, bool editListAllowed,
-                          QWidget* parent);
+                          QWidget* parent, const std::vector<std::string>& files = {},
+                          StorageLocation location = kHardDisk);
+  void OpenFleetFonts();
 
   MessageBoxes& boxes_;
   UiThread& uiThread_;
