@@ -84,5 +84,6 @@ const GlyStringEntry gly_strings[] = {
             "allowed."},
     {32904, "The printer needed too many requests: its fonts could not all be read or deleted."},
     {32905, "The printer refuses the PJL password given for it."},
+    {33040, "Stopped: %d of %d fonts deleted."},
 };
 const size_t gly_string_count = COUNT(gly_strings);
