@@ -2,8 +2,8 @@
 
 #include "fonts/font_list_ids.h"
 #include "fonts/font_list_logic.h"
-#include "fonts/font_rows.h"
 #include "fonts/format_text.h"
+#include "printers/printer_name.h"
 #include "ui/message_boxes.h"
 #include "ui/resource_module.h"
 #include "ui/ui_thread.h"
@@ -27,7 +27,7 @@ DeleteFontsLogic::~DeleteFontsLogic() {
 }
 
 void DeleteFontsLogic::Initialize() {
-  printerText_ = DeleteFontsPrinterText(printer_);
+  printerText_ = PrinterDisplayName(printer_);
   statuses_.assign(fonts_.size(), DeleteStatus::NotDeleted);
   run_.runState = kDeleteRunning;
   run_.deletedCount = 0;

@@ -110,7 +110,7 @@ TEST_F(FontListDialogTest, AThousandFontsUnderEachOfTheNineViews) {
   DownloadTwo("Gothic", "Elegant");
   Open();
   EXPECT_EQ(window->windowTitle(), "Printer Font List");
-  EXPECT_EQ(window->ControlAs<QComboBox>(kPrinterCombo)->itemText(0), "VP - ( Ostrel Virtual )");
+  EXPECT_EQ(window->ControlAs<QComboBox>(kPrinterCombo)->itemText(0), "VP (Virtual) 127.66.1.10");
   EXPECT_EQ(Table()->topLevelItemCount(), 1000);
   EXPECT_EQ(window->statusBar()->currentMessage(), "1000 Font(s)");
   EXPECT_FALSE(window->Control(kDeleteButton)->isEnabled());
@@ -221,7 +221,7 @@ TEST_F(FontListDialogTest, EveryWayOfClosingTheDeletionWaitsForItsWorker) {
   // The close box asks as Close does; No lets the run go on.
   boxes.answers = {IDNO};
   DeleteFontsDialog deletion(boxes, ui, SystemClock(), printer, downloaded);
-  EXPECT_EQ(deletion.ControlAs<QLineEdit>(delete_fonts::kPrinterText)->text(), "VP (Ostrel Virtual )");
+  EXPECT_EQ(deletion.ControlAs<QLineEdit>(delete_fonts::kPrinterText)->text(), "VP (Virtual) 127.66.5.10");
   deletion.show();
   deletion.close();
   EXPECT_EQ(boxes.shown, std::vector<int>{delete_fonts::kStopQuestion});

@@ -59,7 +59,7 @@ using S = DeleteStatus;
 TEST_F(DeleteFontsLogicTest, DeletesEveryFontAndSaysSo) {
   snmp_double::SetDeletion(printer.address, 12, {0, 3, false, 7});
   Start();
-  EXPECT_EQ(logic->printerText(), "LASER5 (Ostrel Model 40 )");
+  EXPECT_EQ(logic->printerText(), "LASER5 (Model 40) 10.0.0.5");
   RunToTheEnd();
   EXPECT_EQ(Statuses(), (std::vector<S>{S::Deleted, S::Deleted, S::Deleted}));
   EXPECT_EQ(boxes.shown, std::vector<int>{kAllDeleted});
