@@ -105,6 +105,7 @@ void FontListDialog::PrintReport() {
   const TreeReportList list(*table);
   PrintJobDialogs windows(this, runPrintDialog_);
   ListReport report(windows, boxes_, clock_, &list);
+  report.SetTitle(FontListReportTitle(logic_.shownPrinter()));
   report.SetSubtitle(FontListReportSubtitle(logic_.shownPrinter(), std::time(nullptr)));
   report.Run();
 }
