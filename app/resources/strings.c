@@ -85,5 +85,9 @@ const GlyStringEntry gly_strings[] = {
     {32904, "The printer needed too many requests: its fonts could not all be read or deleted."},
     {32905, "The printer refuses the PJL password given for it."},
     {33040, "Stopped: %d of %d fonts deleted."},
+    {33041, "&LPR queue (port %u)"},
+    {33042, "&Raw AppSocket port (%u)"},
+    {33043, "&IPP (port %u)"},
+    {33044, "Sending the font list job to %s ..."},
 };
 const size_t gly_string_count = COUNT(gly_strings);

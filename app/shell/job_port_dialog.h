@@ -1,5 +1,5 @@
-// "Job Port" (dialog 147): the three job ports of one printer as radios and
-// the download check as a check box; OK stores them for the printer's
+// "Job Port" (dialog 147): the three job ports of one printer as radios,
+// each with the port number in use, and the download check as a check box; OK stores them for the printer's
 // address in the run's printer settings.
 #pragma once
 

@@ -93,7 +93,7 @@ TEST_F(MainWindowDialogTest, AfterGetPrintersEveryCommandGoesToThePrinterShown) 
   window->ControlAs<QPushButton>(1003)->click();
   ASSERT_TRUE(ui.AwaitAndRunPosted());
   EXPECT_EQ(sentTo, std::vector<std::string>{"10.0.0.3"});
-  EXPECT_EQ(Status(), "The font list was sent to 10.0.0.3.");
+  EXPECT_EQ(Status(), "The font list was sent to LAST (Laser) 10.0.0.3.");
 
   QString title;
   WhenModalOpens([&](QWidget* modal) {
