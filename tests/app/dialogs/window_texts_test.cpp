@@ -1,12 +1,22 @@
-// What the program's smaller windows say, offscreen: the Job Port dialog's
-// real port numbers.
+// What the program's windows say, offscreen: the Job Port dialog's real
+// port numbers, and the help each window opens.
 #include <QAbstractButton>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTextBrowser>
 #include <cstdlib>
+#include <set>
 
+#include "font_test_support.h"
+#include "fonts/font_list_dialog.h"
+#include "fonts/font_list_ids.h"
+#include "printers/app_directory.h"
+#include "printers/clock.h"
 #include "printers/printer_record.h"
 #include "qt_test_environment.h"
 #include "shell/job_port_choice.h"
 #include "shell/job_port_dialog.h"
+#include "ui/help_window.h"
 
 namespace {
 
@@ -28,6 +38,38 @@ TEST(JobPortDialog, EachRadioNamesThePortItsJobsReallyGoTo) {
   setenv("GLY_IPP_PORT", "1631", 1);
   EXPECT_EQ(texts(), (std::vector<QString>{"&LPR queue (port 5515)", "&Raw AppSocket port (19100)", "&IPP (port 1631)"}));
   for (const char* name : {"GLY_LPR_PORT", "GLY_RAW_PORT", "GLY_IPP_PORT"}) unsetenv(name);
+}
+
+// Help opens in the program's own window at the section of the window that
+// asks, and one help window serves each window.
+TEST(Help, EachWindowOpensItsOwnSectionInTheProgramsHelpWindow) {
+  ASSERT_TRUE(InitAppDirectory());
+  snmp_double::Reset();
+  PrinterRecord printer = MakePrinter(0x0A000001u, "LAB2", "Model 40");
+  AddPrinterWithFonts(printer, {});
+  ScriptedBoxes boxes;
+  FakeUiThread ui;
+  FontListDialog fontList(boxes, ui, SystemClock(), {&printer});
+  fontList.ControlAs<QPushButton>(font_list::kHelpButton)->click();
+  auto* help = fontList.findChild<QDialog*>("helpWindow");
+  ASSERT_NE(help, nullptr);
+  EXPECT_TRUE(help->isVisible());
+  EXPECT_EQ(help->windowTitle(), "GLY Help");
+  auto* browser = help->findChild<QTextBrowser*>();
+  EXPECT_EQ(browser->source().fragment(), help_page::kFontList);
+  for (const char* topic : {"Job ports", "Printer lists", "SNMPv3", "PJL passwords", "pause and stop",
+                            "Export to file", "Fleet fonts", "DNS-SD", "glyctl check SET"})
+    EXPECT_TRUE(browser->toPlainText().contains(topic)) << topic;
+
+  // Every window's section is there: each scrolls the page to another place.
+  std::set<int> places;
+  for (const char* page : {help_page::kMainWindow, help_page::kFontList, help_page::kResourceManager}) {
+    EXPECT_EQ(ShowHelp(AppDataFilePath(kHelpFileName), page, &fontList), help);
+    places.insert(browser->verticalScrollBar()->value());
+  }
+  EXPECT_EQ(places.size(), 3u);
+  EXPECT_EQ(fontList.findChildren<QDialog*>("helpWindow").size(), 1);
+  snmp_double::Reset();
 }
 
 }  // namespace
