@@ -1,6 +1,9 @@
-// What the program's windows say, offscreen: the Job Port dialog's real
-// port numbers, and the help each window opens.
+// What the program's windows say, offscreen: every dialog fits the screens
+// it is used on with no text cut, the Job Port dialog's real port numbers,
+// and the help each window opens.
 #include <QAbstractButton>
+#include <QGroupBox>
+#include <QLabel>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTextBrowser>
@@ -17,8 +20,64 @@
 #include "shell/job_port_choice.h"
 #include "shell/job_port_dialog.h"
 #include "ui/help_window.h"
+#include "ui/template_dialog.h"
 
 namespace {
+
+// A screen the program must fit, and the scale it is used at. Qt lays
+// dialogs out in logical pixels, so a dialog takes its size times the scale
+// in the screen's pixels, and its texts need the same logical room at either
+// scale.
+struct Screen {
+  QSize pixels;
+  int scale;
+};
+
+// Room a window manager takes around a dialog (title bar, frame) and for its
+// own panel, in the screen's logical pixels.
+constexpr int kFrameAllowance = 40;
+constexpr int kPanelAllowance = 48;
+
+// The dialogs of the resource library, each as the program builds it.
+constexpr int kDialogs[] = {100, 102, 129, 130, 135, 136, 139, 140, 142, 145, 146, 147};
+
+// What in `widget` shows a text that does not fit its place; empty when all fit.
+std::vector<std::string> CutTexts(const QWidget& dialog) {
+  std::vector<std::string> cut;
+  for (const QLabel* label : dialog.findChildren<QLabel*>()) {
+    if (label->text().isEmpty() || !label->pixmap().isNull()) continue;
+    const bool fits = label->wordWrap() ? label->heightForWidth(label->width()) <= label->height()
+                                        : label->sizeHint().width() <= label->width();
+    if (!fits) cut.push_back(label->text().toStdString());
+  }
+  for (const QAbstractButton* button : dialog.findChildren<QAbstractButton*>()) {
+    if (!button->text().isEmpty() && button->sizeHint().width() > button->width())
+      cut.push_back(button->text().toStdString());
+  }
+  for (const QGroupBox* group : dialog.findChildren<QGroupBox*>()) {
+    if (group->fontMetrics().horizontalAdvance(group->title()) + 16 > group->width())
+      cut.push_back(group->title().toStdString());
+  }
+  return cut;
+}
+
+class DialogFitTest : public ::testing::TestWithParam<Screen> {};
+
+TEST_P(DialogFitTest, EveryDialogFitsTheScreenWithNoTextCut) {
+  const Screen screen = GetParam();
+  const QSize room(screen.pixels.width() / screen.scale, screen.pixels.height() / screen.scale - kPanelAllowance);
+  for (int id : kDialogs) {
+    TemplateDialog dialog(id);
+    ASSERT_TRUE(dialog.isBuilt()) << id;
+    const QSize needed = dialog.size().expandedTo(dialog.minimumSizeHint()) + QSize(0, kFrameAllowance);
+    EXPECT_LE(needed.width(), room.width()) << "dialog " << id;
+    EXPECT_LE(needed.height(), room.height()) << "dialog " << id;
+    for (const std::string& text : CutTexts(dialog)) ADD_FAILURE() << "dialog " << id << " cuts \"" << text << "\"";
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Screens, DialogFitTest,
+                         ::testing::Values(Screen{{1366, 768}, 1}, Screen{{2560, 1440}, 2}));
 
 TEST(JobPortDialog, EachRadioNamesThePortItsJobsReallyGoTo) {
   PrinterRecord printer = MakePrinterRecord();
