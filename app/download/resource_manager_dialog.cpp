@@ -13,6 +13,7 @@
 #include "download/resource_manager_ids.h"
 #include "download/edit_printer_list_dialog.h"
 #include "ui/desktop_actions.h"
+#include "ui/help_window.h"
 #include "ui/qt_message_boxes.h"
 #include "ui/resource_qt.h"
 #include "ui/single_byte_text.h"
@@ -164,6 +165,6 @@ void ResourceManagerDialog::OpenEditPrinterList() {
   dialog.exec();
 }
 
-void ResourceManagerDialog::OpenHelp(const std::string& path) { ShowHelp(path, this); }
+void ResourceManagerDialog::OpenHelp(const std::string& path) { ShowHelp(path, help_page::kResourceManager, this); }
 
 void ResourceManagerDialog::Close() { QDialog::done(QDialog::Accepted); }

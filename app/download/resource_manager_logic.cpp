@@ -8,6 +8,7 @@
 #include "download/export_file.h"
 #include "download/resource_manager_ids.h"
 #include "printers/app_directory.h"
+#include "printers/printer_name.h"
 #include "printers/printer_settings.h"
 #include "ui/resource_module.h"
 #include "ui/ui_thread.h"
@@ -320,14 +321,14 @@ bool ResourceManagerLogic::IsTarget(int index) const {
 std::vector<std::string> ResourceManagerLogic::PrinterEntries() const {
   std::vector<std::string> entries;
   for (const auto& printer : targets_)
-    entries.push_back(std::string(" (") + printer->printerName + ") " + " -" + printer->modelName);
+    entries.push_back(PrinterDisplayName(*printer));
   return entries;
 }
 
 std::vector<std::string> ResourceManagerLogic::EditListItems() const {
   std::vector<std::string> items;
   for (const auto& printer : allPrinters_)
-    items.push_back(std::string(printer->printerName) + " -" + " (" + printer->modelName + " )");
+    items.push_back(PrinterDisplayName(*printer));
   return items;
 }
 
@@ -350,7 +351,7 @@ std::string ResourceManagerLogic::ProgressText() const {
   if (!worker_) return LoadResourceString(kReadyText);
   const size_t printer = static_cast<size_t>(progress_.printer);
   std::string text = "Printer " + std::to_string(progress_.printer + 1) + " of " + std::to_string(targets_.size());
-  if (printer < targets_.size()) text += std::string(": ") + targets_[printer]->printerName;
+  if (printer < targets_.size()) text += ": " + PrinterDisplayName(*targets_[printer]);
   return text + ", resource " + std::to_string(progress_.row + 1) + " of " + std::to_string(rows_.size());
 }
 

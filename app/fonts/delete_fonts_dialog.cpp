@@ -1,5 +1,6 @@
 #include "fonts/delete_fonts_dialog.h"
 
+#include <QCloseEvent>
 #include <QTreeWidget>
 
 #include "fonts/font_list_ids.h"
@@ -50,3 +51,10 @@ void DeleteFontsDialog::ShowState() {
 }
 
 void DeleteFontsDialog::Close(int result) { done(result == IDOK ? QDialog::Accepted : QDialog::Rejected); }
+
+void DeleteFontsDialog::closeEvent(QCloseEvent* event) {
+  // The logic ends the dialog itself once it may close.
+  event->ignore();
+  logic_.OnClose();
+  ShowState();
+}

@@ -1,8 +1,8 @@
 // The Delete Fonts dialog: dialog 146 from the resource library, showing
 // the state of each font that DeleteFontsLogic's worker deletes.
 //
-// Every way of closing it (Close, Cancel, Enter, Escape, the close box)
-// goes through the logic's Close and Cancel rules, so the dialog ends only
+// Every way of closing it goes through the logic's Close and Cancel rules
+// (Enter and the close box are Close, Escape is Cancel), so the dialog ends only
 // after its worker has.
 #pragma once
 
@@ -29,6 +29,8 @@ class DeleteFontsDialog final : public TemplateDialog, public DeleteFontsHost {
 
  protected:
   void ShowState() override;
+  // The close box is the Close button: during a run it asks before it stops.
+  void closeEvent(QCloseEvent* event) override;
 
  private:
   QTreeWidget* Table() const;

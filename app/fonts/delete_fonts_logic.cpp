@@ -2,8 +2,10 @@
 
 #include "fonts/font_list_ids.h"
 #include "fonts/font_list_logic.h"
-#include "fonts/font_rows.h"
+#include "fonts/format_text.h"
+#include "printers/printer_name.h"
 #include "ui/message_boxes.h"
+#include "ui/resource_module.h"
 #include "ui/ui_thread.h"
 
 using namespace delete_fonts;
@@ -25,7 +27,7 @@ DeleteFontsLogic::~DeleteFontsLogic() {
 }
 
 void DeleteFontsLogic::Initialize() {
-  printerText_ = DeleteFontsPrinterText(printer_);
+  printerText_ = PrinterDisplayName(printer_);
   statuses_.assign(fonts_.size(), DeleteStatus::NotDeleted);
   run_.runState = kDeleteRunning;
   run_.deletedCount = 0;
@@ -47,7 +49,12 @@ void DeleteFontsLogic::RunEnded() {
     if (worker_.joinable()) worker_.join();
     // A PJL deletion cut short by its deadline or request cap says so before the count.
     if (const int bound = PjlBoundText(run_.startRefusal); bound != 0) boxes_.Show(bound, MB_OK);
-    boxes_.Show(DeleteSummaryText(run_.deletedCount, static_cast<int>(fonts_.size())), MB_OK);
+    const int count = static_cast<int>(fonts_.size());
+    // A stop the user asked for is told as such: the printer refused nothing.
+    if (StoppedByUser(run_, count))
+      boxes_.ShowMessage(FormatText(LoadResourceString(kStoppedSummary), run_.deletedCount.load(), count), MB_OK);
+    else
+      boxes_.Show(DeleteSummaryText(run_.deletedCount, count), MB_OK);
     runOver_ = true;
     host_.StateChanged();
     if (pendingClose_ != 0) host_.Close(pendingClose_);

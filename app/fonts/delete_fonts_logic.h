@@ -38,9 +38,9 @@ class DeleteFontsLogic final : private DeleteFontsEvents {
   // Lists the fonts and starts the worker.
   void Initialize();
 
-  // "&Cancel"; Escape and the close box come here too.
+  // "&Cancel"; Escape comes here too.
   void OnCancel();
-  // "C&lose"; Enter comes here too.
+  // "C&lose"; Enter and the close box come here too.
   void OnClose();
 
   const std::string& printerText() const { return printerText_; }

@@ -9,6 +9,7 @@ const char* DeleteStatusText(DeleteStatus status) {
     case DeleteStatus::Deleting: return "Deleting...";
     case DeleteStatus::Deleted: return "Deleted";
     case DeleteStatus::TimedOut: return "Time out.";
+    case DeleteStatus::NotReached: return "Not reached";
   }
   return "";
 }
@@ -17,6 +18,10 @@ int DeleteSummaryText(int deleted, int count) {
   if (deleted <= 0) return delete_fonts::kNoneDeleted;
   if (deleted < count) return delete_fonts::kSomeDeleted;
   return delete_fonts::kAllDeleted;
+}
+
+bool StoppedByUser(const DeleteRun& run, int count) {
+  return run.runState == kDeleteStopRequested && run.deletedCount < count;
 }
 
 namespace {
@@ -37,7 +42,10 @@ bool AwaitDeletion(DeleteContext& context, int32_t fontIndex, Clock& clock) {
 void DeleteFontsWorker(PrinterRecord& printer, const std::vector<FontEntry>& fonts, DeleteRun& run,
                        Clock& clock, DeleteFontsEvents& events) {
   DeleteContext context{&printer, 0};
-  const auto end = [&](bool finished) {
+  // `last` is the row the run ended on; the rows after it were never reached.
+  const auto end = [&](size_t last, bool finished) {
+    for (size_t row = last + 1; row < fonts.size(); ++row)
+      events.StatusChanged(static_cast<int>(row), DeleteStatus::NotReached);
     if (finished) run.runState = kDeleteFinished;
     SnmpDeleteFontEnd(&context);
     events.RunEnded();
@@ -47,16 +55,16 @@ void DeleteFontsWorker(PrinterRecord& printer, const std::vector<FontEntry>& fon
     events.StatusChanged(row, DeleteStatus::Deleting);
     if (const int32_t started = SnmpDeleteFontStart(&context, fonts[i].index); started != 0) {
       run.startRefusal = started;
-      return end(true);
+      return end(i, true);
     }
     if (!AwaitDeletion(context, fonts[i].index, clock)) {
       events.StatusChanged(row, DeleteStatus::TimedOut);
-      return end(true);
+      return end(i, true);
     }
     ++run.deletedCount;
     events.StatusChanged(row, DeleteStatus::Deleted);
     while (run.runState == kDeletePaused) clock.SleepMs(kPausedLookIntervalMs);
-    if (run.runState == kDeleteStopRequested) return end(false);
+    if (run.runState == kDeleteStopRequested) return end(i, false);
   }
-  end(true);
+  end(fonts.size(), true);
 }

@@ -28,7 +28,8 @@ struct DeleteRun {
   std::atomic<int32_t> startRefusal{0};
 };
 
-enum class DeleteStatus { NotDeleted, Deleting, Deleted, TimedOut };
+// A font that a run ended before reaching is NotReached, whatever ended it.
+enum class DeleteStatus { NotDeleted, Deleting, Deleted, TimedOut, NotReached };
 const char* DeleteStatusText(DeleteStatus status);
 
 // The waits of a run, in milliseconds.
@@ -51,3 +52,6 @@ void DeleteFontsWorker(PrinterRecord& printer, const std::vector<FontEntry>& fon
 
 // The summary's string number for `deleted` of `count` fonts.
 int DeleteSummaryText(int deleted, int count);
+// True when the user stopped `run` before it came to the last of its
+// `count` fonts: its summary is then kStoppedSummary, not the printer's.
+bool StoppedByUser(const DeleteRun& run, int count);

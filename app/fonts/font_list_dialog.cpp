@@ -10,7 +10,7 @@
 #include "fonts/font_list_report.h"
 #include "fonts/list_report.h"
 #include "printers/app_directory.h"
-#include "ui/desktop_actions.h"
+#include "ui/help_window.h"
 #include "ui/resource_qt.h"
 #include "ui/single_byte_text.h"
 #include "fonts/qt/tree_report_list.h"
@@ -57,7 +57,7 @@ FontListDialog::FontListDialog(MessageBoxes& boxes, UiThread& uiThread, Clock& c
   Bind(kDeleteButton, Notification::Clicked, [this] { logic_.OnDeleteFont(); });
   Bind(kAddFontButton, Notification::Clicked, [this] { logic_.OnAddFont(); });
   Bind(kPrintReportButton, Notification::Clicked, [this] { PrintReport(); });
-  Bind(kHelpButton, Notification::Clicked, [this] { ShowHelp(AppDataFilePath(kHelpFileName), this); });
+  Bind(kHelpButton, Notification::Clicked, [this] { ShowHelp(AppDataFilePath(kHelpFileName), help_page::kFontList, this); });
   ShowState();
 }
 
@@ -105,6 +105,7 @@ void FontListDialog::PrintReport() {
   const TreeReportList list(*table);
   PrintJobDialogs windows(this, runPrintDialog_);
   ListReport report(windows, boxes_, clock_, &list);
+  report.SetTitle(FontListReportTitle(logic_.shownPrinter()));
   report.SetSubtitle(FontListReportSubtitle(logic_.shownPrinter(), std::time(nullptr)));
   report.Run();
 }

@@ -64,5 +64,7 @@ inline constexpr int kStopQuestion = 32804;
 inline constexpr int kAllDeleted = 32805;
 inline constexpr int kSomeDeleted = 32806;
 inline constexpr int kNoneDeleted = 32807;
+// "Stopped: %d of %d fonts deleted.": the summary of a run the user stopped.
+inline constexpr int kStoppedSummary = 33040;
 
 }  // namespace delete_fonts

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "fonts/font_list_ids.h"
+#include "printers/printer_name.h"
 #include "ui/message_boxes.h"
 #include "ui/resource_module.h"
 
@@ -47,7 +48,7 @@ bool FontListLogic::Initialize() {
   fonts_.clear();
   if (printers_.empty()) return false;
   view_ = kAllFonts;
-  for (const PrinterRecord* record : printers_) printerLines_.push_back(FontListPrinterLine(*record));
+  for (const PrinterRecord* record : printers_) printerLines_.push_back(PrinterDisplayName(*record));
   printer_ = 0;
   addFontEnabled_ = printers_[0]->storageOptions != kStorageNone;
   const bool read = ReadFonts(*printers_[0]);

@@ -2,14 +2,11 @@
 
 #include <cstring>
 
+#include "fonts/list_report.h"
+#include "printers/printer_name.h"
 #include "printers/printer_record.h"
+#include "snmp/contract/glysnmp.h"
 #include "ui/resource_module.h"
-
-namespace {
-
-constexpr int kAddressLabelText = 32815;  // "IP Address: "
-
-}  // namespace
 
 TableReportList FontListReportTable(const std::vector<FontCells>& rows) {
   std::vector<ReportColumn> columns;
@@ -20,12 +17,24 @@ TableReportList FontListReportTable(const std::vector<FontCells>& rows) {
   return TableReportList(std::move(columns), std::move(cells));
 }
 
+std::string FontListReportTitle(const PrinterRecord& printer) {
+  const std::string title = kFontListReportTitle;
+  PrinterRecord asked = printer;  // the library takes a record it may write
+  SnmpPrinterDetails details{};
+  if (SnmpGetPrinterDetails(&asked, &details) != 0) return title;
+  switch (details.fontSource) {
+    case kFontSourceFontMib: return title + " (through SNMP)";
+    case kFontSourcePjl: return title + " (through PJL)";
+    case kFontSourcePclReadback: return title + " (through PCL readback)";
+    case kFontSourcePostScript: return title + " (through PostScript)";
+    default: return title;
+  }
+}
+
 std::string FontListReportSubtitle(const PrinterRecord& printer, std::time_t when) {
   // The standard call, not its thread-safe POSIX twin: reports are made on
   // the user-interface thread alone.
   char date[16] = "";
   if (const std::tm* local = std::localtime(&when)) std::strftime(date, sizeof date, "%Y-%m-%d", local);
-  const std::string name(printer.printerName, strnlen(printer.printerName, sizeof printer.printerName));
-  return "Printer " + name + ", " + LoadResourceString(kAddressLabelText) + FormatAddress(printer.address) + ", " +
-         date;
+  return "Printer " + PrinterDisplayName(printer) + ", " + date;
 }

@@ -12,6 +12,12 @@
 
 TableReportList FontListReportTable(const std::vector<FontCells>& rows);
 
-// The line under the report's title: which printer, at which address, on
-// which day (local time): "Printer LAB2, IP Address: 10.1.2.3, 2026-12-09".
+// The report's title, which says how the library reads the printer's font
+// list: "Printer Font List (through SNMP)", "(through PJL)" and so on, or
+// "Printer Font List" when the printer does not answer the question. Asks
+// the printer, so it blocks while the library waits for the answer.
+std::string FontListReportTitle(const PrinterRecord& printer);
+
+// The line under the report's title: which printer, on which day (local
+// time): "Printer LAB2 (Model 40) 10.1.2.3, 2026-12-09".
 std::string FontListReportSubtitle(const PrinterRecord& printer, std::time_t when);

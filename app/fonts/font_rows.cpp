@@ -75,15 +75,3 @@ FontCells FontRowCells(const FontEntry& entry) {
   return {FontName(entry), FontTypeText(entry), showsId ? std::to_string(entry.fontId) : std::string(),
           PersistenceText(entry.persistence), LocationText(entry.location)};
 }
-
-static std::string Text(const char* field, size_t size) { return std::string(field, strnlen(field, size)); }
-
-std::string FontListPrinterLine(const PrinterRecord& printer) {
-  return Text(printer.printerName, sizeof printer.printerName) + " -" + " ( Ostrel " +
-         Text(printer.modelName, sizeof printer.modelName) + " )";
-}
-
-std::string DeleteFontsPrinterText(const PrinterRecord& printer) {
-  return Text(printer.printerName, sizeof printer.printerName) + " (Ostrel " +
-         Text(printer.modelName, sizeof printer.modelName) + " )";
-}

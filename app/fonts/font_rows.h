@@ -1,5 +1,5 @@
 // What one font of a printer looks like in a list: the cell texts of its
-// row, the nine views that narrow a font list, and the printer lines.
+// row and the nine views that narrow a font list.
 #pragma once
 
 #include <array>
@@ -41,10 +41,6 @@ FontCells FontRowCells(const FontEntry& entry);
 extern const int kFontColumnWidths[kFontColumnCount];
 extern const int kFontColumnHeadings[kFontColumnCount];
 
-// A printer as the font list's printer box shows it.
-std::string FontListPrinterLine(const PrinterRecord& printer);
-// A printer as the Delete Fonts dialog shows it.
-std::string DeleteFontsPrinterText(const PrinterRecord& printer);
 
 // The name of an entry, which need not end inside its field.
 std::string FontName(const FontEntry& entry);

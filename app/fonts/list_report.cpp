@@ -14,7 +14,6 @@ constexpr const char* kFontFace = "Arial";
 constexpr int kTitlePoints = 12;
 constexpr int kFooterPoints = 6;
 constexpr int kBodyPoints = 8;
-constexpr const char* kTitle = "Printer Font List (through SNMP)";
 constexpr const char* kFooter = "The Paper Works, Ostrel";
 constexpr const char* kPageFormat = "Page %d of %d";
 constexpr size_t kHeadingLength = 127;
@@ -26,7 +25,9 @@ int HundredthsMmToDevice(int hundredthsMm, int dotsPerInch) {
 }  // namespace
 
 ListReport::ListReport(PrintJobWindows& windows, MessageBoxes& boxes, Clock& clock, const ReportList* list)
-    : PrintJob(windows, boxes, clock), list_(list) {}
+    : PrintJob(windows, boxes, clock), list_(list) {
+  SetTitle(kFontListReportTitle);
+}
 
 bool ListReport::Prepare(PrintInfo& info, bool skipDialog) {
   info.minPage = 1;
@@ -98,8 +99,8 @@ void ListReport::PageHeader(PrintDevice& device, PrintRect& area, int page, int 
   if (draw) device.DrawText(pageText, pageRect, DT_SINGLELINE | DT_RIGHT);
 
   PrintRect titleRect{area.left, area.top, pageRect.left, area.bottom};
-  device.DrawText(kTitle, titleRect, DT_CALCRECT | DT_SINGLELINE | DT_LEFT);
-  if (draw) device.DrawText(kTitle, titleRect, DT_SINGLELINE | DT_LEFT);
+  device.DrawText(title_, titleRect, DT_CALCRECT | DT_SINGLELINE | DT_LEFT);
+  if (draw) device.DrawText(title_, titleRect, DT_SINGLELINE | DT_LEFT);
   area.top += std::max(pageHeight, titleRect.Height());
 
   // The subtitle takes one table line.
@@ -207,10 +208,12 @@ class NoBoxes final : public MessageBoxes {
 }  // namespace
 
 ReportPrinted PrintListReport(const ReportList& list, PrintDevice& device, const std::string& deviceName,
-                              const std::string& outputFile, const std::string& subtitle) {
+                              const std::string& outputFile, const std::string& subtitle,
+                              const std::string& title) {
   NoWindows windows;
   NoBoxes boxes;
   ListReport report(windows, boxes, SystemClock(), &list);
+  if (!title.empty()) report.SetTitle(title);
   report.SetSubtitle(subtitle);
   ReportPrinted printed;
   printed.outcome = report.RunOn(device, deviceName, outputFile);

@@ -12,12 +12,18 @@
 #include "fonts/print_job.h"
 #include "fonts/report_list.h"
 
+inline constexpr char kFontListReportTitle[] = "Printer Font List";
+
 class ListReport : public PrintJob {
  public:
   // `list` is not owned and must not change while the job runs; null
   // prints nothing.
   ListReport(PrintJobWindows& windows, MessageBoxes& boxes, Clock& clock, const ReportList* list);
 
+  // The title at the top of every page, which also names the document for
+  // the printer (a PDF's title); kFontListReportTitle unless set before
+  // the job runs.
+  void SetTitle(const std::string& title) { title_ = documentName = title; }
   // A line under the title on every page, in the body font (what and when
   // the report shows); none when empty. Set before the job runs.
   void SetSubtitle(std::string subtitle) { subtitle_ = std::move(subtitle); }
@@ -44,6 +50,7 @@ class ListReport : public PrintJob {
   unsigned Alignment(int column) const;
 
   const ReportList* list_;
+  std::string title_;
   std::string subtitle_;
   int itemCount_ = 0;
   int columnCount_ = 0;
@@ -69,6 +76,7 @@ struct ReportPrinted {
 // Prints `list` as a list report on `device` with no dialog, no progress
 // window and no message box: for output that no user watches, such as a
 // PDF file written by a command. `outputFile` is handed to the device;
-// `subtitle` goes under the title.
+// `title` (the default one when empty) and `subtitle` head every page.
 ReportPrinted PrintListReport(const ReportList& list, PrintDevice& device, const std::string& deviceName,
-                              const std::string& outputFile, const std::string& subtitle = {});
+                              const std::string& outputFile, const std::string& subtitle = {},
+                              const std::string& title = {});

@@ -73,7 +73,8 @@ int RunReport(CommandRun& run) {
   }
   const std::unique_ptr<QGuiApplication> application = OffscreenApplication();
   const ReportPrinted printed = WriteListReportPdf(FontListReportTable(rows), *pdf,
-                                                   FontListReportSubtitle(*found.front(), std::time(nullptr)));
+                                                   FontListReportSubtitle(*found.front(), std::time(nullptr)),
+                                                   FontListReportTitle(*found.front()));
   switch (printed.outcome) {
     case PrintOutcome::Printed:
       run.console.out() << ShownUtf8(*pdf) << ": " << rows.size() << " font(s) on " << printed.pages << " page(s)\n";

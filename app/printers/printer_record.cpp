@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "printers/printer_name.h"
+
 PrinterRecord MakePrinterRecord() {
   PrinterRecord record;
   std::memset(&record, 0, sizeof record);
@@ -28,6 +30,5 @@ std::string FormatAddress(uint32_t address) {
 }
 
 std::string PrinterDialogTitle(const std::string& title, const PrinterRecord& printer) {
-  const std::string name(printer.printerName, strnlen(printer.printerName, sizeof printer.printerName));
-  return title + " - " + (name.empty() ? "" : name + " ") + "(" + FormatAddress(printer.address) + ")";
+  return title + " - " + PrinterDisplayName(printer);
 }

@@ -29,6 +29,6 @@ void CopyRecordText(char (&field)[N], const char* text) {
 // "a.b.c.d" of a 32-bit address, most significant octet first.
 std::string FormatAddress(uint32_t address);
 
-// A dialog's title followed by the printer it is about:
-// "<title> - LAB2 (10.1.2.3)", or "<title> - (10.1.2.3)" without a name.
+// A dialog's title followed by the printer it is about, named as
+// PrinterDisplayName does: "<title> - LAB2 (Model 40) 10.1.2.3".
 std::string PrinterDialogTitle(const std::string& title, const PrinterRecord& printer);

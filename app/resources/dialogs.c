@@ -12,8 +12,8 @@ static const GlyControlTemplate about_controls[] = {
     {GLY_CTL_LABEL, S, "Printer font and resource manager", 88, 44, 250, 20, 0, 0},
     {GLY_CTL_LABEL, S, "Lists network printers, shows and tidies their fonts and "
                        "downloads fonts, macros and forms to them.",
-     88, 68, 256, 40, GLY_CTL_WRAP, 0},
-    {GLY_CTL_BUTTON, 1, "OK", 264, 116, 80, 30, GLY_CTL_DEFAULT, 0},
+     88, 68, 256, 60, GLY_CTL_WRAP, 0},
+    {GLY_CTL_BUTTON, 1, "OK", 264, 136, 80, 30, GLY_CTL_DEFAULT, 0},
 };
 
 /* The status bar (32500) is made by the dialog along its bottom 25 pixels. */
@@ -91,9 +91,9 @@ static const GlyControlTemplate community_controls[] = {
     {GLY_CTL_EDIT, 1097, NULL, 300, 388, 160, 28, 0, 0},
     {GLY_CTL_LABEL, S,
      "Passphrases have 8 or more characters; GLY keeps them in memory only, for this run.",
-     16, 422, 444, 20, GLY_CTL_WRAP, 0},
-    {GLY_CTL_BUTTON, 1, "OK", 290, 452, 80, 30, GLY_CTL_DEFAULT, 0},
-    {GLY_CTL_BUTTON, 2, "Cancel", 380, 452, 80, 30, 0, 0},
+     16, 422, 444, 40, GLY_CTL_WRAP, 0},
+    {GLY_CTL_BUTTON, 1, "OK", 290, 472, 80, 30, GLY_CTL_DEFAULT, 0},
+    {GLY_CTL_BUTTON, 2, "Cancel", 380, 472, 80, 30, 0, 0},
 };
 
 /* The status bar (32500) is made by the dialog along its bottom 25 pixels. */
@@ -183,7 +183,7 @@ static const GlyControlTemplate job_port_controls[] = {
 };
 
 const GlyDialogTemplate gly_dialogs[] = {
-    {100, "About GLY", 360, 160, about_controls, COUNT(about_controls)},
+    {100, "About GLY", 360, 180, about_controls, COUNT(about_controls)},
     {102, "GLY", 620, 455, main_controls, COUNT(main_controls)},
     {129, "Resource Manager", 660, 475, resource_manager_controls, COUNT(resource_manager_controls)},
     {136, "Edit Printer List", 536, 242, edit_printer_list_controls, COUNT(edit_printer_list_controls)},
@@ -192,7 +192,7 @@ const GlyDialogTemplate gly_dialogs[] = {
     {130, "Printer Font List", 790, 445, font_list_controls, COUNT(font_list_controls)},
     {140, "Add Printer Options", 380, 300, add_printer_controls, COUNT(add_printer_controls)},
     {142, "Form / Macro Name", 470, 94, form_macro_name_controls, COUNT(form_macro_name_controls)},
-    {145, "Changing Printer Community Strings", 476, 496, community_controls,
+    {145, "Changing Printer Community Strings", 476, 516, community_controls,
      COUNT(community_controls)},
     {147, "Job Port", 360, 250, job_port_controls, COUNT(job_port_controls)},
     {146, "Delete Fonts", 542, 350, delete_fonts_controls, COUNT(delete_fonts_controls)},

@@ -97,5 +97,10 @@ const GlyStringEntry gly_strings[] = {
     {32950, "CSV files (*.csv);;All files (*)"},
     {32951, "The set could not be opened: %s"},
     {32952, "%s could not be written."},
+    {33040, "Stopped: %d of %d fonts deleted."},
+    {33041, "&LPR queue (port %u)"},
+    {33042, "&Raw AppSocket port (%u)"},
+    {33043, "&IPP (port %u)"},
+    {33044, "Sending the font list job to %s ..."},
 };
 const size_t gly_string_count = COUNT(gly_strings);

@@ -5,7 +5,11 @@
 // printer's PrinterSettings in the run's store.
 #pragma once
 
+#include <string>
+
 #include "printers/printer_settings.h"
+
+struct JobPortSettings;
 
 namespace job_port_dialog {
 
@@ -24,3 +28,7 @@ enum Control : int {
 // The radio of `port`, and the port of a radio (LPR for any other id).
 int JobPortRadio(JobPort port);
 JobPort JobPortOfRadio(int radioId);
+
+// The radio's text with the port number jobs really go to, which the
+// environment may have moved from 515, 9100 or 631: "&LPR queue (port 5515)".
+std::string JobPortRadioText(JobPort port, const JobPortSettings& settings);

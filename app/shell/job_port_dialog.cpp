@@ -2,6 +2,7 @@
 
 #include <QAbstractButton>
 
+#include "download/job_port.h"
 #include "shell/job_port_choice.h"
 #include "ui/single_byte_text.h"
 
@@ -10,6 +11,10 @@ using namespace job_port_dialog;
 JobPortDialog::JobPortDialog(const PrinterRecord& printer, QWidget* parent) : TemplateDialog(kDialog, parent) {
   if (const auto title = ToSingleByte(windowTitle()))
     setWindowTitle(ShownFromSingleByte(PrinterDialogTitle(*title, printer)));
+  const JobPortSettings ports = DefaultJobPortSettings();
+  for (JobPort port : {JobPort::Lpr, JobPort::Raw, JobPort::Ipp})
+    if (auto* radio = ControlAs<QAbstractButton>(JobPortRadio(port)))
+      radio->setText(ShownFromSingleByte(JobPortRadioText(port, ports)));
   const uint32_t address = printer.address;
   const PrinterSettings settings = RunPrinterSettings().Get(address);
   if (auto* radio = ControlAs<QAbstractButton>(JobPortRadio(settings.port))) radio->setChecked(true);

@@ -21,6 +21,7 @@
 #include "snmp/community_strings_dialog.h"
 #include "ui/check_list_box.h"
 #include "ui/desktop_actions.h"
+#include "ui/help_window.h"
 #include "ui/popup_menu_button.h"
 #include "ui/resource_qt.h"
 #include "ui/single_byte_text.h"
@@ -192,7 +193,7 @@ void MainWindowDialog::ShowAbout() {
   about.exec();
 }
 
-void MainWindowDialog::OpenHelp(const std::string& path) { ShowHelp(path, this); }
+void MainWindowDialog::OpenHelp(const std::string& path) { ShowHelp(path, help_page::kMainWindow, this); }
 
 void MainWindowDialog::Close() { QDialog::done(QDialog::Rejected); }
 

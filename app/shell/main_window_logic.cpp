@@ -6,6 +6,7 @@
 #include "fonts/format_text.h"
 #include "download/lpr.h"
 #include "printers/app_directory.h"
+#include "printers/printer_name.h"
 #include "shell/main_window_ids.h"
 #include "printers/printer_list_file.h"
 #include "printers/printer_settings.h"
@@ -218,22 +219,23 @@ void MainWindowLogic::PrintPrinterFontList(FontListKind kind) {
   // sent on a thread of its own with what it needs copied, and its result
   // comes back through the user-interface thread's queue.
   fontListJob_ = std::thread(
-      [submit = submitLpr_, address = FormatAddress(printer.address), port = RunPrinterSettings().Get(printer.address).port,
+      [submit = submitLpr_, address = FormatAddress(printer.address), name = PrinterDisplayName(printer),
+       port = RunPrinterSettings().Get(printer.address).port,
        path = AppDataFilePath(jobFile), &uiThread = uiThread_, alive = std::weak_ptr<const bool>(alive_), this] {
         const std::unique_ptr<JobFile> job = OpenShippedJobFile(path);
         const int result = job ? submit(address.c_str(), port, *job, "GLY", 0).code : LPR_ERR_JOB_FILE_UNREADABLE;
-        uiThread.Post([alive, address, result, this] {
-          if (alive.lock()) FontListSent(address, result);
+        uiThread.Post([alive, name, result, this] {
+          if (alive.lock()) FontListSent(name, result);
         });
       });
-  statusText_.clear();
+  statusText_ = FormatText(LoadResourceString(kSendingFontListText), PrinterDisplayName(printer).c_str());
   host_.StateChanged();
 }
 
-void MainWindowLogic::FontListSent(const std::string& address, int result) {
+void MainWindowLogic::FontListSent(const std::string& printerName, int result) {
   fontListJob_.join();  // it has nothing left to do but end
   host_.SetWaitCursor(false);
-  statusText_ = result == 0 ? FormatText(LoadResourceString(kFontListSentText), address.c_str()) : JobNotSentText(result);
+  statusText_ = result == 0 ? FormatText(LoadResourceString(kFontListSentText), printerName.c_str()) : JobNotSentText(result);
   host_.StateChanged();
   // A missing job file or a printer that cannot be reached or refused the
   // job: the user would otherwise wait for a list that never comes.

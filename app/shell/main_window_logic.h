@@ -128,7 +128,7 @@ class MainWindowLogic final : public PrinterListOwner {
   void OpenResourceManager();
   void PrintFontList();
   void PrintPrinterFontList(FontListKind kind);
-  void FontListSent(const std::string& address, int result);
+  void FontListSent(const std::string& printerName, int result);
   void SavePrinterList();
   void OpenPrinterList();
   int SortedPosition(const std::string& text) const;

@@ -6,6 +6,7 @@
 #include <mutex>
 #include <set>
 
+#include "printers/printer_name.h"
 #include "ui/ui_thread.h"
 
 namespace {
@@ -44,12 +45,8 @@ PrinterRecord NewPrinterRecord(const DeviceInfo& device, uint32_t address) {
   return record;
 }
 
-std::string BeginListText(uint32_t address, const DeviceInfo& device) {
-  return FormatAddress(address) + " (" + FieldText(device.deviceName) + ") ";
-}
-
 const ModelProfile* MatchModelProfile(const DeviceInfo& device, PrinterRecord& record,
-                                      std::string& listText, const ModelProfileTable& table) {
+                                      const ModelProfileTable& table) {
   const std::string systemId = FieldText(device.systemId);
   const ModelProfile* match = nullptr;
   const int count = std::min<int>(table.modelCount, static_cast<int>(table.profiles.size()));
@@ -57,12 +54,8 @@ const ModelProfile* MatchModelProfile(const DeviceInfo& device, PrinterRecord& r
     if (systemId == FieldText(table.profiles[static_cast<size_t>(i)].systemId))
       match = &table.profiles[static_cast<size_t>(i)];
 
-  listText += " (";
-  if (!match) {
-    listText += FieldText(device.description);
-  } else {
+  if (match) {
     const std::string modelName = FieldText(match->modelName);
-    listText += "Ostrel " + modelName;
     CopyRecordText(record.modelName, modelName.c_str());
     record.snmpLevel = match->snmpLevel;
     if (ProfileSettlesStorage(*match)) {
@@ -72,14 +65,13 @@ const ModelProfile* MatchModelProfile(const DeviceInfo& device, PrinterRecord& r
     record.fontNameIndex = match->fontNameIndex;
     record.pclList = match->pclList;
   }
-  listText += ") ";
   return match;
 }
 
 int AddAnsweredPrinter(PrinterListOwner& owner, const DeviceInfo& device, uint32_t address) {
   auto record = std::make_unique<PrinterRecord>(NewPrinterRecord(device, address));
-  std::string listText = BeginListText(address, device);
-  MatchModelProfile(device, *record, listText, owner.profiles());
+  MatchModelProfile(device, *record, owner.profiles());
+  const std::string listText = PrinterDisplayName(*record);
   return owner.AddPrinter(std::move(record), listText);
 }
 

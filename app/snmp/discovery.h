@@ -39,19 +39,15 @@ class PrinterListOwner {
 // (optionsKnown 0, fontNameIndex 1, pclList 0).
 PrinterRecord NewPrinterRecord(const DeviceInfo& device, uint32_t address);
 
-// The start of a printer's list text: "a.b.c.d (name) ".
-std::string BeginListText(uint32_t address, const DeviceInfo& device);
-
 // Finds the first of the table's complete profiles whose systemId equals
-// the device's exactly. Appends " (" plus "Ostrel <model>" or the device's
-// description, and ") ", to `listText`; a match also sets the record's
-// model name and model values, and its storage options when the profile's
-// StorageIndex settles them. Returns the profile, or nullptr.
+// the device's exactly. A match sets the record's model name (else it stays
+// the device's description) and model values, and its storage options when
+// the profile's StorageIndex settles them. Returns the profile, or nullptr.
 const ModelProfile* MatchModelProfile(const DeviceInfo& device, PrinterRecord& record,
-                                      std::string& listText, const ModelProfileTable& table);
+                                      const ModelProfileTable& table);
 
-// Builds the record and list text of `device` at `address` and adds them to
-// the owner's list; returns the list position.
+// Builds the record of `device` at `address` and adds it to the owner's
+// list under its PrinterDisplayName; returns the list position.
 int AddAnsweredPrinter(PrinterListOwner& owner, const DeviceInfo& device, uint32_t address);
 
 // Hands `owner` to the library as the context of its printer reports

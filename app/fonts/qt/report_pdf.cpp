@@ -25,10 +25,11 @@ class PdfWriterDevice final : public PainterPrintDevice {
 
 }  // namespace
 
-ReportPrinted WriteListReportPdf(const ReportList& list, const std::string& path, const std::string& subtitle) {
+ReportPrinted WriteListReportPdf(const ReportList& list, const std::string& path, const std::string& subtitle,
+                                 const std::string& title) {
   QPdfWriter writer(FromSingleByte(path));
   writer.setResolution(kPdfDotsPerInch);
   writer.setPageSize(QPageSize(QPageSize::A4));
   PdfWriterDevice device(writer);
-  return PrintListReport(list, device, "PDF", path, subtitle);
+  return PrintListReport(list, device, "PDF", path, subtitle, title);
 }

@@ -7,6 +7,8 @@
 
 #include "fonts/list_report.h"
 
-// A4 pages at 1200 dots per inch; `path` is replaced. `subtitle` goes
-// under the title.
-ReportPrinted WriteListReportPdf(const ReportList& list, const std::string& path, const std::string& subtitle = {});
+// A4 pages at 1200 dots per inch; `path` is replaced. `title` (the default
+// one when empty), which is also the PDF's title, and `subtitle` head every
+// page.
+ReportPrinted WriteListReportPdf(const ReportList& list, const std::string& path, const std::string& subtitle = {},
+                                 const std::string& title = {});

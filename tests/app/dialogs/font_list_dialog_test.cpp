@@ -110,7 +110,7 @@ TEST_F(FontListDialogTest, AThousandFontsUnderEachOfTheNineViews) {
   DownloadTwo("Gothic", "Elegant");
   Open();
   EXPECT_EQ(window->windowTitle(), "Printer Font List");
-  EXPECT_EQ(window->ControlAs<QComboBox>(kPrinterCombo)->itemText(0), "VP - ( Ostrel Virtual )");
+  EXPECT_EQ(window->ControlAs<QComboBox>(kPrinterCombo)->itemText(0), "VP (Virtual) 127.66.1.10");
   EXPECT_EQ(Table()->topLevelItemCount(), 1000);
   EXPECT_EQ(window->statusBar()->currentMessage(), "1000 Font(s)");
   EXPECT_FALSE(window->Control(kDeleteButton)->isEnabled());
@@ -166,7 +166,7 @@ TEST_F(FontListTimeOutTest, ADeletionThatNeverFinishesTimesOut) {
   simulator.SetFaults(0, faults);
   Open();
   const std::vector<QString> statuses = DeleteFonts({"Gothic", "Elegant"});
-  EXPECT_EQ(statuses, (std::vector<QString>{"Time out.", "Not deleted"}));
+  EXPECT_EQ(statuses, (std::vector<QString>{"Time out.", "Not reached"}));
   EXPECT_EQ(boxes.shown, (std::vector<int>{kDeleteQuestion, delete_fonts::kNoneDeleted}));
   EXPECT_EQ(fakeClock.sleptMs(), 1000u + 599u * 150u);
   EXPECT_EQ(Table()->topLevelItemCount(), 10);
@@ -218,25 +218,28 @@ TEST_F(FontListDialogTest, EveryWayOfClosingTheDeletionWaitsForItsWorker) {
   std::vector<FontEntry> downloaded(fonts.entries + 8, fonts.entries + 10);
   SnmpFreeFontList(&fonts);
 
+  // The close box asks as Close does; No lets the run go on.
+  boxes.answers = {IDNO};
   DeleteFontsDialog deletion(boxes, ui, SystemClock(), printer, downloaded);
-  EXPECT_EQ(deletion.ControlAs<QLineEdit>(delete_fonts::kPrinterText)->text(), "VP (Ostrel Virtual )");
+  EXPECT_EQ(deletion.ControlAs<QLineEdit>(delete_fonts::kPrinterText)->text(), "VP (Virtual) 127.66.5.10");
   deletion.show();
-  // Escape stops after the font in progress; the close box does nothing
-  // more, and Close closes only once the worker has ended and shown its
-  // summary.
+  deletion.close();
+  EXPECT_EQ(boxes.shown, std::vector<int>{delete_fonts::kStopQuestion});
+  EXPECT_EQ(deletion.logic().runState(), kDeleteRunning);
+  // Escape stops after the font in progress; Close and the close box then
+  // close only once the worker has ended and shown its summary.
   QTest::keyClick(&deletion, Qt::Key_Escape);
   EXPECT_EQ(deletion.logic().runState(), kDeleteStopRequested);
-  deletion.close();
-  EXPECT_TRUE(deletion.isVisible());
   deletion.ControlAs<QPushButton>(delete_fonts::kCloseButton)->click();
+  deletion.close();
   EXPECT_TRUE(deletion.isVisible());
   EXPECT_TRUE(QTest::qWaitFor([&] { return !deletion.isVisible(); }, 10000));
   EXPECT_TRUE(deletion.logic().runOver());
   EXPECT_EQ(deletion.result(), QDialog::Accepted);
   EXPECT_EQ(deletion.deletedCount(), 1);
-  EXPECT_EQ(boxes.shown, std::vector<int>{delete_fonts::kSomeDeleted});
+  EXPECT_EQ(boxes.texts, std::vector<std::string>{"Stopped: 1 of 2 fonts deleted."});
   EXPECT_EQ(Column(deletion.ControlAs<QTreeWidget>(delete_fonts::kFontTable), 2),
-            (std::vector<QString>{"Deleted", "Not deleted"}));
+            (std::vector<QString>{"Deleted", "Not reached"}));
 }
 
 }  // namespace

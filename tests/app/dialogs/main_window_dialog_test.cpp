@@ -80,7 +80,7 @@ class MainWindowDialogTest : public ::testing::Test {
 TEST_F(MainWindowDialogTest, AfterGetPrintersEveryCommandGoesToThePrinterShown) {
   ASSERT_TRUE(InitAppDirectory());  // the job file is opened before it is sent
   for (uint32_t d : {3u, 1u, 2u})
-    AddDevice(snmp_double::MakeDeviceInfo(0x0A000000u + d, "1.2", d == 3 ? "LAST" : "P", "Laser"), kStorageBoth);
+    AddDevice(snmp_double::MakeDeviceInfo(0x0A000000u + d, "1.2", d == 3 ? "LAST" : "A", "Laser"), kStorageBoth);
   GetPrinters(0x0A000000u, 0xFFFFFF00u);
   ui.RunPosted();  // the selection waits for the reports queued before it
   ASSERT_EQ(List()->count(), 3);
@@ -96,7 +96,7 @@ TEST_F(MainWindowDialogTest, AfterGetPrintersEveryCommandGoesToThePrinterShown) 
   window->ControlAs<QPushButton>(1003)->click();
   ASSERT_TRUE(ui.AwaitAndRunPosted());
   EXPECT_EQ(sentTo, std::vector<std::string>{"10.0.0.3"});
-  EXPECT_EQ(Status(), "The font list was sent to 10.0.0.3.");
+  EXPECT_EQ(Status(), "The font list was sent to LAST (Laser) 10.0.0.3.");
 
   QString title;
   WhenModalOpens([&](QWidget* modal) {
@@ -104,7 +104,7 @@ TEST_F(MainWindowDialogTest, AfterGetPrintersEveryCommandGoesToThePrinterShown) 
     qobject_cast<QDialog*>(modal)->reject();
   });
   window->logic().OnCommand(32775);  // Change Community String
-  EXPECT_EQ(title, "Changing Printer Community Strings - LAST (10.0.0.3)");
+  EXPECT_EQ(title, "Changing Printer Community Strings - LAST (Laser) 10.0.0.3");
 }
 
 // Checking the row that is already selected, or unchecking with Space,
@@ -163,7 +163,7 @@ TEST_F(MainWindowDialogTest, AddPrinterButtonOpensTheDialogThatListsThePrinter) 
 
   EXPECT_EQ(boxes.shown, std::vector<int>{32793});
   ASSERT_EQ(List()->count(), 1);
-  EXPECT_EQ(List()->item(0)->text(), "10.1.2.3 (LAB2)  (Laser) ");
+  EXPECT_EQ(List()->item(0)->text(), "LAB2 (Laser) 10.1.2.3");
   EXPECT_EQ(List()->SelectedRow(), 0);
 }
 
@@ -192,7 +192,7 @@ TEST_F(MainWindowDialogTest, ViewEditFontListOpensTheFontListOfTheCheckedPrinter
     dialog->ControlAs<QPushButton>(2)->click();
   });
   window->logic().OnCommand(1002);
-  EXPECT_EQ(printerLine, "A - ( Ostrel Laser )");
+  EXPECT_EQ(printerLine, "A (Laser) 10.0.0.1");
   EXPECT_EQ(snmp_double::CallCount("SnmpGetFontList"), 1);
 }
 
@@ -273,7 +273,7 @@ TEST_F(MainWindowDialogTest, ListTextsAreShownAsTheirSingleByteCharacters) {
       snmp_double::MakeDeviceInfo(0x0A000001u, "1.2", "B\xFCro", "Drucker f\xFCr \xA7 5")));
   ASSERT_EQ(List()->count(), 1);
   EXPECT_EQ(List()->item(0)->text(),
-            QString::fromUtf8("10.0.0.1 (B\u00FCro)  (Drucker f\u00FCr \u00A7 5) "));
+            QString::fromUtf8("B\u00FCro (Drucker f\u00FCr \u00A7 5) 10.0.0.1"));
 }
 
 TEST_F(MainWindowDialogTest, RightButtonOverTheDescriptionOpensThePrinterMenu) {

@@ -113,6 +113,10 @@ class ReportDialogTest : public ::testing::Test {
 TEST_F(ReportDialogTest, PrintReportToPdfMakesThreePagesOfTheFontListInOrder) {
   const int rowsPerPage = RowsPerPage();
   ASSERT_GT(rowsPerPage, 10);
+  // A printer whose font list the library reads over PJL.
+  snmp_double::Device device = snmp_double::GetDevice(printer.address);
+  device.fontSource = kFontSourcePjl;
+  snmp_double::AddDevice(device);
   // Seen between pages 1 and 2, while the job lets messages through.
   bool fontListEnabled = true;
   QString percent, pageText, printingText;
@@ -134,15 +138,18 @@ TEST_F(ReportDialogTest, PrintReportToPdfMakesThreePagesOfTheFontListInOrder) {
   EXPECT_EQ(OpenProgressDialog(), nullptr);
   EXPECT_EQ(percent, "33 %");
   EXPECT_EQ(pageText, "Page 1 of 3, ?? left to end ..");
-  EXPECT_EQ(printingText, QString::fromStdString("Printing Printing... on PDF on file " + pdf + "  .."));
+  EXPECT_EQ(printingText,
+            QString::fromStdString("Printing Printer Font List (through PJL) on PDF on file " + pdf + "  .."));
   EXPECT_TRUE(boxes.shown.empty());
 
-  EXPECT_NE(Output("pdfinfo '" + pdf + "'").find("Pages:           3\n"), std::string::npos);
+  const std::string info = Output("pdfinfo '" + pdf + "'");
+  EXPECT_NE(info.find("Pages:           3\n"), std::string::npos);
+  EXPECT_NE(info.find("Title:           Printer Font List (through PJL)\n"), std::string::npos) << info;
   const std::string text = Output("pdftotext -layout '" + pdf + "' -");
-  size_t at = text.find("Printer Font List (through SNMP)");
+  size_t at = text.find("Printer Font List (through PJL)");
   ASSERT_NE(at, std::string::npos);
   EXPECT_NE(text.find("Page 3 of 3"), std::string::npos);
-  EXPECT_NE(text.find("Printer LAB2, IP Address: 127.0.1.1, 20"), std::string::npos);
+  EXPECT_NE(text.find("Printer LAB2 (Model 40) 127.0.1.1, 20"), std::string::npos);
   EXPECT_NE(text.find("The Paper Works, Ostrel"), std::string::npos);
   const int rows = 2 * rowsPerPage + rowsPerPage / 2;
   for (int i = 0; i < rows; ++i) {

@@ -147,7 +147,7 @@ TEST_F(ResourceManagerDialogTest, OpensFromItsTemplateInItsStartingState) {
   EXPECT_EQ(dialog->windowTitle(), "Resource Manager");
   auto* printers = dialog->ControlAs<QListWidget>(kSelectedPrinters);
   ASSERT_EQ(printers->count(), 2);
-  EXPECT_EQ(printers->item(0)->text(), " (P0)  -Model 40");
+  EXPECT_EQ(printers->item(0)->text(), "P0 (Model 40) 127.0.14.1");
   EXPECT_EQ(printers->currentRow(), 0);
   EXPECT_TRUE(dialog->ControlAs<QAbstractButton>(kHardDiskRadio)->isChecked());
   EXPECT_TRUE(dialog->Control(kFlashMemoryRadio)->isEnabled());
@@ -193,7 +193,7 @@ TEST_F(ResourceManagerDialogTest, RefusedAndNegativelyAcknowledgedJobsShowInThei
     EXPECT_EQ(edit->windowTitle(), "Edit Printer List");
     auto* list = edit->ControlAs<CheckListBox>(kPrinterCheckList);
     ASSERT_EQ(list->count(), 4);
-    EXPECT_EQ(list->item(2)->text(), "P2 - (Model 40 )");
+    EXPECT_EQ(list->item(2)->text(), "P2 (Model 40) 127.0.14.3");
     EXPECT_TRUE(list->IsChecked(0) && list->IsChecked(2) && !list->IsChecked(1) && !list->IsChecked(3));
     list->SetChecked(2, false);
     list->SetChecked(3, true);
@@ -201,7 +201,7 @@ TEST_F(ResourceManagerDialogTest, RefusedAndNegativelyAcknowledgedJobsShowInThei
   });
   dialog->ControlAs<QPushButton>(kEditPrinterListButton)->click();
   ASSERT_EQ(dialog->ControlAs<QListWidget>(kSelectedPrinters)->count(), 2);
-  EXPECT_EQ(dialog->ControlAs<QListWidget>(kSelectedPrinters)->item(1)->text(), " (P3)  -Model 40");
+  EXPECT_EQ(dialog->ControlAs<QListWidget>(kSelectedPrinters)->item(1)->text(), "P3 (Model 40) 127.0.14.4");
 
   Download(*dialog);
   const std::string refused = SocketFailureStatusText(LPR_ERR_QUEUE_REFUSED);

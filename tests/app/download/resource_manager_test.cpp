@@ -276,9 +276,10 @@ TEST_F(ResourceManagerTest, TheStatusBarFollowsTheDownloadAndSaysReadyAtItsEnd) 
   EXPECT_EQ(logic->StatusParts().front(), "Ready");
   logic->OnCommand(kDownloadButton);
   RunDownload();
-  EXPECT_EQ(host.shownProgress, (Texts{"Ready", "Printer 1 of 2: ONE, resource 1 of 2",
-                                       "Printer 1 of 2: ONE, resource 2 of 2", "Printer 2 of 2: TWO, resource 1 of 2",
-                                       "Printer 2 of 2: TWO, resource 2 of 2", "Ready"}));
+  EXPECT_EQ(host.shownProgress, (Texts{"Ready", "Printer 1 of 2: ONE (Model 40) 127.0.1.1, resource 1 of 2",
+                                       "Printer 1 of 2: ONE (Model 40) 127.0.1.1, resource 2 of 2",
+                                       "Printer 2 of 2: TWO (Model 40) 127.0.1.3, resource 1 of 2",
+                                       "Printer 2 of 2: TWO (Model 40) 127.0.1.3, resource 2 of 2", "Ready"}));
 }
 
 TEST_F(ResourceManagerTest, EachPrinterGetsItsJobsThroughItsOwnPortAndCheckAndAStalledOneSaysSo) {
@@ -601,7 +602,7 @@ TEST_F(ResourceManagerTest, PrintersAreTheLogicsOwnCopiesMatchedByAddress) {
   Open({0, 2});
   // The opener's records change or go; the copies do not.
   printers.clear();
-  EXPECT_EQ(logic->PrinterEntries(), (Texts{" (ONE)  -Model 40", " (TWO)  -Model 40"}));
+  EXPECT_EQ(logic->PrinterEntries(), (Texts{"ONE (Model 40) 127.0.1.1", "TWO (Model 40) 127.0.1.3"}));
   EXPECT_TRUE(logic->IsTarget(0));
   EXPECT_FALSE(logic->IsTarget(1));
   EXPECT_TRUE(logic->IsTarget(2));
@@ -609,7 +610,7 @@ TEST_F(ResourceManagerTest, PrintersAreTheLogicsOwnCopiesMatchedByAddress) {
   EXPECT_EQ(logic->selectedPrinter(), 1);
 
   logic->ApplyPrinterSelection({1});
-  EXPECT_EQ(logic->PrinterEntries(), Texts{" (NONE)  -Model 40"});
+  EXPECT_EQ(logic->PrinterEntries(), Texts{"NONE (Model 40) 127.0.1.2"});
   EXPECT_FALSE(logic->IsTarget(0));
   EXPECT_TRUE(logic->IsTarget(1));
   logic->ApplyPrinterSelection({});

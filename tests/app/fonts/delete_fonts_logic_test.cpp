@@ -59,7 +59,7 @@ using S = DeleteStatus;
 TEST_F(DeleteFontsLogicTest, DeletesEveryFontAndSaysSo) {
   snmp_double::SetDeletion(printer.address, 12, {0, 3, false, 7});
   Start();
-  EXPECT_EQ(logic->printerText(), "LASER5 (Ostrel Model 40 )");
+  EXPECT_EQ(logic->printerText(), "LASER5 (Model 40) 10.0.0.5");
   RunToTheEnd();
   EXPECT_EQ(Statuses(), (std::vector<S>{S::Deleted, S::Deleted, S::Deleted}));
   EXPECT_EQ(boxes.shown, std::vector<int>{kAllDeleted});
@@ -79,7 +79,7 @@ TEST_F(DeleteFontsLogicTest, AFontThatNeverGoesTimesOutAfterSixHundredPolls) {
   snmp_double::SetDeletion(printer.address, 11, {0, 0, true, 0});
   Start();
   RunToTheEnd();
-  EXPECT_EQ(Statuses(), (std::vector<S>{S::TimedOut, S::NotDeleted, S::NotDeleted}));
+  EXPECT_EQ(Statuses(), (std::vector<S>{S::TimedOut, S::NotReached, S::NotReached}));
   EXPECT_EQ(snmp_double::CallCount("SnmpDeleteFontPoll"), kMaxPolls);
   EXPECT_EQ(clock.sleptMs(), 1000u + 599u * 150u);  // about 91 s
   EXPECT_EQ(boxes.shown, std::vector<int>{kNoneDeleted});
@@ -90,7 +90,7 @@ TEST_F(DeleteFontsLogicTest, ARefusedStartEndsTheRunWithThoseDeletedBefore) {
   snmp_double::SetDeletion(printer.address, 12, {4, 0, false, 0});
   Start();
   RunToTheEnd();
-  EXPECT_EQ(Statuses(), (std::vector<S>{S::Deleted, S::Deleting, S::NotDeleted}));
+  EXPECT_EQ(Statuses(), (std::vector<S>{S::Deleted, S::Deleting, S::NotReached}));
   EXPECT_EQ(boxes.shown, std::vector<int>{kSomeDeleted});
   EXPECT_EQ(snmp_double::CallCount("SnmpDeleteFontEnd"), 1);
 }
@@ -104,7 +104,7 @@ TEST_F(DeleteFontsLogicTest, AStartCutShortByThePrintersSlownessSaysSo) {
     snmp_double::SetDeletion(printer.address, 11, {result, 0, false, 0});
     Start();
     RunToTheEnd();
-    EXPECT_EQ(Statuses(), (std::vector<S>{S::Deleting, S::NotDeleted, S::NotDeleted}));
+    EXPECT_EQ(Statuses(), (std::vector<S>{S::Deleting, S::NotReached, S::NotReached}));
     EXPECT_EQ(boxes.shown, (std::vector<int>{text, kNoneDeleted}));
     logic.reset();
   }
@@ -123,8 +123,10 @@ TEST_F(DeleteFontsLogicTest, CloseDuringTheSecondFontAnsweredYesStopsAfterIt) {
   snmp_double::SetDeletion(printer.address, 12, {0, 2, false, 0});
   Start();
   RunToTheEnd();
-  EXPECT_EQ(Statuses(), (std::vector<S>{S::Deleted, S::Deleted, S::NotDeleted}));
-  EXPECT_EQ(boxes.shown, (std::vector<int>{kStopQuestion, kSomeDeleted}));
+  // The user's own stop is told as such, not as the printer's refusal.
+  EXPECT_EQ(Statuses(), (std::vector<S>{S::Deleted, S::Deleted, S::NotReached}));
+  EXPECT_EQ(boxes.shown, (std::vector<int>{kStopQuestion, ScriptedBoxes::kTextShown}));
+  EXPECT_EQ(boxes.texts, std::vector<std::string>{"Stopped: 2 of 3 fonts deleted."});
   EXPECT_EQ(logic->runState(), kDeleteStopRequested);
   // After a stop Cancel does nothing and Close closes.
   logic->OnCancel();
@@ -182,9 +184,9 @@ TEST_F(DeleteFontsLogicTest, CancelDuringARunStopsWithoutAQuestionAndCloseWaitsF
   pressed = true;
   EXPECT_TRUE(host.closed.empty());
   RunToTheEnd();
-  EXPECT_EQ(boxes.shown, std::vector<int>{kSomeDeleted});
+  EXPECT_EQ(boxes.texts, std::vector<std::string>{"Stopped: 1 of 3 fonts deleted."});
   EXPECT_EQ(host.closed, std::vector<int>{IDOK});
-  EXPECT_EQ(Statuses(), (std::vector<S>{S::Deleted, S::NotDeleted, S::NotDeleted}));
+  EXPECT_EQ(Statuses(), (std::vector<S>{S::Deleted, S::NotReached, S::NotReached}));
 }
 
 TEST_F(DeleteFontsLogicTest, DestroyingTheDialogMidRunStopsAndWaitsForTheWorker) {

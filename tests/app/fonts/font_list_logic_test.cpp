@@ -77,11 +77,12 @@ class FontListLogicTest : public ::testing::Test {
 };
 
 TEST_F(FontListLogicTest, OpensWithTheFirstPrintersWholeTableAndItsCount) {
-  PrinterRecord other = MakePrinter(0x0A000002u, "INK", "Jet 2", kStorageNone);
+  // A model text that holds its maker (a description) shows it once.
+  PrinterRecord other = MakePrinter(0x0A000002u, "INK", "Ostrel Jet 2", kStorageNone);
   AddPrinterWithFonts(laser, MixedTable());
   Open({&laser, &other});
-  EXPECT_EQ(logic->printerLines(), (std::vector<std::string>{"LASER1 - ( Ostrel Model 40 )",
-                                                            "INK - ( Ostrel Jet 2 )"}));
+  EXPECT_EQ(logic->printerLines(), (std::vector<std::string>{"LASER1 (Model 40) 10.0.0.1",
+                                                            "INK (Ostrel Jet 2) 10.0.0.2"}));
   EXPECT_EQ(Names(logic->rows()),
             (std::vector<std::string>{"Courier", "Times", "Scratch", "Logo", "Garamond", "Odd"}));
   EXPECT_EQ(logic->statusText(), "6 Font(s)");

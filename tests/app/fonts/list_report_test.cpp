@@ -77,7 +77,7 @@ TEST_F(ListReportTest, FiveRowsPrintOnePageOfRuledRowsUnderTheTitleAndThePageNum
   EXPECT_EQ(header[0].text, "Page 1 of 1");
   EXPECT_EQ(header[0].rect, (PrintRect{kRight - 11 * 50, kTop, kRight, kTop + 100}));
   EXPECT_EQ(header[0].flags, DT_RIGHT | DT_SINGLELINE);
-  EXPECT_EQ(header[1].text, "Printer Font List (through SNMP)");
+  EXPECT_EQ(header[1].text, "Printer Font List");
   EXPECT_EQ(header[1].rect.left, kLeft);
   EXPECT_EQ(header[1].rect.top, kTop);
   EXPECT_EQ(header[1].flags, DT_LEFT | DT_SINGLELINE);
@@ -100,20 +100,23 @@ TEST_F(ListReportTest, FiveRowsPrintOnePageOfRuledRowsUnderTheTitleAndThePageNum
   EXPECT_EQ(device().backgroundMode, OPAQUE);  // put back after the page
 }
 
-// The font list's report says under its title which printer, at which
-// address, on which day; the table moves down one line for it.
-TEST_F(ListReportTest, SubtitleNamesThePrinterItsAddressAndTheDayUnderTheTitle) {
+// The font list's report says under its title which printer, on which day;
+// the table moves down one line for it. Its title also names the document.
+TEST_F(ListReportTest, SubtitleNamesThePrinterAndTheDayUnderTheTitle) {
   PrinterRecord printer{};
   std::snprintf(printer.printerName, sizeof printer.printerName, "LAB2");
   printer.address = 0x0A010203u;
   const std::time_t noon = 1796817600;  // 2026-12-09 12:00 UTC: that day in any zone within 11 hours
   const std::string subtitle = FontListReportSubtitle(printer, noon);
-  EXPECT_EQ(subtitle, "Printer LAB2, IP Address: 10.1.2.3, 2026-12-09");
+  EXPECT_EQ(subtitle, "Printer LAB2 10.1.2.3, 2026-12-09");
 
   const TableReportList list = Rows(90);
   ListReport report(windows, boxes, clock, &list);
   report.SetSubtitle(subtitle);
+  report.SetTitle("Printer Font List (through PJL)");
   ASSERT_EQ(report.Run(), PrintOutcome::Printed);
+  EXPECT_EQ(device().documentName, "Printer Font List (through PJL)");
+  EXPECT_EQ(device().TextsInFont(2, 12).at(1).text, "Printer Font List (through PJL)");
   EXPECT_EQ(report.rowsPerPage(), kRowsPerPage - 1);
   for (int page = 1; page <= 2; ++page) {
     const std::vector<Text> body = device().TextsInFont(page, 8);

@@ -89,7 +89,7 @@ TEST_F(GlyctlDeleteTest, ADeletionThatNeverFinishesTimesOut) {
   EXPECT_EQ(hung.out,
             "Font Name  Font Type  Status\n"
             "Gothic     PCL        Time out.\n"
-            "Roman      PCL        Not deleted\n");
+            "Roman      PCL        Not reached\n");
   EXPECT_EQ(hung.err, "glyctl: No fonts have been deleted.\n");
   // One second, then 600 polls 150 ms apart, on the clock that does not wait.
   EXPECT_GE(clock.sleptMs(), 1000u + 599u * 150u);

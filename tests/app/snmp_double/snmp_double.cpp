@@ -293,6 +293,17 @@ int32_t SnmpGetPrinterOptions(PrinterRecord* printer) {
   return known ? 0 : 1;
 }
 
+int32_t SnmpGetPrinterDetails(PrinterRecord* printer, SnmpPrinterDetails* details) {
+  auto& s = state();
+  std::lock_guard guard(s.lock);
+  Record(s, "SnmpGetPrinterDetails", printer->address);
+  *details = SnmpPrinterDetails{};
+  const Device* known = FindDevice(s, printer->address);
+  if (!known) return 1;
+  details->fontSource = known->fontSource;
+  return 0;
+}
+
 int32_t SnmpGetFontList(PrinterRecord* printer, FontList* fonts) {
   auto& s = state();
   std::lock_guard guard(s.lock);

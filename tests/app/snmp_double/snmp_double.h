@@ -37,6 +37,7 @@ struct Device {
   // storedFiles), given with their size and head.
   std::function<std::optional<std::string>(const std::string& path)> storedContent;
   bool tellsSizes = true;  // false: SnmpQueryStoredFileSize gives no size
+  int32_t fontSource = kFontSourceFontMib;  // what SnmpGetPrinterDetails tells
 };
 
 // What happens when the program deletes one font. By default the start is

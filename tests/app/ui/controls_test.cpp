@@ -1,10 +1,7 @@
 // The shared controls: IP address fields, the check list, the popup menu
 // button and the template dialog's binding of control ids.
 #include <QClipboard>
-#include <QFile>
-#include <QTemporaryDir>
 #include <QStatusBar>
-#include <QTextBrowser>
 #include <QTreeWidget>
 #include <QLineEdit>
 #include <QMenu>
@@ -15,7 +12,6 @@
 #include "qt_test_environment.h"
 #include "ui/animation_static.h"
 #include "ui/check_list_box.h"
-#include "ui/desktop_actions.h"
 #include "ui/ip_address_edit.h"
 #include "ui/popup_menu_button.h"
 #include "ui/resource_qt.h"
@@ -102,27 +98,6 @@ TEST_F(TypedAddress, PasteFillsAllFourFieldsAndTabLeavesTheControl) {
   QTest::keyClick(before, Qt::Key_Tab);
   EXPECT_TRUE(edit->Field(0)->hasFocus());
   EXPECT_EQ(edit->Field(0)->selectedText(), "192");
-}
-
-TEST(ShowHelp, WhereTheDesktopCannotOpenTheHelpItIsShownInAWindowOfOurOwn) {
-  QTemporaryDir folder;
-  const QString path = folder.filePath("Gly.html");
-  QFile file(path);
-  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-  file.write("<html><body><h1>GLY Help</h1><p>Adding printers</p></body></html>");
-  file.close();
-  QWidget parent;
-  QUrl asked;
-  EXPECT_EQ(ShowHelp(path.toStdString(), &parent, [&](const QUrl& url) { return asked = url, true; }), nullptr);
-  EXPECT_EQ(asked, QUrl::fromLocalFile(path));
-
-  QWidget* window = ShowHelp(path.toStdString(), &parent, [](const QUrl&) { return false; });
-  ASSERT_NE(window, nullptr);
-  EXPECT_TRUE(window->isVisible());
-  EXPECT_EQ(window->windowTitle(), "GLY Help");
-  auto* browser = window->findChild<QTextBrowser*>();
-  ASSERT_NE(browser, nullptr);
-  EXPECT_TRUE(browser->toPlainText().contains("Adding printers"));
 }
 
 TEST(CheckListBox, ClickOnTheBoxChecksBeforeTheSelectionMoves) {

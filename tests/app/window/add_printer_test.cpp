@@ -55,7 +55,7 @@ TEST_F(AddPrinterTest, AddedPrinterIsListedSelectedAndAnnounced) {
   ASSERT_EQ(logic->itemCount(), 2);
   EXPECT_EQ(logic->selectedRow(), 0);
   EXPECT_EQ(logic->printers().at(0)->address, Ip(10, 0, 0, 1));
-  EXPECT_EQ(logic->items()[0].text, "10.0.0.1 (NEW)  (Laser) ");
+  EXPECT_EQ(logic->items()[0].text, "NEW (Laser) 10.0.0.1");
 }
 
 TEST_F(AddPrinterTest, LibraryRefusalsAreToldAndCloseTheDialog) {

@@ -30,7 +30,7 @@ TEST(CommunityStrings, TitleNamesThePrinterChanged) {
   CopyRecordText(printer.printerName, "LAB2");
   printer.address = 0x0A010203u;
   EXPECT_EQ(PrinterDialogTitle("Changing Printer Community Strings", printer),
-            "Changing Printer Community Strings - LAB2 (10.1.2.3)");
+            "Changing Printer Community Strings - LAB2 10.1.2.3");
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include <cstring>
 
+#include "printers/printer_name.h"
 #include "window_fixture.h"
 
 namespace {
@@ -18,18 +19,17 @@ TEST_F(DiscoveryTest, PrintersAreListedInTextOrderWithEachRecordAtItsTextsPlace)
   Report(Ip(10, 0, 0, 10), "ten");
   Report(Ip(10, 0, 0, 100), "hundred");
   ASSERT_EQ(logic->itemCount(), 3);
-  EXPECT_EQ(logic->items()[0].text.rfind("10.0.0.10 ", 0), 0u);
-  EXPECT_EQ(logic->items()[1].text.rfind("10.0.0.100 ", 0), 0u);
-  EXPECT_EQ(logic->items()[2].text.rfind("10.0.0.2 ", 0), 0u);
-  for (int i = 0; i < 3; ++i)
-    EXPECT_EQ(logic->items()[i].text.rfind(FormatAddress(logic->printers().at(i)->address) + " ", 0), 0u);
+  EXPECT_EQ(logic->items()[0].text.rfind("hundred ", 0), 0u);
+  EXPECT_EQ(logic->items()[1].text.rfind("ten ", 0), 0u);
+  EXPECT_EQ(logic->items()[2].text.rfind("two ", 0), 0u);
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(logic->items()[i].text, PrinterDisplayName(*logic->printers().at(i)));
 }
 
 TEST_F(DiscoveryTest, UnknownModelIsListedWithItsDescriptionAndAskedForItsOptions) {
   StartWithProfiles({{"Model 40", Model(kModelId, "1")}});
   Report(Ip(10, 1, 2, 3), "LAB2", kStorageFlash, "1.3.6.1.4.1.32473.99", "Some printer");
   const PrinterRecord& record = *logic->printers().at(0);
-  EXPECT_EQ(logic->items()[0].text, "10.1.2.3 (LAB2)  (Some printer) ");
+  EXPECT_EQ(logic->items()[0].text, "LAB2 (Some printer) 10.1.2.3");
   EXPECT_STREQ(record.modelName, "Some printer");
   EXPECT_STREQ(record.printerName, "LAB2");
   EXPECT_EQ(record.optionsKnown, 0);
@@ -46,7 +46,7 @@ TEST_F(DiscoveryTest, MatchingProfileNamesTheModelAndCarriesItsValues) {
   StartWithProfiles({{"Model 40", Model(kModelId, "1", "FontNameIndex=3\nPCLList=1\n")}});
   Report(Ip(10, 1, 2, 3), "LAB2", kStorageBoth, kModelId);
   const PrinterRecord& record = *logic->printers().at(0);
-  EXPECT_EQ(logic->items()[0].text, "10.1.2.3 (LAB2)  (Ostrel Model 40) ");
+  EXPECT_EQ(logic->items()[0].text, "LAB2 (Model 40) 10.1.2.3");
   EXPECT_STREQ(record.modelName, "Model 40");
   EXPECT_EQ(record.snmpLevel, 2);
   EXPECT_EQ(record.fontNameIndex, 3);
@@ -92,10 +92,9 @@ TEST_F(DiscoveryTest, MatchIsExactAndOnlyAmongCompleteProfiles) {
   table.modelCount = 1;
 
   PrinterRecord record = MakePrinterRecord();
-  std::string text;
-  EXPECT_EQ(MatchModelProfile(snmp_double::MakeDeviceInfo(1, "1.2.4", "n", "d"), record, text, table), nullptr);
-  EXPECT_EQ(MatchModelProfile(snmp_double::MakeDeviceInfo(1, "1.2.", "n", "d"), record, text, table), nullptr);
-  EXPECT_EQ(MatchModelProfile(snmp_double::MakeDeviceInfo(1, "1.2.3", "n", "d"), record, text, table),
+  EXPECT_EQ(MatchModelProfile(snmp_double::MakeDeviceInfo(1, "1.2.4", "n", "d"), record, table), nullptr);
+  EXPECT_EQ(MatchModelProfile(snmp_double::MakeDeviceInfo(1, "1.2.", "n", "d"), record, table), nullptr);
+  EXPECT_EQ(MatchModelProfile(snmp_double::MakeDeviceInfo(1, "1.2.3", "n", "d"), record, table),
             &table.profiles[0]);
 }
 
@@ -105,7 +104,8 @@ TEST_F(DiscoveryTest, DeviceTextsWithoutTheirEndStopAtTheirFields) {
   std::memset(device.description, 'D', sizeof device.description);
   const PrinterRecord record = NewPrinterRecord(device, Ip(10, 0, 0, 1));
   EXPECT_EQ(std::strlen(record.printerName), sizeof record.printerName - 1);
-  EXPECT_EQ(BeginListText(device.address, device), "10.0.0.1 (" + std::string(32, 'N') + ") ");
+  EXPECT_EQ(PrinterDisplayName(record), std::string(sizeof record.printerName - 1, 'N') + " (" +
+                                           std::string(sizeof record.modelName - 1, 'D') + ") 10.0.0.1");
 }
 
 TEST_F(DiscoveryTest, ReportFromAnotherThreadWaitsForTheUserInterfaceThread) {

@@ -120,7 +120,7 @@ TEST_F(MainWindowTest, PrintFontListSendsTheJobFileForTheKindAndModel) {
   EXPECT_EQ(submissions[0].jobNumber, 0);
   EXPECT_EQ(host.waitCursor, 0);
   EXPECT_TRUE(boxes.shown.empty());
-  EXPECT_EQ(logic->statusText(), "The font list was sent to 10.0.0.2.");
+  EXPECT_EQ(logic->statusText(), "The font list was sent to B (Laser printer) 10.0.0.2.");
 }
 
 // The window keeps answering while a font-list job waits on its printer:
@@ -145,6 +145,7 @@ TEST_F(MainWindowTest, PrintFontListSendsOffTheWindowsThreadAndTellsAFailure) {
   EXPECT_TRUE(logic->sendingFontList());
   EXPECT_FALSE(logic->IsEnabled(kPrintFontListButton));
   EXPECT_EQ(host.waitCursor, 1);
+  EXPECT_EQ(logic->statusText(), "Sending the font list job to A (Laser printer) 10.0.0.1 ...");
   logic->OnCommand(kPrintFontListButton);  // a second one waits for the first
   held.unlock();
 
