@@ -69,12 +69,16 @@ function(gly_compress source output target)
   add_custom_target(${target} ALL DEPENDS ${output})
 endfunction()
 
-# gly_install_manual(PAGE): installs a manual page, compressed, in the folder
+# gly_install_manual(PAGE [COMPONENT C]): installs a manual page, compressed, in the folder
 # of its section (the last character of its name).
 function(gly_install_manual page)
+  cmake_parse_arguments(M "" "COMPONENT" "" ${ARGN})
+  if(NOT M_COMPONENT)
+    set(M_COMPONENT ${CMAKE_INSTALL_DEFAULT_COMPONENT_NAME})
+  endif()
   get_filename_component(name ${page} NAME)
   string(REGEX MATCH "[1-9]$" section ${name})
   set(compressed ${CMAKE_CURRENT_BINARY_DIR}/${name}.gz)
   gly_compress(${CMAKE_CURRENT_SOURCE_DIR}/${page} ${compressed} manual_${name})
-  install(FILES ${compressed} DESTINATION ${CMAKE_INSTALL_MANDIR}/man${section})
+  install(FILES ${compressed} DESTINATION ${CMAKE_INSTALL_MANDIR}/man${section} COMPONENT ${M_COMPONENT})
 endfunction()

@@ -1,8 +1,9 @@
 # The Debian packages: `cpack -G DEB` in the build folder (or the `package`
-# target) makes three, for /usr, of what `cmake --install` places:
+# target) makes four, for /usr, of what `cmake --install` places:
 #   gly            component gly: the programs, their private libraries, data
 #   libtessel0     component tessel: libtessel.so.0 and the platform library
 #   libtessel-dev  component tessel-dev: headers, tessel.pc, unversioned links
+#   tessel-tools   component tessel-tools: tessel-profile
 # Dependencies on other packages come from dpkg-shlibdeps, which reads what
 # every binary links; those between the three are stated here, and the
 # shlibs file of libtessel0 gives them to programs built against it.
@@ -11,7 +12,7 @@ set(CPACK_PACKAGE_NAME gly)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_CONTACT "GLY developers <gly@example.org>")
 set(CPACK_DEB_COMPONENT_INSTALL ON)
-set(CPACK_COMPONENTS_ALL gly tessel tessel-dev)
+set(CPACK_COMPONENTS_ALL gly tessel tessel-dev tessel-tools)
 set(CPACK_DEBIAN_PACKAGE_SOURCE gly)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
@@ -36,10 +37,8 @@ gly_debian_description(GLY
   "GLY finds network printers over SNMP, shows and deletes the fonts they\n"
   "hold, prints font reports, and downloads fonts, macros, forms and print\n"
   "files to many printers at once over LPR, converting TrueType fonts to\n"
-  "Type 1 and PCL on the way. glyctl does the same from a command line, and\n"
-  "tessel-profile reads and writes the settings of the tessel library.")
-# The programs link the platform library, and glyctl and tessel-profile
-# tessel, from libtessel0: dpkg-shlibdeps finds them in the build folder and
+  "Type 1 and PCL on the way. glyctl does the same from a command line.")
+# The programs link the platform library from libtessel0: dpkg-shlibdeps finds them in the build folder and
 # the dependency is stated here.
 set(CPACK_DEBIAN_GLY_PACKAGE_DEPENDS "libtessel0 ${gly_exact_version}")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS ${GLY_OUTPUT_DIR})
@@ -77,11 +76,19 @@ gly_debian_description(TESSEL-DEV
   "and QRTL, runtime services. This package holds the headers and the\n"
   "pkg-config file for building programs against it.")
 
+set(CPACK_DEBIAN_TESSEL-TOOLS_PACKAGE_NAME tessel-tools)
+set(CPACK_DEBIAN_TESSEL-TOOLS_PACKAGE_SECTION utils)
+set(CPACK_DEBIAN_TESSEL-TOOLS_PACKAGE_DEPENDS "libtessel0 ${gly_exact_version}")
+gly_debian_description(TESSEL-TOOLS
+  "settings tool of the tessel library\n"
+  "tessel-profile reads, writes and lists the entries of the profile store in\n"
+  "which libtessel keeps its transport settings and host tables.")
+
 # Every package carries the copyright file and the changelog, which Debian
 # wants compressed, in its own documentation folder.
 set(gly_changelog ${gly_debian_build_dir}/changelog.gz)
 gly_compress(${gly_debian_dir}/changelog ${gly_changelog} debian_changelog)
-foreach(component_package gly:gly tessel:libtessel0 tessel-dev:libtessel-dev)
+foreach(component_package gly:gly tessel:libtessel0 tessel-dev:libtessel-dev tessel-tools:tessel-tools)
   string(REPLACE ":" ";" pair ${component_package})
   list(GET pair 0 component)
   list(GET pair 1 package)

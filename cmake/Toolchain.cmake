@@ -20,6 +20,29 @@ elseif(NOT GLY_SANITIZE STREQUAL "")
   message(FATAL_ERROR "GLY_SANITIZE must be empty, address or thread")
 endif()
 
+# Debian's hardening flags as dpkg-buildflags gives them with every feature
+# on: fortified functions, the stack protector, format checks, relocations
+# made read-only and bound at start. The packages are made from this build.
+# Optimisation and debug information stay the build type's; the sanitizer
+# builds go without.
+option(GLY_HARDENING "Build with the hardening flags of dpkg-buildflags" ON)
+find_program(DPKG_BUILDFLAGS dpkg-buildflags)
+if(GLY_HARDENING AND GLY_SANITIZE STREQUAL "" AND DPKG_BUILDFLAGS)
+  foreach(kind CPPFLAGS CXXFLAGS LDFLAGS)
+    execute_process(
+      COMMAND ${CMAKE_COMMAND} -E env DEB_BUILD_MAINT_OPTIONS=hardening=+all ${DPKG_BUILDFLAGS} --get ${kind}
+      OUTPUT_VARIABLE flags OUTPUT_STRIP_TRAILING_WHITESPACE)
+    separate_arguments(flags UNIX_COMMAND "${flags}")
+    list(FILTER flags EXCLUDE REGEX "^(-g|-O.?|-f(file|debug)-prefix-map=.*)$")
+    if(kind STREQUAL "LDFLAGS")
+      add_link_options(${flags})
+    else()
+      # Fortified functions need the optimiser.
+      add_compile_options("$<$<NOT:$<CONFIG:Debug>>:${flags}>")
+    endif()
+  endforeach()
+endif()
+
 # Adds every immediate subfolder that has a CMakeLists.txt, so a new feature
 # folder joins the build without editing its parent.
 function(gly_add_subdirectories)

@@ -19,7 +19,7 @@ packages=(
   netcat-openbsd
   # the package checks: the desktop entry's validator, lintian, and a clean
   # Debian system to install the package into (scripts/clean_install_check.sh)
-  desktop-file-utils debootstrap lintian
+  desktop-file-utils debootstrap lintian appstream
 )
 
 missing=()

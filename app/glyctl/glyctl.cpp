@@ -15,7 +15,7 @@
 
 namespace {
 
-constexpr char kVersion[] = "glyctl 0.1.0";
+constexpr char kVersion[] = "glyctl " GLY_VERSION;
 
 constexpr char kCommunityHelp[] =
     "SNMP communities:\n"

@@ -40,8 +40,9 @@ void SocketWatch::wait(int milliseconds) {
   const int count = epoll_wait(epoll_fd_, events, 64, milliseconds);
   for (int i = 0; i < count; ++i) {
     if (events[i].data.u64 == kWakeKey) {
+      // The count only wakes the loop; an eventfd read cannot come short.
       std::uint64_t wakes;
-      static_cast<void>(read(wake_fd_, &wakes, sizeof wakes));
+      if (read(wake_fd_, &wakes, sizeof wakes) < 0) continue;
     } else {
       ready_(events[i].data.u64, events[i].events);
     }
@@ -50,7 +51,8 @@ void SocketWatch::wait(int milliseconds) {
 
 void SocketWatch::wake() {
   const std::uint64_t one = 1;
-  static_cast<void>(write(wake_fd_, &one, sizeof one));
+  // A full counter (EAGAIN) already wakes the loop.
+  if (write(wake_fd_, &one, sizeof one) < 0) return;
 }
 
 std::shared_ptr<SocketWatch> socket_watch_for(HWND window, SocketWatch::Ready ready) {

@@ -35,7 +35,7 @@ endfunction()
 # them: nothing, not even a warning.
 run(cpack --config ${BUILD_DIR}/CPackConfig.cmake -G DEB -B ${WORK_DIR}/package)
 file(GLOB packages ${WORK_DIR}/package/*.deb)
-set(package_names gly libtessel0 libtessel-dev)
+set(package_names gly libtessel0 libtessel-dev tessel-tools)
 foreach(name ${package_names})
   file(GLOB ${name}_deb ${WORK_DIR}/package/${name}_${VERSION}_*.deb)
   if(NOT ${name}_deb)
@@ -43,8 +43,8 @@ foreach(name ${package_names})
   endif()
 endforeach()
 list(LENGTH packages count)
-if(NOT count EQUAL 3)
-  message(FATAL_ERROR "expected three packages, found: ${packages}")
+if(NOT count EQUAL 4)
+  message(FATAL_ERROR "expected four packages, found: ${packages}")
 endif()
 # check_depends(PACKAGE WANTED...): the package's Depends field names each.
 function(check_depends name)
@@ -59,21 +59,33 @@ check_depends(gly "libtessel0 \\(= ${VERSION}\\)" "libqt6widgets6" "libqt6gui6" 
               "libsnmp" "libstdc\\+\\+6")
 check_depends(libtessel0 "libsqlite3-0" "libstdc\\+\\+6")
 check_depends(libtessel-dev "libtessel0 \\(= ${VERSION}\\)")
-run(lintian --fail-on error,warning ${packages})
+check_depends(tessel-tools "libtessel0 \\(= ${VERSION}\\)")
+# The library alone brings no program and no desktop along.
+run(dpkg-deb --field ${libtessel0_deb} Depends)
+if(output MATCHES "qt6|gly")
+  message(FATAL_ERROR "libtessel0 pulls in the program: ${output}")
+endif()
+run(lintian -I --fail-on error,warning ${packages})
 if(output MATCHES "(^|\n)[EW]: ")
   message(FATAL_ERROR "lintian finds faults in the packages:\n${output}")
+endif()
+# Built with Debian's hardening flags: fortified, immediate binding.
+if(output MATCHES "hardening")
+  message(FATAL_ERROR "lintian finds binaries without hardening:\n${output}")
 endif()
 
 # Each package holds what it promises, and nothing else: a test program or
 # a build tool installed by mistake would show up here.
 set(usr ${root}/usr)
 set(doc "${DATADIR}/doc/[a-z0-9-]+/(copyright|changelog\\.gz)")
-set(gly_files "${BINDIR}/(gly|glyctl|tessel-profile)" "${PRIVATE_LIBDIR}/lib[A-Za-z]+\\.so"
-    "${DATADIR}/(gly|doc/gly|applications|icons/hicolor)/.+" "${MANDIR}/man1/[a-z-]+\\.1\\.gz"
+set(gly_files "${BINDIR}/(gly|glyctl)" "${PRIVATE_LIBDIR}/lib[A-Za-z]+\\.so"
+    "${DATADIR}/(gly|doc/gly|applications|icons/hicolor|metainfo|bash-completion/completions)/.+"
+    "${MANDIR}/man1/(gly|glyctl)\\.1\\.gz"
     "${DATADIR}/lintian/overrides/gly")
 set(libtessel0_files "${LIBDIR}/lib(tessel|glyplatform)\\.so\\.[0-9.]+" "${doc}")
 set(libtessel-dev_files "${LIBDIR}/lib(tessel|glyplatform)\\.so" "${LIBDIR}/pkgconfig/tessel\\.pc"
     "${INCLUDEDIR}/tessel/[a-z]+\\.h" "${doc}")
+set(tessel-tools_files "${BINDIR}/tessel-profile" "${MANDIR}/man1/tessel-profile\\.1\\.gz" "${doc}")
 foreach(name ${package_names})
   list(JOIN ${name}_files "|" allowed)
   file(REMOVE_RECURSE ${WORK_DIR}/one)
@@ -91,7 +103,8 @@ set(expected
   ${PRIVATE_LIBDIR}/libResourceDLL.so ${PRIVATE_LIBDIR}/libConverter.so
   ${PRIVATE_LIBDIR}/libGLYSNMP.so
   ${LIBDIR}/libtessel.so ${LIBDIR}/libtessel.so.0 ${LIBDIR}/pkgconfig/tessel.pc
-  ${INCLUDEDIR}/tessel/qtl.h ${INCLUDEDIR}/tessel/qrtl.h
+  ${INCLUDEDIR}/tessel/qtl.h ${INCLUDEDIR}/tessel/qrtl.h ${INCLUDEDIR}/tessel/version.h
+  ${DATADIR}/metainfo/org.example.gly.metainfo.xml ${DATADIR}/bash-completion/completions/glyctl
   ${DATADIR}/gly/QPntStrPrfl.ini ${DATADIR}/gly/FontList.ps ${DATADIR}/gly/Gly.html
   ${DATADIR}/applications/gly.desktop ${DATADIR}/icons/hicolor/48x48/apps/gly.png
   ${MANDIR}/man1/gly.1.gz ${MANDIR}/man1/tessel-profile.1.gz)
@@ -121,6 +134,9 @@ foreach(file ${shipped})
     endforeach()
   endif()
 endforeach()
+
+# What software centres read of the program.
+run(appstreamcli validate --no-net ${usr}/${DATADIR}/metainfo/org.example.gly.metainfo.xml)
 
 if(EXISTS /usr/bin/desktop-file-validate)
   run(desktop-file-validate ${usr}/${DATADIR}/applications/gly.desktop)

@@ -2,6 +2,7 @@
 // through the library's own QRTL calls, so it sees exactly what a program
 // built on tessel sees.
 #include <tessel/qrtl.h>
+#include <tessel/version.h>
 
 #include <cerrno>
 #include <cinttypes>
@@ -40,6 +41,7 @@ const char kUsage[] =
     "  --scope N  the store's scope (default 2, where tessel keeps its\n"
     "             transport settings and host tables)\n"
     "  --help     show this help\n"
+    "  --version  show the version of the program and of the library\n"
     "\n"
     "The machine hive is the file named by PLATFORM_REGISTRY_HKLM, else\n"
     "$XDG_CONFIG_HOME/gly/registry/hklm.sqlite; the user hive the one named by\n"
@@ -159,6 +161,11 @@ int main(int argc, char** argv) {
     const std::string argument = argv[i];
     if (argument == "--help" || argument == "-h") {
       std::fputs(kUsage, stdout);
+      return kExitOk;
+    } else if (argument == "--version" || argument == "-V") {
+      const char* running = nullptr;
+      QRTLGetVersion(&running);
+      std::printf("tessel-profile %s (libtessel %s)\n", TESSEL_VERSION_STRING, running);
       return kExitOk;
     } else if (argument == "--number") {
       asNumber = true;

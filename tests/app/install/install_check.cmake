@@ -14,6 +14,15 @@ unset(ENV{PLATFORM_WINDOWS_DIR})
 unset(ENV{LD_LIBRARY_PATH})
 file(MAKE_DIRECTORY ${WORK_DIR}/elsewhere ${WORK_DIR}/config)
 set(ENV{XDG_CONFIG_HOME} ${WORK_DIR}/config)
+# Help and version need no display.
+foreach(option --help --version)
+  execute_process(COMMAND ${CMAKE_COMMAND} -E env --unset=DISPLAY --unset=WAYLAND_DISPLAY QT_QPA_PLATFORM=xcb
+                          ${prefix}/${BINDIR}/gly ${option}
+                  RESULT_VARIABLE result OUTPUT_VARIABLE output ERROR_VARIABLE errors)
+  if(NOT result EQUAL 0 OR NOT output MATCHES "gly")
+    message(FATAL_ERROR "gly ${option} without a display: ${result}\n${output}${errors}")
+  endif()
+endforeach()
 execute_process(COMMAND ${prefix}/${BINDIR}/gly --check-setup
                 WORKING_DIRECTORY ${WORK_DIR}/elsewhere
                 RESULT_VARIABLE result OUTPUT_VARIABLE output ERROR_VARIABLE errors)

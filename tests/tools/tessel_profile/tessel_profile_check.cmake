@@ -19,6 +19,7 @@ function(expect status stdout stderr)
   endif()
 endfunction()
 
+expect(0 "tessel-profile [0-9.]+ \\(libtessel [0-9.]+\\)\n" "^$" --version)
 expect(0 "" "" set "IP Hosts" spooler 127.0.0.20)
 # An empty argument does not survive a function's argument list.
 execute_process(COMMAND ${PROGRAM} set "IP Hosts" blank "" RESULT_VARIABLE result)
