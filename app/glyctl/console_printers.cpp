@@ -4,6 +4,7 @@
 
 #include "snmp/add_printer.h"
 #include "snmp/add_printer_ids.h"
+#include "snmp/discovery.h"
 #include "ui/ip_address_value.h"
 
 ConsolePrinters::ConsolePrinters(Console& console, NewCommunityStrings communities)
@@ -35,7 +36,7 @@ int ConsolePrinters::AddPrinter(std::unique_ptr<PrinterRecord> record, const std
   // Before the printer is asked anything with the record's strings.
   // The SNMP settings were checked when the command started.
   static_cast<void>(ApplyCommunityStrings(*record, communities_));
-  if (!record->optionsKnown) SnmpGetPrinterOptions(record.get());
+  SettleStorageOptions(*record);
   printers_.push_back({std::move(record), listText});
   return static_cast<int>(printers_.size()) - 1;
 }

@@ -76,6 +76,15 @@ const ModelProfile* MatchModelProfile(const DeviceInfo& device, PrinterRecord& r
   return match;
 }
 
+void SettleStorageOptions(PrinterRecord& record) {
+  uint32_t reported = kStorageNone;
+  if (SnmpGetReportedStorage(&record, &reported) == kSnmpOk) {
+    record.storageOptions = reported;
+  } else if (!record.optionsKnown) {
+    record.storageOptions = kStorageNone;
+  }
+}
+
 int AddAnsweredPrinter(PrinterListOwner& owner, const DeviceInfo& device, uint32_t address) {
   auto record = std::make_unique<PrinterRecord>(NewPrinterRecord(device, address));
   std::string listText = BeginListText(address, device);

@@ -50,6 +50,12 @@ std::string BeginListText(uint32_t address, const DeviceInfo& device);
 const ModelProfile* MatchModelProfile(const DeviceInfo& device, PrinterRecord& record,
                                       std::string& listText, const ModelProfileTable& table);
 
+// Settles a record's storage options by what the printer itself reports
+// (SnmpGetReportedStorage). A model profile's StorageIndex (optionsKnown 1)
+// stands only where the printer tells nothing of its storage; a printer
+// without a profile's answer and without a report has none.
+void SettleStorageOptions(PrinterRecord& record);
+
 // Builds the record and list text of `device` at `address` and adds them to
 // the owner's list; returns the list position.
 int AddAnsweredPrinter(PrinterListOwner& owner, const DeviceInfo& device, uint32_t address);

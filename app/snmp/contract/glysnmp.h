@@ -74,6 +74,8 @@ struct DeleteContext {
   XX(kSnmpPjlTooManyRequests, 9, "the printer's PJL answers needed more requests than an exchange may make") \
   /* Why a printer without the font table gave no font list, when a PJL password was given */     \
   XX(kSnmpFontsPjlPasswordWrong, 10, "the printer's file system refuses the PJL password given")    \
+  /* SnmpGetReportedStorage */                                                                      \
+  XX(kSnmpStorageUnreported, 11, "the printer tells nothing of its storage")                        \
   /* Failures of any call */                                                                        \
   XX(kSnmpNoAnswer, -1, "no answer")                                                                \
   XX(kSnmpBadArgument, -2, "bad argument")                                                          \
@@ -124,6 +126,14 @@ int32_t SnmpAddPrinter(SnmpContext* context, uint32_t address, DeviceInfo* devic
 
 // (4) Fills printer->storageOptions (PrinterStorage).
 int32_t SnmpGetPrinterOptions(PrinterRecord* printer);
+
+// Added call: the storage the printer itself reports, which decides over a
+// model profile's StorageIndex. 0: `*storageOptions` holds the kinds of the
+// usable areas it reported (kStorageNone when none is usable);
+// kSnmpStorageUnreported when it reported no storage area at all (neither
+// over SNMP nor over PJL); a failure as SnmpGetPrinterOptions's otherwise.
+// `*storageOptions` is kStorageNone on every result but 0.
+int32_t SnmpGetReportedStorage(PrinterRecord* printer, uint32_t* storageOptions);
 
 // (1) 0: `fonts` holds the printer's whole font table. Otherwise it is left
 // empty.

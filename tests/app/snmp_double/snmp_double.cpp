@@ -293,6 +293,16 @@ int32_t SnmpGetPrinterOptions(PrinterRecord* printer) {
   return known ? 0 : 1;
 }
 
+int32_t SnmpGetReportedStorage(PrinterRecord* printer, uint32_t* storageOptions) {
+  auto& s = state();
+  std::lock_guard guard(s.lock);
+  Record(s, "SnmpGetReportedStorage", printer->address);
+  Device* known = FindDevice(s, printer->address);
+  *storageOptions = known && known->reportsStorage ? known->storageOptions : kStorageNone;
+  if (!known) return kSnmpNoAnswer;
+  return known->reportsStorage ? kSnmpOk : kSnmpStorageUnreported;
+}
+
 int32_t SnmpGetFontList(PrinterRecord* printer, FontList* fonts) {
   auto& s = state();
   std::lock_guard guard(s.lock);
