@@ -3,6 +3,7 @@
 #include "glyctl/command_support.h"
 #include "glyctl/exit_codes.h"
 #include "glyctl/printer_details.h"
+#include "printers/printer_abilities.h"
 
 namespace {
 
@@ -11,13 +12,16 @@ OutputTable PrinterTable(const std::vector<const ListedPrinter*>& printers) {
   table.columns = {{"Address", "address"},   {"Name", "name"},
                    {"Model", "model"},       {"Storage", "storage"},
                    {"Listed as", "list_text"}, {"System ID", "system_id"},
-                   {"Serial number", "serial_number"}, {"Storage space", "storage_space"}};
+                   {"Serial number", "serial_number"}, {"Storage space", "storage_space"},
+                   {"Languages", "languages"}, {"Channels", "channels"}};
   for (const ListedPrinter* printer : printers) {
     PrinterRecord& record = *printer->record;
     const SnmpPrinterDetails details = ReadPrinterDetails(record);
+    const PrinterAbilities abilities = RunPrinterAbilities().Get(record.address);
     table.rows.push_back({FormatAddress(record.address), record.printerName, record.modelName,
                           StorageText(record.storageOptions), printer->listText, details.systemId,
-                          details.serialNumber, StorageSpaceText(details)});
+                          details.serialNumber, StorageSpaceText(details), LanguagesText(abilities.languages),
+                          ChannelsText(abilities.channels)});
   }
   return table;
 }

@@ -36,7 +36,7 @@ int ConsolePrinters::AddPrinter(std::unique_ptr<PrinterRecord> record, const std
   // Before the printer is asked anything with the record's strings.
   // The SNMP settings were checked when the command started.
   static_cast<void>(ApplyCommunityStrings(*record, communities_));
-  SettleStorageOptions(*record);
+  AskPrinterWhatItHas(*record);
   printers_.push_back({std::move(record), listText});
   return static_cast<int>(printers_.size()) - 1;
 }

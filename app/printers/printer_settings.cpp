@@ -1,5 +1,7 @@
 #include "printers/printer_settings.h"
 
+#include "printers/printer_abilities.h"
+
 namespace {
 
 constexpr std::pair<JobPort, const char*> kPortNames[] = {
@@ -22,7 +24,10 @@ std::optional<JobPort> ParseJobPort(std::string_view name) {
 PrinterSettings PrinterSettingsStore::Get(uint32_t address) const {
   const std::lock_guard guard(lock_);
   const auto found = settings_.find(address);
-  return found == settings_.end() ? PrinterSettings{} : found->second;
+  if (found != settings_.end()) return found->second;
+  PrinterSettings defaults;
+  defaults.port = DefaultJobPort(RunPrinterAbilities().Get(address)).value_or(defaults.port);
+  return defaults;
 }
 
 void PrinterSettingsStore::Set(uint32_t address, const PrinterSettings& settings) {

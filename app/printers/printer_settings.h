@@ -31,7 +31,8 @@ struct PrinterSettings {
 
 class PrinterSettingsStore {
  public:
-  // The defaults for an address never set.
+  // The defaults for an address never set; its job port is the one its
+  // channels show enabled (DefaultJobPort), else LPR.
   PrinterSettings Get(uint32_t address) const;
   void Set(uint32_t address, const PrinterSettings& settings);
   void Clear();

@@ -137,7 +137,7 @@ int MainWindowLogic::SortedPosition(const std::string& text) const {
 }
 
 int MainWindowLogic::AddPrinter(std::unique_ptr<PrinterRecord> record, const std::string& listText) {
-  SettleStorageOptions(*record);
+  AskPrinterWhatItHas(*record);
 
   const int position = SortedPosition(listText);
   items_.insert(items_.begin() + position, Item{listText, false});

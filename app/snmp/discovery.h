@@ -50,11 +50,14 @@ std::string BeginListText(uint32_t address, const DeviceInfo& device);
 const ModelProfile* MatchModelProfile(const DeviceInfo& device, PrinterRecord& record,
                                       std::string& listText, const ModelProfileTable& table);
 
-// Settles a record's storage options by what the printer itself reports
-// (SnmpGetReportedStorage). A model profile's StorageIndex (optionsKnown 1)
-// stands only where the printer tells nothing of its storage; a printer
-// without a profile's answer and without a report has none.
-void SettleStorageOptions(PrinterRecord& record);
+// Asks the printer of a record about to be listed what it has: its storage
+// options by what it reports (SnmpGetReportedStorage), where a model
+// profile's StorageIndex (optionsKnown 1) stands only when the printer tells
+// nothing of its storage, and a printer without either has none; and its
+// languages and channels (SnmpGetPrinterAbilities), kept in the run's
+// PrinterAbilitiesStore, over what was known of them before where it tells
+// nothing.
+void AskPrinterWhatItHas(PrinterRecord& record);
 
 // Builds the record and list text of `device` at `address` and adds them to
 // the owner's list; returns the list position.

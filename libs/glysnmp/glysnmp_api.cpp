@@ -10,6 +10,7 @@
 #include "font_table.h"
 #include "identity_sweep.h"
 #include "pjl_inventory.h"
+#include "printer_abilities.h"
 #include "printer_contexts.h"
 #include "printer_details.h"
 #include "glysnmp.h"
@@ -283,6 +284,19 @@ int32_t SnmpGetPrinterDetails(PrinterRecord* printer, SnmpPrinterDetails* detail
   std::optional<SnmpPrinterDetails> found = QueryPrinterDetails(*session, PjlPrinterOf(*printer));
   if (!found) return FailureOr(*session, kSnmpNoAnswer);
   *details = *found;
+  return kSnmpOk;
+}
+
+int32_t SnmpGetPrinterAbilities(PrinterRecord* printer, SnmpPrinterAbilities* abilities) {
+  if (abilities == nullptr) return kSnmpBadArgument;
+  *abilities = SnmpPrinterAbilities{};
+  if (printer == nullptr) return kSnmpBadArgument;
+  int32_t failure = kSnmpOk;
+  std::unique_ptr<Session> session = Session::Open(PeerOf(*printer, false), ReadSnmpSettings(), &failure);
+  if (!session) return OpenFailure(failure);
+  std::optional<SnmpPrinterAbilities> found = QueryPrinterAbilities(*session);
+  if (!found) return FailureOr(*session, kSnmpNoAnswer);
+  *abilities = *found;
   return kSnmpOk;
 }
 

@@ -207,6 +207,53 @@ int32_t SnmpGetPrinterDetails(PrinterRecord* printer, SnmpPrinterDetails* detail
 // PJL.
 int32_t SnmpSetPjlPassword(uint32_t address, uint32_t password);
 
+// Added calls: what a printer speaks and where it takes jobs, from the
+// Printer MIB's interpreter and channel tables and its IEEE 1284 device
+// ID's command set. For the details glyctl shows, and for the download's
+// check before it sends.
+
+// Printer languages, as bits of SnmpPrinterAbilities::languages.
+enum SnmpLanguage : uint32_t {
+  kLanguagePcl = 1u << 0,
+  kLanguagePclXl = 1u << 1,
+  kLanguagePjl = 1u << 2,
+  kLanguagePostScript = 1u << 3,
+  kLanguagePdf = 1u << 4,
+  kLanguageOther = 1u << 5,  // a language the program has no use for (HP-GL, XPS, URF...)
+};
+
+// What a channel of the printer is for the program.
+enum SnmpChannelKind : int32_t {
+  kChannelOther = 0,
+  kChannelLpd = 1,  // chLPDServer
+  kChannelRaw = 2,  // chPort9100, chAppSocket
+  kChannelIpp = 3,  // chIPP
+};
+
+struct SnmpChannel {
+  int32_t kind;     // SnmpChannelKind
+  int32_t type;     // prtChannelType as the printer gave it
+  uint32_t enabled; // 1: prtChannelState printDataAccepted (or a state the MIB leaves open)
+};
+
+inline constexpr uint32_t kSnmpMostChannels = 16;
+
+struct SnmpPrinterAbilities {
+  uint32_t languages;     // SnmpLanguage bits; 0 when the printer named none
+  uint32_t channelCount;  // channels in `channels`, in the printer's order
+  SnmpChannel channels[kSnmpMostChannels];
+};
+
+extern "C" {
+
+// 0: `abilities` holds the languages of the printer's interpreter table and
+// its device ID's command set, and the rows of its channel table; either may
+// be empty. kSnmpNoAnswer (or a security failure) when it did not answer;
+// `abilities` is then cleared.
+int32_t SnmpGetPrinterAbilities(PrinterRecord* printer, SnmpPrinterAbilities* abilities);
+
+}  // extern "C"
+
 // Added calls with which a download confirms what it sent; the program calls
 // them from its download worker, on that worker's thread (any thread may).
 
