@@ -29,17 +29,22 @@ OutputTable PrinterTable(const std::vector<const ListedPrinter*>& printers) {
 }  // namespace
 
 int RunDiscover(CommandRun& run) {
-  if (run.line.positional.size() != 1) {
-    run.console.Message("discover takes one SUBNET/BITS");
+  const bool announced = run.line.Has("dns-sd");
+  if (run.line.positional.size() > 1 || (run.line.positional.empty() && !announced)) {
+    run.console.Message("discover takes one SUBNET/BITS, --dns-sd, or both");
     return kExitUsage;
   }
   const std::optional<OutputFormat> format = OutputFormatOf(run);
   if (!format) return kExitUsage;
   ConsolePrinters printers(run.console, run.communities);
   std::string error;
-  if (!printers.Discover(run.line.positional[0], error)) {
+  if (!run.line.positional.empty() && !printers.Discover(run.line.positional[0], error)) {
     run.console.Message(error);
     return kExitUsage;
+  }
+  if (announced && !printers.DiscoverAnnounced(error)) {
+    run.console.Message(error);
+    return kExitSetup;
   }
   std::vector<const ListedPrinter*> found;
   for (const ListedPrinter& printer : printers.printers()) found.push_back(&printer);

@@ -2,8 +2,12 @@
 
 #include <arpa/inet.h>
 
+#include <set>
+
+#include "printers/clock.h"
 #include "snmp/add_printer.h"
 #include "snmp/add_printer_ids.h"
+#include "snmp/announced_printers.h"
 #include "snmp/discovery.h"
 #include "ui/ip_address_value.h"
 
@@ -39,6 +43,19 @@ int ConsolePrinters::AddPrinter(std::unique_ptr<PrinterRecord> record, const std
   AskPrinterWhatItHas(*record);
   printers_.push_back({std::move(record), listText});
   return static_cast<int>(printers_.size()) - 1;
+}
+
+bool ConsolePrinters::DiscoverAnnounced(std::string& error) {
+  const AnnouncedBrowse browse = BrowseAnnouncedPrinters(BrowseSeconds(), SystemClock());
+  if (!browse.problem.empty()) {
+    error = "announced printers cannot be looked for: " + browse.problem;
+    return false;
+  }
+  std::set<uint32_t> listed;
+  for (const ListedPrinter& printer : printers_) listed.insert(printer.record->address);
+  ListAnnouncedPrinters(*this, browse.printers, listed);
+  uiThread_.RunPending();
+  return true;
 }
 
 PrinterRecord* ConsolePrinters::Add(const std::string& address, std::string& error) {
