@@ -27,7 +27,7 @@ struct PrinterAbilities {
 PrinterAbilities Completed(PrinterAbilities primary, const PrinterAbilities& fallback);
 
 // The cell of a resource that is not sent because the printer does not
-// speak its language.
+// speak its language (strings 32970 and 32971).
 inline constexpr const char* kNoPostScriptText = "The printer does not speak PostScript";
 inline constexpr const char* kNoPclText = "The printer does not speak PCL";
 

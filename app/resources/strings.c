@@ -84,5 +84,9 @@ const GlyStringEntry gly_strings[] = {
             "allowed."},
     {32904, "The printer needed too many requests: its fonts could not all be read or deleted."},
     {32905, "The printer refuses the PJL password given for it."},
+    {32970, "The printer does not speak PostScript"},
+    {32971, "The printer does not speak PCL"},
+    {32972, "Announced printers cannot be looked for: %s."},
+    {32973, "%d announced printer(s) added (%d without an SNMP answer), %d already listed."},
 };
 const size_t gly_string_count = COUNT(gly_strings);
