@@ -11,18 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "printers/printer_abilities.h"
-#include "snmp/dns_sd_browse.h"
+#include "snmp/announced_txt.h"
 
 class PrinterListOwner;
-
-// What the announcement names the model: `ty`, else `product` without its
-// parentheses, else `usb_MFG` and `usb_MDL`; empty when none.
-std::string AnnouncedModel(const AnnouncedPrinter& printer);
-
-// The languages its `pdl` (MIME types) and `usb_CMD` name, and a channel,
-// enabled, per service announced: LPD, raw, IPP.
-PrinterAbilities AnnouncedAbilities(const AnnouncedPrinter& printer);
 
 // Appended to the model of a printer listed from its announcement alone.
 inline constexpr char kNoSnmpNote[] = " (announced; SNMP did not answer)";
