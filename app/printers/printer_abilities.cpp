@@ -74,22 +74,6 @@ std::string ChannelsText(const std::vector<SnmpChannel>& channels) {
   return text;
 }
 
-PrinterAbilities PrinterAbilitiesStore::Get(uint32_t address) const {
-  const std::lock_guard guard(lock_);
-  const auto found = abilities_.find(address);
-  return found == abilities_.end() ? PrinterAbilities{} : found->second;
-}
-
-void PrinterAbilitiesStore::Set(uint32_t address, const PrinterAbilities& abilities) {
-  const std::lock_guard guard(lock_);
-  abilities_[address] = abilities;
-}
-
-void PrinterAbilitiesStore::Clear() {
-  const std::lock_guard guard(lock_);
-  abilities_.clear();
-}
-
 PrinterAbilitiesStore& RunPrinterAbilities() {
   static PrinterAbilitiesStore store;
   return store;

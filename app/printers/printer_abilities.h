@@ -7,12 +7,11 @@
 #pragma once
 
 #include <cstdint>
-#include <map>
-#include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "printers/address_keyed.h"
 #include "printers/printer_settings.h"
 #include "snmp/contract/glysnmp.h"
 
@@ -49,13 +48,13 @@ std::string ChannelsText(const std::vector<SnmpChannel>& channels);
 
 class PrinterAbilitiesStore {
  public:
-  PrinterAbilities Get(uint32_t address) const;
-  void Set(uint32_t address, const PrinterAbilities& abilities);
-  void Clear();
+  // Nothing known for an address never set.
+  PrinterAbilities Get(uint32_t address) const { return abilities_.Find(address).value_or(PrinterAbilities{}); }
+  void Set(uint32_t address, const PrinterAbilities& abilities) { abilities_.Set(address, abilities); }
+  void Clear() { abilities_.Clear(); }
 
  private:
-  mutable std::mutex lock_;
-  std::map<uint32_t, PrinterAbilities> abilities_;
+  AddressKeyed<PrinterAbilities> abilities_;
 };
 
 PrinterAbilitiesStore& RunPrinterAbilities();

@@ -22,22 +22,10 @@ std::optional<JobPort> ParseJobPort(std::string_view name) {
 }
 
 PrinterSettings PrinterSettingsStore::Get(uint32_t address) const {
-  const std::lock_guard guard(lock_);
-  const auto found = settings_.find(address);
-  if (found != settings_.end()) return found->second;
+  if (std::optional<PrinterSettings> kept = settings_.Find(address)) return *kept;
   PrinterSettings defaults;
   defaults.port = DefaultJobPort(RunPrinterAbilities().Get(address)).value_or(defaults.port);
   return defaults;
-}
-
-void PrinterSettingsStore::Set(uint32_t address, const PrinterSettings& settings) {
-  const std::lock_guard guard(lock_);
-  settings_[address] = settings;
-}
-
-void PrinterSettingsStore::Clear() {
-  const std::lock_guard guard(lock_);
-  settings_.clear();
 }
 
 PrinterSettingsStore& RunPrinterSettings() {
