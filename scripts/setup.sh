@@ -17,6 +17,9 @@ packages=(
   xvfb xauth poppler-utils
   # asking a virtual printer's AppSocket port by hand (the README)
   netcat-openbsd
+  # DNS-SD discovery: the client library, and the daemon, publisher and
+  # private system bus its tests run in their own network namespace
+  libavahi-client-dev avahi-daemon avahi-utils dbus
   # the package checks: the desktop entry's validator, lintian, and a clean
   # Debian system to install the package into (scripts/clean_install_check.sh)
   desktop-file-utils debootstrap lintian appstream

@@ -10,6 +10,7 @@
 #include "download/resource_kind.h"
 #include "download/resource_manager_ids.h"
 #include "printers/clock.h"
+#include "printers/printer_abilities.h"
 #include "snmp/contract/glysnmp.h"
 #include "ui/message_boxes.h"
 
@@ -155,7 +156,12 @@ bool DownloadWorker::HandleResource(const DownloadPrinter& printer, int row, boo
   }
   std::string status =
       context_.charactersLeftOut > 0 ? ConvertedStatusText(context_.charactersLeftOut) : kDownloadedText;
-  const std::vector<std::shared_ptr<JobFile>> jobFiles = JobFilesToSend(kind, status);
+  std::vector<std::shared_ptr<JobFile>> jobFiles = JobFilesToSend(kind, status);
+  if (const char* refusal = KeepJobsThePrinterSpeaks(printer.record.address, jobFiles)) {
+    DeleteJobFiles();
+    events_.RowStatus(row, refusal);
+    return false;
+  }
   bool allSent = !jobFiles.empty();
   for (const std::shared_ptr<JobFile>& jobFile : jobFiles) {
     const JobOutcome sent = jobFile ? services_.submit(printer.address.c_str(), printer.port, *jobFile, "GLY", jobNumber++)
@@ -204,6 +210,31 @@ std::vector<std::shared_ptr<JobFile>> DownloadWorker::JobFilesToSend(uint16_t ki
     }
   }
   return {};
+}
+
+const char* DownloadWorker::KeepJobsThePrinterSpeaks(uint32_t address,
+                                                     std::vector<std::shared_ptr<JobFile>>& jobFiles) {
+  const PrinterAbilities abilities = RunPrinterAbilities().Get(address);
+  const auto languageOf = [&](const std::shared_ptr<JobFile>& jobFile) {
+    if (jobFile && jobFile == context_.jobFiles.postScript) return ResourceLanguage::kPostScript;
+    if (jobFile && jobFile == context_.jobFiles.pcl) return ResourceLanguage::kPcl;
+    for (const SentResource& placed : context_.sent) {
+      if (placed.jobFile != jobFile) continue;
+      if (placed.kind == SentKind::kPclMacro) return ResourceLanguage::kPcl;
+      if (placed.kind == SentKind::kPostScriptForm) return ResourceLanguage::kPostScript;
+    }
+    return ResourceLanguage::kUnknown;
+  };
+  const char* refusal = nullptr;
+  std::erase_if(jobFiles, [&](const std::shared_ptr<JobFile>& jobFile) {
+    const char* why = LanguageRefusal(abilities, languageOf(jobFile));
+    if (!why) return false;
+    refusal = why;
+    // What is not sent is not looked for on the printer afterwards.
+    std::erase_if(context_.sent, [&](const SentResource& placed) { return placed.jobFile == jobFile; });
+    return true;
+  });
+  return jobFiles.empty() ? refusal : nullptr;
 }
 
 void DownloadWorker::DeleteJobFiles() {

@@ -149,6 +149,9 @@ class DownloadWorker {
   void ConfirmSentRows(const DownloadPrinter& printer, const std::vector<SentRow>& sentRows);
   // The job files to send for a prepared resource of `kind`.
   std::vector<std::shared_ptr<JobFile>> JobFilesToSend(uint16_t kind, std::string& unsentStatus) const;
+  // Leaves out of `jobFiles` those in a language the printer at `address`
+  // does not speak (LanguageRefusal); when none is left, the refusal's text.
+  const char* KeepJobsThePrinterSpeaks(uint32_t address, std::vector<std::shared_ptr<JobFile>>& jobFiles);
   void DeleteJobFiles();
 
   DownloadPlan plan_;

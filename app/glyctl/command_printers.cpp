@@ -3,6 +3,7 @@
 #include "glyctl/command_support.h"
 #include "glyctl/exit_codes.h"
 #include "glyctl/printer_details.h"
+#include "printers/printer_abilities.h"
 
 namespace {
 
@@ -20,6 +21,9 @@ void WritePrinters(std::ostream& out, const std::vector<const ListedPrinter*>& p
     for (const ListedPrinter* printer : printers) {
       Json row = PrinterJson(*printer->record, ReadPrinterDetails(*printer->record));
       row["listed_as"] = JsonText(ListedAs(*printer));
+      const PrinterAbilities abilities = RunPrinterAbilities().Get(printer->record->address);
+      row["languages"] = JsonText(LanguagesText(abilities.languages));
+      row["channels"] = JsonText(ChannelsText(abilities.channels));
       rows.push_back(std::move(row));
     }
     WriteJsonDocument(out, {{"printers", rows}});
@@ -29,13 +33,16 @@ void WritePrinters(std::ostream& out, const std::vector<const ListedPrinter*>& p
   table.columns = {{"Address", "address"},   {"Name", "name"},
                    {"Model", "model"},       {"Storage", "storage"},
                    {"Listed as", "list_text"}, {"System ID", "system_id"},
-                   {"Serial number", "serial_number"}, {"Storage space", "storage_space"}};
+                   {"Serial number", "serial_number"}, {"Storage space", "storage_space"},
+                   {"Languages", "languages"}, {"Channels", "channels"}};
   for (const ListedPrinter* printer : printers) {
     PrinterRecord& record = *printer->record;
     const SnmpPrinterDetails details = ReadPrinterDetails(record);
+    const PrinterAbilities abilities = RunPrinterAbilities().Get(record.address);
     table.rows.push_back({FormatAddress(record.address), record.printerName, record.modelName,
                           StorageText(record.storageOptions), ListedAs(*printer), details.systemId,
-                          details.serialNumber, StorageSpaceText(details)});
+                          details.serialNumber, StorageSpaceText(details), LanguagesText(abilities.languages),
+                          ChannelsText(abilities.channels)});
   }
   WriteOutputTable(out, table, format);
 }
@@ -43,17 +50,22 @@ void WritePrinters(std::ostream& out, const std::vector<const ListedPrinter*>& p
 }  // namespace
 
 int RunDiscover(CommandRun& run) {
-  if (run.line.positional.size() != 1) {
-    run.console.Message("discover takes one SUBNET/BITS");
+  const bool announced = run.line.Has("dns-sd");
+  if (run.line.positional.size() > 1 || (run.line.positional.empty() && !announced)) {
+    run.console.Message("discover takes one SUBNET/BITS, --dns-sd, or both");
     return kExitUsage;
   }
   const std::optional<OutputFormat> format = OutputFormatOf(run);
   if (!format) return kExitUsage;
   ConsolePrinters printers(run.console, run.communities);
   std::string error;
-  if (!printers.Discover(run.line.positional[0], error)) {
+  if (!run.line.positional.empty() && !printers.Discover(run.line.positional[0], error)) {
     run.console.Message(error);
     return kExitUsage;
+  }
+  if (announced && !printers.DiscoverAnnounced(error)) {
+    run.console.Message(error);
+    return kExitSetup;
   }
   std::vector<const ListedPrinter*> found;
   for (const ListedPrinter& printer : printers.printers()) found.push_back(&printer);

@@ -24,11 +24,15 @@ const std::vector<OptionRule> kEnsureOptions = [] {
 
 const std::vector<CommandInfo>& GlyctlCommands() {
   static const std::vector<CommandInfo> commands = {
-      {"discover", "SUBNET/BITS [--format table|csv|json]", "list the printers of a subnet",
+      {"discover", "[SUBNET/BITS] [--dns-sd] [--format table|csv|json]", "list the printers of a subnet",
        "Asks every address of the subnet (at most a /16) and lists the printers\n"
-       "that answer: address, name, model, storage, system id, serial number\n"
-       "and the free space of each disk and flash memory.\n",
-       true, {kFormat}, RunDiscover},
+       "that answer: address, name, model, storage, system id, serial number,\n"
+       "the free space of each disk and flash memory, languages and channels.\n"
+       "--dns-sd adds the printers that announce themselves over DNS-SD (through\n"
+       "the Avahi daemon, listening GLY_DNSSD_SECONDS, 3 by default), each asked\n"
+       "over SNMP as well; one that does not answer is listed with what it\n"
+       "announces. Without an Avahi daemon it fails at once (exit status 8).\n",
+       true, {kFormat, {"dns-sd", OptionRule::kFlag}}, RunDiscover},
       {"add", "ADDRESS [--format table|csv|json]", "show the printer at one address",
        "Asks the printer at ADDRESS who it is and what storage it has, as the\n"
        "program's Add Printer does, with its system id, serial number and the\n"

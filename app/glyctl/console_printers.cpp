@@ -2,8 +2,13 @@
 
 #include <arpa/inet.h>
 
+#include <set>
+
+#include "printers/clock.h"
 #include "snmp/add_printer.h"
 #include "snmp/add_printer_ids.h"
+#include "snmp/announced_printers.h"
+#include "snmp/discovery.h"
 #include "ui/ip_address_value.h"
 
 ConsolePrinters::ConsolePrinters(Console& console, NewCommunityStrings communities)
@@ -35,9 +40,22 @@ int ConsolePrinters::AddPrinter(std::unique_ptr<PrinterRecord> record, const std
   // Before the printer is asked anything with the record's strings.
   // The SNMP settings were checked when the command started.
   static_cast<void>(ApplyCommunityStrings(*record, communities_));
-  if (!record->optionsKnown) SnmpGetPrinterOptions(record.get());
+  AskPrinterWhatItHas(*record);
   printers_.push_back({std::move(record), listText});
   return static_cast<int>(printers_.size()) - 1;
+}
+
+bool ConsolePrinters::DiscoverAnnounced(std::string& error) {
+  const AnnouncedBrowse browse = BrowseAnnouncedPrinters(BrowseSeconds(), SystemClock());
+  if (!browse.problem.empty()) {
+    error = "announced printers cannot be looked for: " + browse.problem;
+    return false;
+  }
+  std::set<uint32_t> listed;
+  for (const ListedPrinter& printer : printers_) listed.insert(printer.record->address);
+  ListAnnouncedPrinters(*this, browse.printers, listed);
+  uiThread_.RunPending();
+  return true;
 }
 
 PrinterRecord* ConsolePrinters::Add(const std::string& address, std::string& error) {

@@ -37,6 +37,9 @@ class ConsolePrinters final : public PrinterListOwner {
   // Lists the printers of `subnet` ("a.b.c.d/bits"); false with `error` for
   // a subnet that is malformed or larger than the library searches.
   bool Discover(const std::string& subnet, std::string& error);
+  // Lists the printers announced over DNS-SD that are not listed yet;
+  // false, with why, when no browse could be made.
+  bool DiscoverAnnounced(std::string& error);
 
   const std::vector<ListedPrinter>& printers() const { return printers_; }
 

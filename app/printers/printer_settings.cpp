@@ -3,6 +3,8 @@
 #include <cstddef>
 #include <utility>
 
+#include "printers/printer_abilities.h"
+
 namespace {
 
 constexpr std::pair<JobPort, const char*> kPortNames[] = {
@@ -35,19 +37,10 @@ const char* LprPacingName(LprPacing pacing) { return NameIn(kPacingNames, pacing
 std::optional<LprPacing> ParseLprPacing(std::string_view name) { return ValueIn(kPacingNames, name); }
 
 PrinterSettings PrinterSettingsStore::Get(uint32_t address) const {
-  const std::lock_guard guard(lock_);
-  const auto found = settings_.find(address);
-  return found == settings_.end() ? PrinterSettings{} : found->second;
-}
-
-void PrinterSettingsStore::Set(uint32_t address, const PrinterSettings& settings) {
-  const std::lock_guard guard(lock_);
-  settings_[address] = settings;
-}
-
-void PrinterSettingsStore::Clear() {
-  const std::lock_guard guard(lock_);
-  settings_.clear();
+  if (std::optional<PrinterSettings> kept = settings_.Find(address)) return *kept;
+  PrinterSettings defaults;
+  defaults.port = DefaultJobPort(RunPrinterAbilities().Get(address)).value_or(defaults.port);
+  return defaults;
 }
 
 PrinterSettingsStore& RunPrinterSettings() {

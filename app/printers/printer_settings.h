@@ -9,10 +9,10 @@
 #pragma once
 
 #include <cstdint>
-#include <map>
-#include <mutex>
 #include <optional>
 #include <string_view>
+
+#include "printers/address_keyed.h"
 
 // Where a printer takes jobs: its line printer daemon (RFC 1179, port 515,
 // paced by fixed waits), its raw AppSocket port (9100, paced by TCP alone),
@@ -43,14 +43,14 @@ struct PrinterSettings {
 
 class PrinterSettingsStore {
  public:
-  // The defaults for an address never set.
+  // The defaults for an address never set; its job port is the one its
+  // channels show enabled (DefaultJobPort), else LPR.
   PrinterSettings Get(uint32_t address) const;
-  void Set(uint32_t address, const PrinterSettings& settings);
-  void Clear();
+  void Set(uint32_t address, const PrinterSettings& settings) { settings_.Set(address, settings); }
+  void Clear() { settings_.Clear(); }
 
  private:
-  mutable std::mutex lock_;
-  std::map<uint32_t, PrinterSettings> settings_;
+  AddressKeyed<PrinterSettings> settings_;
 };
 
 PrinterSettingsStore& RunPrinterSettings();

@@ -50,6 +50,7 @@ static const GlyControlTemplate add_printer_controls[] = {
     {GLY_CTL_LABEL, 1079, "Subnet Mask:", 28, 184, 160, 20, 0, 0},
     {GLY_CTL_IP_ADDRESS, 1077, NULL, 28, 204, 180, 28, 0, 0},
     {GLY_CTL_BUTTON, 1015, "&Get Printer(s)", 236, 203, 116, 30, 0, 0},
+    {GLY_CTL_BUTTON, 1090, "&Find announced printers", 12, 258, 220, 30, 0, 0},
     {GLY_CTL_BUTTON, 2, "Cancel", 288, 258, 80, 30, 0, 0},
 };
 

@@ -102,5 +102,9 @@ const GlyStringEntry gly_strings[] = {
     {33042, "&Raw AppSocket port (%u)"},
     {33043, "&IPP (port %u)"},
     {33044, "Sending the font list job to %s ..."},
+    {32970, "The printer does not speak PostScript"},
+    {32971, "The printer does not speak PCL"},
+    {32972, "Announced printers cannot be looked for: %s."},
+    {32973, "%d announced printer(s) added (%d without an SNMP answer), %d already listed."},
 };
 const size_t gly_string_count = COUNT(gly_strings);

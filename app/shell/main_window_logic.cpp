@@ -138,7 +138,7 @@ int MainWindowLogic::SortedPosition(const std::string& text) const {
 }
 
 int MainWindowLogic::AddPrinter(std::unique_ptr<PrinterRecord> record, const std::string& listText) {
-  if (!record->optionsKnown) SnmpGetPrinterOptions(record.get());
+  AskPrinterWhatItHas(*record);
 
   const int position = SortedPosition(listText);
   items_.insert(items_.begin() + position, Item{listText, false});

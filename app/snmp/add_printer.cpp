@@ -1,7 +1,9 @@
 #include "snmp/add_printer.h"
 
 #include "fonts/format_text.h"
+#include "printers/clock.h"
 #include "printers/printer_record.h"
+#include "snmp/announced_printers.h"
 #include "snmp/add_printer_ids.h"
 #include "snmp/discovery.h"
 #include "snmp/contract/glysnmp.h"
@@ -49,6 +51,20 @@ AddPrinterLogic::Outcome AddPrinterLogic::AddPrinterByAddress(const IpAddressVal
     case kSnmpMalformedAnswer: boxes_.Show(kUnreadableAnswerText); break;
     default: break;  // other failures pass without a message
   }
+  return Outcome::Close;
+}
+
+AddPrinterLogic::Outcome AddPrinterLogic::FindAnnouncedPrinters() {
+  const AnnouncedBrowse browse = BrowseAnnouncedPrinters(BrowseSeconds(), SystemClock());
+  if (!browse.problem.empty()) {
+    boxes_.ShowMessage(FormatText(LoadResourceString(kNoBrowseText), browse.problem.c_str()), MB_OK | MB_ICONEXCLAMATION);
+    return Outcome::StayOpen;
+  }
+  // The library tells which of them are listed already.
+  const AnnouncedListing listing = ListAnnouncedPrinters(owner_, browse.printers, {});
+  SelectLastPrinterAfterReports(owner_);
+  boxes_.ShowMessage(
+      FormatText(LoadResourceString(kAnnouncedListedText), listing.added, listing.withoutSnmp, listing.alreadyListed));
   return Outcome::Close;
 }
 

@@ -38,6 +38,12 @@ class AddPrinterLogic {
   // dialog stays open.
   Outcome GetSubnetPrinters(const IpAddressValue& subnetAddress, const IpAddressValue& subnetMask);
 
+  // "Find announced printers": lists the printers announced over DNS-SD
+  // (through the Avahi daemon, for BrowseSeconds) that are not listed yet,
+  // tells how many, and selects the last item. Without the daemon it says
+  // why at once and the dialog stays open.
+  Outcome FindAnnouncedPrinters();
+
   // What the library gave the last AddPrinterByAddress (a SnmpResult; a
   // failure such as refused SNMPv3 credentials has no message).
   int32_t addResult() const { return addResult_; }

@@ -11,6 +11,7 @@ AddPrinterDialog::AddPrinterDialog(PrinterListOwner& owner, MessageBoxes& boxes,
     if (auto* control = ControlAs<IpAddressEdit>(kAddressControl)) control->SetAddress(*address);
   Bind(kAddPrinterButton, Notification::Clicked,
        [this] { Finish(logic_.AddPrinterByAddress(ValueOf(kAddressControl))); });
+  Bind(kFindAnnouncedButton, Notification::Clicked, [this] { Finish(logic_.FindAnnouncedPrinters()); });
   Bind(kGetPrintersButton, Notification::Clicked, [this] {
     Finish(logic_.GetSubnetPrinters(ValueOf(kSubnetAddressControl), ValueOf(kSubnetMaskControl)));
   });

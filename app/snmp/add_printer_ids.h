@@ -11,6 +11,7 @@ enum Control : int {
   kSubnetAddressControl = 1076,
   kSubnetMaskControl = 1077,
   kGetPrintersButton = 1015,
+  kFindAnnouncedButton = 1090,
   kCancelButton = 2,
 };
 
@@ -25,6 +26,8 @@ enum String : int {
   kSubnetRefusedText = 32884,
   kUnreadableAnswerText = 32890,
   kNoPrinterAnswersText = 32891,  // "%s": the address
+  kNoBrowseText = 32972,          // "%s": why no browse could be made
+  kAnnouncedListedText = 32973,   // added, of those without SNMP, already listed
 };
 
 // The widest subnet searched: a /16.

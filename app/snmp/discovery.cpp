@@ -7,6 +7,7 @@
 #include <set>
 
 #include "printers/printer_name.h"
+#include "printers/printer_abilities.h"
 #include "ui/ui_thread.h"
 
 namespace {
@@ -66,6 +67,22 @@ const ModelProfile* MatchModelProfile(const DeviceInfo& device, PrinterRecord& r
     record.pclList = match->pclList;
   }
   return match;
+}
+
+void AskPrinterWhatItHas(PrinterRecord& record) {
+  uint32_t reported = kStorageNone;
+  if (SnmpGetReportedStorage(&record, &reported) == kSnmpOk) {
+    record.storageOptions = reported;
+  } else if (!record.optionsKnown) {
+    record.storageOptions = kStorageNone;
+  }
+  SnmpPrinterAbilities answer{};
+  if (SnmpGetPrinterAbilities(&record, &answer) != kSnmpOk) return;
+  PrinterAbilities told;
+  told.languages = answer.languages;
+  told.channels.assign(answer.channels, answer.channels + std::min(answer.channelCount, kSnmpMostChannels));
+  PrinterAbilitiesStore& store = RunPrinterAbilities();
+  store.Set(record.address, Completed(told, store.Get(record.address)));
 }
 
 int AddAnsweredPrinter(PrinterListOwner& owner, const DeviceInfo& device, uint32_t address) {

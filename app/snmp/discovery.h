@@ -46,6 +46,15 @@ PrinterRecord NewPrinterRecord(const DeviceInfo& device, uint32_t address);
 const ModelProfile* MatchModelProfile(const DeviceInfo& device, PrinterRecord& record,
                                       const ModelProfileTable& table);
 
+// Asks the printer of a record about to be listed what it has: its storage
+// options by what it reports (SnmpGetReportedStorage), where a model
+// profile's StorageIndex (optionsKnown 1) stands only when the printer tells
+// nothing of its storage, and a printer without either has none; and its
+// languages and channels (SnmpGetPrinterAbilities), kept in the run's
+// PrinterAbilitiesStore, over what was known of them before where it tells
+// nothing.
+void AskPrinterWhatItHas(PrinterRecord& record);
+
 // Builds the record of `device` at `address` and adds it to the owner's
 // list under its PrinterDisplayName; returns the list position.
 int AddAnsweredPrinter(PrinterListOwner& owner, const DeviceInfo& device, uint32_t address);

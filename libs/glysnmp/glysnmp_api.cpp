@@ -10,6 +10,7 @@
 #include "font_table.h"
 #include "identity_sweep.h"
 #include "pjl_inventory.h"
+#include "printer_abilities.h"
 #include "printer_contexts.h"
 #include "printer_details.h"
 #include "glysnmp.h"
@@ -230,25 +231,47 @@ int32_t SnmpAddPrinter(SnmpContext* context, uint32_t address, DeviceInfo* devic
   return kSnmpAddAnswered;
 }
 
-int32_t SnmpGetPrinterOptions(PrinterRecord* printer) {
-  if (printer == nullptr) return kSnmpBadArgument;
+namespace {
+
+// The printer's storage as it reports it: storage and device tables, or,
+// where SNMP says nothing of storage, its own file system (PJL INFO
+// FILESYS). A printer that does not answer SNMP is not asked over PJL.
+// `*storage` is nullopt when SNMP did not answer.
+int32_t QueryReportedStorage(const PrinterRecord& printer, std::optional<StorageInventory>* storage) {
   int32_t failure = kSnmpOk;
-  std::unique_ptr<Session> session = Session::Open(PeerOf(*printer, false), ReadSnmpSettings(), &failure);
-  std::optional<StorageInventory> storage = session ? QueryStorage(*session) : std::nullopt;
+  std::unique_ptr<Session> session = Session::Open(PeerOf(printer, false), ReadSnmpSettings(), &failure);
+  *storage = session ? QueryStorage(*session) : std::nullopt;
   if (IsSecurityFailure(failure) || (session && IsSecurityFailure(session->failure()))) {
-    printer->storageOptions = kStorageNone;
+    storage->reset();
     return session ? session->failure() : failure;
   }
-  // Where SNMP says nothing of storage, the printer's own file system
-  // (PJL INFO FILESYS) tells its volumes. A printer that does not say what
-  // it has gets nothing to download onto; one that does not answer SNMP is
-  // not asked over PJL.
-  if (storage && storage->areas.empty()) {
-    if (std::optional<StorageInventory> volumes = QueryPjlStorage(PjlPrinterOf(*printer))) storage = volumes;
+  if (*storage && (*storage)->areas.empty()) {
+    if (std::optional<StorageInventory> volumes = QueryPjlStorage(PjlPrinterOf(printer))) *storage = volumes;
   }
-  printer->storageOptions = storage ? storage->Options() : kStorageNone;
   if (!session) return kSnmpNoSession;
-  return storage ? kSnmpOk : kSnmpNoAnswer;
+  return *storage ? kSnmpOk : kSnmpNoAnswer;
+}
+
+}  // namespace
+
+int32_t SnmpGetPrinterOptions(PrinterRecord* printer) {
+  if (printer == nullptr) return kSnmpBadArgument;
+  std::optional<StorageInventory> storage;
+  const int32_t result = QueryReportedStorage(*printer, &storage);
+  // A printer that does not say what it has gets nothing to download onto.
+  printer->storageOptions = storage ? storage->Options() : kStorageNone;
+  return result;
+}
+
+int32_t SnmpGetReportedStorage(PrinterRecord* printer, uint32_t* storageOptions) {
+  if (printer == nullptr || storageOptions == nullptr) return kSnmpBadArgument;
+  *storageOptions = kStorageNone;
+  std::optional<StorageInventory> storage;
+  const int32_t result = QueryReportedStorage(*printer, &storage);
+  if (result != kSnmpOk) return result;
+  if (storage->areas.empty()) return kSnmpStorageUnreported;
+  *storageOptions = storage->Options();
+  return kSnmpOk;
 }
 
 int32_t SnmpGetPrinterDetails(PrinterRecord* printer, SnmpPrinterDetails* details) {
@@ -261,6 +284,19 @@ int32_t SnmpGetPrinterDetails(PrinterRecord* printer, SnmpPrinterDetails* detail
   std::optional<SnmpPrinterDetails> found = QueryPrinterDetails(*session, PjlPrinterOf(*printer));
   if (!found) return FailureOr(*session, kSnmpNoAnswer);
   *details = *found;
+  return kSnmpOk;
+}
+
+int32_t SnmpGetPrinterAbilities(PrinterRecord* printer, SnmpPrinterAbilities* abilities) {
+  if (abilities == nullptr) return kSnmpBadArgument;
+  *abilities = SnmpPrinterAbilities{};
+  if (printer == nullptr) return kSnmpBadArgument;
+  int32_t failure = kSnmpOk;
+  std::unique_ptr<Session> session = Session::Open(PeerOf(*printer, false), ReadSnmpSettings(), &failure);
+  if (!session) return OpenFailure(failure);
+  std::optional<SnmpPrinterAbilities> found = QueryPrinterAbilities(*session);
+  if (!found) return FailureOr(*session, kSnmpNoAnswer);
+  *abilities = *found;
   return kSnmpOk;
 }
 

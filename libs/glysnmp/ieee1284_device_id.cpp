@@ -65,6 +65,7 @@ DeviceIdFields ParseDeviceId(std::string_view text) {
         fields.model = value;
       } else if (SameWord(key, "CMD") || SameWord(key, "COMMAND SET")) {
         fields.pageLanguage = fields.pageLanguage || NamesPageLanguage(value);
+        fields.commandSet = value;
       }
     }
     if (end == std::string_view::npos) break;

@@ -11,6 +11,7 @@ namespace glysnmp {
 struct DeviceIdFields {
   std::string model;          // MDL (or MODEL), trimmed
   bool pageLanguage = false;  // CMD (or COMMAND SET) names a printer language
+  std::string commandSet;     // CMD (or COMMAND SET), trimmed
 };
 
 // Keys are matched without regard to case and blanks around them; a field

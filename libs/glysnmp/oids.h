@@ -59,6 +59,10 @@ inline constexpr long kMediaHardDisk = 3;
 // Every table of the Printer MIB lies below it.
 inline const Oid kPrinterMib = {1, 3, 6, 1, 2, 1, 43};
 inline const Oid kPrtGeneralSerialNumber = {1, 3, 6, 1, 2, 1, 43, 5, 1, 1, 17};
+// prtChannelType and prtChannelState; prtInterpreterLangFamily.
+inline const Oid kPrtChannelType = {1, 3, 6, 1, 2, 1, 43, 14, 1, 1, 2};
+inline const Oid kPrtChannelState = {1, 3, 6, 1, 2, 1, 43, 14, 1, 1, 6};
+inline const Oid kPrtInterpreterLangFamily = {1, 3, 6, 1, 2, 1, 43, 15, 1, 1, 2};
 // ppmPrinterIEEE1284DeviceId, one row per printer of the port monitor.
 inline const Oid kPpmPrinterIeee1284DeviceId = {1, 3, 6, 1, 4, 1, 2699, 1, 2, 1, 2, 1, 1, 3};
 

@@ -14,6 +14,8 @@ const Oid kPrtGeneralEntry = {1, 3, 6, 1, 2, 1, 43, 5, 1, 1};
 const Oid kPrtMarkerEntry = {1, 3, 6, 1, 2, 1, 43, 10, 2, 1};
 const Oid kPrtMarkerSuppliesEntry = {1, 3, 6, 1, 2, 1, 43, 11, 1, 1};
 const Oid kPrtMarkerColorantEntry = {1, 3, 6, 1, 2, 1, 43, 12, 1, 1};
+const Oid kPrtChannelEntry = {1, 3, 6, 1, 2, 1, 43, 14, 1, 1};
+const Oid kPrtInterpreterEntry = {1, 3, 6, 1, 2, 1, 43, 15, 1, 1};
 const Oid kPpmGeneral = {1, 3, 6, 1, 4, 1, 2699, 1, 2, 1, 1};
 const Oid kPpmPrinterEntry = {1, 3, 6, 1, 4, 1, 2699, 1, 2, 1, 2, 1, 1};
 const Oid kPpmPortEntry = {1, 3, 6, 1, 4, 1, 2699, 1, 2, 1, 3, 1, 1};
@@ -38,6 +40,8 @@ enum : int32_t {
   kPercent = 19,                  // PrtMarkerSuppliesSupplyUnitTC
   kProcessColorant = 3,           // PrtMarkerColorantRoleTC
   kChannelLpdServer = 8,          // PrtChannelTypeTC
+  kPrintDataAccepted = 3,         // PrtChannelStateTC
+  kNoDataAccepted = 4,
 };
 
 constexpr uint32_t kLifeImpressions = 48213;
@@ -120,6 +124,32 @@ void AddSupplies(MibRows& rows) {
   }
 }
 
+// The channels, each with the first interpreter as its languages; and
+// one interpreter row per language family.
+void AddChannelsAndInterpreters(MibRows& rows, const SnmpPersonality& personality) {
+  uint32_t index = 1;
+  for (const SimChannel& channel : personality.channels) {
+    auto add = [&](uint32_t column, Value value) {
+      rows.Add(Join(kPrtChannelEntry, {column}), {kPrinterDeviceIndex, index}, std::move(value));
+    };
+    add(2, Value::Integer(channel.type));
+    add(3, Value::Text(""));    // prtChannelProtocolVersion
+    add(4, Value::Integer(1));  // prtChannelCurrentJobCntlLangIndex
+    add(5, Value::Integer(1));  // prtChannelDefaultPageDescLangIndex
+    add(6, Value::Integer(channel.enabled ? kPrintDataAccepted : kNoDataAccepted));
+    ++index;
+  }
+  index = 1;
+  for (int32_t family : personality.languages) {
+    auto add = [&](uint32_t column, Value value) {
+      rows.Add(Join(kPrtInterpreterEntry, {column}), {kPrinterDeviceIndex, index}, std::move(value));
+    };
+    add(2, Value::Integer(family));
+    add(3, Value::Text(""));  // prtInterpreterLangLevel
+    ++index;
+  }
+}
+
 }  // namespace
 
 void AddPrinterMib(MibRows& rows, const Printer& printer) {
@@ -133,6 +163,7 @@ void AddPrinterMib(MibRows& rows, const Printer& printer) {
   colorant(3, Value::Integer(kProcessColorant));
   colorant(4, Value::Text("black"));
   colorant(5, Value::Integer(kTonality));
+  AddChannelsAndInterpreters(rows, printer.config().snmp);
 }
 
 void AddPortMonitor(MibRows& rows, const Printer& printer) {

@@ -229,6 +229,14 @@ const std::vector<ConfigKey>& ConfigKeys() {
       YesNo("printer-mib", [](PrinterConfig& c) -> bool& { return c.snmp.printerMib; }),
       Text("serial-number", [](PrinterConfig& c) -> std::string& { return c.snmp.serialNumber; }),
       Text("device-id", [](PrinterConfig& c) -> std::string& { return c.snmp.deviceId; }),
+      Checked("languages", "languages must name pjl, pcl, pclxl, postscript, pdf or hpgl",
+              [](const std::string& value, Section& section) {
+                return ParseLanguages(value, section.config.snmp.languages);
+              }),
+      Checked("channels", "channels must name lpd, raw, appsocket or ipp, each with :off or not",
+              [](const std::string& value, Section& section) {
+                return ParseChannels(value, section.config.snmp.channels);
+              }),
   };
   return keys;
 }

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace printer_sim {
 
@@ -16,6 +17,13 @@ enum class StorageReport {
   kStorageTable,  // hrStorageTable rows (fixed disk, flash memory)
   kDeviceTable,   // hrDeviceTable DiskStorage rows with their hrDiskStorageTable rows
   kBoth,
+};
+
+// One prtChannelTable row: its PrtChannelTypeTC and whether it takes print
+// data (prtChannelState printDataAccepted, else noDataAccepted).
+struct SimChannel {
+  int32_t type;
+  bool enabled;
 };
 
 struct SnmpPersonality {
@@ -30,7 +38,18 @@ struct SnmpPersonality {
   bool printerMib = false;        // prtGeneral, prtMarker and prtMarkerSupplies rows
   std::string serialNumber;       // prtGeneralSerialNumber; empty: made from the address
   std::string deviceId;           // ppmPrinterIEEE1284DeviceId; empty: no port monitor rows
+  // With the Printer MIB: one prtInterpreterTable row per language family
+  // (PrtInterpreterLangFamilyTC), and the prtChannelTable rows.
+  std::vector<int32_t> languages = {5, 3, 6};  // PJL, PCL, PostScript
+  std::vector<SimChannel> channels = {{8, true}, {11, true}, {44, true}};  // LPD, port 9100, IPP
 };
+
+// "pjl,pcl,postscript" (also pclxl, pdf, hpgl) into language families;
+// false for an unknown word.
+bool ParseLanguages(const std::string& text, std::vector<int32_t>& languages);
+// "lpd,raw,ipp:off" (also appsocket) into channel rows, ":off" for one that
+// takes no data; false for an unknown word.
+bool ParseChannels(const std::string& text, std::vector<SimChannel>& channels);
 
 // What `real = yes` sets: the font MIB off, storage as DiskStorage devices,
 // the Printer MIB on.

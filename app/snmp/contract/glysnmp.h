@@ -74,6 +74,8 @@ struct DeleteContext {
   XX(kSnmpPjlTooManyRequests, 9, "the printer's PJL answers needed more requests than an exchange may make") \
   /* Why a printer without the font table gave no font list, when a PJL password was given */     \
   XX(kSnmpFontsPjlPasswordWrong, 10, "the printer's file system refuses the PJL password given")    \
+  /* SnmpGetReportedStorage */                                                                      \
+  XX(kSnmpStorageUnreported, 11, "the printer tells nothing of its storage")                        \
   /* Failures of any call */                                                                        \
   XX(kSnmpNoAnswer, -1, "no answer")                                                                \
   XX(kSnmpBadArgument, -2, "bad argument")                                                          \
@@ -124,6 +126,14 @@ int32_t SnmpAddPrinter(SnmpContext* context, uint32_t address, DeviceInfo* devic
 
 // (4) Fills printer->storageOptions (PrinterStorage).
 int32_t SnmpGetPrinterOptions(PrinterRecord* printer);
+
+// Added call: the storage the printer itself reports, which decides over a
+// model profile's StorageIndex. 0: `*storageOptions` holds the kinds of the
+// usable areas it reported (kStorageNone when none is usable);
+// kSnmpStorageUnreported when it reported no storage area at all (neither
+// over SNMP nor over PJL); a failure as SnmpGetPrinterOptions's otherwise.
+// `*storageOptions` is kStorageNone on every result but 0.
+int32_t SnmpGetReportedStorage(PrinterRecord* printer, uint32_t* storageOptions);
 
 // (1) 0: `fonts` holds the printer's whole font table. Otherwise it is left
 // empty.
@@ -196,6 +206,53 @@ int32_t SnmpGetPrinterDetails(PrinterRecord* printer, SnmpPrinterDetails* detail
 // system, used by every later call that reads or deletes its fonts over
 // PJL.
 int32_t SnmpSetPjlPassword(uint32_t address, uint32_t password);
+
+// Added calls: what a printer speaks and where it takes jobs, from the
+// Printer MIB's interpreter and channel tables and its IEEE 1284 device
+// ID's command set. For the details glyctl shows, and for the download's
+// check before it sends.
+
+// Printer languages, as bits of SnmpPrinterAbilities::languages.
+enum SnmpLanguage : uint32_t {
+  kLanguagePcl = 1u << 0,
+  kLanguagePclXl = 1u << 1,
+  kLanguagePjl = 1u << 2,
+  kLanguagePostScript = 1u << 3,
+  kLanguagePdf = 1u << 4,
+  kLanguageOther = 1u << 5,  // a language the program has no use for (HP-GL, XPS, URF...)
+};
+
+// What a channel of the printer is for the program.
+enum SnmpChannelKind : int32_t {
+  kChannelOther = 0,
+  kChannelLpd = 1,  // chLPDServer
+  kChannelRaw = 2,  // chPort9100, chAppSocket
+  kChannelIpp = 3,  // chIPP
+};
+
+struct SnmpChannel {
+  int32_t kind;     // SnmpChannelKind
+  int32_t type;     // prtChannelType as the printer gave it
+  uint32_t enabled; // 1: prtChannelState printDataAccepted (or a state the MIB leaves open)
+};
+
+inline constexpr uint32_t kSnmpMostChannels = 16;
+
+struct SnmpPrinterAbilities {
+  uint32_t languages;     // SnmpLanguage bits; 0 when the printer named none
+  uint32_t channelCount;  // channels in `channels`, in the printer's order
+  SnmpChannel channels[kSnmpMostChannels];
+};
+
+extern "C" {
+
+// 0: `abilities` holds the languages of the printer's interpreter table and
+// its device ID's command set, and the rows of its channel table; either may
+// be empty. kSnmpNoAnswer (or a security failure) when it did not answer;
+// `abilities` is then cleared.
+int32_t SnmpGetPrinterAbilities(PrinterRecord* printer, SnmpPrinterAbilities* abilities);
+
+}  // extern "C"
 
 // Added calls with which a download confirms what it sent; the program calls
 // them from its download worker, on that worker's thread (any thread may).

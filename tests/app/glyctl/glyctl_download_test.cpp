@@ -108,8 +108,9 @@ TEST_F(GlyctlDownloadTest, MacroFormAndPrintFileGoUnderTheIdAndNameGiven) {
 }
 
 // Each printer is asked afterwards: by its font table (.10, .11) or over
-// PJL (.12 to .14). A flash-only printer its model says has a disk, and a
-// full disk, take the job and store nothing.
+// PJL (.12 to .14). A flash-only printer its model says has a disk gets no
+// disk download (its own report decides); a full disk takes the job and
+// stores nothing.
 TEST_F(GlyctlDownloadTest, EachLineSaysWhetherThePrinterHoldsTheFile) {
   std::vector<PrinterConfig> configs(5);
   configs[1].storage = Storage::kFlash;
@@ -123,27 +124,27 @@ TEST_F(GlyctlDownloadTest, EachLineSaysWhetherThePrinterHoldsTheFile) {
   const GlyctlResult result = Run(args);
   EXPECT_EQ(result.status, kExitRefused) << result.err;
   std::string expected = "Printer|File|Status\n";
-  const char* const outcomes[] = {"Downloaded", "Refused by the printer", "Downloaded", "Refused by the printer",
+  const char* const outcomes[] = {"Downloaded", "No hard disk", "Downloaded", "Refused by the printer",
                                   "Sent, not confirmed"};
   for (int i = 0; i < 5; ++i)
     for (const char* file : {"NimbusSans-Regular.pfb", "Gothic.sfp"})
       expected += "127.88.26." + std::to_string(10 + i) + "|" + file + "|" + outcomes[i] + "\n";
   EXPECT_EQ(ParsedBy("csv", result.out), expected);
-  for (size_t refused : {1, 3}) {
-    EXPECT_EQ(JobCount(refused), 2u);
-    EXPECT_FALSE(simulator.ReadFile(refused, printer_sim::Volume::kDisk, "pcl/fonts/Gothic"));
-    EXPECT_TRUE(FontNames(refused).empty());
-  }
+  EXPECT_EQ(JobCount(1), 0u);
+  EXPECT_EQ(JobCount(3), 2u);
+  EXPECT_FALSE(simulator.ReadFile(3, printer_sim::Volume::kDisk, "pcl/fonts/Gothic"));
+  EXPECT_TRUE(FontNames(3).empty());
 
   EXPECT_EQ(Run({"download", gothic, "--printers", "127.88.26.14"}).status, kExitNotConfirmed);
   const GlyctlResult unasked =
       Run({"download", gothic, "--no-verify", "--format", "csv", "--printers", "127.88.26.10"});
   EXPECT_EQ(unasked.status, kExitOk);
   EXPECT_EQ(ParsedBy("csv", unasked.out), "Printer|File|Status\n127.88.26.10|Gothic.sfp|Sent, not confirmed\n");
-  // The printers' model gives them a hard disk alone.
+  // The printers' model gives them a hard disk alone; this one reports
+  // flash memory too, and gets the font there.
   const GlyctlResult flash = Run({"download", gothic, "--to", "flash", "--printers", "127.88.26.10"});
-  EXPECT_EQ(flash.status, kExitNoStorage);
-  EXPECT_NE(flash.out.find("No flash memory"), std::string::npos) << flash.out;
+  EXPECT_EQ(flash.status, kExitOk) << flash.out;
+  EXPECT_NE(flash.out.find("Downloaded"), std::string::npos) << flash.out;
 }
 
 // A printer that refuses a download keeps the file an earlier one left
@@ -299,6 +300,26 @@ TEST_F(GlyctlDownloadTest, PrintFontListSendsTheJobOfTheKindAsked) {
   const GlyctlResult failed = Run({"print-font-list", "127.88.23.11"});
   EXPECT_EQ(failed.status, kExitPartly);
   EXPECT_NE(failed.err.find("Socket failure!"), std::string::npos) << failed.err;
+}
+
+TEST_F(GlyctlDownloadTest, ThePrinterTakesOnlyWhatItSpeaksThroughAChannelItHasEnabled) {
+  std::vector<PrinterConfig> configs(1);
+  printer_sim::UseRealPrinterDefaults(configs[0].snmp);
+  ASSERT_TRUE(printer_sim::ParseLanguages("pjl,pcl", configs[0].snmp.languages));
+  ASSERT_TRUE(printer_sim::ParseChannels("lpd:off,raw,ipp", configs[0].snmp.channels));
+  StartPrinters("127.88.27", configs);
+  const GlyctlResult shown = Run({"add", "127.88.27.10", "--format", "csv"});
+  EXPECT_NE(ParsedBy("csv", shown.out).find("|PJL, PCL|LPD (off), raw, IPP\n"), std::string::npos) << shown.out;
+
+  const GlyctlResult result =
+      Run({"download", kType1Pfb, PclFontFile("Gothic"), "--format", "csv", "--printers", "127.88.27.10"});
+  EXPECT_EQ(ParsedBy("csv", result.out),
+            "Printer|File|Status\n"
+            "127.88.27.10|NimbusSans-Regular.pfb|The printer does not speak PostScript\n"
+            "127.88.27.10|Gothic.sfp|Downloaded\n");
+  // The font went through the raw port: its LPD takes no data.
+  EXPECT_EQ(FontNames(0), std::vector<std::string>{"Gothic"});
+  EXPECT_EQ(JobCount(0), 0u);
 }
 
 }  // namespace

@@ -42,6 +42,7 @@ TEST_F(GlyctlTest, AddAnswersForAPrinterAndFailsForAnUnknownAddress) {
   EXPECT_EQ(found.status, kExitOk) << found.err;
   EXPECT_NE(found.out.find("127.88.2.10  LAB1"), std::string::npos) << found.out;
   EXPECT_NE(found.out.find("disk 1.0 GiB free of 1.0 GiB; flash"), std::string::npos) << found.out;
+  EXPECT_NE(found.out.find("disk+flash"), std::string::npos) << "the printer's report decides: " << found.out;
 
   const GlyctlResult unknown = Run({"add", "127.88.2.99"});
   EXPECT_EQ(unknown.status, kExitNoPrinter);

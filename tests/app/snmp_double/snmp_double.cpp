@@ -304,6 +304,25 @@ int32_t SnmpGetPrinterDetails(PrinterRecord* printer, SnmpPrinterDetails* detail
   return 0;
 }
 
+int32_t SnmpGetReportedStorage(PrinterRecord* printer, uint32_t* storageOptions) {
+  auto& s = state();
+  std::lock_guard guard(s.lock);
+  Record(s, "SnmpGetReportedStorage", printer->address);
+  Device* known = FindDevice(s, printer->address);
+  *storageOptions = known && known->reportsStorage ? known->storageOptions : kStorageNone;
+  if (!known) return kSnmpNoAnswer;
+  return known->reportsStorage ? kSnmpOk : kSnmpStorageUnreported;
+}
+
+int32_t SnmpGetPrinterAbilities(PrinterRecord* printer, SnmpPrinterAbilities* abilities) {
+  auto& s = state();
+  std::lock_guard guard(s.lock);
+  Record(s, "SnmpGetPrinterAbilities", printer->address);
+  Device* known = FindDevice(s, printer->address);
+  *abilities = known ? known->abilities : SnmpPrinterAbilities{};
+  return known ? kSnmpOk : kSnmpNoAnswer;
+}
+
 int32_t SnmpGetFontList(PrinterRecord* printer, FontList* fonts) {
   auto& s = state();
   std::lock_guard guard(s.lock);

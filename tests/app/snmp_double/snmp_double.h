@@ -23,6 +23,8 @@ namespace snmp_double {
 struct Device {
   DeviceInfo info{};                 // info.address is the key
   uint32_t storageOptions = kStorageNone;
+  bool reportsStorage = true;        // false: SnmpGetReportedStorage hears of no storage area
+  SnmpPrinterAbilities abilities{};  // what SnmpGetPrinterAbilities answers
   bool discoverable = true;          // reported by SnmpDiscoverPrinters
   int32_t addResult = kSnmpAddAnswered;
   int32_t fontListResult = 0;        // non-zero: SnmpGetFontList fails

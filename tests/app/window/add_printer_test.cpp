@@ -118,7 +118,7 @@ TEST_F(AddPrinterTest, SubnetSearchListsWhatIsFoundAndSelectsTheLastItem) {
   // The panel shows the selected printer too.
   EXPECT_EQ(logic->selectedIndex(), 1);
   EXPECT_EQ(logic->addressText(), "IP Address: 10.0.0.7");
-  EXPECT_EQ(snmp_double::Calls().back().operation, "SnmpGetPrinterOptions");
+  EXPECT_EQ(snmp_double::Calls().back().operation, "SnmpGetPrinterAbilities");
   EXPECT_TRUE(boxes.shown.empty());
 }
 

@@ -36,7 +36,7 @@ TEST_F(DiscoveryTest, UnknownModelIsListedWithItsDescriptionAndAskedForItsOption
   EXPECT_EQ(record.fontNameIndex, 1);
   EXPECT_EQ(record.pclList, 0);
   EXPECT_EQ(record.storageOptions, kStorageFlash);
-  EXPECT_EQ(snmp_double::CallCount("SnmpGetPrinterOptions"), 1);
+  EXPECT_EQ(snmp_double::CallCount("SnmpGetReportedStorage"), 1);
   EXPECT_STREQ(record.readCommunity, "vorpal");
   EXPECT_STREQ(record.writeCommunity, "quillet");
   EXPECT_STREQ(record.trapCommunity, "PLMB_vane");
@@ -51,10 +51,7 @@ TEST_F(DiscoveryTest, MatchingProfileNamesTheModelAndCarriesItsValues) {
   EXPECT_EQ(record.snmpLevel, 2);
   EXPECT_EQ(record.fontNameIndex, 3);
   EXPECT_EQ(record.pclList, 1);
-  // The profile settled the options; the printer was not asked.
   EXPECT_EQ(record.optionsKnown, 1);
-  EXPECT_EQ(record.storageOptions, kStorageHardDisk);
-  EXPECT_EQ(snmp_double::CallCount("SnmpGetPrinterOptions"), 0);
 }
 
 TEST_F(DiscoveryTest, StorageIndexSettlesTheOptionsOnlyForItsKnownPairs) {
@@ -63,17 +60,30 @@ TEST_F(DiscoveryTest, StorageIndexSettlesTheOptionsOnlyForItsKnownPairs) {
     bool known;
     uint32_t options;
   };
-  // "2 0" leaves the options to the printer, which answers "both".
+  // A printer that tells nothing of its storage: "2 0" settles nothing.
   const Case cases[] = {{"1", true, 1}, {"0", true, 0}, {"1 1", true, 2},
-                        {"0 1", true, 1}, {"2", false, kStorageBoth}};
+                        {"0 1", true, 1}, {"2", false, kStorageNone}};
   for (const Case& c : cases) {
     SetUp();
     StartWithProfiles({{"M", Model(kModelId, c.storageIndex)}});
-    Report(Ip(10, 0, 0, 1), "P", kStorageBoth, kModelId);
+    snmp_double::Device device;
+    device.info = snmp_double::MakeDeviceInfo(Ip(10, 0, 0, 1), kModelId, "P", "Laser printer");
+    device.reportsStorage = false;
+    snmp_double::AddDevice(device);
+    ASSERT_TRUE(snmp_double::ReportPrinter(device.info));
     const PrinterRecord& record = *logic->printers().at(0);
     EXPECT_EQ(record.optionsKnown, c.known ? 1 : 0) << c.storageIndex;
     EXPECT_EQ(record.storageOptions, c.options) << c.storageIndex;
   }
+}
+
+TEST_F(DiscoveryTest, StorageThePrinterReportsDecidesOverTheProfile) {
+  // The profile says "no storage" and "disk only"; the printers report otherwise.
+  StartWithProfiles({{"None", Model(kModelId, "0")}, {"Disk", Model("1.3.6.1.4.1.32473.2.41", "1")}});
+  Report(Ip(10, 0, 0, 1), "P", kStorageBoth, kModelId);
+  Report(Ip(10, 0, 0, 2), "Q", kStorageFlash, "1.3.6.1.4.1.32473.2.41");
+  EXPECT_EQ(logic->printers().at(0)->storageOptions, kStorageBoth);
+  EXPECT_EQ(logic->printers().at(1)->storageOptions, kStorageFlash);
 }
 
 TEST_F(DiscoveryTest, FirstProfileWithTheSystemIdWins) {

@@ -81,6 +81,9 @@ TEST_F(VirtualPrinters, AddByAddressThenDiscoverTheOtherTwoOfTheSubnet) {
     PrinterRecord printer = RecordFor(address);
     EXPECT_EQ(SnmpGetPrinterOptions(&printer), 0);
     EXPECT_EQ(printer.storageOptions, expected) << address;
+    uint32_t reported = kStorageBoth;
+    EXPECT_EQ(SnmpGetReportedStorage(&printer, &reported), expected == kStorageNone ? kSnmpStorageUnreported : kSnmpOk);
+    EXPECT_EQ(reported, expected) << address;
   }
 }
 
