@@ -84,5 +84,16 @@ const GlyStringEntry gly_strings[] = {
             "allowed."},
     {32904, "The printer needed too many requests: its fonts could not all be read or deleted."},
     {32905, "The printer refuses the PJL password given for it."},
+    {33000, "Quit and forget %d printers?"},
+    {33001, "Quit and forget 1 printer?"},
+    {33002, "Removed from the list: %s."},
+    {33003, "&Save List..."},
+    {33004, "&Quit"},
+    {33005, "%s is not an address a printer can have."},
+    {33006, "The printer at %s refused the SNMPv3 settings (%s)."},
+    {33007, "The printer at %s could not be asked (%s)."},
+    {33008, "Found %d printers (%d already listed, %d did not answer SNMP)"},
+    {33009, "%s is over 255: each part of an address is a number from 0 to 255."},
+    {33012, "The font list was not sent to %s (%s): %s"},
 };
 const size_t gly_string_count = COUNT(gly_strings);

@@ -25,6 +25,10 @@ enum String : int {
   kSubnetRefusedText = 32884,
   kUnreadableAnswerText = 32890,
   kNoPrinterAnswersText = 32891,  // "%s": the address
+  kNotAnAddressText = 33005,      // "%s": the address
+  kSecurityRefusedText = 33006,   // "%s": the address, then the library's reason
+  kNotAskedText = 33007,          // "%s": the address, then the library's reason
+  kSearchCountText = 33008,       // "%d": found, already listed, silent
 };
 
 // The widest subnet searched: a /16.

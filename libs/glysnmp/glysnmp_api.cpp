@@ -230,6 +230,13 @@ int32_t SnmpAddPrinter(SnmpContext* context, uint32_t address, DeviceInfo* devic
   return kSnmpAddAnswered;
 }
 
+int32_t SnmpForgetPrinter(SnmpContext* context, uint32_t address) {
+  std::shared_ptr<PrinterContext> printers = FindPrinterContext(context);
+  if (!printers) return kSnmpBadArgument;
+  printers->Forget(address);
+  return kSnmpOk;
+}
+
 int32_t SnmpGetPrinterOptions(PrinterRecord* printer) {
   if (printer == nullptr) return kSnmpBadArgument;
   int32_t failure = kSnmpOk;

@@ -122,6 +122,12 @@ int32_t SnmpDiscoverPrinters(SnmpContext* context, uint32_t target, uint32_t res
 // read), or a failure of the SNMPv3 security.
 int32_t SnmpAddPrinter(SnmpContext* context, uint32_t address, DeviceInfo* device);
 
+// Added call: forgets that `address` was added or reported through
+// `context`, so that adding it again asks the device and a search reports
+// it again. What the library keeps for the address (SNMP version and
+// security, PJL password) stays. 0, or kSnmpBadArgument.
+int32_t SnmpForgetPrinter(SnmpContext* context, uint32_t address);
+
 // (4) Fills printer->storageOptions (PrinterStorage).
 int32_t SnmpGetPrinterOptions(PrinterRecord* printer);
 
