@@ -7,9 +7,10 @@
 // Threads: the deletion operations (SnmpDeleteFont*) are called from the
 // font deletion worker, and the download's questions (SnmpGetFontTable,
 // SnmpQueryStoredFile, SnmpQueryStoredFileSize) from the download worker;
-// every other operation, and the PrinterFoundCallback, runs on the
-// user-interface thread, because the callback changes the printer list
-// without a lock.
+// SnmpAddPrinter and SnmpDiscoverPrinters from a thread of their own, so
+// that the window keeps answering while they wait (the program carries
+// the PrinterFoundCallback's reports over to its user-interface thread);
+// every other operation runs on the user-interface thread.
 #pragma once
 
 #include <cstddef>
