@@ -50,6 +50,15 @@ class ConsolePrinters final : public PrinterListOwner {
   int itemCount() const override { return static_cast<int>(printers_.size()); }
   void SelectItem(int) override {}
   UiThread& uiThread() override { return uiThread_; }
+  // A command waits for the library where it stands, and prints its own
+  // summary instead of a status line.
+  void RunInBackground(std::function<void()> work) override { work(); }
+  void ShowStatus(const std::string&) override {}
+  std::vector<uint32_t> ListedAddresses() const override {
+    std::vector<uint32_t> addresses;
+    for (const ListedPrinter& printer : printers_) addresses.push_back(printer.record->address);
+    return addresses;
+  }
 
  private:
   ModelProfileTable profiles_;

@@ -13,3 +13,10 @@ bool PrinterList::InsertPrinter(int index, std::unique_ptr<PrinterRecord> record
   (void)record.release();  // the list owns it now
   return true;
 }
+
+std::unique_ptr<PrinterRecord> PrinterList::RemovePrinter(int index) {
+  if (index < 0 || index >= count()) return nullptr;
+  std::unique_ptr<PrinterRecord> record(printers_[static_cast<size_t>(index)]);
+  printers_.erase(printers_.begin() + index);
+  return record;
+}

@@ -1,7 +1,7 @@
 // The printers of this run, in the order of the main window's list box.
 //
-// The list owns its records: they are only ever added, and all are freed
-// with the list. Used on the user-interface thread only.
+// The list owns its records: they join it one by one, leave it when the
+// user removes them, and the rest are freed with the list. Used on the user-interface thread only.
 #pragma once
 
 #include <memory>
@@ -24,11 +24,16 @@ class PrinterList {
   // freed) rather than written past the end.
   bool InsertPrinter(int index, std::unique_ptr<PrinterRecord> record);
 
+  // Takes the record at `index` out of the list and gives it to the caller,
+  // moving the entries after it down by one; null for an index outside
+  // 0..count()-1.
+  std::unique_ptr<PrinterRecord> RemovePrinter(int index);
+
   int count() const { return static_cast<int>(printers_.size()); }
   int capacity() const { return static_cast<int>(printers_.capacity()); }
   PrinterRecord* at(int index) const { return printers_.at(static_cast<size_t>(index)); }
   // The array of record pointers, entry i for list item i; valid until the
-  // next InsertPrinter.
+  // next InsertPrinter or RemovePrinter.
   PrinterRecord* const* printers() const { return printers_.data(); }
 
  private:

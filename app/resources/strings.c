@@ -106,5 +106,16 @@ const GlyStringEntry gly_strings[] = {
     {32971, "The printer does not speak PCL"},
     {32972, "Announced printers cannot be looked for: %s."},
     {32973, "%d announced printer(s) added (%d without an SNMP answer), %d already listed."},
+    {33000, "Quit and forget %d printers?"},
+    {33001, "Quit and forget 1 printer?"},
+    {33002, "Removed from the list: %s."},
+    {33003, "&Save List..."},
+    {33004, "&Quit"},
+    {33005, "%s is not an address a printer can have."},
+    {33006, "The printer at %s refused the SNMPv3 settings (%s)."},
+    {33007, "The printer at %s could not be asked (%s)."},
+    {33008, "Found %d printers (%d already listed, %d did not answer SNMP)"},
+    {33009, "%s is over 255: each part of an address is a number from 0 to 255."},
+    {33012, "The font list was not sent to %s (%s): %s"},
 };
 const size_t gly_string_count = COUNT(gly_strings);

@@ -2,7 +2,10 @@
 
 #include <QFile>
 #include <QFileDialog>
-#include <QMouseEvent>
+#include <QContextMenuEvent>
+#include <QGroupBox>
+#include <QMenuBar>
+#include <QKeyEvent>
 #include <QSignalBlocker>
 #include <QStatusBar>
 
@@ -46,15 +49,36 @@ MainWindowDialog::MainWindowDialog(MessageBoxes& boxes, UiThread& uiThread, LprS
     logic_.OnListCheckChanged(row, List()->IsChecked(row));
   });
   for (int id : {kAddPrinterButton, kFontListButton, kPrintFontListButton, kManageResourcesButton,
-                 kAboutButton, kHelpButton, kCloseButton})
+                 kRemovePrinterButton, kAboutButton, kHelpButton, kCloseButton})
     Bind(id, Notification::Clicked, [this, id] { logic_.OnCommand(id); });
   Bind(fleet_fonts::kMainWindowButton, Notification::Clicked, [this] { OpenFleetFonts(); });
   statusBar_ = new QStatusBar(this);
   statusBar_->setObjectName(QString::number(kStatusBar));
   statusBar_->setSizeGripEnabled(false);
   statusBar_->setGeometry(0, height() - kStatusBarHeight, width(), kStatusBarHeight);
+  BuildMenuBar();
   logic_.Initialize();
   ShowState();
+}
+
+MainWindowDialog::~MainWindowDialog() {
+  for (std::thread& work : background_) work.join();
+}
+
+void MainWindowDialog::BuildMenuBar() {
+  menuBar_ = LoadMenuBar(kMenuBar, this);
+  if (!menuBar_) return;
+  for (QMenu* menu : menuBar_->findChildren<QMenu*>()) {
+    for (QAction* action : menu->actions()) {
+      const int command = action->data().toInt();
+      if (command == 0) continue;
+      connect(action, &QAction::triggered, this, [this, command] {
+        logic_.OnCommand(command);
+        ShowState();
+      });
+    }
+  }
+  SetMenuBar(menuBar_);
 }
 
 CheckListBox* MainWindowDialog::List() const { return ControlAs<CheckListBox>(kPrinterList); }
@@ -65,6 +89,11 @@ void MainWindowDialog::ShowState() {
     EnableControl(id, logic_.IsEnabled(id));
   SetControlText(kAddressLabel, ShownFromSingleByte(logic_.addressText()));
   if (statusBar_) statusBar_->showMessage(ShownFromSingleByte(logic_.statusText()));
+  EnableControl(kRemovePrinterButton, logic_.IsEnabled(kRemovePrinterButton));
+  if (menuBar_)
+    for (QMenu* menu : menuBar_->findChildren<QMenu*>())
+      for (QAction* action : menu->actions())
+        if (const int command = action->data().toInt()) action->setEnabled(logic_.IsEnabled(command));
 }
 
 void MainWindowDialog::ShowItems() {
@@ -73,8 +102,13 @@ void MainWindowDialog::ShowItems() {
   // Only what the logic changed is redone; the signals stay quiet because
   // this is the logic's state coming back, not the user's doing.
   const QSignalBlocker quiet(list);
+  if (list->count() > static_cast<int>(logic_.items().size())) {
+    // Printers were removed: the list is shown afresh.
+    list->clear();
+    shownRevision_ = logic_.itemsRevision() - 1;
+  }
   if (shownRevision_ != logic_.itemsRevision()) {
-    // Items only ever join the list, so new ones are inserted where the
+    // Items join the list one at a time, so new ones are inserted where the
     // shown rows first differ and the rest keep their rows. Rebuilding the
     // list instead would move the scroll position and the current row while
     // the click that checked an item is still being handled, and that click
@@ -113,13 +147,18 @@ int MainWindowDialog::PopUpFontListMenu() {
 
 int MainWindowDialog::TrackPrinterMenu(int x, int y) {
   std::unique_ptr<QMenu> menu = LoadPopupMenu(kPrinterMenu, 0);
-  return menu ? TrackMenu(*menu, mapToGlobal(QPoint(x, y) + MovedBy(kPrinterPicture))) : 0;
+  if (!menu) return 0;
+  for (QAction* action : menu->actions())
+    if (const int command = action->data().toInt()) action->setEnabled(logic_.IsEnabled(command));
+  return TrackMenu(*menu, mapToGlobal(QPoint(x, y)));
 }
 
-void MainWindowDialog::OpenAddPrinter() {
-  AddPrinterDialog dialog(logic_, boxes_, this);
+void MainWindowDialog::OpenAddPrinter(bool findOnSubnet) {
+  AddPrinterDialog dialog(logic_, boxes_, this, findOnSubnet);
   dialog.exec();
 }
+
+void MainWindowDialog::RunInBackground(std::function<void()> work) { background_.emplace_back(std::move(work)); }
 
 // Add Font in the font list opens the Resource Manager for the printer
 // shown, whose printer list cannot be edited from there.
@@ -197,11 +236,35 @@ void MainWindowDialog::OpenHelp(const std::string& path) { ShowHelp(path, help_p
 
 void MainWindowDialog::Close() { QDialog::done(QDialog::Rejected); }
 
-void MainWindowDialog::mousePressEvent(QMouseEvent* event) {
-  if (event->button() == Qt::RightButton) {
-    // The logic knows the description panel where the template puts it.
-    const QPoint at = event->position().toPoint() - MovedBy(kPrinterPicture);
-    logic_.OnRightButtonDown(at.x(), at.y());
+// The list and the description panel ignore the event, so it comes here
+// from anywhere over them.
+void MainWindowDialog::contextMenuEvent(QContextMenuEvent* event) {
+  // Shift+F10 and the Menu key are handled as keys.
+  if (event->reason() == QContextMenuEvent::Keyboard) return;
+  const QPoint at = event->pos();
+  QRect over = List()->geometry();
+  for (const QGroupBox* group : findChildren<QGroupBox*>(Qt::FindDirectChildrenOnly)) over |= group->geometry();
+  if (!over.contains(at)) return;
+  logic_.OnContextMenu(at.x(), at.y());
+  ShowState();
+}
+
+void MainWindowDialog::keyPressEvent(QKeyEvent* event) {
+  const bool shiftF10 = event->key() == Qt::Key_F10 && event->modifiers() == Qt::ShiftModifier;
+  if (!shiftF10 && event->key() != Qt::Key_Menu) {
+    TemplateDialog::keyPressEvent(event);
+    return;
   }
-  TemplateDialog::mousePressEvent(event);
+  event->accept();
+  OpenContextMenuFromKeyboard();
+}
+
+void MainWindowDialog::OpenContextMenuFromKeyboard() {
+  CheckListBox* list = List();
+  const QListWidgetItem* current = list->currentItem();
+  const QRect row = current ? list->visualItemRect(current) : QRect();
+  const QPoint inList = current ? row.bottomLeft() + QPoint(16, 0) : QPoint(16, 16);
+  const QPoint at = list->viewport()->mapTo(this, inList);
+  logic_.OnContextMenu(at.x(), at.y());
+  ShowState();
 }

@@ -2,11 +2,15 @@
 // MainWindowLogic says and forwarding its controls' events to it.
 #pragma once
 
+#include <thread>
+#include <vector>
+
 #include "download/download_job.h"
 #include "shell/main_window_logic.h"
 #include "ui/template_dialog.h"
 
 class CheckListBox;
+class QMenuBar;
 class QStatusBar;
 
 class MainWindowDialog final : public TemplateDialog, public MainWindowHost {
@@ -14,6 +18,8 @@ class MainWindowDialog final : public TemplateDialog, public MainWindowHost {
  public:
   MainWindowDialog(MessageBoxes& boxes, UiThread& uiThread, LprSubmitter submitLpr,
                    QWidget* parent = nullptr);
+  // Waits for the work still running in the background.
+  ~MainWindowDialog() override;
 
   MainWindowLogic& logic() { return logic_; }
 
@@ -24,7 +30,8 @@ class MainWindowDialog final : public TemplateDialog, public MainWindowHost {
   void SetWaitCursor(bool busy) override;
   int PopUpFontListMenu() override;
   int TrackPrinterMenu(int x, int y) override;
-  void OpenAddPrinter() override;
+  void OpenAddPrinter(bool findOnSubnet) override;
+  void RunInBackground(std::function<void()> work) override;
   void OpenFontList(PrinterRecord* const* printers, int count) override;
   void OpenResourceManager(const ResourceManagerTargets& targets) override;
   void OpenCommunityStrings(PrinterRecord& printer) override;
@@ -36,11 +43,15 @@ class MainWindowDialog final : public TemplateDialog, public MainWindowHost {
 
  protected:
   void ShowState() override;
-  void mousePressEvent(QMouseEvent* event) override;
+  void contextMenuEvent(QContextMenuEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
 
  private:
   void ShowItems();
   CheckListBox* List() const;
+  void BuildMenuBar();
+  // The context menu from the keyboard: at the current row of the list.
+  void OpenContextMenuFromKeyboard();
   // With `files`, the Resource Manager opens with them listed, for `location`.
   void RunResourceManager(const std::vector<PrinterRecord*>& targets,
                           const std::vector<PrinterRecord*>& allPrinters, bool editListAllowed,
@@ -54,4 +65,6 @@ class MainWindowDialog final : public TemplateDialog, public MainWindowHost {
   MainWindowLogic logic_;
   unsigned shownRevision_ = 0;
   QStatusBar* statusBar_ = nullptr;
+  QMenuBar* menuBar_ = nullptr;
+  std::vector<std::thread> background_;
 };

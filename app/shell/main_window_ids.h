@@ -10,6 +10,7 @@ enum Resource : int {
   kIcon = 128,
   kPrintFontListMenu = 132,
   kPrinterMenu = 133,
+  kMenuBar = 150,
 };
 
 enum Control : int {
@@ -24,6 +25,7 @@ enum Control : int {
   kBidirectionalLabel = 1028,
   kAddressLabel = 1030,
   kAboutButton = 1031,
+  kRemovePrinterButton = 1032,
   kCloseButton = 2,
   kHelpButton = 57670,
   kStatusBar = 32500,
@@ -36,6 +38,11 @@ enum Command : int {
   kSavePrinterList = 32776,
   kOpenPrinterList = 32777,
   kJobPort = 32778,
+  // Menu bar entries without a button of their own. Find Announced
+  // Printers and Fleet Fonts stay disabled until their commands exist.
+  kFindOnSubnet = 33031,
+  kFindAnnouncedPrinters = 33032,
+  kFleetFonts = 33033,
 };
 
 enum String : int {
@@ -46,6 +53,10 @@ enum String : int {
   kPrinterListSavedText = 32887,
   kPrinterListOpenedText = 32888,
   kPrinterListFilterText = 32889,
+  kQuitQuestionText = 33000,     // "%d": the printers listed
+  kQuitOneQuestionText = 33001,
+  kRemovedText = 33002,          // "%s": the removed printers' addresses
+  kFontListFailedText = 33012,   // "%s": why the job was not sent
 };
 
 }  // namespace main_window

@@ -18,11 +18,14 @@ using namespace main_window;
 
 namespace {
 
-// Where the right button opens the "Printer" menu: over the description
-// panel, in client pixels, bounds included.
-constexpr int kMenuLeft = 64, kMenuRight = 220, kMenuTop = 240, kMenuBottom = 400;
-// The menu opens this far below the pressed point.
-constexpr int kMenuDrop = 20;
+// "ipp port 631": the port a job was sent to.
+std::string JobPortText(JobPort port) {
+  const JobPortSettings settings = DefaultJobPortSettings();
+  const uint16_t number = port == JobPort::Lpr   ? settings.lprPort
+                          : port == JobPort::Raw ? settings.rawPort
+                                                 : settings.ippPort;
+  return std::string(JobPortName(port)) + " port " + std::to_string(number);
+}
 
 // The list box's order: text compared byte by byte without case.
 bool LessWithoutCase(const std::string& a, const std::string& b) {
@@ -49,13 +52,17 @@ void MainWindowLogic::Initialize(const char* profileFileName) {
 
 void MainWindowLogic::OnCommand(int id) {
   switch (id) {
-    case kAddPrinterButton: host_.OpenAddPrinter(); break;
+    case kAddPrinterButton: host_.OpenAddPrinter(false); break;
+    case kFindOnSubnet: host_.OpenAddPrinter(true); break;
+    case kRemovePrinterButton: RemovePrinters(); break;
+    case kPsFontList: PrintPrinterFontList(FontListKind::PostScript); break;
+    case kPclFontList: PrintPrinterFontList(FontListKind::Pcl); break;
     case kFontListButton: OpenFontList(); break;
     case kPrintFontListButton: PrintFontList(); break;
     case kManageResourcesButton: OpenResourceManager(); break;
     case kAboutButton: host_.ShowAbout(); break;
     case kHelpButton: host_.OpenHelp(AppDataFilePath(kHelpFileName)); break;
-    case kCloseButton: host_.Close(); break;
+    case kCloseButton: Quit(); break;
     case kChangeCommunityString:
       if (selectedIndex_ != -1) host_.OpenCommunityStrings(*printers_.at(selectedIndex_));
       break;
@@ -83,9 +90,8 @@ void MainWindowLogic::OnListCheckChanged(int row, bool checked) {
   host_.StateChanged();
 }
 
-void MainWindowLogic::OnRightButtonDown(int x, int y) {
-  if (x < kMenuLeft || x > kMenuRight || y < kMenuTop || y > kMenuBottom) return;
-  if (int command = host_.TrackPrinterMenu(x, y + kMenuDrop)) OnCommand(command);
+void MainWindowLogic::OnContextMenu(int x, int y) {
+  if (int command = host_.TrackPrinterMenu(x, y)) OnCommand(command);
 }
 
 void MainWindowLogic::OnPrinterSelectionChanged() {
@@ -122,8 +128,15 @@ bool MainWindowLogic::IsEnabled(int controlId) const {
     case kFontListButton:
     case kManageResourcesButton: return commandsEnabled_;
     case kPrintFontListButton: return printEnabled_ && !sendingFontList();
+    case kPsFontList:
+    case kPclFontList: return printEnabled_ && !sendingFontList();
     case kHardDiskLabel: return hardDiskEnabled_;
     case kFlashLabel: return flashEnabled_;
+    case kRemovePrinterButton: return selectedRow_ != -1 || AnyChecked();
+    case kChangeCommunityString:
+    case kJobPort: return selectedIndex_ != -1;
+    case kFindAnnouncedPrinters:
+    case kFleetFonts: return false;  // not built yet
     default: return true;
   }
 }
@@ -138,6 +151,14 @@ int MainWindowLogic::SortedPosition(const std::string& text) const {
 }
 
 int MainWindowLogic::AddPrinter(std::unique_ptr<PrinterRecord> record, const std::string& listText) {
+  // A printer removed earlier in this run comes back with the community
+  // strings the user gave it.
+  if (const auto removed = removedPrinters_.find(record->address); removed != removedPrinters_.end()) {
+    CopyRecordText(record->readCommunity, removed->second.readCommunity);
+    CopyRecordText(record->writeCommunity, removed->second.writeCommunity);
+    CopyRecordText(record->trapCommunity, removed->second.trapCommunity);
+    removedPrinters_.erase(removed);
+  }
   AskPrinterWhatItHas(*record);
 
   const int position = SortedPosition(listText);
@@ -154,6 +175,66 @@ int MainWindowLogic::AddPrinter(std::unique_ptr<PrinterRecord> record, const std
   if (selectedIndex_ >= position) ++selectedIndex_;
   host_.StateChanged();
   return position;
+}
+
+void MainWindowLogic::RemovePrinters() {
+  std::vector<int> rows;
+  for (int i = 0; i < itemCount(); ++i)
+    if (items_[static_cast<size_t>(i)].checked) rows.push_back(i);
+  if (rows.empty() && selectedRow_ != -1) rows.push_back(selectedRow_);
+  if (rows.empty()) return;
+
+  std::string removed;
+  for (auto row = rows.rbegin(); row != rows.rend(); ++row) {
+    items_.erase(items_.begin() + *row);
+    std::unique_ptr<PrinterRecord> record = printers_.RemovePrinter(*row);
+    if (!record) continue;
+    removed.insert(0, FormatAddress(record->address) + (removed.empty() ? "" : ", "));
+    removedPrinters_[record->address] = *record;
+    // The library would otherwise call it listed and never report it again.
+    if (!Lists(record->address)) SnmpForgetPrinter(&snmpContext_, record->address);
+  }
+  ++itemsRevision_;
+  // The description panel shows nothing until a printer is selected again;
+  // the next printer is, so that Delete can be pressed again.
+  selectedIndex_ = -1;
+  addressText_.clear();
+  hardDiskEnabled_ = flashEnabled_ = false;
+  statusText_ = FormatText(LoadResourceString(kRemovedText), removed.c_str());
+  OnListSelectionChanged(std::min(rows.front(), itemCount() - 1));
+}
+
+bool MainWindowLogic::Lists(uint32_t address) const {
+  for (int i = 0; i < printers_.count(); ++i)
+    if (printers_.at(i)->address == address) return true;
+  return false;
+}
+
+std::vector<uint32_t> MainWindowLogic::ListedAddresses() const {
+  std::vector<uint32_t> addresses;
+  for (int i = 0; i < printers_.count(); ++i) addresses.push_back(printers_.at(i)->address);
+  return addresses;
+}
+
+void MainWindowLogic::ShowStatus(const std::string& text) {
+  statusText_ = text;
+  host_.StateChanged();
+}
+
+void MainWindowLogic::Quit() {
+  const int count = printers_.count();
+  if (count > 0) {
+    const std::string question = count == 1 ? LoadResourceString(kQuitOneQuestionText)
+                                            : FormatText(LoadResourceString(kQuitQuestionText), count);
+    switch (boxes_.ShowMessage(question, MB_SAVEQUITCANCEL | MB_ICONQUESTION)) {
+      case IDYES:
+        if (!SavePrinterList()) return;
+        break;
+      case IDNO: break;
+      default: return;
+    }
+  }
+  host_.Close();
 }
 
 void MainWindowLogic::SelectItem(int row) {
@@ -223,37 +304,45 @@ void MainWindowLogic::PrintPrinterFontList(FontListKind kind) {
        port = RunPrinterSettings().Get(printer.address).port,
        path = AppDataFilePath(jobFile), &uiThread = uiThread_, alive = std::weak_ptr<const bool>(alive_), this] {
         const std::unique_ptr<JobFile> job = OpenShippedJobFile(path);
-        const int result = job ? submit(address.c_str(), port, *job, "GLY", 0).code : LPR_ERR_JOB_FILE_UNREADABLE;
-        uiThread.Post([alive, name, result, this] {
-          if (alive.lock()) FontListSent(name, result);
+        const JobOutcome outcome = job ? submit(address.c_str(), port, *job, "GLY", 0) : JobOutcome(LPR_ERR_JOB_FILE_UNREADABLE);
+        uiThread.Post([alive, name, port, outcome, this] {
+          if (alive.lock()) FontListSent(name, port, outcome);
         });
       });
   statusText_ = FormatText(LoadResourceString(kSendingFontListText), PrinterDisplayName(printer).c_str());
   host_.StateChanged();
 }
 
-void MainWindowLogic::FontListSent(const std::string& printerName, int result) {
+void MainWindowLogic::FontListSent(const std::string& printerName, JobPort port, const JobOutcome& outcome) {
   fontListJob_.join();  // it has nothing left to do but end
   host_.SetWaitCursor(false);
-  statusText_ = result == 0 ? FormatText(LoadResourceString(kFontListSentText), printerName.c_str()) : JobNotSentText(result);
-  host_.StateChanged();
+  if (outcome.sent()) {
+    statusText_ = FormatText(LoadResourceString(kFontListSentText), printerName.c_str());
+    host_.StateChanged();
+    return;
+  }
   // A missing job file or a printer that cannot be reached or refused the
-  // job: the user would otherwise wait for a list that never comes.
-  if (result != 0) boxes_.Show(kSocketFailureText, MB_OK | MB_ICONEXCLAMATION);
+  // job: the user would otherwise wait for a list that never comes. The
+  // text names the port tried and the port's own reason.
+  statusText_ = FormatText(LoadResourceString(kFontListFailedText), printerName.c_str(), JobPortText(port).c_str(),
+                           JobFailureStatus(outcome).c_str());
+  host_.StateChanged();
+  boxes_.ShowMessage(statusText_, MB_OK | MB_ICONEXCLAMATION);
 }
 
-void MainWindowLogic::SavePrinterList() {
+bool MainWindowLogic::SavePrinterList() {
   const std::string path = host_.ChoosePrinterListFile(true);
-  if (path.empty()) return;
+  if (path.empty()) return false;
   std::vector<const PrinterRecord*> records;
   for (int i = 0; i < printers_.count(); ++i) records.push_back(printers_.at(i));
   std::string error;
   if (!WritePrinterListFile(path, records, error, &RunPrinterSettings())) {
     boxes_.Show(kCannotWriteText, MB_OK | MB_ICONEXCLAMATION);
-    return;
+    return false;
   }
   statusText_ = FormatText(LoadResourceString(kPrinterListSavedText), path.c_str());
   host_.StateChanged();
+  return true;
 }
 
 void MainWindowLogic::OpenPrinterList() {

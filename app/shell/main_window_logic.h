@@ -9,6 +9,7 @@
 #pragma once
 
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <thread>
@@ -48,7 +49,11 @@ class MainWindowHost {
   // Opens the "Printer" menu at client position (x, y); the chosen command,
   // or 0.
   virtual int TrackPrinterMenu(int x, int y) = 0;
-  virtual void OpenAddPrinter() = 0;
+  // The Add Printer dialog; `findOnSubnet` starts it in the subnet fields.
+  virtual void OpenAddPrinter(bool findOnSubnet) = 0;
+  // Runs `work` off the user-interface thread; whatever it reports comes
+  // back through UiThread. The window waits for it when it closes.
+  virtual void RunInBackground(std::function<void()> work) = 0;
   virtual void OpenFontList(PrinterRecord* const* printers, int count) = 0;
   virtual void OpenResourceManager(const ResourceManagerTargets& targets) = 0;
   virtual void OpenCommunityStrings(PrinterRecord& printer) = 0;
@@ -89,7 +94,9 @@ class MainWindowLogic final : public PrinterListOwner {
   // The list's selection moved to `row` (-1: none).
   void OnListSelectionChanged(int row);
   void OnListCheckChanged(int row, bool checked);
-  void OnRightButtonDown(int x, int y);
+  // The context menu was asked for (right button, Shift+F10, the Menu key)
+  // over the list or the description panel, at client position (x, y).
+  void OnContextMenu(int x, int y);
 
   // PrinterListOwner. AddPrinter asks the library for the storage options
   // when the profile did not settle them before it lists the printer.
@@ -100,6 +107,9 @@ class MainWindowLogic final : public PrinterListOwner {
   SnmpContext* snmpContext() override { return &snmpContext_; }
   const ModelProfileTable& profiles() const override { return profiles_; }
   UiThread& uiThread() override { return uiThread_; }
+  void RunInBackground(std::function<void()> work) override { host_.RunInBackground(std::move(work)); }
+  void ShowStatus(const std::string& text) override;
+  std::vector<uint32_t> ListedAddresses() const override;
 
   // State for the window to show.
   const std::vector<Item>& items() const { return items_; }
@@ -128,8 +138,16 @@ class MainWindowLogic final : public PrinterListOwner {
   void OpenResourceManager();
   void PrintFontList();
   void PrintPrinterFontList(FontListKind kind);
-  void FontListSent(const std::string& printerName, int result);
-  void SavePrinterList();
+  void FontListSent(const std::string& printerName, JobPort port, const JobOutcome& outcome);
+  // Removes the checked printers, or the selected one when none is
+  // checked, keeping their community strings for when they come back.
+  void RemovePrinters();
+  // Close, Escape and the close box: with printers listed, asks first and
+  // offers to save the list.
+  void Quit();
+  bool Lists(uint32_t address) const;
+  // False when nothing was saved (cancelled, or the file not written).
+  bool SavePrinterList();
   void OpenPrinterList();
   int SortedPosition(const std::string& text) const;
 
@@ -153,6 +171,12 @@ class MainWindowLogic final : public PrinterListOwner {
   std::vector<std::unique_ptr<PrinterRecord>> copies_;
   std::vector<PrinterRecord*> checkedPointers_;
   std::vector<int> checkedIndexes_;
+
+  // The community strings of removed printers, by address, given back to
+  // a printer that is listed again at that address. The SNMP library keeps
+  // their SNMP security and PJL passwords itself, and RunPrinterSettings
+  // their job ports.
+  std::map<uint32_t, PrinterRecord> removedPrinters_;
 
   std::thread fontListJob_;
   // Tells a result posted by the job whether the window still exists.

@@ -1,5 +1,7 @@
 #include "snmp/add_printer.h"
 
+#include <algorithm>
+
 #include "fonts/format_text.h"
 #include "printers/clock.h"
 #include "printers/printer_record.h"
@@ -21,37 +23,115 @@ SubnetMaskCheck CheckSubnetMask(uint32_t mask) {
   return (mask & widest) == widest ? SubnetMaskCheck::kSearched : SubnetMaskCheck::kTooLarge;
 }
 
+bool IsPrinterAddress(uint32_t address) {
+  const uint32_t first = address >> 24;
+  return first != 0 && first < 224;
+}
+
+std::string SearchCountText(const SearchCount& count) {
+  return FormatText(LoadResourceString(kSearchCountText), count.found, count.alreadyListed, count.silent);
+}
+
+namespace {
+
+// The library's refusals of the SNMPv3 settings.
+bool IsSecurityRefusal(int32_t result) { return result <= kSnmpAuthenticationFailed && result >= kSnmpSecurityInvalid; }
+
+// The addresses a search asks: all of the subnet but its network and
+// broadcast addresses, where it has them.
+int HostCount(uint32_t mask) {
+  const uint64_t size = uint64_t{~mask} + 1;
+  return static_cast<int>(size > 2 ? size - 2 : size);
+}
+
+}  // namespace
+
+AddPrinterLogic::~AddPrinterLogic() {
+  if (pending_) pending_->cancelled = true;
+}
+
 std::optional<uint32_t> AddPrinterLogic::InitialAddress() {
   uint32_t address = 0;
   if (SnmpGetDefaultAddress(&address) != 0) return std::nullopt;
   return address;
 }
 
+AddPrinterLogic::Outcome AddPrinterLogic::Start() {
+  pending_ = std::make_shared<Pending>();
+  outcome_ = Outcome::Busy;
+  return outcome_;
+}
+
+void AddPrinterLogic::Finish(Outcome outcome) {
+  outcome_ = outcome;
+  if (finished_) finished_(outcome);
+}
+
+void AddPrinterLogic::Cancel() {
+  if (!pending_) return;
+  pending_->cancelled = true;
+  pending_.reset();
+  outcome_ = Outcome::StayOpen;
+}
+
 AddPrinterLogic::Outcome AddPrinterLogic::AddPrinterByAddress(const IpAddressValue& address) {
+  if (busy()) return Outcome::Busy;
   if (address.IsBlank()) {
     boxes_.Show(kIncompleteAddressText);
     return Outcome::StayOpen;
   }
   const uint32_t typed = address.Address();
-  DeviceInfo device{};
-  addResult_ = SnmpAddPrinter(owner_.snmpContext(), typed, &device);
-  switch (addResult_) {
+  if (!IsPrinterAddress(typed)) {
+    boxes_.ShowMessage(FormatText(LoadResourceString(kNotAnAddressText), FormatAddress(typed).c_str()),
+                       MB_OK | MB_ICONEXCLAMATION);
+    return Outcome::StayOpen;
+  }
+  Start();
+  std::shared_ptr<Pending> pending = pending_;
+  SnmpContext* context = owner_.snmpContext();
+  PrinterListOwner* owner = &owner_;
+  owner_.RunInBackground([this, pending, context, owner, typed] {
+    // A printer that does not answer costs the library's whole time-out.
+    DeviceInfo device{};
+    const int32_t result = SnmpAddPrinter(context, typed, &device);
+    RunForLiveOwner(*owner, [this, pending, context, typed, result, device](PrinterListOwner&) {
+      if (!pending->cancelled) {
+        AddAnswered(typed, result, device);
+      } else if (result == kSnmpAddAnswered) {
+        SnmpForgetPrinter(context, typed);  // not listed, so not known either
+      }
+    });
+  });
+  return outcome_;
+}
+
+void AddPrinterLogic::AddAnswered(uint32_t typed, int32_t result, const DeviceInfo& device) {
+  pending_.reset();
+  addResult_ = result;
+  const std::string address = FormatAddress(typed);
+  Outcome outcome = Outcome::StayOpen;
+  switch (result) {
     case kSnmpAddAnswered: {
       // The typed address, not the one in the answer, names the printer.
       const int position = AddAnsweredPrinter(owner_, device, typed);
       owner_.SelectItem(position);
       boxes_.Show(kPrinterAddedText);
+      outcome = Outcome::Close;
       break;
     }
     case kSnmpAddNotAPrinter: boxes_.Show(kNotAPrinterText); break;
     case kSnmpAddAlreadyListed: boxes_.Show(kAlreadyListedText); break;
     case kSnmpNoAnswer:
-      boxes_.ShowMessage(FormatText(LoadResourceString(kNoPrinterAnswersText), FormatAddress(typed).c_str()));
+      boxes_.ShowMessage(FormatText(LoadResourceString(kNoPrinterAnswersText), address.c_str()));
       break;
     case kSnmpMalformedAnswer: boxes_.Show(kUnreadableAnswerText); break;
-    default: break;  // other failures pass without a message
+    default:
+      boxes_.ShowMessage(FormatText(LoadResourceString(IsSecurityRefusal(result) ? kSecurityRefusedText : kNotAskedText),
+                                    address.c_str(), SnmpResultText(result)),
+                         MB_OK | MB_ICONEXCLAMATION);
+      break;
   }
-  return Outcome::Close;
+  Finish(outcome);
 }
 
 AddPrinterLogic::Outcome AddPrinterLogic::FindAnnouncedPrinters() {
@@ -70,11 +150,13 @@ AddPrinterLogic::Outcome AddPrinterLogic::FindAnnouncedPrinters() {
 
 AddPrinterLogic::Outcome AddPrinterLogic::GetSubnetPrinters(const IpAddressValue& subnetAddress,
                                                             const IpAddressValue& subnetMask) {
+  if (busy()) return Outcome::Busy;
   if (subnetMask.IsBlank() || subnetAddress.IsBlank()) {
     boxes_.Show(kSubnetIncompleteText);
     return Outcome::StayOpen;
   }
-  switch (CheckSubnetMask(subnetMask.Address())) {
+  const uint32_t mask = subnetMask.Address();
+  switch (CheckSubnetMask(mask)) {
     case SubnetMaskCheck::kSearched: break;
     case SubnetMaskCheck::kNotAMask: boxes_.Show(kNotAMaskText, MB_OK | MB_ICONEXCLAMATION); return Outcome::StayOpen;
     case SubnetMaskCheck::kTooLarge:
@@ -82,12 +164,39 @@ AddPrinterLogic::Outcome AddPrinterLogic::GetSubnetPrinters(const IpAddressValue
       return Outcome::StayOpen;
   }
   // The library hands out no target for a subnet it will not search.
-  const uint32_t target = SnmpSubnetTarget(subnetAddress.Address(), subnetMask.Address());
+  const uint32_t target = SnmpSubnetTarget(subnetAddress.Address(), mask);
   if (target == 0) {
     boxes_.Show(kSubnetRefusedText, MB_OK | MB_ICONEXCLAMATION);
     return Outcome::StayOpen;
   }
-  SnmpDiscoverPrinters(owner_.snmpContext(), target, 0, 0);
-  SelectLastPrinterAfterReports(owner_);
-  return Outcome::Close;
+  // The library leaves out the printers listed already; what is neither
+  // found nor listed did not answer.
+  const uint32_t subnet = subnetAddress.Address() & mask;
+  int alreadyListed = 0;
+  for (uint32_t listed : owner_.ListedAddresses())
+    if ((listed & mask) == subnet) ++alreadyListed;
+  const int hosts = HostCount(mask);
+  const int itemsBefore = owner_.itemCount();
+
+  Start();
+  std::shared_ptr<Pending> pending = pending_;
+  SnmpContext* context = owner_.snmpContext();
+  PrinterListOwner* owner = &owner_;
+  owner_.RunInBackground([=, this] {
+    SnmpDiscoverPrinters(context, target, 0, 0);
+    // The printers found arrive as reports queued before this.
+    AfterReportsListed(*owner, [=, this](PrinterListOwner& listed) {
+      listed.SelectItem(listed.itemCount() - 1);
+      SearchCount count;
+      count.found = std::max(0, listed.itemCount() - itemsBefore);
+      count.alreadyListed = alreadyListed;
+      count.silent = std::max(0, hosts - count.found - alreadyListed);
+      listed.ShowStatus(SearchCountText(count));
+      if (!pending->cancelled) {
+        pending_.reset();
+        Finish(Outcome::Close);
+      }
+    });
+  });
+  return outcome_;
 }

@@ -28,6 +28,10 @@ enum String : int {
   kNoPrinterAnswersText = 32891,  // "%s": the address
   kNoBrowseText = 32972,          // "%s": why no browse could be made
   kAnnouncedListedText = 32973,   // added, of those without SNMP, already listed
+  kNotAnAddressText = 33005,      // "%s": the address
+  kSecurityRefusedText = 33006,   // "%s": the address, then the library's reason
+  kNotAskedText = 33007,          // "%s": the address, then the library's reason
+  kSearchCountText = 33008,       // "%d": found, already listed, silent
 };
 
 // The widest subnet searched: a /16.

@@ -131,10 +131,22 @@ void OnPrinterFound(const DeviceInfo* device, void* context) {
 }
 
 void SelectLastPrinterAfterReports(PrinterListOwner& owner) {
+  AfterReportsListed(owner, [](PrinterListOwner& listed) { listed.SelectItem(listed.itemCount() - 1); });
+}
+
+void AfterReportsListed(PrinterListOwner& owner, std::function<void(PrinterListOwner&)> then) {
   // Posted even on the user-interface thread: the queue runs in order, so
   // this comes after the reports already waiting in it.
   PrinterListOwner* target = &owner;
-  owner.uiThread().Post([target] {
-    if (IsLive(target)) target->SelectItem(target->itemCount() - 1);
+  owner.uiThread().Post([target, then = std::move(then)] {
+    if (IsLive(target)) then(*target);
   });
+}
+
+void RunForLiveOwner(PrinterListOwner& owner, std::function<void(PrinterListOwner&)> then) {
+  if (owner.uiThread().IsCurrent()) {
+    if (IsLive(&owner)) then(owner);
+    return;
+  }
+  AfterReportsListed(owner, std::move(then));
 }

@@ -4,8 +4,10 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "printers/model_profile.h"
 #include "printers/printer_record.h"
@@ -29,6 +31,14 @@ class PrinterListOwner {
   virtual void SelectItem(int row) = 0;
   // Where reports from the library's own threads are carried out.
   virtual UiThread& uiThread() = 0;
+  // Runs `work` off the user-interface thread, so that the window keeps
+  // answering while the library waits for printers; `work` reports back
+  // through uiThread().
+  virtual void RunInBackground(std::function<void()> work) = 0;
+  // Shows `text` in the window's status bar.
+  virtual void ShowStatus(const std::string& text) = 0;
+  // The addresses of the printers listed, in list order.
+  virtual std::vector<uint32_t> ListedAddresses() const = 0;
 
  protected:
   ~PrinterListOwner() = default;
@@ -79,3 +89,11 @@ void OnPrinterFound(const DeviceInfo* device, void* owner);
 // may report the printers of a search from its own threads, and those
 // reports are still waiting when the search returns.
 void SelectLastPrinterAfterReports(PrinterListOwner& owner);
+
+// Runs `then` with `owner` on the user-interface thread once the reports
+// queued before this call are listed, unless the owner has been destroyed
+// by then. Any thread may call it.
+void AfterReportsListed(PrinterListOwner& owner, std::function<void(PrinterListOwner&)> then);
+// Runs `then` with `owner` on the user-interface thread, at once when
+// called there, unless the owner has been destroyed by then.
+void RunForLiveOwner(PrinterListOwner& owner, std::function<void(PrinterListOwner&)> then);

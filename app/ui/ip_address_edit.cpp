@@ -8,10 +8,16 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QRegularExpressionValidator>
+#include <QToolTip>
 #include <algorithm>
 #include <utility>
 
+#include "ui/resource_qt.h"
+
 namespace {
+
+// "%s is over 255: ...", the refusal of a typed number.
+constexpr int kOverRangeText = 33009;
 
 // 0 to 255, or empty; anything else never gets into a field.
 const QRegularExpression& Octet() {
@@ -100,6 +106,7 @@ bool IpAddressEdit::HandleKey(int i, QKeyEvent* key) {
     }
     return true;
   }
+  if (plain && RefuseOverRange(field, key)) return true;
   if (plain && (key->key() == Qt::Key_Period || key->text() == ".")) {
     if (!justMovedOn && i < 3) MoveTo(i + 1);
     return true;
@@ -118,6 +125,22 @@ bool IpAddressEdit::HandleKey(int i, QKeyEvent* key) {
     return true;
   }
   return false;
+}
+
+bool IpAddressEdit::RefuseOverRange(QLineEdit* field, const QKeyEvent* key) {
+  if (key->text().size() != 1 || !key->text()[0].isDigit()) return false;
+  QString typed = field->text();
+  int at = field->cursorPosition();
+  if (field->hasSelectedText()) {
+    at = field->selectionStart();
+    typed.remove(at, field->selectedText().size());
+  }
+  typed.insert(at, key->text());
+  if (typed.size() > 3 || typed.toInt() <= 255) return false;
+  const QString message = ResourceText(kOverRangeText).replace("%s", typed);
+  QToolTip::showText(field->mapToGlobal(QPoint(0, field->height())), message, field);
+  emit refused(message);
+  return true;
 }
 
 bool IpAddressEdit::PasteAddress() {

@@ -5,7 +5,8 @@
 // Focus selects the field's text, so that typing replaces it. A pasted
 // "a.b.c.d" fills all four fields. Tab and Shift+Tab leave the control;
 // the arrows at a field's edge and Backspace in an empty field move
-// between fields.
+// between fields. A digit that would make a field's number larger than 255
+// is refused with a word why, next to the field.
 #pragma once
 
 #include <QFrame>
@@ -29,6 +30,8 @@ class IpAddressEdit : public QFrame {
 
  signals:
   void changed();
+  // A typed digit was refused; `message` says why.
+  void refused(const QString& message);
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -37,6 +40,9 @@ class IpAddressEdit : public QFrame {
   bool HandleKey(int field, QKeyEvent* key);
   void MoveTo(int field);
   bool PasteAddress();
+  // True when `key` is a digit that would take the field over 255; the
+  // refusal is then shown.
+  bool RefuseOverRange(QLineEdit* field, const QKeyEvent* key);
 
   std::array<QLineEdit*, 4> fields_{};
   // The field that three digits just moved to, until the next key.

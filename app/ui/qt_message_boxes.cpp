@@ -2,11 +2,16 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QPushButton>
 
 #include "ui/resource_qt.h"
 #include "ui/single_byte_text.h"
 
 namespace {
+
+// The buttons of MB_SAVEQUITCANCEL.
+constexpr int kSaveListButtonText = 33003;
+constexpr int kQuitButtonText = 33004;
 
 // The product's name, which every message box carries as its title.
 constexpr char kBoxTitle[] = "GLY";
@@ -26,6 +31,7 @@ QMessageBox::StandardButtons ButtonsOf(unsigned style) {
     case MB_OKCANCEL: return QMessageBox::Ok | QMessageBox::Cancel;
     case MB_YESNOCANCEL: return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
     case MB_YESNO: return QMessageBox::Yes | QMessageBox::No;
+    case MB_SAVEQUITCANCEL: return QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel;
     default: return QMessageBox::Ok;
   }
 }
@@ -33,8 +39,10 @@ QMessageBox::StandardButtons ButtonsOf(unsigned style) {
 int ResultOf(int button) {
   switch (button) {
     case QMessageBox::Ok: return IDOK;
-    case QMessageBox::Yes: return IDYES;
-    case QMessageBox::No: return IDNO;
+    case QMessageBox::Yes:
+    case QMessageBox::Save: return IDYES;
+    case QMessageBox::No:
+    case QMessageBox::Discard: return IDNO;
     default: return IDCANCEL;
   }
 }
@@ -51,5 +59,10 @@ int QtMessageBoxes::ShowMessage(const std::string& text, unsigned style) {
 
 int QtMessageBoxes::ShowText(QWidget* owner, const QString& text, unsigned style) {
   QMessageBox box(IconOf(style), kBoxTitle, text, ButtonsOf(style), owner);
+  if ((style & 0x0Fu) == MB_SAVEQUITCANCEL) {
+    box.button(QMessageBox::Save)->setText(ResourceText(kSaveListButtonText));
+    box.button(QMessageBox::Discard)->setText(ResourceText(kQuitButtonText));
+    box.setDefaultButton(QMessageBox::Cancel);
+  }
   return ResultOf(box.exec());
 }

@@ -1,6 +1,7 @@
 #include "ui/resource_qt.h"
 
 #include <QAction>
+#include <QMenuBar>
 
 #include "ui/resource_module.h"
 #include "ui/single_byte_text.h"
@@ -11,6 +12,17 @@ QImage Decode(const GlyImageData* data) {
   QImage image;
   if (data) image.loadFromData(data->png, static_cast<int>(data->size), "PNG");
   return image;
+}
+
+// An item's text may name its shortcut after a tab ("&Open...\tCtrl+O"),
+// as menu templates do; the action then answers to it too.
+QAction* MenuAction(const GlyMenuItem& item, QObject* parent) {
+  const QString text = FromSingleByte(item.text);
+  const qsizetype tab = text.indexOf('\t');
+  auto* action = new QAction(text.left(tab), parent);
+  if (tab >= 0) action->setShortcut(QKeySequence(text.mid(tab + 1)));
+  action->setData(item.command);
+  return action;
 }
 
 // Adds the items after `*next` that lie deeper than `depth` to `menu`,
@@ -25,7 +37,7 @@ void AddItems(QMenu& menu, const GlyMenuTemplate& tpl, size_t* next, int depth) 
       QMenu* sub = menu.addMenu(FromSingleByte(item.text));
       AddItems(*sub, tpl, next, item.depth);
     } else {
-      menu.addAction(FromSingleByte(item.text))->setData(item.command);
+      menu.addAction(MenuAction(item, &menu));
     }
   }
 }
@@ -64,6 +76,20 @@ std::unique_ptr<QMenu> LoadPopupMenu(int menuId, int submenuIndex) {
     return std::unique_ptr<QMenu>(popup);
   }
   return nullptr;
+}
+
+QMenuBar* LoadMenuBar(int menuId, QWidget* parent) {
+  const GlyMenuTemplate* tpl = FindMenuTemplate(menuId);
+  if (!tpl) return nullptr;
+  auto* bar = new QMenuBar(parent);
+  size_t next = 0;
+  while (next < tpl->itemCount) {
+    const GlyMenuItem& item = tpl->items[next++];
+    if (!item.text || item.command != 0) continue;  // a menu bar holds menus only
+    QMenu* menu = bar->addMenu(FromSingleByte(item.text));
+    AddItems(*menu, *tpl, &next, item.depth);
+  }
+  return bar;
 }
 
 int TrackMenu(QMenu& menu, const QPoint& globalPos) {

@@ -5,6 +5,7 @@
 #include <QIcon>
 #include <QImage>
 #include <QMenu>
+#include <QMenuBar>
 #include <QString>
 #include <memory>
 #include <vector>
@@ -18,6 +19,10 @@ QIcon LoadResourceIcon(int iconId);
 // The submenu at position `submenuIndex` of menu `menuId`, each action
 // carrying its command number as data; nullptr when there is none.
 std::unique_ptr<QMenu> LoadPopupMenu(int menuId, int submenuIndex);
+// Menu `menuId` as a menu bar of `parent`: its top-level submenus side by
+// side, each action carrying its command number as data; nullptr when there
+// is no such menu.
+QMenuBar* LoadMenuBar(int menuId, QWidget* parent);
 // Shows `menu` at `globalPos` and returns the chosen command, or 0 when the
 // menu was dismissed.
 int TrackMenu(QMenu& menu, const QPoint& globalPos);

@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenuBar>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
@@ -90,8 +91,25 @@ void TemplateDialog::resizeEvent(QResizeEvent* event) {
     if (placement.flags & GLY_CTL_GROW_Y) rect.setHeight(rect.height() + dy);
     placement.widget->setGeometry(rect);
   }
+  if (menuBar_) menuBar_->setGeometry(0, 0, width(), menuBar_->height());
   for (QStatusBar* bar : findChildren<QStatusBar*>(Qt::FindDirectChildrenOnly))
     bar->setGeometry(0, height() - bar->height(), width(), bar->height());
+}
+
+void TemplateDialog::SetMenuBar(QMenuBar* bar) {
+  const int inset = bar->sizeHint().height();
+  for (QWidget* child : findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+    if (child != bar && !qobject_cast<QStatusBar*>(child)) child->move(child->pos() + QPoint(0, inset));
+  for (Placement& placement : placements_) placement.rect.translate(0, inset);
+  menuBar_ = bar;
+  bar->setGeometry(0, 0, width(), inset);
+  templateSize_.rheight() += inset;
+  if (minimumSize() == maximumSize()) {
+    setFixedSize(templateSize_);
+  } else {
+    setMinimumSize(templateSize_);
+    resize(width(), height() + inset);
+  }
 }
 
 QWidget* TemplateDialog::CreateControl(const GlyControlTemplate& control) {

@@ -27,6 +27,8 @@ enum class Notification {
   TextChanged,       // edits and IP address controls
 };
 
+class QMenuBar;
+
 class TemplateDialog : public QDialog {
   Q_OBJECT
  public:
@@ -50,6 +52,10 @@ class TemplateDialog : public QDialog {
   // How far control `id` has moved from its place in the template as the
   // dialog was resized.
   QPoint MovedBy(int id) const;
+
+  // Puts `bar` along the top edge and moves the template's controls down
+  // below it; the dialog grows by the bar's height.
+  void SetMenuBar(QMenuBar* bar);
 
   void EnableControl(int id, bool enabled);
   void SetControlText(int id, const QString& text);
@@ -76,6 +82,7 @@ class TemplateDialog : public QDialog {
   int templateId_;
   bool built_ = false;
   QSize templateSize_;
+  QMenuBar* menuBar_ = nullptr;
   std::vector<Placement> placements_;
   std::map<int, QWidget*> controls_;
   std::map<std::pair<int, Notification>, std::function<void()>> handlers_;

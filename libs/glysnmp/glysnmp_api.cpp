@@ -231,6 +231,13 @@ int32_t SnmpAddPrinter(SnmpContext* context, uint32_t address, DeviceInfo* devic
   return kSnmpAddAnswered;
 }
 
+int32_t SnmpForgetPrinter(SnmpContext* context, uint32_t address) {
+  std::shared_ptr<PrinterContext> printers = FindPrinterContext(context);
+  if (!printers) return kSnmpBadArgument;
+  printers->Forget(address);
+  return kSnmpOk;
+}
+
 namespace {
 
 // The printer's storage as it reports it: storage and device tables, or,

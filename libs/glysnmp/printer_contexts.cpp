@@ -29,6 +29,11 @@ void PrinterContext::Remember(uint32_t address) {
   known_.insert(address);
 }
 
+void PrinterContext::Forget(uint32_t address) {
+  std::lock_guard lock(mutex_);
+  known_.erase(address);
+}
+
 void PrinterContext::Report(const DeviceInfo& device) {
   Remember(device.address);
   if (callback_ != nullptr) callback_(&device, callbackContext_);

@@ -21,6 +21,7 @@ class PrinterContext {
   // True when `address` was added or reported through this context.
   bool Knows(uint32_t address) const;
   void Remember(uint32_t address);
+  void Forget(uint32_t address);
   // Remembers the device and reports it through the callback, on the
   // calling thread.
   void Report(const DeviceInfo& device);

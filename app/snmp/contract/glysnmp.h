@@ -7,9 +7,10 @@
 // Threads: the deletion operations (SnmpDeleteFont*) are called from the
 // font deletion worker, and the download's questions (SnmpGetFontTable,
 // SnmpQueryStoredFile, SnmpQueryStoredFileSize) from the download worker;
-// every other operation, and the PrinterFoundCallback, runs on the
-// user-interface thread, because the callback changes the printer list
-// without a lock.
+// SnmpAddPrinter and SnmpDiscoverPrinters from a thread of their own, so
+// that the window keeps answering while they wait (the program carries
+// the PrinterFoundCallback's reports over to its user-interface thread);
+// every other operation runs on the user-interface thread.
 #pragma once
 
 #include <cstddef>
@@ -123,6 +124,12 @@ int32_t SnmpDiscoverPrinters(SnmpContext* context, uint32_t target, uint32_t res
 // (nothing answered), kSnmpMalformedAnswer (an answer that could not be
 // read), or a failure of the SNMPv3 security.
 int32_t SnmpAddPrinter(SnmpContext* context, uint32_t address, DeviceInfo* device);
+
+// Added call: forgets that `address` was added or reported through
+// `context`, so that adding it again asks the device and a search reports
+// it again. What the library keeps for the address (SNMP version and
+// security, PJL password) stays. 0, or kSnmpBadArgument.
+int32_t SnmpForgetPrinter(SnmpContext* context, uint32_t address);
 
 // (4) Fills printer->storageOptions (PrinterStorage).
 int32_t SnmpGetPrinterOptions(PrinterRecord* printer);

@@ -1,10 +1,12 @@
 #include <QAbstractButton>
 #include <QComboBox>
+#include <QContextMenuEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
+#include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScrollBar>
@@ -12,6 +14,7 @@
 #include <QTest>
 #include <atomic>
 #include <chrono>
+#include <map>
 #include <thread>
 
 #include "qt_test_environment.h"
@@ -48,16 +51,23 @@ class MainWindowDialogTest : public ::testing::Test {
     snmp_double::AddDevice(device);
   }
   CheckListBox* List() { return window->ControlAs<CheckListBox>(1000); }
+  // The library is asked in the background; the dialog's button `id` waits
+  // until its answer has been carried out.
+  void AwaitAnswer(TemplateDialog* dialog, int id) {
+    while (!dialog->Control(id)->isEnabled())
+      if (!ui.AwaitAndRunPosted()) return;
+  }
 
   // Opens Add Printer and presses Get Printer(s) for `subnet` under `mask`;
   // the dialog is given back when it stays open.
   void GetPrinters(uint32_t subnet, uint32_t mask, bool* stayedOpen = nullptr) {
-    WhenModalOpens([=](QWidget* modal) {
+    WhenModalOpens([=, this](QWidget* modal) {
       auto* dialog = qobject_cast<TemplateDialog*>(modal);
       ASSERT_NE(dialog, nullptr);
       dialog->ControlAs<IpAddressEdit>(1076)->SetAddress(subnet);
       dialog->ControlAs<IpAddressEdit>(1077)->SetAddress(mask);
       dialog->ControlAs<QPushButton>(1015)->click();
+      AwaitAnswer(dialog, 1015);
       if (stayedOpen) *stayedOpen = dialog->isVisible();
       dialog->ControlAs<QPushButton>(2)->click();
     });
@@ -152,12 +162,13 @@ TEST_F(MainWindowDialogTest, OpensFromItsTemplateInItsStartingState) {
 
 TEST_F(MainWindowDialogTest, AddPrinterButtonOpensTheDialogThatListsThePrinter) {
   AddDevice(snmp_double::MakeDeviceInfo(0x0A010203u, "1.2", "LAB2", "Laser"), kStorageBoth);
-  WhenModalOpens([](QWidget* modal) {
+  WhenModalOpens([this](QWidget* modal) {
     auto* dialog = qobject_cast<TemplateDialog*>(modal);
     ASSERT_NE(dialog, nullptr);
     EXPECT_EQ(dialog->windowTitle(), "Add Printer Options");
     dialog->ControlAs<IpAddressEdit>(1052)->SetAddress(0x0A010203u);
     dialog->ControlAs<QPushButton>(1082)->click();
+    AwaitAnswer(dialog, 1082);
   });
   window->ControlAs<QPushButton>(1024)->click();
 
@@ -276,17 +287,119 @@ TEST_F(MainWindowDialogTest, ListTextsAreShownAsTheirSingleByteCharacters) {
             QString::fromUtf8("B\u00FCro (Drucker f\u00FCr \u00A7 5) 10.0.0.1"));
 }
 
-TEST_F(MainWindowDialogTest, RightButtonOverTheDescriptionOpensThePrinterMenu) {
+// The printer menu opens over the list and anywhere over the description
+// panel, and from the keyboard; Remove in it takes the printer out.
+TEST_F(MainWindowDialogTest, PrinterMenuOpensOverTheListThePanelAndFromTheKeyboard) {
+  for (uint32_t d : {1u, 2u})
+    ASSERT_TRUE(snmp_double::ReportPrinter(snmp_double::MakeDeviceInfo(0x0A000000u + d, "1.2", "P", "Laser")));
   window->show();
-  int command = -1;
+  ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+  List()->setFocus();
+  List()->setCurrentRow(0);
+  std::vector<int> firstCommands;
+  auto chooseRemove = [&] {
+    WhenModalOpens([&](QWidget* modal) {
+      auto* menu = qobject_cast<QMenu*>(modal);
+      ASSERT_NE(menu, nullptr);
+      firstCommands.push_back(menu->actions()[0]->data().toInt());
+      menu->setActiveAction(menu->actions().back());  // Remove Printer
+      QTest::keyClick(menu, Qt::Key_Return);
+    });
+  };
+  auto rightClick = [](QWidget* over) {
+    const QPoint at = over->rect().center();
+    QContextMenuEvent event(QContextMenuEvent::Mouse, at, over->mapToGlobal(at));
+    QApplication::sendEvent(over, &event);
+  };
+  chooseRemove();
+  QTest::keyClick(List(), Qt::Key_F10, Qt::ShiftModifier);
+  EXPECT_EQ(List()->count(), 1);
+  chooseRemove();
+  rightClick(window->Control(1030));  // the address line of the panel
+  EXPECT_EQ(List()->count(), 0);
   WhenModalOpens([&](QWidget* modal) {
     auto* menu = qobject_cast<QMenu*>(modal);
     ASSERT_NE(menu, nullptr);
-    command = menu->actions()[0]->data().toInt();
+    firstCommands.push_back(menu->actions()[0]->data().toInt());
+    EXPECT_FALSE(menu->actions().back()->isEnabled());  // nothing left to remove
     menu->close();
   });
-  QTest::mouseClick(window.get(), Qt::RightButton, {}, QPoint(100, 300));
-  EXPECT_EQ(command, 32775);
+  rightClick(List()->viewport());
+  EXPECT_EQ(firstCommands, (std::vector<int>{32775, 32775, 32775}));
+  EXPECT_TRUE(boxes.shown.empty());
+}
+
+// Every command is in the menu bar, by mnemonic and shortcut; Delete
+// removes the selected printer and Escape asks before the window closes.
+TEST_F(MainWindowDialogTest, MenuBarHoldsEveryCommandAndKeysLoseNothing) {
+  auto* bar = window->findChild<QMenuBar*>();
+  ASSERT_NE(bar, nullptr);
+  QStringList titles;
+  for (QAction* menu : bar->actions()) titles << menu->text();
+  EXPECT_EQ(titles, (QStringList{"Prin&ter", "F&onts", "Re&sources", "He&lp"}));
+  std::map<int, QAction*> entries;
+  for (QMenu* menu : bar->findChildren<QMenu*>())
+    for (QAction* action : menu->actions())
+      if (action->data().toInt()) entries[action->data().toInt()] = action;
+  for (int command : {1024, 33031, 33032, 1032, 32775, 32778, 32776, 32777, 1002, 32771, 32772, 33033, 1004, 57670, 1031})
+    EXPECT_TRUE(entries.count(command)) << command;
+  EXPECT_EQ(entries[1032]->shortcut(), QKeySequence(Qt::Key_Delete));
+  EXPECT_FALSE(entries[33033]->isEnabled());  // Fleet Fonts is not there yet
+
+  ASSERT_TRUE(snmp_double::ReportPrinter(snmp_double::MakeDeviceInfo(0x0A000001u, "1.2", "P", "Laser")));
+  window->show();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+  window->logic().OnListSelectionChanged(0);
+  QTest::keyClick(List(), Qt::Key_Delete);
+  EXPECT_EQ(List()->count(), 0);
+  EXPECT_EQ(Status(), "Removed from the list: 10.0.0.1.");
+
+  ASSERT_TRUE(snmp_double::ReportPrinter(snmp_double::MakeDeviceInfo(0x0A000001u, "1.2", "P", "Laser")));
+  boxes.answers = {IDCANCEL};
+  QTest::keyClick(window.get(), Qt::Key_Escape);
+  EXPECT_TRUE(window->isVisible());
+  EXPECT_EQ(boxes.texts, std::vector<std::string>{"Quit and forget 1 printer?"});
+  boxes.answers = {IDNO};
+  window->close();
+  EXPECT_FALSE(window->isVisible());
+}
+
+// A failure leaves the dialog open with what was typed; Enter in the mask
+// searches; a field refuses a number over 255 and says so.
+TEST_F(MainWindowDialogTest, AddPrinterKeepsWhatWasTypedAndEnterInTheMaskSearches) {
+  AddDevice(snmp_double::MakeDeviceInfo(0x0A000007u, "1.2", "P", "Laser"), kStorageNone);
+  snmp_double::Device silent;
+  silent.info = snmp_double::MakeDeviceInfo(0x0A000009u, "1.2", "S", "Laser");
+  silent.addResult = kSnmpNoAnswer;
+  snmp_double::AddDevice(silent);
+  QString refusal;
+  bool openAfterFailure = false;
+  WhenModalOpens([&](QWidget* modal) {
+    auto* dialog = qobject_cast<TemplateDialog*>(modal);
+    ASSERT_NE(dialog, nullptr);
+    auto* address = dialog->ControlAs<IpAddressEdit>(1052);
+    address->SetAddress(0x0A000009u);
+    dialog->ControlAs<QPushButton>(1082)->click();
+    AwaitAnswer(dialog, 1082);
+    openAfterFailure = dialog->isVisible() && address->Value().Address() == 0x0A000009u;
+
+    auto* mask = dialog->ControlAs<IpAddressEdit>(1077);
+    QObject::connect(mask, &IpAddressEdit::refused, [&](const QString& message) { refusal = message; });
+    dialog->ControlAs<IpAddressEdit>(1076)->SetAddress(0x0A000000u);
+    mask->Field(0)->setFocus();
+    QTest::keyClicks(mask->Field(0), "300");
+    EXPECT_EQ(mask->Field(0)->text(), "30");
+    mask->SetAddress(0xFFFFFF00u);
+    mask->Field(3)->setFocus();
+    QTest::keyClick(mask->Field(3), Qt::Key_Return);
+    AwaitAnswer(dialog, 1015);
+  });
+  window->ControlAs<QPushButton>(1024)->click();
+  EXPECT_TRUE(openAfterFailure);
+  EXPECT_EQ(boxes.texts, std::vector<std::string>{"No printer answers at 10.0.0.9."});
+  EXPECT_EQ(refusal, "300 is over 255: each part of an address is a number from 0 to 255.");
+  EXPECT_EQ(snmp_double::CallCount("SnmpDiscoverPrinters"), 1);
+  EXPECT_EQ(Status(), "Found 2 printers (0 already listed, 252 did not answer SNMP)");
 }
 
 // The job goes out on its own thread and its result comes back through the
@@ -320,7 +433,7 @@ TEST(MainWindowDialogPrinting, FontListJobLeavesTheWindowAnsweringAndTellsAFailu
 
   release = true;
   EXPECT_TRUE(QTest::qWaitFor([&] { return !boxes.shown.empty(); }, 10000));
-  EXPECT_EQ(boxes.shown, std::vector<int>{32824});
+  EXPECT_EQ(boxes.shown, std::vector<int>{ScriptedBoxes::kTextShown});
   EXPECT_TRUE(window.Control(1003)->isEnabled());
   snmp_double::Reset();
 }

@@ -260,6 +260,13 @@ int32_t SnmpAddPrinter(SnmpContext*, uint32_t address, DeviceInfo* device) {
   return known->addResult;
 }
 
+int32_t SnmpForgetPrinter(SnmpContext*, uint32_t address) {
+  auto& s = state();
+  std::lock_guard guard(s.lock);
+  Record(s, "SnmpForgetPrinter", address);
+  return 0;
+}
+
 int32_t SnmpSetPjlPassword(uint32_t address, uint32_t password) {
   auto& s = state();
   std::lock_guard guard(s.lock);

@@ -53,10 +53,20 @@ TEST(Resources, MenusCarryTheirCommands) {
   ASSERT_NE(printer, nullptr);
   EXPECT_EQ(printer->actions()[0]->data().toInt(), 32775);
   EXPECT_EQ(printer->actions()[1]->data().toInt(), 32778);  // Job Port...
-  ASSERT_EQ(printer->actions().size(), 5);  // a separator, then the printer list's commands
+  ASSERT_EQ(printer->actions().size(), 7);  // the printer list's commands and Remove, after separators
   EXPECT_EQ(printer->actions()[3]->text(), "Save Printer List...");
   EXPECT_EQ(printer->actions()[4]->data().toInt(), 32777);
+  EXPECT_EQ(printer->actions()[6]->data().toInt(), 1032);
   EXPECT_EQ(LoadPopupMenu(133, 1), nullptr);
+
+  // A tab in an item's text leads to its shortcut.
+  QWidget owner;
+  QMenuBar* bar = LoadMenuBar(150, &owner);
+  ASSERT_NE(bar, nullptr);
+  const QAction* add = bar->actions()[0]->menu()->actions()[0];
+  EXPECT_EQ(add->text(), "&Add Printer...");
+  EXPECT_EQ(add->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_N));
+  EXPECT_EQ(add->data().toInt(), 1024);
 }
 
 TEST(Resources, BitmapsAreKeyedOnMagentaAndTheRestIsDrawn) {

@@ -58,19 +58,46 @@ TEST_F(AddPrinterTest, AddedPrinterIsListedSelectedAndAnnounced) {
   EXPECT_EQ(logic->items()[0].text, "NEW (Laser) 10.0.0.1");
 }
 
-TEST_F(AddPrinterTest, LibraryRefusalsAreToldAndCloseTheDialog) {
+// Each failure says what it is and keeps the dialog open with what was
+// typed; addresses no printer can have are not asked at all.
+TEST_F(AddPrinterTest, LibraryRefusalsAreToldApartAndKeepTheDialogOpen) {
   Known(Ip(10, 0, 0, 2), kSnmpAddAlreadyListed);
-  Known(Ip(10, 0, 0, 3), 9);
+  Known(Ip(10, 0, 0, 3), kSnmpNoSession);
   Known(Ip(10, 0, 0, 5), kSnmpNoAnswer);
   Known(Ip(10, 0, 0, 6), kSnmpMalformedAnswer);
+  Known(Ip(10, 0, 0, 7), kSnmpAuthenticationFailed);
   // 10.0.0.4 is unknown to the library: not a printer address.
-  for (uint32_t address : {Ip(10, 0, 0, 4), Ip(10, 0, 0, 2), Ip(10, 0, 0, 3), Ip(10, 0, 0, 5), Ip(10, 0, 0, 6)})
+  for (uint32_t address : {Ip(10, 0, 0, 4), Ip(10, 0, 0, 2), Ip(10, 0, 0, 3), Ip(10, 0, 0, 5), Ip(10, 0, 0, 6),
+                           Ip(10, 0, 0, 7), Ip(0, 1, 2, 3), Ip(224, 0, 0, 1)})
     EXPECT_EQ(dialog->AddPrinterByAddress(IpAddressValue::FromAddress(address)),
-              AddPrinterLogic::Outcome::Close);
+              AddPrinterLogic::Outcome::StayOpen);
   EXPECT_EQ(boxes.shown, (std::vector<int>{kNotAPrinterText, kAlreadyListedText, ScriptedBoxes::kTextShown,
-                                          kUnreadableAnswerText}));
-  EXPECT_EQ(boxes.texts, std::vector<std::string>{"No printer answers at 10.0.0.5."});
+                                          ScriptedBoxes::kTextShown, kUnreadableAnswerText, ScriptedBoxes::kTextShown,
+                                          ScriptedBoxes::kTextShown, ScriptedBoxes::kTextShown}));
+  EXPECT_EQ(boxes.texts, (std::vector<std::string>{"The printer at 10.0.0.3 could not be asked (failed).",
+                                                  "No printer answers at 10.0.0.5.",
+                                                  "The printer at 10.0.0.7 refused the SNMPv3 settings (failed).",
+                                                  "0.1.2.3 is not an address a printer can have.",
+                                                  "224.0.0.1 is not an address a printer can have."}));
+  EXPECT_EQ(snmp_double::CallCount("SnmpAddPrinter"), 6);
   EXPECT_EQ(logic->itemCount(), 0);
+}
+
+// Cancel stops waiting for the library: its answer is dropped when it
+// comes, and a printer it found is forgotten again.
+TEST_F(AddPrinterTest, CancelledAddDropsTheAnswerAndForgetsThePrinter) {
+  Known(Ip(10, 0, 0, 1));
+  ui.current = false;  // the answer comes from the background
+  EXPECT_EQ(dialog->AddPrinterByAddress(IpAddressValue::FromAddress(Ip(10, 0, 0, 1))), AddPrinterLogic::Outcome::Busy);
+  EXPECT_TRUE(dialog->busy());
+  dialog->Cancel();
+  EXPECT_FALSE(dialog->busy());
+  ui.current = true;
+  ui.RunPosted();
+  EXPECT_EQ(logic->itemCount(), 0);
+  EXPECT_TRUE(boxes.shown.empty());
+  ASSERT_EQ(snmp_double::CallCount("SnmpForgetPrinter"), 1);
+  EXPECT_EQ(snmp_double::Calls().back().address, Ip(10, 0, 0, 1));
 }
 
 TEST_F(AddPrinterTest, SubnetSearchNeedsAddressAndMask) {
@@ -94,17 +121,21 @@ TEST_F(AddPrinterTest, MasksUpToASlash16AreSearchedOthersAreExplained) {
   EXPECT_EQ(dialog->GetSubnetPrinters(Fields(0, 0, 0, 1), Fields(255, 255, 0, 0)), AddPrinterLogic::Outcome::StayOpen);
   EXPECT_EQ(boxes.shown, (std::vector<int>{kNotAMaskText, kSubnetTooLargeText, kSubnetRefusedText}));
   EXPECT_EQ(snmp_double::CallCount("SnmpDiscoverPrinters"), 0);
-  EXPECT_EQ(dialog->GetSubnetPrinters(Fields(10, 0, 0, 0), Fields(255, 255, 0, 0)), AddPrinterLogic::Outcome::Close);
+  EXPECT_EQ(dialog->GetSubnetPrinters(Fields(10, 0, 0, 0), Fields(255, 255, 0, 0)), AddPrinterLogic::Outcome::Busy);
   EXPECT_EQ(snmp_double::CallCount("SnmpDiscoverPrinters"), 1);
 }
 
 TEST_F(AddPrinterTest, SubnetSearchListsWhatIsFoundAndSelectsTheLastItem) {
   // Nothing found and nothing listed: no selection, no message.
-  EXPECT_EQ(dialog->GetSubnetPrinters(Fields(10, 0, 0, 0), Fields(255, 255, 255, 0)),
-            AddPrinterLogic::Outcome::Close);
+  std::vector<AddPrinterLogic::Outcome> finished;
+  AddPrinterLogic searching(*logic, boxes, [&](AddPrinterLogic::Outcome outcome) { finished.push_back(outcome); });
+  EXPECT_EQ(searching.GetSubnetPrinters(Fields(10, 0, 0, 0), Fields(255, 255, 255, 0)),
+            AddPrinterLogic::Outcome::Busy);
   ui.RunPosted();
+  EXPECT_EQ(finished, std::vector<AddPrinterLogic::Outcome>{AddPrinterLogic::Outcome::Close});
   EXPECT_EQ(logic->selectedRow(), -1);
   EXPECT_TRUE(boxes.shown.empty());
+  EXPECT_EQ(logic->statusText(), "Found 0 printers (0 already listed, 254 did not answer SNMP)");
 
   for (int d : {7, 12}) {
     snmp_double::Device device;
@@ -120,6 +151,18 @@ TEST_F(AddPrinterTest, SubnetSearchListsWhatIsFoundAndSelectsTheLastItem) {
   EXPECT_EQ(logic->addressText(), "IP Address: 10.0.0.7");
   EXPECT_EQ(snmp_double::Calls().back().operation, "SnmpGetPrinterAbilities");
   EXPECT_TRUE(boxes.shown.empty());
+  EXPECT_EQ(logic->statusText(), "Found 2 printers (0 already listed, 252 did not answer SNMP)");
+
+  // The library leaves listed printers out; the count says so.
+  for (int d : {7, 12}) {
+    snmp_double::Device listed = snmp_double::GetDevice(Ip(10, 0, 0, d));
+    listed.discoverable = false;
+    snmp_double::AddDevice(listed);
+  }
+  Known(Ip(10, 0, 0, 30));
+  dialog->GetSubnetPrinters(Fields(10, 0, 0, 0), Fields(255, 255, 255, 0));
+  ui.RunPosted();
+  EXPECT_EQ(logic->statusText(), "Found 1 printers (2 already listed, 251 did not answer SNMP)");
 }
 
 TEST_F(AddPrinterTest, SubnetSearchSelectsOnlyAfterReportsFromOtherThreadsAreListed) {

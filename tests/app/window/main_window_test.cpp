@@ -152,9 +152,10 @@ TEST_F(MainWindowTest, PrintFontListSendsOffTheWindowsThreadAndTellsAFailure) {
   ASSERT_TRUE(ui.AwaitAndRunPosted());
   EXPECT_NE(sender, std::this_thread::get_id());
   EXPECT_EQ(submissions.size(), 1u);
-  EXPECT_EQ(boxes.shown, std::vector<int>{kSocketFailureText});
-  EXPECT_EQ(LoadResourceString(kSocketFailureText), "Socket failure! Please check the printer and try again.");
-  EXPECT_EQ(logic->statusText(), "Socket failure! Please check the printer and try again. (socket error 10060)");
+  // The box and the status bar name the port and what went wrong there.
+  EXPECT_EQ(boxes.texts, std::vector<std::string>{logic->statusText()});
+  EXPECT_EQ(logic->statusText(), "The font list was not sent to 10.0.0.1 (lpr port 515): Socket failure! Please check "
+                                 "the printer and try again. (timed out)");
   EXPECT_EQ(host.waitCursor, 0);
   EXPECT_TRUE(logic->IsEnabled(kPrintFontListButton));
 }
@@ -170,29 +171,78 @@ TEST_F(MainWindowTest, ClosingWhileAFontListJobIsSentWaitsForItAndDropsItsResult
   EXPECT_TRUE(boxes.shown.empty());
 }
 
-TEST_F(MainWindowTest, RightButtonOpensThePrinterMenuOnlyOverTheDescriptionPanel) {
-  for (auto [x, y] : {std::pair{63, 300}, {221, 300}, {100, 239}, {100, 401}}) logic->OnRightButtonDown(x, y);
-  EXPECT_TRUE(host.printerMenus.empty());
+// Remove takes the checked printers out, or the selected one when none is
+// checked; the library forgets them, so adding one again asks it afresh,
+// and it comes back with the community strings it had.
+TEST_F(MainWindowTest, RemovedPrintersLeaveTheListAndComeBackWithTheirCommunities) {
+  for (int d : {1, 2, 3, 4}) Report(Ip(10, 0, 0, d), "P");
+  EXPECT_FALSE(logic->IsEnabled(kRemovePrinterButton));
+  logic->OnListSelectionChanged(1);
+  CopyRecordText(logic->printers().at(1)->readCommunity, "secret");
+  host.printerMenuChoice = kRemovePrinterButton;  // from the context menu
+  logic->OnContextMenu(10, 10);
+  EXPECT_EQ(logic->itemCount(), 3);
+  EXPECT_EQ(logic->printers().count(), 3);
+  EXPECT_EQ(RowOf(Ip(10, 0, 0, 2)), -1);
+  EXPECT_EQ(logic->statusText(), "Removed from the list: 10.0.0.2.");
+  ASSERT_EQ(snmp_double::CallCount("SnmpForgetPrinter"), 1);
+  EXPECT_EQ(snmp_double::Calls().back().address, Ip(10, 0, 0, 2));
+  // The next printer is selected, so that Delete can go on.
+  EXPECT_EQ(logic->selectedRow(), 1);
+  EXPECT_EQ(logic->addressText(), "IP Address: 10.0.0.3");
 
-  logic->OnRightButtonDown(64, 240);
-  logic->OnRightButtonDown(220, 400);
-  ASSERT_EQ(host.printerMenus.size(), 2u);
-  EXPECT_EQ(host.printerMenus[0], std::make_pair(64, 260));
-  EXPECT_EQ(host.printerMenus[1], std::make_pair(220, 420));
+  logic->OnListCheckChanged(0, true);
+  logic->OnListCheckChanged(2, true);
+  logic->OnCommand(kRemovePrinterButton);
+  ASSERT_EQ(logic->itemCount(), 1);
+  EXPECT_EQ(logic->printers().at(0)->address, Ip(10, 0, 0, 3));
+  EXPECT_EQ(logic->statusText(), "Removed from the list: 10.0.0.1, 10.0.0.4.");
+
+  Report(Ip(10, 0, 0, 2), "P");
+  EXPECT_STREQ(logic->printers().at(RowOf(Ip(10, 0, 0, 2)))->readCommunity, "secret");
+  Report(Ip(10, 0, 0, 1), "P");
+  EXPECT_STREQ(logic->printers().at(RowOf(Ip(10, 0, 0, 1)))->readCommunity, "vorpal");
+}
+
+// Close, Escape and the close box ask first when printers are listed; the
+// list can be saved on the way out, and a save that did not happen stays.
+TEST_F(MainWindowTest, QuittingWithPrintersListedAsksAndOffersToSave) {
+  logic->OnCommand(kCloseButton);
+  EXPECT_EQ(host.closed, 1);
+  EXPECT_TRUE(boxes.shown.empty());
+
+  Report(Ip(10, 0, 0, 1), "A");
+  boxes.answers = {IDCANCEL, IDYES};  // then the file dialog is cancelled
+  logic->OnCommand(kCloseButton);
+  logic->OnCommand(kCloseButton);
+  EXPECT_EQ(host.closed, 1);
+  EXPECT_EQ(boxes.texts, (std::vector<std::string>{"Quit and forget 1 printer?", "Quit and forget 1 printer?"}));
+  EXPECT_EQ(boxes.styles[0], MB_SAVEQUITCANCEL | MB_ICONQUESTION);
+
+  Report(Ip(10, 0, 0, 2), "B");
+  host.printerListFile = scratch.file("printers.txt");
+  boxes.answers = {IDYES, IDNO};
+  logic->OnCommand(kCloseButton);
+  EXPECT_EQ(host.closed, 2);
+  EXPECT_EQ(boxes.texts.back(), "Quit and forget 2 printers?");
+  std::string error;
+  ASSERT_TRUE(ReadPrinterListFile(host.printerListFile, error));
+  logic->OnCommand(kCloseButton);
+  EXPECT_EQ(host.closed, 3);
 }
 
 TEST_F(MainWindowTest, ChangeCommunityStringReachesThePrinterShownInThePanel) {
   Report(Ip(10, 0, 0, 5), "E");
   host.printerMenuChoice = kChangeCommunityString;
   // Nothing was shown yet: nothing opens.
-  logic->OnRightButtonDown(100, 300);
+  logic->OnContextMenu(100, 300);
   EXPECT_TRUE(host.communityPrinters.empty());
 
   logic->OnListSelectionChanged(0);
   // A printer listed ahead of the shown one moves it down a row; the
   // command still reaches the printer the panel shows.
   Report(Ip(10, 0, 0, 1), "A");
-  logic->OnRightButtonDown(100, 300);
+  logic->OnContextMenu(100, 300);
   ASSERT_EQ(host.communityPrinters.size(), 1u);
   EXPECT_EQ(host.communityPrinters[0]->address, Ip(10, 0, 0, 5));
   // The list's own record, not a copy.
@@ -247,10 +297,13 @@ TEST_F(MainWindowTest, PrintersFoundWhileTheResourceManagerRunsChangeNothingItHo
 TEST_F(MainWindowTest, ButtonsReachTheirDialogsAndHelpOpensTheProgramsHelpFile) {
   ASSERT_TRUE(InitAppDirectory());
   logic->OnCommand(kAddPrinterButton);
+  EXPECT_FALSE(host.addPrinterOnSubnet);
+  logic->OnCommand(kFindOnSubnet);
+  EXPECT_TRUE(host.addPrinterOnSubnet);
   logic->OnCommand(kAboutButton);
   logic->OnCommand(kHelpButton);
   logic->OnCommand(kCloseButton);
-  EXPECT_EQ(host.addPrinterOpened, 1);
+  EXPECT_EQ(host.addPrinterOpened, 2);
   EXPECT_EQ(host.aboutShown, 1);
   EXPECT_EQ(host.helpPaths, (std::vector<std::string>{AppDataFilePath(kHelpFileName)}));
   EXPECT_EQ(host.closed, 1);

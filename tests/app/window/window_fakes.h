@@ -9,6 +9,7 @@
 #include <deque>
 #include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "printers/app_directory.h"
@@ -54,7 +55,8 @@ class ScriptedBoxes final : public MessageBoxes {
 // posted calls wait in a queue until RunPosted(). Any thread may post.
 class FakeUiThread final : public UiThread {
  public:
-  bool IsCurrent() const override { return current; }
+  // Only the thread that made it can be the user-interface thread.
+  bool IsCurrent() const override { return current && std::this_thread::get_id() == maker_; }
   void Post(std::function<void()> call) override {
     const std::lock_guard guard(lock_);
     posted.push_back(std::move(call));
@@ -84,6 +86,7 @@ class FakeUiThread final : public UiThread {
   std::vector<std::function<void()>> posted;  // read it only while no other thread posts
 
  private:
+  std::thread::id maker_ = std::this_thread::get_id();
   std::mutex lock_;
   std::condition_variable arrived_;
 };
@@ -100,7 +103,12 @@ class FakeMainWindowHost : public MainWindowHost {
     printerMenus.push_back({x, y});
     return printerMenuChoice;
   }
-  void OpenAddPrinter() override { ++addPrinterOpened; }
+  void OpenAddPrinter(bool findOnSubnet) override {
+    ++addPrinterOpened;
+    addPrinterOnSubnet = findOnSubnet;
+  }
+  // Runs the work at once, on the test's thread.
+  void RunInBackground(std::function<void()> work) override { work(); }
   void OpenFontList(PrinterRecord* const* printers, int count) override {
     fontListPrinters.assign(printers, printers + count);
   }
@@ -127,6 +135,7 @@ class FakeMainWindowHost : public MainWindowHost {
   int printerMenuChoice = 0;
   std::vector<std::pair<int, int>> printerMenus;
   int addPrinterOpened = 0;
+  bool addPrinterOnSubnet = false;
   std::vector<PrinterRecord*> fontListPrinters;
   std::function<void()> whileResourceManagerOpen;  // runs as if during the modal dialog
   std::vector<PrinterRecord*> resourceTargets;

@@ -63,6 +63,11 @@ TEST(Discovery, FindsEveryPrinterOfTheSubnetOnceAndNothingElse) {
   EXPECT_EQ(SnmpDiscoverPrinters(&context, target, 0, 0), 0);
   EXPECT_TRUE(found.devices.empty());
   EXPECT_EQ(SnmpAddPrinter(&context, AddressOf(printers[0]), &added), kSnmpAddAlreadyListed);
+
+  // A printer the program forgot (removed from its list) is asked again.
+  EXPECT_EQ(SnmpForgetPrinter(&context, AddressOf(printers[0])), 0);
+  EXPECT_EQ(SnmpAddPrinter(&context, AddressOf(printers[0]), &added), kSnmpAddAnswered);
+  EXPECT_EQ(SnmpForgetPrinter(nullptr, 0), kSnmpBadArgument);
 }
 
 TEST(Discovery, APrinterWithAnotherCommunityIsFoundOnlyWithThatCommunity) {
