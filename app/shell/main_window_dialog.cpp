@@ -73,12 +73,26 @@ void MainWindowDialog::BuildMenuBar() {
       const int command = action->data().toInt();
       if (command == 0) continue;
       connect(action, &QAction::triggered, this, [this, command] {
-        logic_.OnCommand(command);
+        RunMenuCommand(command);
         ShowState();
       });
     }
   }
   SetMenuBar(menuBar_);
+}
+
+// Fleet Fonts and Find Announced Printers open windows of their own; the
+// other commands are the logic's.
+void MainWindowDialog::RunMenuCommand(int command) {
+  switch (command) {
+    case kFleetFonts: OpenFleetFonts(); break;
+    case kFindAnnouncedPrinters: {
+      AddPrinterLogic finder(logic_, boxes_);
+      finder.FindAnnouncedPrinters();
+      break;
+    }
+    default: logic_.OnCommand(command); break;
+  }
 }
 
 CheckListBox* MainWindowDialog::List() const { return ControlAs<CheckListBox>(kPrinterList); }

@@ -50,6 +50,7 @@ class MainWindowDialog final : public TemplateDialog, public MainWindowHost {
   void ShowItems();
   CheckListBox* List() const;
   void BuildMenuBar();
+  void RunMenuCommand(int command);
   // The context menu from the keyboard: at the current row of the list.
   void OpenContextMenuFromKeyboard();
   // With `files`, the Resource Manager opens with them listed, for `location`.

@@ -135,8 +135,6 @@ bool MainWindowLogic::IsEnabled(int controlId) const {
     case kRemovePrinterButton: return selectedRow_ != -1 || AnyChecked();
     case kChangeCommunityString:
     case kJobPort: return selectedIndex_ != -1;
-    case kFindAnnouncedPrinters:
-    case kFleetFonts: return false;  // not built yet
     default: return true;
   }
 }
