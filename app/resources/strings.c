@@ -84,5 +84,13 @@ const GlyStringEntry gly_strings[] = {
             "allowed."},
     {32904, "The printer needed too many requests: its fonts could not all be read or deleted."},
     {32905, "The printer refuses the PJL password given for it."},
+    {32910, "These printers have no hard disk: %s.\n"
+            "Skip them (print files still go to them) and download to the others?"},
+    {32911, "These printers have no flash memory: %s.\n"
+            "Skip them (print files still go to them) and download to the others?"},
+    {32912, "%d jobs written to %s"},
+    {32913, "1 job written to %s"},
+    {32914, "; left out: %s"},
+    {32915, "\nYou can send it to a printer later from the command line: lp -d QUEUE -o raw filename"},
 };
 const size_t gly_string_count = COUNT(gly_strings);
