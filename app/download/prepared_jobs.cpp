@@ -5,10 +5,8 @@
 #include "download/resource_kind.h"
 #include "ui/message_boxes.h"
 
-namespace {
-
-Outcome FailureOf(int prepared) {
-  switch (prepared) {
+Outcome PreparationFailure(int result) {
+  switch (result) {
     case kPostScriptConversionFailed: return Outcome::kInvalidPostScript;
     case kTrueTypeConversionFailed: return Outcome::kInvalidTrueType;
     case kScratchSpaceFull: return Outcome::kScratchFull;
@@ -16,6 +14,8 @@ Outcome FailureOf(int prepared) {
     default: return Outcome::kJobNotWritten;
   }
 }
+
+namespace {
 
 void ForgetJobFileNames(ResourceJobContext& context) {
   context.jobFiles = {};
@@ -87,7 +87,7 @@ PreparedResource PreparedJobs::Prepare(size_t row) {
   if (prepared != kResourceJobDone) {
     // Half a Both conversion is not sent either.
     ForgetJobFileNames(context_);
-    made.failure.what = FailureOf(prepared);
+    made.failure.what = PreparationFailure(prepared);
     return made;
   }
   made.charactersLeftOut = context_.charactersLeftOut;

@@ -32,6 +32,9 @@ struct PreparedResource {
   std::size_t charactersLeftOut = 0;
 };
 
+// What a failed PrepareResourceJob `result` leaves a resource as.
+Outcome PreparationFailure(int result);
+
 class PreparedJobs {
  public:
   // `answers`: one per path, given up front; none to ask while preparing.

@@ -321,17 +321,13 @@ int ResourceManagerLogic::ExportRow(const Row& row, ResourceOutcome& outcome) {
     kindInfo = {};  // not a font: it goes by its extension
   }
   const int result = PrepareResourceJob(jobContext_, row.path.c_str(), fontName, kindInfo, true);
-  switch (result) {
-    case kResourceJobDone:
-      outcome.what = jobContext_.sent.empty() ? Outcome::kNotConverted : Outcome::kExported;
-      outcome.charactersLeftOut = jobContext_.charactersLeftOut;
-      break;
-    case kPostScriptConversionFailed: outcome.what = Outcome::kInvalidPostScript; break;
-    case kTrueTypeConversionFailed: outcome.what = Outcome::kInvalidTrueType; break;
-    case kScratchSpaceFull: outcome.what = Outcome::kScratchFull; break;
-    case kResourceNameNotGiven: outcome.what = Outcome::kNoName; break;
-    default: outcome.what = Outcome::kJobNotWritten; break;
+  if (result != kResourceJobDone) {
+    outcome.what = PreparationFailure(result);
+    return result;
   }
+  // A TrueType font with no conversion chosen wrote nothing.
+  outcome.what = jobContext_.sent.empty() ? Outcome::kNotConverted : Outcome::kExported;
+  outcome.charactersLeftOut = jobContext_.charactersLeftOut;
   return result;
 }
 
