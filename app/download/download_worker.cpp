@@ -1,28 +1,22 @@
 #include "download/download_worker.h"
 
 #include <algorithm>
-#include <iterator>
 
 #include "download/classify_resource.h"
-#include "download/converter_operations.h"
 #include "download/download_check.h"
 #include "download/lpr.h"
 #include "download/resource_kind.h"
-#include "download/resource_manager_ids.h"
 #include "printers/clock.h"
 #include "printers/printer_abilities.h"
 #include "snmp/contract/glysnmp.h"
-#include "ui/message_boxes.h"
 
-DownloadWorker::DownloadWorker(DownloadPlan plan, DownloadStateWord& state,
-                               DownloadWorkerEvents& events, DownloadWorkerServices services)
-    : plan_(std::move(plan)),
-      state_(state),
-      events_(events),
-      services_(std::move(services)),
-      context_(services_.converter, services_.questions, services_.boxes, services_.jobDirectory) {
-  context_.downloadLocation = plan_.location;
-  context_.conversion = plan_.conversion;
+DownloadWorker::DownloadWorker(DownloadPlan plan, DownloadStateWord& state, DownloadWorkerEvents& events,
+                               DownloadWorkerServices services)
+    : plan_(std::move(plan)), state_(state), events_(events), services_(std::move(services)), jobs_(services_.jobs) {
+  if (!jobs_)
+    jobs_ = std::make_shared<PreparedJobs>(services_.converter, services_.questions, services_.boxes,
+                                           services_.jobDirectory, plan_.resourcePaths, plan_.answers,
+                                           plan_.location, plan_.conversion);
 }
 
 DownloadWorker::~DownloadWorker() { Join(); }
@@ -34,12 +28,18 @@ void DownloadWorker::Join() {
 }
 
 void DownloadWorker::Run() {
-  for (size_t p = 0; p < plan_.printers.size(); ++p) {
-    events_.PrinterStarted(static_cast<int>(p));
-    if (!ServePrinter(plan_.printers[p])) break;
+  const int printers = static_cast<int>(plan_.printers.size());
+  int next = 0;
+  while (next < printers) {
+    events_.PrinterStarted(next);
+    if (!ServePrinter(next++)) break;
   }
+  // The printers a stop or a close left unserved say so.
+  for (; next < printers; ++next)
+    for (int row = 0; row < static_cast<int>(plan_.resourcePaths.size()); ++row)
+      Report(next, row, {Outcome::kStopped});
   state_.Store(DownloadState::Stopped);
-  ConversionChoice conversion = context_.conversion;
+  ConversionChoice conversion = jobs_->conversion();
   conversion.askConversion = true;
   events_.Ended(conversion);
 }
@@ -48,37 +48,41 @@ bool HasStorage(uint32_t storageOptions, StorageLocation location) {
   return (storageOptions & (location == kFlashMemory ? kStorageFlash : kStorageHardDisk)) != 0;
 }
 
-namespace {
-
-bool IsPrintFile(const std::string& path) { return PassThroughKindOf(FileNameOf(path)) == PassThroughKind::kPrintFile; }
-
-const char* NoStorageText(StorageLocation location) {
-  return location == kFlashMemory ? kNoFlashMemoryText : kNoHardDiskText;
+void DownloadWorker::Report(int printer, int row, const ResourceOutcome& outcome) {
+  events_.ResourceOutcomeChanged(printer, row, outcome);
 }
 
-}  // namespace
+std::optional<ResourceOutcome> DownloadWorker::CannotTake(const DownloadPrinter& printer, const std::string& path,
+                                                          const PreparedResource* prepared) const {
+  // A print file needs no storage: the printer prints it and keeps nothing.
+  const bool needsStorage =
+      prepared ? prepared->needsStorage : PassThroughKindOf(FileNameOf(path)) != PassThroughKind::kPrintFile;
+  if (needsStorage && !HasStorage(printer.storageOptions, plan_.location))
+    return ResourceOutcome{Outcome::kNoStorage, plan_.location};
+  return std::nullopt;
+}
 
-bool DownloadWorker::ServePrinter(const DownloadPrinter& printer) {
+bool DownloadWorker::ServePrinter(int index) {
+  const DownloadPrinter& printer = plan_.printers[static_cast<size_t>(index)];
   const int rows = static_cast<int>(plan_.resourcePaths.size());
-  const bool storage = HasStorage(printer.storageOptions, plan_.location);
-  events_.StatusesReset();
-  if (!storage) {
-    // Nothing can be stored where the download goes: every row but a print
-    // file's says so, and without print files the printer is done.
-    for (int row = 0; row < rows; ++row) {
-      if (!IsPrintFile(plan_.resourcePaths[static_cast<size_t>(row)]))
-        events_.RowStatus(row, NoStorageText(plan_.location));
+  // What the printer cannot take is told at once, and nothing waits for it.
+  std::vector<bool> turnedAway(static_cast<size_t>(rows), false);
+  for (int row = 0; row < rows; ++row) {
+    if (const auto why = CannotTake(printer, plan_.resourcePaths[static_cast<size_t>(row)], nullptr)) {
+      turnedAway[static_cast<size_t>(row)] = true;
+      Report(index, row, *why);
     }
-    if (std::none_of(plan_.resourcePaths.begin(), plan_.resourcePaths.end(), IsPrintFile)) return true;
   }
+  // A printer that can take nothing is done at once.
+  if (std::find(turnedAway.begin(), turnedAway.end(), false) == turnedAway.end()) return true;
   uint32_t password = 0;
   SnmpGetPjlPassword(printer.record.address, &password);
-  context_.pjlPassword = password;
   int jobNumber = 0;  // every printer numbers its jobs from 000
   int pacing = 0;
   std::vector<SentRow> sentRows;
-  for (int row = 0; row < rows;) {
-    if (!storage && !IsPrintFile(plan_.resourcePaths[static_cast<size_t>(row)])) {
+  int row = 0;
+  while (row < rows) {
+    if (turnedAway[static_cast<size_t>(row)]) {
       ++row;
       continue;
     }
@@ -90,12 +94,16 @@ bool DownloadWorker::ServePrinter(const DownloadPrinter& printer) {
       pacing = (pacing + 1) % (kRestSteps + 1);
       continue;
     }
-    if (HandleResource(printer, row, storage, jobNumber, sentRows)) pacing = 1;
+    Report(index, row, {Outcome::kInProgress});
+    if (HandleResource(index, row, password, jobNumber, sentRows)) pacing = 1;
     ++row;
   }
+  // What a stop left unhandled says so.
+  for (; row < rows; ++row)
+    if (!turnedAway[static_cast<size_t>(row)]) Report(index, row, {Outcome::kStopped});
   // A stopped download does not wait for the printer's answers: its rows
   // stay "Sent, not confirmed".
-  if (printer.verify && state_.Load() != DownloadState::Stopped) ConfirmSentRows(printer, sentRows);
+  if (printer.verify && state_.Load() != DownloadState::Stopped) ConfirmSentRows(index, sentRows);
   // A close asked during the download lets this printer finish, no more.
   state_.Change({DownloadState::CloseRequested}, DownloadState::Stopped);
   if (state_.Load() == DownloadState::Stopped) return false;
@@ -103,141 +111,87 @@ bool DownloadWorker::ServePrinter(const DownloadPrinter& printer) {
   return true;
 }
 
-void DownloadWorker::ConfirmSentRows(const DownloadPrinter& printer, const std::vector<SentRow>& sentRows) {
+void DownloadWorker::ConfirmSentRows(int index, const std::vector<SentRow>& sentRows) {
   std::vector<SentResource> asked;
   for (const SentRow& sentRow : sentRows) asked.insert(asked.end(), sentRow.sent.begin(), sentRow.sent.end());
   if (asked.empty()) return;
-  const std::vector<Presence> answers = AskPrinterFor(printer.record, asked, services_.clock);
+  const std::vector<Presence> answers =
+      AskPrinterFor(plan_.printers[static_cast<size_t>(index)].record, asked, services_.clock);
   size_t next = 0;
   for (const SentRow& sentRow : sentRows) {
     const std::vector<Presence> parts(answers.begin() + static_cast<std::ptrdiff_t>(next),
                                       answers.begin() + static_cast<std::ptrdiff_t>(next + sentRow.sent.size()));
     next += sentRow.sent.size();
     switch (PresenceOfAll(parts)) {
-      case Presence::kStored: events_.RowStatus(sentRow.row, sentRow.status); break;
-      case Presence::kNotStored: events_.RowStatus(sentRow.row, kRefusedByPrinterText); break;
+      case Presence::kStored: Report(index, sentRow.row, sentRow.outcome); break;
+      case Presence::kNotStored: Report(index, sentRow.row, {Outcome::kRefused}); break;
       case Presence::kUnknown: break;  // it says "Sent, not confirmed" already
     }
   }
 }
 
-bool DownloadWorker::HandleResource(const DownloadPrinter& printer, int row, bool storage, int& jobNumber,
+bool DownloadWorker::HandleResource(int index, int row, uint32_t password, int& jobNumber,
                                     std::vector<SentRow>& sentRows) {
-  const std::string& path = plan_.resourcePaths[static_cast<size_t>(row)];
-  events_.RowStatus(row, kDownloadingText);
-  char fontName[GLY_FONT_NAME_SIZE] = {};
-  ResourceKindInfo kindInfo{};
-  if (services_.converter.ClassifyFontFile(path.c_str(), fontName, &kindInfo) != 0) {
-    if (PassThroughKindOf(FileNameOf(path)) == PassThroughKind::kNone) {
-      services_.boxes.ShowMessage(InvalidFilesText({FileNameOf(path)}));
-      events_.RowStatus(row, kNotDownloadedText);
-      return false;
-    }
-    // Not a font: it goes by its extension, as it was listed.
-    kindInfo = {};
-  }
-  if (!storage && kindInfo.kind != 0) {
-    // Named as a print file, but a font: it has nowhere to go.
-    events_.RowStatus(row, NoStorageText(plan_.location));
+  const DownloadPrinter& printer = plan_.printers[static_cast<size_t>(index)];
+  const std::shared_ptr<const PreparedResource> prepared = jobs_->Get(static_cast<size_t>(row), password);
+  if (prepared->failure.what != Outcome::kNotSent) {
+    Report(index, row, prepared->failure);
     return false;
   }
-  // The Type 1 conversion classifies its result into kindInfo again.
-  const uint16_t kind = kindInfo.kind;
-  const int prepared = PrepareResourceJob(context_, path.c_str(), fontName, kindInfo, false);
-  if (prepared != kResourceJobDone) {
-    // Half a Both conversion is not sent either.
-    DeleteJobFiles();
-    events_.RowStatus(row, prepared == kPostScriptConversionFailed  ? kInvalidPsFileText
-                           : prepared == kTrueTypeConversionFailed ? kInvalidTtfFileText
-                           : prepared == kScratchSpaceFull          ? kScratchFullText
-                           : prepared == kResourceNameNotGiven      ? kNoResourceNameText
-                                                                   : kJobNotWrittenText);
+  if (const auto why = CannotTake(printer, plan_.resourcePaths[static_cast<size_t>(row)], prepared.get())) {
+    Report(index, row, *why);
     return false;
   }
-  std::string status =
-      context_.charactersLeftOut > 0 ? ConvertedStatusText(context_.charactersLeftOut) : kDownloadedText;
-  std::vector<std::shared_ptr<JobFile>> jobFiles = JobFilesToSend(kind, status);
-  if (const char* refusal = KeepJobsThePrinterSpeaks(printer.record.address, jobFiles)) {
-    DeleteJobFiles();
-    events_.RowStatus(row, refusal);
+  // Of a resource made in two languages (a TrueType font converted both
+  // ways) the printer gets what it speaks; nothing when it speaks neither.
+  std::vector<std::shared_ptr<JobFile>> jobFiles = prepared->jobFiles;
+  std::vector<SentResource> stored = prepared->stored;
+  if (const std::optional<ResourceOutcome> refused = KeepJobsThePrinterSpeaks(printer.record.address, jobFiles, stored)) {
+    Report(index, row, *refused);
     return false;
   }
-  bool allSent = !jobFiles.empty();
+  ResourceOutcome outcome{stored.empty() ? Outcome::kPrinted : Outcome::kStored};
+  outcome.charactersLeftOut = prepared->charactersLeftOut;
   for (const std::shared_ptr<JobFile>& jobFile : jobFiles) {
-    const JobOutcome sent = jobFile ? services_.submit(printer.address.c_str(), printer.port, *jobFile, "GLY", jobNumber++)
-                                    : JobOutcome(LPR_ERR_JOB_FILE_UNREADABLE);
+    const JobOutcome sent = services_.submit(printer.address.c_str(), printer.port, *jobFile, "GLY", jobNumber++);
     if (!sent.sent()) {
-      status = JobFailureStatus(sent);
-      allSent = false;
-      break;
+      ResourceOutcome failed(Outcome::kSendFailed);
+      failed.jobError = sent.code;
+      failed.printerWords = sent.reasons;
+      Report(index, row, failed);
+      return true;
     }
   }
-  DeleteJobFiles();
-  std::vector<SentResource> stored;
-  std::copy_if(context_.sent.begin(), context_.sent.end(), std::back_inserter(stored),
-               [](const SentResource& sent) { return sent.kind != SentKind::kPrintFile; });
-  // A print file is printed, not kept: there is nothing to look for, and
-  // it was sent, not downloaded.
-  if (allSent && stored.empty() && !context_.sent.empty()) status = kSentText;
-  if (allSent && !stored.empty()) {
+  if (outcome.what == Outcome::kStored) {
     // The printer took it; whether it holds it is asked after the last
     // resource, when it has had time to store them all.
-    sentRows.push_back({row, status, std::move(stored)});
-    status = kSentNotConfirmedText;
+    sentRows.push_back({row, outcome, std::move(stored)});
+    outcome.what = Outcome::kSentNotConfirmed;
   }
-  events_.RowStatus(row, status);
+  Report(index, row, outcome);
   return true;
 }
 
-std::vector<std::shared_ptr<JobFile>> DownloadWorker::JobFilesToSend(uint16_t kind,
-                                                                     std::string& unsentStatus) const {
-  const JobFiles& files = context_.jobFiles;
-  const ConversionChoice& choice = context_.conversion;
-  switch (static_cast<ResourceKind>(kind)) {
-    case ResourceKind::PostScript: return {files.postScript};
-    case ResourceKind::PclSoftFont: return {files.pcl};
-    case ResourceKind::TrueType:
-      if (choice.toType1) return {files.postScript};
-      if (choice.toPclTrueType) return {files.pcl};
-      if (choice.both) return {files.postScript, files.pcl};
-      unsentStatus = kNotConvertedText;
-      return {};
-    case ResourceKind::None: {
-      // Macros, forms and print files: what preparation placed.
-      std::vector<std::shared_ptr<JobFile>> sent;
-      for (const SentResource& placed : context_.sent) sent.push_back(placed.jobFile);
-      return sent;
-    }
-  }
-  return {};
-}
-
-const char* DownloadWorker::KeepJobsThePrinterSpeaks(uint32_t address,
-                                                     std::vector<std::shared_ptr<JobFile>>& jobFiles) {
+std::optional<ResourceOutcome> DownloadWorker::KeepJobsThePrinterSpeaks(uint32_t address,
+                                                                        std::vector<std::shared_ptr<JobFile>>& jobFiles,
+                                                                        std::vector<SentResource>& stored) {
   const PrinterAbilities abilities = RunPrinterAbilities().Get(address);
-  const auto languageOf = [&](const std::shared_ptr<JobFile>& jobFile) {
-    if (jobFile && jobFile == context_.jobFiles.postScript) return ResourceLanguage::kPostScript;
-    if (jobFile && jobFile == context_.jobFiles.pcl) return ResourceLanguage::kPcl;
-    for (const SentResource& placed : context_.sent) {
+  const auto languageOf = [&stored](const std::shared_ptr<JobFile>& jobFile) {
+    for (const SentResource& placed : stored) {
       if (placed.jobFile != jobFile) continue;
-      if (placed.kind == SentKind::kPclMacro) return ResourceLanguage::kPcl;
-      if (placed.kind == SentKind::kPostScriptForm) return ResourceLanguage::kPostScript;
+      if (placed.kind == SentKind::kPclFont || placed.kind == SentKind::kPclMacro) return ResourceLanguage::kPcl;
+      return ResourceLanguage::kPostScript;
     }
-    return ResourceLanguage::kUnknown;
+    return ResourceLanguage::kUnknown;  // a print file
   };
-  const char* refusal = nullptr;
+  std::optional<ResourceOutcome> refusal;
   std::erase_if(jobFiles, [&](const std::shared_ptr<JobFile>& jobFile) {
-    const char* why = LanguageRefusal(abilities, languageOf(jobFile));
-    if (!why) return false;
-    refusal = why;
+    const ResourceLanguage language = languageOf(jobFile);
+    if (!LanguageRefusal(abilities, language)) return false;
+    refusal = ResourceOutcome(language == ResourceLanguage::kPcl ? Outcome::kNoPcl : Outcome::kNoPostScript);
     // What is not sent is not looked for on the printer afterwards.
-    std::erase_if(context_.sent, [&](const SentResource& placed) { return placed.jobFile == jobFile; });
+    std::erase_if(stored, [&](const SentResource& placed) { return placed.jobFile == jobFile; });
     return true;
   });
-  return jobFiles.empty() ? refusal : nullptr;
-}
-
-void DownloadWorker::DeleteJobFiles() {
-  context_.jobFiles = {};
-  for (const char* name : {kJobFileName, kSecondJobFileName}) context_.jobFolder.RemoveFile(name);
+  return jobFiles.empty() ? refusal : std::nullopt;
 }

@@ -17,14 +17,19 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <memory>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "download/download_job.h"
+#include "download/download_outcome.h"
+#include "download/download_questions.h"
 #include "download/download_state.h"
 #include "download/job_port.h"
 #include "download/prepare_resource_job.h"
+#include "download/prepared_jobs.h"
 #include "download/sent_resource.h"
 #include "printers/printer_record.h"
 
@@ -35,18 +40,8 @@ inline constexpr const char* kDownloadingText = "Downloading...";
 inline constexpr const char* kDownloadedText = "Downloaded";
 inline constexpr const char* kInvalidPsFileText = "Invalid PS File";
 inline constexpr const char* kInvalidTtfFileText = "Invalid TTF File";
-// A TrueType font sent as a PCL font that could not carry all its characters.
-inline std::string ConvertedStatusText(std::size_t charactersLeftOut) {
-  return "Converted (" + std::to_string(charactersLeftOut) + " characters left out)";
-}
 // A print file the printer took: it prints it and keeps nothing to look for.
 inline constexpr const char* kSentText = "Sent";
-// The statuses of a resource that went whole: stored as far as it could be
-// converted, or a print file sent.
-inline bool IsDownloadedStatus(const std::string& status) {
-  return status == kDownloadedText || status == kSentText ||
-         (status.starts_with("Converted (") && status.ends_with(" characters left out)"));
-}
 // The job folder's disk filled up while a TrueType font was converted.
 inline constexpr const char* kScratchFullText = "Scratch Space Full";
 // A job writer failed (and said why): nothing was sent.
@@ -61,6 +56,10 @@ inline constexpr const char* kSentNotConfirmedText = "Sent, not confirmed";
 // print file, which needs none, still goes).
 inline constexpr const char* kNoHardDiskText = "No hard disk";
 inline constexpr const char* kNoFlashMemoryText = "No flash memory";
+// The user stopped the download, or closed the window, before it was sent.
+inline constexpr const char* kNotSentStoppedText = "Not sent (stopped)";
+// Written into an export file, for a printer to take later.
+inline constexpr const char* kExportedText = "Exported";
 
 // The worker's pacing: one poll step, the rest after a handled resource (in
 // steps) and the rest after a printer.
@@ -87,6 +86,9 @@ bool HasStorage(uint32_t storageOptions, StorageLocation location);
 struct DownloadPlan {
   std::vector<DownloadPrinter> printers;
   std::vector<std::string> resourcePaths;
+  // One per resource, asked up front (AskDownloadQuestions); none: the
+  // questions are asked while the first printer is served.
+  std::vector<ResourceAnswer> answers;
   StorageLocation location = kHardDisk;
   ConversionChoice conversion;
 };
@@ -97,9 +99,10 @@ class DownloadWorkerEvents {
   virtual ~DownloadWorkerEvents() = default;
   // Printer `index` of the plan is being served.
   virtual void PrinterStarted(int index) = 0;
-  // Every row's status is back to "Not Downloaded".
-  virtual void StatusesReset() = 0;
-  virtual void RowStatus(int row, const std::string& status) = 0;
+  // What became of resource `row` at printer `printer` of the plan; told
+  // again as it changes (in progress, sent, confirmed). A printer the
+  // download stopped before hears kStopped for every resource.
+  virtual void ResourceOutcomeChanged(int printer, int row, const ResourceOutcome& outcome) = 0;
   // The last call: the worker has ended and the state word says Stopped.
   // `conversion` is the choice as the run left it, to be asked again.
   virtual void Ended(const ConversionChoice& conversion) = 0;
@@ -112,6 +115,9 @@ struct DownloadWorkerServices {
   std::string jobDirectory;  // where the temporary job files go (a JobFolder)
   Clock& clock;
   JobSubmitter submit;
+  // The jobs shared with other workers of the same download; none: the
+  // worker makes its own from the plan.
+  std::shared_ptr<PreparedJobs> jobs = nullptr;
 };
 
 class DownloadWorker {
@@ -134,30 +140,36 @@ class DownloadWorker {
   // A resource whose jobs were all sent, waiting for the printer to confirm it.
   struct SentRow {
     int row;
-    std::string status;  // its row's text once confirmed
+    ResourceOutcome outcome;  // its outcome once confirmed
     std::vector<SentResource> sent;
   };
 
-  // Serves one printer; false when the download is to end.
-  bool ServePrinter(const DownloadPrinter& printer);
-  // Handles resource `row`; true when something was sent and a rest follows.
+  // Serves printer `index`; false when the download is to end.
+  bool ServePrinter(int index);
+  // Handles resource `row` for printer `index`, whose jobs carry PJL
+  // password `password`; true when something was sent and a rest follows.
   // A resource sent whole joins `sentRows`.
-  // `storage`: whether the printer has the storage the download goes to.
-  bool HandleResource(const DownloadPrinter& printer, int row, bool storage, int& jobNumber,
-                      std::vector<SentRow>& sentRows);
+  bool HandleResource(int index, int row, uint32_t password, int& jobNumber, std::vector<SentRow>& sentRows);
+  // Why `printer` cannot take the resource at `path`, judged by its name
+  // before it is prepared (`prepared` null), and again once it is; nothing
+  // when it can. Every reason a printer turns a resource away for is
+  // checked here.
+  std::optional<ResourceOutcome> CannotTake(const DownloadPrinter& printer, const std::string& path,
+                                            const PreparedResource* prepared) const;
   // Asks the printer for what was sent and gives each row its outcome.
-  void ConfirmSentRows(const DownloadPrinter& printer, const std::vector<SentRow>& sentRows);
-  // The job files to send for a prepared resource of `kind`.
-  std::vector<std::shared_ptr<JobFile>> JobFilesToSend(uint16_t kind, std::string& unsentStatus) const;
-  // Leaves out of `jobFiles` those in a language the printer at `address`
-  // does not speak (LanguageRefusal); when none is left, the refusal's text.
-  const char* KeepJobsThePrinterSpeaks(uint32_t address, std::vector<std::shared_ptr<JobFile>>& jobFiles);
-  void DeleteJobFiles();
+  void ConfirmSentRows(int index, const std::vector<SentRow>& sentRows);
+  void Report(int printer, int row, const ResourceOutcome& outcome);
+  // Leaves out of `jobFiles` (and of `stored`, what is looked for
+  // afterwards) those in a language the printer at `address` does not speak
+  // (LanguageRefusal); when none is left, the outcome that says so.
+  static std::optional<ResourceOutcome> KeepJobsThePrinterSpeaks(uint32_t address,
+                                                                 std::vector<std::shared_ptr<JobFile>>& jobFiles,
+                                                                 std::vector<SentResource>& stored);
 
   DownloadPlan plan_;
   DownloadStateWord& state_;
   DownloadWorkerEvents& events_;
   DownloadWorkerServices services_;
-  ResourceJobContext context_;
+  std::shared_ptr<PreparedJobs> jobs_;
   std::thread thread_;
 };

@@ -17,10 +17,17 @@ bool IsChecked(const TemplateDialog& dialog, int id) {
   return button && button->isChecked();
 }
 
+// Each question is asked once for every printer, up front: the title says
+// which file it is about ("Font Conversion Options - Serif.ttf").
+void NameFileInTitle(TemplateDialog& dialog, const std::string& fileName) {
+  dialog.setWindowTitle(dialog.windowTitle() + " - " + ShownFromSingleByte(fileName));
+}
+
 }  // namespace
 
-std::optional<ConversionOptions> JobQuestionsDialogs::AskConversionOptions() {
+std::optional<ConversionOptions> JobQuestionsDialogs::AskConversionOptions(const std::string& fileName) {
   TemplateDialog dialog(kConversionOptionsDialog, owner_);
+  NameFileInTitle(dialog, fileName);
   // It opens with "Both" chosen; the radios exclude each other.
   if (auto* both = dialog.ControlAs<QAbstractButton>(kBothRadio)) both->setChecked(true);
   if (dialog.exec() != QDialog::Accepted) return std::nullopt;
@@ -32,8 +39,10 @@ std::optional<ConversionOptions> JobQuestionsDialogs::AskConversionOptions() {
   return options;
 }
 
-std::optional<std::string> JobQuestionsDialogs::AskFormMacroName(ResourceNameKind kind) {
+std::optional<std::string> JobQuestionsDialogs::AskFormMacroName(ResourceNameKind kind,
+                                                                 const std::string& fileName) {
   TemplateDialog dialog(kFormMacroNameDialog, owner_);
+  NameFileInTitle(dialog, fileName);
   auto* edit = dialog.ControlAs<QLineEdit>(kFormMacroNameEdit);
   if (edit == nullptr) return std::nullopt;
   edit->setPlaceholderText(kind == ResourceNameKind::kMacroId ? "Macro ID, 0 to 32767" : "Form name");

@@ -10,8 +10,8 @@ class QWidget;
 class JobQuestionsDialogs final : public ResourceJobQuestions {
  public:
   explicit JobQuestionsDialogs(QWidget* owner) : owner_(owner) {}
-  std::optional<ConversionOptions> AskConversionOptions() override;
-  std::optional<std::string> AskFormMacroName(ResourceNameKind kind) override;
+  std::optional<ConversionOptions> AskConversionOptions(const std::string& fileName) override;
+  std::optional<std::string> AskFormMacroName(ResourceNameKind kind, const std::string& fileName) override;
 
  private:
   QWidget* owner_;

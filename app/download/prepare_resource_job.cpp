@@ -72,7 +72,7 @@ class Preparation {
   int PrepareTrueTypeFont() {
     ConversionChoice& choice = context_.conversion;
     if (choice.askConversion) {
-      if (std::optional<ConversionOptions> options = context_.questions.AskConversionOptions()) {
+      if (std::optional<ConversionOptions> options = context_.questions.AskConversionOptions(FileNameOf(path_))) {
         static_cast<ConversionOptions&>(choice) = *options;
         if (options->applyToAll) choice.askConversion = false;
       }
@@ -131,7 +131,7 @@ class Preparation {
   std::optional<std::string> ResourceName(ResourceNameKind kind) {
     const auto known = context_.resourceNames.find(path_);
     if (known != context_.resourceNames.end()) return known->second;
-    std::optional<std::string> name = context_.questions.AskFormMacroName(kind);
+    std::optional<std::string> name = context_.questions.AskFormMacroName(kind, FileNameOf(path_));
     if (name && !ResourceNameProblem(kind, *name).empty()) name.reset();
     context_.resourceNames[path_] = name;
     return name;

@@ -32,11 +32,11 @@ struct ConversionChoice : ConversionOptions {
 class ResourceJobQuestions {
  public:
   virtual ~ResourceJobQuestions() = default;
-  // Shows "Font Conversion Options" (opening with "Both" chosen); nothing
-  // when the user cancels.
-  virtual std::optional<ConversionOptions> AskConversionOptions() = 0;
-  // Shows "Form / Macro Name" for a macro's ID or a form's name until the
-  // text typed has no ResourceNameProblem, and returns it; nothing when
-  // the user cancels.
-  virtual std::optional<std::string> AskFormMacroName(ResourceNameKind kind) = 0;
+  // Shows "Font Conversion Options" for the font `fileName` (opening with
+  // "Both" chosen); nothing when the user cancels.
+  virtual std::optional<ConversionOptions> AskConversionOptions(const std::string& fileName) = 0;
+  // Shows "Form / Macro Name" for the ID of the macro `fileName`, or the
+  // name of that form, until the text typed has no ResourceNameProblem,
+  // and returns it; nothing when the user cancels.
+  virtual std::optional<std::string> AskFormMacroName(ResourceNameKind kind, const std::string& fileName) = 0;
 };

@@ -63,10 +63,24 @@ void ResourceManagerDialog::CreateColumns() {
   QTreeWidget* list = Resources();
   if (!list) return;
   QStringList headings;
-  for (int id : {kFileNameHeading, kFontNameHeading, kResourceTypeHeading, kPersistanceHeading})
-    headings << ResourceText(id);
+  for (int id : {kFileNameHeading, kFontNameHeading, kResourceTypeHeading}) headings << ResourceText(id);
+  // After a download, one column per printer it served, the one being
+  // served marked; otherwise the status column the export fills.
+  const auto& results = logic_.results();
+  if (results.empty()) {
+    headings << ResourceText(kPersistanceHeading);
+  } else {
+    const auto& printers = logic_.resultPrinters();
+    for (size_t p = 0; p < results.size(); ++p)
+      headings << (static_cast<int>(p) == logic_.currentPrinter() ? QStringLiteral("\u25B6 ") : QString()) +
+                      ShownFromSingleByte(p < printers.size() ? printers[p] : std::string());
+  }
+  QStringList shown;
+  for (int column = 0; column < list->columnCount(); ++column) shown << list->headerItem()->text(column);
+  if (shown == headings) return;
+  const int before = list->columnCount();
   list->setHeaderLabels(headings);
-  for (int column = 0; column < headings.size(); ++column) list->setColumnWidth(column, kColumnWidth);
+  for (int column = before; column < headings.size(); ++column) list->setColumnWidth(column, kColumnWidth);
 }
 
 void ResourceManagerDialog::CreateStatusBar() {
@@ -85,6 +99,7 @@ void ResourceManagerDialog::CreateStatusBar() {
 
 void ResourceManagerDialog::ShowState() {
   ShowPrinters();
+  CreateColumns();
   ShowRows();
   for (int id : {kAddButton, kRemoveButton, kEditPrinterListButton, kHardDiskRadio, kFlashMemoryRadio,
                  kDownloadButton, kStopButton, kExportButton})
@@ -119,14 +134,17 @@ void ResourceManagerDialog::ShowRows() {
   // Rows are only appended or removed while no download runs; a removal
   // rebuilds the list, status changes only rewrite cells.
   if (list->topLevelItemCount() > static_cast<int>(rows.size())) list->clear();
+  const auto& results = logic_.results();
   for (size_t i = 0; i < rows.size(); ++i) {
     const ResourceRow& texts = rows[i].texts;
     QTreeWidgetItem* item = list->topLevelItem(static_cast<int>(i));
     if (!item) item = new QTreeWidgetItem(list);
-    const std::string cells[] = {texts.fileName, texts.fontName, texts.typeText, texts.status};
-    for (int column = 0; column < 4; ++column) {
+    std::vector<std::string> cells = {texts.fileName, texts.fontName, texts.typeText};
+    if (results.empty()) cells.push_back(texts.status);
+    for (const auto& printer : results) cells.push_back(i < printer.size() ? OutcomeText(printer[i]) : std::string());
+    for (size_t column = 0; column < cells.size(); ++column) {
       const QString text = ShownFromSingleByte(cells[column]);
-      if (item->text(column) != text) item->setText(column, text);
+      if (item->text(static_cast<int>(column)) != text) item->setText(static_cast<int>(column), text);
     }
   }
 }

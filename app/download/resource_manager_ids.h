@@ -48,11 +48,16 @@ enum String : int {
   kInvalidFontFileMessage = 32851,
   kStopQuestionText = 32852,
   kCannotCloseText = 32853,
-  kSavedFileText = 32854,
   kPrinterCountText = 32855,
   kReadyText = 32856,
   kFileNameHeading = 32857,
   kOutOfMemoryText = 32858,
+  kNoHardDiskQuestion = 32910,
+  kNoFlashMemoryQuestion = 32911,
+  kJobsWrittenText = 32912,
+  kOneJobWrittenText = 32913,
+  kLeftOutText = 32914,
+  kSendLaterText = 32915,
 };
 
 }  // namespace resource_manager

@@ -158,8 +158,16 @@ void ResourceManagerLogic::Download() {
     plan.printers.push_back(std::move(served));
   }
   for (const Row& row : rows_) plan.resourcePaths.push_back(row.path);
+  if (!SkipPrintersWithoutStorage()) return;
+  // Asked once for every printer, before the first.
+  plan.answers =
+      AskDownloadQuestions(plan.resourcePaths, jobContext_.conversion, services_.converter, services_.questions);
   plan.location = downloadLocation_;
   plan.conversion = jobContext_.conversion;
+  results_.assign(plan.printers.size(), std::vector<ResourceOutcome>(rows_.size()));
+  resultPrinters_.clear();
+  for (const auto& printer : targets_) resultPrinters_.push_back(printer->printerName);
+  summary_.clear();
   // Set before the worker exists, so a Stop given before its first step
   // is not overwritten.
   state_.Store(DownloadState::Downloading);
@@ -170,6 +178,18 @@ void ResourceManagerLogic::Download() {
       DownloadWorkerServices{services_.converter, workerQuestions_, workerBoxes_, services_.jobDirectory,
                              services_.clock, services_.submit});
   worker_->Start();
+}
+
+bool ResourceManagerLogic::SkipPrintersWithoutStorage() {
+  std::string lacking;
+  for (const auto& printer : targets_)
+    if (!HasStorage(printer->storageOptions, downloadLocation_))
+      lacking += (lacking.empty() ? "" : ", ") + std::string(printer->printerName);
+  if (lacking.empty()) return true;
+  std::string question =
+      LoadResourceString(downloadLocation_ == kFlashMemory ? kNoFlashMemoryQuestion : kNoHardDiskQuestion);
+  question.replace(question.find("%s"), 2, lacking);
+  return services_.boxes.ShowMessage(question, MB_OKCANCEL) == IDOK;
 }
 
 void ResourceManagerLogic::StopDownload() {
@@ -237,18 +257,25 @@ void ResourceManagerLogic::ExportToFile() {
   exporting_ = true;
   jobContext_.jobFiles = {output.file(), output.file()};
   jobContext_.downloadLocation = downloadLocation_;
+  results_.clear();
+  resultPrinters_.clear();
+  summary_.clear();
   host_.StateChanged();
-  std::string saved = LoadResourceString(kSavedFileText);
-  const size_t at = saved.find("%s");
-  if (at != std::string::npos) saved.replace(at, 2, path);
-  host_.ShowText(saved);
   host_.SetWaitCursor(true);
-  const bool written = ExportRows() && output.Commit();
+  int jobs = 0;
+  std::vector<std::string> leftOut;
+  const bool written = ExportRows(jobs, leftOut) && output.Commit();
   host_.SetWaitCursor(false);
-  if (!written) {
+  if (written) {
+    // Told once the file is in place, and what it holds.
+    host_.ShowText(ExportedText(jobs, leftOut, path));
+  } else {
     // Nothing reached the file the user chose.
-    for (Row& row : rows_)
-      if (row.texts.status == kDownloadedText) row.texts.status = kNotDownloadedText;
+    for (size_t i = 0; i < rows_.size(); ++i) {
+      if (exportOutcomes_[i].what != Outcome::kExported) continue;
+      exportOutcomes_[i] = {};
+      rows_[i].texts.status = kNotDownloadedText;
+    }
     ReportExportProblem(kExportNotWrittenText, path);
   }
   // The export file is let go: nothing later writes into it.
@@ -262,40 +289,61 @@ void ResourceManagerLogic::ReportExportProblem(const char* format, const std::st
   host_.ShowText(exportProblem_);
 }
 
-bool ResourceManagerLogic::ExportRows() {
+bool ResourceManagerLogic::ExportRows(int& jobs, std::vector<std::string>& leftOut) {
+  exportOutcomes_.assign(rows_.size(), {});
   for (size_t i = 0; i < rows_.size(); ++i) {
     Row& row = rows_[i];
-    row.texts.status = kNotDownloadedText;
-    char fontName[GLY_FONT_NAME_SIZE] = {};
-    ResourceKindInfo kindInfo{};
-    if (services_.converter.ClassifyFontFile(row.path.c_str(), fontName, &kindInfo) != 0) {
-      if (PassThroughKindOf(row.texts.fileName) == PassThroughKind::kNone) {
-        services_.boxes.ShowMessage(InvalidFilesText({row.texts.fileName}));
-        continue;
-      }
-      kindInfo = {};  // not a font: it goes by its extension
-    }
-    const ResourceKind kind = static_cast<ResourceKind>(kindInfo.kind);
-    const int result = PrepareResourceJob(jobContext_, row.path.c_str(), fontName, kindInfo, true);
-    const ConversionChoice& choice = jobContext_.conversion;
-    const bool converted = choice.toType1 || choice.toPclTrueType || choice.both;
-    switch (result) {
-      case kResourceJobDone:
-        row.texts.status = kind == ResourceKind::TrueType && !converted ? kNotConvertedText
-                           : jobContext_.charactersLeftOut > 0 ? ConvertedStatusText(jobContext_.charactersLeftOut)
-                                                               : kDownloadedText;
-        break;
-      case kPostScriptConversionFailed: row.texts.status = kInvalidPsFileText; break;
-      case kTrueTypeConversionFailed: row.texts.status = kInvalidTtfFileText; break;
-      case kScratchSpaceFull: row.texts.status = kScratchFullText; break;
-      case kResourceNameNotGiven: row.texts.status = kNoResourceNameText; break;
-      default: row.texts.status = kJobNotWrittenText; break;
-    }
+    ResourceOutcome& outcome = exportOutcomes_[i];
+    const int result = ExportRow(row, outcome);
+    row.texts.status = OutcomeText(outcome);
+    if (outcome.what == Outcome::kExported)
+      jobs += static_cast<int>(jobContext_.sent.size());
+    else
+      leftOut.push_back(row.texts.fileName + " (" +
+                        (outcome.what == Outcome::kInvalidFile ? std::string(kInvalidFontFileText)
+                                                               : row.texts.status) +
+                        ")");
     host_.StateChanged();
     // The file is incomplete: the rest could only follow a gap.
     if (result == kResourceJobWriteFailed) return false;
   }
   return true;
+}
+
+int ResourceManagerLogic::ExportRow(const Row& row, ResourceOutcome& outcome) {
+  char fontName[GLY_FONT_NAME_SIZE] = {};
+  ResourceKindInfo kindInfo{};
+  if (services_.converter.ClassifyFontFile(row.path.c_str(), fontName, &kindInfo) != 0) {
+    if (PassThroughKindOf(row.texts.fileName) == PassThroughKind::kNone) {
+      services_.boxes.ShowMessage(InvalidFilesText({row.texts.fileName}));
+      outcome.what = Outcome::kInvalidFile;
+      return kResourceJobNotWritten;
+    }
+    kindInfo = {};  // not a font: it goes by its extension
+  }
+  const int result = PrepareResourceJob(jobContext_, row.path.c_str(), fontName, kindInfo, true);
+  if (result != kResourceJobDone) {
+    outcome.what = PreparationFailure(result);
+    return result;
+  }
+  // A TrueType font with no conversion chosen wrote nothing.
+  outcome.what = jobContext_.sent.empty() ? Outcome::kNotConverted : Outcome::kExported;
+  outcome.charactersLeftOut = jobContext_.charactersLeftOut;
+  return result;
+}
+
+std::string ResourceManagerLogic::ExportedText(int jobs, const std::vector<std::string>& leftOut,
+                                               const std::string& path) const {
+  std::string text = LoadResourceString(jobs == 1 ? kOneJobWrittenText : kJobsWrittenText);
+  if (jobs != 1) text.replace(text.find("%d"), 2, std::to_string(jobs));
+  text.replace(text.find("%s"), 2, path);
+  if (!leftOut.empty()) {
+    std::string names;
+    for (const std::string& name : leftOut) names += (names.empty() ? "" : ", ") + name;
+    std::string left = LoadResourceString(kLeftOutText);
+    text += left.replace(left.find("%s"), 2, names);
+  }
+  return text + LoadResourceString(kSendLaterText);
 }
 
 void ResourceManagerLogic::ResetJobFiles() { jobContext_.jobFiles = {}; }
@@ -348,7 +396,7 @@ bool ResourceManagerLogic::IsEnabled(int controlId) const {
 }
 
 std::string ResourceManagerLogic::ProgressText() const {
-  if (!worker_) return LoadResourceString(kReadyText);
+  if (!worker_) return summary_.empty() ? LoadResourceString(kReadyText) : summary_;
   const size_t printer = static_cast<size_t>(progress_.printer);
   std::string text = "Printer " + std::to_string(progress_.printer + 1) + " of " + std::to_string(targets_.size());
   if (printer < targets_.size()) text += ": " + PrinterDisplayName(*targets_[printer]);
@@ -358,10 +406,6 @@ std::string ResourceManagerLogic::ProgressText() const {
 std::vector<std::string> ResourceManagerLogic::StatusParts() const {
   return {ProgressText(), CountText(kFontCountText, static_cast<int>(rows_.size())),
           CountText(kPrinterCountText, static_cast<int>(targets_.size())), ""};
-}
-
-void ResourceManagerLogic::SetStatus(int row, const std::string& status) {
-  if (row >= 0 && row < static_cast<int>(rows_.size())) rows_[static_cast<size_t>(row)].texts.status = status;
 }
 
 void ResourceManagerLogic::OnUiThread(std::function<void()> call) {
@@ -379,16 +423,15 @@ void ResourceManagerLogic::PrinterStarted(int index) {
   });
 }
 
-void ResourceManagerLogic::StatusesReset() {
-  OnUiThread([this] {
-    for (Row& row : rows_) row.texts.status = kNotDownloadedText;
-  });
-}
-
-void ResourceManagerLogic::RowStatus(int row, const std::string& status) {
-  OnUiThread([this, row, status] {
-    SetStatus(row, status);
-    if (status == kDownloadingText) progress_.row = row;
+void ResourceManagerLogic::ResourceOutcomeChanged(int printer, int row, const ResourceOutcome& outcome) {
+  OnUiThread([this, printer, row, outcome] {
+    // Each printer has cells of its own: a later printer never overwrites
+    // what an earlier one did.
+    if (printer < 0 || printer >= static_cast<int>(results_.size())) return;
+    std::vector<ResourceOutcome>& cells = results_[static_cast<size_t>(printer)];
+    if (row < 0 || row >= static_cast<int>(cells.size())) return;
+    cells[static_cast<size_t>(row)] = outcome;
+    if (outcome.what == Outcome::kInProgress) progress_.row = row;
   });
 }
 
@@ -399,6 +442,7 @@ void ResourceManagerLogic::Ended(const ConversionChoice& conversion) {
 void ResourceManagerLogic::WorkerEnded(const ConversionChoice& conversion) {
   worker_.reset();  // it has nothing left to do but end
   jobContext_.conversion = conversion;
+  summary_ = DownloadSummary(results_);
   SelectPrinter(targets_.empty() ? -1 : 0);
   if (closeWhenEnded_) host_.Close();
 }

@@ -106,8 +106,20 @@ class ResourceManagerLogic final : public DownloadWorkerEvents {
   int selectedPrinter() const { return selectedPrinter_; }
   StorageLocation downloadLocation() const { return downloadLocation_; }
   bool IsEnabled(int controlId) const;
+  // The results of the last download, one entry per printer it served (the
+  // targets when it started), each with one outcome per row; filled as the
+  // download runs and kept after it. Empty before a download, and after an
+  // export, whose outcomes are the rows' status texts.
+  const std::vector<std::vector<ResourceOutcome>>& results() const { return results_; }
+  // The outcome of each row in the last export.
+  const std::vector<ResourceOutcome>& exportOutcomes() const { return exportOutcomes_; }
+  // The names of the printers of results(), in their order.
+  const std::vector<std::string>& resultPrinters() const { return resultPrinters_; }
+  // The printer of results() being served; -1 when none is.
+  int currentPrinter() const { return worker_ ? progress_.printer : -1; }
   // The status bar's four parts; the first tells how far a download is:
-  // "Printer 2 of 3: LAB2, resource 1 of 4", else "Ready".
+  // "Printer 2 of 3: LAB2, resource 1 of 4", at its end what it did:
+  // "3 printers: 2 done, 1 skipped: no hard disk", else "Ready".
   std::vector<std::string> StatusParts() const;
   DownloadState state() const { return state_.Load(); }
   bool downloading() const { return worker_ != nullptr; }
@@ -121,8 +133,7 @@ class ResourceManagerLogic final : public DownloadWorkerEvents {
   // DownloadWorkerEvents: the worker's thread; each is carried over to the
   // user-interface thread.
   void PrinterStarted(int index) override;
-  void StatusesReset() override;
-  void RowStatus(int row, const std::string& status) override;
+  void ResourceOutcomeChanged(int printer, int row, const ResourceOutcome& outcome) override;
   void Ended(const ConversionChoice& conversion) override;
   void OnUiThread(std::function<void()> call);
   void WorkerEnded(const ConversionChoice& conversion);
@@ -132,10 +143,17 @@ class ResourceManagerLogic final : public DownloadWorkerEvents {
   // an enabled one.
   void OfferTargetsStorage();
   std::string ProgressText() const;
-  void SetStatus(int row, const std::string& status);
+  // Names the targets that lack the chosen storage in one question; false
+  // when the user cancels the download.
+  bool SkipPrintersWithoutStorage();
   void ResetJobFiles();
-  // False when a job could not be written whole.
-  bool ExportRows();
+  // False when a job could not be written whole. Counts the jobs written
+  // and names the files left out, "FILE (why)".
+  bool ExportRows(int& jobs, std::vector<std::string>& leftOut);
+  // Writes the jobs of `row` into the export file; its ResourceJobResult.
+  int ExportRow(const Row& row, ResourceOutcome& outcome);
+  // "4 jobs written to NAME; left out: FILE (why)", and how to send it.
+  std::string ExportedText(int jobs, const std::vector<std::string>& leftOut, const std::string& path) const;
   // Shows `format` with the export's path in place of its "%s".
   void ReportExportProblem(const char* format, const std::string& path);
 
@@ -156,6 +174,10 @@ class ResourceManagerLogic final : public DownloadWorkerEvents {
     int row = 0;
   } progress_;
   StorageLocation downloadLocation_ = kHardDisk;
+  std::vector<std::vector<ResourceOutcome>> results_;
+  std::vector<std::string> resultPrinters_;
+  std::string summary_;  // of the last download, once it ended
+  std::vector<ResourceOutcome> exportOutcomes_;
   bool exporting_ = false;
   std::string exportProblem_;
 

@@ -30,16 +30,18 @@ class UiThreadJobQuestions final : public ResourceJobQuestions {
  public:
   UiThreadJobQuestions(BlockingUiCalls& gate, ResourceJobQuestions& questions)
       : gate_(gate), questions_(questions) {}
-  std::optional<ConversionOptions> AskConversionOptions() override {
+  std::optional<ConversionOptions> AskConversionOptions(const std::string& fileName) override {
     ResourceJobQuestions& questions = questions_;
     return gate_
-        .Call<std::optional<ConversionOptions>>([&questions] { return questions.AskConversionOptions(); })
+        .Call<std::optional<ConversionOptions>>(
+            [&questions, &fileName] { return questions.AskConversionOptions(fileName); })
         .value_or(std::nullopt);
   }
-  std::optional<std::string> AskFormMacroName(ResourceNameKind kind) override {
+  std::optional<std::string> AskFormMacroName(ResourceNameKind kind, const std::string& fileName) override {
     ResourceJobQuestions& questions = questions_;
     return gate_
-        .Call<std::optional<std::string>>([&questions, kind] { return questions.AskFormMacroName(kind); })
+        .Call<std::optional<std::string>>(
+            [&questions, kind, &fileName] { return questions.AskFormMacroName(kind, fileName); })
         .value_or(std::nullopt);
   }
 

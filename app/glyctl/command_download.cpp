@@ -1,5 +1,7 @@
 // download and export: resource files onto printers, or into one print
 // file, on the download worker and the Resource Manager's export.
+#include <algorithm>
+
 #include "download/classify_resource.h"
 #include "download/converter_operations.h"
 #include "download/job_folder.h"
@@ -22,8 +24,8 @@ class ExportWindow final : public ResourceManagerHost {
   void StateChanged() override {}
   std::vector<std::string> ChooseResourceFiles() override { return {}; }
   std::string ChooseExportFile() override { return path_; }
-  // "You can download it later ... copy /b": the output says what was
-  // written; a failed export is told from exportProblem().
+  // "4 jobs written to NAME ...": the output says what was written, row by
+  // row; a failed export is told from exportProblem().
   void ShowText(const std::string&) override {}
   void SetWaitCursor(bool) override {}
   void OpenEditPrinterList() override {}
@@ -41,22 +43,27 @@ void SayNoJobFolder(CommandRun& run) {
                       ": it must be a folder of yours closed to others, or root's with the sticky bit");
 }
 
-// The exit status of a download from its rows: a stalled printer, one that
-// asks for credentials, a stuck IPP job, a refusal, then any other failure,
-// then a printer skipped for its storage, then what could not be
+// The exit status of a download from its outcomes: a stalled printer, one
+// that asks for credentials, a stuck IPP job, a refusal, then any other
+// failure, then a printer skipped for its storage, then what could not be
 // confirmed; without verification "Sent, not confirmed" is as good as done.
-class DownloadOutcome {
+class DownloadExit {
  public:
-  explicit DownloadOutcome(bool verify) : verify_(verify) {}
-  void Add(const std::string& status) {
-    if (IsDownloadedStatus(status) || (!verify_ && status == kSentNotConfirmedText)) return;
-    if (status == LprResultMessage(JOB_ERR_STOPPED_TAKING_DATA)) stalled_ = true;
-    else if (status == LprResultMessage(JOB_ERR_IPP_CREDENTIALS)) credentials_ = true;
-    else if (status.starts_with(LprResultMessage(JOB_ERR_IPP_JOB_STUCK))) stuck_ = true;
-    else if (status == kRefusedByPrinterText) refused_ = true;
-    else if (status == kNoHardDiskText || status == kNoFlashMemoryText) noStorage_ = true;
-    else if (status == kSentNotConfirmedText) notConfirmed_ = true;
-    else failed_ = true;
+  explicit DownloadExit(bool verify) : verify_(verify) {}
+  void Add(const ResourceOutcome& outcome) {
+    if (IsDone(outcome, verify_)) return;
+    switch (outcome.what) {
+      case Outcome::kSendFailed:
+        if (outcome.jobError == JOB_ERR_STOPPED_TAKING_DATA) stalled_ = true;
+        else if (outcome.jobError == JOB_ERR_IPP_CREDENTIALS) credentials_ = true;
+        else if (outcome.jobError == JOB_ERR_IPP_JOB_STUCK) stuck_ = true;
+        else failed_ = true;
+        break;
+      case Outcome::kRefused: refused_ = true; break;
+      case Outcome::kNoStorage: noStorage_ = true; break;
+      case Outcome::kSentNotConfirmed: notConfirmed_ = true; break;
+      default: failed_ = true; break;
+    }
   }
   int exitStatus() const {
     return stalled_ ? kExitStoppedTakingData : credentials_ ? kExitNeedsCredentials : stuck_ ? kExitJobStuck
@@ -142,18 +149,31 @@ int RunDownload(CommandRun& run) {
   run.console.EndProgress();
   if (!folders) SayNoJobFolder(run);
 
+  // One line per printer and resource; JSON carries the outcome itself
+  // beside its text, and a table ends with what the download did.
   OutputTable table;
   table.columns = {{"Printer", "printer"}, {"File", "file"}, {"Status", "status"}};
-  DownloadOutcome outcome(verify);
+  if (*format == OutputFormat::kJson)
+    table.columns.insert(table.columns.end(), {{"Outcome", "outcome"},
+                                               {"Characters left out", "characters_left_out"},
+                                               {"Printer says", "printer_says"}});
+  DownloadExit exit(verify);
+  std::vector<std::vector<ResourceOutcome>> outcomes;
   for (size_t p = 0; p < results.size(); ++p) {
+    outcomes.push_back(results[p].outcomes);
     for (size_t r = 0; r < files.size(); ++r) {
-      const std::string status = results[p].served ? results[p].statuses.at(r) : kNotDownloadedText;
-      outcome.Add(status);
-      table.rows.push_back({plan.printers[p].address, FileNameOf(files[r]), status});
+      const ResourceOutcome& outcome = results[p].outcomes.at(r);
+      exit.Add(outcome);
+      table.rows.push_back({plan.printers[p].address, FileNameOf(files[r]), OutcomeText(outcome)});
+      if (*format == OutputFormat::kJson)
+        table.rows.back().insert(table.rows.back().end(), {OutcomeName(outcome.what),
+                                                          std::to_string(outcome.charactersLeftOut),
+                                                          outcome.printerWords});
     }
   }
   WriteOutputTable(run.console.out(), table, *format);
-  return outcome.exitStatus();
+  if (*format == OutputFormat::kTable) run.console.out() << DownloadSummary(outcomes, verify) << '\n';
+  return exit.exitStatus();
 }
 
 int RunExport(CommandRun& run) {
@@ -194,9 +214,10 @@ int RunExport(CommandRun& run) {
                    {LoadResourceString(resource_manager::kFontNameHeading), "font"},
                    {LoadResourceString(resource_manager::kResourceTypeHeading), "type"},
                    {LoadResourceString(resource_manager::kPersistanceHeading), "status"}};
-  bool allDone = true;
+  const std::vector<ResourceOutcome>& outcomes = logic.exportOutcomes();
+  const bool allDone = std::all_of(outcomes.begin(), outcomes.end(),
+                                   [](const ResourceOutcome& outcome) { return IsDone(outcome); });
   for (const ResourceManagerLogic::Row& row : logic.rows()) {
-    allDone = allDone && IsDownloadedStatus(row.texts.status);
     table.rows.push_back({row.texts.fileName, row.texts.fontName, row.texts.typeText, row.texts.status});
   }
   WriteOutputTable(run.console.out(), table, *format);

@@ -62,8 +62,8 @@ class FixedConversionQuestions final : public ResourceJobQuestions {
       : choice_(choice), macroId_(std::move(macroId)), formName_(std::move(formName)) {
     choice_.applyToAll = true;
   }
-  std::optional<ConversionOptions> AskConversionOptions() override { return choice_; }
-  std::optional<std::string> AskFormMacroName(ResourceNameKind kind) override {
+  std::optional<ConversionOptions> AskConversionOptions(const std::string&) override { return choice_; }
+  std::optional<std::string> AskFormMacroName(ResourceNameKind kind, const std::string&) override {
     return kind == ResourceNameKind::kMacroId ? macroId_ : formName_;
   }
 

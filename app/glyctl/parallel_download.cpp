@@ -2,10 +2,8 @@
 
 #include <algorithm>
 #include <atomic>
-#include <mutex>
 #include <thread>
 
-#include "download/classify_resource.h"
 #include "download/job_folder.h"
 
 namespace {
@@ -14,21 +12,18 @@ namespace {
 // the whole download's.
 class PrinterRecorder final : public DownloadWorkerEvents {
  public:
-  PrinterRecorder(std::vector<PrinterDownload>& results, std::vector<size_t> printers, size_t resources,
+  PrinterRecorder(std::vector<PrinterDownload>& results, std::vector<size_t> printers,
                   ParallelDownloadServices& services)
-      : results_(results), printers_(std::move(printers)), resources_(resources), services_(services) {}
+      : results_(results), printers_(std::move(printers)), services_(services) {}
 
-  void PrinterStarted(int index) override { current_ = printers_.at(static_cast<size_t>(index)); }
-  void StatusesReset() override {
-    results_[current_].served = true;
-    results_[current_].statuses.assign(resources_, kNotDownloadedText);
-  }
-  void RowStatus(int row, const std::string& status) override {
-    std::string& shown = results_[current_].statuses.at(static_cast<size_t>(row));
-    // A resource is done when its row first settles; the printer's answer
-    // may change it again later.
-    const bool settles = status != kDownloadingText && (shown == kDownloadingText || shown == kNotDownloadedText);
-    shown = status;
+  void PrinterStarted(int) override {}
+  void ResourceOutcomeChanged(int printer, int row, const ResourceOutcome& outcome) override {
+    ResourceOutcome& shown = results_[printers_.at(static_cast<size_t>(printer))].outcomes.at(static_cast<size_t>(row));
+    // A resource is done when it first settles; the printer's answer may
+    // change it again later.
+    const bool settles = outcome.what != Outcome::kInProgress &&
+                         (shown.what == Outcome::kNotSent || shown.what == Outcome::kInProgress);
+    shown = outcome;
     if (settles && services_.progressed) services_.progressed(1);
   }
   void Ended(const ConversionChoice&) override {}
@@ -36,52 +31,57 @@ class PrinterRecorder final : public DownloadWorkerEvents {
  private:
   std::vector<PrinterDownload>& results_;  // each worker writes only its own printers' entries
   const std::vector<size_t> printers_;
-  const size_t resources_;
   ParallelDownloadServices& services_;
-  size_t current_ = 0;
 };
 
 // Runs a worker for `printers` of `plan` on the calling thread.
-bool ServePrinters(const DownloadPlan& plan, const std::vector<size_t>& printers, ParallelDownloadServices& services,
-                   std::vector<PrinterDownload>& results) {
-  const JobFolder folder(services.scratchFolder);
-  if (folder.path().empty()) return false;
+void ServePrinters(const DownloadPlan& plan, const std::vector<size_t>& printers, ParallelDownloadServices& services,
+                   const std::shared_ptr<PreparedJobs>& jobs, std::vector<PrinterDownload>& results) {
   DownloadPlan part = plan;
   part.printers.clear();
   for (size_t index : printers) part.printers.push_back(plan.printers[index]);
   DownloadStateWord state;
   state.Store(DownloadState::Downloading);
-  PrinterRecorder recorder(results, printers, plan.resourcePaths.size(), services);
+  PrinterRecorder recorder(results, printers, services);
   DownloadWorker worker(std::move(part), state, recorder,
-                        DownloadWorkerServices{services.converter, services.questions, services.boxes, folder.path(),
-                                               services.clock, services.submit});
+                        DownloadWorkerServices{services.converter, services.questions, services.boxes, {},
+                                               services.clock, services.submit, jobs});
   worker.Run();
-  for (size_t index : printers)
-    if (!results[index].served && services.progressed)
-      services.progressed(static_cast<int>(plan.resourcePaths.size()));
-  return true;
 }
 
 }  // namespace
 
 bool RunParallelDownload(const DownloadPlan& plan, int parallel, ParallelDownloadServices& services,
                          std::vector<PrinterDownload>& results) {
-  results.assign(plan.printers.size(), PrinterDownload{});
+  results.assign(plan.printers.size(), PrinterDownload{std::vector<ResourceOutcome>(plan.resourcePaths.size())});
+  const JobFolder folder(services.scratchFolder);
+  if (folder.path().empty()) {
+    if (services.progressed) services.progressed(static_cast<int>(plan.printers.size() * plan.resourcePaths.size()));
+    return false;
+  }
+  ConversionChoice choice = plan.conversion;
+  std::vector<ResourceAnswer> answers =
+      plan.answers.empty()
+          ? AskDownloadQuestions(plan.resourcePaths, choice, services.converter, services.questions)
+          : plan.answers;
+  const auto jobs = std::make_shared<PreparedJobs>(services.converter, services.questions, services.boxes,
+                                                   folder.path(), plan.resourcePaths, std::move(answers),
+                                                   plan.location, choice);
   const size_t threads = std::min(plan.printers.size(), static_cast<size_t>(std::max(parallel, 1)));
   if (threads <= 1) {
     std::vector<size_t> all(plan.printers.size());
     for (size_t i = 0; i < all.size(); ++i) all[i] = i;
-    return ServePrinters(plan, all, services, results);
+    ServePrinters(plan, all, services, jobs, results);
+    return true;
   }
   std::atomic<size_t> next{0};
-  std::atomic<bool> allFolders{true};
   std::vector<std::thread> pool;
   for (size_t t = 0; t < threads; ++t) {
     pool.emplace_back([&] {
       for (size_t index = next++; index < plan.printers.size(); index = next++)
-        if (!ServePrinters(plan, {index}, services, results)) allFolders = false;
+        ServePrinters(plan, {index}, services, jobs, results);
     });
   }
   for (std::thread& thread : pool) thread.join();
-  return allFolders;
+  return true;
 }

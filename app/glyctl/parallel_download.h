@@ -4,9 +4,9 @@
 // Resource Manager serves it (classification, job preparation, LPR, the
 // worker's pacing). With one at a time, one worker serves every printer in
 // turn, as the program does. With more, each of `parallel` threads takes
-// the next printer not yet served and runs a worker for it alone, in a job
-// folder of its own, since a worker's job and conversion files have fixed
-// names.
+// the next printer not yet served and runs a worker for it alone. Either
+// way the questions are asked once, up front, and every job is made once,
+// in one job folder, and sent by every printer that takes it.
 #pragma once
 
 #include <functional>
@@ -28,11 +28,10 @@ struct ParallelDownloadServices {
 };
 
 struct PrinterDownload {
-  bool served = false;                // false: its job folder could not be made
-  std::vector<std::string> statuses;  // one per resource, the row texts
+  std::vector<ResourceOutcome> outcomes;  // one per resource
 };
 
-// One entry per printer of `plan`, in its order. False when a job folder
-// could not be made (nothing was sent to the printers it was for).
+// One entry per printer of `plan`, in its order. False when the job folder
+// could not be made (nothing was sent).
 bool RunParallelDownload(const DownloadPlan& plan, int parallel, ParallelDownloadServices& services,
                          std::vector<PrinterDownload>& results);

@@ -117,5 +117,13 @@ const GlyStringEntry gly_strings[] = {
     {33008, "Found %d printers (%d already listed, %d did not answer SNMP)"},
     {33009, "%s is over 255: each part of an address is a number from 0 to 255."},
     {33012, "The font list was not sent to %s (%s): %s"},
+    {32910, "These printers have no hard disk: %s.\n"
+            "Skip them (print files still go to them) and download to the others?"},
+    {32911, "These printers have no flash memory: %s.\n"
+            "Skip them (print files still go to them) and download to the others?"},
+    {32912, "%d jobs written to %s"},
+    {32913, "1 job written to %s"},
+    {32914, "; left out: %s"},
+    {32915, "\nYou can send it to a printer later from the command line: lp -d QUEUE -o raw filename"},
 };
 const size_t gly_string_count = COUNT(gly_strings);

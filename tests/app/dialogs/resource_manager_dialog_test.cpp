@@ -5,6 +5,7 @@
 
 #include <QAbstractButton>
 #include <QFileDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
@@ -105,10 +106,13 @@ class ResourceManagerDialogTest : public ::testing::Test {
     EXPECT_TRUE(QTest::qWaitFor([&] { return !dialog.logic().downloading(); }, 60000));
   }
 
-  static Texts StatusCells(ResourceManagerDialog& dialog) {
+  // The cells of the status column, or after a download those of the
+  // column of printer `printer`.
+  static Texts StatusCells(ResourceManagerDialog& dialog, int printer = 0) {
     Texts cells;
     auto* list = dialog.ControlAs<QTreeWidget>(kResourceList);
-    for (int i = 0; i < list->topLevelItemCount(); ++i) cells.push_back(list->topLevelItem(i)->text(3).toStdString());
+    for (int i = 0; i < list->topLevelItemCount(); ++i)
+      cells.push_back(list->topLevelItem(i)->text(3 + printer).toStdString());
     return cells;
   }
 
@@ -182,7 +186,7 @@ TEST_F(ResourceManagerDialogTest, RefusedAndNegativelyAcknowledgedJobsShowInThei
   dialog->logic().AddFiles({kType1Pfb, pclFont});
   Download(*dialog);
   const std::string failure = std::string(kSocketFailureStatusText) + " (connection refused)";
-  EXPECT_EQ(StatusCells(*dialog), (Texts{failure, failure}));
+  EXPECT_EQ(StatusCells(*dialog, 1), (Texts{failure, failure}));
   AwaitJobs(0, 2);
   EXPECT_EQ(FontsOf(0).size(), 2u);
 
@@ -205,9 +209,53 @@ TEST_F(ResourceManagerDialogTest, RefusedAndNegativelyAcknowledgedJobsShowInThei
 
   Download(*dialog);
   const std::string refused = SocketFailureStatusText(LPR_ERR_QUEUE_REFUSED);
-  EXPECT_EQ(StatusCells(*dialog), (Texts{refused, refused}));
+  EXPECT_EQ(StatusCells(*dialog, 1), (Texts{refused, refused}));
   EXPECT_TRUE(FontsOf(2).empty());
   EXPECT_TRUE(FontsOf(3).empty());
+}
+
+// Three printers, each with its own outcome in its own column: P0 has
+// flash memory only, P1 only a hard disk, and P2 refuses every job. The
+// conversion is asked once for all three, and P1 is named before the
+// download starts.
+TEST_F(ResourceManagerDialogTest, EachOfThreePrintersShowsItsOwnOutcome) {
+  records[0].storageOptions = kStorageFlash;
+  records[1].storageOptions = kStorageHardDisk;
+  auto dialog = Open({0, 1, 2});
+  dialog->show();
+  dialog->ControlAs<QAbstractButton>(kFlashMemoryRadio)->click();
+  dialog->logic().AddFiles({kType1Pfb, kTrueType});
+  questions.answers = {kToPcl};
+  Download(*dialog);
+  EXPECT_EQ(questions.askedFiles, Texts{"LiberationSans-Regular.ttf"});
+  ASSERT_EQ(boxes.texts.size(), 1u);
+  EXPECT_EQ(boxes.texts[0].find("These printers have no flash memory: P1."), 0u) << boxes.texts[0];
+  auto* list = dialog->ControlAs<QTreeWidget>(kResourceList);
+  ASSERT_EQ(list->columnCount(), 6);
+  EXPECT_EQ(list->headerItem()->text(3), "P0");
+  const std::string refused = std::string(kSocketFailureStatusText) + " (connection refused)";
+  AwaitJobs(0, 2);
+  EXPECT_EQ(StatusCells(*dialog, 0), (Texts{"Downloaded", "Downloaded"}));
+  EXPECT_EQ(StatusCells(*dialog, 1), (Texts{"No flash memory", "No flash memory"}));
+  EXPECT_EQ(StatusCells(*dialog, 2), (Texts{refused, refused}));
+  EXPECT_EQ(dialog->findChild<QWidget*>("32500")->findChildren<QLabel*>().at(0)->text(),
+            "3 printers: 1 done, 1 failed, 1 skipped: no flash memory");
+
+  // Stopped within the first printer: what was not sent says so, in its
+  // printer's column and in every column of the printers not served.
+  records[0].storageOptions = records[1].storageOptions = kStorageBoth;
+  dialog = Open({0, 1, 2});
+  dialog->show();
+  dialog->logic().AddFiles({kType1Pfb, kTrueType});
+  questions.answers = {kToPcl};
+  boxes.answers = {IDOK};
+  dialog->ControlAs<QPushButton>(kDownloadButton)->click();
+  dialog->ControlAs<QPushButton>(kStopButton)->click();  // within the first resource
+  EXPECT_TRUE(QTest::qWaitFor([&] { return !dialog->logic().downloading(); }, 60000));
+  EXPECT_EQ(StatusCells(*dialog, 0)[1], kNotSentStoppedText);
+  EXPECT_EQ(StatusCells(*dialog, 1), (Texts{kNotSentStoppedText, kNotSentStoppedText}));
+  EXPECT_EQ(StatusCells(*dialog, 2), (Texts{kNotSentStoppedText, kNotSentStoppedText}));
+  EXPECT_EQ(dialog->logic().StatusParts().front(), "3 printers: 3 not sent (stopped)");
 }
 
 // Answers every file dialog with `path` and every message box with OK,
@@ -246,9 +294,9 @@ TEST_F(ResourceManagerDialogTest, ExportedFileSentWithRlprHasTheDownloadsEffect)
     ModalAnswerer answerer(exported);
     dialog->ControlAs<QPushButton>(kExportButton)->click();
     ASSERT_EQ(answerer.texts.size(), 1u);
-    EXPECT_NE(answerer.texts[0].find("The saved file name is " + exported), std::string::npos);
+    EXPECT_EQ(answerer.texts[0].find("4 jobs written to " + exported), 0u) << answerer.texts[0];
   }
-  EXPECT_EQ(StatusCells(*dialog), (Texts{"Downloaded", "Downloaded", "Downloaded"}));
+  EXPECT_EQ(StatusCells(*dialog), (Texts{"Exported", "Exported", "Exported"}));
   Download(*dialog);
   // The download left the export file alone.
   ASSERT_TRUE(std::filesystem::exists(exported));
@@ -268,19 +316,19 @@ TEST_F(ResourceManagerDialogTest, ConversionQuestionOpensWithBothAndReadsTheChoi
   WhenModalOpens([](QWidget* modal) {
     auto* dialog = qobject_cast<TemplateDialog*>(modal);
     ASSERT_NE(dialog, nullptr);
-    EXPECT_EQ(dialog->windowTitle(), "Font Conversion Options");
+    EXPECT_EQ(dialog->windowTitle(), "Font Conversion Options - a.ttf");
     EXPECT_TRUE(dialog->ControlAs<QAbstractButton>(kBothRadio)->isChecked());
     dialog->ControlAs<QAbstractButton>(kToPclTrueTypeRadio)->click();
     EXPECT_FALSE(dialog->ControlAs<QAbstractButton>(kBothRadio)->isChecked());
     dialog->ControlAs<QAbstractButton>(kApplyToAllCheck)->click();
     dialog->ControlAs<QPushButton>(1)->click();
   });
-  const std::optional<ConversionOptions> options = dialogs.AskConversionOptions();
+  const std::optional<ConversionOptions> options = dialogs.AskConversionOptions("a.ttf");
   ASSERT_TRUE(options);
   EXPECT_TRUE(options->toPclTrueType && options->applyToAll && !options->both && !options->toType1);
 
   WhenModalOpens([](QWidget* modal) { qobject_cast<QDialog*>(modal)->reject(); });
-  EXPECT_FALSE(dialogs.AskConversionOptions());
+  EXPECT_FALSE(dialogs.AskConversionOptions("a.ttf"));
 }
 
 TEST_F(ResourceManagerDialogTest, MacroIdQuestionStaysOpenUntilTheIdCanBeUsed) {
@@ -290,7 +338,7 @@ TEST_F(ResourceManagerDialogTest, MacroIdQuestionStaysOpenUntilTheIdCanBeUsed) {
   WhenModalOpens([&problem](QWidget* modal) {
     auto* dialog = qobject_cast<TemplateDialog*>(modal);
     ASSERT_NE(dialog, nullptr);
-    EXPECT_EQ(dialog->windowTitle(), "Form / Macro Name");
+    EXPECT_EQ(dialog->windowTitle(), "Form / Macro Name - m.pcl");
     auto* edit = dialog->ControlAs<QLineEdit>(kFormMacroNameEdit);
     edit->setText("logo");
     // The problem is told in a box; the question stays for another try.
@@ -303,11 +351,11 @@ TEST_F(ResourceManagerDialogTest, MacroIdQuestionStaysOpenUntilTheIdCanBeUsed) {
     edit->setText(" 42 ");
     dialog->ControlAs<QPushButton>(1)->click();
   });
-  EXPECT_EQ(dialogs.AskFormMacroName(ResourceNameKind::kMacroId), std::optional<std::string>("42"));
+  EXPECT_EQ(dialogs.AskFormMacroName(ResourceNameKind::kMacroId, "m.pcl"), std::optional<std::string>("42"));
   EXPECT_EQ(problem, "The macro ID is a number from 0 to 32767, not \"logo\".");
 
   WhenModalOpens([](QWidget* modal) { qobject_cast<QDialog*>(modal)->reject(); });
-  EXPECT_EQ(dialogs.AskFormMacroName(ResourceNameKind::kFormName), std::nullopt);
+  EXPECT_EQ(dialogs.AskFormMacroName(ResourceNameKind::kFormName, "f.frm"), std::nullopt);
 }
 
 }  // namespace

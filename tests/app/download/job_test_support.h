@@ -3,6 +3,7 @@
 #pragma once
 
 #include <fcntl.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <deque>
@@ -23,6 +24,19 @@ inline std::string ReadBytes(const std::string& path) {
 
 inline void WriteBytes(const std::string& path, const std::string& bytes) {
   std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+}
+
+// The bytes of an open job file, read through its descriptor as the job
+// ports read it: its name may by now be another job's.
+inline std::string ReadJobFile(const JobFile& jobFile) {
+  std::string bytes;
+  char block[4096];
+  for (off_t at = 0;;) {
+    const ssize_t got = pread(jobFile.descriptor(), block, sizeof block, at);
+    if (got <= 0) return bytes;
+    bytes.append(block, static_cast<size_t>(got));
+    at += got;
+  }
 }
 
 // The file at `path` open as a job file, made when absent; its descriptor
@@ -73,15 +87,17 @@ inline std::vector<std::string> FilesIn(const std::string& folder) {
 // none is queued) and counts the questions.
 class ScriptedQuestions final : public ResourceJobQuestions {
  public:
-  std::optional<ConversionOptions> AskConversionOptions() override {
+  std::optional<ConversionOptions> AskConversionOptions(const std::string& fileName) override {
     ++conversionQuestions;
+    askedFiles.push_back(fileName);
     if (answers.empty()) return std::nullopt;
     ConversionOptions answer = answers.front();
     answers.pop_front();
     return answer;
   }
-  std::optional<std::string> AskFormMacroName(ResourceNameKind kind) override {
+  std::optional<std::string> AskFormMacroName(ResourceNameKind kind, const std::string& fileName) override {
     ++formMacroQuestions;
+    askedFiles.push_back(fileName);
     askedNames.push_back(kind);
     if (names.empty()) return std::nullopt;
     std::string name = names.front();
@@ -92,6 +108,7 @@ class ScriptedQuestions final : public ResourceJobQuestions {
   std::deque<ConversionOptions> answers;  // empty: Cancel
   std::deque<std::string> names;          // macro IDs and form names; empty: Cancel
   std::vector<ResourceNameKind> askedNames;
+  std::vector<std::string> askedFiles;  // the file each question named, in order
   int conversionQuestions = 0;
   int formMacroQuestions = 0;
 };

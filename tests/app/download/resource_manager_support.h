@@ -71,7 +71,7 @@ class RecordingSubmitter {
   JobSubmitter Function() {
     return [this](const char* address, JobPort port, const JobFile& jobFile, const char*, int number) {
       std::unique_lock guard(lock_);
-      jobs_.push_back({address, ReadBytes(jobFile.path()), number, port});
+      jobs_.push_back({address, ReadJobFile(jobFile), number, port});
       const int held = static_cast<int>(jobs_.size()) - 1;
       if (held == holdIndex_) {
         inside_ = true;
@@ -111,12 +111,28 @@ class RecordingSubmitter {
   bool inside_ = false;
 };
 
+// The texts the window shows in the rows for printer `printer` of the
+// download's results, or in the status column when there are none.
+inline std::vector<std::string> CellTexts(const ResourceManagerLogic& logic, int printer) {
+  std::vector<std::string> texts;
+  const auto& results = logic.results();
+  if (printer < 0 || printer >= static_cast<int>(results.size())) {
+    for (const auto& row : logic.rows()) texts.push_back(row.texts.status);
+    return texts;
+  }
+  for (const ResourceOutcome& outcome : results[static_cast<size_t>(printer)]) texts.push_back(OutcomeText(outcome));
+  return texts;
+}
+
 class RecordingResourceManagerHost : public ResourceManagerHost {
  public:
   void StateChanged() override {
     if (!logic) return;
+    // The cells of the printer being served, else the last printer's.
+    const int printer = logic->currentPrinter() >= 0 ? logic->currentPrinter()
+                                                     : static_cast<int>(logic->results().size()) - 1;
     std::string statuses;
-    for (const auto& row : logic->rows()) statuses += row.texts.status + "|";
+    for (const std::string& text : CellTexts(*logic, printer)) statuses += text + "|";
     if (shownStatuses.empty() || shownStatuses.back() != statuses) shownStatuses.push_back(statuses);
     const std::string progress = logic->StatusParts().front();
     if (shownProgress.empty() || shownProgress.back() != progress) shownProgress.push_back(progress);
@@ -130,7 +146,7 @@ class RecordingResourceManagerHost : public ResourceManagerHost {
   void Close() override { ++closed; }
 
   const ResourceManagerLogic* logic = nullptr;
-  std::vector<std::string> shownStatuses;  // each different status column shown
+  std::vector<std::string> shownStatuses;  // each different set of cells shown, "a|b|"
   std::vector<std::string> shownProgress;  // each different first status bar part shown
   std::vector<std::string> filesToChoose;
   std::string exportFile;

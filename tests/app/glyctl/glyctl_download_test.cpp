@@ -49,13 +49,19 @@ TEST_F(GlyctlDownloadTest, SideBySideEveryPrinterGetsEveryFont) {
     EXPECT_EQ(names[1], "Gothic");
     EXPECT_EQ(JobCount(printer), 3u);
   }
-  EXPECT_EQ(std::count(result.out.begin(), result.out.end(), '\n'), 1 + 18);
+  // A heading, a line per printer and font, and what the download did.
+  EXPECT_EQ(std::count(result.out.begin(), result.out.end(), '\n'), 1 + 18 + 1);
+  EXPECT_NE(result.out.find("\n6 printers: 6 done\n"), std::string::npos) << result.out;
 }
 
 TEST_F(GlyctlDownloadTest, OneAtATimeSkipsAPrinterWithoutStorageAndReportsARefusedJob) {
+  // Flash memory only, no storage, and one that refuses the job; no
+  // model: each printer tells its storage.
   std::vector<PrinterConfig> configs(3);
+  configs[0].storage = Storage::kFlash;
   configs[1].storage = Storage::kNone;
-  configs[1].systemId = "1.3.6.1.4.1.32473.9.9";  // no model: the printer tells its storage
+  configs[2].storage = Storage::kBoth;
+  for (PrinterConfig& config : configs) config.systemId = "1.3.6.1.4.1.32473.9.9";
   StartPrinters("127.88.21", configs);
   printer_sim::Faults refuse;
   refuse.lpdFailure = printer_sim::LpdFailure::kNegativeAck;
@@ -68,11 +74,21 @@ TEST_F(GlyctlDownloadTest, OneAtATimeSkipsAPrinterWithoutStorageAndReportsARefus
   EXPECT_EQ(result.status, kExitPartly) << result.err;
   EXPECT_EQ(ParsedBy("csv", result.out),
             "Printer|File|Status\n"
-            "127.88.21.10|Gothic.sfp|Downloaded\n"
+            "127.88.21.10|Gothic.sfp|No hard disk\n"
             "127.88.21.11|Gothic.sfp|No hard disk\n"
             "127.88.21.12|Gothic.sfp|Socket failure! Please check the printer and try again. "
             "(The printer refused the data file.)\n");
   EXPECT_EQ(JobCount(1), 0u);
+
+  // The JSON carries each outcome itself beside its text.
+  const GlyctlResult flash = Run({"download", PclFontFile("Gothic"), "--to", "flash", "--format", "json",
+                                  "--printers", "127.88.21.10", "127.88.21.11", "127.88.21.12"});
+  EXPECT_EQ(flash.status, kExitPartly) << flash.err;
+  EXPECT_EQ(ParsedBy("json", flash.out),
+            "127.88.21.10|Gothic.sfp|Downloaded|stored|0|\n"
+            "127.88.21.11|Gothic.sfp|No flash memory|no-storage|0|\n"
+            "127.88.21.12|Gothic.sfp|Socket failure! Please check the printer and try again. "
+            "(The printer refused the data file.)|send-failed|0|\n");
 }
 
 TEST_F(GlyctlDownloadTest, MacroFormAndPrintFileGoUnderTheIdAndNameGiven) {

@@ -1,0 +1,148 @@
+// A large TrueType font (the largest of fonts-noto-core) converted and sent
+// to 20 virtual printers by the glyctl program beside this one, one printer
+// at a time and all 20 side by side, in the same run:
+//
+//   build/bin/convert_once_bench [FONT]
+//
+// Each run's CPU time (user and system) and peak resident memory are the
+// glyctl process's own, from wait4. Side by side may cost at most 1.3 times
+// the CPU and 1.5 times the memory of one at a time, since the font is
+// converted once and its job files are shared; the exit status is 1 when
+// either limit is passed. The jobs go to the printers' raw port: LPR's
+// pause after each 1024-byte block would make a run of megabyte jobs to
+// 20 printers one at a time last an hour, and measures nothing of the
+// conversion.
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "agent_peers.h"
+#include "printer_sim.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr int kPrinters = 20;
+constexpr char kSubnet[] = "127.93.0.";
+constexpr char kNotoFolder[] = "/usr/share/fonts/truetype/noto";
+constexpr double kMostCpuRatio = 1.3;
+constexpr double kMostMemoryRatio = 1.5;
+
+struct Usage {
+  int exitStatus = -1;
+  double cpuSeconds = 0;
+  double peakMiB = 0;
+  double wallSeconds = 0;
+};
+
+std::string LargestNotoFont() {
+  std::string largest;
+  std::uintmax_t size = 0;
+  std::error_code error;
+  for (const auto& entry : fs::directory_iterator(kNotoFolder, error)) {
+    if (entry.path().extension() != ".ttf" || entry.file_size() <= size) continue;
+    size = entry.file_size();
+    largest = entry.path().string();
+  }
+  return largest;
+}
+
+double Seconds(const timeval& time) { return static_cast<double>(time.tv_sec) + time.tv_usec / 1e6; }
+
+Usage RunGlyctl(const std::string& glyctl, const std::vector<std::string>& args,
+                const std::vector<std::string>& environment) {
+  std::vector<char*> argv{const_cast<char*>(glyctl.c_str())};
+  for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
+  argv.push_back(nullptr);
+  std::vector<char*> envp;
+  for (const std::string& entry : environment) envp.push_back(const_cast<char*>(entry.c_str()));
+  envp.push_back(nullptr);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+  posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+  Usage usage;
+  const auto start = std::chrono::steady_clock::now();
+  pid_t pid = 0;
+  const int spawned = posix_spawn(&pid, glyctl.c_str(), &actions, nullptr, argv.data(), envp.data());
+  posix_spawn_file_actions_destroy(&actions);
+  if (spawned != 0) return usage;
+  int status = 0;
+  rusage used{};
+  wait4(pid, &status, 0, &used);
+  usage.wallSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  usage.exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  usage.cpuSeconds = Seconds(used.ru_utime) + Seconds(used.ru_stime);
+  usage.peakMiB = static_cast<double>(used.ru_maxrss) / 1024;
+  return usage;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const std::string font = argc > 1 ? argv[1] : LargestNotoFont();
+  if (font.empty()) {
+    std::fprintf(stderr, "convert_once_bench: no TrueType font in %s (package fonts-noto-core)\n", kNotoFolder);
+    return 2;
+  }
+  std::vector<std::string> addresses;
+  for (int i = 0; i < kPrinters; ++i) addresses.push_back(kSubnet + std::to_string(10 + i));
+  const uint16_t snmpPort = FreeUdpPort(addresses);
+  const uint16_t lpdPort = FreeTcpPort(addresses);
+  uint16_t rawPort = FreeTcpPort(addresses);
+  while (rawPort == lpdPort) rawPort = FreeTcpPort(addresses);
+  printer_sim::Simulator simulator;
+  for (const std::string& address : addresses) {
+    printer_sim::PrinterConfig config;
+    config.address = address;
+    config.snmpPort = snmpPort;
+    config.lpdPort = lpdPort;
+    config.rawPort = rawPort;
+    std::string error;
+    if (!simulator.AddPrinter(config, &error)) {
+      std::fprintf(stderr, "convert_once_bench: cannot start a printer at %s: %s\n", address.c_str(), error.c_str());
+      return 2;
+    }
+  }
+  simulator.Start();
+
+  char pattern[] = "/tmp/gly-convert-once-XXXXXX";
+  const fs::path scratch = mkdtemp(pattern);
+  const std::string glyctl = fs::read_symlink("/proc/self/exe").parent_path().string() + "/glyctl";
+  const std::vector<std::string> environment = {
+      "GLY_SNMP_PORT=" + std::to_string(snmpPort), "GLY_LPR_PORT=" + std::to_string(lpdPort),
+      "GLY_RAW_PORT=" + std::to_string(rawPort),
+      "HOME=" + scratch.string(), "TMPDIR=" + scratch.string(), "PATH=/usr/bin:/bin", "LANG=C.UTF-8"};
+
+  std::printf("%s (%ju bytes) to %d printers, converted to both formats\n", font.c_str(),
+              static_cast<uintmax_t>(fs::file_size(font)), kPrinters);
+  std::printf("%-12s %8s %10s %10s %6s\n", "--parallel", "wall s", "CPU s", "peak MiB", "exit");
+  Usage usages[2];
+  const int parallels[2] = {1, kPrinters};
+  for (int i = 0; i < 2; ++i) {
+    std::vector<std::string> args = {"download", "--parallel", std::to_string(parallels[i]), "--convert", "both",
+                                     "--no-verify", "--port", "raw", font, "--printers"};
+    args.insert(args.end(), addresses.begin(), addresses.end());
+    usages[i] = RunGlyctl(glyctl, args, environment);
+    std::printf("%-12d %8.2f %10.2f %10.1f %6d\n", parallels[i], usages[i].wallSeconds, usages[i].cpuSeconds,
+                usages[i].peakMiB, usages[i].exitStatus);
+  }
+  fs::remove_all(scratch);
+  const double cpuRatio = usages[1].cpuSeconds / std::max(usages[0].cpuSeconds, 1e-3);
+  const double memoryRatio = usages[1].peakMiB / std::max(usages[0].peakMiB, 1e-3);
+  std::printf("CPU ratio %.2f (at most %.1f), memory ratio %.2f (at most %.1f)\n", cpuRatio, kMostCpuRatio,
+              memoryRatio, kMostMemoryRatio);
+  const bool ran = usages[0].exitStatus == 0 && usages[1].exitStatus == 0;
+  if (!ran) std::printf("a run of glyctl failed\n");
+  return ran && cpuRatio <= kMostCpuRatio && memoryRatio <= kMostMemoryRatio ? 0 : 1;
+}
