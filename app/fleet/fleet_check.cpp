@@ -50,11 +50,11 @@ PrinterFonts ReadPrinterFonts(const PrinterRecord& printer) {
   return read;
 }
 
-PrinterCheck CheckPrinter(const PrinterRecord& printer, const std::vector<PreparedResource>& resources) {
+PrinterCheck CheckPrinter(const PrinterRecord& printer, const std::vector<SetResourceParts>& resources) {
   PrinterCheck check;
   check.fonts = ReadPrinterFonts(printer);
   PrinterFileSystem files(printer.address);
-  for (const PreparedResource& resource : resources)
+  for (const SetResourceParts& resource : resources)
     check.cells.push_back(JudgeHolding(resource.parts, check.fonts, files));
   return check;
 }
@@ -71,7 +71,7 @@ void RunSideBySide(size_t count, int parallel, const std::function<void(size_t i
   for (std::thread& thread : pool) thread.join();
 }
 
-void CheckFleet(const std::vector<PrinterRecord>& printers, const std::vector<PreparedResource>& resources,
+void CheckFleet(const std::vector<PrinterRecord>& printers, const std::vector<SetResourceParts>& resources,
                 int parallel, const std::function<void(size_t printer, PrinterCheck check)>& arrived,
                 const std::atomic<bool>* stop) {
   std::mutex reporting;

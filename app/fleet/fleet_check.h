@@ -31,7 +31,7 @@ bool PrinterAnswered(const PrinterCheck& check);
 PrinterFonts ReadPrinterFonts(const PrinterRecord& printer);
 
 // Checks one printer for every resource of `resources`.
-PrinterCheck CheckPrinter(const PrinterRecord& printer, const std::vector<PreparedResource>& resources);
+PrinterCheck CheckPrinter(const PrinterRecord& printer, const std::vector<SetResourceParts>& resources);
 
 // Calls `work` once for each of `count` items, `parallel` at a time, on
 // threads of its own; returns when all have run. Once `stop` is set no
@@ -42,6 +42,6 @@ void RunSideBySide(size_t count, int parallel, const std::function<void(size_t i
 // Checks every printer, `parallel` at a time. `arrived` is called on a
 // checking thread as each printer's check is done (one call at a time).
 // Printers not started before `stop` was set are left out.
-void CheckFleet(const std::vector<PrinterRecord>& printers, const std::vector<PreparedResource>& resources,
+void CheckFleet(const std::vector<PrinterRecord>& printers, const std::vector<SetResourceParts>& resources,
                 int parallel, const std::function<void(size_t printer, PrinterCheck check)>& arrived,
                 const std::atomic<bool>* stop = nullptr);

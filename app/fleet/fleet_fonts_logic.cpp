@@ -155,7 +155,7 @@ void FleetFontsLogic::OnOpenSet() {
 bool FleetFontsLogic::OpenSet(const std::string& path) {
   std::string error;
   std::optional<ResourceSet> set = ReadResourceSetFile(path, error);
-  std::vector<PreparedResource> prepared;
+  std::vector<SetResourceParts> prepared;
   if (set) {
     for (const SetResource& resource : set->resources)
       if (error.empty() && !IsReadableRegularFile(resource.path, error)) break;

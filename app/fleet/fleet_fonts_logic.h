@@ -96,7 +96,7 @@ class FleetFontsLogic {
   std::vector<std::string> columns_;
 
   std::vector<SetResource> resources_;
-  std::vector<PreparedResource> prepared_;
+  std::vector<SetResourceParts> prepared_;
   std::vector<std::optional<PrinterCheck>> checks_;
   std::string filter_;
   std::vector<Row> rows_;

@@ -11,8 +11,8 @@ namespace {
 // Every answer is in the set: nothing is asked.
 class NoQuestions final : public ResourceJobQuestions {
  public:
-  std::optional<ConversionOptions> AskConversionOptions() override { return std::nullopt; }
-  std::optional<std::string> AskFormMacroName(ResourceNameKind) override { return std::nullopt; }
+  std::optional<ConversionOptions> AskConversionOptions(const std::string&) override { return std::nullopt; }
+  std::optional<std::string> AskFormMacroName(ResourceNameKind, const std::string&) override { return std::nullopt; }
 };
 
 // Keeps the last text a job writer showed: it says why the job failed.
@@ -42,7 +42,7 @@ std::string PreparationProblem(int result, const SetResource& resource, const st
   }
 }
 
-PreparedResource Prepare(const SetResource& resource, ResourceJobContext& context, KeptMessages& messages) {
+SetResourceParts Prepare(const SetResource& resource, ResourceJobContext& context, KeptMessages& messages) {
   char fontName[GLY_FONT_NAME_SIZE] = {};
   ResourceKindInfo kindInfo{};
   const std::string fileName = FileNameOf(resource.path);
@@ -68,12 +68,12 @@ PreparedResource Prepare(const SetResource& resource, ResourceJobContext& contex
 
 }  // namespace
 
-std::vector<PreparedResource> PrepareSetJobs(const std::vector<SetResource>& resources,
+std::vector<SetResourceParts> PrepareSetJobs(const std::vector<SetResource>& resources,
                                              ConverterOperations& converter, const std::string& jobFolder) {
   NoQuestions questions;
   KeptMessages messages;
   ResourceJobContext context(converter, questions, messages, jobFolder);
-  std::vector<PreparedResource> prepared;
+  std::vector<SetResourceParts> prepared;
   for (const SetResource& resource : resources) prepared.push_back(Prepare(resource, context, messages));
   return prepared;
 }

@@ -11,7 +11,7 @@
 
 class ConverterOperations;
 
-struct PreparedResource {
+struct SetResourceParts {
   // What its jobs leave on a printer, one entry per job (its job file is
   // not kept); empty when it could not be prepared.
   std::vector<SentResource> parts;
@@ -21,5 +21,5 @@ struct PreparedResource {
 // Prepares every resource of `resources` as a download prepares it (the
 // same classification, conversion and job writers), each once, with the
 // job files in `jobFolder`. One entry per resource, in order.
-std::vector<PreparedResource> PrepareSetJobs(const std::vector<SetResource>& resources,
+std::vector<SetResourceParts> PrepareSetJobs(const std::vector<SetResource>& resources,
                                              ConverterOperations& converter, const std::string& jobFolder);

@@ -20,7 +20,7 @@ namespace {
 struct Fleet {
   std::vector<SetResource> resources;
   std::vector<PrinterRecord> printers;
-  std::vector<PreparedResource> prepared;
+  std::vector<SetResourceParts> prepared;
   int parallel = 1;
   OutputFormat format = OutputFormat::kTable;
 };
@@ -203,7 +203,7 @@ void WriteChecks(CommandRun& run, const Fleet& fleet, const std::vector<PrinterC
       if (!sent) continue;
       const auto done = std::find_if(sent->begin(), sent->end(),
                                      [&](const FleetSent& s) { return s.printer == p && s.resource == r; });
-      table.rows.back().push_back(done == sent->end() ? std::string() : done->status);
+      table.rows.back().push_back(done == sent->end() ? std::string() : OutcomeText(done->outcome));
     }
   }
   WriteOutputTable(run.console.out(), table, fleet.format);
@@ -234,7 +234,7 @@ std::vector<FleetSent> SendLacking(CommandRun& run, const Fleet& fleet, std::opt
     CheckPrinters(run, fleet, served, checks);
     for (const FleetSent& done : sent) {
       HoldingCell& cell = checks[done.printer].cells[done.resource];
-      if (cell.holding != Holding::kHeld && cell.why.empty()) cell.why = done.status;
+      if (cell.holding != Holding::kHeld && cell.why.empty()) cell.why = OutcomeText(done.outcome);
     }
   }
   return sent;

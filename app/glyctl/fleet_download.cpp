@@ -67,7 +67,7 @@ bool SendToFleet(CommandRun& run, const std::vector<SetResource>& resources, con
     folders = RunParallelDownload(plan, parallel, services, results) && folders;
     for (size_t i = 0; i < targets.size(); ++i)
       for (size_t j = 0; j < batch.size(); ++j)
-        sent.push_back({batch[j], targets[i], results[i].served ? results[i].statuses.at(j) : kNotDownloadedText});
+        sent.push_back({batch[j], targets[i], results[i].outcomes.at(j)});
   }
   return folders;
 }

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "download/download_outcome.h"
 #include "download/job_port.h"
 #include "fleet/resource_set.h"
 #include "glyctl/commands.h"
@@ -17,7 +18,7 @@
 struct FleetSent {
   size_t resource = 0;  // in the set
   size_t printer = 0;   // in the printers given
-  std::string status;   // the download's row text ("Downloaded", "Refused by the printer", ...)
+  ResourceOutcome outcome;
 };
 
 // Sends resource r to the printers `lacking[r]` (indexes into `printers`),
