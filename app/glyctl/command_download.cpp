@@ -155,7 +155,7 @@ int RunDownload(CommandRun& run) {
   table.columns = {{"Printer", "printer"}, {"File", "file"}, {"Status", "status"}};
   if (*format == OutputFormat::kJson)
     table.columns.insert(table.columns.end(), {{"Outcome", "outcome"},
-                                               {"Characters left out", "characters_left_out"},
+                                               {"Characters left out", "characters_left_out", CellType::kNumber},
                                                {"Printer says", "printer_says"}});
   DownloadExit exit(verify);
   std::vector<std::vector<ResourceOutcome>> outcomes;

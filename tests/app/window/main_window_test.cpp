@@ -154,7 +154,7 @@ TEST_F(MainWindowTest, PrintFontListSendsOffTheWindowsThreadAndTellsAFailure) {
   EXPECT_EQ(submissions.size(), 1u);
   // The box and the status bar name the port and what went wrong there.
   EXPECT_EQ(boxes.texts, std::vector<std::string>{logic->statusText()});
-  EXPECT_EQ(logic->statusText(), "The font list was not sent to 10.0.0.1 (lpr port 515): Socket failure! Please check "
+  EXPECT_EQ(logic->statusText(), "The font list was not sent to A (Laser printer) 10.0.0.1 (lpr port 515): Socket failure! Please check "
                                  "the printer and try again. (timed out)");
   EXPECT_EQ(host.waitCursor, 0);
   EXPECT_TRUE(logic->IsEnabled(kPrintFontListButton));
