@@ -9,15 +9,30 @@
 #include "download/prepare_resource_job.h"
 #include "printers/printer_abilities.h"
 
+namespace {
+
+// What a row adds in brackets about a PCL TrueType conversion: characters
+// it could not carry, and how to select a font that went unbound.
+std::string ConversionNotes(const ResourceOutcome& outcome) {
+  std::string notes;
+  if (outcome.charactersLeftOut > 0) notes = std::to_string(outcome.charactersLeftOut) + " characters left out";
+  if (!outcome.unboundSymbolSet.empty())
+    notes += (notes.empty() ? "" : "; ") + std::string("unbound: select symbol set ") + outcome.unboundSymbolSet;
+  return notes;
+}
+
+}  // namespace
+
 std::string OutcomeText(const ResourceOutcome& outcome) {
   switch (outcome.what) {
     case Outcome::kNotSent:
     case Outcome::kInvalidFile: return kNotDownloadedText;
     case Outcome::kInProgress: return kDownloadingText;
-    case Outcome::kStored:
-      return outcome.charactersLeftOut > 0
-                 ? "Converted (" + std::to_string(outcome.charactersLeftOut) + " characters left out)"
-                 : kDownloadedText;
+    case Outcome::kStored: {
+      const std::string notes = ConversionNotes(outcome);
+      if (notes.empty()) return kDownloadedText;
+      return (outcome.charactersLeftOut > 0 ? "Converted (" : std::string(kDownloadedText) + " (") + notes + ")";
+    }
     case Outcome::kPrinted: return kSentText;
     case Outcome::kSentNotConfirmed: return kSentNotConfirmedText;
     case Outcome::kRefused: return kRefusedByPrinterText;
@@ -33,10 +48,8 @@ std::string OutcomeText(const ResourceOutcome& outcome) {
     case Outcome::kSendFailed: return JobFailureStatus(JobOutcome(outcome.jobError, outcome.printerWords));
     case Outcome::kStopped: return kNotSentStoppedText;
     case Outcome::kExported:
-      return outcome.charactersLeftOut > 0
-                 ? std::string(kExportedText) + " (" + std::to_string(outcome.charactersLeftOut) +
-                       " characters left out)"
-                 : kExportedText;
+      return ConversionNotes(outcome).empty() ? std::string(kExportedText)
+                                              : std::string(kExportedText) + " (" + ConversionNotes(outcome) + ")";
   }
   return kNotDownloadedText;
 }

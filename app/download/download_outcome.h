@@ -43,6 +43,9 @@ struct ResourceOutcome {
   // kStored, kSentNotConfirmed, kExported: characters of a PCL TrueType
   // conversion the font could not carry.
   std::size_t charactersLeftOut = 0;
+  // kStored, kSentNotConfirmed, kExported: the symbol set that selects an
+  // unbound PCL TrueType conversion ("18N"); empty when it is bound.
+  std::string unboundSymbolSet;
   // kSendFailed: the job port's result (an LprResult or a socket error).
   int jobError = 0;
   // The printer's own words: the reasons it gave for a refused, aborted or

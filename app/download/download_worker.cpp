@@ -152,6 +152,7 @@ bool DownloadWorker::HandleResource(int index, int row, uint32_t password, int& 
   }
   ResourceOutcome outcome{stored.empty() ? Outcome::kPrinted : Outcome::kStored};
   outcome.charactersLeftOut = prepared->charactersLeftOut;
+  outcome.unboundSymbolSet = prepared->unboundSymbolSet;
   for (const std::shared_ptr<JobFile>& jobFile : jobFiles) {
     const JobOutcome sent = services_.submit(printer.address.c_str(), printer.port, *jobFile, "GLY", jobNumber++);
     if (!sent.sent()) {

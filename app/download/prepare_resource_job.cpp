@@ -37,6 +37,7 @@ class Preparation {
   int Run() {
     if (!exportMode_) StartWithEmptyJobFiles();
     context_.charactersLeftOut = 0;
+    context_.unboundSymbolSet.clear();
     context_.sent.clear();
     switch (static_cast<ResourceKind>(kindInfo_.kind)) {
       case ResourceKind::PostScript: return PreparePostScriptFont();
@@ -171,6 +172,8 @@ class Preparation {
     }
     if (report.charactersCarried < report.charactersMapped)
       context_.charactersLeftOut = report.charactersMapped - report.charactersCarried;
+    if (report.unbound)
+      context_.unboundSymbolSet.assign(report.selectSymbolSet, strnlen(report.selectSymbolSet, sizeof report.selectSymbolSet));
     // The printer lists the font by the name in its descriptor, which the
     // converter made from the TrueType font, not by its file name.
     char listed[GLY_FONT_NAME_SIZE] = {};

@@ -74,6 +74,10 @@ struct ResourceJobContext {
   // How many characters of the last prepared resource its PCL TrueType
   // font could not carry.
   std::size_t charactersLeftOut = 0;
+  // The symbol set that selects the last prepared resource's PCL TrueType
+  // font when it went unbound (its characters under their Unicode codes,
+  // as no symbol set holds them): "18N"; empty for a bound font.
+  std::string unboundSymbolSet;
   // What the jobs of the last prepared resource store on the printer, one
   // entry per job written, in their order.
   std::vector<SentResource> sent;

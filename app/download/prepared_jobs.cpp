@@ -91,6 +91,7 @@ PreparedResource PreparedJobs::Prepare(size_t row) {
     return made;
   }
   made.charactersLeftOut = context_.charactersLeftOut;
+  made.unboundSymbolSet = context_.unboundSymbolSet;
   for (const SentResource& sent : context_.sent) {
     if (made.jobFiles.empty() || made.jobFiles.back() != sent.jobFile) made.jobFiles.push_back(sent.jobFile);
     if (sent.kind != SentKind::kPrintFile) made.stored.push_back(sent);

@@ -30,6 +30,7 @@ struct PreparedResource {
   std::vector<std::shared_ptr<JobFile>> jobFiles;  // in the order they are sent
   std::vector<SentResource> stored;                // what the printer is asked for afterwards
   std::size_t charactersLeftOut = 0;
+  std::string unboundSymbolSet;  // see ResourceJobContext
 };
 
 // What a failed PrepareResourceJob `result` leaves a resource as.

@@ -329,6 +329,7 @@ int ResourceManagerLogic::ExportRow(const Row& row, ResourceOutcome& outcome) {
   // A TrueType font with no conversion chosen wrote nothing.
   outcome.what = jobContext_.sent.empty() ? Outcome::kNotConverted : Outcome::kExported;
   outcome.charactersLeftOut = jobContext_.charactersLeftOut;
+  outcome.unboundSymbolSet = jobContext_.unboundSymbolSet;
   return result;
 }
 

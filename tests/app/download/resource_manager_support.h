@@ -18,7 +18,7 @@
 // anything else is not a font. A conversion of a file whose name starts
 // with "bad" fails; the others write "<operation> of <name>". The PCL
 // conversion of a file whose name starts with "lossy" leaves 3 of 10
-// characters out.
+// characters out; one whose name starts with "unbound" goes unbound.
 class ExtensionConverter final : public ConverterOperations {
  public:
   int ClassifyFontFile(const char* path, char* fontName, ResourceKindInfo* kindInfo) override {
@@ -44,6 +44,11 @@ class ExtensionConverter final : public ConverterOperations {
   int ConvertTrueTypeToPclTrueTypeReporting(const char* in, const char* out, PclConversionReport* report) override {
     const bool lossy = std::filesystem::path(in).filename().string().rfind("lossy", 0) == 0;
     *report = {10, lossy ? 7u : 10u, "0N", "", 0, 0, 0, "0N"};
+    if (std::filesystem::path(in).filename().string().rfind("unbound", 0) == 0) {
+      report->unbound = 1;
+      std::strcpy(report->symbolSet, "unbound");
+      std::strcpy(report->selectSymbolSet, "18N");
+    }
     return Convert("pcl", in, out);
   }
 

@@ -369,17 +369,19 @@ TEST_F(ResourceManagerTest, ATrueTypeFontWithoutAChoiceIsNotMarkedDownloaded) {
 
 TEST_F(ResourceManagerTest, CharactersAPclConversionLeftOutShowInTheRow) {
   Open({0});
-  Add({"lossy.ttf", "c.ttf"});
-  questions.answers = {kToPcl, kToPcl};
+  Add({"lossy.ttf", "c.ttf", "unbound.ttf"});
+  questions.answers = {kToPcl, kToPcl, kToPcl};
   logic->OnCommand(kDownloadButton);
   RunDownload();
-  EXPECT_EQ(Statuses(), (Texts{"Converted (3 characters left out)", "Downloaded"}));
-  EXPECT_EQ(submitter.jobs().size(), 2u);
+  EXPECT_EQ(Statuses(), (Texts{"Converted (3 characters left out)", "Downloaded",
+                               "Downloaded (unbound: select symbol set 18N)"}));
+  EXPECT_EQ(submitter.jobs().size(), 3u);
 
   host.exportFile = fonts.file("fonts.prn");
-  questions.answers = {kToPcl, kToPcl};
+  questions.answers = {kToPcl, kToPcl, kToPcl};
   logic->OnCommand(kExportButton);
-  EXPECT_EQ(Statuses(), (Texts{"Exported (3 characters left out)", "Exported"}));
+  EXPECT_EQ(Statuses(), (Texts{"Exported (3 characters left out)", "Exported",
+                               "Exported (unbound: select symbol set 18N)"}));
 }
 
 TEST_F(ResourceManagerTest, StopAnsweredCancelGoesOnAndOkStopsWithoutStartingAnotherResource) {
