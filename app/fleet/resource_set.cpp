@@ -7,6 +7,7 @@
 #include "printers/printer_record.h"
 #include "printers/regular_file.h"
 #include "text/shown_text.h"
+#include "text/text_lines.h"
 
 namespace {
 
@@ -103,11 +104,8 @@ std::optional<ResourceSet> ParseResourceSet(std::string_view text, const std::st
   ResourceSet set;
   int lineNumber = 0;
   while (!text.empty()) {
-    const size_t end = text.find('\n');
-    std::string_view line = text.substr(0, end);
-    text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
+    const std::string_view line = TakeLine(text);
     ++lineNumber;
-    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
     std::vector<std::string> words;
     const bool split = SplitWords(line, words);
     if (split && (words.empty() || words[0].starts_with('#'))) continue;

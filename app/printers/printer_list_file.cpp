@@ -7,6 +7,7 @@
 #include "printers/printer_record.h"
 #include "printers/regular_file.h"
 #include "text/shown_text.h"
+#include "text/text_lines.h"
 
 namespace {
 
@@ -82,11 +83,8 @@ std::optional<std::vector<SavedPrinter>> ParsePrinterList(std::string_view text,
   std::vector<SavedPrinter> printers;
   int lineNumber = 0;
   while (!text.empty()) {
-    const size_t end = text.find('\n');
-    std::string_view line = text.substr(0, end);
-    text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
+    const std::string_view line = TakeLine(text);
     ++lineNumber;
-    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
     if (line.empty() || line.front() == '#') continue;
     const std::string where = "line " + std::to_string(lineNumber) + ": ";
     const size_t tab = line.find('\t');
