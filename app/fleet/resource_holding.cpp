@@ -90,9 +90,7 @@ std::string_view HoldingText(Holding holding) {
 Holding WorstHolding(Holding a, Holding b) { return a > b ? a : b; }
 
 std::string FontReadProblem(int32_t readResult) {
-  // Refused SNMPv3 credentials say so; the rest as the font list says it.
-  if (readResult <= kSnmpAuthenticationFailed) return SnmpResultText(readResult);
-  return LoadResourceString(FontReadRefusalText(readResult));
+  return FontReadRefusalMessage(readResult);
 }
 
 HoldingCell JudgeHolding(const std::vector<SentResource>& parts, const PrinterFonts& fonts,

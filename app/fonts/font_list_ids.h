@@ -30,6 +30,7 @@ inline constexpr int kPermanentText = 32821;
 inline constexpr int kDownloadedText = 32822;
 inline constexpr int kFontCountText = 32830;  // "%d Font(s)"
 inline constexpr int kNoAnswerText = 32880;
+inline constexpr int kNotReadText = 32906;  // "%s": the library's reason
 // Strings of ours: a printer whose font list is read over PJL with its
 // file-system access switched off, or behind a PJL password not given.
 inline constexpr int kNoFileSystemAccessText = 32831;

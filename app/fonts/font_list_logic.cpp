@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "fonts/font_list_ids.h"
+#include "fonts/format_text.h"
 #include "printers/printer_name.h"
 #include "ui/message_boxes.h"
 #include "ui/resource_module.h"
@@ -39,6 +40,12 @@ int FontReadRefusalText(int32_t readResult) {
       return bound != 0 ? bound : kNoAnswerText;
     }
   }
+}
+
+std::string FontReadRefusalMessage(int32_t readResult) {
+  if (readResult <= kSnmpAuthenticationFailed || readResult == kSnmpMalformedAnswer || readResult == kSnmpNoSession)
+    return FormatText(LoadResourceString(kNotReadText), SnmpResultText(readResult));
+  return LoadResourceString(FontReadRefusalText(readResult));
 }
 
 FontListLogic::FontListLogic(FontListHost& host, MessageBoxes& boxes, std::vector<PrinterRecord*> printers)
@@ -82,7 +89,7 @@ void FontListLogic::ShowFontCount(int count) {
 // count.
 void FontListLogic::ShowReadRefusal() {
   if (readResult_ == 0) return;
-  statusText_ = LoadResourceString(FontReadRefusalText(readResult_));
+  statusText_ = FontReadRefusalMessage(readResult_);
 }
 
 void FontListLogic::ClearRows() {

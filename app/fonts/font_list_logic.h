@@ -39,6 +39,10 @@ inline constexpr char kListCutText[] = " (the first 20000 reported; the printer 
 // instead of a list: file system closed, PJL password wanted, a PJL
 // listing cut short by its bounds, no answer.
 int FontReadRefusalText(int32_t readResult);
+// What a font list read that returned `readResult` shows: the text of
+// FontReadRefusalText, or for refused SNMPv3 settings, an answer that could
+// not be read and a session that could not be opened, the library's reason.
+std::string FontReadRefusalMessage(int32_t readResult);
 // The string that tells a PJL listing or deletion ended by its bounds
 // (deadline or request cap), or 0 for any other result.
 int PjlBoundText(int32_t result);

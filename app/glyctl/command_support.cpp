@@ -43,9 +43,9 @@ int FontListFailure(CommandRun& run, int32_t readResult) {
                           " Check pjl-password= in the community file.");
       return kExitNoFileSystem;
     default:
-      // Refused SNMPv3 credentials and a PJL exchange cut short say why.
-      const bool told = readResult <= kSnmpAuthenticationFailed || readResult == kSnmpPjlDeadlinePassed ||
-                        readResult == kSnmpPjlTooManyRequests;
+      // Every failure but silence says why: refused SNMPv3 credentials, an
+      // answer that could not be read, a PJL exchange cut short ...
+      const bool told = readResult != kSnmpNoAnswer;
       run.console.Message("cannot read the font list of " + address +
                           (told ? std::string(": ") + SnmpResultText(readResult) : std::string()));
       return kExitNoPrinter;

@@ -84,6 +84,7 @@ const GlyStringEntry gly_strings[] = {
             "allowed."},
     {32904, "The printer needed too many requests: its fonts could not all be read or deleted."},
     {32905, "The printer refuses the PJL password given for it."},
+    {32906, "The font list could not be read: %s."},
     {32940, "Fleet Fonts"},
     {32941, "&Open Set..."},
     {32942, "Filter:"},

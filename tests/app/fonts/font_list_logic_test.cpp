@@ -156,6 +156,16 @@ TEST_F(FontListLogicTest, FailedFirstReadShowsNoRowsAndSaysThePrinterDidNotAnswe
   EXPECT_EQ(logic->statusText(), "The printer did not answer with this community string.");
 }
 
+TEST_F(FontListLogicTest, RefusedSnmpv3SettingsAndAnUnreadableAnswerAreToldApart) {
+  PrinterRecord garbled = MakePrinter(0x0A000004u, "GARBLED", "Model 9");
+  AddPrinterWithFonts(laser, MixedTable(), kSnmpAuthenticationFailed);
+  AddPrinterWithFonts(garbled, MixedTable(), kSnmpMalformedAnswer);
+  Open({&laser, &garbled});
+  EXPECT_EQ(logic->statusText(), "The font list could not be read: authentication failed.");
+  logic->OnPrinterChanged(1);
+  EXPECT_EQ(logic->statusText(), "The font list could not be read: the printer's answer could not be read.");
+}
+
 TEST_F(FontListLogicTest, AFileSystemClosedLockedOrTooSlowToListIsToldInTheStatusBar) {
   PrinterRecord closed = MakePrinter(0x0A000004u, "PJL", "Model 9");
   PrinterRecord locked = MakePrinter(0x0A000005u, "PIN", "Model 9");

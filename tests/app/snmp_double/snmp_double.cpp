@@ -289,7 +289,16 @@ int32_t SnmpSetDiscoverySecurity(const SnmpSecurity* security) {
   return 0;
 }
 
-const char* SnmpResultText(int32_t result) { return result == 0 ? "done" : "failed"; }
+// The library's own texts, from the contract's table.
+const char* SnmpResultText(int32_t result) {
+  switch (result) {
+#define SNMP_DOUBLE_RESULT_TEXT(name, value, text) \
+  case name: return text;
+    GLYSNMP_RESULT_MAP(SNMP_DOUBLE_RESULT_TEXT)
+#undef SNMP_DOUBLE_RESULT_TEXT
+  }
+  return "unknown result";
+}
 
 int32_t SnmpGetPrinterOptions(PrinterRecord* printer) {
   auto& s = state();

@@ -74,9 +74,9 @@ TEST_F(AddPrinterTest, LibraryRefusalsAreToldApartAndKeepTheDialogOpen) {
   EXPECT_EQ(boxes.shown, (std::vector<int>{kNotAPrinterText, kAlreadyListedText, ScriptedBoxes::kTextShown,
                                           ScriptedBoxes::kTextShown, kUnreadableAnswerText, ScriptedBoxes::kTextShown,
                                           ScriptedBoxes::kTextShown, ScriptedBoxes::kTextShown}));
-  EXPECT_EQ(boxes.texts, (std::vector<std::string>{"The printer at 10.0.0.3 could not be asked (failed).",
+  EXPECT_EQ(boxes.texts, (std::vector<std::string>{"The printer at 10.0.0.3 could not be asked (no SNMP session could be opened).",
                                                   "No printer answers at 10.0.0.5.",
-                                                  "The printer at 10.0.0.7 refused the SNMPv3 settings (failed).",
+                                                  "The printer at 10.0.0.7 refused the SNMPv3 settings (authentication failed).",
                                                   "0.1.2.3 is not an address a printer can have.",
                                                   "224.0.0.1 is not an address a printer can have."}));
   EXPECT_EQ(snmp_double::CallCount("SnmpAddPrinter"), 6);
