@@ -5,7 +5,11 @@
 //   build/bin/convert_once_bench [FONT]
 //
 // Each run's CPU time (user and system) and peak resident memory are the
-// glyctl process's own, from wait4. Side by side may cost at most 1.3 times
+// glyctl process's own, from wait4. The virtual printers run in a process
+// of their own, forked before they start: a process made by exec reports
+// as its peak at least that of the process it was spawned from, and the
+// printers keep every font they receive, so spawned beside them glyctl
+// would report their memory rather than its own. Side by side may cost at most 1.3 times
 // the CPU and 1.5 times the memory of one at a time, since the font is
 // converted once and its job files are shared; the exit status is 1 when
 // either limit is passed. The jobs go to the printers' raw port: LPR's
@@ -13,6 +17,7 @@
 // 20 printers one at a time last an hour, and measures nothing of the
 // conversion.
 #include <fcntl.h>
+#include <signal.h>
 #include <spawn.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -55,6 +60,52 @@ std::string LargestNotoFont() {
     largest = entry.path().string();
   }
   return largest;
+}
+
+// Forks a process that runs a virtual printer at each of `addresses` until
+// it is sent SIGTERM; its id once every printer listens, or -1 (told on
+// stderr).
+pid_t StartPrinters(const std::vector<std::string>& addresses, uint16_t snmpPort, uint16_t lpdPort,
+                    uint16_t rawPort) {
+  int ready[2];
+  if (pipe(ready) != 0) return -1;
+  const pid_t pid = fork();
+  if (pid < 0) return -1;
+  if (pid == 0) {
+    close(ready[0]);
+    sigset_t terminate;
+    sigemptyset(&terminate);
+    sigaddset(&terminate, SIGTERM);
+    pthread_sigmask(SIG_BLOCK, &terminate, nullptr);  // the simulator's threads inherit it
+    printer_sim::Simulator simulator;
+    for (const std::string& address : addresses) {
+      printer_sim::PrinterConfig config;
+      config.address = address;
+      config.snmpPort = snmpPort;
+      config.lpdPort = lpdPort;
+      config.rawPort = rawPort;
+      std::string error;
+      if (!simulator.AddPrinter(config, &error)) {
+        std::fprintf(stderr, "convert_once_bench: cannot start a printer at %s: %s\n", address.c_str(),
+                     error.c_str());
+        _exit(2);
+      }
+    }
+    simulator.Start();
+    const char started = 1;
+    if (write(ready[1], &started, 1) != 1) _exit(2);
+    int signal = 0;
+    sigwait(&terminate, &signal);
+    simulator.Stop();
+    _exit(0);
+  }
+  close(ready[1]);
+  char started = 0;
+  const bool listening = read(ready[0], &started, 1) == 1;
+  close(ready[0]);
+  if (listening) return pid;
+  waitpid(pid, nullptr, 0);
+  return -1;
 }
 
 double Seconds(const timeval& time) { return static_cast<double>(time.tv_sec) + time.tv_usec / 1e6; }
@@ -101,20 +152,8 @@ int main(int argc, char** argv) {
   const uint16_t lpdPort = FreeTcpPort(addresses);
   uint16_t rawPort = FreeTcpPort(addresses);
   while (rawPort == lpdPort) rawPort = FreeTcpPort(addresses);
-  printer_sim::Simulator simulator;
-  for (const std::string& address : addresses) {
-    printer_sim::PrinterConfig config;
-    config.address = address;
-    config.snmpPort = snmpPort;
-    config.lpdPort = lpdPort;
-    config.rawPort = rawPort;
-    std::string error;
-    if (!simulator.AddPrinter(config, &error)) {
-      std::fprintf(stderr, "convert_once_bench: cannot start a printer at %s: %s\n", address.c_str(), error.c_str());
-      return 2;
-    }
-  }
-  simulator.Start();
+  const pid_t printers = StartPrinters(addresses, snmpPort, lpdPort, rawPort);
+  if (printers < 0) return 2;
 
   char pattern[] = "/tmp/gly-convert-once-XXXXXX";
   const fs::path scratch = mkdtemp(pattern);
@@ -138,6 +177,8 @@ int main(int argc, char** argv) {
                 usages[i].peakMiB, usages[i].exitStatus);
   }
   fs::remove_all(scratch);
+  kill(printers, SIGTERM);
+  waitpid(printers, nullptr, 0);
   const double cpuRatio = usages[1].cpuSeconds / std::max(usages[0].cpuSeconds, 1e-3);
   const double memoryRatio = usages[1].peakMiB / std::max(usages[0].peakMiB, 1e-3);
   std::printf("CPU ratio %.2f (at most %.1f), memory ratio %.2f (at most %.1f)\n", cpuRatio, kMostCpuRatio,
