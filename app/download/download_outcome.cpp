@@ -7,7 +7,9 @@
 #include "download/download_worker.h"
 #include "download/job_port.h"
 #include "download/prepare_resource_job.h"
+#include "download/resource_manager_ids.h"
 #include "printers/printer_abilities.h"
+#include "ui/resource_module.h"
 
 namespace {
 
@@ -117,4 +119,22 @@ std::string DownloadSummary(const std::vector<std::vector<ResourceOutcome>>& pri
     add(count, std::string("skipped: ") + (location == kFlashMemory ? "no flash memory" : "no hard disk"));
   add(stopped, "not sent (stopped)");
   return text + parts;
+}
+
+std::string ExportSummary(const ExportReport& report) {
+  using namespace resource_manager;
+  std::string text = LoadResourceString(report.jobs == 1 ? kOneJobWrittenText : kJobsWrittenText);
+  if (report.jobs != 1) text.replace(text.find("%d"), 2, std::to_string(report.jobs));
+  text.replace(text.find("%s"), 2, report.path);
+  std::string leftOut;
+  for (const ExportedFile& file : report.files) {
+    if (file.outcome.what == Outcome::kExported) continue;
+    // A file that is no resource says why; its cell only says it was not sent.
+    const std::string why =
+        file.outcome.what == Outcome::kInvalidFile ? std::string(kInvalidFontFileText) : OutcomeText(file.outcome);
+    leftOut += (leftOut.empty() ? "" : ", ") + file.fileName + " (" + why + ")";
+  }
+  if (leftOut.empty()) return text;
+  std::string left = LoadResourceString(kLeftOutText);
+  return text + left.replace(left.find("%s"), 2, leftOut);
 }

@@ -1,8 +1,8 @@
 // What became of one resource at one printer, as the download worker found
 // it: what happened, why, how many characters a conversion left out and
 // what the printer itself said. The Resource Manager's cells, glyctl's
-// rows and exit status, and the summary of a download are all made from
-// it; nothing reads a display text back.
+// rows and exit status, and the summaries of a download and an export are
+// all made from it; nothing reads a display text back.
 #pragma once
 
 #include <cstddef>
@@ -67,3 +67,19 @@ bool IsDone(const ResourceOutcome& outcome, bool verified = true);
 // One printer's outcomes, one per resource, and the line that sums up a
 // download's printers: "3 printers: 2 done, 1 skipped: no hard disk".
 std::string DownloadSummary(const std::vector<std::vector<ResourceOutcome>>& printers, bool verified = true);
+
+// What an export put into the file chosen: how many jobs, and each file
+// with its outcome (kExported, or why it was left out).
+struct ExportedFile {
+  std::string fileName;
+  ResourceOutcome outcome;
+};
+struct ExportReport {
+  std::string path;
+  int jobs = 0;
+  std::vector<ExportedFile> files;
+};
+
+// The line that sums up an export, the window's and glyctl's alike:
+// "4 jobs written to NAME; left out: FILE (why), FILE (why)".
+std::string ExportSummary(const ExportReport& report);

@@ -262,18 +262,19 @@ void ResourceManagerLogic::ExportToFile() {
   summary_.clear();
   host_.StateChanged();
   host_.SetWaitCursor(true);
-  int jobs = 0;
-  std::vector<std::string> leftOut;
-  const bool written = ExportRows(jobs, leftOut) && output.Commit();
+  export_ = {path, 0, {}};
+  for (const Row& row : rows_) export_.files.push_back({row.texts.fileName, {}});
+  const bool written = ExportRows() && output.Commit();
   host_.SetWaitCursor(false);
   if (written) {
     // Told once the file is in place, and what it holds.
-    host_.ShowText(ExportedText(jobs, leftOut, path));
+    host_.ShowText(ExportSummary(export_) + LoadResourceString(kSendLaterText));
   } else {
     // Nothing reached the file the user chose.
-    for (size_t i = 0; i < rows_.size(); ++i) {
-      if (exportOutcomes_[i].what != Outcome::kExported) continue;
-      exportOutcomes_[i] = {};
+    export_.jobs = 0;
+    for (size_t i = 0; i < export_.files.size(); ++i) {
+      if (export_.files[i].outcome.what != Outcome::kExported) continue;
+      export_.files[i].outcome = {};
       rows_[i].texts.status = kNotDownloadedText;
     }
     ReportExportProblem(kExportNotWrittenText, path);
@@ -289,20 +290,13 @@ void ResourceManagerLogic::ReportExportProblem(const char* format, const std::st
   host_.ShowText(exportProblem_);
 }
 
-bool ResourceManagerLogic::ExportRows(int& jobs, std::vector<std::string>& leftOut) {
-  exportOutcomes_.assign(rows_.size(), {});
+bool ResourceManagerLogic::ExportRows() {
   for (size_t i = 0; i < rows_.size(); ++i) {
     Row& row = rows_[i];
-    ResourceOutcome& outcome = exportOutcomes_[i];
+    ResourceOutcome& outcome = export_.files[i].outcome;
     const int result = ExportRow(row, outcome);
     row.texts.status = OutcomeText(outcome);
-    if (outcome.what == Outcome::kExported)
-      jobs += static_cast<int>(jobContext_.sent.size());
-    else
-      leftOut.push_back(row.texts.fileName + " (" +
-                        (outcome.what == Outcome::kInvalidFile ? std::string(kInvalidFontFileText)
-                                                               : row.texts.status) +
-                        ")");
+    if (outcome.what == Outcome::kExported) export_.jobs += static_cast<int>(jobContext_.sent.size());
     host_.StateChanged();
     // The file is incomplete: the rest could only follow a gap.
     if (result == kResourceJobWriteFailed) return false;
@@ -331,20 +325,6 @@ int ResourceManagerLogic::ExportRow(const Row& row, ResourceOutcome& outcome) {
   outcome.charactersLeftOut = jobContext_.charactersLeftOut;
   outcome.unboundSymbolSet = jobContext_.unboundSymbolSet;
   return result;
-}
-
-std::string ResourceManagerLogic::ExportedText(int jobs, const std::vector<std::string>& leftOut,
-                                               const std::string& path) const {
-  std::string text = LoadResourceString(jobs == 1 ? kOneJobWrittenText : kJobsWrittenText);
-  if (jobs != 1) text.replace(text.find("%d"), 2, std::to_string(jobs));
-  text.replace(text.find("%s"), 2, path);
-  if (!leftOut.empty()) {
-    std::string names;
-    for (const std::string& name : leftOut) names += (names.empty() ? "" : ", ") + name;
-    std::string left = LoadResourceString(kLeftOutText);
-    text += left.replace(left.find("%s"), 2, names);
-  }
-  return text + LoadResourceString(kSendLaterText);
 }
 
 void ResourceManagerLogic::ResetJobFiles() { jobContext_.jobFiles = {}; }

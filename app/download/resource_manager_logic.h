@@ -111,8 +111,8 @@ class ResourceManagerLogic final : public DownloadWorkerEvents {
   // download runs and kept after it. Empty before a download, and after an
   // export, whose outcomes are the rows' status texts.
   const std::vector<std::vector<ResourceOutcome>>& results() const { return results_; }
-  // The outcome of each row in the last export.
-  const std::vector<ResourceOutcome>& exportOutcomes() const { return exportOutcomes_; }
+  // What the last export wrote: one file per row, in their order.
+  const ExportReport& lastExport() const { return export_; }
   // The names of the printers of results(), in their order.
   const std::vector<std::string>& resultPrinters() const { return resultPrinters_; }
   // The printer of results() being served; -1 when none is.
@@ -147,13 +147,11 @@ class ResourceManagerLogic final : public DownloadWorkerEvents {
   // when the user cancels the download.
   bool SkipPrintersWithoutStorage();
   void ResetJobFiles();
-  // False when a job could not be written whole. Counts the jobs written
-  // and names the files left out, "FILE (why)".
-  bool ExportRows(int& jobs, std::vector<std::string>& leftOut);
+  // Writes every row's jobs into the export file and tells what became of
+  // them in export_; false when a job could not be written whole.
+  bool ExportRows();
   // Writes the jobs of `row` into the export file; its ResourceJobResult.
   int ExportRow(const Row& row, ResourceOutcome& outcome);
-  // "4 jobs written to NAME; left out: FILE (why)", and how to send it.
-  std::string ExportedText(int jobs, const std::vector<std::string>& leftOut, const std::string& path) const;
   // Shows `format` with the export's path in place of its "%s".
   void ReportExportProblem(const char* format, const std::string& path);
 
@@ -177,7 +175,7 @@ class ResourceManagerLogic final : public DownloadWorkerEvents {
   std::vector<std::vector<ResourceOutcome>> results_;
   std::vector<std::string> resultPrinters_;
   std::string summary_;  // of the last download, once it ended
-  std::vector<ResourceOutcome> exportOutcomes_;
+  ExportReport export_;
   bool exporting_ = false;
   std::string exportProblem_;
 

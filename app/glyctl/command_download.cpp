@@ -24,8 +24,8 @@ class ExportWindow final : public ResourceManagerHost {
   void StateChanged() override {}
   std::vector<std::string> ChooseResourceFiles() override { return {}; }
   std::string ChooseExportFile() override { return path_; }
-  // "4 jobs written to NAME ...": the output says what was written, row by
-  // row; a failed export is told from exportProblem().
+  // The output says what was written, from lastExport(); a failed export
+  // is told from exportProblem().
   void ShowText(const std::string&) override {}
   void SetWaitCursor(bool) override {}
   void OpenEditPrinterList() override {}
@@ -214,9 +214,9 @@ int RunExport(CommandRun& run) {
                    {LoadResourceString(resource_manager::kFontNameHeading), "font"},
                    {LoadResourceString(resource_manager::kResourceTypeHeading), "type"},
                    {LoadResourceString(resource_manager::kPersistanceHeading), "status"}};
-  const std::vector<ResourceOutcome>& outcomes = logic.exportOutcomes();
-  const bool allDone = std::all_of(outcomes.begin(), outcomes.end(),
-                                   [](const ResourceOutcome& outcome) { return IsDone(outcome); });
+  const ExportReport& exported = logic.lastExport();
+  const bool allDone = std::all_of(exported.files.begin(), exported.files.end(),
+                                   [](const ExportedFile& file) { return IsDone(file.outcome); });
   for (const ResourceManagerLogic::Row& row : logic.rows()) {
     table.rows.push_back({row.texts.fileName, row.texts.fontName, row.texts.typeText, row.texts.status});
   }
@@ -225,5 +225,7 @@ int RunExport(CommandRun& run) {
     run.console.Message(logic.exportProblem());
     return kExitCannotWrite;
   }
+  // A table ends with what the file holds, as the window says it.
+  if (*format == OutputFormat::kTable) run.console.out() << ExportSummary(exported) << '\n';
   return allDone ? kExitOk : kExitPartly;
 }

@@ -253,6 +253,7 @@ TEST_F(GlyctlDownloadTest, ExportWritesTheJobsOfTheLocationIntoOneFile) {
   EXPECT_NE(pcl, std::string::npos);
   EXPECT_LT(postScript, pcl);
   EXPECT_NE(exported.out.find("NimbusSans-Regular.pfb  NimbusSans-Regular  PS-Type1 Font"), std::string::npos);
+  EXPECT_NE(exported.out.find("\n2 jobs written to " + out + "\n"), std::string::npos) << exported.out;
 
   EXPECT_EQ(Run({"export", kType1Pfb, "--out", scratch.file("no/such/folder.prn")}).status, kExitCannotWrite);
 }
