@@ -9,13 +9,16 @@
 // of their own, forked before they start: a process made by exec reports
 // as its peak at least that of the process it was spawned from, and the
 // printers keep every font they receive, so spawned beside them glyctl
-// would report their memory rather than its own. Side by side may cost at most 1.3 times
-// the CPU and 1.5 times the memory of one at a time, since the font is
-// converted once and its job files are shared; the exit status is 1 when
-// either limit is passed. The jobs go to the printers' raw port: LPR's
-// pause after each 1024-byte block would make a run of megabyte jobs to
-// 20 printers one at a time last an hour, and measures nothing of the
-// conversion.
+// would report their memory rather than its own. Each way runs twice,
+// taking turns, and counts with its lesser CPU time and peak: other work on
+// the machine only ever adds to them.
+//
+// Side by side may cost at most 1.3 times the CPU and 1.5 times the memory
+// of one at a time, since the font is converted once and its job files are
+// shared; the exit status is 1 when either limit is passed. The jobs go to
+// the printers' raw port: LPR's pause after each 1024-byte block would make
+// a run of megabyte jobs to 20 printers one at a time last an hour, and
+// measures nothing of the conversion.
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
@@ -38,6 +41,7 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr int kPrinters = 20;
+constexpr int kRounds = 2;
 constexpr char kSubnet[] = "127.93.0.";
 constexpr char kNotoFolder[] = "/usr/share/fonts/truetype/noto";
 constexpr double kMostCpuRatio = 1.3;
@@ -166,24 +170,29 @@ int main(int argc, char** argv) {
   std::printf("%s (%ju bytes) to %d printers, converted to both formats\n", font.c_str(),
               static_cast<uintmax_t>(fs::file_size(font)), kPrinters);
   std::printf("%-12s %8s %10s %10s %6s\n", "--parallel", "wall s", "CPU s", "peak MiB", "exit");
-  Usage usages[2];
   const int parallels[2] = {1, kPrinters};
-  for (int i = 0; i < 2; ++i) {
-    std::vector<std::string> args = {"download", "--parallel", std::to_string(parallels[i]), "--convert", "both",
-                                     "--no-verify", "--port", "raw", font, "--printers"};
-    args.insert(args.end(), addresses.begin(), addresses.end());
-    usages[i] = RunGlyctl(glyctl, args, environment);
-    std::printf("%-12d %8.2f %10.2f %10.1f %6d\n", parallels[i], usages[i].wallSeconds, usages[i].cpuSeconds,
-                usages[i].peakMiB, usages[i].exitStatus);
+  Usage least[2];
+  bool ran = true;
+  for (int round = 0; round < kRounds; ++round) {
+    for (int i = 0; i < 2; ++i) {
+      std::vector<std::string> args = {"download", "--parallel", std::to_string(parallels[i]), "--convert", "both",
+                                       "--no-verify", "--port", "raw", font, "--printers"};
+      args.insert(args.end(), addresses.begin(), addresses.end());
+      const Usage usage = RunGlyctl(glyctl, args, environment);
+      std::printf("%-12d %8.2f %10.2f %10.1f %6d\n", parallels[i], usage.wallSeconds, usage.cpuSeconds, usage.peakMiB,
+                  usage.exitStatus);
+      ran = ran && usage.exitStatus == 0;
+      least[i].cpuSeconds = round == 0 ? usage.cpuSeconds : std::min(least[i].cpuSeconds, usage.cpuSeconds);
+      least[i].peakMiB = round == 0 ? usage.peakMiB : std::min(least[i].peakMiB, usage.peakMiB);
+    }
   }
   fs::remove_all(scratch);
   kill(printers, SIGTERM);
   waitpid(printers, nullptr, 0);
-  const double cpuRatio = usages[1].cpuSeconds / std::max(usages[0].cpuSeconds, 1e-3);
-  const double memoryRatio = usages[1].peakMiB / std::max(usages[0].peakMiB, 1e-3);
+  const double cpuRatio = least[1].cpuSeconds / std::max(least[0].cpuSeconds, 1e-3);
+  const double memoryRatio = least[1].peakMiB / std::max(least[0].peakMiB, 1e-3);
   std::printf("CPU ratio %.2f (at most %.1f), memory ratio %.2f (at most %.1f)\n", cpuRatio, kMostCpuRatio,
               memoryRatio, kMostMemoryRatio);
-  const bool ran = usages[0].exitStatus == 0 && usages[1].exitStatus == 0;
   if (!ran) std::printf("a run of glyctl failed\n");
   return ran && cpuRatio <= kMostCpuRatio && memoryRatio <= kMostMemoryRatio ? 0 : 1;
 }
