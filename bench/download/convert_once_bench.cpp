@@ -22,6 +22,7 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/prctl.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -67,8 +68,8 @@ std::string LargestNotoFont() {
 }
 
 // Forks a process that runs a virtual printer at each of `addresses` until
-// it is sent SIGTERM; its id once every printer listens, or -1 (told on
-// stderr).
+// it is sent SIGTERM or this process ends; its id once every printer
+// listens, or -1 (told on stderr).
 pid_t StartPrinters(const std::vector<std::string>& addresses, uint16_t snmpPort, uint16_t lpdPort,
                     uint16_t rawPort) {
   int ready[2];
@@ -81,6 +82,7 @@ pid_t StartPrinters(const std::vector<std::string>& addresses, uint16_t snmpPort
     sigemptyset(&terminate);
     sigaddset(&terminate, SIGTERM);
     pthread_sigmask(SIG_BLOCK, &terminate, nullptr);  // the simulator's threads inherit it
+    prctl(PR_SET_PDEATHSIG, SIGTERM);                  // a bench stopped by ^C leaves no printers behind
     printer_sim::Simulator simulator;
     for (const std::string& address : addresses) {
       printer_sim::PrinterConfig config;
