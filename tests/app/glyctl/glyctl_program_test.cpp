@@ -108,6 +108,20 @@ TEST_F(GlyctlTest, TheProgressBarIsDrawnOnlyOnATerminal) {
     EXPECT_EQ(plain.find("\x1b[K"), std::string::npos) << plain;
   }
 
+  // The search, the check and the reading of what was found show theirs too.
+  const auto [discovered, discoverStatus] = RunOnTerminal({"discover", "127.88.30.8/29", "-t", "0.2", "-r", "0"});
+  EXPECT_EQ(discoverStatus, kExitOk) << discovered;
+  EXPECT_NE(discovered.find("Searching 127.88.30.8/29 ..."), std::string::npos) << discovered;
+  EXPECT_NE(discovered.find("Reading [" + std::string(30, '#') + "] 2/2"), std::string::npos) << discovered;
+  const auto [checked, checkStatus] = RunOnTerminal({"check", font, "--printers", "127.88.30.10", "127.88.30.11"});
+  EXPECT_EQ(checkStatus, kExitOk) << checked;
+  EXPECT_NE(checked.find("Checking [" + std::string(30, '#') + "] 2/2"), std::string::npos) << checked;
+  {
+    const EnvOverride dumb("TERM", "dumb");
+    EXPECT_EQ(RunOnTerminal({"discover", "127.88.30.8/29", "-t", "0.2", "-r", "0"}).first.find("\x1b[K"),
+              std::string::npos);
+  }
+
   std::string command = Glyctl();
   for (const std::string& arg : args) command += " " + arg;
   const sim_test::CommandResult piped = sim_test::RunCommand(command + " 2>&1 >/dev/null");
