@@ -22,11 +22,11 @@
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
-#include "agent_peers.h"
-#include "printer_sim.h"
+#include "glyctl_bench_setup.h"
 
 namespace {
 
@@ -97,32 +97,20 @@ int main(int argc, char** argv) {
   }
   std::vector<std::string> addresses;
   for (int i = 0; i < kPrinters; ++i) addresses.push_back(kSubnet + std::to_string(10 + i));
-  const uint16_t snmpPort = FreeUdpPort(addresses);
-  const uint16_t lpdPort = FreeTcpPort(addresses);
-  uint16_t rawPort = FreeTcpPort(addresses);
-  while (rawPort == lpdPort) rawPort = FreeTcpPort(addresses);
   printer_sim::Simulator simulator;
-  for (const std::string& address : addresses) {
-    printer_sim::PrinterConfig config;
-    config.address = address;
-    config.snmpPort = snmpPort;
-    config.lpdPort = lpdPort;
-    config.rawPort = rawPort;
-    std::string error;
-    if (!simulator.AddPrinter(config, &error)) {
-      std::fprintf(stderr, "convert_once_bench: cannot start a printer at %s: %s\n", address.c_str(), error.c_str());
-      return 2;
-    }
+  std::string error;
+  const std::optional<BenchPrinterPorts> ports = StartBenchPrinters(simulator, addresses, error);
+  if (!ports) {
+    std::fprintf(stderr, "convert_once_bench: %s\n", error.c_str());
+    return 2;
   }
-  simulator.Start();
 
   char pattern[] = "/tmp/gly-convert-once-XXXXXX";
   const fs::path scratch = mkdtemp(pattern);
   const std::string glyctl = fs::read_symlink("/proc/self/exe").parent_path().string() + "/glyctl";
-  const std::vector<std::string> environment = {
-      "GLY_SNMP_PORT=" + std::to_string(snmpPort), "GLY_LPR_PORT=" + std::to_string(lpdPort),
-      "GLY_RAW_PORT=" + std::to_string(rawPort),
-      "HOME=" + scratch.string(), "TMPDIR=" + scratch.string(), "PATH=/usr/bin:/bin", "LANG=C.UTF-8"};
+  std::vector<std::string> environment = PortVariables(*ports);
+  environment.insert(environment.end(), {"HOME=" + scratch.string(), "TMPDIR=" + scratch.string(),
+                                         "PATH=/usr/bin:/bin", "LANG=C.UTF-8"});
 
   std::printf("%s (%ju bytes) to %d printers, converted to both formats\n", font.c_str(),
               static_cast<uintmax_t>(fs::file_size(font)), kPrinters);
