@@ -10,7 +10,14 @@
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME gly)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
-set(CPACK_PACKAGE_CONTACT "GLY developers <gly@example.org>")
+# Who answers for the packages: their Maintainer field and the changelog's
+# signature. A packager sets the real one with -DGLY_PACKAGE_MAINTAINER=.
+set(GLY_PACKAGE_MAINTAINER "GLY developers <gly@example.org>"
+    CACHE STRING "The Debian packages' maintainer, as \"NAME <ADDRESS>\"")
+if(NOT GLY_PACKAGE_MAINTAINER MATCHES "^[^<>]+ <[^<> ]+@[^<> ]+>$")
+  message(FATAL_ERROR "GLY_PACKAGE_MAINTAINER is \"NAME <ADDRESS>\", not \"${GLY_PACKAGE_MAINTAINER}\"")
+endif()
+set(CPACK_PACKAGE_CONTACT "${GLY_PACKAGE_MAINTAINER}")
 set(CPACK_DEB_COMPONENT_INSTALL ON)
 set(CPACK_COMPONENTS_ALL gly tessel tessel-dev tessel-tools)
 set(CPACK_DEBIAN_PACKAGE_SOURCE gly)
@@ -87,7 +94,8 @@ gly_debian_description(TESSEL-TOOLS
 # Every package carries the copyright file and the changelog, which Debian
 # wants compressed, in its own documentation folder.
 set(gly_changelog ${gly_debian_build_dir}/changelog.gz)
-gly_compress(${gly_debian_dir}/changelog ${gly_changelog} debian_changelog)
+configure_file(${gly_debian_dir}/changelog.in ${gly_debian_build_dir}/changelog @ONLY)
+gly_compress(${gly_debian_build_dir}/changelog ${gly_changelog} debian_changelog)
 foreach(component_package gly:gly tessel:libtessel0 tessel-dev:libtessel-dev tessel-tools:tessel-tools)
   string(REPLACE ":" ";" pair ${component_package})
   list(GET pair 0 component)

@@ -28,3 +28,8 @@ __attribute__((destructor)) void TesselProcessDetach() {
 }
 
 }  // namespace
+
+// Nothing in the library refers to the hooks above, so a program linked
+// against the static archive names this to take them along (tessel.pc's
+// flags for a static link do: -Wl,--undefined=TesselLoadHooks).
+extern "C" void TesselLoadHooks() {}

@@ -14,16 +14,37 @@ std::string ListedAs(const ListedPrinter& printer) {
   return text;
 }
 
+// What the listing shows of a printer beyond its record, read from it.
+struct ReadPrinter {
+  const ListedPrinter* listed;
+  SnmpPrinterDetails details;
+  PrinterAbilities abilities;
+};
+
+// Asks each printer for its details, with a bar, as each is one more
+// exchange with a printer that may be slow to answer.
+std::vector<ReadPrinter> ReadPrinters(Console& console, const std::vector<const ListedPrinter*>& printers) {
+  std::vector<ReadPrinter> read;
+  console.StartProgress(static_cast<int>(printers.size()), "Reading");
+  for (const ListedPrinter* printer : printers) {
+    read.push_back({printer, ReadPrinterDetails(*printer->record), RunPrinterAbilities().Get(printer->record->address)});
+    console.Advance();
+  }
+  console.EndProgress();
+  return read;
+}
+
 // In JSON, each printer as the other commands show it, with its list text.
-void WritePrinters(std::ostream& out, const std::vector<const ListedPrinter*>& printers, OutputFormat format) {
+void WritePrinters(Console& console, const std::vector<const ListedPrinter*>& listed, OutputFormat format) {
+  const std::vector<ReadPrinter> printers = ReadPrinters(console, listed);
+  std::ostream& out = console.out();
   if (format == OutputFormat::kJson) {
     Json rows = Json::array();
-    for (const ListedPrinter* printer : printers) {
-      Json row = PrinterJson(*printer->record, ReadPrinterDetails(*printer->record));
-      row["listed_as"] = JsonText(ListedAs(*printer));
-      const PrinterAbilities abilities = RunPrinterAbilities().Get(printer->record->address);
-      row["languages"] = JsonText(LanguagesText(abilities.languages));
-      row["channels"] = JsonText(ChannelsText(abilities.channels));
+    for (const ReadPrinter& printer : printers) {
+      Json row = PrinterJson(*printer.listed->record, printer.details);
+      row["listed_as"] = JsonText(ListedAs(*printer.listed));
+      row["languages"] = JsonText(LanguagesText(printer.abilities.languages));
+      row["channels"] = JsonText(ChannelsText(printer.abilities.channels));
       rows.push_back(std::move(row));
     }
     WriteJsonDocument(out, {{"printers", rows}});
@@ -35,14 +56,12 @@ void WritePrinters(std::ostream& out, const std::vector<const ListedPrinter*>& p
                    {"Listed as", "list_text"}, {"System ID", "system_id"},
                    {"Serial number", "serial_number"}, {"Storage space", "storage_space"},
                    {"Languages", "languages"}, {"Channels", "channels"}};
-  for (const ListedPrinter* printer : printers) {
-    PrinterRecord& record = *printer->record;
-    const SnmpPrinterDetails details = ReadPrinterDetails(record);
-    const PrinterAbilities abilities = RunPrinterAbilities().Get(record.address);
+  for (const ReadPrinter& printer : printers) {
+    const PrinterRecord& record = *printer.listed->record;
     table.rows.push_back({FormatAddress(record.address), record.printerName, record.modelName,
-                          StorageText(record.storageOptions), ListedAs(*printer), details.systemId,
-                          details.serialNumber, StorageSpaceText(details), LanguagesText(abilities.languages),
-                          ChannelsText(abilities.channels)});
+                          StorageText(record.storageOptions), ListedAs(*printer.listed), printer.details.systemId,
+                          printer.details.serialNumber, StorageSpaceText(printer.details),
+                          LanguagesText(printer.abilities.languages), ChannelsText(printer.abilities.channels)});
   }
   WriteOutputTable(out, table, format);
 }
@@ -69,7 +88,7 @@ int RunDiscover(CommandRun& run) {
   }
   std::vector<const ListedPrinter*> found;
   for (const ListedPrinter& printer : printers.printers()) found.push_back(&printer);
-  WritePrinters(run.console.out(), found, *format);
+  WritePrinters(run.console, found, *format);
   return kExitOk;
 }
 
@@ -83,6 +102,6 @@ int RunAdd(CommandRun& run) {
   ConsolePrinters printers(run.console, run.communities);
   int failure = kExitOk;
   if (LookUpPrinters(run, printers, run.line.positional, failure).empty()) return failure;
-  WritePrinters(run.console.out(), {&printers.printers().front()}, *format);
+  WritePrinters(run.console, {&printers.printers().front()}, *format);
   return kExitOk;
 }

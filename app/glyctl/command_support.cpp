@@ -155,20 +155,30 @@ std::optional<StorageLocation> StorageLocationOf(CommandRun& run) {
   return std::nullopt;
 }
 
-std::optional<std::optional<JobPort>> JobPortOf(CommandRun& run) {
-  const std::optional<std::string> text = run.line.Value("port");
-  if (!text) return std::optional<JobPort>();
-  if (const std::optional<JobPort> port = ParseJobPort(*text)) return port;
-  run.console.Message("--port is lpr, raw or ipp, not " + *text);
+namespace {
+
+// A setting a command may override for every printer: none when option
+// `name` is not given, nullopt after a message naming the `accepted` words
+// when `parse` refuses its value.
+template <typename Setting>
+std::optional<std::optional<Setting>> OverrideOf(CommandRun& run, const std::string& name,
+                                                 std::optional<Setting> (*parse)(std::string_view),
+                                                 const std::string& accepted) {
+  const std::optional<std::string> text = run.line.Value(name);
+  if (!text) return std::optional<Setting>();
+  if (const std::optional<Setting> setting = parse(*text)) return setting;
+  run.console.Message("--" + name + " is " + accepted + ", not " + *text);
   return std::nullopt;
 }
 
+}  // namespace
+
+std::optional<std::optional<JobPort>> JobPortOf(CommandRun& run) {
+  return OverrideOf(run, "port", ParseJobPort, "lpr, raw or ipp");
+}
+
 std::optional<std::optional<LprPacing>> LprPacingOf(CommandRun& run) {
-  const std::optional<std::string> text = run.line.Value("lpr-pacing");
-  if (!text) return std::optional<LprPacing>();
-  if (const std::optional<LprPacing> pacing = ParseLprPacing(*text)) return pacing;
-  run.console.Message("--lpr-pacing is classic or none, not " + *text);
-  return std::nullopt;
+  return OverrideOf(run, "lpr-pacing", ParseLprPacing, "classic or none");
 }
 
 std::optional<ConversionOptions> ConversionOf(CommandRun& run) {

@@ -25,18 +25,24 @@ void Console::Message(const std::string& text) {
 }
 
 void Console::StartProgress(int total, const std::string& label) {
+  ShowLine(std::max(total, 0), label, total > 0);
+}
+
+void Console::ShowActivity(const std::string& label) { ShowLine(0, label, true); }
+
+void Console::ShowLine(int total, const std::string& label, bool wanted) {
   const std::lock_guard guard(lock_);
   ClearBar();
-  total_ = std::max(total, 0);
+  total_ = total;
   done_ = 0;
   label_ = label;
-  barShown_ = terminal_ && total_ > 0;
+  barShown_ = terminal_ && wanted;
   DrawBar();
 }
 
 void Console::Advance(int steps) {
   const std::lock_guard guard(lock_);
-  if (!barShown_) return;
+  if (!barShown_ || total_ == 0) return;
   done_ = std::min(total_, done_ + steps);
   DrawBar();
 }
@@ -49,7 +55,12 @@ void Console::EndProgress() {
 
 void Console::DrawBar() {
   if (!barShown_) return;
-  const int filled = total_ == 0 ? 0 : done_ * kBarWidth / total_;
+  if (total_ == 0) {
+    err_ << '\r' << label_ << " ...";
+    err_.flush();
+    return;
+  }
+  const int filled = done_ * kBarWidth / total_;
   err_ << '\r' << label_ << " [" << std::string(static_cast<size_t>(filled), '#')
        << std::string(static_cast<size_t>(kBarWidth - filled), ' ') << "] " << done_ << '/' << total_;
   err_.flush();

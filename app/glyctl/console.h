@@ -27,12 +27,16 @@ class Console {
 
   // A bar of `total` steps under `label`; replaces the one shown.
   void StartProgress(int total, const std::string& label);
+  // A line naming work whose length nobody knows ahead, such as a search
+  // the SNMP library makes in one call; replaces the bar shown.
+  void ShowActivity(const std::string& label);
   void Advance(int steps = 1);
   // Clears the bar's line.
   void EndProgress();
   bool terminal() const { return terminal_; }
 
  private:
+  void ShowLine(int total, const std::string& label, bool wanted);
   void DrawBar();
   void ClearBar();
 
@@ -41,7 +45,7 @@ class Console {
   std::ostream& err_;
   const bool terminal_;
   bool barShown_ = false;
-  int total_ = 0;
+  int total_ = 0;  // 0 with the bar shown: an activity line
   int done_ = 0;
   std::string label_;
 };

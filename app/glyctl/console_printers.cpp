@@ -4,6 +4,7 @@
 
 #include <set>
 
+#include "glyctl/console.h"
 #include "printers/clock.h"
 #include "snmp/add_printer.h"
 #include "snmp/add_printer_ids.h"
@@ -13,7 +14,8 @@
 
 ConsolePrinters::ConsolePrinters(Console& console, NewCommunityStrings communities)
     // Success is told by the command's own output.
-    : boxes_(console, {add_printer::kPrinterAddedText}), communities_(std::move(communities)) {
+    : console_(console),
+      boxes_(console, {add_printer::kPrinterAddedText}), communities_(std::move(communities)) {
   LoadModelProfiles(profiles_);
   StartPrinterReports(*this);
 }
@@ -46,8 +48,10 @@ int ConsolePrinters::AddPrinter(std::unique_ptr<PrinterRecord> record, const std
 }
 
 bool ConsolePrinters::DiscoverAnnounced(std::string& error) {
+  console_.ShowActivity("Looking for announced printers");
   const AnnouncedBrowse browse = BrowseAnnouncedPrinters(BrowseSeconds(), SystemClock());
   if (!browse.problem.empty()) {
+    console_.EndProgress();
     error = "announced printers cannot be looked for: " + browse.problem;
     return false;
   }
@@ -55,6 +59,7 @@ bool ConsolePrinters::DiscoverAnnounced(std::string& error) {
   for (const ListedPrinter& printer : printers_) listed.insert(printer.record->address);
   ListAnnouncedPrinters(*this, browse.printers, listed);
   uiThread_.RunPending();
+  console_.EndProgress();
   return true;
 }
 
@@ -99,8 +104,12 @@ bool ConsolePrinters::Discover(const std::string& subnet, std::string& error) {
     error = "subnet " + subnet + " is larger than a search covers (at most /16)";
     return false;
   }
+  // The library searches the whole subnet in one call: the line tells
+  // what runs, without a count.
+  console_.ShowActivity("Searching " + subnet);
   AddPrinterLogic(*this, boxes_)
       .GetSubnetPrinters(IpAddressValue::FromAddress(*network), IpAddressValue::FromAddress(mask));
   uiThread_.RunPending();
+  console_.EndProgress();
   return true;
 }

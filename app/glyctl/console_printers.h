@@ -61,6 +61,7 @@ class ConsolePrinters final : public PrinterListOwner {
   }
 
  private:
+  Console& console_;
   ModelProfileTable profiles_;
   SnmpContext context_{};
   QueuedUiThread uiThread_;

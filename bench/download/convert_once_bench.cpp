@@ -31,11 +31,11 @@
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
-#include "agent_peers.h"
-#include "printer_sim.h"
+#include "glyctl_bench_setup.h"
 
 namespace {
 
@@ -68,10 +68,9 @@ std::string LargestNotoFont() {
 }
 
 // Forks a process that runs a virtual printer at each of `addresses` until
-// it is sent SIGTERM or this process ends; its id once every printer
-// listens, or -1 (told on stderr).
-pid_t StartPrinters(const std::vector<std::string>& addresses, uint16_t snmpPort, uint16_t lpdPort,
-                    uint16_t rawPort) {
+// it is sent SIGTERM or this process ends; its id, with the printers' ports
+// in `ports`, once every printer listens, or -1 (told on stderr).
+pid_t StartPrinters(const std::vector<std::string>& addresses, BenchPrinterPorts& ports) {
   int ready[2];
   if (pipe(ready) != 0) return -1;
   const pid_t pid = fork();
@@ -84,30 +83,20 @@ pid_t StartPrinters(const std::vector<std::string>& addresses, uint16_t snmpPort
     pthread_sigmask(SIG_BLOCK, &terminate, nullptr);  // the simulator's threads inherit it
     prctl(PR_SET_PDEATHSIG, SIGTERM);                  // a bench stopped by ^C leaves no printers behind
     printer_sim::Simulator simulator;
-    for (const std::string& address : addresses) {
-      printer_sim::PrinterConfig config;
-      config.address = address;
-      config.snmpPort = snmpPort;
-      config.lpdPort = lpdPort;
-      config.rawPort = rawPort;
-      std::string error;
-      if (!simulator.AddPrinter(config, &error)) {
-        std::fprintf(stderr, "convert_once_bench: cannot start a printer at %s: %s\n", address.c_str(),
-                     error.c_str());
-        _exit(2);
-      }
+    std::string error;
+    const std::optional<BenchPrinterPorts> started = StartBenchPrinters(simulator, addresses, error);
+    if (!started) {
+      std::fprintf(stderr, "convert_once_bench: %s\n", error.c_str());
+      _exit(2);
     }
-    simulator.Start();
-    const char started = 1;
-    if (write(ready[1], &started, 1) != 1) _exit(2);
+    if (write(ready[1], &*started, sizeof *started) != sizeof *started) _exit(2);
     int signal = 0;
     sigwait(&terminate, &signal);
     simulator.Stop();
     _exit(0);
   }
   close(ready[1]);
-  char started = 0;
-  const bool listening = read(ready[0], &started, 1) == 1;
+  const bool listening = read(ready[0], &ports, sizeof ports) == sizeof ports;
   close(ready[0]);
   if (listening) return pid;
   waitpid(pid, nullptr, 0);
@@ -154,20 +143,16 @@ int main(int argc, char** argv) {
   }
   std::vector<std::string> addresses;
   for (int i = 0; i < kPrinters; ++i) addresses.push_back(kSubnet + std::to_string(10 + i));
-  const uint16_t snmpPort = FreeUdpPort(addresses);
-  const uint16_t lpdPort = FreeTcpPort(addresses);
-  uint16_t rawPort = FreeTcpPort(addresses);
-  while (rawPort == lpdPort) rawPort = FreeTcpPort(addresses);
-  const pid_t printers = StartPrinters(addresses, snmpPort, lpdPort, rawPort);
+  BenchPrinterPorts ports;
+  const pid_t printers = StartPrinters(addresses, ports);
   if (printers < 0) return 2;
 
   char pattern[] = "/tmp/gly-convert-once-XXXXXX";
   const fs::path scratch = mkdtemp(pattern);
   const std::string glyctl = fs::read_symlink("/proc/self/exe").parent_path().string() + "/glyctl";
-  const std::vector<std::string> environment = {
-      "GLY_SNMP_PORT=" + std::to_string(snmpPort), "GLY_LPR_PORT=" + std::to_string(lpdPort),
-      "GLY_RAW_PORT=" + std::to_string(rawPort),
-      "HOME=" + scratch.string(), "TMPDIR=" + scratch.string(), "PATH=/usr/bin:/bin", "LANG=C.UTF-8"};
+  std::vector<std::string> environment = PortVariables(ports);
+  environment.insert(environment.end(), {"HOME=" + scratch.string(), "TMPDIR=" + scratch.string(),
+                                         "PATH=/usr/bin:/bin", "LANG=C.UTF-8"});
 
   std::printf("%s (%ju bytes) to %d printers, converted to both formats\n", font.c_str(),
               static_cast<uintmax_t>(fs::file_size(font)), kPrinters);

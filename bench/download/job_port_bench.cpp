@@ -40,13 +40,11 @@
 #include <thread>
 #include <vector>
 
-#include "agent_peers.h"
 #include "download/job_port.h"
 #include "glyctl/glyctl.h"
+#include "glyctl_bench_setup.h"
 #include "ipp_peer.h"
 #include "printer_sim.h"
-#include "printers/app_directory.h"
-#include "printers/clock.h"
 
 namespace {
 
@@ -132,23 +130,10 @@ double LoopbackMs(const std::string& bytes, int copies) {
 // Virtual printers at `addresses` sharing one SNMP, LPD and AppSocket port,
 // which GLY_SNMP_PORT, GLY_LPR_PORT and GLY_RAW_PORT then name.
 bool StartPrinters(printer_sim::Simulator& simulator, const std::vector<std::string>& addresses) {
-  const uint16_t snmpPort = FreeUdpPort(addresses);
-  const uint16_t lpdPort = FreeTcpPort(addresses);
-  uint16_t rawPort = FreeTcpPort(addresses);
-  while (rawPort == lpdPort) rawPort = FreeTcpPort(addresses);
-  for (const std::string& address : addresses) {
-    printer_sim::PrinterConfig config;
-    config.address = address;
-    config.snmpPort = snmpPort;
-    config.lpdPort = lpdPort;
-    config.rawPort = rawPort;
-    if (!simulator.AddPrinter(config)) return false;
-  }
-  simulator.Start();
-  setenv("GLY_SNMP_PORT", std::to_string(snmpPort).c_str(), 1);
-  setenv(kLprPortEnv, std::to_string(lpdPort).c_str(), 1);
-  setenv(kRawPortEnv, std::to_string(rawPort).c_str(), 1);
-  return true;
+  std::string error;
+  const std::optional<BenchPrinterPorts> ports = StartBenchPrinters(simulator, addresses, error);
+  if (ports) SetPortVariables(*ports);
+  return ports.has_value();
 }
 
 // True when `printer` kept one document, `bytes` exactly.
@@ -191,10 +176,9 @@ void BM_DownloadConvertedFont(benchmark::State& state) {
   for (auto _ : state) {
     std::ostringstream out;
     std::ostringstream err;
-    GlyctlEnvironment environment{out, err, false, SystemClock(),
-                                  [&sent](const char* address, JobPort jobPort, const JobFile& job, const char* host,
-                                          int number) { return sent.Submit(address, jobPort, job, host, number); },
-                                  DefaultResourceLibraryPath(), dir.string()};
+    GlyctlEnvironment environment = BenchGlyctlEnvironment(
+        out, err, dir.string(), [&sent](const char* address, JobPort jobPort, const JobFile& job, const char* host,
+                                        int number) { return sent.Submit(address, jobPort, job, host, number); });
     const Clock::time_point start = Clock::now();
     const int status = RunGlyctl(args, environment);
     runMs = Ms(Clock::now() - start);

@@ -12,17 +12,15 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
 
-#include "agent_peers.h"
-#include "download/job_port.h"
 #include "fleet/fleet_check.h"
 #include "glyctl/glyctl.h"
+#include "glyctl_bench_setup.h"
 #include "printer_sim.h"
-#include "printers/app_directory.h"
-#include "printers/clock.h"
 #include "printers/printer_list_file.h"
 #include "printers/printer_record.h"
 #include "sim_test_support.h"
@@ -56,23 +54,20 @@ void BM_CheckFleet(benchmark::State& state) {
   std::vector<std::string> addresses;
   for (int i = 0; i < printers; ++i)
     addresses.push_back(kSubnet + std::to_string(1 + i / 200) + "." + std::to_string(10 + i % 200));
-  const uint16_t snmpPort = FreeUdpPort({addresses.front()});
-  for (const std::string& address : addresses) {
-    printer_sim::PrinterConfig config;
-    config.address = address;
-    config.snmpPort = snmpPort;
-    config.postScriptFonts = 50;
-    config.pclFonts = 50;
-    if (!simulator.AddPrinter(config)) state.SkipWithError(("cannot start a printer at " + address).c_str());
-  }
-  simulator.Start();
+  std::string error;
+  const std::optional<BenchPrinterPorts> ports =
+      StartBenchPrinters(simulator, addresses, error, [](printer_sim::PrinterConfig& config) {
+        config.postScriptFonts = 50;
+        config.pclFonts = 50;
+      });
+  if (ports) SetPortVariables(*ports);
+  else state.SkipWithError(error.c_str());
   // A printer on a network answers in milliseconds, not microseconds: a
   // listing then waits on the printer, as in the field, rather than on the
   // CPU that plays all of them here.
   printer_sim::Faults latency;
   latency.snmpDelayMs = static_cast<uint32_t>(state.range(2));
-  for (int i = 0; i < printers; ++i) simulator.SetFaults(static_cast<size_t>(i), latency);
-  setenv("GLY_SNMP_PORT", std::to_string(snmpPort).c_str(), 1);
+  for (size_t i = 0; i < simulator.PrinterCount(); ++i) simulator.SetFaults(i, latency);
 
   // One listing, the best of three.
   PrinterRecord first = MakePrinterRecord();
@@ -93,11 +88,7 @@ void BM_CheckFleet(benchmark::State& state) {
   for (auto _ : state) {
     std::ostringstream out;
     std::ostringstream err;
-    GlyctlEnvironment environment{out, err, false, SystemClock(),
-                                  [](const char* address, JobPort port, const JobFile& job, const char* host, int number) {
-                                    return SubmitJob(address, port, job, host, number);
-                                  },
-                                  DefaultResourceLibraryPath(), dir.string()};
+    GlyctlEnvironment environment = BenchGlyctlEnvironment(out, err, dir.string());
     const long rssBefore = MaxRssKb();
     const auto start = std::chrono::steady_clock::now();
     const int status = RunGlyctl(args, environment);

@@ -7,18 +7,16 @@
 
 #include <chrono>
 #include <filesystem>
+#include <optional>
 #include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
 
-#include "agent_peers.h"
-#include "download/job_port.h"
 #include "glyctl/glyctl.h"
+#include "glyctl_bench_setup.h"
 #include "printer_sim.h"
 #include "sim_test_support.h"
-#include "printers/app_directory.h"
-#include "printers/clock.h"
 
 namespace {
 
@@ -37,18 +35,11 @@ void BM_DownloadToTwentyPrinters(benchmark::State& state) {
   printer_sim::Simulator simulator;
   std::vector<std::string> addresses;
   for (int i = 0; i < kPrinters; ++i) addresses.push_back(kSubnet + std::to_string(10 + i));
-  const uint16_t snmpPort = FreeUdpPort(addresses);
-  const uint16_t lpdPort = FreeTcpPort(addresses);
-  for (const std::string& address : addresses) {
-    printer_sim::PrinterConfig config;
-    config.address = address;
-    config.snmpPort = snmpPort;
-    config.lpdPort = lpdPort;
-    if (!simulator.AddPrinter(config)) state.SkipWithError(("cannot start a printer at " + address).c_str());
-  }
-  simulator.Start();
-  setenv("GLY_SNMP_PORT", std::to_string(snmpPort).c_str(), 1);
-  setenv("GLY_LPR_PORT", std::to_string(lpdPort).c_str(), 1);
+  std::string error;
+  if (const std::optional<BenchPrinterPorts> ports = StartBenchPrinters(simulator, addresses, error))
+    SetPortVariables(*ports);
+  else
+    state.SkipWithError(error.c_str());
 
   std::vector<std::string> args = {"download", "--parallel", std::to_string(parallel), font, "--printers"};
   args.insert(args.end(), addresses.begin(), addresses.end());
@@ -56,11 +47,7 @@ void BM_DownloadToTwentyPrinters(benchmark::State& state) {
   for (auto _ : state) {
     std::ostringstream out;
     std::ostringstream err;
-    GlyctlEnvironment environment{out, err, false, SystemClock(),
-                                  [](const char* address, JobPort port, const JobFile& job, const char* host, int number) {
-                                    return SubmitJob(address, port, job, host, number);
-                                  },
-                                  DefaultResourceLibraryPath(), dir.string()};
+    GlyctlEnvironment environment = BenchGlyctlEnvironment(out, err, dir.string());
     const auto start = std::chrono::steady_clock::now();
     const int status = RunGlyctl(args, environment);
     elapsedMs = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();

@@ -4,7 +4,8 @@ cmake_minimum_required(VERSION 3.25)
 # programs must find their libraries and data through the package's own
 # layout (RUNPATHs relative to $ORIGIN), never through the build tree.
 # Expects BUILD_DIR, WORK_DIR, BINDIR, LIBDIR, PRIVATE_LIBDIR, DATADIR,
-# INCLUDEDIR, MANDIR, VERSION, C_COMPILER and CLIENT_SOURCE.
+# INCLUDEDIR, MANDIR, VERSION, MAINTAINER, C_COMPILER, CLIENT_SOURCE and
+# STATIC_CLIENT_SOURCE.
 include(${CMAKE_CURRENT_LIST_DIR}/../support/run_step.cmake)
 
 file(REMOVE_RECURSE ${WORK_DIR})
@@ -55,6 +56,13 @@ function(check_depends name)
     endif()
   endforeach()
 endfunction()
+# The maintainer the build was given, in every package.
+foreach(name ${package_names})
+  run(dpkg-deb --field ${${name}_deb} Maintainer)
+  if(NOT output STREQUAL "${MAINTAINER}\n")
+    message(FATAL_ERROR "${name}'s maintainer is ${output}, not ${MAINTAINER}")
+  endif()
+endforeach()
 check_depends(gly "libtessel0 \\(= ${VERSION}\\)" "libqt6widgets6" "libqt6gui6" "libfreetype6"
               "libsnmp" "libstdc\\+\\+6")
 check_depends(libtessel0 "libsqlite3-0" "libstdc\\+\\+6")
@@ -83,7 +91,8 @@ set(gly_files "${BINDIR}/(gly|glyctl)" "${PRIVATE_LIBDIR}/lib[A-Za-z]+\\.so"
     "${MANDIR}/man1/(gly|glyctl)\\.1\\.gz"
     "${DATADIR}/lintian/overrides/gly")
 set(libtessel0_files "${LIBDIR}/lib(tessel|glyplatform)\\.so\\.[0-9.]+" "${doc}")
-set(libtessel-dev_files "${LIBDIR}/lib(tessel|glyplatform)\\.so" "${LIBDIR}/pkgconfig/tessel\\.pc"
+set(libtessel-dev_files "${LIBDIR}/lib(tessel|glyplatform)\\.so" "${LIBDIR}/libtessel\\.a"
+    "${LIBDIR}/pkgconfig/tessel\\.pc"
     "${INCLUDEDIR}/tessel/[a-z]+\\.h" "${doc}")
 set(tessel-tools_files "${BINDIR}/tessel-profile" "${MANDIR}/man1/tessel-profile\\.1\\.gz" "${doc}")
 foreach(name ${package_names})
@@ -102,7 +111,7 @@ set(expected
   ${BINDIR}/gly ${BINDIR}/tessel-profile
   ${PRIVATE_LIBDIR}/libResourceDLL.so ${PRIVATE_LIBDIR}/libConverter.so
   ${PRIVATE_LIBDIR}/libGLYSNMP.so
-  ${LIBDIR}/libtessel.so ${LIBDIR}/libtessel.so.0 ${LIBDIR}/pkgconfig/tessel.pc
+  ${LIBDIR}/libtessel.so ${LIBDIR}/libtessel.so.0 ${LIBDIR}/libtessel.a ${LIBDIR}/pkgconfig/tessel.pc
   ${INCLUDEDIR}/tessel/qtl.h ${INCLUDEDIR}/tessel/qrtl.h ${INCLUDEDIR}/tessel/version.h
   ${DATADIR}/metainfo/org.example.gly.metainfo.xml ${DATADIR}/bash-completion/completions/glyctl
   ${DATADIR}/gly/QPntStrPrfl.ini ${DATADIR}/gly/FontList.ps ${DATADIR}/gly/Gly.html
@@ -201,6 +210,23 @@ run(${C_COMPILER} ${CLIENT_SOURCE} -o ${WORK_DIR}/tiny_client ${flags} -Wl,-rpat
 run_clean(${WORK_DIR}/tiny_client)
 if(NOT output STREQUAL "Unknown error|QRTL_SUCCESS|42\n")
   message(FATAL_ERROR "the client built against the package printed: ${output}")
+endif()
+
+# A program with the library linked in from libtessel.a, the platform
+# library still shared, by pkg-config's flags for a static link: the
+# library starts as loading it does.
+run(pkg-config --static --cflags --libs tessel)
+string(REGEX REPLACE "-ltessel( |$)" "-l:libtessel.a " static_libs "${output}")
+separate_arguments(flags UNIX_COMMAND "${static_libs}")
+run(${C_COMPILER} ${STATIC_CLIENT_SOURCE} -o ${WORK_DIR}/static_client ${flags}
+    -Wl,-rpath,${usr}/${LIBDIR})
+run(readelf -d ${WORK_DIR}/static_client)
+if(output MATCHES "libtessel\\.so")
+  message(FATAL_ERROR "the static client loads libtessel.so:\n${output}")
+endif()
+run_clean(${WORK_DIR}/static_client)
+if(NOT output STREQUAL "QTL_SUCCESS\n")
+  message(FATAL_ERROR "the client linked against libtessel.a printed: ${output}")
 endif()
 
 file(REMOVE_RECURSE ${WORK_DIR})

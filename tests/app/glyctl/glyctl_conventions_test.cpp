@@ -11,8 +11,6 @@
 
 namespace {
 
-std::string Glyctl() { return std::string(getenv("GLY_BINARY_DIR")) + "/glyctl"; }
-
 class GlyctlConventionsTest : public GlyctlTest {
  protected:
   void SetUp() override {
@@ -25,10 +23,10 @@ class GlyctlConventionsTest : public GlyctlTest {
 
 TEST_F(GlyctlConventionsTest, OutputThatCannotBeWrittenFailsTheRun) {
   const sim_test::CommandResult full =
-      sim_test::RunCommand(Glyctl() + " fonts 127.88.40.10 --format csv 2>&1 >/dev/full");
+      sim_test::RunCommand(GlyctlProgram() + " fonts 127.88.40.10 --format csv 2>&1 >/dev/full");
   EXPECT_EQ(full.exitCode, kExitCannotWrite) << full.output;
   EXPECT_NE(full.output.find("cannot write standard output"), std::string::npos) << full.output;
-  EXPECT_EQ(sim_test::RunCommand(Glyctl() + " --help >/dev/full 2>&1").exitCode, kExitCannotWrite);
+  EXPECT_EQ(sim_test::RunCommand(GlyctlProgram() + " --help >/dev/full 2>&1").exitCode, kExitCannotWrite);
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <map>
 #include <memory>
 #include <sstream>
@@ -23,6 +24,12 @@
 #include "printer_sim.h"
 #include "sim_test_support.h"
 #include "temp_dir.h"
+
+// The glyctl program, built beside the test binary: found without help
+// from the environment, so the binary also runs outside CTest.
+inline std::string GlyctlProgram() {
+  return (std::filesystem::canonical("/proc/self/exe").parent_path() / "glyctl").string();
+}
 
 struct GlyctlResult {
   int status = -1;

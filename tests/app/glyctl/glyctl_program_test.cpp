@@ -20,9 +20,8 @@
 
 namespace {
 
-std::string Glyctl() { return std::string(getenv("GLY_BINARY_DIR")) + "/glyctl"; }
-
 pid_t StartGlyctl(const std::vector<std::string>& args) {
+  const std::string program = GlyctlProgram();
   const pid_t child = fork();
   if (child == 0) {
     const int devNull = open("/dev/null", O_WRONLY);
@@ -31,7 +30,7 @@ pid_t StartGlyctl(const std::vector<std::string>& args) {
     std::vector<char*> argv{const_cast<char*>("glyctl")};
     for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
     argv.push_back(nullptr);
-    execv(Glyctl().c_str(), argv.data());
+    execv(program.c_str(), argv.data());
     _exit(127);
   }
   return child;
@@ -41,6 +40,7 @@ pid_t StartGlyctl(const std::vector<std::string>& args) {
 // what the terminal showed, and the exit status (-1 when it was still
 // running after a minute, waiting on the terminal, and was killed).
 std::pair<std::string, int> RunOnTerminal(const std::vector<std::string>& args) {
+  const std::string program = GlyctlProgram();
   int terminal = -1;
   const pid_t child = forkpty(&terminal, nullptr, nullptr, nullptr);
   if (child == 0) {
@@ -49,7 +49,7 @@ std::pair<std::string, int> RunOnTerminal(const std::vector<std::string>& args) 
     std::vector<char*> argv{const_cast<char*>("glyctl")};
     for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
     argv.push_back(nullptr);
-    execv(Glyctl().c_str(), argv.data());
+    execv(program.c_str(), argv.data());
     _exit(127);
   }
   std::string shown;
@@ -66,25 +66,25 @@ std::pair<std::string, int> RunOnTerminal(const std::vector<std::string>& args) 
 }
 
 TEST(GlyctlProgramTest, EveryCommandHasHelp) {
-  const sim_test::CommandResult overview = sim_test::RunCommand(Glyctl() + " --help");
+  const sim_test::CommandResult overview = sim_test::RunCommand(GlyctlProgram() + " --help");
   EXPECT_EQ(overview.exitCode, kExitOk);
   for (const CommandInfo& command : GlyctlCommands()) {
     EXPECT_NE(overview.output.find(std::string("  ") + command.name), std::string::npos) << command.name;
-    const sim_test::CommandResult help = sim_test::RunCommand(Glyctl() + " " + command.name + " -h");
+    const sim_test::CommandResult help = sim_test::RunCommand(GlyctlProgram() + " " + command.name + " -h");
     EXPECT_EQ(help.exitCode, kExitOk) << command.name;
     EXPECT_EQ(help.output.rfind(std::string("Usage: glyctl ") + command.name + " ", 0), 0u) << help.output;
     // Its own options; the shared ones once, elsewhere.
     EXPECT_NE(help.output.find("glyctl help options"), std::string::npos) << command.name;
     EXPECT_EQ(help.output.find("Exit status:"), std::string::npos) << command.name;
   }
-  const sim_test::CommandResult shared = sim_test::RunCommand(Glyctl() + " help options");
+  const sim_test::CommandResult shared = sim_test::RunCommand(GlyctlProgram() + " help options");
   EXPECT_EQ(shared.exitCode, kExitOk);
   EXPECT_NE(shared.output.find("-t, --timeout SECONDS"), std::string::npos) << shared.output;
   EXPECT_NE(shared.output.find("Exit status:"), std::string::npos) << shared.output;
-  EXPECT_EQ(sim_test::RunCommand(Glyctl() + " fonts -V").output, "glyctl 0.1.0\n");
-  EXPECT_EQ(sim_test::RunCommand(Glyctl() + " 2>/dev/null").exitCode, kExitUsage);
-  EXPECT_EQ(sim_test::RunCommand(Glyctl() + " frobnicate 2>/dev/null").exitCode, kExitUsage);
-  EXPECT_EQ(sim_test::RunCommand(Glyctl() + " fonts --nonsense 2>/dev/null").exitCode, kExitUsage);
+  EXPECT_EQ(sim_test::RunCommand(GlyctlProgram() + " fonts -V").output, "glyctl 0.1.0\n");
+  EXPECT_EQ(sim_test::RunCommand(GlyctlProgram() + " 2>/dev/null").exitCode, kExitUsage);
+  EXPECT_EQ(sim_test::RunCommand(GlyctlProgram() + " frobnicate 2>/dev/null").exitCode, kExitUsage);
+  EXPECT_EQ(sim_test::RunCommand(GlyctlProgram() + " fonts --nonsense 2>/dev/null").exitCode, kExitUsage);
 }
 
 TEST_F(GlyctlTest, TheProgressBarIsDrawnOnlyOnATerminal) {
@@ -108,7 +108,21 @@ TEST_F(GlyctlTest, TheProgressBarIsDrawnOnlyOnATerminal) {
     EXPECT_EQ(plain.find("\x1b[K"), std::string::npos) << plain;
   }
 
-  std::string command = Glyctl();
+  // The search, the check and the reading of what was found show theirs too.
+  const auto [discovered, discoverStatus] = RunOnTerminal({"discover", "127.88.30.8/29", "-t", "0.2", "-r", "0"});
+  EXPECT_EQ(discoverStatus, kExitOk) << discovered;
+  EXPECT_NE(discovered.find("Searching 127.88.30.8/29 ..."), std::string::npos) << discovered;
+  EXPECT_NE(discovered.find("Reading [" + std::string(30, '#') + "] 2/2"), std::string::npos) << discovered;
+  const auto [checked, checkStatus] = RunOnTerminal({"check", font, "--printers", "127.88.30.10", "127.88.30.11"});
+  EXPECT_EQ(checkStatus, kExitOk) << checked;
+  EXPECT_NE(checked.find("Checking [" + std::string(30, '#') + "] 2/2"), std::string::npos) << checked;
+  {
+    const EnvOverride dumb("TERM", "dumb");
+    EXPECT_EQ(RunOnTerminal({"discover", "127.88.30.8/29", "-t", "0.2", "-r", "0"}).first.find("\x1b[K"),
+              std::string::npos);
+  }
+
+  std::string command = GlyctlProgram();
   for (const std::string& arg : args) command += " " + arg;
   const sim_test::CommandResult piped = sim_test::RunCommand(command + " 2>&1 >/dev/null");
   EXPECT_EQ(piped.exitCode, kExitOk);
