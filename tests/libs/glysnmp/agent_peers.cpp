@@ -122,7 +122,8 @@ std::vector<std::string> SnmpdCommand(const std::string& folder, const std::stri
       << "rwcommunity quillet 127.0.0.0/8\n"
       << "dontLogTCPWrappersConnects yes\n";
   for (const std::string& line : configLines) out << line << "\n";
-  return {"snmpd", "-f", "-Lo", "-C", "-c", config, "-p", folder + "/snmpd.pid", "--persistentDir=" + folder + "/state",
+  // Debian keeps snmpd in /usr/sbin, which an ordinary user's PATH lacks.
+  return {"/usr/sbin/snmpd", "-f", "-Lo", "-C", "-c", config, "-p", folder + "/snmpd.pid", "--persistentDir=" + folder + "/state",
           "-I", "-hr_storage,hrh_storage,hr_device,hrh_filesys,hr_disk,hr_partition,hr_print,hr_proc,hr_network"};
 }
 
