@@ -217,11 +217,12 @@ int ws_recvfrom(SOCKET handle, char* buffer, int length, int flags, SOCKADDR* fr
   message.msg_namelen = sizeof(source);
   message.msg_iov = &part;
   message.msg_iovlen = 1;
+  const unsigned edgesBefore = socket->read_edges;
   const ssize_t received = ::recvmsg(socket->fd, &message, systemFlags);
   const int error = received < 0 ? errno : 0;
   {
     std::lock_guard<std::mutex> guard(socket->lock);
-    receive_made(*socket);
+    receive_made(*socket, error == EAGAIN, edgesBefore);
   }
   if (received < 0) return fail_errno(error);
   if (!socket->stream && (message.msg_flags & MSG_TRUNC)) return fail(WSAEMSGSIZE);
