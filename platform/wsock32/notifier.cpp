@@ -34,10 +34,12 @@ void post(const Socket& socket, int event, int posixError) {
 
 bool selected(const Socket& socket, int event) { return (socket.events & event) != 0; }
 
-// The socket's readiness now, as poll bits (which epoll's equal).
-uint32_t readiness(int fd) {
-  pollfd ready{fd, POLLIN | POLLOUT | POLLRDHUP, 0};
-  return poll(&ready, 1, 0) == 1 ? static_cast<uint16_t>(ready.revents) : 0;
+// The socket's readiness now, as poll bits (which epoll's equal). A
+// datagram read ahead waits too.
+uint32_t readiness(const Socket& socket) {
+  pollfd ready{socket.fd, POLLIN | POLLOUT | POLLRDHUP, 0};
+  const uint32_t r = poll(&ready, 1, 0) == 1 ? static_cast<uint16_t>(ready.revents) : 0;
+  return socket.holding ? r | POLLIN : r;
 }
 
 // Posts what is due given readiness `r`; true if anything was posted. The
@@ -75,7 +77,7 @@ bool evaluate(Socket& socket, uint32_t r) {
       post(socket, WS_FD_CONNECT, error);
     }
     // A connection that just came up can send: take its readiness anew.
-    if (socket.connected) r = readiness(socket.fd);
+    if (socket.connected) r = readiness(socket);
   }
   if (!socket.connected) return posted;
 
@@ -167,7 +169,7 @@ void socket_ready(std::uint64_t key, std::uint32_t events) {
     socket->look_queued = false;
     if (!socket->read_unsure) return;
     socket->read_unsure = false;
-    events = readiness(socket->fd);
+    events = readiness(*socket);
   } else if (events & (EPOLLIN | EPOLLERR)) {
     ++socket->read_edges;
   }
@@ -179,7 +181,7 @@ void socket_ready(std::uint64_t key, std::uint32_t events) {
 
 bool selection_changed(Socket& socket) {
   socket.read_unsure = false;
-  evaluate(socket, readiness(socket.fd));
+  evaluate(socket, readiness(socket));
   return rearm(socket);
 }
 
@@ -189,7 +191,7 @@ void receive_made(Socket& socket, bool drained, unsigned edgesBefore) {
   if (!selected(socket, WS_FD_READ)) return;
   if (socket.stream && socket.peer_closed) {
     if (!wasArmed) {
-      evaluate(socket, readiness(socket.fd));
+      evaluate(socket, readiness(socket));
       rearm(socket);
     }
     return;
@@ -214,7 +216,7 @@ void receive_made(Socket& socket, bool drained, unsigned edgesBefore) {
     return;
   }
   socket.read_unsure = false;
-  evaluate(socket, readiness(socket.fd));
+  evaluate(socket, readiness(socket));
 }
 
 void send_blocked(Socket& socket) {

@@ -10,6 +10,8 @@
 // that is still using it.
 #pragma once
 
+#include <netinet/in.h>
+
 #include <atomic>
 #include <memory>
 #include <mutex>
@@ -54,6 +56,15 @@ struct Socket {
   // `read_unsure` until a receive finds it empty or it is looked at.
   bool read_unsure = false;
   bool look_queued = false;  // in its watch's look_again list
+  bool nonblocking = false;
+  // Datagram sockets: the datagram read ahead (read_ahead.h) and whether
+  // the last read-ahead found nothing behind the datagram it took.
+  std::vector<char> held;
+  size_t held_length = 0;
+  sockaddr_in held_from{};
+  bool holding = false;
+  bool known_empty = false;
+  unsigned empty_at_edges = 0;  // read_edges when it was found empty
   // Stream sockets only.
   bool connecting = false;
   bool connected = false;
