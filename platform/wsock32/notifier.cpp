@@ -219,6 +219,10 @@ void receive_made(Socket& socket, bool drained, unsigned edgesBefore) {
   evaluate(socket, readiness(socket));
 }
 
+void found_empty(Socket& socket, unsigned edgesBefore) {
+  if (socket.read_edges == edgesBefore) socket.read_unsure = false;
+}
+
 void send_blocked(Socket& socket) {
   socket.write_armed = true;
   rearm(socket);

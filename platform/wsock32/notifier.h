@@ -38,6 +38,9 @@ bool selection_changed(Socket& socket);
 // A receive call was made: re-enables FD_READ. `drained`: it failed for
 // want of data; `edgesBefore`: read_edges when it began.
 void receive_made(Socket& socket, bool drained, unsigned edgesBefore);
+// A stream was found to hold no bytes (FIONREAD), with `edgesBefore` as
+// read_edges before it looked: no data waits unannounced.
+void found_empty(Socket& socket, unsigned edgesBefore);
 // A send would have blocked: re-enables FD_WRITE.
 void send_blocked(Socket& socket);
 // connect() started a connection (inProgress) or completed one at once.

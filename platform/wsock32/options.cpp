@@ -9,6 +9,7 @@
 
 #include "entry_points.h"
 #include "platform/error.h"
+#include "notifier.h"
 #include "sockets.h"
 
 namespace wsock32 {
@@ -112,8 +113,14 @@ int ws_ioctlsocket(SOCKET handle, LONG command, uint32_t* argument) {
         return 0;
       }
     }
+    const unsigned edgesBefore = socket->read_edges;
     int waiting = 0;
     if (ioctl(socket->fd, FIONREAD, &waiting) != 0) return fail_errno(errno);
+    if (socket->stream && waiting == 0) {
+      // A receive loop that ends on this needs no look for data left over.
+      std::lock_guard<std::mutex> guard(socket->lock);
+      found_empty(*socket, edgesBefore);
+    }
     *argument = static_cast<uint32_t>(waiting);
     return 0;
   }
