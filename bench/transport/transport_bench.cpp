@@ -170,6 +170,29 @@ struct Tally {
   double SwitchesPerRoundTrip() const { return double(switches) / (total.received + total.lost); }
 };
 
+// Runs the two exchanges in alternating legs and reports their rates, the
+// ratio and the thread switches per round trip of each.
+template <typename Transport, typename Blocking>
+void RunRoundTrips(benchmark::State& state, Transport transportLeg, Blocking blockingLeg) {
+  Tally transport, blocking;
+  for (auto _ : state) {
+    for (int done = 0; done < kRoundTrips; done += kLeg) {
+      transport.Run(transportLeg);
+      blocking.Run(blockingLeg);
+    }
+    state.SetIterationTime(transport.total.seconds);
+  }
+  const double transportRate = transport.total.received / transport.total.seconds;
+  const double blockingRate = blocking.total.received / blocking.total.seconds;
+  state.counters["qtl_round_trips_per_s"] = transportRate;
+  state.counters["blocking_round_trips_per_s"] = blockingRate;
+  state.counters["ratio"] = transportRate / blockingRate;
+  state.counters["qtl_lost"] = transport.total.lost;
+  state.counters["blocking_lost"] = blocking.total.lost;
+  state.counters["qtl_switches_per_round_trip"] = transport.SwitchesPerRoundTrip();
+  state.counters["blocking_switches_per_round_trip"] = blocking.SwitchesPerRoundTrip();
+}
+
 ExchangeResult transport_round_trips(Side& client, Side& server, int count) {
   NetAddress to{};
   to.protocol = QTL_PROTO_UDP;
@@ -198,23 +221,8 @@ void BM_TransportRoundTripAgainstBlockingSockets(benchmark::State& state) {
     state.SkipWithError("the UDP transport does not start");
     return;
   }
-  Tally transport, blocking;
-  for (auto _ : state) {
-    for (int done = 0; done < kRoundTrips; done += kLeg) {
-      transport.Run([&] { return transport_round_trips(client, server, kLeg); });
-      blocking.Run([] { return blocking_echo(kLeg, kSize); });
-    }
-    state.SetIterationTime(transport.total.seconds);
-  }
-  const double transportRate = transport.total.received / transport.total.seconds;
-  const double blockingRate = blocking.total.received / blocking.total.seconds;
-  state.counters["qtl_round_trips_per_s"] = transportRate;
-  state.counters["blocking_round_trips_per_s"] = blockingRate;
-  state.counters["ratio"] = transportRate / blockingRate;
-  state.counters["qtl_lost"] = transport.total.lost;
-  state.counters["blocking_lost"] = blocking.total.lost;
-  state.counters["qtl_switches_per_round_trip"] = transport.SwitchesPerRoundTrip();
-  state.counters["blocking_switches_per_round_trip"] = blocking.SwitchesPerRoundTrip();
+  RunRoundTrips(state, [&] { return transport_round_trips(client, server, kLeg); },
+                [] { return blocking_echo(kLeg, kSize); });
 
   QTLCloseEndpoint(client.endpoint);
   QTLCloseEndpoint(server.endpoint);
@@ -288,23 +296,8 @@ void BM_TransportStreamRoundTripAgainstBlockingSockets(benchmark::State& state) 
     QTLCleanup(QTL_PROTO_TCP);
     return;
   }
-  Tally transport, blocking;
-  for (auto _ : state) {
-    for (int done = 0; done < kRoundTrips; done += kLeg) {
-      transport.Run([&] { return transport_stream_round_trips(side, kLeg); });
-      blocking.Run([&] { return blocking_stream_round_trips(echo, kLeg, kSize); });
-    }
-    state.SetIterationTime(transport.total.seconds);
-  }
-  const double transportRate = transport.total.received / transport.total.seconds;
-  const double blockingRate = blocking.total.received / blocking.total.seconds;
-  state.counters["qtl_round_trips_per_s"] = transportRate;
-  state.counters["blocking_round_trips_per_s"] = blockingRate;
-  state.counters["ratio"] = transportRate / blockingRate;
-  state.counters["qtl_lost"] = transport.total.lost;
-  state.counters["blocking_lost"] = blocking.total.lost;
-  state.counters["qtl_switches_per_round_trip"] = transport.SwitchesPerRoundTrip();
-  state.counters["blocking_switches_per_round_trip"] = blocking.SwitchesPerRoundTrip();
+  RunRoundTrips(state, [&] { return transport_stream_round_trips(side, kLeg); },
+                [&] { return blocking_stream_round_trips(echo, kLeg, kSize); });
 
   QTLCloseEndpoint(side.endpoint);
   QTLCleanup(QTL_PROTO_TCP);
