@@ -35,6 +35,7 @@ bool set_nonblocking(Socket& socket, bool nonblocking) {
     return false;
   }
   socket.nonblocking = nonblocking;
+  socket.known_empty = false;  // found while the mode was another
   return true;
 }
 
