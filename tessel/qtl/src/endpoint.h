@@ -80,7 +80,8 @@ struct TransportOps {
   int32_t (*close)(Endpoint& endpoint);
   int32_t (*bind)(Endpoint& endpoint, uint16_t port);
   int32_t (*send)(Endpoint& endpoint, const NetAddress& to, const uint8_t* data, int32_t length);
-  // On the endpoint thread: reads what waits on the socket into records.
+  // On the thread that receives the endpoint (its owner, or the endpoint
+  // thread): reads what waits on the socket into records.
   void (*drain)(Endpoint& endpoint);
   uint32_t (*getInfo)(Endpoint& endpoint, int32_t item, int32_t* status);
   // Connects a stream endpoint; null for transports that do not connect.
