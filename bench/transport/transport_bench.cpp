@@ -16,6 +16,10 @@
 // echoed by a thread of its own; the two take turns in legs. Its "ratio" is round trips per second over
 // the blocking sockets'; the switch counters give the thread switches (of
 // every thread of the process, ended ones included) per round trip of each.
+//
+// The stream round trip does the same over TCP: a TCP endpoint sends 64
+// bytes to an echo and the next once the whole echo has been taken, against
+// a blocking TCP client of the same echo.
 #include <benchmark/benchmark.h>
 #include <sys/resource.h>
 
@@ -24,6 +28,7 @@
 
 #include "blocking_echo.h"
 #include "epoll_loop.h"
+#include "stream_echo.h"
 #include "platform/window.h"
 #include "tessel/qtl.h"
 
@@ -165,6 +170,29 @@ struct Tally {
   double SwitchesPerRoundTrip() const { return double(switches) / (total.received + total.lost); }
 };
 
+// Runs the two exchanges in alternating legs and reports their rates, the
+// ratio and the thread switches per round trip of each.
+template <typename Transport, typename Blocking>
+void RunRoundTrips(benchmark::State& state, Transport transportLeg, Blocking blockingLeg) {
+  Tally transport, blocking;
+  for (auto _ : state) {
+    for (int done = 0; done < kRoundTrips; done += kLeg) {
+      transport.Run(transportLeg);
+      blocking.Run(blockingLeg);
+    }
+    state.SetIterationTime(transport.total.seconds);
+  }
+  const double transportRate = transport.total.received / transport.total.seconds;
+  const double blockingRate = blocking.total.received / blocking.total.seconds;
+  state.counters["qtl_round_trips_per_s"] = transportRate;
+  state.counters["blocking_round_trips_per_s"] = blockingRate;
+  state.counters["ratio"] = transportRate / blockingRate;
+  state.counters["qtl_lost"] = transport.total.lost;
+  state.counters["blocking_lost"] = blocking.total.lost;
+  state.counters["qtl_switches_per_round_trip"] = transport.SwitchesPerRoundTrip();
+  state.counters["blocking_switches_per_round_trip"] = blocking.SwitchesPerRoundTrip();
+}
+
 ExchangeResult transport_round_trips(Side& client, Side& server, int count) {
   NetAddress to{};
   to.protocol = QTL_PROTO_UDP;
@@ -193,23 +221,8 @@ void BM_TransportRoundTripAgainstBlockingSockets(benchmark::State& state) {
     state.SkipWithError("the UDP transport does not start");
     return;
   }
-  Tally transport, blocking;
-  for (auto _ : state) {
-    for (int done = 0; done < kRoundTrips; done += kLeg) {
-      transport.Run([&] { return transport_round_trips(client, server, kLeg); });
-      blocking.Run([] { return blocking_echo(kLeg, kSize); });
-    }
-    state.SetIterationTime(transport.total.seconds);
-  }
-  const double transportRate = transport.total.received / transport.total.seconds;
-  const double blockingRate = blocking.total.received / blocking.total.seconds;
-  state.counters["qtl_round_trips_per_s"] = transportRate;
-  state.counters["blocking_round_trips_per_s"] = blockingRate;
-  state.counters["ratio"] = transportRate / blockingRate;
-  state.counters["qtl_lost"] = transport.total.lost;
-  state.counters["blocking_lost"] = blocking.total.lost;
-  state.counters["qtl_switches_per_round_trip"] = transport.SwitchesPerRoundTrip();
-  state.counters["blocking_switches_per_round_trip"] = blocking.SwitchesPerRoundTrip();
+  RunRoundTrips(state, [&] { return transport_round_trips(client, server, kLeg); },
+                [] { return blocking_echo(kLeg, kSize); });
 
   QTLCloseEndpoint(client.endpoint);
   QTLCloseEndpoint(server.endpoint);
@@ -217,6 +230,80 @@ void BM_TransportRoundTripAgainstBlockingSockets(benchmark::State& state) {
 }
 
 BENCHMARK(BM_TransportRoundTripAgainstBlockingSockets)
+    ->Iterations(1)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
+
+struct StreamSide {
+  QTLEndpoint endpoint = nullptr;
+  bool connected = false;
+  long bytes = 0;  // echoed bytes taken
+};
+
+void OnStream(QTLEndpoint endpoint, int32_t event, int32_t status, uintptr_t data) {
+  auto* side = reinterpret_cast<StreamSide*>(data);
+  if (event == QTLEV_CONNECT) side->connected = status == QTL_SUCCESS;
+  if (event != QTLEV_DATA) return;
+  uint8_t* bytes;
+  int32_t length;
+  int32_t taken;
+  while (QTLPacket packet = QTLAcquirePacket(endpoint, nullptr, &bytes, &length, &taken)) {
+    if (taken == QTL_SUCCESS) side->bytes += length;
+    QTLReleasePacket(endpoint, packet);
+  }
+}
+
+bool OpenConnected(StreamSide& side, uint16_t port) {
+  int32_t status;
+  side.endpoint = QTLOpenEndpoint(QTL_PROTO_TCP, QTL_MODE_READ, &status);
+  if (!side.endpoint || QTLInstallNotifier(side.endpoint, OnStream, uintptr_t(&side)) != 0) {
+    return false;
+  }
+  NetAddress to{};
+  to.protocol = QTL_PROTO_TCP;
+  to.u.ip.port = port;
+  to.u.ip.address = 0x7F000001u;
+  if (QTLConnect(side.endpoint, to) < 0) return false;
+  PumpUntil([&] { return side.connected; });
+  return side.connected;
+}
+
+ExchangeResult transport_stream_round_trips(StreamSide& side, int count) {
+  std::vector<uint8_t> payload(kSize, 's');
+  ExchangeResult result;
+  const auto start = std::chrono::steady_clock::now();
+  for (int sent = 0; sent < count; ++sent) {
+    const long before = side.bytes;
+    QTLSendPacket(side.endpoint, NetAddress{}, payload.data(), kSize);
+    PumpUntil([&] { return side.bytes - before >= kSize; });
+    if (side.bytes - before < kSize) {
+      result.lost = count - sent;
+      break;
+    }
+    ++result.received;
+  }
+  result.seconds =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  return result;
+}
+
+void BM_TransportStreamRoundTripAgainstBlockingSockets(benchmark::State& state) {
+  StreamEcho echo;
+  StreamSide side;
+  if (QTLInit(QTL_PROTO_TCP) != QTL_SUCCESS || !OpenConnected(side, echo.port())) {
+    state.SkipWithError("the TCP transport does not connect");
+    if (side.endpoint) QTLCloseEndpoint(side.endpoint);
+    QTLCleanup(QTL_PROTO_TCP);
+    return;
+  }
+  RunRoundTrips(state, [&] { return transport_stream_round_trips(side, kLeg); },
+                [&] { return blocking_stream_round_trips(echo, kLeg, kSize); });
+
+  QTLCloseEndpoint(side.endpoint);
+  QTLCleanup(QTL_PROTO_TCP);
+}
+
+BENCHMARK(BM_TransportStreamRoundTripAgainstBlockingSockets)
     ->Iterations(1)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond);

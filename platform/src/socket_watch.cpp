@@ -6,6 +6,7 @@
 
 #include "kernel.h"
 #include "platform/error.h"
+#include "platform/thread.h"
 #include "window_table.h"
 
 namespace platform {
@@ -16,8 +17,9 @@ constexpr std::uint64_t kWakeKey = ~std::uint64_t(0);
 
 }  // namespace
 
-SocketWatch::SocketWatch(Ready ready)
+SocketWatch::SocketWatch(Ready ready, DWORD owner)
     : ready_(ready),
+      owner_(owner),
       epoll_fd_(epoll_create1(EPOLL_CLOEXEC)),
       wake_fd_(eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {
   if (!usable()) return;
@@ -36,6 +38,13 @@ SocketWatch::~SocketWatch() {
 }
 
 void SocketWatch::wait(int milliseconds) {
+  if (!look_again_.empty()) {
+    // What these looks post is waiting now, so the wait below only looks.
+    looking_.swap(look_again_);
+    for (std::uint64_t key : looking_) ready_(key, 0);
+    looking_.clear();
+    milliseconds = 0;
+  }
   epoll_event events[64];
   const int count = epoll_wait(epoll_fd_, events, 64, milliseconds);
   for (int i = 0; i < count; ++i) {
@@ -55,13 +64,15 @@ void SocketWatch::wake() {
   if (write(wake_fd_, &one, sizeof one) < 0) return;
 }
 
+bool SocketWatch::watched_by_caller() const { return GetCurrentThreadId() == owner_; }
+
 std::shared_ptr<SocketWatch> socket_watch_for(HWND window, SocketWatch::Ready ready) {
   KernelLock lock(kernel_mutex());
   Window* target = find_window_locked(window);
   if (!target) return nullptr;
   ThreadState& owner = *target->owner;
   if (!owner.sockets) {
-    auto watch = std::make_shared<SocketWatch>(ready);
+    auto watch = std::make_shared<SocketWatch>(ready, owner.id);
     if (!watch->usable()) {
       SetLastError(ERROR_NOT_ENOUGH_MEMORY);
       return nullptr;

@@ -34,10 +34,12 @@ void post(const Socket& socket, int event, int posixError) {
 
 bool selected(const Socket& socket, int event) { return (socket.events & event) != 0; }
 
-// The socket's readiness now, as poll bits (which epoll's equal).
-uint32_t readiness(int fd) {
-  pollfd ready{fd, POLLIN | POLLOUT | POLLRDHUP, 0};
-  return poll(&ready, 1, 0) == 1 ? static_cast<uint16_t>(ready.revents) : 0;
+// The socket's readiness now, as poll bits (which epoll's equal). A
+// datagram read ahead waits too.
+uint32_t readiness(const Socket& socket) {
+  pollfd ready{socket.fd, POLLIN | POLLOUT | POLLRDHUP, 0};
+  const uint32_t r = poll(&ready, 1, 0) == 1 ? static_cast<uint16_t>(ready.revents) : 0;
+  return socket.holding ? r | POLLIN : r;
 }
 
 // Posts what is due given readiness `r`; true if anything was posted. The
@@ -75,7 +77,7 @@ bool evaluate(Socket& socket, uint32_t r) {
       post(socket, WS_FD_CONNECT, error);
     }
     // A connection that just came up can send: take its readiness anew.
-    if (socket.connected) r = readiness(socket.fd);
+    if (socket.connected) r = readiness(socket);
   }
   if (!socket.connected) return posted;
 
@@ -97,36 +99,33 @@ bool evaluate(Socket& socket, uint32_t r) {
   return posted;
 }
 
-// The epoll events worth waking for: only those that could post something.
+// The epoll events worth waking for: only those that could post something
+// once re-enabled.
 uint32_t interest(const Socket& socket) {
   if (socket.closed || socket.events == 0) return 0;
   uint32_t wanted = 0;
   if (socket.write_armed && selected(socket, WS_FD_WRITE)) wanted |= EPOLLOUT;
-  if (!socket.stream) {
-    if (socket.read_armed && selected(socket, WS_FD_READ)) wanted |= EPOLLIN;
-    return wanted;
-  }
+  const bool reads = selected(socket, WS_FD_READ);
+  if (!socket.stream) return reads ? wanted | EPOLLIN : wanted;
   if (socket.connecting) return EPOLLOUT;
   // After the peer's close nothing more arrives: what is left is checked
   // by the receive calls themselves (receive_made).
   if (!socket.connected || socket.peer_closed) return socket.connected ? wanted : 0;
-  if (socket.read_armed && selected(socket, WS_FD_READ)) wanted |= EPOLLIN;
+  if (reads) wanted |= EPOLLIN;
   if (!socket.close_posted && selected(socket, WS_FD_CLOSE)) wanted |= EPOLLRDHUP;
   return wanted;
 }
 
 void socket_ready(std::uint64_t key, std::uint32_t events);
 
-// Arms the socket in its window's watch (one-shot) for what it wants, or
-// takes it out. An entry that has just fired and posted is left in the set:
-// the firing disarmed it, so it stays quiet until armed again, and the
-// usual re-enable then costs one call instead of two.
-bool rearm(Socket& socket, bool firedAndPosted = false) {
+// Puts the socket in its window's watch for what it wants, or takes it
+// out. Only a change of the wanted events costs a call.
+bool rearm(Socket& socket) {
   const uint32_t wanted = interest(socket);
   if (wanted == 0) {
-    if (socket.in_epoll && !firedAndPosted) {
+    if (socket.registered != 0) {
       epoll_ctl(socket.watch->epoll_fd(), EPOLL_CTL_DEL, socket.fd, nullptr);
-      socket.in_epoll = false;
+      socket.registered = 0;
     }
     return true;
   }
@@ -137,45 +136,91 @@ bool rearm(Socket& socket, bool firedAndPosted = false) {
       SetLastError(GetLastError() == ERROR_INVALID_WINDOW_HANDLE ? WSAEINVAL : WSAENOBUFS);
       return false;
     }
-    if (socket.in_epoll) epoll_ctl(socket.watch->epoll_fd(), EPOLL_CTL_DEL, socket.fd, nullptr);
-    socket.in_epoll = false;
+    if (socket.registered != 0) {
+      epoll_ctl(socket.watch->epoll_fd(), EPOLL_CTL_DEL, socket.fd, nullptr);
+    }
+    socket.registered = 0;
     socket.watch = std::move(watch);
     socket.watched_window = socket.window;
   }
+  if (wanted == socket.registered) return true;
+  // Adding or changing an entry reports the socket's readiness at once, so
+  // nothing that is already due waits for the next edge.
   epoll_event event{};
-  event.events = wanted | EPOLLONESHOT;
+  event.events = wanted | EPOLLET;
   event.data.u64 = socket.handle;
   const int fd = socket.watch->epoll_fd();
-  if (epoll_ctl(fd, socket.in_epoll ? EPOLL_CTL_MOD : EPOLL_CTL_ADD, socket.fd, &event) != 0) {
+  if (epoll_ctl(fd, socket.registered ? EPOLL_CTL_MOD : EPOLL_CTL_ADD, socket.fd, &event) != 0) {
     SetLastError(PlatformWinsockErrorFromErrno(errno));
     return false;
   }
-  socket.in_epoll = true;
+  socket.registered = wanted;
   return true;
 }
 
-// A socket's watch fired, on the thread that owns its window.
+// A socket's watch fired, or a look at it was asked for (events 0), on the
+// thread that owns its window.
 void socket_ready(std::uint64_t key, std::uint32_t events) {
   // A socket closed meanwhile has left the table (and the set).
   SocketRef socket = find_socket(static_cast<SOCKET>(key));
   if (!socket) return;
   std::lock_guard<std::mutex> guard(socket->lock);
-  rearm(*socket, evaluate(*socket, events));
+  if (events == 0) {
+    socket->look_queued = false;
+    if (!socket->read_unsure) return;
+    socket->read_unsure = false;
+    events = readiness(*socket);
+  } else if (events & (EPOLLIN | EPOLLERR)) {
+    ++socket->read_edges;
+  }
+  evaluate(*socket, events);
+  rearm(*socket);
 }
 
 }  // namespace
 
 bool selection_changed(Socket& socket) {
-  evaluate(socket, readiness(socket.fd));
+  socket.read_unsure = false;
+  evaluate(socket, readiness(socket));
   return rearm(socket);
 }
 
-void receive_made(Socket& socket) {
-  if (socket.read_armed) return;
+void receive_made(Socket& socket, bool drained, unsigned edgesBefore) {
+  const bool wasArmed = socket.read_armed;
   socket.read_armed = true;
   if (!selected(socket, WS_FD_READ)) return;
-  if (socket.stream && socket.peer_closed) evaluate(socket, readiness(socket.fd));
-  rearm(socket);
+  if (socket.stream && socket.peer_closed) {
+    if (!wasArmed) {
+      evaluate(socket, readiness(socket));
+      rearm(socket);
+    }
+    return;
+  }
+  // A receive that found nothing, with no event since it began, leaves
+  // every later arrival to its edge. Otherwise data may wait unannounced:
+  // left over when FD_READ was posted, or come while the receive ran.
+  const bool eventCame = socket.read_edges != edgesBefore;
+  if (drained && !eventCame) {
+    socket.read_unsure = false;
+    return;
+  }
+  if (!wasArmed || eventCame) socket.read_unsure = true;
+  if (!socket.read_unsure) return;
+  if (socket.watch && socket.watch->watched_by_caller()) {
+    // The watching thread looks before it next waits; in a receive loop
+    // the next receive finds the socket empty first, and no look is made.
+    if (!socket.look_queued) {
+      socket.look_queued = true;
+      socket.watch->look_again(socket.handle);
+    }
+    return;
+  }
+  socket.read_unsure = false;
+  evaluate(socket, readiness(socket));
+}
+
+void found_empty(Socket& socket, unsigned edgesBefore) {
+  if (socket.read_edges == edgesBefore) socket.read_unsure = false;
 }
 
 void send_blocked(Socket& socket) {

@@ -15,10 +15,14 @@
 // and FD_OOB may be selected but never occur: the module has no listening
 // sockets and does not report out-of-band data.
 //
-// Each socket is armed in its watch's epoll set one-shot, only for the
-// events that are selected and re-enabled, and what fired is weighed again
-// under the socket's lock before anything is posted, so a notification
-// never outlives the state that caused it.
+// Each socket stays in its watch's epoll set, edge-triggered, for the
+// events that are selected (FD_WRITE only while re-enabled), so
+// re-enabling FD_READ by a receive costs no system call. What fired is
+// weighed again under the socket's lock before anything is posted, so a
+// notification never outlives the state that caused it. Data that already
+// waits when FD_READ is re-enabled brings no new edge: unless the receive
+// found the socket empty, the socket is looked at again, by the watching
+// thread before it next waits or at once by any other thread.
 //
 // Every function here is called with socket.lock held.
 #pragma once
@@ -31,8 +35,12 @@ namespace wsock32 {
 // stored in the socket: posts what is already due and re-arms. Returns
 // false (last error set) when the socket cannot be watched.
 bool selection_changed(Socket& socket);
-// A receive call was made: re-enables FD_READ.
-void receive_made(Socket& socket);
+// A receive call was made: re-enables FD_READ. `drained`: it failed for
+// want of data; `edgesBefore`: read_edges when it began.
+void receive_made(Socket& socket, bool drained, unsigned edgesBefore);
+// A stream was found to hold no bytes (FIONREAD), with `edgesBefore` as
+// read_edges before it looked: no data waits unannounced.
+void found_empty(Socket& socket, unsigned edgesBefore);
 // A send would have blocked: re-enables FD_WRITE.
 void send_blocked(Socket& socket);
 // connect() started a connection (inProgress) or completed one at once.

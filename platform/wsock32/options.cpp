@@ -9,6 +9,7 @@
 
 #include "entry_points.h"
 #include "platform/error.h"
+#include "notifier.h"
 #include "sockets.h"
 
 namespace wsock32 {
@@ -101,12 +102,25 @@ int ws_ioctlsocket(SOCKET handle, LONG command, uint32_t* argument) {
     std::lock_guard<std::mutex> guard(socket->lock);
     const bool nonblocking = *argument != 0;
     if (!nonblocking && socket->events != 0) return fail(WSAEINVAL);
-    if (!set_nonblocking(socket->fd, nonblocking)) return fail_errno(errno);
+    if (!set_nonblocking(*socket, nonblocking)) return fail_errno(errno);
     return 0;
   }
   if (command == WS_FIONREAD) {
+    {
+      std::lock_guard<std::mutex> guard(socket->lock);
+      if (socket->holding) {
+        *argument = static_cast<uint32_t>(socket->held_length);
+        return 0;
+      }
+    }
+    const unsigned edgesBefore = socket->read_edges;
     int waiting = 0;
     if (ioctl(socket->fd, FIONREAD, &waiting) != 0) return fail_errno(errno);
+    if (socket->stream && waiting == 0) {
+      // A receive loop that ends on this needs no look for data left over.
+      std::lock_guard<std::mutex> guard(socket->lock);
+      found_empty(*socket, edgesBefore);
+    }
     *argument = static_cast<uint32_t>(waiting);
     return 0;
   }

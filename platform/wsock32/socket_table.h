@@ -10,6 +10,9 @@
 // that is still using it.
 #pragma once
 
+#include <netinet/in.h>
+
+#include <atomic>
 #include <memory>
 #include <mutex>
 #include <vector>
@@ -30,6 +33,9 @@ struct Socket {
   const int fd;
   const bool stream;
   SOCKET handle = 0;
+  // Read events the watch reported; counted under `lock`, read without it,
+  // so that a receive can tell whether one came while it ran.
+  std::atomic<unsigned> read_edges{0};
 
   // Guards every field below. The watching thread and the callers' threads
   // meet here; posting a notification happens with it held, so that a
@@ -45,6 +51,20 @@ struct Socket {
   bool read_armed = false;
   bool write_armed = false;
   bool close_posted = false;
+  // The watch reports arrivals as edges, so data that already waits when
+  // FD_READ is re-enabled is announced by no event: such a socket is
+  // `read_unsure` until a receive finds it empty or it is looked at.
+  bool read_unsure = false;
+  bool look_queued = false;  // in its watch's look_again list
+  bool nonblocking = false;
+  // Datagram sockets: the datagram read ahead (read_ahead.h) and whether
+  // the last read-ahead found nothing behind the datagram it took.
+  std::vector<char> held;
+  size_t held_length = 0;
+  sockaddr_in held_from{};
+  bool holding = false;
+  bool known_empty = false;
+  unsigned empty_at_edges = 0;  // read_edges when it was found empty
   // Stream sockets only.
   bool connecting = false;
   bool connected = false;
@@ -52,7 +72,7 @@ struct Socket {
   // The watch the socket is armed in, that of watched_window's thread.
   std::shared_ptr<platform::SocketWatch> watch;
   HWND watched_window = nullptr;
-  bool in_epoll = false;
+  uint32_t registered = 0;  // the epoll events the socket is in the set for, 0 for none
 };
 
 using SocketRef = std::shared_ptr<Socket>;

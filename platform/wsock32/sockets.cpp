@@ -11,6 +11,7 @@
 #include "entry_points.h"
 #include "notifier.h"
 #include "platform/error.h"
+#include "read_ahead.h"
 #include "sockets.h"
 
 namespace wsock32 {
@@ -27,10 +28,15 @@ SocketRef usable_socket(SOCKET handle) {
   return find_socket(handle);
 }
 
-bool set_nonblocking(int fd, bool nonblocking) {
-  const int flags = fcntl(fd, F_GETFL);
-  if (flags < 0) return false;
-  return fcntl(fd, F_SETFL, nonblocking ? flags | O_NONBLOCK : flags & ~O_NONBLOCK) == 0;
+bool set_nonblocking(Socket& socket, bool nonblocking) {
+  const int flags = fcntl(socket.fd, F_GETFL);
+  if (flags < 0 ||
+      fcntl(socket.fd, F_SETFL, nonblocking ? flags | O_NONBLOCK : flags & ~O_NONBLOCK) != 0) {
+    return false;
+  }
+  socket.nonblocking = nonblocking;
+  socket.known_empty = false;  // found while the mode was another
+  return true;
 }
 
 namespace {
@@ -58,6 +64,20 @@ bool to_system_flags(int flags, int allowed, int& systemFlags) {
 
 bool valid_buffer(const char* buffer, int length) {
   return length >= 0 && (buffer != nullptr || length == 0);
+}
+
+Received receive_once(int fd, char* buffer, int length, int flags) {
+  Received got;
+  iovec part{buffer, static_cast<size_t>(length)};
+  msghdr message{};
+  message.msg_name = &got.source;
+  message.msg_namelen = sizeof(got.source);
+  message.msg_iov = &part;
+  message.msg_iovlen = 1;
+  got.length = ::recvmsg(fd, &message, flags);
+  if (got.length < 0) got.error = errno;
+  got.truncated = (message.msg_flags & MSG_TRUNC) != 0;
+  return got;
 }
 
 int finish_send(Socket& socket, ssize_t sent) {
@@ -210,30 +230,31 @@ int ws_recvfrom(SOCKET handle, char* buffer, int length, int flags, SOCKADDR* fr
        (fromLength == nullptr || *fromLength < static_cast<int>(sizeof(SOCKADDR_IN))))) {
     return fail(WSAEFAULT);
   }
-  sockaddr_in source{};
-  iovec part{buffer, static_cast<size_t>(length)};
-  msghdr message{};
-  message.msg_name = &source;
-  message.msg_namelen = sizeof(source);
-  message.msg_iov = &part;
-  message.msg_iovlen = 1;
-  const ssize_t received = ::recvmsg(socket->fd, &message, systemFlags);
-  const int error = received < 0 ? errno : 0;
+  Received got;
+  const unsigned edgesBefore = socket->read_edges;
+  bool answered;
   {
     std::lock_guard<std::mutex> guard(socket->lock);
-    receive_made(*socket);
+    answered = !socket->stream && receive_ahead(*socket, buffer, length, systemFlags, got);
+    if (answered) receive_made(*socket, got.error == EAGAIN, edgesBefore);
   }
-  if (received < 0) return fail_errno(error);
-  if (!socket->stream && (message.msg_flags & MSG_TRUNC)) return fail(WSAEMSGSIZE);
+  if (!answered) {
+    // Outside the lock: a blocking receive may wait for long.
+    got = receive_once(socket->fd, buffer, length, systemFlags);
+    std::lock_guard<std::mutex> guard(socket->lock);
+    receive_made(*socket, got.error == EAGAIN, edgesBefore);
+  }
+  if (got.length < 0) return fail_errno(got.error);
+  if (!socket->stream && got.truncated) return fail(WSAEMSGSIZE);
   if (from != nullptr) {
-    socklen_t sourceLength = sizeof(source);
+    socklen_t sourceLength = sizeof(got.source);
     if (socket->stream &&
-        getpeername(socket->fd, reinterpret_cast<sockaddr*>(&source), &sourceLength) != 0) {
-      source = sockaddr_in{};
+        getpeername(socket->fd, reinterpret_cast<sockaddr*>(&got.source), &sourceLength) != 0) {
+      got.source = sockaddr_in{};
     }
-    to_caller(source, from, fromLength);
+    to_caller(got.source, from, fromLength);
   }
-  return static_cast<int>(received);
+  return static_cast<int>(got.length);
 }
 
 int ws_shutdown(SOCKET handle, int how) {
@@ -273,7 +294,7 @@ int ws_WSAAsyncSelect(SOCKET handle, HWND window, UINT message, LONG events) {
     return fail(WSAEINVAL);
   }
   std::lock_guard<std::mutex> guard(socket->lock);
-  if (!set_nonblocking(socket->fd, true)) return fail_errno(errno);
+  if (!set_nonblocking(*socket, true)) return fail_errno(errno);
   socket->window = events != 0 ? window : nullptr;
   socket->message = message;
   socket->events = events;

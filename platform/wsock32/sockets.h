@@ -11,7 +11,8 @@ namespace wsock32 {
 int fail_errno(int error);
 // The socket of a handle, when start-up is done; else null, last error set.
 SocketRef usable_socket(SOCKET handle);
-bool set_nonblocking(int fd, bool nonblocking);
+// Socket lock held.
+bool set_nonblocking(Socket& socket, bool nonblocking);
 // Writes the address as a SOCKADDR_IN; 0 or WSAEFAULT.
 int to_caller(const sockaddr_in& address, SOCKADDR* name, int* nameLength);
 

@@ -129,6 +129,29 @@ TEST_F(Wsock32Sockets, DatagramsTravelWithTheirSource) {
             SOCKET_ERROR);
   EXPECT_EQ(ws.WSAGetLastError(), WSAEFAULT);
 
+  // Non-blocking receives read a datagram ahead: the one held keeps its
+  // size and source, a peek leaves it, and an empty socket is asked again.
+  ASSERT_EQ(ws.send_to(a, b, "second"), 6);
+  ASSERT_EQ(ws.send_to(a, b, "third"), 5);
+  ASSERT_EQ(ws.send_to(a, b, std::string(600, 'y')), 600);
+  ASSERT_EQ(ws.recvfrom(b, buffer, sizeof(buffer), 0, nullptr, nullptr), 6);
+  EXPECT_EQ(ws.ioctlsocket(b, FIONREAD, &waiting), 0);
+  EXPECT_EQ(waiting, 5u);
+  from = SOCKADDR_IN{};
+  fromLength = sizeof(from);
+  ASSERT_EQ(ws.recvfrom(b, buffer, sizeof(buffer), MSG_PEEK, reinterpret_cast<SOCKADDR*>(&from),
+                        &fromLength),
+            5);
+  EXPECT_EQ(from.sin_port, ws.name_of(a).sin_port);
+  ASSERT_EQ(ws.recvfrom(b, buffer, sizeof(buffer), 0, nullptr, nullptr), 5);
+  EXPECT_EQ(std::string(buffer, 5), "third");
+  EXPECT_EQ(ws.recvfrom(b, buffer, sizeof(buffer), 0, nullptr, nullptr), SOCKET_ERROR);
+  EXPECT_EQ(ws.WSAGetLastError(), WSAEMSGSIZE);
+  EXPECT_EQ(ws.recvfrom(b, buffer, sizeof(buffer), 0, nullptr, nullptr), SOCKET_ERROR);
+  EXPECT_EQ(ws.WSAGetLastError(), WSAEWOULDBLOCK);
+  ASSERT_EQ(ws.send_to(a, b, "fourth"), 6);
+  EXPECT_EQ(ws.recvfrom(b, buffer, sizeof(buffer), 0, nullptr, nullptr), 6);
+
   for (SOCKET s : {unbound, a, b}) EXPECT_EQ(ws.closesocket(s), 0);
 }
 
@@ -231,8 +254,13 @@ TEST_F(Wsock32Sockets, DatagramNotificationsFollowWinsockRules) {
 
   ASSERT_EQ(ws.send_to(sender, s, "three"), 5);
   EXPECT_EQ(collect(window, s, 1), (Pairs{{FD_READ, 0}}));
+  ASSERT_EQ(ws.send_to(sender, s, "four"), 4);
+  ThreadRunner([&] {
+    EXPECT_EQ(ws.recvfrom(s, buffer, sizeof(buffer), 0, nullptr, nullptr), 5);
+  }).join();
+  EXPECT_EQ(collect(window, s, 1), (Pairs{{FD_READ, 0}})) << "a receive on another thread";
   ASSERT_EQ(ws.WSAAsyncSelect(s, window.get(), 0, 0), 0);
-  ASSERT_EQ(ws.recvfrom(s, buffer, sizeof(buffer), 0, nullptr, nullptr), 5);
+  ASSERT_EQ(ws.recvfrom(s, buffer, sizeof(buffer), 0, nullptr, nullptr), 4);
   ASSERT_EQ(ws.send_to(sender, s, "four"), 4);
   EXPECT_EQ(collect(window, s, 0), Pairs{}) << "a cancelled selection posts nothing";
 

@@ -124,8 +124,7 @@ unsigned long HandleNumber(QTLEndpoint endpoint) {
 
 HWND ReceivingWindow(const Endpoint& endpoint) {
   const ThreadContext* context = CurrentContext();
-  const bool ownerReceives =
-      context && !context->wakeCallback && !FindTransportOps(endpoint.protocol)->stream;
+  const bool ownerReceives = context && !context->wakeCallback;
   return ownerReceives ? context->window : endpoint.window;
 }
 

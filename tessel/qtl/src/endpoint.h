@@ -80,7 +80,8 @@ struct TransportOps {
   int32_t (*close)(Endpoint& endpoint);
   int32_t (*bind)(Endpoint& endpoint, uint16_t port);
   int32_t (*send)(Endpoint& endpoint, const NetAddress& to, const uint8_t* data, int32_t length);
-  // On the endpoint thread: reads what waits on the socket into records.
+  // On the thread that receives the endpoint (its owner, or the endpoint
+  // thread): reads what waits on the socket into records.
   void (*drain)(Endpoint& endpoint);
   uint32_t (*getInfo)(Endpoint& endpoint, int32_t item, int32_t* status);
   // Connects a stream endpoint; null for transports that do not connect.
@@ -102,12 +103,12 @@ void OnSocketNotification(Endpoint& endpoint, LPARAM lParam);
 // the calling thread's endpoint of that socket, if it still has one.
 void OnOwnerSocketNotification(SOCKET socket, LPARAM lParam);
 
-// The window an endpoint's socket notifications go to. A datagram
-// endpoint whose owner handles its messages has them sent to the owner's
-// own window: the owner then receives while it waits for messages, without
-// a hand-off through the endpoint thread. In wake-function mode, where the
-// owner may not handle messages, and for streams they go to the endpoint
-// thread's window (null before that thread has made it). Owner thread.
+// The window an endpoint's socket notifications go to. An endpoint whose
+// owner handles its messages has them sent to the owner's own window: the
+// owner then receives while it waits for messages, without a hand-off
+// through the endpoint thread. In wake-function mode, where the owner may
+// not handle messages, they go to the endpoint thread's window (null
+// before that thread has made it). Owner thread.
 HWND ReceivingWindow(const Endpoint& endpoint);
 // Selects the socket to `window` for the notifications of its mode.
 int32_t SelectNotifications(Endpoint& endpoint, HWND window);

@@ -245,6 +245,7 @@ int32_t QTLReceivePacket(QTLEndpoint endpoint, NetAddress* from, uint8_t* buffer
   QTLPacketRecord* record;
   if (FindTransportOps(endpoint->protocol)->stream) {
     if (const int32_t owner = CheckOwner(endpoint)) return owner;
+    if (!notifying && !HasUntakenData(*endpoint)) ReceiveNow(*endpoint);
     record = StreamTake(*endpoint, size, from, &status);
   } else {
     uint8_t* data;

@@ -1,13 +1,17 @@
 #include "stream_transport.h"
 
 #include "critical_section_lock.h"
+#include "platform/thread.h"
 #include "socket_library.h"
 #include "transport_log.h"
 
 namespace tessel::qtl {
 namespace {
 
+// On the owner thread what waits on the socket counts too: an owner that
+// receives itself may not have handled its messages yet.
 uint32_t QueuedBytes(Endpoint& endpoint) {
+  if (endpoint.ownerThread == GetCurrentThreadId()) ReceiveNow(endpoint);
   CriticalSectionLock lock(endpoint.queueLock);
   uint32_t bytes = 0;
   for (const QTLPacketRecord* record = endpoint.queueHead; record; record = record->next) {

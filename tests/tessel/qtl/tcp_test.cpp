@@ -151,6 +151,39 @@ TEST_F(TcpTest, AStreamIsTakenInTheCallersSizesAndAcquiredDataIsSkipped) {
   EXPECT_EQ(Queued(), 0u);
 }
 
+void NoWake(uint32_t, uintptr_t) {}
+
+// In wake-function mode the endpoint thread receives the stream: the
+// connection, its data and the peer's close reach the owner all the same.
+TEST_F(TransportTest, AWakeFunctionThreadGetsItsStreamThroughTheEndpointThread) {
+  ASSERT_EQ(QTLInitEx(QTL_PROTO_TCP, NoWake, 0), QTL_SUCCESS);
+  int32_t status = -1;
+  QTLEndpoint tcp = QTLOpenEndpoint(QTL_PROTO_TCP, QTL_MODE_READ, &status);
+  ASSERT_NE(tcp, nullptr);
+  Notified notified;
+  QTLInstallNotifier(tcp, Record, reinterpret_cast<uintptr_t>(&notified));
+  PeerListener listener;
+  ASSERT_EQ(QTLConnect(tcp, TcpLoopback(listener.port())), QTLWARN_CONNECTING);
+  const int peer = listener.accept_one();
+  ASSERT_GE(peer, 0);
+  ASSERT_TRUE(peer_send(peer, Pattern(300)));
+  peer_close(peer);
+  auto until = [&](size_t events) {
+    for (int round = 0; round < 400 && notified.events.size() < events; ++round) {
+      Sleep(5);
+      QTLProcessData();
+    }
+  };
+  until(3);
+  EXPECT_EQ(notified.events, (std::vector<int32_t>{QTLEV_CONNECT, QTLEV_DATA, QTLEV_CONNECT}));
+  uint8_t buffer[512];
+  int32_t length = 0;
+  ASSERT_EQ(QTLReceivePacket(tcp, nullptr, buffer, sizeof buffer, &length), QTL_SUCCESS);
+  EXPECT_EQ(std::string(reinterpret_cast<char*>(buffer), size_t(length)), Pattern(300));
+  EXPECT_EQ(QTLCloseEndpoint(tcp), QTL_SUCCESS);
+  EXPECT_EQ(QTLCleanupEx(), QTL_SUCCESS);
+}
+
 TEST_F(TransportTest, TcpBringsUdpAlongAndNetbiosNeverStarts) {
   ASSERT_EQ(QTLInit(QTL_PROTO_TCP), QTL_SUCCESS);
   EXPECT_EQ(QTLGetLoadedTransports(), QTL_PROTO_TCP | QTL_PROTO_UDP);
