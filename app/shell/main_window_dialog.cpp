@@ -69,6 +69,8 @@ MainWindowDialog::MainWindowDialog(MessageBoxes& boxes, UiThread& uiThread, LprS
 }
 
 MainWindowDialog::~MainWindowDialog() {
+  // A printer list being asked stops after the printer it is asking.
+  logic_.CancelWaiting();
   for (std::thread& work : background_) work.join();
 }
 

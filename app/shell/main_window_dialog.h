@@ -19,7 +19,8 @@ class MainWindowDialog final : public TemplateDialog, public MainWindowHost {
  public:
   MainWindowDialog(MessageBoxes& boxes, UiThread& uiThread, LprSubmitter submitLpr,
                    QWidget* parent = nullptr);
-  // Waits for the work still running in the background.
+  // Stops asking printers and waits for the work still running in the
+  // background.
   ~MainWindowDialog() override;
 
   MainWindowLogic& logic() { return logic_; }
