@@ -42,6 +42,7 @@ MainWindowLogic::MainWindowLogic(MainWindowHost& host, MessageBoxes& boxes, UiTh
 
 MainWindowLogic::~MainWindowLogic() {
   StopPrinterReports(*this);
+  alive_.reset();  // font list jobs not yet begun are left
   if (fontListJob_.joinable()) fontListJob_.join();
 }
 
@@ -327,6 +328,7 @@ void MainWindowLogic::PrintPrinterFontList(FontListKind kind) {
                               alive = std::weak_ptr<const bool>(alive_), this] {
     std::vector<FontListResult> results;
     for (const Target& target : targets) {
+      if (alive.expired()) return;
       const std::unique_ptr<JobFile> job = OpenShippedJobFile(target.jobPath);
       results.push_back({target.name, target.port,
                          job ? submit(target.address.c_str(), target.port, *job, "GLY", 0)

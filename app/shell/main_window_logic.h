@@ -83,8 +83,8 @@ class MainWindowLogic final : public PrinterListOwner {
 
   MainWindowLogic(MainWindowHost& host, MessageBoxes& boxes, UiThread& uiThread,
                   LprSubmitter submitLpr);
-  // Waits for a Print Font List job still being sent (its waits are
-  // bounded by the LPR time-outs).
+  // Waits for the Print Font List job being sent, if any (its waits are
+  // bounded by the LPR time-outs); those not yet begun are left.
   ~MainWindowLogic();
   MainWindowLogic(const MainWindowLogic&) = delete;
   MainWindowLogic& operator=(const MainWindowLogic&) = delete;
@@ -204,7 +204,7 @@ class MainWindowLogic final : public PrinterListOwner {
   std::unique_ptr<AddPrinterLogic> finder_;
 
   std::thread fontListJob_;
-  // Tells a result posted by the job whether the window still exists.
+  // Tells the job, and a result it posted, whether the window still exists.
   std::shared_ptr<const bool> alive_ = std::make_shared<const bool>(true);
 
   bool commandsEnabled_ = false;  // View/Edit Font List and Manage Resources
