@@ -34,6 +34,8 @@ FleetFontsDialog::FleetFontsDialog(MessageBoxes& boxes, const std::vector<Printe
   table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
   table_->setSelectionMode(QAbstractItemView::ExtendedSelection);
   table_->setSelectionBehavior(QAbstractItemView::SelectItems);
+  // A printer's column is as wide as its name.
+  table_->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
   progress_ = new QProgressBar;
   stop_ = new QPushButton(ResourceText(kStopText));
   download_button_ = new QPushButton(ResourceText(kDownloadText));

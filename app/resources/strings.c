@@ -126,5 +126,9 @@ const GlyStringEntry gly_strings[] = {
     {32913, "1 job written to %s"},
     {32914, "; left out: %s"},
     {32915, "\nYou can send it to a printer later from the command line: lp -d QUEUE -o raw filename"},
+    {33110, "Asking the %d printers of %s ..."},
+    {33111, "Looking for announced printers ..."},
+    {33112, "Stopped asking printers."},
+    {33113, "No printer is checked: sending the font list job to the highlighted printer, %s ..."},
 };
 const size_t gly_string_count = COUNT(gly_strings);

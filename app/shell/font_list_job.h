@@ -16,8 +16,8 @@ const char* FontListJobFileName(FontListKind kind, const PrinterRecord& printer)
 
 // Shown when a Print Font List job could not be sent.
 inline constexpr int kSocketFailureText = 32824;
-// "Sending the font list job to %s ...": the status while a job is on its
-// way, naming the one printer Print Font List works on, the selected one.
+// "Sending the font list job to %s ...": the status while the jobs are on
+// their way, naming the checked printers Print Font List works on.
 inline constexpr int kSendingFontListText = 33044;
 
 // Why a job was not sent, for a result of SubmitLprJob other than 0: the

@@ -6,6 +6,7 @@
 #include <QGroupBox>
 #include <QMenuBar>
 #include <QKeyEvent>
+#include <QPushButton>
 #include <QSignalBlocker>
 #include <QStatusBar>
 
@@ -56,12 +57,20 @@ MainWindowDialog::MainWindowDialog(MessageBoxes& boxes, UiThread& uiThread, LprS
   statusBar_->setObjectName(QString::number(kStatusBar));
   statusBar_->setSizeGripEnabled(false);
   statusBar_->setGeometry(0, height() - kStatusBarHeight, width(), kStatusBarHeight);
+  cancelWait_ = new QPushButton(tr("Cancel"), statusBar_);
+  cancelWait_->setObjectName("cancelWait");
+  cancelWait_->setMaximumHeight(kStatusBarHeight - 2);
+  cancelWait_->hide();
+  statusBar_->addPermanentWidget(cancelWait_);
+  connect(cancelWait_, &QPushButton::clicked, this, [this] { logic_.CancelWaiting(); });
   BuildMenuBar();
   logic_.Initialize();
   ShowState();
 }
 
 MainWindowDialog::~MainWindowDialog() {
+  // A printer list being asked stops after the printer it is asking.
+  logic_.CancelWaiting();
   for (std::thread& work : background_) work.join();
 }
 
@@ -81,18 +90,13 @@ void MainWindowDialog::BuildMenuBar() {
   SetMenuBar(menuBar_);
 }
 
-// Fleet Fonts and Find Announced Printers open windows of their own; the
-// other commands are the logic's.
+// Fleet Fonts opens a window of its own; the other commands are the
+// logic's.
 void MainWindowDialog::RunMenuCommand(int command) {
-  switch (command) {
-    case kFleetFonts: OpenFleetFonts(); break;
-    case kFindAnnouncedPrinters: {
-      AddPrinterLogic finder(logic_, boxes_);
-      finder.FindAnnouncedPrinters();
-      break;
-    }
-    default: logic_.OnCommand(command); break;
-  }
+  if (command == kFleetFonts)
+    OpenFleetFonts();
+  else
+    logic_.OnCommand(command);
 }
 
 CheckListBox* MainWindowDialog::List() const { return ControlAs<CheckListBox>(kPrinterList); }
@@ -153,6 +157,15 @@ int MainWindowDialog::ListTextWidth(const std::string& text) {
 int MainWindowDialog::ListAverageCharWidth() { return List()->fontMetrics().averageCharWidth(); }
 
 void MainWindowDialog::SetWaitCursor(bool busy) { SetProgramWaitCursor(busy); }
+
+// Only this window shows the wait: its other commands still answer.
+void MainWindowDialog::ShowWaiting(bool waiting) {
+  if (waiting)
+    setCursor(Qt::BusyCursor);
+  else
+    unsetCursor();
+  cancelWait_->setVisible(waiting);
+}
 
 int MainWindowDialog::PopUpFontListMenu() {
   auto* button = ControlAs<PopupMenuButton>(kPrintFontListButton);

@@ -11,6 +11,7 @@
 
 class CheckListBox;
 class QMenuBar;
+class QPushButton;
 class QStatusBar;
 
 class MainWindowDialog final : public TemplateDialog, public MainWindowHost {
@@ -18,7 +19,8 @@ class MainWindowDialog final : public TemplateDialog, public MainWindowHost {
  public:
   MainWindowDialog(MessageBoxes& boxes, UiThread& uiThread, LprSubmitter submitLpr,
                    QWidget* parent = nullptr);
-  // Waits for the work still running in the background.
+  // Stops asking printers and waits for the work still running in the
+  // background.
   ~MainWindowDialog() override;
 
   MainWindowLogic& logic() { return logic_; }
@@ -28,6 +30,7 @@ class MainWindowDialog final : public TemplateDialog, public MainWindowHost {
   int ListTextWidth(const std::string& text) override;
   int ListAverageCharWidth() override;
   void SetWaitCursor(bool busy) override;
+  void ShowWaiting(bool waiting) override;
   int PopUpFontListMenu() override;
   int TrackPrinterMenu(int x, int y) override;
   void OpenAddPrinter(bool findOnSubnet) override;
@@ -66,6 +69,7 @@ class MainWindowDialog final : public TemplateDialog, public MainWindowHost {
   MainWindowLogic logic_;
   unsigned shownRevision_ = 0;
   QStatusBar* statusBar_ = nullptr;
+  QPushButton* cancelWait_ = nullptr;  // in the status bar while printers are asked
   QMenuBar* menuBar_ = nullptr;
   std::vector<std::thread> background_;
 };

@@ -38,8 +38,7 @@ enum Command : int {
   kSavePrinterList = 32776,
   kOpenPrinterList = 32777,
   kJobPort = 32778,
-  // Menu bar entries without a button of their own. Find Announced
-  // Printers and Fleet Fonts stay disabled until their commands exist.
+  // Menu bar entries without a button of their own.
   kFindOnSubnet = 33031,
   kFindAnnouncedPrinters = 33032,
   kFleetFonts = 33033,
@@ -51,12 +50,15 @@ enum String : int {
   kFontListSentText = 32885,
   kCannotWriteText = 32842,
   kPrinterListSavedText = 32887,
-  kPrinterListOpenedText = 32888,
   kPrinterListFilterText = 32889,
   kQuitQuestionText = 33000,     // "%d": the printers listed
   kQuitOneQuestionText = 33001,
   kRemovedText = 33002,          // "%s": the removed printers' addresses
   kFontListFailedText = 33012,   // "%s": why the job was not sent
+  kAskingListedPrintersText = 33110,  // "%d": the addresses, "%s": the file
+  kLookingForAnnouncedText = 33111,
+  kStoppedAskingText = 33112,
+  kSendingToHighlightedText = 33113,  // "%s": the printer
 };
 
 }  // namespace main_window

@@ -42,6 +42,7 @@ MainWindowLogic::MainWindowLogic(MainWindowHost& host, MessageBoxes& boxes, UiTh
 
 MainWindowLogic::~MainWindowLogic() {
   StopPrinterReports(*this);
+  alive_.reset();  // font list jobs not yet begun are left
   if (fontListJob_.joinable()) fontListJob_.join();
 }
 
@@ -71,6 +72,7 @@ void MainWindowLogic::OnCommand(int id) {
       break;
     case kSavePrinterList: SavePrinterList(); break;
     case kOpenPrinterList: OpenPrinterList(); break;
+    case kFindAnnouncedPrinters: FindAnnouncedPrinters(); break;
     default: break;
   }
 }
@@ -92,6 +94,14 @@ void MainWindowLogic::OnListCheckChanged(int row, bool checked) {
 
 void MainWindowLogic::OnContextMenu(int x, int y) {
   if (int command = host_.TrackPrinterMenu(x, y)) OnCommand(command);
+}
+
+void MainWindowLogic::CancelWaiting() {
+  if (!waiting()) return;
+  finder_->Cancel();
+  host_.ShowWaiting(false);
+  statusText_ = LoadResourceString(kStoppedAskingText);
+  host_.StateChanged();
 }
 
 void MainWindowLogic::OnPrinterSelectionChanged() {
@@ -127,14 +137,16 @@ bool MainWindowLogic::IsEnabled(int controlId) const {
   switch (controlId) {
     case kFontListButton:
     case kManageResourcesButton: return commandsEnabled_;
-    case kPrintFontListButton: return printEnabled_ && !sendingFontList();
+    case kPrintFontListButton:
     case kPsFontList:
-    case kPclFontList: return printEnabled_ && !sendingFontList();
+    case kPclFontList: return (printEnabled_ || AnyChecked()) && !sendingFontList();
     case kHardDiskLabel: return hardDiskEnabled_;
     case kFlashLabel: return flashEnabled_;
     case kRemovePrinterButton: return selectedRow_ != -1 || AnyChecked();
     case kChangeCommunityString:
     case kJobPort: return selectedIndex_ != -1;
+    case kOpenPrinterList:
+    case kFindAnnouncedPrinters: return !waiting();
     default: return true;
   }
 }
@@ -286,46 +298,69 @@ void MainWindowLogic::PrintFontList() {
 }
 
 void MainWindowLogic::PrintPrinterFontList(FontListKind kind) {
-  // The button is enabled only with a selection and no job being sent, but
-  // a menu can outlive both.
-  if (selectedRow_ < 0 || selectedIndex_ < 0 || selectedIndex_ >= printers_.count() || sendingFontList())
-    return;
+  if (sendingFontList()) return;
+  std::vector<const PrinterRecord*> printers;
+  for (int i = 0; i < itemCount() && i < printers_.count(); ++i)
+    if (items_[static_cast<size_t>(i)].checked) printers.push_back(printers_.at(i));
+  const bool highlighted = printers.empty();
+  if (highlighted) {
+    // A menu can outlive the selection that enabled it.
+    if (selectedRow_ < 0 || selectedIndex_ < 0 || selectedIndex_ >= printers_.count()) return;
+    printers.push_back(printers_.at(selectedIndex_));  // the one the panel shows
+  }
+  // What each job needs is copied, for the thread that sends them.
+  struct Target {
+    std::string address, name, jobPath;
+    JobPort port;
+  };
+  std::vector<Target> targets;
+  std::string names;
+  for (const PrinterRecord* printer : printers) {
+    targets.push_back({FormatAddress(printer->address), PrinterDisplayName(*printer),
+                       AppDataFilePath(FontListJobFileName(kind, *printer)), RunPrinterSettings().Get(printer->address).port});
+    names += (names.empty() ? "" : ", ") + targets.back().name;
+  }
   host_.SetWaitCursor(true);
-  // The printer the panel shows, which is also the selected one.
-  const PrinterRecord& printer = *printers_.at(selectedIndex_);
-  const char* jobFile = FontListJobFileName(kind, printer);
-  // The job waits on the printer for seconds when it is slow or away: it is
-  // sent on a thread of its own with what it needs copied, and its result
-  // comes back through the user-interface thread's queue.
-  fontListJob_ = std::thread(
-      [submit = submitLpr_, address = FormatAddress(printer.address), name = PrinterDisplayName(printer),
-       port = RunPrinterSettings().Get(printer.address).port,
-       path = AppDataFilePath(jobFile), &uiThread = uiThread_, alive = std::weak_ptr<const bool>(alive_), this] {
-        const std::unique_ptr<JobFile> job = OpenShippedJobFile(path);
-        const JobOutcome outcome = job ? submit(address.c_str(), port, *job, "GLY", 0) : JobOutcome(LPR_ERR_JOB_FILE_UNREADABLE);
-        uiThread.Post([alive, name, port, outcome, this] {
-          if (alive.lock()) FontListSent(name, port, outcome);
-        });
-      });
-  statusText_ = FormatText(LoadResourceString(kSendingFontListText), PrinterDisplayName(printer).c_str());
+  // A job waits on its printer for seconds when it is slow or away: the jobs
+  // are sent on a thread of their own, and their results come back together
+  // through the user-interface thread's queue.
+  fontListJob_ = std::thread([submit = submitLpr_, targets = std::move(targets), &uiThread = uiThread_,
+                              alive = std::weak_ptr<const bool>(alive_), this] {
+    std::vector<FontListResult> results;
+    for (const Target& target : targets) {
+      if (alive.expired()) return;
+      const std::unique_ptr<JobFile> job = OpenShippedJobFile(target.jobPath);
+      results.push_back({target.name, target.port,
+                         job ? submit(target.address.c_str(), target.port, *job, "GLY", 0)
+                             : JobOutcome(LPR_ERR_JOB_FILE_UNREADABLE)});
+    }
+    uiThread.Post([alive, results = std::move(results), this] {
+      if (alive.lock()) FontListsSent(results);
+    });
+  });
+  statusText_ = FormatText(LoadResourceString(highlighted ? kSendingToHighlightedText : kSendingFontListText), names.c_str());
   host_.StateChanged();
 }
 
-void MainWindowLogic::FontListSent(const std::string& printerName, JobPort port, const JobOutcome& outcome) {
+void MainWindowLogic::FontListsSent(const std::vector<FontListResult>& results) {
   fontListJob_.join();  // it has nothing left to do but end
   host_.SetWaitCursor(false);
-  if (outcome.sent()) {
-    statusText_ = FormatText(LoadResourceString(kFontListSentText), printerName.c_str());
-    host_.StateChanged();
-    return;
+  std::string sent;
+  std::vector<std::string> failures;
+  for (const FontListResult& result : results) {
+    if (result.outcome.sent()) {
+      sent += (sent.empty() ? "" : ", ") + result.printerName;
+      continue;
+    }
+    // A missing job file or a printer that cannot be reached or refused the
+    // job: the user would otherwise wait for a list that never comes. The
+    // text names the port tried and the port's own reason.
+    failures.push_back(FormatText(LoadResourceString(kFontListFailedText), result.printerName.c_str(),
+                                  JobPortText(result.port).c_str(), JobFailureStatus(result.outcome).c_str()));
   }
-  // A missing job file or a printer that cannot be reached or refused the
-  // job: the user would otherwise wait for a list that never comes. The
-  // text names the port tried and the port's own reason.
-  statusText_ = FormatText(LoadResourceString(kFontListFailedText), printerName.c_str(), JobPortText(port).c_str(),
-                           JobFailureStatus(outcome).c_str());
+  statusText_ = failures.empty() ? FormatText(LoadResourceString(kFontListSentText), sent.c_str()) : failures.back();
   host_.StateChanged();
-  boxes_.ShowMessage(statusText_, MB_OK | MB_ICONEXCLAMATION);
+  for (const std::string& failure : failures) boxes_.ShowMessage(failure, MB_OK | MB_ICONEXCLAMATION);
 }
 
 bool MainWindowLogic::SavePrinterList() {
@@ -344,6 +379,7 @@ bool MainWindowLogic::SavePrinterList() {
 }
 
 void MainWindowLogic::OpenPrinterList() {
+  if (waiting()) return;
   const std::string path = host_.ChoosePrinterListFile(false);
   if (path.empty()) return;
   std::string error;
@@ -355,22 +391,33 @@ void MainWindowLogic::OpenPrinterList() {
   }
   // Each printer is asked afresh, as Add Printer does, so that the library
   // knows it and its record comes from its own answer.
-  host_.SetWaitCursor(true);
-  int added = 0, listed = 0, silent = 0;
+  std::vector<uint32_t> addresses;
   for (const SavedPrinter& printer : *saved) {
     KeepSavedSettings(printer, RunPrinterSettings());
-    DeviceInfo device{};
-    switch (SnmpAddPrinter(&snmpContext_, printer.address, &device)) {
-      case kSnmpAddAnswered:
-        AddAnsweredPrinter(*this, device, printer.address);
-        ++added;
-        break;
-      case kSnmpAddAlreadyListed: ++listed; break;
-      default: ++silent; break;
-    }
+    addresses.push_back(printer.address);
   }
-  host_.SetWaitCursor(false);
-  statusText_ = FormatText(LoadResourceString(kPrinterListOpenedText), added, listed, silent);
-  if (added > 0) SelectItem(itemCount() - 1);
+  const std::string status = FormatText(LoadResourceString(kAskingListedPrintersText), static_cast<int>(addresses.size()),
+                                        path.c_str());
+  Wait(NewFinder().AddPrintersAt(std::move(addresses)), status);
+}
+
+void MainWindowLogic::FindAnnouncedPrinters() {
+  if (waiting()) return;
+  Wait(NewFinder().FindAnnouncedPrinters(), LoadResourceString(kLookingForAnnouncedText));
+}
+
+AddPrinterLogic& MainWindowLogic::NewFinder() {
+  finder_ = std::make_unique<AddPrinterLogic>(*this, boxes_, [this](AddPrinterLogic::Outcome) {
+    host_.ShowWaiting(false);
+    host_.StateChanged();
+  });
+  return *finder_;
+}
+
+void MainWindowLogic::Wait(AddPrinterLogic::Outcome started, const std::string& status) {
+  // Any other outcome has come through the finder's end already.
+  if (started != AddPrinterLogic::Outcome::Busy) return;
+  statusText_ = status;
+  host_.ShowWaiting(true);
   host_.StateChanged();
 }

@@ -19,6 +19,7 @@
 #include "shell/font_list_job.h"
 #include "printers/model_profile.h"
 #include "printers/printer_list.h"
+#include "snmp/add_printer.h"
 #include "snmp/contract/glysnmp.h"
 #include "snmp/discovery.h"
 
@@ -44,6 +45,9 @@ class MainWindowHost {
   virtual int ListTextWidth(const std::string& text) = 0;
   virtual int ListAverageCharWidth() = 0;
   virtual void SetWaitCursor(bool busy) = 0;
+  // While printers are asked off the user-interface thread: the busy
+  // cursor over the window and a Cancel that calls CancelWaiting.
+  virtual void ShowWaiting(bool waiting) = 0;
   // Opens the Print Font List button's menu; the chosen command, or 0.
   virtual int PopUpFontListMenu() = 0;
   // Opens the "Printer" menu at client position (x, y); the chosen command,
@@ -79,8 +83,8 @@ class MainWindowLogic final : public PrinterListOwner {
 
   MainWindowLogic(MainWindowHost& host, MessageBoxes& boxes, UiThread& uiThread,
                   LprSubmitter submitLpr);
-  // Waits for a Print Font List job still being sent (its waits are
-  // bounded by the LPR time-outs).
+  // Waits for the Print Font List job being sent, if any (its waits are
+  // bounded by the LPR time-outs); those not yet begun are left.
   ~MainWindowLogic();
   MainWindowLogic(const MainWindowLogic&) = delete;
   MainWindowLogic& operator=(const MainWindowLogic&) = delete;
@@ -97,6 +101,9 @@ class MainWindowLogic final : public PrinterListOwner {
   // The context menu was asked for (right button, Shift+F10, the Menu key)
   // over the list or the description panel, at client position (x, y).
   void OnContextMenu(int x, int y);
+  // Cancel while printers of a list or announced ones are asked: the
+  // printers listed until then stay.
+  void CancelWaiting();
 
   // PrinterListOwner. AddPrinter asks the library for the storage options
   // when the profile did not settle them before it lists the printer.
@@ -125,8 +132,10 @@ class MainWindowLogic final : public PrinterListOwner {
   // The printer last shown in the description panel, -1 before any.
   int selectedIndex() const { return selectedIndex_; }
   int checkedCount() const { return static_cast<int>(checkedPointers_.size()); }
-  // True while a Print Font List job is being sent; the command waits.
+  // True while Print Font List jobs are being sent; the command waits.
   bool sendingFontList() const { return fontListJob_.joinable(); }
+  // True while the printers of a list or announced ones are asked.
+  bool waiting() const { return finder_ && finder_->busy(); }
 
  private:
   void OnPrinterSelectionChanged();
@@ -137,8 +146,15 @@ class MainWindowLogic final : public PrinterListOwner {
   void OpenFontList();
   void OpenResourceManager();
   void PrintFontList();
+  // Sends the font list job to each checked printer, or to the selected
+  // one when none is checked, one after the other on a thread of its own.
   void PrintPrinterFontList(FontListKind kind);
-  void FontListSent(const std::string& printerName, JobPort port, const JobOutcome& outcome);
+  struct FontListResult {
+    std::string printerName;
+    JobPort port;
+    JobOutcome outcome;
+  };
+  void FontListsSent(const std::vector<FontListResult>& results);
   // Removes the checked printers, or the selected one when none is
   // checked, keeping their community strings for when they come back.
   void RemovePrinters();
@@ -149,6 +165,11 @@ class MainWindowLogic final : public PrinterListOwner {
   // False when nothing was saved (cancelled, or the file not written).
   bool SavePrinterList();
   void OpenPrinterList();
+  void FindAnnouncedPrinters();
+  // A new finder_, which ends the wait when it finishes.
+  AddPrinterLogic& NewFinder();
+  // Shows `status` and the wait for a finder that `started` busy.
+  void Wait(AddPrinterLogic::Outcome started, const std::string& status);
   int SortedPosition(const std::string& text) const;
 
   MainWindowHost& host_;
@@ -178,8 +199,12 @@ class MainWindowLogic final : public PrinterListOwner {
   // their job ports.
   std::map<uint32_t, PrinterRecord> removedPrinters_;
 
+  // Asks the printers of a list or the announced ones; kept after it
+  // finished, as it is the one that reports the end.
+  std::unique_ptr<AddPrinterLogic> finder_;
+
   std::thread fontListJob_;
-  // Tells a result posted by the job whether the window still exists.
+  // Tells the job, and a result it posted, whether the window still exists.
   std::shared_ptr<const bool> alive_ = std::make_shared<const bool>(true);
 
   bool commandsEnabled_ = false;  // View/Edit Font List and Manage Resources

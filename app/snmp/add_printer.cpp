@@ -135,17 +135,78 @@ void AddPrinterLogic::AddAnswered(uint32_t typed, int32_t result, const DeviceIn
 }
 
 AddPrinterLogic::Outcome AddPrinterLogic::FindAnnouncedPrinters() {
-  const AnnouncedBrowse browse = BrowseAnnouncedPrinters(BrowseSeconds(), SystemClock());
-  if (!browse.problem.empty()) {
-    boxes_.ShowMessage(FormatText(LoadResourceString(kNoBrowseText), browse.problem.c_str()), MB_OK | MB_ICONEXCLAMATION);
-    return Outcome::StayOpen;
+  if (busy()) return Outcome::Busy;
+  Start();
+  std::shared_ptr<Pending> pending = pending_;
+  SnmpContext* context = owner_.snmpContext();
+  PrinterListOwner* owner = &owner_;
+  owner_.RunInBackground([this, pending, context, owner] {
+    const AnnouncedBrowse browse = BrowseAnnouncedPrinters(BrowseSeconds(), SystemClock());
+    // The library tells which of them are listed already.
+    std::vector<AskedAnnouncement> asked;
+    if (browse.problem.empty() && !pending->cancelled) asked = AskAnnouncedPrinters(context, browse.printers, {});
+    RunForLiveOwner(*owner, [this, pending, context, problem = browse.problem, asked](PrinterListOwner&) {
+      if (!pending->cancelled) {
+        ListAnnounced(problem, asked);
+        return;
+      }
+      for (const AskedAnnouncement& answer : asked)
+        if (answer.result == kSnmpAddAnswered) SnmpForgetPrinter(context, answer.printer.address);
+    });
+  });
+  return outcome_;
+}
+
+void AddPrinterLogic::ListAnnounced(const std::string& problem, const std::vector<AskedAnnouncement>& asked) {
+  pending_.reset();
+  if (!problem.empty()) {
+    boxes_.ShowMessage(FormatText(LoadResourceString(kNoBrowseText), problem.c_str()), MB_OK | MB_ICONEXCLAMATION);
+    Finish(Outcome::StayOpen);
+    return;
   }
-  // The library tells which of them are listed already.
-  const AnnouncedListing listing = ListAnnouncedPrinters(owner_, browse.printers, {});
+  const AnnouncedListing listing = ListAskedAnnouncements(owner_, asked);
   SelectLastPrinterAfterReports(owner_);
   boxes_.ShowMessage(
       FormatText(LoadResourceString(kAnnouncedListedText), listing.added, listing.withoutSnmp, listing.alreadyListed));
-  return Outcome::Close;
+  Finish(Outcome::Close);
+}
+
+AddPrinterLogic::Outcome AddPrinterLogic::AddPrintersAt(std::vector<uint32_t> addresses) {
+  if (busy()) return Outcome::Busy;
+  Start();
+  std::shared_ptr<Pending> pending = pending_;
+  SnmpContext* context = owner_.snmpContext();
+  PrinterListOwner* owner = &owner_;
+  owner_.RunInBackground([this, pending, context, owner, addresses = std::move(addresses)] {
+    for (const uint32_t address : addresses) {
+      if (pending->cancelled) break;
+      // A printer that does not answer costs the library's whole time-out.
+      DeviceInfo device{};
+      const int32_t result = SnmpAddPrinter(context, address, &device);
+      RunForLiveOwner(*owner, [pending, context, address, result, device](PrinterListOwner& listed) {
+        if (pending->cancelled) {
+          if (result == kSnmpAddAnswered) SnmpForgetPrinter(context, address);  // not listed, so not known either
+          return;
+        }
+        switch (result) {
+          case kSnmpAddAnswered:
+            AddAnsweredPrinter(listed, device, address);
+            ++pending->count.found;
+            break;
+          case kSnmpAddAlreadyListed: ++pending->count.alreadyListed; break;
+          default: ++pending->count.silent; break;
+        }
+      });
+    }
+    RunForLiveOwner(*owner, [this, pending](PrinterListOwner& listed) {
+      if (pending->cancelled) return;
+      pending_.reset();
+      if (pending->count.found > 0) listed.SelectItem(listed.itemCount() - 1);
+      listed.ShowStatus(SearchCountText(pending->count));
+      Finish(Outcome::Close);
+    });
+  });
+  return outcome_;
 }
 
 AddPrinterLogic::Outcome AddPrinterLogic::GetSubnetPrinters(const IpAddressValue& subnetAddress,

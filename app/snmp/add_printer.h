@@ -13,12 +13,14 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "snmp/contract/glysnmp.h"
 #include "ui/ip_address_value.h"
 
 class MessageBoxes;
 class PrinterListOwner;
+struct AskedAnnouncement;
 
 // What a typed subnet mask is: a run of leading ones no shorter than a /16
 // is searched; anything else is refused with a word why.
@@ -69,8 +71,14 @@ class AddPrinterLogic {
   // "Find announced printers": lists the printers announced over DNS-SD
   // (through the Avahi daemon, for BrowseSeconds) that are not listed yet,
   // tells how many, and selects the last item. Without the daemon it says
-  // why at once and the dialog stays open.
+  // why and the dialog stays open. Busy while it browses and asks.
   Outcome FindAnnouncedPrinters();
+
+  // Opening a printer list: asks the library for each address in turn, as
+  // adding by address does, lists those that answer, selects the last
+  // item, and tells in the status bar what it found, as a search does.
+  // Cancel stops the asking; the printers listed until then stay.
+  Outcome AddPrintersAt(std::vector<uint32_t> addresses);
 
   bool busy() const { return pending_ != nullptr; }
   // Stops waiting for the library: its answer is dropped when it comes (a
@@ -85,11 +93,15 @@ class AddPrinterLogic {
  private:
   // One request to the library, shared with the work that waits for it.
   struct Pending {
-    bool cancelled = false;  // user-interface thread only
+    // Set on the user-interface thread; a worker asking many printers
+    // reads it to stop early.
+    std::atomic<bool> cancelled = false;
+    SearchCount count;  // user-interface thread only
   };
 
   Outcome Start();
   void AddAnswered(uint32_t address, int32_t result, const DeviceInfo& device);
+  void ListAnnounced(const std::string& problem, const std::vector<AskedAnnouncement>& asked);
   void Finish(Outcome outcome);
 
   PrinterListOwner& owner_;

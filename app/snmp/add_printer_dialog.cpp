@@ -15,7 +15,7 @@ AddPrinterDialog::AddPrinterDialog(PrinterListOwner& owner, MessageBoxes& boxes,
   if (QWidget* start = Control(findOnSubnet ? kSubnetAddressControl : kAddressControl)) start->setFocus();
   Bind(kAddPrinterButton, Notification::Clicked,
        [this] { Started(logic_.AddPrinterByAddress(ValueOf(kAddressControl))); });
-  Bind(kFindAnnouncedButton, Notification::Clicked, [this] { Finished(logic_.FindAnnouncedPrinters()); });
+  Bind(kFindAnnouncedButton, Notification::Clicked, [this] { Started(logic_.FindAnnouncedPrinters()); });
   Bind(kGetPrintersButton, Notification::Clicked, [this] {
     Started(logic_.GetSubnetPrinters(ValueOf(kSubnetAddressControl), ValueOf(kSubnetMaskControl)));
   });
@@ -69,6 +69,7 @@ void AddPrinterDialog::SetBusy(bool busy) {
     setCursor(Qt::BusyCursor);
   else
     unsetCursor();
-  for (int id : {kAddressControl, kAddPrinterButton, kSubnetAddressControl, kSubnetMaskControl, kGetPrintersButton})
+  for (int id : {kAddressControl, kAddPrinterButton, kSubnetAddressControl, kSubnetMaskControl, kGetPrintersButton,
+                 kFindAnnouncedButton})
     EnableControl(id, !busy);
 }

@@ -18,8 +18,19 @@ DeviceInfo AnnouncedDevice(const AnnouncedPrinter& printer) {
 
 }  // namespace
 
-AnnouncedListing ListAnnouncedPrinters(PrinterListOwner& owner, const std::vector<AnnouncedPrinter>& printers,
-                                       const std::set<uint32_t>& listed) {
+std::vector<AskedAnnouncement> AskAnnouncedPrinters(SnmpContext* context, const std::vector<AnnouncedPrinter>& printers,
+                                                    const std::set<uint32_t>& listed) {
+  std::vector<AskedAnnouncement> asked;
+  for (const AnnouncedPrinter& printer : printers) {
+    AskedAnnouncement& answer = asked.emplace_back();
+    answer.printer = printer;
+    answer.listedBefore = listed.contains(printer.address);
+    if (!answer.listedBefore) answer.result = SnmpAddPrinter(context, printer.address, &answer.device);
+  }
+  return asked;
+}
+
+AnnouncedListing ListAskedAnnouncements(PrinterListOwner& owner, const std::vector<AskedAnnouncement>& asked) {
   AnnouncedListing listing;
   PrinterAbilitiesStore& store = RunPrinterAbilities();
   // A printer listed already is not listed again; what it announces still
@@ -27,20 +38,15 @@ AnnouncedListing ListAnnouncedPrinters(PrinterListOwner& owner, const std::vecto
   const auto complete = [&](const AnnouncedPrinter& printer) {
     store.Set(printer.address, Completed(store.Get(printer.address), AnnouncedAbilities(printer)));
   };
-  for (const AnnouncedPrinter& printer : printers) {
-    if (listed.contains(printer.address)) {
+  for (const AskedAnnouncement& answer : asked) {
+    const AnnouncedPrinter& printer = answer.printer;
+    if (answer.listedBefore || answer.result == kSnmpAddAlreadyListed) {
       complete(printer);
       ++listing.alreadyListed;
       continue;
     }
-    DeviceInfo device{};
-    const int32_t result = SnmpAddPrinter(owner.snmpContext(), printer.address, &device);
-    if (result == kSnmpAddAlreadyListed) {
-      complete(printer);
-      ++listing.alreadyListed;
-      continue;
-    }
-    if (result == kSnmpAddAnswered) {
+    DeviceInfo device = answer.device;
+    if (answer.result == kSnmpAddAnswered) {
       if (device.description[0] == '\0') CopyRecordText(device.description, AnnouncedModel(printer).c_str());
     } else {
       device = AnnouncedDevice(printer);
@@ -51,4 +57,9 @@ AnnouncedListing ListAnnouncedPrinters(PrinterListOwner& owner, const std::vecto
     ++listing.added;
   }
   return listing;
+}
+
+AnnouncedListing ListAnnouncedPrinters(PrinterListOwner& owner, const std::vector<AnnouncedPrinter>& printers,
+                                       const std::set<uint32_t>& listed) {
+  return ListAskedAnnouncements(owner, AskAnnouncedPrinters(owner.snmpContext(), printers, listed));
 }

@@ -363,6 +363,45 @@ TEST_F(MainWindowDialogTest, MenuBarHoldsEveryCommandAndKeysLoseNothing) {
   EXPECT_FALSE(window->isVisible());
 }
 
+// Print Font List sends one job to each checked printer, whichever row is
+// highlighted.
+TEST_F(MainWindowDialogTest, PrintFontListGoesToEveryCheckedPrinter) {
+  ASSERT_TRUE(InitAppDirectory());
+  for (uint32_t d : {1u, 2u, 3u})
+    ASSERT_TRUE(snmp_double::ReportPrinter(snmp_double::MakeDeviceInfo(0x0A000000u + d, "1.2", "P", "Laser")));
+  window->logic().OnListCheckChanged(0, true);
+  window->logic().OnListCheckChanged(2, true);
+  window->logic().OnListSelectionChanged(1);
+  window->logic().OnCommand(32772);  // PS Font List
+  EXPECT_EQ(Status(), "Sending the font list job to P (Laser) 10.0.0.1, P (Laser) 10.0.0.3 ...");
+  ASSERT_TRUE(ui.AwaitAndRunPosted());
+  EXPECT_EQ(sentTo, (std::vector<std::string>{"10.0.0.1", "10.0.0.3"}));
+  EXPECT_EQ(Status(), "The font list was sent to P (Laser) 10.0.0.1, P (Laser) 10.0.0.3.");
+}
+
+// Find Announced Printers browses off the window's thread: the status bar
+// tells what it waits for and offers Cancel, and the outcome comes back
+// through the event queue in one box (what it found, or why it could not
+// look).
+TEST_F(MainWindowDialogTest, FindAnnouncedPrintersWaitsWithACancelInTheStatusBar) {
+  auto* cancel = window->findChild<QPushButton*>("cancelWait");
+  ASSERT_NE(cancel, nullptr);
+  window->show();
+  window->logic().OnCommand(33032);
+  EXPECT_FALSE(cancel->isHidden());
+  EXPECT_EQ(Status(), "Looking for announced printers ...");
+  EXPECT_FALSE(window->logic().IsEnabled(32777));  // Open Printer List waits too
+  cancel->click();
+  EXPECT_TRUE(cancel->isHidden());
+  EXPECT_EQ(Status(), "Stopped asking printers.");
+
+  window->logic().OnCommand(33032);
+  while (window->logic().waiting())
+    if (!ui.AwaitAndRunPosted()) break;
+  EXPECT_TRUE(cancel->isHidden());
+  EXPECT_EQ(boxes.texts.size(), 1u);  // the cancelled browse tells nothing
+}
+
 // A failure leaves the dialog open with what was typed; Enter in the mask
 // searches; a field refuses a number over 255 and says so.
 TEST_F(MainWindowDialogTest, AddPrinterKeepsWhatWasTypedAndEnterInTheMaskSearches) {

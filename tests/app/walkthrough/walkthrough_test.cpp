@@ -189,6 +189,8 @@ TEST(Walkthrough, AddRemoveEscapeAndEveryMenuEntryByKeyboard) {
   for (const Entry& entry : entries) {
     responder.step = QString("%1-%2").arg(step++, 2, 10, QChar('0')).arg(entry.name);
     ChooseFromMenuBar(&window, entry.menu, entry.items, responder.step);
+    // Find Announced Printers answers in a box once its browse has ended.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !window.logic().waiting(); }, 10000)) << entry.name;
   }
   // Help opens in the program's own window, beside the main window.
   const QWidgetList windows = QApplication::topLevelWidgets();

@@ -1,3 +1,5 @@
+#include <atomic>
+#include <chrono>
 #include <mutex>
 #include <thread>
 
@@ -145,7 +147,8 @@ TEST_F(MainWindowTest, PrintFontListSendsOffTheWindowsThreadAndTellsAFailure) {
   EXPECT_TRUE(logic->sendingFontList());
   EXPECT_FALSE(logic->IsEnabled(kPrintFontListButton));
   EXPECT_EQ(host.waitCursor, 1);
-  EXPECT_EQ(logic->statusText(), "Sending the font list job to A (Laser printer) 10.0.0.1 ...");
+  EXPECT_EQ(logic->statusText(),
+            "No printer is checked: sending the font list job to the highlighted printer, A (Laser printer) 10.0.0.1 ...");
   logic->OnCommand(kPrintFontListButton);  // a second one waits for the first
   held.unlock();
 
@@ -160,14 +163,26 @@ TEST_F(MainWindowTest, PrintFontListSendsOffTheWindowsThreadAndTellsAFailure) {
   EXPECT_TRUE(logic->IsEnabled(kPrintFontListButton));
 }
 
-TEST_F(MainWindowTest, ClosingWhileAFontListJobIsSentWaitsForItAndDropsItsResult) {
+// Closing waits for the job being sent, leaves those to the other checked
+// printers, and drops what came of them.
+TEST_F(MainWindowTest, ClosingWhileFontListJobsAreSentWaitsForTheOneBegunOnly) {
+  ASSERT_TRUE(InitAppDirectory());
   Report(Ip(10, 0, 0, 1), "A");
-  logic->OnListSelectionChanged(0);
-  host.fontListMenuChoice = kPsFontList;
+  Report(Ip(10, 0, 0, 2), "B");
+  logic->OnListCheckChanged(0, true);
+  logic->OnListCheckChanged(1, true);
+  std::atomic<bool> begun = false;
+  onSubmit = [&] {
+    begun = true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));  // the printer takes its time
+  };
   submitResult = 10061;  // WSAECONNREFUSED
-  logic->OnCommand(kPrintFontListButton);
+  logic->OnCommand(kPsFontList);
+  for (int i = 0; i < 500 && !begun; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  ASSERT_TRUE(begun);
   logic.reset();
-  ASSERT_TRUE(ui.AwaitAndRunPosted());
+  ui.RunPosted();
+  EXPECT_EQ(submissions.size(), 1u);
   EXPECT_TRUE(boxes.shown.empty());
 }
 
@@ -310,7 +325,8 @@ TEST_F(MainWindowTest, ButtonsReachTheirDialogsAndHelpOpensTheProgramsHelpFile) 
 }
 
 // Save Printer List writes the listed printers; Open Printer List asks each
-// printer of a list afresh and tells what came of it.
+// printer of a list afresh, off the window's thread, and tells what came of
+// it as a search does; Cancel drops the answers still to come.
 TEST_F(MainWindowTest, PrinterListIsSavedAndOpenedAgainThroughTheLibrary) {
   Report(Ip(10, 0, 0, 1), "A", kStorageBoth);
   Report(Ip(10, 0, 0, 2), "B");
@@ -336,10 +352,28 @@ TEST_F(MainWindowTest, PrinterListIsSavedAndOpenedAgainThroughTheLibrary) {
   snmp_double::AddDevice(b);
   std::ofstream(host.printerListFile) << "10.0.0.1\n10.0.0.2\tname=B\n10.0.0.3\n";
   logic->OnCommand(kOpenPrinterList);
-  EXPECT_EQ(logic->statusText(), "1 printer(s) added from the list, 1 already listed, 1 did not answer.");
+  EXPECT_EQ(logic->statusText(), "Found 1 printers (1 already listed, 1 did not answer SNMP)");
   ASSERT_EQ(logic->itemCount(), 1);
   EXPECT_EQ(logic->addressText(), "IP Address: 10.0.0.1");
-  EXPECT_EQ(host.waitCursor, 0);
+  EXPECT_FALSE(host.waiting);
+
+  snmp_double::Device d;
+  d.info = snmp_double::MakeDeviceInfo(Ip(10, 0, 0, 4), "1.2", "D", "Laser");
+  snmp_double::AddDevice(d);
+  std::ofstream(host.printerListFile) << "10.0.0.4\n10.0.0.3\n";
+  ui.current = false;  // the answers come from the background
+  logic->OnCommand(kOpenPrinterList);
+  ui.current = true;
+  EXPECT_TRUE(host.waiting);
+  EXPECT_EQ(logic->statusText(), "Asking the 2 printers of " + host.printerListFile + " ...");
+  EXPECT_FALSE(logic->IsEnabled(kOpenPrinterList));
+  logic->CancelWaiting();
+  ui.RunPosted();
+  EXPECT_FALSE(host.waiting);
+  EXPECT_EQ(logic->statusText(), "Stopped asking printers.");
+  EXPECT_EQ(logic->itemCount(), 1);
+  ASSERT_EQ(snmp_double::CallCount("SnmpForgetPrinter"), 1);
+  EXPECT_EQ(snmp_double::Calls().back().address, Ip(10, 0, 0, 4));
 
   std::ofstream(host.printerListFile) << "10.0.0.1\nprinter two\n";
   logic->OnCommand(kOpenPrinterList);
@@ -347,7 +381,7 @@ TEST_F(MainWindowTest, PrinterListIsSavedAndOpenedAgainThroughTheLibrary) {
   host.printerListFile.clear();  // cancelled
   logic->OnCommand(kOpenPrinterList);
   logic->OnCommand(kSavePrinterList);
-  EXPECT_EQ(host.printerListSaves, (std::vector<bool>{true, false, false, false, true}));
+  EXPECT_EQ(host.printerListSaves, (std::vector<bool>{true, false, false, false, false, true}));
   EXPECT_TRUE(boxes.shown.empty());
 }
 

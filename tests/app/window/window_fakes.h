@@ -98,6 +98,7 @@ class FakeMainWindowHost : public MainWindowHost {
   int ListTextWidth(const std::string& text) override { return 7 * static_cast<int>(text.size()); }
   int ListAverageCharWidth() override { return 6; }
   void SetWaitCursor(bool busy) override { waitCursor += busy ? 1 : -1; }
+  void ShowWaiting(bool shown) override { waiting = shown; }
   int PopUpFontListMenu() override { return fontListMenuChoice; }
   int TrackPrinterMenu(int x, int y) override {
     printerMenus.push_back({x, y});
@@ -131,6 +132,7 @@ class FakeMainWindowHost : public MainWindowHost {
 
   int stateChanges = 0;
   int waitCursor = 0;  // back to 0 when every wait cursor ended
+  bool waiting = false;
   int fontListMenuChoice = 0;
   int printerMenuChoice = 0;
   std::vector<std::pair<int, int>> printerMenus;
