@@ -9,6 +9,7 @@
 #include <string>
 
 #include "glyctl/exit_codes.h"
+#include "printers/app_directory.h"
 
 namespace {
 
@@ -31,7 +32,10 @@ void* OnDemandEntry(const OnDemandLibrary& library, const char* name) {
   {
     const std::lock_guard<std::mutex> lock(mutex);
     void*& slot = opened[&library];
-    if (!slot) slot = dlopen(library.file, RTLD_NOW | RTLD_LOCAL);
+    if (!slot) {
+      const std::string path = library.programOwn ? PrivateLibraryPath(library.file) : library.file;
+      slot = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    }
     if (!slot) Missing(library, dlerror());
     handle = slot;
   }

@@ -1,12 +1,13 @@
-// A system library that glyctl opens at its first use instead of at
+// A library that glyctl opens at its first use instead of at
 // start-up. glyctl defines the functions it calls of the library itself,
 // each forwarding to the library's own, so the program does not name the
 // library when it is linked and most commands never load it.
 #pragma once
 
 struct OnDemandLibrary {
-  const char* file;    // the name the system's loader knows it by: "libcups.so.2"
+  const char* file;      // the name the system's loader knows it by: "libcups.so.2"
   const char* neededBy;  // what needs it, for the message when it is missing
+  bool programOwn = false;  // one of the program's own libraries (PrivateLibraryPath)
 };
 
 // The address of `name` in `library`, which is opened on the first call. A
