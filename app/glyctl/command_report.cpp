@@ -1,38 +1,41 @@
 // report: a printer's font list as a PDF report, laid out by the report
-// code the Printer Font List prints with. Needs no display: Qt draws the
-// pages on its offscreen platform.
-#include <QGuiApplication>
+// code the Printer Font List prints with. Needs no display: the PDF module
+// draws the pages on Qt's offscreen platform.
 #include <cstdio>
 #include <fstream>
-#include <memory>
 
 #include "fonts/font_list_logic.h"
 #include "fonts/font_list_report.h"
 #include "glyctl/command_support.h"
 #include "glyctl/exit_codes.h"
-#include "fonts/qt/report_pdf.h"
+#include "glyctl/pdf_module.h"
+#include "platform/module.h"
+#include "printers/app_directory.h"
 #include "text/shown_text.h"
 
 namespace {
 
-// Qt's own notices (a missing runtime folder, font substitutions) are not
-// the command's; only its critical and fatal messages get through.
-void QuietQtMessages(QtMsgType type, const QMessageLogContext&, const QString& message) {
-  if (type == QtCriticalMsg || type == QtFatalMsg)
-    std::fprintf(stderr, "glyctl: %s\n", ShownUtf8(message.toStdString()).c_str());
+// The PDF module's drawing function; null, with the module's path named,
+// when it cannot be loaded. The module stays loaded for the process: Qt is
+// not made to be unloaded.
+GlyPrintOnPdfFn LoadPdfModule(Console& console) {
+  const std::string path = PrivateLibraryPath(GLY_PDF_MODULE_FILE);
+  HMODULE module = LoadLibraryA(path.c_str());
+  const auto print = module ? reinterpret_cast<GlyPrintOnPdfFn>(GetProcAddress(module, kPrintOnPdfName)) : nullptr;
+  if (!print) console.Message("cannot load the report module " + path);
+  return print;
 }
 
-// The report measures its text with Qt's fonts, which need an application
-// object; one made here lives for the command.
-std::unique_ptr<QGuiApplication> OffscreenApplication() {
-  if (QGuiApplication::instance()) return nullptr;
-  qInstallMessageHandler(QuietQtMessages);
-  static int argc = 3;
-  static char name[] = "glyctl";
-  static char platform[] = "-platform";
-  static char offscreen[] = "offscreen";
-  static char* argv[] = {name, platform, offscreen, nullptr};
-  return std::make_unique<QGuiApplication>(argc, argv);
+struct ListOnPdf {
+  const ReportList& list;
+  const std::string& path;
+  std::string subtitle;
+  std::string title;
+};
+
+ReportPrinted PrintList(PrintDevice& device, void* context) {
+  const auto& report = *static_cast<const ListOnPdf*>(context);
+  return PrintListReport(report.list, device, "PDF", report.path, report.subtitle, report.title);
 }
 
 class NoWindow final : public FontListHost {
@@ -52,6 +55,8 @@ int RunReport(CommandRun& run) {
   }
   const std::optional<int> view = FontViewOf(run);
   if (!view) return kExitUsage;
+  const GlyPrintOnPdfFn printOnPdf = LoadPdfModule(run.console);
+  if (!printOnPdf) return kExitSetup;
   ConsolePrinters printers(run.console, run.communities);
   int failure = kExitOk;
   const std::vector<PrinterRecord*> found = LookUpPrinters(run, printers, run.line.positional, failure);
@@ -71,10 +76,10 @@ int RunReport(CommandRun& run) {
     run.console.Message("cannot write " + *pdf);
     return kExitCannotWrite;
   }
-  const std::unique_ptr<QGuiApplication> application = OffscreenApplication();
-  const ReportPrinted printed = WriteListReportPdf(FontListReportTable(rows), *pdf,
-                                                   FontListReportSubtitle(*found.front(), std::time(nullptr)),
-                                                   FontListReportTitle(*found.front()));
+  const TableReportList table = FontListReportTable(rows);
+  ListOnPdf report{table, *pdf, FontListReportSubtitle(*found.front(), std::time(nullptr)),
+                   FontListReportTitle(*found.front())};
+  const ReportPrinted printed = printOnPdf(pdf->c_str(), PrintList, &report);
   switch (printed.outcome) {
     case PrintOutcome::Printed:
       run.console.out() << ShownUtf8(*pdf) << ": " << rows.size() << " font(s) on " << printed.pages << " page(s)\n";

@@ -51,13 +51,15 @@ bool InitAppDirectory() {
   return true;
 }
 
-std::string DefaultResourceLibraryPath() {
+std::string PrivateLibraryPath(const std::string& fileName) {
   const std::string program = DirectoryOfProgram(ProgramFilePath());
   const std::string directory = program.empty() ? std::string(".") : program;
-  const std::string beside = directory + "/" GLY_RESOURCE_LIBRARY_FILE;
+  const std::string beside = directory + "/" + fileName;
   if (IsFile(beside)) return beside;
-  return directory + "/" GLY_LIBRARIES_FROM_PROGRAM "/" GLY_RESOURCE_LIBRARY_FILE;
+  return directory + "/" GLY_LIBRARIES_FROM_PROGRAM "/" + fileName;
 }
+
+std::string DefaultResourceLibraryPath() { return PrivateLibraryPath(GLY_RESOURCE_LIBRARY_FILE); }
 
 std::string DirectoryOfProgram(const std::string& programPath) {
   size_t separator = programPath.find_last_of("/\\");

@@ -28,8 +28,11 @@ const char* AppDataDirectory();
 // obtained.
 std::string ProgramFilePath();
 
-// The resource library's place: beside the program file when it is there,
-// else in the installation's folder of the program's own libraries.
+// The place of one of the program's own libraries: beside the program file
+// when it is there, else in the installation's folder of them.
+std::string PrivateLibraryPath(const std::string& fileName);
+
+// The resource library's place (PrivateLibraryPath of its file).
 std::string DefaultResourceLibraryPath();
 
 // `programPath` with everything from its last separator on removed: the

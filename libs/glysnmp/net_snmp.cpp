@@ -18,9 +18,21 @@ void StartNetSnmp() {
     netsnmp_ds_set_boolean(NETSNMP_DS_LIBRARY_ID, NETSNMP_DS_LIB_DISABLE_PERSISTENT_SAVE, 1);
     netsnmp_ds_set_boolean(NETSNMP_DS_LIBRARY_ID, NETSNMP_DS_LIB_DONT_LOAD_HOST_FILES, 1);
     netsnmp_tdomain_init();
-    // The user-based security model and its ciphers, for v3 sessions;
-    // without read_configs, none of the configuration it registers is read.
-    // Its configuration handlers want the application's name.
+    // The first snmp_sess_init also sets up the library's defaults, unlocked;
+    // done here, later calls from several threads find them ready.
+    netsnmp_session defaults;
+    snmp_sess_init(&defaults);
+  });
+}
+
+void StartNetSnmpV3() {
+  StartNetSnmp();
+  static std::once_flag started;
+  std::call_once(started, [] {
+    // The user-based security model and its ciphers; without read_configs,
+    // none of the configuration it registers is read. Its configuration
+    // handlers want the application's name. Setting it up seeds OpenSSL's
+    // random generator, which v1 and v2c sessions never need.
     netsnmp_ds_set_string(NETSNMP_DS_LIBRARY_ID, NETSNMP_DS_LIB_APPTYPE, "glysnmp");
     init_snmpv3("glysnmp");
     // What read_configs would do after reading nothing: among others the
@@ -31,10 +43,6 @@ void StartNetSnmp() {
     snmp_call_callbacks(SNMP_CALLBACK_LIBRARY, SNMP_CALLBACK_POST_PREMIB_READ_CONFIG, nullptr);
     snmp_call_callbacks(SNMP_CALLBACK_LIBRARY, SNMP_CALLBACK_POST_READ_CONFIG, nullptr);
     if (quiet != nullptr) netsnmp_remove_loghandler(quiet);
-    // The first snmp_sess_init also sets up the library's defaults, unlocked;
-    // done here, later calls from several threads find them ready.
-    netsnmp_session defaults;
-    snmp_sess_init(&defaults);
   });
 }
 

@@ -128,7 +128,10 @@ int32_t FailureOf(int netSnmpError) {
 }
 
 std::unique_ptr<Session> Session::Open(const Peer& peer, const SnmpSettings& settings, int32_t* failure) {
-  StartNetSnmp();
+  if (peer.version == SnmpVersion::kV3 && peer.v3)
+    StartNetSnmpV3();
+  else
+    StartNetSnmp();
   if (failure != nullptr) *failure = kSnmpNoAnswer;
   netsnmp_session config;
   snmp_sess_init(&config);

@@ -86,7 +86,7 @@ endif()
 # a build tool installed by mistake would show up here.
 set(usr ${root}/usr)
 set(doc "${DATADIR}/doc/[a-z0-9-]+/(copyright|changelog\\.gz)")
-set(gly_files "${BINDIR}/(gly|glyctl)" "${PRIVATE_LIBDIR}/lib[A-Za-z]+\\.so"
+set(gly_files "${BINDIR}/(gly|glyctl)" "${PRIVATE_LIBDIR}/lib[A-Za-z_]+\\.so"
     "${DATADIR}/(gly|doc/gly|applications|icons/hicolor|metainfo|bash-completion/completions)/.+"
     "${MANDIR}/man1/(gly|glyctl)\\.1\\.gz"
     "${DATADIR}/lintian/overrides/gly")
@@ -110,7 +110,7 @@ endforeach()
 set(expected
   ${BINDIR}/gly ${BINDIR}/tessel-profile
   ${PRIVATE_LIBDIR}/libResourceDLL.so ${PRIVATE_LIBDIR}/libConverter.so
-  ${PRIVATE_LIBDIR}/libGLYSNMP.so
+  ${PRIVATE_LIBDIR}/libGLYSNMP.so ${PRIVATE_LIBDIR}/libglyctl_pdf.so
   ${LIBDIR}/libtessel.so ${LIBDIR}/libtessel.so.0 ${LIBDIR}/libtessel.a ${LIBDIR}/pkgconfig/tessel.pc
   ${INCLUDEDIR}/tessel/qtl.h ${INCLUDEDIR}/tessel/qrtl.h ${INCLUDEDIR}/tessel/version.h
   ${DATADIR}/metainfo/org.example.gly.metainfo.xml ${DATADIR}/bash-completion/completions/glyctl
@@ -186,6 +186,22 @@ if(EXISTS ${usr}/${BINDIR}/glyctl)
   run_clean(${usr}/${BINDIR}/glyctl --help)
   if(NOT output MATCHES "glyctl")
     message(FATAL_ERROR "glyctl --help says nothing of glyctl:\n${output}")
+  endif()
+  # A command loads only what it needs: glyctl names no library of Qt, IPP
+  # or DNS-SD, and runs without its report module, whose absence the
+  # report command names.
+  run_clean(env LD_TRACE_LOADED_OBJECTS=1 ${usr}/${BINDIR}/glyctl)
+  if(output MATCHES "libQt6|libcups|libavahi")
+    message(FATAL_ERROR "glyctl loads libraries it only needs for some commands:\n${output}")
+  endif()
+  set(report_module ${usr}/${PRIVATE_LIBDIR}/libglyctl_pdf.so)
+  file(RENAME ${report_module} ${report_module}.away)
+  run_clean(${usr}/${BINDIR}/glyctl --help)
+  execute_process(COMMAND ${clean_env} ${usr}/${BINDIR}/glyctl report 127.0.0.1 --pdf ${WORK_DIR}/report.pdf
+                  WORKING_DIRECTORY ${WORK_DIR}/elsewhere RESULT_VARIABLE result ERROR_VARIABLE errors)
+  file(RENAME ${report_module}.away ${report_module})
+  if(NOT result EQUAL 8 OR NOT errors MATCHES "cannot load the report module")
+    message(FATAL_ERROR "glyctl report without its module (${result}):\n${errors}")
   endif()
   file(GLOB manual ${usr}/${MANDIR}/man1/glyctl.1*)
   if(NOT manual)
