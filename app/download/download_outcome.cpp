@@ -36,6 +36,7 @@ std::string OutcomeText(const ResourceOutcome& outcome) {
       return (outcome.charactersLeftOut > 0 ? "Converted (" : std::string(kDownloadedText) + " (") + notes + ")";
     }
     case Outcome::kPrinted: return kSentText;
+    case Outcome::kAwaitingCheck: return kAwaitingCheckText;
     case Outcome::kSentNotConfirmed: return kSentNotConfirmedText;
     case Outcome::kRefused: return kRefusedByPrinterText;
     case Outcome::kNoStorage: return outcome.location == kFlashMemory ? kNoFlashMemoryText : kNoHardDiskText;
@@ -62,6 +63,7 @@ const char* OutcomeName(Outcome what) {
     case Outcome::kInProgress: return "in-progress";
     case Outcome::kStored: return "stored";
     case Outcome::kPrinted: return "printed";
+    case Outcome::kAwaitingCheck: return "awaiting-check";
     case Outcome::kSentNotConfirmed: return "sent-not-confirmed";
     case Outcome::kRefused: return "refused";
     case Outcome::kNoStorage: return "no-storage";

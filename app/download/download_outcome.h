@@ -16,6 +16,7 @@ enum class Outcome {
   kInProgress,        // its jobs are being prepared or sent
   kStored,            // sent and held by the printer (or not to be asked)
   kPrinted,           // a print file the printer took: nothing is kept
+  kAwaitingCheck,     // sent; the printer is asked for it after its last resource
   kSentNotConfirmed,  // sent, but the printer could not be asked
   kRefused,           // the printer took the jobs, yet does not hold it
   kNoStorage,         // the printer lacks the storage the download goes to
@@ -40,10 +41,10 @@ struct ResourceOutcome {
   Outcome what;
   // kNoStorage: the storage that is lacking.
   StorageLocation location;
-  // kStored, kSentNotConfirmed, kExported: characters of a PCL TrueType
+  // kStored, kAwaitingCheck, kSentNotConfirmed, kExported: characters of a PCL TrueType
   // conversion the font could not carry.
   std::size_t charactersLeftOut = 0;
-  // kStored, kSentNotConfirmed, kExported: the symbol set that selects an
+  // kStored, kAwaitingCheck, kSentNotConfirmed, kExported: the symbol set that selects an
   // unbound PCL TrueType conversion ("18N"); empty when it is bound.
   std::string unboundSymbolSet;
   // kSendFailed: the job port's result (an LprResult or a socket error).

@@ -10,6 +10,17 @@
 #include "printers/printer_abilities.h"
 #include "snmp/contract/glysnmp.h"
 
+namespace {
+
+// A sent resource the printer was not asked about, or gave no answer for,
+// keeps the notes of its conversion.
+ResourceOutcome Unconfirmed(ResourceOutcome sent) {
+  sent.what = Outcome::kSentNotConfirmed;
+  return sent;
+}
+
+}  // namespace
+
 DownloadWorker::DownloadWorker(DownloadPlan plan, DownloadStateWord& state, DownloadWorkerEvents& events,
                                DownloadWorkerServices services)
     : plan_(std::move(plan)), state_(state), events_(events), services_(std::move(services)), jobs_(services_.jobs) {
@@ -101,9 +112,11 @@ bool DownloadWorker::ServePrinter(int index) {
   // What a stop left unhandled says so.
   for (; row < rows; ++row)
     if (!turnedAway[static_cast<size_t>(row)]) Report(index, row, {Outcome::kStopped});
-  // A stopped download does not wait for the printer's answers: its rows
-  // stay "Sent, not confirmed".
-  if (printer.verify && state_.Load() != DownloadState::Stopped) ConfirmSentRows(index, sentRows);
+  // A stopped download does not wait for the printer's answers: what it
+  // sent is not confirmed.
+  if (state_.Load() != DownloadState::Stopped) ConfirmSentRows(index, sentRows);
+  else
+    for (const SentRow& sentRow : sentRows) Report(index, sentRow.row, Unconfirmed(sentRow.outcome));
   // A close asked during the download lets this printer finish, no more.
   state_.Change({DownloadState::CloseRequested}, DownloadState::Stopped);
   if (state_.Load() == DownloadState::Stopped) return false;
@@ -125,7 +138,7 @@ void DownloadWorker::ConfirmSentRows(int index, const std::vector<SentRow>& sent
     switch (PresenceOfAll(parts)) {
       case Presence::kStored: Report(index, sentRow.row, sentRow.outcome); break;
       case Presence::kNotStored: Report(index, sentRow.row, {Outcome::kRefused}); break;
-      case Presence::kUnknown: break;  // it says "Sent, not confirmed" already
+      case Presence::kUnknown: Report(index, sentRow.row, Unconfirmed(sentRow.outcome)); break;
     }
   }
 }
@@ -163,11 +176,13 @@ bool DownloadWorker::HandleResource(int index, int row, uint32_t password, int& 
       return true;
     }
   }
-  if (outcome.what == Outcome::kStored) {
+  if (outcome.what == Outcome::kStored && !printer.verify) {
+    outcome.what = Outcome::kSentNotConfirmed;
+  } else if (outcome.what == Outcome::kStored) {
     // The printer took it; whether it holds it is asked after the last
     // resource, when it has had time to store them all.
     sentRows.push_back({row, outcome, std::move(stored)});
-    outcome.what = Outcome::kSentNotConfirmed;
+    outcome.what = Outcome::kAwaitingCheck;
   }
   Report(index, row, outcome);
   return true;

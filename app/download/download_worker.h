@@ -52,6 +52,9 @@ inline constexpr const char* kNotConvertedText = "Not Converted";
 inline constexpr const char* kRefusedByPrinterText = "Refused by the printer";
 // Sent, but the printer could not be asked, or was not to be.
 inline constexpr const char* kSentNotConfirmedText = "Sent, not confirmed";
+// Sent, and the printer is still to be asked: it is asked for every
+// resource at once, after its last one.
+inline constexpr const char* kAwaitingCheckText = "Sent, to be checked";
 // The printer lacks the storage the download goes to: nothing was sent (a
 // print file, which needs none, still goes).
 inline constexpr const char* kNoHardDiskText = "No hard disk";

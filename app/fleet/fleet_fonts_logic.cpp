@@ -10,6 +10,7 @@
 #include "download/classify_resource.h"
 #include "fleet/fleet_fonts_ids.h"
 #include "fonts/format_text.h"
+#include "printers/printer_name.h"
 #include "printers/printer_record.h"
 #include "printers/regular_file.h"
 #include "ui/resource_module.h"
@@ -56,11 +57,7 @@ FleetFontsLogic::FleetFontsLogic(FleetFontsHost& host, UiThread& uiThread, Conve
       printers_(std::move(printers)),
       parallel_(parallel),
       self_(std::make_shared<FleetFontsLogic*>(this)) {
-  for (const PrinterRecord& printer : printers_) {
-    const std::string name(printer.printerName, strnlen(printer.printerName, sizeof printer.printerName));
-    columns_.push_back(name.empty() ? FormatAddress(printer.address)
-                                    : name + " (" + FormatAddress(printer.address) + ")");
-  }
+  for (const PrinterRecord& printer : printers_) columns_.push_back(PrinterDisplayName(printer));
 }
 
 FleetFontsLogic::~FleetFontsLogic() {

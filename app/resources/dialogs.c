@@ -19,25 +19,25 @@ static const GlyControlTemplate about_controls[] = {
 /* The status bar (32500) is made by the dialog along its bottom 25 pixels. */
 static const GlyControlTemplate main_controls[] = {
     {GLY_CTL_LABEL, 1001, "Select Printers:", 16, 12, 200, 20, 0, 0},
-    {GLY_CTL_CHECK_LIST, 1000, NULL, 16, 34, 430, 188, GLY_CTL_GROW_X | GLY_CTL_GROW_Y, 0},
+    {GLY_CTL_CHECK_LIST, 1000, NULL, 16, 34, 430, 248, GLY_CTL_GROW_X | GLY_CTL_GROW_Y, 0},
     {GLY_CTL_BUTTON, 1024, "Add &Printer", 462, 34, 142, 30, GLY_CTL_MOVE_X, 0},
     {GLY_CTL_BUTTON, 1002, "&View/Edit Font List", 462, 72, 142, 30, GLY_CTL_DISABLED | GLY_CTL_MOVE_X, 0},
     {GLY_CTL_POPUP_BUTTON, 1003, "Print &Font List  >>", 462, 110, 142, 30, GLY_CTL_DISABLED | GLY_CTL_MOVE_X, 132},
     {GLY_CTL_BUTTON, 1004, "&Manage Resources", 462, 148, 142, 30, GLY_CTL_DISABLED | GLY_CTL_MOVE_X, 0},
     {GLY_CTL_BUTTON, 1045, "Fl&eet Fonts...", 462, 186, 142, 30, GLY_CTL_MOVE_X, 0},
-    {GLY_CTL_GROUP, S, "Printer Description", 16, 232, 430, 184, GLY_CTL_MOVE_Y | GLY_CTL_GROW_X, 0},
-    {GLY_CTL_BITMAP, 1029, NULL, 30, 258, 104, 104, GLY_CTL_MOVE_Y, 143},
-    {GLY_CTL_LABEL, S, "Available Options:", 150, 258, 280, 20, GLY_CTL_MOVE_Y, 0},
-    {GLY_CTL_LABEL, 1026, "Printer Hard Disk", 166, 282, 270, 20, GLY_CTL_DISABLED | GLY_CTL_MOVE_Y, 0},
-    {GLY_CTL_LABEL, 1027, "Printer Flash Memory", 166, 304, 270, 20, GLY_CTL_DISABLED | GLY_CTL_MOVE_Y, 0},
-    {GLY_CTL_LABEL, 1028, "Bi-directional Communication on Font Management", 166, 326, 270, 40,
+    {GLY_CTL_GROUP, S, "Printer Description", 16, 292, 430, 184, GLY_CTL_MOVE_Y | GLY_CTL_GROW_X, 0},
+    {GLY_CTL_BITMAP, 1029, NULL, 30, 318, 104, 104, GLY_CTL_MOVE_Y, 143},
+    {GLY_CTL_LABEL, S, "Available Options:", 150, 318, 280, 20, GLY_CTL_MOVE_Y, 0},
+    {GLY_CTL_LABEL, 1026, "Printer Hard Disk", 166, 342, 270, 20, GLY_CTL_DISABLED | GLY_CTL_MOVE_Y, 0},
+    {GLY_CTL_LABEL, 1027, "Printer Flash Memory", 166, 364, 270, 20, GLY_CTL_DISABLED | GLY_CTL_MOVE_Y, 0},
+    {GLY_CTL_LABEL, 1028, "Bi-directional Communication on Font Management", 166, 386, 270, 40,
      GLY_CTL_WRAP | GLY_CTL_MOVE_Y, 0},
-    {GLY_CTL_LABEL, 1030, "", 30, 382, 400, 20, GLY_CTL_MOVE_Y, 0},
+    {GLY_CTL_LABEL, 1030, "", 30, 442, 400, 20, GLY_CTL_MOVE_Y, 0},
     {GLY_CTL_BUTTON, 1032, "&Remove Printer", 462, 224, 142, 30, GLY_CTL_DISABLED | GLY_CTL_MOVE_X, 0},
-    {GLY_CTL_BITMAP, 1044, NULL, 462, 260, 142, 40, GLY_CTL_MOVE_X, 134},
-    {GLY_CTL_BUTTON, 1031, "&About", 462, 306, 142, 30, GLY_CTL_DEFAULT | GLY_CTL_MOVE_X | GLY_CTL_MOVE_Y, 0},
-    {GLY_CTL_BUTTON, 57670, "&Help", 462, 344, 142, 30, GLY_CTL_MOVE_X | GLY_CTL_MOVE_Y, 0},
-    {GLY_CTL_BUTTON, 2, "&Close", 462, 382, 142, 30, GLY_CTL_MOVE_X | GLY_CTL_MOVE_Y, 0},
+    {GLY_CTL_BITMAP, 1044, NULL, 462, 260, 142, 100, GLY_CTL_MOVE_X, 134},
+    {GLY_CTL_BUTTON, 1031, "&About", 462, 366, 142, 30, GLY_CTL_DEFAULT | GLY_CTL_MOVE_X | GLY_CTL_MOVE_Y, 0},
+    {GLY_CTL_BUTTON, 57670, "&Help", 462, 404, 142, 30, GLY_CTL_MOVE_X | GLY_CTL_MOVE_Y, 0},
+    {GLY_CTL_BUTTON, 2, "&Close", 462, 442, 142, 30, GLY_CTL_MOVE_X | GLY_CTL_MOVE_Y, 0},
 };
 
 static const GlyControlTemplate add_printer_controls[] = {
@@ -106,7 +106,7 @@ static const GlyControlTemplate resource_manager_controls[] = {
     {GLY_CTL_GROUP, S, "Download to", 350, 72, 150, 70, GLY_CTL_MOVE_X, 0},
     {GLY_CTL_RADIO, 1013, "Printer &Hard Disk", 362, 92, 134, 22, GLY_CTL_MOVE_X, 0},
     {GLY_CTL_RADIO, 1014, "Flash &Memory", 362, 114, 134, 22, GLY_CTL_MOVE_X, 0},
-    {GLY_CTL_BITMAP, 1044, NULL, 514, 32, 130, 100, GLY_CTL_MOVE_X, 134},
+    {GLY_CTL_BITMAP, 1044, NULL, 508, 32, 142, 100, GLY_CTL_MOVE_X, 134},
     {GLY_CTL_REPORT_LIST, 1009, NULL, 16, 156, 484, 280, GLY_CTL_GROW_X | GLY_CTL_GROW_Y, 0},
     {GLY_CTL_BUTTON, 1016, "Add to &List", 514, 156, 130, 30, GLY_CTL_MOVE_X, 0},
     {GLY_CTL_BUTTON, 1017, "&Remove from List", 514, 192, 130, 30, GLY_CTL_DISABLED | GLY_CTL_MOVE_X, 0},
@@ -122,7 +122,7 @@ static const GlyControlTemplate edit_printer_list_controls[] = {
     {GLY_CTL_BUTTON, 1, "OK", 392, 16, 128, 30, GLY_CTL_DEFAULT | GLY_CTL_MOVE_X, 0},
     {GLY_CTL_BUTTON, 2, "Cancel", 392, 52, 128, 30, GLY_CTL_MOVE_X, 0},
     {GLY_CTL_BUTTON, 1040, "&Apply", 392, 88, 128, 30, GLY_CTL_MOVE_X, 0},
-    {GLY_CTL_BITMAP, 1044, NULL, 392, 136, 128, 90, GLY_CTL_MOVE_X, 134},
+    {GLY_CTL_BITMAP, 1044, NULL, 386, 136, 142, 100, GLY_CTL_MOVE_X, 134},
 };
 
 static const GlyControlTemplate conversion_options_controls[] = {
@@ -186,7 +186,7 @@ static const GlyControlTemplate job_port_controls[] = {
 
 const GlyDialogTemplate gly_dialogs[] = {
     {100, "About GLY", 360, 180, about_controls, COUNT(about_controls)},
-    {102, "GLY", 620, 455, main_controls, COUNT(main_controls)},
+    {102, "GLY", 620, 515, main_controls, COUNT(main_controls)},
     {129, "Resource Manager", 660, 475, resource_manager_controls, COUNT(resource_manager_controls)},
     {136, "Edit Printer List", 536, 242, edit_printer_list_controls, COUNT(edit_printer_list_controls)},
     {139, "Font Conversion Options", 460, 176, conversion_options_controls,

@@ -14,6 +14,8 @@ class TransparentBitmapStatic : public QLabel {
 
   void SetBitmap(const QImage& bitmap);
   bool HasBitmap() const { return !shown_.isNull(); }
+  // The room the bitmap takes unshrunk, in the dialog's pixels.
+  QSize NaturalSize() const { return shown_.deviceIndependentSize().toSize(); }
 
   // `bitmap` with every magenta pixel made fully transparent.
   static QImage KeyOutMagenta(const QImage& bitmap);

@@ -22,6 +22,7 @@
 #include "ui/help_window.h"
 #include "ui/resource_module.h"
 #include "ui/template_dialog.h"
+#include "ui/transparent_bitmap_static.h"
 
 namespace {
 
@@ -64,7 +65,7 @@ std::vector<std::string> CutTexts(const QWidget& dialog) {
 
 class DialogFitTest : public ::testing::TestWithParam<Screen> {};
 
-TEST_P(DialogFitTest, EveryDialogFitsTheScreenWithNoTextCut) {
+TEST_P(DialogFitTest, EveryDialogFitsTheScreenWithNoTextCutAndNoPictureShrunk) {
   const Screen screen = GetParam();
   const QSize room(screen.pixels.width() / screen.scale, screen.pixels.height() / screen.scale - kPanelAllowance);
   int dialogs = 0;
@@ -76,6 +77,11 @@ TEST_P(DialogFitTest, EveryDialogFitsTheScreenWithNoTextCut) {
     EXPECT_LE(needed.width(), room.width()) << "dialog " << id;
     EXPECT_LE(needed.height(), room.height()) << "dialog " << id;
     for (const std::string& text : CutTexts(dialog)) ADD_FAILURE() << "dialog " << id << " cuts \"" << text << "\"";
+    for (const TransparentBitmapStatic* picture : dialog.findChildren<TransparentBitmapStatic*>()) {
+      const QSize room = picture->size();
+      EXPECT_EQ(room.expandedTo(picture->NaturalSize()), room) << "dialog " << id << " shrinks picture "
+                                                                 << picture->objectName().toStdString();
+    }
   }
   EXPECT_GE(dialogs, 12);
 }

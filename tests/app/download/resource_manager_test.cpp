@@ -252,9 +252,15 @@ TEST_F(ResourceManagerTest, EachRowTellsWhatThePrinterSaysItHolds) {
   RunDownload();
 
   const std::string notConfirmed = kSentNotConfirmedText, refused = kRefusedByPrinterText;
-  EXPECT_NE(std::find(host.shownStatuses.begin(), host.shownStatuses.end(),
-                      "Downloaded|" + refused + "|" + notConfirmed + "|"),
-            host.shownStatuses.end());
+  const std::string toCheck = kAwaitingCheckText;
+  // Until the printer is asked, what it took reads as still to be checked,
+  // never as the verdict of a check.
+  const auto shown = [this](const std::string& cells) {
+    return std::find(host.shownStatuses.begin(), host.shownStatuses.end(), cells) != host.shownStatuses.end();
+  };
+  EXPECT_TRUE(shown(toCheck + "|Downloading...|Not Downloaded|"));
+  EXPECT_TRUE(shown(toCheck + "|" + toCheck + "|" + toCheck + "|"));
+  EXPECT_TRUE(shown("Downloaded|" + refused + "|" + notConfirmed + "|"));
   // TWO lists b in its flash memory, not on the disk it was sent to.
   EXPECT_EQ(Statuses(), (Texts{"Downloaded", refused, "Downloaded"}));
   // The paths the jobs wrote; a printer that left one unanswered is not

@@ -1,6 +1,7 @@
 // The Fleet Fonts window, offscreen, reading two virtual printers with the
 // real SNMP library: the matrix as each list arrives, a set opened, and a
 // download of exactly the missing cells selected.
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTableWidget>
@@ -38,6 +39,8 @@ class FleetFontsDialogTest : public ::testing::Test {
       ASSERT_TRUE(simulator.AddPrinter(config));
       records.push_back(RecordFor(address));
     }
+    CopyRecordText(records[0].printerName, "Front desk");
+    CopyRecordText(records[0].modelName, "Quill 4500 PS");
     simulator.Start();
     agent = std::make_unique<AgentTest>(snmpPort);
     simulator.RunJob(0, sim_test::PjlDownload('0', "Gothic", sim_test::PclSoftFont("Gothic", 12)));
@@ -76,6 +79,10 @@ class FleetFontsDialogTest : public ::testing::Test {
 TEST_F(FleetFontsDialogTest, TheMatrixFillsAndMissingCellsSelectedAreSentToTheirPrinters) {
   WaitForAll();
   EXPECT_EQ(Table()->columnCount(), 2);
+  // Each printer is named as everywhere else, and its column is as wide as its name.
+  const QString named = "Front desk (Quill 4500 PS) 127.66.46.10";
+  EXPECT_EQ(Table()->horizontalHeaderItem(0)->text(), named);
+  EXPECT_GE(Table()->horizontalHeader()->sectionSize(0), Table()->fontMetrics().horizontalAdvance(named));
   // Every font found: one internal font of each type on both, Gothic on the first.
   window->findChild<QLineEdit*>()->setText("GOTH");
   ASSERT_EQ(Table()->rowCount(), 1);
@@ -92,7 +99,7 @@ TEST_F(FleetFontsDialogTest, TheMatrixFillsAndMissingCellsSelectedAreSentToTheir
   EXPECT_EQ(Row(0), (std::vector<QString>{"Gothic.sfp", "held", "missing"}));
   EXPECT_EQ(Row(1), (std::vector<QString>{"NimbusSans-Regular.pfb", "missing", "missing"}));
   EXPECT_EQ(window->logic().CsvText(),
-            "Resource,127.66.46.10,127.66.46.11\r\n"
+            "Resource,Front desk (Quill 4500 PS) 127.66.46.10,127.66.46.11\r\n"
             "Gothic.sfp,held,missing\r\nNimbusSans-Regular.pfb,missing,missing\r\n");
 
   // A held cell among those selected is not sent; resources bound for the
