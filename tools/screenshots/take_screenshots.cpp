@@ -1,7 +1,7 @@
 // Takes the README's screenshots from the printers of
 // scripts/demo_printers.conf: the main window with the three printers
-// listed, the font list of the checked ones, the Resource Manager in the
-// middle of a download of FONT_FILEs to them, and Fleet Fonts. The windows
+// listed, the font list of the checked ones, the Resource Manager after a
+// download of FONT_FILEs to them, and Fleet Fonts. The windows
 // are those of the program, driven as a user would drive them, and each is
 // grabbed without a frame into OUTPUT_DIR.
 //
@@ -87,8 +87,8 @@ void TakeFilledTable(QDialog* dialog, const QString& path, bool& ok) {
   dialog->reject();
 }
 
-// Three files downloaded to the checked printers, grabbed while one of them
-// is still on its way; closed once the download has ended.
+// Three files downloaded to the checked printers, grabbed when the download
+// has ended.
 void TakeDownload(QDialog* dialog, const std::vector<std::string>& files, const QString& path, bool& ok) {
   auto* manager = qobject_cast<ResourceManagerDialog*>(dialog);
   const auto* rows = dialog->findChild<QTreeWidget*>();
@@ -107,16 +107,13 @@ void TakeDownload(QDialog* dialog, const std::vector<std::string>& files, const 
   manager->logic().AddFiles(files);
   manager->logic().OnCommand(resource_manager::kDownloadButton);
   // Wide enough for the printers' columns.
-  dialog->resize(900, dialog->height());
-  // The last file on its way to the first printer, so the others tell how
-  // they went.
-  ok = WaitFor([rows] {
-    const int last = rows->topLevelItemCount() - 1;
-    return last > 0 && rows->topLevelItem(last)->text(3).startsWith("Downloading");
-  });
-  ok = Save(dialog, path) && ok;
+  dialog->resize(1180, dialog->height());
+  // Grabbed once every printer is done, so each column and the status bar's
+  // summary tell how the download went.
   const QWidget* stop = manager->Control(resource_manager::kStopButton);
-  WaitFor([stop] { return !stop->isEnabled(); }, 120);
+  ok = WaitFor([stop] { return stop->isEnabled(); }) && WaitFor([stop] { return !stop->isEnabled(); }, 120);
+  WaitFor([] { return false; }, 1);  // the status texts settle
+  ok = Save(dialog, path) && ok;
   dialog->reject();
 }
 
