@@ -32,12 +32,12 @@ const std::vector<CommandInfo>& GlyctlCommands() {
        "the Avahi daemon, listening GLY_DNSSD_SECONDS, 3 by default), each asked\n"
        "over SNMP as well; one that does not answer is listed with what it\n"
        "announces. Without an Avahi daemon it fails at once (exit status 8).\n",
-       true, {kFormat, {"dns-sd", OptionRule::kFlag}}, RunDiscover},
+       true, {kFormat, {"dns-sd", OptionRule::kFlag}}, RunDiscover, false},
       {"add", "ADDRESS [--format table|csv|json]", "show the printer at one address",
        "Asks the printer at ADDRESS who it is and what storage it has, as the\n"
        "program's Add Printer does, with its system id, serial number and the\n"
        "free space of each disk and flash memory.\n",
-       true, {kFormat}, RunAdd},
+       true, {kFormat}, RunAdd, false},
       {"fonts", "ADDRESS [--view N] [--format table|csv|json]", "list the fonts of a printer",
        "Lists the printer's fonts under view N (0 by default):\n"
        "  0 all fonts                          5 PostScript fonts only, permanent\n"
@@ -48,7 +48,7 @@ const std::vector<CommandInfo>& GlyctlCommands() {
        "As JSON, an object: the printer (address, name, system_id, model,\n"
        "serial_number, storage) and how its fonts were read (source), with the\n"
        "fonts as an array under \"fonts\".\n",
-       true, {{"view", OptionRule::kValue}, kFormat}, RunFonts},
+       true, {{"view", OptionRule::kValue}, kFormat}, RunFonts, false},
       {"delete", "ADDRESS FONT... [--format table|csv|json]", "delete downloaded fonts from a printer",
        "Deletes the named fonts, one after another, and waits for the printer to\n"
        "finish each (at most about 91 seconds per font). Only downloaded fonts\n"

@@ -28,6 +28,8 @@ struct CommandInfo {
   bool usesSnmp;        // takes --community and --community-file
   std::vector<OptionRule> options;
   int (*run)(CommandRun& run);
+  // Makes job folders or exported files, which an interrupt removes.
+  bool makesFiles = true;
 };
 
 const std::vector<CommandInfo>& GlyctlCommands();

@@ -254,6 +254,7 @@ int RunCommand(const CommandInfo& command, const std::vector<std::string>& words
     }
   }
 
+  if (environment.prepareInterrupts) environment.prepareInterrupts(command.makesFiles);
   const ResourceLibraryRelease release;
   if (!LoadResourceModule(environment.resourceLibraryPath.c_str())) {
     console.Message("cannot load the resource library " + environment.resourceLibraryPath);

@@ -6,6 +6,7 @@
 // command line, answers the logic's questions from it and prints results.
 #pragma once
 
+#include <functional>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -26,6 +27,9 @@ struct GlyctlEnvironment {
   // Private job folders are made in it; when empty, in the runtime or the
   // temporary folder (JobFolder).
   std::string scratchFolder;
+  // Called before a command runs, with whether it makes job folders or
+  // exported files; before any thread of the command starts.
+  std::function<void(bool makesFiles)> prepareInterrupts = {};
 };
 
 // Runs the command in `args` (the words after the program's name) and

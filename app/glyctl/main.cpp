@@ -1,5 +1,6 @@
 // glyctl: the program's jobs from a command line; no display needed.
 #include <malloc.h>
+#include <signal.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -17,6 +18,27 @@
 #include "printers/app_directory.h"
 #include "printers/clock.h"
 
+namespace {
+
+void EndWithSignalStatus(int signal) { _exit(128 + signal); }
+
+// An interrupt ends glyctl with 128 + the signal. A command that makes job
+// folders or exported files has them removed first, by a thread that waits
+// for the signals, and removes those an earlier run left behind; the others
+// need neither the thread nor the look through the temporary folder.
+void PrepareInterrupts(bool makesFiles) {
+  if (makesFiles) {
+    PlatformStartInterruptCleanup();
+    RemoveStaleJobFolders();
+    return;
+  }
+  struct sigaction action {};
+  action.sa_handler = EndWithSignalStatus;
+  sigemptyset(&action.sa_mask);
+  for (int signal : {SIGHUP, SIGINT, SIGTERM}) sigaction(signal, &action, nullptr);
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
   // A listing allocates and frees large blocks in turn (v1 and v3 answers,
@@ -25,10 +47,6 @@ int main(int argc, char** argv) {
   // fault them in again. A short-lived command keeps them instead.
   mallopt(M_TRIM_THRESHOLD, 64 << 20);
   mallopt(M_MMAP_THRESHOLD, 16 << 20);
-  // Before any thread: an interrupt removes the job folders and the
-  // unfinished export, and ends glyctl with 128 + the signal.
-  PlatformStartInterruptCleanup();
-  RemoveStaleJobFolders();
   GlyctlEnvironment environment{std::cout,
                                 std::cerr,
                                 ShowsProgress(isatty(STDERR_FILENO) == 1, std::getenv("TERM")),
@@ -37,7 +55,8 @@ int main(int argc, char** argv) {
                                   return SubmitJob(address, port, jobFile, host, job);
                                 },
                                 DefaultResourceLibraryPath(),
-                                ""};
+                                "",
+                                PrepareInterrupts};
   int status = RunGlyctl(std::vector<std::string>(argv + 1, argv + argc), environment);
   // The last buffered bytes reach the file only at close; a full disk or a
   // closed pipe shows there.

@@ -77,7 +77,16 @@ bool AnswerBuffer::Decode(size_t size, int32_t requestId) {
     if (count == values_.size()) values_.emplace_back();
     Value& value = values_[count];
     netsnmp_variable_list& binding = value.binding;
-    binding = netsnmp_variable_list{};
+    // Every field but the name's storage and the small-value buffer, which
+    // the parsers fill as far as they need: clearing the whole binding
+    // would write over a kilobyte per value of a walk.
+    binding.next_variable = nullptr;
+    binding.type = 0;
+    binding.val.string = nullptr;
+    binding.val_len = 0;
+    binding.data = nullptr;
+    binding.dataFreeHook = nullptr;
+    binding.index = 0;
     binding.name = binding.name_loc;
     binding.name_length = MAX_OID_LEN;
     u_char* bytes = nullptr;
