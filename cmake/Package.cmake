@@ -10,13 +10,6 @@
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME gly)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
-# Who answers for the packages: their Maintainer field and the changelog's
-# signature. A packager sets the real one with -DGLY_PACKAGE_MAINTAINER=.
-set(GLY_PACKAGE_MAINTAINER "GLY developers <gly@example.org>"
-    CACHE STRING "The Debian packages' maintainer, as \"NAME <ADDRESS>\"")
-if(NOT GLY_PACKAGE_MAINTAINER MATCHES "^[^<>]+ <[^<> ]+@[^<> ]+>$")
-  message(FATAL_ERROR "GLY_PACKAGE_MAINTAINER is \"NAME <ADDRESS>\", not \"${GLY_PACKAGE_MAINTAINER}\"")
-endif()
 set(CPACK_PACKAGE_CONTACT "${GLY_PACKAGE_MAINTAINER}")
 set(CPACK_DEB_COMPONENT_INSTALL ON)
 set(CPACK_COMPONENTS_ALL gly tessel tessel-dev tessel-tools)
