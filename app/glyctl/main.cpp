@@ -1,6 +1,5 @@
 // glyctl: the program's jobs from a command line; no display needed.
 #include <malloc.h>
-#include <signal.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -20,8 +19,6 @@
 
 namespace {
 
-void EndWithSignalStatus(int signal) { _exit(128 + signal); }
-
 // An interrupt ends glyctl with 128 + the signal. A command that makes job
 // folders or exported files has them removed first, by a thread that waits
 // for the signals, and removes those an earlier run left behind; the others
@@ -32,10 +29,7 @@ void PrepareInterrupts(bool makesFiles) {
     RemoveStaleJobFolders();
     return;
   }
-  struct sigaction action {};
-  action.sa_handler = EndWithSignalStatus;
-  sigemptyset(&action.sa_mask);
-  for (int signal : {SIGHUP, SIGINT, SIGTERM}) sigaction(signal, &action, nullptr);
+  PlatformEndOnInterrupt();
 }
 
 }  // namespace

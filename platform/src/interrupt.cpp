@@ -42,6 +42,8 @@ sigset_t InterruptSignals() {
   _exit(128 + signal);
 }
 
+void EndWithSignalStatus(int signal) { _exit(128 + signal); }
+
 }  // namespace
 
 BOOL PlatformStartInterruptCleanup(void) {
@@ -54,6 +56,13 @@ BOOL PlatformStartInterruptCleanup(void) {
     return FALSE;
   }
   return TRUE;
+}
+
+void PlatformEndOnInterrupt(void) {
+  struct sigaction action {};
+  action.sa_handler = EndWithSignalStatus;
+  sigemptyset(&action.sa_mask);
+  for (int signal : {SIGINT, SIGTERM, SIGHUP}) sigaction(signal, &action, nullptr);
 }
 
 void PlatformRemoveOnInterrupt(const char* path) {

@@ -14,6 +14,10 @@ PLATFORM_BEGIN_DECLS
 // any other thread exists. FALSE when the thread cannot be started.
 PLATFORM_API BOOL PlatformStartInterruptCleanup(void);
 
+// The same ending for a process that leaves nothing to remove: the three
+// signals end it with 128 + their number, with no thread started.
+PLATFORM_API void PlatformEndOnInterrupt(void);
+
 // Registers `path` (a file, or a folder with everything in it) to be removed
 // on an interrupt; PlatformForgetOnInterrupt takes it off again. Any thread
 // may call; without PlatformStartInterruptCleanup nothing is ever removed.
