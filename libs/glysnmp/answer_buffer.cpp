@@ -52,7 +52,7 @@ bool AnswerBuffer::DecodeValue(Value& value, u_char* bytes, size_t length) {
   }
 }
 
-bool AnswerBuffer::Decode(size_t size, int32_t requestId) {
+bool AnswerBuffer::Decode(size_t size, const std::function<bool(int32_t)>& awaited) {
   count_ = 0;
   if (size > message_.size()) return false;
   size_t left = size;
@@ -71,7 +71,8 @@ bool AnswerBuffer::Decode(size_t size, int32_t requestId) {
   if (at != nullptr) at = asn_parse_int(at, &left, &type, &errstat_, sizeof errstat_);
   if (at != nullptr) at = asn_parse_int(at, &left, &type, &errindex_, sizeof errindex_);
   if (at != nullptr) at = asn_parse_sequence(at, &left, &type, ASN_SEQUENCE | ASN_CONSTRUCTOR, "varbinds");
-  if (at == nullptr || id != requestId) return false;
+  if (at == nullptr || id < INT32_MIN || id > INT32_MAX || !awaited(static_cast<int32_t>(id))) return false;
+  requestId_ = static_cast<int32_t>(id);
   size_t count = 0;
   while (left > 0) {
     if (count == values_.size()) values_.emplace_back();

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <vector>
 
 #include "net_snmp.h"
@@ -23,9 +24,12 @@ class AnswerBuffer {
   // Where a received datagram goes before Decode.
   uint8_t* data() { return message_.data(); }
 
-  // Takes the first `size` bytes of data() as a v2c Response to
-  // `requestId`; false for anything else, which leaves the answer empty.
-  bool Decode(size_t size, int32_t requestId);
+  // Takes the first `size` bytes of data() as a v2c Response to a request
+  // whose id `awaited` accepts; false for anything else, which leaves the
+  // answer empty.
+  bool Decode(size_t size, const std::function<bool(int32_t)>& awaited);
+
+  int32_t requestId() const { return requestId_; }
 
   long errstat() const { return errstat_; }
   long errindex() const { return errindex_; }
@@ -47,6 +51,7 @@ class AnswerBuffer {
   // bindings point into themselves and must not move as it grows.
   std::deque<Value> values_;
   size_t count_ = 0;
+  int32_t requestId_ = 0;
   long errstat_ = 0;
   long errindex_ = 0;
 };

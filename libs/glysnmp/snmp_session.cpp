@@ -6,6 +6,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -210,11 +211,9 @@ bool Session::OpenSocket() {
   return false;
 }
 
-bool Session::ExchangeInto(Pdu request, AnswerBuffer& answer) {
-  using Clock = std::chrono::steady_clock;
-  failure_ = kSnmpNoAnswer;
+std::optional<int32_t> Session::Send(Pdu request) {
   netsnmp_session* session = snmp_sess_session(handle_);
-  if (version_ != SnmpVersion::kV2c || session == nullptr || !OpenSocket()) return false;
+  if (version_ != SnmpVersion::kV2c || session == nullptr || !OpenSocket()) return std::nullopt;
   const auto requestId = static_cast<int32_t>(snmp_get_next_reqid());
   request->reqid = requestId;
   request->version = session->version;
@@ -225,30 +224,58 @@ bool Session::ExchangeInto(Pdu request, AnswerBuffer& answer) {
     packetSize_ = 2048;
     packet_ = static_cast<u_char*>(std::malloc(packetSize_));
   }
-  if (packet_ == nullptr || snmp_build(&packet_, &packetSize_, &length, session, request.get()) != 0) return false;
+  if (packet_ == nullptr || snmp_build(&packet_, &packetSize_, &length, session, request.get()) != 0)
+    return std::nullopt;
   const u_char* message = packet_ + packetSize_ - length;
   TraceSnmpRequest(session, request.get());
+  if (send(socket_, message, length, 0) < 0) return std::nullopt;
   const auto timeout = std::chrono::microseconds(session->timeout);
-  for (int attempt = 0; attempt <= session->retries; ++attempt) {
-    if (send(socket_, message, length, 0) < 0) return false;
-    const Clock::time_point deadline = Clock::now() + timeout;
-    for (Clock::time_point now = Clock::now(); now < deadline; now = Clock::now()) {
-      pollfd readable{socket_, POLLIN, 0};
-      const auto wait = std::chrono::ceil<std::chrono::milliseconds>(deadline - now).count();
-      if (poll(&readable, 1, static_cast<int>(wait)) <= 0) continue;
-      const ssize_t size = recv(socket_, answer.data(), AnswerBuffer::kMostBytes, MSG_DONTWAIT);
-      // Anything but the answer to this request (a late answer to an
-      // earlier one, say) is passed over, and told if nothing else comes.
-      if (size > 0 && answer.Decode(static_cast<size_t>(size), requestId)) {
-        failure_ = kSnmpOk;
-        TraceSnmpAnswerSize(session, static_cast<size_t>(size), failure_);
-        return true;
+  inFlight_.push_back({requestId, std::vector<u_char>(message, message + length),
+                       std::chrono::steady_clock::now() + timeout, session->retries});
+  return requestId;
+}
+
+std::optional<int32_t> Session::AwaitAnswer(AnswerBuffer& answer) {
+  using Clock = std::chrono::steady_clock;
+  netsnmp_session* session = snmp_sess_session(handle_);
+  if (session == nullptr) inFlight_.clear();
+  const auto timeout = std::chrono::microseconds(session != nullptr ? session->timeout : 0);
+  const auto awaited = [this](int32_t id) {
+    return std::any_of(inFlight_.begin(), inFlight_.end(), [id](const InFlight& request) { return request.id == id; });
+  };
+  failure_ = kSnmpNoAnswer;
+  while (!inFlight_.empty()) {
+    const Clock::time_point now = Clock::now();
+    Clock::time_point next = Clock::time_point::max();
+    for (InFlight& request : inFlight_) {
+      if (request.deadline <= now) {
+        if (request.triesLeft == 0 || send(socket_, request.message.data(), request.message.size(), 0) < 0) {
+          inFlight_.clear();
+          break;
+        }
+        --request.triesLeft;
+        request.deadline = now + timeout;
       }
-      if (size > 0) failure_ = kSnmpMalformedAnswer;
+      next = std::min(next, request.deadline);
     }
+    if (inFlight_.empty()) break;
+    pollfd readable{socket_, POLLIN, 0};
+    const auto wait = std::chrono::ceil<std::chrono::milliseconds>(next - now).count();
+    if (poll(&readable, 1, static_cast<int>(wait)) <= 0) continue;
+    const ssize_t size = recv(socket_, answer.data(), AnswerBuffer::kMostBytes, MSG_DONTWAIT);
+    // Anything but the answer to a request in flight (a late answer to one
+    // abandoned, say) is passed over, and told if nothing else comes.
+    if (size > 0 && answer.Decode(static_cast<size_t>(size), awaited)) {
+      const int32_t id = answer.requestId();
+      std::erase_if(inFlight_, [id](const InFlight& request) { return request.id == id; });
+      failure_ = kSnmpOk;
+      TraceSnmpAnswerSize(session, static_cast<size_t>(size), failure_);
+      return id;
+    }
+    if (size > 0) failure_ = kSnmpMalformedAnswer;
   }
   TraceSnmpAnswerSize(session, 0, failure_);
-  return false;
+  return std::nullopt;
 }
 
 }  // namespace glysnmp

@@ -10,6 +10,7 @@
 // No call holds two sessions at once.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -64,14 +65,21 @@ class Session {
   // another request id is not taken for this one.
   Pdu Exchange(Pdu request);
 
-  // v2c only: sends `request` as Exchange does, on a socket of the
-  // session's own, and decodes the answer into `answer`, whose storage is
-  // reused from answer to answer. False when none came (failure() tells
-  // why).
-  bool ExchangeInto(Pdu request, AnswerBuffer& answer);
+  // v2c only: requests in flight side by side, on a socket of the
+  // session's own. Send encodes and sends `request` and gives its id, or
+  // nullopt when it cannot be sent. AwaitAnswer waits for the answer to any
+  // request sent and not yet answered, sending each again after the
+  // session's time-out as often as its retries allow, and decodes it into
+  // `answer`, whose storage is reused from answer to answer; it gives the
+  // request's id, or nullopt when a request went unanswered (failure()
+  // tells why), which forgets every request in flight. Abandon forgets them
+  // too; their late answers are passed over.
+  std::optional<int32_t> Send(Pdu request);
+  std::optional<int32_t> AwaitAnswer(AnswerBuffer& answer);
+  void Abandon() { inFlight_.clear(); }
 
   SnmpVersion version() const { return version_; }
-  // The reason the last Exchange gave no answer: kSnmpOk after an answer,
+  // The reason the last Exchange or AwaitAnswer gave no answer: kSnmpOk after an answer,
   // kSnmpMalformedAnswer when only messages came that could not be read
   // or that answered another request.
   int32_t failure() const { return failure_; }
@@ -85,12 +93,20 @@ class Session {
   void* handle_;
   SnmpVersion version_;
   int32_t failure_ = kSnmpOk;
-  // For ExchangeInto: the agent, the socket and the encoded request.
+  // For Send and AwaitAnswer: the agent, the socket, the encoding buffer
+  // and the requests in flight.
+  struct InFlight {
+    int32_t id;
+    std::vector<u_char> message;
+    std::chrono::steady_clock::time_point deadline;
+    int triesLeft;
+  };
   uint32_t address_ = 0;
   uint16_t port_ = 0;
   int socket_ = -1;
   u_char* packet_ = nullptr;  // malloc'd, as net-snmp grows it
   size_t packetSize_ = 0;
+  std::vector<InFlight> inFlight_;
 };
 
 }  // namespace glysnmp

@@ -1,4 +1,5 @@
-// Walks table columns side by side: GETBULK on v2c, GETNEXT on v1.
+// Walks table columns side by side: GETBULK on v2c and v3, GETNEXT on v1.
+// On v2c each column has a request of its own in flight.
 #pragma once
 
 #include <cstddef>
@@ -11,9 +12,9 @@
 
 namespace glysnmp {
 
-// Rows asked for per GETBULK request; halved while the agent answers that
+// Rows asked for per column and GETBULK request; halved while the agent answers that
 // the answer would be too big.
-inline constexpr long kBulkRepetitions = 40;
+inline constexpr long kBulkRepetitions = 64;
 // No table this library reads has more rows; an agent that keeps answering
 // beyond that is not followed further.
 inline constexpr size_t kMostRows = 20000;

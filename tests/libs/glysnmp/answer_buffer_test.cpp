@@ -26,7 +26,7 @@ crafted::Request V2cRequest(int64_t id) {
 
 bool Decode(AnswerBuffer& answer, const std::string& message, int32_t id) {
   std::memcpy(answer.data(), message.data(), message.size());
-  return answer.Decode(message.size(), id);
+  return answer.Decode(message.size(), [id](int32_t awaited) { return awaited == id; });
 }
 
 std::vector<const netsnmp_variable_list*> Bindings(const AnswerBuffer& answer) {

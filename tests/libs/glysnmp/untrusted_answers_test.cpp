@@ -218,6 +218,41 @@ TEST_F(UntrustedAgent, AnAgentWithSmallMessagesIsAskedForFewerRows) {
   SnmpFreeFontList(&fonts);
 }
 
+// Each column's requests are in flight side by side; this agent answers
+// them in the reverse order and repeats an answer already taken.
+TEST_F(UntrustedAgent, AnswersComingInAnotherOrderGoToTheColumnsThatAskedForThem) {
+  std::map<Oid, std::string> objects;
+  for (uint64_t index = 1; index <= 30; ++index) {
+    objects[crafted::Join(kFontEntry, {2, index})] = crafted::Text("F" + std::to_string(index));
+    for (uint64_t column = 3; column <= 6; ++column)
+      objects[crafted::Join(kFontEntry, {column, index})] = crafted::Integer(static_cast<int64_t>(column * 100 + index));
+  }
+  std::vector<std::string> held;
+  Start("127.62.0.13", [&](const Request& asked) {
+    Request request = asked;
+    request.maxRepetitions = std::min<int64_t>(request.maxRepetitions, 4);
+    std::vector<std::string> answers = crafted::Serve(request, objects);
+    if (request.command != 0xa5 || request.names.size() != 1) return answers;
+    held.insert(held.end(), answers.begin(), answers.end());
+    if (held.size() < 5) return std::vector<std::string>{};
+    std::vector<std::string> reversed(held.rbegin(), held.rend());
+    reversed.push_back(held.back());
+    held.clear();
+    return reversed;
+  });
+  PrinterRecord printer = Printer();
+  FontList fonts{};
+  ASSERT_EQ(SnmpGetFontList(&printer, &fonts), 0);
+  ASSERT_EQ(fonts.count, 30);
+  for (int32_t i = 0; i < fonts.count; ++i) {
+    const int32_t index = i + 1;
+    EXPECT_EQ(fonts.entries[i].name, "F" + std::to_string(index));
+    EXPECT_EQ(fonts.entries[i].fontId, 300 + index);
+    EXPECT_EQ(fonts.entries[i].persistence, 600 + index);
+  }
+  SnmpFreeFontList(&fonts);
+}
+
 TEST_F(UntrustedAgent, V1ErrorsNamingNoBindingEndTheWalk) {
   Start("127.62.0.8", [&](const Request& request) {
     return std::vector<std::string>{crafted::Response(request, {}, 2, 99)};
