@@ -43,7 +43,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size <= glysnmp::AnswerBuffer::kMostBytes) {
       static glysnmp::AnswerBuffer answer;
       std::memcpy(answer.data(), data, size);
-      if (answer.Decode(size, static_cast<int32_t>(message->reqid))) {
+      const auto awaited = [&](int32_t id) { return id == static_cast<int32_t>(message->reqid); };
+      if (answer.Decode(size, awaited)) {
         glysnmp::FontRows rows;
         size_t position = 0;
         for (const netsnmp_variable_list* value = answer.variables(); value != nullptr; value = value->next_variable) {
