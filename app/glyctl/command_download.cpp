@@ -108,7 +108,7 @@ int RunDownload(CommandRun& run) {
   if (!CheckResourceFiles(run, files)) return kExitBadInput;
   const std::optional<ResourceNames> names = ResourceNamesOf(run, files);
   if (!names) return kExitUsage;
-  ConsolePrinters printers(run.console, run.communities);
+  ConsolePrinters printers(run.console, run.communities, AskAbilities::kYes);
   int failure = kExitOk;
   const std::vector<PrinterRecord*> targets = LookUpPrinters(run, printers, addresses, failure);
   if (targets.empty()) return failure;

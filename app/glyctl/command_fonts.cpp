@@ -92,7 +92,7 @@ int RunFonts(CommandRun& run) {
   if (!format) return kExitUsage;
   const std::optional<int> view = FontViewOf(run);
   if (!view) return kExitUsage;
-  ConsolePrinters printers(run.console, run.communities);
+  ConsolePrinters printers(run.console, run.communities, AskAbilities::kNo);
   int failure = kExitOk;
   PrinterRecord* printer = OnePrinter(run, printers, failure);
   if (!printer) return failure;
@@ -121,7 +121,7 @@ int RunDelete(CommandRun& run) {
   }
   const std::optional<OutputFormat> format = OutputFormatOf(run);
   if (!format) return kExitUsage;
-  ConsolePrinters printers(run.console, run.communities);
+  ConsolePrinters printers(run.console, run.communities, AskAbilities::kNo);
   int failure = kExitOk;
   PrinterRecord* printer = OnePrinter(run, printers, failure);
   if (!printer) return failure;

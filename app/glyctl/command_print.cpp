@@ -20,7 +20,7 @@ int RunPrintFontList(CommandRun& run) {
   }
   const std::optional<std::optional<JobPort>> port = JobPortOf(run);
   if (!port) return kExitUsage;
-  ConsolePrinters printers(run.console, run.communities);
+  ConsolePrinters printers(run.console, run.communities, AskAbilities::kYes);
   int failure = kExitOk;
   const std::vector<PrinterRecord*> found = LookUpPrinters(run, printers, run.line.positional, failure);
   if (found.empty()) return failure;

@@ -76,7 +76,7 @@ int RunDiscover(CommandRun& run) {
   }
   const std::optional<OutputFormat> format = OutputFormatOf(run);
   if (!format) return kExitUsage;
-  ConsolePrinters printers(run.console, run.communities);
+  ConsolePrinters printers(run.console, run.communities, AskAbilities::kYes);
   std::string error;
   if (!run.line.positional.empty() && !printers.Discover(run.line.positional[0], error)) {
     run.console.Message(error);
@@ -99,7 +99,7 @@ int RunAdd(CommandRun& run) {
   }
   const std::optional<OutputFormat> format = OutputFormatOf(run);
   if (!format) return kExitUsage;
-  ConsolePrinters printers(run.console, run.communities);
+  ConsolePrinters printers(run.console, run.communities, AskAbilities::kYes);
   int failure = kExitOk;
   if (LookUpPrinters(run, printers, run.line.positional, failure).empty()) return failure;
   WritePrinters(run.console, {&printers.printers().front()}, *format);

@@ -57,7 +57,7 @@ int RunReport(CommandRun& run) {
   if (!view) return kExitUsage;
   const GlyPrintOnPdfFn printOnPdf = LoadPdfModule(run.console);
   if (!printOnPdf) return kExitSetup;
-  ConsolePrinters printers(run.console, run.communities);
+  ConsolePrinters printers(run.console, run.communities, AskAbilities::kNo);
   int failure = kExitOk;
   const std::vector<PrinterRecord*> found = LookUpPrinters(run, printers, run.line.positional, failure);
   if (found.empty()) return failure;

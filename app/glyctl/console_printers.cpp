@@ -12,10 +12,12 @@
 #include "snmp/discovery.h"
 #include "ui/ip_address_value.h"
 
-ConsolePrinters::ConsolePrinters(Console& console, NewCommunityStrings communities)
+ConsolePrinters::ConsolePrinters(Console& console, NewCommunityStrings communities, AskAbilities askAbilities)
     // Success is told by the command's own output.
     : console_(console),
-      boxes_(console, {add_printer::kPrinterAddedText}), communities_(std::move(communities)) {
+      boxes_(console, {add_printer::kPrinterAddedText}),
+      communities_(std::move(communities)),
+      askAbilities_(askAbilities) {
   LoadModelProfiles(profiles_);
   StartPrinterReports(*this);
 }
@@ -42,7 +44,8 @@ int ConsolePrinters::AddPrinter(std::unique_ptr<PrinterRecord> record, const std
   // Before the printer is asked anything with the record's strings.
   // The SNMP settings were checked when the command started.
   static_cast<void>(ApplyCommunityStrings(*record, communities_));
-  AskPrinterWhatItHas(*record);
+  AskPrinterStorage(*record);
+  if (askAbilities_ == AskAbilities::kYes) AskPrinterAbilities(*record);
   printers_.push_back({std::move(record), listText});
   return static_cast<int>(printers_.size()) - 1;
 }

@@ -22,11 +22,15 @@ struct ListedPrinter {
   std::string listText;
 };
 
+// Whether each printer found is also asked for its languages and channels,
+// which only commands that send jobs or show them need.
+enum class AskAbilities { kNo, kYes };
+
 class ConsolePrinters final : public PrinterListOwner {
  public:
   // Reads the model profiles and starts the library's printer reports.
   // Every printer found gets `communities` before anything else is asked.
-  ConsolePrinters(Console& console, NewCommunityStrings communities);
+  ConsolePrinters(Console& console, NewCommunityStrings communities, AskAbilities askAbilities);
   ~ConsolePrinters();
   ConsolePrinters(const ConsolePrinters&) = delete;
   ConsolePrinters& operator=(const ConsolePrinters&) = delete;
@@ -67,6 +71,7 @@ class ConsolePrinters final : public PrinterListOwner {
   QueuedUiThread uiThread_;
   ConsoleBoxes boxes_;
   const NewCommunityStrings communities_;
+  const AskAbilities askAbilities_;
   std::vector<ListedPrinter> printers_;
 };
 

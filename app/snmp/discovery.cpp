@@ -70,12 +70,20 @@ const ModelProfile* MatchModelProfile(const DeviceInfo& device, PrinterRecord& r
 }
 
 void AskPrinterWhatItHas(PrinterRecord& record) {
+  AskPrinterStorage(record);
+  AskPrinterAbilities(record);
+}
+
+void AskPrinterStorage(PrinterRecord& record) {
   uint32_t reported = kStorageNone;
   if (SnmpGetReportedStorage(&record, &reported) == kSnmpOk) {
     record.storageOptions = reported;
   } else if (!record.optionsKnown) {
     record.storageOptions = kStorageNone;
   }
+}
+
+void AskPrinterAbilities(PrinterRecord& record) {
   SnmpPrinterAbilities answer{};
   if (SnmpGetPrinterAbilities(&record, &answer) != kSnmpOk) return;
   PrinterAbilities told;

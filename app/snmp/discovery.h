@@ -57,13 +57,18 @@ const ModelProfile* MatchModelProfile(const DeviceInfo& device, PrinterRecord& r
                                       const ModelProfileTable& table);
 
 // Asks the printer of a record about to be listed what it has: its storage
-// options by what it reports (SnmpGetReportedStorage), where a model
-// profile's StorageIndex (optionsKnown 1) stands only when the printer tells
-// nothing of its storage, and a printer without either has none; and its
-// languages and channels (SnmpGetPrinterAbilities), kept in the run's
-// PrinterAbilitiesStore, over what was known of them before where it tells
-// nothing.
+// options (AskPrinterStorage) and its languages and channels
+// (AskPrinterAbilities).
 void AskPrinterWhatItHas(PrinterRecord& record);
+// The storage options by what the printer reports (SnmpGetReportedStorage),
+// where a model profile's StorageIndex (optionsKnown 1) stands only when
+// the printer tells nothing of its storage, and a printer without either
+// has none.
+void AskPrinterStorage(PrinterRecord& record);
+// The languages and channels (SnmpGetPrinterAbilities), kept in the run's
+// PrinterAbilitiesStore, over what was known of them before where the
+// printer tells nothing.
+void AskPrinterAbilities(PrinterRecord& record);
 
 // Builds the record of `device` at `address` and adds it to the owner's
 // list under its PrinterDisplayName; returns the list position.
