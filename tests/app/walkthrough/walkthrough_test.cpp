@@ -11,7 +11,15 @@
 #include <QPointer>
 #include <QScreen>
 #include <QTest>
+#include <QTimer>
+#include <QWindow>
+#include <execinfo.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <deque>
 #include <functional>
 
 #include "printers/app_directory.h"
@@ -32,14 +40,26 @@ void Shot(const QString& name) {
   QGuiApplication::primaryScreen()->grabWindow(0).save(folder + "/" + name + ".png");
 }
 
+// Xvfb runs no window manager: a window is made active by hand, and again
+// after each dialog above it has closed.
+void Activate(QWidget* window) {
+  QApplication::setActiveWindow(window);
+  window->activateWindow();
+  QTest::qWait(20);
+}
+
 // Answers each modal window as it opens: photographs it, then runs the
-// answer queued for it, or presses Escape.
+// answer queued for it, or presses Escape. Should the walk stand still, it
+// tells where before the test's time-out ends it without a word.
 class Responder : public QObject {
  public:
   Responder() {
     connect(&timer_, &QTimer::timeout, this, [this] { Poll(); });
     timer_.start(20);
     clock_.start();
+    watchdog_.setSingleShot(true);
+    connect(&watchdog_, &QTimer::timeout, this, [this] { TellWhereItStandsAndEnd(); });
+    watchdog_.start(kLongestWalkMs);
   }
   void Next(std::function<void(QWidget*)> answer) { answers_.push_back(std::move(answer)); }
   QString step;
@@ -48,7 +68,9 @@ class Responder : public QObject {
  private:
   void Poll() {
     QWidget* modal = QApplication::activeModalWidget();
-    if (!modal || !modal->isVisible()) return;
+    // Until the X server shows the window it has not the keyboard focus:
+    // keys typed into it would reach the window below.
+    if (!modal || !modal->isVisible() || !modal->windowHandle()->isExposed()) return;
     if (modal->property("answered").toBool()) {
       // A window that outstays its answer would stop the walk: it goes.
       if (modal->property("answeredAt").toLongLong() + kLongestStayMs < clock_.elapsed()) {
@@ -61,34 +83,53 @@ class Responder : public QObject {
     modal->setProperty("answeredAt", clock_.elapsed());
     seen << modal->windowTitle();
     Shot(QString("%1-%2").arg(step).arg(seen.size(), 2, 10, QChar('0')));
-    if (answers_.empty()) {
-      QTest::keyClick(modal, Qt::Key_Escape);
-      return;
+    std::function<void(QWidget*)> answer = [](QWidget* window) { QTest::keyClick(window, Qt::Key_Escape); };
+    if (!answers_.empty()) {
+      answer = std::move(answers_.front());
+      answers_.pop_front();
     }
-    const auto answer = std::move(answers_.front());
-    answers_.pop_front();
-    answer(modal);
+    // Qt fires no timer again while its slot runs, so a box that the answer
+    // opens would wait here forever: the answer runs after the slot.
+    QTimer::singleShot(0, this, [this, window = QPointer<QWidget>(modal), answer] {
+      if (!window) return;
+      Activate(window);
+      answer(window);
+      if (window) window->setProperty("answeredAt", clock_.elapsed());
+    });
+  }
+
+  // The windows shown and the stack of the user-interface thread, whose
+  // nested event loops tell which code opened the window that stays
+  // (addr2line -e walkthrough_tests turns its offsets into lines).
+  void TellWhereItStandsAndEnd() const {
+    std::fprintf(stderr, "The walk stands still in step %s after the windows %s\n", qPrintable(step),
+                 qPrintable(seen.join(", ")));
+    for (const QWidget* window : QApplication::topLevelWidgets()) {
+      if (!window->isVisible()) continue;
+      std::fprintf(stderr, "  %s \"%s\"%s%s %s\n", window->metaObject()->className(), qPrintable(window->windowTitle()),
+                   window->isModal() ? " modal" : "", window == QApplication::activeModalWidget() ? " (on top)" : "",
+                   qPrintable(window->property("text").toString()));
+    }
+    void* frames[64];
+    backtrace_symbols_fd(frames, backtrace(frames, 64), STDERR_FILENO);
+    std::abort();
   }
 
   static constexpr qint64 kLongestStayMs = 3000;
+  // Well inside the test's time-out, well beyond a walk on a loaded machine.
+  static constexpr int kLongestWalkMs = 45000;
   QElapsedTimer clock_;
   QTimer timer_;
+  QTimer watchdog_;
   std::deque<std::function<void(QWidget*)>> answers_;
 };
-
-// Xvfb runs no window manager: a window is made active by hand, and again
-// after each dialog above it has closed.
-void Activate(QWidget* window) {
-  QApplication::setActiveWindow(window);
-  window->activateWindow();
-  QTest::qWait(20);
-}
 
 void TypeAddress(IpAddressEdit* edit, const char* address) {
   edit->Clear();
   edit->Field(0)->setFocus();
-  // Each key goes where the focus is: a dot moves it to the next field.
-  for (const char* key = address; *key; ++key) QTest::keyClicks(QApplication::focusWidget(), QString(QChar(*key)));
+  // Each key goes where the dialog's focus is: a dot moves it to the next
+  // field.
+  for (const char* key = address; *key; ++key) QTest::keyClicks(edit->window()->focusWidget(), QString(QChar(*key)));
 }
 
 // Opens the menu of the menu bar under Alt+`menu`, photographs it, types
