@@ -200,11 +200,11 @@ if(EXISTS ${usr}/${BINDIR}/glyctl)
   if(NOT output MATCHES "glyctl")
     message(FATAL_ERROR "glyctl --help says nothing of glyctl:\n${output}")
   endif()
-  # A command loads only what it needs: glyctl names no library of Qt, IPP
-  # or DNS-SD, and runs without its report module, whose absence the
-  # report command names.
+  # A command loads only what it needs: glyctl names no library of Qt, IPP,
+  # DNS-SD, SNMP or SQLite, and runs without its report module, whose
+  # absence the report command names.
   run_clean(env LD_TRACE_LOADED_OBJECTS=1 ${usr}/${BINDIR}/glyctl)
-  if(output MATCHES "libQt6|libcups|libavahi")
+  if(output MATCHES "libQt6|libcups|libavahi|libnetsnmp|libsqlite3")
     message(FATAL_ERROR "glyctl loads libraries it only needs for some commands:\n${output}")
   endif()
   set(report_module ${usr}/${PRIVATE_LIBDIR}/libglyctl_pdf.so)
