@@ -37,8 +37,41 @@ function(gly_runpath var from)
   set(${var} "${runpath}" PARENT_SCOPE)
 endfunction()
 
-# Programs are installed to the binaries folder and may use any library.
-gly_runpath(CMAKE_INSTALL_RPATH ${CMAKE_INSTALL_BINDIR} ${CMAKE_INSTALL_LIBDIR} ${GLY_PRIVATE_LIBDIR})
+# gly_install_runpath(TARGET DESTINATION COMPONENT RUNPATH): gives TARGET,
+# installed to DESTINATION, the RUNPATH RUNPATH there, and the build tree's
+# output folder alone before. CMake's own change of a RUNPATH at install
+# pads the build tree's with empty entries, and the loader takes an empty
+# entry for the current directory: a library planted wherever a program is
+# started from would be loaded, after a search that costs every start. So
+# the binary is linked with "$ORIGIN" (the output folder) lengthened by
+# slashes, which the loader drops, to the room the installed RUNPATH takes,
+# and the install writes that one in its place.
+function(gly_install_runpath target destination component runpath)
+  string(REPLACE ";" ":" installed "${runpath}")
+  string(LENGTH "${installed}" room)
+  set(built "$ORIGIN")
+  string(LENGTH "${built}" length)
+  while(length LESS room)
+    string(APPEND built "/")
+    math(EXPR length "${length} + 1")
+  endwhile()
+  set_target_properties(${target} PROPERTIES BUILD_WITH_INSTALL_RPATH ON INSTALL_RPATH "${built}")
+  install(CODE "file(RPATH_CHANGE FILE \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${destination}/$<TARGET_FILE_NAME:${target}>\"
+                 OLD_RPATH \"${built}\" NEW_RPATH \"${installed}\")"
+          COMPONENT ${component})
+endfunction()
+
+# gly_install_program(TARGET [COMPONENT name]): installs a program to the
+# binaries folder; programs may use any library.
+function(gly_install_program target)
+  cmake_parse_arguments(P "" "COMPONENT" "" ${ARGN})
+  if(NOT P_COMPONENT)
+    set(P_COMPONENT ${CMAKE_INSTALL_DEFAULT_COMPONENT_NAME})
+  endif()
+  install(TARGETS ${target} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT ${P_COMPONENT})
+  gly_runpath(runpath ${CMAKE_INSTALL_BINDIR} ${CMAKE_INSTALL_LIBDIR} ${GLY_PRIVATE_LIBDIR})
+  gly_install_runpath(${target} ${CMAKE_INSTALL_BINDIR} ${P_COMPONENT} "${runpath}")
+endfunction()
 
 # gly_install_library(TARGET DESTINATION [COMPONENT name [NAMELINK_COMPONENT
 # name]]): installs a shared library; the link without a version, which
@@ -47,8 +80,6 @@ gly_runpath(CMAKE_INSTALL_RPATH ${CMAKE_INSTALL_BINDIR} ${CMAKE_INSTALL_LIBDIR} 
 # RUNPATH reaches the library folder alone.
 function(gly_install_library target destination)
   cmake_parse_arguments(L "" "COMPONENT;NAMELINK_COMPONENT" "" ${ARGN})
-  gly_runpath(runpath ${destination} ${CMAKE_INSTALL_LIBDIR})
-  set_target_properties(${target} PROPERTIES INSTALL_RPATH "${runpath}")
   if(NOT L_COMPONENT)
     set(L_COMPONENT ${CMAKE_INSTALL_DEFAULT_COMPONENT_NAME})
   endif()
@@ -57,6 +88,8 @@ function(gly_install_library target destination)
   endif()
   install(TARGETS ${target} LIBRARY DESTINATION ${destination}
           COMPONENT ${L_COMPONENT} NAMELINK_COMPONENT ${L_NAMELINK_COMPONENT})
+  gly_runpath(runpath ${destination} ${CMAKE_INSTALL_LIBDIR})
+  gly_install_runpath(${target} ${destination} ${L_COMPONENT} "${runpath}")
 endfunction()
 
 # gly_compress(SOURCE OUTPUT TARGET): OUTPUT is SOURCE compressed, as Debian

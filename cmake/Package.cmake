@@ -53,6 +53,9 @@ gly_debian_description(TESSEL
   "over UDP and TCP with endpoints, packet queues, host-name lookups, delays,\n"
   "timers and ping, and QRTL, runtime services: status texts, a log file,\n"
   "events and a profile store.")
+# The platform library opens SQLite at the registry's first use, out of
+# dpkg-shlibdeps' sight; the release it needs at least is stated here.
+set(CPACK_DEBIAN_TESSEL_PACKAGE_DEPENDS "libsqlite3-0 (>= 3.20)")
 set(gly_shlibs ${gly_debian_build_dir}/shlibs)
 file(WRITE ${gly_shlibs}
   "libtessel ${PROJECT_VERSION_MAJOR} libtessel0 (>= ${PROJECT_VERSION})\n"

@@ -1,6 +1,6 @@
-// GetPrivateProfileStringA and friends over ReadProfileFile. Files are read
-// afresh on every call, so a changed file is seen at once; nothing is
-// cached and every function may be called from any thread.
+// GetPrivateProfileStringA and friends over CachedProfileFile: a file is
+// parsed once and read again only when it changes, so a changed file is
+// seen at the next call. Every function may be called from any thread.
 #include "platform/profile.h"
 
 #include <strings.h>
@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <mutex>
 #include <string_view>
@@ -15,7 +16,7 @@
 
 #include "config_folder.h"
 #include "platform/error.h"
-#include "profile_file.h"
+#include "profile_cache.h"
 
 namespace {
 
@@ -51,9 +52,9 @@ std::string profile_path(const char* fileName) {
   return path;
 }
 
-std::optional<std::vector<platform::ProfileSection>> read_profile(const char* fileName) {
-  if (fileName == nullptr || fileName[0] == '\0') return std::nullopt;
-  return platform::ReadProfileFile(profile_path(fileName));
+std::shared_ptr<const std::vector<platform::ProfileSection>> read_profile(const char* fileName) {
+  if (fileName == nullptr || fileName[0] == '\0') return nullptr;
+  return platform::CachedProfileFile(profile_path(fileName));
 }
 
 bool same_name(const std::string& a, const char* b) { return strcasecmp(a.c_str(), b) == 0; }

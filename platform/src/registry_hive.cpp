@@ -12,6 +12,7 @@
 #include <utility>
 
 #include "config_folder.h"
+#include "sqlite_library.h"
 
 namespace platform {
 namespace {
@@ -216,6 +217,7 @@ Hive::~Hive() {
 LONG Hive::Open(HKEY predefined, std::shared_ptr<Hive>* hive) {
   std::string path;
   if (!hive_path(predefined, &path)) return ERROR_INVALID_HANDLE;
+  if (!SqliteLoaded()) return ERROR_MOD_NOT_FOUND;
   HiveCache& c = cache();
   std::lock_guard<std::mutex> guard(c.lock);
   std::shared_ptr<Hive>& cached = c.open[predefined];

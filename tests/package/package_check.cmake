@@ -135,12 +135,25 @@ foreach(file ${shipped})
       message(FATAL_ERROR "${file} has an RPATH, which LD_LIBRARY_PATH cannot override")
     endif()
     string(REGEX MATCH "Library runpath: \\[([^]]*)\\]" runpath "${output}")
+    if(CMAKE_MATCH_1 MATCHES "^:|::|:$")
+      message(FATAL_ERROR "${file} looks for libraries in the current folder: ${CMAKE_MATCH_1}")
+    endif()
     string(REPLACE ":" ";" entries "${CMAKE_MATCH_1}")
     foreach(entry ${entries})
       if(NOT entry MATCHES "^\\$ORIGIN(/|$)")
         message(FATAL_ERROR "${file} looks for libraries outside the package: ${entry}")
       endif()
     endforeach()
+  endif()
+endforeach()
+
+# Nor does a program of the build tree: the loader takes an empty RUNPATH
+# entry for the current folder, where anyone may have put a library.
+foreach(program glyctl gly tessel-profile)
+  run(readelf -d ${BUILD_DIR}/bin/${program})
+  string(REGEX MATCH "Library runpath: \\[([^]]*)\\]" runpath "${output}")
+  if(NOT CMAKE_MATCH_1 MATCHES "^\\$ORIGIN/*$")
+    message(FATAL_ERROR "the build tree's ${program} looks for libraries elsewhere than beside it: ${CMAKE_MATCH_1}")
   endif()
 endforeach()
 
@@ -187,11 +200,11 @@ if(EXISTS ${usr}/${BINDIR}/glyctl)
   if(NOT output MATCHES "glyctl")
     message(FATAL_ERROR "glyctl --help says nothing of glyctl:\n${output}")
   endif()
-  # A command loads only what it needs: glyctl names no library of Qt, IPP
-  # or DNS-SD, and runs without its report module, whose absence the
-  # report command names.
+  # A command loads only what it needs: glyctl names no library of Qt, IPP,
+  # DNS-SD, SNMP or SQLite, and runs without its report module, whose
+  # absence the report command names.
   run_clean(env LD_TRACE_LOADED_OBJECTS=1 ${usr}/${BINDIR}/glyctl)
-  if(output MATCHES "libQt6|libcups|libavahi")
+  if(output MATCHES "libQt6|libcups|libavahi|libnetsnmp|libsqlite3")
     message(FATAL_ERROR "glyctl loads libraries it only needs for some commands:\n${output}")
   endif()
   set(report_module ${usr}/${PRIVATE_LIBDIR}/libglyctl_pdf.so)

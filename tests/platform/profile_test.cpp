@@ -1,5 +1,8 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
+#include <ctime>
 #include <fstream>
 #include <string>
 
@@ -120,6 +123,22 @@ TEST_F(ProfileTest, PathsAreUsedAsGivenAndBareNamesInTheWindowsDirectory) {
   EXPECT_EQ(GetWindowsDirectoryA(directory, MAX_PATH), elsewhere.path().size());
   EXPECT_EQ(directory, elsewhere.path());
   EXPECT_EQ(GetWindowsDirectoryA(directory, 3), elsewhere.path().size() + 1);
+}
+
+// A file is parsed once and kept while it stays as it was; a program that
+// rewrites it sees its change at the next call, even at the same size.
+TEST_F(ProfileTest, ARewrittenFileIsReadAgain) {
+  const std::string path = dir_.file("Models.ini");
+  const timespec an_hour_ago[2] = {{time(nullptr) - 3600, 0}, {time(nullptr) - 3600, 0}};
+  ASSERT_EQ(utimensat(AT_FDCWD, path.c_str(), an_hour_ago, 0), 0);
+  EXPECT_EQ(read("Beta", "SystemID", 16), "BETA");
+  EXPECT_EQ(read("Beta", "SystemID", 16), "BETA");
+
+  std::fstream file(path, std::ios::in | std::ios::out);
+  file.seekp(std::string(kModels).find("BETA"));
+  file << "BETB";
+  file.close();
+  EXPECT_EQ(read("Beta", "SystemID", 16), "BETB");
 }
 
 }  // namespace

@@ -2,6 +2,8 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <map>
+#include <mutex>
 #include <string>
 
 #include "glyctl/exit_codes.h"
@@ -19,14 +21,27 @@ namespace {
   std::_Exit(kExitSetup);
 }
 
+// The library's module, opened at the first call for it and kept for the
+// rest of the run: finding a library of the program's own costs a look at
+// the program's path and folder, which its other functions need not repeat.
+HMODULE Opened(const OnDemandLibrary& library) {
+  static std::mutex lock;
+  static std::map<const OnDemandLibrary*, HMODULE> opened;
+  std::lock_guard hold(lock);
+  HMODULE& module = opened[&library];
+  if (!module) {
+    const std::string path = library.programOwn ? PrivateLibraryPath(library.file) : library.file;
+    module = LoadLibraryA(path.c_str());
+    if (!module) Missing(library, "not found or not loadable");
+  }
+  return module;
+}
+
 }  // namespace
 
-// Each forwarding function looks its entry up once; loading the library
-// again for the next one only adds a reference to the same module.
+// Each forwarding function looks its entry up once.
 void* OnDemandEntry(const OnDemandLibrary& library, const char* name) {
-  const std::string path = library.programOwn ? PrivateLibraryPath(library.file) : library.file;
-  HMODULE module = LoadLibraryA(path.c_str());
-  if (!module) Missing(library, "not found or not loadable");
+  HMODULE module = Opened(library);
   FARPROC entry = GetProcAddress(module, name);
   if (!entry) Missing(library, (std::string("it has no function ") + name).c_str());
   return reinterpret_cast<void*>(entry);

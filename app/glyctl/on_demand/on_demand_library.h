@@ -4,6 +4,8 @@
 // library when it is linked and most commands never load it.
 #pragma once
 
+#include "platform/on_demand.h"
+
 struct OnDemandLibrary {
   const char* file;      // the name the system's loader knows it by: "libcups.so.2"
   const char* neededBy;  // what needs it, for the message when it is missing
@@ -18,8 +20,5 @@ void* OnDemandEntry(const OnDemandLibrary& library, const char* name);
 
 // Defines `name`, declared by the library's header with `parameters`, as a
 // call of the library's own function with `arguments`, looked up once.
-#define GLY_ON_DEMAND(library, result, name, parameters, arguments)                                 \
-  result name parameters {                                                                          \
-    static const auto entry = reinterpret_cast<decltype(&name)>(OnDemandEntry(library, #name)); \
-    return entry arguments;                                                                         \
-  }
+#define GLY_ON_DEMAND(library, result, name, parameters, arguments) \
+  PLATFORM_ON_DEMAND(OnDemandEntry, library, result, name, parameters, arguments)
