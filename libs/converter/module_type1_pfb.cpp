@@ -66,10 +66,10 @@ void EndLine(std::string& out) {
   if (!out.empty() && out.back() != '\n' && out.back() != '\r') out += '\n';
 }
 
-bool Convert(ByteView file, std::string& out) {
+bool Convert(ByteView file, OutputSink& sink) {
   const auto segments = SplitSegments(file);
   if (!segments) return false;
-  out.clear();
+  std::string out;
   std::vector<std::uint8_t> binary;  // consecutive binary segments form one stream
   bool sawBinary = false;
   auto flushBinary = [&] {
@@ -97,6 +97,7 @@ bool Convert(ByteView file, std::string& out) {
       AsText(last.data).find("cleartomark") == std::string_view::npos) {
     AppendEexecTrailer(out);
   }
+  sink.Write(out);
   return true;
 }
 

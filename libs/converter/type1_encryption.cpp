@@ -73,15 +73,14 @@ void AppendHexLines(std::span<const std::uint8_t> data, std::string& out) {
   }
 }
 
-EexecHexWriter::EexecHexWriter(std::size_t seedBytes, std::string& out) : out_(out), r_(kEexecKey) {
+EexecHexWriter::EexecHexWriter(std::size_t seedBytes, OutputSink& out) : out_(out), r_(kEexecKey) {
   const std::vector<std::uint8_t> seed(seedBytes, 0);
   Append(seed);
 }
 
 void EexecHexWriter::Append(std::span<const std::uint8_t> data) {
-  const std::size_t start = out_.size();
-  out_.resize(start + data.size() * 2 + (column_ + data.size()) / kHexBytesPerLine);
-  char* at = out_.data() + start;
+  hex_.resize(data.size() * 2 + (column_ + data.size()) / kHexBytesPerLine);
+  char* at = hex_.data();
   std::uint16_t r = r_;
   std::size_t column = column_;
   for (const std::uint8_t *plain = data.data(), *end = plain + data.size(); plain != end;) {
@@ -102,10 +101,11 @@ void EexecHexWriter::Append(std::span<const std::uint8_t> data) {
   }
   r_ = r;
   column_ = column;
+  out_.Write(hex_);
 }
 
 void EexecHexWriter::Finish() {
-  if (column_ != 0) out_ += '\n';
+  if (column_ != 0) out_.Write("\n");
   column_ = 0;
 }
 

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "output_sink.h"
+
 namespace converter {
 
 inline constexpr std::uint16_t kEexecKey = 55665;
@@ -25,17 +27,18 @@ std::vector<std::uint8_t> Type1Decrypt(std::span<const std::uint8_t> data, std::
 void AppendHexLines(std::span<const std::uint8_t> data, std::string& out);
 
 // The eexec encryption written straight away as hexadecimal lines, with the
-// data given piece by piece.
+// data given piece by piece; each piece goes to the sink as it is encrypted.
 class EexecHexWriter {
  public:
   // Starts with `seedBytes` zero bytes.
-  EexecHexWriter(std::size_t seedBytes, std::string& out);
+  EexecHexWriter(std::size_t seedBytes, OutputSink& out);
   void Append(std::span<const std::uint8_t> data);
   // Ends the last line.
   void Finish();
 
  private:
-  std::string& out_;
+  OutputSink& out_;
+  std::string hex_;  // of the latest piece
   std::uint16_t r_;
   std::size_t column_ = 0;  // bytes on the current line
 };

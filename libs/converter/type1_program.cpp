@@ -177,13 +177,19 @@ struct GlyphChunk {
 
 // What converting glyph after glyph reuses: the font's glyph data (null when
 // it cannot be read, and composites are then rounded like simple glyphs),
-// and memory for one outline and its contours' offsets.
+// memory for one outline and its contours' offsets, and the chunk being
+// converted.
 struct GlyphScratch {
   explicit GlyphScratch(const GlyphTable* table) : glyphs(table) {}
   const GlyphTable* glyphs;
   GlyphOutline outline;
   std::vector<FT_Vector> contourOffsets;
+  GlyphChunk chunk;
 };
+
+// Beyond the text of nearly every glyph, so that the chunk being converted
+// is seldom moved while it grows.
+constexpr std::size_t kTextPerGlyph = 1024;
 
 // Appends the charstrings of glyphs [first, last) to the chunk; false when a
 // glyph cannot be loaded.
@@ -201,9 +207,20 @@ bool ConvertRange(FT_Face face, const std::vector<std::string>& names, std::size
   return true;
 }
 
-// Beyond the text of nearly every glyph, so that the text is seldom moved
-// while it grows; pages reserved but never written cost nothing.
-constexpr std::size_t kTextPerGlyph = 1024;
+// Converts glyphs [first, last) in the scratch's chunk and keeps a copy of
+// it: the chunks of the whole font are held until every glyph is done, and
+// a copy holds no spare room. Converting in place would leave up to half of
+// each chunk's memory unused, the text's size being known only afterwards.
+bool ConvertChunk(FT_Face face, const std::vector<std::string>& names, std::size_t first, std::size_t last,
+                  GlyphScratch& scratch, std::vector<GlyphChunk>& chunks) {
+  GlyphChunk& chunk = scratch.chunk;
+  chunk.text.clear();
+  chunk.contours.clear();
+  chunk.box = {};
+  if (!ConvertRange(face, names, first, last, scratch, chunk)) return false;
+  chunks.push_back(chunk);
+  return true;
+}
 
 // Below this many glyphs a second thread costs more than it saves.
 constexpr std::size_t kGlyphsWorthAThread = 1024;
@@ -226,11 +243,10 @@ bool ConvertGlyphs(ByteView font, FT_Face face, const std::vector<std::string>& 
       helper = std::jthread([&] {
         try {
           GlyphScratch scratch{glyphs};
+          scratch.chunk.text.reserve(kGlyphsPerChunk * kTextPerGlyph);
           for (auto [first, last] = work.TakeBack(kGlyphsPerChunk); first < last;
                std::tie(first, last) = work.TakeBack(kGlyphsPerChunk)) {
-            GlyphChunk& chunk = helperChunks.emplace_back();
-            chunk.text.reserve((last - first) * kTextPerGlyph);
-            if (!ConvertRange(secondFace->get(), names, first, last, scratch, chunk)) {
+            if (!ConvertChunk(secondFace->get(), names, first, last, scratch, helperChunks)) {
               failed = true;
               work.Stop();
             }
@@ -244,14 +260,12 @@ bool ConvertGlyphs(ByteView font, FT_Face face, const std::vector<std::string>& 
       // No thread to be had: this one does all.
     }
   }
-  // This thread's chunks come in order and go into one.
   chunks.clear();
-  GlyphChunk& front = chunks.emplace_back();
-  front.text.reserve(count * kTextPerGlyph);
   GlyphScratch scratch{glyphs};
+  scratch.chunk.text.reserve(kGlyphsPerChunk * kTextPerGlyph);
   for (auto [first, last] = work.TakeFront(kGlyphsPerChunk); first < last;
        std::tie(first, last) = work.TakeFront(kGlyphsPerChunk)) {
-    if (!ConvertRange(face, names, first, last, scratch, front)) {
+    if (!ConvertChunk(face, names, first, last, scratch, chunks)) {
       failed = true;
       work.Stop();
     }
@@ -264,7 +278,7 @@ bool ConvertGlyphs(ByteView font, FT_Face face, const std::vector<std::string>& 
 
 }  // namespace
 
-bool WriteType1Program(ByteView font, FT_Face face, const std::string& fontName, std::string& out) {
+bool WriteType1Program(ByteView font, FT_Face face, const std::string& fontName, OutputSink& out) {
   const double scale = static_cast<double>(kType1UnitsPerEm) / face->units_per_EM;
   const std::vector<std::string> names = NameGlyphs(face);
   const Type1HintValues hints = MeasureHintValues(face);
@@ -280,9 +294,6 @@ bool WriteType1Program(ByteView font, FT_Face face, const std::string& fontName,
   }
   if (box.Empty()) return false;  // nothing to draw: not worth a font
 
-  // The charstrings of the first chunk, most or all of them, are rewritten
-  // where they are and everything before them is put in front: the text is
-  // never copied whole into new memory.
   std::string head = "%!PS-AdobeFont-1.0: " + fontName + "\n%%Title: " + fontName + "\n%%EndComments\n";
   head += "12 dict begin\n";
   WriteFontInfo(face, scale, head);
@@ -295,16 +306,13 @@ bool WriteType1Program(ByteView font, FT_Face face, const std::string& fontName,
   head += kPrivateOpening;
   head += HintValueEntries(hints);
   head += kPrivateRest;
-  sharing.AppendSubrs(head);
-  head += "2 index /CharStrings " + std::to_string(names.size()) + " dict dup begin\n";
-
-  std::string& text = chunks.front().text;
-  sharing.ShareInPlace(text);
-  text.insert(0, head);
-  sharing.AppendRest(text);
-  text += kEpilogue;
-  AppendEexecTrailer(text);  // t1asm, unlike our finisher, copies it only when it is there
-  out = std::move(text);
+  out.Write(head);
+  sharing.WriteSubrs(out);
+  out.Write("2 index /CharStrings " + std::to_string(names.size()) + " dict dup begin\n");
+  sharing.WriteGlyphs(out);
+  std::string tail = kEpilogue;
+  AppendEexecTrailer(tail);  // t1asm, unlike our finisher, copies it only when it is there
+  out.Write(tail);
   return true;
 }
 

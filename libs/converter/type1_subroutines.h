@@ -12,6 +12,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "output_sink.h"
 #include "type1_charstring.h"
 
 namespace converter {
@@ -22,20 +23,14 @@ class ContourSharing {
   // must stay in place until the glyphs are written.
   void AddGlyphs(std::string_view text, std::span<const ContourText> contours);
 
-  // Picks the contours worth a subroutine and appends the Subrs array: the
+  // Picks the contours worth a subroutine and writes the Subrs array: the
   // four that interpreters expect for flex and hint replacement, then the
   // shared contours, the most used first, so that most calls take the
   // shortest numbers.
-  void AppendSubrs(std::string& out);
+  void WriteSubrs(OutputSink& out);
 
-  // Replaces each shared contour of the text added first by its call, in
-  // `first`, the string that text lies in; a call is never longer than what
-  // it replaces. Rewriting the largest text where it is spares allocating
-  // and filling new memory for it.
-  void ShareInPlace(std::string& first) const;
-
-  // Appends the text added after the first, shared contours replaced alike.
-  void AppendRest(std::string& out) const;
+  // Writes all the text added, each shared contour replaced by its call.
+  void WriteGlyphs(OutputSink& out) const;
 
  private:
   struct Shape {
@@ -54,7 +49,6 @@ class ContourSharing {
   std::unordered_map<std::string_view, std::uint32_t> shapeByText_;
   std::vector<std::uint32_t> shapeOfContour_;  // every contour added, in order
   std::vector<Piece> pieces_;
-  std::size_t textSize_ = 0;
 };
 
 }  // namespace converter
