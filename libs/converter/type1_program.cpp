@@ -283,7 +283,7 @@ bool WriteType1Program(ByteView font, FT_Face face, const std::string& fontName,
   const std::vector<std::string> names = NameGlyphs(face);
   const Type1HintValues hints = MeasureHintValues(face);
 
-  const std::optional<GlyphTable> glyphs = GlyphTable::Load(face, font.size());
+  const std::optional<GlyphTable> glyphs = GlyphTable::Load(face, font);
   std::vector<GlyphChunk> chunks;
   if (!ConvertGlyphs(font, face, names, glyphs ? &*glyphs : nullptr, chunks)) return false;
   BoundingBox box;
