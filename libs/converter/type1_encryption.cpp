@@ -10,6 +10,7 @@ namespace {
 constexpr std::uint16_t kMultiplier = 52845;
 constexpr std::uint16_t kIncrement = 22719;
 constexpr std::size_t kHexBytesPerLine = 32;
+constexpr std::size_t kHexSliceBytes = 64 * 1024;
 
 // Unsigned 32-bit arithmetic: the product overflows int, and only the low
 // 16 bits are kept anyway.
@@ -79,6 +80,16 @@ EexecHexWriter::EexecHexWriter(std::size_t seedBytes, OutputSink& out) : out_(ou
 }
 
 void EexecHexWriter::Append(std::span<const std::uint8_t> data) {
+  // A large piece goes out in slices, so that its hexadecimal form, twice
+  // its size, is never held whole.
+  while (data.size() > kHexSliceBytes) {
+    Encrypt(data.first(kHexSliceBytes));
+    data = data.subspan(kHexSliceBytes);
+  }
+  Encrypt(data);
+}
+
+void EexecHexWriter::Encrypt(std::span<const std::uint8_t> data) {
   hex_.resize(data.size() * 2 + (column_ + data.size()) / kHexBytesPerLine);
   char* at = hex_.data();
   std::uint16_t r = r_;

@@ -37,6 +37,8 @@ class EexecHexWriter {
   void Finish();
 
  private:
+  void Encrypt(std::span<const std::uint8_t> data);
+
   OutputSink& out_;
   std::string hex_;  // of the latest piece
   std::uint16_t r_;
