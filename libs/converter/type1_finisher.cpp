@@ -170,7 +170,7 @@ std::span<const std::uint8_t> AsBytes(const std::string& text) {
 // type1_shared_work.h). This thread's stretches, from the front, are
 // encrypted as each is done, so their plain bytes never pile up. `trailer`
 // receives what follows the line that closes the encrypted part.
-bool EncryptPrivatePart(std::string_view text, EexecHexWriter& encrypted, std::string_view& trailer) {
+bool EncryptPrivatePart(std::string_view text, HexLineWriter& encrypted, std::string_view& trailer) {
   const std::string_view readString = ReadStringName(text);
   const std::optional<int> lenIV = LenIV(text);
   if (!lenIV) return false;
@@ -236,17 +236,12 @@ bool EncryptType1Program(std::string_view program, OutputSink& pfa) {
   const std::string_view clear = program.substr(0, privateStart);
   pfa.Write(clear);
   if (!clear.ends_with('\n') && !clear.ends_with('\r')) pfa.Write("\n");
-  EexecHexWriter encrypted(kEexecSeedBytes, pfa);
+  HexLineWriter encrypted(pfa, kEexecSeedBytes);
   std::string_view trailer;
   if (!EncryptPrivatePart(program.substr(privateStart), encrypted, trailer)) return false;
   encrypted.Finish();
-  if (trailer.find("cleartomark") != std::string_view::npos) {
-    pfa.Write(trailer);
-  } else {
-    std::string zeros;
-    AppendEexecTrailer(zeros);
-    pfa.Write(zeros);
-  }
+  if (trailer.find("cleartomark") != std::string_view::npos) pfa.Write(trailer);
+  else WriteEexecTrailer(pfa);
   return true;
 }
 

@@ -310,9 +310,8 @@ bool WriteType1Program(ByteView font, FT_Face face, const std::string& fontName,
   sharing.WriteSubrs(out);
   out.Write("2 index /CharStrings " + std::to_string(names.size()) + " dict dup begin\n");
   sharing.WriteGlyphs(out);
-  std::string tail = kEpilogue;
-  AppendEexecTrailer(tail);  // t1asm, unlike our finisher, copies it only when it is there
-  out.Write(tail);
+  out.Write(kEpilogue);
+  WriteEexecTrailer(out);  // t1asm, unlike our finisher, copies it only when it is there
   return true;
 }
 
