@@ -88,6 +88,7 @@ OutputFile::OutputFile(const char* path) {
   if (path == nullptr || *path == '\0') return;
   path_ = path;
   fd_ = CreateTemporaryBeside(path, temporary_);
+  if (fd_ >= 0) buffer_.reserve(kWriteBufferBytes);
 }
 
 OutputFile::~OutputFile() {
@@ -97,12 +98,8 @@ OutputFile::~OutputFile() {
 
 void OutputFile::Write(std::string_view bytes) {
   if (buffer_.size() + bytes.size() > kWriteBufferBytes) Flush();
-  if (bytes.size() >= kWriteBufferBytes) {
-    failed_ = failed_ || !WriteAll(fd_, bytes);
-  } else {
-    if (buffer_.capacity() < kWriteBufferBytes) buffer_.reserve(kWriteBufferBytes);
-    buffer_.append(bytes);
-  }
+  if (bytes.size() >= kWriteBufferBytes) failed_ = failed_ || !WriteAll(fd_, bytes);
+  else buffer_.append(bytes);
 }
 
 void OutputFile::Flush() {
