@@ -9,7 +9,6 @@
 #include <climits>
 #include <cmath>
 #include <cstdio>
-#include <iterator>
 #include <memory>
 #include <new>
 #include <system_error>
@@ -191,10 +190,14 @@ struct GlyphScratch {
 // is seldom moved while it grows.
 constexpr std::size_t kTextPerGlyph = 1024;
 
-// Appends the charstrings of glyphs [first, last) to the chunk; false when a
-// glyph cannot be loaded.
-bool ConvertRange(FT_Face face, const std::vector<std::string>& names, std::size_t first, std::size_t last,
-                  GlyphScratch& scratch, GlyphChunk& chunk) {
+// Converts glyphs [first, last) into the scratch's chunk, emptied first;
+// false when a glyph cannot be loaded.
+bool ConvertChunk(FT_Face face, const std::vector<std::string>& names, std::size_t first, std::size_t last,
+                  GlyphScratch& scratch) {
+  GlyphChunk& chunk = scratch.chunk;
+  chunk.text.clear();
+  chunk.contours.clear();
+  chunk.box = {};
   GlyphOutline& outline = scratch.outline;
   for (std::size_t glyph = first; glyph < last; ++glyph) {
     if (scratch.glyphs != nullptr) ContourOffsets(*scratch.glyphs, glyph, scratch.contourOffsets);
@@ -207,31 +210,18 @@ bool ConvertRange(FT_Face face, const std::vector<std::string>& names, std::size
   return true;
 }
 
-// Converts glyphs [first, last) in the scratch's chunk and keeps a copy of
-// it: the chunks of the whole font are held until every glyph is done, and
-// a copy holds no spare room. Converting in place would leave up to half of
-// each chunk's memory unused, the text's size being known only afterwards.
-bool ConvertChunk(FT_Face face, const std::vector<std::string>& names, std::size_t first, std::size_t last,
-                  GlyphScratch& scratch, std::vector<GlyphChunk>& chunks) {
-  GlyphChunk& chunk = scratch.chunk;
-  chunk.text.clear();
-  chunk.contours.clear();
-  chunk.box = {};
-  if (!ConvertRange(face, names, first, last, scratch, chunk)) return false;
-  chunks.push_back(chunk);
-  return true;
-}
-
 // Below this many glyphs a second thread costs more than it saves.
 constexpr std::size_t kGlyphsWorthAThread = 1024;
 constexpr std::size_t kGlyphsPerChunk = 256;
 
-// The charstrings of all glyphs, in chunks in glyph order. A large font's
-// glyphs are shared with a helper thread working from the last glyph back
-// (see type1_shared_work.h); it has a face of its own, as FreeType faces are
-// not shared between threads.
+// The charstrings of all glyphs, handed to `sharing` in glyph order, and the
+// box around their outlines. A large font's glyphs are shared with a helper
+// thread working from the last glyph back (see type1_shared_work.h); it has
+// a face of its own, as FreeType faces are not shared between threads. This
+// thread's chunks come in order and are handed over as each is done; the
+// helper's are kept, each in memory of its exact size, until the end.
 bool ConvertGlyphs(ByteView font, FT_Face face, const std::vector<std::string>& names, const GlyphTable* glyphs,
-                   std::vector<GlyphChunk>& chunks) {
+                   ContourSharing& sharing, BoundingBox& box) {
   const std::size_t count = names.size();
   TwoEndedWork work(count);
   std::atomic<bool> failed = false;
@@ -246,7 +236,9 @@ bool ConvertGlyphs(ByteView font, FT_Face face, const std::vector<std::string>& 
           scratch.chunk.text.reserve(kGlyphsPerChunk * kTextPerGlyph);
           for (auto [first, last] = work.TakeBack(kGlyphsPerChunk); first < last;
                std::tie(first, last) = work.TakeBack(kGlyphsPerChunk)) {
-            if (!ConvertChunk(secondFace->get(), names, first, last, scratch, helperChunks)) {
+            if (ConvertChunk(secondFace->get(), names, first, last, scratch)) {
+              helperChunks.push_back(scratch.chunk);
+            } else {
               failed = true;
               work.Stop();
             }
@@ -260,19 +252,25 @@ bool ConvertGlyphs(ByteView font, FT_Face face, const std::vector<std::string>& 
       // No thread to be had: this one does all.
     }
   }
-  chunks.clear();
+  auto handOver = [&](const GlyphChunk& chunk) {
+    box.Add(chunk.box);
+    sharing.AddGlyphs(chunk.text, chunk.contours);
+  };
   GlyphScratch scratch{glyphs};
   scratch.chunk.text.reserve(kGlyphsPerChunk * kTextPerGlyph);
   for (auto [first, last] = work.TakeFront(kGlyphsPerChunk); first < last;
        std::tie(first, last) = work.TakeFront(kGlyphsPerChunk)) {
-    if (!ConvertChunk(face, names, first, last, scratch, chunks)) {
+    if (ConvertChunk(face, names, first, last, scratch)) {
+      handOver(scratch.chunk);
+    } else {
       failed = true;
       work.Stop();
     }
   }
   if (helper.joinable()) helper.join();
   if (failed) return false;
-  std::move(helperChunks.rbegin(), helperChunks.rend(), std::back_inserter(chunks));
+  // The helper's first glyphs are its last chunk; each is freed once handed over.
+  for (; !helperChunks.empty(); helperChunks.pop_back()) handOver(helperChunks.back());
   return true;
 }
 
@@ -284,14 +282,9 @@ bool WriteType1Program(ByteView font, FT_Face face, const std::string& fontName,
   const Type1HintValues hints = MeasureHintValues(face);
 
   const std::optional<GlyphTable> glyphs = GlyphTable::Load(face, font);
-  std::vector<GlyphChunk> chunks;
-  if (!ConvertGlyphs(font, face, names, glyphs ? &*glyphs : nullptr, chunks)) return false;
-  BoundingBox box;
   ContourSharing sharing;
-  for (const GlyphChunk& chunk : chunks) {
-    box.Add(chunk.box);
-    sharing.AddGlyphs(chunk.text, chunk.contours);
-  }
+  BoundingBox box;
+  if (!ConvertGlyphs(font, face, names, glyphs ? &*glyphs : nullptr, sharing, box)) return false;
   if (box.Empty()) return false;  // nothing to draw: not worth a font
 
   std::string head = "%!PS-AdobeFont-1.0: " + fontName + "\n%%Title: " + fontName + "\n%%EndComments\n";

@@ -44,14 +44,50 @@ char* WriteCall(std::int64_t subroutine, char* at) {
 }  // namespace
 
 void ContourSharing::AddGlyphs(std::string_view text, std::span<const ContourText> contours) {
-  pieces_.push_back({text, contours, shapeOfContour_.size()});
+  auto bodyOf = [](std::string_view in, const ContourText& contour) {
+    return in.substr(contour.begin, contour.end - contour.begin);
+  };
+  // Every contour's shape, new shapes still in `text`; and the size of what
+  // is left once the repeated contours are cut out.
+  const std::size_t firstShape = shapeOfContour_.size();
+  repeated_.clear();
+  std::size_t keptBytes = text.size();
   for (const ContourText& contour : contours) {
-    const std::string_view body = text.substr(contour.begin, contour.end - contour.begin);
-    const auto [at, added] = shapeByText_.try_emplace(body, static_cast<std::uint32_t>(shapes_.size()));
-    if (added) shapes_.push_back({body, contour.bytes});
-    ++shapes_[at->second].uses;
-    shapeOfContour_.push_back(at->second);
+    const std::string_view body = bodyOf(text, contour);
+    const auto at = shapeByText_.find(body);
+    const bool repeated = at != shapeByText_.end();
+    std::uint32_t shape;
+    if (repeated) {
+      shape = *at;
+      keptBytes -= body.size();
+    } else {
+      shape = static_cast<std::uint32_t>(shapes_.size());
+      shapes_.push_back({body, contour.bytes});
+      shapeByText_.insert(shape);
+    }
+    ++shapes_[shape].uses;
+    shapeOfContour_.push_back(shape);
+    repeated_.push_back(repeated);
   }
+
+  Piece& piece = pieces_.emplace_back();
+  piece.firstShape = firstShape;
+  // Exactly the size kept, so that the text never moves while the new
+  // shapes are pointed into it.
+  piece.text.reserve(keptBytes);
+  piece.contours.reserve(contours.size());
+  std::size_t copied = 0;
+  for (std::size_t i = 0; i < contours.size(); ++i) {
+    const ContourText& contour = contours[i];
+    piece.text.append(text.substr(copied, contour.begin - copied));
+    copied = contour.end;
+    ContourText& kept = piece.contours.emplace_back(contour);
+    kept.begin = piece.text.size();
+    if (!repeated_[i]) piece.text.append(bodyOf(text, contour));
+    kept.end = piece.text.size();
+    if (!repeated_[i]) shapes_[shapeOfContour_[firstShape + i]].text = bodyOf(piece.text, kept);
+  }
+  piece.text.append(text.substr(copied));
 }
 
 void ContourSharing::WriteSubrs(OutputSink& out) {
@@ -83,16 +119,19 @@ void ContourSharing::WriteSubrs(OutputSink& out) {
 void ContourSharing::WriteGlyphs(OutputSink& out) const {
   char call[kLongestCall];
   for (const Piece& piece : pieces_) {
+    const std::string_view text = piece.text;
     std::size_t copied = 0;
     for (std::size_t i = 0; i < piece.contours.size(); ++i) {
       const Shape& shape = shapes_[shapeOfContour_[piece.firstShape + i]];
-      if (shape.subroutine < 0) continue;
       const ContourText& contour = piece.contours[i];
-      out.Write(piece.text.substr(copied, contour.begin - copied));
-      out.Write({call, WriteCall(shape.subroutine, call)});
+      const bool cut = contour.begin == contour.end;
+      if (shape.subroutine < 0 && !cut) continue;
+      out.Write(text.substr(copied, contour.begin - copied));
+      if (shape.subroutine >= 0) out.Write({call, WriteCall(shape.subroutine, call)});
+      else out.Write(shape.text);
       copied = contour.end;
     }
-    out.Write(piece.text.substr(copied));
+    out.Write(text.substr(copied));
   }
 }
 
