@@ -53,16 +53,17 @@ void ContourSharing::AddGlyphs(std::string_view text, std::span<const ContourTex
   repeated_.clear();
   std::size_t keptBytes = text.size();
   for (const ContourText& contour : contours) {
-    const std::string_view body = bodyOf(text, contour);
+    const std::string_view bodyText = bodyOf(text, contour);
+    const HashedText body{bodyText, std::hash<std::string_view>{}(bodyText)};
     const auto at = shapeByText_.find(body);
     const bool repeated = at != shapeByText_.end();
     std::uint32_t shape;
     if (repeated) {
       shape = *at;
-      keptBytes -= body.size();
+      keptBytes -= body.text.size();
     } else {
       shape = static_cast<std::uint32_t>(shapes_.size());
-      shapes_.push_back({body, contour.bytes});
+      shapes_.push_back({body.text, body.hash, contour.bytes});
       shapeByText_.insert(shape);
     }
     ++shapes_[shape].uses;

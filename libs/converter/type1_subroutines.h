@@ -45,6 +45,7 @@ class ContourSharing {
  private:
   struct Shape {
     std::string_view text;
+    std::size_t hash;  // of the text
     std::size_t bytes = 0;
     std::size_t uses = 0;
     std::int64_t subroutine = -1;  // once chosen
@@ -57,19 +58,24 @@ class ContourSharing {
   };
 
   // Shapes are found by their text, but the index holds their numbers: a
-  // shape's text can then move to where it is kept without a new entry.
+  // shape's text can then move to where it is kept without a new entry. A
+  // text is hashed once, whether it is found or added.
+  struct HashedText {
+    std::string_view text;
+    std::size_t hash;
+  };
   struct ShapeTextHash {
     using is_transparent = void;
     const std::vector<Shape>* shapes;
-    std::size_t operator()(std::string_view text) const { return std::hash<std::string_view>{}(text); }
-    std::size_t operator()(std::uint32_t shape) const { return (*this)((*shapes)[shape].text); }
+    std::size_t operator()(const HashedText& key) const { return key.hash; }
+    std::size_t operator()(std::uint32_t shape) const { return (*shapes)[shape].hash; }
   };
   struct ShapeTextEqual {
     using is_transparent = void;
     const std::vector<Shape>* shapes;
-    std::string_view TextOf(std::string_view text) const { return text; }
+    std::string_view TextOf(const HashedText& key) const { return key.text; }
     std::string_view TextOf(std::uint32_t shape) const { return (*shapes)[shape].text; }
-    bool operator()(auto a, auto b) const { return TextOf(a) == TextOf(b); }
+    bool operator()(const auto& a, const auto& b) const { return TextOf(a) == TextOf(b); }
   };
 
   std::vector<Shape> shapes_;
