@@ -5,6 +5,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   std::string result;
-  converter::ConvertPfbToPfaText(converter::ByteView(data, size), result);
+  converter::StringSink sink(result);
+  converter::ConvertPfbToPfaText(converter::ByteView(data, size), sink);
   return 0;
 }

@@ -19,16 +19,16 @@ bool ClassifyFont(ByteView file, FontIdentity& identity) {
   return module != nullptr && module->identify(file, identity);
 }
 
-bool ConvertPfbToPfaText(ByteView pfb, std::string& pfa) {
+bool ConvertPfbToPfaText(ByteView pfb, OutputSink& pfa) {
   const FontModule* module = ModuleFor(pfb);
   return (module == &kType1PfbModule || module == &kType1BinaryModule) && module->convert(pfb, pfa);
 }
 
-bool ConvertTrueTypeToType1Text(ByteView trueType, std::string& program) {
+bool ConvertTrueTypeToType1Text(ByteView trueType, OutputSink& program) {
   return ModuleFor(trueType) == &kTrueTypeModule && kTrueTypeModule.convert(trueType, program);
 }
 
-bool FinishType1Text(ByteView program, std::string& pfa) {
+bool FinishType1Text(ByteView program, OutputSink& pfa) {
   return EncryptType1Program(AsText(program), pfa);
 }
 

@@ -9,9 +9,9 @@
 namespace converter {
 
 bool ClassifyFont(ByteView file, FontIdentity& identity);
-bool ConvertPfbToPfaText(ByteView pfb, std::string& pfa);
-bool ConvertTrueTypeToType1Text(ByteView trueType, std::string& program);
-bool FinishType1Text(ByteView program, std::string& pfa);
+bool ConvertPfbToPfaText(ByteView pfb, OutputSink& pfa);
+bool ConvertTrueTypeToType1Text(ByteView trueType, OutputSink& program);
+bool FinishType1Text(ByteView program, OutputSink& pfa);
 bool ConvertTrueTypeToPclText(ByteView trueType, std::string& pcl, PclCoverage& coverage);
 
 }  // namespace converter

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <functional>
 #include <string_view>
+#include <utility>
 
 #include "conversions.h"
 #include "converter.h"
@@ -19,7 +20,7 @@ static_assert(sizeof(ResourceKindInfo) == 4 && offsetof(ResourceKindInfo, subtyp
 
 namespace {
 
-using Operation = std::function<bool(ByteView, std::string&)>;
+using Operation = std::function<bool(ByteView, OutputSink&)>;
 
 // `text` cut to fit `size` bytes with its terminating NUL.
 void CopyText(std::string_view text, char* buffer, std::size_t size) {
@@ -28,10 +29,21 @@ void CopyText(std::string_view text, char* buffer, std::size_t size) {
   buffer[length] = '\0';
 }
 
+// An operation that makes its whole result before it is written.
+Operation WholeResult(std::function<bool(ByteView, std::string&)> operation) {
+  return [operation = std::move(operation)](ByteView input, OutputSink& sink) {
+    std::string out;
+    if (!operation(input, out)) return false;
+    sink.Write(out);
+    return true;
+  };
+}
+
 int ConvertFile(const Operation& operation, const char* inputPath, const char* outputPath) {
-  std::string out;
-  const auto input = ReadFontFile(inputPath);
-  if (input && operation(*input, out) && WriteOutputFile(outputPath, out)) return 0;
+  if (const auto input = ReadFontFile(inputPath)) {
+    OutputFile output(outputPath);
+    if (output.IsOpen() && operation(*input, output) && output.Commit()) return 0;
+  }
   // A stale file at the output path would otherwise pass for this run's result.
   DiscardOutput(inputPath, outputPath);
   return 1;
@@ -76,7 +88,7 @@ int ConvertTrueTypeToPclTrueTypeReporting(const char* trueTypePath, const char* 
                                           PclConversionReport* report) {
   PclCoverage coverage;
   const int result = ConvertFile(
-      [&coverage](ByteView font, std::string& pcl) { return ConvertTrueTypeToPclText(font, pcl, coverage); },
+      WholeResult([&coverage](ByteView font, std::string& pcl) { return ConvertTrueTypeToPclText(font, pcl, coverage); }),
       trueTypePath, outputPath);
   if (report != nullptr) {
     *report = {};

@@ -23,16 +23,14 @@ class FileDescriptor {
     if (fd_ >= 0) ::close(fd_);
   }
   int get() const { return fd_; }
-  // Closes now so that a failing close (full disk on NFS) is seen.
-  bool Close() {
-    const int fd = fd_;
-    fd_ = -1;
-    return ::close(fd) == 0;
-  }
 
  private:
   int fd_;
 };
+
+// Pieces are gathered up to this size before they are written, and larger
+// ones go out as they are.
+constexpr std::size_t kWriteBufferBytes = 64 * 1024;
 
 bool WriteAll(int fd, std::string_view data) {
   while (!data.empty()) {
@@ -86,15 +84,37 @@ std::optional<std::vector<std::uint8_t>> ReadFontFile(const char* path, std::siz
   return bytes;
 }
 
-bool WriteOutputFile(const char* path, std::string_view contents) {
-  if (path == nullptr || *path == '\0') return false;
-  std::string temporary;
-  FileDescriptor file(CreateTemporaryBeside(path, temporary));
-  if (file.get() < 0) return false;
-  const bool written = WriteAll(file.get(), contents) && file.Close() &&
-                       ::rename(temporary.c_str(), path) == 0;
-  if (!written) ::unlink(temporary.c_str());
-  return written;
+OutputFile::OutputFile(const char* path) {
+  if (path == nullptr || *path == '\0') return;
+  path_ = path;
+  fd_ = CreateTemporaryBeside(path, temporary_);
+  if (fd_ >= 0) buffer_.reserve(kWriteBufferBytes);
+}
+
+OutputFile::~OutputFile() {
+  if (fd_ >= 0) ::close(fd_);
+  if (!temporary_.empty() && !committed_) ::unlink(temporary_.c_str());
+}
+
+void OutputFile::Write(std::string_view bytes) {
+  if (buffer_.size() + bytes.size() > kWriteBufferBytes) Flush();
+  if (bytes.size() >= kWriteBufferBytes) failed_ = failed_ || !WriteAll(fd_, bytes);
+  else buffer_.append(bytes);
+}
+
+void OutputFile::Flush() {
+  failed_ = failed_ || !WriteAll(fd_, buffer_);
+  buffer_.clear();
+}
+
+bool OutputFile::Commit() {
+  if (fd_ < 0) return false;
+  Flush();
+  // Closed here so that a failing close (full disk on NFS) is seen.
+  const bool closed = ::close(fd_) == 0;
+  fd_ = -1;
+  committed_ = !failed_ && closed && ::rename(temporary_.c_str(), path_.c_str()) == 0;
+  return committed_;
 }
 
 void DiscardOutput(const char* inputPath, const char* outputPath) {

@@ -6,8 +6,11 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <string_view>
 #include <vector>
+
+#include "output_sink.h"
 
 namespace converter {
 
@@ -20,9 +23,33 @@ inline constexpr std::size_t kMaxFontFileBytes = 256u * 1024 * 1024;
 std::optional<std::vector<std::uint8_t>> ReadFontFile(const char* path,
                                                       std::size_t maxBytes = kMaxFontFileBytes);
 
-// True when the whole file was written and moved to path. The file is
-// created with mode 0666 less the umask, as other tools create theirs.
-bool WriteOutputFile(const char* path, std::string_view contents);
+// A conversion's result on its way to `path`, written as it comes through a
+// buffer. Commit() moves it into place; an output file destroyed without
+// that removes what it wrote. The file is created with mode 0666 less the
+// umask, as other tools create theirs.
+class OutputFile final : public OutputSink {
+ public:
+  explicit OutputFile(const char* path);
+  OutputFile(const OutputFile&) = delete;
+  OutputFile& operator=(const OutputFile&) = delete;
+  ~OutputFile();
+
+  // False when no file could be created beside the path.
+  bool IsOpen() const { return fd_ >= 0; }
+  // A failure to write is reported by Commit().
+  void Write(std::string_view bytes) override;
+  // True when everything was written and the file moved to the path.
+  bool Commit();
+
+ private:
+  void Flush();
+
+  std::string path_, temporary_;
+  int fd_ = -1;
+  bool failed_ = false;
+  bool committed_ = false;
+  std::string buffer_;
+};
 
 // Removes what an earlier run may have left at outputPath, unless it is the
 // input itself.

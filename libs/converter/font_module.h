@@ -9,6 +9,8 @@
 #include <span>
 #include <string>
 
+#include "output_sink.h"
+
 namespace converter {
 
 using ByteView = std::span<const std::uint8_t>;
@@ -48,7 +50,7 @@ struct FontModule {
   // is malformed.
   bool (*identify)(ByteView file, FontIdentity& identity);
   // Writes the font as PostScript text; null when the format needs none.
-  bool (*convert)(ByteView file, std::string& out);
+  bool (*convert)(ByteView file, OutputSink& out);
   // Writes the font as a PCL TrueType soft font; null for formats that
   // cannot become one.
   bool (*convertToPclTrueType)(ByteView file, std::string& out, PclCoverage& coverage) = nullptr;

@@ -51,7 +51,7 @@ bool Identify(ByteView file, FontIdentity& identity) {
   return true;
 }
 
-bool Convert(ByteView file, std::string& out) {
+bool Convert(ByteView file, OutputSink& out) {
   const auto face = FreeTypeFace::Open(file);
   if (!face || !face->HasTrueTypeOutlines()) return false;
   const std::string name = PostScriptName(face->get());

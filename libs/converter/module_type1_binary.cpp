@@ -67,14 +67,16 @@ bool Identify(ByteView file, FontIdentity& identity) {
   return Split(file) && IdentifyPostScriptFont(file, 1, 0x8000, identity);
 }
 
-bool Convert(ByteView file, std::string& out) {
+bool Convert(ByteView file, OutputSink& sink) {
   const auto parts = Split(file);
   if (!parts) return false;
-  out.assign(parts->clear);
-  if (!out.ends_with('\n') && !out.ends_with('\r')) out += '\n';
-  AppendHexLines(parts->encrypted, out);
-  if (parts->rest.find("cleartomark") != std::string_view::npos) out.append(parts->rest);
-  else AppendEexecTrailer(out);
+  sink.Write(parts->clear);
+  if (!parts->clear.ends_with('\n') && !parts->clear.ends_with('\r')) sink.Write("\n");
+  HexLineWriter hex(sink);
+  hex.Append(parts->encrypted);
+  hex.Finish();
+  if (parts->rest.find("cleartomark") != std::string_view::npos) sink.Write(parts->rest);
+  else WriteEexecTrailer(sink);
   return true;
 }
 

@@ -2,7 +2,9 @@
 // (1 text, 2 binary, 3 end) and a 32-bit little-endian length. Its ASCII form
 // (PFA) keeps the text segments and writes the binary ones as hexadecimal
 // lines, the form a PostScript interpreter reads after "eexec".
+#include <algorithm>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "postscript_font_header.h"
@@ -62,40 +64,59 @@ bool Identify(ByteView file, FontIdentity& identity) {
   return true;
 }
 
-void EndLine(std::string& out) {
-  if (!out.empty() && out.back() != '\n' && out.back() != '\r') out += '\n';
-}
+// Writes the PFA as it goes: the text segments as they are, and each run of
+// binary segments, which form one stream, as hexadecimal lines.
+class PfaWriter {
+ public:
+  explicit PfaWriter(OutputSink& out) : out_(out), hex_(out) {}
+  void Text(std::string_view text) {
+    EndHex();
+    out_.Write(text);
+    if (!text.empty()) last_ = text.back();
+  }
+  void Binary(ByteView data) {
+    if (data.empty()) return;
+    if (!inHex_) EndLine();
+    inHex_ = true;
+    hex_.Append(data);
+  }
+  // Ends a run of binary segments.
+  void EndHex() {
+    if (!inHex_) return;
+    hex_.Finish();
+    inHex_ = false;
+    last_ = '\n';
+  }
+  void EndLine() {
+    if (last_ && *last_ != '\n' && *last_ != '\r') Text("\n");
+  }
 
-bool Convert(ByteView file, std::string& out) {
+ private:
+  OutputSink& out_;
+  HexLineWriter hex_;
+  bool inHex_ = false;
+  std::optional<char> last_;  // none before anything is written
+};
+
+bool Convert(ByteView file, OutputSink& out) {
   const auto segments = SplitSegments(file);
   if (!segments) return false;
-  out.clear();
-  std::vector<std::uint8_t> binary;  // consecutive binary segments form one stream
-  bool sawBinary = false;
-  auto flushBinary = [&] {
-    if (binary.empty()) return;
-    EndLine(out);
-    AppendHexLines(binary, out);
-    binary.clear();
-  };
-  for (const Segment& segment : *segments) {
-    if (segment.type == kBinarySegment) {
-      binary.insert(binary.end(), segment.data.begin(), segment.data.end());
-      sawBinary = true;
-    } else {
-      flushBinary();
-      out.append(AsText(segment.data));
-    }
-  }
+  const bool sawBinary = std::any_of(segments->begin(), segments->end(),
+                                     [](const Segment& segment) { return segment.type == kBinarySegment; });
   if (!sawBinary) return false;
-  flushBinary();
-  EndLine(out);
+  PfaWriter pfa(out);
+  for (const Segment& segment : *segments) {
+    if (segment.type == kBinarySegment) pfa.Binary(segment.data);
+    else pfa.Text(AsText(segment.data));
+  }
+  pfa.EndHex();
+  pfa.EndLine();
   // Some PFBs end with the binary segment; the interpreter still needs the
   // zeros that close the encrypted part and the cleartomark after them.
   const Segment& last = segments->back();
   if (last.type == kBinarySegment ||
       AsText(last.data).find("cleartomark") == std::string_view::npos) {
-    AppendEexecTrailer(out);
+    WriteEexecTrailer(out);
   }
   return true;
 }

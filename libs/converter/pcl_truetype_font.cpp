@@ -171,7 +171,7 @@ std::string PclFontName(std::string_view postScriptName) {
 
 bool WritePclTrueTypeFont(ByteView font, FT_Face face, std::string_view postScriptName, std::string& out,
                           PclCoverage& coverage) {
-  const auto glyphs = GlyphTable::Load(face, font.size());
+  const auto glyphs = GlyphTable::Load(face, font);
   if (!glyphs) {
     coverage.failure = "the font's glyph table is damaged";
     return false;

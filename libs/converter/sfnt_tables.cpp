@@ -24,6 +24,36 @@ std::uint32_t ReadUint32(const std::uint8_t* bytes) {
   return std::uint32_t{bytes[0]} << 24 | std::uint32_t{bytes[1]} << 16 | std::uint32_t{bytes[2]} << 8 | bytes[3];
 }
 
+constexpr std::uint32_t kCollectionTag = 0x74746366;  // "ttcf"
+constexpr std::size_t kCollectionFirstFont = 12;
+constexpr std::size_t kDirectoryNumTables = 4;
+constexpr std::size_t kDirectoryRecords = 12;
+constexpr std::size_t kRecordBytes = 16;
+
+// Where the table lies in the font's bytes, found through the directory of
+// the first face (the one FreeTypeFace opens). Only a table FreeType reads
+// alike, with the length it reports, is taken, so that a damaged directory
+// that FreeType reads its own way counts as not having the table.
+std::optional<ByteView> SfntTableIn(ByteView font, FT_Face face, FT_ULong tag) {
+  FT_ULong length = 0;
+  if (FT_Load_Sfnt_Table(face, tag, 0, nullptr, &length) != 0) return std::nullopt;
+  std::size_t directory = 0;
+  if (font.size() >= kCollectionFirstFont + 4 && ReadUint32(font.data()) == kCollectionTag)
+    directory = ReadUint32(&font[kCollectionFirstFont]);
+  if (directory > font.size() || font.size() - directory < kDirectoryRecords) return std::nullopt;
+  const std::size_t count = ReadUint16(&font[directory + kDirectoryNumTables]);
+  for (std::size_t i = 0; i < count; ++i) {
+    const std::size_t record = directory + kDirectoryRecords + i * kRecordBytes;
+    if (record + kRecordBytes > font.size()) return std::nullopt;
+    if (ReadUint32(&font[record]) != tag || ReadUint32(&font[record + 12]) == 0) continue;
+    const std::size_t offset = ReadUint32(&font[record + 8]);
+    if (ReadUint32(&font[record + 12]) != length || offset > font.size() || font.size() - offset < length)
+      return std::nullopt;
+    return font.subspan(offset, length);
+  }
+  return std::nullopt;
+}
+
 }  // namespace
 
 std::optional<std::vector<std::uint8_t>> LoadSfntTable(FT_Face face, FT_ULong tag, std::size_t fontSize) {
@@ -34,10 +64,10 @@ std::optional<std::vector<std::uint8_t>> LoadSfntTable(FT_Face face, FT_ULong ta
   return table;
 }
 
-std::optional<GlyphTable> GlyphTable::Load(FT_Face face, std::size_t fontSize) {
-  const auto head = LoadSfntTable(face, TTAG_head, fontSize);
-  auto loca = LoadSfntTable(face, TTAG_loca, fontSize);
-  auto glyf = LoadSfntTable(face, TTAG_glyf, fontSize);
+std::optional<GlyphTable> GlyphTable::Load(FT_Face face, ByteView font) {
+  const auto head = LoadSfntTable(face, TTAG_head, font.size());
+  const auto loca = SfntTableIn(font, face, TTAG_loca);
+  const auto glyf = SfntTableIn(font, face, TTAG_glyf);
   if (!head || head->size() < kHeadMinBytes || !loca || !glyf || face->num_glyphs <= 0) return std::nullopt;
   GlyphTable table;
   table.longOffsets_ = ReadUint16(head->data() + kHeadIndexToLocFormat) != 0;
@@ -46,8 +76,8 @@ std::optional<GlyphTable> GlyphTable::Load(FT_Face face, std::size_t fontSize) {
   // it have no data.
   if (loca->size() < 2 * entryBytes) return std::nullopt;
   table.count_ = std::min(static_cast<std::size_t>(face->num_glyphs), loca->size() / entryBytes - 1);
-  table.loca_ = std::move(*loca);
-  table.glyf_ = std::move(*glyf);
+  table.loca_ = *loca;
+  table.glyf_ = *glyf;
   return table;
 }
 
@@ -62,7 +92,7 @@ std::optional<ByteView> GlyphTable::Data(std::size_t glyph) const {
     end = std::size_t{ReadUint16(&loca_[2 * glyph + 2])} * 2;
   }
   if (start > end || end > glyf_.size()) return std::nullopt;
-  return ByteView(glyf_).subspan(start, end - start);
+  return glyf_.subspan(start, end - start);
 }
 
 bool CompositeComponents(ByteView glyphData, std::vector<CompositeComponent>& components) {

@@ -37,10 +37,13 @@ inline void AppendUint32(std::string& out, std::uint32_t value) {
   AppendUint16(out, value & 0xFFFF);
 }
 
+// Refers to "loca" and "glyf" where they lie in the font's bytes, which must
+// outlive it: they are the most of a font, and not copied.
 class GlyphTable {
  public:
-  // Null when "head", "loca" or "glyf" is missing or malformed.
-  static std::optional<GlyphTable> Load(FT_Face face, std::size_t fontSize);
+  // `face` is open on `font`. Null when "head", "loca" or "glyf" is missing
+  // or malformed.
+  static std::optional<GlyphTable> Load(FT_Face face, ByteView font);
 
   std::size_t count() const { return count_; }
   // The glyph's bytes in "glyf" (empty for a glyph without outline, such as
@@ -49,7 +52,7 @@ class GlyphTable {
   std::optional<ByteView> Data(std::size_t glyph) const;
 
  private:
-  std::vector<std::uint8_t> loca_, glyf_;
+  ByteView loca_, glyf_;
   bool longOffsets_ = false;
   std::size_t count_ = 0;
 };

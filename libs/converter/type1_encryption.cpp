@@ -10,6 +10,7 @@ namespace {
 constexpr std::uint16_t kMultiplier = 52845;
 constexpr std::uint16_t kIncrement = 22719;
 constexpr std::size_t kHexBytesPerLine = 32;
+constexpr std::size_t kHexSliceBytes = 64 * 1024;
 
 // Unsigned 32-bit arithmetic: the product overflows int, and only the low
 // 16 bits are kept anyway.
@@ -58,40 +59,41 @@ constexpr std::array<std::array<char, 2>, 256> kHexPairs = [] {
 
 }  // namespace
 
-void AppendHexLines(std::span<const std::uint8_t> data, std::string& out) {
-  const std::size_t start = out.size();
-  out.resize(start + data.size() * 2 + (data.size() + kHexBytesPerLine - 1) / kHexBytesPerLine);
-  char* at = out.data() + start;
-  for (std::size_t done = 0; done < data.size();) {
-    const std::size_t lineEnd = std::min(data.size(), done + kHexBytesPerLine);
-    for (; done < lineEnd; ++done) {
-      const auto& pair = kHexPairs[data[done]];
-      *at++ = pair[0];
-      *at++ = pair[1];
-    }
-    *at++ = '\n';
-  }
-}
+HexLineWriter::HexLineWriter(OutputSink& out) : out_(out) {}
 
-EexecHexWriter::EexecHexWriter(std::size_t seedBytes, std::string& out) : out_(out), r_(kEexecKey) {
-  const std::vector<std::uint8_t> seed(seedBytes, 0);
+HexLineWriter::HexLineWriter(OutputSink& out, std::size_t eexecSeedBytes) : out_(out), encrypt_(true) {
+  const std::vector<std::uint8_t> seed(eexecSeedBytes, 0);
   Append(seed);
 }
 
-void EexecHexWriter::Append(std::span<const std::uint8_t> data) {
-  const std::size_t start = out_.size();
-  out_.resize(start + data.size() * 2 + (column_ + data.size()) / kHexBytesPerLine);
-  char* at = out_.data() + start;
+void HexLineWriter::Append(std::span<const std::uint8_t> data) {
+  // A large piece goes out in slices, so that its hexadecimal form, twice
+  // its size, is never held whole.
+  do {
+    const std::span<const std::uint8_t> slice = data.first(std::min(data.size(), kHexSliceBytes));
+    if (encrypt_) Convert<true>(slice);
+    else Convert<false>(slice);
+    data = data.subspan(slice.size());
+  } while (!data.empty());
+}
+
+template <bool kEncrypt>
+void HexLineWriter::Convert(std::span<const std::uint8_t> data) {
+  hex_.resize(data.size() * 2 + (column_ + data.size()) / kHexBytesPerLine);
+  char* at = hex_.data();
   std::uint16_t r = r_;
   std::size_t column = column_;
   for (const std::uint8_t *plain = data.data(), *end = plain + data.size(); plain != end;) {
     // The rest of the line, or of the data.
     const std::size_t run = std::min(static_cast<std::size_t>(end - plain), kHexBytesPerLine - column);
     for (const std::uint8_t* runEnd = plain + run; plain != runEnd; ++plain) {
-      const auto cipher = static_cast<std::uint8_t>(*plain ^ (r >> 8));
-      r = NextKey(cipher, r);
-      at[0] = kHexPairs[cipher][0];
-      at[1] = kHexPairs[cipher][1];
+      std::uint8_t byte = *plain;
+      if constexpr (kEncrypt) {
+        byte = static_cast<std::uint8_t>(byte ^ (r >> 8));
+        r = NextKey(byte, r);
+      }
+      at[0] = kHexPairs[byte][0];
+      at[1] = kHexPairs[byte][1];
       at += 2;
     }
     column += run;
@@ -102,16 +104,21 @@ void EexecHexWriter::Append(std::span<const std::uint8_t> data) {
   }
   r_ = r;
   column_ = column;
+  out_.Write(hex_);
 }
 
-void EexecHexWriter::Finish() {
-  if (column_ != 0) out_ += '\n';
+void HexLineWriter::Finish() {
+  if (column_ != 0) out_.Write("\n");
   column_ = 0;
 }
 
-void AppendEexecTrailer(std::string& out) {
-  for (int line = 0; line < 8; ++line) out.append(64, '0') += '\n';
-  out += "cleartomark\n";
+void WriteEexecTrailer(OutputSink& out) {
+  static const std::string trailer = [] {
+    std::string text;
+    for (int line = 0; line < 8; ++line) text.append(64, '0') += '\n';
+    return text + "cleartomark\n";
+  }();
+  out.Write(trailer);
 }
 
 }  // namespace converter

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "output_sink.h"
+
 namespace converter {
 
 inline constexpr std::uint16_t kEexecKey = 55665;
@@ -20,27 +22,31 @@ void AppendType1Encrypted(std::span<const std::uint8_t> data, std::uint16_t key,
 // Decrypts the data, seed bytes included.
 std::vector<std::uint8_t> Type1Decrypt(std::span<const std::uint8_t> data, std::uint16_t key);
 
-// The bytes as lines of 64 hexadecimal digits, the form of the encrypted
-// part in an ASCII (PFA) font.
-void AppendHexLines(std::span<const std::uint8_t> data, std::string& out);
-
-// The eexec encryption written straight away as hexadecimal lines, with the
-// data given piece by piece.
-class EexecHexWriter {
+// Bytes written as lines of 64 hexadecimal digits, the form of the encrypted
+// part in an ASCII (PFA) font, with the data given piece by piece; each
+// piece goes to the sink as it is converted.
+class HexLineWriter {
  public:
-  // Starts with `seedBytes` zero bytes.
-  EexecHexWriter(std::size_t seedBytes, std::string& out);
+  // The bytes as they are given.
+  explicit HexLineWriter(OutputSink& out);
+  // The bytes eexec-encrypted on the way, after `seedBytes` zero bytes.
+  HexLineWriter(OutputSink& out, std::size_t eexecSeedBytes);
   void Append(std::span<const std::uint8_t> data);
   // Ends the last line.
   void Finish();
 
  private:
-  std::string& out_;
-  std::uint16_t r_;
+  template <bool kEncrypt>
+  void Convert(std::span<const std::uint8_t> data);
+
+  OutputSink& out_;
+  std::string hex_;  // of the latest slice
+  bool encrypt_ = false;
+  std::uint16_t r_ = kEexecKey;
   std::size_t column_ = 0;  // bytes on the current line
 };
 
 // The 512 zeros and cleartomark that end the encrypted part of a PFA.
-void AppendEexecTrailer(std::string& out);
+void WriteEexecTrailer(OutputSink& out);
 
 }  // namespace converter

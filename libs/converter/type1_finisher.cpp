@@ -3,6 +3,7 @@
 #include <charconv>
 #include <new>
 #include <optional>
+#include <string>
 #include <system_error>
 #include <thread>
 #include <tuple>
@@ -169,7 +170,7 @@ std::span<const std::uint8_t> AsBytes(const std::string& text) {
 // type1_shared_work.h). This thread's stretches, from the front, are
 // encrypted as each is done, so their plain bytes never pile up. `trailer`
 // receives what follows the line that closes the encrypted part.
-bool EncryptPrivatePart(std::string_view text, EexecHexWriter& encrypted, std::string_view& trailer) {
+bool EncryptPrivatePart(std::string_view text, HexLineWriter& encrypted, std::string_view& trailer) {
   const std::string_view readString = ReadStringName(text);
   const std::optional<int> lenIV = LenIV(text);
   if (!lenIV) return false;
@@ -224,7 +225,7 @@ bool EncryptPrivatePart(std::string_view text, EexecHexWriter& encrypted, std::s
 
 }  // namespace
 
-bool EncryptType1Program(std::string_view program, std::string& pfa) {
+bool EncryptType1Program(std::string_view program, OutputSink& pfa) {
   Lines lines(program);
   std::string_view line;
   while (lines.Next(line) && line.find("eexec") == std::string_view::npos) {
@@ -232,16 +233,15 @@ bool EncryptType1Program(std::string_view program, std::string& pfa) {
   if (line.find("eexec") == std::string_view::npos) return false;
   const std::size_t privateStart = lines.Position();
 
-  // Charstring text shrinks to about a quarter in bytes, which hex doubles.
-  pfa.reserve(program.size() * 2 / 3 + 4096);
-  pfa.assign(program.substr(0, privateStart));
-  if (!pfa.ends_with('\n') && !pfa.ends_with('\r')) pfa += '\n';
-  EexecHexWriter encrypted(kEexecSeedBytes, pfa);
+  const std::string_view clear = program.substr(0, privateStart);
+  pfa.Write(clear);
+  if (!clear.ends_with('\n') && !clear.ends_with('\r')) pfa.Write("\n");
+  HexLineWriter encrypted(pfa, kEexecSeedBytes);
   std::string_view trailer;
   if (!EncryptPrivatePart(program.substr(privateStart), encrypted, trailer)) return false;
   encrypted.Finish();
-  if (trailer.find("cleartomark") != std::string_view::npos) pfa.append(trailer);
-  else AppendEexecTrailer(pfa);
+  if (trailer.find("cleartomark") != std::string_view::npos) pfa.Write(trailer);
+  else WriteEexecTrailer(pfa);
   return true;
 }
 

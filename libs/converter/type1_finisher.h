@@ -4,13 +4,14 @@
 // written as hexadecimal lines, followed by the closing zeros.
 #pragma once
 
-#include <string>
 #include <string_view>
+
+#include "output_sink.h"
 
 namespace converter {
 
 // False when the program has no "eexec" line, no closing "closefile" line, an
 // unterminated charstring or one that does not assemble.
-bool EncryptType1Program(std::string_view program, std::string& pfa);
+bool EncryptType1Program(std::string_view program, OutputSink& pfa);
 
 }  // namespace converter

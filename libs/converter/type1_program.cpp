@@ -9,7 +9,6 @@
 #include <climits>
 #include <cmath>
 #include <cstdio>
-#include <iterator>
 #include <memory>
 #include <new>
 #include <system_error>
@@ -177,18 +176,28 @@ struct GlyphChunk {
 
 // What converting glyph after glyph reuses: the font's glyph data (null when
 // it cannot be read, and composites are then rounded like simple glyphs),
-// and memory for one outline and its contours' offsets.
+// memory for one outline and its contours' offsets, and the chunk being
+// converted.
 struct GlyphScratch {
   explicit GlyphScratch(const GlyphTable* table) : glyphs(table) {}
   const GlyphTable* glyphs;
   GlyphOutline outline;
   std::vector<FT_Vector> contourOffsets;
+  GlyphChunk chunk;
 };
 
-// Appends the charstrings of glyphs [first, last) to the chunk; false when a
-// glyph cannot be loaded.
-bool ConvertRange(FT_Face face, const std::vector<std::string>& names, std::size_t first, std::size_t last,
-                  GlyphScratch& scratch, GlyphChunk& chunk) {
+// Beyond the text of nearly every glyph, so that the chunk being converted
+// is seldom moved while it grows.
+constexpr std::size_t kTextPerGlyph = 1024;
+
+// Converts glyphs [first, last) into the scratch's chunk, emptied first;
+// false when a glyph cannot be loaded.
+bool ConvertChunk(FT_Face face, const std::vector<std::string>& names, std::size_t first, std::size_t last,
+                  GlyphScratch& scratch) {
+  GlyphChunk& chunk = scratch.chunk;
+  chunk.text.clear();
+  chunk.contours.clear();
+  chunk.box = {};
   GlyphOutline& outline = scratch.outline;
   for (std::size_t glyph = first; glyph < last; ++glyph) {
     if (scratch.glyphs != nullptr) ContourOffsets(*scratch.glyphs, glyph, scratch.contourOffsets);
@@ -201,20 +210,18 @@ bool ConvertRange(FT_Face face, const std::vector<std::string>& names, std::size
   return true;
 }
 
-// Beyond the text of nearly every glyph, so that the text is seldom moved
-// while it grows; pages reserved but never written cost nothing.
-constexpr std::size_t kTextPerGlyph = 1024;
-
 // Below this many glyphs a second thread costs more than it saves.
 constexpr std::size_t kGlyphsWorthAThread = 1024;
 constexpr std::size_t kGlyphsPerChunk = 256;
 
-// The charstrings of all glyphs, in chunks in glyph order. A large font's
-// glyphs are shared with a helper thread working from the last glyph back
-// (see type1_shared_work.h); it has a face of its own, as FreeType faces are
-// not shared between threads.
+// The charstrings of all glyphs, handed to `sharing` in glyph order, and the
+// box around their outlines. A large font's glyphs are shared with a helper
+// thread working from the last glyph back (see type1_shared_work.h); it has
+// a face of its own, as FreeType faces are not shared between threads. This
+// thread's chunks come in order and are handed over as each is done; the
+// helper's are kept, each in memory of its exact size, until the end.
 bool ConvertGlyphs(ByteView font, FT_Face face, const std::vector<std::string>& names, const GlyphTable* glyphs,
-                   std::vector<GlyphChunk>& chunks) {
+                   ContourSharing& sharing, BoundingBox& box) {
   const std::size_t count = names.size();
   TwoEndedWork work(count);
   std::atomic<bool> failed = false;
@@ -226,11 +233,12 @@ bool ConvertGlyphs(ByteView font, FT_Face face, const std::vector<std::string>& 
       helper = std::jthread([&] {
         try {
           GlyphScratch scratch{glyphs};
+          scratch.chunk.text.reserve(kGlyphsPerChunk * kTextPerGlyph);
           for (auto [first, last] = work.TakeBack(kGlyphsPerChunk); first < last;
                std::tie(first, last) = work.TakeBack(kGlyphsPerChunk)) {
-            GlyphChunk& chunk = helperChunks.emplace_back();
-            chunk.text.reserve((last - first) * kTextPerGlyph);
-            if (!ConvertRange(secondFace->get(), names, first, last, scratch, chunk)) {
+            if (ConvertChunk(secondFace->get(), names, first, last, scratch)) {
+              helperChunks.push_back(scratch.chunk);
+            } else {
               failed = true;
               work.Stop();
             }
@@ -244,45 +252,41 @@ bool ConvertGlyphs(ByteView font, FT_Face face, const std::vector<std::string>& 
       // No thread to be had: this one does all.
     }
   }
-  // This thread's chunks come in order and go into one.
-  chunks.clear();
-  GlyphChunk& front = chunks.emplace_back();
-  front.text.reserve(count * kTextPerGlyph);
+  auto handOver = [&](const GlyphChunk& chunk) {
+    box.Add(chunk.box);
+    sharing.AddGlyphs(chunk.text, chunk.contours);
+  };
   GlyphScratch scratch{glyphs};
+  scratch.chunk.text.reserve(kGlyphsPerChunk * kTextPerGlyph);
   for (auto [first, last] = work.TakeFront(kGlyphsPerChunk); first < last;
        std::tie(first, last) = work.TakeFront(kGlyphsPerChunk)) {
-    if (!ConvertRange(face, names, first, last, scratch, front)) {
+    if (ConvertChunk(face, names, first, last, scratch)) {
+      handOver(scratch.chunk);
+    } else {
       failed = true;
       work.Stop();
     }
   }
   if (helper.joinable()) helper.join();
   if (failed) return false;
-  std::move(helperChunks.rbegin(), helperChunks.rend(), std::back_inserter(chunks));
+  // The helper's first glyphs are its last chunk; each is freed once handed over.
+  for (; !helperChunks.empty(); helperChunks.pop_back()) handOver(helperChunks.back());
   return true;
 }
 
 }  // namespace
 
-bool WriteType1Program(ByteView font, FT_Face face, const std::string& fontName, std::string& out) {
+bool WriteType1Program(ByteView font, FT_Face face, const std::string& fontName, OutputSink& out) {
   const double scale = static_cast<double>(kType1UnitsPerEm) / face->units_per_EM;
   const std::vector<std::string> names = NameGlyphs(face);
   const Type1HintValues hints = MeasureHintValues(face);
 
-  const std::optional<GlyphTable> glyphs = GlyphTable::Load(face, font.size());
-  std::vector<GlyphChunk> chunks;
-  if (!ConvertGlyphs(font, face, names, glyphs ? &*glyphs : nullptr, chunks)) return false;
-  BoundingBox box;
+  const std::optional<GlyphTable> glyphs = GlyphTable::Load(face, font);
   ContourSharing sharing;
-  for (const GlyphChunk& chunk : chunks) {
-    box.Add(chunk.box);
-    sharing.AddGlyphs(chunk.text, chunk.contours);
-  }
+  BoundingBox box;
+  if (!ConvertGlyphs(font, face, names, glyphs ? &*glyphs : nullptr, sharing, box)) return false;
   if (box.Empty()) return false;  // nothing to draw: not worth a font
 
-  // The charstrings of the first chunk, most or all of them, are rewritten
-  // where they are and everything before them is put in front: the text is
-  // never copied whole into new memory.
   std::string head = "%!PS-AdobeFont-1.0: " + fontName + "\n%%Title: " + fontName + "\n%%EndComments\n";
   head += "12 dict begin\n";
   WriteFontInfo(face, scale, head);
@@ -295,16 +299,12 @@ bool WriteType1Program(ByteView font, FT_Face face, const std::string& fontName,
   head += kPrivateOpening;
   head += HintValueEntries(hints);
   head += kPrivateRest;
-  sharing.AppendSubrs(head);
-  head += "2 index /CharStrings " + std::to_string(names.size()) + " dict dup begin\n";
-
-  std::string& text = chunks.front().text;
-  sharing.ShareInPlace(text);
-  text.insert(0, head);
-  sharing.AppendRest(text);
-  text += kEpilogue;
-  AppendEexecTrailer(text);  // t1asm, unlike our finisher, copies it only when it is there
-  out = std::move(text);
+  out.Write(head);
+  sharing.WriteSubrs(out);
+  out.Write("2 index /CharStrings " + std::to_string(names.size()) + " dict dup begin\n");
+  sharing.WriteGlyphs(out);
+  out.Write(kEpilogue);
+  WriteEexecTrailer(out);  // t1asm, unlike our finisher, copies it only when it is there
   return true;
 }
 

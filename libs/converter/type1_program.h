@@ -15,7 +15,7 @@
 namespace converter {
 
 // `face` is open on `font`. False when a glyph cannot be loaded or the font
-// has no outlines at all.
-bool WriteType1Program(ByteView font, FT_Face face, const std::string& fontName, std::string& out);
+// has no outlines at all; nothing is written before every glyph is.
+bool WriteType1Program(ByteView font, FT_Face face, const std::string& fontName, OutputSink& out);
 
 }  // namespace converter

@@ -1,9 +1,7 @@
 #include "type1_subroutines.h"
 
 #include <algorithm>
-#include <cassert>
 #include <charconv>
-#include <cstring>
 #include <limits>
 
 namespace converter {
@@ -32,8 +30,8 @@ constexpr std::string_view kSubrClosing = "return\n} NP\n";
 constexpr std::string_view kCall = " callsubr\n";
 constexpr std::size_t kLongestCall = std::numeric_limits<std::int64_t>::digits10 + 1 + kCall.size();
 
-// Shorter contours never pay for a subroutine anyway; the limit lets calls
-// be written over the text they replace.
+// Shorter contours never pay for a subroutine anyway; the limit keeps a call
+// from being longer than what it replaces.
 bool WorthASubroutine(std::string_view text, std::size_t bytes, std::size_t uses) {
   return uses > 1 && text.size() >= kLongestCall && (uses - 1) * bytes > kSubrOverheadBytes + uses * kCallBytes;
 }
@@ -46,18 +44,54 @@ char* WriteCall(std::int64_t subroutine, char* at) {
 }  // namespace
 
 void ContourSharing::AddGlyphs(std::string_view text, std::span<const ContourText> contours) {
-  pieces_.push_back({text, contours, shapeOfContour_.size()});
-  textSize_ += text.size();
+  auto bodyOf = [](std::string_view in, const ContourText& contour) {
+    return in.substr(contour.begin, contour.end - contour.begin);
+  };
+  // Every contour's shape, new shapes still in `text`; and the size of what
+  // is left once the repeated contours are cut out.
+  const std::size_t firstShape = shapeOfContour_.size();
+  repeated_.clear();
+  std::size_t keptBytes = text.size();
   for (const ContourText& contour : contours) {
-    const std::string_view body = text.substr(contour.begin, contour.end - contour.begin);
-    const auto [at, added] = shapeByText_.try_emplace(body, static_cast<std::uint32_t>(shapes_.size()));
-    if (added) shapes_.push_back({body, contour.bytes});
-    ++shapes_[at->second].uses;
-    shapeOfContour_.push_back(at->second);
+    const std::string_view bodyText = bodyOf(text, contour);
+    const HashedText body{bodyText, std::hash<std::string_view>{}(bodyText)};
+    const auto at = shapeByText_.find(body);
+    const bool repeated = at != shapeByText_.end();
+    std::uint32_t shape;
+    if (repeated) {
+      shape = *at;
+      keptBytes -= body.text.size();
+    } else {
+      shape = static_cast<std::uint32_t>(shapes_.size());
+      shapes_.push_back({body.text, body.hash, contour.bytes});
+      shapeByText_.insert(shape);
+    }
+    ++shapes_[shape].uses;
+    shapeOfContour_.push_back(shape);
+    repeated_.push_back(repeated);
   }
+
+  Piece& piece = pieces_.emplace_back();
+  piece.firstShape = firstShape;
+  // Exactly the size kept, so that the text never moves while the new
+  // shapes are pointed into it.
+  piece.text.reserve(keptBytes);
+  piece.contours.reserve(contours.size());
+  std::size_t copied = 0;
+  for (std::size_t i = 0; i < contours.size(); ++i) {
+    const ContourText& contour = contours[i];
+    piece.text.append(text.substr(copied, contour.begin - copied));
+    copied = contour.end;
+    ContourText& kept = piece.contours.emplace_back(contour);
+    kept.begin = piece.text.size();
+    if (!repeated_[i]) piece.text.append(bodyOf(text, contour));
+    kept.end = piece.text.size();
+    if (!repeated_[i]) shapes_[shapeOfContour_[firstShape + i]].text = bodyOf(piece.text, kept);
+  }
+  piece.text.append(text.substr(copied));
 }
 
-void ContourSharing::AppendSubrs(std::string& out) {
+void ContourSharing::WriteSubrs(OutputSink& out) {
   std::vector<std::uint32_t> shared;
   for (std::uint32_t shape = 0; shape < shapes_.size(); ++shape) {
     if (WorthASubroutine(shapes_[shape].text, shapes_[shape].bytes, shapes_[shape].uses)) shared.push_back(shape);
@@ -69,51 +103,36 @@ void ContourSharing::AppendSubrs(std::string& out) {
   // used ones in its glyphs.
   shared.resize(std::min(shared.size(), kMaxSubrs - static_cast<std::size_t>(kFirstSharedSubr)));
 
-  out += "/Subrs " + std::to_string(kFirstSharedSubr + static_cast<std::int64_t>(shared.size())) + " array\n";
-  out += kStandardSubrs;
+  out.Write("/Subrs " + std::to_string(kFirstSharedSubr + static_cast<std::int64_t>(shared.size())) + " array\n");
+  out.Write(kStandardSubrs);
   std::int64_t number = kFirstSharedSubr;
+  std::string opening;
   for (const std::uint32_t shape : shared) {
     shapes_[shape].subroutine = number;
-    out.append(kSubrOpening).append(std::to_string(number++)).append(" {\n");
-    out.append(shapes_[shape].text).append(kSubrClosing);
+    opening.assign(kSubrOpening).append(std::to_string(number++)).append(" {\n");
+    out.Write(opening);
+    out.Write(shapes_[shape].text);
+    out.Write(kSubrClosing);
   }
-  out += "ND\n";
+  out.Write("ND\n");
 }
 
-void ContourSharing::ShareInPlace(std::string& first) const {
-  if (pieces_.empty()) return;
-  const Piece& piece = pieces_.front();
-  assert(piece.text.data() == first.data() && piece.text.size() == first.size());
-  // Text moves only towards the front, so what is still to be read stays.
-  char* const data = first.data();
-  char* written = data;
-  std::size_t read = 0;
-  for (std::size_t i = 0; i < piece.contours.size(); ++i) {
-    const Shape& shape = shapes_[shapeOfContour_[piece.firstShape + i]];
-    if (shape.subroutine < 0) continue;
-    const ContourText& contour = piece.contours[i];
-    std::memmove(written, data + read, contour.begin - read);
-    written = WriteCall(shape.subroutine, written + (contour.begin - read));
-    read = contour.end;
-  }
-  std::memmove(written, data + read, first.size() - read);
-  first.resize(static_cast<std::size_t>(written - data) + (first.size() - read));
-}
-
-void ContourSharing::AppendRest(std::string& out) const {
+void ContourSharing::WriteGlyphs(OutputSink& out) const {
   char call[kLongestCall];
-  for (std::size_t p = 1; p < pieces_.size(); ++p) {
-    const Piece& piece = pieces_[p];
+  for (const Piece& piece : pieces_) {
+    const std::string_view text = piece.text;
     std::size_t copied = 0;
     for (std::size_t i = 0; i < piece.contours.size(); ++i) {
       const Shape& shape = shapes_[shapeOfContour_[piece.firstShape + i]];
-      if (shape.subroutine < 0) continue;
       const ContourText& contour = piece.contours[i];
-      out.append(piece.text.substr(copied, contour.begin - copied));
-      out.append(call, WriteCall(shape.subroutine, call));
+      const bool cut = contour.begin == contour.end;
+      if (shape.subroutine < 0 && !cut) continue;
+      out.Write(text.substr(copied, contour.begin - copied));
+      if (shape.subroutine >= 0) out.Write({call, WriteCall(shape.subroutine, call)});
+      else out.Write(shape.text);
       copied = contour.end;
     }
-    out.append(piece.text.substr(copied));
+    out.Write(text.substr(copied));
   }
 }
 
