@@ -7,9 +7,6 @@
 // both see the same load; the median of the pairs' ratios is reported, and
 // the sizes of both fonts, which a printer has to store.
 #include <benchmark/benchmark.h>
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -22,6 +19,7 @@
 #include <vector>
 
 #include "converter.h"
+#include "quiet_process.h"
 
 namespace fs = std::filesystem;
 
@@ -46,20 +44,7 @@ const fs::path& ScratchDir() {
 // Our conversion process, built beside this program.
 fs::path OurProcess() { return fs::read_symlink("/proc/self/exe").parent_path() / "truetype_to_type1_process"; }
 
-bool Run(std::vector<std::string> arguments) {
-  std::vector<char*> argv;
-  for (std::string& argument : arguments) argv.push_back(argument.data());
-  argv.push_back(nullptr);
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
-  posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
-  pid_t child = 0;
-  const bool started = posix_spawnp(&child, argv[0], &actions, nullptr, argv.data(), environ) == 0;
-  posix_spawn_file_actions_destroy(&actions);
-  int status = 0;
-  return started && waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0;
-}
+bool Run(std::vector<std::string> arguments) { return RunQuietly(std::move(arguments)).status == 0; }
 
 // The real font's text segment around 8 MiB of binary data: the cost of a
 // conversion then lies in the bytes, not in opening files or processes.

@@ -9,7 +9,8 @@
 //   loop of snmpget over the 20 printers alone: "addresses_per_printer_get"
 //   tells how many addresses we ask in the time the tool asks one printer;
 // - `glyctl fonts` of a 1000, 5000 and 20000-font table against
-//   snmpbulkwalk of that table, both as whole processes taking turns;
+//   snmpbulkwalk of that table, both as whole processes taking turns,
+//   started without a shell;
 //   "ratio_*" (glyctl's time over the tool's, per turn) should stay within
 //   0.5, and "fonts_listed" must be the table's size.
 #include <arpa/inet.h>
@@ -24,6 +25,7 @@
 #include <vector>
 
 #include "printer_sim.h"
+#include "quiet_process.h"
 #include "glysnmp.h"
 
 namespace {
@@ -185,18 +187,23 @@ void BM_FontTableAgainstSnmpbulkwalk(benchmark::State& state) {
   unsetenv("GLY_SNMP_RETRIES");
 
   // 20000 fonts is as many as are read: glyctl lists them and says so (11).
-  const std::string glyctl = GlyctlPath() + " fonts " + config.address;
   const std::string listedOrCut = " || test $? -eq 11";
-  const std::string walk = "MIBS= snmpbulkwalk -v2c -c vorpal -On " + config.address + ":" + std::to_string(port) +
-                           " 1.3.6.1.4.1.32473.2.1.2";
+  const std::vector<std::string> glyctl = {GlyctlPath(), "fonts", config.address};
+  // No MIB modules, as glyctl reads none.
+  setenv("MIBS", "", 1);
+  const std::vector<std::string> walk = {"snmpbulkwalk", "-v2c", "-c", "vorpal", "-On",
+                                         config.address + ":" + std::to_string(port), "1.3.6.1.4.1.32473.2.1.2"};
   // One untimed run of each, which also warms the page cache.
-  const int listed = LinesOf(glyctl + " 2>/dev/null" + listedOrCut) - 1;  // below the heading
-  TimeCommand(walk + " >/dev/null");
+  const int listed = LinesOf(glyctl[0] + " fonts " + config.address + " 2>/dev/null" + listedOrCut) - 1;  // below the heading
+  RunQuietly(walk);
   std::vector<double> ours, peer, ratios;
   for (auto _ : state) {
-    double oursMs = TimeCommand(glyctl + " >/dev/null 2>&1" + listedOrCut);
-    double peerMs = TimeCommand(walk + " >/dev/null");
-    if (oursMs < 0 || peerMs < 0) return state.SkipWithError("glyctl or snmpbulkwalk failed");
+    const QuietRun oursRun = RunQuietly(glyctl);
+    const QuietRun peerRun = RunQuietly(walk);
+    if ((oursRun.status != 0 && oursRun.status != 11) || peerRun.status != 0)
+      return state.SkipWithError("glyctl or snmpbulkwalk failed");
+    const double oursMs = oursRun.ms;
+    const double peerMs = peerRun.ms;
     ours.push_back(oursMs);
     peer.push_back(peerMs);
     ratios.push_back(oursMs / peerMs);
