@@ -19,16 +19,12 @@
 // the printers' raw port: LPR's pause after each 1024-byte block would make
 // a run of megabyte jobs to 20 printers one at a time last an hour, and
 // measures nothing of the conversion.
-#include <fcntl.h>
 #include <signal.h>
-#include <spawn.h>
 #include <sys/prctl.h>
-#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <optional>
@@ -36,6 +32,7 @@
 #include <vector>
 
 #include "glyctl_bench_setup.h"
+#include "quiet_process.h"
 
 namespace {
 
@@ -47,13 +44,6 @@ constexpr char kSubnet[] = "127.93.0.";
 constexpr char kNotoFolder[] = "/usr/share/fonts/truetype/noto";
 constexpr double kMostCpuRatio = 1.3;
 constexpr double kMostMemoryRatio = 1.5;
-
-struct Usage {
-  int exitStatus = -1;
-  double cpuSeconds = 0;
-  double peakMiB = 0;
-  double wallSeconds = 0;
-};
 
 std::string LargestNotoFont() {
   std::string largest;
@@ -103,36 +93,6 @@ pid_t StartPrinters(const std::vector<std::string>& addresses, BenchPrinterPorts
   return -1;
 }
 
-double Seconds(const timeval& time) { return static_cast<double>(time.tv_sec) + time.tv_usec / 1e6; }
-
-Usage RunGlyctl(const std::string& glyctl, const std::vector<std::string>& args,
-                const std::vector<std::string>& environment) {
-  std::vector<char*> argv{const_cast<char*>(glyctl.c_str())};
-  for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
-  argv.push_back(nullptr);
-  std::vector<char*> envp;
-  for (const std::string& entry : environment) envp.push_back(const_cast<char*>(entry.c_str()));
-  envp.push_back(nullptr);
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
-  posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
-  Usage usage;
-  const auto start = std::chrono::steady_clock::now();
-  pid_t pid = 0;
-  const int spawned = posix_spawn(&pid, glyctl.c_str(), &actions, nullptr, argv.data(), envp.data());
-  posix_spawn_file_actions_destroy(&actions);
-  if (spawned != 0) return usage;
-  int status = 0;
-  rusage used{};
-  wait4(pid, &status, 0, &used);
-  usage.wallSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  usage.exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  usage.cpuSeconds = Seconds(used.ru_utime) + Seconds(used.ru_stime);
-  usage.peakMiB = static_cast<double>(used.ru_maxrss) / 1024;
-  return usage;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -158,17 +118,19 @@ int main(int argc, char** argv) {
               static_cast<uintmax_t>(fs::file_size(font)), kPrinters);
   std::printf("%-12s %8s %10s %10s %6s\n", "--parallel", "wall s", "CPU s", "peak MiB", "exit");
   const int parallels[2] = {1, kPrinters};
-  Usage least[2];
+  QuietRun least[2];
   bool ran = true;
   for (int round = 0; round < kRounds; ++round) {
     for (int i = 0; i < 2; ++i) {
       std::vector<std::string> args = {"download", "--parallel", std::to_string(parallels[i]), "--convert", "both",
                                        "--no-verify", "--port", "raw", font, "--printers"};
       args.insert(args.end(), addresses.begin(), addresses.end());
-      const Usage usage = RunGlyctl(glyctl, args, environment);
-      std::printf("%-12d %8.2f %10.2f %10.1f %6d\n", parallels[i], usage.wallSeconds, usage.cpuSeconds, usage.peakMiB,
-                  usage.exitStatus);
-      ran = ran && usage.exitStatus == 0;
+      std::vector<std::string> argv{glyctl};
+      argv.insert(argv.end(), args.begin(), args.end());
+      const QuietRun usage = RunQuietly(argv, &environment);
+      std::printf("%-12d %8.2f %10.2f %10.1f %6d\n", parallels[i], usage.ms / 1000, usage.cpuSeconds, usage.peakMiB,
+                  usage.status);
+      ran = ran && usage.status == 0;
       least[i].cpuSeconds = round == 0 ? usage.cpuSeconds : std::min(least[i].cpuSeconds, usage.cpuSeconds);
       least[i].peakMiB = round == 0 ? usage.peakMiB : std::min(least[i].peakMiB, usage.peakMiB);
     }
