@@ -1,8 +1,5 @@
 #include "net_snmp.h"
 
-#include <net-snmp/library/snmp_transport.h>
-#include <net-snmp/library/snmpUDPDomain.h>
-
 #include <mutex>
 
 namespace glysnmp {
@@ -18,12 +15,9 @@ void StartNetSnmp() {
     netsnmp_ds_set_boolean(NETSNMP_DS_LIBRARY_ID, NETSNMP_DS_LIB_DISABLE_PERSISTENT_LOAD, 1);
     netsnmp_ds_set_boolean(NETSNMP_DS_LIBRARY_ID, NETSNMP_DS_LIB_DISABLE_PERSISTENT_SAVE, 1);
     netsnmp_ds_set_boolean(NETSNMP_DS_LIBRARY_ID, NETSNMP_DS_LIB_DONT_LOAD_HOST_FILES, 1);
-    // Every session's peer is "udp:ADDRESS:PORT", so the UDP domain is the
-    // only one registered; setting up all of them (TCP, Unix, TLS, DTLS,
-    // aliases) took about 0.4 ms of a listing's start.
-    netsnmp_udp_ctor();
-    // The first snmp_sess_init also sets up the library's defaults, unlocked;
-    // done here, later calls from several threads find them ready.
+    // The first snmp_sess_init also sets up the library's defaults and
+    // registers its transport domains, unlocked; done here, later calls from
+    // several threads find them ready.
     netsnmp_session defaults;
     snmp_sess_init(&defaults);
   });
