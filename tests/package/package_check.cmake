@@ -201,10 +201,11 @@ if(EXISTS ${usr}/${BINDIR}/glyctl)
     message(FATAL_ERROR "glyctl --help says nothing of glyctl:\n${output}")
   endif()
   # A command loads only what it needs: glyctl names no library of Qt, IPP,
-  # DNS-SD, SNMP or SQLite, and runs without its report module, whose
-  # absence the report command names.
+  # DNS-SD, SNMP, SQLite or the converter (a converter function glyctl calls
+  # without forwarding it in on_demand/ would bring the converter back), and
+  # runs without its report module, whose absence the report command names.
   run_clean(env LD_TRACE_LOADED_OBJECTS=1 ${usr}/${BINDIR}/glyctl)
-  if(output MATCHES "libQt6|libcups|libavahi|libnetsnmp|libsqlite3")
+  if(output MATCHES "libQt6|libcups|libavahi|libnetsnmp|libsqlite3|libConverter|libGLYSNMP")
     message(FATAL_ERROR "glyctl loads libraries it only needs for some commands:\n${output}")
   endif()
   set(report_module ${usr}/${PRIVATE_LIBDIR}/libglyctl_pdf.so)
