@@ -122,11 +122,9 @@ int main(int argc, char** argv) {
   bool ran = true;
   for (int round = 0; round < kRounds; ++round) {
     for (int i = 0; i < 2; ++i) {
-      std::vector<std::string> args = {"download", "--parallel", std::to_string(parallels[i]), "--convert", "both",
-                                       "--no-verify", "--port", "raw", font, "--printers"};
-      args.insert(args.end(), addresses.begin(), addresses.end());
-      std::vector<std::string> argv{glyctl};
-      argv.insert(argv.end(), args.begin(), args.end());
+      std::vector<std::string> argv = {glyctl, "download", "--parallel", std::to_string(parallels[i]),
+                                       "--convert", "both", "--no-verify", "--port", "raw", font, "--printers"};
+      argv.insert(argv.end(), addresses.begin(), addresses.end());
       const QuietRun usage = RunQuietly(argv, &environment);
       std::printf("%-12d %8.2f %10.2f %10.1f %6d\n", parallels[i], usage.ms / 1000, usage.cpuSeconds, usage.peakMiB,
                   usage.status);

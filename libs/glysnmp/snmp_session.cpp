@@ -237,9 +237,8 @@ std::optional<int32_t> Session::Send(Pdu request) {
 
 std::optional<int32_t> Session::AwaitAnswer(AnswerBuffer& answer) {
   using Clock = std::chrono::steady_clock;
+  // Requests are in flight only once Send found the session.
   netsnmp_session* session = snmp_sess_session(handle_);
-  if (session == nullptr) inFlight_.clear();
-  const auto timeout = std::chrono::microseconds(session != nullptr ? session->timeout : 0);
   const auto awaited = [this](int32_t id) {
     return std::any_of(inFlight_.begin(), inFlight_.end(), [id](const InFlight& request) { return request.id == id; });
   };
@@ -254,7 +253,7 @@ std::optional<int32_t> Session::AwaitAnswer(AnswerBuffer& answer) {
           break;
         }
         --request.triesLeft;
-        request.deadline = now + timeout;
+        request.deadline = now + std::chrono::microseconds(session->timeout);
       }
       next = std::min(next, request.deadline);
     }

@@ -121,6 +121,12 @@ WalkEnd WalkInTurn(Session& session, const std::vector<Oid>& columns, std::vecto
 // allocate and free every answer.
 WalkEnd WalkSideBySide(Session& session, const std::vector<Oid>& columns, std::vector<ColumnCursor>& cursors,
                        const ColumnVisitor& visit) {
+  // However the walk ends, the requests it left in flight are forgotten, so
+  // that the session only ever awaits this walk's own.
+  struct Abandoning {
+    Session& session;
+    ~Abandoning() { session.Abandon(); }
+  } abandoning{session};
   AnswerBuffer buffer;
   std::map<int32_t, std::vector<size_t>> askedBy;  // the columns by request id
   const auto ask = [&](std::vector<size_t> asked) {
@@ -128,28 +134,23 @@ WalkEnd WalkSideBySide(Session& session, const std::vector<Oid>& columns, std::v
     if (id) askedBy[*id] = std::move(asked);
     return id.has_value();
   };
-  const auto end = [&](WalkEnd how) {
-    session.Abandon();
-    return how;
-  };
   std::vector<size_t> every(cursors.size());
   for (size_t column = 0; column < every.size(); ++column) every[column] = column;
-  if (!ask(every)) return end(WalkEnd::kSilent);
+  if (!ask(every)) return WalkEnd::kSilent;
   while (!askedBy.empty()) {
     std::optional<int32_t> id = session.AwaitAnswer(buffer);
-    if (!id) return end(WalkEnd::kSilent);
+    if (!id) return WalkEnd::kSilent;
     const auto answered = askedBy.find(*id);
-    if (answered == askedBy.end()) continue;  // left in flight by a walk that ended unexpectedly
     const std::vector<size_t> asked = std::move(answered->second);
     askedBy.erase(answered);
     switch (Follow({buffer.errstat(), buffer.errindex(), buffer.variables()}, session.version(), columns, asked,
                    cursors, visit)) {
       case Step::kGoOn: break;
-      case Step::kStopped: return end(WalkEnd::kComplete);
-      case Step::kRefused: return end(WalkEnd::kRefused);
+      case Step::kStopped: return WalkEnd::kComplete;
+      case Step::kRefused: return WalkEnd::kRefused;
     }
     for (size_t column : asked) {
-      if (!cursors[column].ended && !ask({column})) return end(WalkEnd::kSilent);
+      if (!cursors[column].ended && !ask({column})) return WalkEnd::kSilent;
     }
   }
   return WalkEnd::kComplete;

@@ -20,10 +20,12 @@ std::vector<std::string>& Registered() {
   return paths;
 }
 
+constexpr int kInterruptSignals[] = {SIGINT, SIGTERM, SIGHUP};
+
 sigset_t InterruptSignals() {
   sigset_t signals;
   sigemptyset(&signals);
-  for (int signal : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&signals, signal);
+  for (int signal : kInterruptSignals) sigaddset(&signals, signal);
   return signals;
 }
 
@@ -62,7 +64,7 @@ void PlatformEndOnInterrupt(void) {
   struct sigaction action {};
   action.sa_handler = EndWithSignalStatus;
   sigemptyset(&action.sa_mask);
-  for (int signal : {SIGINT, SIGTERM, SIGHUP}) sigaction(signal, &action, nullptr);
+  for (int signal : kInterruptSignals) sigaction(signal, &action, nullptr);
 }
 
 void PlatformRemoveOnInterrupt(const char* path) {
